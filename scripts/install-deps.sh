@@ -1,0 +1,35 @@
+#!/bin/sh
+# Installs the Debian packages that building, testing and running Mavren need,
+# only those that are missing. Safe to run again and again.
+set -eu
+
+PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
+libvips-dev libcurl4-openssl-dev qt6-base-dev qt6-base-dev-tools
+python3-pyftpdlib qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info"
+
+# Extra packages a target asks for (make bench passes its tools here).
+PACKAGES="$PACKAGES ${MAVREN_EXTRA_PACKAGES:-}"
+
+missing=""
+for package in $PACKAGES; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    case "$status" in
+        *" installed") ;;
+        *) missing="$missing $package" ;;
+    esac
+done
+
+if [ -z "$missing" ]; then
+    exit 0
+fi
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=""
+else
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+# shellcheck disable=SC2086
+$sudo apt-get install -y -q $missing

@@ -1,0 +1,44 @@
+#pragma once
+
+// Shared pieces of mavren-cli: exit codes, the command table, argument helpers.
+
+#include <string>
+#include <vector>
+
+#include "document/program.h"
+#include "platform/terminal_message_box.h"
+
+// Exit statuses shared by the commands.
+constexpr int kExitOk = 0;
+constexpr int kExitFileError = 1;  // a file could not be read or written
+constexpr int kExitUsage = 2;      // wrong arguments
+constexpr int kExitInvalid = 4;    // the program is not valid
+
+struct CommandLine {
+    std::vector<std::string> arguments;  // what follows the command name, options removed
+    AnswerPolicy policy = AnswerPolicy::Ask;
+};
+
+struct Command {
+    const char* name;
+    const char* usage;    // one line: "mavren-cli show PROGRAM.mav"
+    const char* summary;  // one line for the command list
+    const char* help;     // paragraphs for "COMMAND --help"
+    int (*run)(const CommandLine& line);
+};
+
+const std::vector<Command>& Commands();
+
+// Prints "usage: ..." and a hint to standard error; returns kExitUsage.
+int UsageError(const Command& command, const std::string& problem);
+
+// Loads a program, printing why it could not be loaded. Questions about unexpected
+// keywords go through the installed message boxes.
+bool LoadProgramOrReport(Program& program, const std::string& path);
+
+// Text with CR LF line ends as the terminal wants it.
+std::string WithNewlines(const std::string& text);
+
+int RunShow(const CommandLine& line);
+int RunValidate(const CommandLine& line);
+int RunSet(const CommandLine& line);

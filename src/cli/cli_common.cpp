@@ -1,0 +1,45 @@
+#include <cstdio>
+
+#include "cli/cli.h"
+#include "platform/paths.h"
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"show", "mavren-cli show PROGRAM.mav", "print the summary of a program",
+         "Prints the settings of the program, section by section, as the main window\n"
+         "shows them.\n",
+         RunShow},
+        {"validate", "mavren-cli validate PROGRAM.mav", "check whether a program can be generated",
+         "Prints why the program cannot be generated, one reason a line.\n"
+         "Exit status 0 when it is valid, 4 when it is not.\n",
+         RunValidate},
+        {"set", "mavren-cli set PROGRAM.mav KEY=VALUE ...", "change settings of a program",
+         "Sets each KEY (a key name as in the program file, in any letter case) to VALUE\n"
+         "and saves the program. Yes/No keys take Yes or No, number keys a number, dates\n"
+         "the form MM/DD/YY HH:MM:SS or Never. Nothing is saved when a key is unknown.\n"
+         "\n"
+         "example: mavren-cli set trip.mav Thumbnail-Size=150 \"Index-Page-Title=My trip\"\n",
+         RunSet},
+    };
+    return commands;
+}
+
+int UsageError(const Command& command, const std::string& problem) {
+    if (!problem.empty()) {
+        std::fprintf(stderr, "mavren-cli %s: %s\n", command.name, problem.c_str());
+    }
+    std::fprintf(stderr, "usage: %s  (try mavren-cli %s --help)\n", command.usage, command.name);
+    return kExitUsage;
+}
+
+bool LoadProgramOrReport(Program& program, const std::string& path) {
+    if (program.Load(path)) {
+        return true;
+    }
+    std::fprintf(stderr, "%s\n", program.lastError.c_str());
+    return false;
+}
+
+std::string WithNewlines(const std::string& text) {
+    return ReplaceAll(text, "\r\n", "\n");
+}

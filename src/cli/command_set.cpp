@@ -1,0 +1,55 @@
+#include <cstdio>
+#include <utility>
+
+#include "cli/cli.h"
+
+int RunSet(const CommandLine& line) {
+    const Command& command = Commands()[2];
+    if (line.arguments.size() < 2) {
+        return UsageError(command,
+                          line.arguments.empty() ? "no program named" : "no KEY=VALUE given");
+    }
+    // Check every assignment before touching the file: all or nothing.
+    std::vector<std::pair<const KeyDescriptor*, std::string>> assignments;
+    for (std::size_t i = 1; i < line.arguments.size(); ++i) {
+        const std::string& assignment = line.arguments[i];
+        const std::size_t equals = assignment.find('=');
+        if (equals == std::string::npos) {
+            return UsageError(command, "'" + assignment + "' is not KEY=VALUE");
+        }
+        const std::string key = assignment.substr(0, equals);
+        const KeyDescriptor* row = FindKeyByName(key);
+        if (row == nullptr) {
+            std::fprintf(stderr, "mavren-cli set: unknown key '%s'; nothing was changed.\n",
+                         key.c_str());
+            return kExitUsage;
+        }
+        std::string value = assignment.substr(equals + 1);
+        if (value.find_first_of("\r\n") != std::string::npos) {
+            // A line break would end the line in the file and turn the rest into a bad key.
+            std::fprintf(stderr,
+                         "mavren-cli set: the value of %s holds a line break, which a program "
+                         "file cannot keep; nothing was changed.\n",
+                         std::string(row->name).c_str());
+            return kExitUsage;
+        }
+        assignments.emplace_back(row, std::move(value));
+    }
+
+    const std::string& path = line.arguments[0];
+    Program program;
+    if (!LoadProgramOrReport(program, path)) {
+        return kExitFileError;
+    }
+    for (const auto& [row, value] : assignments) {
+        program.SetText(row->id, value);
+    }
+    if (!program.Save(path)) {
+        std::fprintf(stderr, "%s\n", program.lastError.c_str());
+        return kExitFileError;
+    }
+    for (const auto& [row, value] : assignments) {
+        std::printf("%s = %s\n", std::string(row->name).c_str(), program.GetText(row->id).c_str());
+    }
+    return kExitOk;
+}

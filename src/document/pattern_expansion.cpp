@@ -1,0 +1,35 @@
+#include "document/pattern_expansion.h"
+
+#include <sys/stat.h>
+
+#include "platform/date_time.h"
+#include "platform/format.h"
+#include "platform/paths.h"
+
+std::string ExpandPattern(const Program& program, ProgramKey keyId, const std::string& subjectPath,
+                          int width, int height) {
+    std::string text = program.GetText(keyId);
+    if (text.empty()) {
+        return text;
+    }
+    // Two ESC characters hold the place of "%%" so that the letter after it is no code.
+    const std::string placeholder = "\x1b\x1b";
+    text = ReplaceAll(text, "%%", placeholder);
+
+    const std::string imageSize =
+        width != 0 && height != 0 ? StringPrintf("%d x %d", width, height) : "Not an image";
+    std::string dateText = "unknown";
+    std::string sizeText = "unknown";
+    struct stat status;
+    if (::stat(subjectPath.c_str(), &status) == 0) {
+        dateText = FormatShortDate(status.st_mtime);
+        sizeText = StringPrintf("%lldKB", static_cast<long long>(status.st_size / 1024));
+    }
+
+    text = ReplaceAll(text, "%D", dateText);
+    text = ReplaceAll(text, "%S", sizeText);
+    text = ReplaceAll(text, "%F", PathFileName(subjectPath));
+    text = ReplaceAll(text, "%P", PathFolder(subjectPath));
+    text = ReplaceAll(text, "%W", imageSize);
+    return ReplaceAll(text, placeholder, "%");
+}

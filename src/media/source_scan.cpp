@@ -1,0 +1,86 @@
+#include "media/source_scan.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "media/wildcard.h"
+#include "platform/ascii.h"
+#include "platform/paths.h"
+
+namespace {
+
+class FolderWalk {
+  public:
+    FolderWalk(const std::string& root, bool recurse) : recurse(recurse) {
+        entries.reserve(100);
+        struct stat status;
+        if (recurse && ::stat(root.empty() ? "." : root.c_str(), &status) == 0) {
+            open.insert({status.st_dev, status.st_ino});
+        }
+    }
+
+    void Walk(const std::string& folder, const std::string& pattern) {
+        DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+        if (dir == nullptr) {
+            return;
+        }
+        // Names first, then recursion, so no more than one folder stays open per level.
+        std::vector<std::string> names;
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            if (WildcardMatch(pattern, name)) {
+                names.emplace_back(name);
+            }
+        }
+        ::closedir(dir);
+        for (const std::string& name : names) {
+            std::string path = JoinPath(folder, name);
+            struct stat status;
+            if (recurse && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+                // A link back up the tree must not send the walk round in circles.
+                const std::pair<dev_t, ino_t> id{status.st_dev, status.st_ino};
+                if (open.insert(id).second) {
+                    Walk(path, pattern);
+                    open.erase(id);
+                }
+                continue;
+            }
+            entries.push_back(std::move(path));
+        }
+    }
+
+    FileList entries;
+
+  private:
+    bool recurse;
+    std::set<std::pair<dev_t, ino_t>> open;  // folders on the current walk path
+};
+
+}  // namespace
+
+std::unique_ptr<FileList> ScanFiles(const std::string& folder, const std::string& patterns,
+                                    bool recurse) {
+    FolderWalk walk(folder, recurse);
+    const std::string list = patterns + ";";
+    std::size_t start = 0;
+    for (std::size_t end = list.find(';'); end != std::string::npos;
+         start = end + 1, end = list.find(';', start)) {
+        walk.Walk(folder, list.substr(start, end - start));
+    }
+    if (walk.entries.empty()) {
+        return nullptr;
+    }
+    std::sort(walk.entries.begin(), walk.entries.end(),
+              [](const std::string& a, const std::string& b) {
+                  const int order = CompareIgnoringCase(a, b);
+                  return order != 0 ? order < 0 : a < b;  // ties in byte order, for stable output
+              });
+    return std::make_unique<FileList>(std::move(walk.entries));
+}

@@ -1,0 +1,266 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "platform/format.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+
+namespace {
+
+// Closes a descriptor when it leaves scope.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd(fd) {}
+    ~FileDescriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd; }
+    // Closes now and reports close's errno (0 on success).
+    int Close() {
+        const int result = ::close(fd);
+        fd = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+  private:
+    int fd;
+};
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The path a write should replace: the target of a symbolic link, so the link survives.
+std::string ResolveLink(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status;
+        if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return current;
+        }
+        std::string target(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 4096),
+                           '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0) {
+            return current;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        if (!target.empty() && target.front() != '/') {
+            target = JoinPath(PathFolder(current), target);
+        }
+        current = target;
+    }
+    return current;
+}
+
+// Creates a fresh file beside path; the kernel applies the umask to its mode.
+int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+    static std::atomic<unsigned> counter{0};
+    const std::string folder = PathFolder(path);
+    const std::string prefix = (path.find('/') == std::string::npos ? "" : folder + "/") + "." +
+                               PathFileName(path) + ".tmp-" + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = prefix + std::to_string(counter.fetch_add(1));
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Writes in place; used only where no temporary file may be made beside the target.
+ReplaceFileResult OverwriteInPlace(const std::string& path, std::string_view data, bool sync) {
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return {ReplaceFileResult::Step::Open, errno};
+    }
+    if (!WriteAll(fd.get(), data) || (sync && ::fsync(fd.get()) != 0)) {
+        return {ReplaceFileResult::Step::Write, errno};
+    }
+    if (const int error = fd.Close()) {
+        return {ReplaceFileResult::Step::Write, error};
+    }
+    return {};
+}
+
+}  // namespace
+
+ReplaceFileResult ReplaceFileContents(const std::string& requested, std::string_view data,
+                                      bool sync) {
+    const std::string path = ResolveLink(requested);
+    struct stat existing;
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
+        return {ReplaceFileResult::Step::Open, EISDIR};
+    }
+    std::string temporary;
+    FileDescriptor fd(CreateTemporaryBeside(path, temporary));
+    if (fd.get() < 0) {
+        const int error = errno;
+        // A writable file in a folder we may not create files in: write it in place.
+        if (exists && (error == EACCES || error == EPERM) && ::access(path.c_str(), W_OK) == 0) {
+            return OverwriteInPlace(path, data, sync);
+        }
+        return {ReplaceFileResult::Step::Open, error};
+    }
+    auto fail = [&temporary](int error) {
+        ::unlink(temporary.c_str());
+        return ReplaceFileResult{ReplaceFileResult::Step::Write, error};
+    };
+    if (exists && ::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
+        return fail(errno);
+    }
+    if (!WriteAll(fd.get(), data) || (sync && ::fsync(fd.get()) != 0)) {
+        return fail(errno);
+    }
+    if (const int error = fd.Close()) {
+        return fail(error);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        return fail(errno);
+    }
+    return {};
+}
+
+std::string ReadWholeFile(const std::string& path, std::string& contents) {
+    contents.clear();
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0) {
+        return StringPrintf("Cannot get status of '%s'\n", path.c_str());
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return StringPrintf("Cannot open '%s' for reading (errno %d)\n", path.c_str(), EISDIR);
+    }
+    // Non-blocking, so a named pipe in place of a file cannot hang the reader.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        return StringPrintf("Cannot open '%s' for reading (errno %d)\n", path.c_str(), errno);
+    }
+    const auto size = static_cast<std::size_t>(status.st_size);
+    std::string buffer;
+    try {
+        buffer.resize(size);
+    } catch (const std::bad_alloc&) {
+        return StringPrintf("Cannot allocate %lld bytes for '%s'\n", static_cast<long long>(size),
+                            path.c_str());
+    }
+    std::size_t received = 0;
+    while (received < size) {
+        const ssize_t got = ::read(fd.get(), buffer.data() + received, size - received);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            const int error = got < 0 ? errno : 0;
+            return StringPrintf("Failed to read %lld bytes from '%s' (errno %d)\n",
+                                static_cast<long long>(size), path.c_str(), error);
+        }
+        received += static_cast<std::size_t>(got);
+    }
+    if (std::memchr(buffer.data(), '\0', size) != nullptr) {
+        return StringPrintf("'%s' contains binary characters\n", path.c_str());
+    }
+    contents = std::move(buffer);
+    return {};
+}
+
+std::string WriteWholeFile(const std::string& path, std::string_view text) {
+    const ReplaceFileResult result = ReplaceFileContents(path, text, false);
+    switch (result.step) {
+        case ReplaceFileResult::Step::Done:
+            return {};
+        case ReplaceFileResult::Step::Open:
+            return StringPrintf("Cannot open '%s' for writing (errno %d)\n", path.c_str(),
+                                result.error);
+        case ReplaceFileResult::Step::Write:
+            break;
+    }
+    return StringPrintf("Failed to write %lld bytes to '%s' (errno %d)\n",
+                        static_cast<long long>(text.size()), path.c_str(), result.error);
+}
+
+bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0) {
+        return S_ISDIR(status.st_mode);
+    }
+    if (errno != ENOENT) {
+        return false;
+    }
+    // Only the last level may be missing: with its parent gone too there is nothing to ask.
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
+        trimmed.pop_back();
+    }
+    std::string parent = PathFolder(trimmed);
+    if (parent.empty()) {
+        parent = trimmed.front() == '/' ? "/" : ".";
+    }
+    struct stat parentStatus;
+    if (::stat(parent.c_str(), &parentStatus) != 0 || !S_ISDIR(parentStatus.st_mode)) {
+        return false;
+    }
+    if (!createWithoutAsking) {
+        const std::string question =
+            "The directory \"" + path + "\" does not exist.\n\nDo you want to create it?";
+        if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            return false;
+        }
+    }
+    return ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool CheckRequiredFile(const std::string& path, bool report) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0) {
+        const int error = errno;
+        if (report) {
+            std::string text = "The required file \"" + path + "\" does not exist.";
+            if (error != ENOENT) {
+                text += "\n\nReason: " + ErrorCodeText(error);
+            }
+            ShowMessageBox(text, MB_OK | MB_ICONSTOP);
+        }
+        return false;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        if (report) {
+            ShowMessageBox("\"" + path + "\" is a directory but should be a file.",
+                           MB_OK | MB_ICONSTOP);
+        }
+        return false;
+    }
+    return true;
+}
+
+std::string ErrorCodeText(int code) {
+    if (code > 0 && ::strerrorname_np(code) != nullptr) {
+        char buffer[260];
+        return ::strerror_r(code, buffer, sizeof buffer);
+    }
+    return StringPrintf("Cannot resolve error code %d (FormatMessage() returned %d)", code, EINVAL);
+}

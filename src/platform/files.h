@@ -1,0 +1,41 @@
+#pragma once
+
+// Whole-file reading and writing, folder and file checks, and system error texts.
+// Failures come back as a text that names the file and ends in a line feed (empty on
+// success), or as a bool after an optional question; nothing here keeps state.
+
+#include <string>
+#include <string_view>
+
+// Reads the file as it is (CR LF stays two bytes) into contents. A file that holds a
+// zero byte is binary and refused. On failure contents is empty and the text says why.
+std::string ReadWholeFile(const std::string& path, std::string& contents);
+
+// Replaces the file with text. The bytes go to a temporary file in the same folder that
+// is then renamed over the old one, keeping its permissions, so a failed write leaves the
+// old file whole. Returns the empty text or the reason.
+std::string WriteWholeFile(const std::string& path, std::string_view text);
+
+// What a file replacement reports: which step failed and the errno value.
+struct ReplaceFileResult {
+    enum class Step { Done, Open, Write };
+    Step step = Step::Done;
+    int error = 0;
+    bool ok() const { return step == Step::Done; }
+};
+
+// The replacement WriteWholeFile makes; with sync the data reaches the disk before the
+// rename, for files a crash must not lose (programs, settings). A symbolic link stays a
+// link: its target is replaced.
+ReplaceFileResult ReplaceFileContents(const std::string& path, std::string_view data, bool sync);
+
+// True when path is a folder. A missing folder whose parent exists is created, after a
+// Yes/No question unless createWithoutAsking is set. A file, or a missing parent, gives false.
+bool EnsureDirectory(const std::string& path, bool createWithoutAsking);
+
+// True when path names an existing file that is not a folder. With report set, a failure
+// is shown in a stop box that says why.
+bool CheckRequiredFile(const std::string& path, bool report);
+
+// One-line description of an errno value.
+std::string ErrorCodeText(int code);

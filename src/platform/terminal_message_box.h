@@ -1,0 +1,31 @@
+#pragma once
+
+// Message boxes for the command-line front end: the text goes to standard error;
+// a question is asked at the terminal when standard input is one, otherwise it is
+// answered by the policy the user chose on the command line (--yes / --no).
+
+#include <cstdio>
+#include <mutex>
+
+#include "platform/message_box.h"
+
+enum class AnswerPolicy { Ask, AlwaysYes, AlwaysNo };
+
+class TerminalMessageBox : public MessageBoxBackend {
+  public:
+    // policy Ask still answers No/Cancel when standard input is not a terminal.
+    // in and err are the streams to use (standard input and error by default).
+    explicit TerminalMessageBox(AnswerPolicy policy, std::FILE* in = stdin,
+                                std::FILE* err = stderr);
+
+    int Show(const std::string& text, unsigned flags) override;
+
+  private:
+    int Ask(unsigned flags);
+
+    AnswerPolicy policy;
+    std::FILE* in;
+    std::FILE* err;
+    bool interactive;
+    std::mutex mutex;  // one question at a time, even from several threads
+};

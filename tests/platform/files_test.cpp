@@ -1,0 +1,173 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "support/test_support.h"
+
+namespace {
+
+class Files : public ::testing::Test {
+  protected:
+    TempDir dir;
+    ScopedScriptedBoxes boxes;
+};
+
+TEST_F(Files, ReadsTextAsItIs) {
+    const std::string path = dir / "a.txt";
+    const std::string bytes = "line one\r\nline \xC3\xA4\xFF two\r\n\x01\x1b control\xEF\xBB\xBF";
+    WriteFileBytes(path, bytes);
+    std::string contents = "stale";
+    EXPECT_EQ(ReadWholeFile(path, contents), "");
+    EXPECT_EQ(contents, bytes);
+
+    WriteFileBytes(path, "");
+    contents = "stale";
+    EXPECT_EQ(ReadWholeFile(path, contents), "");
+    EXPECT_EQ(contents, "");
+}
+
+TEST_F(Files, ZeroBytesMakeAFileBinary) {
+    for (const std::string& bytes :
+         {std::string("\0abc", 4), std::string("abc\0", 4), std::string("a\0b", 3)}) {
+        const std::string path = dir / "bin";
+        WriteFileBytes(path, bytes);
+        std::string contents = "stale";
+        EXPECT_EQ(ReadWholeFile(path, contents), "'" + path + "' contains binary characters\n");
+        EXPECT_EQ(contents, "");
+    }
+}
+
+TEST_F(Files, ReadFailuresNameTheFile) {
+    std::string contents = "stale";
+    const std::string missing = dir / "missing";
+    EXPECT_EQ(ReadWholeFile(missing, contents), "Cannot get status of '" + missing + "'\n");
+    EXPECT_EQ(contents, "");
+    EXPECT_EQ(
+        ReadWholeFile(dir.path(), contents),
+        "Cannot open '" + dir.path() + "' for reading (errno " + std::to_string(EISDIR) + ")\n");
+    if (::geteuid() != 0) {
+        const std::string locked = dir / "locked";
+        WriteFileBytes(locked, "x");
+        ::chmod(locked.c_str(), 0);
+        EXPECT_EQ(
+            ReadWholeFile(locked, contents),
+            "Cannot open '" + locked + "' for reading (errno " + std::to_string(EACCES) + ")\n");
+    }
+}
+
+TEST_F(Files, NamedPipeDoesNotHangTheReader) {
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string contents;
+    EXPECT_EQ(ReadWholeFile(fifo, contents), "");
+    EXPECT_EQ(contents, "");
+}
+
+TEST_F(Files, WriteReplacesTruncatesAndKeepsPermissions) {
+    const std::string path = dir / "out.htm";
+    EXPECT_EQ(WriteWholeFile(path, "first\r\n"), "");
+    EXPECT_EQ(ReadFileBytes(path), "first\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+    EXPECT_EQ(WriteWholeFile(path, ""), "");
+    EXPECT_EQ(ReadFileBytes(path), "");
+    struct stat status;
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0604u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left behind";
+}
+
+TEST_F(Files, WriteThroughASymbolicLinkKeepsTheLink) {
+    const std::string target = dir / "real.txt";
+    const std::string link = dir / "link.txt";
+    WriteFileBytes(target, "old");
+    ASSERT_EQ(::symlink("real.txt", link.c_str()), 0);
+    EXPECT_EQ(WriteWholeFile(link, "new"), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(target), "new");
+}
+
+TEST_F(Files, WriteFailuresLeaveTheOldFileAndSayWhy) {
+    const std::string missingFolder = dir / "nowhere/out.htm";
+    EXPECT_EQ(
+        WriteWholeFile(missingFolder, "x"),
+        "Cannot open '" + missingFolder + "' for writing (errno " + std::to_string(ENOENT) + ")\n");
+    EXPECT_EQ(
+        WriteWholeFile(dir.path(), "x"),
+        "Cannot open '" + dir.path() + "' for writing (errno " + std::to_string(EISDIR) + ")\n");
+    if (::geteuid() != 0) {
+        const std::string sub = dir / "ro";
+        ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+        const std::string path = sub + "/kept.htm";
+        WriteFileBytes(path, "precious");
+        ::chmod(path.c_str(), 0444);
+        ::chmod(sub.c_str(), 0555);
+        EXPECT_EQ(WriteWholeFile(path, "new"), "Cannot open '" + path + "' for writing (errno " +
+                                                   std::to_string(EACCES) + ")\n");
+        EXPECT_EQ(ReadFileBytes(path), "precious");
+        ::chmod(sub.c_str(), 0755);
+    }
+}
+
+TEST_F(Files, EnsureDirectoryAsksBeforeCreatingOneLevel) {
+    EXPECT_TRUE(EnsureDirectory(dir.path(), false));
+    const std::string file = dir / "file";
+    WriteFileBytes(file, "x");
+    EXPECT_FALSE(EnsureDirectory(file, false));
+    EXPECT_FALSE(EnsureDirectory(dir / "no/parent", false));
+    EXPECT_TRUE(boxes->Boxes().empty()) << "no question for a file or a missing parent";
+
+    const std::string site = dir / "site";
+    boxes->QueueAnswer(IDNO);
+    EXPECT_FALSE(EnsureDirectory(site, false));
+    EXPECT_FALSE(std::filesystem::exists(site));
+    boxes->QueueAnswer(IDYES);
+    EXPECT_TRUE(EnsureDirectory(site, false));
+    EXPECT_TRUE(std::filesystem::is_directory(site));
+    const auto shown = boxes->Boxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text,
+              "The directory \"" + site + "\" does not exist.\n\nDo you want to create it?");
+    EXPECT_EQ(shown[0].flags, MB_YESNO | MB_ICONQUESTION);
+
+    EXPECT_TRUE(EnsureDirectory(dir / "quiet", true));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "quiet"));
+    EXPECT_EQ(boxes->Boxes().size(), 2u);
+}
+
+TEST_F(Files, CheckRequiredFileReportsOnlyWhenAsked) {
+    const std::string file = dir / "Default.mav";
+    WriteFileBytes(file, "#");
+    EXPECT_TRUE(CheckRequiredFile(file, true));
+    EXPECT_FALSE(CheckRequiredFile(dir / "missing", false));
+    EXPECT_FALSE(CheckRequiredFile(dir.path(), false));
+    EXPECT_TRUE(boxes->Boxes().empty());
+
+    EXPECT_FALSE(CheckRequiredFile(dir / "missing", true));
+    EXPECT_FALSE(CheckRequiredFile(dir.path(), true));
+    EXPECT_FALSE(CheckRequiredFile(file + "/below", true));
+    const auto shown = boxes->Boxes();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].text, "The required file \"" + (dir / "missing") + "\" does not exist.");
+    EXPECT_EQ(shown[0].flags, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(shown[1].text, "\"" + dir.path() + "\" is a directory but should be a file.");
+    EXPECT_EQ(shown[2].text, "The required file \"" + file + "/below\" does not exist.\n\n" +
+                                 "Reason: " + ErrorCodeText(ENOTDIR));
+}
+
+TEST(ErrorCodeText, GivesTheSystemSentenceOrSaysItCannot) {
+    EXPECT_EQ(ErrorCodeText(ENOENT), "No such file or directory");
+    EXPECT_EQ(ErrorCodeText(EACCES), "Permission denied");
+    EXPECT_EQ(ErrorCodeText(99999), "Cannot resolve error code 99999 (FormatMessage() returned " +
+                                        std::to_string(EINVAL) + ")");
+    EXPECT_EQ(ErrorCodeText(0).rfind("Cannot resolve error code 0", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#include "platform/message_box.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/terminal_message_box.h"
+#include "support/test_support.h"
+
+namespace {
+
+TEST(MessageBoxF, FormatsIntoAnOkBox) {
+    ScopedScriptedBoxes boxes;
+    EXPECT_EQ(MessageBoxF("%d files in %s", 3, "/site"), IDOK);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_EQ(boxes->Boxes()[0].text, "3 files in /site");
+    EXPECT_EQ(boxes->Boxes()[0].flags, MB_OK);
+}
+
+TEST(MessageBoxF, OverlongTextShowsItsFirst1024Characters) {
+    ScopedScriptedBoxes boxes;
+    const std::string fits(10239, 'a');
+    MessageBoxF("%s", fits.c_str());
+    const std::string tooLong = std::string(1024, 'b') + std::string(9216, 'c');
+    MessageBoxF("%s", tooLong.c_str());
+    const auto texts = boxes->Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], fits);
+    EXPECT_EQ(texts[1], std::string(1024, 'b'));
+}
+
+TEST(ScriptedMessageBox, AnswersQuestionsInOrderAndCountsUnscriptedOnes) {
+    ScopedScriptedBoxes boxes;
+    boxes->QueueAnswer(IDYES);
+    EXPECT_EQ(ShowMessageBox("note", MB_OK | MB_ICONSTOP), IDOK) << "OK boxes take no answer";
+    EXPECT_EQ(ShowMessageBox("q1", MB_YESNO), IDYES);
+    EXPECT_EQ(ShowMessageBox("q2", MB_YESNO), IDNO);
+    EXPECT_EQ(ShowMessageBox("q3", MB_RETRYCANCEL), IDCANCEL);
+    EXPECT_EQ(boxes->UnscriptedCount(), 2);
+    EXPECT_EQ(boxes->Texts(), (std::vector<std::string>{"note", "q1", "q2", "q3"}));
+}
+
+TEST(ScriptedMessageBox, WorksFromSeveralThreadsAtOnce) {
+    ScopedScriptedBoxes boxes;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < 100; ++i) {
+                ShowMessageBox("x", MB_OK);
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(boxes->Boxes().size(), 400u);
+}
+
+// Runs one box through a terminal backend whose input is a temporary file.
+struct TerminalRun {
+    int answer;
+    std::string printed;
+};
+
+TerminalRun RunTerminal(AnswerPolicy policy, const std::string& input, unsigned flags) {
+    std::FILE* in = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    std::fputs(input.c_str(), in);
+    std::rewind(in);
+    TerminalMessageBox terminal(policy, in, err);
+    TerminalRun run{terminal.Show("Do it?", flags), {}};
+    std::rewind(err);
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, err) != nullptr) {
+        run.printed += buffer;
+    }
+    std::fclose(in);
+    std::fclose(err);
+    return run;
+}
+
+TEST(TerminalMessageBox, AnswersByPolicyWithoutATerminal) {
+    EXPECT_EQ(RunTerminal(AnswerPolicy::AlwaysYes, "", MB_YESNO).answer, IDYES);
+    EXPECT_EQ(RunTerminal(AnswerPolicy::AlwaysYes, "", MB_RETRYCANCEL).answer, IDRETRY);
+    EXPECT_EQ(RunTerminal(AnswerPolicy::AlwaysNo, "y\n", MB_YESNO).answer, IDNO);
+    EXPECT_EQ(RunTerminal(AnswerPolicy::AlwaysNo, "", MB_RETRYCANCEL).answer, IDCANCEL);
+    // Ask without a terminal: the input file is not one, so the safe answer is given.
+    const TerminalRun asked = RunTerminal(AnswerPolicy::Ask, "y\n", MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(asked.answer, IDNO);
+    EXPECT_EQ(asked.printed.rfind("Do it?\n", 0), 0u) << asked.printed;
+    const TerminalRun stop = RunTerminal(AnswerPolicy::AlwaysYes, "", MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(stop.answer, IDOK);
+    EXPECT_EQ(stop.printed, "Error: Do it?\n");
+}
+
+TEST(MessageBox, PositiveAndNegativeAnswersFollowTheButtons) {
+    EXPECT_EQ(PositiveAnswer(MB_YESNO | MB_ICONQUESTION), IDYES);
+    EXPECT_EQ(NegativeAnswer(MB_YESNO | MB_ICONQUESTION), IDNO);
+    EXPECT_EQ(PositiveAnswer(MB_RETRYCANCEL), IDRETRY);
+    EXPECT_EQ(NegativeAnswer(MB_RETRYCANCEL), IDCANCEL);
+    EXPECT_EQ(PositiveAnswer(MB_OK), IDOK);
+    EXPECT_EQ(NegativeAnswer(MB_OK), IDOK);
+    EXPECT_EQ(NegativeAnswer(MB_OKCANCEL), IDCANCEL);
+}
+
+}  // namespace
