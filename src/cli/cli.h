@@ -29,12 +29,19 @@ struct Command {
 
 const std::vector<Command>& Commands();
 
+// The command of that name; the table must hold it.
+const Command& FindCommand(const char* name);
+
 // Prints "usage: ..." and a hint to standard error; returns kExitUsage.
 int UsageError(const Command& command, const std::string& problem);
 
 // Loads a program, printing why it could not be loaded. Questions about unexpected
 // keywords go through the installed message boxes.
 bool LoadProgramOrReport(Program& program, const std::string& path);
+
+// For commands whose one argument is a program: loads it. Returns kExitOk when loaded,
+// else the exit status (usage or file error) after saying what went wrong.
+int LoadProgramArgument(const Command& command, const CommandLine& line, Program& program);
 
 // Text with CR LF line ends as the terminal wants it.
 std::string WithNewlines(const std::string& text);

@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #include "cli/cli.h"
 #include "platform/paths.h"
@@ -24,6 +26,15 @@ const std::vector<Command>& Commands() {
     return commands;
 }
 
+const Command& FindCommand(const char* name) {
+    for (const Command& command : Commands()) {
+        if (std::string_view(command.name) == name) {
+            return command;
+        }
+    }
+    std::abort();  // a command the table lacks is a programming error
+}
+
 int UsageError(const Command& command, const std::string& problem) {
     if (!problem.empty()) {
         std::fprintf(stderr, "mavren-cli %s: %s\n", command.name, problem.c_str());
@@ -38,6 +49,14 @@ bool LoadProgramOrReport(Program& program, const std::string& path) {
     }
     std::fprintf(stderr, "%s\n", program.lastError.c_str());
     return false;
+}
+
+int LoadProgramArgument(const Command& command, const CommandLine& line, Program& program) {
+    if (line.arguments.size() != 1) {
+        return UsageError(command,
+                          line.arguments.empty() ? "no program named" : "too many arguments");
+    }
+    return LoadProgramOrReport(program, line.arguments[0]) ? kExitOk : kExitFileError;
 }
 
 std::string WithNewlines(const std::string& text) {

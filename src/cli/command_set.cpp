@@ -4,7 +4,7 @@
 #include "cli/cli.h"
 
 int RunSet(const CommandLine& line) {
-    const Command& command = Commands()[2];
+    const Command& command = FindCommand("set");
     if (line.arguments.size() < 2) {
         return UsageError(command,
                           line.arguments.empty() ? "no program named" : "no KEY=VALUE given");

@@ -3,13 +3,9 @@
 #include "cli/cli.h"
 
 int RunValidate(const CommandLine& line) {
-    if (line.arguments.size() != 1) {
-        return UsageError(Commands()[1],
-                          line.arguments.empty() ? "no program named" : "too many arguments");
-    }
     Program program;
-    if (!LoadProgramOrReport(program, line.arguments[0])) {
-        return kExitFileError;
+    if (const int status = LoadProgramArgument(FindCommand("validate"), line, program)) {
+        return status;
     }
     std::string messages;
     if (program.Validate(messages)) {
