@@ -3,6 +3,7 @@
 #   make test       install what is missing, build, and run every test
 #   make test-asan  the tests again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make run        start Mavren from the build folder
+#   make bench      build and run the benchmarks (corpora cached in ~/.cache/mavren-bench)
 #   make format     format the code; make format-check only checks it
 
 BUILD      ?= build
@@ -12,7 +13,7 @@ CMAKE_ARGS ?=
 
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: all deps build demo test test-asan run format format-check clean
+.PHONY: all deps build demo test test-asan bench run format format-check clean
 
 all: build
 
@@ -34,6 +35,14 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+BENCH_PACKAGES = libvips-tools libjpeg-turbo-progs graphicsmagick
+
+bench:
+	@MAVREN_EXTRA_PACKAGES="$(BENCH_PACKAGES)" sh scripts/install-deps.sh
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAVREN_BUILD_BENCH=ON $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+	sh bench/run-all.sh $(BUILD)
 
 run: build
 	@if [ -x $(BUILD)/mavren ]; then ./$(BUILD)/mavren $(PROGRAM); \
