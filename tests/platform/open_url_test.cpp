@@ -140,13 +140,22 @@ TEST_F(OpenUrlTest, WithoutXdgOpenTheDefaultBrowserCannotBeStarted) {
                                                                 "No such file or directory")});
 }
 
-TEST_F(OpenUrlTest, NoEndsItWithoutAskingForABrowser) {
+TEST_F(OpenUrlTest, NoOrACancelledPickEndsItAndKeepsTheOldHandler) {
     SetRegistryString(kApplicationKey, "URLHandler", "/nonexistent/browser");
-    const auto chooser = InstallChooser({Script("good")});
-    boxes->QueueAnswer(IDNO);
-    EXPECT_FALSE(OpenUrlAndWait(kUrl));
-    EXPECT_EQ(chooser->calls, 0);
-    EXPECT_EQ(GetRegistryString(kApplicationKey, "URLHandler"), "/nonexistent/browser");
+    const struct {
+        int answer;
+        std::vector<std::string> picks;
+        int choices;  // times the chooser is asked
+    } cases[] = {{IDNO, {Script("good")}, 0}, {IDYES, {}, 1}};
+    for (const auto& c : cases) {
+        const auto chooser = InstallChooser(c.picks);
+        ScopedScriptedBoxes asked;
+        asked->QueueAnswer(c.answer);
+        EXPECT_FALSE(OpenUrlAndWait(kUrl));
+        EXPECT_EQ(asked->Texts().size(), 1u);
+        EXPECT_EQ(chooser->calls, c.choices);
+        EXPECT_EQ(GetRegistryString(kApplicationKey, "URLHandler"), "/nonexistent/browser");
+    }
 }
 
 TEST_F(OpenUrlTest, ABrowserPickedAfterYesIsStoredAndOpensTheUrl) {
@@ -181,22 +190,6 @@ TEST_F(OpenUrlTest, APickThatFailsTooIsAskedAboutAgain) {
                   Question(kUrl, "using \"" + bad + "\"", bad + " ended with exit status 1")}));
     EXPECT_EQ(ArgumentsOf(bad), "1\n" + kUrl + "\n");
     EXPECT_EQ(GetRegistryString(kApplicationKey, "URLHandler"), bad);
-}
-
-TEST_F(OpenUrlTest, CancellingThePickKeepsTheOldHandler) {
-    SetRegistryString(kApplicationKey, "URLHandler", "/nonexistent/browser");
-    for (const bool withChooser : {true, false}) {
-        const auto chooser = withChooser ? InstallChooser({}) : nullptr;
-        SetBrowserChooser(chooser);
-        ScopedScriptedBoxes asked;
-        asked->QueueAnswer(IDYES);
-        EXPECT_FALSE(OpenUrlAndWait(kUrl));
-        EXPECT_EQ(asked->Texts().size(), 1u);
-        if (chooser) {
-            EXPECT_EQ(chooser->calls, 1);
-        }
-        EXPECT_EQ(GetRegistryString(kApplicationKey, "URLHandler"), "/nonexistent/browser");
-    }
 }
 
 TEST_F(OpenUrlTest, ABrowserThatKeepsRunningHasStarted) {

@@ -9,7 +9,6 @@
 
 #include <climits>
 #include <filesystem>
-#include <thread>
 #include <vector>
 
 #include "platform/forget_request.h"
@@ -299,29 +298,6 @@ TEST_F(Registry, TheStoreFollowsTheConfigurationFolder) {
         EXPECT_EQ(GetRegistryString(kApp, "Where"), "home");
     }
     EXPECT_EQ(GetRegistryString(kApp, "Where"), "config");
-}
-
-TEST_F(Registry, ThreadsWritingAtOnceLoseNothing) {
-    CreateRegistryKeyPath(kApp + "\\Threads");
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t] {
-            for (int i = 0; i < 50; ++i) {
-                SetRegistryInt(kApp + "\\Threads",
-                               "t" + std::to_string(t) + "-" + std::to_string(i), i);
-            }
-        });
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    for (int t = 0; t < 4; ++t) {
-        for (int i = 0; i < 50; ++i) {
-            const std::string name = "t" + std::to_string(t) + "-" + std::to_string(i);
-            EXPECT_EQ(GetRegistryInt(kApp + "\\Threads", name), i) << name;
-        }
-    }
-    EXPECT_TRUE(boxes->Texts().empty());
 }
 
 // Starts the writer helper with the read end of a pipe as its standard input; it

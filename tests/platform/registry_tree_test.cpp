@@ -78,40 +78,4 @@ TEST(RegistryTree, ReportsTheLineItCannotRead) {
     }
 }
 
-TEST(RegistryTree, KeyPathsAndNames) {
-    const struct {
-        const char* path;
-        bool valid;
-        size_t count;
-    } cases[] = {
-        {"", true, 0},     {"A", true, 1},       {"A\\B c\\D", true, 3}, {"A\\", false, 0},
-        {"\\A", false, 0}, {"A\\\\B", false, 0}, {"A\\B\tC", false, 0},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> names{"stale"};
-        EXPECT_EQ(SplitRegistryPath(c.path, names), c.valid) << c.path;
-        EXPECT_EQ(names.size(), c.count) << c.path;
-    }
-    EXPECT_TRUE(IsValidRegistryKeyName(std::string(1023, 'n')));
-    EXPECT_FALSE(IsValidRegistryKeyName(std::string(1024, 'n')));
-    EXPECT_TRUE(IsValidRegistryKeyName("a/b ] [c] \xC3\xA4"));
-    EXPECT_FALSE(IsValidRegistryKeyName(std::string("a\0b", 3)));
-}
-
-TEST(RegistryTree, SubkeysStaySortedAndAddingFindsExistingOnes) {
-    RegistryKey key;
-    key.AddSubkey("b");
-    key.AddSubkey("C");
-    key.AddSubkey("a");
-    key.AddSubkey("B").SetValue("x", "1");
-    ASSERT_EQ(key.subkeys.size(), 3u);
-    EXPECT_EQ(key.subkeys[0].name, "a");
-    EXPECT_EQ(key.subkeys[1].name, "b");
-    EXPECT_EQ(key.subkeys[2].name, "C");
-    EXPECT_NE(key.subkeys[1].FindValue("X"), nullptr);
-    EXPECT_TRUE(key.RemoveSubkey("c"));
-    EXPECT_FALSE(key.RemoveSubkey("c"));
-    EXPECT_EQ(key.subkeys.size(), 2u);
-}
-
 }  // namespace
