@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-// The longest value text the store keeps; the described buffer holds this and its zero.
+// The longest value text the store keeps: a 10240-byte buffer with its zero.
 constexpr std::size_t kMaxRegistryValueLength = 10239;
-// The longest key name; the described buffer holds this and its zero.
+// The longest key name: a 1024-byte buffer with its zero.
 constexpr std::size_t kMaxRegistryKeyNameLength = 1023;
 
 struct RegistryKey {
