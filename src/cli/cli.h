@@ -49,3 +49,4 @@ std::string WithNewlines(const std::string& text);
 int RunShow(const CommandLine& line);
 int RunValidate(const CommandLine& line);
 int RunSet(const CommandLine& line);
+int RunOpen(const CommandLine& line);
