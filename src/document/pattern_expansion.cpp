@@ -7,7 +7,7 @@
 #include "platform/paths.h"
 
 std::string ExpandPattern(const Program& program, ProgramKey keyId, const std::string& subjectPath,
-                          int width, int height) {
+                          int width, int height, SubstitutionFilter filter) {
     std::string text = program.GetText(keyId);
     if (text.empty()) {
         return text;
@@ -26,10 +26,13 @@ std::string ExpandPattern(const Program& program, ProgramKey keyId, const std::s
         sizeText = StringPrintf("%lldKB", static_cast<long long>(status.st_size / 1024));
     }
 
-    text = ReplaceAll(text, "%D", dateText);
-    text = ReplaceAll(text, "%S", sizeText);
-    text = ReplaceAll(text, "%F", PathFileName(subjectPath));
-    text = ReplaceAll(text, "%P", PathFolder(subjectPath));
-    text = ReplaceAll(text, "%W", imageSize);
+    const auto put = [filter](const std::string& value) {
+        return filter != nullptr ? filter(value) : value;
+    };
+    text = ReplaceAll(text, "%D", put(dateText));
+    text = ReplaceAll(text, "%S", put(sizeText));
+    text = ReplaceAll(text, "%F", put(PathFileName(subjectPath)));
+    text = ReplaceAll(text, "%P", put(PathFolder(subjectPath)));
+    text = ReplaceAll(text, "%W", put(imageSize));
     return ReplaceAll(text, placeholder, "%");
 }

@@ -68,4 +68,17 @@ TEST_F(Patterns, EmptyPatternIsEmptyEvenForMissingFiles) {
     EXPECT_EQ(ExpandPattern(program, K::ContentPageTitle, "/x/y.txt", 0, 0), "y.txt");
 }
 
+TEST_F(Patterns, FilterChangesOnlyTheSubstitutedTexts) {
+    program.SetString(K::IndexThumbnailCustomLabel, "<b>%F</b> in %P");
+    const auto shout = [](std::string_view text) {
+        std::string upper(text);
+        for (char& c : upper) {
+            c = c == '<' ? '[' : c;
+        }
+        return upper;
+    };
+    EXPECT_EQ(ExpandPattern(program, K::IndexThumbnailCustomLabel, "/<p>/<a>.jpg", 0, 0, shout),
+              "<b>[a>.jpg</b> in /[p>");
+}
+
 }  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+// Work on finished HTML files: boilerplate files (a user's page holding the tag
+// "<MAVREN-BOILERPLATE>" where generated content goes), the body of an HTML file, and
+// the generator mark by which the tool knows its own pages.
+//
+// Each function that returns false has already told the user in a stop or OK box, and
+// its caller only stops; IsGeneratedFile's false also means, silently, "not marked".
+// A file is rewritten only once its whole new content is built. No shared state: safe
+// from any thread.
+
+#include <string>
+
+// The tag a boilerplate file holds where the generated content goes (exact case).
+inline constexpr char kBoilerplateTag[] = "<MAVREN-BOILERPLATE>";
+
+// True when the file is readable text holding the boilerplate tag.
+bool CheckBoilerplate(const std::string& path);
+
+// Sets body to the text between the body tag and the end-of-body tag, as read.
+// False (body unchanged) when the file cannot be read or either tag is missing.
+bool ExtractBody(const std::string& path, std::string& body);
+
+// Puts a generator META element into the file's head (or a new head after the html tag)
+// unless the file carries the mark already, in any letter case. True when marked after.
+bool AddGeneratorMeta(const std::string& path);
+
+// True when the file holds the generator mark in exactly this letter case.
+bool IsGeneratedFile(const std::string& path);
+
+// Replaces the written page by the boilerplate with the page's body in place of every
+// boilerplate tag. True on success; on failure the page is left as it was.
+bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath);

@@ -1,0 +1,54 @@
+#pragma once
+
+// How a worker thread reports on its long job (a generation run, an upload) without
+// touching a window: it posts one of four messages to the receiver that owns the job,
+// and a generation run is asked to stop through StopRequested.
+//
+// A front end implements WorkerMessageReceiver and hands messages over to its own
+// thread (the Qt window queues an event, mavren-cli a line to print). Post is called on
+// the worker's thread and must not block; the message's text is owned by the message.
+// The posting functions are safe from any thread.
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+// The message numbers, offsets from the first application message number.
+constexpr unsigned WM_APP = 0x8000;
+constexpr unsigned WM_APP_PROGRESS = WM_APP + 1000;     // wParam: percent done, 0 to 100
+constexpr unsigned WM_APP_STATUS_TEXT = WM_APP + 1001;  // text: a status line
+constexpr unsigned WM_APP_ERROR_TEXT = WM_APP + 1002;   // text: an error to show in a box
+constexpr unsigned WM_APP_WORK_DONE = WM_APP + 1003;    // the worker has ended
+
+struct WorkerMessage {
+    unsigned message = 0;
+    int wParam = 0;
+    std::string text;  // the status or error line; empty for the other two messages
+};
+
+class WorkerMessageReceiver {
+  public:
+    virtual ~WorkerMessageReceiver() = default;
+    virtual void Post(WorkerMessage message) = 0;
+};
+
+// Each posts one message to window; a null window drops it. Nothing is reported back.
+void PostStatusText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text);
+void PostErrorText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text);
+void PostProgress(const std::shared_ptr<WorkerMessageReceiver>& window, int percent);
+void PostWorkDone(const std::shared_ptr<WorkerMessageReceiver>& window);
+
+// The application's main window, to which a generation run reports. A front end installs
+// it before starting a run and removes it (null) before the window goes away; a worker
+// that outlives it then posts into nothing. Returns the previous receiver.
+std::shared_ptr<WorkerMessageReceiver> SetMainWindow(std::shared_ptr<WorkerMessageReceiver> window);
+std::shared_ptr<WorkerMessageReceiver> MainWindow();
+
+// Set to 0 by the front end before a generation run starts and to 1 to ask it to stop;
+// the run polls it at its checkpoints. Storing to it is safe in a signal handler.
+extern std::atomic<int> StopRequested;
+
+// True once a stop has been asked for.
+inline bool IsStopRequested() {
+    return StopRequested.load(std::memory_order_relaxed) != 0;
+}

@@ -1,0 +1,106 @@
+#include "generate/page_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace {
+
+class PageWriterTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(page.Open(path)); }
+
+    std::string Written() {
+        page.Close();
+        return ReadFileBytes(path);
+    }
+
+    TempDir dir;
+    std::string path = dir / "page.htm";
+    PageWriter page;
+};
+
+TEST_F(PageWriterTest, IndentRaisesAfterAndLowersBefore) {
+    const std::pair<int, const char*> steps[] = {
+        {2, ""},
+        {2, "  "},
+        {0, "    "},
+        {2, "    "},
+        {-2, "    "},
+        {-2, "  "},
+        {-2, ""},
+        // Below zero no blanks come back, and the level must climb back first.
+        {-2, ""},
+        {2, ""},
+        {2, ""},
+        {0, "  "},
+    };
+    for (const auto& [delta, blanks] : steps) {
+        EXPECT_EQ(page.Indent(delta), blanks) << "delta " << delta;
+    }
+}
+
+TEST_F(PageWriterTest, IndentStopsAtEightyBlanks) {
+    for (int i = 0; i < 50; ++i) {
+        page.Indent(2);
+    }
+    EXPECT_EQ(page.Indent(0), std::string(80, ' '));
+    EXPECT_EQ(page.Indent(-100), std::string());
+}
+
+TEST_F(PageWriterTest, LineFeedsBecomeCrLfButCrLfStays) {
+    page.Write("a\nb\r\nc\r");
+    page.Write("\nd\n\n");
+    page.Write("e\rf");
+    EXPECT_EQ(Written(), "a\r\nb\r\nc\r\nd\r\n\r\ne\rf");
+}
+
+TEST_F(PageWriterTest, OverlongFormattedLinesAreCutTo1024Bytes) {
+    const std::string fits(10239 - 4, 'x');
+    page.Format("<%s>\n", fits.c_str());
+    const std::string tooLong(10240 - 3, 'y');
+    page.Format("<%s>\n", tooLong.c_str());
+    // Literal text is never cut.
+    page.Write(std::string(20000, 'z'));
+    const std::string written = Written();
+    // Compared as booleans: a failure must not print megabytes.
+    ASSERT_EQ(written.size(), fits.size() + 4 + 1024 + 20000);
+    EXPECT_TRUE(written.substr(0, fits.size() + 4) == "<" + fits + ">\r\n");
+    EXPECT_TRUE(written.substr(fits.size() + 4, 1024) == "<" + std::string(1023, 'y'));
+    EXPECT_TRUE(written.substr(fits.size() + 4 + 1024) == std::string(20000, 'z'));
+}
+
+TEST_F(PageWriterTest, CutDoesNotSplitAUtf8Character) {
+    std::string text(1023, 'a');
+    text += "\xc3\xa9";  // bytes 1023 and 1024: the cut falls between them
+    text += std::string(10000, 'b');
+    page.Format("%s", text.c_str());
+    EXPECT_TRUE(Written() == std::string(1023, 'a'));
+}
+
+TEST_F(PageWriterTest, FrameWithAndWithoutFontTag) {
+    page.WriteHeader("", "");
+    page.WriteClosing();
+    EXPECT_EQ(Written(),
+              "<HTML>\r\n<META NAME=\"generator\" CONTENT=\"Mavren 1.0\">\r\n<BODY >\r\n"
+              "</BODY>\r\n</HTML>\r\n");
+
+    PageWriter font;
+    ASSERT_TRUE(font.Open(dir / "font.htm"));
+    font.WriteHeader(" TEXT=\"Red\"", "<FONT FACE=\"Arial\">");
+    font.Write("x\n");
+    font.WriteClosing();
+    font.Close();
+    EXPECT_EQ(
+        ReadFileBytes(dir / "font.htm"),
+        "<HTML>\r\n<META NAME=\"generator\" CONTENT=\"Mavren 1.0\">\r\n"
+        "<BODY  TEXT=\"Red\">\r\n<FONT FACE=\"Arial\">x\r\n</FONT>\r\n</BODY>\r\n</HTML>\r\n");
+}
+
+TEST(PageWriterOpen, FailsForAMissingFolder) {
+    TempDir dir;
+    PageWriter page;
+    EXPECT_FALSE(page.Open(dir / "no/such/folder/INDEX000.HTM"));
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+#include "generate/worker_messages.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "recording_receiver.h"
+
+namespace {
+
+TEST(WorkerMessages, NumbersAreOffsetsFromTheFirstApplicationMessage) {
+    EXPECT_EQ(WM_APP_PROGRESS, 0x83E8u);
+    EXPECT_EQ(WM_APP_STATUS_TEXT, 0x83E9u);
+    EXPECT_EQ(WM_APP_ERROR_TEXT, 0x83EAu);
+    EXPECT_EQ(WM_APP_WORK_DONE, 0x83EBu);
+}
+
+TEST(WorkerMessages, PostsArriveInOrderWithTheirTexts) {
+    auto receiver = std::make_shared<RecordingReceiver>();
+    std::shared_ptr<WorkerMessageReceiver> window = receiver;
+    std::thread worker([window] {
+        PostStatusText(window, "");
+        PostStatusText(window, "first");
+        PostErrorText(window, "broken");
+        PostProgress(window, 42);
+        PostWorkDone(window);
+    });
+    worker.join();
+    const auto messages = receiver->Messages();
+    ASSERT_EQ(messages.size(), 5u);
+    EXPECT_EQ(messages[0].message, WM_APP_STATUS_TEXT);
+    EXPECT_EQ(messages[0].text, "") << "an empty status is still posted";
+    EXPECT_EQ(messages[1].text, "first");
+    EXPECT_EQ(messages[2].message, WM_APP_ERROR_TEXT);
+    EXPECT_EQ(messages[2].text, "broken");
+    EXPECT_EQ(messages[3].message, WM_APP_PROGRESS);
+    EXPECT_EQ(messages[3].wParam, 42);
+    EXPECT_EQ(messages[4].message, WM_APP_WORK_DONE);
+}
+
+TEST(WorkerMessages, NoWindowDropsPostsAndTheMainWindowCanBeReplaced) {
+    PostStatusText(nullptr, "into nothing");
+    auto first = std::make_shared<RecordingReceiver>();
+    const auto previous = SetMainWindow(first);
+    PostStatusText(MainWindow(), "one");
+    EXPECT_EQ(SetMainWindow(nullptr), first);
+    PostStatusText(MainWindow(), "after the window went");
+    EXPECT_EQ(first->StatusTexts(), std::vector<std::string>{"one"});
+    SetMainWindow(previous);
+}
+
+}  // namespace
