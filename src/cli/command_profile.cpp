@@ -76,6 +76,21 @@ int CheckProfile(const FtpProfile& profile, const FtpProfileList& list, int self
     return kExitOk;
 }
 
+// The index of the profile named by the one argument after the action, or the status
+// after saying why there is none.
+int FindNamedProfile(const Command& command, const CommandOptions& options,
+                     const FtpProfileList& list, int& index) {
+    if (options.positional.size() != 2) {
+        return UsageError(command, options.positional.size() < 2 ? "no profile name given"
+                                                                 : "too many arguments");
+    }
+    index = list.Find(options.positional[1]);
+    if (index < 0) {
+        return Fail("there is no FTP profile called '%s'", options.positional[1], kExitUsage);
+    }
+    return kExitOk;
+}
+
 int ListProfiles(const FtpProfileList& list) {
     if (list.count == 0) {
         std::fprintf(stderr,
@@ -144,13 +159,9 @@ int AddProfile(const Command& command, const CommandOptions& options, FtpProfile
 
 int EditProfile(const Command& command, const CommandOptions& options, FtpProfileList& list,
                 const std::string& lastProfile) {
-    if (options.positional.size() != 2) {
-        return UsageError(command, options.positional.size() < 2 ? "no profile name given"
-                                                                 : "too many arguments");
-    }
-    const int index = list.Find(options.positional[1]);
-    if (index < 0) {
-        return Fail("there is no FTP profile called '%s'", options.positional[1], kExitUsage);
+    int index = -1;
+    if (const int status = FindNamedProfile(command, options, list, index); status != kExitOk) {
+        return status;
     }
     FtpProfile& stored = list.profiles[static_cast<std::size_t>(index)];
     FtpProfile profile = stored;
@@ -173,13 +184,9 @@ int EditProfile(const Command& command, const CommandOptions& options, FtpProfil
 }
 
 int DeleteProfile(const Command& command, const CommandOptions& options, FtpProfileList& list) {
-    if (options.positional.size() != 2) {
-        return UsageError(command, options.positional.size() < 2 ? "no profile name given"
-                                                                 : "too many arguments");
-    }
-    const int index = list.Find(options.positional[1]);
-    if (index < 0) {
-        return Fail("there is no FTP profile called '%s'", options.positional[1], kExitUsage);
+    int index = -1;
+    if (const int status = FindNamedProfile(command, options, list, index); status != kExitOk) {
+        return status;
     }
     const std::string name = list.profiles[static_cast<std::size_t>(index)].name;
     const std::string question =

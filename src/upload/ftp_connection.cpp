@@ -300,6 +300,9 @@ bool FtpConnection::Usable() {
     if (lost) {
         return Fail(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
     }
+    if (running) {
+        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "A remote file is still open.");
+    }
     return true;
 }
 
@@ -529,6 +532,8 @@ void FtpConnection::Prepare(const std::string& path) {
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStalledTransferSeconds);
     curl_easy_setopt(handle, CURLOPT_TCP_KEEPALIVE, 1L);
+    // Through an HTTP proxy only a tunnel carries the FTP commands themselves.
+    curl_easy_setopt(handle, CURLOPT_HTTPPROXYTUNNEL, 1L);
     if (activeMode) {
         curl_easy_setopt(handle, CURLOPT_FTPPORT, "-");
     }

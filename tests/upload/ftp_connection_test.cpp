@@ -144,6 +144,15 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
     ASSERT_TRUE(connection->SetCurrentDirectory("/"));
     EXPECT_FALSE(connection->FindFile("new folder", status)) << "a folder is no file";
 
+    // One thing at a time on the connection: a folder change waits for the open file.
+    std::unique_ptr<FtpRemoteFile> open = connection->OpenFile("open.txt");
+    ASSERT_TRUE(open);
+    ASSERT_TRUE(open->Write("part", 4));
+    EXPECT_FALSE(connection->SetCurrentDirectory("new folder"));
+    EXPECT_FALSE(connection->OpenFile("other.txt"));
+    ASSERT_TRUE(open->Close());
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/open.txt"), "part");
+
     ASSERT_TRUE(Send(*connection, "empty.txt", "", 1024));
     EXPECT_EQ(ReadFileBytes(server.Root() + "/empty.txt"), "");
     connection->Close();
