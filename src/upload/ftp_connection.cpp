@@ -1,7 +1,8 @@
 #include "upload/ftp_connection.h"
 
+#include "upload/ftp_replies.h"
+
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <utility>
 
@@ -22,34 +23,6 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool IsHostCharacter(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '.' || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool IsIpv6Character(char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0 || c == ':' || c == '.' || c == '%' ||
-           IsHostCharacter(c);
-}
-
-// A reply line: three digits and a blank (or the line's end).
-int ReplyCode(std::string_view line) {
-    if (line.size() < 3 || !std::isdigit(static_cast<unsigned char>(line[0])) ||
-        !std::isdigit(static_cast<unsigned char>(line[1])) ||
-        !std::isdigit(static_cast<unsigned char>(line[2])) || (line.size() > 3 && line[3] != ' ')) {
-        return 0;
-    }
-    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
-}
-
 std::string WithoutLineEnd(std::string line) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.pop_back();
@@ -58,111 +31,6 @@ std::string WithoutLineEnd(std::string line) {
 }
 
 }  // namespace
-
-bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem) {
-    std::string rest = Trimmed(text);
-    if (rest.size() >= 6 && EqualsIgnoringCase(std::string_view(rest).substr(0, 6), "ftp://")) {
-        rest.erase(0, 6);
-    }
-    while (!rest.empty() && rest.back() == '/') {
-        rest.pop_back();
-    }
-    const auto invalid = [&]() {
-        problem = "\"" + text + "\" is not an FTP server name (like ftp.example.com or " +
-                  "ftp.example.com:2121).";
-        return false;
-    };
-    std::string host;
-    std::string port;
-    bool ipv6 = false;
-    bool hasPort = false;
-    if (!rest.empty() && rest.front() == '[') {
-        const std::size_t close = rest.find(']');
-        if (close == std::string::npos) {
-            return invalid();
-        }
-        host = rest.substr(1, close - 1);
-        ipv6 = true;
-        if (close + 1 < rest.size()) {
-            if (rest[close + 1] != ':') {
-                return invalid();
-            }
-            port = rest.substr(close + 2);
-            hasPort = true;
-        }
-    } else if (std::count(rest.begin(), rest.end(), ':') > 1) {
-        host = rest;  // a bare IPv6 address, which cannot carry a port
-        ipv6 = true;
-    } else {
-        const std::size_t colon = rest.find(':');
-        host = rest.substr(0, colon);
-        if (colon != std::string::npos) {
-            port = rest.substr(colon + 1);
-            hasPort = true;
-        }
-    }
-    if (host.empty() ||
-        !std::all_of(host.begin(), host.end(), ipv6 ? IsIpv6Character : IsHostCharacter)) {
-        return invalid();
-    }
-    int number = 21;
-    if (hasPort) {
-        const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
-        if (port.empty() || error != std::errc() || end != port.data() + port.size() ||
-            number < 1 || number > 65535) {
-            problem = "The port in \"" + text + "\" must be a number from 1 to 65535.";
-            return false;
-        }
-    }
-    address.host = host;
-    address.port = number;
-    return true;
-}
-
-bool ParseQuotedFolder(const std::string& reply, std::string& folder) {
-    const std::size_t open = reply.find('"');
-    if (open == std::string::npos) {
-        return false;
-    }
-    std::string name;
-    for (std::size_t i = open + 1; i < reply.size(); ++i) {
-        if (reply[i] != '"') {
-            name += reply[i];
-        } else if (i + 1 < reply.size() && reply[i + 1] == '"') {
-            name += '"';
-            ++i;
-        } else {
-            folder = name;
-            return true;
-        }
-    }
-    return false;
-}
-
-std::time_t ParseFtpTime(std::string_view text) {
-    if (text.size() < 14 || !std::all_of(text.begin(), text.begin() + 14, [](char c) {
-            return std::isdigit(static_cast<unsigned char>(c)) != 0;
-        })) {
-        return -1;
-    }
-    const auto number = [&text](std::size_t at, std::size_t length) {
-        int value = 0;
-        std::from_chars(text.data() + at, text.data() + at + length, value);
-        return value;
-    };
-    std::tm parts{};
-    parts.tm_year = number(0, 4) - 1900;
-    parts.tm_mon = number(4, 2) - 1;
-    parts.tm_mday = number(6, 2);
-    parts.tm_hour = number(8, 2);
-    parts.tm_min = number(10, 2);
-    parts.tm_sec = number(12, 2);
-    if (parts.tm_mon < 0 || parts.tm_mon > 11 || parts.tm_mday < 1 || parts.tm_mday > 31 ||
-        parts.tm_hour > 23 || parts.tm_min > 59 || parts.tm_sec > 60) {
-        return -1;
-    }
-    return ::timegm(&parts);
-}
 
 // The remote file being written: hands each block to libcurl's upload and waits until
 // libcurl has taken it.
@@ -368,33 +236,9 @@ bool FtpConnection::FindByListing(const std::string& name, RemoteFileStatus& sta
     }
     // The facts line: " type=file;size=1234;modify=20240102030405; name".
     for (const std::string& line : replyLines) {
-        if (line.empty() || line.front() != ' ') {
-            continue;
+        if (!line.empty() && line.front() == ' ') {
+            return ParseListingFacts(line, status);
         }
-        const std::string facts = AsciiLowerCase(line.substr(1, line.find(' ', 1) - 1));
-        bool isFile = false;
-        std::size_t start = 0;
-        while (start < facts.size()) {
-            std::size_t end = facts.find(';', start);
-            if (end == std::string::npos) {
-                end = facts.size();
-            }
-            const std::string fact = facts.substr(start, end - start);
-            const std::size_t equals = fact.find('=');
-            const std::string key = fact.substr(0, equals);
-            const std::string value = equals == std::string::npos ? "" : fact.substr(equals + 1);
-            if (key == "type") {
-                isFile = value == "file";
-            } else if (key == "size") {
-                std::int64_t size = -1;
-                std::from_chars(value.data(), value.data() + value.size(), size);
-                status.size = size;
-            } else if (key == "modify") {
-                status.lastWriteTime = ParseFtpTime(value);
-            }
-            start = end + 1;
-        }
-        return isFile;
     }
     return false;
 }
@@ -415,11 +259,11 @@ bool FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatus&
         return false;
     }
     std::int64_t size = -1;
-    const std::string value = Trimmed(reply.line.substr(3));
+    const std::string value = FtpReplyArgument(reply.line);
     std::from_chars(value.data(), value.data() + value.size(), size);
     status.size = size;
     if (Command("MDTM " + name, reply) && reply.code == 213) {
-        status.lastWriteTime = ParseFtpTime(Trimmed(reply.line.substr(3)));
+        status.lastWriteTime = ParseFtpTime(FtpReplyArgument(reply.line));
     }
     return true;
 }
@@ -494,7 +338,7 @@ bool FtpConnection::Command(const std::string& command, Reply& reply) {
 FtpConnection::Reply FtpConnection::LastReply() const {
     for (auto it = replyLines.rbegin(); it != replyLines.rend(); ++it) {
         const std::string line = WithoutLineEnd(*it);
-        if (const int code = ReplyCode(line)) {
+        if (const int code = FtpReplyCode(line)) {
             return {code, line};
         }
     }

@@ -22,27 +22,9 @@
 #include <string_view>
 #include <vector>
 
+#include "upload/ftp_address.h"
 #include "upload/ftp_client.h"
 #include "upload/internet_session.h"
-
-// Where a profile's host text points.
-struct FtpAddress {
-    std::string host;  // a name, an IPv4 address, or an IPv6 address without brackets
-    int port = 21;
-};
-
-// Reads what a user types as the host: "name", "name:port", "[IPv6]", "[IPv6]:port" or a
-// bare IPv6 address, blanks around it, an "ftp://" before and "/" after allowed. False,
-// with the reason in problem, when the text cannot name a server.
-bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem);
-
-// The folder named by the reply to PWD ('257 "/www/a ""b""" is current'): the quoted
-// text with doubled quotes made single. False when the reply quotes nothing.
-bool ParseQuotedFolder(const std::string& reply, std::string& folder);
-
-// A time as servers give it to MDTM and MLST ("YYYYMMDDHHMMSS", UTC, any fraction
-// ignored) in seconds since the epoch; -1 when the text is not one.
-std::time_t ParseFtpTime(std::string_view text);
 
 class FtpConnection final : public FtpClient {
   public:

@@ -8,66 +8,6 @@
 
 namespace {
 
-TEST(ParseFtpHost, ReadsNamesPortsAndIpv6) {
-    struct Case {
-        const char* text;
-        const char* host;  // null: refused
-        int port;
-    };
-    const Case cases[] = {
-        {"ftp.example.com", "ftp.example.com", 21},
-        {"ftp.example.com:2121", "ftp.example.com", 2121},
-        {"  ftp.example.com  ", "ftp.example.com", 21},
-        {"FTP://ftp.example.com/", "ftp.example.com", 21},
-        {"10.0.0.7:65535", "10.0.0.7", 65535},
-        {"[::1]", "::1", 21},
-        {"[fe80::1%eth0]:990", "fe80::1%eth0", 990},
-        {"2001:db8::5", "2001:db8::5", 21},
-        {"", nullptr, 0},
-        {"ftp.example.com:", nullptr, 0},
-        {"ftp.example.com:0", nullptr, 0},
-        {"ftp.example.com:65536", nullptr, 0},
-        {"ftp.example.com:21x", nullptr, 0},
-        {"ftp.example.com/www", nullptr, 0},
-        {"ann@ftp.example.com", nullptr, 0},
-        {"ftp example.com", nullptr, 0},
-        {"[::1", nullptr, 0},
-        {"[::1]x", nullptr, 0},
-    };
-    for (const Case& c : cases) {
-        FtpAddress address;
-        std::string problem;
-        const bool ok = ParseFtpHost(c.text, address, problem);
-        if (c.host == nullptr) {
-            EXPECT_FALSE(ok) << c.text;
-            EXPECT_NE(problem.find(c.text), std::string::npos) << problem;
-        } else {
-            ASSERT_TRUE(ok) << c.text << ": " << problem;
-            EXPECT_EQ(address.host, c.host);
-            EXPECT_EQ(address.port, c.port) << c.text;
-        }
-    }
-}
-
-TEST(ParseFtpReplies, FolderNamesAndTimes) {
-    std::string folder;
-    EXPECT_TRUE(ParseQuotedFolder("257 \"/www/site\" is the current directory.", folder));
-    EXPECT_EQ(folder, "/www/site");
-    EXPECT_TRUE(ParseQuotedFolder("257 \"/a \"\"b\"\"\" is current", folder));
-    EXPECT_EQ(folder, "/a \"b\"");
-    EXPECT_TRUE(ParseQuotedFolder("257 \"\"", folder));
-    EXPECT_EQ(folder, "");
-    EXPECT_FALSE(ParseQuotedFolder("257 no quotes", folder));
-    EXPECT_FALSE(ParseQuotedFolder("257 \"unterminated", folder));
-
-    EXPECT_EQ(ParseFtpTime("19700101000000"), 0);
-    EXPECT_EQ(ParseFtpTime("20240229123456"), 1709210096);
-    EXPECT_EQ(ParseFtpTime("20240229123456.789"), 1709210096);
-    EXPECT_EQ(ParseFtpTime("2024022912345"), -1);
-    EXPECT_EQ(ParseFtpTime("20241329123456"), -1);
-    EXPECT_EQ(ParseFtpTime("2024022912345x"), -1);
-}
-
 class FtpConnectionTest : public ::testing::Test {
   protected:
     FtpConnectionTest() { CreateSession(); }

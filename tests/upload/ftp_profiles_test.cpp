@@ -62,26 +62,6 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     EXPECT_TRUE(boxes->Texts().empty());
 }
 
-TEST_F(FtpProfilesTest, EachSaveStoresThePasswordAfresh) {
-    FtpProfileList list;
-    list.Add(Profile("a"));
-    const std::string key = std::string(kFtpProfilesKey) + "\\a";
-    std::string first;
-    bool changed = false;
-    // The seed follows the millisecond clock; a few saves apart it differs.
-    for (int attempt = 0; attempt < 50 && !changed; ++attempt) {
-        SaveFtpProfiles(list, -1);
-        const std::string stored = GetRegistryString(key, "Password");
-        EXPECT_EQ(UnscramblePassword(stored), "pw-a");
-        if (first.empty()) {
-            first = stored;
-        }
-        changed = stored != first;
-    }
-    EXPECT_TRUE(changed);
-    EXPECT_EQ(GetRegistryString(kApplicationKey, "LastFTPProfile"), "") << "no selection";
-}
-
 TEST_F(FtpProfilesTest, AnEmptyStoreLoadsNoProfile) {
     FtpProfileList list;
     std::string last = "stale";
