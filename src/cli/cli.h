@@ -50,3 +50,5 @@ int RunShow(const CommandLine& line);
 int RunValidate(const CommandLine& line);
 int RunSet(const CommandLine& line);
 int RunOpen(const CommandLine& line);
+int RunUploadCommand(const CommandLine& line);
+int RunProfileCommand(const CommandLine& line);

@@ -1,0 +1,98 @@
+#pragma once
+
+// How mavren-cli shows a long job (a generation run, an upload) that reports with the
+// worker messages. On a terminal one line at the bottom is redrawn in place: a bar, the
+// percentage, the latest status line and the latest timing line ("@..." texts); message
+// boxes and questions move it out of the way and it comes back after them. Without a
+// terminal (a log, a pipe) every status line is printed as it comes. When the job is
+// over the bar stays as it ended, and the last status and timing lines follow it.
+//
+// ConsoleJobDisplay bundles it: it installs the message-box wrapper for its lifetime and
+// hands out the receiver to post to. Create and destroy it on the main thread; the
+// receiver and the boxes may be used from any thread.
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "generate/worker_messages.h"
+#include "platform/message_box.h"
+
+class ConsoleProgress {
+  public:
+    // terminal: draw a bar (else print lines); width: the columns the bar line may use.
+    ConsoleProgress(std::FILE* stream, bool terminal, int width);
+
+    void SetPercent(int percent);
+    void SetStatus(const std::string& text);
+    void SetTiming(const std::string& text);
+    // Clears the bar line for other output, and draws it again.
+    void Suspend();
+    void Resume();
+    // Leaves the bar as it ended, then the last status and timing lines; idempotent.
+    void Finish();
+
+    // The bar line as it would be drawn now (without the terminal's control codes).
+    std::string BarLine() const;
+
+  private:
+    std::string Bar() const;  // "[#####...............]  25%"
+    void Draw(bool force);
+    void Clear();
+
+    std::FILE* stream;
+    bool terminal;
+    int width;
+    mutable std::mutex mutex;
+    int percent = 0;
+    std::string status;
+    std::string timing;
+    bool suspended = false;
+    bool drawn = false;
+    bool finished = false;
+    std::chrono::steady_clock::time_point lastDraw;
+};
+
+// Posts to a ConsoleProgress: percentages and status lines to it, "@" lines as its timing,
+// error texts as OK boxes through the installed backend.
+class ConsoleProgressReceiver : public WorkerMessageReceiver {
+  public:
+    explicit ConsoleProgressReceiver(std::shared_ptr<ConsoleProgress> progress)
+        : progress(std::move(progress)) {}
+    void Post(WorkerMessage message) override;
+
+  private:
+    std::shared_ptr<ConsoleProgress> progress;
+};
+
+// Shows boxes through another backend with the progress line out of the way.
+class ConsoleProgressBoxes : public MessageBoxBackend {
+  public:
+    ConsoleProgressBoxes(std::shared_ptr<ConsoleProgress> progress,
+                         std::shared_ptr<MessageBoxBackend> boxes)
+        : progress(std::move(progress)), boxes(std::move(boxes)) {}
+    int Show(const std::string& text, unsigned flags) override;
+
+  private:
+    std::shared_ptr<ConsoleProgress> progress;
+    std::shared_ptr<MessageBoxBackend> boxes;
+};
+
+class ConsoleJobDisplay {
+  public:
+    // Shows on standard error; a bar when it is a terminal.
+    ConsoleJobDisplay();
+    ~ConsoleJobDisplay();  // finishes and puts the previous message-box backend back
+    ConsoleJobDisplay(const ConsoleJobDisplay&) = delete;
+    ConsoleJobDisplay& operator=(const ConsoleJobDisplay&) = delete;
+
+    std::shared_ptr<WorkerMessageReceiver> Receiver() const { return receiver; }
+    void Finish() { progress->Finish(); }
+
+  private:
+    std::shared_ptr<ConsoleProgress> progress;
+    std::shared_ptr<WorkerMessageReceiver> receiver;
+    std::shared_ptr<MessageBoxBackend> previousBoxes;
+};
