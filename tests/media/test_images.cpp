@@ -151,8 +151,8 @@ bool Near(const Colour& a, const Colour& b, int tolerance) {
 
 Colour PhotoLike(int x, int y, int seed) {
     // Cheap hash noise on top of slow waves: JPEG keeps both, like leaves against sky.
-    unsigned hash = static_cast<unsigned>(x * 73856093) ^ static_cast<unsigned>(y * 19349663) ^
-                    static_cast<unsigned>(seed * 83492791);
+    unsigned hash = static_cast<unsigned>(x) * 73856093u ^ static_cast<unsigned>(y) * 19349663u ^
+                    static_cast<unsigned>(seed) * 83492791u;
     hash ^= hash >> 13;
     hash *= 0x5bd1e995u;
     hash ^= hash >> 15;
