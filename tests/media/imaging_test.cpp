@@ -100,22 +100,6 @@ TEST_F(Imaging, ScalesToExactlyTheSizeAsked) {
     EXPECT_TRUE(ScaleImage(Image(), 10, 10).empty());
 }
 
-TEST_F(Imaging, ScaledPixelsKeepTheirPlaces) {
-    // Large enough for the decoder to work at 1/8 scale on the way.
-    WriteJpeg(dir / "q.jpg", 1600, 1200, [](int x, int y) { return Quarters(x, y, 1600, 1200); });
-    const Image scaled = ScaleImage(DecodeJpeg(dir / "q.jpg"), 40, 30);
-    const std::vector<unsigned char> rgb = scaled.Rgb();
-    ASSERT_EQ(rgb.size(), 40u * 30 * 3);
-    auto at = [&](int x, int y) {
-        const size_t i = (y * 40u + x) * 3;
-        return Colour{rgb[i], rgb[i + 1], rgb[i + 2]};
-    };
-    EXPECT_TRUE(Near(at(5, 5), kTopLeft));
-    EXPECT_TRUE(Near(at(34, 5), kTopRight));
-    EXPECT_TRUE(Near(at(5, 24), kBottomLeft));
-    EXPECT_TRUE(Near(at(34, 24), kBottomRight));
-}
-
 TEST_F(Imaging, TransparencyIsLaidOverWhite) {
     // Left half transparent black, right half opaque black.
     WritePng(dir / "a.png", 40, 10, [](int, int) { return Colour{0, 0, 0}; }, {.alpha = true});
@@ -161,26 +145,6 @@ TEST_F(Imaging, AFailedWriteKeepsTheOldFile) {
     const Image image = DecodeJpeg(dir / "bad.jpg");
     EXPECT_FALSE(WriteImage(dir / "keep.jpg", image));
     EXPECT_EQ(ReadFileBytes(dir / "keep.jpg"), "old");
-}
-
-TEST_F(Imaging, DecodedPixelsComeOutUpright) {
-    for (int orientation = 1; orientation <= 8; ++orientation) {
-        const std::string path = dir / ("o" + std::to_string(orientation) + ".jpg");
-        WriteTurnedQuarters(path, orientation, 60, 40);
-        const Image image = DecodeJpeg(path);
-        ASSERT_EQ(image.width(), 60) << orientation;
-        ASSERT_EQ(image.height(), 40) << orientation;
-        const std::vector<unsigned char> rgb = image.Rgb();
-        ASSERT_EQ(rgb.size(), 60u * 40 * 3) << orientation;
-        auto at = [&](int x, int y) {
-            const size_t i = (y * 60u + x) * 3;
-            return Colour{rgb[i], rgb[i + 1], rgb[i + 2]};
-        };
-        EXPECT_TRUE(Near(at(10, 10), kTopLeft)) << orientation;
-        EXPECT_TRUE(Near(at(50, 10), kTopRight)) << orientation;
-        EXPECT_TRUE(Near(at(10, 30), kBottomLeft)) << orientation;
-        EXPECT_TRUE(Near(at(50, 30), kBottomRight)) << orientation;
-    }
 }
 
 }  // namespace
