@@ -1,14 +1,13 @@
 // thumbnail_bench: the photo corpus for the thumbnail benchmark, and MakeThumbnail timed
-// over it on any number of threads.
+// against the decoding floor over it.
 //
-//   thumbnail_bench corpus FOLDER COUNT            makes the photos that are missing
-//   thumbnail_bench time FOLDER OUT THREADS BOX    MakeThumbnail on THREADS threads
-//   thumbnail_bench spawn FOLDER JOBS PROGRAM ARG...
-//       PROGRAM ARG... PHOTO for every photo, JOBS processes at a time; with JOBS 0, one
-//       process is given all the photos
+//   thumbnail_bench corpus FOLDER COUNT         makes the photos that are missing
+//   thumbnail_bench compare FOLDER OUT ROUNDS   prints the table; exit 1 over a target
 //
-// time and spawn print two figures: wall-clock and CPU milliseconds per photo. CPU time
-// tells how much work was done when other programs share the machine.
+// The photos are taken ten at a time, and every contender works on each group in turn
+// before the next group starts, so that other programs on the machine weigh on all of
+// them alike. A round's figure is the sum over the groups; the best round counts. CPU
+// time is printed beside the wall-clock time.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -107,9 +106,6 @@ std::vector<std::string> Photos(const std::string& folder) {
         }
     }
     std::sort(photos.begin(), photos.end());
-    if (photos.empty()) {
-        std::fprintf(stderr, "thumbnail_bench: no photos in %s\n", folder.c_str());
-    }
     return photos;
 }
 
@@ -120,38 +116,45 @@ double CpuMilliseconds(int who) {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-// Wall-clock and CPU time of a piece of work, per photo.
+struct Cost {
+    double wall = 0;  // milliseconds
+    double cpu = 0;
+    Cost& operator+=(const Cost& other) {
+        wall += other.wall;
+        cpu += other.cpu;
+        return *this;
+    }
+};
+
+// What a piece of work costs; RUSAGE_SELF or RUSAGE_CHILDREN says whose CPU time counts.
 template <typename Work>
-void Report(size_t photos, int who, Work&& work) {
+Cost Measure(int who, Work&& work) {
     const double cpuBefore = CpuMilliseconds(who);
     const auto start = std::chrono::steady_clock::now();
     work();
-    const double wall =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    const double cpu = CpuMilliseconds(who) - cpuBefore;
-    std::printf("%.2f %.2f\n", wall / photos, cpu / photos);
+    return {
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(),
+        CpuMilliseconds(who) - cpuBefore};
 }
 
-int Time(const std::string& folder, const std::string& out, int threads, int box) {
-    const std::vector<std::string> sources = Photos(folder);
-    if (sources.empty()) {
-        return 1;
-    }
-    fs::create_directories(out);
-    InitImaging();
+constexpr int kBox = 120;
+
+// MakeThumbnail over the photos on that many threads. False when one was not made.
+bool Thumbnails(const std::vector<std::string>& photos, const std::string& out, int threads,
+                Cost& cost) {
     std::atomic<size_t> next{0};
     std::atomic<int> failed{0};
-    Report(sources.size(), RUSAGE_SELF, [&] {
+    cost += Measure(RUSAGE_SELF, [&] {
         std::vector<std::thread> workers;
         for (int t = 0; t < threads; ++t) {
             workers.emplace_back([&] {
-                for (size_t i = next++; i < sources.size(); i = next++) {
+                for (size_t i = next++; i < photos.size(); i = next++) {
                     int width = -1;
                     int height = -1;
                     const std::string thumbnail =
-                        out + "/TN_" + fs::path(sources[i]).filename().string();
-                    MakeThumbnail(sources[i], thumbnail, box, box, width, height, false);
-                    if (width != box && height != box) {
+                        out + "/TN_" + fs::path(photos[i]).filename().string();
+                    MakeThumbnail(photos[i], thumbnail, kBox, kBox, width, height, false);
+                    if (width != kBox && height != kBox) {
                         ++failed;
                     }
                 }
@@ -161,14 +164,10 @@ int Time(const std::string& folder, const std::string& out, int threads, int box
             worker.join();
         }
     });
-    if (failed > 0) {
-        std::fprintf(stderr, "thumbnail_bench: %d thumbnails were not made\n", failed.load());
-        return 1;
-    }
-    return 0;
+    return failed == 0;
 }
 
-// Starts program with its arguments and the given photos; the process id, or -1.
+// Starts the command with the photos added to its arguments; the process id, or -1.
 pid_t Start(const std::vector<std::string>& command, const std::vector<std::string>& photos) {
     std::vector<char*> argv;
     for (const std::string& part : command) {
@@ -187,47 +186,105 @@ pid_t Start(const std::vector<std::string>& command, const std::vector<std::stri
     return error == 0 ? pid : -1;
 }
 
-int Spawn(const std::string& folder, int jobs, const std::vector<std::string>& command) {
-    const std::vector<std::string> photos = Photos(folder);
-    if (photos.empty()) {
-        return 1;
-    }
-    bool failed = false;
-    auto finish = [&failed] {
-        int status = 0;
-        if (::wait(&status) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            failed = true;
-        }
-    };
-    Report(photos.size(), RUSAGE_CHILDREN, [&] {
+bool Finished() {
+    int status = 0;
+    return ::wait(&status) >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The command once per photo, that many processes at a time; with jobs 0, one process
+// for all the photos. False when one failed.
+bool Processes(const std::vector<std::string>& command, const std::vector<std::string>& photos,
+               int jobs, Cost& cost) {
+    bool ok = true;
+    cost += Measure(RUSAGE_CHILDREN, [&] {
         if (jobs == 0) {
-            failed = Start(command, photos) < 0;
-            if (!failed) {
-                finish();
-            }
+            ok = Start(command, photos) >= 0 && Finished();
             return;
         }
         int running = 0;
         for (const std::string& photo : photos) {
             if (running == jobs) {
-                finish();
+                ok = Finished() && ok;
                 --running;
             }
             if (Start(command, {photo}) < 0) {
-                failed = true;
+                ok = false;
                 break;
             }
             ++running;
         }
         for (; running > 0; --running) {
-            finish();
+            ok = Finished() && ok;
         }
     });
-    if (failed) {
-        std::fprintf(stderr, "thumbnail_bench: %s failed\n", command[0].c_str());
+    return ok;
+}
+
+struct Contender {
+    std::string name;
+    Cost best{1e300, 0};
+};
+
+int Compare(const std::string& folder, const std::string& out, int rounds) {
+    const std::vector<std::string> photos = Photos(folder);
+    if (photos.empty()) {
+        std::fprintf(stderr, "thumbnail_bench: no photos in %s\n", folder.c_str());
         return 1;
     }
-    return 0;
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const std::vector<std::string> djpeg = {"djpeg", "-scale", "1/8", "-outfile", "/dev/null"};
+    const std::vector<std::string> vipsthumbnail = {"vipsthumbnail", "--size", "120x120", "-o",
+                                                    out + "/vips_%s.jpg"};
+    fs::create_directories(out);
+    InitImaging();
+    enum { kFloor1, kOurs1, kFloorN, kOursN, kVips };
+    std::vector<Contender> contenders = {
+        {"djpeg -scale 1/8, one process at a time"},
+        {"MakeThumbnail, one thread"},
+        {"djpeg -scale 1/8, one process per core"},
+        {"MakeThumbnail, " + std::to_string(cores) + " threads"},
+        {"vipsthumbnail --size 120x120, one process"},
+    };
+    bool ok = true;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<Cost> costs(contenders.size());
+        for (size_t first = 0; first < photos.size(); first += 10) {
+            const std::vector<std::string> group(
+                photos.begin() + first, photos.begin() + std::min(first + 10, photos.size()));
+            ok = Processes(djpeg, group, 1, costs[kFloor1]) && ok;
+            ok = Thumbnails(group, out, 1, costs[kOurs1]) && ok;
+            ok = Processes(djpeg, group, cores, costs[kFloorN]) && ok;
+            ok = Thumbnails(group, out, cores, costs[kOursN]) && ok;
+        }
+        // vipsthumbnail starts libvips once for all the photos, as a user would run it.
+        ok = Processes(vipsthumbnail, photos, 0, costs[kVips]) && ok;
+        for (size_t i = 0; i < contenders.size(); ++i) {
+            if (costs[i].wall < contenders[i].best.wall) {
+                contenders[i].best = costs[i];
+            }
+        }
+    }
+    if (!ok) {
+        std::fprintf(stderr, "thumbnail_bench: a thumbnail or a decode failed\n");
+        return 1;
+    }
+    const double n = static_cast<double>(photos.size());
+    auto perPhoto = [&](int i) { return contenders[i].best.wall / n; };
+    std::printf("ms per photo, best of %d rounds, %d cores (CPU ms per photo in brackets)\n",
+                rounds, cores);
+    for (size_t i = 0; i < contenders.size(); ++i) {
+        std::printf("  %-42s %7.2f  (%6.2f)", contenders[i].name.c_str(), perPhoto(i),
+                    contenders[i].best.cpu / n);
+        if (i == kOurs1 || i == kOursN) {
+            std::printf("  %.2fx floor, target 1.15x", perPhoto(i) / perPhoto(i - 1));
+        } else if (i == kVips) {
+            std::printf("  %.2fx MakeThumbnail on all cores", perPhoto(i) / perPhoto(kOursN));
+        }
+        std::printf("\n");
+    }
+    const bool met = perPhoto(kOurs1) <= 1.15 * perPhoto(kFloor1) &&
+                     perPhoto(kOursN) <= 1.15 * perPhoto(kFloorN);
+    return met ? 0 : 1;
 }
 
 }  // namespace
@@ -240,16 +297,11 @@ int main(int argc, char** argv) {
     if (command == "corpus" && argc == 4) {
         return MakeCorpus(argv[2], std::atoi(argv[3]));
     }
-    if (command == "time" && argc == 6) {
-        return Time(argv[2], argv[3], std::max(1, std::atoi(argv[4])), std::atoi(argv[5]));
-    }
-    if (command == "spawn" && argc >= 5) {
-        return Spawn(argv[2], std::max(0, std::atoi(argv[3])),
-                     std::vector<std::string>(argv + 4, argv + argc));
+    if (command == "compare" && argc == 5) {
+        return Compare(argv[2], argv[3], std::max(1, std::atoi(argv[4])));
     }
     std::fprintf(stderr,
                  "usage: thumbnail_bench corpus FOLDER COUNT\n"
-                 "       thumbnail_bench time FOLDER OUT THREADS BOX\n"
-                 "       thumbnail_bench spawn FOLDER JOBS PROGRAM [ARGUMENT...]\n");
+                 "       thumbnail_bench compare FOLDER OUT ROUNDS\n");
     return 2;
 }
