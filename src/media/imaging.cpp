@@ -53,16 +53,12 @@ bool TurnsSideways(int orientation) {
     return orientation >= 5;
 }
 
-VOption* LoadOptions() {
-    return VImage::option()
-        ->set("access", VIPS_ACCESS_SEQUENTIAL)
-        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
-}
-
 // Opens a file with the loader of its kind alone, so a file named .jpg that holds
 // something else is refused, whatever libvips could make of it. Throws on failure.
 VImage Load(const std::string& path, FileKind kind, int shrink) {
-    VOption* options = LoadOptions();
+    VOption* options = VImage::option()
+                           ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                           ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
     if (kind == FileKind::Jpeg) {
         if (shrink > 1) {
             options->set("shrink", shrink);
@@ -72,8 +68,22 @@ VImage Load(const std::string& path, FileKind kind, int shrink) {
     return VImage::pngload(path.c_str(), options);
 }
 
-bool WithinPixelLimit(const VImage& image) {
-    return static_cast<long long>(image.width()) * image.height() <= kMaxDecodePixels;
+// A file's header, refused over the pixel limit, with the EXIF orientation of a JPEG (a
+// PNG's is left alone, as its size comes from the IHDR chunk). Throws on failure.
+struct Header {
+    VImage image;
+    int orientation = 1;
+};
+
+Header OpenChecked(const std::string& path, FileKind kind) {
+    Header header{Load(path, kind, 1)};
+    if (static_cast<long long>(header.image.width()) * header.image.height() > kMaxDecodePixels) {
+        throw vips::VError("too many pixels");
+    }
+    if (kind == FileKind::Jpeg) {
+        header.orientation = OrientationOf(header.image);
+    }
+    return header;
 }
 
 // Turns stored pixels the way an EXIF orientation says, so they come out upright.
@@ -143,11 +153,6 @@ int JpegShrinkFor(const VImage& header, int storedWidth, int storedHeight) {
     return 1;
 }
 
-// Pixels held in memory, upright, ready to be scaled, converted or written.
-VImage Materialise(const VImage& image) {
-    return image.copy_memory();
-}
-
 // 8-bit sRGB or grey for writing or showing: 16-bit pictures are brought down and CMYK
 // converted, so every result reads the same way in a browser.
 VImage EightBit(VImage image) {
@@ -207,12 +212,8 @@ struct Image::Pixels {
         if (path.empty()) {
             return image;
         }
-        VImage loaded = Load(path, kind, 1);
-        if (!WithinPixelLimit(loaded)) {
-            throw vips::VError("too many pixels");
-        }
-        const int orientation = kind == FileKind::Jpeg ? OrientationOf(loaded) : 1;
-        return Upright(Materialise(loaded), orientation);
+        const Header header = OpenChecked(path, kind);
+        return Upright(header.image.copy_memory(), header.orientation);
     }
 };
 
@@ -284,13 +285,10 @@ namespace {
 Image OpenFile(const std::string& path, FileKind kind) {
     auto pixels = std::make_unique<Image::Pixels>();
     const bool opened = Attempt([&] {
-        const VImage header = Load(path, kind, 1);
-        if (!WithinPixelLimit(header)) {
-            throw vips::VError("too many pixels");
-        }
-        const bool sideways = kind == FileKind::Jpeg && TurnsSideways(OrientationOf(header));
-        pixels->width = sideways ? header.height() : header.width();
-        pixels->height = sideways ? header.width() : header.height();
+        const Header header = OpenChecked(path, kind);
+        const bool sideways = TurnsSideways(header.orientation);
+        pixels->width = sideways ? header.image.height() : header.image.width();
+        pixels->height = sideways ? header.image.width() : header.image.height();
     });
     if (!opened) {
         return Image();
@@ -303,17 +301,15 @@ Image OpenFile(const std::string& path, FileKind kind) {
 // Decodes a file straight to the size wanted: libjpeg skips most of the work at a reduced
 // scale, and the small result is turned upright once it is in memory.
 VImage ScaledFromFile(const Image::Pixels& file, int width, int height) {
-    const VImage header = Load(file.path, file.kind, 1);
-    if (!WithinPixelLimit(header)) {
-        throw vips::VError("too many pixels");
-    }
-    const int orientation = file.kind == FileKind::Jpeg ? OrientationOf(header) : 1;
-    const int storedWidth = TurnsSideways(orientation) ? height : width;
-    const int storedHeight = TurnsSideways(orientation) ? width : height;
+    const Header header = OpenChecked(file.path, file.kind);
+    const bool sideways = TurnsSideways(header.orientation);
+    const int storedWidth = sideways ? height : width;
+    const int storedHeight = sideways ? width : height;
     const int shrink =
-        file.kind == FileKind::Jpeg ? JpegShrinkFor(header, storedWidth, storedHeight) : 1;
-    const VImage source = shrink > 1 ? Load(file.path, file.kind, shrink) : header;
-    return Upright(Materialise(ResizeExactly(source, storedWidth, storedHeight)), orientation);
+        file.kind == FileKind::Jpeg ? JpegShrinkFor(header.image, storedWidth, storedHeight) : 1;
+    const VImage source = shrink > 1 ? Load(file.path, file.kind, shrink) : header.image;
+    return Upright(ResizeExactly(source, storedWidth, storedHeight).copy_memory(),
+                   header.orientation);
 }
 
 }  // namespace
@@ -334,7 +330,7 @@ Image ScaleImage(const Image& image, int width, int height) {
     auto scaled = std::make_unique<Image::Pixels>();
     const bool done = Attempt([&] {
         scaled->image = source->path.empty()
-                            ? Materialise(ResizeExactly(source->image, width, height))
+                            ? ResizeExactly(source->image, width, height).copy_memory()
                             : ScaledFromFile(*source, width, height);
         if (scaled->image.width() != width || scaled->image.height() != height) {
             throw vips::VError("scaled to the wrong size");
