@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -250,10 +251,9 @@ std::vector<unsigned char> Image::Rgb() const {
             throw vips::VError("not an RGB picture");
         }
         size_t size = 0;
-        void* memory = image.write_to_memory(&size);
-        const auto* bytes = static_cast<const unsigned char*>(memory);
+        const std::unique_ptr<void, void (*)(void*)> memory(image.write_to_memory(&size), g_free);
+        const auto* bytes = static_cast<const unsigned char*>(memory.get());
         rgb.assign(bytes, bytes + size);
-        g_free(memory);
     });
     return rgb;
 }
@@ -361,10 +361,11 @@ bool WriteImage(const std::string& path, const Image& image) {
         } else {
             blob = picture.pngsave_buffer(VImage::option()->set("strip", true));
         }
+        const std::unique_ptr<VipsBlob, void (*)(VipsBlob*)> owned(
+            blob, [](VipsBlob* area) { vips_area_unref(VIPS_AREA(area)); });
         size_t size = 0;
-        const void* data = vips_blob_get(blob, &size);
+        const void* data = vips_blob_get(owned.get(), &size);
         encoded.assign(static_cast<const char*>(data), size);
-        vips_area_unref(VIPS_AREA(blob));
     });
     return made && ReplaceFileContents(path, encoded, false).ok();
 }
