@@ -1,0 +1,245 @@
+#include "screenshots.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QWizard>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "document/program.h"
+#include "platform/message_box.h"
+#include "ui/folder_browser.h"
+#include "ui/label_options_dialog.h"
+#include "ui/link_labels_dialog.h"
+#include "ui/link_options_dialog.h"
+#include "ui/modal_watcher.h"
+#include "ui/new_folder_dialog.h"
+#include "ui/prog_prop_sheet.h"
+#include "ui/thumbnail_options_dialog.h"
+#include "ui/wizard_sheet.h"
+
+namespace {
+
+class Renderer {
+  public:
+    explicit Renderer(const QString& folder) : folder(folder) {}
+
+    // Opens a window with open(), and once it is up calls steps(window), which grabs
+    // pictures with Grab and closes it.
+    void Run(const std::function<void()>& open, const std::function<void(QWidget*)>& steps) {
+        ModalWatcher watcher([&steps](QWidget* window) {
+            // The file dialogs fill their lists in the background.
+            QTimer::singleShot(300, window, [&steps, window] { steps(window); });
+        });
+        open();
+        if (!watcher.Fired()) {
+            failures << QStringLiteral("a window did not open");
+        }
+    }
+
+    void Grab(QWidget* window, const QString& name) {
+        QApplication::processEvents();
+        const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+        if (!window->grab().save(path)) {
+            failures << path;
+        }
+    }
+
+    QStringList failures;
+
+  private:
+    QString folder;
+};
+
+void CloseWindow(QWidget* window) {
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        dialog->reject();
+    }
+}
+
+// A program as a user might have it, for the property sheet.
+void FillSampleProgram(Program& program, const QString& sourceFolder) {
+    program.ApplyDefaults();
+    program.path = (sourceFolder + QStringLiteral("/Cats.mav")).toStdString();
+    program.SetString(ProgramKey::SourceDir, sourceFolder.toStdString());
+    program.SetString(ProgramKey::TargetDir,
+                      (sourceFolder + QStringLiteral("/site")).toStdString());
+    program.SetString(ProgramKey::SourceFileExtension, "*.jpg;*.png;*.gif");
+    program.SetString(ProgramKey::ContentBoilerplate,
+                      (sourceFolder + QStringLiteral("/frame.htm")).toStdString());
+    program.SetInt(ProgramKey::HtmlBackgroundStyle, 1);
+    program.SetString(ProgramKey::HtmlBackgroundColor, "Navy");
+    program.SetString(ProgramKey::HtmlTextColorColor, "White");
+    program.SetString(ProgramKey::HtmlLinkColor, "#FF8000");
+    program.SetString(ProgramKey::HtmlFontFace, "Verdana, Arial");
+    program.SetString(ProgramKey::MiscGifThumbnailDir, "");
+}
+
+bool MakeSampleFolder(const QString& folder) {
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    for (const char* name : {"beach.jpg", "cabin.jpg", "dunes.png", "harbour.jpg", "sunset.gif"}) {
+        QFile file(QDir(folder).filePath(QString::fromLatin1(name)));
+        if (!file.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int RenderScreenshots(const QString& folder) {
+    QTemporaryDir home;
+    if (!home.isValid() || !QDir().mkpath(folder)) {
+        QTextStream(stderr) << "mavren-dialogs: cannot prepare " << folder << "\n";
+        return 1;
+    }
+    // Placements and remembered folders of these runs stay out of the user's settings.
+    ::setenv("HOME", home.path().toLocal8Bit().constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit().constData(),
+             1);
+    const QString samples = home.filePath(QStringLiteral("Pictures/Cats"));
+    if (!MakeSampleFolder(samples)) {
+        QTextStream(stderr) << "mavren-dialogs: cannot make sample files in " << samples << "\n";
+        return 1;
+    }
+
+    Renderer renderer(folder);
+    Program program;
+    FillSampleProgram(program, samples);
+
+    renderer.Run(
+        [] {
+            CMavrenThumbnailOptionsDialog dialog;
+            dialog.sizeChoice = 1;
+            dialog.customSize = 200;
+            dialog.exec();
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("thumbnail_options"));
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [] {
+            CMavrenLabelOptionsDialog dialog;
+            dialog.labelType = 2;
+            dialog.customLabel = "%F (%S)";
+            dialog.exec();
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("label_options"));
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [] {
+            CMavrenLinkOptionsDialog dialog;
+            dialog.links.showPrev = dialog.links.showNext = dialog.links.showIndex = 1;
+            dialog.exec();
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("link_options"));
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [] {
+            CMavrenLinkLabelsDialog dialog;
+            dialog.nextLabel = "Onward";
+            dialog.exec();
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("link_labels"));
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [&] {
+            CMavrenNewFolderDialog dialog;
+            dialog.currentFolder = samples.toStdString();
+            dialog.newFolder = "site";
+            dialog.exec();
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("new_folder"));
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [&] {
+            CMavrenProgPropSheet sheet(program);
+            sheet.exec();
+        },
+        [&](QWidget* window) {
+            auto* sheet = qobject_cast<CMavrenProgPropSheet*>(window);
+            const QStringList names = {
+                QStringLiteral("sheet_generation"), QStringLiteral("sheet_index_options"),
+                QStringLiteral("sheet_content_options"), QStringLiteral("sheet_misc"),
+                QStringLiteral("sheet_html_options")};
+            for (int page = 0; sheet != nullptr && page < names.size(); ++page) {
+                sheet->SetActivePage(page);
+                renderer.Grab(window, names[page]);
+            }
+            if (sheet != nullptr) {
+                sheet->SetActivePage(0);
+            }
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [] {
+            CMavrenWizardSheet wizard;
+            wizard.exec();
+        },
+        [&](QWidget* window) {
+            auto* wizard = qobject_cast<QWizard*>(window);
+            if (wizard == nullptr) {
+                CloseWindow(window);
+                return;
+            }
+            if (auto* source = wizard->findChild<QLineEdit*>(QStringLiteral("sourceFolderEdit"))) {
+                source->setText(samples);
+            }
+            renderer.Grab(window, QStringLiteral("wizard_source_files"));
+            wizard->next();
+            renderer.Grab(window, QStringLiteral("wizard_target_folder"));
+            wizard->next();
+            renderer.Grab(window, QStringLiteral("wizard_new_program"));
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [&] {
+            FolderBrowser browser;
+            browser.SetTitle("Locate the Source Directory");
+            browser.Browse(nullptr, samples.toStdString(), "*.jpg;*.png;*.gif");
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("folder_picker"));
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [] {
+            ShowMessageBox(
+                "A source folder is required.\n\n"
+                "Do you want to continue creating this program?",
+                MB_YESNO | MB_ICONQUESTION);
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("message_box"));
+            // A Yes/No box answers only its buttons.
+            if (auto* box = qobject_cast<QMessageBox*>(window)) {
+                box->button(QMessageBox::No)->click();
+            }
+        });
+
+    for (const QString& failure : renderer.failures) {
+        QTextStream(stderr) << "mavren-dialogs: not written: " << failure << "\n";
+    }
+    return renderer.failures.isEmpty() ? 0 : 1;
+}
