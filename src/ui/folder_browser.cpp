@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -43,8 +44,12 @@ bool FolderBrowser::Browse(QWidget* owner, const std::string& folder,
             previewText = FolderPreviewText(selected.toStdString(), patterns);
             preview->setText(QString::fromStdString(previewText));
         };
+        // A folder the user selects, and each folder the dialog moves into, however it
+        // got there (the model's root follows every move).
         QObject::connect(&dialog, &QFileDialog::currentChanged, preview, showPreview);
-        QObject::connect(&dialog, &QFileDialog::directoryEntered, preview, showPreview);
+        if (auto* model = dialog.findChild<QFileSystemModel*>()) {
+            QObject::connect(model, &QFileSystemModel::rootPathChanged, preview, showPreview);
+        }
         showPreview(dialog.directory().absolutePath());
     }
 

@@ -54,11 +54,11 @@ CMavrenProgPropPageContentOpts::CMavrenProgPropPageContentOpts(QWidget* parent)
     connect(&m_typeGroup, &QButtonGroup::idClicked, this, [this] { UpdateEnabling(); });
     connect(m_ui->showLinksCheckBox, &QCheckBox::clicked, this, [this] { UpdateEnabling(); });
     connect(m_ui->showLabelsCheckBox, &QCheckBox::clicked, this, [this] { UpdateEnabling(); });
-    connect(m_ui->labellingOptionsButton, &QPushButton::clicked, this,
+    connect(m_ui->contentLabellingOptionsButton, &QPushButton::clicked, this,
             &CMavrenProgPropPageContentOpts::EditLabelOptions);
     connect(m_ui->linkOptionsButton, &QPushButton::clicked, this,
             &CMavrenProgPropPageContentOpts::EditLinkOptions);
-    connect(m_ui->boilerplateBrowseButton, &QToolButton::clicked, this,
+    connect(m_ui->contentBoilerplateBrowseButton, &QToolButton::clicked, this,
             &CMavrenProgPropPageContentOpts::PickBoilerplate);
 }
 
@@ -116,8 +116,8 @@ void CMavrenProgPropPageContentOpts::OnInitPage() {
 }
 
 bool CMavrenProgPropPageContentOpts::ReadControls() {
-    ReadText(m_ui->pageTitleEdit, pageTitle);
-    ReadText(m_ui->boilerplateEdit, boilerplate);
+    ReadText(m_ui->contentPageTitleEdit, pageTitle);
+    ReadText(m_ui->contentBoilerplateEdit, boilerplate);
     showLabels = CheckValue(m_ui->showLabelsCheckBox);
     showLinks = CheckValue(m_ui->showLinksCheckBox);
     sourceType = RadioSelection(&m_typeGroup);
@@ -127,8 +127,8 @@ bool CMavrenProgPropPageContentOpts::ReadControls() {
 }
 
 void CMavrenProgPropPageContentOpts::ShowMembers() {
-    ShowText(m_ui->pageTitleEdit, pageTitle);
-    ShowText(m_ui->boilerplateEdit, boilerplate);
+    ShowText(m_ui->contentPageTitleEdit, pageTitle);
+    ShowText(m_ui->contentBoilerplateEdit, boilerplate);
     SetCheckValue(m_ui->showLabelsCheckBox, showLabels);
     SetCheckValue(m_ui->showLinksCheckBox, showLinks);
     SetRadioSelection(&m_typeGroup, sourceType);
@@ -140,7 +140,7 @@ void CMavrenProgPropPageContentOpts::UpdateEnabling() {
     const int type = RadioSelection(&m_typeGroup);
     m_ui->patternEdit->setEnabled(type == kPatternType);
     m_ui->guessParagraphsCheckBox->setEnabled(type == 1);
-    m_ui->labellingOptionsButton->setEnabled(m_ui->showLabelsCheckBox->isChecked());
+    m_ui->contentLabellingOptionsButton->setEnabled(m_ui->showLabelsCheckBox->isChecked());
     m_ui->linkOptionsButton->setEnabled(m_ui->showLinksCheckBox->isChecked());
 }
 
@@ -157,8 +157,8 @@ void CMavrenProgPropPageContentOpts::EditLinkOptions() {
 
 void CMavrenProgPropPageContentOpts::PickBoilerplate() {
     std::string chosen;
-    if (PickBoilerplateFile(this, m_ui->boilerplateEdit->text().toStdString(), chosen)) {
+    if (PickBoilerplateFile(this, m_ui->contentBoilerplateEdit->text().toStdString(), chosen)) {
         boilerplate = chosen;
-        ShowText(m_ui->boilerplateEdit, boilerplate);
+        ShowText(m_ui->contentBoilerplateEdit, boilerplate);
     }
 }

@@ -31,9 +31,9 @@ CMavrenProgPropPageIndexOpts::CMavrenProgPropPageIndexOpts(QWidget* parent)
     connect(m_ui->labelThumbnailsCheckBox, &QCheckBox::clicked, this, [this] { UpdateEnabling(); });
     connect(m_ui->thumbnailOptionsButton, &QPushButton::clicked, this,
             &CMavrenProgPropPageIndexOpts::EditThumbnailOptions);
-    connect(m_ui->labellingOptionsButton, &QPushButton::clicked, this,
+    connect(m_ui->indexLabellingOptionsButton, &QPushButton::clicked, this,
             &CMavrenProgPropPageIndexOpts::EditLabelOptions);
-    connect(m_ui->boilerplateBrowseButton, &QToolButton::clicked, this,
+    connect(m_ui->indexBoilerplateBrowseButton, &QToolButton::clicked, this,
             &CMavrenProgPropPageIndexOpts::PickBoilerplate);
 }
 
@@ -88,8 +88,8 @@ bool CMavrenProgPropPageIndexOpts::ReadControls() {
     }
     across = newAcross;
     down = newDown;
-    ReadText(m_ui->pageTitleEdit, pageTitle);
-    ReadText(m_ui->boilerplateEdit, boilerplate);
+    ReadText(m_ui->indexPageTitleEdit, pageTitle);
+    ReadText(m_ui->indexBoilerplateEdit, boilerplate);
     generateThumbnails = CheckValue(m_ui->generateThumbnailsCheckBox);
     labelThumbnails = CheckValue(m_ui->labelThumbnailsCheckBox);
     multiplePages = m_ui->multiplePagesGroupBox->isChecked() ? 1 : 0;
@@ -98,8 +98,8 @@ bool CMavrenProgPropPageIndexOpts::ReadControls() {
 }
 
 void CMavrenProgPropPageIndexOpts::ShowMembers() {
-    ShowText(m_ui->pageTitleEdit, pageTitle);
-    ShowText(m_ui->boilerplateEdit, boilerplate);
+    ShowText(m_ui->indexPageTitleEdit, pageTitle);
+    ShowText(m_ui->indexBoilerplateEdit, boilerplate);
     SetCheckValue(m_ui->generateThumbnailsCheckBox, generateThumbnails);
     SetCheckValue(m_ui->labelThumbnailsCheckBox, labelThumbnails);
     m_ui->multiplePagesGroupBox->setChecked(multiplePages != 0);
@@ -110,7 +110,7 @@ void CMavrenProgPropPageIndexOpts::ShowMembers() {
 
 void CMavrenProgPropPageIndexOpts::UpdateEnabling() {
     m_ui->thumbnailOptionsButton->setEnabled(m_ui->generateThumbnailsCheckBox->isChecked());
-    m_ui->labellingOptionsButton->setEnabled(m_ui->labelThumbnailsCheckBox->isChecked());
+    m_ui->indexLabellingOptionsButton->setEnabled(m_ui->labelThumbnailsCheckBox->isChecked());
     const bool multiple = m_ui->multiplePagesGroupBox->isChecked();
     const bool display = multiple && RadioSelection(&m_layoutGroup) == 1;
     m_ui->optimizeRadio->setEnabled(multiple);
@@ -140,8 +140,8 @@ void CMavrenProgPropPageIndexOpts::EditLabelOptions() {
 
 void CMavrenProgPropPageIndexOpts::PickBoilerplate() {
     std::string chosen;
-    if (PickBoilerplateFile(this, m_ui->boilerplateEdit->text().toStdString(), chosen)) {
+    if (PickBoilerplateFile(this, m_ui->indexBoilerplateEdit->text().toStdString(), chosen)) {
         boilerplate = chosen;
-        ShowText(m_ui->boilerplateEdit, boilerplate);
+        ShowText(m_ui->indexBoilerplateEdit, boilerplate);
     }
 }

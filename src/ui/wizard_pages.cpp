@@ -187,7 +187,14 @@ void CMavrenWizardPage2::initializePage() {
     m_answers.programFolder = m_answers.sourceFolder;
     m_answers.programName = SuggestProgramName(m_answers.programFolder);
     ShowAnswers();
-    FocusFirstMissing();
+    m_focusPending = true;
+}
+
+void CMavrenWizardPage2::OnShown() {
+    if (m_focusPending) {
+        m_focusPending = false;
+        FocusFirstMissing();
+    }
 }
 
 bool CMavrenWizardPage2::validatePage() {

@@ -71,6 +71,9 @@ class CMavrenWizardPage2 : public QWizardPage {
 
     void initializePage() override;
     bool validatePage() override;
+    // Once the wizard has shown the page: the focus as the first showing wants it (the
+    // wizard itself focuses the page's first control on the way in).
+    void OnShown();
 
   private:
     void ReadControls();
@@ -80,4 +83,5 @@ class CMavrenWizardPage2 : public QWizardPage {
     WizardAnswers& m_answers;
     const std::unique_ptr<Ui::WizardProgramPage> m_ui;
     bool m_shown = false;
+    bool m_focusPending = false;
 };

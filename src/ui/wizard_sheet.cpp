@@ -50,5 +50,6 @@ void CMavrenWizardSheet::OnPageChanged(int id) {
         setWindowTitle(m_page1->Caption());
     } else if (page(id) == m_page2) {
         setWindowTitle(prefix + QStringLiteral("New Program"));
+        m_page2->OnShown();
     }
 }
