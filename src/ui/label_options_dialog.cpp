@@ -9,7 +9,11 @@ CMavrenLabelOptionsDialog::CMavrenLabelOptionsDialog(QWidget* parent)
     m_typeGroup.addButton(m_ui->standardLabelRadio, 0);
     m_typeGroup.addButton(m_ui->descriptionFileRadio, 1);
     m_typeGroup.addButton(m_ui->customLabelRadio, 2);
-    connect(&m_typeGroup, &QButtonGroup::idClicked, this, [this] { UpdateEnabling(); });
+    // A choice is read at once; the page takes the values only when the dialog ends with OK.
+    connect(&m_typeGroup, &QButtonGroup::idClicked, this, [this] {
+        ReadControls();
+        UpdateEnabling();
+    });
     connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
@@ -27,9 +31,13 @@ bool CMavrenLabelOptionsDialog::OnInitDialog() {
 }
 
 void CMavrenLabelOptionsDialog::accept() {
+    ReadControls();
+    CVQDialog::accept();
+}
+
+void CMavrenLabelOptionsDialog::ReadControls() {
     labelType = RadioSelection(&m_typeGroup);
     ReadText(m_ui->customLabelEdit, customLabel);
-    CVQDialog::accept();
 }
 
 void CMavrenLabelOptionsDialog::UpdateEnabling() {

@@ -2,7 +2,8 @@
 
 // Label Options: how thumbnails (or content pages) are labelled: standard
 // ("<filename> - <file size>"), from a description file, or a custom pattern of at most
-// 255 characters. The members change only when the user presses OK. GUI thread only.
+// 255 characters. The members follow the controls from each choice of kind on; callers
+// take them only after OK (RunLabelOptions). GUI thread only.
 
 #include <QButtonGroup>
 #include <memory>
@@ -29,6 +30,7 @@ class CMavrenLabelOptionsDialog : public CVQDialog {
     void accept() override;
 
   private:
+    void ReadControls();
     void UpdateEnabling();
 
     const std::unique_ptr<Ui::LabelOptionsDialog> m_ui;
