@@ -46,6 +46,10 @@ bool PickFolder(QWidget* owner, const FolderPick& pick, const std::string& initi
     return true;
 }
 
+bool PickFolderFrom(QWidget* owner, const FolderPick& pick, std::string& answer) {
+    return PickFolder(owner, pick, answer.empty() ? RememberedFolder(pick) : answer, answer);
+}
+
 bool PickBoilerplateFile(QWidget* owner, const std::string& currentPath, std::string& chosen) {
     const std::string folder =
         currentPath.empty()

@@ -29,6 +29,10 @@ std::string RememberedFolder(const FolderPick& pick);
 bool PickFolder(QWidget* owner, const FolderPick& pick, const std::string& initialFolder,
                 std::string& chosen);
 
+// PickFolder starting at the folder in answer when there is one, else at the remembered
+// folder; a chosen folder replaces answer.
+bool PickFolderFrom(QWidget* owner, const FolderPick& pick, std::string& answer);
+
 // Asks for an HTML boilerplate file, starting at currentPath's folder when it is set, else
 // at the folder remembered as "LastBoilerplateDir". A file that is not a boilerplate file
 // is refused with the reason; a taken file's folder is remembered. True with chosen set

@@ -26,25 +26,25 @@ CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
           return !m_indexOpts->boilerplate.empty() || !m_contentOpts->boilerplate.empty();
       })) {
     setObjectName(QStringLiteral("programPropertySheet"));
-    m_genOpts->Load(program);
-    m_indexOpts->Load(program);
-    m_contentOpts->Load(program);
-    m_misc->Load(program);
-    m_html->Load(program);
     SetPlacementName(QStringLiteral("Edit Program"));
-    AddPage(m_genOpts, QStringLiteral("Generation"));
-    AddPage(m_indexOpts, QStringLiteral("Index Options"));
-    AddPage(m_contentOpts, QStringLiteral("Content Options"));
-    AddPage(m_misc, QStringLiteral("Misc"));
-    AddPage(m_html, QStringLiteral("HTML Options"));
+    const std::pair<CMavrenProgPropPage*, QString> pages[] = {
+        {m_genOpts, QStringLiteral("Generation")},
+        {m_indexOpts, QStringLiteral("Index Options")},
+        {m_contentOpts, QStringLiteral("Content Options")},
+        {m_misc, QStringLiteral("Misc")},
+        {m_html, QStringLiteral("HTML Options")},
+    };
+    for (const auto& [page, title] : pages) {
+        page->Load(program);
+        AddPage(page, title);
+        m_programPages.push_back(page);
+    }
     SetActivePage(GetRegistryInt(kApplicationKey, kActivePageValue, HKEY_CURRENT_USER));
 }
 
 void CMavrenProgPropSheet::OnClosing() {
-    m_genOpts->Store(m_program);
-    m_indexOpts->Store(m_program);
-    m_contentOpts->Store(m_program);
-    m_misc->Store(m_program);
-    m_html->Store(m_program);
+    for (CMavrenProgPropPage* page : m_programPages) {
+        page->Store(m_program);
+    }
     SetRegistryInt(kApplicationKey, kActivePageValue, GetActiveIndex(), HKEY_CURRENT_USER);
 }

@@ -7,9 +7,12 @@
 // the page that was active when it last closed ("ActivePage"). GUI thread only; the
 // program must outlive the sheet.
 
+#include <vector>
+
 #include "ui/vq_property_sheet.h"
 
 class Program;
+class CMavrenProgPropPage;
 class CMavrenProgPropPageGenOpts;
 class CMavrenProgPropPageIndexOpts;
 class CMavrenProgPropPageContentOpts;
@@ -34,6 +37,7 @@ class CMavrenProgPropSheet : public CVQPropertySheet {
 
   private:
     Program& m_program;
+    std::vector<CMavrenProgPropPage*> m_programPages;
     CMavrenProgPropPageGenOpts* m_genOpts;
     CMavrenProgPropPageIndexOpts* m_indexOpts;
     CMavrenProgPropPageContentOpts* m_contentOpts;

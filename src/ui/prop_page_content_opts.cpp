@@ -1,10 +1,10 @@
 #include "ui/prop_page_content_opts.h"
 
-#include "document/program.h"
 #include "ui/control_values.h"
 #include "ui/label_options_dialog.h"
 #include "ui/link_options_dialog.h"
 #include "ui/pickers.h"
+#include "ui/program_exchange.h"
 #include "ui_prop_page_content_opts.h"
 
 namespace {
@@ -45,7 +45,7 @@ std::string PatternOfSourceType(int sourceType, const std::string& customPattern
 }
 
 CMavrenProgPropPageContentOpts::CMavrenProgPropPageContentOpts(QWidget* parent)
-    : CVQPropertyPage(parent), m_ui(std::make_unique<Ui::PropPageContentOpts>()) {
+    : CMavrenProgPropPage(parent), m_ui(std::make_unique<Ui::PropPageContentOpts>()) {
     m_ui->setupUi(this);
     m_typeGroup.addButton(m_ui->imagesRadio, 0);
     m_typeGroup.addButton(m_ui->textRadio, 1);
@@ -64,50 +64,32 @@ CMavrenProgPropPageContentOpts::CMavrenProgPropPageContentOpts(QWidget* parent)
 
 CMavrenProgPropPageContentOpts::~CMavrenProgPropPageContentOpts() = default;
 
-void CMavrenProgPropPageContentOpts::Load(const Program& program) {
-    pageTitle = program.GetText(ProgramKey::ContentPageTitle);
-    boilerplate = program.GetText(ProgramKey::ContentBoilerplate);
-    showLabels = program.GetInt(ProgramKey::ContentShowLabels);
-    labelType = program.GetInt(ProgramKey::ContentLabelType);
-    customLabel = program.GetText(ProgramKey::ContentCustomLabel);
-    showLinks = program.GetInt(ProgramKey::ContentShowLinks);
-    links.showBegin = program.GetInt(ProgramKey::ContentShowLinkBegin);
-    links.showEnd = program.GetInt(ProgramKey::ContentShowLinkEnd);
-    links.showIndex = program.GetInt(ProgramKey::ContentShowLinkIndex);
-    links.showNext = program.GetInt(ProgramKey::ContentShowLinkNext);
-    links.showPrev = program.GetInt(ProgramKey::ContentShowLinkPrev);
-    links.imageIsLink = program.GetInt(ProgramKey::ContentImageIsLink);
-    links.imageLinkStyle = program.GetInt(ProgramKey::ContentImageIsLinkStyle);
-    links.beginLabel = program.GetText(ProgramKey::ContentLinkBeginLabel);
-    links.endLabel = program.GetText(ProgramKey::ContentLinkEndLabel);
-    links.indexLabel = program.GetText(ProgramKey::ContentLinkIndexLabel);
-    links.nextLabel = program.GetText(ProgramKey::ContentLinkNextLabel);
-    links.prevLabel = program.GetText(ProgramKey::ContentLinkPrevLabel);
-    sourceType = SourceTypeOfPattern(program.GetText(ProgramKey::SourceFileExtension), pattern);
-    guessParagraphs = program.GetInt(ProgramKey::ContentGuessParagraphs);
-}
-
-void CMavrenProgPropPageContentOpts::Store(Program& program) const {
-    program.SetString(ProgramKey::ContentPageTitle, pageTitle);
-    program.SetString(ProgramKey::ContentBoilerplate, boilerplate);
-    program.SetInt(ProgramKey::ContentShowLabels, showLabels);
-    program.SetInt(ProgramKey::ContentLabelType, labelType);
-    program.SetString(ProgramKey::ContentCustomLabel, customLabel);
-    program.SetInt(ProgramKey::ContentShowLinks, showLinks);
-    program.SetInt(ProgramKey::ContentShowLinkBegin, links.showBegin);
-    program.SetInt(ProgramKey::ContentShowLinkEnd, links.showEnd);
-    program.SetInt(ProgramKey::ContentShowLinkIndex, links.showIndex);
-    program.SetInt(ProgramKey::ContentShowLinkNext, links.showNext);
-    program.SetInt(ProgramKey::ContentShowLinkPrev, links.showPrev);
-    program.SetInt(ProgramKey::ContentImageIsLink, links.imageIsLink);
-    program.SetInt(ProgramKey::ContentImageIsLinkStyle, links.imageLinkStyle);
-    program.SetString(ProgramKey::ContentLinkBeginLabel, links.beginLabel);
-    program.SetString(ProgramKey::ContentLinkEndLabel, links.endLabel);
-    program.SetString(ProgramKey::ContentLinkIndexLabel, links.indexLabel);
-    program.SetString(ProgramKey::ContentLinkNextLabel, links.nextLabel);
-    program.SetString(ProgramKey::ContentLinkPrevLabel, links.prevLabel);
-    program.SetString(ProgramKey::SourceFileExtension, PatternOfSourceType(sourceType, pattern));
-    program.SetInt(ProgramKey::ContentGuessParagraphs, guessParagraphs);
+void CMavrenProgPropPageContentOpts::Exchange(ProgramExchange& exchange) {
+    exchange.Text(ProgramKey::ContentPageTitle, pageTitle);
+    exchange.Text(ProgramKey::ContentBoilerplate, boilerplate);
+    exchange.Int(ProgramKey::ContentShowLabels, showLabels);
+    exchange.Int(ProgramKey::ContentLabelType, labelType);
+    exchange.Text(ProgramKey::ContentCustomLabel, customLabel);
+    exchange.Int(ProgramKey::ContentShowLinks, showLinks);
+    exchange.Int(ProgramKey::ContentShowLinkBegin, links.showBegin);
+    exchange.Int(ProgramKey::ContentShowLinkEnd, links.showEnd);
+    exchange.Int(ProgramKey::ContentShowLinkIndex, links.showIndex);
+    exchange.Int(ProgramKey::ContentShowLinkNext, links.showNext);
+    exchange.Int(ProgramKey::ContentShowLinkPrev, links.showPrev);
+    exchange.Int(ProgramKey::ContentImageIsLink, links.imageIsLink);
+    exchange.Int(ProgramKey::ContentImageIsLinkStyle, links.imageLinkStyle);
+    exchange.Text(ProgramKey::ContentLinkBeginLabel, links.beginLabel);
+    exchange.Text(ProgramKey::ContentLinkEndLabel, links.endLabel);
+    exchange.Text(ProgramKey::ContentLinkIndexLabel, links.indexLabel);
+    exchange.Text(ProgramKey::ContentLinkNextLabel, links.nextLabel);
+    exchange.Text(ProgramKey::ContentLinkPrevLabel, links.prevLabel);
+    exchange.Int(ProgramKey::ContentGuessParagraphs, guessParagraphs);
+    // One key holds both the source type and the pattern.
+    std::string patterns = PatternOfSourceType(sourceType, pattern);
+    exchange.Text(ProgramKey::SourceFileExtension, patterns);
+    if (exchange.IsLoading()) {
+        sourceType = SourceTypeOfPattern(patterns, pattern);
+    }
 }
 
 void CMavrenProgPropPageContentOpts::OnInitPage() {

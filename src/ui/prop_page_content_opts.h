@@ -9,9 +9,7 @@
 #include <string>
 
 #include "ui/link_settings.h"
-#include "ui/vq_property_sheet.h"
-
-class Program;
+#include "ui/prog_prop_page.h"
 
 namespace Ui {
 class PropPageContentOpts;
@@ -22,15 +20,12 @@ class PropPageContentOpts;
 int SourceTypeOfPattern(const std::string& patterns, std::string& customPattern);
 std::string PatternOfSourceType(int sourceType, const std::string& customPattern);
 
-class CMavrenProgPropPageContentOpts : public CVQPropertyPage {
+class CMavrenProgPropPageContentOpts : public CMavrenProgPropPage {
     Q_OBJECT
 
   public:
     explicit CMavrenProgPropPageContentOpts(QWidget* parent = nullptr);
     ~CMavrenProgPropPageContentOpts() override;
-
-    void Load(const Program& program);
-    void Store(Program& program) const;
 
     std::string pageTitle;
     std::string boilerplate;
@@ -44,6 +39,7 @@ class CMavrenProgPropPageContentOpts : public CVQPropertyPage {
     int guessParagraphs = 0;
 
   protected:
+    void Exchange(ProgramExchange& exchange) override;
     void OnInitPage() override;
     bool ReadControls() override;
     QString HelpFileName() const override { return QStringLiteral("GEN0001.htm"); }

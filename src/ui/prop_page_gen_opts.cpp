@@ -1,12 +1,12 @@
 #include "ui/prop_page_gen_opts.h"
 
-#include "document/program.h"
 #include "ui/control_values.h"
 #include "ui/pickers.h"
+#include "ui/program_exchange.h"
 #include "ui_prop_page_gen_opts.h"
 
 CMavrenProgPropPageGenOpts::CMavrenProgPropPageGenOpts(QWidget* parent)
-    : CVQPropertyPage(parent), m_ui(std::make_unique<Ui::PropPageGenOpts>()) {
+    : CMavrenProgPropPage(parent), m_ui(std::make_unique<Ui::PropPageGenOpts>()) {
     m_ui->setupUi(this);
     // A picked folder replaces only its own box; typing in the other box stays.
     connect(m_ui->sourceDirBrowseButton, &QToolButton::clicked, this, [this] {
@@ -23,18 +23,11 @@ CMavrenProgPropPageGenOpts::CMavrenProgPropPageGenOpts(QWidget* parent)
 
 CMavrenProgPropPageGenOpts::~CMavrenProgPropPageGenOpts() = default;
 
-void CMavrenProgPropPageGenOpts::Load(const Program& program) {
-    sourceDir = program.GetText(ProgramKey::SourceDir);
-    targetDir = program.GetText(ProgramKey::TargetDir);
-    generateIndexPage = program.GetInt(ProgramKey::GenerateIndexPage);
-    generateContentPages = program.GetInt(ProgramKey::GenerateContentPages);
-}
-
-void CMavrenProgPropPageGenOpts::Store(Program& program) const {
-    program.SetString(ProgramKey::SourceDir, sourceDir);
-    program.SetString(ProgramKey::TargetDir, targetDir);
-    program.SetInt(ProgramKey::GenerateIndexPage, generateIndexPage);
-    program.SetInt(ProgramKey::GenerateContentPages, generateContentPages);
+void CMavrenProgPropPageGenOpts::Exchange(ProgramExchange& exchange) {
+    exchange.Text(ProgramKey::SourceDir, sourceDir);
+    exchange.Text(ProgramKey::TargetDir, targetDir);
+    exchange.Int(ProgramKey::GenerateIndexPage, generateIndexPage);
+    exchange.Int(ProgramKey::GenerateContentPages, generateContentPages);
 }
 
 void CMavrenProgPropPageGenOpts::OnInitPage() {

@@ -6,24 +6,18 @@
 #include <memory>
 #include <string>
 
-#include "ui/vq_property_sheet.h"
-
-class Program;
+#include "ui/prog_prop_page.h"
 
 namespace Ui {
 class PropPageGenOpts;
 }
 
-class CMavrenProgPropPageGenOpts : public CVQPropertyPage {
+class CMavrenProgPropPageGenOpts : public CMavrenProgPropPage {
     Q_OBJECT
 
   public:
     explicit CMavrenProgPropPageGenOpts(QWidget* parent = nullptr);
     ~CMavrenProgPropPageGenOpts() override;
-
-    // The program's values into the members, and back.
-    void Load(const Program& program);
-    void Store(Program& program) const;
 
     std::string sourceDir;
     std::string targetDir;
@@ -31,6 +25,7 @@ class CMavrenProgPropPageGenOpts : public CVQPropertyPage {
     int generateContentPages = 0;
 
   protected:
+    void Exchange(ProgramExchange& exchange) override;
     void OnInitPage() override;
     bool ReadControls() override;
     QString HelpFileName() const override { return QStringLiteral("GEN0002.htm"); }

@@ -1,14 +1,14 @@
 #include "ui/prop_page_html.h"
 
-#include "document/program.h"
 #include "ui/colour_box.h"
 #include "ui/control_values.h"
 #include "ui/pickers.h"
+#include "ui/program_exchange.h"
 #include "ui_prop_page_html.h"
 
 CMavrenProgPropPageHTML::CMavrenProgPropPageHTML(std::function<bool()> boilerplateSet,
                                                  QWidget* parent)
-    : CVQPropertyPage(parent),
+    : CMavrenProgPropPage(parent),
       m_ui(std::make_unique<Ui::PropPageHtml>()),
       m_boilerplateSet(std::move(boilerplateSet)) {
     m_ui->setupUi(this);
@@ -30,32 +30,21 @@ CMavrenProgPropPageHTML::CMavrenProgPropPageHTML(std::function<bool()> boilerpla
 
 CMavrenProgPropPageHTML::~CMavrenProgPropPageHTML() = default;
 
-void CMavrenProgPropPageHTML::Load(const Program& program) {
-    textColor = program.GetText(ProgramKey::HtmlTextColorColor);
-    linkColor = program.GetText(ProgramKey::HtmlLinkColor);
-    vlinkColor = program.GetText(ProgramKey::HtmlVLinkColor);
-    alinkColor = program.GetText(ProgramKey::HtmlALinkColor);
-    fontFace = program.GetText(ProgramKey::HtmlFontFace);
-    fontSize = program.GetText(ProgramKey::HtmlFontSize);
-    backgroundKind = program.GetInt(ProgramKey::HtmlBackgroundStyle);
-    if (backgroundKind != -1) {
-        backgroundImage = program.GetText(ProgramKey::HtmlBackgroundImage);
-        backgroundFixed = program.GetInt(ProgramKey::HtmlBackgroundFixed);
-        backgroundColor = program.GetText(ProgramKey::HtmlBackgroundColor);
+void CMavrenProgPropPageHTML::Exchange(ProgramExchange& exchange) {
+    exchange.Text(ProgramKey::HtmlTextColorColor, textColor);
+    exchange.Text(ProgramKey::HtmlLinkColor, linkColor);
+    exchange.Text(ProgramKey::HtmlVLinkColor, vlinkColor);
+    exchange.Text(ProgramKey::HtmlALinkColor, alinkColor);
+    exchange.Text(ProgramKey::HtmlFontFace, fontFace);
+    exchange.Text(ProgramKey::HtmlFontSize, fontSize);
+    exchange.Int(ProgramKey::HtmlBackgroundStyle, backgroundKind);
+    // Without a background the program's image, fixed flag and colour are not read; they
+    // are written back as the page holds them.
+    if (!exchange.IsLoading() || backgroundKind != -1) {
+        exchange.Text(ProgramKey::HtmlBackgroundImage, backgroundImage);
+        exchange.Int(ProgramKey::HtmlBackgroundFixed, backgroundFixed);
+        exchange.Text(ProgramKey::HtmlBackgroundColor, backgroundColor);
     }
-}
-
-void CMavrenProgPropPageHTML::Store(Program& program) const {
-    program.SetString(ProgramKey::HtmlTextColorColor, textColor);
-    program.SetString(ProgramKey::HtmlLinkColor, linkColor);
-    program.SetString(ProgramKey::HtmlVLinkColor, vlinkColor);
-    program.SetString(ProgramKey::HtmlALinkColor, alinkColor);
-    program.SetString(ProgramKey::HtmlFontFace, fontFace);
-    program.SetString(ProgramKey::HtmlFontSize, fontSize);
-    program.SetInt(ProgramKey::HtmlBackgroundStyle, backgroundKind);
-    program.SetString(ProgramKey::HtmlBackgroundImage, backgroundImage);
-    program.SetInt(ProgramKey::HtmlBackgroundFixed, backgroundFixed);
-    program.SetString(ProgramKey::HtmlBackgroundColor, backgroundColor);
 }
 
 void CMavrenProgPropPageHTML::OnInitPage() {

@@ -2,22 +2,22 @@
 
 // The "HTML Options" page of the program property sheet: the page background (an image,
 // fixed or not, or a colour), the text and link colours, the font, and a red note when a
-// boilerplate file will override these settings. GUI thread only.
+// boilerplate file will override these settings. The background image, fixed flag and
+// colour are read from the program only when its background style is not -1, and are
+// written back as the page holds them. GUI thread only.
 
 #include <QButtonGroup>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "ui/vq_property_sheet.h"
-
-class Program;
+#include "ui/prog_prop_page.h"
 
 namespace Ui {
 class PropPageHtml;
 }
 
-class CMavrenProgPropPageHTML : public CVQPropertyPage {
+class CMavrenProgPropPageHTML : public CMavrenProgPropPage {
     Q_OBJECT
 
   public:
@@ -26,11 +26,6 @@ class CMavrenProgPropPageHTML : public CVQPropertyPage {
     explicit CMavrenProgPropPageHTML(std::function<bool()> boilerplateSet,
                                      QWidget* parent = nullptr);
     ~CMavrenProgPropPageHTML() override;
-
-    // The background image, fixed flag and colour are read only when the background
-    // style is not -1; Store writes the four background values as they stand.
-    void Load(const Program& program);
-    void Store(Program& program) const;
 
     std::string textColor;
     std::string linkColor;
@@ -52,6 +47,7 @@ class CMavrenProgPropPageHTML : public CVQPropertyPage {
     std::string backgroundColor;
 
   protected:
+    void Exchange(ProgramExchange& exchange) override;
     void OnInitPage() override;
     void OnSetActive() override;
     bool ReadControls() override;

@@ -1,9 +1,9 @@
 #include "ui/prop_page_index_opts.h"
 
-#include "document/program.h"
 #include "ui/control_values.h"
 #include "ui/label_options_dialog.h"
 #include "ui/pickers.h"
+#include "ui/program_exchange.h"
 #include "ui/thumbnail_options_dialog.h"
 #include "ui_prop_page_index_opts.h"
 
@@ -20,7 +20,7 @@ int CountOrDefault(int value) {
 }  // namespace
 
 CMavrenProgPropPageIndexOpts::CMavrenProgPropPageIndexOpts(QWidget* parent)
-    : CVQPropertyPage(parent), m_ui(std::make_unique<Ui::PropPageIndexOpts>()) {
+    : CMavrenProgPropPage(parent), m_ui(std::make_unique<Ui::PropPageIndexOpts>()) {
     m_ui->setupUi(this);
     m_layoutGroup.addButton(m_ui->optimizeRadio, 0);
     m_layoutGroup.addButton(m_ui->displayRadio, 1);
@@ -39,34 +39,23 @@ CMavrenProgPropPageIndexOpts::CMavrenProgPropPageIndexOpts(QWidget* parent)
 
 CMavrenProgPropPageIndexOpts::~CMavrenProgPropPageIndexOpts() = default;
 
-void CMavrenProgPropPageIndexOpts::Load(const Program& program) {
-    pageTitle = program.GetText(ProgramKey::IndexPageTitle);
-    boilerplate = program.GetText(ProgramKey::IndexBoilerplate);
-    generateThumbnails = program.GetInt(ProgramKey::GenerateThumbnails);
-    smartThumbnails = program.GetInt(ProgramKey::SmartThumbnailGeneration);
-    thumbnailSize = program.GetInt(ProgramKey::ThumbnailSize);
-    labelThumbnails = program.GetInt(ProgramKey::IndexLabelThumbnails);
-    labelType = program.GetInt(ProgramKey::IndexThumbnailLabelType);
-    customLabel = program.GetText(ProgramKey::IndexThumbnailCustomLabel);
-    multiplePages = program.GetInt(ProgramKey::IndexGenerateMultiplePages);
-    layoutType = program.GetInt(ProgramKey::IndexThumbnailLayoutType);
-    across = CountOrDefault(program.GetInt(ProgramKey::IndexThumbnailsAcross));
-    down = CountOrDefault(program.GetInt(ProgramKey::IndexThumbnailsDown));
-}
-
-void CMavrenProgPropPageIndexOpts::Store(Program& program) const {
-    program.SetString(ProgramKey::IndexPageTitle, pageTitle);
-    program.SetString(ProgramKey::IndexBoilerplate, boilerplate);
-    program.SetInt(ProgramKey::GenerateThumbnails, generateThumbnails);
-    program.SetInt(ProgramKey::SmartThumbnailGeneration, smartThumbnails);
-    program.SetInt(ProgramKey::ThumbnailSize, thumbnailSize);
-    program.SetInt(ProgramKey::IndexLabelThumbnails, labelThumbnails);
-    program.SetInt(ProgramKey::IndexThumbnailLabelType, labelType);
-    program.SetString(ProgramKey::IndexThumbnailCustomLabel, customLabel);
-    program.SetInt(ProgramKey::IndexGenerateMultiplePages, multiplePages);
-    program.SetInt(ProgramKey::IndexThumbnailLayoutType, layoutType);
-    program.SetInt(ProgramKey::IndexThumbnailsAcross, across);
-    program.SetInt(ProgramKey::IndexThumbnailsDown, down);
+void CMavrenProgPropPageIndexOpts::Exchange(ProgramExchange& exchange) {
+    exchange.Text(ProgramKey::IndexPageTitle, pageTitle);
+    exchange.Text(ProgramKey::IndexBoilerplate, boilerplate);
+    exchange.Int(ProgramKey::GenerateThumbnails, generateThumbnails);
+    exchange.Int(ProgramKey::SmartThumbnailGeneration, smartThumbnails);
+    exchange.Int(ProgramKey::ThumbnailSize, thumbnailSize);
+    exchange.Int(ProgramKey::IndexLabelThumbnails, labelThumbnails);
+    exchange.Int(ProgramKey::IndexThumbnailLabelType, labelType);
+    exchange.Text(ProgramKey::IndexThumbnailCustomLabel, customLabel);
+    exchange.Int(ProgramKey::IndexGenerateMultiplePages, multiplePages);
+    exchange.Int(ProgramKey::IndexThumbnailLayoutType, layoutType);
+    exchange.Int(ProgramKey::IndexThumbnailsAcross, across);
+    exchange.Int(ProgramKey::IndexThumbnailsDown, down);
+    if (exchange.IsLoading()) {
+        across = CountOrDefault(across);
+        down = CountOrDefault(down);
+    }
 }
 
 void CMavrenProgPropPageIndexOpts::OnInitPage() {

@@ -2,31 +2,25 @@
 
 // The "Index Options" page of the program property sheet: index page title and
 // boilerplate, thumbnails (with Thumbnail Options), thumbnail labels (with Label Options)
-// and how many thumbnails an index page holds. GUI thread only.
+// and how many thumbnails an index page holds. A count across or down outside 1 to 1000
+// comes from the program as 3. GUI thread only.
 
 #include <QButtonGroup>
 #include <memory>
 #include <string>
 
-#include "ui/vq_property_sheet.h"
-
-class Program;
+#include "ui/prog_prop_page.h"
 
 namespace Ui {
 class PropPageIndexOpts;
 }
 
-class CMavrenProgPropPageIndexOpts : public CVQPropertyPage {
+class CMavrenProgPropPageIndexOpts : public CMavrenProgPropPage {
     Q_OBJECT
 
   public:
     explicit CMavrenProgPropPageIndexOpts(QWidget* parent = nullptr);
     ~CMavrenProgPropPageIndexOpts() override;
-
-    // The program's values into the members (a count across or down outside 1 to 1000
-    // becomes 3), and back.
-    void Load(const Program& program);
-    void Store(Program& program) const;
 
     std::string pageTitle;
     std::string boilerplate;
@@ -42,6 +36,7 @@ class CMavrenProgPropPageIndexOpts : public CVQPropertyPage {
     int down = 3;
 
   protected:
+    void Exchange(ProgramExchange& exchange) override;
     void OnInitPage() override;
     bool ReadControls() override;
     QString HelpFileName() const override { return QStringLiteral("GEN0004.htm"); }

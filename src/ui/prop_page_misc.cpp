@@ -1,12 +1,12 @@
 #include "ui/prop_page_misc.h"
 
-#include "document/program.h"
 #include "ui/control_values.h"
 #include "ui/pickers.h"
+#include "ui/program_exchange.h"
 #include "ui_prop_page_misc.h"
 
 CMavrenProgPropPageMisc::CMavrenProgPropPageMisc(QWidget* parent)
-    : CVQPropertyPage(parent), m_ui(std::make_unique<Ui::PropPageMisc>()) {
+    : CMavrenProgPropPage(parent), m_ui(std::make_unique<Ui::PropPageMisc>()) {
     m_ui->setupUi(this);
     m_gifGroup.addButton(m_ui->genericGifRadio, 0);
     m_gifGroup.addButton(m_ui->resizedGifRadio, 1);
@@ -21,16 +21,10 @@ CMavrenProgPropPageMisc::CMavrenProgPropPageMisc(QWidget* parent)
 
 CMavrenProgPropPageMisc::~CMavrenProgPropPageMisc() = default;
 
-void CMavrenProgPropPageMisc::Load(const Program& program) {
-    gifThumbnailType = program.GetInt(ProgramKey::MiscGifThumbnailType);
-    gifThumbnailDir = program.GetText(ProgramKey::MiscGifThumbnailDir);
-    includeMavrenLink = program.GetInt(ProgramKey::MiscIncludeMavrenLink);
-}
-
-void CMavrenProgPropPageMisc::Store(Program& program) const {
-    program.SetInt(ProgramKey::MiscGifThumbnailType, gifThumbnailType);
-    program.SetString(ProgramKey::MiscGifThumbnailDir, gifThumbnailDir);
-    program.SetInt(ProgramKey::MiscIncludeMavrenLink, includeMavrenLink);
+void CMavrenProgPropPageMisc::Exchange(ProgramExchange& exchange) {
+    exchange.Int(ProgramKey::MiscGifThumbnailType, gifThumbnailType);
+    exchange.Text(ProgramKey::MiscGifThumbnailDir, gifThumbnailDir);
+    exchange.Int(ProgramKey::MiscIncludeMavrenLink, includeMavrenLink);
 }
 
 void CMavrenProgPropPageMisc::OnInitPage() {

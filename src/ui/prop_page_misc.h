@@ -8,29 +8,25 @@
 #include <memory>
 #include <string>
 
-#include "ui/vq_property_sheet.h"
-
-class Program;
+#include "ui/prog_prop_page.h"
 
 namespace Ui {
 class PropPageMisc;
 }
 
-class CMavrenProgPropPageMisc : public CVQPropertyPage {
+class CMavrenProgPropPageMisc : public CMavrenProgPropPage {
     Q_OBJECT
 
   public:
     explicit CMavrenProgPropPageMisc(QWidget* parent = nullptr);
     ~CMavrenProgPropPageMisc() override;
 
-    void Load(const Program& program);
-    void Store(Program& program) const;
-
     int gifThumbnailType = 0;  // 0 generic, 1 resized originals, 2 from a folder
     std::string gifThumbnailDir;
     int includeMavrenLink = 0;
 
   protected:
+    void Exchange(ProgramExchange& exchange) override;
     void OnInitPage() override;
     bool ReadControls() override;
     QString HelpFileName() const override { return QStringLiteral("GEN0007.htm"); }

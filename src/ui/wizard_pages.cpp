@@ -22,11 +22,6 @@ namespace {
 
 constexpr const char* kContinueQuestion = "\n\nDo you want to continue creating this program?";
 
-// The folder a picker starts in: the box's folder when one is typed, else the last choice.
-std::string InitialFolder(const std::string& typed, const FolderPick& pick) {
-    return typed.empty() ? RememberedFolder(pick) : typed;
-}
-
 // The parts every page shares: the picture and the title font.
 template <typename Form>
 void SetUpPage(QWizardPage* page, Form& form) {
@@ -72,10 +67,7 @@ CMavrenWizardPage0::CMavrenWizardPage0(WizardAnswers& answers, QWidget* parent)
     m_typeGroup.addButton(m_ui->htmlRadio, 2);
     connect(m_ui->sourceFolderBrowseButton, &QToolButton::clicked, this, [this] {
         ReadControls();
-        std::string chosen;
-        if (PickFolder(this, kSourceFolderPick,
-                       InitialFolder(m_answers.sourceFolder, kSourceFolderPick), chosen)) {
-            m_answers.sourceFolder = chosen;
+        if (PickFolderFrom(this, kSourceFolderPick, m_answers.sourceFolder)) {
             ShowAnswers();
         }
     });
@@ -114,10 +106,7 @@ CMavrenWizardPage1::CMavrenWizardPage1(WizardAnswers& answers, QWidget* parent)
     setObjectName(QStringLiteral("wizardTargetPage"));
     connect(m_ui->targetFolderBrowseButton, &QToolButton::clicked, this, [this] {
         ReadControls();
-        std::string chosen;
-        if (PickFolder(this, kTargetFolderPick,
-                       InitialFolder(m_answers.targetFolder, kTargetFolderPick), chosen)) {
-            m_answers.targetFolder = chosen;
+        if (PickFolderFrom(this, kTargetFolderPick, m_answers.targetFolder)) {
             ShowText(m_ui->targetFolderEdit, m_answers.targetFolder);
         }
     });
@@ -168,10 +157,7 @@ CMavrenWizardPage2::CMavrenWizardPage2(WizardAnswers& answers, QWidget* parent)
             [this](const QString& text) { m_ui->programNameEdit->setEnabled(!text.isEmpty()); });
     connect(m_ui->programFolderBrowseButton, &QToolButton::clicked, this, [this] {
         ReadControls();
-        std::string chosen;
-        if (PickFolder(this, kProgramFolderPick,
-                       InitialFolder(m_answers.programFolder, kProgramFolderPick), chosen)) {
-            m_answers.programFolder = chosen;
+        if (PickFolderFrom(this, kProgramFolderPick, m_answers.programFolder)) {
             ShowAnswers();
         }
     });

@@ -15,14 +15,6 @@
 
 namespace {
 
-void PressOk(QWidget* window) {
-    Find<QDialogButtonBox>(window, "buttonBox")->button(QDialogButtonBox::Ok)->click();
-}
-
-void PressCancel(QWidget* window) {
-    Find<QDialogButtonBox>(window, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
-}
-
 void Tick(QWidget* window, const char* name, bool ticked) {
     auto* box = Find<QAbstractButton>(window, name);
     if (box->isChecked() != ticked) {
@@ -60,7 +52,7 @@ class OptionDialogsTest : public QObject {
                 auto* box = Find<QLineEdit>(window, "customSizeEdit");
                 QCOMPARE(box->isEnabled(), custom);
                 QCOMPARE(box->text(), QString::number(size));
-                PressCancel(window);
+                PressButton(window, QDialogButtonBox::Cancel);
             });
         QVERIFY(opened);
         QCOMPARE(settings.thumbnailSize, size);
@@ -77,7 +69,7 @@ class OptionDialogsTest : public QObject {
                       QVERIFY(!box->isEnabled());
                       box->setText(QStringLiteral("not a number"));
                       Tick(window, "smartCheckBox", false);
-                      PressOk(window);
+                      PressButton(window, QDialogButtonBox::Ok);
                       QVERIFY(!window->isVisible());
                   });
         QCOMPARE(settings.thumbnailSize, 120);
@@ -106,11 +98,11 @@ class OptionDialogsTest : public QObject {
                       auto* box = Find<QLineEdit>(window, "customSizeEdit");
                       QVERIFY(box->isEnabled());
                       box->setText(typed);
-                      PressOk(window);
+                      PressButton(window, QDialogButtonBox::Ok);
                       QCOMPARE(window->isVisible(), !accepted);
                       if (!accepted) {
                           QCOMPARE(window->focusWidget(), box);
-                          PressCancel(window);
+                          PressButton(window, QDialogButtonBox::Cancel);
                       }
                   });
         if (accepted) {
@@ -138,7 +130,7 @@ class OptionDialogsTest : public QObject {
                       Find<QRadioButton>(window, "descriptionFileRadio")->click();
                       QVERIFY(!box->isEnabled());
                       QCOMPARE(box->maxLength(), 255);
-                      PressCancel(window);
+                      PressButton(window, QDialogButtonBox::Cancel);
                   });
     }
 
@@ -155,7 +147,7 @@ class OptionDialogsTest : public QObject {
                       QVERIFY(Find<QRadioButton>(window, "descriptionFileRadio")->isChecked());
                       Find<QRadioButton>(window, "customLabelRadio")->click();
                       Find<QLineEdit>(window, "customLabelEdit")->setText(QStringLiteral("%F %S"));
-                      ok ? PressOk(window) : PressCancel(window);
+                      PressButton(window, ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
                   });
         QCOMPARE(settings.labelType, ok ? 2 : 1);
         QCOMPARE(settings.customLabel, std::string(ok ? "%F %S" : "before"));
@@ -180,7 +172,7 @@ class OptionDialogsTest : public QObject {
                           Tick(window, name, false);
                       }
                       Find<QRadioButton>(window, "imageLinkNextRadio")->click();
-                      PressOk(window);
+                      PressButton(window, QDialogButtonBox::Ok);
                   });
         QCOMPARE(settings.showPrev + settings.showNext + settings.showIndex + settings.showBegin +
                      settings.showEnd + settings.imageIsLink,
@@ -214,11 +206,11 @@ class OptionDialogsTest : public QObject {
                           QCOMPARE(index->placeholderText(), QStringLiteral("Index"));
                           Find<QLineEdit>(labels, "nextLabelEdit")->setText(QStringLiteral("On"));
                           Find<QLineEdit>(labels, "prevLabelEdit")->clear();
-                          PressOk(labels);
+                          PressButton(labels, QDialogButtonBox::Ok);
                       });
                       Find<QPushButton>(window, "editLinkLabelsButton")->click();
                       QVERIFY(labelsShown);
-                      ok ? PressOk(window) : PressCancel(window);
+                      PressButton(window, ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
                   });
         QCOMPARE(settings.showNext, ok ? 0 : 1);
         QCOMPARE(settings.nextLabel, std::string(ok ? "On" : ""));
@@ -234,10 +226,10 @@ class OptionDialogsTest : public QObject {
                   [&](QWidget* window) {
                       labelsWatcher = OnNextModal([&](QWidget* labels) {
                           Find<QLineEdit>(labels, "beginLabelEdit")->setText(QStringLiteral("X"));
-                          PressCancel(labels);
+                          PressButton(labels, QDialogButtonBox::Cancel);
                       });
                       Find<QPushButton>(window, "editLinkLabelsButton")->click();
-                      PressOk(window);
+                      PressButton(window, QDialogButtonBox::Ok);
                   });
         QCOMPARE(settings.beginLabel, std::string("First"));
     }

@@ -51,16 +51,8 @@ bool Enabled(QWidget* sheet, const char* name) {
     return Find<QWidget>(sheet, name)->isEnabled();
 }
 
-void ShowPage(QWidget* sheet, Page page) {
-    Find<QTabWidget>(sheet, "pageTabs")->setCurrentIndex(page);
-}
-
 int CurrentPage(QWidget* sheet) {
     return Find<QTabWidget>(sheet, "pageTabs")->currentIndex();
-}
-
-void PressOk(QWidget* sheet) {
-    Find<QDialogButtonBox>(sheet, "buttonBox")->button(QDialogButtonBox::Ok)->click();
 }
 
 // A click on a group box's own check box.
@@ -178,10 +170,10 @@ class PropertyPagesTest : public QObject {
             [&](QWidget* sheet) {
                 Find<QLineEdit>(sheet, "acrossEdit")->setText(across);
                 Find<QLineEdit>(sheet, "downEdit")->setText(down);
-                ShowPage(sheet, kMisc);
+                ShowSheetPage(sheet, kMisc);
                 QCOMPARE(CurrentPage(sheet), accepted ? int(kMisc) : int(kIndex));
                 if (accepted) {
-                    PressOk(sheet);
+                    PressButton(sheet, QDialogButtonBox::Ok);
                     return;
                 }
                 QCOMPARE(boxes->Texts(),
@@ -189,10 +181,10 @@ class PropertyPagesTest : public QObject {
                 const char* wrong = across.toInt() >= 1 ? "downEdit" : "acrossEdit";
                 QCOMPARE(sheet->focusWidget(), Find<QWidget>(sheet, wrong));
                 // OK is refused the same way.
-                PressOk(sheet);
+                PressButton(sheet, QDialogButtonBox::Ok);
                 QVERIFY(sheet->isVisible());
                 Find<QLineEdit>(sheet, wrong)->setText(QStringLiteral("7"));
-                PressOk(sheet);
+                PressButton(sheet, QDialogButtonBox::Ok);
                 QVERIFY(!sheet->isVisible());
             },
             &stored);
@@ -213,7 +205,7 @@ class PropertyPagesTest : public QObject {
             [](QWidget* sheet) {
                 Find<QLineEdit>(sheet, "acrossEdit")->setText(QStringLiteral("0"));
                 Find<QRadioButton>(sheet, "optimizeRadio")->click();
-                PressOk(sheet);
+                PressButton(sheet, QDialogButtonBox::Ok);
                 QVERIFY(!sheet->isVisible());
             },
             &stored);
@@ -293,7 +285,7 @@ class PropertyPagesTest : public QObject {
                 QVERIFY(!Find<QRadioButton>(sheet, "backgroundColorRadio")->isChecked());
                 imageSide(false);
                 QVERIFY(!Enabled(sheet, "backgroundColorBox"));
-                PressOk(sheet);
+                PressButton(sheet, QDialogButtonBox::Ok);
             },
             &stored);
         // Ticked with neither kind chosen: no image, and no colour.
@@ -332,7 +324,7 @@ class PropertyPagesTest : public QObject {
             },
             [&](QWidget* sheet) {
                 Find<QLineEdit>(sheet, "contentBoilerplateEdit")->setText(typedOnContent);
-                ShowPage(sheet, kHtml);
+                ShowSheetPage(sheet, kHtml);
                 const auto* note = Find<QLabel>(sheet, "boilerplateNoteLabel");
                 QCOMPARE(note->isVisible(), visible);
                 QCOMPARE(note->text(),
@@ -410,7 +402,7 @@ class PropertyPagesTest : public QObject {
                 // Typing in the other box is not lost.
                 QCOMPARE(Find<QLineEdit>(sheet, "targetDirEdit")->text(),
                          QStringLiteral("/typed/target"));
-                PressOk(sheet);
+                PressButton(sheet, QDialogButtonBox::Ok);
             },
             &stored);
         QCOMPARE(QString::fromStdString(stored.GetText(ProgramKey::SourceDir)), chosen);
@@ -451,9 +443,7 @@ class PropertyPagesTest : public QObject {
         SetRegistryString(kApplicationKey, "URLHandler",
                           MakeRecordingBrowser(TestHome(), record).toStdString());
         SetExecutableFolder(TestHome().toStdString() + "/app");
-        OnPage(Page(page), {}, [](QWidget* sheet) {
-            Find<QDialogButtonBox>(sheet, "buttonBox")->button(QDialogButtonBox::Help)->click();
-        });
+        OnPage(Page(page), {}, [](QWidget* sheet) { PressButton(sheet, QDialogButtonBox::Help); });
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(ReadTextFile(record)),
                                   TestHome() + QStringLiteral("/app/Help/") + file, 10000);
     }

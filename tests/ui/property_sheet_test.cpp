@@ -31,14 +31,6 @@ void NewProgram(Program& program) {
     program.path = "/home/ann/Web/trip.mav";
 }
 
-void ShowPage(QWidget* sheet, Page page) {
-    Find<QTabWidget>(sheet, "pageTabs")->setCurrentIndex(page);
-}
-
-void Press(QWidget* sheet, QDialogButtonBox::StandardButton which) {
-    Find<QDialogButtonBox>(sheet, "buttonBox")->button(which)->click();
-}
-
 // Opens the sheet on program, runs act in it (which closes it or leaves it to be
 // cancelled), and fails the test when it did not open.
 void RunSheet(Program& program, const std::function<void(QWidget*)>& act) {
@@ -51,10 +43,6 @@ void InOptionDialog(QWidget* sheet, const char* button, const std::function<void
     const auto watcher = OnNextModal(act);
     Find<QPushButton>(sheet, button)->click();
     QVERIFY2(watcher->Fired(), button);
-}
-
-void PressDialogButton(QWidget* dialog, QDialogButtonBox::StandardButton which) {
-    Find<QDialogButtonBox>(dialog, "buttonBox")->button(which)->click();
 }
 
 }  // namespace
@@ -90,9 +78,9 @@ class PropertySheetTest : public QObject {
         program.modified = 1.0;
         RunSheet(program, [](QWidget* sheet) {
             for (Page page : {kIndex, kContent, kMisc, kHtml, kGeneration}) {
-                ShowPage(sheet, page);
+                ShowSheetPage(sheet, page);
             }
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(program.modified, 1.0);
     }
@@ -104,10 +92,10 @@ class PropertySheetTest : public QObject {
         program.SetInt(ProgramKey::IndexThumbnailsDown, 1001);
         program.SetInt(ProgramKey::IndexThumbnailLayoutType, 1);
         RunSheet(program, [](QWidget* sheet) {
-            ShowPage(sheet, kIndex);
+            ShowSheetPage(sheet, kIndex);
             QCOMPARE(Find<QLineEdit>(sheet, "acrossEdit")->text(), QStringLiteral("3"));
             QCOMPARE(Find<QLineEdit>(sheet, "downEdit")->text(), QStringLiteral("3"));
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(program.GetInt(ProgramKey::IndexThumbnailsAcross), 3);
         QCOMPARE(program.GetInt(ProgramKey::IndexThumbnailsDown), 3);
@@ -144,10 +132,10 @@ class PropertySheetTest : public QObject {
         NewProgram(program);
         program.SetString(ProgramKey::SourceFileExtension, stored.toStdString());
         RunSheet(program, [&](QWidget* sheet) {
-            ShowPage(sheet, kContent);
+            ShowSheetPage(sheet, kContent);
             QVERIFY(Find<QRadioButton>(sheet, radio.toLatin1().constData())->isChecked());
             QCOMPARE(Find<QLineEdit>(sheet, "patternEdit")->text(), pattern);
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(QString::fromStdString(program.GetText(ProgramKey::SourceFileExtension)), stored);
     }
@@ -171,10 +159,10 @@ class PropertySheetTest : public QObject {
         NewProgram(program);
         program.SetString(ProgramKey::SourceFileExtension, "*.JPG");
         RunSheet(program, [&](QWidget* sheet) {
-            ShowPage(sheet, kContent);
+            ShowSheetPage(sheet, kContent);
             Find<QLineEdit>(sheet, "patternEdit")->setText(QStringLiteral("*.GIF; *.bmp"));
             Find<QRadioButton>(sheet, radio.toLatin1().constData())->click();
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(QString::fromStdString(program.GetText(ProgramKey::SourceFileExtension)), stored);
     }
@@ -187,14 +175,14 @@ class PropertySheetTest : public QObject {
         program.SetInt(ProgramKey::HtmlBackgroundFixed, 1);
         program.SetString(ProgramKey::HtmlBackgroundColor, "Navy");
         RunSheet(program, [](QWidget* sheet) {
-            ShowPage(sheet, kHtml);
+            ShowSheetPage(sheet, kHtml);
             QVERIFY(!Find<QGroupBox>(sheet, "backgroundGroupBox")->isChecked());
             QVERIFY(!Find<QRadioButton>(sheet, "backgroundImageRadio")->isChecked());
             QVERIFY(!Find<QRadioButton>(sheet, "backgroundColorRadio")->isChecked());
             QVERIFY(Find<QLineEdit>(sheet, "backgroundImageEdit")->text().isEmpty());
             QCOMPARE(Find<QComboBox>(sheet, "backgroundColorBox")->currentText(),
                      QStringLiteral("(none)"));
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(program.GetInt(ProgramKey::HtmlBackgroundStyle), -1);
         QVERIFY(program.GetText(ProgramKey::HtmlBackgroundImage).empty());
@@ -229,7 +217,7 @@ class PropertySheetTest : public QObject {
         program.SetInt(ProgramKey::HtmlBackgroundFixed, 1);
         program.SetString(ProgramKey::HtmlBackgroundColor, "navy");
         RunSheet(program, [&](QWidget* sheet) {
-            ShowPage(sheet, kHtml);
+            ShowSheetPage(sheet, kHtml);
             QVERIFY(Find<QGroupBox>(sheet, "backgroundGroupBox")->isChecked());
             QCOMPARE(Find<QLineEdit>(sheet, "backgroundImageEdit")->text(),
                      QStringLiteral("sky.jpg"));
@@ -239,7 +227,7 @@ class PropertySheetTest : public QObject {
             if (!choose.isEmpty()) {
                 Find<QRadioButton>(sheet, choose.toLatin1().constData())->click();
             }
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(program.GetInt(ProgramKey::HtmlBackgroundStyle), storedStyle);
         QCOMPARE(QString::fromStdString(program.GetText(ProgramKey::HtmlBackgroundImage)),
@@ -288,7 +276,7 @@ class PropertySheetTest : public QObject {
         NewProgram(program);
         program.SetString(ProgramKey::HtmlLinkColor, stored.toStdString());
         RunSheet(program, [&](QWidget* sheet) {
-            ShowPage(sheet, kHtml);
+            ShowSheetPage(sheet, kHtml);
             auto* box = Find<QComboBox>(sheet, "linkColorBox");
             QCOMPARE(box->count(), 17);
             QCOMPARE(box->itemText(0), QStringLiteral("(none)"));
@@ -298,7 +286,7 @@ class PropertySheetTest : public QObject {
             if (!typed.isEmpty()) {
                 box->setEditText(typed);
             }
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(QString::fromStdString(program.GetText(ProgramKey::HtmlLinkColor)), result);
     }
@@ -309,9 +297,9 @@ class PropertySheetTest : public QObject {
         program.SetString(ProgramKey::SourceDir, "/home/ann/old");
         RunSheet(program, [](QWidget* sheet) {
             Find<QLineEdit>(sheet, "sourceDirEdit")->setText(QStringLiteral("/home/ann/new"));
-            ShowPage(sheet, kIndex);
+            ShowSheetPage(sheet, kIndex);
             Find<QLineEdit>(sheet, "indexPageTitleEdit")->setText(QStringLiteral("Dropped"));
-            Press(sheet, QDialogButtonBox::Cancel);
+            PressButton(sheet, QDialogButtonBox::Cancel);
         });
         QCOMPARE(program.GetText(ProgramKey::SourceDir), std::string("/home/ann/new"));
         QCOMPARE(program.GetText(ProgramKey::IndexPageTitle), std::string("Files from %P"));
@@ -321,10 +309,10 @@ class PropertySheetTest : public QObject {
         Program program;
         NewProgram(program);
         RunSheet(program, [](QWidget* sheet) {
-            ShowPage(sheet, kMisc);
+            ShowSheetPage(sheet, kMisc);
             Find<QRadioButton>(sheet, "gifFolderRadio")->click();
             Find<QLineEdit>(sheet, "gifDirEdit")->setText(QStringLiteral("/home/ann/gifs"));
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(program.GetInt(ProgramKey::MiscGifThumbnailType), 2);
         QCOMPARE(program.GetText(ProgramKey::MiscGifThumbnailDir), std::string("/home/ann/gifs"));
@@ -336,9 +324,9 @@ class PropertySheetTest : public QObject {
         const std::string latin1Title = "Bilder aus K\xf6ln";
         program.SetString(ProgramKey::IndexPageTitle, latin1Title);
         RunSheet(program, [](QWidget* sheet) {
-            ShowPage(sheet, kIndex);
-            ShowPage(sheet, kGeneration);
-            Press(sheet, QDialogButtonBox::Ok);
+            ShowSheetPage(sheet, kIndex);
+            ShowSheetPage(sheet, kGeneration);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(program.GetText(ProgramKey::IndexPageTitle), latin1Title);
     }
@@ -347,8 +335,8 @@ class PropertySheetTest : public QObject {
         Program program;
         NewProgram(program);
         RunSheet(program, [](QWidget* sheet) {
-            ShowPage(sheet, kMisc);
-            Press(sheet, QDialogButtonBox::Cancel);
+            ShowSheetPage(sheet, kMisc);
+            PressButton(sheet, QDialogButtonBox::Cancel);
         });
         QCOMPARE(GetRegistryInt(kApplicationKey, "ActivePage"), 3);
         RunSheet(program, [](QWidget* sheet) {
@@ -383,16 +371,16 @@ class PropertySheetTest : public QObject {
         NewProgram(program);
         program.SetInt(ProgramKey::ThumbnailSize, size);
         RunSheet(program, [&](QWidget* sheet) {
-            ShowPage(sheet, kIndex);
+            ShowSheetPage(sheet, kIndex);
             InOptionDialog(sheet, "thumbnailOptionsButton", [&](QWidget* dialog) {
                 Find<QRadioButton>(dialog, radio.toLatin1().constData())->click();
                 if (!typed.isEmpty()) {
                     Find<QLineEdit>(dialog, "customSizeEdit")->setText(typed);
                 }
                 Find<QAbstractButton>(dialog, "smartCheckBox")->click();
-                PressDialogButton(dialog, ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+                PressButton(dialog, ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
             });
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         QCOMPARE(program.GetInt(ProgramKey::ThumbnailSize), stored);
         QCOMPARE(program.GetInt(ProgramKey::SmartThumbnailGeneration), ok ? 0 : 1);
@@ -415,16 +403,16 @@ class PropertySheetTest : public QObject {
         program.SetInt(ProgramKey::IndexThumbnailLabelType, 1);
         program.SetInt(ProgramKey::ContentLabelType, 1);
         RunSheet(program, [&](QWidget* sheet) {
-            ShowPage(sheet, Page(page));
+            ShowSheetPage(sheet, Page(page));
             const char* button =
                 page == kIndex ? "indexLabellingOptionsButton" : "contentLabellingOptionsButton";
             InOptionDialog(sheet, button, [&](QWidget* dialog) {
                 QVERIFY(Find<QRadioButton>(dialog, "descriptionFileRadio")->isChecked());
                 Find<QRadioButton>(dialog, "customLabelRadio")->click();
                 Find<QLineEdit>(dialog, "customLabelEdit")->setText(QStringLiteral("%F"));
-                PressDialogButton(dialog, ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+                PressButton(dialog, ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
             });
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         const bool index = page == kIndex;
         const ProgramKey type =
@@ -445,7 +433,7 @@ class PropertySheetTest : public QObject {
         program.SetInt(ProgramKey::ContentShowLinks, 1);
         program.SetString(ProgramKey::ContentLinkNextLabel, "Onward");
         RunSheet(program, [](QWidget* sheet) {
-            ShowPage(sheet, kContent);
+            ShowSheetPage(sheet, kContent);
             InOptionDialog(sheet, "linkOptionsButton", [](QWidget* dialog) {
                 for (const char* name : {"prevCheckBox", "nextCheckBox", "indexCheckBox"}) {
                     QVERIFY(Find<QAbstractButton>(dialog, name)->isChecked());
@@ -453,9 +441,9 @@ class PropertySheetTest : public QObject {
                 }
                 Find<QAbstractButton>(dialog, "imageIsLinkCheckBox")->click();
                 Find<QAbstractButton>(dialog, "imageLinkIndexRadio")->click();
-                PressDialogButton(dialog, QDialogButtonBox::Ok);
+                PressButton(dialog, QDialogButtonBox::Ok);
             });
-            Press(sheet, QDialogButtonBox::Ok);
+            PressButton(sheet, QDialogButtonBox::Ok);
         });
         for (ProgramKey key : {ProgramKey::ContentShowLinkBegin, ProgramKey::ContentShowLinkEnd,
                                ProgramKey::ContentShowLinkIndex, ProgramKey::ContentShowLinkNext,

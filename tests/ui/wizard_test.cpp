@@ -332,7 +332,7 @@ class WizardTest : public QObject {
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("New Folder"));
                 QCOMPARE(Find<QLabel>(dialog, "currentFolderLabel")->text(), root.path());
                 Type(dialog, "newFolderEdit", QStringLiteral("Web"));
-                Find<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
+                PressButton(dialog, QDialogButtonBox::Ok);
             });
             Find<QPushButton>(window, "newFolderButton")->click();
             QVERIFY(watcher->Fired());
@@ -374,7 +374,7 @@ class WizardTest : public QObject {
         dialog.currentFolder = root.filePath(QStringLiteral("current")).toStdString();
         const int result = ExecWith(dialog, [&](QWidget* window) {
             Type(window, "newFolderEdit", Fill(typed, root.path()));
-            Find<QDialogButtonBox>(window, "buttonBox")->button(QDialogButtonBox::Ok)->click();
+            PressButton(window, QDialogButtonBox::Ok);
             if (!message.isEmpty()) {
                 QVERIFY(window->isVisible());
                 QCOMPARE(window->focusWidget(), Find<QWidget>(window, "newFolderEdit"));

@@ -29,6 +29,12 @@
 
 namespace {
 
+void CloseWindow(QWidget* window) {
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        dialog->reject();
+    }
+}
+
 class Renderer {
   public:
     explicit Renderer(const QString& folder) : folder(folder) {}
@@ -46,6 +52,14 @@ class Renderer {
         }
     }
 
+    // A window with a single picture: grabbed once, then closed.
+    void RunSimple(const QString& name, const std::function<void()>& open) {
+        Run(open, [this, &name](QWidget* window) {
+            Grab(window, name);
+            CloseWindow(window);
+        });
+    }
+
     void Grab(QWidget* window, const QString& name) {
         QApplication::processEvents();
         const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
@@ -59,12 +73,6 @@ class Renderer {
   private:
     QString folder;
 };
-
-void CloseWindow(QWidget* window) {
-    if (auto* dialog = qobject_cast<QDialog*>(window)) {
-        dialog->reject();
-    }
-}
 
 // A program as a user might have it, for the property sheet.
 void FillSampleProgram(Program& program, const QString& sourceFolder) {
@@ -119,59 +127,34 @@ int RenderScreenshots(const QString& folder) {
     Program program;
     FillSampleProgram(program, samples);
 
-    renderer.Run(
-        [] {
-            CMavrenThumbnailOptionsDialog dialog;
-            dialog.sizeChoice = 1;
-            dialog.customSize = 200;
-            dialog.exec();
-        },
-        [&](QWidget* window) {
-            renderer.Grab(window, QStringLiteral("thumbnail_options"));
-            CloseWindow(window);
-        });
-    renderer.Run(
-        [] {
-            CMavrenLabelOptionsDialog dialog;
-            dialog.labelType = 2;
-            dialog.customLabel = "%F (%S)";
-            dialog.exec();
-        },
-        [&](QWidget* window) {
-            renderer.Grab(window, QStringLiteral("label_options"));
-            CloseWindow(window);
-        });
-    renderer.Run(
-        [] {
-            CMavrenLinkOptionsDialog dialog;
-            dialog.links.showPrev = dialog.links.showNext = dialog.links.showIndex = 1;
-            dialog.exec();
-        },
-        [&](QWidget* window) {
-            renderer.Grab(window, QStringLiteral("link_options"));
-            CloseWindow(window);
-        });
-    renderer.Run(
-        [] {
-            CMavrenLinkLabelsDialog dialog;
-            dialog.nextLabel = "Onward";
-            dialog.exec();
-        },
-        [&](QWidget* window) {
-            renderer.Grab(window, QStringLiteral("link_labels"));
-            CloseWindow(window);
-        });
-    renderer.Run(
-        [&] {
-            CMavrenNewFolderDialog dialog;
-            dialog.currentFolder = samples.toStdString();
-            dialog.newFolder = "site";
-            dialog.exec();
-        },
-        [&](QWidget* window) {
-            renderer.Grab(window, QStringLiteral("new_folder"));
-            CloseWindow(window);
-        });
+    renderer.RunSimple(QStringLiteral("thumbnail_options"), [] {
+        CMavrenThumbnailOptionsDialog dialog;
+        dialog.sizeChoice = 1;
+        dialog.customSize = 200;
+        dialog.exec();
+    });
+    renderer.RunSimple(QStringLiteral("label_options"), [] {
+        CMavrenLabelOptionsDialog dialog;
+        dialog.labelType = 2;
+        dialog.customLabel = "%F (%S)";
+        dialog.exec();
+    });
+    renderer.RunSimple(QStringLiteral("link_options"), [] {
+        CMavrenLinkOptionsDialog dialog;
+        dialog.links.showPrev = dialog.links.showNext = dialog.links.showIndex = 1;
+        dialog.exec();
+    });
+    renderer.RunSimple(QStringLiteral("link_labels"), [] {
+        CMavrenLinkLabelsDialog dialog;
+        dialog.nextLabel = "Onward";
+        dialog.exec();
+    });
+    renderer.RunSimple(QStringLiteral("new_folder"), [&] {
+        CMavrenNewFolderDialog dialog;
+        dialog.currentFolder = samples.toStdString();
+        dialog.newFolder = "site";
+        dialog.exec();
+    });
     renderer.Run(
         [&] {
             CMavrenProgPropSheet sheet(program);
@@ -213,16 +196,11 @@ int RenderScreenshots(const QString& folder) {
             renderer.Grab(window, QStringLiteral("wizard_new_program"));
             CloseWindow(window);
         });
-    renderer.Run(
-        [&] {
-            FolderBrowser browser;
-            browser.SetTitle("Locate the Source Directory");
-            browser.Browse(nullptr, samples.toStdString(), "*.jpg;*.png;*.gif");
-        },
-        [&](QWidget* window) {
-            renderer.Grab(window, QStringLiteral("folder_picker"));
-            CloseWindow(window);
-        });
+    renderer.RunSimple(QStringLiteral("folder_picker"), [&] {
+        FolderBrowser browser;
+        browser.SetTitle("Locate the Source Directory");
+        browser.Browse(nullptr, samples.toStdString(), "*.jpg;*.png;*.gif");
+    });
     renderer.Run(
         [] {
             ShowMessageBox(

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QWidget>
 #include <cstdlib>
 
@@ -97,6 +99,18 @@ void QuietPlatformNotes() {
                 previous(type, context, message);
             }
         });
+}
+
+void PressButton(QWidget* window, QDialogButtonBox::StandardButton which) {
+    if (auto* box = Find<QDialogButtonBox>(window, "buttonBox")) {
+        box->button(which)->click();
+    }
+}
+
+void ShowSheetPage(QWidget* sheet, int index) {
+    if (auto* tabs = Find<QTabWidget>(sheet, "pageTabs")) {
+        tabs->setCurrentIndex(index);
+    }
 }
 
 QString TestHome() {

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -87,6 +88,12 @@ QString TestHome();
 // A program that writes its first argument into the file record and ends at once: a
 // browser for tests. Made in folder.
 QString MakeRecordingBrowser(const QString& folder, const QString& record);
+
+// Clicks one of the standard buttons of the window's "buttonBox".
+void PressButton(QWidget* window, QDialogButtonBox::StandardButton which);
+
+// Makes the property sheet show the page at index, as a click on its tab does.
+void ShowSheetPage(QWidget* sheet, int index);
 
 // The text of the file, or empty.
 std::string ReadTextFile(const QString& path);
