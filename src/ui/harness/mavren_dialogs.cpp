@@ -3,11 +3,15 @@
 // files instead.
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "document/program.h"
@@ -35,11 +39,17 @@ void AddButton(QWidget* window, const QString& text, const std::function<void()>
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool screenshots = argc == 3 && std::strcmp(argv[1], "--screenshots") == 0;
+    const QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/mavren-screenshots-XXXXXX"));
+    if (screenshots && !UseScratchHome(scratch)) {
+        std::fprintf(stderr, "mavren-dialogs: cannot make a temporary folder\n");
+        return 1;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mavren"));
     SetFoldersFromExecutable();
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() == 3 && arguments[1] == QLatin1String("--screenshots")) {
+    if (screenshots) {
         InstallDesktopBackends();
         return RenderScreenshots(arguments[2]);
     }

@@ -107,17 +107,35 @@ bool MakeSampleFolder(const QString& folder) {
 
 }  // namespace
 
-int RenderScreenshots(const QString& folder) {
-    QTemporaryDir home;
-    if (!home.isValid() || !QDir().mkpath(folder)) {
-        QTextStream(stderr) << "mavren-dialogs: cannot prepare " << folder << "\n";
-        return 1;
+bool UseScratchHome(const QTemporaryDir& home) {
+    if (!home.isValid()) {
+        return false;
     }
     // Placements and remembered folders of these runs stay out of the user's settings.
-    ::setenv("HOME", home.path().toLocal8Bit().constData(), 1);
-    ::setenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toLocal8Bit().constData(),
-             1);
-    const QString samples = home.filePath(QStringLiteral("Pictures/Cats"));
+    const QString runtime = home.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ::setenv("HOME", QFile::encodeName(home.path()).constData(), 1);
+    ::setenv("XDG_CONFIG_HOME",
+             QFile::encodeName(home.filePath(QStringLiteral(".config"))).constData(), 1);
+    ::setenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime).constData(), 1);
+    return true;
+}
+
+int RenderScreenshots(const QString& folder) {
+    if (!QDir().mkpath(folder)) {
+        QTextStream(stderr) << "mavren-dialogs: cannot make " << folder << "\n";
+        return 1;
+    }
+    // The offscreen platform says so whenever a window asks for what only a desktop does.
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.contains(QLatin1String("does not support propagateSizeHints"))) {
+                QTextStream(stderr) << qFormatLogMessage(type, context, message) << "\n";
+            }
+        });
+    const QString home = qEnvironmentVariable("HOME");
+    const QString samples = home + QStringLiteral("/Pictures/Cats");
     if (!MakeSampleFolder(samples)) {
         QTextStream(stderr) << "mavren-dialogs: cannot make sample files in " << samples << "\n";
         return 1;
