@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -42,11 +43,13 @@ CVQPropertySheet::CVQPropertySheet(const QString& caption, QWidget* parent, int 
     layout->addWidget(m_buttons);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CVQPropertySheet::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CVQPropertySheet::reject);
-    connect(m_buttons, &QDialogButtonBox::helpRequested, this, [this] {
+    const auto help = [this] {
         if (CVQPropertyPage* page = GetPage(GetActiveIndex())) {
             page->OnHelp();
         }
-    });
+    };
+    connect(m_buttons, &QDialogButtonBox::helpRequested, this, help);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, help);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CVQPropertySheet::OnCurrentChanged);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/wizard_sheet.h"
 
+#include <QShortcut>
+
 #include "ui/help_page.h"
 #include "ui/window_placement.h"
 #include "ui/wizard_pages.h"
@@ -24,8 +26,9 @@ CMavrenWizardSheet::CMavrenWizardSheet(QWidget* parent)
     addPage(m_page1);
     addPage(m_page2);
     connect(this, &QWizard::currentIdChanged, this, &CMavrenWizardSheet::OnPageChanged);
-    connect(this, &QWizard::helpRequested, this,
-            [] { OpenHelpPage(QStringLiteral("GEN0000.htm")); });
+    const auto help = [] { OpenHelpPage(QStringLiteral("GEN0000.htm")); };
+    connect(this, &QWizard::helpRequested, this, help);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, help);
 }
 
 int CMavrenWizardSheet::exec() {
