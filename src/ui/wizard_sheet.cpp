@@ -8,7 +8,7 @@
 
 namespace {
 
-const QString kPlacementName = QStringLiteral("New Program Wizard");
+constexpr char kPlacementName[] = "New Program Wizard";
 
 }  // namespace
 
@@ -32,7 +32,7 @@ CMavrenWizardSheet::CMavrenWizardSheet(QWidget* parent)
 }
 
 int CMavrenWizardSheet::exec() {
-    RestoreWindowPlacement(this, kPlacementName);
+    RestoreWindowPlacement(this, QString::fromLatin1(kPlacementName));
     m_opened = true;
     return QWizard::exec();
 }
@@ -40,7 +40,7 @@ int CMavrenWizardSheet::exec() {
 void CMavrenWizardSheet::done(int result) {
     if (m_opened) {
         m_opened = false;
-        SaveWindowPlacement(this, kPlacementName);
+        SaveWindowPlacement(this, QString::fromLatin1(kPlacementName));
     }
     QWizard::done(result);
 }

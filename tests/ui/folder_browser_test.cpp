@@ -99,15 +99,6 @@ class FolderBrowserTest : public QObject {
             [&](QWidget* window) { QCOMPARE(Preview(window), QStringLiteral("readme.txt")); });
     }
 
-    void noPreviewWithoutFolderOrPatterns() {
-        FolderBrowser browser;
-        WithModal([&] { browser.Browse(nullptr, "", ""); },
-                  [](QWidget* window) {
-                      QCOMPARE(window->findChild<QLabel*>(QStringLiteral("folderPreviewLabel")),
-                               nullptr);
-                  });
-    }
-
     void cancelGivesNoFolder() {
         Folders folders;
         FolderBrowser browser;

@@ -293,15 +293,6 @@ class PropertyPagesTest : public QObject {
         QVERIFY(stored.GetText(ProgramKey::HtmlBackgroundImage).empty());
     }
 
-    void fontBoxesTakeAtMostHundredCharacters() {
-        OnPage(kHtml, {}, [](QWidget* sheet) {
-            auto* face = Find<QLineEdit>(sheet, "fontFaceEdit");
-            QTest::keyClicks(face, QString(120, QLatin1Char('a')));
-            QCOMPARE(face->text().size(), 100);
-            QCOMPARE(Find<QLineEdit>(sheet, "fontSizeEdit")->maxLength(), 100);
-        });
-    }
-
     void boilerplateNoteShowsWhenAPageHasOne_data() {
         QTest::addColumn<QString>("indexBoilerplate");
         QTest::addColumn<QString>("typedOnContent");
