@@ -11,7 +11,7 @@
 
 namespace {
 
-// A Yes/No box has no way out but its two buttons, as on the described platform.
+// A Yes/No box has no way out but its two buttons, as on Windows.
 class MavrenMessageBox : public QMessageBox {
   public:
     MavrenMessageBox(QWidget* parent, bool escapeAnswers)

@@ -43,7 +43,7 @@ class QtBackendsTest : public QObject {
     void initTestCase() { QuietPlatformNotes(); }
     void init() { ForgetSettings(); }
 
-    void boxesAnswerAsDescribed_data() {
+    void boxesAnswerAsWindowsBoxesDo_data() {
         QTest::addColumn<unsigned>("flags");
         QTest::addColumn<int>("icon");
         QTest::addColumn<int>("buttons");
@@ -73,7 +73,7 @@ class QtBackendsTest : public QObject {
             << int(QMessageBox::Retry | QMessageBox::Cancel) << int(Qt::Key_Escape) << true
             << IDCANCEL;
     }
-    void boxesAnswerAsDescribed() {
+    void boxesAnswerAsWindowsBoxesDo() {
         QFETCH(unsigned, flags);
         QFETCH(int, icon);
         QFETCH(int, buttons);
