@@ -49,3 +49,5 @@ std::string WithNewlines(const std::string& text);
 int RunShow(const CommandLine& line);
 int RunValidate(const CommandLine& line);
 int RunSet(const CommandLine& line);
+int RunGenerate(const CommandLine& line);
+int RunNew(const CommandLine& line);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "platform/app_folders.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
             line.arguments.push_back(argument);
         }
     }
+    SetFoldersFromExecutable();
     SetMessageBoxBackend(std::make_shared<TerminalMessageBox>(line.policy));
     return command->run(line);
 }

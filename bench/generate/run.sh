@@ -1,0 +1,114 @@
+#!/bin/sh
+# Times mavren-cli generate over 200 photo-like 4000 x 3000 JPEGs: a cold run (empty
+# target) and a warm run (nothing changed), against what any tool pays (djpeg -scale 1/8
+# of every file, one process per core, plus cp of the files) and against GraphicsMagick's
+# thumbnailer; then 2000 photos against 200. Prints seconds, ratios and peak memory.
+#
+# usage: bench/generate/run.sh [BUILD]   (corpora cached in $MAVREN_BENCH_CACHE)
+set -eu
+
+build=$(cd "${1:-build}" && pwd)
+cli="$build/mavren-cli"
+maker="$build/make-bench-photos"
+root=$(cd "$(dirname "$0")/../.." && pwd)
+cache="${MAVREN_BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mavren-bench}"
+cores=$(nproc)
+rounds=${MAVREN_BENCH_ROUNDS:-3}
+
+corpus="$cache/generate-photos-200"
+large="$cache/generate-photos-2000"
+if [ "$(ls "$corpus" 2>/dev/null | grep -c '^photo-.*\.jpg$')" -lt 200 ]; then
+    echo "making 200 photos of 4000 x 3000 in $corpus (once) ..."
+    "$maker" "$root/examples/photos" "$corpus" 200
+fi
+if [ "$(ls "$large" 2>/dev/null | grep -c '^photo-.*\.jpg$')" -lt 2000 ]; then
+    # Ten names for each of the 200 pictures: the same work per file, no extra disk.
+    mkdir -p "$large"
+    i=0
+    while [ $i -lt 2000 ]; do
+        name=$(printf 'photo-%04d.jpg' $i)
+        [ -e "$large/$name" ] || ln "$corpus/$(printf 'photo-%04d.jpg' $((i % 200)))" "$large/$name"
+        i=$((i + 1))
+    done
+fi
+
+load_before=$(uptime | sed 's/.*load average: //')
+work=$(mktemp -d "${TMPDIR:-/tmp}/mavren-bench-generate.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+
+# Runs a command and appends its seconds to file $1 and its peak kilobytes to "peak".
+measure() {
+    out=$1
+    shift
+    if ! /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/stderr"; then
+        cat "$work/stderr" >&2
+        exit 1
+    fi
+    read -r seconds kilobytes <"$work/time"
+    echo "$seconds" >>"$out"
+    echo "$kilobytes" >>"$work/peak"
+}
+
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f\n", b - a }'; }
+best() { sort -n | head -1; }
+ratio() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { printf "%.2f\n", a * f / b }'; }
+
+program() {  # SOURCE TARGET NAME
+    "$cli" new --source "$1" --target "$2" --folder "$work" --name "$3" --yes >/dev/null
+}
+
+program "$corpus" "$work/site" photos200
+program "$large" "$work/site2000" photos2000
+
+: >"$work/cold"
+: >"$work/warm"
+: >"$work/floor"
+: >"$work/gm"
+: >"$work/peak"
+r=0
+while [ $r -lt "$rounds" ]; do
+    rm -rf "$work/site"
+    measure "$work/cold" "$cli" generate --quiet "$work/photos200.mav"
+    measure "$work/warm" "$cli" generate --quiet "$work/photos200.mav"
+
+    # The floor: decode every file at 1/8 scale, one process per core, then copy them all.
+    rm -rf "$work/copy" && mkdir "$work/copy"
+    start=$(now)
+    ls "$corpus"/photo-*.jpg | xargs -P "$cores" -n 1 sh -c 'djpeg -scale 1/8 "$0" >/dev/null'
+    cp "$corpus"/photo-*.jpg "$work/copy/"
+    elapsed "$start" "$(now)" >>"$work/floor"
+
+    # GraphicsMagick's thumbnailer, one process per core on a share of the files each.
+    rm -rf "$work/gm" && mkdir "$work/gm"
+    start=$(now)
+    ls "$corpus"/photo-*.jpg | xargs -P "$cores" -n $((200 / cores + 1)) env OMP_NUM_THREADS=1 \
+        gm mogrify -output-directory "$work/gm" -size 240x240 -thumbnail 120x120 -auto-orient \
+        -quality 75
+    elapsed "$start" "$(now)" >>"$work/gm"
+    r=$((r + 1))
+done
+
+measure "$work/large" "$cli" generate --quiet "$work/photos2000.mav"
+large=$(cat "$work/large")
+rm -rf "$work/site2000"
+
+cold=$(best <"$work/cold")
+warm=$(best <"$work/warm")
+floor=$(best <"$work/floor")
+gm=$(best <"$work/gm")
+peak=$(sort -n "$work/peak" | tail -1)
+
+printf 'load average before: %s, after: %s\n' "$load_before" \
+    "$(uptime | sed 's/.*load average: //')"
+printf '200 photos, best of %d rounds, %d cores\n' "$rounds" "$cores"
+printf '  mavren cold            %7.2f s\n' "$cold"
+printf '  mavren warm            %7.2f s   %s %% of cold      (target <= 2 %%)\n' "$warm" \
+    "$(ratio "$warm" "$cold" 100)"
+printf '  floor (djpeg 1/8 + cp) %7.2f s   cold / floor %s  (target <= 1.10)\n' "$floor" \
+    "$(ratio "$cold" "$floor" 1)"
+printf '  gm mogrify -thumbnail  %7.2f s   cold / gm    %s  (target <= 1.00)\n' "$gm" \
+    "$(ratio "$cold" "$gm" 1)"
+printf '  peak memory            %7.1f MB  (target < 250 MB)\n' "$(ratio "$peak" 1024 1)"
+printf '2000 photos, cold        %7.2f s   2000 / 200   %s  (target <= 11)\n' "$large" \
+    "$(ratio "$large" "$cold" 1)"
