@@ -284,7 +284,7 @@ TEST_F(CliGenerate, EveryLinkOfTheDemoSitesNamesAFileThatExists) {
         ASSERT_EQ(run.status, 0) << run.err;
 
         const std::vector<std::string> links = Links(folder);
-        EXPECT_GT(links.size(), 5u) << name;
+        EXPECT_GE(links.size(), 3u) << name;
         for (const std::string& link : links) {
             if (link == "https://mavren.example.org/") {
                 continue;  // the credit badge's home page

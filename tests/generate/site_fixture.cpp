@@ -41,9 +41,11 @@ SiteTest::SiteTest() {
 }
 
 void SiteTest::AddExamplePhoto(const std::string& example, const std::string& name) {
-    fs::copy_file(MAVREN_SOURCE_DIR "/examples/photos/" + example,
-                  source + "/" + (name.empty() ? example : name),
+    const std::string path = source + "/" + (name.empty() ? example : name);
+    fs::copy_file(MAVREN_SOURCE_DIR "/examples/photos/" + example, path,
                   fs::copy_options::overwrite_existing);
+    // Older than anything a run writes, as a photo of some days ago is.
+    SetModificationTime(path, 1700000000);
 }
 
 void SiteTest::AddSource(const std::string& name, const std::string& bytes) {
