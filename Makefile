@@ -30,12 +30,11 @@ DEMO_SITE     = $(BUILD)/demo-site
 # Programs for the three sample folders (photos, text notes, HTML pages), made afresh with
 # mavren-cli new, then generated into build/demo-site (the notes and pages in subfolders).
 demo: build
-	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS)
+	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS) $(DEMO_SITE)/notes $(DEMO_SITE)/pages
 	@./$(BUILD)/mavren-cli new --source examples/photos --target $(DEMO_SITE) \
 		--folder $(DEMO_PROGRAMS) --name photos --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/photos.mav "Index-Page-Title=Sample photos" \
 		Content-Show-Link-Begin=Yes Content-Show-Link-End=Yes Misc-Include-Mavren-Link=Yes >/dev/null
-	@mkdir -p $(DEMO_SITE)
 	@./$(BUILD)/mavren-cli new --source examples/notes --type text --target $(DEMO_SITE)/notes \
 		--folder $(DEMO_PROGRAMS) --name notes --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/notes.mav "Index-Page-Title=Notes" \

@@ -5,6 +5,7 @@
 
 #include <vips/vips8>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

@@ -46,7 +46,7 @@ measure() {
     fi
     read -r seconds kilobytes <"$work/time"
     echo "$seconds" >>"$out"
-    echo "$kilobytes" >>"$work/peak"
+    echo "$kilobytes" >>"$work/times-peak"
 }
 
 now() { date +%s.%N; }
@@ -55,49 +55,50 @@ best() { sort -n | head -1; }
 ratio() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { printf "%.2f\n", a * f / b }'; }
 
 program() {  # SOURCE TARGET NAME
-    "$cli" new --source "$1" --target "$2" --folder "$work" --name "$3" --yes >/dev/null
+    mkdir -p "$2"
+    "$cli" new --source "$1" --target "$2" --folder "$work" --name "$3" >/dev/null
 }
 
 program "$corpus" "$work/site" photos200
 program "$large" "$work/site2000" photos2000
 
-: >"$work/cold"
-: >"$work/warm"
-: >"$work/floor"
-: >"$work/gm"
-: >"$work/peak"
+: >"$work/times-cold"
+: >"$work/times-warm"
+: >"$work/times-floor"
+: >"$work/times-gm"
+: >"$work/times-peak"
 r=0
 while [ $r -lt "$rounds" ]; do
     rm -rf "$work/site"
-    measure "$work/cold" "$cli" generate --quiet "$work/photos200.mav"
-    measure "$work/warm" "$cli" generate --quiet "$work/photos200.mav"
+    measure "$work/times-cold" "$cli" generate --quiet "$work/photos200.mav"
+    measure "$work/times-warm" "$cli" generate --quiet "$work/photos200.mav"
 
     # The floor: decode every file at 1/8 scale, one process per core, then copy them all.
     rm -rf "$work/copy" && mkdir "$work/copy"
     start=$(now)
     ls "$corpus"/photo-*.jpg | xargs -P "$cores" -n 1 sh -c 'djpeg -scale 1/8 "$0" >/dev/null'
     cp "$corpus"/photo-*.jpg "$work/copy/"
-    elapsed "$start" "$(now)" >>"$work/floor"
+    elapsed "$start" "$(now)" >>"$work/times-floor"
 
     # GraphicsMagick's thumbnailer, one process per core on a share of the files each.
     rm -rf "$work/gm" && mkdir "$work/gm"
     start=$(now)
-    ls "$corpus"/photo-*.jpg | xargs -P "$cores" -n $((200 / cores + 1)) env OMP_NUM_THREADS=1 \
-        gm mogrify -output-directory "$work/gm" -size 240x240 -thumbnail 120x120 -auto-orient \
-        -quality 75
-    elapsed "$start" "$(now)" >>"$work/gm"
+    (cd "$corpus" && ls photo-*.jpg | xargs -P "$cores" -n $((200 / cores + 1)) \
+        env OMP_NUM_THREADS=1 gm mogrify -output-directory "$work/gm" -size 240x240 \
+        -thumbnail 120x120 -auto-orient -quality 75)
+    elapsed "$start" "$(now)" >>"$work/times-gm"
     r=$((r + 1))
 done
 
-measure "$work/large" "$cli" generate --quiet "$work/photos2000.mav"
-large=$(cat "$work/large")
+measure "$work/times-large" "$cli" generate --quiet "$work/photos2000.mav"
+large=$(cat "$work/times-large")
 rm -rf "$work/site2000"
 
-cold=$(best <"$work/cold")
-warm=$(best <"$work/warm")
-floor=$(best <"$work/floor")
-gm=$(best <"$work/gm")
-peak=$(sort -n "$work/peak" | tail -1)
+cold=$(best <"$work/times-cold")
+warm=$(best <"$work/times-warm")
+floor=$(best <"$work/times-floor")
+gm=$(best <"$work/times-gm")
+peak=$(sort -n "$work/times-peak" | tail -1)
 
 printf 'load average before: %s, after: %s\n' "$load_before" \
     "$(uptime | sed 's/.*load average: //')"

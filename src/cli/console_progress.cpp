@@ -8,6 +8,8 @@
 namespace {
 
 constexpr int kBarWidth = 20;
+// Redrawing for every posted message would only flicker: one frame per 40 ms at most.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(40);
 
 int TerminalWidth(std::FILE* out) {
     struct winsize size {};
@@ -92,9 +94,15 @@ void ConsoleProgress::Draw() {
         }
         line.resize(cut);
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (drawn && (line == lastLine || now < lastDraw + kRedrawInterval)) {
+        return;
+    }
     std::fprintf(out, "\r\x1b[K%s", line.c_str());
     std::fflush(out);
     drawn = true;
+    lastLine = line;
+    lastDraw = now;
 }
 
 void ConsoleProgress::Clear() {

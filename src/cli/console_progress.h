@@ -8,6 +8,7 @@
 // Post may be called from any thread and never waits for the screen; Show and the
 // display functions run on the main thread.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -49,6 +50,8 @@ class ConsoleProgress : public WorkerMessageReceiver {
     std::string status;
     int percent = 0;
     bool drawn = false;
+    std::string lastLine;  // what the bar shows now
+    std::chrono::steady_clock::time_point lastDraw;
 };
 
 // Message boxes that first take the progress bar off the terminal.

@@ -12,7 +12,6 @@
 #include "generate/web_names.h"
 #include "generate/worker_messages.h"
 #include "platform/format.h"
-#include "platform/message_box.h"
 #include "platform/paths.h"
 
 namespace {
