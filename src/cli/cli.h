@@ -51,3 +51,4 @@ int RunValidate(const CommandLine& line);
 int RunSet(const CommandLine& line);
 int RunGenerate(const CommandLine& line);
 int RunNew(const CommandLine& line);
+int RunOpen(const CommandLine& line);

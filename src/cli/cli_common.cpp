@@ -50,6 +50,13 @@ const std::vector<Command>& Commands() {
          "  --type     the kind of source files: images (*.jpg;*.png;*.gif, the\n"
          "             default), text (*.txt) or html (*.htm;*.html)\n",
          RunNew},
+        {"open", "mavren-cli open URL|FILE", "open a page in the browser",
+         "Opens the URL or file in the browser Mavren uses for Test and Help: the\n"
+         "program stored as URLHandler, or the desktop's default through xdg-open.\n"
+         "When it cannot be started you are asked whether to locate another browser;\n"
+         "the program you name is remembered for next time.\n"
+         "Exit status 0 when the browser started, 1 when it did not.\n",
+         RunOpen},
     };
     return commands;
 }

@@ -4,21 +4,9 @@
 #include <cstdlib>
 
 #include "platform/ascii.h"
+#include "platform/numbers.h"
 
 namespace {
-
-// What atoi reads: blanks, a sign, digits; anything after is ignored, no digits give 0.
-// Out-of-range numbers stop at the int limits instead of wrapping.
-int ParseLeadingInt(const std::string& text) {
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    if (value > INT32_MAX) {
-        return INT32_MAX;
-    }
-    if (value < INT32_MIN) {
-        return INT32_MIN;
-    }
-    return static_cast<int>(value);
-}
 
 OleDate DateFromText(const std::string& text) {
     OleDate date = 0;

@@ -26,9 +26,21 @@ ProgramRun RunProgram(const std::string& executable, const std::vector<std::stri
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
+    // An extra entry replaces the inherited one of the same name.
+    auto overridden = [&extraEnvironment](const std::string& entry) {
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        for (const std::string& extra : extraEnvironment) {
+            if (extra.compare(0, name.size(), name) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        environment.emplace_back(*entry);
+        if (!overridden(*entry)) {
+            environment.emplace_back(*entry);
+        }
     }
     environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
     std::vector<char*> envp;

@@ -12,7 +12,7 @@ struct ProgramRun {
 };
 
 // Runs executable with arguments; standard input comes from input (empty: nothing).
-// extraEnvironment holds "NAME=value" entries added for the run.
+// extraEnvironment holds "NAME=value" entries added for the run, replacing inherited ones.
 ProgramRun RunProgram(const std::string& executable, const std::vector<std::string>& arguments,
                       const std::string& input = "",
                       const std::vector<std::string>& extraEnvironment = {});

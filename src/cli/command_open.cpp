@@ -1,0 +1,16 @@
+#include <cstdio>
+#include <memory>
+
+#include "cli/cli.h"
+#include "platform/open_url.h"
+#include "platform/terminal_browser_chooser.h"
+
+int RunOpen(const CommandLine& line) {
+    const Command& command = FindCommand("open");
+    if (line.arguments.size() != 1) {
+        return UsageError(command,
+                          line.arguments.empty() ? "nothing to open" : "too many arguments");
+    }
+    SetBrowserChooser(std::make_shared<TerminalBrowserChooser>());
+    return OpenUrlAndWait(line.arguments[0]) ? kExitOk : kExitFileError;
+}

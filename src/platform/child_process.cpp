@@ -1,0 +1,83 @@
+#include "platform/child_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+
+extern char** environ;
+
+namespace {
+
+// Owns the two spawn descriptions for one start.
+class SpawnSettings {
+  public:
+    SpawnSettings() {
+        posix_spawnattr_init(&attributes);
+        posix_spawn_file_actions_init(&actions);
+    }
+    ~SpawnSettings() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+    SpawnSettings(const SpawnSettings&) = delete;
+    SpawnSettings& operator=(const SpawnSettings&) = delete;
+
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+};
+
+}  // namespace
+
+int StartChildProcess(const std::vector<std::string>& arguments, bool quiet, pid_t& pid) {
+    if (arguments.empty() || arguments[0].empty()) {
+        return ENOENT;
+    }
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    SpawnSettings settings;
+    sigset_t none;
+    sigemptyset(&none);
+    // Ignored signals stay ignored across exec; a browser must not inherit that.
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (const int signal : {SIGPIPE, SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGCHLD}) {
+        sigaddset(&defaults, signal);
+    }
+    posix_spawnattr_setsigmask(&settings.attributes, &none);
+    posix_spawnattr_setsigdefault(&settings.attributes, &defaults);
+    posix_spawnattr_setflags(&settings.attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawn_file_actions_addopen(&settings.actions, 0, "/dev/null", O_RDONLY, 0);
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&settings.actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&settings.actions, 1, 2);
+    }
+    return posix_spawnp(&pid, argv[0], &settings.actions, &settings.attributes, argv.data(),
+                        environ);
+}
+
+int WaitForChildProcess(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
+    return status;
+}
+
+bool RunChildProcess(const std::vector<std::string>& arguments) {
+    pid_t pid = 0;
+    if (StartChildProcess(arguments, true, pid) != 0) {
+        return false;
+    }
+    const int status = WaitForChildProcess(pid);
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// Starting other programs (a browser, the desktop's database tools) as children that
+// live on their own: each gets a session of its own, so a Ctrl+C at the terminal or the
+// end of Mavren does not end it, standard input from /dev/null, and the signals a
+// program expects at its default. Arguments go to the program as they are, never
+// through a shell. Thread-safe.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// Starts arguments[0] (searched on PATH when it holds no "/") with the rest as its
+// arguments. With quiet set, its output goes to /dev/null as well. Returns 0 and the
+// child's pid, or the errno value saying why it could not be started (missing, not
+// executable, not a program).
+int StartChildProcess(const std::vector<std::string>& arguments, bool quiet, pid_t& pid);
+
+// Waits for the child to end and returns its wait status (see waitpid), or -1.
+int WaitForChildProcess(pid_t pid);
+
+// Starts a quiet child and waits for it. True when it ran and exited with status 0.
+bool RunChildProcess(const std::vector<std::string>& arguments);

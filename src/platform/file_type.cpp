@@ -1,0 +1,191 @@
+#include "platform/file_type.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/ascii.h"
+#include "platform/child_process.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/xdg_folders.h"
+
+namespace {
+
+constexpr const char* kMimeTypePrefix = "application/x-";
+
+std::string RunningExecutable() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
+}
+
+std::string XmlEscaped(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// A value of a desktop entry: backslashes and line breaks escaped.
+std::string DesktopValue(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// One argument of an Exec line in double quotes, before the value escaping above:
+// quote, backquote, dollar and backslash take a backslash, and "%" is doubled.
+std::string ExecArgument(const std::string& argument) {
+    std::string out = "\"";
+    for (const char c : argument) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+        if (c == '%') {
+            out += '%';
+        }
+    }
+    return out + "\"";
+}
+
+std::string MimePackage(const std::string& type, const std::string& extension,
+                        const std::string& description) {
+    const std::string glob = "*" + (extension.starts_with('.') ? extension : "." + extension);
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+           "  <mime-type type=\"" +
+           XmlEscaped(type) +
+           "\">\n"
+           "    <comment>" +
+           XmlEscaped(description) +
+           "</comment>\n"
+           // Program files are text, so text editors are offered for them as well.
+           "    <sub-class-of type=\"text/plain\"/>\n"
+           "    <glob pattern=\"" +
+           XmlEscaped(glob) +
+           "\"/>\n"
+           "  </mime-type>\n"
+           "</mime-info>\n";
+}
+
+std::string DesktopEntry(const std::string& appName, const std::string& type,
+                         const std::string& description, const std::string& program,
+                         const std::string& icon) {
+    std::string entry =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=" +
+        DesktopValue(appName) +
+        "\n"
+        "Comment=" +
+        DesktopValue(description) +
+        "\n"
+        "Exec=" +
+        DesktopValue(ExecArgument(program)) +
+        " %f\n"
+        "MimeType=" +
+        type +
+        ";\n"
+        "Terminal=false\n"
+        // It opens program files; it does not ask for a place in the menus.
+        "NoDisplay=true\n";
+    if (!icon.empty()) {
+        entry += "Icon=" + DesktopValue(icon) + "\n";
+    }
+    return entry;
+}
+
+// Writes text to path unless it holds that already. True when the file changed.
+bool WriteIfDifferent(const std::string& path, const std::string& text) {
+    std::string current;
+    if (ReadWholeFile(path, current).empty() && current == text) {
+        return false;
+    }
+    if (CreateFolderPath(PathFolder(path), 0700) != 0) {
+        return false;
+    }
+    return WriteWholeFile(path, text).empty();
+}
+
+bool FileExists(const std::string& path) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+}  // namespace
+
+std::string MimeTypeForProgId(const std::string& progId) {
+    std::string name = AsciiLowerCase(progId);
+    for (char& c : name) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+        if (!plain) {
+            c = '-';
+        }
+    }
+    return kMimeTypePrefix + name;
+}
+
+bool RegisterFileType(const std::string& progId, const std::string& extension,
+                      const std::string& description, const std::string& programPath,
+                      int iconIndex) {
+    const std::string program = programPath.empty() ? RunningExecutable() : programPath;
+    if (progId.empty() || extension.empty() || program.empty()) {
+        return true;
+    }
+    const std::string type = MimeTypeForProgId(progId);
+    const std::string typeName = type.substr(std::string(kMimeTypePrefix).size());
+    const std::string appName = progId.substr(0, progId.find('.'));
+    const std::string icon = JoinPath(
+        PathFolder(program), (iconIndex == 0 ? AsciiLowerCase(appName) : typeName) + ".png");
+
+    const std::string data = XdgDataHome();
+    const std::string mimeFolder = data + "/mime";
+    const std::string package = mimeFolder + "/packages/" + typeName + ".xml";
+    if (WriteIfDifferent(package, MimePackage(type, extension, description)) ||
+        !FileExists(mimeFolder + "/mime.cache")) {
+        RunChildProcess({"update-mime-database", mimeFolder});
+    }
+    const std::string applications = data + "/applications";
+    const std::string entry = applications + "/" + AsciiLowerCase(appName) + ".desktop";
+    if (WriteIfDifferent(entry, DesktopEntry(appName, type, description, program,
+                                             FileExists(icon) ? icon : std::string()))) {
+        RunChildProcess({"update-desktop-database", applications});
+    }
+    return true;
+}

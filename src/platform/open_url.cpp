@@ -1,0 +1,148 @@
+#include "platform/open_url.h"
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "platform/child_process.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/message_box.h"
+#include "platform/registry.h"
+
+namespace {
+
+// A program that fails to open a URL says so within moments; one still running after
+// this long is the browser itself, showing the page.
+constexpr std::chrono::seconds kStartWindow{3};
+
+std::mutex g_chooserMutex;
+std::shared_ptr<BrowserChooser> g_chooser;
+
+struct BrowserStart {
+    bool started = false;
+    std::string reason;  // why not
+};
+
+// The end of a child, handed from the thread that reaps it to the one that waits.
+struct ChildEnd {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool ended = false;
+    int status = 0;
+};
+
+// What xdg-open's exit statuses mean, in its manual's words.
+const char* XdgOpenStatusText(int status) {
+    switch (status) {
+        case 1:
+            return "Error in command line syntax.";
+        case 2:
+            return "One of the files passed on the command line did not exist.";
+        case 3:
+            return "A required tool could not be found.";
+        case 4:
+            return "The action failed.";
+        default:
+            return nullptr;
+    }
+}
+
+std::string EndReason(const std::string& program, bool isXdgOpen, int status) {
+    if (WIFSIGNALED(status)) {
+        const int signal = WTERMSIG(status);
+        return StringPrintf("%s was ended by signal %d (%s)", program.c_str(), signal,
+                            ::strsignal(signal));
+    }
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (const char* text = isXdgOpen ? XdgOpenStatusText(code) : nullptr) {
+        return text;
+    }
+    return StringPrintf("%s ended with exit status %d", program.c_str(), code);
+}
+
+// Starts handler (xdg-open when empty) with url and watches it for the start window.
+// The child is reaped by a thread of its own, which outlives this call when the
+// browser keeps running.
+BrowserStart StartBrowser(const std::string& handler, const std::string& url) {
+    const std::string program = handler.empty() ? "xdg-open" : handler;
+    // A path that begins with "-" must not be taken for an option.
+    const std::string argument = url.starts_with('-') ? "./" + url : url;
+    pid_t pid = 0;
+    if (const int error = StartChildProcess({program, argument}, false, pid)) {
+        return {false, ErrorCodeText(error)};
+    }
+    auto end = std::make_shared<ChildEnd>();
+    try {
+        std::thread([pid, end] {
+            const int status = WaitForChildProcess(pid);
+            std::lock_guard lock(end->mutex);
+            end->ended = true;
+            end->status = status;
+            end->changed.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return {true, {}};  // no thread to watch it with: trust the start
+    }
+    std::unique_lock lock(end->mutex);
+    if (!end->changed.wait_for(lock, kStartWindow, [&end] { return end->ended; })) {
+        return {true, {}};
+    }
+    if (end->status != -1 && WIFEXITED(end->status) && WEXITSTATUS(end->status) == 0) {
+        return {true, {}};
+    }
+    return {false, EndReason(program, handler.empty(), end->status)};
+}
+
+std::shared_ptr<BrowserChooser> InstalledChooser() {
+    std::lock_guard lock(g_chooserMutex);
+    return g_chooser;
+}
+
+}  // namespace
+
+std::shared_ptr<BrowserChooser> SetBrowserChooser(std::shared_ptr<BrowserChooser> chooser) {
+    std::lock_guard lock(g_chooserMutex);
+    std::swap(g_chooser, chooser);
+    return chooser;
+}
+
+bool OpenUrlAndWait(const std::string& url) {
+    std::string handler = GetRegistryString(kApplicationKey, "URLHandler", HKEY_CURRENT_USER);
+    for (;;) {
+        const BrowserStart start = StartBrowser(handler, url);
+        if (start.started) {
+            return true;
+        }
+        const std::string how =
+            handler.empty() ? "using your default browser" : "using \"" + handler + "\"";
+        const std::string question = StringPrintf("Could not open \"%s\"\n%s\n\nReason: %s\n\n",
+                                                  url.c_str(), how.c_str(), start.reason.c_str()) +
+                                     "Do you want to locate a browser to display this URL?";
+        if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            return false;
+        }
+        const std::shared_ptr<BrowserChooser> chooser = InstalledChooser();
+        const std::string chosen = chooser ? chooser->ChooseBrowser() : std::string();
+        if (chosen.empty()) {
+            return false;
+        }
+        SetRegistryString(kApplicationKey, "URLHandler", chosen, HKEY_CURRENT_USER);
+        // The pick is tried even when it could not be stored.
+        handler = chosen;
+    }
+}
+
+bool OpenUrl(const std::string& url) {
+    try {
+        std::thread([url] { OpenUrlAndWait(url); }).detach();
+    } catch (const std::system_error&) {
+        OpenUrlAndWait(url);
+    }
+    return true;
+}

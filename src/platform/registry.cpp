@@ -1,0 +1,109 @@
+#include "platform/registry.h"
+
+#include <cerrno>
+
+#include "platform/message_box.h"
+#include "platform/numbers.h"
+#include "platform/registry_store.h"
+#include "platform/registry_tree.h"
+
+namespace {
+
+// Reads the key at keyPath and hands it to use; returns fallback when it is missing or
+// the store cannot be read.
+template <typename Result, typename Use>
+Result ReadKey(const std::string& keyPath, Result fallback, Use use) {
+    RegistryKey root;
+    std::string reason;
+    if (!ReadRegistryStore(root, reason)) {
+        return fallback;
+    }
+    const RegistryKey* key = FindRegistryKey(root, keyPath);
+    return key == nullptr ? fallback : use(*key);
+}
+
+}  // namespace
+
+std::string GetRegistryString(std::string keyPath, std::string valueName, RegistryRoot) {
+    return ReadKey<std::string>(keyPath, {}, [&valueName](const RegistryKey& key) {
+        const std::string* text = key.FindValue(valueName);
+        return text == nullptr || text->size() > kMaxRegistryValueLength ? std::string() : *text;
+    });
+}
+
+bool SetRegistryString(std::string keyPath, std::string valueName, std::string text, RegistryRoot) {
+    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+        RegistryKey* key = FindRegistryKey(root, keyPath);
+        if (key == nullptr) {
+            return ENOENT;
+        }
+        if (text.size() > kMaxRegistryValueLength) {
+            return EOVERFLOW;
+        }
+        key->SetValue(valueName, text);
+        return 0;
+    });
+    if (!result.ok) {
+        ShowMessageBox("Setting registry key failed.\n\n" + result.reason, MB_OK);
+    }
+    return true;
+}
+
+int GetRegistryInt(std::string keyPath, std::string valueName, RegistryRoot root) {
+    return ParseLeadingInt(GetRegistryString(std::move(keyPath), std::move(valueName), root));
+}
+
+bool SetRegistryInt(std::string keyPath, std::string valueName, int value, RegistryRoot root) {
+    return SetRegistryString(std::move(keyPath), std::move(valueName), std::to_string(value), root);
+}
+
+bool CreateRegistryKeyPath(std::string keyPath, RegistryRoot) {
+    ChangeRegistryStore([&keyPath](RegistryKey& root) {
+        RegistryKey* key = &root;
+        std::string_view rest = keyPath;
+        while (!rest.empty()) {
+            const std::size_t backslash = rest.find('\\');
+            const std::string_view name = rest.substr(0, backslash);
+            if (!IsValidRegistryKeyName(name)) {
+                break;
+            }
+            key = &key->AddSubkey(name);
+            rest.remove_prefix(backslash == std::string_view::npos ? rest.size() : backslash + 1);
+        }
+        return 0;
+    });
+    return true;
+}
+
+bool DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName, RegistryRoot) {
+    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+        RegistryKey* parent = FindRegistryKey(root, parentKeyPath);
+        // An empty name would be the parent itself; nobody asks for that.
+        if (parent == nullptr || subkeyName.empty()) {
+            return ENOENT;
+        }
+        // The name may reach further down: "a\b" deletes b below a.
+        const std::size_t backslash = subkeyName.rfind('\\');
+        if (backslash != std::string::npos) {
+            parent = FindRegistryKey(*parent, subkeyName.substr(0, backslash));
+        }
+        const std::string last =
+            backslash == std::string::npos ? subkeyName : subkeyName.substr(backslash + 1);
+        return parent != nullptr && parent->RemoveSubkey(last) ? 0 : ENOENT;
+    });
+    return result.ok;
+}
+
+int CountRegistrySubkeys(std::string keyPath, RegistryRoot) {
+    return ReadKey<int>(
+        keyPath, 0, [](const RegistryKey& key) { return static_cast<int>(key.subkeys.size()); });
+}
+
+std::string GetRegistrySubkeyName(std::string keyPath, int index, RegistryRoot) {
+    return ReadKey<std::string>(keyPath, {}, [index](const RegistryKey& key) {
+        if (index < 0 || static_cast<std::size_t>(index) >= key.subkeys.size()) {
+            return std::string();
+        }
+        return key.subkeys[static_cast<std::size_t>(index)].name;
+    });
+}

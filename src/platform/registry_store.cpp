@@ -1,0 +1,149 @@
+#include "platform/registry_store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/xdg_folders.h"
+
+namespace {
+
+constexpr mode_t kFileMode = 0600;  // it holds FTP passwords
+constexpr mode_t kFolderMode = 0700;
+
+// Holds an exclusive lock on the store's folder while it lives.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::string& folder)
+        : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd < 0) {
+            error = errno;
+            return;
+        }
+        while (::flock(fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                error = errno;
+                return;
+            }
+        }
+    }
+    ~FolderLock() {
+        if (fd >= 0) {
+            ::close(fd);  // releases the lock
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    int error = 0;
+
+  private:
+    int fd;
+};
+
+RegistryStoreChange Failure(std::string reason) {
+    return {false, std::move(reason)};
+}
+
+void CreateApplicationKey(RegistryKey& root) {
+    std::vector<std::string> names;
+    SplitRegistryPath(kApplicationKey, names);
+    RegistryKey* key = &root;
+    for (const std::string& name : names) {
+        key = &key->AddSubkey(name);
+    }
+}
+
+// ReadRegistryStore, also handing out the file's text.
+bool ReadStoreFile(RegistryKey& root, std::string& reason, std::string& text) {
+    root = RegistryKey();
+    const std::string path = RegistryStorePath();
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
+        return true;
+    }
+    reason = ReadWholeFile(path, text);
+    if (!reason.empty()) {
+        if (reason.back() == '\n') {
+            reason.pop_back();
+        }
+        return false;
+    }
+    if (!ParseRegistryText(text, root, reason)) {
+        reason = "'" + path + "' cannot be read, " + reason;
+        root = RegistryKey();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string RegistryStoreFolder() {
+    return XdgConfigHome() + "/Orvashi/Mavren 1.0";
+}
+
+std::string RegistryStorePath() {
+    return RegistryStoreFolder() + "/settings.ini";
+}
+
+bool ReadRegistryStore(RegistryKey& root, std::string& reason) {
+    std::string text;
+    return ReadStoreFile(root, reason, text);
+}
+
+RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change) {
+    // flock also excludes other threads, as each lock opens the folder anew; the mutex
+    // only spares them the queue in the kernel.
+    static std::mutex threads;
+    std::lock_guard threadLock(threads);
+
+    const std::string folder = RegistryStoreFolder();
+    if (const int error = CreateFolderPath(folder, kFolderMode)) {
+        return Failure(ErrorCodeText(error));
+    }
+    FolderLock lock(folder);
+    if (lock.error != 0) {
+        return Failure(ErrorCodeText(lock.error));
+    }
+    RegistryKey root;
+    std::string reason;
+    std::string before;
+    if (!ReadStoreFile(root, reason, before)) {
+        return Failure(reason);  // never replace a file we could not understand
+    }
+    CreateApplicationKey(root);
+    if (const int error = change(root)) {
+        return Failure(ErrorCodeText(error));
+    }
+    const std::string after = FormatRegistryText(root);
+    const std::string path = RegistryStorePath();
+    struct stat status;
+    const bool exists = ::stat(path.c_str(), &status) == 0;
+    if (exists && (status.st_mode & 07777) != kFileMode && ::chmod(path.c_str(), kFileMode) != 0) {
+        return Failure(ErrorCodeText(errno));
+    }
+    if (exists && after == before) {
+        return {};  // nothing changed
+    }
+    if (!exists) {
+        // Created empty with its final mode first; the replacement keeps the mode.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
+        if (fd < 0) {
+            return Failure(ErrorCodeText(errno));
+        }
+        ::close(fd);
+    }
+    const ReplaceFileResult written = ReplaceFileContents(path, after, true);
+    if (!written.ok()) {
+        return Failure(ErrorCodeText(written.error));
+    }
+    return {};
+}

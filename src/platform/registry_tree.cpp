@@ -1,0 +1,336 @@
+#include "platform/registry_tree.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/ascii.h"
+#include "platform/format.h"
+
+namespace {
+
+bool IsControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+bool NameLess(const RegistryKey& key, std::string_view name) {
+    return CompareIgnoringCase(key.name, name) < 0;
+}
+
+std::vector<RegistryKey>::iterator LowerBound(std::vector<RegistryKey>& keys,
+                                              std::string_view name) {
+    return std::lower_bound(keys.begin(), keys.end(), name, NameLess);
+}
+
+// Text in double quotes; backslash, quote and control characters escaped.
+void AppendQuoted(std::string& out, std::string_view text) {
+    out += '"';
+    for (const char c : text) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (IsControl(c)) {
+                    out += StringPrintf("\\x%02X", static_cast<unsigned char>(c));
+                } else {
+                    out += c;
+                }
+        }
+    }
+    out += '"';
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// Reads a quoted text at the start of line, removing it from line. False with the
+// reason in error when there is none or it is malformed.
+bool TakeQuoted(std::string_view& line, std::string& text, std::string& error) {
+    if (line.empty() || line.front() != '"') {
+        error = "a double quote was expected";
+        return false;
+    }
+    text.clear();
+    std::size_t i = 1;
+    for (; i < line.size() && line[i] != '"'; ++i) {
+        if (line[i] != '\\') {
+            text += line[i];
+            continue;
+        }
+        if (++i == line.size()) {
+            break;
+        }
+        switch (line[i]) {
+            case '\\':
+            case '"':
+                text += line[i];
+                break;
+            case 'n':
+                text += '\n';
+                break;
+            case 'r':
+                text += '\r';
+                break;
+            case 't':
+                text += '\t';
+                break;
+            case 'x': {
+                const int high = i + 1 < line.size() ? HexDigit(line[i + 1]) : -1;
+                const int low = i + 2 < line.size() ? HexDigit(line[i + 2]) : -1;
+                if (high < 0 || low < 0) {
+                    error = "\\x must be followed by two hexadecimal digits";
+                    return false;
+                }
+                text += static_cast<char>(high * 16 + low);
+                i += 2;
+                break;
+            }
+            default:
+                error = std::string("unknown escape \\") + line[i];
+                return false;
+        }
+    }
+    if (i >= line.size()) {
+        error = "the closing double quote is missing";
+        return false;
+    }
+    line.remove_prefix(i + 1);
+    return true;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Reads one "name"="text" line into key.
+bool ParseValueLine(std::string_view line, RegistryKey& key, std::string& error) {
+    std::string name;
+    std::string text;
+    if (!TakeQuoted(line, name, error)) {
+        return false;
+    }
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() != '=') {
+        error = "'=' was expected after the value name";
+        return false;
+    }
+    line = TrimBlanks(line.substr(1));
+    if (!TakeQuoted(line, text, error)) {
+        return false;
+    }
+    if (!TrimBlanks(line).empty()) {
+        error = "unexpected text after the value";
+        return false;
+    }
+    // Duplicates are merged once the whole text is read (MergeDuplicateValues).
+    key.values.emplace_back(std::move(name), std::move(text));
+    return true;
+}
+
+// Values of the same name, as a hand-edited file may hold: the first keeps its place
+// and takes the text of the last.
+void MergeDuplicateValues(RegistryKey& key) {
+    std::unordered_map<std::string, std::size_t> positions;
+    std::vector<std::pair<std::string, std::string>> merged;
+    for (auto& value : key.values) {
+        const auto [it, added] = positions.emplace(AsciiLowerCase(value.first), merged.size());
+        if (added) {
+            merged.push_back(std::move(value));
+        } else {
+            merged[it->second].second = std::move(value.second);
+        }
+    }
+    key.values = std::move(merged);
+    for (RegistryKey& subkey : key.subkeys) {
+        MergeDuplicateValues(subkey);
+    }
+}
+
+void FormatKey(const RegistryKey& key, const std::string& path, std::string& out) {
+    // A key with values shows them; an empty leaf must be written to exist at all.
+    // Keys between are implied by the paths below them.
+    if (!key.values.empty() || (key.subkeys.empty() && !path.empty())) {
+        out += "\n[" + path + "]\n";
+        for (const auto& [name, text] : key.values) {
+            AppendQuoted(out, name);
+            out += '=';
+            AppendQuoted(out, text);
+            out += '\n';
+        }
+    }
+    for (const RegistryKey& subkey : key.subkeys) {
+        FormatKey(subkey, path.empty() ? subkey.name : path + "\\" + subkey.name, out);
+    }
+}
+
+}  // namespace
+
+RegistryKey* RegistryKey::FindSubkey(std::string_view subkeyName) {
+    const auto it = LowerBound(subkeys, subkeyName);
+    return it != subkeys.end() && EqualsIgnoringCase(it->name, subkeyName) ? &*it : nullptr;
+}
+
+const RegistryKey* RegistryKey::FindSubkey(std::string_view subkeyName) const {
+    return const_cast<RegistryKey*>(this)->FindSubkey(subkeyName);
+}
+
+RegistryKey& RegistryKey::AddSubkey(std::string_view subkeyName) {
+    const auto it = LowerBound(subkeys, subkeyName);
+    if (it != subkeys.end() && EqualsIgnoringCase(it->name, subkeyName)) {
+        return *it;
+    }
+    RegistryKey added;
+    added.name = subkeyName;
+    return *subkeys.insert(it, std::move(added));
+}
+
+bool RegistryKey::RemoveSubkey(std::string_view subkeyName) {
+    const auto it = LowerBound(subkeys, subkeyName);
+    if (it == subkeys.end() || !EqualsIgnoringCase(it->name, subkeyName)) {
+        return false;
+    }
+    subkeys.erase(it);
+    return true;
+}
+
+const std::string* RegistryKey::FindValue(std::string_view valueName) const {
+    for (const auto& [name, text] : values) {
+        if (EqualsIgnoringCase(name, valueName)) {
+            return &text;
+        }
+    }
+    return nullptr;
+}
+
+void RegistryKey::SetValue(std::string_view valueName, std::string_view text) {
+    for (auto& [name, stored] : values) {
+        if (EqualsIgnoringCase(name, valueName)) {
+            stored = text;
+            return;
+        }
+    }
+    values.emplace_back(valueName, text);
+}
+
+bool IsValidRegistryKeyName(std::string_view name) {
+    return !name.empty() && name.size() <= kMaxRegistryKeyNameLength &&
+           std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || IsControl(c); });
+}
+
+bool SplitRegistryPath(std::string_view path, std::vector<std::string>& names) {
+    names.clear();
+    if (path.empty()) {
+        return true;
+    }
+    for (;;) {
+        const std::size_t backslash = path.find('\\');
+        const std::string_view name = path.substr(0, backslash);
+        if (!IsValidRegistryKeyName(name)) {
+            names.clear();
+            return false;
+        }
+        names.emplace_back(name);
+        if (backslash == std::string_view::npos) {
+            return true;
+        }
+        path.remove_prefix(backslash + 1);
+    }
+}
+
+RegistryKey* FindRegistryKey(RegistryKey& root, std::string_view path) {
+    std::vector<std::string> names;
+    if (!SplitRegistryPath(path, names)) {
+        return nullptr;
+    }
+    RegistryKey* key = &root;
+    for (const std::string& name : names) {
+        key = key->FindSubkey(name);
+        if (key == nullptr) {
+            return nullptr;
+        }
+    }
+    return key;
+}
+
+const RegistryKey* FindRegistryKey(const RegistryKey& root, std::string_view path) {
+    return FindRegistryKey(const_cast<RegistryKey&>(root), path);
+}
+
+std::string FormatRegistryText(const RegistryKey& root) {
+    std::string out =
+        "; Mavren's remembered settings. Each [key] line is followed by the values of\n"
+        "; that key, one \"name\"=\"text\" a line; \\\\, \\\" and \\n stand for a backslash,\n"
+        "; a double quote and a line break. Mavren rewrites this file whole, so comments\n"
+        "; are not kept.\n";
+    FormatKey(root, "", out);
+    return out;
+}
+
+bool ParseRegistryText(std::string_view text, RegistryKey& root, std::string& error) {
+    RegistryKey* current = nullptr;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const std::size_t end = text.find('\n');
+        const std::string_view line = TrimBlanks(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';' || line.front() == '#') {
+            continue;
+        }
+        std::string problem;
+        if (line.front() == '[') {
+            std::vector<std::string> names;
+            if (line.back() != ']') {
+                problem = "the closing ']' is missing";
+            } else if (!SplitRegistryPath(line.substr(1, line.size() - 2), names)) {
+                problem = "the key path holds an empty or invalid key name";
+            } else {
+                current = &root;
+                for (const std::string& name : names) {
+                    current = &current->AddSubkey(name);
+                }
+                continue;
+            }
+        } else if (line.front() != '"') {
+            problem = "not a [key] line or a \"name\"=\"text\" line";
+        } else if (current == nullptr) {
+            problem = "a value comes before the first [key] line";
+        } else if (ParseValueLine(line, *current, problem)) {
+            continue;
+        }
+        error = StringPrintf("line %d: %s", lineNumber, problem.c_str());
+        MergeDuplicateValues(root);
+        return false;
+    }
+    MergeDuplicateValues(root);
+    return true;
+}

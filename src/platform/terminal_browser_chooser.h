@@ -1,0 +1,32 @@
+#pragma once
+
+// Picking a browser program at the terminal, for mavren-cli: the user types a path or a
+// program name on PATH; empty input cancels. Without a terminal nothing is asked and the
+// pick is cancelled. One question at a time, from any thread.
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "platform/open_url.h"
+
+// The full path of the program that typed names: a text holding "/" is a path (relative
+// to the current folder, "~/" meaning the home folder), anything else is searched on
+// PATH. The empty text when it is not an executable file; reason then says why.
+std::string FindBrowserProgram(const std::string& typed, std::string& reason);
+
+class TerminalBrowserChooser : public BrowserChooser {
+  public:
+    // Asks on in and err; interactive says whether in is a terminal someone types at.
+    TerminalBrowserChooser(std::FILE* in, std::FILE* err, bool interactive);
+    // Standard input and error, interactive when standard input is a terminal.
+    TerminalBrowserChooser();
+
+    std::string ChooseBrowser() override;
+
+  private:
+    std::FILE* in;
+    std::FILE* err;
+    bool interactive;
+    std::mutex mutex;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+// Where per-user files go on a Linux desktop: the configuration and data folders of
+// the XDG base directory rules. Read from the environment at each call, so tests can
+// point them at temporary folders. Thread-safe as long as nobody changes the environment.
+
+#include <string>
+
+// $XDG_CONFIG_HOME when it is an absolute path, otherwise $HOME/.config.
+std::string XdgConfigHome();
+
+// $XDG_DATA_HOME when it is an absolute path, otherwise $HOME/.local/share.
+std::string XdgDataHome();
+
+// The user's home folder: $HOME, or the password database's entry when it is unset.
+std::string HomeFolder();
+
+// Creates path and every missing folder above it with the given mode (before the
+// umask). Returns 0, or the errno of the step that failed.
+int CreateFolderPath(const std::string& path, unsigned mode);

@@ -1,0 +1,9 @@
+// Every test of this program runs with HOME and the XDG folders in a temporary folder.
+
+#include "support/isolated_home.h"
+
+namespace {
+
+const auto* const kIsolatedHome = ::testing::AddGlobalTestEnvironment(new IsolatedHome);
+
+}  // namespace

@@ -1,0 +1,81 @@
+#include "platform/registry_tree.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(RegistryTree, TextFormRoundTrips) {
+    RegistryKey root;
+    RegistryKey& app = root.AddSubkey("Software").AddSubkey("Orvashi").AddSubkey("Mavren 1.0");
+    app.SetValue("LastProgDir", "/home/ann/Web");
+    app.SetValue("Odd", std::string("a\"b\\c\nd\re\tf\x01g\x7f\0h", 16));
+    app.AddSubkey("Dont Show Again");  // empty, and still there after the round trip
+    app.AddSubkey("FTP Profiles").AddSubkey("Home").SetValue("Host", "ftp.example.com");
+    root.SetValue("", "root value");
+
+    const std::string text = FormatRegistryText(root);
+    RegistryKey read;
+    std::string error;
+    ASSERT_TRUE(ParseRegistryText(text, read, error)) << error << "\n" << text;
+    EXPECT_EQ(FormatRegistryText(read), text);
+    const RegistryKey* readApp = FindRegistryKey(read, "Software\\Orvashi\\Mavren 1.0");
+    ASSERT_NE(readApp, nullptr);
+    ASSERT_NE(readApp->FindValue("Odd"), nullptr);
+    EXPECT_EQ(*readApp->FindValue("Odd"), *app.FindValue("Odd"));
+    EXPECT_NE(readApp->FindSubkey("Dont Show Again"), nullptr);
+    EXPECT_NE(text.find("\n[Software\\Orvashi\\Mavren 1.0\\Dont Show Again]\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\n[]\n\"\"=\"root value\"\n"), std::string::npos) << text;
+    // Keys between are implied by the paths below them.
+    EXPECT_EQ(text.find("[Software]"), std::string::npos) << text;
+}
+
+TEST(RegistryTree, ReadsHandEditedText) {
+    const std::string text =
+        "# a note\r\n"
+        "\r\n"
+        "  [Software\\Orvashi\\Mavren 1.0]  \r\n"
+        "\t\"LastProgDir\" = \"/a\"\r\n"
+        "\"Hex\"=\"\\x41\\x62\"\n"
+        "[Software\\Orvashi\\Mavren 1.0]\n"
+        "\"lastprogdir\"=\"/b\"\n"
+        "[Other]";
+    RegistryKey root;
+    std::string error;
+    ASSERT_TRUE(ParseRegistryText(text, root, error)) << error;
+    const RegistryKey* app = FindRegistryKey(root, "software\\orvashi\\mavren 1.0");
+    ASSERT_NE(app, nullptr);
+    ASSERT_EQ(app->values.size(), 2u);
+    EXPECT_EQ(app->values[0].first, "LastProgDir");
+    EXPECT_EQ(app->values[0].second, "/b") << "the later line wins";
+    EXPECT_EQ(app->values[1].second, "Ab");
+    EXPECT_NE(root.FindSubkey("other"), nullptr);
+}
+
+TEST(RegistryTree, ReportsTheLineItCannotRead) {
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"\"a\"=\"b\"", "line 1: a value comes before the first [key] line"},
+        {"[A]\nrubbish", "line 2: not a [key] line or a \"name\"=\"text\" line"},
+        {"[A\n", "line 1: the closing ']' is missing"},
+        {"[A\\\\B]", "line 1: the key path holds an empty or invalid key name"},
+        {"[A\\]", "line 1: the key path holds an empty or invalid key name"},
+        {"[A]\n\"a\"=\"b", "line 2: the closing double quote is missing"},
+        {"[A]\n\"a\"\"b\"", "line 2: '=' was expected after the value name"},
+        {"[A]\n\"a\"=b", "line 2: a double quote was expected"},
+        {"[A]\n\"a\"=\"\\q\"", "line 2: unknown escape \\q"},
+        {"[A]\n\"a\"=\"\\x4\"", "line 2: \\x must be followed by two hexadecimal digits"},
+        {"[A]\n\"a\"=\"b\" c", "line 2: unexpected text after the value"},
+        {"[A]\n\n\n\"a\"=\"ends in a backslash\\", "line 4: the closing double quote is missing"},
+    };
+    for (const auto& c : cases) {
+        RegistryKey root;
+        std::string error;
+        EXPECT_FALSE(ParseRegistryText(c.text, root, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+    }
+}
+
+}  // namespace
