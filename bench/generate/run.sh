@@ -36,22 +36,23 @@ load_before=$(uptime | sed 's/.*load average: //')
 work=$(mktemp -d "${TMPDIR:-/tmp}/mavren-bench-generate.XXXXXX")
 trap 'rm -rf "$work"' EXIT INT TERM
 
-# Runs a command and appends its seconds to file $1 and its peak kilobytes to "peak".
+# Runs a command and appends "WALL CPU" seconds to file $1 (CPU: user and system time of
+# the command and its children, which the load of other programs changes far less than
+# the wall time) and its peak kilobytes to the file of the same name ending in -peak.
 measure() {
     out=$1
     shift
-    if ! /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/stderr"; then
+    if ! /usr/bin/time -f "%e %M %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/stderr"; then
         cat "$work/stderr" >&2
         exit 1
     fi
-    read -r seconds kilobytes <"$work/time"
-    echo "$seconds" >>"$out"
-    echo "$kilobytes" >>"$work/times-peak"
+    read -r seconds kilobytes user system <"$work/time"
+    echo "$seconds $(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')" >>"$out"
+    echo "$kilobytes" >>"$out-peak"
 }
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f\n", b - a }'; }
-best() { sort -n | head -1; }
+best() { sort -n | head -1 | cut -d' ' -f1; }
+cpu() { sort -n | head -1 | cut -d' ' -f2; }
 ratio() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { printf "%.2f\n", a * f / b }'; }
 
 program() {  # SOURCE TARGET NAME
@@ -66,7 +67,6 @@ program "$large" "$work/site2000" photos2000
 : >"$work/times-warm"
 : >"$work/times-floor"
 : >"$work/times-gm"
-: >"$work/times-peak"
 r=0
 while [ $r -lt "$rounds" ]; do
     rm -rf "$work/site"
@@ -75,41 +75,39 @@ while [ $r -lt "$rounds" ]; do
 
     # The floor: decode every file at 1/8 scale, one process per core, then copy them all.
     rm -rf "$work/copy" && mkdir "$work/copy"
-    start=$(now)
-    ls "$corpus"/photo-*.jpg | xargs -P "$cores" -n 1 sh -c 'djpeg -scale 1/8 "$0" >/dev/null'
-    cp "$corpus"/photo-*.jpg "$work/copy/"
-    elapsed "$start" "$(now)" >>"$work/times-floor"
+    measure "$work/times-floor" sh -c "ls '$corpus'/photo-*.jpg |
+        xargs -P $cores -n 1 sh -c 'djpeg -scale 1/8 \"\$0\" >/dev/null' &&
+        cp '$corpus'/photo-*.jpg '$work/copy/'"
 
     # GraphicsMagick's thumbnailer, one process per core on a share of the files each.
     rm -rf "$work/gm" && mkdir "$work/gm"
-    start=$(now)
-    (cd "$corpus" && ls photo-*.jpg | xargs -P "$cores" -n $((200 / cores + 1)) \
-        env OMP_NUM_THREADS=1 gm mogrify -output-directory "$work/gm" -size 240x240 \
-        -thumbnail 120x120 -auto-orient -quality 75)
-    elapsed "$start" "$(now)" >>"$work/times-gm"
+    measure "$work/times-gm" sh -c "cd '$corpus' && ls photo-*.jpg |
+        xargs -P $cores -n $((200 / cores + 1)) env OMP_NUM_THREADS=1 gm mogrify \
+        -output-directory '$work/gm' -size 240x240 -thumbnail 120x120 -auto-orient -quality 75"
     r=$((r + 1))
 done
 
 measure "$work/times-large" "$cli" generate --quiet "$work/photos2000.mav"
-large=$(cat "$work/times-large")
+large=$(best <"$work/times-large")
 rm -rf "$work/site2000"
 
 cold=$(best <"$work/times-cold")
 warm=$(best <"$work/times-warm")
 floor=$(best <"$work/times-floor")
 gm=$(best <"$work/times-gm")
-peak=$(sort -n "$work/times-peak" | tail -1)
+peak=$(cat "$work/times-cold-peak" "$work/times-warm-peak" "$work/times-large-peak" | sort -n |
+    tail -1)
 
 printf 'load average before: %s, after: %s\n' "$load_before" \
     "$(uptime | sed 's/.*load average: //')"
 printf '200 photos, best of %d rounds, %d cores\n' "$rounds" "$cores"
-printf '  mavren cold            %7.2f s\n' "$cold"
+printf '  mavren cold            %7.2f s   (CPU %s s)\n' "$cold" "$(cpu <"$work/times-cold")"
 printf '  mavren warm            %7.2f s   %s %% of cold      (target <= 2 %%)\n' "$warm" \
     "$(ratio "$warm" "$cold" 100)"
-printf '  floor (djpeg 1/8 + cp) %7.2f s   cold / floor %s  (target <= 1.10)\n' "$floor" \
-    "$(ratio "$cold" "$floor" 1)"
-printf '  gm mogrify -thumbnail  %7.2f s   cold / gm    %s  (target <= 1.00)\n' "$gm" \
-    "$(ratio "$cold" "$gm" 1)"
-printf '  peak memory            %7.1f MB  (target < 250 MB)\n' "$(ratio "$peak" 1024 1)"
+printf '  floor (djpeg 1/8 + cp) %7.2f s   cold / floor %s  (target <= 1.10)   (CPU %s s)\n' \
+    "$floor" "$(ratio "$cold" "$floor" 1)" "$(cpu <"$work/times-floor")"
+printf '  gm mogrify -thumbnail  %7.2f s   cold / gm    %s  (target <= 1.00)   (CPU %s s)\n' \
+    "$gm" "$(ratio "$cold" "$gm" 1)" "$(cpu <"$work/times-gm")"
+printf '  peak memory of mavren  %7.1f MB  (target < 250 MB)\n' "$(ratio "$peak" 1024 1)"
 printf '2000 photos, cold        %7.2f s   2000 / 200   %s  (target <= 11)\n' "$large" \
     "$(ratio "$large" "$cold" 1)"
