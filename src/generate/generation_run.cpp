@@ -51,6 +51,12 @@ bool SameFolder(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a.empty() ? "." : a, b.empty() ? "." : b, error);
 }
 
+// The thumbnail's path relative to the target folder; GIF sources have none of their own.
+std::string ThumbnailName(const std::string& source) {
+    return "Thumbs/TN_" + (PathExtension(source) == "GIF" ? std::string(kGifPlaceholderName)
+                                                          : PathFileName(source));
+}
+
 // Drops, from the last entry to the first while no stop is asked for, the entries that
 // `drop` picks; true when any was dropped.
 template <typename Predicate>
@@ -116,11 +122,22 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
     const int count = static_cast<int>(list->size());
     std::vector<SourceRecord> records(static_cast<std::size_t>(count));
     const bool copySources = kind == SourceKind::Images && !SameFolder(sourceDir, targetDir);
-    // Thumbnails are made ahead, from the moment a source is in place.
     std::unique_ptr<ThumbnailQueue> thumbnails;
     if (program.GetBool(ProgramKey::GenerateIndexPage) && kind == SourceKind::Images &&
         thumbnailsOn) {
+        // Thumbnails are made ahead from the sources themselves, so that the decoding keeps
+        // the cores busy while the copies wait for the disk. A copy has its source's bytes
+        // and time, so the thumbnails are the same as when made from the copies.
         thumbnails = std::make_unique<ThumbnailQueue>(options.jobs);
+        for (int i = 0; i < count; ++i) {
+            SourceRecord planned;
+            planned.source = (*list)[static_cast<std::size_t>(i)];
+            planned.thumbnail = ThumbnailName(planned.source);
+            ThumbnailQueue::Job job;
+            if (IndexThumbnailJob(planned, program, job)) {
+                thumbnails->Add(i, std::move(job));
+            }
+        }
     }
     for (int i = 0; i < count && !IsStopRequested(); ++i) {
         SourceRecord& record = records[static_cast<std::size_t>(i)];
@@ -152,13 +169,7 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
             }
         }
         if (thumbnailsOn) {
-            record.thumbnail = "Thumbs/TN_" + (PathExtension(record.source) == "GIF"
-                                                   ? std::string(kGifPlaceholderName)
-                                                   : PathFileName(record.source));
-        }
-        ThumbnailQueue::Job job;
-        if (thumbnails && IndexThumbnailJob(record, program, job)) {
-            thumbnails->Add(i, std::move(job));
+            record.thumbnail = ThumbnailName(record.source);
         }
     }
     list.reset();
