@@ -52,3 +52,5 @@ int RunSet(const CommandLine& line);
 int RunGenerate(const CommandLine& line);
 int RunNew(const CommandLine& line);
 int RunOpen(const CommandLine& line);
+int RunUploadCommand(const CommandLine& line);
+int RunProfileCommand(const CommandLine& line);

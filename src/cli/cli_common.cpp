@@ -57,6 +57,34 @@ const std::vector<Command>& Commands() {
          "the program you name is remembered for next time.\n"
          "Exit status 0 when the browser started, 1 when it did not.\n",
          RunOpen},
+        {"upload", "mavren-cli upload PROGRAM.mav [--profile NAME] [--yes|--no]",
+         "upload the program's target folder over FTP",
+         "Sends the program's target folder, with its subfolders, to the FTP server of\n"
+         "the profile NAME (see mavren-cli profile), into the profile's directory.\n"
+         "Files whose copy on the server has the same size and is not older are\n"
+         "skipped. Without --profile the profile used last is taken.\n"
+         "\n"
+         "A missing remote directory is created when you answer Yes (or give --yes).\n"
+         "Progress goes to standard error, as a bar on a terminal. Ctrl-C stops the\n"
+         "upload after the current block; a second Ctrl-C ends it at once.\n"
+         "Exit status 0 when the upload finished, 1 when it ended with an error,\n"
+         "130 when it was stopped.\n",
+         RunUploadCommand},
+        {"profile", "mavren-cli profile list|add|edit|delete [NAME] [OPTIONS]",
+         "list, add, change or delete FTP profiles",
+         "  profile list\n"
+         "      names, hosts, user names and directories (never passwords)\n"
+         "  profile add NAME --host HOST --user USER [--password PASSWORD |\n"
+         "                   --password-stdin] [--directory DIRECTORY]\n"
+         "  profile edit NAME [--name NEW-NAME] [--host HOST] [--user USER]\n"
+         "                   [--password PASSWORD | --password-stdin] [--directory DIRECTORY]\n"
+         "  profile delete NAME      (asks first; --yes answers for you)\n"
+         "\n"
+         "HOST may name a port: ftp.example.com:2121. DIRECTORY is the folder on the\n"
+         "server to upload into; empty for the folder you log in to. --password-stdin\n"
+         "reads the password from the first line of standard input, so it does not show\n"
+         "in the list of processes. At most 3 profiles can be kept.\n",
+         RunProfileCommand},
     };
     return commands;
 }

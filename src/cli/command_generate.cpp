@@ -1,5 +1,5 @@
+#include <pthread.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,36 +9,29 @@
 
 #include "cli/cli.h"
 #include "cli/console_progress.h"
+#include "cli/interrupt.h"
 #include "generate/generation_worker.h"
 #include "generate/worker_messages.h"
-#include "media/imaging.h"
-#include "platform/message_box.h"
 
 namespace {
 
-constexpr int kExitStopped = 130;  // as a shell reports a program ended by Ctrl-C
-
-void RequestStop(int) {
-    StopRequested.store(1);
+// Runs the generation on a worker thread of its own, as the main window does. Ctrl-C and
+// SIGTERM are kept off that thread (and the threads it starts), so that they reach the
+// interrupt handler on this one and never break off a question the run is asking: like
+// "Stop!", the stop takes effect at the run's next check.
+int RunOnWorkerThread(const GenerationRequest& request) {
+    sigset_t signals;
+    sigset_t previous;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, &previous);
+    int outcome = kRunFailed;
+    std::thread worker([&request, &outcome] { outcome = GenerationWorker(request); });
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    worker.join();
+    return outcome;
 }
-
-// Ctrl-C asks the run to stop, as "Stop!" does; a second Ctrl-C ends the program at once.
-class StopOnInterrupt {
-  public:
-    StopOnInterrupt() {
-        struct sigaction action {};
-        action.sa_handler = RequestStop;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART | SA_RESETHAND;
-        sigaction(SIGINT, &action, &previous);
-    }
-    ~StopOnInterrupt() { sigaction(SIGINT, &previous, nullptr); }
-    StopOnInterrupt(const StopOnInterrupt&) = delete;
-    StopOnInterrupt& operator=(const StopOnInterrupt&) = delete;
-
-  private:
-    struct sigaction previous {};
-};
 
 struct GenerateArguments {
     std::string program;
@@ -92,29 +85,19 @@ int RunGenerate(const CommandLine& line) {
                      reasons.c_str());
         return kExitInvalid;
     }
-    InitImaging();
-
-    const ConsoleStyle style = arguments.quiet              ? ConsoleStyle::Quiet
-                               : ::isatty(::fileno(stdout)) ? ConsoleStyle::Bar
-                                                            : ConsoleStyle::Lines;
-    auto display = std::make_shared<ConsoleProgress>(style, stdout);
-    const auto boxes = std::make_shared<ConsoleMessageBox>(SetMessageBoxBackend(nullptr), *display);
-    const auto previousBoxes = SetMessageBoxBackend(boxes);
-    const auto previousWindow = SetMainWindow(display);
-
     int outcome = kRunFailed;
     {
-        StopOnInterrupt interrupt;
+        ConsoleJobDisplay display(arguments.quiet);
+        const auto previousWindow = SetMainWindow(display.Receiver());
         StopRequested.store(0);
+        const ScopedInterruptFlag interrupt(StopRequested);
         GenerationRequest request;
         request.program = &program;
         request.options.jobs = arguments.jobs;
-        std::thread worker([&request, &outcome] { outcome = GenerationWorker(request); });
-        display->ShowUntilWorkDone();
-        worker.join();
+        outcome = RunOnWorkerThread(request);
+        SetMainWindow(previousWindow);
+        display.Finish();
     }
-    SetMainWindow(previousWindow);
-    SetMessageBoxBackend(previousBoxes);
 
     // What the run recorded (Last-Generated) is kept, as the main window keeps it.
     if (!program.Save(program.path)) {
@@ -127,7 +110,7 @@ int RunGenerate(const CommandLine& line) {
         return outcome;
     }
     if (!program.HasBeenGenerated()) {
-        return kExitStopped;
+        return kExitInterrupted;  // the run was stopped
     }
     std::error_code error;
     const std::filesystem::path start = std::filesystem::absolute(LastStartPage(), error);

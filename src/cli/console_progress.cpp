@@ -3,17 +3,30 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <utility>
+#include <algorithm>
+
+#include "platform/format.h"
 
 namespace {
 
-constexpr int kBarWidth = 20;
-// Redrawing for every posted message would only flicker: one frame per 40 ms at most.
-constexpr auto kRedrawInterval = std::chrono::milliseconds(40);
+constexpr int kBarCells = 20;
+// Redrawing for every message of a fast job would make the terminal the bottleneck.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
-int TerminalWidth(std::FILE* out) {
-    struct winsize size {};
-    if (::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+// text cut to at most size bytes, never inside a UTF-8 sequence.
+std::string CutToWidth(const std::string& text, std::size_t size) {
+    if (text.size() <= size) {
+        return text;
+    }
+    while (size > 0 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) {
+        --size;
+    }
+    return text.substr(0, size);
+}
+
+int TerminalWidth(int fd) {
+    winsize size{};
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
         return size.ws_col;
     }
     return 80;
@@ -21,114 +34,155 @@ int TerminalWidth(std::FILE* out) {
 
 }  // namespace
 
-ConsoleProgress::ConsoleProgress(ConsoleStyle style, std::FILE* out) : style(style), out(out) {}
+ConsoleProgress::ConsoleProgress(std::FILE* stream, bool terminal, int width)
+    : stream(stream), terminal(terminal), width(std::max(width, 20)) {}
 
-void ConsoleProgress::Post(WorkerMessage message) {
-    {
-        std::lock_guard lock(queueMutex);
-        queue.push_back(std::move(message));
-    }
-    posted.notify_one();
+void ConsoleProgress::SetPercent(int value) {
+    std::lock_guard lock(mutex);
+    percent = std::clamp(value, 0, 100);
+    Draw(false);
 }
 
-void ConsoleProgress::ShowUntilWorkDone() {
-    for (;;) {
-        WorkerMessage message;
-        {
-            std::unique_lock lock(queueMutex);
-            posted.wait(lock, [this] { return !queue.empty(); });
-            message = std::move(queue.front());
-            queue.pop_front();
-        }
-        if (message.message == WM_APP_WORK_DONE) {
-            std::lock_guard screen(screenMutex);
-            if (drawn) {
-                // The last status ("Finished.") stays on the screen as a line of its own.
-                Clear();
-                std::fprintf(out, "%s\n", status.c_str());
-                std::fflush(out);
-            }
-            return;
-        }
-        std::lock_guard screen(screenMutex);
-        Show(message);
+void ConsoleProgress::SetStatus(const std::string& text) {
+    std::lock_guard lock(mutex);
+    status = text;
+    if (!terminal && !finished) {
+        std::fprintf(stream, "%s\n", text.c_str());
+        std::fflush(stream);
+    }
+    Draw(false);
+}
+
+void ConsoleProgress::SetTiming(const std::string& text) {
+    std::lock_guard lock(mutex);
+    timing = text;
+    Draw(false);
+}
+
+void ConsoleProgress::Suspend() {
+    std::lock_guard lock(mutex);
+    Clear();
+    suspended = true;
+}
+
+void ConsoleProgress::Resume() {
+    std::lock_guard lock(mutex);
+    suspended = false;
+    Draw(true);
+}
+
+void ConsoleProgress::Finish() {
+    std::lock_guard lock(mutex);
+    if (finished) {
+        return;
+    }
+    if (drawn) {
+        // The bar stays where it ended, without the texts that follow on lines of their own.
+        std::fprintf(stream, "\r%s\x1b[K\n",
+                     CutToWidth(Bar(), static_cast<std::size_t>(width - 1)).c_str());
+        drawn = false;
+    }
+    finished = true;
+    if (terminal && !status.empty()) {
+        std::fprintf(stream, "%s\n", status.c_str());
+    }
+    if (!timing.empty()) {
+        std::fprintf(stream, "%s\n", timing.c_str());
+    }
+    std::fflush(stream);
+}
+
+std::string ConsoleProgress::Bar() const {
+    const int filled = percent * kBarCells / 100;
+    return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+           std::string(static_cast<std::size_t>(kBarCells - filled), '.') + "] " +
+           StringPrintf("%3d%%", percent);
+}
+
+std::string ConsoleProgress::BarLine() const {
+    std::string line = Bar();
+    if (!status.empty()) {
+        line += "  " + status;
+    }
+    if (!timing.empty()) {
+        line += "  (" + timing + ")";
+    }
+    return CutToWidth(line, static_cast<std::size_t>(width - 1));
+}
+
+void ConsoleProgress::Draw(bool force) {
+    if (!terminal || suspended || finished) {
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!force && drawn && now - lastDraw < kRedrawInterval) {
+        return;
+    }
+    lastDraw = now;
+    drawn = true;
+    std::fprintf(stream, "\r%s\x1b[K", BarLine().c_str());
+    std::fflush(stream);
+}
+
+void ConsoleProgress::Clear() {
+    if (terminal && drawn) {
+        std::fputs("\r\x1b[K", stream);
+        std::fflush(stream);
+        drawn = false;
     }
 }
 
-void ConsoleProgress::Show(const WorkerMessage& message) {
+void ConsoleProgressReceiver::Post(WorkerMessage message) {
     switch (message.message) {
         case WM_APP_PROGRESS:
-            percent = message.wParam;
-            if (style == ConsoleStyle::Bar) {
-                Draw();
-            }
+            progress->SetPercent(message.wParam);
             break;
         case WM_APP_STATUS_TEXT:
-        case WM_APP_ERROR_TEXT:
-            status = message.text;
-            if (style == ConsoleStyle::Bar) {
-                Draw();
-            } else if (style == ConsoleStyle::Lines) {
-                std::fprintf(out, "%s\n", status.c_str());
-                std::fflush(out);
+            if (!message.text.empty() && message.text.front() == '@') {
+                progress->SetTiming(message.text.substr(1));
+            } else {
+                progress->SetStatus(message.text);
             }
+            break;
+        case WM_APP_ERROR_TEXT:
+            ShowMessageBox(message.text, MB_OK);
             break;
         default:
             break;
     }
 }
 
-void ConsoleProgress::Draw() {
-    const int filled = (percent < 0 ? 0 : percent > 100 ? 100 : percent) * kBarWidth / 100;
-    std::string line = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                       std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') + "] ";
-    char number[8];
-    std::snprintf(number, sizeof number, "%3d%% ", percent);
-    line += number;
-    line += status;
-    const auto width = static_cast<std::size_t>(TerminalWidth(out) - 1);
-    if (line.size() > width) {
-        std::size_t cut = width;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) {
-            --cut;  // not in the middle of a UTF-8 character
-        }
-        line.resize(cut);
+int ConsoleProgressBoxes::Show(const std::string& text, unsigned flags) {
+    progress->Suspend();
+    int answer = NegativeAnswer(flags);
+    if (boxes) {
+        answer = boxes->Show(text, flags);
+    } else {
+        std::fprintf(stderr, "%s\n", text.c_str());  // as boxes go without a backend
     }
-    const auto now = std::chrono::steady_clock::now();
-    if (drawn && (line == lastLine || now < lastDraw + kRedrawInterval)) {
-        return;
-    }
-    std::fprintf(out, "\r\x1b[K%s", line.c_str());
-    std::fflush(out);
-    drawn = true;
-    lastLine = line;
-    lastDraw = now;
-}
-
-void ConsoleProgress::Clear() {
-    if (drawn) {
-        std::fputs("\r\x1b[K", out);
-        std::fflush(out);
-        drawn = false;
-    }
-}
-
-void ConsoleProgress::Suspend() {
-    screenMutex.lock();
-    Clear();
-}
-
-void ConsoleProgress::Resume() {
-    screenMutex.unlock();
-}
-
-ConsoleMessageBox::ConsoleMessageBox(std::shared_ptr<MessageBoxBackend> inner,
-                                     ConsoleProgress& display)
-    : inner(std::move(inner)), display(display) {}
-
-int ConsoleMessageBox::Show(const std::string& text, unsigned flags) {
-    display.Suspend();
-    const int answer = inner ? inner->Show(text, flags) : NegativeAnswer(flags);
-    display.Resume();
+    progress->Resume();
     return answer;
+}
+
+void QuietProgressReceiver::Post(WorkerMessage message) {
+    if (message.message == WM_APP_ERROR_TEXT) {
+        ShowMessageBox(message.text, MB_OK);
+    }
+}
+
+ConsoleJobDisplay::ConsoleJobDisplay(bool quiet)
+    : progress(std::make_shared<ConsoleProgress>(stderr, ::isatty(STDERR_FILENO) != 0,
+                                                 TerminalWidth(STDERR_FILENO))) {
+    if (quiet) {
+        receiver = std::make_shared<QuietProgressReceiver>();
+    } else {
+        receiver = std::make_shared<ConsoleProgressReceiver>(progress);
+    }
+    previousBoxes = SetMessageBoxBackend(nullptr);
+    SetMessageBoxBackend(std::make_shared<ConsoleProgressBoxes>(progress, previousBoxes));
+}
+
+ConsoleJobDisplay::~ConsoleJobDisplay() {
+    progress->Finish();
+    SetMessageBoxBackend(previousBoxes);
 }

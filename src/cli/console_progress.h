@@ -1,17 +1,18 @@
 #pragma once
 
-// How mavren-cli shows a long job: the worker's posted messages are queued and shown by
-// the main thread, as a status line with a progress bar on a terminal, as plain lines
-// otherwise, or not at all when quiet. Message boxes pass through ConsoleMessageBox,
-// which clears the bar first, so a question never lands in the middle of it.
+// How mavren-cli shows a long job (a generation run, an upload) that reports with the
+// worker messages. On a terminal one line at the bottom is redrawn in place: a bar, the
+// percentage, the latest status line and the latest timing line ("@..." texts); message
+// boxes and questions move it out of the way and it comes back after them. Without a
+// terminal (a log, a pipe) every status line is printed as it comes. When the job is
+// over the bar stays as it ended, and the last status and timing lines follow it.
 //
-// Post may be called from any thread and never waits for the screen; Show and the
-// display functions run on the main thread.
+// ConsoleJobDisplay bundles it: it installs the message-box wrapper for its lifetime and
+// hands out the receiver to post to. Create and destroy it on the main thread; the
+// receiver and the boxes may be used from any thread.
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,48 +20,85 @@
 #include "generate/worker_messages.h"
 #include "platform/message_box.h"
 
-enum class ConsoleStyle { Bar, Lines, Quiet };
-
-class ConsoleProgress : public WorkerMessageReceiver {
+class ConsoleProgress {
   public:
-    ConsoleProgress(ConsoleStyle style, std::FILE* out);
+    // terminal: draw a bar (else print lines); width: the columns the bar line may use.
+    ConsoleProgress(std::FILE* stream, bool terminal, int width);
 
-    void Post(WorkerMessage message) override;
-
-    // Shows the posted messages as they come until WM_APP_WORK_DONE arrives.
-    void ShowUntilWorkDone();
-
-    // Takes the bar off the screen and keeps it off until Resume; for message boxes.
+    void SetPercent(int percent);
+    void SetStatus(const std::string& text);
+    void SetTiming(const std::string& text);
+    // Clears the bar line for other output, and draws it again.
     void Suspend();
     void Resume();
+    // Leaves the bar as it ended, then the last status and timing lines; idempotent.
+    void Finish();
+
+    // The bar line as it would be drawn now (without the terminal's control codes).
+    std::string BarLine() const;
 
   private:
-    void Show(const WorkerMessage& message);
-    void Draw();
+    std::string Bar() const;  // "[#####...............]  25%"
+    void Draw(bool force);
     void Clear();
 
-    ConsoleStyle style;
-    std::FILE* out;
-
-    std::mutex queueMutex;
-    std::condition_variable posted;
-    std::deque<WorkerMessage> queue;
-
-    std::mutex screenMutex;  // held while a message box owns the terminal
-    std::string status;
+    std::FILE* stream;
+    bool terminal;
+    int width;
+    mutable std::mutex mutex;
     int percent = 0;
+    std::string status;
+    std::string timing;
+    bool suspended = false;
     bool drawn = false;
-    std::string lastLine;  // what the bar shows now
+    bool finished = false;
     std::chrono::steady_clock::time_point lastDraw;
 };
 
-// Message boxes that first take the progress bar off the terminal.
-class ConsoleMessageBox : public MessageBoxBackend {
+// Posts to a ConsoleProgress: percentages and status lines to it, "@" lines as its timing,
+// error texts as OK boxes through the installed backend.
+class ConsoleProgressReceiver : public WorkerMessageReceiver {
   public:
-    ConsoleMessageBox(std::shared_ptr<MessageBoxBackend> inner, ConsoleProgress& display);
+    explicit ConsoleProgressReceiver(std::shared_ptr<ConsoleProgress> progress)
+        : progress(std::move(progress)) {}
+    void Post(WorkerMessage message) override;
+
+  private:
+    std::shared_ptr<ConsoleProgress> progress;
+};
+
+// Shows boxes through another backend with the progress line out of the way.
+class ConsoleProgressBoxes : public MessageBoxBackend {
+  public:
+    ConsoleProgressBoxes(std::shared_ptr<ConsoleProgress> progress,
+                         std::shared_ptr<MessageBoxBackend> boxes)
+        : progress(std::move(progress)), boxes(std::move(boxes)) {}
     int Show(const std::string& text, unsigned flags) override;
 
   private:
-    std::shared_ptr<MessageBoxBackend> inner;
-    ConsoleProgress& display;
+    std::shared_ptr<ConsoleProgress> progress;
+    std::shared_ptr<MessageBoxBackend> boxes;
+};
+
+// Shows nothing of a job but its error texts, as OK boxes (for --quiet).
+class QuietProgressReceiver : public WorkerMessageReceiver {
+  public:
+    void Post(WorkerMessage message) override;
+};
+
+class ConsoleJobDisplay {
+  public:
+    // Shows on standard error; a bar when it is a terminal. Quiet: nothing but the boxes.
+    explicit ConsoleJobDisplay(bool quiet = false);
+    ~ConsoleJobDisplay();  // finishes and puts the previous message-box backend back
+    ConsoleJobDisplay(const ConsoleJobDisplay&) = delete;
+    ConsoleJobDisplay& operator=(const ConsoleJobDisplay&) = delete;
+
+    std::shared_ptr<WorkerMessageReceiver> Receiver() const { return receiver; }
+    void Finish() { progress->Finish(); }
+
+  private:
+    std::shared_ptr<ConsoleProgress> progress;
+    std::shared_ptr<WorkerMessageReceiver> receiver;
+    std::shared_ptr<MessageBoxBackend> previousBoxes;
 };

@@ -1,0 +1,243 @@
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+#include "cli/cli.h"
+#include "cli/command_options.h"
+#include "platform/ascii.h"
+#include "platform/message_box.h"
+#include "upload/ftp_connection.h"
+#include "upload/ftp_profiles.h"
+
+namespace {
+
+int Fail(const char* format, const std::string& text, int status) {
+    std::fprintf(stderr, "mavren-cli profile: ");
+    std::fprintf(stderr, format, text.c_str());
+    std::fputc('\n', stderr);
+    return status;
+}
+
+// The first line of standard input, without its line end.
+std::string ReadPasswordLine() {
+    std::string password;
+    std::getline(std::cin, password);
+    if (!password.empty() && password.back() == '\r') {
+        password.pop_back();
+    }
+    return password;
+}
+
+// Applies the options given to profile. Returns kExitOk, or the status after saying
+// what is wrong with them.
+int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfile& profile) {
+    if (options.Has("--password") && options.flags.count("--password-stdin") != 0) {
+        return UsageError(command, "give --password or --password-stdin, not both");
+    }
+    const std::pair<const char*, std::string FtpProfile::*> fields[] = {
+        {"--name", &FtpProfile::name},           {"--host", &FtpProfile::host},
+        {"--user", &FtpProfile::username},       {"--password", &FtpProfile::password},
+        {"--directory", &FtpProfile::directory},
+    };
+    for (const auto& [option, field] : fields) {
+        if (const auto it = options.values.find(option); it != options.values.end()) {
+            profile.*field = it->second;
+        }
+    }
+    if (options.flags.count("--password-stdin") != 0) {
+        profile.password = ReadPasswordLine();
+    }
+    return kExitOk;
+}
+
+// Checks a profile as the profile window does before saving it, and what the store
+// needs of its name; kExitOk or the status after saying what is wrong.
+int CheckProfile(const FtpProfile& profile, const FtpProfileList& list, int self) {
+    FtpProfileField firstMissing;
+    const std::string missing = MissingFtpProfileFields(profile, firstMissing);
+    if (!missing.empty()) {
+        ShowMessageBox(missing, MB_OK | MB_ICONSTOP);
+        return kExitUsage;
+    }
+    const std::string nameProblem = FtpProfileNameProblem(profile.name);
+    if (!nameProblem.empty()) {
+        return Fail("%s", nameProblem, kExitUsage);
+    }
+    FtpAddress address;
+    std::string hostProblem;
+    if (!ParseFtpHost(profile.host, address, hostProblem)) {
+        return Fail("%s", hostProblem, kExitUsage);
+    }
+    const int other = list.Find(profile.name);
+    if (other >= 0 && other != self) {
+        return Fail("there already is an FTP profile called '%s'",
+                    list.profiles[static_cast<std::size_t>(other)].name, kExitFileError);
+    }
+    return kExitOk;
+}
+
+// The index of the profile named by the one argument after the action, or the status
+// after saying why there is none.
+int FindNamedProfile(const Command& command, const CommandOptions& options,
+                     const FtpProfileList& list, int& index) {
+    if (options.positional.size() != 2) {
+        return UsageError(command, options.positional.size() < 2 ? "no profile name given"
+                                                                 : "too many arguments");
+    }
+    index = list.Find(options.positional[1]);
+    if (index < 0) {
+        return Fail("there is no FTP profile called '%s'", options.positional[1], kExitUsage);
+    }
+    return kExitOk;
+}
+
+int ListProfiles(const FtpProfileList& list) {
+    if (list.count == 0) {
+        std::fprintf(stderr,
+                     "No FTP profiles. Create one with: mavren-cli profile add NAME --host HOST "
+                     "--user USER\n");
+        return kExitOk;
+    }
+    struct Column {
+        const char* title;
+        std::string FtpProfile::*field;
+        std::size_t width;
+    };
+    Column columns[] = {{"Profile Name", &FtpProfile::name, 0},
+                        {"Host", &FtpProfile::host, 0},
+                        {"Username", &FtpProfile::username, 0},
+                        {"Directory", &FtpProfile::directory, 0}};
+    for (Column& column : columns) {
+        column.width = std::string(column.title).size();
+        for (int i = 0; i < list.count; ++i) {
+            column.width = std::max(
+                column.width, (list.profiles[static_cast<std::size_t>(i)].*column.field).size());
+        }
+    }
+    auto row = [&columns](auto text) {
+        std::string line;
+        for (const Column& column : columns) {
+            const std::string cell = text(column);
+            line += cell + std::string(column.width - std::min(column.width, cell.size()) + 2, ' ');
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        std::printf("%s\n", line.c_str());
+    };
+    row([](const Column& column) { return std::string(column.title); });
+    for (int i = 0; i < list.count; ++i) {
+        const FtpProfile& profile = list.profiles[static_cast<std::size_t>(i)];
+        row([&profile](const Column& column) { return profile.*column.field; });
+    }
+    return kExitOk;
+}
+
+int AddProfile(const Command& command, const CommandOptions& options, FtpProfileList& list) {
+    if (options.positional.size() != 2) {
+        return UsageError(command, options.positional.size() < 2 ? "no profile name given"
+                                                                 : "too many arguments");
+    }
+    if (options.Has("--name")) {
+        return UsageError(command, "--name is for profile edit");
+    }
+    if (list.count >= MaxFtpProfiles) {
+        ShowMessageBox(TooManyFtpProfilesText(), MB_OK | MB_ICONSTOP);
+        return kExitFileError;
+    }
+    FtpProfile profile;
+    profile.name = options.positional[1];
+    if (const int status = ApplyOptions(command, options, profile); status != kExitOk) {
+        return status;
+    }
+    if (const int status = CheckProfile(profile, list, -1); status != kExitOk) {
+        return status;
+    }
+    list.Add(profile);
+    SaveFtpProfiles(list, -1);
+    std::printf("Saved FTP profile '%s'.\n", profile.name.c_str());
+    return kExitOk;
+}
+
+int EditProfile(const Command& command, const CommandOptions& options, FtpProfileList& list,
+                const std::string& lastProfile) {
+    int index = -1;
+    if (const int status = FindNamedProfile(command, options, list, index); status != kExitOk) {
+        return status;
+    }
+    FtpProfile& stored = list.profiles[static_cast<std::size_t>(index)];
+    FtpProfile profile = stored;
+    if (const int status = ApplyOptions(command, options, profile); status != kExitOk) {
+        return status;
+    }
+    if (const int status = CheckProfile(profile, list, index); status != kExitOk) {
+        return status;
+    }
+    const std::string oldName = stored.name;
+    stored = profile;
+    // A renamed profile moves to a key of its new name; the old key would come back as
+    // a profile of its own.
+    if (profile.name != oldName) {
+        DeleteFtpProfileKey(oldName);
+    }
+    SaveFtpProfiles(list, EqualsIgnoringCase(lastProfile, oldName) ? index : -1);
+    std::printf("Saved FTP profile '%s'.\n", profile.name.c_str());
+    return kExitOk;
+}
+
+int DeleteProfile(const Command& command, const CommandOptions& options, FtpProfileList& list) {
+    int index = -1;
+    if (const int status = FindNamedProfile(command, options, list, index); status != kExitOk) {
+        return status;
+    }
+    const std::string name = list.profiles[static_cast<std::size_t>(index)].name;
+    const std::string question =
+        "Are you sure you want to delete\nthe FTP profile called '" + name + "'?";
+    if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return Fail("'%s' was not deleted", name, kExitFileError);
+    }
+    if (!DeleteFtpProfileKey(name)) {
+        return Fail("'%s' could not be removed from the settings", name, kExitFileError);
+    }
+    list.Remove(index);
+    std::printf("Deleted FTP profile '%s'.\n", name.c_str());
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunProfileCommand(const CommandLine& line) {
+    const Command& command = FindCommand("profile");
+    CommandOptions options;
+    std::string problem;
+    if (!ParseCommandOptions(line.arguments,
+                             {"--name", "--host", "--user", "--password", "--directory"},
+                             {"--password-stdin"}, options, problem)) {
+        return UsageError(command, problem);
+    }
+    if (options.positional.empty()) {
+        return UsageError(command, "say list, add, edit or delete");
+    }
+    const std::string action = options.positional[0];
+    const bool takesFields = action == "add" || action == "edit";
+    if (!takesFields && (!options.values.empty() || !options.flags.empty())) {
+        return UsageError(command, "profile " + action + " takes no options");
+    }
+    FtpProfileList list;
+    std::string lastProfile;
+    LoadFtpProfiles(list, lastProfile);
+    if (action == "list") {
+        if (options.positional.size() != 1) {
+            return UsageError(command, "profile list takes no arguments");
+        }
+        return ListProfiles(list);
+    }
+    if (action == "add") {
+        return AddProfile(command, options, list);
+    }
+    if (action == "edit") {
+        return EditProfile(command, options, list, lastProfile);
+    }
+    if (action == "delete") {
+        return DeleteProfile(command, options, list);
+    }
+    return UsageError(command, "unknown action '" + action + "'; say list, add, edit or delete");
+}

@@ -1,0 +1,71 @@
+#include <cstdio>
+
+#include "cli/cli.h"
+#include "cli/command_options.h"
+#include "cli/console_progress.h"
+#include "cli/interrupt.h"
+#include "upload/ftp_profiles.h"
+#include "upload/internet_session.h"
+#include "upload/upload_worker.h"
+
+int RunUploadCommand(const CommandLine& line) {
+    const Command& command = FindCommand("upload");
+    CommandOptions options;
+    std::string problem;
+    if (!ParseCommandOptions(line.arguments, {"--profile"}, {}, options, problem)) {
+        return UsageError(command, problem);
+    }
+    if (options.positional.size() != 1) {
+        return UsageError(command,
+                          options.positional.empty() ? "no program named" : "too many arguments");
+    }
+    Program program;
+    if (!LoadProgramOrReport(program, options.positional[0])) {
+        return kExitFileError;
+    }
+
+    FtpProfileList profiles;
+    std::string lastProfile;
+    LoadFtpProfiles(profiles, lastProfile);
+    const std::string name = options.Has("--profile") ? options.values["--profile"] : lastProfile;
+    if (name.empty()) {
+        return UsageError(command, "no profile named (mavren-cli profile list shows them)");
+    }
+    const int index = profiles.Find(name);
+    if (index < 0) {
+        std::fprintf(stderr,
+                     "mavren-cli upload: there is no FTP profile called '%s' "
+                     "(mavren-cli profile list shows them)\n",
+                     name.c_str());
+        return kExitUsage;
+    }
+    if (!CreateSession()) {
+        std::fprintf(stderr, "mavren-cli upload: the Internet session could not be set up\n");
+        return kExitFileError;
+    }
+
+    UploadOutcome outcome = UploadOutcome::Failed;
+    bool interrupted = false;
+    {
+        ConsoleJobDisplay display;
+        const UploadJob job =
+            MakeUploadJob(profiles.profiles[static_cast<std::size_t>(index)],
+                          program.GetText(ProgramKey::TargetDir), display.Receiver());
+        UploadCancelRequested.store(0);
+        // The job runs on this thread, so Ctrl-C also reaches a question it is asking.
+        const ScopedInterruptFlag interrupt(UploadCancelRequested);
+        outcome = RunUpload(job);
+        interrupted = interrupt.Interrupted();
+        display.Finish();
+    }
+    DeleteSession();
+    if (outcome == UploadOutcome::Finished) {
+        return kExitOk;
+    }
+    // A question that Ctrl-C declined ends the upload as a failure, but it was a stop.
+    if (outcome == UploadOutcome::Canceled || interrupted) {
+        std::fprintf(stderr, "Upload stopped.\n");
+        return kExitInterrupted;
+    }
+    return kExitFileError;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+// Where a profile's host text points: "name", "name:port", "[IPv6]", "[IPv6]:port" or a
+// bare IPv6 address, with the FTP port 21 unless it names another. Pure functions.
+
+#include <string>
+
+struct FtpAddress {
+    std::string host;  // a name, an IPv4 address, or an IPv6 address without brackets
+    int port = 21;
+};
+
+// Reads what a user types as the host; blanks around it, an "ftp://" before and "/"
+// after are allowed. False, with the reason in problem, when the text cannot name a
+// server.
+bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem);

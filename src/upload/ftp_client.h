@@ -1,0 +1,72 @@
+#pragma once
+
+// What the upload worker needs of an FTP server, as an interface so that the worker can
+// also be driven by a fake: folders (change, create, name the current one), the size and
+// time of a file in the current folder, and a remote file to write in blocks.
+//
+// Every failing call records why: LastError() is ERROR_INTERNET_EXTENDED_ERROR when the
+// server refused (the text is its reply line) or ERROR_INTERNET_CONNECTION_ABORTED when
+// the connection failed; the same code and text are set for the calling thread, so
+// ErrorCodeText(LastError()) gives the text. A client and its files belong to one
+// thread, and at most one remote file is open at a time.
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "platform/files.h"
+
+// What a server knows of one of its files; -1 where it did not say.
+struct RemoteFileStatus {
+    std::int64_t size = -1;
+    std::time_t lastWriteTime = -1;  // seconds since the epoch, UTC
+};
+
+// A file on the server being written; its failures are recorded on the client that
+// opened it. Destroying it without Close closes it all the same.
+class FtpRemoteFile {
+  public:
+    virtual ~FtpRemoteFile() = default;
+    // Sends size bytes; false when they could not be sent.
+    virtual bool Write(const char* data, std::size_t size) = 0;
+    // Ends the file; false when the server did not confirm it whole.
+    virtual bool Close() = 0;
+};
+
+class FtpClient {
+  public:
+    virtual ~FtpClient() = default;
+
+    // Changes the server's current folder; a relative folder is taken from the current
+    // one. The empty text names the current folder itself.
+    virtual bool SetCurrentDirectory(const std::string& folder) = 0;
+    // Creates one folder.
+    virtual bool CreateDirectory(const std::string& folder) = 0;
+    // The server's current folder as the server names it.
+    virtual bool GetCurrentDirectory(std::string& folder) = 0;
+    // True when name is a file in the current folder, asking the server afresh; status
+    // gets what the server says of it.
+    virtual bool FindFile(const std::string& name, RemoteFileStatus& status) = 0;
+    // Opens name in the current folder for writing, binary, replacing what is there;
+    // null on failure.
+    virtual std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) = 0;
+    // Logs out and closes the connection; later calls fail.
+    virtual void Close() = 0;
+
+    int LastError() const { return lastError; }
+    const std::string& LastErrorText() const { return lastErrorText; }
+
+  protected:
+    // Records a failure (see above) and returns false, for "return Fail(...);".
+    bool Fail(int code, std::string text) {
+        lastError = code;
+        lastErrorText = text;
+        SetLastInternetError(code, std::move(text));
+        return false;
+    }
+
+  private:
+    int lastError = 0;
+    std::string lastErrorText;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+// Reading what an FTP server answers: the code of a reply line, the folder in a reply
+// to PWD, the time format of MDTM and MLST, and the facts of an MLST listing. Pure
+// functions.
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "upload/ftp_client.h"
+
+// The code of a final reply line ("250 OK" gives 250); 0 for any other line, such as
+// the continuation lines of a multi-line reply ("250-...", " facts").
+int FtpReplyCode(std::string_view line);
+
+// What follows the code of a reply line, without the blanks around it ("213 1234" gives
+// "1234").
+std::string FtpReplyArgument(const std::string& line);
+
+// The folder named by a reply to PWD ('257 "/www/a ""b""" is current'): the quoted text
+// with doubled quotes made single. False when the reply quotes nothing.
+bool ParseQuotedFolder(const std::string& reply, std::string& folder);
+
+// A time as servers give it to MDTM and MLST ("YYYYMMDDHHMMSS", UTC, any fraction
+// ignored) in seconds since the epoch; -1 when the text is not one.
+std::time_t ParseFtpTime(std::string_view text);
+
+// The size and time in an MLST facts line (" type=file;size=12;modify=20240102030405;
+// /www/a.htm"), fact names in any case. True when the facts say it is a file.
+bool ParseListingFacts(const std::string& line, RemoteFileStatus& status);

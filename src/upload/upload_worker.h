@@ -1,0 +1,60 @@
+#pragma once
+
+// The upload worker: copies a generated site (a folder with all its subfolders) to an FTP
+// server, into the profile's remote folder, mirroring the subfolders there and skipping
+// every file whose remote copy has the same size and is not older. It reports to the
+// job's window with the worker messages and shows its own boxes on its own thread.
+//
+// RunUpload runs on a worker thread, once per upload. The front end fills the job before
+// the thread starts and does not touch it afterwards; it asks for a stop by setting
+// UploadCancelRequested to 1 (0 before each start), which the worker polls before each
+// file, before each block of a file, between the size sums and after connecting.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "generate/worker_messages.h"
+#include "upload/ftp_client.h"
+
+struct FtpProfile;
+
+struct UploadJob {
+    std::string host;  // "ftp.example.com" or "ftp.example.com:2121"
+    std::string username;
+    std::string password;
+    std::string localFolder;   // the program's target folder
+    std::string remoteFolder;  // the profile's directory; empty for the login folder
+    std::shared_ptr<WorkerMessageReceiver> window;  // where every report goes
+};
+
+// The job for uploading localFolder with a profile's values.
+UploadJob MakeUploadJob(const FtpProfile& profile, const std::string& localFolder,
+                        std::shared_ptr<WorkerMessageReceiver> window);
+
+// Set to 1 to stop the upload at its next check; storing is safe in a signal handler.
+extern std::atomic<int> UploadCancelRequested;
+
+// How an upload ended; the status texts tell the kind of failure.
+enum class UploadOutcome {
+    Finished,  // every file sent or skipped: "Done."
+    Failed,    // a local or FTP failure, reported in a box or an error text
+    Canceled,  // stopped on request
+};
+
+// Opens a logged-in connection for the job; null with the reason in failure.
+using FtpConnector =
+    std::function<std::unique_ptr<FtpClient>(const UploadJob& job, std::string& failure)>;
+
+// Uploads with a connection over the shared Internet session.
+UploadOutcome RunUpload(const UploadJob& job);
+
+// Uploads with connections that connect makes.
+UploadOutcome RunUpload(const UploadJob& job, const FtpConnector& connect);
+
+// Creates each level of the relative path below the server's current folder (a path
+// that starts with "/" from the server's root), changing into each, then goes back to
+// the folder it started in. Returns 0, or the error code of the step that failed
+// (ErrorCodeText gives its text); the server's folder then stays where the walk stopped.
+int CreateRemotePath(FtpClient& connection, const std::string& path);

@@ -1,0 +1,195 @@
+// mavren-cli upload, run as a user would, against a real FTP server on loopback.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <thread>
+
+#include "document/program.h"
+#include "support/ftp_test_server.h"
+#include "support/isolated_home.h"
+#include "support/run_program.h"
+#include "support/test_support.h"
+
+namespace {
+
+class CliUpload : public ::testing::Test {
+  protected:
+    CliUpload() {
+        Program program;
+        program.ApplyDefaults();
+        program.SetString(ProgramKey::SourceDir, site.path());
+        program.SetString(ProgramKey::TargetDir, site.path());
+        EXPECT_TRUE(program.Save(programPath));
+    }
+
+    ProgramRun Cli(const std::vector<std::string>& arguments, const std::string& input = "") {
+        return RunProgram(MAVREN_CLI, arguments, input, {"XDG_CONFIG_HOME=" + config.path()});
+    }
+    void AddProfile(const FtpTestServer& server, const std::string& directory,
+                    const std::string& password = FtpTestServer::kPassword) {
+        const ProgramRun run =
+            Cli({"profile", "add", "test", "--host", server.Host(), "--user", FtpTestServer::kUser,
+                 "--password-stdin", "--directory", directory},
+                password + "\n");
+        ASSERT_EQ(run.status, 0) << run.err;
+    }
+
+    TempDir config;
+    TempDir site;
+    TempDir programs;
+    const std::string programPath = programs / "site.mav";
+};
+
+TEST_F(CliUpload, UploadsTheTargetFolderAndSaysHowLongItTook) {
+    FtpTestServer server;
+    WriteFileBytes(site / "INDEX000.HTM", "<p>index</p>");
+    WriteFileBytes(site / "Thumbs/TN_a.jpg", "thumb");
+    AddProfile(server, "www/site");
+
+    ProgramRun run = Cli({"upload", programPath, "--profile", "test"});
+    EXPECT_EQ(run.status, 1) << "a missing folder is not made without a Yes";
+    EXPECT_NE(run.err.find("Cannot change to FTP directory \"www/site\".\n\nWould you like to "
+                           "create it?"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("Failed to change directory on FTP server\n\nDirectory: www/site\n\n"
+                           "Reason: 550 No such file or directory."),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("FTP Error.\n"), std::string::npos) << run.err;
+
+    run = Cli({"upload", programPath, "--profile", "test", "--yes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/www/site/INDEX000.HTM"), "<p>index</p>");
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/www/site/Thumbs/TN_a.jpg"), "thumb");
+    EXPECT_NE(run.err.find("Opening \"TN_a.jpg\" ...\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Done.\n17 bytes in "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('@'), std::string::npos) << "timing lines lose their mark";
+
+    // The profile used last is the default... once the upload window has stored it; the
+    // named profile works without it.
+    run = Cli({"upload", programPath, "--profile", "test"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("Skipping \"INDEX000.HTM\" (sizes and modification times match)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(server.Count("STOR"), 2);
+}
+
+TEST_F(CliUpload, FailuresHaveTheirExitStatus) {
+    FtpTestServer server;
+    WriteFileBytes(site / "a.htm", "a");
+    AddProfile(server, "", "wrong password");
+
+    ProgramRun run = Cli({"upload", programPath, "--profile", "test"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("FTP error\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Failed to open FTP connection to \"" + server.Host() +
+                           "\"\n\nReason: 530 Authentication failed."),
+              std::string::npos)
+        << run.err;
+
+    EXPECT_EQ(Cli({"upload", programPath, "--profile", "other"}).status, 2);
+    EXPECT_EQ(Cli({"upload", programPath}).status, 2) << "no profile used yet";
+    EXPECT_EQ(Cli({"upload", "--profile", "test"}).status, 2);
+    EXPECT_EQ(Cli({"upload", programs / "missing.mav", "--profile", "test"}).status, 1);
+}
+
+// Runs mavren-cli upload in the background, so a test can interrupt it.
+class BackgroundUpload {
+  public:
+    BackgroundUpload(const std::vector<std::string>& arguments, const std::string& configHome) {
+        std::vector<std::string> all = {MAVREN_CLI};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& argument : all) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        std::vector<std::string> environment = {"XDG_CONFIG_HOME=" + configHome, "LC_ALL=C.UTF-8",
+                                                "PATH=/usr/bin:/bin"};
+        std::vector<char*> envp;
+        for (std::string& entry : environment) {
+            envp.push_back(entry.data());
+        }
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
+        EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~BackgroundUpload() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            Wait();
+        }
+    }
+    void Interrupt() const { ::kill(pid, SIGINT); }
+    int Wait() {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::string Err() const { return ReadFileBytes(errPath); }
+
+  private:
+    TempDir scratch;
+    const std::string errPath = scratch / "err";
+    pid_t pid = -1;
+};
+
+TEST_F(CliUpload, CtrlCStopsTheUploadLikeStop) {
+    FtpTestServer server({.throttle = 2 * 1024 * 1024});
+    const std::size_t size = 32 * 1024 * 1024;
+    WriteFileBytes(site / "big.bin", std::string(size, 'b'));
+    WriteFileBytes(site / "z.htm", "after");
+    AddProfile(server, "");
+
+    BackgroundUpload upload({"upload", programPath, "--profile", "test"}, config.path());
+    // Wait until the file is on its way, for at most 30 seconds.
+    struct stat partial {};
+    for (int i = 0; i < 300; ++i) {
+        if (::stat((server.Root() + "/big.bin").c_str(), &partial) == 0 && partial.st_size > 0) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_GT(partial.st_size, 0);
+    upload.Interrupt();
+    EXPECT_EQ(upload.Wait(), 130) << upload.Err();
+    EXPECT_NE(upload.Err().find("Upload stopped.\n"), std::string::npos) << upload.Err();
+    EXPECT_EQ(upload.Err().find("Done."), std::string::npos) << upload.Err();
+    ASSERT_EQ(::stat((server.Root() + "/big.bin").c_str(), &partial), 0);
+    EXPECT_LT(partial.st_size, static_cast<off_t>(size));
+    EXPECT_EQ(server.Count("STOR z.htm"), 0);
+}
+
+TEST_F(CliUpload, DrawsAProgressBarOnATerminal) {
+    FtpTestServer server;
+    WriteFileBytes(site / "a.htm", "a");
+    AddProfile(server, "");
+    const std::string command =
+        std::string(MAVREN_CLI) + " upload '" + programPath + "' --profile test";
+    const ProgramRun run = RunProgram("/usr/bin/script", {"-qec", command, "/dev/null"}, "",
+                                      {"XDG_CONFIG_HOME=" + config.path()});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("\r[....................]   0%  Getting filelist ..."),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\r[####################] 100%\x1b[K\r\nDone.\r\n1 byte in "),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("Checking \"a.htm\" ...\r\n"), std::string::npos)
+        << "status lines stay in the bar";
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+#pragma once
+
+// An FTP server in memory for the upload worker's tests, with the failures a real server
+// rarely produces on demand: a write that fails after so many bytes, a close that fails,
+// a file that cannot be opened, a folder that cannot be made. The test keeps the
+// FakeFtpServer; the worker gets FakeFtp connections to it. Folders are absolute paths
+// ("/", "/www/a"). One thread.
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "upload/ftp_client.h"
+#include "upload/upload_worker.h"
+
+struct FakeFtpServer {
+    struct File {
+        std::string bytes;
+        std::time_t time = 0;
+        bool closed = false;
+    };
+
+    // Failures to inject.
+    long long failWriteAfter = -1;  // bytes of a file accepted before Write fails
+    bool failClose = false;
+    std::set<std::string> unopenable;  // file names
+    std::set<std::string> unmakeable;  // folder names as given to MKD
+    std::time_t now = 2000000000;      // the time written files get
+    int cancelAfterWrites = -1;        // asks the upload to stop after so many writes
+
+    std::vector<std::size_t> writes;  // the size of each block written
+
+    std::string current = "/";
+    std::set<std::string> folders = {"/"};
+    std::map<std::string, File> files;  // by absolute path
+    std::vector<std::string> log;       // "CWD a", "MKD a", "OPEN /a/x", "CLOSE /a/x", "QUIT"
+    int connections = 0;
+
+    std::string Resolve(const std::string& name) const {
+        if (name.empty()) {
+            return current;
+        }
+        if (name.front() == '/') {
+            return name.size() > 1 && name.back() == '/' ? name.substr(0, name.size() - 1) : name;
+        }
+        return (current == "/" ? "" : current) + "/" + name;
+    }
+};
+
+class FakeFtp : public FtpClient {
+  public:
+    explicit FakeFtp(std::shared_ptr<FakeFtpServer> server) : server(std::move(server)) {
+        ++this->server->connections;
+    }
+
+    bool SetCurrentDirectory(const std::string& folder) override {
+        server->log.push_back("CWD " + folder);
+        if (closed) {
+            return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "closed");
+        }
+        const std::string target = server->Resolve(folder);
+        if (server->folders.count(target) == 0) {
+            return Fail(ERROR_INTERNET_EXTENDED_ERROR, "550 " + target + ": no such folder.");
+        }
+        server->current = target;
+        return true;
+    }
+    bool CreateDirectory(const std::string& folder) override {
+        server->log.push_back("MKD " + folder);
+        const std::string target = server->Resolve(folder);
+        if (server->unmakeable.count(folder) != 0 || server->folders.count(target) != 0) {
+            return Fail(ERROR_INTERNET_EXTENDED_ERROR, "550 Cannot make " + folder + ".");
+        }
+        server->folders.insert(target);
+        return true;
+    }
+    bool GetCurrentDirectory(std::string& folder) override {
+        folder = server->current;
+        return true;
+    }
+    bool FindFile(const std::string& name, RemoteFileStatus& status) override {
+        const auto it = server->files.find(server->Resolve(name));
+        if (it == server->files.end()) {
+            return false;
+        }
+        status.size = static_cast<std::int64_t>(it->second.bytes.size());
+        status.lastWriteTime = it->second.time;
+        return true;
+    }
+    std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override;
+    void Close() override {
+        if (!closed) {
+            server->log.push_back("QUIT");
+        }
+        closed = true;
+    }
+
+    bool Refuse(const std::string& text) { return Fail(ERROR_INTERNET_EXTENDED_ERROR, text); }
+
+    std::shared_ptr<FakeFtpServer> server;
+    bool closed = false;
+};
+
+class FakeRemoteFile : public FtpRemoteFile {
+  public:
+    FakeRemoteFile(FakeFtp& connection, std::string path)
+        : connection(connection), path(std::move(path)) {}
+    ~FakeRemoteFile() override {
+        if (!closed) {
+            Close();
+        }
+    }
+    bool Write(const char* data, std::size_t size) override {
+        FakeFtpServer::File& file = connection.server->files[path];
+        const long long limit = connection.server->failWriteAfter;
+        if (limit >= 0 && static_cast<long long>(file.bytes.size() + size) > limit) {
+            return connection.Refuse("426 Connection closed; transfer aborted.");
+        }
+        file.bytes.append(data, size);
+        connection.server->writes.push_back(size);
+        if (static_cast<int>(connection.server->writes.size()) ==
+            connection.server->cancelAfterWrites) {
+            UploadCancelRequested.store(1);
+        }
+        return true;
+    }
+    bool Close() override {
+        closed = true;
+        connection.server->log.push_back("CLOSE " + path);
+        connection.server->files[path].closed = true;
+        return !connection.server->failClose || connection.Refuse("451 Local error in processing.");
+    }
+
+  private:
+    FakeFtp& connection;
+    std::string path;
+    bool closed = false;
+};
+
+inline std::unique_ptr<FtpRemoteFile> FakeFtp::OpenFile(const std::string& name) {
+    const std::string path = server->Resolve(name);
+    server->log.push_back("OPEN " + path);
+    if (server->unopenable.count(name) != 0) {
+        Refuse("553 Could not create file.");
+        return nullptr;
+    }
+    server->files[path] = FakeFtpServer::File{"", server->now, false};
+    return std::make_unique<FakeRemoteFile>(*this, path);
+}
+
+// Connects every upload to server.
+inline FtpConnector ConnectTo(std::shared_ptr<FakeFtpServer> server) {
+    return [server](const UploadJob&, std::string&) -> std::unique_ptr<FtpClient> {
+        return std::make_unique<FakeFtp>(server);
+    };
+}

@@ -1,0 +1,195 @@
+#include "upload/ftp_connection.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/ftp_test_server.h"
+#include "support/test_support.h"
+
+namespace {
+
+class FtpConnectionTest : public ::testing::Test {
+  protected:
+    FtpConnectionTest() { CreateSession(); }
+    ~FtpConnectionTest() override { DeleteSession(); }
+
+    std::unique_ptr<FtpConnection> Connect(const FtpTestServer& target) {
+        std::string failure;
+        auto connection = FtpConnection::Open(SharedSession(), target.Host(), FtpTestServer::kUser,
+                                              FtpTestServer::kPassword, failure);
+        EXPECT_TRUE(connection) << failure;
+        return connection;
+    }
+
+    static bool Send(FtpClient& connection, const std::string& name, const std::string& bytes,
+                     std::size_t block) {
+        std::unique_ptr<FtpRemoteFile> file = connection.OpenFile(name);
+        if (!file) {
+            return false;
+        }
+        for (std::size_t at = 0; at < bytes.size(); at += block) {
+            if (!file->Write(bytes.data() + at, std::min(block, bytes.size() - at))) {
+                return false;
+            }
+        }
+        return file->Close();
+    }
+
+    static std::time_t ModificationTime(const std::string& path) {
+        struct stat status {};
+        EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+        return status.st_mtime;
+    }
+};
+
+TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
+    FtpTestServer server;
+    auto connection = Connect(server);
+    ASSERT_TRUE(connection);
+    std::string folder;
+    ASSERT_TRUE(connection->GetCurrentDirectory(folder));
+    EXPECT_EQ(folder, "/");
+
+    EXPECT_FALSE(connection->SetCurrentDirectory("new folder"));
+    EXPECT_EQ(connection->LastError(), ERROR_INTERNET_EXTENDED_ERROR);
+    EXPECT_EQ(ErrorCodeText(ERROR_INTERNET_EXTENDED_ERROR), "550 No such file or directory.");
+    EXPECT_EQ(connection->LastErrorText(), "550 No such file or directory.");
+
+    ASSERT_TRUE(connection->CreateDirectory("new folder"));
+    EXPECT_FALSE(connection->CreateDirectory("new folder"));
+    EXPECT_EQ(connection->LastError(), ERROR_INTERNET_EXTENDED_ERROR);
+    ASSERT_TRUE(connection->SetCurrentDirectory("new folder"));
+    ASSERT_TRUE(connection->SetCurrentDirectory(""));
+    ASSERT_TRUE(connection->GetCurrentDirectory(folder));
+    EXPECT_EQ(folder, "/new folder");
+
+    std::string bytes(300 * 1000 + 7, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 7919 % 251);
+    }
+    bytes[10] = '\r';
+    bytes[11] = '\n';  // binary: no line-end translation
+    ASSERT_TRUE(Send(*connection, "a b#%.bin", bytes, 65536)) << connection->LastErrorText();
+    const std::string stored = server.Root() + "/new folder/a b#%.bin";
+    EXPECT_EQ(ReadFileBytes(stored), bytes);
+
+    RemoteFileStatus status;
+    ASSERT_TRUE(connection->FindFile("a b#%.bin", status));
+    EXPECT_EQ(status.size, static_cast<std::int64_t>(bytes.size()));
+    EXPECT_EQ(status.lastWriteTime, ModificationTime(stored));
+    SetModificationTime(stored, 1000000000);
+    ASSERT_TRUE(connection->FindFile("a b#%.bin", status)) << "asked afresh";
+    EXPECT_EQ(status.lastWriteTime, 1000000000);
+    EXPECT_FALSE(connection->FindFile("missing.htm", status));
+    ASSERT_TRUE(connection->SetCurrentDirectory("/"));
+    EXPECT_FALSE(connection->FindFile("new folder", status)) << "a folder is no file";
+
+    // One thing at a time on the connection: a folder change waits for the open file.
+    std::unique_ptr<FtpRemoteFile> open = connection->OpenFile("open.txt");
+    ASSERT_TRUE(open);
+    ASSERT_TRUE(open->Write("part", 4));
+    EXPECT_FALSE(connection->SetCurrentDirectory("new folder"));
+    EXPECT_FALSE(connection->OpenFile("other.txt"));
+    ASSERT_TRUE(open->Close());
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/open.txt"), "part");
+
+    ASSERT_TRUE(Send(*connection, "empty.txt", "", 1024));
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/empty.txt"), "");
+    connection->Close();
+    EXPECT_FALSE(connection->SetCurrentDirectory("new folder"));
+
+    EXPECT_EQ(server.Count("USER"), 1) << "one login for everything";
+    EXPECT_EQ(server.Count("QUIT"), 1);
+}
+
+TEST_F(FtpConnectionTest, FindsFilesWithSizeAndTimeWhereListingIsUnknown) {
+    FtpTestServer server({.noMlst = true});
+    WriteFileBytes(server.Root() + "/page.htm", "12345");
+    SetModificationTime(server.Root() + "/page.htm", 1234567890);
+    auto connection = Connect(server);
+    ASSERT_TRUE(connection);
+    RemoteFileStatus status;
+    ASSERT_TRUE(connection->FindFile("page.htm", status));
+    EXPECT_EQ(status.size, 5);
+    EXPECT_EQ(status.lastWriteTime, 1234567890);
+    EXPECT_FALSE(connection->FindFile("other.htm", status));
+    EXPECT_EQ(server.Count("MLST"), 1) << "asked once, then not again";
+    EXPECT_EQ(server.Count("SIZE"), 2);
+}
+
+TEST_F(FtpConnectionTest, SendsInActiveModeWhenPassiveIsRefused) {
+    FtpTestServer server({.noPassive = true});
+    auto connection = Connect(server);
+    ASSERT_TRUE(connection);
+    ASSERT_TRUE(Send(*connection, "one.txt", "first", 2)) << connection->LastErrorText();
+    ASSERT_TRUE(Send(*connection, "two.txt", "second", 2)) << connection->LastErrorText();
+    EXPECT_TRUE(connection->UsesActiveMode());
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/one.txt"), "first");
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/two.txt"), "second");
+    EXPECT_EQ(server.Count("EPSV"), 1) << "passive tried once only";
+    EXPECT_EQ(server.Count("USER"), 1);
+}
+
+TEST_F(FtpConnectionTest, LoginFailuresSayWhy) {
+    FtpTestServer server;
+    std::string failure;
+    EXPECT_FALSE(FtpConnection::Open(SharedSession(), server.Host(), FtpTestServer::kUser, "wrong",
+                                     failure));
+    EXPECT_EQ(failure.rfind("530 ", 0), 0u) << failure;
+
+    const int port = server.port;
+    server.Stop();
+    EXPECT_FALSE(FtpConnection::Open(SharedSession(), "127.0.0.1:" + std::to_string(port),
+                                     FtpTestServer::kUser, FtpTestServer::kPassword, failure));
+    EXPECT_NE(failure.find("onnect"), std::string::npos) << failure;
+
+    EXPECT_FALSE(FtpConnection::Open(SharedSession(), "host:99999", "u", "p", failure));
+    EXPECT_NE(failure.find("1 to 65535"), std::string::npos) << failure;
+    EXPECT_FALSE(FtpConnection::Open(nullptr, "127.0.0.1", "u", "p", failure));
+    EXPECT_FALSE(failure.empty());
+}
+
+TEST_F(FtpConnectionTest, ALostControlConnectionIsNotSilentlyReplaced) {
+    FtpTestServer server;
+    auto connection = Connect(server);
+    ASSERT_TRUE(connection);
+    ASSERT_TRUE(connection->CreateDirectory("sub"));
+    ASSERT_TRUE(connection->SetCurrentDirectory("sub"));
+    // The server hangs up, as one does on a connection left idle too long.
+    EXPECT_FALSE(connection->SetCurrentDirectory(FtpTestServer::kClosingFolder));
+    EXPECT_EQ(connection->LastErrorText(), "421 Control connection timed out.");
+
+    // A fresh login would be in the root folder, not in sub: nothing may be stored there.
+    std::string folder;
+    EXPECT_FALSE(connection->GetCurrentDirectory(folder));
+    EXPECT_FALSE(connection->OpenFile("page.htm"));
+    EXPECT_EQ(connection->LastErrorText(), "The connection to the FTP server was lost.");
+    EXPECT_EQ(ErrorCodeText(connection->LastError()), connection->LastErrorText());
+    EXPECT_FALSE(connection->SetCurrentDirectory("sub"));
+    const std::vector<std::string> commands = server.Commands();
+    EXPECT_EQ(server.Count("STOR"), 0) << testing::PrintToString(commands);
+    EXPECT_EQ(commands.back(), "PWD") << "only the login of the new connection";
+}
+
+TEST_F(FtpConnectionTest, AServerThatDiesDuringAFileFailsTheWriteOrTheClose) {
+    FtpTestServer server({.throttle = 256 * 1024});
+    auto connection = Connect(server);
+    ASSERT_TRUE(connection);
+    std::unique_ptr<FtpRemoteFile> file = connection->OpenFile("big.bin");
+    ASSERT_TRUE(file);
+    const std::string block(65536, 'x');
+    ASSERT_TRUE(file->Write(block.data(), block.size()));
+    server.Stop();
+    bool failed = false;
+    for (int i = 0; i < 1000 && !failed; ++i) {
+        failed = !file->Write(block.data(), block.size());
+    }
+    if (!failed) {
+        failed = !file->Close();
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_FALSE(connection->LastErrorText().empty());
+    EXPECT_FALSE(file->Close());
+}
+
+}  // namespace

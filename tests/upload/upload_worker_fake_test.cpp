@@ -1,0 +1,364 @@
+// The upload worker against an FTP server in memory: the order of its reports, its
+// rules, and the failures a real server does not produce on demand.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "generate/recording_receiver.h"
+#include "support/test_support.h"
+#include "upload/fake_ftp.h"
+#include "upload/upload_worker.h"
+
+namespace {
+
+// Records every message and lets a test act on one as it arrives (on the worker's thread).
+class HookedReceiver : public RecordingReceiver {
+  public:
+    void Post(WorkerMessage message) override {
+        if (hook) {
+            hook(message);
+        }
+        RecordingReceiver::Post(std::move(message));
+    }
+    std::function<void(const WorkerMessage&)> hook;
+};
+
+// Status lines with the timing lines reduced to "@", which hold elapsed seconds.
+std::vector<std::string> Statuses(const RecordingReceiver& receiver) {
+    std::vector<std::string> texts = receiver.StatusTexts();
+    for (std::string& text : texts) {
+        if (!text.empty() && text.front() == '@') {
+            text = "@";
+        }
+    }
+    return texts;
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+int WorkDoneCount(const RecordingReceiver& receiver) {
+    int count = 0;
+    for (const WorkerMessage& message : receiver.Messages()) {
+        count += message.message == WM_APP_WORK_DONE ? 1 : 0;
+    }
+    return count;
+}
+
+class UploadWorkerFake : public ::testing::Test {
+  protected:
+    UploadWorkerFake() {
+        UploadCancelRequested.store(0);
+        server->folders.insert("/www");
+    }
+    ~UploadWorkerFake() override { UploadCancelRequested.store(0); }
+
+    UploadJob Job(const std::string& remote = "/www") const {
+        return UploadJob{"ftp.example.com", "ann", "pw", site.path(), remote, receiver};
+    }
+    UploadOutcome Run(const std::string& remote = "/www") {
+        return RunUpload(Job(remote), ConnectTo(server));
+    }
+    std::string Remote(const std::string& path) const {
+        const auto it = server->files.find(path);
+        return it == server->files.end() ? "<missing>" : it->second.bytes;
+    }
+    bool LastMessageIsWorkDone() const {
+        const std::vector<WorkerMessage> messages = receiver->Messages();
+        return !messages.empty() && messages.back().message == WM_APP_WORK_DONE;
+    }
+
+    TempDir site;
+    std::shared_ptr<FakeFtpServer> server = std::make_shared<FakeFtpServer>();
+    std::shared_ptr<HookedReceiver> receiver = std::make_shared<HookedReceiver>();
+    ScopedScriptedBoxes boxes;
+};
+
+TEST_F(UploadWorkerFake, ReportsEachStepAndSendsTopLevelFilesToTheRemoteRoot) {
+    WriteFileBytes(site / "a.htm", std::string(10, 'a'));
+    WriteFileBytes(site / "images/a.jpg", std::string(30, 'j'));
+    WriteFileBytes(site / "index.htm", std::string(60, 'i'));  // sorts after images/
+
+    EXPECT_EQ(Run(), UploadOutcome::Finished);
+
+    const std::vector<std::string> expected = {
+        "Getting filelist ...",
+        "Connecting to \"ftp.example.com\" ...",
+        "Setting directory to \"/www\" ...",
+        "Checking \"a.htm\" ...",
+        "Opening \"a.htm\" ...",
+        "Closing \"a.htm\" ...",
+        "@",
+        "Setting directory to \"images\" ...",
+        "Checking \"a.jpg\" ...",
+        "Opening \"a.jpg\" ...",
+        "Closing \"a.jpg\" ...",
+        "@",
+        "Checking \"index.htm\" ...",
+        "Opening \"index.htm\" ...",
+        "Closing \"index.htm\" ...",
+        "@",
+        "@",
+        "Done.",
+    };
+    EXPECT_EQ(Statuses(*receiver), expected);
+    EXPECT_EQ(receiver->Progress(), (std::vector<int>{10, 40, 100}));
+    const std::vector<std::string> timing = receiver->StatusTexts();
+    EXPECT_EQ(timing[6].rfind("@10 bytes in ", 0), 0u) << timing[6];
+    EXPECT_NE(timing[6].find(" seconds - "), std::string::npos) << timing[6];
+    EXPECT_EQ(timing[16].rfind("@100 bytes in ", 0), 0u) << timing[16];
+    EXPECT_EQ(timing[16].find(" - "), std::string::npos) << timing[16];
+    EXPECT_TRUE(LastMessageIsWorkDone());
+    EXPECT_EQ(WorkDoneCount(*receiver), 1);
+
+    EXPECT_EQ(Remote("/www/a.htm"), std::string(10, 'a'));
+    EXPECT_EQ(Remote("/www/images/a.jpg"), std::string(30, 'j'));
+    EXPECT_EQ(Remote("/www/index.htm"), std::string(60, 'i'));
+    EXPECT_TRUE(boxes->Texts().empty());
+    EXPECT_EQ(server->log.back(), "QUIT");
+}
+
+TEST_F(UploadWorkerFake, SkipsOnlyACopyOfTheSameSizeThatIsNotOlder) {
+    const long long local = 1700000000;
+    struct Case {
+        std::int64_t remoteSize;  // the local file has 5 bytes
+        std::time_t remoteTime;
+        bool sent;
+    };
+    const Case cases[] = {
+        {5, local, false},      // same second
+        {5, local + 1, false},  // later
+        {5, local - 1, true},   // a second older
+        {4, local + 60, true},  // other size
+        {5, -1, true},          // the server gave no time
+    };
+    for (const Case& c : cases) {
+        server->files["/www/page.htm"] = {std::string(static_cast<std::size_t>(c.remoteSize), 'o'),
+                                          c.remoteTime, true};
+        WriteFileBytes(site / "page.htm", "fresh");
+        SetModificationTime(site / "page.htm", local);
+        receiver = std::make_shared<HookedReceiver>();
+        EXPECT_EQ(Run(), UploadOutcome::Finished);
+        EXPECT_EQ(Remote("/www/page.htm") == "fresh", c.sent) << c.remoteTime;
+        EXPECT_EQ(Contains(receiver->StatusTexts(),
+                           "Skipping \"page.htm\" (sizes and modification times match)"),
+                  !c.sent);
+        EXPECT_EQ(receiver->Progress(), std::vector<int>{100});
+    }
+}
+
+TEST_F(UploadWorkerFake, AWriteFailureNamesTheFileAndEndsTheUploadCleanly) {
+    WriteFileBytes(site / "a.bin", std::string(200000, 'x'));
+    WriteFileBytes(site / "b.htm", "later");
+    server->failWriteAfter = 100000;
+
+    EXPECT_EQ(Run(), UploadOutcome::Failed);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_EQ(boxes->Texts()[0],
+              "Failed to write FTP file \"a.bin\":\n\n426 Connection closed; transfer aborted.");
+    EXPECT_EQ(Statuses(*receiver).back(), "FTP Error.");
+    EXPECT_TRUE(LastMessageIsWorkDone());
+    EXPECT_EQ(server->log.back(), "QUIT");
+    EXPECT_EQ(server->files.count("/www/b.htm"), 0u) << "the upload ended";
+    EXPECT_FALSE(Contains(receiver->StatusTexts(), "Done."));
+}
+
+TEST_F(UploadWorkerFake, ACloseFailureNamesTheFileAndEndsTheUploadCleanly) {
+    WriteFileBytes(site / "a.htm", "page");
+    WriteFileBytes(site / "b.htm", "later");
+    server->failClose = true;
+
+    EXPECT_EQ(Run(), UploadOutcome::Failed);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_EQ(boxes->Texts()[0],
+              "Failed to close FTP file \"a.htm\":\n\n451 Local error in processing.");
+    EXPECT_EQ(Statuses(*receiver).back(), "FTP Error.");
+    EXPECT_TRUE(LastMessageIsWorkDone());
+    EXPECT_EQ(server->files.count("/www/b.htm"), 0u);
+}
+
+TEST_F(UploadWorkerFake, AFileTheServerWillNotTakeEndsTheUploadAsAnError) {
+    WriteFileBytes(site / "a.htm", "page");
+    WriteFileBytes(site / "b.htm", "later");
+    server->unopenable.insert("a.htm");
+
+    EXPECT_EQ(Run(), UploadOutcome::Failed);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_EQ(boxes->Texts()[0],
+              "Failed to open FTP file \"a.htm\":\n\n553 Could not create file.");
+    // The files after it were not sent, so this is no "Done.".
+    EXPECT_EQ(Statuses(*receiver).back(), "FTP Error.");
+    EXPECT_FALSE(Contains(receiver->StatusTexts(), "Done."));
+    EXPECT_TRUE(LastMessageIsWorkDone());
+    EXPECT_EQ(server->files.count("/www/b.htm"), 0u);
+}
+
+TEST_F(UploadWorkerFake, StoppingDuringAFileClosesWhatWasSentAndReportsNothingMore) {
+    WriteFileBytes(site / "a.bin", std::string(1000000, 'x'));
+    WriteFileBytes(site / "b.htm", "later");
+    server->cancelAfterWrites = 3;
+
+    EXPECT_EQ(Run(), UploadOutcome::Canceled);
+    ASSERT_EQ(server->writes.size(), 3u) << "the stop is seen before the next block";
+    std::size_t sent = 0;
+    for (const std::size_t block : server->writes) {
+        EXPECT_LE(block, 65536u);
+        sent += block;
+    }
+    EXPECT_EQ(Remote("/www/a.bin").size(), sent);
+    EXPECT_TRUE(server->files["/www/a.bin"].closed) << "the partial copy stays";
+    EXPECT_TRUE(Contains(receiver->StatusTexts(), "Closing \"a.bin\" ..."));
+    EXPECT_FALSE(Contains(receiver->StatusTexts(), "Done."));
+    EXPECT_EQ(WorkDoneCount(*receiver), 0);
+    EXPECT_EQ(server->files.count("/www/b.htm"), 0u);
+    EXPECT_EQ(server->log.back(), "QUIT");
+    EXPECT_TRUE(boxes->Texts().empty());
+}
+
+TEST_F(UploadWorkerFake, StoppingWhileSizesAreSummedEndsBeforeConnecting) {
+    WriteFileBytes(site / "a.htm", "page");
+    receiver->hook = [](const WorkerMessage& message) {
+        if (message.text == "Getting filelist ...") {
+            UploadCancelRequested.store(1);
+        }
+    };
+    EXPECT_EQ(Run(), UploadOutcome::Canceled);
+    EXPECT_EQ(Statuses(*receiver), (std::vector<std::string>{"Getting filelist ...", "Canceled."}));
+    EXPECT_TRUE(LastMessageIsWorkDone());
+    EXPECT_EQ(server->connections, 0);
+}
+
+TEST_F(UploadWorkerFake, StoppingWhileConnectingClosesTheConnection) {
+    WriteFileBytes(site / "a.htm", "page");
+    receiver->hook = [](const WorkerMessage& message) {
+        if (message.text.rfind("Connecting to ", 0) == 0) {
+            UploadCancelRequested.store(1);
+        }
+    };
+    EXPECT_EQ(Run(), UploadOutcome::Canceled);
+    EXPECT_EQ(server->log, std::vector<std::string>{"QUIT"});
+    EXPECT_TRUE(LastMessageIsWorkDone());
+    EXPECT_FALSE(Contains(receiver->StatusTexts(), "Done."));
+}
+
+TEST_F(UploadWorkerFake, FilesThatCannotBeReadAreSkippedWithAStatusLine) {
+    WriteFileBytes(site / "a.htm", "page");
+    WriteFileBytes(site / "gone.htm", "removed after the list was made");
+    ASSERT_EQ(::mkfifo((site / "pipe").c_str(), 0644), 0);
+    const FtpConnector connect = [this](const UploadJob&, std::string&) {
+        std::remove((site / "gone.htm").c_str());
+        return std::unique_ptr<FtpClient>(std::make_unique<FakeFtp>(server));
+    };
+    EXPECT_EQ(RunUpload(Job(), connect), UploadOutcome::Finished);
+    const std::vector<std::string> statuses = receiver->StatusTexts();
+    EXPECT_TRUE(Contains(statuses, "Skipping \"gone.htm\" (No such file or directory)"));
+    EXPECT_TRUE(Contains(statuses, "Skipping \"pipe\" (not a regular file)"));
+    EXPECT_EQ(statuses.back(), "Done.");
+    EXPECT_EQ(Remote("/www/a.htm"), "page");
+    EXPECT_EQ(server->files.size(), 1u);
+    EXPECT_EQ(receiver->Progress().back(), 100);
+}
+
+TEST_F(UploadWorkerFake, NothingButEmptyFilesShowsAllDone) {
+    WriteFileBytes(site / "a.htm", "");
+    WriteFileBytes(site / "b.htm", "");
+    EXPECT_EQ(Run(), UploadOutcome::Finished);
+    EXPECT_EQ(receiver->Progress(), (std::vector<int>{100, 100}));
+    EXPECT_EQ(Remote("/www/b.htm"), "");
+}
+
+TEST_F(UploadWorkerFake, AFolderWithoutFilesEndsWithDoneAndNoBytes) {
+    ::mkdir((site / "empty subfolder").c_str(), 0755);
+    EXPECT_EQ(Run(), UploadOutcome::Finished);
+    const std::vector<std::string> statuses = receiver->StatusTexts();
+    ASSERT_GE(statuses.size(), 2u);
+    EXPECT_EQ(statuses[statuses.size() - 2].rfind("@0 bytes in ", 0), 0u);
+    EXPECT_EQ(statuses.back(), "Done.");
+    EXPECT_TRUE(receiver->Progress().empty());
+    EXPECT_TRUE(LastMessageIsWorkDone());
+}
+
+TEST_F(UploadWorkerFake, AMissingLocalFolderIsReportedBeforeConnecting) {
+    UploadJob job = Job();
+    job.localFolder = site / "not there";
+    EXPECT_EQ(RunUpload(job, ConnectTo(server)), UploadOutcome::Failed);
+    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{
+                                  "Failed to change directory on local machine\n\nDirectory: " +
+                                  job.localFolder + "\n\nReason: No such file or directory"});
+    EXPECT_EQ(Statuses(*receiver), std::vector<std::string>{"Error."});
+    EXPECT_TRUE(LastMessageIsWorkDone());
+    EXPECT_EQ(server->connections, 0);
+}
+
+TEST_F(UploadWorkerFake, AFailedSubfolderEndsTheUploadWithItsReason) {
+    WriteFileBytes(site / "images/a.jpg", "jpg");
+    server->unmakeable.insert("images");
+    EXPECT_EQ(Run(), UploadOutcome::Failed);
+    EXPECT_EQ(boxes->Texts(),
+              std::vector<std::string>{"Failed to change directory on FTP server\n\nDirectory: "
+                                       "images\n\nReason 550 Cannot make images."});
+    EXPECT_EQ(Statuses(*receiver).back(), "FTP Error.");
+    EXPECT_TRUE(LastMessageIsWorkDone());
+}
+
+TEST(CreateRemotePath, CreatesEachMissingLevelAndReturnsToTheStart) {
+    struct Case {
+        std::string start;
+        std::set<std::string> existing;
+        std::string path;
+        std::set<std::string> unmakeable;
+        int result;
+        std::set<std::string> folders;  // afterwards
+        std::string current;            // afterwards
+        std::vector<std::string> made;  // MKD commands in order
+    };
+    const Case cases[] = {
+        {"/", {}, "a/b", {}, 0, {"/", "/a", "/a/b"}, "/", {"MKD a", "MKD b"}},
+        {"/www",
+         {"/www", "/www/a"},
+         "a/b",
+         {},
+         0,
+         {"/", "/www", "/www/a", "/www/a/b"},
+         "/www",
+         {"MKD b"}},
+        {"/www", {"/www"}, "/x/y", {}, 0, {"/", "/www", "/x", "/x/y"}, "/www", {"MKD x", "MKD y"}},
+        {"/", {}, "", {}, 0, {"/"}, "/", {}},
+        {"/",
+         {},
+         "a/b",
+         {"b"},
+         ERROR_INTERNET_EXTENDED_ERROR,
+         {"/", "/a"},
+         "/a",
+         {"MKD a", "MKD b"}},
+    };
+    for (const Case& c : cases) {
+        auto server = std::make_shared<FakeFtpServer>();
+        server->folders.insert(c.existing.begin(), c.existing.end());
+        server->current = c.start;
+        server->unmakeable = c.unmakeable;
+        FakeFtp connection(server);
+        EXPECT_EQ(CreateRemotePath(connection, c.path), c.result) << c.path;
+        EXPECT_EQ(server->folders, c.folders) << c.path;
+        EXPECT_EQ(server->current, c.current) << c.path;
+        std::vector<std::string> made;
+        for (const std::string& entry : server->log) {
+            if (entry.rfind("MKD ", 0) == 0) {
+                made.push_back(entry);
+            }
+        }
+        EXPECT_EQ(made, c.made) << c.path;
+        if (c.result != 0) {
+            EXPECT_EQ(ErrorCodeText(c.result), "550 Cannot make b.");
+        }
+    }
+}
+
+}  // namespace
