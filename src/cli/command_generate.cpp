@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cli/cli.h"
+#include "cli/command_options.h"
 #include "cli/console_progress.h"
 #include "cli/interrupt.h"
 #include "generate/generation_worker.h"
@@ -35,35 +36,32 @@ int RunOnWorkerThread(const GenerationRequest& request) {
 
 struct GenerateArguments {
     std::string program;
-    int jobs = 0;
+    int jobs = 0;  // one per core
     bool quiet = false;
 };
 
 // Reads PROGRAM.mav, --jobs N and --quiet; an empty text when they are fine.
 std::string ParseArguments(const CommandLine& line, GenerateArguments& parsed) {
-    const auto& arguments = line.arguments;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "--quiet" || argument == "-q") {
-            parsed.quiet = true;
-        } else if (argument == "--jobs" || argument == "-j") {
-            if (i + 1 == arguments.size()) {
-                return "--jobs needs a number";
-            }
-            const std::string& value = arguments[++i];
-            char* end = nullptr;
-            const long jobs = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || jobs < 1 || jobs > 256) {
-                return "--jobs takes a number from 1 to 256, not '" + value + "'";
-            }
-            parsed.jobs = static_cast<int>(jobs);
-        } else if (!parsed.program.empty()) {
-            return "too many arguments";
-        } else {
-            parsed.program = argument;
-        }
+    CommandOptions options;
+    std::string problem;
+    if (!ParseCommandOptions(line.arguments, {"--jobs"}, {"--quiet"}, options, problem)) {
+        return problem;
     }
-    return parsed.program.empty() ? "no program named" : "";
+    if (options.positional.size() != 1) {
+        return options.positional.empty() ? "no program named" : "too many arguments";
+    }
+    parsed.program = options.positional[0];
+    parsed.quiet = options.flags.count("--quiet") != 0;
+    if (options.Has("--jobs")) {
+        const std::string& value = options.values["--jobs"];
+        char* end = nullptr;
+        const long jobs = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || jobs < 1 || jobs > 256) {
+            return "--jobs takes a number from 1 to 256, not '" + value + "'";
+        }
+        parsed.jobs = static_cast<int>(jobs);
+    }
+    return {};
 }
 
 }  // namespace

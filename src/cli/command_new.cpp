@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/command_options.h"
 #include "document/program_name.h"
 #include "generate/source_kind.h"
 #include "platform/app_folders.h"
@@ -23,27 +24,27 @@ struct NewArguments {
 };
 
 std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
-    const auto& arguments = line.arguments;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        std::string* value = nullptr;
-        if (option == "--source") {
-            value = &parsed.source;
-        } else if (option == "--type") {
-            value = &parsed.type;
-        } else if (option == "--target") {
-            value = &parsed.target;
-        } else if (option == "--folder") {
-            value = &parsed.folder;
-        } else if (option == "--name") {
-            value = &parsed.name;
-        } else {
-            return "unexpected argument '" + option + "'";
+    CommandOptions options;
+    std::string problem;
+    if (!ParseCommandOptions(line.arguments,
+                             {"--source", "--type", "--target", "--folder", "--name"}, {}, options,
+                             problem)) {
+        return problem;
+    }
+    if (!options.positional.empty()) {
+        return "unexpected argument '" + options.positional[0] + "'";
+    }
+    for (const auto& [name, value] : options.values) {
+        if (value.empty()) {
+            return name + " needs a value";
         }
-        if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
-            return option + " needs a value";
-        }
-        *value = arguments[++i];
+    }
+    parsed.source = options.values["--source"];
+    parsed.target = options.values["--target"];
+    parsed.folder = options.values["--folder"];
+    parsed.name = options.values["--name"];
+    if (options.Has("--type")) {
+        parsed.type = options.values["--type"];
     }
     if (parsed.source.empty()) {
         return "--source is required";
