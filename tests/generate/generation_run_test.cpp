@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "generate/generation_worker.h"
 #include "generate/worker_messages.h"
 #include "site_fixture.h"
 
@@ -284,6 +285,30 @@ TEST_F(SiteTest, SameBytesWithOneAndWithFourThreads) {
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SiteTest, WorkerPostsWorkDoneLastAndReportsWhatEscapesTheRun) {
+    program.SetString(ProgramKey::SourceFileExtension, "*.txt");
+    AddSource("a.txt", "x");
+    GenerationRequest request;
+    request.program = &program;
+    EXPECT_EQ(GenerationWorker(request), kRunFinished);
+    EXPECT_EQ(window->Messages().back().message, WM_APP_WORK_DONE);
+
+    // A disk that fills up while a page is written.
+    fs::remove(target + "/INDEX000.HTM");
+    fs::create_symlink("/dev/full", target + "/INDEX000.HTM");
+    ScopedMainWindow second;
+    EXPECT_EQ(GenerationWorker(request), kRunFailed);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_EQ(boxes->Boxes()[0].text, "Cannot complete generation.\n\nReason: Failed to write '" +
+                                          target + "/INDEX000.HTM' (No space left on device)");
+    EXPECT_EQ(boxes->Boxes()[0].flags, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(second->Messages().back().message, WM_APP_WORK_DONE);
 }
 
 }  // namespace
