@@ -258,39 +258,6 @@ TEST_F(SiteTest, SecondRunOverAnUnchangedFolderKeepsThumbnailsAndCopies) {
     EXPECT_EQ(fs::last_write_time(target + "/Pebbles.png"), copyTime);
 }
 
-TEST_F(SiteTest, SameBytesWithOneAndWithFourThreads) {
-    for (const char* photo :
-         {"Alpine Lake.jpg", "Autumn Hills.jpg", "Beach at Dusk.jpg", "Desert Road.jpg",
-          "Fjord.jpg", "Glacier.jpg", "Harbour Morning.jpg", "Meadow.jpg", "Night Ridge.jpg",
-          "Pebbles.png", "Sunset Sketch.png", "Bubbles.gif", "Confetti.gif"}) {
-        AddExamplePhoto(photo);
-    }
-    program.SetInt(K::SmartThumbnailGeneration, 0);
-    ASSERT_EQ(Generate(1), kRunFinished);
-    const std::string one = dir / "one";
-    fs::rename(target, one);
-    const auto messagesOne = Normalized(window->Messages());
-
-    ScopedMainWindow second;
-    ASSERT_EQ(Generate(4), kRunFinished);
-    EXPECT_EQ(Normalized(second->Messages()), messagesOne);
-    for (const std::string folder : {"", "/Thumbs"}) {
-        const auto names = FileNames(one + folder);
-        EXPECT_EQ(FileNames(target + folder), names);
-        for (const std::string& name : names) {
-            if (!fs::is_directory(one + folder + "/" + name)) {
-                EXPECT_TRUE(ReadFileBytes(one + folder + "/" + name) ==
-                            ReadFileBytes(target + folder + "/" + name))
-                    << folder << "/" << name;
-            }
-        }
-    }
-}
-
-}  // namespace
-
-namespace {
-
 TEST_F(SiteTest, WorkerPostsWorkDoneLastAndReportsWhatEscapesTheRun) {
     program.SetString(ProgramKey::SourceFileExtension, "*.txt");
     AddSource("a.txt", "x");
