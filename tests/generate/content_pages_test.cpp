@@ -89,17 +89,6 @@ TEST_F(ContentPages, SingleImageThatIsALinkLeadsToTheIndex) {
               "      <P>\r\n    ");
 }
 
-TEST_F(ContentPages, ImageLinkStyleOneLeadsToTheIndexPage) {
-    program.SetString(K::SourceFileExtension, "*.jpg;*.png;*.gif");
-    program.SetInt(K::ContentImageIsLink, 1);
-    program.SetInt(K::ContentImageIsLinkStyle, 1);
-    MakeRecords(2);
-    records[0].indexPage = "INDEX004.HTM";
-    ASSERT_TRUE(GenerateContentPages(records, program));
-    EXPECT_NE(Page("GEN0000.HTM").find("<A HREF=\"INDEX004.HTM\" TARGET=\"\"><IMG"),
-              std::string::npos);
-}
-
 TEST_F(ContentPages, UnreadableTextAsksAndYesPutsInThePlaceholderSentence) {
     MakeRecords(2);
     WriteFileBytes(records[0].source, std::string("zero\0byte", 9));

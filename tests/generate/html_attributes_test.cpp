@@ -34,11 +34,6 @@ class HtmlAttributes : public ::testing::Test {
     ScopedScriptedBoxes boxes;
 };
 
-TEST_F(HtmlAttributes, NothingSetGivesNothing) {
-    EXPECT_EQ(Body(), "");
-    EXPECT_EQ(Font(), "");
-}
-
 TEST_F(HtmlAttributes, BackgroundByStyle) {
     const std::string image = dir / "pics/tile.gif";
     WriteFileBytes(image, "tile");

@@ -87,20 +87,6 @@ TEST_F(IndexPages, AcrossAndDownSetTheTable) {
               std::string::npos);
 }
 
-TEST_F(IndexPages, AcrossOneGivesOneEntryARow) {
-    program.SetInt(K::IndexThumbnailLayoutType, 1);
-    program.SetInt(K::IndexThumbnailsAcross, 1);
-    program.SetInt(K::IndexThumbnailsDown, 3);
-    MakeRecords(3);
-    ASSERT_TRUE(GenerateIndexPages(records, program));
-    const std::string page = Page("INDEX000.HTM");
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NE(page.find(StringPrintf("f%02d.txt      </A>\r\n    </TD>\r\n  </TR>\r\n", i)),
-                  std::string::npos)
-            << i;
-    }
-}
-
 TEST_F(IndexPages, NoEntriesMeansNoPageUnlessEverythingGoesOnOne) {
     ASSERT_TRUE(GenerateIndexPages(records, program));
     EXPECT_TRUE(FileNames(target, ".HTM").empty());
@@ -213,14 +199,6 @@ TEST_F(IndexImages, DescriptionFileLabelsWithTheStandardLabelAsFallback) {
     const std::string page = Page("INDEX000.HTM");
     EXPECT_NE(page.find("<BR>\r\nDeep water &amp; steep sides      </A>"), std::string::npos);
     EXPECT_NE(page.find("<BR>\r\nMeadow.jpg (32KB)      </A>"), std::string::npos);
-}
-
-TEST_F(IndexImages, LabelsOffShowsThePictureAlone) {
-    AddRecord("Fjord.jpg", "Fjord.jpg", 480, 640);
-    program.SetInt(K::IndexLabelThumbnails, 0);
-    ASSERT_TRUE(GenerateIndexPages(records, program));
-    EXPECT_NE(Page("INDEX000.HTM").find("SRC=\"Thumbs/TN_Fjord.jpg\">      </A>"),
-              std::string::npos);
 }
 
 TEST_F(IndexImages, GifPicturesByType) {

@@ -71,12 +71,4 @@ TEST_F(ThumbnailQueueTest, AStopKeepsThePoolFromStartingJobsButNotTheOneAskedFor
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
-TEST(ThumbnailQueuePoolSize, OnePerCoreByDefaultAndNoPoolForOneThread) {
-    EXPECT_EQ(ThumbnailQueue::PoolSize(1), 0);
-    EXPECT_EQ(ThumbnailQueue::PoolSize(-3), 0);
-    EXPECT_EQ(ThumbnailQueue::PoolSize(4), 4);
-    const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    EXPECT_EQ(ThumbnailQueue::PoolSize(0), cores > 1 ? cores : 0);
-}
-
 }  // namespace
