@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "media/imaging.h"
 #include "platform/app_folders.h"
 #include "platform/message_box.h"
 
@@ -35,6 +36,7 @@ void PrintCommandHelp(const Command& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    InitImaging();
     if (argc < 2) {
         std::fprintf(stderr, "usage: mavren-cli COMMAND [ARGUMENTS]  (try mavren-cli --help)\n");
         return kExitUsage;

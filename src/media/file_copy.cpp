@@ -1,0 +1,143 @@
+#include "media/file_copy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/paths.h"
+
+namespace {
+
+// Closes a descriptor when it leaves scope; Close() reports close's own failure.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd(fd) {}
+    ~Descriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd; }
+    bool Close() {
+        const int result = ::close(fd);
+        fd = -1;
+        return result == 0;
+    }
+
+  private:
+    int fd;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Copies what is left of in to out with plain reads and writes.
+bool CopyByReading(int in, int out) {
+    static constexpr std::size_t kBlock = 1 << 17;
+    auto buffer = std::make_unique_for_overwrite<char[]>(kBlock);
+    while (true) {
+        const ssize_t got = ::read(in, buffer.get(), kBlock);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        if (!WriteAll(out, buffer.get(), static_cast<std::size_t>(got))) {
+            return false;
+        }
+    }
+}
+
+// Copies in to out inside the kernel where the file systems allow it, else by reading.
+bool CopyContents(int in, int out) {
+    while (true) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+        if (copied > 0) {
+            continue;
+        }
+        if (copied == 0) {
+            return true;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        // Both offsets have moved past what was copied, so reading carries on from there.
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+            errno == EBADF) {
+            return CopyByReading(in, out);
+        }
+        return false;
+    }
+}
+
+// Makes a hidden file beside destination, named after it so a leftover explains itself.
+int CreateTemporary(const std::string& destination, std::string& temporary) {
+    const std::string folder = PathFolder(destination);
+    const std::string name = PathFileName(destination).substr(0, 200);
+    const bool absoluteRoot = !destination.empty() && destination.front() == '/' && folder.empty();
+    temporary = (absoluteRoot ? "/" : folder.empty() ? "" : folder + "/") + "." + name + ".XXXXXX";
+    return ::mkostemp(temporary.data(), O_CLOEXEC);
+}
+
+bool CopyKeepingTime(const std::string& source, const std::string& destination) {
+    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status;
+    if (in.get() < 0 || ::fstat(in.get(), &status) != 0) {
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    std::string temporary;
+    Descriptor out(CreateTemporary(destination, temporary));
+    if (out.get() < 0) {
+        return false;
+    }
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    const bool written = ::fchmod(out.get(), status.st_mode & 0777) == 0 &&
+                         CopyContents(in.get(), out.get()) && ::futimens(out.get(), times) == 0;
+    if (written && out.Close() && ::rename(temporary.c_str(), destination.c_str()) == 0) {
+        return true;
+    }
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    errno = error;
+    return false;
+}
+
+}  // namespace
+
+bool CopyIfChanged(const std::string& source, const std::string& destination) {
+    struct stat sourceStatus;
+    struct stat destinationStatus;
+    if (::stat(source.c_str(), &sourceStatus) == 0 &&
+        ::stat(destination.c_str(), &destinationStatus) == 0 &&
+        S_ISREG(destinationStatus.st_mode) && sourceStatus.st_size == destinationStatus.st_size &&
+        sourceStatus.st_mtim.tv_sec == destinationStatus.st_mtim.tv_sec) {
+        return true;
+    }
+    return CopyKeepingTime(source, destination);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+// Copying a source into the site unless an identical-looking copy is already there.
+// Keeps no state; safe to call from several threads at once for different destinations.
+
+#include <string>
+
+// True when destination already has source's size and modification time (to the
+// second), or when the copy succeeded. The copy goes to a temporary file in the
+// destination's folder that is renamed over the destination once complete, so an
+// interrupted copy never looks finished; it keeps the source's modification time and
+// permission bits. False on failure, with errno saying why and the destination untouched.
+bool CopyIfChanged(const std::string& source, const std::string& destination);

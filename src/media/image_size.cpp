@@ -1,0 +1,164 @@
+#include "media/image_size.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+#include "media/imaging.h"
+#include "platform/format.h"
+#include "platform/paths.h"
+
+namespace {
+
+// A file opened for reading the few header bytes the readers need. Non-blocking, so a
+// named pipe in place of a picture gives no bytes instead of waiting for a writer.
+class HeaderFile {
+  public:
+    explicit HeaderFile(const std::string& path)
+        : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+    ~HeaderFile() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    HeaderFile(const HeaderFile&) = delete;
+    HeaderFile& operator=(const HeaderFile&) = delete;
+
+    // Fills count bytes from offset; false when the file ends first or cannot be read.
+    bool ReadAt(std::uint64_t offset, unsigned char* bytes, std::size_t count) const {
+        if (fd < 0 || offset > static_cast<std::uint64_t>(LLONG_MAX)) {
+            return false;
+        }
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t got =
+                ::pread(fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                return false;
+            }
+            done += static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+    // The file's length in bytes; -1 when unknown.
+    long long Size() const {
+        struct stat status;
+        if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            return -1;
+        }
+        return static_cast<long long>(status.st_size);
+    }
+
+  private:
+    int fd;
+};
+
+int LittleEndian16(const unsigned char* bytes) {
+    return bytes[0] | (bytes[1] << 8);
+}
+
+std::uint32_t BigEndian32(const unsigned char* bytes) {
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+           (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
+}
+
+std::string NotValid(const std::string& path, const char* kind) {
+    return StringPrintf("Failed to get size of image '%s'.\n\nIt is not a valid %s file.",
+                        path.c_str(), kind);
+}
+
+}  // namespace
+
+bool ReadGifSize(const std::string& path, int& width, int& height) {
+    const HeaderFile file(path);
+    unsigned char screen[13];
+    if (!file.ReadAt(0, screen, sizeof screen) || std::memcmp(screen, "GIF", 3) != 0) {
+        return false;
+    }
+    const unsigned char packed = screen[10];
+    const std::uint64_t colourTable = (packed & 0x80) != 0 ? 3u << ((packed & 7) + 1) : 0;
+    unsigned char block[10];
+    if (!file.ReadAt(sizeof screen + colourTable, block, sizeof block)) {
+        return false;
+    }
+    if (block[0] == 0x2C) {  // an image descriptor comes first
+        width = LittleEndian16(block + 5);
+        height = LittleEndian16(block + 7);
+    } else {
+        width = LittleEndian16(screen + 6);
+        height = LittleEndian16(screen + 8);
+    }
+    return true;
+}
+
+bool ReadPngSize(const std::string& path, int& width, int& height) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const HeaderFile file(path);
+    unsigned char signature[8];
+    if (!file.ReadAt(0, signature, sizeof signature) ||
+        std::memcmp(signature, kSignature, sizeof kSignature) != 0) {
+        return false;
+    }
+    const long long size = file.Size();
+    if (size < 0) {
+        return false;
+    }
+    // Each chunk: 4-byte length, 4-byte type, the data, a 4-byte CRC. A chunk counts only
+    // when the file holds all of it, as if it had been read whole.
+    std::uint64_t offset = sizeof signature;
+    while (true) {
+        unsigned char head[8];
+        if (!file.ReadAt(offset, head, sizeof head)) {
+            return false;
+        }
+        const std::uint32_t length = BigEndian32(head);
+        const std::uint64_t end = offset + 8 + std::uint64_t{length} + 4;
+        if (end > static_cast<std::uint64_t>(size)) {
+            return false;
+        }
+        if (std::memcmp(head + 4, "IHDR", 4) == 0) {
+            unsigned char data[8];
+            if (length < sizeof data || !file.ReadAt(offset + 8, data, sizeof data)) {
+                return false;
+            }
+            const std::uint32_t pngWidth = BigEndian32(data);
+            const std::uint32_t pngHeight = BigEndian32(data + 4);
+            // Larger values are not PNG sizes and would turn negative.
+            if (pngWidth > INT_MAX || pngHeight > INT_MAX) {
+                return false;
+            }
+            width = static_cast<int>(pngWidth);
+            height = static_cast<int>(pngHeight);
+            return true;
+        }
+        offset = end;
+    }
+}
+
+std::string GetImageSize(const std::string& path, int& width, int& height) {
+    const std::string extension = PathExtension(path);
+    if (extension == "JPG") {
+        if (!ReadJpegSize(path, width, height)) {
+            width = 0;
+            height = 0;
+            return NotValid(path, "JPG");
+        }
+        return {};
+    }
+    if (extension == "GIF") {
+        return ReadGifSize(path, width, height) ? std::string() : NotValid(path, "GIF");
+    }
+    if (extension == "PNG") {
+        return ReadPngSize(path, width, height) ? std::string() : NotValid(path, "PNG");
+    }
+    return StringPrintf("Unrecognized image file extension '%s'", extension.c_str());
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+// The pixel width and height of a source image, by its extension: JPEG from the imaging
+// library, GIF and PNG from headers read here. Nothing is kept between calls; every
+// function is safe to call from several threads at once.
+
+#include <string>
+
+// Empty on success with width and height set; otherwise a message for the user:
+// "Failed to get size of image ..." for a JPG, GIF or PNG that cannot be read (a JPG's
+// outputs are then 0, the others' untouched) or "Unrecognized image file extension ..."
+// for any other extension, ".jpeg" included (outputs untouched).
+std::string GetImageSize(const std::string& path, int& width, int& height);
+
+// The size from a GIF87a or GIF89a header: the first image's when its descriptor comes
+// first, else the logical screen's. True on success; the outputs are written only then.
+bool ReadGifSize(const std::string& path, int& width, int& height);
+
+// The size from a PNG's IHDR chunk. Chunks before it are skipped without reading their
+// data, so a forged chunk length costs nothing. True on success; outputs written only then.
+bool ReadPngSize(const std::string& path, int& width, int& height);
