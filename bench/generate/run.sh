@@ -9,28 +9,31 @@ set -eu
 
 build=$(cd "${1:-build}" && pwd)
 cli="$build/mavren-cli"
-maker="$build/make-bench-photos"
-root=$(cd "$(dirname "$0")/../.." && pwd)
+maker="$build/bench/thumbnail_bench"  # the thumbnail benchmark's corpus maker
 cache="${MAVREN_BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mavren-bench}"
 cores=$(nproc)
 rounds=${MAVREN_BENCH_ROUNDS:-3}
 
-corpus="$cache/generate-photos-200"
-large="$cache/generate-photos-2000"
-if [ "$(ls "$corpus" 2>/dev/null | grep -c '^photo-.*\.jpg$')" -lt 200 ]; then
-    echo "making 200 photos of 4000 x 3000 in $corpus (once) ..."
-    "$maker" "$root/examples/photos" "$corpus" 200
-fi
-if [ "$(ls "$large" 2>/dev/null | grep -c '^photo-.*\.jpg$')" -lt 2000 ]; then
+for tool in djpeg gm /usr/bin/time; do
+    command -v $tool >/dev/null || { echo "generate: $tool is missing (make bench installs it)"; exit 1; }
+done
+[ -x "$maker" ] || { echo "generate: $maker is missing; configure with -DMAVREN_BUILD_BENCH=ON"; exit 1; }
+
+corpus="$cache/generate-200"
+large="$cache/generate-2000"
+echo "corpus: $corpus (made once)"
+"$maker" corpus "$corpus" 200 >/dev/null
+if [ "$(ls "$large" 2>/dev/null | grep -c '^photo.*\.jpg$')" -lt 2000 ]; then
     # Ten names for each of the 200 pictures: the same work per file, no extra disk.
     mkdir -p "$large"
     i=0
     while [ $i -lt 2000 ]; do
-        name=$(printf 'photo-%04d.jpg' $i)
-        [ -e "$large/$name" ] || ln "$corpus/$(printf 'photo-%04d.jpg' $((i % 200)))" "$large/$name"
+        name=$(printf 'photo%04d.jpg' $i)
+        [ -e "$large/$name" ] || ln "$corpus/$(printf 'photo%03d.jpg' $((i % 200)))" "$large/$name"
         i=$((i + 1))
     done
 fi
+cat "$corpus"/photo*.jpg >/dev/null  # into the page cache, as for the other tools
 
 load_before=$(uptime | sed 's/.*load average: //')
 work=$(mktemp -d "${TMPDIR:-/tmp}/mavren-bench-generate.XXXXXX")
@@ -75,13 +78,13 @@ while [ $r -lt "$rounds" ]; do
 
     # The floor: decode every file at 1/8 scale, one process per core, then copy them all.
     rm -rf "$work/copy" && mkdir "$work/copy"
-    measure "$work/times-floor" sh -c "ls '$corpus'/photo-*.jpg |
+    measure "$work/times-floor" sh -c "ls '$corpus'/photo*.jpg |
         xargs -P $cores -n 1 sh -c 'djpeg -scale 1/8 \"\$0\" >/dev/null' &&
-        cp '$corpus'/photo-*.jpg '$work/copy/'"
+        cp '$corpus'/photo*.jpg '$work/copy/'"
 
     # GraphicsMagick's thumbnailer, one process per core on a share of the files each.
     rm -rf "$work/gm" && mkdir "$work/gm"
-    measure "$work/times-gm" sh -c "cd '$corpus' && ls photo-*.jpg |
+    measure "$work/times-gm" sh -c "cd '$corpus' && ls photo*.jpg |
         xargs -P $cores -n $((200 / cores + 1)) env OMP_NUM_THREADS=1 gm mogrify \
         -output-directory '$work/gm' -size 240x240 -thumbnail 120x120 -auto-orient -quality 75"
     r=$((r + 1))
