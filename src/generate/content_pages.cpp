@@ -138,10 +138,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
     FileDescriptions descriptions;
     bool descriptionsLoaded = false;
 
-    std::int64_t total = 0;
-    for (const SourceRecord& record : records) {
-        total += record.size;
-    }
+    const std::int64_t total = TotalSize(records);
     ProgressTracker tracker;
     tracker.Start("byte", total);
     std::int64_t bytesDone = 0;

@@ -95,10 +95,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
     }
     IndexEntryWriter entries(program, *thumbnails);
 
-    std::int64_t total = 0;
-    for (const SourceRecord& record : records) {
-        total += record.size;
-    }
+    const std::int64_t total = TotalSize(records);
     ProgressTracker tracker;
     tracker.Start("byte", total);
     std::int64_t bytesDone = 0;
