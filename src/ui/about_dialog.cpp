@@ -94,6 +94,11 @@ void CMavrenAboutDialog::PlacePicture() {
                        QPoint(frame.right(), frame.bottom() + 1 + 20));
 }
 
+void CMavrenAboutDialog::resizeEvent(QResizeEvent* event) {
+    CVQDialog::resizeEvent(event);
+    PlacePicture();
+}
+
 void CMavrenAboutDialog::OnTimer() {
     m_showingSecondLine = !m_showingSecondLine;
     m_caption = m_showingSecondLine ? kSecondLine : kVersionLine;

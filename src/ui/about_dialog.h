@@ -47,6 +47,7 @@ class CMavrenAboutDialog : public CVQDialog {
     bool OnInitDialog() override;
     void reject() override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void PlacePicture();
