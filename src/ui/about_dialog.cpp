@@ -1,6 +1,7 @@
 #include "ui/about_dialog.h"
 
 #include <QFrame>
+#include <QLayout>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QUrl>
@@ -30,6 +31,8 @@ CMavrenAboutDialog::CMavrenAboutDialog(QWidget* parent)
       m_textFont(QStringLiteral("Verdana"), 10) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    // Sized by its contents, wrapped texts included; the user cannot resize it anyway.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_pictureFrame->setObjectName(QStringLiteral("pictureFrame"));
     m_pictureFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     m_pictureFrame->setAttribute(Qt::WA_TransparentForMouseEvents);

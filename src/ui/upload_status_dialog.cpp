@@ -213,7 +213,10 @@ void CMavrenUploadStatusDialog::StartUpload() {
 }
 
 void CMavrenUploadStatusDialog::SetStatusLine(int line, const QString& text) {
-    (line == 1 ? m_ui->statusLine1Edit : m_ui->statusLine2Edit)->setText(text);
+    QLineEdit* box = line == 1 ? m_ui->statusLine1Edit : m_ui->statusLine2Edit;
+    box->setText(text);
+    // The beginning of the line, not the padding at its end.
+    box->setCursorPosition(0);
 }
 
 void CMavrenUploadStatusDialog::OnTransferOver() {

@@ -1,6 +1,7 @@
 #include "ui/welcome_dialog.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 
 #include "platform/registry.h"
 #include "ui_welcome_dialog.h"
@@ -9,6 +10,8 @@ CMavrenWelcomeDialog::CMavrenWelcomeDialog(QWidget* parent)
     : CVQDialog(parent), m_ui(std::make_unique<Ui::WelcomeDialog>()) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    // Sized by its contents, wrapped texts included; the user cannot resize it anyway.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     m_ui->openLastButton->setEnabled(false);
     SetPlacementName(QStringLiteral("Welcome"));
     SetAutomaticResult(kWelcomeOpenLast);
