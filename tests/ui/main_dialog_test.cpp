@@ -48,6 +48,18 @@ void GenerateToTheEnd(QWidget* window) {
                               60000);
 }
 
+// A program for count pictures in folder/photos that generates into folder/site; empty
+// when the files could not be made.
+QString PhotoProgram(const QTemporaryDir& folder, int count) {
+    if (!MakePictures(folder.filePath("photos"), count) ||
+        !QDir().mkpath(folder.filePath("site"))) {
+        return {};
+    }
+    const QString program = folder.filePath("trip.mav");
+    SaveProgram(program, folder.filePath("photos"), folder.filePath("site"));
+    return program;
+}
+
 constexpr const char* kGeneratedOn = "01/02/20 10:00:00";
 
 }  // namespace
@@ -140,10 +152,8 @@ class MainDialogTest : public QObject {
     void runEndsLoadedAndSaved() {
         ScriptedBoxes boxes;
         QTemporaryDir folder;
-        QVERIFY(MakePictures(folder.filePath("photos"), 4));
-        const QString program = folder.filePath("trip.mav");
-        SaveProgram(program, folder.filePath("photos"), folder.filePath("site"));
-        QVERIFY(QDir().mkpath(folder.filePath("site")));
+        const QString program = PhotoProgram(folder, 4);
+        QVERIFY(!program.isEmpty());
         const QString record = UseRecordingBrowser();
         RunMain(program.toStdString(), [&](QWidget* window) {
             Button(window, "generateButton")->click();
@@ -174,10 +184,8 @@ class MainDialogTest : public QObject {
     void stopEndsTheRunNeverGenerated() {
         ScriptedBoxes boxes;
         QTemporaryDir folder;
-        QVERIFY(MakePictures(folder.filePath("photos"), 150));
-        const QString program = folder.filePath("trip.mav");
-        SaveProgram(program, folder.filePath("photos"), folder.filePath("site"));
-        QVERIFY(QDir().mkpath(folder.filePath("site")));
+        const QString program = PhotoProgram(folder, 150);
+        QVERIFY(!program.isEmpty());
         RunMain(program.toStdString(), [&](QWidget* window) {
             QPushButton* generate = Button(window, "generateButton");
             generate->click();
@@ -367,10 +375,8 @@ class MainDialogTest : public QObject {
     void closingDuringARunWaitsAndLeavesTheWindowAlone() {
         ScriptedBoxes boxes;
         QTemporaryDir folder;
-        QVERIFY(MakePictures(folder.filePath("photos"), 150));
-        QVERIFY(QDir().mkpath(folder.filePath("site")));
-        const QString program = folder.filePath("trip.mav");
-        SaveProgram(program, folder.filePath("photos"), folder.filePath("site"));
+        const QString program = PhotoProgram(folder, 150);
+        QVERIFY(!program.isEmpty());
         {
             CMavrenMainDialog window;
             window.commandLinePath = program.toStdString();
