@@ -30,7 +30,8 @@ struct StartRecord {
 // closed once it is up.
 StartRecord Start(const QStringList& arguments, const std::function<void(QWidget*)>& handle) {
     StartRecord record;
-    std::unique_ptr<ModalWatcher> next;
+    // Kept to the end: a watcher is still running its action when the next one is made.
+    std::vector<std::unique_ptr<ModalWatcher>> watchers;
     std::function<void(QWidget*)> act;
     act = [&](QWidget* window) {
         record.windows << window->objectName();
@@ -41,12 +42,12 @@ StartRecord Start(const QStringList& arguments, const std::function<void(QWidget
             return;
         }
         // The window after this one, once this one is gone.
-        next = OnNextModal(act);
+        watchers.push_back(OnNextModal(act));
         if (handle) {
             handle(window);
         }
     };
-    const auto first = OnNextModal(act);
+    watchers.push_back(OnNextModal(act));
     CMavrenApp app;
     app.InitInstance(arguments);
     app.ExitInstance();
