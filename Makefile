@@ -4,6 +4,7 @@
 #   make test-asan  the tests again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make run        start Mavren from the build folder
 #   make bench      build and run the benchmarks (corpora cached in ~/.cache/mavren-bench)
+#   make screenshots  render every dialog and property page into build/screenshots/*.png
 #   make format     format the code; make format-check only checks it
 
 BUILD      ?= build
@@ -13,7 +14,7 @@ CMAKE_ARGS ?=
 
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h' 2>/dev/null || find src tests bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: all deps build demo test test-asan bench run format format-check clean
+.PHONY: all deps build demo test test-asan bench run screenshots format format-check clean
 
 all: build
 
@@ -70,6 +71,9 @@ bench:
 run: build
 	@if [ -x $(BUILD)/mavren ]; then ./$(BUILD)/mavren $(PROGRAM); \
 	else echo "The desktop program is not part of this build yet; try ./$(BUILD)/mavren-cli --help"; fi
+
+screenshots: build
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/mavren-dialogs --screenshots $(BUILD)/screenshots
 
 format:
 	clang-format -i $(SOURCES)

@@ -1,0 +1,241 @@
+#include "screenshots.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QWizard>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "document/program.h"
+#include "platform/message_box.h"
+#include "ui/folder_browser.h"
+#include "ui/label_options_dialog.h"
+#include "ui/link_labels_dialog.h"
+#include "ui/link_options_dialog.h"
+#include "ui/modal_watcher.h"
+#include "ui/new_folder_dialog.h"
+#include "ui/prog_prop_sheet.h"
+#include "ui/thumbnail_options_dialog.h"
+#include "ui/wizard_sheet.h"
+
+namespace {
+
+void CloseWindow(QWidget* window) {
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        dialog->reject();
+    }
+}
+
+class Renderer {
+  public:
+    explicit Renderer(const QString& folder) : folder(folder) {}
+
+    // Opens a window with open(), and once it is up calls steps(window), which grabs
+    // pictures with Grab and closes it.
+    void Run(const std::function<void()>& open, const std::function<void(QWidget*)>& steps) {
+        ModalWatcher watcher([&steps](QWidget* window) {
+            // The file dialogs fill their lists in the background.
+            QTimer::singleShot(300, window, [&steps, window] { steps(window); });
+        });
+        open();
+        if (!watcher.Fired()) {
+            failures << QStringLiteral("a window did not open");
+        }
+    }
+
+    // A window with a single picture: grabbed once, then closed.
+    void RunSimple(const QString& name, const std::function<void()>& open) {
+        Run(open, [this, &name](QWidget* window) {
+            Grab(window, name);
+            CloseWindow(window);
+        });
+    }
+
+    void Grab(QWidget* window, const QString& name) {
+        QApplication::processEvents();
+        const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+        if (!window->grab().save(path)) {
+            failures << path;
+        }
+    }
+
+    QStringList failures;
+
+  private:
+    QString folder;
+};
+
+// A program as a user might have it, for the property sheet.
+void FillSampleProgram(Program& program, const QString& sourceFolder) {
+    program.ApplyDefaults();
+    program.path = (sourceFolder + QStringLiteral("/Cats.mav")).toStdString();
+    program.SetString(ProgramKey::SourceDir, sourceFolder.toStdString());
+    program.SetString(ProgramKey::TargetDir,
+                      (sourceFolder + QStringLiteral("/site")).toStdString());
+    program.SetString(ProgramKey::SourceFileExtension, "*.jpg;*.png;*.gif");
+    program.SetString(ProgramKey::ContentBoilerplate,
+                      (sourceFolder + QStringLiteral("/frame.htm")).toStdString());
+    program.SetInt(ProgramKey::HtmlBackgroundStyle, 1);
+    program.SetString(ProgramKey::HtmlBackgroundColor, "Navy");
+    program.SetString(ProgramKey::HtmlTextColorColor, "White");
+    program.SetString(ProgramKey::HtmlLinkColor, "#FF8000");
+    program.SetString(ProgramKey::HtmlFontFace, "Verdana, Arial");
+    program.SetString(ProgramKey::MiscGifThumbnailDir, "");
+}
+
+bool MakeSampleFolder(const QString& folder) {
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    for (const char* name : {"beach.jpg", "cabin.jpg", "dunes.png", "harbour.jpg", "sunset.gif"}) {
+        QFile file(QDir(folder).filePath(QString::fromLatin1(name)));
+        if (!file.open(QIODevice::WriteOnly)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool UseScratchHome(const QTemporaryDir& home) {
+    if (!home.isValid()) {
+        return false;
+    }
+    // Placements and remembered folders of these runs stay out of the user's settings.
+    const QString runtime = home.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ::setenv("HOME", QFile::encodeName(home.path()).constData(), 1);
+    ::setenv("XDG_CONFIG_HOME",
+             QFile::encodeName(home.filePath(QStringLiteral(".config"))).constData(), 1);
+    ::setenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime).constData(), 1);
+    return true;
+}
+
+int RenderScreenshots(const QString& folder) {
+    if (!QDir().mkpath(folder)) {
+        QTextStream(stderr) << "mavren-dialogs: cannot make " << folder << "\n";
+        return 1;
+    }
+    // The offscreen platform says so whenever a window asks for what only a desktop does.
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.contains(QLatin1String("does not support propagateSizeHints"))) {
+                QTextStream(stderr) << qFormatLogMessage(type, context, message) << "\n";
+            }
+        });
+    const QString home = qEnvironmentVariable("HOME");
+    const QString samples = home + QStringLiteral("/Pictures/Cats");
+    if (!MakeSampleFolder(samples)) {
+        QTextStream(stderr) << "mavren-dialogs: cannot make sample files in " << samples << "\n";
+        return 1;
+    }
+
+    Renderer renderer(folder);
+    Program program;
+    FillSampleProgram(program, samples);
+
+    renderer.RunSimple(QStringLiteral("thumbnail_options"), [] {
+        CMavrenThumbnailOptionsDialog dialog;
+        dialog.sizeChoice = 1;
+        dialog.customSize = 200;
+        dialog.exec();
+    });
+    renderer.RunSimple(QStringLiteral("label_options"), [] {
+        CMavrenLabelOptionsDialog dialog;
+        dialog.labelType = 2;
+        dialog.customLabel = "%F (%S)";
+        dialog.exec();
+    });
+    renderer.RunSimple(QStringLiteral("link_options"), [] {
+        CMavrenLinkOptionsDialog dialog;
+        dialog.links.showPrev = dialog.links.showNext = dialog.links.showIndex = 1;
+        dialog.exec();
+    });
+    renderer.RunSimple(QStringLiteral("link_labels"), [] {
+        CMavrenLinkLabelsDialog dialog;
+        dialog.nextLabel = "Onward";
+        dialog.exec();
+    });
+    renderer.RunSimple(QStringLiteral("new_folder"), [&] {
+        CMavrenNewFolderDialog dialog;
+        dialog.currentFolder = samples.toStdString();
+        dialog.newFolder = "site";
+        dialog.exec();
+    });
+    renderer.Run(
+        [&] {
+            CMavrenProgPropSheet sheet(program);
+            sheet.exec();
+        },
+        [&](QWidget* window) {
+            auto* sheet = qobject_cast<CMavrenProgPropSheet*>(window);
+            const QStringList names = {
+                QStringLiteral("sheet_generation"), QStringLiteral("sheet_index_options"),
+                QStringLiteral("sheet_content_options"), QStringLiteral("sheet_misc"),
+                QStringLiteral("sheet_html_options")};
+            for (int page = 0; sheet != nullptr && page < names.size(); ++page) {
+                sheet->SetActivePage(page);
+                renderer.Grab(window, names[page]);
+            }
+            if (sheet != nullptr) {
+                sheet->SetActivePage(0);
+            }
+            CloseWindow(window);
+        });
+    renderer.Run(
+        [] {
+            CMavrenWizardSheet wizard;
+            wizard.exec();
+        },
+        [&](QWidget* window) {
+            auto* wizard = qobject_cast<QWizard*>(window);
+            if (wizard == nullptr) {
+                CloseWindow(window);
+                return;
+            }
+            if (auto* source = wizard->findChild<QLineEdit*>(QStringLiteral("sourceFolderEdit"))) {
+                source->setText(samples);
+            }
+            renderer.Grab(window, QStringLiteral("wizard_source_files"));
+            wizard->next();
+            renderer.Grab(window, QStringLiteral("wizard_target_folder"));
+            wizard->next();
+            renderer.Grab(window, QStringLiteral("wizard_new_program"));
+            CloseWindow(window);
+        });
+    renderer.RunSimple(QStringLiteral("folder_picker"), [&] {
+        FolderBrowser browser;
+        browser.SetTitle("Locate the Source Directory");
+        browser.Browse(nullptr, samples.toStdString(), "*.jpg;*.png;*.gif");
+    });
+    renderer.Run(
+        [] {
+            ShowMessageBox(
+                "A source folder is required.\n\n"
+                "Do you want to continue creating this program?",
+                MB_YESNO | MB_ICONQUESTION);
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("message_box"));
+            // A Yes/No box answers only its buttons.
+            if (auto* box = qobject_cast<QMessageBox*>(window)) {
+                box->button(QMessageBox::No)->click();
+            }
+        });
+
+    for (const QString& failure : renderer.failures) {
+        QTextStream(stderr) << "mavren-dialogs: not written: " << failure << "\n";
+    }
+    return renderer.failures.isEmpty() ? 0 : 1;
+}

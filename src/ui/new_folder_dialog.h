@@ -1,0 +1,32 @@
+#pragma once
+
+// New Folder: creates one folder, typed as a name inside the current folder or as an
+// absolute path, and on success ends with OK holding the full path of the new folder.
+// Problems are told in a stop box and the dialog stays open. GUI thread only.
+
+#include <memory>
+#include <string>
+
+#include "ui/vq_dialog.h"
+
+namespace Ui {
+class NewFolderDialog;
+}
+
+class CMavrenNewFolderDialog : public CVQDialog {
+    Q_OBJECT
+
+  public:
+    explicit CMavrenNewFolderDialog(QWidget* parent = nullptr);
+    ~CMavrenNewFolderDialog() override;
+
+    std::string currentFolder;  // shown; the home folder when empty
+    std::string newFolder;      // typed; after success the full path created
+
+  protected:
+    bool OnInitDialog() override;
+    void accept() override;
+
+  private:
+    const std::unique_ptr<Ui::NewFolderDialog> m_ui;
+};

@@ -1,0 +1,50 @@
+#include "ui/prog_prop_sheet.h"
+
+#include "document/program.h"
+#include "platform/registry.h"
+#include "ui/prop_page_content_opts.h"
+#include "ui/prop_page_gen_opts.h"
+#include "ui/prop_page_html.h"
+#include "ui/prop_page_index_opts.h"
+#include "ui/prop_page_misc.h"
+
+namespace {
+
+constexpr const char* kActivePageValue = "ActivePage";
+
+}  // namespace
+
+CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
+    : CVQPropertySheet(QStringLiteral("Mavren: ") + QString::fromStdString(program.path), parent,
+                       0),
+      m_program(program),
+      m_genOpts(new CMavrenProgPropPageGenOpts),
+      m_indexOpts(new CMavrenProgPropPageIndexOpts),
+      m_contentOpts(new CMavrenProgPropPageContentOpts),
+      m_misc(new CMavrenProgPropPageMisc),
+      m_html(new CMavrenProgPropPageHTML([this] {
+          return !m_indexOpts->boilerplate.empty() || !m_contentOpts->boilerplate.empty();
+      })) {
+    setObjectName(QStringLiteral("programPropertySheet"));
+    SetPlacementName(QStringLiteral("Edit Program"));
+    const std::pair<CMavrenProgPropPage*, QString> pages[] = {
+        {m_genOpts, QStringLiteral("Generation")},
+        {m_indexOpts, QStringLiteral("Index Options")},
+        {m_contentOpts, QStringLiteral("Content Options")},
+        {m_misc, QStringLiteral("Misc")},
+        {m_html, QStringLiteral("HTML Options")},
+    };
+    for (const auto& [page, title] : pages) {
+        page->Load(program);
+        AddPage(page, title);
+        m_programPages.push_back(page);
+    }
+    SetActivePage(GetRegistryInt(kApplicationKey, kActivePageValue, HKEY_CURRENT_USER));
+}
+
+void CMavrenProgPropSheet::OnClosing() {
+    for (CMavrenProgPropPage* page : m_programPages) {
+        page->Store(m_program);
+    }
+    SetRegistryInt(kApplicationKey, kActivePageValue, GetActiveIndex(), HKEY_CURRENT_USER);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+// The program property sheet ("Edit ..."): five pages (Generation, Index Options, Content
+// Options, Misc, HTML Options) over one program. The program's values are copied into the
+// pages when the sheet is built and all copied back when it closes, whichever button
+// closed it: Cancel drops only the unsaved edits of the page showing. The sheet opens on
+// the page that was active when it last closed ("ActivePage"). GUI thread only; the
+// program must outlive the sheet.
+
+#include <vector>
+
+#include "ui/vq_property_sheet.h"
+
+class Program;
+class CMavrenProgPropPage;
+class CMavrenProgPropPageGenOpts;
+class CMavrenProgPropPageIndexOpts;
+class CMavrenProgPropPageContentOpts;
+class CMavrenProgPropPageMisc;
+class CMavrenProgPropPageHTML;
+
+class CMavrenProgPropSheet : public CVQPropertySheet {
+    Q_OBJECT
+
+  public:
+    CMavrenProgPropSheet(Program& program, QWidget* parent = nullptr);
+
+    CMavrenProgPropPageGenOpts* GenOptsPage() const { return m_genOpts; }
+    CMavrenProgPropPageIndexOpts* IndexOptsPage() const { return m_indexOpts; }
+    CMavrenProgPropPageContentOpts* ContentOptsPage() const { return m_contentOpts; }
+    CMavrenProgPropPageMisc* MiscPage() const { return m_misc; }
+    CMavrenProgPropPageHTML* HtmlPage() const { return m_html; }
+
+  protected:
+    // Stores every page into the program and remembers the active page.
+    void OnClosing() override;
+
+  private:
+    Program& m_program;
+    std::vector<CMavrenProgPropPage*> m_programPages;
+    CMavrenProgPropPageGenOpts* m_genOpts;
+    CMavrenProgPropPageIndexOpts* m_indexOpts;
+    CMavrenProgPropPageContentOpts* m_contentOpts;
+    CMavrenProgPropPageMisc* m_misc;
+    CMavrenProgPropPageHTML* m_html;
+};

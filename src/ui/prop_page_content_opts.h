@@ -1,0 +1,56 @@
+#pragma once
+
+// The "Content Options" page of the program property sheet: content page title and
+// boilerplate, labels (with Label Options), links (with Link Options) and the kind of
+// source files: images, text, HTML or files matching a pattern. GUI thread only.
+
+#include <QButtonGroup>
+#include <memory>
+#include <string>
+
+#include "ui/link_settings.h"
+#include "ui/prog_prop_page.h"
+
+namespace Ui {
+class PropPageContentOpts;
+}
+
+// The source type of a Source-File-Extension text: 0 images, 1 text, 2 HTML for their
+// exact pattern lists, else 3 with the text as the pattern; and the text a type stores.
+int SourceTypeOfPattern(const std::string& patterns, std::string& customPattern);
+std::string PatternOfSourceType(int sourceType, const std::string& customPattern);
+
+class CMavrenProgPropPageContentOpts : public CMavrenProgPropPage {
+    Q_OBJECT
+
+  public:
+    explicit CMavrenProgPropPageContentOpts(QWidget* parent = nullptr);
+    ~CMavrenProgPropPageContentOpts() override;
+
+    std::string pageTitle;
+    std::string boilerplate;
+    int showLabels = 0;
+    int labelType = 0;
+    std::string customLabel;
+    int showLinks = 0;
+    LinkSettings links;
+    int sourceType = 0;  // 0 images, 1 text, 2 HTML, 3 pattern
+    std::string pattern;
+    int guessParagraphs = 0;
+
+  protected:
+    void Exchange(ProgramExchange& exchange) override;
+    void OnInitPage() override;
+    bool ReadControls() override;
+    QString HelpFileName() const override { return QStringLiteral("GEN0001.htm"); }
+
+  private:
+    void ShowMembers();
+    void UpdateEnabling();
+    void EditLabelOptions();
+    void EditLinkOptions();
+    void PickBoilerplate();
+
+    const std::unique_ptr<Ui::PropPageContentOpts> m_ui;
+    QButtonGroup m_typeGroup;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+// The "Misc" page of the program property sheet: how GIF sources get thumbnails (generic
+// picture, the original resized by the browser, or files from a folder) and whether pages
+// carry the "Generated With Mavren" link. GUI thread only.
+
+#include <QButtonGroup>
+#include <memory>
+#include <string>
+
+#include "ui/prog_prop_page.h"
+
+namespace Ui {
+class PropPageMisc;
+}
+
+class CMavrenProgPropPageMisc : public CMavrenProgPropPage {
+    Q_OBJECT
+
+  public:
+    explicit CMavrenProgPropPageMisc(QWidget* parent = nullptr);
+    ~CMavrenProgPropPageMisc() override;
+
+    int gifThumbnailType = 0;  // 0 generic, 1 resized originals, 2 from a folder
+    std::string gifThumbnailDir;
+    int includeMavrenLink = 0;
+
+  protected:
+    void Exchange(ProgramExchange& exchange) override;
+    void OnInitPage() override;
+    bool ReadControls() override;
+    QString HelpFileName() const override { return QStringLiteral("GEN0007.htm"); }
+
+  private:
+    const std::unique_ptr<Ui::PropPageMisc> m_ui;
+    QButtonGroup m_gifGroup;
+};

@@ -1,0 +1,64 @@
+#include "ui/thumbnail_options_dialog.h"
+
+#include "ui/control_values.h"
+#include "ui_thumbnail_options_dialog.h"
+
+namespace {
+
+constexpr int kDefaultThumbnailSize = 120;
+
+}  // namespace
+
+CMavrenThumbnailOptionsDialog::CMavrenThumbnailOptionsDialog(QWidget* parent)
+    : CVQDialog(parent), m_ui(std::make_unique<Ui::ThumbnailOptionsDialog>()) {
+    m_ui->setupUi(this);
+    m_sizeGroup.addButton(m_ui->defaultSizeRadio, 0);
+    m_sizeGroup.addButton(m_ui->customSizeRadio, 1);
+    connect(&m_sizeGroup, &QButtonGroup::idClicked, this, [this] { UpdateEnabling(); });
+    connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+CMavrenThumbnailOptionsDialog::~CMavrenThumbnailOptionsDialog() = default;
+
+bool CMavrenThumbnailOptionsDialog::OnInitDialog() {
+    if (!CVQDialog::OnInitDialog()) {
+        return false;
+    }
+    SetCheckValue(m_ui->smartCheckBox, smart);
+    SetRadioSelection(&m_sizeGroup, sizeChoice);
+    m_ui->customSizeEdit->setText(QString::number(customSize));
+    UpdateEnabling();
+    return true;
+}
+
+void CMavrenThumbnailOptionsDialog::accept() {
+    const int choice = RadioSelection(&m_sizeGroup);
+    // The box counts only while it is enabled; the default size ignores whatever it holds.
+    int size = static_cast<int>(customSize);
+    if (m_ui->customSizeEdit->isEnabled() &&
+        !ReadIntInRange(m_ui->customSizeEdit, 10, 1000, size)) {
+        return;
+    }
+    smart = CheckValue(m_ui->smartCheckBox);
+    sizeChoice = choice;
+    customSize = static_cast<unsigned>(choice == 1 ? size : kDefaultThumbnailSize);
+    CVQDialog::accept();
+}
+
+void CMavrenThumbnailOptionsDialog::UpdateEnabling() {
+    m_ui->customSizeEdit->setEnabled(RadioSelection(&m_sizeGroup) == 1);
+}
+
+void RunThumbnailOptions(QWidget* parent, ThumbnailSettings& settings) {
+    CMavrenThumbnailOptionsDialog dialog(parent);
+    dialog.smart = settings.smart;
+    dialog.customSize = static_cast<unsigned>(settings.thumbnailSize);
+    dialog.sizeChoice = settings.thumbnailSize != kDefaultThumbnailSize ? 1 : 0;
+    dialog.exec();
+    // Both OK and Cancel end the dialog with a result; after Cancel the members still
+    // hold what was handed in.
+    settings.smart = dialog.smart;
+    settings.thumbnailSize =
+        dialog.sizeChoice == 1 ? static_cast<int>(dialog.customSize) : kDefaultThumbnailSize;
+}

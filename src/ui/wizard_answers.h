@@ -1,0 +1,14 @@
+#pragma once
+
+// What the new-program wizard's pages ask and the main window reads after Finish. The
+// wizard owns one; its pages fill it as the user leaves them. Plain values.
+
+#include <string>
+
+struct WizardAnswers {
+    std::string sourceFolder;
+    int fileType = 0;  // 0 images, 1 text, 2 HTML
+    std::string targetFolder;
+    std::string programFolder;
+    std::string programName;  // ends in ".mav" after Finish
+};

@@ -1,0 +1,237 @@
+#include "ui/wizard_pages.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QWizard>
+
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "ui/control_values.h"
+#include "ui/new_folder_dialog.h"
+#include "ui/pickers.h"
+#include "ui/program_name_suggestion.h"
+#include "ui/wizard_picture.h"
+#include "ui_wizard_program_page.h"
+#include "ui_wizard_source_page.h"
+#include "ui_wizard_target_page.h"
+
+namespace {
+
+constexpr const char* kContinueQuestion = "\n\nDo you want to continue creating this program?";
+
+// The parts every page shares: the picture and the title font.
+template <typename Form>
+void SetUpPage(QWizardPage* page, Form& form) {
+    form.setupUi(page);
+    form.pictureLabel->setPixmap(WizardPicture());
+    QFont title(QStringLiteral("Arial"));
+    title.setPointSize(20);
+    form.titleLabel->setFont(title);
+}
+
+// Creates the file path (it must not exist yet) and deletes it again. 0, or the errno.
+int TryCreateFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return errno;
+    }
+    ::close(fd);
+    ::unlink(path.c_str());
+    return 0;
+}
+
+}  // namespace
+
+bool AskToContinue(QWizard* wizard, const char* missing) {
+    if (ShowMessageBox(std::string(missing) + kContinueQuestion, MB_YESNO | MB_ICONQUESTION) ==
+        IDYES) {
+        return true;
+    }
+    if (wizard != nullptr) {
+        wizard->reject();
+    }
+    return false;
+}
+
+// Page 0: source files.
+
+CMavrenWizardPage0::CMavrenWizardPage0(WizardAnswers& answers, QWidget* parent)
+    : QWizardPage(parent), m_answers(answers), m_ui(std::make_unique<Ui::WizardSourcePage>()) {
+    SetUpPage(this, *m_ui);
+    setObjectName(QStringLiteral("wizardSourcePage"));
+    m_typeGroup.addButton(m_ui->imagesRadio, 0);
+    m_typeGroup.addButton(m_ui->textRadio, 1);
+    m_typeGroup.addButton(m_ui->htmlRadio, 2);
+    connect(m_ui->sourceFolderBrowseButton, &QToolButton::clicked, this, [this] {
+        ReadControls();
+        if (PickFolderFrom(this, kSourceFolderPick, m_answers.sourceFolder)) {
+            ShowAnswers();
+        }
+    });
+}
+
+CMavrenWizardPage0::~CMavrenWizardPage0() = default;
+
+void CMavrenWizardPage0::initializePage() {
+    ShowAnswers();
+}
+
+bool CMavrenWizardPage0::validatePage() {
+    ReadControls();
+    if (!m_answers.sourceFolder.empty()) {
+        return true;
+    }
+    AskToContinue(wizard(), "A source folder is required.");
+    return false;
+}
+
+void CMavrenWizardPage0::ReadControls() {
+    ReadText(m_ui->sourceFolderEdit, m_answers.sourceFolder);
+    m_answers.fileType = RadioSelection(&m_typeGroup);
+}
+
+void CMavrenWizardPage0::ShowAnswers() {
+    ShowText(m_ui->sourceFolderEdit, m_answers.sourceFolder);
+    SetRadioSelection(&m_typeGroup, m_answers.fileType);
+}
+
+// Page 1: target folder.
+
+CMavrenWizardPage1::CMavrenWizardPage1(WizardAnswers& answers, QWidget* parent)
+    : QWizardPage(parent), m_answers(answers), m_ui(std::make_unique<Ui::WizardTargetPage>()) {
+    SetUpPage(this, *m_ui);
+    setObjectName(QStringLiteral("wizardTargetPage"));
+    connect(m_ui->targetFolderBrowseButton, &QToolButton::clicked, this, [this] {
+        ReadControls();
+        if (PickFolderFrom(this, kTargetFolderPick, m_answers.targetFolder)) {
+            ShowText(m_ui->targetFolderEdit, m_answers.targetFolder);
+        }
+    });
+    connect(m_ui->newFolderButton, &QPushButton::clicked, this, [this] {
+        ReadControls();
+        CMavrenNewFolderDialog dialog(this);
+        dialog.currentFolder = m_answers.targetFolder;
+        if (dialog.exec() == QDialog::Accepted) {
+            m_answers.targetFolder = dialog.newFolder;
+            ShowText(m_ui->targetFolderEdit, m_answers.targetFolder);
+        }
+    });
+}
+
+CMavrenWizardPage1::~CMavrenWizardPage1() = default;
+
+void CMavrenWizardPage1::initializePage() {
+    if (m_shown) {
+        return;
+    }
+    // Later changes on page 0 do not reach this page.
+    m_shown = true;
+    m_answers.targetFolder = m_answers.sourceFolder;
+    m_caption = QStringLiteral("Mavren Wizard: ") + QString::fromStdString(m_answers.programName);
+    ShowText(m_ui->targetFolderEdit, m_answers.targetFolder);
+}
+
+bool CMavrenWizardPage1::validatePage() {
+    ReadControls();
+    if (!m_answers.targetFolder.empty() && EnsureDirectory(m_answers.targetFolder, false)) {
+        return true;
+    }
+    AskToContinue(wizard(), "A destination folder is required.");
+    return false;
+}
+
+void CMavrenWizardPage1::ReadControls() {
+    ReadText(m_ui->targetFolderEdit, m_answers.targetFolder);
+}
+
+// Page 2: the program file.
+
+CMavrenWizardPage2::CMavrenWizardPage2(WizardAnswers& answers, QWidget* parent)
+    : QWizardPage(parent), m_answers(answers), m_ui(std::make_unique<Ui::WizardProgramPage>()) {
+    SetUpPage(this, *m_ui);
+    setObjectName(QStringLiteral("wizardProgramPage"));
+    connect(m_ui->programFolderEdit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_ui->programNameEdit->setEnabled(!text.isEmpty()); });
+    connect(m_ui->programFolderBrowseButton, &QToolButton::clicked, this, [this] {
+        ReadControls();
+        if (PickFolderFrom(this, kProgramFolderPick, m_answers.programFolder)) {
+            ShowAnswers();
+        }
+    });
+}
+
+CMavrenWizardPage2::~CMavrenWizardPage2() = default;
+
+void CMavrenWizardPage2::initializePage() {
+    if (m_shown) {
+        return;
+    }
+    m_shown = true;
+    m_answers.programFolder = m_answers.sourceFolder;
+    m_answers.programName = SuggestProgramName(m_answers.programFolder);
+    ShowAnswers();
+    m_focusPending = true;
+}
+
+void CMavrenWizardPage2::OnShown() {
+    if (m_focusPending) {
+        m_focusPending = false;
+        FocusFirstMissing();
+    }
+}
+
+bool CMavrenWizardPage2::validatePage() {
+    ReadControls();
+    if (m_answers.programName.empty() || m_answers.programFolder.empty()) {
+        AskToContinue(wizard(), "A directory and program name are required.");
+        FocusFirstMissing();
+        return false;
+    }
+    if (!EnsureDirectory(m_answers.programFolder, false)) {
+        m_ui->programFolderEdit->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    if (PathExtension(m_answers.programName) != "MAV") {
+        m_answers.programName += ".mav";
+        ShowText(m_ui->programNameEdit, m_answers.programName);
+    }
+    const std::string path = JoinPath(m_answers.programFolder, m_answers.programName);
+    if (CheckRequiredFile(path, false)) {
+        ShowMessageBox(StringPrintf("A file called \"%s\" already exists.\n\n"
+                                    "Please choose a different name.",
+                                    m_answers.programName.c_str()),
+                       MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    // The name is tried in the folder now, so that the program can be written after Finish.
+    if (TryCreateFile(path) != 0) {
+        ShowMessageBox(StringPrintf("Cannot create a file called '%s' in\ndirectory '%s'.\n\n"
+                                    "Please choose a different name or directory.",
+                                    m_answers.programName.c_str(), m_answers.programFolder.c_str()),
+                       MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return true;
+}
+
+void CMavrenWizardPage2::ReadControls() {
+    ReadText(m_ui->programFolderEdit, m_answers.programFolder);
+    ReadText(m_ui->programNameEdit, m_answers.programName);
+}
+
+void CMavrenWizardPage2::ShowAnswers() {
+    ShowText(m_ui->programFolderEdit, m_answers.programFolder);
+    ShowText(m_ui->programNameEdit, m_answers.programName);
+    m_ui->programNameEdit->setEnabled(!m_answers.programFolder.empty());
+}
+
+void CMavrenWizardPage2::FocusFirstMissing() {
+    if (m_answers.programFolder.empty()) {
+        m_ui->programFolderEdit->setFocus(Qt::OtherFocusReason);
+    } else {
+        m_ui->programNameEdit->setFocus(Qt::OtherFocusReason);
+    }
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+// The three pages of the new-program wizard: where the source files are and what kind
+// (page 0), where the generated site goes (page 1), and where the program file is kept
+// under which name (page 2). Each reads its controls into the shared answers when the
+// user goes on, asking when a required value is missing. GUI thread only.
+
+#include <QButtonGroup>
+#include <QWizard>
+#include <QWizardPage>
+#include <memory>
+
+#include "ui/wizard_answers.h"
+
+namespace Ui {
+class WizardSourcePage;
+class WizardTargetPage;
+class WizardProgramPage;
+}  // namespace Ui
+
+// Asks whether to go on without a required value: Yes stays on the page, No cancels the
+// wizard. True when the user chose to stay.
+bool AskToContinue(QWizard* wizard, const char* missing);
+
+class CMavrenWizardPage0 : public QWizardPage {
+    Q_OBJECT
+
+  public:
+    CMavrenWizardPage0(WizardAnswers& answers, QWidget* parent = nullptr);
+    ~CMavrenWizardPage0() override;
+
+    void initializePage() override;
+    bool validatePage() override;
+
+  private:
+    void ReadControls();
+    void ShowAnswers();
+
+    WizardAnswers& m_answers;
+    const std::unique_ptr<Ui::WizardSourcePage> m_ui;
+    QButtonGroup m_typeGroup;
+};
+
+class CMavrenWizardPage1 : public QWizardPage {
+    Q_OBJECT
+
+  public:
+    CMavrenWizardPage1(WizardAnswers& answers, QWidget* parent = nullptr);
+    ~CMavrenWizardPage1() override;
+
+    void initializePage() override;
+    bool validatePage() override;
+    // The title the wizard shows on this page, fixed when the page is first shown.
+    QString Caption() const { return m_caption; }
+
+  private:
+    void ReadControls();
+
+    WizardAnswers& m_answers;
+    const std::unique_ptr<Ui::WizardTargetPage> m_ui;
+    bool m_shown = false;
+    QString m_caption;
+};
+
+class CMavrenWizardPage2 : public QWizardPage {
+    Q_OBJECT
+
+  public:
+    CMavrenWizardPage2(WizardAnswers& answers, QWidget* parent = nullptr);
+    ~CMavrenWizardPage2() override;
+
+    void initializePage() override;
+    bool validatePage() override;
+    // Once the wizard has shown the page: the focus as the first showing wants it (the
+    // wizard itself focuses the page's first control on the way in).
+    void OnShown();
+
+  private:
+    void ReadControls();
+    void ShowAnswers();
+    void FocusFirstMissing();
+
+    WizardAnswers& m_answers;
+    const std::unique_ptr<Ui::WizardProgramPage> m_ui;
+    bool m_shown = false;
+    bool m_focusPending = false;
+};
