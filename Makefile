@@ -1,5 +1,5 @@
 # Mavren: the two set-up commands and the everyday targets.
-#   make demo       install what is missing, build, and make the sample site
+#   make demo       install what is missing, build, and generate the sample sites
 #   make test       install what is missing, build, and run every test
 #   make test-asan  the tests again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make run        start Mavren from the build folder
@@ -25,8 +25,31 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
+DEMO_PROGRAMS = $(BUILD)/demo
+DEMO_SITE     = $(BUILD)/demo-site
+
+# Programs for the three sample folders (photos, text notes, HTML pages), made afresh with
+# mavren-cli new, then generated into build/demo-site (the notes and pages in subfolders).
 demo: build
-	./$(BUILD)/mavren-cli show examples/photos.mav
+	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS) $(DEMO_SITE)/notes $(DEMO_SITE)/pages
+	@./$(BUILD)/mavren-cli new --source examples/photos --target $(DEMO_SITE) \
+		--folder $(DEMO_PROGRAMS) --name photos --yes >/dev/null
+	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/photos.mav "Index-Page-Title=Sample photos" \
+		Content-Show-Link-Begin=Yes Content-Show-Link-End=Yes Misc-Include-Mavren-Link=Yes >/dev/null
+	@./$(BUILD)/mavren-cli new --source examples/notes --type text --target $(DEMO_SITE)/notes \
+		--folder $(DEMO_PROGRAMS) --name notes --yes >/dev/null
+	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/notes.mav "Index-Page-Title=Notes" \
+		Content-Guess-Paragraphs=Yes >/dev/null
+	@./$(BUILD)/mavren-cli new --source examples/pages --type html --target $(DEMO_SITE)/pages \
+		--folder $(DEMO_PROGRAMS) --name pages --yes >/dev/null
+	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/pages.mav "Index-Page-Title=Club pages" \
+		HTML-Font-Face=Verdana >/dev/null
+	@for site in photos notes pages; do \
+		./$(BUILD)/mavren-cli generate --quiet $(DEMO_PROGRAMS)/$$site.mav >$(DEMO_PROGRAMS)/$$site.start \
+			|| exit 1; \
+	done
+	@echo "Sample sites generated; open them in your browser:"
+	@for site in photos notes pages; do echo "  file://$$(cat $(DEMO_PROGRAMS)/$$site.start)"; done
 
 test: build format-check
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -37,7 +60,7 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-BENCH_PACKAGES = libvips-tools libjpeg-turbo-progs graphicsmagick
+BENCH_PACKAGES = libvips-tools libjpeg-turbo-progs graphicsmagick time
 
 bench:
 	@MAVREN_EXTRA_PACKAGES="$(BENCH_PACKAGES)" sh scripts/install-deps.sh

@@ -49,6 +49,8 @@ std::string WithNewlines(const std::string& text);
 int RunShow(const CommandLine& line);
 int RunValidate(const CommandLine& line);
 int RunSet(const CommandLine& line);
+int RunGenerate(const CommandLine& line);
+int RunNew(const CommandLine& line);
 int RunOpen(const CommandLine& line);
 int RunUploadCommand(const CommandLine& line);
 int RunProfileCommand(const CommandLine& line);

@@ -164,10 +164,20 @@ int ConsoleProgressBoxes::Show(const std::string& text, unsigned flags) {
     return answer;
 }
 
-ConsoleJobDisplay::ConsoleJobDisplay()
+void QuietProgressReceiver::Post(WorkerMessage message) {
+    if (message.message == WM_APP_ERROR_TEXT) {
+        ShowMessageBox(message.text, MB_OK);
+    }
+}
+
+ConsoleJobDisplay::ConsoleJobDisplay(bool quiet)
     : progress(std::make_shared<ConsoleProgress>(stderr, ::isatty(STDERR_FILENO) != 0,
-                                                 TerminalWidth(STDERR_FILENO))),
-      receiver(std::make_shared<ConsoleProgressReceiver>(progress)) {
+                                                 TerminalWidth(STDERR_FILENO))) {
+    if (quiet) {
+        receiver = std::make_shared<QuietProgressReceiver>();
+    } else {
+        receiver = std::make_shared<ConsoleProgressReceiver>(progress);
+    }
     previousBoxes = SetMessageBoxBackend(nullptr);
     SetMessageBoxBackend(std::make_shared<ConsoleProgressBoxes>(progress, previousBoxes));
 }

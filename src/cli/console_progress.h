@@ -80,10 +80,16 @@ class ConsoleProgressBoxes : public MessageBoxBackend {
     std::shared_ptr<MessageBoxBackend> boxes;
 };
 
+// Shows nothing of a job but its error texts, as OK boxes (for --quiet).
+class QuietProgressReceiver : public WorkerMessageReceiver {
+  public:
+    void Post(WorkerMessage message) override;
+};
+
 class ConsoleJobDisplay {
   public:
-    // Shows on standard error; a bar when it is a terminal.
-    ConsoleJobDisplay();
+    // Shows on standard error; a bar when it is a terminal. Quiet: nothing but the boxes.
+    explicit ConsoleJobDisplay(bool quiet = false);
     ~ConsoleJobDisplay();  // finishes and puts the previous message-box backend back
     ConsoleJobDisplay(const ConsoleJobDisplay&) = delete;
     ConsoleJobDisplay& operator=(const ConsoleJobDisplay&) = delete;

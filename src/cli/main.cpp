@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "media/imaging.h"
+#include "platform/app_folders.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
             line.arguments.push_back(argument);
         }
     }
+    SetFoldersFromExecutable();
     SetMessageBoxBackend(std::make_shared<TerminalMessageBox>(line.policy));
     return command->run(line);
 }

@@ -98,14 +98,12 @@ void PageWriter::WriteHeader(const std::string& bodyAttributes, const std::strin
     const std::string version(kProductVersion);
     Format("<HTML>\n<META NAME=\"generator\" CONTENT=\"%s %s\">\n<BODY %s>\n", name.c_str(),
            version.c_str(), bodyAttributes.c_str());
-    fontOpen = !fontTag.empty();
-    if (fontOpen) {
-        Write(fontTag);
-    }
+    font = fontTag;
+    Write(font);
 }
 
 void PageWriter::WriteClosing() {
-    if (fontOpen) {
+    if (!font.empty()) {
         Write("</FONT>\n");
     }
     Write("</BODY>\n</HTML>\n");

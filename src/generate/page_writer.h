@@ -49,6 +49,7 @@ class PageWriter {
     void Close();
 
     const std::string& path() const { return filePath; }
+    const std::string& fontTag() const { return font; }
 
   private:
     [[noreturn]] void Fail(int error);
@@ -58,5 +59,5 @@ class PageWriter {
     std::unique_ptr<char[]> buffer;
     bool afterCarriageReturn = false;
     int level = 0;
-    bool fontOpen = false;
+    std::string font;  // the FONT tag of the header, closed by WriteClosing
 };

@@ -1,11 +1,14 @@
 #pragma once
 
-// The pacing and percentage shared by the page generators' reports: a status line at
+// What the page generators' reports share: the total bytes of the sources, a status line at
 // most once a second (the first one at once), and the whole percentage of bytes done.
 // One per job, used by its worker thread.
 
 #include <chrono>
 #include <cstdint>
+#include <vector>
+
+#include "media/source_record.h"
 
 class StatusPacer {
   public:
@@ -36,4 +39,13 @@ inline int PercentDone(std::int64_t bytesDone, std::int64_t totalBytes, std::int
     }
     return static_cast<int>(static_cast<double>(bytesDone) / static_cast<double>(totalBytes) *
                             100.0);
+}
+
+// The bytes of all sources: the work a page generator's tracker expects.
+inline std::int64_t TotalSize(const std::vector<SourceRecord>& records) {
+    std::int64_t total = 0;
+    for (const SourceRecord& record : records) {
+        total += record.size;
+    }
+    return total;
 }

@@ -27,14 +27,4 @@ TEST(FileDescriptions, ParsesPlainAndQuotedNamesIgnoringCase) {
     }
 }
 
-TEST(FileDescriptions, LoadFindsTheFileInAnyLetterCase) {
-    TempDir dir;
-    WriteFileBytes(dir / "DESCRIPT.ION", "a.jpg First\n");
-    FileDescriptions descriptions;
-    descriptions.Load(dir.path());
-    EXPECT_EQ(descriptions.Find("A.jpg"), "First");
-    descriptions.Load(dir / "missing");
-    EXPECT_EQ(descriptions.Find("a.jpg"), "");
-}
-
 }  // namespace

@@ -97,10 +97,4 @@ TEST_F(PageWriterTest, FrameWithAndWithoutFontTag) {
         "<BODY  TEXT=\"Red\">\r\n<FONT FACE=\"Arial\">x\r\n</FONT>\r\n</BODY>\r\n</HTML>\r\n");
 }
 
-TEST(PageWriterOpen, FailsForAMissingFolder) {
-    TempDir dir;
-    PageWriter page;
-    EXPECT_FALSE(page.Open(dir / "no/such/folder/INDEX000.HTM"));
-}
-
 }  // namespace

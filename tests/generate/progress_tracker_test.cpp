@@ -13,20 +13,6 @@ class SteppedTracker : public ProgressTracker {
     std::time_t Now() const override { return now; }
 };
 
-TEST(ProgressTracker, StartResetsTheJob) {
-    SteppedTracker tracker;
-    tracker.Start("byte", 1000);
-    tracker.Advance(300);
-    tracker.now += 7;
-    tracker.Start("file", 10);
-    EXPECT_EQ(tracker.done, 0);
-    EXPECT_EQ(tracker.total, 10);
-    EXPECT_EQ(tracker.unit, "file");
-    EXPECT_EQ(tracker.ElapsedSeconds(), 0);
-    EXPECT_EQ(tracker.Advance(4), 4);
-    EXPECT_EQ(tracker.done, 4);
-}
-
 TEST(ProgressTracker, RemainingText) {
     struct Case {
         int elapsed;

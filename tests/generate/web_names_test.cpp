@@ -22,12 +22,6 @@ TEST(WebNames, UrlPathKeepsPlainNamesAndEncodesTheRest) {
     }
 }
 
-TEST(WebNames, HtmlTextEscapesMarkupCharacters) {
-    EXPECT_EQ(HtmlText("<b>.txt"), "&lt;b&gt;.txt");
-    EXPECT_EQ(HtmlText("Tom & \"Jerry\".jpg"), "Tom &amp; &quot;Jerry&quot;.jpg");
-    EXPECT_EQ(HtmlText("plain-name_1.jpg"), "plain-name_1.jpg");
-}
-
 TEST(WebNames, RelativePathFromTheTargetFolder) {
     TempDir dir;
     WriteFileBytes(dir / "site/a.jpg", "x");

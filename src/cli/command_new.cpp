@@ -1,0 +1,162 @@
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "cli/cli.h"
+#include "cli/command_options.h"
+#include "document/program_name.h"
+#include "generate/source_kind.h"
+#include "platform/app_folders.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct NewArguments {
+    std::string source;
+    std::string type = "images";
+    std::string target;
+    std::string folder;
+    std::string name;
+};
+
+std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
+    CommandOptions options;
+    std::string problem;
+    if (!ParseCommandOptions(line.arguments,
+                             {"--source", "--type", "--target", "--folder", "--name"}, {}, options,
+                             problem)) {
+        return problem;
+    }
+    if (!options.positional.empty()) {
+        return "unexpected argument '" + options.positional[0] + "'";
+    }
+    for (const auto& [name, value] : options.values) {
+        if (value.empty()) {
+            return name + " needs a value";
+        }
+    }
+    parsed.source = options.values["--source"];
+    parsed.target = options.values["--target"];
+    parsed.folder = options.values["--folder"];
+    parsed.name = options.values["--name"];
+    if (options.Has("--type")) {
+        parsed.type = options.values["--type"];
+    }
+    if (parsed.source.empty()) {
+        return "--source is required";
+    }
+    if (parsed.type != "images" && parsed.type != "text" && parsed.type != "html") {
+        return "--type is images, text or html, not '" + parsed.type + "'";
+    }
+    if (parsed.name.find('/') != std::string::npos) {
+        return "--name is a file name; put the folder in --folder";
+    }
+    return {};
+}
+
+// The folder as an absolute path without "." and ".." steps or a trailing "/".
+std::string AbsoluteFolder(const std::string& folder) {
+    std::string path = fs::absolute(folder).lexically_normal().string();
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+std::string PatternsOf(const std::string& type) {
+    if (type == "text") {
+        return std::string(kTextPatterns);
+    }
+    if (type == "html") {
+        return std::string(kHtmlPatterns);
+    }
+    return std::string(kImagePatterns);
+}
+
+// The template program beside the executable, over the built-in defaults; when it is
+// missing or unreadable the user is told and the built-in defaults stay.
+void LoadDefaults(Program& program) {
+    program.ApplyDefaults();
+    const std::string path = JoinPath(ExecutableFolder(), "Default.mav");
+    std::string problem;
+    if (!CheckRequiredFile(path, false)) {
+        problem = "Cannot find default Mavren program:\n\n  ";
+    } else if (!program.Load(path)) {
+        problem = "Cannot load default Mavren program from:\n\n  ";
+    }
+    if (!problem.empty()) {
+        ShowMessageBox(problem + path + "\n\nSome program defaults may be incorrect." +
+                           "\n\nReinstalling Mavren will fix this problem.",
+                       MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+}  // namespace
+
+int RunNew(const CommandLine& line) {
+    const Command& command = FindCommand("new");
+    NewArguments arguments;
+    if (const std::string problem = ParseArguments(line, arguments); !problem.empty()) {
+        return UsageError(command, problem);
+    }
+    const std::string source = AbsoluteFolder(arguments.source);
+    if (!fs::is_directory(source)) {
+        std::fprintf(stderr, "mavren-cli new: the source folder '%s' does not exist.\n",
+                     source.c_str());
+        return kExitFileError;
+    }
+    const std::string target =
+        AbsoluteFolder(arguments.target.empty() ? arguments.source : arguments.target);
+    if (!EnsureDirectory(target, false)) {
+        std::fprintf(stderr, "mavren-cli new: a destination folder is required; '%s' is none.\n",
+                     target.c_str());
+        return kExitFileError;
+    }
+    const std::string folder =
+        AbsoluteFolder(arguments.folder.empty() ? arguments.source : arguments.folder);
+    if (!EnsureDirectory(folder, false)) {
+        std::fprintf(stderr, "mavren-cli new: the program folder '%s' is not available.\n",
+                     folder.c_str());
+        return kExitFileError;
+    }
+
+    std::string name = arguments.name;
+    if (name.empty()) {
+        name = SuggestedProgramName(source, folder);
+        if (name.empty()) {
+            std::fprintf(stderr,
+                         "mavren-cli new: no program name to suggest in '%s'; give one with "
+                         "--name.\n",
+                         folder.c_str());
+            return kExitUsage;
+        }
+    } else if (PathExtension(name) != "MAV") {
+        name += ".mav";
+    }
+    const std::string path = JoinPath(folder, name);
+    if (fs::exists(fs::symlink_status(path))) {
+        ShowMessageBox(
+            "A file called \"" + name + "\" already exists.\n\nPlease choose a different name.",
+            MB_OK | MB_ICONSTOP);
+        return kExitFileError;
+    }
+
+    Program program;
+    LoadDefaults(program);
+    program.SetString(ProgramKey::SourceDir, source);
+    program.SetString(ProgramKey::TargetDir, target);
+    program.SetString(ProgramKey::SourceFileExtension, PatternsOf(arguments.type));
+    program.path = path;
+    if (!program.Save(path)) {
+        ShowMessageBox("Cannot create a file called '" + name + "' in\ndirectory '" + folder +
+                           "'.\n\nPlease choose a different name or directory.",
+                       MB_OK | MB_ICONSTOP);
+        return kExitFileError;
+    }
+    std::printf("%s\n", path.c_str());
+    return kExitOk;
+}

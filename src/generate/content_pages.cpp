@@ -1,0 +1,232 @@
+#include "generate/content_pages.h"
+
+#include "document/pattern_expansion.h"
+#include "generate/file_descriptions.h"
+#include "generate/html_files.h"
+#include "generate/page_start.h"
+#include "generate/product.h"
+#include "generate/progress_report.h"
+#include "generate/progress_tracker.h"
+#include "generate/source_kind.h"
+#include "generate/text_to_html.h"
+#include "generate/web_names.h"
+#include "generate/worker_messages.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+
+namespace {
+
+constexpr char kNotIncluded[] = "File not included due to problems with content.";
+
+bool AskToContinue(const std::string& question) {
+    return ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// "%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   WIDTH=%d HEIGHT=%d BORDER=0 SRC=\"%s\">%s</A>\n"
+void WriteLinkedImage(PageWriter& page, const std::string& href, const char* frame, int width,
+                      int height, const std::string& source) {
+    const std::string indent = page.Indent(0);
+    page.Format(
+        "%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   WIDTH=%d HEIGHT=%d BORDER=0 "
+        "SRC=\"%s\">%s</A>\n",
+        indent.c_str(), href.c_str(), frame, page.Indent(0).c_str(), width, height, source.c_str(),
+        "");
+}
+
+void WriteLink(PageWriter& page, const std::string& target, const std::string& label) {
+    page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(target).c_str());
+    page.Write(label);
+    page.Line(0, "</A>\n");
+    page.Line(0, "<P>\n");
+}
+
+std::string LinkLabel(const Program& program, ProgramKey key, const char* standard) {
+    std::string label = program.GetText(key);
+    return label.empty() ? standard : label;
+}
+
+// The content of one page by the kind of the sources. False when the user chose to stop.
+bool WriteContent(PageWriter& page, const Program& program, SourceKind kind,
+                  const std::vector<SourceRecord>& records, std::size_t i) {
+    const SourceRecord& record = records[i];
+    switch (kind) {
+        case SourceKind::Images: {
+            const std::string image = UrlPath(PathFileName(record.source));
+            if (program.GetBool(ProgramKey::ContentImageIsLink)) {
+                const bool toNext = program.GetInt(ProgramKey::ContentImageIsLinkStyle) == 0 &&
+                                    i + 1 < records.size();
+                const std::string& href = toNext ? records[i + 1].contentPage : record.indexPage;
+                WriteLinkedImage(page, UrlPath(href), "", record.width, record.height, image);
+            } else {
+                const std::string indent = page.Indent(0);
+                page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\">",
+                            indent.c_str(), record.width, record.height, page.Indent(0).c_str(),
+                            image.c_str());
+                page.Write("\n");
+            }
+            return true;
+        }
+        case SourceKind::Text: {
+            std::string text;
+            const std::string error = ReadWholeFile(record.source, text);
+            if (error.empty()) {
+                TextToHtml(text, program.GetBool(ProgramKey::ContentGuessParagraphs));
+                page.Write(text);
+            } else if (AskToContinue("Problem with a content file:\n\n" + error +
+                                     "\nDo you want to continue?")) {
+                page.Write(kNotIncluded);
+            } else {
+                return false;
+            }
+            return true;
+        }
+        case SourceKind::Html: {
+            std::string body;
+            if (ExtractBody(record.source, body)) {
+                page.Write(body);
+            } else if (AskToContinue("Problem with HTML file.\n\nDo you want to continue?")) {
+                page.Write(kNotIncluded);
+            } else {
+                return false;
+            }
+            return true;
+        }
+        case SourceKind::Other:
+            break;
+    }
+    return true;
+}
+
+// A label under the content, by the same kinds as the index labels.
+void WriteContentLabel(PageWriter& page, const Program& program, const SourceRecord& record,
+                       FileDescriptions& descriptions, bool& descriptionsLoaded) {
+    const std::string name = PathFileName(record.source);
+    std::string label;
+    switch (program.GetInt(ProgramKey::ContentLabelType)) {
+        case 1:
+            if (!descriptionsLoaded) {
+                descriptions.Load(program.GetText(ProgramKey::SourceDir));
+                descriptionsLoaded = true;
+            }
+            label = HtmlText(descriptions.Find(name));
+            break;
+        case 2:
+            label = ExpandPattern(program, ProgramKey::ContentCustomLabel, record.source,
+                                  record.width, record.height, HtmlText);
+            break;
+        default:
+            break;
+    }
+    if (label.empty() && program.GetInt(ProgramKey::ContentLabelType) != 2) {
+        label = StringPrintf("%s (%lldKB)", HtmlText(name).c_str(),
+                             static_cast<long long>(record.size / 1024));
+    }
+    page.Format("%s<BR>%s\n", page.Indent(0).c_str(), label.c_str());
+}
+
+}  // namespace
+
+bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& program) {
+    const auto window = MainWindow();
+    const std::string target = program.GetText(ProgramKey::TargetDir);
+    const SourceKind kind = SourceKindOf(program);
+    const std::string boilerplate = program.GetText(ProgramKey::ContentBoilerplate);
+    const bool creditLink = program.GetBool(ProgramKey::MiscIncludeMavrenLink);
+    const bool showLabels = program.GetBool(ProgramKey::ContentShowLabels);
+    FileDescriptions descriptions;
+    bool descriptionsLoaded = false;
+
+    const std::int64_t total = TotalSize(records);
+    ProgressTracker tracker;
+    tracker.Start("byte", total);
+    std::int64_t bytesDone = 0;
+    StatusPacer pacer;
+
+    const std::size_t count = records.size();
+    std::string previousPage;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (IsStopRequested()) {
+            return true;
+        }
+        const SourceRecord& record = records[i];
+        const std::string path = JoinPath(target, PathFileName(record.contentPage));
+        PageWriter page;
+        if (!StartPage(page, path, program)) {
+            return false;
+        }
+
+        page.Line(2, "<TABLE WIDTH=\"100%\">\n");
+        page.Line(2, "<TR>\n");
+        page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
+        const std::string title =
+            ExpandPattern(program, ProgramKey::ContentPageTitle, record.source, record.width,
+                          record.height, HtmlText);
+        if (!title.empty()) {
+            page.Format("%s<H1>%s</H1>\n", page.Indent(0).c_str(), title.c_str());
+        }
+        page.Line(-2, "</TD>\n");
+        if (creditLink) {
+            page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
+            WriteLinkedImage(page, std::string(kProductHomePage), "other", 96, 31,
+                             std::string(kCreditBadgeName));
+            page.Line(-2, "</TD>\n");
+        }
+        page.Line(-2, "</TR>\n");
+        page.Line(2, "<TR>\n");
+        page.Line(2, "<TD ALIGN=LEFT VALIGN=TOP>\n");
+        if (!WriteContent(page, program, kind, records, i)) {
+            return false;
+        }
+        if (showLabels) {
+            WriteContentLabel(page, program, record, descriptions, descriptionsLoaded);
+        }
+
+        tracker.Advance(record.size);
+        if (pacer.Due()) {
+            PostStatusText(window, StringPrintf("%d content files in %d seconds",
+                                                static_cast<int>(i), tracker.ElapsedSeconds()) +
+                                       " - " + tracker.RemainingText());
+        }
+        bytesDone += record.size;
+        PostProgress(window, PercentDone(bytesDone, total, static_cast<std::int64_t>(i + 1),
+                                         static_cast<std::int64_t>(count)));
+
+        page.Line(-2, "</TD>\n");
+        page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
+        const bool last = i + 1 == count;
+        if (program.GetBool(ProgramKey::ContentShowLinkIndex)) {
+            WriteLink(page, record.indexPage,
+                      LinkLabel(program, ProgramKey::ContentLinkIndexLabel, "Index"));
+        }
+        if (program.GetBool(ProgramKey::ContentShowLinkBegin) && i != 0) {
+            WriteLink(page, records.front().contentPage,
+                      LinkLabel(program, ProgramKey::ContentLinkBeginLabel, "Beginning"));
+        }
+        if (program.GetBool(ProgramKey::ContentShowLinkNext) && !last) {
+            WriteLink(page, records[i + 1].contentPage,
+                      LinkLabel(program, ProgramKey::ContentLinkNextLabel, "Next"));
+        }
+        if (program.GetBool(ProgramKey::ContentShowLinkPrev) && !previousPage.empty()) {
+            WriteLink(page, previousPage,
+                      LinkLabel(program, ProgramKey::ContentLinkPrevLabel, "Previous"));
+        }
+        if (program.GetBool(ProgramKey::ContentShowLinkEnd) && !last) {
+            WriteLink(page, records.back().contentPage,
+                      LinkLabel(program, ProgramKey::ContentLinkEndLabel, "End"));
+        }
+        page.Line(-2, "</TD>\n");
+        page.Line(-2, "</TR>\n");
+        page.Line(-2, "</TABLE>\n");
+        page.WriteClosing();
+        page.Close();
+        previousPage = PathFileName(record.contentPage);
+
+        if (!boilerplate.empty() &&
+            (!ApplyBoilerplate(path, boilerplate) || !AddGeneratorMeta(path))) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+// One "Generate": finds the program's source files, drops the tool's own output, copies
+// image sources into the target folder and measures them, writes the index and content
+// pages, and records the outcome in the program (Last-Generated) and in LastStartPage.
+// Runs on one worker thread; reports only through the main window's messages and polls
+// StopRequested. The program is read there and only Last-Generated is written, so the
+// front end must not change it during the run.
+
+#include <string>
+
+#include "document/program.h"
+
+struct GenerationOptions {
+    int jobs = 0;  // threads that make thumbnails ahead; 0: one per core
+};
+
+// Outcomes of a run.
+constexpr int kRunFinished = 0;           // finished or stopped
+constexpr int kRunEndedAfterMessage = 1;  // a copy failed or the user said No
+constexpr int kRunNoSourceFiles = 2;
+constexpr int kRunNoThumbnailFolder = 3;
+
+// kind is kept for the request's sake and not used.
+int RunGeneration(int kind, Program& program, const GenerationOptions& options = {});
+
+// The start page of the site last generated in this process; empty until a run has
+// recorded one. Safe from any thread.
+std::string LastStartPage();

@@ -1,0 +1,36 @@
+#include "generate/generation_worker.h"
+
+#include <exception>
+#include <string>
+
+#include "generate/worker_messages.h"
+#include "platform/message_box.h"
+
+namespace {
+
+constexpr std::size_t kLongestReason = 259;
+
+void ShowFailure(std::string reason) {
+    if (reason.empty()) {
+        reason = "Unknown error";
+    }
+    if (reason.size() > kLongestReason) {
+        reason.resize(kLongestReason);
+    }
+    ShowMessageBox("Cannot complete generation.\n\nReason: " + reason, MB_OK | MB_ICONSTOP);
+}
+
+}  // namespace
+
+int GenerationWorker(const GenerationRequest& request) {
+    int outcome = kRunFailed;
+    try {
+        outcome = RunGeneration(request.kind, *request.program, request.options);
+    } catch (const std::exception& exception) {
+        ShowFailure(exception.what());
+    } catch (...) {
+        ShowFailure({});
+    }
+    PostWorkDone(MainWindow());
+    return outcome;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+// What the worker thread of a generation runs: the run itself, a stop box when an
+// exception escapes it, and WM_APP_WORK_DONE to the main window whatever happened.
+// The front end sets StopRequested to 0 and installs its main window before it starts
+// the thread.
+
+#include "document/program.h"
+#include "generate/generation_run.h"
+
+struct GenerationRequest {
+    int kind = 1;
+    Program* program = nullptr;
+    GenerationOptions options;
+};
+
+// The run's outcome, or kRunFailed when an exception ended it.
+constexpr int kRunFailed = -1;
+
+int GenerationWorker(const GenerationRequest& request);

@@ -1,0 +1,18 @@
+#pragma once
+
+// The BODY attributes and the FONT tag that open every generated page, built from the
+// program's HTML settings. Colours, the font face and size are written exactly as the
+// user typed them. Free functions without state, called on the generation worker thread.
+
+#include <string>
+
+#include "document/program.h"
+
+// Fills attributes with the background (image or colour) and the text and link colours,
+// each introduced by one blank. A background image is first copied into the target
+// folder, where the pages refer to it by its bare name; when that copy fails the user is
+// told and the result is false (attributes then hold nothing).
+bool BuildBodyAttributes(const Program& program, std::string& attributes);
+
+// Fills tag with <FONT FACE="..." SIZE="..."> for the settings that are set, or empty.
+void BuildFontTag(const Program& program, std::string& tag);

@@ -1,0 +1,173 @@
+#include "generate/index_entry.h"
+
+#include <cerrno>
+
+#include "document/pattern_expansion.h"
+#include "generate/index_pages.h"
+#include "generate/product.h"
+#include "generate/source_kind.h"
+#include "generate/web_names.h"
+#include "media/file_copy.h"
+#include "media/image_size.h"
+#include "media/thumbnails.h"
+#include "platform/app_folders.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+
+namespace {
+
+constexpr char kThumbnailFolder[] = "Thumbs";
+
+void ShowCopyFailure(const std::string& from, const std::string& to) {
+    const std::string reason = ErrorCodeText(errno);
+    MessageBoxF("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)", from.c_str(), to.c_str(),
+                reason.c_str());
+}
+
+}  // namespace
+
+IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails)
+    : program(program),
+      thumbnails(thumbnails),
+      target(program.GetText(ProgramKey::TargetDir)),
+      showThumbnails(SourceKindOf(program) == SourceKind::Images &&
+                     program.GetBool(ProgramKey::GenerateThumbnails)),
+      contentPages(program.GetBool(ProgramKey::GenerateContentPages)),
+      boxSize(program.GetInt(ProgramKey::ThumbnailSize)) {}
+
+bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord& record) {
+    page.Line(2, "<TD ALIGN=CENTER VALIGN=MIDDLE>\n");
+    // Without content pages the entry leads to the file itself, by a path that still
+    // holds once the site is uploaded.
+    const std::string link =
+        contentPages ? record.contentPage : RelativePath(target, record.source);
+    page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(link).c_str());
+    if (showThumbnails) {
+        Picture picture;
+        if (!FindPicture(position, record, picture)) {
+            return false;
+        }
+        const std::string indent = page.Indent(0);
+        const std::string source = UrlPath(picture.source);
+        if (picture.width >= 0 && picture.height >= 0) {
+            page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\">", indent.c_str(),
+                        picture.width, picture.height, page.Indent(0).c_str(), source.c_str());
+        } else {
+            page.Format("%s<IMG BORDER=0\n%s     SRC=\"%s\">", indent.c_str(),
+                        page.Indent(0).c_str(), source.c_str());
+        }
+        if (program.GetBool(ProgramKey::IndexLabelThumbnails)) {
+            // The page's FONT tag again, around the label alone.
+            const std::string& fontTag = page.fontTag();
+            page.Write(fontTag);
+            if (program.GetInt(ProgramKey::IndexThumbnailLabelType) == 2) {
+                page.Write("<BR>");
+                page.Format("%s%s", page.Indent(0).c_str(), Label(record).c_str());
+            } else {
+                page.Format("<BR>\n%s", Label(record).c_str());
+            }
+            if (!fontTag.empty()) {
+                page.Write("</FONT>\n");
+            }
+        }
+    } else {
+        page.Write(HtmlText(PathFileName(record.source)));
+    }
+    page.Line(0, "</A>\n");
+    page.Line(-2, "</TD>\n");
+    return true;
+}
+
+bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Picture& picture) {
+    if (PathExtension(record.source) == "GIF") {
+        return GifPicture(record, picture);
+    }
+    ThumbnailQueue::Job job;
+    if (IndexThumbnailJob(record, program, job)) {
+        thumbnails.Make(position, job, picture.width, picture.height);
+    }
+    picture.source = std::string(kThumbnailFolder) + "/" + PathFileName(record.thumbnail);
+    return true;
+}
+
+bool IndexEntryWriter::GifPicture(const SourceRecord& record, Picture& picture) {
+    const int type = program.GetInt(ProgramKey::MiscGifThumbnailType);
+    std::string measured;
+    if (type == 2) {
+        // Ready-made thumbnails: the file of the same name in the chosen folder.
+        const std::string folder = program.GetText(ProgramKey::MiscGifThumbnailDir);
+        const std::string name = PathFileName(record.source);
+        const std::string ready = JoinPath(folder, name);
+        if (!folder.empty() && CheckRequiredFile(ready, false)) {
+            const std::string thumbnail = std::string(kThumbnailFolder) + "/TN_" + name;
+            const std::string destination = JoinPath(target, thumbnail);
+            if (!CopyIfChanged(ready, destination)) {
+                ShowCopyFailure(ready, destination);
+                return false;
+            }
+            measured = destination;
+            picture.source = thumbnail;
+        }
+    } else if (type == 1) {
+        measured = record.source;
+        picture.source = PathFileName(record.source);
+    }
+    if (measured.empty()) {
+        if (!CopyPlaceholder()) {
+            return false;
+        }
+        measured = JoinPath(target, kGifPlaceholderName);
+        picture.source = kGifPlaceholderName;
+    }
+    int width = 0;
+    int height = 0;
+    const std::string error = GetImageSize(measured, width, height);
+    if (!error.empty()) {
+        if (ShowMessageBox(error + "\n\nDo you want to continue?", MB_YESNO | MB_ICONQUESTION) !=
+            IDYES) {
+            return false;
+        }
+        return true;  // shown without a size
+    }
+    FitThumbnail(width, height, boxSize, boxSize, picture.width, picture.height);
+    return true;
+}
+
+bool IndexEntryWriter::CopyPlaceholder() {
+    if (placeholderCopied) {
+        return true;
+    }
+    const std::string placeholder = JoinPath(ExecutableFolder(), kGifPlaceholderName);
+    if (!CopyIfChanged(placeholder, JoinPath(target, kGifPlaceholderName))) {
+        ShowCopyFailure(placeholder, target);
+        return false;
+    }
+    placeholderCopied = true;
+    return true;
+}
+
+std::string IndexEntryWriter::Label(const SourceRecord& record) {
+    const std::string name = PathFileName(record.source);
+    switch (program.GetInt(ProgramKey::IndexThumbnailLabelType)) {
+        case 1: {
+            if (!descriptionsLoaded) {
+                descriptions.Load(program.GetText(ProgramKey::SourceDir));
+                descriptionsLoaded = true;
+            }
+            const std::string description = descriptions.Find(name);
+            if (!description.empty()) {
+                return HtmlText(description);
+            }
+            break;
+        }
+        case 2:
+            return ExpandPattern(program, ProgramKey::IndexThumbnailCustomLabel, record.source,
+                                 record.width, record.height, HtmlText);
+        default:
+            break;
+    }
+    return StringPrintf("%s (%lldKB)", HtmlText(name).c_str(),
+                        static_cast<long long>(record.size / 1024));
+}

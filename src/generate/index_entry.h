@@ -1,0 +1,45 @@
+#pragma once
+
+// One entry of an index page: the table cell with its link, and inside it the
+// thumbnail with its label or the file's name. Keeps what an index generation does once
+// (the placeholder copy, the description file). Used by one generation at a time.
+
+#include <string>
+
+#include "document/program.h"
+#include "generate/file_descriptions.h"
+#include "generate/page_writer.h"
+#include "generate/thumbnail_queue.h"
+#include "media/source_record.h"
+
+class IndexEntryWriter {
+  public:
+    IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails);
+
+    // Writes the cell of the record at position. False after telling the user when the
+    // index generation must end (a picture could not be copied, or the user said No).
+    bool Write(PageWriter& page, int position, const SourceRecord& record);
+
+  private:
+    // What the cell's IMG element shows; width and height are -1 when not known.
+    struct Picture {
+        std::string source;
+        int width = -1;
+        int height = -1;
+    };
+
+    bool FindPicture(int position, const SourceRecord& record, Picture& picture);
+    bool GifPicture(const SourceRecord& record, Picture& picture);
+    bool CopyPlaceholder();
+    std::string Label(const SourceRecord& record);
+
+    const Program& program;
+    ThumbnailQueue& thumbnails;
+    std::string target;
+    bool showThumbnails;
+    bool contentPages;
+    int boxSize;
+    bool placeholderCopied = false;
+    bool descriptionsLoaded = false;
+    FileDescriptions descriptions;
+};

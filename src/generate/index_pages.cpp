@@ -1,0 +1,170 @@
+#include "generate/index_pages.h"
+
+#include <memory>
+
+#include "document/pattern_expansion.h"
+#include "generate/html_files.h"
+#include "generate/index_entry.h"
+#include "generate/page_start.h"
+#include "generate/progress_report.h"
+#include "generate/progress_tracker.h"
+#include "generate/source_kind.h"
+#include "generate/web_names.h"
+#include "generate/worker_messages.h"
+#include "platform/format.h"
+#include "platform/paths.h"
+
+namespace {
+
+constexpr int kSinglePageEntries = 99999;
+constexpr int kSinglePageAcross = 5;
+constexpr int kTypicalAcross = 3;
+constexpr int kTypicalDown = 3;
+
+struct Layout {
+    int across = kSinglePageAcross;
+    int perPage = kSinglePageEntries;
+    int pages = 1;
+};
+
+Layout ChooseLayout(const Program& program, int count) {
+    Layout layout;
+    if (!program.GetBool(ProgramKey::IndexGenerateMultiplePages)) {
+        return layout;
+    }
+    if (program.GetInt(ProgramKey::IndexThumbnailLayoutType) == 0) {
+        layout.across = kTypicalAcross;
+        layout.perPage = kTypicalAcross * kTypicalDown;
+    } else {
+        layout.across = program.GetInt(ProgramKey::IndexThumbnailsAcross);
+        layout.perPage = layout.across * program.GetInt(ProgramKey::IndexThumbnailsDown);
+    }
+    if (layout.perPage <= 0) {
+        layout.perPage = 0;
+        layout.pages = 1;
+    } else {
+        layout.pages = (count + layout.perPage - 1) / layout.perPage;
+    }
+    return layout;
+}
+
+void WriteNavigationCell(PageWriter& page, const std::string& target, const char* word) {
+    page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
+    page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(target).c_str());
+    page.Write(word);
+    page.Line(0, "</A>\n");
+    page.Line(-2, "</TD>\n");
+}
+
+}  // namespace
+
+bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
+                       ThumbnailQueue::Job& job) {
+    if (SourceKindOf(program) != SourceKind::Images ||
+        !program.GetBool(ProgramKey::GenerateThumbnails) || record.thumbnail.empty() ||
+        PathExtension(record.source) == "GIF") {
+        return false;
+    }
+    job.source = record.source;
+    job.thumbnail = JoinPath(program.GetText(ProgramKey::TargetDir), record.thumbnail);
+    job.boxSize = program.GetInt(ProgramKey::ThumbnailSize);
+    job.smart = program.GetBool(ProgramKey::SmartThumbnailGeneration);
+    return true;
+}
+
+bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program,
+                        ThumbnailQueue* thumbnails, int jobs) {
+    const auto window = MainWindow();
+    const int count = static_cast<int>(records.size());
+    const std::string target = program.GetText(ProgramKey::TargetDir);
+    const Layout layout = ChooseLayout(program, count);
+    const bool images = SourceKindOf(program) == SourceKind::Images;
+    const std::string unitWord = images ? "thumbnails" : "index entries";
+    const std::string boilerplate = program.GetText(ProgramKey::IndexBoilerplate);
+
+    std::unique_ptr<ThumbnailQueue> ownQueue;
+    if (thumbnails == nullptr) {
+        ownQueue = std::make_unique<ThumbnailQueue>(jobs);
+        thumbnails = ownQueue.get();
+        for (int i = 0; i < count; ++i) {
+            ThumbnailQueue::Job job;
+            if (IndexThumbnailJob(records[i], program, job)) {
+                thumbnails->Add(i, std::move(job));
+            }
+        }
+    }
+    IndexEntryWriter entries(program, *thumbnails);
+
+    const std::int64_t total = TotalSize(records);
+    ProgressTracker tracker;
+    tracker.Start("byte", total);
+    std::int64_t bytesDone = 0;
+    StatusPacer pacer;
+
+    int position = 0;
+    std::string previousPage;
+    for (int p = 0; p < layout.pages && !IsStopRequested(); ++p) {
+        const std::string name = StringPrintf("INDEX%03d.HTM", p);
+        const std::string path = JoinPath(target, name);
+        PageWriter page;
+        if (!StartPage(page, path, program)) {
+            return false;
+        }
+
+        const std::string title =
+            ExpandPattern(program, ProgramKey::IndexPageTitle, path, 0, 0, HtmlText);
+        page.Write("<CENTER>\n");
+        if (!title.empty()) {
+            page.Format("%s<H1>%s</H1>\n", page.Indent(0).c_str(), title.c_str());
+        }
+        page.Line(2, "<TABLE WIDTH=\"100%\">\n");
+        page.Line(2, "<TR>\n");
+        for (int j = 0; j < layout.perPage && position < count && !IsStopRequested(); ++j) {
+            SourceRecord& record = records[position];
+            record.indexPage = name;
+            if (!entries.Write(page, position, record)) {
+                return false;
+            }
+            tracker.Advance(record.size);
+            if ((j + 1) % layout.across == 0) {
+                page.Line(-2, "</TR>\n");
+                page.Line(2, "<TR>\n");
+            }
+            if (pacer.Due()) {
+                PostStatusText(window, StringPrintf("%d %s in %d seconds", position,
+                                                    unitWord.c_str(), tracker.ElapsedSeconds()) +
+                                           " - " + tracker.RemainingText());
+            }
+            bytesDone += record.size;
+            ++position;
+            PostProgress(window, PercentDone(bytesDone, total, position, count));
+        }
+        page.Line(-2, "</TR>\n");
+        page.Line(-2, "</TABLE>\n");
+
+        page.Line(0, "<P>\n");
+        page.Line(2, "<TABLE WIDTH=\"100%\">\n");
+        page.Line(2, "<TR>\n");
+        if (!previousPage.empty()) {
+            WriteNavigationCell(page, previousPage, "Previous");
+        }
+        if (p + 1 < layout.pages) {
+            WriteNavigationCell(page, StringPrintf("INDEX%03d.HTM", p + 1), "Next");
+        }
+        page.Line(-2, "</TR>\n");
+        page.Line(-2, "</TABLE>\n");
+        page.Write("</CENTER>\n");
+        page.WriteClosing();
+        page.Close();
+        previousPage = name;
+
+        if (!boilerplate.empty() && !ApplyBoilerplate(path, boilerplate)) {
+            return false;
+        }
+        if (!AddGeneratorMeta(path)) {
+            return false;
+        }
+    }
+    PostStatusText(window, StringPrintf("All %s done.", unitWord.c_str()));
+    return true;
+}

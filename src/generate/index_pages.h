@@ -1,0 +1,26 @@
+#pragma once
+
+// Writes the index pages of a site: INDEX000.HTM, INDEX001.HTM ... in the target folder,
+// each a table with one entry per source file (a thumbnail or the file's name, linked to
+// its content page or to the file), chained by Previous and Next links. Stores in each
+// record the name of the page that shows it. Runs on the generation worker thread; it
+// reports through the main window's messages and polls StopRequested before each page
+// and each entry.
+
+#include <vector>
+
+#include "document/program.h"
+#include "generate/thumbnail_queue.h"
+#include "media/source_record.h"
+
+// Returns false after telling the user when a page cannot be finished; pages written
+// so far stay. A stop ends the loops at their next test and still counts as success.
+// Thumbnails come from the queue, which may already be making them; without one they are
+// made ahead on `jobs` threads (0: one per core).
+bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program,
+                        ThumbnailQueue* thumbnails = nullptr, int jobs = 0);
+
+// The thumbnail job of a record, as the index pages make it; false for a record that
+// has none (thumbnails off, sources that are not images, GIF pictures).
+bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
+                       ThumbnailQueue::Job& job);

@@ -1,0 +1,399 @@
+// mavren-cli generate and new, run as a user would.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <thread>
+
+#include "document/program.h"
+#include "support/run_program.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+const std::string kExamples = MAVREN_SOURCE_DIR "/examples";
+
+ProgramRun Cli(const std::vector<std::string>& arguments, const std::string& input = "") {
+    return RunProgram(MAVREN_CLI, arguments, input);
+}
+
+std::string LastLine(const std::string& text) {
+    std::string trimmed = text;
+    while (!trimmed.empty() && trimmed.back() == '\n') {
+        trimmed.pop_back();
+    }
+    return trimmed.substr(trimmed.rfind('\n') + 1);
+}
+
+class CliGenerate : public ::testing::Test {
+  protected:
+    // A program for a copy of some example photos, made by "new".
+    std::string NewPhotoProgram(const std::vector<std::string>& photos) {
+        fs::create_directories(source);
+        for (const std::string& photo : photos) {
+            fs::copy_file(kExamples + "/photos/" + photo, source + "/" + photo);
+        }
+        const ProgramRun run = Cli({"new", "--source", source, "--target", target, "--yes"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return LastLine(run.out);
+    }
+
+    std::unique_ptr<Program> Load(const std::string& path) {
+        auto program = std::make_unique<Program>();
+        EXPECT_TRUE(program->Load(path));
+        return program;
+    }
+
+    TempDir dir;
+    std::string source = dir / "trip";
+    std::string target = dir / "site";
+};
+
+TEST_F(CliGenerate, GeneratesSavesAndPrintsTheStartPage) {
+    const std::string program = NewPhotoProgram({"Fjord.jpg", "Bubbles.gif"});
+    EXPECT_EQ(program, source + "/trip.mav");
+    const ProgramRun run = Cli({"generate", program});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    // Without a terminal the status lines come one by one, on standard error.
+    EXPECT_EQ(run.err.rfind("Initializing ...\nCopying \"Bubbles.gif\" ...\n", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("\nAll thumbnails done.\n"), std::string::npos);
+    EXPECT_EQ(LastLine(run.err), "Finished.");
+    EXPECT_EQ(run.out, target + "/INDEX000.HTM\n");
+    EXPECT_TRUE(fs::exists(target + "/GEN0001.HTM"));
+    EXPECT_TRUE(fs::exists(target + "/Thumbs/TN_Fjord.jpg"));
+    EXPECT_TRUE(Load(program)->HasBeenGenerated());
+
+    const ProgramRun quiet = Cli({"generate", "--quiet", program});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, target + "/INDEX000.HTM\n");
+    EXPECT_EQ(quiet.err, "");
+}
+
+TEST_F(CliGenerate, ExitStatusTellsTheOutcome) {
+    const std::string program = NewPhotoProgram({});
+    ProgramRun run = Cli({"generate", program});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("No files found!"), std::string::npos) << run.err;
+
+    ASSERT_EQ(Cli({"set", program, "Target-Dir=" + dir / "file/site"}).status, 0);
+    WriteFileBytes(dir / "file", "a file, not a folder");
+    run = Cli({"generate", program});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.err.find("Cannot create thumbnail directory:"), std::string::npos) << run.err;
+
+    ASSERT_EQ(Cli({"set", program, "Target-Dir=", "Thumbnail-Size=5"}).status, 0);
+    run = Cli({"generate", program});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err,
+              "Cannot generate!\n\nThis is not a valid Mavren program because:\n\n"
+              "  No target directory specified\n"
+              "  Thumbnail size of 5 exceeds limits (min: 10; max 1000)\n");
+
+    EXPECT_EQ(Cli({"generate"}).status, 2);
+    EXPECT_EQ(Cli({"generate", program, "--jobs", "0"}).status, 2);
+    EXPECT_EQ(Cli({"generate", program, "--jobs"}).status, 2);
+    EXPECT_EQ(Cli({"generate", dir / "missing.mav"}).status, 1);
+}
+
+TEST_F(CliGenerate, QuestionsAreAnsweredByTheOption) {
+    const std::string program = NewPhotoProgram({"Fjord.jpg"});
+    WriteFileBytes(source + "/broken.jpg", "not a picture");
+    ProgramRun run = Cli({"generate", program, "--no"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("It is not a valid JPG file.\n\nDo you want to continue?"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(target + "/INDEX000.HTM"));
+    run = Cli({"generate", program, "--yes"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(target + "/GEN0001.HTM"));
+}
+
+TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
+    std::vector<std::string> photos;
+    for (const auto& entry : fs::directory_iterator(kExamples + "/photos")) {
+        photos.push_back(entry.path().filename().string());
+    }
+    const std::string program = NewPhotoProgram(photos);
+    ASSERT_EQ(Cli({"generate", "--quiet", "--jobs", "1", program}).status, 0);
+    fs::rename(target, dir / "one");
+    ASSERT_EQ(Cli({"generate", "--quiet", "--jobs", "4", program}).status, 0);
+    std::size_t compared = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir / "one")) {
+        if (entry.is_regular_file()) {
+            const std::string relative = fs::relative(entry.path(), dir / "one").string();
+            EXPECT_TRUE(ReadFileBytes(entry.path().string()) ==
+                        ReadFileBytes(target + "/" + relative))
+                << relative;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 13u + 2u + 13u + 11u + 1u) << "photos, index and content pages, "
+                                                      "thumbnails and the placeholder";
+}
+
+// Runs mavren-cli with a pseudo-terminal as its standard input, so that its questions
+// wait for an answer; standard output and error go to files.
+class TerminalRun {
+  public:
+    explicit TerminalRun(const std::vector<std::string>& arguments) {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(master, 0);
+        ::grantpt(master);
+        ::unlockpt(master);
+        const std::string terminal = ::ptsname(master);
+        std::vector<char*> argv{const_cast<char*>(MAVREN_CLI)};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, terminal.c_str(), O_RDWR, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT, 0600);
+        EXPECT_EQ(::posix_spawn(&pid, MAVREN_CLI, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    ~TerminalRun() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            Wait();
+        }
+        ::close(master);
+    }
+
+    // Waits until standard error holds text; false after a minute without it.
+    bool WaitForError(const std::string& text) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (fs::exists(err) && ReadFileBytes(err).find(text) != std::string::npos) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    void Type(const std::string& text) {
+        EXPECT_EQ(::write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+
+    // Sends Ctrl-C and waits until the program has taken it (it is no longer pending).
+    bool Interrupt() {
+        ::kill(pid, SIGINT);
+        const std::string status = "/proc/" + std::to_string(pid) + "/status";
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const std::string text = ReadFileBytes(status);
+            const std::size_t line = text.find("ShdPnd:");
+            if (line != std::string::npos &&
+                (std::stoull(text.substr(line + 7), nullptr, 16) & (1ULL << (SIGINT - 1))) == 0) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    int Wait() {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0) {
+        }
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    TempDir files;
+    std::string out = files / "out";
+    std::string err = files / "err";
+
+  private:
+    int master = -1;
+    pid_t pid = -1;
+};
+
+TEST_F(CliGenerate, CtrlCStopsTheRunLikeTheStopButton) {
+    const std::string program = NewPhotoProgram({"Alpine Lake.jpg", "Fjord.jpg", "Meadow.jpg"});
+    WriteFileBytes(source + "/Broken.jpg", "not a picture");  // sorts second: a question
+    ASSERT_EQ(Cli({"set", program, "Last-Generated=01/02/24 10:00:00"}).status, 0);
+
+    TerminalRun run({"generate", program});
+    ASSERT_TRUE(run.WaitForError("[y/n]? ")) << ReadFileBytes(run.err);
+    ASSERT_TRUE(run.Interrupt());
+    run.Type("y\n");
+    EXPECT_EQ(run.Wait(), 130) << ReadFileBytes(run.err);
+    const std::string err = ReadFileBytes(run.err);
+    EXPECT_EQ(LastLine(err), "Stopped by operator.") << err;
+    EXPECT_EQ(ReadFileBytes(run.out), "");
+    EXPECT_EQ(Load(program)->GetText(ProgramKey::LastGenerated), "Never");
+    EXPECT_FALSE(fs::exists(target + "/Fjord.jpg")) << "the copy after the question never began";
+    EXPECT_FALSE(fs::exists(target + "/INDEX000.HTM"));
+    EXPECT_FALSE(fs::exists(target + "/GEN0000.HTM"));
+}
+
+// Every HREF, SRC and BACKGROUND of the pages in folder, as file paths.
+std::vector<std::string> Links(const std::string& folder) {
+    static const std::regex attribute(R"((HREF|SRC|BACKGROUND)="([^"]*)\")");
+    std::vector<std::string> links;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() != ".HTM") {
+            continue;
+        }
+        const std::string page = ReadFileBytes(entry.path().string());
+        for (auto it = std::sregex_iterator(page.begin(), page.end(), attribute);
+             it != std::sregex_iterator(); ++it) {
+            const std::string url = (*it)[2];
+            std::string path;
+            for (std::size_t i = 0; i < url.size(); ++i) {
+                if (url[i] == '%' && i + 2 < url.size()) {
+                    path += static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16));
+                    i += 2;
+                } else {
+                    path += url[i];
+                }
+            }
+            links.push_back(path);
+        }
+    }
+    return links;
+}
+
+TEST_F(CliGenerate, EveryLinkOfTheDemoSitesNamesAFileThatExists) {
+    struct Site {
+        std::string examples;
+        std::string type;
+        std::vector<std::string> settings;
+    };
+    const Site sites[] = {
+        {"photos",
+         "images",
+         {"Content-Show-Link-Begin=Yes", "Content-Show-Link-End=Yes", "Content-Image-Is-Link=Yes",
+          "Misc-Include-Mavren-Link=Yes", "Index-Thumbnail-Layout-Type=1",
+          "Index-Thumbnails-Across=4", "Index-Thumbnails-Down=2"}},
+        {"notes", "text", {"Content-Show-Link-Begin=Yes", "Content-Show-Link-End=Yes"}},
+        {"notes", "text", {"Generate-Content-Pages=No"}},
+        {"pages", "html", {"Misc-Include-Mavren-Link=Yes"}},
+    };
+    int number = 0;
+    for (const Site& site : sites) {
+        const std::string folder = dir / ("site" + std::to_string(number));
+        const std::string name = "demo" + std::to_string(number++);
+        const ProgramRun made =
+            Cli({"new", "--source", kExamples + "/" + site.examples, "--type", site.type,
+                 "--target", folder, "--folder", dir.path(), "--name", name, "--yes"});
+        ASSERT_EQ(made.status, 0) << made.err;
+        const std::string program = LastLine(made.out);
+        std::vector<std::string> set = {"set", program};
+        set.insert(set.end(), site.settings.begin(), site.settings.end());
+        ASSERT_EQ(Cli(set).status, 0);
+        const ProgramRun run = Cli({"generate", "--quiet", program});
+        ASSERT_EQ(run.status, 0) << run.err;
+
+        const std::vector<std::string> links = Links(folder);
+        EXPECT_GE(links.size(), 3u) << name;
+        for (const std::string& link : links) {
+            if (link == "https://mavren.example.org/") {
+                continue;  // the credit badge's home page
+            }
+            EXPECT_FALSE(link.empty()) << name;
+            EXPECT_NE(link.front(), '/') << name << ": " << link << " is not relative";
+            EXPECT_TRUE(fs::is_regular_file(folder + "/" + link)) << name << ": " << link;
+        }
+    }
+}
+
+TEST(CliNew, SuggestsTheFolderNameWithCountersAndRefusesExistingFiles) {
+    TempDir dir;
+    const std::string source = dir / "Cats";
+    fs::create_directories(source);
+    ProgramRun run = Cli({"new", "--source", source});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, source + "/Cats.mav\n");
+    run = Cli({"new", "--source", source + "/", "--type", "text"});
+    EXPECT_EQ(run.out, source + "/Cats00.mav\n");
+    run = Cli({"new", "--source", source});
+    EXPECT_EQ(run.out, source + "/Cats01.mav\n");
+
+    Program program;
+    ASSERT_TRUE(program.Load(source + "/Cats00.mav"));
+    EXPECT_EQ(program.GetText(ProgramKey::SourceDir), source);
+    EXPECT_EQ(program.GetText(ProgramKey::TargetDir), source);
+    EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension), "*.txt");
+    EXPECT_EQ(program.GetText(ProgramKey::IndexPageTitle), "Files from %P");
+    EXPECT_EQ(program.GetText(ProgramKey::LastGenerated), "Never");
+
+    const std::string before = ReadFileBytes(source + "/Cats.mav");
+    run = Cli({"new", "--source", source, "--name", "Cats"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "Error: A file called \"Cats.mav\" already exists.\n\nPlease choose a different "
+              "name.\n");
+    EXPECT_EQ(ReadFileBytes(source + "/Cats.mav"), before);
+
+    run = Cli({"new", "--source", source, "--name", "Site.MAV", "--type", "html"});
+    EXPECT_EQ(run.out, source + "/Site.MAV\n");
+}
+
+TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndAMissingTargetIsMadeAfterAsking) {
+    TempDir dir;
+    fs::create_directories(dir / "photos");
+    const std::string relative = fs::relative(dir / "photos").string();
+    ProgramRun run = Cli({"new", "--source", relative, "--target", dir / "site", "--no"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("The directory \"" + dir / "site" +
+                           "\" does not exist.\n\nDo you want to create it?"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(dir / "site"));
+
+    run = Cli({"new", "--source", relative, "--target", dir / "site", "--folder", dir / "progs",
+               "--yes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, dir / "progs/photos.mav\n");
+    EXPECT_TRUE(fs::is_directory(dir / "site"));
+    Program program;
+    ASSERT_TRUE(program.Load(dir / "progs/photos.mav"));
+    EXPECT_EQ(program.GetText(ProgramKey::SourceDir), dir / "photos");
+}
+
+TEST(CliNew, WrongArgumentsAndMissingSources) {
+    TempDir dir;
+    EXPECT_EQ(Cli({"new"}).status, 2);
+    EXPECT_EQ(Cli({"new", "--source", dir.path(), "--type", "video"}).status, 2);
+    EXPECT_EQ(Cli({"new", "--source", dir.path(), "--name", "a/b"}).status, 2);
+    EXPECT_EQ(Cli({"new", "--source"}).status, 2);
+    const ProgramRun run = Cli({"new", "--source", dir / "missing"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("does not exist"), std::string::npos);
+}
+
+TEST(CliNew, WithoutTheDefaultProgramTheBuiltInDefaultsServe) {
+    TempDir dir;
+    const std::string lonely = dir / "bin/mavren-cli";
+    fs::create_directories(dir / "bin");
+    fs::copy_file(MAVREN_CLI, lonely);
+    fs::create_directories(dir / "src");
+    const ProgramRun run = RunProgram(lonely, {"new", "--source", dir / "src"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "Warning: Cannot find default Mavren program:\n\n  " +
+                           dir / "bin/Default.mav" +
+                           "\n\nSome program defaults may be incorrect.\n\nReinstalling Mavren "
+                           "will fix this problem.\n");
+    Program program;
+    ASSERT_TRUE(program.Load(dir / "src/src.mav"));
+    EXPECT_EQ(program.GetInt(ProgramKey::ThumbnailSize), 120);
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+// Content pages from records made by hand: links, labels and content problems.
+
+#include "generate/content_pages.h"
+
+#include <filesystem>
+
+#include "platform/format.h"
+#include "site_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using K = ProgramKey;
+
+class ContentPages : public SiteTest {
+  protected:
+    ContentPages() {
+        program.SetString(K::SourceFileExtension, "*.txt");
+        fs::create_directories(target);
+    }
+
+    void MakeRecords(int count) {
+        for (int i = 0; i < count; ++i) {
+            SourceRecord record;
+            record.source = source + StringPrintf("/f%d.txt", i);
+            record.contentPage = StringPrintf("GEN%04d.HTM", i);
+            record.indexPage = "INDEX000.HTM";
+            record.size = 10;
+            WriteFileBytes(record.source, "text");
+            records.push_back(record);
+        }
+    }
+
+    // The links cell of a page, from its opening tag to its end.
+    std::string Links(const std::string& page) {
+        const std::string text = Page(page);
+        const std::size_t start = text.rfind("<TD ALIGN=CENTER VALIGN=TOP>");
+        return text.substr(start, text.find("</TD>", start) - start);
+    }
+
+    std::vector<SourceRecord> records;
+};
+
+TEST_F(ContentPages, LinksInTheirOrderWithDefaultAndOwnLabels) {
+    MakeRecords(3);
+    program.SetInt(K::ContentShowLinkBegin, 1);
+    program.SetInt(K::ContentShowLinkEnd, 1);
+    program.SetString(K::ContentLinkEndLabel, "Last <<");
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_EQ(Links("GEN0001.HTM"),
+              "<TD ALIGN=CENTER VALIGN=TOP>\r\n"
+              "      <A HREF=\"INDEX000.HTM\">Index      </A>\r\n      <P>\r\n"
+              "      <A HREF=\"GEN0000.HTM\">Beginning      </A>\r\n      <P>\r\n"
+              "      <A HREF=\"GEN0002.HTM\">Next      </A>\r\n      <P>\r\n"
+              "      <A HREF=\"GEN0000.HTM\">Previous      </A>\r\n      <P>\r\n"
+              "      <A HREF=\"GEN0002.HTM\">Last <<      </A>\r\n      <P>\r\n    ");
+    EXPECT_EQ(Links("GEN0000.HTM").find("Beginning"), std::string::npos);
+    EXPECT_EQ(Links("GEN0000.HTM").find("Previous"), std::string::npos);
+    EXPECT_EQ(Links("GEN0002.HTM").find("Next"), std::string::npos);
+    EXPECT_EQ(Links("GEN0002.HTM").find("Last"), std::string::npos);
+}
+
+TEST_F(ContentPages, EveryLinkOffLeavesAnEmptyCell) {
+    MakeRecords(2);
+    for (K key : {K::ContentShowLinkIndex, K::ContentShowLinkNext, K::ContentShowLinkPrev}) {
+        program.SetInt(key, 0);
+    }
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_EQ(Links("GEN0001.HTM"), "<TD ALIGN=CENTER VALIGN=TOP>\r\n    ");
+}
+
+TEST_F(ContentPages, SingleImageThatIsALinkLeadsToTheIndex) {
+    program.SetString(K::SourceFileExtension, "*.jpg;*.png;*.gif");
+    program.SetInt(K::ContentImageIsLink, 1);
+    program.SetInt(K::ContentShowLinkBegin, 1);
+    program.SetInt(K::ContentShowLinkEnd, 1);
+    MakeRecords(1);
+    records[0].width = 30;
+    records[0].height = 20;
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_NE(Page("GEN0000.HTM")
+                  .find("      <A HREF=\"INDEX000.HTM\" TARGET=\"\"><IMG\r\n"
+                        "         WIDTH=30 HEIGHT=20 BORDER=0 SRC=\"f0.txt\"></A>\r\n"),
+              std::string::npos);
+    EXPECT_EQ(Links("GEN0000.HTM"),
+              "<TD ALIGN=CENTER VALIGN=TOP>\r\n"
+              "      <A HREF=\"INDEX000.HTM\">Index      </A>\r\n"
+              "      <P>\r\n    ");
+}
+
+TEST_F(ContentPages, UnreadableTextAsksAndYesPutsInThePlaceholderSentence) {
+    MakeRecords(2);
+    WriteFileBytes(records[0].source, std::string("zero\0byte", 9));
+    boxes->QueueAnswer(IDYES);
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_EQ(boxes->Texts(),
+              std::vector<std::string>{"Problem with a content file:\n\n'" + records[0].source +
+                                       "' contains binary characters\n\nDo you want to continue?"});
+    EXPECT_NE(Page("GEN0000.HTM")
+                  .find("<TD ALIGN=LEFT VALIGN=TOP>\r\n"
+                        "File not included due to problems with content.    </TD>"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(target + "/GEN0001.HTM")) << "the run goes on";
+
+    boxes->QueueAnswer(IDNO);
+    fs::remove(target + "/GEN0001.HTM");
+    EXPECT_FALSE(GenerateContentPages(records, program));
+    EXPECT_FALSE(fs::exists(target + "/GEN0001.HTM"));
+}
+
+TEST_F(ContentPages, HtmlWithoutBodyIsReportedThenAsked) {
+    program.SetString(K::SourceFileExtension, "*.htm;*.html");
+    MakeRecords(1);
+    WriteFileBytes(records[0].source, "<HTML>no body</HTML>");
+    boxes->QueueAnswer(IDYES);
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_EQ(boxes->Texts(),
+              (std::vector<std::string>{"Cannot extract BODY from this HTML file\n\nNo BODY tag "
+                                        "found in file '" +
+                                            records[0].source + "'.",
+                                        "Problem with HTML file.\n\nDo you want to continue?"}));
+    EXPECT_NE(Page("GEN0000.HTM").find("File not included due to problems with content."),
+              std::string::npos);
+}
+
+TEST_F(ContentPages, OtherPatternsGiveAnEmptyContentCellWithFullNavigation) {
+    program.SetString(K::SourceFileExtension, "*.txt;*.log");
+    MakeRecords(2);
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_NE(Page("GEN0000.HTM").find("<TD ALIGN=LEFT VALIGN=TOP>\r\n    </TD>"),
+              std::string::npos);
+    EXPECT_NE(Links("GEN0000.HTM").find("Next"), std::string::npos);
+}
+
+TEST_F(ContentPages, LabelsUnderTheContentWhenAskedFor) {
+    MakeRecords(1);
+    program.SetInt(K::ContentShowLabels, 1);
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_NE(Page("GEN0000.HTM").find("text      <BR>f0.txt (0KB)\r\n    </TD>"),
+              std::string::npos);
+
+    program.SetInt(K::ContentLabelType, 2);
+    program.SetString(K::ContentCustomLabel, "<I>%F</I> & co");
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_NE(Page("GEN0000.HTM").find("text      <BR><I>f0.txt</I> & co\r\n"), std::string::npos);
+
+    program.SetInt(K::ContentShowLabels, 0);
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_EQ(Page("GEN0000.HTM").find("<BR>"), std::string::npos);
+}
+
+TEST_F(ContentPages, StopBeforeAPageEndsAtOnce) {
+    MakeRecords(2);
+    StopRequested.store(1);
+    EXPECT_TRUE(GenerateContentPages(records, program));
+    EXPECT_TRUE(FileNames(target, ".HTM").empty());
+}
+
+TEST_F(ContentPages, BackgroundImageThatCannotBeCopiedIsReported) {
+    MakeRecords(1);
+    program.SetInt(K::HtmlBackgroundStyle, 0);
+    program.SetString(K::HtmlBackgroundImage, dir / "missing.gif");
+    EXPECT_FALSE(GenerateContentPages(records, program));
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    const std::string expected = "Failed to copy background image:\n\n   " + dir / "missing.gif" +
+                                 "\nto\n  " + target + "/missing.gif\n\n(";
+    EXPECT_EQ(boxes->Texts()[0].substr(0, expected.size()), expected);
+}
+
+}  // namespace

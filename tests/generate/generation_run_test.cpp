@@ -1,0 +1,281 @@
+// The generation run: what it reports, how it stops and how it ends.
+
+#include <filesystem>
+#include <regex>
+
+#include "generate/generation_worker.h"
+#include "generate/worker_messages.h"
+#include "site_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using K = ProgramKey;
+
+// The messages of a run as text, with the paced timing statuses reduced to their item
+// number; those that only a slow run posts (after a second) are left out.
+std::vector<std::string> Normalized(const std::vector<WorkerMessage>& messages) {
+    static const std::regex timed(R"(^(\d+) (thumbnails|index entries|content files) in \d+ )"
+                                  R"(seconds - .*$)");
+    std::vector<std::string> texts;
+    for (const WorkerMessage& message : messages) {
+        if (message.message == WM_APP_PROGRESS) {
+            texts.push_back("progress " + std::to_string(message.wParam));
+            continue;
+        }
+        std::smatch match;
+        if (std::regex_match(message.text, match, timed)) {
+            if (match[1] == "0") {
+                texts.push_back("0 " + match[2].str());
+            }
+            continue;
+        }
+        texts.push_back(message.text);
+    }
+    return texts;
+}
+
+TEST_F(SiteTest, PostsItsProgressInOrder) {
+    program.SetString(K::SourceFileExtension, "*.txt");
+    AddSource("a.txt", std::string(100, 'a'));
+    AddSource("b.txt", std::string(300, 'b'));
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(
+        Normalized(window->Messages()),
+        (std::vector<std::string>{"Initializing ...", "0 index entries", "progress 25",
+                                  "progress 100", "All index entries done.", "0 content files",
+                                  "progress 25", "progress 100", "progress 100", "Finished."}));
+}
+
+TEST_F(SiteTest, CopiesImagesWithProgressAndThumbnailsWithTheirOwnWord) {
+    AddExamplePhoto("Alpine Lake.jpg");
+    AddExamplePhoto("Pebbles.png");
+    ASSERT_EQ(Generate(), kRunFinished);
+    const auto texts = Normalized(window->Messages());
+    const std::vector<std::string> start(texts.begin(), texts.begin() + 5);
+    EXPECT_EQ(start, (std::vector<std::string>{"Initializing ...",
+                                               "Copying \"Alpine Lake.jpg\" ...", "progress 0",
+                                               "Copying \"Pebbles.png\" ...", "progress 50"}));
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "All thumbnails done."), texts.end());
+    EXPECT_EQ(texts.back(), "Finished.");
+}
+
+// A main window that presses "Stop!" when it sees a given status.
+class StopAtStatus : public RecordingReceiver {
+  public:
+    explicit StopAtStatus(std::string status) : status(std::move(status)) {}
+    void Post(WorkerMessage message) override {
+        if (message.message == WM_APP_STATUS_TEXT && message.text.rfind(status, 0) == 0) {
+            StopRequested.store(1);
+        }
+        RecordingReceiver::Post(std::move(message));
+    }
+
+  private:
+    std::string status;
+};
+
+TEST_F(SiteTest, StopDuringCopyingWritesNoPagesAndRecordsNever) {
+    AddExamplePhoto("Alpine Lake.jpg", "a.jpg");
+    AddExamplePhoto("Fjord.jpg", "b.jpg");
+    AddExamplePhoto("Meadow.jpg", "c.jpg");
+    program.SetDate(K::LastGenerated, 40000.5);
+    const auto stopper = std::make_shared<StopAtStatus>("Copying \"b.jpg\"");
+    SetMainWindow(stopper);
+
+    EXPECT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(program.GetText(K::LastGenerated), "Never");
+    EXPECT_TRUE(program.EditedSinceGenerated());
+    EXPECT_EQ(stopper->Progress().back(), 0);
+    EXPECT_EQ(stopper->StatusTexts().back(), "Stopped by operator.");
+    // The copy under way completes; the next file is not started.
+    EXPECT_TRUE(fs::exists(target + "/b.jpg"));
+    EXPECT_FALSE(fs::exists(target + "/c.jpg"));
+    EXPECT_TRUE(FileNames(target, ".HTM").empty());
+    EXPECT_TRUE(FileNames(target + "/Thumbs").empty());
+}
+
+TEST_F(SiteTest, StopDuringIndexPagesClosesThePageAndSkipsContentPages) {
+    program.SetString(K::SourceFileExtension, "*.txt");
+    program.SetInt(K::IndexThumbnailLayoutType, 1);
+    program.SetInt(K::IndexThumbnailsAcross, 1);
+    program.SetInt(K::IndexThumbnailsDown, 1);
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        AddSource(name, "x");
+    }
+    const auto stopper = std::make_shared<StopAtStatus>("0 index entries");
+    SetMainWindow(stopper);
+    EXPECT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(FileNames(target, ".HTM"), std::vector<std::string>{"INDEX000.HTM"});
+    EXPECT_NE(Page("INDEX000.HTM").find("</HTML>\r\n"), std::string::npos);
+    EXPECT_EQ(stopper->StatusTexts().back(), "Stopped by operator.");
+    EXPECT_EQ(program.GetDate(K::LastGenerated), 0.0);
+}
+
+TEST_F(SiteTest, NoFilesFoundNamesTheFolderAndTheUpperCasePatterns) {
+    const std::string odd = dir / "100% sure";
+    fs::create_directories(odd);
+    program.SetString(K::SourceDir, odd);
+    WriteFileBytes(odd + "/notes.txt", "x");
+    EXPECT_EQ(Generate(), kRunNoSourceFiles);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_EQ(boxes->Texts()[0], "No files found!\n\nThe directory:\n\n\t" + odd +
+                                     "\n\ndoes not contain any files of type "
+                                     "\"*.JPG;*.PNG;*.GIF\"");
+    EXPECT_EQ(program.GetDate(K::LastGenerated), 0.0);
+}
+
+TEST_F(SiteTest, PagesOfAnEarlierRunInTheSameFolderAreNotSources) {
+    program.SetString(K::SourceFileExtension, "*.htm;*.html");
+    program.SetString(K::TargetDir, source);
+    AddSource("page.htm", "<HTML><BODY>mine</BODY></HTML>");
+    ASSERT_EQ(Generate(), kRunFinished);
+    ASSERT_EQ(FileNames(source, ".HTM"), (std::vector<std::string>{"GEN0000.HTM", "INDEX000.HTM"}));
+
+    // Run again: only the user's page is a source.
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(FileNames(source, ".HTM"), (std::vector<std::string>{"GEN0000.HTM", "INDEX000.HTM"}));
+    EXPECT_NE(ReadFileBytes(source + "/INDEX000.HTM").find(">page.htm "), std::string::npos);
+
+    fs::remove(source + "/page.htm");
+    EXPECT_EQ(Generate(), kRunNoSourceFiles);
+    ASSERT_FALSE(boxes->Texts().empty());
+    const std::string text = boxes->Texts().back();
+    const std::string ending = "\"*.HTM;*.HTML\"\nthat were not generated by Mavren";
+    ASSERT_GE(text.size(), ending.size());
+    EXPECT_EQ(text.substr(text.size() - ending.size()), ending);
+}
+
+TEST_F(SiteTest, SameFolderForImagesCopiesNothingAndSkipsTheToolsOwnPictures) {
+    program.SetString(K::TargetDir, source);
+    AddExamplePhoto("Bubbles.gif");
+    AddExamplePhoto("Bubbles.gif", "GifPlaceHolder.gif");
+    AddExamplePhoto("Bubbles.gif", "GeneratedWithMavren.gif");
+    ASSERT_EQ(Generate(), kRunFinished);
+    for (const std::string& text : window->StatusTexts()) {
+        EXPECT_EQ(text.find("Copying"), std::string::npos) << text;
+    }
+    const std::string index = ReadFileBytes(source + "/INDEX000.HTM");
+    EXPECT_NE(index.find("Bubbles.gif (4KB)"), std::string::npos);
+    EXPECT_EQ(index.find("GifPlaceHolder.gif ("), std::string::npos);
+    EXPECT_EQ(FileNames(source, ".HTM"), (std::vector<std::string>{"GEN0000.HTM", "INDEX000.HTM"}));
+}
+
+TEST_F(SiteTest, SameFolderWrittenAnotherWayIsStillTheSameFolder) {
+    program.SetString(K::TargetDir, source + "/.");
+    AddExamplePhoto("Meadow.jpg");
+    ASSERT_EQ(Generate(), kRunFinished);
+    for (const std::string& text : window->StatusTexts()) {
+        EXPECT_EQ(text.find("Copying"), std::string::npos) << text;
+    }
+    EXPECT_EQ(fs::file_size(source + "/Meadow.jpg"), 32828u);
+}
+
+TEST_F(SiteTest, EmptyPatternScansImagesButTreatsThemAsNoKind) {
+    program.SetString(K::SourceFileExtension, "");
+    AddExamplePhoto("Meadow.jpg");
+    AddSource("notes.txt", "x");
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_FALSE(fs::exists(target + "/Meadow.jpg")) << "not copied";
+    EXPECT_TRUE(FileNames(target + "/Thumbs").empty());
+    EXPECT_EQ(FileNames(target, ".HTM"), (std::vector<std::string>{"GEN0000.HTM", "INDEX000.HTM"}));
+    EXPECT_NE(Page("INDEX000.HTM").find("<A HREF=\"GEN0000.HTM\">Meadow.jpg      </A>"),
+              std::string::npos);
+    EXPECT_NE(Page("GEN0000.HTM").find("<H1>Meadow.jpg</H1>"), std::string::npos);
+    EXPECT_NE(Page("GEN0000.HTM").find("<TD ALIGN=LEFT VALIGN=TOP>\r\n    </TD>"),
+              std::string::npos)
+        << "an empty content cell";
+    EXPECT_EQ(Page("GEN0000.HTM").find("<IMG"), std::string::npos);
+}
+
+TEST_F(SiteTest, CorruptImageAsksOnceAndYesGoesOnWithoutASize) {
+    AddSource("bad.jpg", "not a picture");
+    AddExamplePhoto("Meadow.jpg");
+    boxes->QueueAnswer(IDYES);
+    ASSERT_EQ(Generate(), kRunFinished);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_EQ(boxes->Texts()[0], "Failed to get size of image '" + target +
+                                     "/bad.jpg'.\n\nIt is not a valid JPG file."
+                                     "\n\nDo you want to continue?");
+    EXPECT_EQ(boxes->Boxes()[0].flags, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_NE(Page("GEN0000.HTM").find("<IMG WIDTH=0 HEIGHT=0 BORDER=0"), std::string::npos);
+    // No thumbnail could be made: the entry shows the picture without a size.
+    EXPECT_NE(
+        Page("INDEX000.HTM").find("      <IMG BORDER=0\r\n           SRC=\"Thumbs/TN_bad.jpg\">"),
+        std::string::npos);
+    EXPECT_TRUE(program.HasBeenGenerated());
+}
+
+TEST_F(SiteTest, CorruptImageAndNoEndsTheRun) {
+    AddSource("bad.jpg", "not a picture");
+    program.SetDate(K::LastGenerated, 40000.5);
+    boxes->QueueAnswer(IDNO);
+    EXPECT_EQ(Generate(), kRunEndedAfterMessage);
+    EXPECT_EQ(program.GetDate(K::LastGenerated), 40000.5);
+    EXPECT_TRUE(FileNames(target, ".HTM").empty());
+}
+
+TEST_F(SiteTest, FailedCopyEndsTheRun) {
+    AddExamplePhoto("Meadow.jpg");
+    fs::create_directories(target + "/Meadow.jpg");  // a folder where the copy should go
+    EXPECT_EQ(Generate(), kRunEndedAfterMessage);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    const std::string expected = "Failed to copy file:\n\n   " + source + "/Meadow.jpg\nto\n  " +
+                                 target + "/Meadow.jpg\n\n(";
+    EXPECT_EQ(boxes->Texts()[0].substr(0, expected.size()), expected);
+    EXPECT_EQ(boxes->Texts()[0].back(), ')');
+}
+
+TEST_F(SiteTest, ThumbnailFolderThatCannotBeMadeEndsTheRun) {
+    WriteFileBytes(target, "a file where the target folder should be");
+    AddExamplePhoto("Meadow.jpg");
+    EXPECT_EQ(Generate(), kRunNoThumbnailFolder);
+    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{"Cannot create thumbnail directory:\n\n  " +
+                                                       target + "/Thumbs"});
+}
+
+TEST_F(SiteTest, MissingTargetFolderIsMade) {
+    program.SetInt(K::GenerateThumbnails, 0);
+    AddExamplePhoto("Meadow.jpg");
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_TRUE(boxes->Texts().empty());
+    EXPECT_TRUE(fs::exists(target + "/INDEX000.HTM"));
+    EXPECT_FALSE(fs::exists(target + "/Thumbs"));
+}
+
+TEST_F(SiteTest, SecondRunOverAnUnchangedFolderKeepsThumbnailsAndCopies) {
+    AddExamplePhoto("Alpine Lake.jpg");
+    AddExamplePhoto("Pebbles.png");
+    ASSERT_EQ(Generate(), kRunFinished);
+    const std::string index = Page("INDEX000.HTM");
+    // Times to the nanosecond: any rewrite would show.
+    const auto thumbnailTime = fs::last_write_time(target + "/Thumbs/TN_Pebbles.png");
+    const auto copyTime = fs::last_write_time(target + "/Pebbles.png");
+    ASSERT_EQ(Generate(4), kRunFinished);
+    EXPECT_EQ(Page("INDEX000.HTM"), index);
+    EXPECT_EQ(fs::last_write_time(target + "/Thumbs/TN_Pebbles.png"), thumbnailTime);
+    EXPECT_EQ(fs::last_write_time(target + "/Pebbles.png"), copyTime);
+}
+
+TEST_F(SiteTest, WorkerPostsWorkDoneLastAndReportsWhatEscapesTheRun) {
+    program.SetString(ProgramKey::SourceFileExtension, "*.txt");
+    AddSource("a.txt", "x");
+    GenerationRequest request;
+    request.program = &program;
+    EXPECT_EQ(GenerationWorker(request), kRunFinished);
+    EXPECT_EQ(window->Messages().back().message, WM_APP_WORK_DONE);
+
+    // A disk that fills up while a page is written.
+    fs::remove(target + "/INDEX000.HTM");
+    fs::create_symlink("/dev/full", target + "/INDEX000.HTM");
+    ScopedMainWindow second;
+    EXPECT_EQ(GenerationWorker(request), kRunFailed);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_EQ(boxes->Boxes()[0].text, "Cannot complete generation.\n\nReason: Failed to write '" +
+                                          target + "/INDEX000.HTM' (No space left on device)");
+    EXPECT_EQ(boxes->Boxes()[0].flags, MB_OK | MB_ICONSTOP);
+    EXPECT_EQ(second->Messages().back().message, WM_APP_WORK_DONE);
+}
+
+}  // namespace

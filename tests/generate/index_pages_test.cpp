@@ -1,0 +1,266 @@
+// Index pages from records made by hand: layouts, rows, links and labels.
+
+#include "generate/index_pages.h"
+
+#include <filesystem>
+
+#include "platform/app_folders.h"
+#include "platform/format.h"
+#include "site_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using K = ProgramKey;
+
+class IndexPages : public SiteTest {
+  protected:
+    IndexPages() {
+        program.SetString(K::SourceFileExtension, "*.txt");
+        program.SetString(K::IndexPageTitle, "");
+        fs::create_directories(target);
+    }
+
+    // Text records called f00.txt, f01.txt ... in the source folder.
+    void MakeRecords(int count) {
+        for (int i = 0; i < count; ++i) {
+            SourceRecord record;
+            record.source = source + StringPrintf("/f%02d.txt", i);
+            record.contentPage = StringPrintf("GEN%04d.HTM", i);
+            record.size = 100;
+            WriteFileBytes(record.source, "x");
+            records.push_back(record);
+        }
+    }
+
+    // How many entries each index page holds.
+    std::vector<int> EntriesPerPage() {
+        std::vector<int> counts;
+        for (const std::string& name : FileNames(target, ".HTM")) {
+            const std::string page = Page(name);
+            int entries = 0;
+            for (std::size_t at = page.find("VALIGN=MIDDLE"); at != std::string::npos;
+                 at = page.find("VALIGN=MIDDLE", at + 1)) {
+                ++entries;
+            }
+            counts.push_back(entries);
+        }
+        return counts;
+    }
+
+    std::vector<SourceRecord> records;
+};
+
+TEST_F(IndexPages, TypicalLayoutPutsNinePerPageInRowsOfThree) {
+    MakeRecords(10);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    EXPECT_EQ(EntriesPerPage(), (std::vector<int>{9, 1}));
+    const std::string first = Page("INDEX000.HTM");
+    EXPECT_NE(first.find("<A HREF=\"INDEX001.HTM\">Next      </A>"), std::string::npos);
+    EXPECT_EQ(first.find("Previous"), std::string::npos);
+    const std::string second = Page("INDEX001.HTM");
+    EXPECT_NE(second.find("<A HREF=\"INDEX000.HTM\">Previous      </A>"), std::string::npos);
+    EXPECT_EQ(second.find("Next"), std::string::npos);
+    EXPECT_EQ(records[8].indexPage, "INDEX000.HTM");
+    EXPECT_EQ(records[9].indexPage, "INDEX001.HTM");
+    // Rows close after the third, sixth and ninth entry.
+    EXPECT_EQ(
+        first.find("f02.txt      </A>\r\n    </TD>\r\n  </TR>\r\n  <TR>\r\n") != std::string::npos,
+        true);
+    EXPECT_NE(first.find("f08.txt      </A>\r\n    </TD>\r\n  </TR>\r\n  <TR>\r\n  </TR>\r\n"
+                         "</TABLE>\r\n"),
+              std::string::npos);
+}
+
+TEST_F(IndexPages, AcrossAndDownSetTheTable) {
+    program.SetInt(K::IndexThumbnailLayoutType, 1);
+    program.SetInt(K::IndexThumbnailsAcross, 4);
+    program.SetInt(K::IndexThumbnailsDown, 2);
+    MakeRecords(8);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    EXPECT_EQ(EntriesPerPage(), (std::vector<int>{8}));
+    const std::string page = Page("INDEX000.HTM");
+    EXPECT_NE(page.find("f03.txt      </A>\r\n    </TD>\r\n  </TR>\r\n  <TR>\r\n    <TD"),
+              std::string::npos);
+    EXPECT_NE(page.find("f07.txt      </A>\r\n    </TD>\r\n  </TR>\r\n  <TR>\r\n  </TR>\r\n"),
+              std::string::npos);
+}
+
+TEST_F(IndexPages, NoEntriesMeansNoPageUnlessEverythingGoesOnOne) {
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    EXPECT_TRUE(FileNames(target, ".HTM").empty());
+    EXPECT_EQ(window->StatusTexts(), std::vector<std::string>{"All index entries done."});
+
+    program.SetInt(K::IndexGenerateMultiplePages, 0);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    EXPECT_NE(Page("INDEX000.HTM")
+                  .find("<TABLE WIDTH=\"100%\">\r\n  <TR>\r\n  </TR>\r\n</TABLE>\r\n"
+                        "<P>\r\n<TABLE WIDTH=\"100%\">\r\n  <TR>\r\n  </TR>\r\n"),
+              std::string::npos);
+}
+
+TEST_F(IndexPages, WithoutContentPagesEntriesLinkToTheFilesRelatively) {
+    program.SetInt(K::GenerateContentPages, 0);
+    MakeRecords(1);
+    SourceRecord copied;
+    copied.source = target + "/#1 & more.txt";
+    records.push_back(copied);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    const std::string page = Page("INDEX000.HTM");
+    EXPECT_NE(page.find("<A HREF=\"../source/f00.txt\">f00.txt      </A>"), std::string::npos);
+    EXPECT_NE(page.find("<A HREF=\"%231%20%26%20more.txt\">#1 &amp; more.txt      </A>"),
+              std::string::npos);
+}
+
+TEST_F(IndexPages, TitleIsExpandedForThePageAndEscaped) {
+    program.SetString(K::IndexPageTitle, "<Index> of %F in 100%% %P");
+    MakeRecords(1);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    EXPECT_NE(Page("INDEX000.HTM")
+                  .find("<CENTER>\r\n<H1><Index> of INDEX000.HTM in 100% " + target + "</H1>\r\n"),
+              std::string::npos);
+}
+
+TEST_F(IndexPages, PageThatCannotBeCreatedIsReported) {
+    program.SetString(K::TargetDir, dir / "missing/site");
+    MakeRecords(1);
+    EXPECT_FALSE(GenerateIndexPages(records, program));
+    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{"Failed to create file: " +
+                                                       dir / "missing/site/INDEX000.HTM"});
+}
+
+TEST_F(IndexPages, UnusableBoilerplateEndsTheIndexAfterTheFirstPage) {
+    program.SetString(K::IndexBoilerplate, dir / "plate.htm");
+    WriteFileBytes(dir / "plate.htm", "<HTML>no tag</HTML>");
+    MakeRecords(12);
+    EXPECT_FALSE(GenerateIndexPages(records, program));
+    EXPECT_EQ(FileNames(target, ".HTM"), std::vector<std::string>{"INDEX000.HTM"});
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_EQ(boxes->Texts()[0].rfind("Cannot use file for boilerplate\n\n", 0), 0u);
+}
+
+// Image entries: labels and GIF pictures.
+class IndexImages : public SiteTest {
+  protected:
+    IndexImages() {
+        fs::create_directories(target + "/Thumbs");
+        program.SetString(K::IndexPageTitle, "");
+    }
+
+    void AddRecord(const std::string& example, const std::string& name, int width, int height) {
+        SourceRecord record;
+        record.source = target + "/" + name;
+        fs::copy_file(MAVREN_SOURCE_DIR "/examples/photos/" + example, record.source);
+        record.size = static_cast<std::int64_t>(fs::file_size(record.source));
+        record.width = width;
+        record.height = height;
+        record.contentPage = StringPrintf("GEN%04d.HTM", static_cast<int>(records.size()));
+        record.thumbnail = "Thumbs/TN_" + (name.ends_with(".gif") ? "GifPlaceHolder.gif" : name);
+        records.push_back(record);
+    }
+
+    std::vector<SourceRecord> records;
+};
+
+TEST_F(IndexImages, NamesAreEncodedInLinksAndEscapedInLabels) {
+    AddRecord("Pebbles.png", "#1 <b>.png", 400, 300);
+    AddRecord("Bubbles.gif", "100% \"fun\".gif", 240, 180);
+    program.SetInt(K::MiscGifThumbnailType, 1);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    const std::string page = Page("INDEX000.HTM");
+    EXPECT_NE(page.find("<IMG WIDTH=120 HEIGHT=90 BORDER=0\r\n           "
+                        "SRC=\"Thumbs/TN_%231%20%3Cb%3E.png\"><BR>\r\n#1 &lt;b&gt;.png (8KB)"),
+              std::string::npos);
+    EXPECT_NE(page.find("<IMG WIDTH=120 HEIGHT=90 BORDER=0\r\n           "
+                        "SRC=\"100%25%20%22fun%22.gif\"><BR>\r\n100% &quot;fun&quot;.gif (4KB)"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(target + "/Thumbs/TN_#1 <b>.png"));
+}
+
+TEST_F(IndexImages, CustomLabelsAndTheFontAroundThem) {
+    AddRecord("Fjord.jpg", "Fjord.jpg", 480, 640);
+    program.SetInt(K::IndexThumbnailLabelType, 2);
+    program.SetString(K::IndexThumbnailCustomLabel, "<I>%F</I> %W, %S, 100%%");
+    program.SetString(K::HtmlFontFace, "Arial");
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    EXPECT_NE(Page("INDEX000.HTM")
+                  .find("SRC=\"Thumbs/TN_Fjord.jpg\"><FONT FACE=\"Arial\"><BR>      "
+                        "<I>Fjord.jpg</I> 480 x 640, 33KB, 100%</FONT>\r\n      </A>\r\n"),
+              std::string::npos);
+}
+
+TEST_F(IndexImages, DescriptionFileLabelsWithTheStandardLabelAsFallback) {
+    AddRecord("Fjord.jpg", "Fjord.jpg", 480, 640);
+    AddRecord("Meadow.jpg", "Meadow.jpg", 427, 640);
+    program.SetInt(K::IndexThumbnailLabelType, 1);
+    WriteFileBytes(source + "/Descript.ion", "fjord.jpg Deep water & steep sides\n");
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    const std::string page = Page("INDEX000.HTM");
+    EXPECT_NE(page.find("<BR>\r\nDeep water &amp; steep sides      </A>"), std::string::npos);
+    EXPECT_NE(page.find("<BR>\r\nMeadow.jpg (32KB)      </A>"), std::string::npos);
+}
+
+TEST_F(IndexImages, GifPicturesByType) {
+    AddRecord("Confetti.gif", "Confetti.gif", 300, 300);
+    AddRecord("Bubbles.gif", "Bubbles.gif", 240, 180);
+    program.SetInt(K::IndexLabelThumbnails, 0);
+    const std::string ready = dir / "ready";
+    fs::create_directories(ready);
+    fs::copy_file(MAVREN_SOURCE_DIR "/examples/photos/Bubbles.gif", ready + "/Bubbles.gif");
+
+    // Type 2: the file of the same name in the folder, else the placeholder.
+    program.SetInt(K::MiscGifThumbnailType, 2);
+    program.SetString(K::MiscGifThumbnailDir, ready);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    std::string page = Page("INDEX000.HTM");
+    EXPECT_NE(
+        page.find("<IMG WIDTH=120 HEIGHT=120 BORDER=0\r\n           SRC=\"GifPlaceHolder.gif\">"),
+        std::string::npos);
+    EXPECT_NE(page.find("<IMG WIDTH=120 HEIGHT=90 BORDER=0\r\n           "
+                        "SRC=\"Thumbs/TN_Bubbles.gif\">"),
+              std::string::npos);
+    EXPECT_EQ(ReadFileBytes(target + "/Thumbs/TN_Bubbles.gif"),
+              ReadFileBytes(ready + "/Bubbles.gif"));
+    EXPECT_TRUE(fs::exists(target + "/GifPlaceHolder.gif"));
+
+    // Type 1: the source itself, scaled by the browser.
+    program.SetInt(K::MiscGifThumbnailType, 1);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    page = Page("INDEX000.HTM");
+    EXPECT_NE(page.find("<IMG WIDTH=120 HEIGHT=120 BORDER=0\r\n           SRC=\"Confetti.gif\">"),
+              std::string::npos);
+    EXPECT_NE(page.find("<IMG WIDTH=120 HEIGHT=90 BORDER=0\r\n           SRC=\"Bubbles.gif\">"),
+              std::string::npos);
+    EXPECT_TRUE(boxes->Texts().empty());
+}
+
+TEST_F(IndexImages, GifThatCannotBeMeasuredAsks) {
+    AddRecord("Bubbles.gif", "Bubbles.gif", 240, 180);
+    AddRecord("Bubbles.gif", "Broken.gif", 0, 0);
+    WriteFileBytes(records[1].source, "not a GIF");
+    program.SetInt(K::MiscGifThumbnailType, 1);
+    boxes->QueueAnswer(IDYES);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_EQ(boxes->Texts()[0],
+              "Failed to get size of image '" + records[1].source +
+                  "'.\n\nIt is not a valid GIF file.\n\nDo you want to continue?");
+    EXPECT_NE(Page("INDEX000.HTM").find("<IMG BORDER=0\r\n           SRC=\"Broken.gif\">"),
+              std::string::npos);
+
+    boxes->QueueAnswer(IDNO);
+    EXPECT_FALSE(GenerateIndexPages(records, program));
+}
+
+TEST_F(IndexImages, PlaceholderThatCannotBeCopiedEndsTheIndex) {
+    SetExecutableFolder(dir / "nowhere");
+    AddRecord("Bubbles.gif", "Bubbles.gif", 240, 180);
+    EXPECT_FALSE(GenerateIndexPages(records, program));
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    const std::string expected = "Failed to copy file:\n\n   " +
+                                 dir / "nowhere/GifPlaceHolder.gif" + "\nto\n  " + target + "\n\n(";
+    EXPECT_EQ(boxes->Texts()[0].substr(0, expected.size()), expected);
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#pragma once
+
+// A source folder, a target folder and a program to generate from them, for tests of
+// whole generation runs. Message boxes are scripted and the main window records.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/program.h"
+#include "generate/generation_run.h"
+#include "recording_receiver.h"
+#include "support/test_support.h"
+
+class SiteTest : public ::testing::Test {
+  protected:
+    SiteTest();
+
+    // Copies a picture of examples/photos into the source folder, under another name if given.
+    void AddExamplePhoto(const std::string& example, const std::string& name = "");
+
+    // Writes a source file with exactly these bytes.
+    void AddSource(const std::string& name, const std::string& bytes);
+
+    int Generate(int jobs = 1);
+
+    // The names of the files of a folder, sorted; only those whose name ends in suffix.
+    static std::vector<std::string> FileNames(const std::string& folder,
+                                              const std::string& suffix = "");
+
+    // Expects the target's pages to be exactly the golden ones of tests/generate/golden/name.
+    void ExpectGoldenSite(const std::string& name);
+
+    std::string Page(const std::string& name) { return ReadFileBytes(target + "/" + name); }
+
+    TempDir dir;
+    std::string source = dir / "source";
+    std::string target = dir / "site";
+    Program program;
+    ScopedScriptedBoxes boxes;
+    ScopedMainWindow window;
+};
