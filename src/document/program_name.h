@@ -1,8 +1,8 @@
 #pragma once
 
-// The name a new program is offered: the source folder's own name with ".mav", or with a
-// two-digit counter when a program of that name is already there. Reads the file system
-// only; safe from any thread.
+// The name a new program is offered (by the wizard and by mavren-cli new): the source
+// folder's own name with ".mav", or with a two-digit counter when a program of that name
+// is already there. Reads the file system only; safe from any thread.
 
 #include <string>
 

@@ -190,7 +190,22 @@ class TerminalRun {
         EXPECT_EQ(::write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     }
 
-    void Interrupt() { ::kill(pid, SIGINT); }
+    // Sends Ctrl-C and waits until the program has taken it (it is no longer pending).
+    bool Interrupt() {
+        ::kill(pid, SIGINT);
+        const std::string status = "/proc/" + std::to_string(pid) + "/status";
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const std::string text = ReadFileBytes(status);
+            const std::size_t line = text.find("ShdPnd:");
+            if (line != std::string::npos &&
+                (std::stoull(text.substr(line + 7), nullptr, 16) & (1ULL << (SIGINT - 1))) == 0) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
 
     int Wait() {
         int status = 0;
@@ -216,7 +231,7 @@ TEST_F(CliGenerate, CtrlCStopsTheRunLikeTheStopButton) {
 
     TerminalRun run({"generate", program});
     ASSERT_TRUE(run.WaitForError("[y/n]? ")) << ReadFileBytes(run.err);
-    run.Interrupt();
+    ASSERT_TRUE(run.Interrupt());
     run.Type("y\n");
     EXPECT_EQ(run.Wait(), 130) << ReadFileBytes(run.err);
     const std::string err = ReadFileBytes(run.err);
