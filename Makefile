@@ -2,7 +2,8 @@
 #   make demo       install what is missing, build, and generate the sample sites
 #   make test       install what is missing, build, and run every test
 #   make test-asan  the tests again under AddressSanitizer and UndefinedBehaviorSanitizer
-#   make run        start Mavren from the build folder
+#   make run        start Mavren from the build folder (make run PROGRAM=site.mav)
+#   make install    install into PREFIX (default /usr/local): make install PREFIX=~/.local
 #   make bench      build and run the benchmarks (corpora cached in ~/.cache/mavren-bench)
 #   make screenshots  render every dialog and property page into build/screenshots/*.png
 #   make format     format the code; make format-check only checks it
@@ -11,10 +12,11 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+PREFIX     ?= /usr/local
 
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h' 2>/dev/null || find src tests bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: all deps build demo test test-asan bench run screenshots format format-check clean
+.PHONY: all deps build demo test test-asan bench run install screenshots format format-check clean
 
 all: build
 
@@ -69,8 +71,11 @@ bench:
 	sh bench/run-all.sh $(BUILD)
 
 run: build
-	@if [ -x $(BUILD)/mavren ]; then ./$(BUILD)/mavren $(PROGRAM); \
-	else echo "The desktop program is not part of this build yet; try ./$(BUILD)/mavren-cli --help"; fi
+	./$(BUILD)/mavren $(PROGRAM)
+
+# The programs and their files go to PREFIX/lib/mavren, with links in PREFIX/bin.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 screenshots: build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/mavren-dialogs --screenshots $(BUILD)/screenshots

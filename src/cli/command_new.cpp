@@ -4,9 +4,9 @@
 
 #include "cli/cli.h"
 #include "cli/command_options.h"
+#include "document/default_program.h"
 #include "document/program_name.h"
 #include "generate/source_kind.h"
-#include "platform/app_folders.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -77,24 +77,6 @@ std::string PatternsOf(const std::string& type) {
     return std::string(kImagePatterns);
 }
 
-// The template program beside the executable, over the built-in defaults; when it is
-// missing or unreadable the user is told and the built-in defaults stay.
-void LoadDefaults(Program& program) {
-    program.ApplyDefaults();
-    const std::string path = JoinPath(ExecutableFolder(), "Default.mav");
-    std::string problem;
-    if (!CheckRequiredFile(path, false)) {
-        problem = "Cannot find default Mavren program:\n\n  ";
-    } else if (!program.Load(path)) {
-        problem = "Cannot load default Mavren program from:\n\n  ";
-    }
-    if (!problem.empty()) {
-        ShowMessageBox(problem + path + "\n\nSome program defaults may be incorrect." +
-                           "\n\nReinstalling Mavren will fix this problem.",
-                       MB_OK | MB_ICONEXCLAMATION);
-    }
-}
-
 }  // namespace
 
 int RunNew(const CommandLine& line) {
@@ -146,7 +128,7 @@ int RunNew(const CommandLine& line) {
     }
 
     Program program;
-    LoadDefaults(program);
+    LoadDefaultProgram(program);
     program.SetString(ProgramKey::SourceDir, source);
     program.SetString(ProgramKey::TargetDir, target);
     program.SetString(ProgramKey::SourceFileExtension, PatternsOf(arguments.type));

@@ -17,15 +17,23 @@
 
 #include "document/program.h"
 #include "platform/message_box.h"
+#include "platform/registry.h"
+#include "ui/about_dialog.h"
 #include "ui/folder_browser.h"
+#include "ui/ftp_profile_dialog.h"
 #include "ui/label_options_dialog.h"
 #include "ui/link_labels_dialog.h"
 #include "ui/link_options_dialog.h"
+#include "ui/main_dialog.h"
 #include "ui/modal_watcher.h"
 #include "ui/new_folder_dialog.h"
 #include "ui/prog_prop_sheet.h"
 #include "ui/thumbnail_options_dialog.h"
+#include "ui/upload_status_dialog.h"
+#include "ui/welcome_dialog.h"
 #include "ui/wizard_sheet.h"
+#include "ui/worker_events.h"
+#include "upload/ftp_profiles.h"
 
 namespace {
 
@@ -103,6 +111,87 @@ bool MakeSampleFolder(const QString& folder) {
         }
     }
     return true;
+}
+
+// Hands the window a worker's message, as a running worker would post it.
+void Deliver(QWidget* window, unsigned message, int value, const std::string& text) {
+    WorkerEvent event(WorkerMessage{message, value, text});
+    QCoreApplication::sendEvent(window, &event);
+}
+
+const FtpProfile kSampleProfile{"My web host", "ftp.example.com", "ann", "secret", "public_html"};
+
+// The main window in its three states, the Welcome and About windows, and the upload
+// windows.
+void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
+    Program program;
+    FillSampleProgram(program, samples);
+    program.SetText(ProgramKey::LastGenerated, "12/07/26 09:30:00");
+    program.Save(program.path);
+    SetRegistryString(kApplicationKey, "LastOpenProgram", program.path);
+
+    renderer.RunSimple(QStringLiteral("main_window_empty"), [&] {
+        CMavrenMainDialog window;
+        window.commandLinePath = (samples + QStringLiteral("/none.mav")).toStdString();
+        window.exec();
+    });
+    renderer.Run(
+        [&] {
+            CMavrenMainDialog window;
+            window.commandLinePath = program.path;
+            window.exec();
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("main_window"));
+            auto* main = qobject_cast<CMavrenMainDialog*>(window);
+            if (main != nullptr) {
+                main->SetUiState(UiState::Running);
+                Deliver(window, WM_APP_STATUS_TEXT, 0, "Generating thumbnails (3 of 5) ...");
+                Deliver(window, WM_APP_PROGRESS, 60, {});
+                renderer.Grab(window, QStringLiteral("main_window_running"));
+                main->SetUiState(UiState::Loaded);
+            }
+            CloseWindow(window);
+        });
+    renderer.RunSimple(QStringLiteral("welcome"), [] {
+        CMavrenWelcomeDialog welcome;
+        welcome.exec();
+    });
+    renderer.Run(
+        [] {
+            CMavrenAboutDialog about;
+            about.aboutMode = true;
+            about.exec();
+        },
+        [&](QWidget* window) {
+            renderer.Grab(window, QStringLiteral("about"));
+            // Only "Continue" closes the About box.
+            if (auto* about = qobject_cast<QDialog*>(window)) {
+                about->accept();
+            }
+        });
+
+    FtpProfileList profiles;
+    profiles.Add(kSampleProfile);
+    SaveFtpProfiles(profiles, 0);
+    renderer.RunSimple(QStringLiteral("ftp_profile"), [] {
+        CMavrenFtpProfileDialog dialog;
+        dialog.profile = kSampleProfile;
+        dialog.exec();
+    });
+    renderer.Run(
+        [&] {
+            CMavrenUploadStatusDialog dialog;
+            dialog.localFolder = (samples + QStringLiteral("/site")).toStdString();
+            dialog.exec();
+        },
+        [&](QWidget* window) {
+            Deliver(window, WM_APP_STATUS_TEXT, 0, "Sending Thumbs/TN_harbour.jpg");
+            Deliver(window, WM_APP_STATUS_TEXT, 0, "@0:00:04 done - 0:00:03 remaining");
+            Deliver(window, WM_APP_PROGRESS, 55, {});
+            renderer.Grab(window, QStringLiteral("upload"));
+            CloseWindow(window);
+        });
 }
 
 }  // namespace
@@ -233,6 +322,8 @@ int RenderScreenshots(const QString& folder) {
                 box->button(QMessageBox::No)->click();
             }
         });
+
+    RenderDesktopWindows(renderer, samples);
 
     for (const QString& failure : renderer.failures) {
         QTextStream(stderr) << "mavren-dialogs: not written: " << failure << "\n";

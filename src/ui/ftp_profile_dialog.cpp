@@ -1,0 +1,67 @@
+#include "ui/ftp_profile_dialog.h"
+
+#include "platform/message_box.h"
+#include "ui/control_values.h"
+#include "ui_ftp_profile_dialog.h"
+
+CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(QWidget* parent)
+    : CVQDialog(parent), m_ui(std::make_unique<Ui::FtpProfileDialog>()) {
+    m_ui->setupUi(this);
+    connect(m_ui->saveButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+CMavrenFtpProfileDialog::~CMavrenFtpProfileDialog() = default;
+
+bool CMavrenFtpProfileDialog::OnInitDialog() {
+    if (!CVQDialog::OnInitDialog()) {
+        return false;
+    }
+    ShowText(m_ui->profileNameEdit, profile.name);
+    ShowText(m_ui->hostEdit, profile.host);
+    ShowText(m_ui->usernameEdit, profile.username);
+    ShowText(m_ui->passwordEdit, profile.password);
+    ShowText(m_ui->directoryEdit, profile.directory);
+    m_ui->profileNameEdit->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void CMavrenFtpProfileDialog::accept() {
+    FtpProfile edited = profile;
+    ReadText(m_ui->profileNameEdit, edited.name);
+    ReadText(m_ui->hostEdit, edited.host);
+    ReadText(m_ui->usernameEdit, edited.username);
+    ReadText(m_ui->passwordEdit, edited.password);
+    ReadText(m_ui->directoryEdit, edited.directory);
+
+    FtpProfileField firstMissing = FtpProfileField::None;
+    const std::string missing = MissingFtpProfileFields(edited, firstMissing);
+    if (!missing.empty()) {
+        ShowMessageBox(missing, MB_OK | MB_ICONSTOP);
+        FieldEdit(firstMissing)->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The name becomes a key of the settings store, where some characters cannot go.
+    if (const std::string problem = FtpProfileNameProblem(edited.name); !problem.empty()) {
+        ShowMessageBox(problem, MB_OK | MB_ICONSTOP);
+        m_ui->profileNameEdit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    profile = edited;
+    CVQDialog::accept();
+}
+
+QLineEdit* CMavrenFtpProfileDialog::FieldEdit(FtpProfileField field) const {
+    switch (field) {
+        case FtpProfileField::Host:
+            return m_ui->hostEdit;
+        case FtpProfileField::Username:
+            return m_ui->usernameEdit;
+        case FtpProfileField::Password:
+            return m_ui->passwordEdit;
+        case FtpProfileField::Directory:
+            return m_ui->directoryEdit;
+        default:
+            return m_ui->profileNameEdit;
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+// The FTP Profile dialog: one profile's name, host, user name, password (shown masked)
+// and remote folder, for a new profile (empty fields) or one being edited. "Save" checks
+// that name, host and user name are filled in, lists what is missing in a stop box and
+// puts the focus on the first missing field; only a complete profile closes the dialog
+// with OK. The caller sets profile, runs the dialog and takes profile back after OK; it
+// is left alone by Cancel. GUI thread only.
+
+#include <memory>
+
+#include "ui/vq_dialog.h"
+#include "upload/ftp_profiles.h"
+
+namespace Ui {
+class FtpProfileDialog;
+}
+
+class QLineEdit;
+
+class CMavrenFtpProfileDialog : public CVQDialog {
+    Q_OBJECT
+
+  public:
+    explicit CMavrenFtpProfileDialog(QWidget* parent = nullptr);
+    ~CMavrenFtpProfileDialog() override;
+
+    FtpProfile profile;
+
+  protected:
+    bool OnInitDialog() override;
+    void accept() override;
+
+  private:
+    QLineEdit* FieldEdit(FtpProfileField field) const;
+
+    const std::unique_ptr<Ui::FtpProfileDialog> m_ui;
+};

@@ -1,0 +1,268 @@
+#include "ui/main_dialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <QPainter>
+
+#include "document/program.h"
+#include "generate/generation_worker.h"
+#include "generate/worker_messages.h"
+#include "platform/app_folders.h"
+#include "platform/message_box.h"
+#include "platform/open_url.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "ui/embossed_text.h"
+#include "ui/welcome_dialog.h"
+#include "ui/worker_events.h"
+#include "ui_main_dialog.h"
+
+namespace {
+
+const QString kStopCaption = QStringLiteral("Stop!");
+const QString kGenerateCaption = QStringLiteral("Generate");
+const char* const kNoProgramText = "No program loaded";
+
+}  // namespace
+
+CMavrenMainDialog::CMavrenMainDialog(QWidget* parent)
+    : CVQDialog(parent),
+      m_ui(std::make_unique<Ui::MainDialog>()),
+      m_program(std::make_shared<Program>()),
+      m_receiver(std::make_shared<QtWorkerReceiver>(this)),
+      m_titleFont(QStringLiteral("Arial"), 40) {
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // The header keeps its height while the status line and the progress bar are hidden.
+    for (QWidget* running :
+         {static_cast<QWidget*>(m_ui->statusLabel), static_cast<QWidget*>(m_ui->progressBar)}) {
+        QSizePolicy policy = running->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        running->setSizePolicy(policy);
+        running->hide();
+    }
+    m_ui->progressBar->setRange(0, 100);
+    ConnectCommands();
+}
+
+CMavrenMainDialog::~CMavrenMainDialog() {
+    m_receiver->Detach();
+}
+
+void CMavrenMainDialog::ConnectCommands() {
+    const auto on = [this](QPushButton* button, void (CMavrenMainDialog::*command)()) {
+        connect(button, &QPushButton::clicked, this, command);
+    };
+    on(m_ui->generateButton, &CMavrenMainDialog::OnGenerate);
+    on(m_ui->testButton, &CMavrenMainDialog::OnTest);
+    on(m_ui->editButton, &CMavrenMainDialog::OnEdit);
+    on(m_ui->uploadButton, &CMavrenMainDialog::OnUpload);
+    on(m_ui->aboutButton, &CMavrenMainDialog::OnAbout);
+    on(m_ui->newButton, &CMavrenMainDialog::OnNew);
+    on(m_ui->openButton, &CMavrenMainDialog::OnOpen);
+    on(m_ui->exitButton, &CMavrenMainDialog::OnExit);
+    connect(m_ui->helpButton, &QPushButton::clicked, this,
+            [] { OpenUrl(HelpFolder() + "GEN0000.htm"); });
+    // Window managers keep their window menus to themselves; the same item is offered on
+    // the window's own context menu.
+    auto* about = new QAction(QStringLiteral("&About Mavren ..."), this);
+    about->setObjectName(QStringLiteral("aboutAction"));
+    connect(about, &QAction::triggered, this, &CMavrenMainDialog::OnAbout);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+bool CMavrenMainDialog::OnInitDialog() {
+    setWindowTitle(QStringLiteral("Mavren"));
+    SetPlacementName(QStringLiteral("Mavren"));
+    if (!CVQDialog::OnInitDialog()) {
+        return false;
+    }
+    const QIcon icon(QString::fromStdString(JoinPath(ExecutableFolder(), "mavren.png")));
+    if (!icon.isNull()) {
+        setWindowIcon(icon);
+    }
+    SetMainWindow(m_receiver);
+
+    if (!commandLinePath.empty()) {
+        LoadProgramFile(commandLinePath);
+        return true;
+    }
+    PendingCommand pending = PendingCommand::None;
+    {
+        CMavrenWelcomeDialog welcome(this);
+        const int choice = welcome.exec();
+        if (choice == kWelcomeNew) {
+            pending = PendingCommand::New;
+        } else if (choice == kWelcomeOpen) {
+            pending = PendingCommand::Open;
+        }
+    }
+    Refresh();
+    if (pending != PendingCommand::None) {
+        m_nameText = kNoProgramText;
+        SetUiState(UiState::NoProgram);
+        Refresh();
+        RunPendingCommand(pending);
+    } else {
+        LoadProgramFile(GetRegistryString(kApplicationKey, "LastOpenProgram"));
+    }
+    return true;
+}
+
+void CMavrenMainDialog::RunPendingCommand(PendingCommand command) {
+    if (command == PendingCommand::New) {
+        OnNew();
+    } else if (command == PendingCommand::Open) {
+        OnOpen();
+    }
+}
+
+bool CMavrenMainDialog::LoadProgramFile(const std::string& path) {
+    if (path.empty() || !m_program->Load(path)) {
+        m_nameText = kNoProgramText;
+        SetUiState(UiState::NoProgram);
+        Refresh();
+        return false;
+    }
+    setWindowTitle(QString::fromStdString(path));
+    m_nameText = path;
+    m_program->Describe(m_summaryText);
+    SetUiState(UiState::Loaded);
+    Refresh();
+    return true;
+}
+
+void CMavrenMainDialog::SetUiState(UiState state) {
+    const bool running = state == UiState::Running;
+    const bool loaded = state == UiState::Loaded;
+    m_ui->statusLabel->setVisible(running);
+    m_ui->progressBar->setVisible(running);
+    m_ui->generateButton->setEnabled(state != UiState::NoProgram);
+    m_ui->generateButton->setText(running ? kStopCaption : kGenerateCaption);
+    for (QPushButton* editing : {m_ui->editButton, m_ui->openButton, m_ui->newButton}) {
+        editing->setEnabled(!running);
+    }
+    if (state == UiState::NoProgram) {
+        m_ui->editButton->setEnabled(false);
+    }
+    const bool generated = loaded && m_program->HasBeenGenerated();
+    m_ui->testButton->setEnabled(generated);
+    m_ui->uploadButton->setEnabled(generated);
+}
+
+void CMavrenMainDialog::Refresh() {
+    m_ui->summaryEdit->setPlainText(QString::fromStdString(m_summaryText));
+    m_ui->programNameLabel->setText(QString::fromStdString(m_nameText));
+}
+
+bool CMavrenMainDialog::IsRunning() const {
+    return m_ui->generateButton->text() == kStopCaption;
+}
+
+void CMavrenMainDialog::SaveProgramFile() {
+    // Losing the user's settings without a word would be worse than a box.
+    if (!m_program->Save(m_program->path)) {
+        ShowMessageBox(m_program->lastError, MB_OK | MB_ICONSTOP);
+    }
+}
+
+void CMavrenMainDialog::OnGenerate() {
+    // A running program is not checked again: Stop must always stop.
+    if (IsRunning()) {
+        m_ui->progressBar->setValue(0);
+        StopRun();
+        return;
+    }
+    std::string reasons;
+    if (!m_program->Validate(reasons)) {
+        ShowMessageBox(
+            "Cannot generate!\n\nThis is not a valid Mavren program because:\n\n" + reasons,
+            MB_OK | MB_ICONSTOP);
+        return;
+    }
+    m_ui->progressBar->setValue(0);
+    StartRun();
+}
+
+void CMavrenMainDialog::StartRun() {
+    StopRequested.store(0);
+    SetUiState(UiState::Running);
+    setCursor(Qt::BusyCursor);
+    SetMainWindow(m_receiver);
+    // The worker shares the program, so it stays valid if the window goes first.
+    const std::shared_ptr<Program> program = m_program;
+    const GenerationRequest request{1, program.get(), {}};
+    if (!m_worker.Start([program, request] { GenerationWorker(request); })) {
+        ShowMessageBox("Cannot complete generation.\n\nReason: no thread could be started.",
+                       MB_OK | MB_ICONSTOP);
+        OnWorkDone();
+    }
+}
+
+void CMavrenMainDialog::StopRun() {
+    StopRequested.store(1);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_worker.WaitFor(kStopWaitMilliseconds);
+    QApplication::restoreOverrideCursor();
+}
+
+void CMavrenMainDialog::OnWorkDone() {
+    SetUiState(UiState::Loaded);
+    unsetCursor();
+    SaveProgramFile();
+}
+
+void CMavrenMainDialog::customEvent(QEvent* event) {
+    if (event->type() != WorkerEvent::EventType()) {
+        CVQDialog::customEvent(event);
+        return;
+    }
+    const WorkerMessage& message = static_cast<WorkerEvent*>(event)->Message();
+    switch (message.message) {
+        case WM_APP_PROGRESS:
+            m_ui->progressBar->setValue(message.wParam);
+            break;
+        case WM_APP_STATUS_TEXT:
+            m_ui->statusLabel->setText(PaddedStatusText(message.text));
+            break;
+        case WM_APP_WORK_DONE:
+            OnWorkDone();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMavrenMainDialog::accept() {}
+
+void CMavrenMainDialog::OnExit() {
+    if (IsRunning()) {
+        StopRun();
+    }
+    done(QDialog::Accepted);
+}
+
+void CMavrenMainDialog::done(int result) {
+    const bool wasRunning = IsRunning();
+    StopRun();
+    m_receiver->Detach();
+    SetMainWindow(nullptr);
+    if (wasRunning && !m_worker.IsRunning()) {
+        // The run ended during the wait; its end would not be seen any more, so what it
+        // recorded in the program is saved here.
+        DropWorkerEvents(this);
+        SaveProgramFile();
+    }
+    SetRegistryString(kApplicationKey, "LastOpenProgram", m_program->path);
+    CVQDialog::done(result);
+}
+
+void CMavrenMainDialog::paintEvent(QPaintEvent* event) {
+    CVQDialog::paintEvent(event);
+    QPainter painter(this);
+    const QRect title(m_ui->titleArea->mapTo(this, QPoint(0, 0)), m_ui->titleArea->size());
+    DrawEmbossedText(painter, title, QStringLiteral("Mavren"), QColor(192, 0, 0), &m_titleFont);
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+// The main window: the one open program (its file path and a summary of its settings) and
+// every command: New, Open, Edit, Generate (which reads "Stop!" while a run goes on),
+// Test, Upload, Help, About and Exit. It runs a generation on a worker thread, shows the
+// worker's status line and progress while it runs, and saves the program after each run
+// and after each use of the property sheet. When it closes it stops a running generation
+// (waiting at most 20 seconds) and remembers the open program and its own place.
+//
+// GUI thread only. The program lives as long as the window or a worker that still uses
+// it, whichever is longer; the worker reaches the window only through a receiver that the
+// window detaches when it closes.
+
+#include <QFont>
+#include <memory>
+#include <string>
+
+#include "platform/worker_thread.h"
+#include "ui/vq_dialog.h"
+
+namespace Ui {
+class MainDialog;
+}
+
+class Program;
+class QtWorkerReceiver;
+
+enum class UiState { NoProgram, Loaded, Running };
+
+// What a start sequence without a program on the command line does after the Welcome
+// dialog: kWelcomeNew and kWelcomeOpen become New and Open, anything else opens the last
+// program.
+enum class PendingCommand { None, New, Open };
+
+class CMavrenMainDialog : public CVQDialog {
+    Q_OBJECT
+
+  public:
+    explicit CMavrenMainDialog(QWidget* parent = nullptr);
+    ~CMavrenMainDialog() override;
+
+    // The program named on the command line; set before the window opens.
+    std::string commandLinePath;
+
+    static constexpr int kStopWaitMilliseconds = 20000;
+
+    // Opens a program file into the window: Loaded and true, or NoProgram and false when
+    // path is empty or the file cannot be loaded.
+    bool LoadProgramFile(const std::string& path);
+
+    void SetUiState(UiState state);
+
+    const Program& OpenProgram() const { return *m_program; }
+
+  protected:
+    bool OnInitDialog() override;
+    // Enter is taken by the default button (Edit); OK itself does nothing.
+    void accept() override;
+    // The closing sequence, whichever way the window closes.
+    void done(int result) override;
+    void customEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void ConnectCommands();
+    void RunPendingCommand(PendingCommand command);
+    void Refresh();
+    bool IsRunning() const;
+    void SaveProgramFile();
+
+    void OnGenerate();
+    void StartRun();
+    void StopRun();
+    void OnWorkDone();
+    void OnTest();
+    void OnEdit();
+    void OnUpload();
+    void OnAbout();
+    void OnNew();
+    void OnOpen();
+    void OnExit();
+
+    const std::unique_ptr<Ui::MainDialog> m_ui;
+    std::shared_ptr<Program> m_program;
+    std::shared_ptr<QtWorkerReceiver> m_receiver;
+    WorkerThread m_worker;
+    QFont m_titleFont;
+    std::string m_summaryText;
+    std::string m_nameText;
+};

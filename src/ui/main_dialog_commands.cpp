@@ -1,0 +1,112 @@
+// The main window's commands that open other windows or files: Test, Edit, Upload,
+// About, New and Open.
+
+#include <QApplication>
+#include <filesystem>
+#include <system_error>
+
+#include "document/default_program.h"
+#include "document/program.h"
+#include "generate/generation_run.h"
+#include "platform/message_box.h"
+#include "platform/open_url.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "ui/about_dialog.h"
+#include "ui/main_dialog.h"
+#include "ui/prog_prop_sheet.h"
+#include "ui/prop_page_content_opts.h"
+#include "ui/upload_status_dialog.h"
+#include "ui/vq_file_dialog.h"
+#include "ui/wizard_sheet.h"
+
+namespace {
+
+std::string TemporaryFolder() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : folder.string();
+}
+
+}  // namespace
+
+void CMavrenMainDialog::OnTest() {
+    const std::string startPage = LastStartPage();
+    if (startPage.empty()) {
+        ShowMessageBox("Nothing to test!", MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (m_program->EditedSinceGenerated() &&
+        ShowMessageBox("Warning\n\nThe program has been edited since it was last generated.\n\n"
+                       "Do you want to test the previously generated output?",
+                       MB_YESNO) != IDYES) {
+        return;
+    }
+    OpenUrl(startPage);
+}
+
+void CMavrenMainDialog::OnEdit() {
+    if (QApplication::keyboardModifiers() & Qt::ControlModifier) {
+        // The program as its file has it, for a look; the program's own file stays.
+        const std::string path = JoinPath(TemporaryFolder(), "Mavren.txt");
+        if (m_program->Save(path)) {
+            OpenUrl(path);
+        } else {
+            ShowMessageBox(m_program->lastError, MB_OK | MB_ICONSTOP);
+        }
+        return;
+    }
+    {
+        CMavrenProgPropSheet sheet(*m_program, this);
+        sheet.exec();
+    }
+    SaveProgramFile();
+    m_program->Describe(m_summaryText);
+    Refresh();
+}
+
+void CMavrenMainDialog::OnUpload() {
+    CMavrenUploadStatusDialog dialog(this);
+    dialog.localFolder = m_program->GetText(ProgramKey::TargetDir);
+    dialog.exec();
+}
+
+void CMavrenMainDialog::OnAbout() {
+    CMavrenAboutDialog about(this);
+    about.aboutMode = true;
+    about.exec();
+}
+
+void CMavrenMainDialog::OnNew() {
+    WizardAnswers answers;
+    {
+        CMavrenWizardSheet wizard(this);
+        if (wizard.exec() != QDialog::Accepted) {
+            return;
+        }
+        answers = wizard.Answers();
+    }
+    LoadDefaultProgram(*m_program);
+    m_program->SetString(ProgramKey::SourceDir, answers.sourceFolder);
+    m_program->SetString(ProgramKey::TargetDir, answers.targetFolder);
+    m_program->SetString(ProgramKey::SourceFileExtension,
+                         PatternOfSourceType(answers.fileType, {}));
+    m_program->path = JoinPath(answers.programFolder, answers.programName);
+    SaveProgramFile();
+    LoadProgramFile(m_program->path);
+}
+
+void CMavrenMainDialog::OnOpen() {
+    CVQFileDialog dialog(true, QStringLiteral("Mavren Files (*.mav)|*.mav|All Files (*.*)|*.*||"),
+                         this);
+    const std::string folder = GetRegistryString(kApplicationKey, "LastProgDir");
+    if (!folder.empty()) {
+        dialog.setDirectory(QString::fromStdString(folder));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return;
+    }
+    const std::string path = dialog.selectedFiles().front().toStdString();
+    LoadProgramFile(path);
+    SetRegistryString(kApplicationKey, "LastProgDir", PathFolder(path));
+}

@@ -1,0 +1,283 @@
+#include "ui/upload_status_dialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+
+#include "platform/format.h"
+#include "platform/message_box.h"
+#include "platform/worker_thread.h"
+#include "ui/ftp_profile_dialog.h"
+#include "ui/worker_events.h"
+#include "ui_upload_status_dialog.h"
+#include "upload/upload_worker.h"
+
+namespace {
+
+// The thread of the last upload started in this process. Uploads share one stop flag, so
+// a new one waits until a stopped one has ended.
+WorkerThread g_uploadThread;
+
+const QString kStopCaption = QStringLiteral("Stop!");
+
+constexpr int kLongestShownText = 255;
+
+}  // namespace
+
+CMavrenUploadStatusDialog::CMavrenUploadStatusDialog(QWidget* parent)
+    : CVQDialog(parent),
+      m_ui(std::make_unique<Ui::UploadStatusDialog>()),
+      m_receiver(std::make_shared<QtWorkerReceiver>(this)) {
+    m_ui->setupUi(this);
+    m_ui->progressBar->setRange(0, 100);
+    m_ui->statusLine1Edit->setMaxLength(kLongestShownText);
+    m_ui->statusLine2Edit->setMaxLength(kLongestShownText);
+    m_ui->profileCombo->setCompleter(nullptr);
+    connect(m_ui->profileCombo, &QComboBox::activated, this, [this] { Refresh(); });
+    connect(m_ui->newButton, &QPushButton::clicked, this, [this] { NewProfile(); });
+    connect(m_ui->editButton, &QPushButton::clicked, this, [this] { EditProfile(); });
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, [this] { DeleteProfile(); });
+    connect(m_ui->startButton, &QPushButton::clicked, this, [this] { StartUpload(); });
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+CMavrenUploadStatusDialog::~CMavrenUploadStatusDialog() {
+    m_receiver->Detach();
+}
+
+bool CMavrenUploadStatusDialog::OnInitDialog() {
+    if (!CVQDialog::OnInitDialog()) {
+        return false;
+    }
+    std::string lastProfile;
+    if (LoadFtpProfiles(m_profiles, lastProfile) == 0) {
+        if (ShowMessageBox("No FTP profiles found.\n\n"
+                           "An FTP profile tells Mavren how to connect to a server so that it "
+                           "can upload files.\n\n"
+                           "Would you like to create one now?",
+                           MB_YESNO) == IDYES) {
+            NewProfile();
+        } else {
+            Refresh();
+        }
+        return true;
+    }
+    for (int slot = 0; slot < m_profiles.count; ++slot) {
+        AddEntry(m_profiles.profiles[static_cast<std::size_t>(slot)].name, slot);
+    }
+    // The first entry that begins with the name, as a list's prefix search finds it.
+    int selected = 0;
+    const QString last = QString::fromStdString(lastProfile);
+    for (int i = 0; i < m_ui->profileCombo->count(); ++i) {
+        if (m_ui->profileCombo->itemText(i).startsWith(last, Qt::CaseInsensitive)) {
+            selected = i;
+            break;
+        }
+    }
+    m_ui->profileCombo->setCurrentIndex(selected);
+    Refresh();
+    return true;
+}
+
+int CMavrenUploadStatusDialog::SelectedSlot() const {
+    const QComboBox* combo = m_ui->profileCombo;
+    const QString typed = combo->currentText();
+    int index = combo->currentIndex();
+    if (index < 0 || combo->itemText(index) != typed) {
+        index = combo->findText(typed, Qt::MatchFixedString);
+    }
+    return index < 0 ? -1 : combo->itemData(index).toInt();
+}
+
+int CMavrenUploadStatusDialog::AddEntry(const std::string& name, int slot) {
+    QComboBox* combo = m_ui->profileCombo;
+    const QString text = QString::fromStdString(name);
+    int index = 0;
+    while (index < combo->count()) {
+        const QString other = combo->itemText(index);
+        const int order = QString::compare(other, text, Qt::CaseInsensitive);
+        if (order > 0 || (order == 0 && other > text)) {
+            break;
+        }
+        ++index;
+    }
+    combo->insertItem(index, text, slot);
+    return index;
+}
+
+void CMavrenUploadStatusDialog::Refresh() {
+    const int slot = SelectedSlot();
+    const FtpProfile shown =
+        slot < 0 ? FtpProfile{} : m_profiles.profiles[static_cast<std::size_t>(slot)];
+    const auto show = [](QLabel* label, const std::string& text) {
+        label->setText(QString::fromStdString(text).left(kLongestShownText));
+    };
+    show(m_ui->hostValue, shown.host);
+    show(m_ui->usernameValue, shown.username);
+    show(m_ui->directoryValue, shown.directory);
+    if (m_profiles.count == 0) {
+        SetStatusLine(1, QStringLiteral("Press \"New ...\" to create an FTP profile"));
+        m_ui->startButton->setEnabled(false);
+    } else {
+        SetStatusLine(1, QStringLiteral("Waiting ... press \"Start\" to begin"));
+        m_ui->startButton->setEnabled(true);
+    }
+}
+
+bool CMavrenUploadStatusDialog::NoSelection(int slot) const {
+    if (slot >= 0) {
+        return false;
+    }
+    ShowMessageBox("Select an item first", MB_OK | MB_ICONSTOP);
+    return true;
+}
+
+void CMavrenUploadStatusDialog::NewProfile() {
+    if (m_profiles.count >= MaxFtpProfiles) {
+        ShowMessageBox(TooManyFtpProfilesText(), MB_OK | MB_ICONSTOP);
+    } else {
+        CMavrenFtpProfileDialog dialog(this);
+        if (dialog.exec() == QDialog::Accepted) {
+            const int slot = m_profiles.Add(dialog.profile);
+            m_ui->profileCombo->setCurrentIndex(AddEntry(dialog.profile.name, slot));
+        }
+    }
+    Refresh();
+}
+
+void CMavrenUploadStatusDialog::EditProfile() {
+    const int slot = SelectedSlot();
+    if (NoSelection(slot)) {
+        return;
+    }
+    FtpProfile& profile = m_profiles.profiles[static_cast<std::size_t>(slot)];
+    CMavrenFtpProfileDialog dialog(this);
+    dialog.profile = profile;
+    if (dialog.exec() == QDialog::Accepted) {
+        if (dialog.profile.name != profile.name) {
+            m_renamedAway.push_back(profile.name);
+        }
+        profile = dialog.profile;
+        QComboBox* combo = m_ui->profileCombo;
+        combo->removeItem(combo->findData(slot));
+        combo->setCurrentIndex(AddEntry(profile.name, slot));
+    }
+    Refresh();
+}
+
+void CMavrenUploadStatusDialog::DeleteProfile() {
+    const int slot = SelectedSlot();
+    if (NoSelection(slot)) {
+        return;
+    }
+    const std::string& name = m_profiles.profiles[static_cast<std::size_t>(slot)].name;
+    if (ShowMessageBox(StringPrintf("Are you sure you want to delete\nthe FTP profile called '%s'?",
+                                    name.c_str()),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    QComboBox* combo = m_ui->profileCombo;
+    combo->removeItem(combo->findData(slot));
+    // The last profile moves into the freed slot; its entry follows it.
+    const int moved = DeleteFtpProfile(m_profiles, slot);
+    if (const int entry = combo->findData(moved); entry >= 0 && moved != slot) {
+        combo->setItemData(entry, slot);
+    }
+    combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+    if (combo->count() == 0) {
+        combo->setEditText(QString());
+    }
+    Refresh();
+}
+
+void CMavrenUploadStatusDialog::StartUpload() {
+    const int slot = SelectedSlot();
+    if (NoSelection(slot)) {
+        return;
+    }
+    if (g_uploadThread.IsRunning()) {
+        ShowMessageBox("The last upload is still ending.\n\nPlease try again in a moment.",
+                       MB_OK | MB_ICONSTOP);
+        return;
+    }
+    const UploadJob job =
+        MakeUploadJob(m_profiles.profiles[static_cast<std::size_t>(slot)], localFolder, m_receiver);
+    m_ui->startButton->setEnabled(false);
+    m_ui->startButton->hide();
+    m_ui->cancelButton->setText(kStopCaption);
+    setCursor(Qt::BusyCursor);
+    UploadCancelRequested.store(0);
+    if (!g_uploadThread.Start([job] { RunUpload(job); })) {
+        ShowMessageBox("Cannot start the upload.", MB_OK | MB_ICONSTOP);
+        OnTransferOver();
+    }
+}
+
+void CMavrenUploadStatusDialog::SetStatusLine(int line, const QString& text) {
+    QLineEdit* box = line == 1 ? m_ui->statusLine1Edit : m_ui->statusLine2Edit;
+    box->setText(text);
+    // The beginning of the line, not the padding at its end.
+    box->setCursorPosition(0);
+}
+
+void CMavrenUploadStatusDialog::OnTransferOver() {
+    m_ui->startButton->setEnabled(true);
+    m_ui->startButton->show();
+    unsetCursor();
+    m_ui->cancelButton->setText(QStringLiteral("Close"));
+}
+
+void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
+    if (event->type() != WorkerEvent::EventType()) {
+        CVQDialog::customEvent(event);
+        return;
+    }
+    const WorkerMessage& message = static_cast<WorkerEvent*>(event)->Message();
+    switch (message.message) {
+        case WM_APP_PROGRESS:
+            m_ui->progressBar->setValue(message.wParam);
+            break;
+        case WM_APP_STATUS_TEXT:
+            if (!message.text.empty() && message.text.front() == '@') {
+                SetStatusLine(2, PaddedStatusText(message.text.substr(1)));
+            } else {
+                SetStatusLine(1, PaddedStatusText(message.text));
+            }
+            break;
+        case WM_APP_ERROR_TEXT:
+            ShowMessageBox(message.text, MB_OK);
+            break;
+        case WM_APP_WORK_DONE:
+            OnTransferOver();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMavrenUploadStatusDialog::reject() {
+    unsetCursor();
+    if (m_ui->cancelButton->text() == kStopCaption) {
+        UploadCancelRequested.store(1);
+        SetStatusLine(1, QStringLiteral("Waiting for FTP client to exit ..."));
+        m_ui->statusLine1Edit->repaint();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        g_uploadThread.WaitFor(kStopWaitMilliseconds);
+        QApplication::restoreOverrideCursor();
+    }
+    SetStatusLine(1, QStringLiteral("Exiting ..."));
+    CVQDialog::reject();
+}
+
+void CMavrenUploadStatusDialog::done(int result) {
+    // Nothing the worker still sends may reach the dialog from here on.
+    m_receiver->Detach();
+    DropWorkerEvents(this);
+    for (const std::string& name : m_renamedAway) {
+        if (m_profiles.Find(name) < 0) {
+            DeleteFtpProfileKey(name);
+        }
+    }
+    m_renamedAway.clear();
+    SaveFtpProfiles(m_profiles, SelectedSlot());
+    CVQDialog::done(result);
+}

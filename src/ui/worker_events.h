@@ -1,0 +1,49 @@
+#pragma once
+
+// Carrying a worker's messages to a window: the receiver a worker posts to turns each
+// message into an event queued for the window, handled later on the GUI thread. The
+// window detaches the receiver before it goes away; from then on a worker that still
+// holds the receiver posts into nothing, so it can never reach the window again.
+// Post and Detach are safe from any thread; posting never blocks for long.
+
+#include <QEvent>
+#include <QString>
+#include <mutex>
+#include <string>
+
+#include "generate/worker_messages.h"
+
+class QObject;
+
+// One worker message as a queued event; the event owns the message's text.
+class WorkerEvent : public QEvent {
+  public:
+    explicit WorkerEvent(WorkerMessage message);
+    static QEvent::Type EventType();
+
+    const WorkerMessage& Message() const { return m_message; }
+
+  private:
+    WorkerMessage m_message;
+};
+
+class QtWorkerReceiver : public WorkerMessageReceiver {
+  public:
+    explicit QtWorkerReceiver(QObject* window) : m_window(window) {}
+
+    void Post(WorkerMessage message) override;
+
+    // No message is posted to the window after this returns.
+    void Detach();
+
+  private:
+    std::mutex m_mutex;
+    QObject* m_window;
+};
+
+// The worker messages still queued for window, dropped with their texts unseen.
+void DropWorkerEvents(QObject* window);
+
+// A status line as the status boxes show it: left-aligned and padded with blanks to at
+// least 100 characters, so that a shorter line covers a longer one before it.
+QString PaddedStatusText(const std::string& text);

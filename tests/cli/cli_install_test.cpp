@@ -1,0 +1,88 @@
+// make install: the programs and their files under PREFIX/lib/mavren, the links in
+// PREFIX/bin, the desktop entry and icon; the installed mavren-cli finds its files through
+// the link. And the Help folder the build generates.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/run_program.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
+    TempDir prefix;
+    const ProgramRun install =
+        RunProgram(MAVREN_CMAKE, {"--install", MAVREN_BINARY_DIR, "--prefix", prefix.path()});
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
+
+    for (const char* program : {"mavren", "mavren-cli"}) {
+        const fs::path link = prefix / (std::string("bin/") + program);
+        ASSERT_TRUE(fs::is_symlink(link)) << link.string();
+        EXPECT_EQ(fs::read_symlink(link), fs::path("../lib/mavren") / program);
+        EXPECT_TRUE(fs::is_regular_file(link)) << "the link leads nowhere: " << link.string();
+    }
+    for (const char* file : {"Default.mav", "splash1.jpg", "GifPlaceHolder.gif",
+                             "GeneratedWithMavren.gif", "mavren.png", "mavren-program.png",
+                             "Help/GEN0000.htm", "Help/GEN0007.htm", "Help/INDEX000.HTM"}) {
+        EXPECT_TRUE(fs::is_regular_file(prefix / (std::string("lib/mavren/") + file))) << file;
+    }
+    EXPECT_TRUE(fs::is_regular_file(prefix / "share/icons/hicolor/64x64/apps/mavren.png"));
+    const std::string entry = ReadFileBytes(prefix / "share/applications/orvashi-mavren.desktop");
+    EXPECT_TRUE(Contains(entry, "Exec=" + prefix.path() + "/bin/mavren %f\n")) << entry;
+    EXPECT_TRUE(Contains(entry, "MimeType=application/x-mavren-program;\n")) << entry;
+
+    // The installed command line program, started through its link, makes and generates a
+    // program with the files installed beside it.
+    TempDir work;
+    fs::create_directories(work / "photos");
+    for (const char* photo : {"Fjord.jpg", "Bubbles.gif"}) {
+        fs::copy_file(std::string(MAVREN_SOURCE_DIR "/examples/photos/") + photo,
+                      work / (std::string("photos/") + photo));
+    }
+    const std::string cli = prefix / "bin/mavren-cli";
+    const ProgramRun made =
+        RunProgram(cli, {"new", "--source", work / "photos", "--target", work / "site", "--yes"},
+                   "", {"HOME=" + work.path(), "XDG_CONFIG_HOME=" + work / "config"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_FALSE(Contains(made.err, "default Mavren program")) << made.err;
+    const std::string program = work / "photos/photos.mav";
+    ASSERT_EQ(RunProgram(cli, {"set", program, "Misc-Include-Mavren-Link=Yes"}).status, 0);
+    const ProgramRun generated =
+        RunProgram(cli, {"generate", "--quiet", program}, "",
+                   {"HOME=" + work.path(), "XDG_CONFIG_HOME=" + work / "config"});
+    ASSERT_EQ(generated.status, 0) << generated.err;
+    EXPECT_EQ(ReadFileBytes(work / "site/GeneratedWithMavren.gif"),
+              ReadFileBytes(prefix / "lib/mavren/GeneratedWithMavren.gif"));
+}
+
+// The property pages open these pages of the help folder by number.
+TEST(HelpFolder, PagesComeInTheOrderThePropertyPagesOpenThem) {
+    const std::pair<const char*, const char*> pages[] = {
+        {"GEN0000.htm", "<h2>Welcome to Mavren</h2>"},
+        {"GEN0001.htm", "<h2>Content Options</h2>"},
+        {"GEN0002.htm", "<h2>Generation</h2>"},
+        {"GEN0003.htm", "<h2>HTML Options</h2>"},
+        {"GEN0004.htm", "<h2>Index Options</h2>"},
+        {"GEN0005.htm", "<h2>Uploading your site</h2>"},
+        {"GEN0006.htm", "<h2>Program files and patterns</h2>"},
+        {"GEN0007.htm", "<h2>Misc</h2>"},
+    };
+    for (const auto& [page, heading] : pages) {
+        const std::string text = ReadFileBytes(std::string(MAVREN_BINARY_DIR "/Help/") + page);
+        EXPECT_TRUE(Contains(text, heading)) << page;
+        // A generated page, with the links of the help site.
+        EXPECT_TRUE(Contains(text, "CONTENT=\"Mavren 1.0\"")) << page;
+        EXPECT_TRUE(Contains(text, "INDEX000.HTM")) << page;
+    }
+    EXPECT_FALSE(fs::exists(MAVREN_BINARY_DIR "/Help/GEN0008.HTM"));
+}

@@ -1,0 +1,417 @@
+// The main window: its states after loading, Generate (refused, run to the end, stopped),
+// Test with its question, Edit (the sheet, and with Ctrl the program as text), Enter,
+// Help, New, Open, About, and closing during a run.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWizard>
+
+#include "document/program.h"
+#include "generate/generation_run.h"
+#include "platform/app_folders.h"
+#include "platform/registry.h"
+#include "platform/worker_thread.h"
+#include "support/program_fixture.h"
+#include "support/ui_test_support.h"
+#include "ui/main_dialog.h"
+#include "ui/prog_prop_sheet.h"
+#include "ui/worker_events.h"
+
+namespace {
+
+QPushButton* Button(QWidget* window, const char* name) {
+    return Find<QPushButton>(window, name);
+}
+
+// Runs the main window on the program at path and acts in it once it is up.
+int RunMain(const std::string& path, const std::function<void(QWidget*)>& act) {
+    CMavrenMainDialog window;
+    window.commandLinePath = path;
+    return ExecWith(window, act);
+}
+
+QString StatusText(QWidget* window) {
+    return Find<QLabel>(window, "statusLabel")->text();
+}
+
+// Generates in the open window and waits for the end of the run.
+void GenerateToTheEnd(QWidget* window) {
+    Button(window, "generateButton")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(Button(window, "generateButton")->text(), QStringLiteral("Generate"),
+                              60000);
+}
+
+// A program for count pictures in folder/photos that generates into folder/site; empty
+// when the files could not be made.
+QString PhotoProgram(const QTemporaryDir& folder, int count) {
+    if (!MakePictures(folder.filePath("photos"), count) ||
+        !QDir().mkpath(folder.filePath("site"))) {
+        return {};
+    }
+    const QString program = folder.filePath("trip.mav");
+    SaveProgram(program, folder.filePath("photos"), folder.filePath("site"));
+    return program;
+}
+
+constexpr const char* kGeneratedOn = "01/02/20 10:00:00";
+
+}  // namespace
+
+class MainDialogTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() {
+        QuietPlatformNotes();
+        UseBuildResources();
+    }
+    void init() { ForgetSettings(); }
+
+    void statesAfterLoading_data() {
+        QTest::addColumn<QString>("lastGenerated");
+        QTest::addColumn<bool>("fileThere");
+        QTest::addColumn<bool>("generated");
+        QTest::newRow("never generated") << QString() << true << false;
+        QTest::newRow("generated") << QString::fromLatin1(kGeneratedOn) << true << true;
+        QTest::newRow("missing file") << QString() << false << false;
+    }
+
+    void statesAfterLoading() {
+        QFETCH(QString, lastGenerated);
+        QFETCH(bool, fileThere);
+        QFETCH(bool, generated);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Cats.mav"));
+        if (fileThere) {
+            SaveProgram(path, folder.path(), folder.path(), lastGenerated.toStdString());
+        }
+        RunMain(path.toStdString(), [&](QWidget* window) {
+            QCOMPARE(Button(window, "generateButton")->text(), QStringLiteral("Generate"));
+            QCOMPARE(Button(window, "generateButton")->isEnabled(), fileThere);
+            QCOMPARE(Button(window, "editButton")->isEnabled(), fileThere);
+            QVERIFY(Button(window, "openButton")->isEnabled());
+            QVERIFY(Button(window, "newButton")->isEnabled());
+            QCOMPARE(Button(window, "testButton")->isEnabled(), generated);
+            QCOMPARE(Button(window, "uploadButton")->isEnabled(), generated);
+            QVERIFY(!Find<QLabel>(window, "statusLabel")->isVisible());
+            QVERIFY(!Find<QProgressBar>(window, "progressBar")->isVisible());
+            const QString name = Find<QLabel>(window, "programNameLabel")->text();
+            QCOMPARE(name, fileThere ? path : QStringLiteral("No program loaded"));
+            QCOMPARE(window->windowTitle(), fileThere ? path : QStringLiteral("Mavren"));
+            QCOMPARE(
+                Find<QPlainTextEdit>(window, "summaryEdit")->toPlainText().contains("Source-Dir"),
+                fileThere);
+        });
+    }
+
+    void neverGeneratedAfterGeneratedDisablesTest() {
+        QTemporaryDir folder;
+        const std::string generated =
+            SaveProgram(folder.filePath("a.mav"), folder.path(), folder.path(), kGeneratedOn);
+        const std::string never =
+            SaveProgram(folder.filePath("b.mav"), folder.path(), folder.path());
+        CMavrenMainDialog window;
+        window.commandLinePath = generated;
+        ExecWith(window, [&](QWidget* shown) {
+            QVERIFY(Button(shown, "testButton")->isEnabled());
+            QVERIFY(window.LoadProgramFile(never));
+            QVERIFY(!Button(shown, "testButton")->isEnabled());
+            QVERIFY(!Button(shown, "uploadButton")->isEnabled());
+            // A failed load keeps the title and summary of the program before it.
+            QVERIFY(!window.LoadProgramFile(folder.filePath("gone.mav").toStdString()));
+            QCOMPARE(shown->windowTitle(), QString::fromStdString(never));
+            QVERIFY(!Button(shown, "generateButton")->isEnabled());
+        });
+    }
+
+    void invalidProgramIsNotGenerated() {
+        ScriptedBoxes boxes;
+        QTemporaryDir folder;
+        const std::string path = SaveProgram(folder.filePath("bad.mav"), {}, folder.path());
+        RunMain(path, [&](QWidget* window) {
+            Button(window, "generateButton")->click();
+            QCOMPARE(Button(window, "generateButton")->text(), QStringLiteral("Generate"));
+            QVERIFY(Button(window, "editButton")->isEnabled());
+        });
+        QCOMPARE(boxes->Boxes().size(), size_t(1));
+        QCOMPARE(boxes->Boxes()[0].text,
+                 std::string("Cannot generate!\n\nThis is not a valid Mavren program because:\n\n"
+                             "  No source directory specified\n"));
+        QCOMPARE(boxes->Boxes()[0].flags, MB_OK | MB_ICONSTOP);
+        QCOMPARE(ProgramFileValue(QString::fromStdString(path), "Last-Generated"),
+                 std::string("Never"));
+    }
+
+    void runEndsLoadedAndSaved() {
+        ScriptedBoxes boxes;
+        QTemporaryDir folder;
+        const QString program = PhotoProgram(folder, 4);
+        QVERIFY(!program.isEmpty());
+        const QString record = UseRecordingBrowser();
+        RunMain(program.toStdString(), [&](QWidget* window) {
+            Button(window, "generateButton")->click();
+            // Nothing that edits the program while the worker reads it.
+            QCOMPARE(Button(window, "generateButton")->text(), QStringLiteral("Stop!"));
+            for (const char* name :
+                 {"editButton", "openButton", "newButton", "testButton", "uploadButton"}) {
+                QVERIFY2(!Button(window, name)->isEnabled(), name);
+            }
+            QVERIFY(Find<QLabel>(window, "statusLabel")->isVisible());
+            QTRY_COMPARE_WITH_TIMEOUT(Button(window, "generateButton")->text(),
+                                      QStringLiteral("Generate"), 60000);
+            QVERIFY(StatusText(window).startsWith(QStringLiteral("Finished.")));
+            QVERIFY(!Find<QLabel>(window, "statusLabel")->isVisible());
+            QVERIFY(Button(window, "testButton")->isEnabled());
+            QVERIFY(Button(window, "uploadButton")->isEnabled());
+            QVERIFY(Button(window, "editButton")->isEnabled());
+            Button(window, "testButton")->click();
+        });
+        QVERIFY(boxes->Texts().empty());
+        QVERIFY(QFileInfo::exists(folder.filePath("site/INDEX000.HTM")));
+        const std::string stamp = ProgramFileValue(program, "Last-Generated");
+        QVERIFY(!stamp.empty() && stamp != "Never");
+        QTRY_COMPARE(ReadTextFile(record), LastStartPage());
+        QCOMPARE(QString::fromStdString(LastStartPage()), folder.filePath("site/INDEX000.HTM"));
+    }
+
+    void stopEndsTheRunNeverGenerated() {
+        ScriptedBoxes boxes;
+        QTemporaryDir folder;
+        const QString program = PhotoProgram(folder, 150);
+        QVERIFY(!program.isEmpty());
+        RunMain(program.toStdString(), [&](QWidget* window) {
+            QPushButton* generate = Button(window, "generateButton");
+            generate->click();
+            generate->click();
+            QCOMPARE(Find<QProgressBar>(window, "progressBar")->value(), 0);
+            QTRY_COMPARE(generate->text(), QStringLiteral("Generate"));
+            QVERIFY(StatusText(window).startsWith(QStringLiteral("Stopped by operator.")));
+            QVERIFY(!Button(window, "testButton")->isEnabled());
+        });
+        QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string("Never"));
+    }
+
+    void testOfAnEditedProgramAsksFirst() {
+        ScriptedBoxes boxes;
+        QTemporaryDir folder;
+        QVERIFY(MakePictures(folder.filePath("photos"), 2));
+        QVERIFY(QDir().mkpath(folder.filePath("site")));
+        const std::string first = SaveProgram(folder.filePath("a.mav"), folder.filePath("photos"),
+                                              folder.filePath("site"));
+        // Generated long before its file was last written.
+        const std::string second = SaveProgram(folder.filePath("b.mav"), folder.filePath("photos"),
+                                               folder.filePath("other"), kGeneratedOn);
+        const QString record = UseRecordingBrowser();
+        CMavrenMainDialog mainWindow;
+        mainWindow.commandLinePath = first;
+        ExecWith(mainWindow, [&](QWidget* window) {
+            GenerateToTheEnd(window);
+            QVERIFY(mainWindow.LoadProgramFile(second));
+            boxes->QueueAnswer(IDNO);
+            Button(window, "testButton")->click();
+            QTest::qWait(300);
+            QVERIFY(!QFileInfo::exists(record));
+            boxes->QueueAnswer(IDYES);
+            Button(window, "testButton")->click();
+        });
+        const std::string question =
+            "Warning\n\nThe program has been edited since it was last generated.\n\n"
+            "Do you want to test the previously generated output?";
+        QCOMPARE(boxes->Texts(), std::vector<std::string>({question, question}));
+        QCOMPARE(boxes->Boxes()[0].flags, MB_YESNO);
+        // The start page of the last run in this process, not of the program shown.
+        QTRY_COMPARE(QString::fromStdString(ReadTextFile(record)),
+                     folder.filePath("site/INDEX000.HTM"));
+    }
+
+    void cancelInTheSheetStillSaves() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("hand.mav");
+        QVERIFY(WriteTextFile(path, "Source-Dir = /home/ann/Pictures\n"));
+        RunMain(path.toStdString(), [&](QWidget* window) {
+            const auto watcher =
+                OnNextModal([](QWidget* sheet) { PressButton(sheet, QDialogButtonBox::Cancel); });
+            Button(window, "editButton")->click();
+            QVERIFY(watcher->Fired());
+        });
+        QCOMPARE(ProgramFileValue(path, "Source-Dir"), std::string("/home/ann/Pictures"));
+        QCOMPARE(ProgramFileValue(path, "Thumbnail-Size"), std::string("120"));
+    }
+
+    void editWithControlShowsTheProgramAsText() {
+        QTemporaryDir folder;
+        QTemporaryDir temporary;
+        const QString path = folder.filePath("trip.mav");
+        SaveProgram(path, folder.path(), folder.path());
+        const std::string before = ReadTextFile(path);
+        const QString record = UseRecordingBrowser();
+        const QByteArray oldTemporary = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temporary.path().toLocal8Bit());
+        RunMain(path.toStdString(), [&](QWidget* window) {
+            QTest::mouseClick(Button(window, "editButton"), Qt::LeftButton, Qt::ControlModifier);
+        });
+        qputenv("TMPDIR", oldTemporary);
+        const QString text = temporary.filePath("Mavren.txt");
+        QCOMPARE(ProgramFileValue(text, "Source-Dir"), folder.path().toStdString());
+        QTRY_COMPARE(QString::fromStdString(ReadTextFile(record)), text);
+        QCOMPARE(ReadTextFile(path), before);
+    }
+
+    void enterPerformsEditWhenThereIsAProgram() {
+        QTemporaryDir folder;
+        const std::string path =
+            SaveProgram(folder.filePath("a.mav"), folder.path(), folder.path());
+        RunMain(path, [&](QWidget* window) {
+            const auto watcher = OnNextModal([](QWidget* sheet) {
+                QVERIFY(qobject_cast<CMavrenProgPropSheet*>(sheet) != nullptr);
+                PressButton(sheet, QDialogButtonBox::Cancel);
+            });
+            QTest::keyClick(window, Qt::Key_Return);
+            QVERIFY(watcher->Fired());
+            QVERIFY(window->isVisible());
+        });
+        RunMain(folder.filePath("missing.mav").toStdString(), [&](QWidget* window) {
+            const auto watcher = OnNextModal([](QWidget*) {});
+            QTest::keyClick(window, Qt::Key_Return);
+            QTest::qWait(100);
+            QVERIFY(!watcher->Fired());
+            QVERIFY(window->isVisible());
+        });
+    }
+
+    void helpOpensTheFirstHelpPage() {
+        const QString record = UseRecordingBrowser();
+        QTemporaryDir folder;
+        RunMain(folder.filePath("none.mav").toStdString(),
+                [&](QWidget* window) { Button(window, "helpButton")->click(); });
+        const QString page = QString::fromStdString(HelpFolder()) + QStringLiteral("GEN0000.htm");
+        QTRY_COMPARE(QString::fromStdString(ReadTextFile(record)), page);
+        QVERIFY(ReadTextFile(page).find("Welcome to Mavren") != std::string::npos);
+    }
+
+    void newMakesAProgramFromTheWizard_data() {
+        QTest::addColumn<bool>("defaultThere");
+        QTest::newRow("with Default.mav") << true;
+        QTest::newRow("without Default.mav") << false;
+    }
+
+    void newMakesAProgramFromTheWizard() {
+        QFETCH(bool, defaultThere);
+        ScriptedBoxes boxes;
+        QTemporaryDir folder;
+        QTemporaryDir noResources;
+        SetExecutableFolder(defaultThere ? MAVREN_BINARY_DIR : noResources.path().toStdString());
+        const QString source = folder.filePath("Cats");
+        QVERIFY(MakePictures(source, 1));
+        const QString expected = QDir(source).filePath("Cats.mav");
+        RunMain(folder.filePath("none.mav").toStdString(), [&](QWidget* window) {
+            const auto wizard = OnNextModal([&](QWidget* shown) {
+                Find<QLineEdit>(shown, "sourceFolderEdit")->setText(source);
+                auto* sheet = qobject_cast<QWizard*>(shown);
+                sheet->next();
+                sheet->next();
+                sheet->button(QWizard::FinishButton)->click();
+            });
+            Button(window, "newButton")->click();
+            QVERIFY(wizard->Fired());
+            QCOMPARE(window->windowTitle(), expected);
+            QVERIFY(Button(window, "generateButton")->isEnabled());
+        });
+        UseBuildResources();
+        QCOMPARE(ProgramFileValue(expected, "Source-Dir"), source.toStdString());
+        QCOMPARE(ProgramFileValue(expected, "Target-Dir"), source.toStdString());
+        QCOMPARE(ProgramFileValue(expected, "Source-File-Extension"),
+                 std::string("*.jpg;*.png;*.gif"));
+        if (defaultThere) {
+            QVERIFY(boxes->Texts().empty());
+        } else {
+            const std::string missing = noResources.filePath("Default.mav").toStdString();
+            QCOMPARE(boxes->Texts(), std::vector<std::string>(
+                                         {"Cannot find default Mavren program:\n\n  " + missing +
+                                          "\n\nSome program defaults may be incorrect."
+                                          "\n\nReinstalling Mavren will fix this problem."}));
+            QCOMPARE(boxes->Boxes()[0].flags, MB_OK | MB_ICONEXCLAMATION);
+        }
+        QCOMPARE(GetRegistryString(kApplicationKey, "LastOpenProgram"), expected.toStdString());
+    }
+
+    void openLoadsAndRemembersTheFolder() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("pick/me.mav");
+        QDir().mkpath(folder.filePath("pick"));
+        SaveProgram(path, folder.path(), folder.path());
+        RunMain(folder.filePath("none.mav").toStdString(), [&](QWidget* window) {
+            const auto dialog =
+                OnNextModal([&](QWidget* shown) { ChooseInFileDialog(shown, path); });
+            Button(window, "openButton")->click();
+            QVERIFY(dialog->Fired());
+            QCOMPARE(window->windowTitle(), path);
+        });
+        QCOMPARE(GetRegistryString(kApplicationKey, "LastProgDir"),
+                 folder.filePath("pick").toStdString());
+        QCOMPARE(GetRegistryString(kApplicationKey, "LastOpenProgram"), path.toStdString());
+    }
+
+    void aboutOpensTheAboutBox() {
+        QTemporaryDir folder;
+        RunMain(folder.filePath("none.mav").toStdString(), [&](QWidget* window) {
+            QString title;
+            const auto about = OnNextModal([&](QWidget* shown) {
+                title = shown->windowTitle();
+                Find<QPushButton>(shown, "continueButton")->click();
+            });
+            Button(window, "aboutButton")->click();
+            QCOMPARE(title, QStringLiteral("About Mavren"));
+        });
+    }
+
+    void closingDuringARunWaitsAndLeavesTheWindowAlone() {
+        ScriptedBoxes boxes;
+        QTemporaryDir folder;
+        const QString program = PhotoProgram(folder, 150);
+        QVERIFY(!program.isEmpty());
+        {
+            CMavrenMainDialog window;
+            window.commandLinePath = program.toStdString();
+            ExecWith(window, [&](QWidget* shown) {
+                Button(shown, "generateButton")->click();
+                static_cast<QDialog*>(shown)->reject();
+            });
+            QVERIFY(!window.isVisible());
+        }
+        QTRY_COMPARE(RunningWorkerThreads(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(GetRegistryString(kApplicationKey, "LastOpenProgram"), program.toStdString());
+        // The run that ended during the wait is stored all the same.
+        QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string("Never"));
+    }
+
+    void statusTextsArePadded_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("empty") << 0 << 100;
+        QTest::newRow("ten") << 10 << 100;
+        QTest::newRow("exactly 100") << 100 << 100;
+        QTest::newRow("150 whole") << 150 << 150;
+    }
+
+    void statusTextsArePadded() {
+        QFETCH(int, length);
+        QFETCH(int, shown);
+        const std::string text(static_cast<std::size_t>(length), 'x');
+        const QString padded = PaddedStatusText(text);
+        QCOMPARE(padded.size(), shown);
+        QVERIFY(padded.startsWith(QString::fromStdString(text)));
+        QCOMPARE(padded.mid(length).trimmed(), QString());
+    }
+};
+
+MAVREN_UI_TEST_MAIN(MainDialogTest)
+#include "main_dialog_test.moc"

@@ -1,0 +1,334 @@
+// The FTP Profile dialog (required fields, focus, Cancel) and the "FTP Upload Status"
+// dialog: the profile list and its buttons, an upload to a local FTP server to "Done.",
+// "Stop!" during an upload, and the profiles saved when it closes.
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/registry.h"
+#include "platform/worker_thread.h"
+#include "support/program_fixture.h"
+#include "support/ui_ftp_server.h"
+#include "support/ui_test_support.h"
+#include "ui/ftp_profile_dialog.h"
+#include "ui/upload_status_dialog.h"
+#include "upload/ftp_profiles.h"
+#include "upload/internet_session.h"
+#include "upload/password_scramble.h"
+
+namespace {
+
+QString Line(QWidget* window, const char* name) {
+    return Find<QLineEdit>(window, name)->text();
+}
+
+QString Shown(QWidget* window, const char* name) {
+    return Find<QLabel>(window, name)->text();
+}
+
+QComboBox* Profiles(QWidget* window) {
+    return Find<QComboBox>(window, "profileCombo");
+}
+
+QStringList Entries(QWidget* window) {
+    QStringList names;
+    for (int i = 0; i < Profiles(window)->count(); ++i) {
+        names << Profiles(window)->itemText(i);
+    }
+    return names;
+}
+
+void StoreProfiles(const std::vector<FtpProfile>& profiles, int selected = -1) {
+    FtpProfileList list;
+    for (const FtpProfile& profile : profiles) {
+        list.Add(profile);
+    }
+    SaveFtpProfiles(list, selected);
+}
+
+void FillProfile(QWidget* dialog, const FtpProfile& profile) {
+    Find<QLineEdit>(dialog, "profileNameEdit")->setText(QString::fromStdString(profile.name));
+    Find<QLineEdit>(dialog, "hostEdit")->setText(QString::fromStdString(profile.host));
+    Find<QLineEdit>(dialog, "usernameEdit")->setText(QString::fromStdString(profile.username));
+    Find<QLineEdit>(dialog, "passwordEdit")->setText(QString::fromStdString(profile.password));
+    Find<QLineEdit>(dialog, "directoryEdit")->setText(QString::fromStdString(profile.directory));
+}
+
+// Runs the upload dialog on folder and acts in it.
+int RunUploadDialog(const QString& folder, const std::function<void(QWidget*)>& act) {
+    CMavrenUploadStatusDialog dialog;
+    dialog.localFolder = folder.toStdString();
+    return ExecWith(dialog, act);
+}
+
+// Clicks button and runs act in the modal window it opens; false when none opened.
+bool InModal(QWidget* window, const char* button, const std::function<void(QWidget*)>& act) {
+    const auto watcher = OnNextModal(act);
+    Find<QPushButton>(window, button)->click();
+    return watcher->Fired();
+}
+
+const FtpProfile kAlpha{"alpha", "ftp.alpha.example", "ann", "pa55", "www"};
+const FtpProfile kBeta{"beta", "ftp.beta.example", "bob", "", ""};
+const FtpProfile kGamma{"Gamma", "ftp.gamma.example", "cy", "x", "site"};
+
+}  // namespace
+
+class UploadDialogTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase() {
+        QuietPlatformNotes();
+        QVERIFY(CreateSession());
+    }
+    void cleanupTestCase() { DeleteSession(); }
+    void init() { ForgetSettings(); }
+
+    void profileDialogListsMissingFields_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QString>("focus");
+        const QString nameLine = "  Profile Name (a name for this profile)\n\n";
+        const QString hostLine = "  Host (an FTP server name like 'ftp.example.com')\n\n";
+        const QString userLine = "  Username (a login name on the FTP server)\n\n";
+        QTest::newRow("all three") << ""
+                                   << ""
+                                   << "" << nameLine + hostLine + userLine << "profileNameEdit";
+        QTest::newRow("only the user name") << "site"
+                                            << "ftp.a"
+                                            << "" << userLine << "usernameEdit";
+        QTest::newRow("host and user") << "site"
+                                       << ""
+                                       << "" << hostLine + userLine << "hostEdit";
+        QTest::newRow("blanks count as filled") << " "
+                                                << " "
+                                                << "" << userLine << "usernameEdit";
+    }
+
+    void profileDialogListsMissingFields() {
+        QFETCH(QString, name);
+        QFETCH(QString, host);
+        QFETCH(QString, user);
+        QFETCH(QString, lines);
+        QFETCH(QString, focus);
+        ScriptedBoxes boxes;
+        CMavrenFtpProfileDialog dialog;
+        const int result = ExecWith(dialog, [&](QWidget* window) {
+            FillProfile(window,
+                        {name.toStdString(), host.toStdString(), user.toStdString(), "secret", ""});
+            Find<QPushButton>(window, "saveButton")->click();
+            QVERIFY(window->isVisible());
+            QCOMPARE(window->focusWidget()->objectName(), focus);
+            // Filled in, the profile is taken.
+            FillProfile(window, {"site", "ftp.a", "ann", "secret", "www"});
+            Find<QPushButton>(window, "saveButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(boxes->Boxes().size(), size_t(1));
+        QCOMPARE(QString::fromStdString(boxes->Boxes()[0].text),
+                 "Some required values are missing:\n\n" + lines +
+                     "Fill in the missing fields or press \"Cancel\".");
+        QCOMPARE(boxes->Boxes()[0].flags, MB_OK | MB_ICONSTOP);
+        QCOMPARE(dialog.profile.directory, std::string("www"));
+        QCOMPARE(dialog.profile.password, std::string("secret"));
+    }
+
+    void profileDialogShowsTheProfileAndCancelKeepsIt() {
+        CMavrenFtpProfileDialog dialog;
+        dialog.profile = kAlpha;
+        const int result = ExecWith(dialog, [](QWidget* window) {
+            QCOMPARE(window->windowTitle(), QStringLiteral("FTP Profile"));
+            QCOMPARE(Line(window, "hostEdit"), QStringLiteral("ftp.alpha.example"));
+            QCOMPARE(Find<QLineEdit>(window, "passwordEdit")->echoMode(), QLineEdit::Password);
+            Find<QLineEdit>(window, "hostEdit")->setText(QStringLiteral("changed"));
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(dialog.profile.host, kAlpha.host);
+    }
+
+    void noProfilesOffersToMakeOne() {
+        ScriptedBoxes boxes;
+        boxes->QueueAnswer(IDYES);
+        const auto profileDialog = OnNextModal([](QWidget* window) {
+            FillProfile(window, {"home", "127.0.0.1", "ann", "pw", "www"});
+            Find<QPushButton>(window, "saveButton")->click();
+        });
+        RunUploadDialog(TestHome(), [&](QWidget* window) {
+            QVERIFY(profileDialog->Fired());
+            QCOMPARE(window->windowTitle(), QStringLiteral("FTP Upload Status"));
+            QCOMPARE(Entries(window), QStringList{"home"});
+            QCOMPARE(Shown(window, "hostValue"), QStringLiteral("127.0.0.1"));
+            QCOMPARE(Shown(window, "directoryValue"), QStringLiteral("www"));
+            QCOMPARE(Line(window, "statusLine1Edit"),
+                     QStringLiteral("Waiting ... press \"Start\" to begin"));
+            QVERIFY(Find<QPushButton>(window, "startButton")->isEnabled());
+            QCOMPARE(Find<QPushButton>(window, "cancelButton")->text(), QStringLiteral("Cancel"));
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
+        QCOMPARE(boxes->Texts(),
+                 std::vector<std::string>({"No FTP profiles found.\n\n"
+                                           "An FTP profile tells Mavren how to connect to a "
+                                           "server so that it can upload files.\n\n"
+                                           "Would you like to create one now?"}));
+        // Saved when the dialog closed.
+        const std::string key = std::string(kFtpProfilesKey) + "\\home";
+        QCOMPARE(GetRegistryString(key, "Host"), std::string("127.0.0.1"));
+        QCOMPARE(UnscramblePassword(GetRegistryString(key, "Password")), std::string("pw"));
+        QCOMPARE(GetRegistryString(kApplicationKey, "LastFTPProfile"), std::string("home"));
+    }
+
+    void noProfilesAndNoLeavesAnEmptyList() {
+        ScriptedBoxes boxes;
+        boxes->QueueAnswer(IDNO);
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            QCOMPARE(Profiles(window)->count(), 0);
+            QCOMPARE(Line(window, "statusLine1Edit"),
+                     QStringLiteral("Press \"New ...\" to create an FTP profile"));
+            QVERIFY(!Find<QPushButton>(window, "startButton")->isEnabled());
+        });
+    }
+
+    void lastProfileIsSelectedByItsBeginning() {
+        StoreProfiles({kAlpha, kBeta, kGamma});
+        SetRegistryString(kApplicationKey, "LastFTPProfile", "GAM");
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            QCOMPARE(Entries(window), (QStringList{"alpha", "beta", "Gamma"}));
+            QCOMPARE(Profiles(window)->currentText(), QStringLiteral("Gamma"));
+            QCOMPARE(Shown(window, "usernameValue"), QStringLiteral("cy"));
+        });
+    }
+
+    void threeProfilesAreTheLimit() {
+        ScriptedBoxes boxes;
+        StoreProfiles({kAlpha, kBeta, kGamma});
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            QVERIFY(!InModal(window, "newButton", [](QWidget*) {}));
+        });
+        QCOMPARE(boxes->Texts(),
+                 std::vector<std::string>({"A maximum of 3 profiles can be created.\n\n"
+                                           "To create a new profile, delete an old one."}));
+    }
+
+    void deletingTheFirstKeepsTheOthers() {
+        ScriptedBoxes boxes;
+        StoreProfiles({kAlpha, kBeta, kGamma});
+        boxes->QueueAnswer(IDYES);
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            QCOMPARE(Profiles(window)->currentText(), QStringLiteral("alpha"));
+            Find<QPushButton>(window, "deleteButton")->click();
+            QCOMPARE(Entries(window), (QStringList{"beta", "Gamma"}));
+            for (const auto& [index, host] :
+                 {std::pair{0, "ftp.beta.example"}, std::pair{1, "ftp.gamma.example"}}) {
+                Profiles(window)->setCurrentIndex(index);
+                Q_EMIT Profiles(window)->activated(index);
+                QCOMPARE(Shown(window, "hostValue"), QString::fromLatin1(host));
+            }
+        });
+        QCOMPARE(boxes->Texts(),
+                 std::vector<std::string>(
+                     {"Are you sure you want to delete\nthe FTP profile called 'alpha'?"}));
+        QCOMPARE(boxes->Boxes()[0].flags, MB_YESNO | MB_ICONQUESTION);
+        QCOMPARE(CountRegistrySubkeys(kFtpProfilesKey), 2);
+    }
+
+    void renamedProfileMovesAndStaysSelected() {
+        StoreProfiles({kAlpha, kBeta});
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            QVERIFY(InModal(window, "editButton", [](QWidget* dialog) {
+                QCOMPARE(Line(dialog, "profileNameEdit"), QStringLiteral("alpha"));
+                Find<QLineEdit>(dialog, "profileNameEdit")->setText(QStringLiteral("zulu"));
+                Find<QPushButton>(dialog, "saveButton")->click();
+            }));
+            QCOMPARE(Entries(window), (QStringList{"beta", "zulu"}));
+            QCOMPARE(Profiles(window)->currentText(), QStringLiteral("zulu"));
+            QCOMPARE(Shown(window, "hostValue"), QStringLiteral("ftp.alpha.example"));
+        });
+        // The old name does not come back as a profile of its own.
+        FtpProfileList list;
+        std::string last;
+        QCOMPARE(LoadFtpProfiles(list, last), 2);
+        QCOMPARE(list.Find("alpha"), -1);
+        QVERIFY(list.Find("zulu") >= 0);
+        QCOMPARE(last, std::string("zulu"));
+    }
+
+    void actionsNeedASelectedProfile() {
+        ScriptedBoxes boxes;
+        StoreProfiles({kAlpha});
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            Profiles(window)->setEditText(QStringLiteral("nobody"));
+            for (const char* button : {"editButton", "deleteButton", "startButton"}) {
+                Find<QPushButton>(window, button)->click();
+            }
+            QCOMPARE(Find<QPushButton>(window, "cancelButton")->text(), QStringLiteral("Cancel"));
+        });
+        QCOMPARE(boxes->Texts(), std::vector<std::string>(3, "Select an item first"));
+    }
+
+    void uploadRunsToDone() {
+        ScriptedBoxes boxes;
+        UiFtpServer server;
+        QVERIFY(server.IsRunning());
+        QTemporaryDir site;
+        QVERIFY(MakePictures(site.filePath("Thumbs"), 2));
+        QVERIFY(WriteTextFile(site.filePath("INDEX000.HTM"), "<HTML></HTML>\r\n"));
+        StoreProfiles({{"local", server.Host(), UiFtpServer::kUser, UiFtpServer::kPassword, ""}});
+        const int result = RunUploadDialog(site.path(), [&](QWidget* window) {
+            Find<QPushButton>(window, "startButton")->click();
+            QCOMPARE(Find<QPushButton>(window, "cancelButton")->text(), QStringLiteral("Stop!"));
+            QVERIFY(!Find<QPushButton>(window, "startButton")->isVisible());
+            QTRY_COMPARE_WITH_TIMEOUT(Find<QPushButton>(window, "cancelButton")->text(),
+                                      QStringLiteral("Close"), 30000);
+            QVERIFY(Find<QPushButton>(window, "startButton")->isVisible());
+            QCOMPARE(Line(window, "statusLine1Edit").trimmed(), QStringLiteral("Done."));
+            // Padded to cover a longer line before it.
+            QVERIFY(Line(window, "statusLine1Edit").size() >= 100);
+            const QString timing = Line(window, "statusLine2Edit").trimmed();
+            QVERIFY(!timing.isEmpty());
+            QVERIFY(!timing.startsWith('@'));
+            QCOMPARE(Find<QProgressBar>(window, "progressBar")->value(), 100);
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(boxes->Texts(), std::vector<std::string>());
+        QCOMPARE(ReadTextFile(server.Root() + "/INDEX000.HTM"), std::string("<HTML></HTML>\r\n"));
+        QVERIFY(QFileInfo::exists(server.Root() + "/Thumbs/pic001.png"));
+    }
+
+    void stopEndsTheUploadAndClosesTheDialog() {
+        ScriptedBoxes boxes;
+        UiFtpServer server({"--throttle", "40000"});
+        QVERIFY(server.IsRunning());
+        QTemporaryDir site;
+        QVERIFY(WriteTextFile(site.filePath("big.bin"), std::string(400'000, 'x')));
+        StoreProfiles({{"slow", server.Host(), UiFtpServer::kUser, UiFtpServer::kPassword, ""}});
+        CMavrenUploadStatusDialog dialog;
+        dialog.localFolder = site.path().toStdString();
+        const int result = ExecWith(dialog, [&](QWidget* window) {
+            Find<QPushButton>(window, "startButton")->click();
+            QTRY_VERIFY(Find<QProgressBar>(window, "progressBar")->value() > 0 ||
+                        Line(window, "statusLine1Edit").contains("big.bin"));
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(Line(&dialog, "statusLine1Edit"), QStringLiteral("Exiting ..."));
+        QCOMPARE(RunningWorkerThreads(), 0);
+        QCOMPARE(GetRegistryString(kApplicationKey, "LastFTPProfile"), std::string("slow"));
+    }
+};
+
+MAVREN_UI_TEST_MAIN(UploadDialogTest)
+#include "upload_dialog_test.moc"
