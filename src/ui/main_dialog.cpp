@@ -213,6 +213,9 @@ void CMavrenMainDialog::OnWorkDone() {
     SetUiState(UiState::Loaded);
     unsetCursor();
     SaveProgramFile();
+    // The run has stamped Last-Generated; a summary still saying "Never" would mislead.
+    m_program->Describe(m_summaryText);
+    Refresh();
 }
 
 void CMavrenMainDialog::customEvent(QEvent* event) {

@@ -171,6 +171,10 @@ class MainDialogTest : public QObject {
             QVERIFY(Button(window, "testButton")->isEnabled());
             QVERIFY(Button(window, "uploadButton")->isEnabled());
             QVERIFY(Button(window, "editButton")->isEnabled());
+            const QString summary = Find<QPlainTextEdit>(window, "summaryEdit")->toPlainText();
+            QVERIFY2(summary.contains(QStringLiteral("Last-Generated: ")) &&
+                         !summary.contains(QStringLiteral("Last-Generated: Never")),
+                     qPrintable(summary));
             Button(window, "testButton")->click();
         });
         QVERIFY(boxes->Texts().empty());
