@@ -105,8 +105,11 @@ TEST_F(Imaging, AJpegLibjpegWarnsAboutIsStillScaled) {
     WriteJpeg(dir / "a.jpg", 400, 300, [](int, int) { return Colour{200, 40, 40}; });
     const std::string bytes = ReadFileBytes(dir / "a.jpg");
     const std::size_t scan = bytes.find("\xFF\xDA");
-    WriteFileBytes(dir / "stray.jpg", bytes.substr(0, scan) + "\x00\x00" + bytes.substr(scan));
+    WriteFileBytes(dir / "stray.jpg",
+                   bytes.substr(0, scan) + std::string(2, '\0') + bytes.substr(scan));
+    testing::internal::CaptureStderr();
     const Image scaled = ScaleImage(DecodeJpeg(dir / "stray.jpg"), 40, 30);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the warning stays quiet";
     const std::vector<unsigned char> rgb = scaled.Rgb();
     ASSERT_EQ(rgb.size(), 40u * 30 * 3);
     EXPECT_TRUE(Near(Colour{rgb[0], rgb[1], rgb[2]}, Colour{200, 40, 40}, 8));
