@@ -138,10 +138,10 @@ bool DecodeJpegData(const unsigned char* data, std::size_t size, int shrink, lon
     }
     ErrorTrap trap;
     SetTrap(trap);
-    jpeg_decompress_struct info;
+    jpeg_decompress_struct info{};  // zeroed, so a failed start leaves nothing to free
     info.err = &trap.manager;
-    jpeg_create_decompress(&info);
-    const bool decoded = Decompress(info, trap, data, size, shrink, maxPixels, raster);
+    const bool decoded = Guarded(trap, [&] { jpeg_create_decompress(&info); }) &&
+                         Decompress(info, trap, data, size, shrink, maxPixels, raster);
     jpeg_destroy_decompress(&info);
     return decoded;
 }
@@ -154,12 +154,12 @@ bool EncodeJpegData(const Raster& raster, int quality, std::string& encoded) {
     }
     ErrorTrap trap;
     SetTrap(trap);
-    jpeg_compress_struct info;
+    jpeg_compress_struct info{};
     info.err = &trap.manager;
-    jpeg_create_compress(&info);
     unsigned char* buffer = nullptr;  // grown by libjpeg with malloc
     unsigned long size = 0;
-    const bool done = Compress(info, trap, raster, quality, &buffer, &size);
+    const bool done = Guarded(trap, [&] { jpeg_create_compress(&info); }) &&
+                      Compress(info, trap, raster, quality, &buffer, &size);
     jpeg_destroy_compress(&info);
     if (done) {
         encoded.assign(reinterpret_cast<const char*>(buffer), size);
