@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
-libvips-dev libcurl4-openssl-dev qt6-base-dev qt6-base-dev-tools
+libvips-dev libjpeg-dev libcurl4-openssl-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info
 libfile-mimeinfo-perl"
 

@@ -1,13 +1,19 @@
 #include "media/imaging.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vips/vips8>
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <memory>
 #include <mutex>
 #include <utility>
 
+#include "media/jpeg_codec.h"
+#include "media/raster.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -54,37 +60,84 @@ bool TurnsSideways(int orientation) {
     return orientation >= 5;
 }
 
-// Opens a file with the loader of its kind alone, so a file named .jpg that holds
-// something else is refused, whatever libvips could make of it. Throws on failure.
-VImage Load(const std::string& path, FileKind kind, int shrink) {
+VOption* LoadOptions(int shrink) {
     VOption* options = VImage::option()
                            ->set("access", VIPS_ACCESS_SEQUENTIAL)
                            ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
-    if (kind == FileKind::Jpeg) {
-        if (shrink > 1) {
-            options->set("shrink", shrink);
-        }
-        return VImage::jpegload(path.c_str(), options);
+    if (shrink > 1) {
+        options->set("shrink", shrink);
     }
-    return VImage::pngload(path.c_str(), options);
+    return options;
 }
 
-// A file's header, refused over the pixel limit, with the EXIF orientation of a JPEG (a
-// PNG's is left alone, as its size comes from the IHDR chunk). Throws on failure.
-struct Header {
-    VImage image;
-    int orientation = 1;
+// Opens a file with the loader of its kind alone, so a file named .jpg that holds
+// something else is refused, whatever libvips could make of it. Throws on failure.
+VImage Load(const std::string& path, FileKind kind, int shrink) {
+    if (kind == FileKind::Jpeg) {
+        return VImage::jpegload(path.c_str(), LoadOptions(shrink));
+    }
+    return VImage::pngload(path.c_str(), LoadOptions(1));
+}
+
+// A file's bytes, read whole with one read() rather than the decoder's many small ones.
+struct FileBytes {
+    std::unique_ptr<unsigned char[]> data;
+    std::size_t size = 0;
 };
 
-Header OpenChecked(const std::string& path, FileKind kind) {
-    Header header{Load(path, kind, 1)};
-    if (static_cast<long long>(header.image.width()) * header.image.height() > kMaxDecodePixels) {
+// Larger files are decoded from the disk as they are read, so that a few threads at work
+// on huge pictures do not hold them all in memory.
+constexpr off_t kMaxHeldBytes = 64 << 20;
+
+enum class Held { Whole, TooLarge, Failed };
+
+// Reads a regular file into bytes. Non-blocking, so a named pipe cannot hang the reader.
+Held HoldFile(const std::string& path, FileBytes& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return Held::Failed;
+    }
+    Held result = Held::Failed;
+    struct stat status;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        result = status.st_size > kMaxHeldBytes ? Held::TooLarge : Held::Whole;
+    }
+    if (result == Held::Whole) {
+        // A file that shrinks meanwhile gives what is there, which then decodes as
+        // truncated; one that grows gives its old length.
+        const auto wanted = static_cast<std::size_t>(status.st_size);
+        bytes.data =
+            std::make_unique_for_overwrite<unsigned char[]>(std::max<std::size_t>(wanted, 1));
+        bytes.size = 0;
+        while (bytes.size < wanted) {
+            const ssize_t got = ::read(fd, bytes.data.get() + bytes.size, wanted - bytes.size);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                result = Held::Failed;
+            }
+            if (got <= 0) {
+                break;
+            }
+            bytes.size += static_cast<std::size_t>(got);
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+// The JPEG loader alone over bytes in memory, which must outlive the image. Throws on
+// failure.
+VImage LoadJpeg(const FileBytes& bytes, int shrink) {
+    return VImage::jpegload_source(vips::VSource::new_from_memory(bytes.data.get(), bytes.size),
+                                   LoadOptions(shrink));
+}
+
+void CheckPixelLimit(const VImage& image) {
+    if (static_cast<long long>(image.width()) * image.height() > kMaxDecodePixels) {
         throw vips::VError("too many pixels");
     }
-    if (kind == FileKind::Jpeg) {
-        header.orientation = OrientationOf(header.image);
-    }
-    return header;
 }
 
 // Turns stored pixels the way an EXIF orientation says, so they come out upright.
@@ -143,9 +196,9 @@ VImage ResizeExactly(VImage image, int width, int height) {
 
 // Reduction left to the resampler after libjpeg's scaled decode: at least 2, so the
 // final filter still has pixels to average.
-int JpegShrinkFor(const VImage& header, int storedWidth, int storedHeight) {
-    const double factor = std::min(static_cast<double>(header.width()) / storedWidth,
-                                   static_cast<double>(header.height()) / storedHeight);
+int JpegShrinkFor(int fullWidth, int fullHeight, int storedWidth, int storedHeight) {
+    const double factor = std::min(static_cast<double>(fullWidth) / storedWidth,
+                                   static_cast<double>(fullHeight) / storedHeight);
     for (int shrink : {8, 4, 2}) {
         if (factor >= 2.0 * shrink) {
             return shrink;
@@ -199,22 +252,51 @@ bool Attempt(Step&& step) {
 
 }  // namespace
 
-// Either a file whose header has been checked, read again when its pixels are needed, or
-// upright pixels in memory.
+// Either a file whose header has been checked, decoded when its pixels are needed, or
+// upright pixels in memory: 8-bit grey or RGB ones from libjpeg in a Raster, any other in
+// a VImage.
 struct Image::Pixels {
+    // A file
     std::string path;  // empty for pixels in memory
     FileKind kind = FileKind::Jpeg;
-    VImage image;  // in memory; unused for a file
+    FileBytes bytes;      // a JPEG's bytes, when held
+    bool held = false;    // decoded from bytes rather than from the file
+    bool plain = false;   // 8-bit grey or colour: libjpeg may decode it alone
+    int orientation = 1;  // EXIF orientation of a JPEG
+    int storedWidth = 0;  // the file's pixels, before turning
+    int storedHeight = 0;
+    // In memory
+    VImage image;
+    Raster raster;
+
     int width = 0;
     int height = 0;
 
+    // The file's pixels at 1/shrink of their stored size, not turned. Throws on failure,
+    // also when the file no longer has the size its header had.
+    VImage LoadPixels(int shrink) const {
+        VImage loaded = held ? LoadJpeg(bytes, shrink) : Load(path, kind, shrink);
+        if (loaded.width() != storedWidth / shrink || loaded.height() != storedHeight / shrink) {
+            throw vips::VError("the file has changed");
+        }
+        return loaded;
+    }
+
     // The whole picture, upright. Throws on failure.
     VImage Decoded() const {
-        if (path.empty()) {
-            return image;
+        if (!path.empty()) {
+            return Upright(LoadPixels(1).copy_memory(), orientation);
         }
-        const Header header = OpenChecked(path, kind);
-        return Upright(header.image.copy_memory(), header.orientation);
+        if (!raster.empty()) {
+            // Borrows the raster's samples: the image must not outlive this object.
+            return VImage::new_from_memory(const_cast<unsigned char*>(raster.samples.data()),
+                                           raster.samples.size(), raster.width, raster.height,
+                                           raster.bands, VIPS_FORMAT_UCHAR)
+                .copy(VImage::option()->set("interpretation", raster.bands == 1
+                                                                  ? VIPS_INTERPRETATION_B_W
+                                                                  : VIPS_INTERPRETATION_sRGB));
+        }
+        return image;
     }
 };
 
@@ -240,6 +322,17 @@ int Image::height() const {
 std::vector<unsigned char> Image::Rgb() const {
     std::vector<unsigned char> rgb;
     if (!pixels) {
+        return rgb;
+    }
+    const Raster& raster = pixels->raster;
+    if (raster.bands == 3) {
+        return raster.samples;
+    }
+    if (raster.bands == 1) {
+        rgb.reserve(raster.samples.size() * 3);
+        for (const unsigned char grey : raster.samples) {
+            rgb.insert(rgb.end(), 3, grey);
+        }
         return rgb;
     }
     Attempt([&] {
@@ -284,32 +377,57 @@ namespace {
 
 Image OpenFile(const std::string& path, FileKind kind) {
     auto pixels = std::make_unique<Image::Pixels>();
+    pixels->path = path;
+    pixels->kind = kind;
+    if (kind == FileKind::Jpeg) {
+        const Held held = HoldFile(path, pixels->bytes);
+        if (held == Held::Failed) {
+            return Image();
+        }
+        pixels->held = held == Held::Whole;
+    }
     const bool opened = Attempt([&] {
-        const Header header = OpenChecked(path, kind);
-        const bool sideways = TurnsSideways(header.orientation);
-        pixels->width = sideways ? header.image.height() : header.image.width();
-        pixels->height = sideways ? header.image.width() : header.image.height();
+        const VImage header = pixels->held ? LoadJpeg(pixels->bytes, 1) : Load(path, kind, 1);
+        CheckPixelLimit(header);
+        pixels->storedWidth = header.width();
+        pixels->storedHeight = header.height();
+        if (kind == FileKind::Jpeg) {
+            pixels->orientation = OrientationOf(header);
+            pixels->plain = pixels->held && header.format() == VIPS_FORMAT_UCHAR &&
+                            (header.bands() == 1 || header.bands() == 3);
+        }
     });
     if (!opened) {
         return Image();
     }
-    pixels->path = path;
-    pixels->kind = kind;
+    const bool sideways = TurnsSideways(pixels->orientation);
+    pixels->width = sideways ? pixels->storedHeight : pixels->storedWidth;
+    pixels->height = sideways ? pixels->storedWidth : pixels->storedHeight;
     return ImagingAccess::Make(std::move(pixels));
 }
 
-// Decodes a file straight to the size wanted: libjpeg skips most of the work at a reduced
-// scale, and the small result is turned upright once it is in memory.
-VImage ScaledFromFile(const Image::Pixels& file, int width, int height) {
-    const Header header = OpenChecked(file.path, file.kind);
-    const bool sideways = TurnsSideways(header.orientation);
+// Decodes a file straight to the size wanted, width by height once upright: libjpeg
+// skips most of the work at a reduced scale, and the small result is turned upright once
+// it is in memory. An everyday JPEG goes to libjpeg alone; when that fails, or for any
+// other picture, libvips decodes it and decides. Throws on failure.
+void ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& scaled) {
+    const bool sideways = TurnsSideways(file.orientation);
     const int storedWidth = sideways ? height : width;
     const int storedHeight = sideways ? width : height;
     const int shrink =
-        file.kind == FileKind::Jpeg ? JpegShrinkFor(header.image, storedWidth, storedHeight) : 1;
-    const VImage source = shrink > 1 ? Load(file.path, file.kind, shrink) : header.image;
-    return Upright(ResizeExactly(source, storedWidth, storedHeight).copy_memory(),
-                   header.orientation);
+        file.kind == FileKind::Jpeg
+            ? JpegShrinkFor(file.storedWidth, file.storedHeight, storedWidth, storedHeight)
+            : 1;
+    Raster decoded;
+    if (file.plain &&
+        DecodeJpegData(file.bytes.data.get(), file.bytes.size, shrink, kMaxDecodePixels, decoded)) {
+        scaled.raster =
+            TurnRaster(ResizeRaster(decoded, storedWidth, storedHeight), file.orientation);
+        return;
+    }
+    scaled.image =
+        Upright(ResizeExactly(file.LoadPixels(shrink), storedWidth, storedHeight).copy_memory(),
+                file.orientation);
 }
 
 }  // namespace
@@ -329,10 +447,17 @@ Image ScaleImage(const Image& image, int width, int height) {
     }
     auto scaled = std::make_unique<Image::Pixels>();
     const bool done = Attempt([&] {
-        scaled->image = source->path.empty()
-                            ? ResizeExactly(source->image, width, height).copy_memory()
-                            : ScaledFromFile(*source, width, height);
-        if (scaled->image.width() != width || scaled->image.height() != height) {
+        if (!source->path.empty()) {
+            ScaleFile(*source, width, height, *scaled);
+        } else if (!source->raster.empty()) {
+            scaled->raster = ResizeRaster(source->raster, width, height);
+        } else {
+            scaled->image = ResizeExactly(source->image, width, height).copy_memory();
+        }
+        const bool inRaster = !scaled->raster.empty();
+        const int madeWidth = inRaster ? scaled->raster.width : scaled->image.width();
+        const int madeHeight = inRaster ? scaled->raster.height : scaled->image.height();
+        if (madeWidth != width || madeHeight != height) {
             throw vips::VError("scaled to the wrong size");
         }
     });
@@ -352,6 +477,10 @@ bool WriteImage(const std::string& path, const Image& image) {
         return false;
     }
     std::string encoded;
+    if (jpeg && !pixels->raster.empty()) {
+        return EncodeJpegData(pixels->raster, 75, encoded) &&
+               ReplaceFileContents(path, encoded, false).ok();
+    }
     const bool made = Attempt([&] {
         VImage picture = EightBit(pixels->Decoded());
         VipsBlob* blob = nullptr;

@@ -1,8 +1,10 @@
 #pragma once
 
 // The imaging library: JPEG sizes from the header, JPEG and PNG decoding, scaling to an
-// exact size, and JPEG or PNG writing, over libvips. This is the one file that knows
-// libvips; its errors end here as an empty Image or false, never as an exception.
+// exact size, and JPEG or PNG writing, over libvips, with the everyday 8-bit JPEG decoded,
+// scaled and written by libjpeg directly (jpeg_codec.h, raster.h) for speed. This is the
+// one file that knows libvips; its errors end here as an empty Image or false, never as
+// an exception.
 //
 // Threads: every function may be called from several threads at once, each thread with
 // its own images (an Image belongs to one thread at a time). The library starts itself on
@@ -22,9 +24,11 @@ inline constexpr long long kMaxDecodePixels = 100'000'000;
 
 // The pixels of one picture, owned by the object and freed with it; movable, not copyable.
 // Width and height are the picture as it is shown: a JPEG whose EXIF orientation turns it
-// reports the turned size, and its pixels come out upright. A decoded file is read when
+// reports the turned size, and its pixels come out upright. A decoded file is decoded when
 // its pixels are first needed, so ScaleImage can let the JPEG decoder work at 1/2, 1/4 or
-// 1/8 scale instead of decoding every pixel.
+// 1/8 scale instead of decoding every pixel. A JPEG file's bytes are read once, when it is
+// opened (files over 64 MB are read again from the disk instead); a PNG is read again. A
+// file that is read again and no longer has the size it had is not decoded.
 class Image {
   public:
     Image();
@@ -42,7 +46,7 @@ class Image {
     // transparency laid over white. Empty when the image is empty or cannot be decoded.
     std::vector<unsigned char> Rgb() const;
 
-    struct Pixels;  // libvips' side, defined in imaging.cpp
+    struct Pixels;  // the libraries' side, defined in imaging.cpp
 
   private:
     explicit Image(std::unique_ptr<Pixels> pixels);

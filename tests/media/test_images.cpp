@@ -67,7 +67,9 @@ const Colour kTopLeft{220, 30, 30}, kTopRight{30, 200, 30}, kBottomLeft{30, 30, 
 void WriteJpeg(const std::string& path, int width, int height, const PixelFunction& pixel,
                const PictureOptions& options) {
     Build(width, height, pixel, options)
-        .jpegsave(path.c_str(), VImage::option()->set("Q", options.quality));
+        .jpegsave(
+            path.c_str(),
+            VImage::option()->set("Q", options.quality)->set("interlace", options.progressive));
 }
 
 void WritePng(const std::string& path, int width, int height, const PixelFunction& pixel,
@@ -106,6 +108,26 @@ Picture ReadPicture(const std::string& path) {
         vips_error_clear();
     }
     return picture;
+}
+
+Samples LoadJpegSamples(const std::string& path, int shrink) {
+    StartVips();
+    Samples samples;
+    try {
+        const VImage image =
+            VImage::jpegload(path.c_str(), VImage::option()->set("shrink", shrink));
+        size_t size = 0;
+        void* memory = image.write_to_memory(&size);
+        samples.bytes.assign(static_cast<unsigned char*>(memory),
+                             static_cast<unsigned char*>(memory) + size);
+        g_free(memory);
+        samples.width = image.width();
+        samples.height = image.height();
+        samples.bands = image.bands();
+    } catch (const vips::VError&) {
+        vips_error_clear();
+    }
+    return samples;
 }
 
 Colour Quarters(int x, int y, int width, int height) {

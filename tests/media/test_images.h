@@ -17,12 +17,13 @@ struct Colour {
 using PixelFunction = std::function<Colour(int x, int y)>;
 
 struct PictureOptions {
-    int orientation = 0;      // EXIF orientation stored in a JPEG; 0 stores none
-    int quality = 90;         // JPEG quality
-    bool alpha = false;       // PNG: add an alpha band, half the picture transparent
-    bool sixteenBit = false;  // PNG: 16 bits a sample
-    bool grey = false;        // one band: the red value
-    bool cmyk = false;        // JPEG: four bands, the colour taken as C, M, Y and K 0
+    int orientation = 0;       // EXIF orientation stored in a JPEG; 0 stores none
+    int quality = 90;          // JPEG quality
+    bool alpha = false;        // PNG: add an alpha band, half the picture transparent
+    bool sixteenBit = false;   // PNG: 16 bits a sample
+    bool grey = false;         // one band: the red value
+    bool cmyk = false;         // JPEG: four bands, the colour taken as C, M, Y and K 0
+    bool progressive = false;  // JPEG: progressive rather than baseline
 };
 
 void WriteJpeg(const std::string& path, int width, int height, const PixelFunction& pixel,
@@ -43,6 +44,16 @@ struct Picture {
 };
 
 Picture ReadPicture(const std::string& path);
+
+// A JPEG's samples as libvips' own loader gives them at 1/shrink of the size, not turned,
+// with as many bands as stored; no bytes when it cannot load the file.
+struct Samples {
+    int width = 0;
+    int height = 0;
+    int bands = 0;
+    std::vector<unsigned char> bytes;
+};
+Samples LoadJpegSamples(const std::string& path, int shrink);
 
 // A picture with a different flat colour in each quarter, to tell which way it is turned.
 Colour Quarters(int x, int y, int width, int height);

@@ -1,0 +1,140 @@
+#include "media/jpeg_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "media/test_images.h"
+#include "support/test_support.h"
+
+namespace {
+
+class JpegCodec : public ::testing::Test {
+  protected:
+    // Decodes a file's bytes; false as DecodeJpegData gives it.
+    bool Decode(const std::string& bytes, int shrink, Raster& raster,
+                long long maxPixels = 100'000'000) {
+        return DecodeJpegData(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                              shrink, maxPixels, raster);
+    }
+
+    TempDir dir;
+};
+
+const PixelFunction kPhoto = [](int x, int y) { return PhotoLike(x, y, 5); };
+
+TEST_F(JpegCodec, DecodesTheSamePixelsAsTheGeneralLoaderAtEveryScale) {
+    // Both paths must agree, to the byte and in size: a picture can go either way.
+    const struct {
+        const char* name;
+        int width, height;
+        PictureOptions options;
+    } cases[] = {
+        {"photo.jpg", 640, 480, {}},
+        {"odd.jpg", 333, 211, {}},                      // partial blocks at the edges
+        {"subsampled.jpg", 301, 199, {.quality = 75}},  // chroma at half size
+        {"grey.jpg", 250, 170, {.grey = true}},
+        {"progressive.jpg", 260, 180, {.progressive = true}},
+        {"tiny.jpg", 9, 17, {}},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir / c.name;
+        WriteJpeg(path, c.width, c.height, kPhoto, c.options);
+        const std::string bytes = ReadFileBytes(path);
+        for (int shrink : {1, 2, 4, 8}) {
+            const Samples expected = LoadJpegSamples(path, shrink);
+            Raster raster;
+            if (expected.width == 0 || expected.height == 0) {
+                EXPECT_FALSE(Decode(bytes, shrink, raster)) << c.name << " 1/" << shrink;
+                continue;
+            }
+            ASSERT_TRUE(Decode(bytes, shrink, raster)) << c.name << " 1/" << shrink;
+            EXPECT_EQ(raster.width, expected.width) << c.name << " 1/" << shrink;
+            EXPECT_EQ(raster.height, expected.height) << c.name << " 1/" << shrink;
+            EXPECT_EQ(raster.bands, expected.bands) << c.name << " 1/" << shrink;
+            EXPECT_TRUE(raster.samples == expected.bytes) << c.name << " 1/" << shrink;
+        }
+    }
+}
+
+// The data with two stray bytes before the start of the scan, which libjpeg warns about.
+std::string WithStrayBytes(const std::string& jpeg) {
+    const std::size_t scan = jpeg.find("\xFF\xDA");
+    return jpeg.substr(0, scan) + std::string(2, '\0') + jpeg.substr(scan);
+}
+
+TEST_F(JpegCodec, RefusesWhatItDoesNotDecodeExactly) {
+    WriteJpeg(dir / "good.jpg", 200, 100, kPhoto);
+    WriteJpeg(dir / "cmyk.jpg", 200, 100, kPhoto, {.cmyk = true});
+    WritePng(dir / "a.png", 20, 10, kPhoto);
+    const std::string good = ReadFileBytes(dir / "good.jpg");
+    std::string huge = good;
+    PatchJpegSize(huge, 20000, 10000);
+    const struct {
+        const char* name;
+        std::string bytes;
+        int shrink;
+        long long maxPixels;
+    } cases[] = {
+        {"truncated", good.substr(0, good.size() * 2 / 3), 1, 100'000'000},
+        {"truncated, scaled", good.substr(0, good.size() * 2 / 3), 8, 100'000'000},
+        {"no end marker", good.substr(0, good.size() - 2), 1, 100'000'000},
+        {"a warning", WithStrayBytes(good), 2, 100'000'000},
+        {"CMYK", ReadFileBytes(dir / "cmyk.jpg"), 1, 100'000'000},
+        {"PNG", ReadFileBytes(dir / "a.png"), 1, 100'000'000},
+        {"text", "not a picture", 1, 100'000'000},
+        {"empty", "", 1, 100'000'000},
+        {"over the pixel limit", huge, 8, 100'000'000},
+        {"over a lower limit", good, 1, 200 * 100 - 1},
+        {"a scale libjpeg has no fast path for", good, 3, 100'000'000},
+    };
+    for (const auto& c : cases) {
+        Raster raster{1, 1, 1, {7}};
+        EXPECT_FALSE(Decode(c.bytes, c.shrink, raster, c.maxPixels)) << c.name;
+        EXPECT_EQ(raster.samples, std::vector<unsigned char>{7}) << c.name << ": raster changed";
+    }
+    Raster raster;
+    EXPECT_TRUE(Decode(good, 1, raster, 200 * 100)) << "at the limit";
+}
+
+TEST_F(JpegCodec, EncodesWhatDecodesBackAtQuality) {
+    for (int bands : {1, 3}) {
+        Raster raster{90, 60, bands, {}};
+        for (int y = 0; y < raster.height; ++y) {
+            for (int x = 0; x < raster.width; ++x) {
+                const Colour colour{x * 2, y * 3, 200 - x};
+                raster.samples.push_back(static_cast<unsigned char>(colour.r));
+                if (bands == 3) {
+                    raster.samples.push_back(static_cast<unsigned char>(colour.g));
+                    raster.samples.push_back(static_cast<unsigned char>(colour.b));
+                }
+            }
+        }
+        std::string encoded;
+        ASSERT_TRUE(EncodeJpegData(raster, 75, encoded)) << bands;
+        EXPECT_EQ(encoded.find("Exif"), std::string::npos) << "no metadata";
+        const std::string path = dir / ("out" + std::to_string(bands) + ".jpg");
+        WriteFileBytes(path, encoded);
+        const Samples written = LoadJpegSamples(path, 1);
+        ASSERT_EQ(written.width, 90) << bands;
+        ASSERT_EQ(written.height, 60) << bands;
+        ASSERT_EQ(written.bands, bands);
+        double error = 0;
+        for (std::size_t i = 0; i < raster.samples.size(); ++i) {
+            error += std::abs(written.bytes[i] - raster.samples[i]);
+        }
+        // Smooth shading survives quality 75 closely; swapped bands or shifted rows would not.
+        EXPECT_LT(error / raster.samples.size(), 3) << bands;
+        // Quality 100 keeps much more.
+        std::string best;
+        ASSERT_TRUE(EncodeJpegData(raster, 100, best));
+        EXPECT_GT(best.size(), encoded.size() * 3 / 2) << bands;
+    }
+    std::string untouched = "old";
+    EXPECT_FALSE(EncodeJpegData(Raster(), 75, untouched));
+    EXPECT_FALSE(EncodeJpegData(Raster{2, 2, 4, std::vector<unsigned char>(16)}, 75, untouched));
+    EXPECT_FALSE(EncodeJpegData(Raster{2, 2, 3, std::vector<unsigned char>(11)}, 75, untouched));
+    EXPECT_EQ(untouched, "old");
+}
+
+}  // namespace
