@@ -1,12 +1,8 @@
 #include "media/imaging.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vips/vips8>
 
 #include <algorithm>
-#include <cerrno>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -79,58 +75,15 @@ VImage Load(const std::string& path, FileKind kind, int shrink) {
     return VImage::pngload(path.c_str(), LoadOptions(1));
 }
 
-// A file's bytes, read whole with one read() rather than the decoder's many small ones.
-struct FileBytes {
-    std::unique_ptr<unsigned char[]> data;
-    std::size_t size = 0;
-};
-
 // Larger files are decoded from the disk as they are read, so that a few threads at work
-// on huge pictures do not hold them all in memory.
-constexpr off_t kMaxHeldBytes = 64 << 20;
-
-enum class Held { Whole, TooLarge, Failed };
-
-// Reads a regular file into bytes. Non-blocking, so a named pipe cannot hang the reader.
-Held HoldFile(const std::string& path, FileBytes& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return Held::Failed;
-    }
-    Held result = Held::Failed;
-    struct stat status;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        result = status.st_size > kMaxHeldBytes ? Held::TooLarge : Held::Whole;
-    }
-    if (result == Held::Whole) {
-        // A file that shrinks meanwhile gives what is there, which then decodes as
-        // truncated; one that grows gives its old length.
-        const auto wanted = static_cast<std::size_t>(status.st_size);
-        bytes.data =
-            std::make_unique_for_overwrite<unsigned char[]>(std::max<std::size_t>(wanted, 1));
-        bytes.size = 0;
-        while (bytes.size < wanted) {
-            const ssize_t got = ::read(fd, bytes.data.get() + bytes.size, wanted - bytes.size);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                result = Held::Failed;
-            }
-            if (got <= 0) {
-                break;
-            }
-            bytes.size += static_cast<std::size_t>(got);
-        }
-    }
-    ::close(fd);
-    return result;
-}
+// on huge pictures do not hold them all in memory. Smaller ones are read whole with one
+// read() rather than the decoder's many small ones.
+constexpr std::size_t kMaxHeldBytes = 64 << 20;
 
 // The JPEG loader alone over bytes in memory, which must outlive the image. Throws on
 // failure.
-VImage LoadJpeg(const FileBytes& bytes, int shrink) {
-    return VImage::jpegload_source(vips::VSource::new_from_memory(bytes.data.get(), bytes.size),
+VImage LoadJpeg(const std::string& bytes, int shrink) {
+    return VImage::jpegload_source(vips::VSource::new_from_memory(bytes.data(), bytes.size()),
                                    LoadOptions(shrink));
 }
 
@@ -259,7 +212,7 @@ struct Image::Pixels {
     // A file
     std::string path;  // empty for pixels in memory
     FileKind kind = FileKind::Jpeg;
-    FileBytes bytes;      // a JPEG's bytes, when held
+    std::string bytes;    // a JPEG's bytes, when held
     bool held = false;    // decoded from bytes rather than from the file
     bool plain = false;   // 8-bit grey or colour: libjpeg may decode it alone
     int orientation = 1;  // EXIF orientation of a JPEG
@@ -380,11 +333,11 @@ Image OpenFile(const std::string& path, FileKind kind) {
     pixels->path = path;
     pixels->kind = kind;
     if (kind == FileKind::Jpeg) {
-        const Held held = HoldFile(path, pixels->bytes);
-        if (held == Held::Failed) {
+        const ReadBytesResult held = ReadFileBytes(path, kMaxHeldBytes, pixels->bytes);
+        if (held == ReadBytesResult::Failed) {
             return Image();
         }
-        pixels->held = held == Held::Whole;
+        pixels->held = held == ReadBytesResult::Read;
     }
     const bool opened = Attempt([&] {
         const VImage header = pixels->held ? LoadJpeg(pixels->bytes, 1) : Load(path, kind, 1);
@@ -419,8 +372,8 @@ void ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& 
             ? JpegShrinkFor(file.storedWidth, file.storedHeight, storedWidth, storedHeight)
             : 1;
     Raster decoded;
-    if (file.plain &&
-        DecodeJpegData(file.bytes.data.get(), file.bytes.size, shrink, kMaxDecodePixels, decoded)) {
+    if (file.plain && DecodeJpegData(reinterpret_cast<const unsigned char*>(file.bytes.data()),
+                                     file.bytes.size(), shrink, kMaxDecodePixels, decoded)) {
         scaled.raster =
             TurnRaster(ResizeRaster(decoded, storedWidth, storedHeight), file.orientation);
         return;

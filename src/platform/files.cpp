@@ -53,6 +53,25 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// Reads up to size bytes, fewer when the file ends first. The count, or -1 with errno.
+ssize_t ReadAll(int fd, char* data, std::size_t size) {
+    std::size_t received = 0;
+    while (received < size) {
+        const ssize_t got = ::read(fd, data + received, size - received);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        received += static_cast<std::size_t>(got);
+    }
+    return static_cast<ssize_t>(received);
+}
+
 // The path a write should replace: the target of a symbolic link, so the link survives.
 std::string ResolveLink(const std::string& path) {
     std::string current = path;
@@ -169,24 +188,36 @@ std::string ReadWholeFile(const std::string& path, std::string& contents) {
         return StringPrintf("Cannot allocate %lld bytes for '%s'\n", static_cast<long long>(size),
                             path.c_str());
     }
-    std::size_t received = 0;
-    while (received < size) {
-        const ssize_t got = ::read(fd.get(), buffer.data() + received, size - received);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            const int error = got < 0 ? errno : 0;
-            return StringPrintf("Failed to read %lld bytes from '%s' (errno %d)\n",
-                                static_cast<long long>(size), path.c_str(), error);
-        }
-        received += static_cast<std::size_t>(got);
+    const ssize_t got = ReadAll(fd.get(), buffer.data(), size);
+    if (got < 0 || static_cast<std::size_t>(got) != size) {
+        const int error = got < 0 ? errno : 0;
+        return StringPrintf("Failed to read %lld bytes from '%s' (errno %d)\n",
+                            static_cast<long long>(size), path.c_str(), error);
     }
     if (std::memchr(buffer.data(), '\0', size) != nullptr) {
         return StringPrintf("'%s' contains binary characters\n", path.c_str());
     }
     contents = std::move(buffer);
     return {};
+}
+
+ReadBytesResult ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status;
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return ReadBytesResult::Failed;
+    }
+    if (static_cast<unsigned long long>(status.st_size) > limit) {
+        return ReadBytesResult::TooLarge;
+    }
+    bytes.resize(static_cast<std::size_t>(status.st_size));
+    const ssize_t got = ReadAll(fd.get(), bytes.data(), bytes.size());
+    if (got < 0) {
+        bytes.clear();
+        return ReadBytesResult::Failed;
+    }
+    bytes.resize(static_cast<std::size_t>(got));
+    return ReadBytesResult::Read;
 }
 
 std::string WriteWholeFile(const std::string& path, std::string_view text) {

@@ -4,12 +4,22 @@
 // Failures come back as a text that names the file and ends in a line feed (empty on
 // success), or as a bool after an optional question; nothing here keeps state.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 // Reads the file as it is (CR LF stays two bytes) into contents. A file that holds a
 // zero byte is binary and refused. On failure contents is empty and the text says why.
 std::string ReadWholeFile(const std::string& path, std::string& contents);
+
+// How ReadFileBytes ended: the bytes read, a file over the limit (nothing read), or a
+// failure (missing, unreadable, not a regular file).
+enum class ReadBytesResult { Read, TooLarge, Failed };
+
+// Reads a regular file of at most limit bytes, whatever they are, into bytes. Opens
+// non-blocking, so a named pipe cannot hang it; a file that shrinks meanwhile gives what
+// is there, one that grows its old length.
+ReadBytesResult ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes);
 
 // Replaces the file with text. The bytes go to a temporary file in the same folder that
 // is then renamed over the old one, keeping its permissions, so a failed write leaves the

@@ -68,6 +68,26 @@ TEST_F(Files, NamedPipeDoesNotHangTheReader) {
     EXPECT_EQ(contents, "");
 }
 
+TEST_F(Files, ReadFileBytesTakesAnyBytesUpToTheLimit) {
+    const std::string path = dir / "photo.jpg";
+    const std::string bytes("\xFF\xD8\0\0\xFF\xD9", 6);
+    WriteFileBytes(path, bytes);
+    std::string read = "stale";
+    EXPECT_EQ(ReadFileBytes(path, 6, read), ReadBytesResult::Read);
+    EXPECT_EQ(read, bytes);
+    EXPECT_EQ(ReadFileBytes(path, 5, read), ReadBytesResult::TooLarge);
+
+    WriteFileBytes(path, "");
+    EXPECT_EQ(ReadFileBytes(path, 6, read), ReadBytesResult::Read);
+    EXPECT_EQ(read, "");
+
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ReadFileBytes(fifo, 6, read), ReadBytesResult::Failed);  // and does not hang
+    EXPECT_EQ(ReadFileBytes(dir.path(), 6, read), ReadBytesResult::Failed);
+    EXPECT_EQ(ReadFileBytes(dir / "missing", 6, read), ReadBytesResult::Failed);
+}
+
 TEST_F(Files, WriteReplacesTruncatesAndKeepsPermissions) {
     const std::string path = dir / "out.htm";
     EXPECT_EQ(WriteWholeFile(path, "first\r\n"), "");
