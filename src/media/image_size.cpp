@@ -144,13 +144,17 @@ bool ReadPngSize(const std::string& path, int& width, int& height) {
     }
 }
 
+bool IsJpegExtension(const std::string& extension) {
+    return extension == "JPG" || extension == "JPEG" || extension == "JPE";
+}
+
 std::string GetImageSize(const std::string& path, int& width, int& height) {
     const std::string extension = PathExtension(path);
-    if (extension == "JPG") {
+    if (IsJpegExtension(extension)) {
         if (!ReadJpegSize(path, width, height)) {
             width = 0;
             height = 0;
-            return NotValid(path, "JPG");
+            return NotValid(path, extension.c_str());
         }
         return {};
     }

@@ -6,10 +6,13 @@
 
 #include <string>
 
+// True for the extensions JPEG files go by, in upper case: JPG, JPEG and JPE.
+bool IsJpegExtension(const std::string& extension);
+
 // Empty on success with width and height set; otherwise a message for the user:
-// "Failed to get size of image ..." for a JPG, GIF or PNG that cannot be read (a JPG's
+// "Failed to get size of image ..." for a JPEG, GIF or PNG that cannot be read (a JPEG's
 // outputs are then 0, the others' untouched) or "Unrecognized image file extension ..."
-// for any other extension, ".jpeg" included (outputs untouched).
+// for any other extension (outputs untouched).
 std::string GetImageSize(const std::string& path, int& width, int& height);
 
 // The size from a GIF87a or GIF89a header: the first image's when its descriptor comes

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <utility>
 
+#include "media/image_size.h"
 #include "media/jpeg_codec.h"
 #include "media/raster.h"
 #include "platform/files.h"
@@ -425,7 +426,7 @@ Image ScaleImage(const Image& image, int width, int height) {
 bool WriteImage(const std::string& path, const Image& image) {
     const Image::Pixels* pixels = ImagingAccess::Get(image);
     const std::string extension = PathExtension(path);
-    const bool jpeg = extension == "JPG" || extension == "JPEG";
+    const bool jpeg = IsJpegExtension(extension);
     if (pixels == nullptr || (!jpeg && extension != "PNG")) {
         return false;
     }

@@ -68,7 +68,7 @@ Image DecodePng(const std::string& path);
 // is below 1.
 Image ScaleImage(const Image& image, int width, int height);
 
-// Writes the image as JPEG at quality 75 when the file name ends in ".jpg" or ".jpeg",
+// Writes the image as JPEG at quality 75 when the file name ends in ".jpg", ".jpeg" or ".jpe",
 // as PNG when it ends in ".png" (any letter case), without metadata. The file is replaced
 // whole or not at all. False, leaving any old file alone, on failure or another ending.
 bool WriteImage(const std::string& path, const Image& image);

@@ -43,7 +43,11 @@ class FolderWalk {
         for (const std::string& name : names) {
             std::string path = JoinPath(folder, name);
             struct stat status;
-            if (recurse && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+            const bool known = ::stat(path.c_str(), &status) == 0;
+            if (!recurse && !(known && S_ISREG(status.st_mode))) {
+                continue;  // a folder or a pipe named like a picture is no source
+            }
+            if (recurse && known && S_ISDIR(status.st_mode)) {
                 // A link back up the tree must not send the walk round in circles.
                 const std::pair<dev_t, ino_t> id{status.st_dev, status.st_ino};
                 if (open.insert(id).second) {

@@ -9,9 +9,10 @@
 using FileList = std::vector<std::string>;
 
 // Walks folder (the current folder when empty) once per pattern of the ";"-separated
-// list, in the order written. Each entry is JoinPath(folder, name); with recurse set,
-// matching subfolders are walked instead of listed. A file matching two patterns is
-// listed twice. The result is sorted by whole path, A to Z compared as a to z; null
+// list, in the order written. Each entry is JoinPath(folder, name). Without recurse only
+// regular files (and links to them) are listed; with recurse, matching subfolders are
+// walked and every other entry is listed, for the caller to judge. A file matching two
+// patterns is listed twice. The result is sorted by whole path, A to Z compared as a to z; null
 // when nothing matched. Thread-safe.
 std::unique_ptr<FileList> ScanFiles(const std::string& folder, const std::string& patterns,
                                     bool recurse);

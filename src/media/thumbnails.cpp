@@ -4,6 +4,7 @@
 
 #include "media/image_size.h"
 #include "media/imaging.h"
+#include "platform/format.h"
 #include "platform/paths.h"
 
 namespace {
@@ -22,7 +23,7 @@ bool KeptThumbnailSize(const std::string& source, const std::string& thumbnail,
         return false;
     }
     bool read = false;
-    if (extension == "JPG") {
+    if (IsJpegExtension(extension)) {
         read = ReadJpegSize(thumbnail, width, height);
     } else if (extension == "PNG") {
         read = ReadPngSize(thumbnail, width, height);
@@ -31,6 +32,18 @@ bool KeptThumbnailSize(const std::string& source, const std::string& thumbnail,
     // side with it and still stick out of it on the other.
     return read && ((width == boxWidth && height <= boxHeight) ||
                     (height == boxHeight && width <= boxWidth));
+}
+
+// Why a source that could not be decoded gives no thumbnail.
+std::string DecodeFailure(const std::string& source, bool jpeg) {
+    int width = 0;
+    int height = 0;
+    const bool sized =
+        jpeg ? ReadJpegSize(source, width, height) : ReadPngSize(source, width, height);
+    if (sized && static_cast<long long>(width) * height > kMaxDecodePixels) {
+        return "it has more than 100 million pixels";
+    }
+    return jpeg ? "it is damaged or not a JPEG picture" : "it is damaged or not a PNG picture";
 }
 
 }  // namespace
@@ -52,7 +65,15 @@ void FitThumbnail(int width, int height, int boxWidth, int boxHeight, int& outWi
 }
 
 bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int boxWidth,
-                   int boxHeight, int& outWidth, int& outHeight, bool smart) {
+                   int boxHeight, int& outWidth, int& outHeight, bool smart,
+                   ThumbnailOutcome* outcome) {
+    ThumbnailOutcome result;
+    const auto finish = [&result, outcome] {
+        if (outcome != nullptr) {
+            *outcome = std::move(result);
+        }
+        return true;
+    };
     const std::string extension = PathExtension(source);
     int keptWidth = 0;
     int keptHeight = 0;
@@ -60,25 +81,37 @@ bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int 
                                    keptHeight)) {
         outWidth = keptWidth;
         outHeight = keptHeight;
-        return true;
+        result.kind = ThumbnailOutcome::Kind::Kept;
+        return finish();
     }
-    Image decoded;
-    if (extension == "JPG") {
-        decoded = DecodeJpeg(source);
-    } else if (extension == "PNG") {
-        decoded = DecodePng(source);
+    const bool jpeg = IsJpegExtension(extension);
+    if (!jpeg && extension != "PNG") {
+        result.reason = "it is not a JPEG or PNG picture";
+        return finish();
     }
+    const Image decoded = jpeg ? DecodeJpeg(source) : DecodePng(source);
     if (decoded.empty()) {
-        return true;
+        result.reason = DecodeFailure(source, jpeg);
+        return finish();
     }
     int width = 0;
     int height = 0;
     FitThumbnail(decoded.width(), decoded.height(), boxWidth, boxHeight, width, height);
+    if (width < 1 || height < 1) {
+        result.reason = StringPrintf("it is too narrow for a thumbnail of %d pixels", boxWidth);
+        return finish();
+    }
     const Image scaled = ScaleImage(decoded, width, height);
-    if (scaled.empty() || !WriteImage(thumbnail, scaled)) {
-        return true;
+    if (scaled.empty()) {
+        result.reason = "it is damaged";
+        return finish();
+    }
+    if (!WriteImage(thumbnail, scaled)) {
+        result.reason = "the thumbnail file could not be written";
+        return finish();
     }
     outWidth = width;
     outHeight = height;
-    return true;
+    result.kind = ThumbnailOutcome::Kind::Made;
+    return finish();
 }

@@ -14,12 +14,20 @@
 void FitThumbnail(int width, int height, int boxWidth, int boxHeight, int& outWidth,
                   int& outHeight);
 
-// Makes the thumbnail file of a source whose extension is JPG or PNG, scaled to exactly
-// the fitted size and written in the format the thumbnail's name names. With smart set,
-// a thumbnail written after the source (by the second) that already fills the box's
-// width or height, and fits in it, is kept as it is. outWidth and outHeight are the size of the
-// thumbnail that exists afterwards; they are left alone, and no file is written, when the source is
-// of another kind, cannot be decoded, is too large to decode or fits to an empty picture. Always
-// returns true: failures are silent.
+// What became of one source's thumbnail.
+struct ThumbnailOutcome {
+    enum class Kind { Made, Kept, NotMade };
+    Kind kind = Kind::NotMade;
+    std::string reason;  // when not made, why, for the user: "it is damaged or not a PNG picture"
+};
+
+// Makes the thumbnail file of a source whose extension is JPG (or JPEG, JPE) or PNG, scaled to
+// exactly the fitted size and written in the format the thumbnail's name names. With smart set, a
+// thumbnail written after the source (by the second) that already fills the box's width or height,
+// and fits in it, is kept as it is. outWidth and outHeight are the size of the thumbnail that
+// exists afterwards; they are left alone, and no file is written, when the source is of another
+// kind, cannot be decoded, is too large to decode or fits to an empty picture. Always returns true:
+// failures are told only through outcome, when given.
 bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int boxWidth,
-                   int boxHeight, int& outWidth, int& outHeight, bool smart);
+                   int boxHeight, int& outWidth, int& outHeight, bool smart,
+                   ThumbnailOutcome* outcome = nullptr);

@@ -19,5 +19,8 @@ std::string AsciiUpperCase(std::string_view text);
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
+// True when text begins with prefix, ignoring the case of ASCII letters.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
 // Byte order with A to Z folded onto a to z: <0, 0 or >0 like strcmp.
 int CompareIgnoringCase(std::string_view a, std::string_view b);

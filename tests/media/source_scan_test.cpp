@@ -1,6 +1,7 @@
 #include "media/source_scan.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -75,13 +76,16 @@ TEST_F(Scan, PatternsInTurnWithDuplicatesAndEmptyPatterns) {
     EXPECT_EQ(*list, (FileList{dir / "a.jpg", dir / "a.jpg", dir / "b.png"}));
 }
 
-TEST_F(Scan, WithoutRecursionAMatchingFolderIsListedLikeAFile) {
+TEST_F(Scan, WithoutRecursionOnlyFilesAndLinksToFilesAreListed) {
     Touch("a.jpg");
-    std::filesystem::create_directory(dir / "odd.jpg");
-    Touch("odd.jpg/inner.jpg");
+    Touch("trip.jpg/inner.jpg");  // a folder named like a picture
+    ASSERT_EQ(::mkfifo((dir / "pipe.jpg").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink((dir / "a.jpg").c_str(), (dir / "link.jpg").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "trip.jpg").c_str(), (dir / "folder-link.jpg").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "gone.jpg").c_str(), (dir / "dangling.jpg").c_str()), 0);
     const auto list = ScanFiles(dir.path(), "*.jpg", false);
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(*list, (FileList{dir / "a.jpg", dir / "odd.jpg"}));
+    EXPECT_EQ(*list, (FileList{dir / "a.jpg", dir / "link.jpg"}));
 }
 
 TEST_F(Scan, RecursionFromTheCurrentFolderGivesRelativePaths) {

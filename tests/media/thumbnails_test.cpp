@@ -44,9 +44,12 @@ class Thumbnails : public ::testing::Test {
     std::pair<int, int> Make(const std::string& name, int box, bool smart) {
         int width = -1;
         int height = -1;
-        EXPECT_TRUE(MakeThumbnail(Source(name), Thumb(name), box, box, width, height, smart));
+        EXPECT_TRUE(
+            MakeThumbnail(Source(name), Thumb(name), box, box, width, height, smart, &outcome));
         return {width, height};
     }
+
+    ThumbnailOutcome outcome;  // of the last Make
 
     long long ModificationTime(const std::string& path) const {
         struct stat status;
@@ -73,6 +76,8 @@ TEST_F(Thumbnails, MakesTheFittedSizeInTheFormatOfTheName) {
         PictureOptions options;
     } cases[] = {
         {"land.jpg", 640, 480, 120, 120, 90, "jpegload", {}},
+        {"land.jpeg", 640, 480, 120, 120, 90, "jpegload", {}},
+        {"land.JPE", 640, 480, 120, 120, 90, "jpegload", {}},
         {"port.JPG", 480, 640, 120, 90, 120, "jpegload", {}},
         {"small.jpg", 100, 100, 120, 120, 120, "jpegload", {}},  // enlarged
         {"dot.Jpg", 1, 1, 37, 37, 37, "jpegload", {}},
@@ -93,6 +98,7 @@ TEST_F(Thumbnails, MakesTheFittedSizeInTheFormatOfTheName) {
             WriteJpeg(Source(c.name), c.width, c.height, kPhoto, c.options);
         }
         EXPECT_EQ(Make(c.name, c.box, false), std::make_pair(c.outWidth, c.outHeight)) << c.name;
+        EXPECT_EQ(outcome.kind, ThumbnailOutcome::Kind::Made) << c.name;
         const Picture thumbnail = ReadPicture(Thumb(c.name));
         EXPECT_EQ(thumbnail.loader, c.loader) << c.name;
         EXPECT_EQ(thumbnail.width, c.outWidth) << c.name;
@@ -102,14 +108,21 @@ TEST_F(Thumbnails, MakesTheFittedSizeInTheFormatOfTheName) {
     }
 }
 
-TEST_F(Thumbnails, NothingForOtherKindsOrEmptyFits) {
-    WriteJpeg(Source("a.jpeg"), 64, 48, kPhoto);
+TEST_F(Thumbnails, NothingForOtherKindsOrEmptyFitsAndTheReasonSaysWhy) {
     WriteJpeg(Source("strip.jpg"), 1000, 3, kPhoto);  // fits to 120 x 0
     WriteFileBytes(Source("anim.gif"), "GIF89a");
     WriteFileBytes(Source("notes.txt"), "text");
-    for (const char* name : {"a.jpeg", "strip.jpg", "anim.gif", "notes.txt", "missing.jpg"}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"strip.jpg", "it is too narrow for a thumbnail of 120 pixels"},
+        {"anim.gif", "it is not a JPEG or PNG picture"},
+        {"notes.txt", "it is not a JPEG or PNG picture"},
+        {"missing.jpg", "it is damaged or not a JPEG picture"},
+    };
+    for (const auto& [name, reason] : cases) {
         EXPECT_EQ(Make(name, 120, false), std::make_pair(-1, -1)) << name;
         EXPECT_FALSE(std::filesystem::exists(Thumb(name))) << name;
+        EXPECT_EQ(outcome.kind, ThumbnailOutcome::Kind::NotMade) << name;
+        EXPECT_EQ(outcome.reason, reason) << name;
     }
 }
 
@@ -124,19 +137,23 @@ TEST_F(Thumbnails, BadSourcesLeaveNoThumbnailAndNoMessage) {
     PatchJpegSize(bomb, 12000, 9000);  // 108 megapixels from 60 kB
     std::string pngBomb = png;
     pngBomb.replace(16, 8, std::string("\x00\x00\x4e\x20\x00\x00\x4e\x20", 8));  // 20000 x 20000
+    const std::string damagedJpeg = "it is damaged or not a JPEG picture";
+    const std::string damagedPng = "it is damaged or not a PNG picture";
+    const std::string tooLarge = "it has more than 100 million pixels";
     const struct {
         const char* name;
         std::string bytes;
+        std::string reason;
     } cases[] = {
-        {"text.jpg", "This is not a picture.\n"},
-        {"empty.jpg", ""},
-        {"truncated.jpg", jpeg.substr(0, jpeg.size() / 2)},
-        {"absurd.jpg", absurd},
-        {"bomb.jpg", bomb},
-        {"png.jpg", png},
-        {"jpeg.png", jpeg},
-        {"truncated.png", png.substr(0, png.size() / 2)},
-        {"bomb.png", pngBomb},
+        {"text.jpg", "This is not a picture.\n", damagedJpeg},
+        {"empty.jpg", "", damagedJpeg},
+        {"truncated.jpg", jpeg.substr(0, jpeg.size() / 2), "it is damaged"},
+        {"absurd.jpg", absurd, damagedJpeg},  // past libjpeg's largest side
+        {"bomb.jpg", bomb, tooLarge},
+        {"png.jpg", png, damagedJpeg},
+        {"jpeg.png", jpeg, damagedPng},
+        {"truncated.png", png.substr(0, png.size() / 2), "it is damaged"},
+        {"bomb.png", pngBomb, tooLarge},
     };
     for (const auto& c : cases) {
         WriteFileBytes(Source(c.name), c.bytes);
@@ -144,6 +161,7 @@ TEST_F(Thumbnails, BadSourcesLeaveNoThumbnailAndNoMessage) {
         EXPECT_EQ(Make(c.name, 120, false), std::make_pair(-1, -1)) << c.name;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.name;
         EXPECT_FALSE(std::filesystem::exists(Thumb(c.name))) << c.name;
+        EXPECT_EQ(outcome.reason, c.reason) << c.name;
     }
     EXPECT_TRUE(boxes->Texts().empty());
     // Nothing was left half-written in the thumbnail folder either.
