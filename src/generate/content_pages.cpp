@@ -1,9 +1,11 @@
 #include "generate/content_pages.h"
 
+#include <memory>
+
 #include "document/pattern_expansion.h"
 #include "generate/file_descriptions.h"
 #include "generate/html_files.h"
-#include "generate/page_start.h"
+#include "generate/page_frame.h"
 #include "generate/product.h"
 #include "generate/progress_report.h"
 #include "generate/progress_tracker.h"
@@ -128,8 +130,14 @@ void WriteContentLabel(PageWriter& page, const Program& program, const SourceRec
 
 }  // namespace
 
-bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& program) {
+bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& program,
+                          PageRun* run) {
     const auto window = MainWindow();
+    std::unique_ptr<PageRun> ownRun;
+    if (run == nullptr) {
+        ownRun = std::make_unique<PageRun>(program);
+        run = ownRun.get();
+    }
     const std::string target = program.GetText(ProgramKey::TargetDir);
     const SourceKind kind = SourceKindOf(program);
     const std::string boilerplate = program.GetText(ProgramKey::ContentBoilerplate);
@@ -153,7 +161,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         const SourceRecord& record = records[i];
         const std::string path = JoinPath(target, PathFileName(record.contentPage));
         PageWriter page;
-        if (!StartPage(page, path, program)) {
+        if (!run->frame.Start(page, path)) {
             return false;
         }
 
@@ -223,10 +231,11 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Close();
         previousPage = PathFileName(record.contentPage);
 
-        if (!boilerplate.empty() &&
-            (!ApplyBoilerplate(path, boilerplate) || !AddGeneratorMeta(path))) {
+        if (!boilerplate.empty() && (!ApplyBoilerplate(path, boilerplate) ||
+                                     !AddGeneratorMeta(path) || !DeclarePageCharset(path))) {
             return false;
         }
+        ++run->summary.contentPages;
     }
     return true;
 }

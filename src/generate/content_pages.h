@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "document/program.h"
+#include "generate/page_frame.h"
 #include "media/source_record.h"
 
 // Returns false after telling the user when a page cannot be finished; pages written so
-// far stay. A stop returns true at once, before the next page.
-bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& program);
+// far stay. A stop returns true at once, before the next page. The pages open with the
+// run's frame and are counted in its summary (a run of their own without one).
+bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& program,
+                          PageRun* run = nullptr);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -10,8 +11,10 @@
 #include "generate/content_pages.h"
 #include "generate/html_files.h"
 #include "generate/index_pages.h"
+#include "generate/page_frame.h"
 #include "generate/product.h"
 #include "generate/source_kind.h"
+#include "generate/stale_output.h"
 #include "generate/thumbnail_queue.h"
 #include "generate/worker_messages.h"
 #include "media/file_copy.h"
@@ -71,6 +74,27 @@ bool DropEntries(FileList& list, Predicate drop) {
     return dropped;
 }
 
+// Pictures in the target that are not among the sources stay (they may be the user's own),
+// but the user hears how many there are.
+void ReportOtherPictures(const Program& program, const std::string& patterns,
+                         const std::vector<SourceRecord>& records) {
+    std::vector<std::string> ours = {std::string(kGifPlaceholderName),
+                                     std::string(kCreditBadgeName)};
+    if (program.GetInt(ProgramKey::HtmlBackgroundStyle) == 0) {
+        ours.push_back(PathFileName(program.GetText(ProgramKey::HtmlBackgroundImage)));
+    }
+    const int others =
+        CountOtherPictures(program.GetText(ProgramKey::TargetDir), patterns, records, ours);
+    if (others > 0) {
+        PostStatusText(MainWindow(),
+                       StringPrintf(others == 1 ? "%d picture in the target folder is not among "
+                                                  "the sources and was left alone."
+                                                : "%d pictures in the target folder are not among "
+                                                  "the sources and were left alone.",
+                                    others));
+    }
+}
+
 }  // namespace
 
 std::string LastStartPage() {
@@ -79,12 +103,13 @@ std::string LastStartPage() {
 }
 
 int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& options) {
+    const auto started = std::chrono::steady_clock::now();
     const auto window = MainWindow();
     PostStatusText(window, "Initializing ...");
 
     const bool thumbnailsOn = program.GetBool(ProgramKey::GenerateThumbnails);
     const std::string setting = program.GetText(ProgramKey::SourceFileExtension);
-    const std::string patterns = setting.empty() ? std::string(kImagePatterns) : setting;
+    const std::string patterns = setting.empty() ? std::string(kClassicImagePatterns) : setting;
     const SourceKind kind = SourceKindOf(program);
     const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
     const std::string targetDir = program.GetText(ProgramKey::TargetDir);
@@ -182,12 +207,16 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
             ShowCopyFailure(badge, destination);
         }
     }
-    if (program.GetBool(ProgramKey::GenerateIndexPage)) {
-        GenerateIndexPages(records, program, thumbnails.get(), options.jobs);
+    // A page step that failed has told the user; its pages are not a finished site.
+    PageRun run(program);
+    if (program.GetBool(ProgramKey::GenerateIndexPage) &&
+        !GenerateIndexPages(records, program, &run, thumbnails.get(), options.jobs)) {
+        return kRunEndedAfterMessage;
     }
     thumbnails.reset();
-    if (!IsStopRequested() && program.GetBool(ProgramKey::GenerateContentPages)) {
-        GenerateContentPages(records, program);
+    if (!IsStopRequested() && program.GetBool(ProgramKey::GenerateContentPages) &&
+        !GenerateContentPages(records, program, &run)) {
+        return kRunEndedAfterMessage;
     }
 
     const SourceRecord& first = records.front();
@@ -202,10 +231,20 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         PostProgress(window, 0);
         status = "Stopped by operator.";
     } else {
+        // Only a finished run knows what the site is, and so what is no longer part of it.
+        run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary);
+        if (copySources) {
+            ReportOtherPictures(program, patterns, records);
+        }
         program.SetDate(ProgramKey::LastGenerated, CurrentOleDate());
         PostProgress(window, 100);
         status = "Finished.";
     }
     PostStatusText(window, status);
+    if (options.summary != nullptr) {
+        run.summary.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        *options.summary = run.summary;
+    }
     return kRunFinished;
 }

@@ -2,7 +2,9 @@
 
 // One "Generate": finds the program's source files, drops the tool's own output, copies
 // image sources into the target folder and measures them, writes the index and content
-// pages, and records the outcome in the program (Last-Generated) and in LastStartPage.
+// pages, removes what earlier runs wrote that this one did not (stale_output.h), and
+// records the outcome in the program (Last-Generated) and in LastStartPage. A run that
+// ends after a message records nothing.
 // Runs on one worker thread; reports only through the main window's messages and polls
 // StopRequested. The program is read there and only Last-Generated is written, so the
 // front end must not change it during the run.
@@ -10,14 +12,16 @@
 #include <string>
 
 #include "document/program.h"
+#include "generate/generation_summary.h"
 
 struct GenerationOptions {
-    int jobs = 0;  // threads that make thumbnails ahead; 0: one per core
+    int jobs = 0;                          // threads that make thumbnails ahead; 0: one per core
+    GenerationSummary* summary = nullptr;  // filled with what the run did, when given
 };
 
 // Outcomes of a run.
 constexpr int kRunFinished = 0;           // finished or stopped
-constexpr int kRunEndedAfterMessage = 1;  // a copy failed or the user said No
+constexpr int kRunEndedAfterMessage = 1;  // a copy or a page failed, or the user said No
 constexpr int kRunNoSourceFiles = 2;
 constexpr int kRunNoThumbnailFolder = 3;
 

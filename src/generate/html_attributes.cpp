@@ -4,6 +4,7 @@
 
 #include "generate/web_names.h"
 #include "media/file_copy.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -17,25 +18,46 @@ void AddColour(const Program& program, ProgramKey key, const char* name, std::st
     }
 }
 
+// A web address rather than a file: the pages can name it as it stands.
+bool IsWebAddress(const std::string& image) {
+    return image.rfind("//", 0) == 0 || StartsWithIgnoringCase(image, "http:") ||
+           StartsWithIgnoringCase(image, "https:");
+}
+
+// What BACKGROUND names: the web address, or the image's copy beside the pages. Empty
+// after telling the user when the copy failed.
+std::string BackgroundSource(const Program& program, const std::string& image) {
+    if (IsWebAddress(image)) {
+        return image;
+    }
+    const std::string name = PathFileName(image);
+    const std::string destination = JoinPath(program.GetText(ProgramKey::TargetDir), name);
+    if (!CopyIfChanged(image, destination)) {
+        const std::string reason = ErrorCodeText(errno);
+        MessageBoxF("Failed to copy background image:\n\n   %s\nto\n  %s\n\n(%s)", image.c_str(),
+                    destination.c_str(), reason.c_str());
+        return {};
+    }
+    return UrlPath(name);
+}
+
 }  // namespace
 
 bool BuildBodyAttributes(const Program& program, std::string& attributes) {
     attributes.clear();
+    bool copied = true;
     switch (program.GetInt(ProgramKey::HtmlBackgroundStyle)) {
         case 0: {
             const std::string image = program.GetText(ProgramKey::HtmlBackgroundImage);
             if (image.empty()) {
                 break;
             }
-            const std::string name = PathFileName(image);
-            const std::string destination = JoinPath(program.GetText(ProgramKey::TargetDir), name);
-            if (!CopyIfChanged(image, destination)) {
-                const std::string reason = ErrorCodeText(errno);
-                MessageBoxF("Failed to copy background image:\n\n   %s\nto\n  %s\n\n(%s)",
-                            image.c_str(), destination.c_str(), reason.c_str());
-                return false;
+            const std::string source = BackgroundSource(program, image);
+            if (source.empty()) {
+                copied = false;
+                break;
             }
-            attributes += " BACKGROUND=\"" + UrlPath(name) + "\"";
+            attributes += " BACKGROUND=\"" + source + "\"";
             if (program.GetBool(ProgramKey::HtmlBackgroundFixed)) {
                 attributes += " BGPROPERTIES=\"fixed\"";
             }
@@ -51,7 +73,7 @@ bool BuildBodyAttributes(const Program& program, std::string& attributes) {
     AddColour(program, ProgramKey::HtmlLinkColor, "LINK", attributes);
     AddColour(program, ProgramKey::HtmlVLinkColor, "VLINK", attributes);
     AddColour(program, ProgramKey::HtmlALinkColor, "ALINK", attributes);
-    return true;
+    return copied;
 }
 
 void BuildFontTag(const Program& program, std::string& tag) {

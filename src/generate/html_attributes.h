@@ -9,9 +9,10 @@
 #include "document/program.h"
 
 // Fills attributes with the background (image or colour) and the text and link colours,
-// each introduced by one blank. A background image is first copied into the target
-// folder, where the pages refer to it by its bare name; when that copy fails the user is
-// told and the result is false (attributes then hold nothing).
+// each introduced by one blank. A background image given as a web address (http:,
+// https: or //) is written as it stands; a file is first copied into the target folder,
+// where the pages refer to it by its bare name. When that copy fails the user is told,
+// the attributes are built without the background, and the result is false.
 bool BuildBodyAttributes(const Program& program, std::string& attributes);
 
 // Fills tag with <FONT FACE="..." SIZE="..."> for the settings that are set, or empty.

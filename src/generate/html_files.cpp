@@ -1,6 +1,7 @@
 #include "generate/html_files.h"
 
 #include "generate/product.h"
+#include "generate/text_encoding.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -119,6 +120,19 @@ bool IsGeneratedFile(const std::string& path) {
         return false;
     }
     return content.find(kGeneratorMark) != std::string::npos;
+}
+
+bool DeclarePageCharset(const std::string& path) {
+    std::string page;
+    std::string error = ReadWholeFile(path, page);
+    if (error.empty() && DeclareUtf8(page)) {
+        error = WriteWholeFile(path, page);
+    }
+    if (!error.empty()) {
+        ShowMessageBox(error, MB_OK);
+        return false;
+    }
+    return true;
 }
 
 bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath) {

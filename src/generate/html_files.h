@@ -28,6 +28,11 @@ bool AddGeneratorMeta(const std::string& path);
 // True when the file holds the generator mark in exactly this letter case.
 bool IsGeneratedFile(const std::string& path);
 
+// Declares UTF-8 on the line after the generator META of a merged page that holds UTF-8
+// text and whose boilerplate declares no charset (text_encoding.h). True when the page is
+// right afterwards; false after showing the read or write error alone.
+bool DeclarePageCharset(const std::string& path);
+
 // Replaces the written page by the boilerplate with the page's body in place of every
 // boilerplate tag. True on success; on failure the page is left as it was.
 bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath);

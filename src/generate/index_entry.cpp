@@ -7,6 +7,7 @@
 #include "generate/product.h"
 #include "generate/source_kind.h"
 #include "generate/web_names.h"
+#include "generate/worker_messages.h"
 #include "media/file_copy.h"
 #include "media/image_size.h"
 #include "media/thumbnails.h"
@@ -28,9 +29,11 @@ void ShowCopyFailure(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails)
+IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails,
+                                   GenerationSummary& summary)
     : program(program),
       thumbnails(thumbnails),
+      summary(summary),
       target(program.GetText(ProgramKey::TargetDir)),
       showThumbnails(SourceKindOf(program) == SourceKind::Images &&
                      program.GetBool(ProgramKey::GenerateThumbnails)),
@@ -48,6 +51,12 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord&
         Picture picture;
         if (!FindPicture(position, record, picture)) {
             return false;
+        }
+        if (picture.source.empty()) {
+            WriteLabelAlone(page, record);
+            page.Line(0, "</A>\n");
+            page.Line(-2, "</TD>\n");
+            return true;
         }
         const std::string indent = page.Indent(0);
         const std::string source = UrlPath(picture.source);
@@ -85,8 +94,24 @@ bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Pic
         return GifPicture(record, picture);
     }
     ThumbnailQueue::Job job;
-    if (IndexThumbnailJob(record, program, job)) {
-        thumbnails.Make(position, job, picture.width, picture.height);
+    if (!IndexThumbnailJob(record, program, job)) {
+        return true;
+    }
+    ThumbnailOutcome outcome;
+    thumbnails.Make(position, job, picture.width, picture.height, &outcome);
+    switch (outcome.kind) {
+        case ThumbnailOutcome::Kind::Made:
+            ++summary.thumbnailsMade;
+            break;
+        case ThumbnailOutcome::Kind::Kept:
+            ++summary.thumbnailsKept;
+            break;
+        case ThumbnailOutcome::Kind::NotMade:
+            // Said once here rather than shown as a broken picture on the page.
+            ++summary.withoutThumbnail;
+            PostStatusText(MainWindow(), "No thumbnail for \"" + PathFileName(record.source) +
+                                             "\": " + outcome.reason);
+            return true;
     }
     picture.source = std::string(kThumbnailFolder) + "/" + PathFileName(record.thumbnail);
     return true;
@@ -146,6 +171,23 @@ bool IndexEntryWriter::CopyPlaceholder() {
     }
     placeholderCopied = true;
     return true;
+}
+
+void IndexEntryWriter::WriteLabelAlone(PageWriter& page, const SourceRecord& record) {
+    std::string label;
+    if (program.GetBool(ProgramKey::IndexLabelThumbnails)) {
+        label = Label(record);
+    }
+    if (label.empty()) {
+        page.Write(HtmlText(PathFileName(record.source)));
+        return;
+    }
+    const std::string& fontTag = page.fontTag();
+    page.Write(fontTag);
+    page.Write(label);
+    if (!fontTag.empty()) {
+        page.Write("</FONT>\n");
+    }
 }
 
 std::string IndexEntryWriter::Label(const SourceRecord& record) {

@@ -8,20 +8,24 @@
 
 #include "document/program.h"
 #include "generate/file_descriptions.h"
+#include "generate/generation_summary.h"
 #include "generate/page_writer.h"
 #include "generate/thumbnail_queue.h"
 #include "media/source_record.h"
 
 class IndexEntryWriter {
   public:
-    IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails);
+    // Thumbnails made, kept and missing are counted in summary.
+    IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails,
+                     GenerationSummary& summary);
 
     // Writes the cell of the record at position. False after telling the user when the
     // index generation must end (a picture could not be copied, or the user said No).
     bool Write(PageWriter& page, int position, const SourceRecord& record);
 
   private:
-    // What the cell's IMG element shows; width and height are -1 when not known.
+    // What the cell's IMG element shows; width and height are -1 when not known. No
+    // source: there is no picture to show.
     struct Picture {
         std::string source;
         int width = -1;
@@ -32,9 +36,11 @@ class IndexEntryWriter {
     bool GifPicture(const SourceRecord& record, Picture& picture);
     bool CopyPlaceholder();
     std::string Label(const SourceRecord& record);
+    void WriteLabelAlone(PageWriter& page, const SourceRecord& record);
 
     const Program& program;
     ThumbnailQueue& thumbnails;
+    GenerationSummary& summary;
     std::string target;
     bool showThumbnails;
     bool contentPages;

@@ -5,7 +5,7 @@
 #include "document/pattern_expansion.h"
 #include "generate/html_files.h"
 #include "generate/index_entry.h"
-#include "generate/page_start.h"
+#include "generate/page_frame.h"
 #include "generate/progress_report.h"
 #include "generate/progress_tracker.h"
 #include "generate/source_kind.h"
@@ -72,7 +72,7 @@ bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
     return true;
 }
 
-bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program,
+bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program, PageRun* run,
                         ThumbnailQueue* thumbnails, int jobs) {
     const auto window = MainWindow();
     const int count = static_cast<int>(records.size());
@@ -93,7 +93,12 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
             }
         }
     }
-    IndexEntryWriter entries(program, *thumbnails);
+    std::unique_ptr<PageRun> ownRun;
+    if (run == nullptr) {
+        ownRun = std::make_unique<PageRun>(program);
+        run = ownRun.get();
+    }
+    IndexEntryWriter entries(program, *thumbnails, run->summary);
 
     const std::int64_t total = TotalSize(records);
     ProgressTracker tracker;
@@ -107,7 +112,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         const std::string name = StringPrintf("INDEX%03d.HTM", p);
         const std::string path = JoinPath(target, name);
         PageWriter page;
-        if (!StartPage(page, path, program)) {
+        if (!run->frame.Start(page, path)) {
             return false;
         }
 
@@ -161,9 +166,10 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         if (!boilerplate.empty() && !ApplyBoilerplate(path, boilerplate)) {
             return false;
         }
-        if (!AddGeneratorMeta(path)) {
+        if (!AddGeneratorMeta(path) || (!boilerplate.empty() && !DeclarePageCharset(path))) {
             return false;
         }
+        ++run->summary.indexPages;
     }
     PostStatusText(window, StringPrintf("All %s done.", unitWord.c_str()));
     return true;

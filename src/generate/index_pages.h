@@ -10,15 +10,17 @@
 #include <vector>
 
 #include "document/program.h"
+#include "generate/page_frame.h"
 #include "generate/thumbnail_queue.h"
 #include "media/source_record.h"
 
 // Returns false after telling the user when a page cannot be finished; pages written
 // so far stay. A stop ends the loops at their next test and still counts as success.
-// Thumbnails come from the queue, which may already be making them; without one they are
-// made ahead on `jobs` threads (0: one per core).
+// The pages open with the run's frame and are counted in its summary (a run of their
+// own without one). Thumbnails come from the queue, which may already be making them;
+// without one they are made ahead on `jobs` threads (0: one per core).
 bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program,
-                        ThumbnailQueue* thumbnails = nullptr, int jobs = 0);
+                        PageRun* run = nullptr, ThumbnailQueue* thumbnails = nullptr, int jobs = 0);
 
 // The thumbnail job of a record, as the index pages make it; false for a record that
 // has none (thumbnails off, sources that are not images, GIF pictures).

@@ -5,20 +5,19 @@
 #include <stdexcept>
 
 #include "generate/product.h"
+#include "generate/text_encoding.h"
 #include "platform/files.h"
 #include "platform/format.h"
 
 namespace {
 
-constexpr std::size_t kFormatBufferSize = 10240;
-constexpr std::size_t kWrittenWhenTooLong = 1024;
 constexpr int kMostBlanks = 80;
-constexpr std::size_t kFileBufferSize = 64 * 1024;
 
 }  // namespace
 
 PageWriter::~PageWriter() {
     if (file != nullptr) {
+        Flush();
         std::fclose(file);
     }
 }
@@ -26,51 +25,38 @@ PageWriter::~PageWriter() {
 bool PageWriter::Open(const std::string& path) {
     filePath = path;
     file = std::fopen(path.c_str(), "wbe");
-    if (file == nullptr) {
-        return false;
-    }
-    buffer = std::make_unique<char[]>(kFileBufferSize);
-    std::setvbuf(file, buffer.get(), _IOFBF, kFileBufferSize);
-    return true;
+    return file != nullptr;
 }
 
 void PageWriter::Write(std::string_view text) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n' && !(i > 0 ? text[i - 1] == '\r' : afterCarriageReturn)) {
-            if (std::fwrite(text.data() + start, 1, i - start, file) != i - start ||
-                std::fputc('\r', file) == EOF) {
-                Fail(errno);
-            }
+            content.append(text.data() + start, i - start);
+            content += '\r';
             start = i;
         }
     }
-    if (std::fwrite(text.data() + start, 1, text.size() - start, file) != text.size() - start) {
-        Fail(errno);
-    }
+    content.append(text.data() + start, text.size() - start);
     if (!text.empty()) {
         afterCarriageReturn = text.back() == '\r';
     }
 }
 
 void PageWriter::Format(const char* format, ...) {
-    char line[kFormatBufferSize];
     va_list args;
     va_start(args, format);
-    const int needed = std::vsnprintf(line, sizeof line, format, args);
+    va_list again;
+    va_copy(again, args);
+    const int needed = std::vsnprintf(nullptr, 0, format, args);
     va_end(args);
-    if (needed < 0) {
-        return;
+    std::string line;
+    if (needed > 0) {
+        line.resize(static_cast<std::size_t>(needed));
+        std::vsnprintf(line.data(), line.size() + 1, format, again);
     }
-    std::size_t length = static_cast<std::size_t>(needed);
-    if (length >= kFormatBufferSize) {
-        length = kWrittenWhenTooLong;
-        // Step back over UTF-8 continuation bytes so that no character is cut in two.
-        while (length > 0 && (static_cast<unsigned char>(line[length]) & 0xC0) == 0x80) {
-            --length;
-        }
-    }
-    Write(std::string_view(line, length));
+    va_end(again);
+    Write(line);
 }
 
 std::string PageWriter::Indent(int delta) {
@@ -110,11 +96,23 @@ void PageWriter::WriteClosing() {
 }
 
 void PageWriter::Close() {
+    if (file == nullptr) {
+        return;
+    }
+    DeclareUtf8(content);
+    const bool written = Flush();
+    const int error = errno;
     std::FILE* closing = file;
     file = nullptr;
-    if (closing != nullptr && std::fclose(closing) != 0) {
-        Fail(errno);
+    if (std::fclose(closing) != 0 || !written) {
+        Fail(written ? errno : error);
     }
+}
+
+bool PageWriter::Flush() {
+    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    content.clear();
+    return written;
 }
 
 void PageWriter::Fail(int error) {

@@ -1,16 +1,16 @@
 #pragma once
 
-// Writes one generated page: the text goes to the file as it comes, with every line end
-// written as CR LF; formatted lines are cut like the platform's fixed-size buffer cut
-// them; the indentation level of the page's lines; and the page frame that index and
-// content pages share (header line, FONT tag, closing lines).
+// Writes one generated page: the text with every line end written as CR LF, the
+// indentation level of the page's lines, and the page frame that index and content pages
+// share (header line, FONT tag, closing lines). The page is gathered in memory and
+// written when it is closed, so that a page holding UTF-8 text can declare it on the
+// line after its generator META (text_encoding.h).
 //
 // One writer per page, used by one thread. A failed write throws std::runtime_error
 // (disk full and the like are not foreseen by the page steps; the generation worker
-// reports them).
+// reports them). A page abandoned before Close is written as far as it got.
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,8 +28,7 @@ class PageWriter {
     // which becomes CR LF.
     void Write(std::string_view text);
 
-    // Formats printf-style and writes the result; a result of 10240 bytes or more is
-    // written as its first 1024 (without splitting a UTF-8 character).
+    // Formats printf-style and writes the result whole, however long.
     void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     // The blanks that start a line. For delta > 0, the current level's blanks, then the
@@ -45,7 +44,8 @@ class PageWriter {
     void WriteHeader(const std::string& bodyAttributes, const std::string& fontTag);
     void WriteClosing();
 
-    // Closes the file; throws when the data could not be written.
+    // Writes the page, declaring UTF-8 when it needs it, and closes the file; throws when
+    // the data could not be written.
     void Close();
 
     const std::string& path() const { return filePath; }
@@ -53,10 +53,11 @@ class PageWriter {
 
   private:
     [[noreturn]] void Fail(int error);
+    bool Flush();
 
     std::string filePath;
     std::FILE* file = nullptr;
-    std::unique_ptr<char[]> buffer;
+    std::string content;  // the page so far, line ends already CR LF
     bool afterCarriageReturn = false;
     int level = 0;
     std::string font;  // the FONT tag of the header, closed by WriteClosing

@@ -7,7 +7,10 @@
 
 #include "document/program.h"
 
-inline constexpr std::string_view kImagePatterns = "*.jpg;*.png;*.gif";
+// The picture list new programs get, and the one programs stored before .jpeg names were
+// taken keep: both are the image kind. An empty setting scans the older list.
+inline constexpr std::string_view kImagePatterns = "*.jpg;*.jpeg;*.png;*.gif";
+inline constexpr std::string_view kClassicImagePatterns = "*.jpg;*.png;*.gif";
 inline constexpr std::string_view kTextPatterns = "*.txt";
 inline constexpr std::string_view kHtmlPatterns = "*.htm;*.html";
 
@@ -15,7 +18,7 @@ enum class SourceKind { Images, Text, Html, Other };
 
 inline SourceKind SourceKindOf(const Program& program) {
     const std::string patterns = program.GetText(ProgramKey::SourceFileExtension);
-    if (patterns == kImagePatterns) {
+    if (patterns == kImagePatterns || patterns == kClassicImagePatterns) {
         return SourceKind::Images;
     }
     if (patterns == kTextPatterns) {

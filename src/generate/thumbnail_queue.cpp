@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "generate/worker_messages.h"
-#include "media/thumbnails.h"
 
 ThumbnailQueue::ThumbnailQueue(int threads) : next(entries.end()) {
     const int size = PoolSize(threads);
@@ -42,17 +41,24 @@ void ThumbnailQueue::Add(int record, Job job) {
     changed.notify_one();
 }
 
-void ThumbnailQueue::Make(int record, const Job& job, int& width, int& height) {
+void ThumbnailQueue::Make(int record, const Job& job, int& width, int& height,
+                          ThumbnailOutcome* outcome) {
+    const auto give = [&width, &height, outcome](Entry& entry) {
+        if (entry.made) {
+            width = entry.width;
+            height = entry.height;
+        }
+        if (outcome != nullptr) {
+            *outcome = std::move(entry.outcome);
+        }
+    };
     std::unique_lock lock(mutex);
     auto found = entries.find(record);
     if (found == entries.end()) {
         lock.unlock();
         Entry entry{job};
         Run(entry);
-        if (entry.made) {
-            width = entry.width;
-            height = entry.height;
-        }
+        give(entry);
         return;
     }
     Entry& entry = found->second;
@@ -64,10 +70,7 @@ void ThumbnailQueue::Make(int record, const Job& job, int& width, int& height) {
         entry.state = State::Done;
     }
     changed.wait(lock, [&entry] { return entry.state == State::Done; });
-    if (entry.made) {
-        width = entry.width;
-        height = entry.height;
-    }
+    give(entry);
     if (next == found) {
         ++next;
     }
@@ -106,10 +109,12 @@ void ThumbnailQueue::Run(Entry& entry) {
     int height = -1;
     try {
         MakeThumbnail(entry.job.source, entry.job.thumbnail, entry.job.boxSize, entry.job.boxSize,
-                      width, height, entry.job.smart);
-    } catch (const std::exception&) {
+                      width, height, entry.job.smart, &entry.outcome);
+    } catch (const std::exception& exception) {
         // The imaging adapter reports nothing; a failure leaves no thumbnail, as a
         // failed decode does.
+        entry.outcome = {ThumbnailOutcome::Kind::NotMade,
+                         std::string("it could not be made: ") + exception.what()};
     }
     entry.made = width >= 0 && height >= 0;
     entry.width = width;

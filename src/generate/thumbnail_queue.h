@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "media/thumbnails.h"
+
 class ThumbnailQueue {
   public:
     struct Job {
@@ -37,8 +39,10 @@ class ThumbnailQueue {
     void Add(int record, Job job);
 
     // The size of the record's thumbnail: the job queued for it, or job when none was.
-    // width and height are left untouched when no thumbnail could be made.
-    void Make(int record, const Job& job, int& width, int& height);
+    // width and height are left untouched when no thumbnail could be made; outcome, when
+    // given, says whether it was made or kept, or why there is none.
+    void Make(int record, const Job& job, int& width, int& height,
+              ThumbnailOutcome* outcome = nullptr);
 
     // Starts no further job in the pool.
     void Cancel();
@@ -54,6 +58,7 @@ class ThumbnailQueue {
         bool made = false;
         int width = 0;
         int height = 0;
+        ThumbnailOutcome outcome{};
     };
 
     void Work();

@@ -1,9 +1,12 @@
 // The generation run: what it reports, how it stops and how it ends.
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <regex>
 
 #include "generate/generation_worker.h"
+#include "generate/text_encoding.h"
 #include "generate/worker_messages.h"
 #include "site_fixture.h"
 
@@ -189,7 +192,7 @@ TEST_F(SiteTest, EmptyPatternScansImagesButTreatsThemAsNoKind) {
     EXPECT_EQ(Page("GEN0000.HTM").find("<IMG"), std::string::npos);
 }
 
-TEST_F(SiteTest, CorruptImageAsksOnceAndYesGoesOnWithoutASize) {
+TEST_F(SiteTest, CorruptImageAsksOnceAndIsListedWithoutAPicture) {
     AddSource("bad.jpg", "not a picture");
     AddExamplePhoto("Meadow.jpg");
     boxes->QueueAnswer(IDYES);
@@ -200,11 +203,130 @@ TEST_F(SiteTest, CorruptImageAsksOnceAndYesGoesOnWithoutASize) {
                                      "\n\nDo you want to continue?");
     EXPECT_EQ(boxes->Boxes()[0].flags, MB_YESNO | MB_ICONQUESTION);
     EXPECT_NE(Page("GEN0000.HTM").find("<IMG WIDTH=0 HEIGHT=0 BORDER=0"), std::string::npos);
-    // No thumbnail could be made: the entry shows the picture without a size.
-    EXPECT_NE(
-        Page("INDEX000.HTM").find("      <IMG BORDER=0\r\n           SRC=\"Thumbs/TN_bad.jpg\">"),
-        std::string::npos);
+    // No thumbnail could be made: the entry is its label, not a broken picture.
+    EXPECT_NE(Page("INDEX000.HTM").find("<A HREF=\"GEN0000.HTM\">bad.jpg (0KB)      </A>"),
+              std::string::npos);
+    EXPECT_EQ(Page("INDEX000.HTM").find("TN_bad.jpg"), std::string::npos);
+    const auto texts = window->StatusTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                         "No thumbnail for \"bad.jpg\": it is damaged or not a JPEG picture"),
+              1);
+    EXPECT_EQ(summary.withoutThumbnail, 1);
+    EXPECT_EQ(summary.thumbnailsMade, 1);
     EXPECT_TRUE(program.HasBeenGenerated());
+}
+
+// Each way a page step can fail: the run ends after the message, unfinished.
+TEST_F(SiteTest, FailedPageStepEndsTheRunWithoutFinishing) {
+    program.SetString(K::SourceFileExtension, "*.txt");
+    WriteFileBytes(dir / "plate.htm", "<HTML>no tag</HTML>");
+    const struct {
+        const char* name;
+        std::function<void(const std::string& target)> arrange;
+        const char* message;
+    } cases[] = {
+        {"index boilerplate without its tag",
+         [&](const std::string&) { program.SetString(K::IndexBoilerplate, dir / "plate.htm"); },
+         "Cannot use file for boilerplate"},
+        {"content file with a zero byte, answered No",
+         [&](const std::string&) {
+             AddSource("b.txt", std::string("zero\0byte", 9));
+             boxes->QueueAnswer(IDNO);
+         },
+         "Problem with a content file:"},
+        {"page that cannot be written",
+         [&](const std::string& site) { fs::create_directories(site + "/GEN0000.HTM"); },
+         "Failed to create file: "},
+    };
+    for (const auto& c : cases) {
+        const std::string site = dir / ("site-" + std::to_string(&c - cases));
+        fs::remove_all(source);
+        fs::create_directories(source);
+        AddSource("a.txt", "text");
+        program.SetString(K::IndexBoilerplate, "");
+        program.SetString(K::TargetDir, site);
+        program.SetDate(K::LastGenerated, 40000.5);
+        c.arrange(site);
+        ScopedMainWindow run;
+        const std::size_t boxesBefore = boxes->Texts().size();
+
+        EXPECT_EQ(Generate(), kRunEndedAfterMessage) << c.name;
+        ASSERT_GT(boxes->Texts().size(), boxesBefore) << c.name;
+        EXPECT_EQ(boxes->Texts().back().rfind(c.message, 0), 0u) << c.name;
+        const auto texts = run->StatusTexts();
+        EXPECT_EQ(std::find(texts.begin(), texts.end(), "Finished."), texts.end()) << c.name;
+        EXPECT_EQ(program.GetDate(K::LastGenerated), 40000.5) << c.name;
+    }
+}
+
+TEST_F(SiteTest, BackgroundThatCannotBeCopiedIsToldOnceAndThePagesGoWithoutIt) {
+    program.SetString(K::SourceFileExtension, "*.txt");
+    AddSource("a.txt", "a");
+    AddSource("b.txt", "b");
+    program.SetInt(K::HtmlBackgroundStyle, 0);
+    program.SetString(K::HtmlBackgroundImage, dir / "missing.gif");
+    program.SetString(K::HtmlTextColorColor, "Navy");
+    ASSERT_EQ(Generate(), kRunFinished);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_EQ(boxes->Texts()[0].rfind("Failed to copy background image:", 0), 0u);
+    for (const char* name : {"INDEX000.HTM", "GEN0000.HTM", "GEN0001.HTM"}) {
+        EXPECT_NE(Page(name).find("<BODY  TEXT=\"Navy\">\r\n"), std::string::npos) << name;
+        EXPECT_NE(Page(name).find("</HTML>\r\n"), std::string::npos) << name;
+    }
+
+    // A web address is named as it stands, and nothing is copied.
+    program.SetString(K::HtmlBackgroundImage, "https://example.org/tile.gif");
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_NE(Page("GEN0001.HTM").find("<BODY  BACKGROUND=\"https://example.org/tile.gif\""),
+              std::string::npos);
+}
+
+TEST_F(SiteTest, PagesHoldingUtf8DeclareItAndOthersStayAsTheyWere) {
+    program.SetString(K::SourceFileExtension, "*.txt");
+    AddSource("Z\xc3\xbcrich.txt", "lake");
+    AddSource("old.txt",
+              "Gr\xfc\xdf"
+              "e");  // Latin-1
+    const std::string plate = dir / "plate.htm";
+    WriteFileBytes(plate,
+                   "<HTML>\r\n<HEAD>\r\n<TITLE>Trip</TITLE>\r\n</HEAD>\r\n<BODY>\r\n"
+                   "<MAVREN-BOILERPLATE>\r\n</BODY>\r\n</HTML>\r\n");
+    program.SetString(K::IndexBoilerplate, plate);
+    ASSERT_EQ(Generate(), kRunFinished);
+    const std::string generator = "<META NAME=\"generator\" CONTENT=\"Mavren 1.0\">";
+    const std::string declared = std::string(kUtf8Meta);
+    // Sorted: old.txt is GEN0000.HTM, Zürich.txt GEN0001.HTM.
+    EXPECT_EQ(Page("GEN0000.HTM").find(declared), std::string::npos);
+    EXPECT_EQ(Page("GEN0001.HTM").rfind("<HTML>\r\n" + generator + "\r\n" + declared + "\r\n", 0),
+              0u);
+    EXPECT_NE(Page("INDEX000.HTM").find("<HEAD>\n" + generator + "\n" + declared + "\n"),
+              std::string::npos);
+
+    // A boilerplate that declares its own character set keeps it alone.
+    WriteFileBytes(plate,
+                   "<HTML><HEAD><META charset=\"windows-1252\"></HEAD><BODY>"
+                   "<MAVREN-BOILERPLATE></BODY></HTML>");
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(Page("INDEX000.HTM").find(declared), std::string::npos);
+}
+
+TEST_F(SiteTest, JpegNamesArePicturesWithTheListNewProgramsGet) {
+    AddExamplePhoto("Meadow.jpg", "meadow.jpeg");
+    AddExamplePhoto("Fjord.jpg");
+    // A program stored before keeps its list, which takes no .jpeg name.
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(FileNames(target, ".HTM"), (std::vector<std::string>{"GEN0000.HTM", "INDEX000.HTM"}));
+
+    program.SetString(K::SourceFileExtension, "*.jpg;*.jpeg;*.png;*.gif");
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_TRUE(boxes->Texts().empty());
+    EXPECT_NE(Page("INDEX000.HTM")
+                  .find("<IMG WIDTH=80 HEIGHT=120 BORDER=0\r\n"
+                        "           SRC=\"Thumbs/TN_meadow.jpeg\">"),
+              std::string::npos);
+    EXPECT_NE(Page("GEN0001.HTM").find("<IMG WIDTH=427 HEIGHT=640 BORDER=0"), std::string::npos);
+    EXPECT_TRUE(fs::exists(target + "/meadow.jpeg"));
 }
 
 TEST_F(SiteTest, CorruptImageAndNoEndsTheRun) {
@@ -253,6 +375,8 @@ TEST_F(SiteTest, SecondRunOverAnUnchangedFolderKeepsThumbnailsAndCopies) {
     const auto thumbnailTime = fs::last_write_time(target + "/Thumbs/TN_Pebbles.png");
     const auto copyTime = fs::last_write_time(target + "/Pebbles.png");
     ASSERT_EQ(Generate(4), kRunFinished);
+    EXPECT_EQ(summary.thumbnailsKept, 2);
+    EXPECT_EQ(summary.thumbnailsMade, 0);
     EXPECT_EQ(Page("INDEX000.HTM"), index);
     EXPECT_EQ(fs::last_write_time(target + "/Thumbs/TN_Pebbles.png"), thumbnailTime);
     EXPECT_EQ(fs::last_write_time(target + "/Pebbles.png"), copyTime);

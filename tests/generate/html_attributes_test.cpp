@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/test_support.h"
 
 namespace {
@@ -98,12 +100,28 @@ TEST_F(HtmlAttributes, BackgroundNameIsEncodedForTheAttribute) {
     EXPECT_EQ(Body(), " BACKGROUND=\"my%20tile%232.gif\"");
 }
 
-TEST_F(HtmlAttributes, FailedCopyIsReportedAndAddsNothing) {
+TEST_F(HtmlAttributes, WebAddressIsWrittenAsItStandsAndNotCopied) {
+    program.SetInt(K::HtmlBackgroundStyle, 0);
+    for (const char* address : {"https://example.org/tile.gif", "HTTP://example.org/a b.gif",
+                                "//cdn.example.org/t.png"}) {
+        program.SetString(K::HtmlBackgroundImage, address);
+        EXPECT_EQ(Body(), std::string(" BACKGROUND=\"") + address + "\"");
+    }
+    EXPECT_TRUE(boxes->Texts().empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "only .keep";
+}
+
+TEST_F(HtmlAttributes, FailedCopyIsReportedAndTheRestIsStillBuilt) {
     program.SetInt(K::HtmlBackgroundStyle, 0);
     program.SetString(K::HtmlBackgroundImage, dir / "missing.gif");
+    program.SetInt(K::HtmlBackgroundFixed, 1);
+    program.SetString(K::HtmlTextColorColor, "Navy");
     std::string attributes = "stale";
     EXPECT_FALSE(BuildBodyAttributes(program, attributes));
-    EXPECT_EQ(attributes, "");
+    EXPECT_EQ(attributes, " TEXT=\"Navy\"");
     ASSERT_EQ(boxes->Texts().size(), 1u);
     EXPECT_EQ(
         boxes->Texts()[0].rfind("Failed to copy background image:\n\n   " + dir / "missing.gif" +

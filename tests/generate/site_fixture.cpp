@@ -55,6 +55,7 @@ void SiteTest::AddSource(const std::string& name, const std::string& bytes) {
 int SiteTest::Generate(int jobs) {
     GenerationOptions options;
     options.jobs = jobs;
+    options.summary = &summary;
     return RunGeneration(1, program, options);
 }
 

@@ -23,6 +23,7 @@ class SiteTest : public ::testing::Test {
     // Writes a source file with exactly these bytes.
     void AddSource(const std::string& name, const std::string& bytes);
 
+    // Runs the generation; what it did is then in summary.
     int Generate(int jobs = 1);
 
     // The names of the files of a folder, sorted; only those whose name ends in suffix.
@@ -38,6 +39,7 @@ class SiteTest : public ::testing::Test {
     std::string source = dir / "source";
     std::string target = dir / "site";
     Program program;
+    GenerationSummary summary;
     ScopedScriptedBoxes boxes;
     ScopedMainWindow window;
 };

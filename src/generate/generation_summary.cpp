@@ -1,0 +1,20 @@
+#include "generate/generation_summary.h"
+
+#include "platform/format.h"
+
+namespace {
+
+std::string Count(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string SummaryLine(const GenerationSummary& summary) {
+    return Count(summary.indexPages + summary.contentPages, "page", "pages") + " written, " +
+           Count(summary.thumbnailsMade, "thumbnail", "thumbnails") + " made, " +
+           std::to_string(summary.thumbnailsKept) + " kept, " +
+           Count(summary.filesRemoved, "file", "files") + " removed, " +
+           Count(summary.withoutThumbnail, "picture", "pictures") + " without a thumbnail, " +
+           StringPrintf("%.1f seconds", summary.seconds);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+// The opening of every generated page, index and content pages alike: the file is
+// created and the header line with the BODY attributes and the FONT tag written. The
+// attributes are built for the first page and kept for the rest of the run, so that a
+// background image that cannot be copied is reported once and the pages go without it.
+// One frame per run, used on the generation worker thread.
+
+#include <string>
+
+#include "document/program.h"
+#include "generate/generation_summary.h"
+#include "generate/page_writer.h"
+
+class PageFrame {
+  public:
+    explicit PageFrame(const Program& program) : program(program) {}
+
+    // Creates the page and writes its header; the FONT tag is then page.fontTag(). False
+    // after telling the user "Failed to create file: " and the path.
+    bool Start(PageWriter& page, const std::string& path);
+
+  private:
+    const Program& program;
+    bool built = false;
+    std::string body;
+    std::string font;
+};
+
+// What the page steps of one run share: the frame, and the tally of what they did.
+struct PageRun {
+    explicit PageRun(const Program& program) : frame(program) {}
+
+    PageFrame frame;
+    GenerationSummary summary;
+};

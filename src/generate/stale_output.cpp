@@ -1,0 +1,139 @@
+#include "generate/stale_output.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <set>
+
+#include "generate/product.h"
+#include "generate/worker_messages.h"
+#include "media/source_scan.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/paths.h"
+
+namespace {
+
+constexpr char kThumbnailFolder[] = "Thumbs";
+constexpr char kThumbnailPrefix[] = "TN_";
+
+// The names of a folder's entries that are files or links, not folders.
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        struct stat status;
+        if (::lstat(JoinPath(folder, name).c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+            names.push_back(name);
+        }
+    }
+    ::closedir(dir);
+    return names;
+}
+
+// The page number of a name the generators write with format ("INDEX%03d.HTM"), or -1.
+int PageNumber(const std::string& name, const char* format, std::size_t prefixLength) {
+    if (name.size() <= prefixLength + 4 || name.size() > prefixLength + 4 + 9) {
+        return -1;
+    }
+    const std::size_t digits = name.size() - prefixLength - 4;
+    int number = 0;
+    for (std::size_t i = prefixLength; i < prefixLength + digits; ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return -1;
+        }
+        number = number * 10 + (name[i] - '0');
+    }
+    return StringPrintf(format, number) == name ? number : -1;
+}
+
+// True when the file is a page this tool wrote; a file that cannot be read is not.
+bool CarriesGeneratorMark(const std::string& path) {
+    std::string content;
+    return ReadWholeFile(path, content).empty() &&
+           content.find(kGeneratorMark) != std::string::npos;
+}
+
+class Remover {
+  public:
+    explicit Remover(const std::string& target) : target(target) {}
+
+    // Removes the file named relative to the target folder, and says so.
+    void Remove(const std::string& name) {
+        const auto window = MainWindow();
+        if (::unlink(JoinPath(target, name).c_str()) == 0) {
+            ++removed;
+            PostStatusText(window, "Removed stale \"" + name + "\"");
+        } else {
+            PostStatusText(
+                window, "Could not remove stale \"" + name + "\" (" + ErrorCodeText(errno) + ")");
+        }
+    }
+
+    int removed = 0;
+
+  private:
+    const std::string& target;
+};
+
+}  // namespace
+
+int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
+                      const GenerationSummary& written) {
+    Remover remover(target);
+    for (const std::string& name : FileNames(target)) {
+        const int index = PageNumber(name, "INDEX%03d.HTM", 5);
+        const int content = PageNumber(name, "GEN%04d.HTM", 3);
+        const bool stale = (index >= 0 && index >= written.indexPages) ||
+                           (content >= 0 && content >= written.contentPages);
+        if (stale && CarriesGeneratorMark(JoinPath(target, name))) {
+            remover.Remove(name);
+        }
+    }
+
+    std::set<std::string> sources;
+    for (const SourceRecord& record : records) {
+        const std::string name = PathFileName(record.source);
+        sources.insert(kThumbnailPrefix + name);
+        if (PathExtension(name) == "GIF") {
+            sources.insert(kThumbnailPrefix + std::string(kGifPlaceholderName));
+        }
+    }
+    const std::string thumbnails = JoinPath(target, kThumbnailFolder);
+    for (const std::string& name : FileNames(thumbnails)) {
+        if (name.rfind(kThumbnailPrefix, 0) == 0 && sources.count(name) == 0) {
+            remover.Remove(JoinPath(kThumbnailFolder, name));
+        }
+    }
+    return remover.removed;
+}
+
+int CountOtherPictures(const std::string& target, const std::string& patterns,
+                       const std::vector<SourceRecord>& records,
+                       const std::vector<std::string>& keep) {
+    const std::unique_ptr<FileList> found = ScanFiles(target, patterns, false);
+    if (!found) {
+        return 0;
+    }
+    std::set<std::string> known(keep.begin(), keep.end());
+    for (const SourceRecord& record : records) {
+        known.insert(PathFileName(record.source));
+    }
+    int others = 0;
+    std::string previous;  // a file matching two patterns is listed twice, adjacently
+    for (const std::string& path : *found) {
+        const std::string name = PathFileName(path);
+        if (name != previous && known.count(name) == 0) {
+            ++others;
+        }
+        previous = name;
+    }
+    return others;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+// What a finished run leaves behind from earlier runs, and only that: index and content
+// pages numbered past this run's last (each only when it carries the generator mark), and
+// thumbnails whose source is no longer a source. Copies of sources are never removed (the
+// target may be the source folder); pictures in the target that are not among the sources
+// are only counted. Runs on the generation worker thread after the pages are written.
+
+#include <string>
+#include <vector>
+
+#include "generate/generation_summary.h"
+#include "media/source_record.h"
+
+// Removes the stale pages and thumbnails of the target folder, posting one status line
+// per file removed (or that could not be removed). written says how many index and
+// content pages this run wrote. Returns the number of files removed.
+int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
+                      const GenerationSummary& written);
+
+// The number of files in the target folder matching patterns that are neither one of the
+// records' sources nor one of keep (the tool's own pictures and the like).
+int CountOtherPictures(const std::string& target, const std::string& patterns,
+                       const std::vector<SourceRecord>& records,
+                       const std::vector<std::string>& keep);

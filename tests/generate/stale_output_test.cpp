@@ -1,0 +1,106 @@
+// What a finished run removes from the target folder, and what it never touches.
+
+#include "generate/stale_output.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "site_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using K = ProgramKey;
+
+// The files the status lines say were removed, sorted.
+std::vector<std::string> Removed(const RecordingReceiver& receiver) {
+    std::vector<std::string> removed;
+    for (const std::string& text : receiver.StatusTexts()) {
+        if (text.rfind("Removed stale ", 0) == 0) {
+            removed.push_back(text.substr(14));
+        }
+    }
+    std::sort(removed.begin(), removed.end());
+    return removed;
+}
+
+class StaleOutput : public SiteTest {
+  protected:
+    StaleOutput() {
+        // One entry a page, so that every photo has its own index page.
+        program.SetInt(K::IndexThumbnailLayoutType, 1);
+        program.SetInt(K::IndexThumbnailsAcross, 1);
+        program.SetInt(K::IndexThumbnailsDown, 1);
+        for (const char* photo : {"Alpine Lake.jpg", "Fjord.jpg", "Meadow.jpg", "Bubbles.gif"}) {
+            AddExamplePhoto(photo);
+        }
+    }
+};
+
+TEST_F(StaleOutput, PagesAndThumbnailsOfDroppedSourcesGoAndNothingElse) {
+    ASSERT_EQ(Generate(), kRunFinished);
+    ASSERT_EQ(FileNames(target, ".HTM").size(), 8u);
+    // The user's own files in the target, and one our run never wrote.
+    WriteFileBytes(target + "/INDEX009.HTM", "<HTML>the user's own page</HTML>");
+    WriteFileBytes(target + "/INDEX0005.HTM", "<META CONTENT=\"Mavren 1.0\">not a name we write");
+    WriteFileBytes(target + "/Thumbs/notes.txt", "mine");
+    WriteFileBytes(target + "/Thumbs/TN_GifPlaceHolder.gif", "GIF89a");
+    WriteFileBytes(target + "/Thumbs/TN_gone.jpg", "stale");
+
+    fs::remove(source + "/Fjord.jpg");
+    fs::remove(source + "/Meadow.jpg");
+    ScopedMainWindow second;
+    ASSERT_EQ(Generate(), kRunFinished);
+
+    EXPECT_EQ(Removed(*second.get()),
+              (std::vector<std::string>{"\"GEN0002.HTM\"", "\"GEN0003.HTM\"", "\"INDEX002.HTM\"",
+                                        "\"INDEX003.HTM\"", "\"Thumbs/TN_Fjord.jpg\"",
+                                        "\"Thumbs/TN_Meadow.jpg\"", "\"Thumbs/TN_gone.jpg\""}));
+    EXPECT_EQ(summary.filesRemoved, 7);
+    EXPECT_EQ(FileNames(target, ".HTM"),
+              (std::vector<std::string>{"GEN0000.HTM", "GEN0001.HTM", "INDEX000.HTM",
+                                        "INDEX0005.HTM", "INDEX001.HTM", "INDEX009.HTM"}));
+    EXPECT_EQ(
+        FileNames(target + "/Thumbs"),
+        (std::vector<std::string>{"TN_Alpine Lake.jpg", "TN_GifPlaceHolder.gif", "notes.txt"}));
+    // Copies stay, and the user hears of them at the end.
+    EXPECT_TRUE(fs::exists(target + "/Fjord.jpg"));
+    EXPECT_TRUE(fs::exists(target + "/Meadow.jpg"));
+    const auto texts = second->StatusTexts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[texts.size() - 2],
+              "2 pictures in the target folder are not among the sources and were left alone.");
+    EXPECT_EQ(texts.back(), "Finished.");
+}
+
+TEST_F(StaleOutput, AStoppedOrFailedRunRemovesNothing) {
+    ASSERT_EQ(Generate(), kRunFinished);
+    fs::remove(source + "/Fjord.jpg");
+    fs::remove(source + "/Meadow.jpg");
+
+    // Stopped at the first index page.
+    class StopAtFirstPage : public RecordingReceiver {
+        void Post(WorkerMessage message) override {
+            if (message.message == WM_APP_PROGRESS && message.wParam > 0) {
+                StopRequested.store(1);
+            }
+            RecordingReceiver::Post(std::move(message));
+        }
+    };
+    SetMainWindow(std::make_shared<StopAtFirstPage>());
+    ASSERT_EQ(Generate(), kRunFinished);
+    ASSERT_EQ(program.GetDate(K::LastGenerated), 0.0);
+    SetMainWindow(window.get());
+    StopRequested.store(0);
+
+    // Failed in the content pages.
+    program.SetString(K::ContentBoilerplate, dir / "missing.htm");
+    EXPECT_EQ(Generate(), kRunEndedAfterMessage);
+
+    EXPECT_EQ(FileNames(target, ".HTM").size(), 8u);
+    EXPECT_TRUE(fs::exists(target + "/Thumbs/TN_Fjord.jpg"));
+    EXPECT_TRUE(Removed(*window.get()).empty());
+}
+
+}  // namespace
