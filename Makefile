@@ -16,12 +16,16 @@ PREFIX     ?= /usr/local
 
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h' 2>/dev/null || find src tests bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: all deps build demo test test-asan bench run install screenshots format format-check clean
+.PHONY: all deps test-deps build demo test test-asan bench run install screenshots format format-check clean
 
 all: build
 
 deps:
 	@sh scripts/install-deps.sh
+
+# The browser tests' chromium, Node.js and puppeteer-core.
+test-deps: deps
+	@sh scripts/install-test-deps.sh
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
@@ -53,10 +57,10 @@ demo: build
 	@echo "Sample sites generated; open them in your browser:"
 	@for site in photos notes pages; do echo "  file://$$(cat $(DEMO_PROGRAMS)/$$site.start)"; done
 
-test: build format-check
+test: test-deps build format-check
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-test-asan: deps
+test-asan: test-deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMAVREN_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \

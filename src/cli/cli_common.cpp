@@ -25,17 +25,19 @@ const std::vector<Command>& Commands() {
         {"generate", "mavren-cli generate PROGRAM.mav [--jobs N] [--quiet] [--yes|--no]",
          "generate the site of a program",
          "Makes the site the program describes: copies the pictures into the target\n"
-         "folder, makes the thumbnails and writes the index and content pages. Shows\n"
-         "the progress (a bar on a terminal, plain lines otherwise; only messages with\n"
-         "--quiet), stores when the site was generated in the program and prints the\n"
-         "path of the start page.\n"
+         "folder, makes the thumbnails and writes the index and content pages, then\n"
+         "removes the pages and thumbnails earlier runs wrote that the site no longer\n"
+         "has. Shows the progress (a bar on a terminal, plain lines otherwise; only\n"
+         "messages with --quiet) and ends with a line of what was done, stores when the\n"
+         "site was generated in the program and prints the path of the start page.\n"
          "\n"
          "  --jobs N   make thumbnails on N threads (default: one per core)\n"
-         "  --quiet    show nothing but messages and the start page\n"
+         "  --quiet    show nothing but messages, the closing line and the start page\n"
          "\n"
          "Ctrl-C stops the run as the Stop button does; a second Ctrl-C quits at once.\n"
-         "Exit status: 0 generated, 1 ended after a message, 2 no source files,\n"
-         "3 no thumbnail folder, 4 not a valid program, 130 stopped.\n",
+         "Exit status: 0 generated, 1 ended after a message (a failed copy or page, or\n"
+         "No to a question), 2 no source files, 3 no thumbnail folder, 4 not a valid\n"
+         "program, 130 stopped.\n",
          RunGenerate},
         {"new",
          "mavren-cli new --source DIR [--type images|text|html] [--target DIR] [--folder DIR] "
@@ -47,8 +49,8 @@ const std::vector<Command>& Commands() {
          "The name is the folder's own name (trip.mav, then trip00.mav, trip01.mav ...)\n"
          "unless --name gives one. An existing program file is never replaced.\n"
          "\n"
-         "  --type     the kind of source files: images (*.jpg;*.png;*.gif, the\n"
-         "             default), text (*.txt) or html (*.htm;*.html)\n",
+         "  --type     the kind of source files: images (*.jpg;*.jpeg;*.png;*.gif,\n"
+         "             the default), text (*.txt) or html (*.htm;*.html)\n",
          RunNew},
         {"open", "mavren-cli open URL|FILE", "open a page in the browser",
          "Opens the URL or file in the browser Mavren uses for Test and Help: the\n"

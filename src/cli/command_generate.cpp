@@ -84,6 +84,7 @@ int RunGenerate(const CommandLine& line) {
         return kExitInvalid;
     }
     int outcome = kRunFailed;
+    GenerationSummary summary;
     {
         ConsoleJobDisplay display(arguments.quiet);
         const auto previousWindow = SetMainWindow(display.Receiver());
@@ -92,9 +93,13 @@ int RunGenerate(const CommandLine& line) {
         GenerationRequest request;
         request.program = &program;
         request.options.jobs = arguments.jobs;
+        request.options.summary = &summary;
         outcome = RunOnWorkerThread(request);
         SetMainWindow(previousWindow);
         display.Finish();
+    }
+    if (outcome == kRunFinished && program.HasBeenGenerated()) {
+        std::fprintf(stderr, "%s\n", SummaryLine(summary).c_str());
     }
 
     // What the run recorded (Last-Generated) is kept, as the main window keeps it.

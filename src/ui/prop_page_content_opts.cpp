@@ -1,5 +1,6 @@
 #include "ui/prop_page_content_opts.h"
 
+#include "generate/source_kind.h"
 #include "ui/control_values.h"
 #include "ui/label_options_dialog.h"
 #include "ui/link_options_dialog.h"
@@ -9,16 +10,13 @@
 
 namespace {
 
-constexpr const char* kImagePatterns = "*.jpg;*.png;*.gif";
-constexpr const char* kTextPatterns = "*.txt";
-constexpr const char* kHtmlPatterns = "*.htm;*.html";
 constexpr int kPatternType = 3;
 
 }  // namespace
 
 int SourceTypeOfPattern(const std::string& patterns, std::string& customPattern) {
     customPattern.clear();
-    if (patterns == kImagePatterns) {
+    if (patterns == kImagePatterns || patterns == kClassicImagePatterns) {
         return 0;
     }
     if (patterns == kTextPatterns) {
@@ -31,14 +29,15 @@ int SourceTypeOfPattern(const std::string& patterns, std::string& customPattern)
     return kPatternType;
 }
 
-std::string PatternOfSourceType(int sourceType, const std::string& customPattern) {
+std::string PatternOfSourceType(int sourceType, const std::string& customPattern,
+                                const std::string& imagePatterns) {
     switch (sourceType) {
         case 0:
-            return kImagePatterns;
+            return imagePatterns.empty() ? std::string(kImagePatterns) : imagePatterns;
         case 1:
-            return kTextPatterns;
+            return std::string(kTextPatterns);
         case 2:
-            return kHtmlPatterns;
+            return std::string(kHtmlPatterns);
         default:
             return customPattern;
     }
@@ -85,10 +84,12 @@ void CMavrenProgPropPageContentOpts::Exchange(ProgramExchange& exchange) {
     exchange.Text(ProgramKey::ContentLinkPrevLabel, links.prevLabel);
     exchange.Int(ProgramKey::ContentGuessParagraphs, guessParagraphs);
     // One key holds both the source type and the pattern.
-    std::string patterns = PatternOfSourceType(sourceType, pattern);
+    std::string patterns = PatternOfSourceType(sourceType, pattern, imagePatterns);
     exchange.Text(ProgramKey::SourceFileExtension, patterns);
     if (exchange.IsLoading()) {
         sourceType = SourceTypeOfPattern(patterns, pattern);
+        // A program keeps the picture list it was stored with.
+        imagePatterns = sourceType == 0 ? patterns : std::string();
     }
 }
 

@@ -17,8 +17,11 @@ class PropPageContentOpts;
 
 // The source type of a Source-File-Extension text: 0 images, 1 text, 2 HTML for their
 // exact pattern lists, else 3 with the text as the pattern; and the text a type stores.
+// The images type stores imagePatterns, the list the program had, when given, else the
+// list new programs get.
 int SourceTypeOfPattern(const std::string& patterns, std::string& customPattern);
-std::string PatternOfSourceType(int sourceType, const std::string& customPattern);
+std::string PatternOfSourceType(int sourceType, const std::string& customPattern,
+                                const std::string& imagePatterns = {});
 
 class CMavrenProgPropPageContentOpts : public CMavrenProgPropPage {
     Q_OBJECT
@@ -36,6 +39,7 @@ class CMavrenProgPropPageContentOpts : public CMavrenProgPropPage {
     LinkSettings links;
     int sourceType = 0;  // 0 images, 1 text, 2 HTML, 3 pattern
     std::string pattern;
+    std::string imagePatterns;  // the picture list loaded, kept while the type stays images
     int guessParagraphs = 0;
 
   protected:

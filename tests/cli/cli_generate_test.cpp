@@ -68,7 +68,11 @@ TEST_F(CliGenerate, GeneratesSavesAndPrintsTheStartPage) {
     // Without a terminal the status lines come one by one, on standard error.
     EXPECT_EQ(run.err.rfind("Initializing ...\nCopying \"Bubbles.gif\" ...\n", 0), 0u) << run.err;
     EXPECT_NE(run.err.find("\nAll thumbnails done.\n"), std::string::npos);
-    EXPECT_EQ(LastLine(run.err), "Finished.");
+    // After "Finished." one line says what was done.
+    const std::regex summary(R"(\d+ pages written, 1 thumbnail made, 0 kept, 0 files removed, )"
+                             R"(0 pictures without a thumbnail, \d+\.\d seconds)");
+    EXPECT_NE(run.err.find("\nFinished.\n" + LastLine(run.err) + "\n"), std::string::npos);
+    EXPECT_TRUE(std::regex_match(LastLine(run.err), summary)) << run.err;
     EXPECT_EQ(run.out, target + "/INDEX000.HTM\n");
     EXPECT_TRUE(fs::exists(target + "/GEN0001.HTM"));
     EXPECT_TRUE(fs::exists(target + "/Thumbs/TN_Fjord.jpg"));
@@ -77,7 +81,8 @@ TEST_F(CliGenerate, GeneratesSavesAndPrintsTheStartPage) {
     const ProgramRun quiet = Cli({"generate", "--quiet", program});
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.out, target + "/INDEX000.HTM\n");
-    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(quiet.err.rfind("3 pages written, 0 thumbnails made, 1 kept, ", 0), 0u) << quiet.err;
+    EXPECT_EQ(quiet.err.find('\n'), quiet.err.size() - 1) << "one line";
 }
 
 TEST_F(CliGenerate, ExitStatusTellsTheOutcome) {
@@ -366,6 +371,7 @@ TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndAMissingTargetIsMadeAfterAsking)
     Program program;
     ASSERT_TRUE(program.Load(dir / "progs/photos.mav"));
     EXPECT_EQ(program.GetText(ProgramKey::SourceDir), dir / "photos");
+    EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension), "*.jpg;*.jpeg;*.png;*.gif");
 }
 
 TEST(CliNew, WrongArgumentsAndMissingSources) {

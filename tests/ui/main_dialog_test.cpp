@@ -3,6 +3,7 @@
 // Help, New, Open, About, and closing during a run.
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -185,6 +186,30 @@ class MainDialogTest : public QObject {
         QCOMPARE(QString::fromStdString(LastStartPage()), folder.filePath("site/INDEX000.HTM"));
     }
 
+    void failedPageEndsLoadedWithoutAStamp() {
+        ScriptedBoxes boxes;
+        QTemporaryDir folder;
+        QVERIFY(MakePictures(folder.filePath("photos"), 2));
+        const QString program = folder.filePath("trip.mav");
+        SaveProgram(program, folder.filePath("photos"), folder.filePath("site"), kGeneratedOn);
+        // A boilerplate without its tag: the first index page cannot be merged.
+        QFile plate(folder.filePath("plate.htm"));
+        QVERIFY(plate.open(QIODevice::WriteOnly) && plate.write("<HTML>no tag</HTML>") > 0);
+        plate.close();
+        Program edited;
+        QVERIFY(edited.Load(program.toStdString()));
+        edited.SetString(ProgramKey::IndexBoilerplate, folder.filePath("plate.htm").toStdString());
+        QVERIFY(edited.Save(program.toStdString()));
+        RunMain(program.toStdString(), [&](QWidget* window) {
+            GenerateToTheEnd(window);
+            QVERIFY(!StatusText(window).startsWith(QStringLiteral("Finished.")));
+            QVERIFY(Button(window, "editButton")->isEnabled());
+        });
+        QCOMPARE(boxes->Texts().size(), std::size_t{1});
+        QVERIFY(boxes->Texts()[0].rfind("Cannot use file for boilerplate", 0) == 0);
+        QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string(kGeneratedOn));
+    }
+
     void stopEndsTheRunNeverGenerated() {
         ScriptedBoxes boxes;
         QTemporaryDir folder;
@@ -332,7 +357,7 @@ class MainDialogTest : public QObject {
         QCOMPARE(ProgramFileValue(expected, "Source-Dir"), source.toStdString());
         QCOMPARE(ProgramFileValue(expected, "Target-Dir"), source.toStdString());
         QCOMPARE(ProgramFileValue(expected, "Source-File-Extension"),
-                 std::string("*.jpg;*.png;*.gif"));
+                 std::string("*.jpg;*.jpeg;*.png;*.gif"));
         if (defaultThere) {
             QVERIFY(boxes->Texts().empty());
         } else {

@@ -108,6 +108,9 @@ class PropertySheetTest : public QObject {
         QTest::newRow("images") << "*.jpg;*.png;*.gif"
                                 << "imagesRadio"
                                 << "";
+        QTest::newRow("images with .jpeg") << "*.jpg;*.jpeg;*.png;*.gif"
+                                           << "imagesRadio"
+                                           << "";
         QTest::newRow("text") << "*.txt"
                               << "textRadio"
                               << "";
@@ -144,7 +147,7 @@ class PropertySheetTest : public QObject {
         QTest::addColumn<QString>("radio");
         QTest::addColumn<QString>("stored");
         QTest::newRow("images") << "imagesRadio"
-                                << "*.jpg;*.png;*.gif";
+                                << "*.jpg;*.jpeg;*.png;*.gif";
         QTest::newRow("text") << "textRadio"
                               << "*.txt";
         QTest::newRow("html") << "htmlRadio"
