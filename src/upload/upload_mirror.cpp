@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "platform/paths.h"
 
 namespace {
@@ -92,7 +94,13 @@ class ExtraWalk {
         if (!folder.empty()) {
             target += (target.empty() || target.back() != '/' ? "/" : "") + folder;
         }
-        return connection.SetCurrentDirectory(target) && connection.ListFolder(entries);
+        if (!connection.SetCurrentDirectory(target) || !connection.ListFolder(entries)) {
+            return false;
+        }
+        // In name order, whatever order the server lists them in.
+        std::sort(entries.begin(), entries.end(),
+                  [](const RemoteEntry& a, const RemoteEntry& b) { return a.name < b.name; });
+        return true;
     }
 
     FtpClient& connection;

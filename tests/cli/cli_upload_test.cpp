@@ -111,6 +111,7 @@ TEST_F(CliUpload, FailuresHaveTheirExitStatus) {
     FtpTestServer server;
     WriteFileBytes(site / "a.htm", "a");
     AddProfile(server, "", "wrong password");
+    EXPECT_EQ(Cli({"upload", programPath}).status, 2) << "no profile used yet";
 
     ProgramRun run = Cli({"upload", programPath, "--profile", "test"});
     EXPECT_EQ(run.status, 1);
@@ -121,7 +122,8 @@ TEST_F(CliUpload, FailuresHaveTheirExitStatus) {
         << run.err;
 
     EXPECT_EQ(Cli({"upload", programPath, "--profile", "other"}).status, 2);
-    EXPECT_EQ(Cli({"upload", programPath}).status, 2) << "no profile used yet";
+    EXPECT_EQ(run.err.find("wrong password"), std::string::npos) << "never shown";
+    EXPECT_EQ(Cli({"upload", programPath}).status, 1) << "the profile used last, again";
     EXPECT_EQ(Cli({"upload", "--profile", "test"}).status, 2);
     EXPECT_EQ(Cli({"upload", programs / "missing.mav", "--profile", "test"}).status, 1);
 }

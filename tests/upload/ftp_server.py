@@ -74,12 +74,20 @@ def main():
 
     base = FTPHandler
     if options.tls:
-        from pyftpdlib.handlers import TLS_FTPHandler
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+
+        class SecureData(TLS_DTPHandler):
+            # libcurl begins a data connection's TLS handshake as soon as it has
+            # connected, before the transfer command; pyftpdlib would take the early
+            # bytes for a hang-up and close the connection.
+            def readable(self):
+                return self._ssl_accepting or super().readable()
 
         class Secure(TLS_FTPHandler):
             certfile = options.tls
             tls_control_required = True
             tls_data_required = True
+            dtp_handler = SecureData
         base = Secure
 
     class LoggingHandler(base):
