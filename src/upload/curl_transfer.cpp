@@ -16,6 +16,8 @@ constexpr long kStalledTransferSeconds = 60;
 // How long a wait for the network may last before the stop flag is looked at again.
 constexpr int kStopCheckMilliseconds = 50;
 constexpr int kIdleWaitMilliseconds = 1000;
+// libcurl's own upload buffer: large blocks keep the rounds of handing data over few.
+constexpr long kUploadBufferBytes = 512 * 1024;
 // How long to wait when libcurl names nothing to wait on even after running again (a
 // resolver thread it gave no socket for, say).
 constexpr int kIdleStepMilliseconds = 5;
@@ -67,6 +69,7 @@ void CurlTransfer::Prepare(const std::string& url) {
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStalledTransferSeconds);
     curl_easy_setopt(handle, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(handle, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
     // Through an HTTP proxy only a tunnel carries the commands themselves.
     curl_easy_setopt(handle, CURLOPT_HTTPPROXYTUNNEL, 1L);
 }

@@ -148,6 +148,7 @@ bool FtpConnection::SetCurrentDirectory(const std::string& folder) {
     if (folder.empty()) {
         return Usable();  // the current folder; some servers refuse a bare CWD
     }
+    folderListed = false;
     return Simple("CWD " + folder);
 }
 
@@ -156,6 +157,7 @@ bool FtpConnection::CreateDirectory(const std::string& folder) {
 }
 
 bool FtpConnection::DeleteFile(const std::string& name) {
+    listed.erase(name);
     return Simple("DELE " + name);
 }
 
@@ -184,6 +186,16 @@ bool FtpConnection::GetCurrentDirectory(std::string& folder) {
 
 bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) {
     status = RemoteFileStatus{};
+    // One listing of the folder answers for all of its files: a round trip a file less
+    // than asking for each name.
+    if (!mlsdRefused && (folderListed || ListForFind())) {
+        const auto it = listed.find(name);
+        if (it == listed.end()) {
+            return false;
+        }
+        status = it->second;
+        return true;
+    }
     if (!listingRefused) {
         bool answered = false;
         const bool found = FindByListing(name, status, answered);
@@ -195,6 +207,35 @@ bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) 
         }
     }
     return FindBySizeAndTime(name, status);
+}
+
+// Lists the current folder (MLSD) into the files FindFile looks in. False when that
+// cannot be done; FindFile then asks for each name.
+bool FtpConnection::ListForFind() {
+    listed.clear();
+    if (!Usable()) {
+        return false;
+    }
+    std::string text;
+    const CURLcode code = Listing("MLSD", text);
+    if (code != CURLE_OK) {
+        if (Unknown(LastReply().code)) {
+            mlsdRefused = true;
+        }
+        return false;
+    }
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        line = WithoutLineEnd(line);
+        RemoteEntry entry;
+        RemoteFileStatus status;
+        // The facts of an MLSD line read as those of an MLST reply.
+        if (ParseMlsdLine(line, entry) && !entry.folder && ParseListingFacts(" " + line, status)) {
+            listed[entry.name] = status;
+        }
+    }
+    folderListed = true;
+    return true;
 }
 
 // MLST: one command on the control connection gives the size and the time.
@@ -263,6 +304,7 @@ std::unique_ptr<FtpRemoteFile> FtpConnection::OpenFile(const std::string& name) 
     }
     const std::string path = escaped;
     curl_free(escaped);
+    listed.erase(name);
     for (;;) {
         Prepare(path);
         if (transfer->BeginUpload()) {

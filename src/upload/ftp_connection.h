@@ -5,7 +5,9 @@
 // an upload reuses, with the server's current folder kept between requests. Folder
 // requests and file queries go over the control connection; a remote file and a folder
 // listing are sent on a data connection in passive mode, or in active mode once the
-// server refuses passive (as servers behind some firewalls do).
+// server refuses passive (as servers behind some firewalls do). FindFile looks the
+// files of a folder up in one listing of it (MLSD), made afresh after each change of
+// folder; a server without MLSD is asked for each name (MLST, or SIZE and MDTM).
 //
 // With TLS, a server that does not offer it is refused (the password would go in clear
 // text), and its certificate must pass the check of tls_trust.h.
@@ -18,6 +20,7 @@
 // so libcurl) for as long as it lives. See FtpClient for how failures are reported.
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -94,6 +97,7 @@ class FtpConnection final : public FtpClient {
     bool Simple(const std::string& command);
     bool FindByListing(const std::string& name, RemoteFileStatus& status, bool& answered);
     bool FindBySizeAndTime(const std::string& name, RemoteFileStatus& status);
+    bool ListForFind();
     // Runs a listing of the current folder with command ("MLSD" or "LIST") into text.
     CURLcode Listing(const char* command, std::string& text);
     bool Usable();
@@ -118,5 +122,7 @@ class FtpConnection final : public FtpClient {
     bool activeMode = false;
     bool listingRefused = false;  // the server does not know MLST
     bool mlsdRefused = false;     // nor MLSD
+    bool folderListed = false;    // listed holds the files of the current folder
+    std::map<std::string, RemoteFileStatus> listed;
     bool binaryTypeSet = false;
 };

@@ -26,7 +26,7 @@ class FtpTestServer {
   public:
     struct Options {
         bool noPassive = false;  // refuse PASV and EPSV
-        bool noMlst = false;     // answer MLST as an unknown command
+        bool noMlst = false;     // answer MLST and MLSD as unknown commands
         long throttle = 0;       // bytes a second on data connections; 0 for no limit
         bool tls = false;        // require AUTH TLS, with a certificate made here
     };

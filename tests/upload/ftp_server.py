@@ -59,7 +59,7 @@ def main():
     parser.add_argument("--no-passive", action="store_true",
                         help="refuse PASV and EPSV, as a server that allows only active mode")
     parser.add_argument("--no-mlst", action="store_true",
-                        help="answer MLST as an unknown command, as older servers do")
+                        help="answer MLST and MLSD as unknown commands, as older servers do")
     parser.add_argument("--throttle", type=int, default=0,
                         help="receive at most this many bytes a second on data connections")
     parser.add_argument("--tls", metavar="CERT",
@@ -109,6 +109,9 @@ def main():
     class NoMlstHandler(ActiveOnlyHandler if options.no_passive else LoggingHandler):
         def ftp_MLST(self, path):
             self.respond("500 Command \"MLST\" not understood.")
+
+        def ftp_MLSD(self, path):
+            self.respond("500 Command \"MLSD\" not understood.")
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(options.user, options.password, options.root, perm="elradfmwMT")
