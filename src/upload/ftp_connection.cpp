@@ -100,7 +100,6 @@ bool FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
     username = login.username;
     password = login.password;
     certificateCheck.pinned = login.certificate;
-    certificateCheck.host = address.host;
     if (HasLineBreak(username) || HasLineBreak(password)) {
         return Fail(ERROR_INTERNET_CONNECTION_ABORTED,
                     "A user name or password with a line break cannot be sent.");
@@ -436,6 +435,10 @@ void FtpConnection::Prepare(const std::string& path) {
     if (tls) {
         // Control and data connections both, or nothing at all.
         curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
-        ApplyCertificateCheck(handle, certificateCheck);
+        if (loggedIn) {
+            ApplyCheckedCertificate(handle, certificateCheck);
+        } else {
+            ApplyCertificateCheck(handle, certificateCheck);
+        }
     }
 }

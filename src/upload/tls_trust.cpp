@@ -38,10 +38,16 @@ int Verify(int ok, X509_STORE_CTX* store) {
         return ok;
     }
     check->fingerprint = Fingerprint(X509_STORE_CTX_get0_cert(store));
-    if (!check->pinned.empty() && check->fingerprint == check->pinned) {
-        // The user trusts this very certificate; nothing else about it matters.
-        X509_STORE_CTX_set_error(store, X509_V_OK);
-        return 1;
+    if (!check->pinned.empty()) {
+        // The user trusts this very certificate, and no other; nothing else matters.
+        if (check->fingerprint == check->pinned) {
+            X509_STORE_CTX_set_error(store, X509_V_OK);
+            return 1;
+        }
+        if (check->problem.empty()) {
+            check->problem = "it is not the certificate you chose to trust for this server";
+        }
+        return 0;
     }
     if (!ok && check->problem.empty()) {
         check->problem = X509_verify_cert_error_string(X509_STORE_CTX_get_error(store));
@@ -53,14 +59,9 @@ CURLcode OnContext(CURL*, void* context, void* data) {
     auto* ctx = static_cast<SSL_CTX*>(context);
     auto* check = static_cast<CertificateCheck*>(data);
     SSL_CTX_set_ex_data(ctx, CheckIndex(), check);
+    // With a pin libcurl checks nothing itself (see ApplyCertificateCheck), so the
+    // handshake is made to ask Verify here all the same.
     SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, &Verify);
-    if (!check->pinned.empty()) {
-        // libcurl leaves the host name to us here (see ApplyCertificateCheck).
-        X509_VERIFY_PARAM* parameters = SSL_CTX_get0_param(ctx);
-        if (X509_VERIFY_PARAM_set1_ip_asc(parameters, check->host.c_str()) != 1) {
-            X509_VERIFY_PARAM_set1_host(parameters, check->host.c_str(), 0);
-        }
-    }
     return CURLE_OK;
 }
 
@@ -69,12 +70,23 @@ CURLcode OnContext(CURL*, void* context, void* data) {
 void ApplyCertificateCheck(CURL* handle, CertificateCheck& check) {
     check.fingerprint.clear();
     check.problem.clear();
-    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
-    // A pinned certificate may name another host (a shared server's own name, say), so
-    // then the name is checked only for a certificate that is not the pinned one.
-    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, check.pinned.empty() ? 2L : 0L);
+    // A pinned certificate may be one the host made itself or name another host (a
+    // shared server's own name, say): Verify alone decides then.
+    const long usual = check.pinned.empty() ? 1L : 0L;
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, usual);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, usual * 2);
     curl_easy_setopt(handle, CURLOPT_SSL_CTX_FUNCTION, &OnContext);
     curl_easy_setopt(handle, CURLOPT_SSL_CTX_DATA, &check);
+}
+
+void ApplyCheckedCertificate(CURL* handle, CertificateCheck& check) {
+    if (!check.pinned.empty()) {
+        ApplyCertificateCheck(handle, check);
+        return;
+    }
+    // libcurl keeps the store it read between connections only without a callback.
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
 }
 
 bool CertificateRefused(CURLcode code, const CertificateCheck& check) {
