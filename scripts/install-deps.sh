@@ -4,9 +4,13 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
-libvips-dev libjpeg-dev libcurl4-openssl-dev qt6-base-dev qt6-base-dev-tools
-python3-pyftpdlib qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info
-libfile-mimeinfo-perl"
+libvips-dev libjpeg-dev libcurl4-openssl-dev libssl-dev qt6-base-dev qt6-base-dev-tools
+python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
+qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl"
+
+# The upload tests start their own servers: pyftpdlib, with TLS through python3-openssl,
+# and OpenSSH's sshd (never the system's service); the upload benchmark compares with
+# lftp and curl.
 
 # libfile-mimeinfo-perl gives xdg-mime the file types of the shared MIME database
 # outside a desktop session (the file type tests ask it about .mav files).

@@ -59,33 +59,54 @@ const std::vector<Command>& Commands() {
          "the program you name is remembered for next time.\n"
          "Exit status 0 when the browser started, 1 when it did not.\n",
          RunOpen},
-        {"upload", "mavren-cli upload PROGRAM.mav [--profile NAME] [--yes|--no]",
-         "upload the program's target folder over FTP",
-         "Sends the program's target folder, with its subfolders, to the FTP server of\n"
-         "the profile NAME (see mavren-cli profile), into the profile's directory.\n"
-         "Files whose copy on the server has the same size and is not older are\n"
-         "skipped. Without --profile the profile used last is taken.\n"
+        {"upload",
+         "mavren-cli upload PROGRAM.mav [--profile NAME] [--delete] [--dry-run] [--yes|--no]",
+         "upload the program's target folder over FTP, FTPS or SFTP",
+         "Sends the program's target folder, with its subfolders, to the server of the\n"
+         "profile NAME (see mavren-cli profile), into the profile's directory, over the\n"
+         "profile's protocol. Files whose copy on the server has the same size and is\n"
+         "not older are skipped. Without --profile the profile used last is taken;\n"
+         "each upload records the profile it used.\n"
+         "\n"
+         "  --delete   afterwards, delete what the server has below the profile's\n"
+         "             directory and the target folder no longer has (files, and\n"
+         "             folders with everything in them); they are listed and you are\n"
+         "             asked first. Names beginning with a dot (.htaccess) stay.\n"
+         "  --dry-run  change nothing: print what would be sent, skipped and deleted,\n"
+         "             one \"send\", \"skip\" or \"delete\" line a file, on standard output\n"
          "\n"
          "A missing remote directory is created when you answer Yes (or give --yes).\n"
+         "A server not trusted yet (an FTPS certificate that the system does not\n"
+         "trust, an SFTP host key not in ~/.ssh/known_hosts) is shown with its\n"
+         "fingerprint and you are asked whether to trust it; --yes answers that too,\n"
+         "so check the fingerprint with a first upload at the terminal.\n"
          "Progress goes to standard error, as a bar on a terminal. Ctrl-C stops the\n"
-         "upload after the current block; a second Ctrl-C ends it at once.\n"
-         "Exit status 0 when the upload finished, 1 when it ended with an error,\n"
-         "130 when it was stopped.\n",
+         "upload at once, leaving the part of the current file the server received;\n"
+         "a second Ctrl-C ends the program without waiting.\n"
+         "Exit status 0 when the upload finished, 1 when it ended with an error (or a\n"
+         "file the server refused), 130 when it was stopped.\n",
          RunUploadCommand},
         {"profile", "mavren-cli profile list|add|edit|delete [NAME] [OPTIONS]",
          "list, add, change or delete FTP profiles",
          "  profile list\n"
-         "      names, hosts, user names and directories (never passwords)\n"
+         "      names, protocols, hosts, user names and directories (never passwords)\n"
          "  profile add NAME --host HOST --user USER [--password PASSWORD |\n"
          "                   --password-stdin] [--directory DIRECTORY]\n"
+         "                   [--protocol ftp|ftps|sftp]\n"
          "  profile edit NAME [--name NEW-NAME] [--host HOST] [--user USER]\n"
          "                   [--password PASSWORD | --password-stdin] [--directory DIRECTORY]\n"
+         "                   [--protocol ftp|ftps|sftp]\n"
          "  profile delete NAME      (asks first; --yes answers for you)\n"
          "\n"
-         "HOST may name a port: ftp.example.com:2121. DIRECTORY is the folder on the\n"
-         "server to upload into; empty for the folder you log in to. --password-stdin\n"
-         "reads the password from the first line of standard input, so it does not show\n"
-         "in the list of processes. At most 3 profiles can be kept.\n",
+         "--protocol: ftp (plain FTP, the default), ftps (FTP with TLS: AUTH TLS, the\n"
+         "password and the files encrypted; a server without TLS is refused) or sftp\n"
+         "(SSH; without a password your SSH agent or key in ~/.ssh logs in).\n"
+         "HOST may name a port: ftp.example.com:2121; the default is 21 for ftp and\n"
+         "ftps, 22 for sftp. DIRECTORY is the folder on the server to upload into;\n"
+         "empty for the folder you log in to. --password-stdin reads the password from\n"
+         "the first line of standard input, so it does not show in the list of\n"
+         "processes. At most 3 profiles can be kept. Exit status 1 when the settings\n"
+         "could not be written.\n",
          RunProfileCommand},
     };
     return commands;

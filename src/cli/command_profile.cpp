@@ -6,7 +6,7 @@
 #include "cli/command_options.h"
 #include "platform/ascii.h"
 #include "platform/message_box.h"
-#include "upload/ftp_connection.h"
+#include "upload/ftp_address.h"
 #include "upload/ftp_profiles.h"
 
 namespace {
@@ -44,9 +44,23 @@ int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfi
             profile.*field = it->second;
         }
     }
+    if (const auto it = options.values.find("--protocol"); it != options.values.end()) {
+        if (it->second.empty() || !ParseFtpProtocol(it->second, profile.protocol)) {
+            return UsageError(command, "--protocol takes ftp, ftps or sftp");
+        }
+    }
     if (options.flags.count("--password-stdin") != 0) {
         profile.password = ReadPasswordLine();
     }
+    return kExitOk;
+}
+
+// Writes the list; kExitOk, or kExitFileError after saying that the store refused.
+int Save(const FtpProfileList& list, int selected, const std::string& name) {
+    if (!SaveFtpProfiles(list, selected)) {
+        return Fail("'%s' could not be stored in the settings", name, kExitFileError);
+    }
+    std::printf("Saved FTP profile '%s'.\n", name.c_str());
     return kExitOk;
 }
 
@@ -65,7 +79,7 @@ int CheckProfile(const FtpProfile& profile, const FtpProfileList& list, int self
     }
     FtpAddress address;
     std::string hostProblem;
-    if (!ParseFtpHost(profile.host, address, hostProblem)) {
+    if (!ParseFtpHost(profile.host, address, hostProblem, DefaultPort(profile.protocol))) {
         return Fail("%s", hostProblem, kExitUsage);
     }
     const int other = list.Find(profile.name);
@@ -100,18 +114,21 @@ int ListProfiles(const FtpProfileList& list) {
     }
     struct Column {
         const char* title;
-        std::string FtpProfile::*field;
+        std::string (*text)(const FtpProfile& profile);
         std::size_t width;
     };
-    Column columns[] = {{"Profile Name", &FtpProfile::name, 0},
-                        {"Host", &FtpProfile::host, 0},
-                        {"Username", &FtpProfile::username, 0},
-                        {"Directory", &FtpProfile::directory, 0}};
+    Column columns[] = {
+        {"Profile Name", [](const FtpProfile& p) { return p.name; }, 0},
+        {"Protocol", [](const FtpProfile& p) { return std::string(FtpProtocolKey(p.protocol)); },
+         0},
+        {"Host", [](const FtpProfile& p) { return p.host; }, 0},
+        {"Username", [](const FtpProfile& p) { return p.username; }, 0},
+        {"Directory", [](const FtpProfile& p) { return p.directory; }, 0}};
     for (Column& column : columns) {
         column.width = std::string(column.title).size();
         for (int i = 0; i < list.count; ++i) {
-            column.width = std::max(
-                column.width, (list.profiles[static_cast<std::size_t>(i)].*column.field).size());
+            column.width = std::max(column.width,
+                                    column.text(list.profiles[static_cast<std::size_t>(i)]).size());
         }
     }
     auto row = [&columns](auto text) {
@@ -126,7 +143,7 @@ int ListProfiles(const FtpProfileList& list) {
     row([](const Column& column) { return std::string(column.title); });
     for (int i = 0; i < list.count; ++i) {
         const FtpProfile& profile = list.profiles[static_cast<std::size_t>(i)];
-        row([&profile](const Column& column) { return profile.*column.field; });
+        row([&profile](const Column& column) { return column.text(profile); });
     }
     return kExitOk;
 }
@@ -152,9 +169,7 @@ int AddProfile(const Command& command, const CommandOptions& options, FtpProfile
         return status;
     }
     list.Add(profile);
-    SaveFtpProfiles(list, -1);
-    std::printf("Saved FTP profile '%s'.\n", profile.name.c_str());
-    return kExitOk;
+    return Save(list, -1, profile.name);
 }
 
 int EditProfile(const Command& command, const CommandOptions& options, FtpProfileList& list,
@@ -178,9 +193,7 @@ int EditProfile(const Command& command, const CommandOptions& options, FtpProfil
     if (profile.name != oldName) {
         DeleteFtpProfileKey(oldName);
     }
-    SaveFtpProfiles(list, EqualsIgnoringCase(lastProfile, oldName) ? index : -1);
-    std::printf("Saved FTP profile '%s'.\n", profile.name.c_str());
-    return kExitOk;
+    return Save(list, EqualsIgnoringCase(lastProfile, oldName) ? index : -1, profile.name);
 }
 
 int DeleteProfile(const Command& command, const CommandOptions& options, FtpProfileList& list) {
@@ -208,9 +221,10 @@ int RunProfileCommand(const CommandLine& line) {
     const Command& command = FindCommand("profile");
     CommandOptions options;
     std::string problem;
-    if (!ParseCommandOptions(line.arguments,
-                             {"--name", "--host", "--user", "--password", "--directory"},
-                             {"--password-stdin"}, options, problem)) {
+    if (!ParseCommandOptions(
+            line.arguments,
+            {"--name", "--host", "--user", "--password", "--directory", "--protocol"},
+            {"--password-stdin"}, options, problem)) {
         return UsageError(command, problem);
     }
     if (options.positional.empty()) {

@@ -6,13 +6,15 @@
 #include "cli/interrupt.h"
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
+#include "upload/remote_protocol.h"
 #include "upload/upload_worker.h"
 
 int RunUploadCommand(const CommandLine& line) {
     const Command& command = FindCommand("upload");
     CommandOptions options;
     std::string problem;
-    if (!ParseCommandOptions(line.arguments, {"--profile"}, {}, options, problem)) {
+    if (!ParseCommandOptions(line.arguments, {"--profile"}, {"--delete", "--dry-run"}, options,
+                             problem)) {
         return UsageError(command, problem);
     }
     if (options.positional.size() != 1) {
@@ -44,13 +46,30 @@ int RunUploadCommand(const CommandLine& line) {
         return kExitFileError;
     }
 
+    const FtpProfile& profile = profiles.profiles[static_cast<std::size_t>(index)];
+    const bool dryRun = options.flags.count("--dry-run") != 0;
+    if (!dryRun) {
+        // As the upload window does: the next upload without --profile takes this one.
+        SetLastFtpProfile(profile.name);
+    }
+
     UploadOutcome outcome = UploadOutcome::Failed;
     bool interrupted = false;
     {
         ConsoleJobDisplay display;
-        const UploadJob job =
-            MakeUploadJob(profiles.profiles[static_cast<std::size_t>(index)],
-                          program.GetText(ProgramKey::TargetDir), display.Receiver());
+        UploadJob job =
+            MakeUploadJob(profile, program.GetText(ProgramKey::TargetDir), display.Receiver());
+        job.deleteExtra = dryRun || options.flags.count("--delete") != 0;
+        job.dryRun = dryRun;
+        if (dryRun) {
+            // The plan goes to standard output, one line a file, for reading or scripts.
+            job.report = [](UploadAction action, const std::string& path) {
+                const char* word = action == UploadAction::Send   ? "send"
+                                   : action == UploadAction::Skip ? "skip"
+                                                                  : "delete";
+                std::printf("%-6s  %s\n", word, path.c_str());
+            };
+        }
         UploadCancelRequested.store(0);
         // The job runs on this thread, so Ctrl-C also reaches a question it is asking.
         const ScopedInterruptFlag interrupt(UploadCancelRequested);

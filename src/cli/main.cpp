@@ -36,7 +36,6 @@ void PrintCommandHelp(const Command& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    InitImaging();
     if (argc < 2) {
         std::fprintf(stderr, "usage: mavren-cli COMMAND [ARGUMENTS]  (try mavren-cli --help)\n");
         return kExitUsage;
@@ -74,6 +73,11 @@ int main(int argc, char** argv) {
         } else {
             line.arguments.push_back(argument);
         }
+    }
+    // Starting libvips costs a noticeable part of a second on a busy machine; only a
+    // generation run is sure to need it (elsewhere it starts on first use).
+    if (name == "generate") {
+        InitImaging();
     }
     SetFoldersFromExecutable();
     SetMessageBoxBackend(std::make_shared<TerminalMessageBox>(line.policy));

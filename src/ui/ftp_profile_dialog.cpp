@@ -3,10 +3,15 @@
 #include "platform/message_box.h"
 #include "ui/control_values.h"
 #include "ui_ftp_profile_dialog.h"
+#include "upload/ftp_address.h"
 
 CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(QWidget* parent)
     : CVQDialog(parent), m_ui(std::make_unique<Ui::FtpProfileDialog>()) {
     m_ui->setupUi(this);
+    for (const FtpProtocol protocol : {FtpProtocol::Ftp, FtpProtocol::Ftps, FtpProtocol::Sftp}) {
+        m_ui->protocolCombo->addItem(QString::fromUtf8(FtpProtocolCaption(protocol)),
+                                     static_cast<int>(protocol));
+    }
     connect(m_ui->saveButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -22,6 +27,8 @@ bool CMavrenFtpProfileDialog::OnInitDialog() {
     ShowText(m_ui->usernameEdit, profile.username);
     ShowText(m_ui->passwordEdit, profile.password);
     ShowText(m_ui->directoryEdit, profile.directory);
+    m_ui->protocolCombo->setCurrentIndex(
+        m_ui->protocolCombo->findData(static_cast<int>(profile.protocol)));
     m_ui->profileNameEdit->setFocus(Qt::OtherFocusReason);
     return true;
 }
@@ -33,6 +40,7 @@ void CMavrenFtpProfileDialog::accept() {
     ReadText(m_ui->usernameEdit, edited.username);
     ReadText(m_ui->passwordEdit, edited.password);
     ReadText(m_ui->directoryEdit, edited.directory);
+    edited.protocol = static_cast<FtpProtocol>(m_ui->protocolCombo->currentData().toInt());
 
     FtpProfileField firstMissing = FtpProfileField::None;
     const std::string missing = MissingFtpProfileFields(edited, firstMissing);
@@ -45,6 +53,13 @@ void CMavrenFtpProfileDialog::accept() {
     if (const std::string problem = FtpProfileNameProblem(edited.name); !problem.empty()) {
         ShowMessageBox(problem, MB_OK | MB_ICONSTOP);
         m_ui->profileNameEdit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // A host that names no server would only fail when the upload starts.
+    FtpAddress address;
+    if (std::string problem; !ParseFtpHost(edited.host, address, problem)) {
+        ShowMessageBox(problem, MB_OK | MB_ICONSTOP);
+        m_ui->hostEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
     profile = edited;

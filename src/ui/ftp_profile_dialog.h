@@ -1,11 +1,11 @@
 #pragma once
 
-// The FTP Profile dialog: one profile's name, host, user name, password (shown masked)
-// and remote folder, for a new profile (empty fields) or one being edited. "Save" checks
-// that name, host and user name are filled in, lists what is missing in a stop box and
-// puts the focus on the first missing field; only a complete profile closes the dialog
-// with OK. The caller sets profile, runs the dialog and takes profile back after OK; it
-// is left alone by Cancel. GUI thread only.
+// The FTP Profile dialog: one profile's name, host, user name, password (shown masked),
+// remote folder and protocol (FTP, FTP with TLS, SFTP), for a new profile (empty fields,
+// FTP) or one being edited. "Save" checks that name, host and user name are filled in,
+// lists what is missing in a stop box and puts the focus on the first missing field;
+// only a complete profile closes the dialog with OK. The caller sets profile, runs the dialog and
+// takes profile back after OK; it is left alone by Cancel. GUI thread only.
 
 #include <memory>
 

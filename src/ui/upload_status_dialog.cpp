@@ -199,8 +199,9 @@ void CMavrenUploadStatusDialog::StartUpload() {
                        MB_OK | MB_ICONSTOP);
         return;
     }
-    const UploadJob job =
+    UploadJob job =
         MakeUploadJob(m_profiles.profiles[static_cast<std::size_t>(slot)], localFolder, m_receiver);
+    job.deleteExtra = m_ui->deleteExtraCheck->isChecked();
     m_ui->startButton->setEnabled(false);
     m_ui->startButton->hide();
     m_ui->cancelButton->setText(kStopCaption);

@@ -2,7 +2,9 @@
 
 // "FTP Upload Status": the user picks one of the FTP profiles (or makes, edits or deletes
 // one), starts the upload of the program's target folder, watches the two status lines
-// and the progress bar, and stops it ("Stop!", then a wait of at most 32 seconds). The
+// and the progress bar, and stops it ("Stop!", then a wait of at most 32 seconds, which a
+// stopped upload ends at once). A check box, off at first, asks the upload to delete
+// afterwards what the site no longer has (the worker asks before it deletes). The
 // profile list is loaded when the dialog opens and saved whichever way it closes.
 //
 // GUI thread only. The upload runs on a worker thread that knows the dialog only through

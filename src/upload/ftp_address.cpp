@@ -28,10 +28,15 @@ std::string TrimmedText(const std::string& text) {
 
 }  // namespace
 
-bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem) {
+bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem,
+                  int defaultPort) {
     std::string rest = TrimmedText(text);
-    if (rest.size() >= 6 && EqualsIgnoringCase(std::string_view(rest).substr(0, 6), "ftp://")) {
-        rest.erase(0, 6);
+    for (const std::string_view scheme : {"ftp://", "ftps://", "sftp://"}) {
+        if (rest.size() >= scheme.size() &&
+            EqualsIgnoringCase(std::string_view(rest).substr(0, scheme.size()), scheme)) {
+            rest.erase(0, scheme.size());
+            break;
+        }
     }
     while (!rest.empty() && rest.back() == '/') {
         rest.pop_back();
@@ -74,7 +79,7 @@ bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& pro
         !std::all_of(host.begin(), host.end(), ipv6 ? IsIpv6Character : IsHostCharacter)) {
         return invalid();
     }
-    int number = 21;
+    int number = defaultPort;
     if (hasPort) {
         const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
         if (port.empty() || error != std::errc() || end != port.data() + port.size() ||

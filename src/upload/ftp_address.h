@@ -1,7 +1,8 @@
 #pragma once
 
 // Where a profile's host text points: "name", "name:port", "[IPv6]", "[IPv6]:port" or a
-// bare IPv6 address, with the FTP port 21 unless it names another. Pure functions.
+// bare IPv6 address, with the protocol's usual port unless it names another. Pure
+// functions.
 
 #include <string>
 
@@ -10,7 +11,8 @@ struct FtpAddress {
     int port = 21;
 };
 
-// Reads what a user types as the host; blanks around it, an "ftp://" before and "/"
-// after are allowed. False, with the reason in problem, when the text cannot name a
-// server.
-bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem);
+// Reads what a user types as the host; blanks around it, an "ftp://", "ftps://" or
+// "sftp://" before and "/" after are allowed. The port is defaultPort unless the text
+// names one. False, with the reason in problem, when the text cannot name a server.
+bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem,
+                  int defaultPort = 21);

@@ -1,8 +1,9 @@
 #pragma once
 
-// What the upload worker needs of an FTP server, as an interface so that the worker can
-// also be driven by a fake: folders (change, create, name the current one), the size and
-// time of a file in the current folder, and a remote file to write in blocks.
+// What the upload worker needs of a server (FTP, FTPS or SFTP), as an interface so that
+// the worker can also be driven by a fake: folders (change, create, name, list and
+// remove), the size and time of a file in the current folder, a remote file to write in
+// blocks, and deleting a file.
 //
 // Every failing call records why: LastError() is ERROR_INTERNET_EXTENDED_ERROR when the
 // server refused (the text is its reply line) or ERROR_INTERNET_CONNECTION_ABORTED when
@@ -10,10 +11,12 @@
 // ErrorCodeText(LastError()) gives the text. A client and its files belong to one
 // thread, and at most one remote file is open at a time.
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -23,15 +26,26 @@ struct RemoteFileStatus {
     std::time_t lastWriteTime = -1;  // seconds since the epoch, UTC
 };
 
+// One entry of a folder on the server.
+struct RemoteEntry {
+    std::string name;
+    bool folder = false;  // false for files and links alike
+};
+
 // A file on the server being written; its failures are recorded on the client that
 // opened it. Destroying it without Close closes it all the same.
 class FtpRemoteFile {
   public:
     virtual ~FtpRemoteFile() = default;
-    // Sends size bytes; false when they could not be sent.
+    // Sends size bytes; false when they could not be sent (or a stop came first).
     virtual bool Write(const char* data, std::size_t size) = 0;
     // Ends the file; false when the server did not confirm it whole.
     virtual bool Close() = 0;
+    // Ends the file at once without sending what is still on its way, and with it the
+    // connection; the server keeps what it received.
+    virtual void Abort() = 0;
+    // The bytes of the file sent to the server so far.
+    virtual std::int64_t BytesSent() const = 0;
 };
 
 class FtpClient {
@@ -51,8 +65,17 @@ class FtpClient {
     // Opens name in the current folder for writing, binary, replacing what is there;
     // null on failure.
     virtual std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) = 0;
+    // The entries of the current folder, without the folder itself and its parent.
+    virtual bool ListFolder(std::vector<RemoteEntry>& entries) = 0;
+    // Deletes a file, or an empty folder, of the current folder.
+    virtual bool DeleteFile(const std::string& name) = 0;
+    virtual bool RemoveDirectory(const std::string& name) = 0;
     // Logs out and closes the connection; later calls fail.
     virtual void Close() = 0;
+
+    // From now on every request ends early, failing, once *flag is not 0 (the upload's
+    // stop flag); null for never.
+    virtual void SetStopFlag(const std::atomic<int>* flag) { (void)flag; }
 
     int LastError() const { return lastError; }
     const std::string& LastErrorText() const { return lastErrorText; }

@@ -1,21 +1,13 @@
 #include "upload/ftp_connection.h"
 
-#include "upload/ftp_replies.h"
-
-#include <algorithm>
 #include <charconv>
+#include <sstream>
 #include <utility>
 
-#include "platform/ascii.h"
-#include "platform/format.h"
+#include "upload/curl_remote_file.h"
+#include "upload/ftp_replies.h"
 
 namespace {
-
-constexpr long kConnectTimeoutSeconds = 30;
-constexpr long kReplyTimeoutSeconds = 60;
-// A transfer that moves nothing for this long is given up, so a vanished server
-// cannot hold an upload forever.
-constexpr long kStalledTransferSeconds = 60;
 
 const char* const kConnectionLost = "The connection to the FTP server was lost.";
 
@@ -30,67 +22,63 @@ std::string WithoutLineEnd(std::string line) {
     return line;
 }
 
+// Replies that say a server does not know a command.
+bool Unknown(int code) {
+    return code == 500 || code == 502 || code == 504;
+}
+
 }  // namespace
 
-// The remote file being written: hands each block to libcurl's upload and waits until
-// libcurl has taken it.
-class FtpConnection::RemoteFile final : public FtpRemoteFile {
-  public:
-    explicit RemoteFile(FtpConnection& connection) : connection(connection) {}
-    ~RemoteFile() override {
-        if (!closed) {
-            Close();
-        }
-    }
-
-    bool Write(const char* data, std::size_t size) override {
-        if (closed || !connection.running) {
-            return Ended();
-        }
-        connection.pending = std::string_view(data, size);
-        curl_easy_pause(connection.handle, CURLPAUSE_CONT);
-        connection.Pump([this] { return connection.pending.empty(); });
-        if (!connection.pending.empty()) {
-            connection.pending = {};
-            return Ended();
+FtpConnection::FtpConnection(std::shared_ptr<InternetSession> session, bool tls)
+    : transfer(std::make_unique<CurlTransfer>(std::move(session))), tls(tls) {
+    // A connection opened for a request after the login means the old one is gone,
+    // and with it the server's current folder.
+    transfer->onPrerequest = [this](int newConnections) {
+        if (loggedIn && newConnections > 0) {
+            lost = true;
+            return false;
         }
         return true;
-    }
-
-    bool Close() override {
-        if (closed) {
-            return closeResult;
-        }
-        closed = true;
-        if (connection.running) {
-            connection.endOfFile = true;
-            curl_easy_pause(connection.handle, CURLPAUSE_CONT);
-            connection.Pump(nullptr);
-        }
-        closeResult = connection.result == CURLE_OK || connection.FailRequest(connection.result);
-        return closeResult;
-    }
-
-  private:
-    // The transfer is over before the file was: say why.
-    bool Ended() {
-        if (connection.result != CURLE_OK) {
-            return connection.FailRequest(connection.result);
-        }
-        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED,
-                               "The transfer ended before the whole file was sent.");
-    }
-
-    FtpConnection& connection;
-    bool closed = false;
-    bool closeResult = false;
-};
-
-FtpConnection::FtpConnection(std::shared_ptr<InternetSession> session)
-    : session(std::move(session)), multi(curl_multi_init()), handle(curl_easy_init()) {}
+    };
+}
 
 FtpConnection::~FtpConnection() {
     Close();
+}
+
+std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSession> session,
+                                                   const ServerLogin& login, bool tls,
+                                                   const std::atomic<int>* stop,
+                                                   ConnectFailure& failure) {
+    failure = ConnectFailure{};
+    if (!session) {
+        failure.text = "The Internet session could not be set up.";
+        return nullptr;
+    }
+    FtpAddress address;
+    if (!ParseFtpHost(login.host, address, failure.text)) {
+        return nullptr;
+    }
+    std::unique_ptr<FtpConnection> connection(new FtpConnection(std::move(session), tls));
+    if (!connection->transfer->Ready()) {
+        failure.text = "The Internet session could not be set up.";
+        return nullptr;
+    }
+    connection->SetStopFlag(stop);
+    if (!connection->LogIn(address, login)) {
+        const CertificateCheck& check = connection->certificateCheck;
+        if (tls && CertificateRefused(connection->transfer->Result(), check)) {
+            failure.kind = ConnectFailure::Kind::UntrustedCertificate;
+            failure.fingerprint = check.fingerprint;
+            failure.text = "The server's certificate is not trusted: " +
+                           (check.problem.empty() ? connection->LastErrorText() : check.problem) +
+                           ".";
+        } else {
+            failure.text = connection->LastErrorText();
+        }
+        return nullptr;
+    }
+    return connection;
 }
 
 std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSession> session,
@@ -98,40 +86,32 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
                                                    const std::string& username,
                                                    const std::string& password,
                                                    std::string& failure) {
-    if (!session) {
-        failure = "The Internet session could not be set up.";
-        return nullptr;
-    }
-    FtpAddress address;
-    if (!ParseFtpHost(host, address, failure)) {
-        return nullptr;
-    }
-    std::unique_ptr<FtpConnection> connection(new FtpConnection(std::move(session)));
-    if (connection->multi == nullptr || connection->handle == nullptr) {
-        failure = "The Internet session could not be set up.";
-        return nullptr;
-    }
-    if (!connection->LogIn(address, username, password)) {
-        failure = connection->LastErrorText();
-        return nullptr;
-    }
+    ConnectFailure reason;
+    auto connection =
+        Open(std::move(session), ServerLogin{host, username, password, {}}, false, nullptr, reason);
+    failure = reason.text;
     return connection;
 }
 
-bool FtpConnection::LogIn(const FtpAddress& address, const std::string& user,
-                          const std::string& secret) {
+bool FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
     const bool ipv6 = address.host.find(':') != std::string::npos;
     rootUrl = "ftp://" + (ipv6 ? "[" + address.host + "]" : address.host) + ":" +
               std::to_string(address.port) + "/";
-    username = user;
-    password = secret;
-    if (HasLineBreak(user) || HasLineBreak(secret)) {
+    username = login.username;
+    password = login.password;
+    certificateCheck.pinned = login.certificate;
+    if (HasLineBreak(username) || HasLineBreak(password)) {
         return Fail(ERROR_INTERNET_CONNECTION_ABORTED,
                     "A user name or password with a line break cannot be sent.");
     }
     Prepare("");
-    curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
-    const CURLcode code = Perform();
+    curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
+    const CURLcode code = transfer->Perform();
+    if (code == CURLE_USE_SSL_FAILED) {
+        return Fail(ERROR_INTERNET_CONNECTION_ABORTED,
+                    "The server does not offer TLS (AUTH TLS); the password would go in clear "
+                    "text, so Mavren does not log in.");
+    }
     if (code != CURLE_OK) {
         return FailRequest(code);
     }
@@ -144,19 +124,8 @@ void FtpConnection::Close() {
         return;
     }
     closed = true;
-    if (running) {
-        curl_multi_remove_handle(multi, handle);
-        running = false;
-    }
-    // Cleaning up the multi handle logs out of the connections it keeps.
-    if (multi != nullptr) {
-        curl_multi_cleanup(multi);
-        multi = nullptr;
-    }
-    if (handle != nullptr) {
-        curl_easy_cleanup(handle);
-        handle = nullptr;
-    }
+    // Ending the transfer's handles logs out of the connections they keep.
+    transfer.reset();
     curl_slist_free_all(quote);
     quote = nullptr;
 }
@@ -168,7 +137,7 @@ bool FtpConnection::Usable() {
     if (lost) {
         return Fail(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
     }
-    if (running) {
+    if (transfer->Running()) {
         return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "A remote file is still open.");
     }
     return true;
@@ -178,16 +147,26 @@ bool FtpConnection::SetCurrentDirectory(const std::string& folder) {
     if (folder.empty()) {
         return Usable();  // the current folder; some servers refuse a bare CWD
     }
-    Reply reply;
-    if (!Command("CWD " + folder, reply)) {
-        return false;
-    }
-    return reply.code / 100 == 2 || Fail(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
+    folderListed = false;
+    return Simple("CWD " + folder);
 }
 
 bool FtpConnection::CreateDirectory(const std::string& folder) {
+    return Simple("MKD " + folder);
+}
+
+bool FtpConnection::DeleteFile(const std::string& name) {
+    listed.erase(name);
+    return Simple("DELE " + name);
+}
+
+bool FtpConnection::RemoveDirectory(const std::string& name) {
+    return Simple("RMD " + name);
+}
+
+bool FtpConnection::Simple(const std::string& command) {
     Reply reply;
-    if (!Command("MKD " + folder, reply)) {
+    if (!Command(command, reply)) {
         return false;
     }
     return reply.code / 100 == 2 || Fail(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
@@ -206,6 +185,16 @@ bool FtpConnection::GetCurrentDirectory(std::string& folder) {
 
 bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) {
     status = RemoteFileStatus{};
+    // One listing of the folder answers for all of its files: a round trip a file less
+    // than asking for each name.
+    if (!mlsdRefused && (folderListed || ListForFind())) {
+        const auto it = listed.find(name);
+        if (it == listed.end()) {
+            return false;
+        }
+        status = it->second;
+        return true;
+    }
     if (!listingRefused) {
         bool answered = false;
         const bool found = FindByListing(name, status, answered);
@@ -219,6 +208,35 @@ bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) 
     return FindBySizeAndTime(name, status);
 }
 
+// Lists the current folder (MLSD) into the files FindFile looks in. False when that
+// cannot be done; FindFile then asks for each name.
+bool FtpConnection::ListForFind() {
+    listed.clear();
+    if (!Usable()) {
+        return false;
+    }
+    std::string text;
+    const CURLcode code = Listing("MLSD", text);
+    if (code != CURLE_OK) {
+        if (Unknown(LastReply().code)) {
+            mlsdRefused = true;
+        }
+        return false;
+    }
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        line = WithoutLineEnd(line);
+        RemoteEntry entry;
+        RemoteFileStatus status;
+        // The facts of an MLSD line read as those of an MLST reply.
+        if (ParseMlsdLine(line, entry) && !entry.folder && ParseListingFacts(" " + line, status)) {
+            listed[entry.name] = status;
+        }
+    }
+    folderListed = true;
+    return true;
+}
+
 // MLST: one command on the control connection gives the size and the time.
 bool FtpConnection::FindByListing(const std::string& name, RemoteFileStatus& status,
                                   bool& answered) {
@@ -226,7 +244,7 @@ bool FtpConnection::FindByListing(const std::string& name, RemoteFileStatus& sta
     if (!Command("MLST " + name, reply)) {
         return false;
     }
-    if (reply.code == 500 || reply.code == 502 || reply.code == 504) {
+    if (Unknown(reply.code)) {
         listingRefused = true;
         return false;
     }
@@ -235,7 +253,7 @@ bool FtpConnection::FindByListing(const std::string& name, RemoteFileStatus& sta
         return false;
     }
     // The facts line: " type=file;size=1234;modify=20240102030405; name".
-    for (const std::string& line : replyLines) {
+    for (const std::string& line : transfer->ReplyLines()) {
         if (!line.empty() && line.front() == ' ') {
             return ParseListingFacts(line, status);
         }
@@ -277,33 +295,73 @@ std::unique_ptr<FtpRemoteFile> FtpConnection::OpenFile(const std::string& name) 
              "A file name that is empty or holds a line break cannot be sent.");
         return nullptr;
     }
-    char* escaped = curl_easy_escape(handle, name.data(), static_cast<int>(name.size()));
+    char* escaped =
+        curl_easy_escape(transfer->Handle(), name.data(), static_cast<int>(name.size()));
     if (escaped == nullptr) {
         Fail(ERROR_INTERNET_CONNECTION_ABORTED, "Out of memory.");
         return nullptr;
     }
     const std::string path = escaped;
     curl_free(escaped);
+    listed.erase(name);
     for (;;) {
         Prepare(path);
-        curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(handle, CURLOPT_READFUNCTION, &FtpConnection::OnRead);
-        curl_easy_setopt(handle, CURLOPT_READDATA, this);
-        pending = {};
-        readStarted = false;
-        endOfFile = false;
-        Start();
-        Pump([this] { return readStarted; });
-        if (running) {
-            return std::make_unique<RemoteFile>(*this);
+        if (transfer->BeginUpload()) {
+            return std::make_unique<CurlRemoteFile>(
+                *transfer,
+                [this](CURLcode code, const char* text) { return FailRequest(code, text); });
         }
-        if (result == CURLE_FTP_WEIRD_PASV_REPLY && !activeMode) {
+        if (transfer->Result() == CURLE_FTP_WEIRD_PASV_REPLY && !activeMode) {
             activeMode = true;  // passive refused: the server connects to us instead
             continue;
         }
-        FailRequest(result == CURLE_OK ? CURLE_UPLOAD_FAILED : result);
+        FailRequest(transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
         return nullptr;
     }
+}
+
+CURLcode FtpConnection::Listing(const char* command, std::string& text) {
+    for (;;) {
+        Prepare("");
+        curl_easy_setopt(transfer->Handle(), CURLOPT_CUSTOMREQUEST, command);
+        const CURLcode code = transfer->Perform();
+        if (code == CURLE_FTP_WEIRD_PASV_REPLY && !activeMode) {
+            activeMode = true;
+            continue;
+        }
+        text = transfer->Body();
+        return code;
+    }
+}
+
+bool FtpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
+    entries.clear();
+    if (!Usable()) {
+        return false;
+    }
+    std::string text;
+    CURLcode code = CURLE_OK;
+    if (!mlsdRefused) {
+        code = Listing("MLSD", text);
+        if (code != CURLE_OK && Unknown(LastReply().code)) {
+            mlsdRefused = true;  // an older server: its long listing will do
+        }
+    }
+    if (mlsdRefused) {
+        code = Listing("LIST", text);
+    }
+    if (code != CURLE_OK) {
+        return FailRequest(code);
+    }
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        RemoteEntry entry;
+        line = WithoutLineEnd(line);
+        if (mlsdRefused ? ParseLongListingLine(line, entry) : ParseMlsdLine(line, entry)) {
+            entries.push_back(entry);
+        }
+    }
+    return true;
 }
 
 bool FtpConnection::Command(const std::string& command, Reply& reply) {
@@ -315,13 +373,13 @@ bool FtpConnection::Command(const std::string& command, Reply& reply) {
                     "A name that holds a line break cannot be sent to an FTP server.");
     }
     Prepare("");
-    curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
     curl_slist_free_all(quote);
     // The asterisk keeps libcurl from treating a refusal as the connection's end; the
     // caller reads the reply.
     quote = curl_slist_append(nullptr, ("*" + command).c_str());
-    curl_easy_setopt(handle, CURLOPT_QUOTE, quote);
-    const CURLcode code = Perform();
+    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote);
+    const CURLcode code = transfer->Perform();
     curl_slist_free_all(quote);
     quote = nullptr;
     if (code != CURLE_OK) {
@@ -336,7 +394,8 @@ bool FtpConnection::Command(const std::string& command, Reply& reply) {
 }
 
 FtpConnection::Reply FtpConnection::LastReply() const {
-    for (auto it = replyLines.rbegin(); it != replyLines.rend(); ++it) {
+    const std::vector<std::string>& lines = transfer->ReplyLines();
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
         const std::string line = WithoutLineEnd(*it);
         if (const int code = FtpReplyCode(line)) {
             return {code, line};
@@ -345,119 +404,41 @@ FtpConnection::Reply FtpConnection::LastReply() const {
     return {};
 }
 
-bool FtpConnection::FailRequest(CURLcode code) {
+bool FtpConnection::FailRequest(CURLcode code, const char* text) {
+    if (transfer->StopRequested()) {
+        // The stop ended the request; the connection may be anywhere now.
+        lost = true;
+        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+    }
     if (lost) {
         return Fail(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
+    }
+    if (text != nullptr) {
+        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, text);
     }
     const Reply reply = LastReply();
     if (reply.code >= 400) {
         return Fail(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
     }
-    std::string text = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
-    return Fail(ERROR_INTERNET_CONNECTION_ABORTED, WithoutLineEnd(text));
+    return Fail(ERROR_INTERNET_CONNECTION_ABORTED, transfer->ErrorText(code));
 }
 
 void FtpConnection::Prepare(const std::string& path) {
-    curl_easy_reset(handle);
-    session->Configure(handle);
-    curl_easy_setopt(handle, CURLOPT_URL, (rootUrl + path).c_str());
+    transfer->Prepare(rootUrl + path);
+    CURL* handle = transfer->Handle();
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(handle, CURLOPT_USERNAME, username.c_str());
     curl_easy_setopt(handle, CURLOPT_PASSWORD, password.c_str());
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &FtpConnection::OnHeader);
-    curl_easy_setopt(handle, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, &FtpConnection::OnSocket);
-    curl_easy_setopt(handle, CURLOPT_SOCKOPTDATA, this);
-    curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, &FtpConnection::OnPrerequest);
-    curl_easy_setopt(handle, CURLOPT_PREREQDATA, this);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-    curl_easy_setopt(handle, CURLOPT_SERVER_RESPONSE_TIMEOUT, kReplyTimeoutSeconds);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStalledTransferSeconds);
-    curl_easy_setopt(handle, CURLOPT_TCP_KEEPALIVE, 1L);
-    // Through an HTTP proxy only a tunnel carries the FTP commands themselves.
-    curl_easy_setopt(handle, CURLOPT_HTTPPROXYTUNNEL, 1L);
     if (activeMode) {
         curl_easy_setopt(handle, CURLOPT_FTPPORT, "-");
     }
-}
-
-void FtpConnection::Start() {
-    replyLines.clear();
-    errorBuffer[0] = '\0';
-    controlSockets = 0;
-    result = CURLE_OK;
-    if (curl_multi_add_handle(multi, handle) != CURLM_OK) {
-        result = CURLE_FAILED_INIT;
-        return;
-    }
-    running = true;
-}
-
-void FtpConnection::Pump(const std::function<bool()>& ready) {
-    while (running) {
-        int active = 0;
-        if (curl_multi_perform(multi, &active) != CURLM_OK) {
-            result = CURLE_OUT_OF_MEMORY;
-            running = false;
+    if (tls) {
+        // Control and data connections both, or nothing at all.
+        curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        if (loggedIn) {
+            ApplyCheckedCertificate(handle, certificateCheck);
+        } else {
+            ApplyCertificateCheck(handle, certificateCheck);
         }
-        int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-            if (message->msg == CURLMSG_DONE && message->easy_handle == handle) {
-                result = message->data.result;
-                running = false;
-            }
-        }
-        if (!running) {
-            curl_multi_remove_handle(multi, handle);
-            return;
-        }
-        if (ready && ready()) {
-            return;
-        }
-        curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
     }
-}
-
-CURLcode FtpConnection::Perform() {
-    Start();
-    Pump(nullptr);
-    return result;
-}
-
-size_t FtpConnection::OnHeader(char* data, size_t size, size_t count, void* connection) {
-    static_cast<FtpConnection*>(connection)->replyLines.emplace_back(data, size * count);
-    return size * count;
-}
-
-int FtpConnection::OnSocket(void* connection, curl_socket_t, curlsocktype purpose) {
-    if (purpose == CURLSOCKTYPE_IPCXN) {
-        ++static_cast<FtpConnection*>(connection)->controlSockets;
-    }
-    return CURL_SOCKOPT_OK;
-}
-
-// Runs once the control connection is ready and before the request's commands: a
-// connection opened for this request after the login means the old one is gone, and
-// with it the server's current folder.
-int FtpConnection::OnPrerequest(void* data, char*, char*, int, int) {
-    auto* connection = static_cast<FtpConnection*>(data);
-    if (connection->loggedIn && connection->controlSockets > 0) {
-        connection->lost = true;
-        return CURL_PREREQFUNC_ABORT;
-    }
-    return CURL_PREREQFUNC_OK;
-}
-
-size_t FtpConnection::OnRead(char* buffer, size_t size, size_t count, void* data) {
-    auto* connection = static_cast<FtpConnection*>(data);
-    connection->readStarted = true;
-    if (connection->pending.empty()) {
-        return connection->endOfFile ? 0 : CURL_READFUNC_PAUSE;
-    }
-    const std::size_t taken = std::min(size * count, connection->pending.size());
-    std::copy_n(connection->pending.data(), taken, buffer);
-    connection->pending.remove_prefix(taken);
-    return taken;
 }

@@ -1,10 +1,16 @@
 #pragma once
 
-// An FTP connection over libcurl: one logged-in control connection that every request
-// of an upload reuses, with the server's current folder kept between requests. Folder
-// requests and file queries go over the control connection; a remote file is sent on a
-// data connection in passive mode, or in active mode once the server refuses passive
-// (as servers behind some firewalls do).
+// An FTP connection over libcurl, plain or with explicit TLS (AUTH TLS, the data
+// connections protected too): one logged-in control connection that every request of
+// an upload reuses, with the server's current folder kept between requests. Folder
+// requests and file queries go over the control connection; a remote file and a folder
+// listing are sent on a data connection in passive mode, or in active mode once the
+// server refuses passive (as servers behind some firewalls do). FindFile looks the
+// files of a folder up in one listing of it (MLSD), made afresh after each change of
+// folder; a server without MLSD is asked for each name (MLST, or SIZE and MDTM).
+//
+// With TLS, a server that does not offer it is refused (the password would go in clear
+// text), and its certificate must pass the check of tls_trust.h.
 //
 // libcurl would silently log in anew when the control connection is lost, which would
 // put the next files into the login folder; the connection refuses to go on instead, and
@@ -13,23 +19,43 @@
 // A connection belongs to the thread that opened it. It holds the Internet session (and
 // so libcurl) for as long as it lives. See FtpClient for how failures are reported.
 
-#include <curl/curl.h>
-
-#include <ctime>
-#include <functional>
+#include <atomic>
+#include <map>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
 
+#include "upload/curl_transfer.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_client.h"
 #include "upload/internet_session.h"
+#include "upload/tls_trust.h"
+
+// What a server needs to be reached: the profile's values that matter to a connection.
+struct ServerLogin {
+    std::string host;  // "ftp.example.com" or "ftp.example.com:2121"
+    std::string username;
+    std::string password;
+    std::string certificate;  // FTPS: the fingerprint of a certificate the user trusts
+};
+
+// Why a connection could not be opened, and what the user may do about it.
+struct ConnectFailure {
+    enum class Kind { Other, UntrustedCertificate, UnknownHostKey };
+    Kind kind = Kind::Other;
+    std::string text;         // the reason, in plain words
+    std::string fingerprint;  // of the certificate or host key the user may trust
+};
 
 class FtpConnection final : public FtpClient {
   public:
-    // Connects to host (see ParseFtpHost; port 21 unless it names one) and logs in.
-    // Null, with failure saying why, when that does not work.
+    // Connects to the server (see ParseFtpHost; port 21 unless it names one) and logs
+    // in, with TLS when tls is set. Null, with failure saying why, when that does not
+    // work; stop (may be null) ends the attempt early.
+    static std::unique_ptr<FtpConnection> Open(std::shared_ptr<InternetSession> session,
+                                               const ServerLogin& login, bool tls,
+                                               const std::atomic<int>* stop,
+                                               ConnectFailure& failure);
+    // Plain FTP without a stop flag.
     static std::unique_ptr<FtpConnection> Open(std::shared_ptr<InternetSession> session,
                                                const std::string& host, const std::string& username,
                                                const std::string& password, std::string& failure);
@@ -42,51 +68,52 @@ class FtpConnection final : public FtpClient {
     bool GetCurrentDirectory(std::string& folder) override;
     bool FindFile(const std::string& name, RemoteFileStatus& status) override;
     std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override;
+    bool ListFolder(std::vector<RemoteEntry>& entries) override;
+    bool DeleteFile(const std::string& name) override;
+    bool RemoveDirectory(const std::string& name) override;
     void Close() override;
+    void SetStopFlag(const std::atomic<int>* flag) override {
+        if (transfer) {
+            transfer->SetStopFlag(flag);
+        }
+    }
 
     // True once a data connection had to go the active way.
     bool UsesActiveMode() const { return activeMode; }
 
   private:
-    class RemoteFile;
     struct Reply {
         int code = 0;
         std::string line;  // the last line, without its line end
     };
 
-    explicit FtpConnection(std::shared_ptr<InternetSession> session);
-    bool LogIn(const FtpAddress& address, const std::string& username, const std::string& password);
+    FtpConnection(std::shared_ptr<InternetSession> session, bool tls);
+    bool LogIn(const FtpAddress& address, const ServerLogin& login);
 
     // Sends one command on the control connection. True when the server answered,
     // whatever the answer; false (recorded) when the connection failed.
     bool Command(const std::string& command, Reply& reply);
+    // A command whose success is a reply of the 200s.
+    bool Simple(const std::string& command);
     bool FindByListing(const std::string& name, RemoteFileStatus& status, bool& answered);
     bool FindBySizeAndTime(const std::string& name, RemoteFileStatus& status);
+    bool ListForFind();
+    // Runs a listing of the current folder with command ("MLSD" or "LIST") into text.
+    CURLcode Listing(const char* command, std::string& text);
     bool Usable();
 
     // Sets the handle up for a request on path below the server's root URL.
     void Prepare(const std::string& path);
-    void Start();
-    // Drives the request until it ends or ready() says so.
-    void Pump(const std::function<bool()>& ready);
-    CURLcode Perform();
-    // Records the failure of a request that ended with result; returns false.
-    bool FailRequest(CURLcode result);
+    // Records the failure of a request that ended with code; returns false.
+    bool FailRequest(CURLcode code, const char* text = nullptr);
     Reply LastReply() const;
 
-    static size_t OnHeader(char* data, size_t size, size_t count, void* connection);
-    static int OnSocket(void* connection, curl_socket_t socket, curlsocktype purpose);
-    static int OnPrerequest(void* connection, char*, char*, int, int);
-    static size_t OnRead(char* buffer, size_t size, size_t count, void* connection);
-
-    std::shared_ptr<InternetSession> session;
-    CURLM* multi = nullptr;
-    CURL* handle = nullptr;
+    std::unique_ptr<CurlTransfer> transfer;
+    bool tls = false;
+    CertificateCheck certificateCheck;
     std::string rootUrl;  // ftp://host:port/
     std::string username;
     std::string password;
-    char errorBuffer[CURL_ERROR_SIZE] = {};
-    std::vector<std::string> replyLines;  // what the server said during the request
     curl_slist* quote = nullptr;
 
     bool loggedIn = false;
@@ -94,14 +121,8 @@ class FtpConnection final : public FtpClient {
     bool closed = false;  // Close was called
     bool activeMode = false;
     bool listingRefused = false;  // the server does not know MLST
+    bool mlsdRefused = false;     // nor MLSD
+    bool folderListed = false;    // listed holds the files of the current folder
+    std::map<std::string, RemoteFileStatus> listed;
     bool binaryTypeSet = false;
-    int controlSockets = 0;  // connections opened during the request before it began
-
-    bool running = false;
-    CURLcode result = CURLE_OK;
-
-    // The remote file being written.
-    std::string_view pending;  // bytes handed over by Write and not yet taken by libcurl
-    bool readStarted = false;  // libcurl asked for data: the server accepted the file
-    bool endOfFile = false;
 };

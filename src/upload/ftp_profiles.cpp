@@ -62,6 +62,10 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile) {
         profile.username = GetRegistryString(key, "Username");
         profile.password = UnscramblePassword(GetRegistryString(key, "Password"));
         profile.directory = GetRegistryString(key, "Directory");
+        // Absent (written by an older copy) or unknown: plain FTP, as before.
+        if (!ParseFtpProtocol(GetRegistryString(key, "Protocol"), profile.protocol)) {
+            profile.protocol = FtpProtocol::Ftp;
+        }
         list.Add(profile);
     }
     if (!leftOut.empty()) {
@@ -74,12 +78,12 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile) {
     return list.count;
 }
 
-void SaveFtpProfiles(const FtpProfileList& list, int selected) {
+bool SaveFtpProfiles(const FtpProfileList& list, int selected) {
     if (selected >= 0 && selected < list.count) {
-        SetRegistryString(kApplicationKey, kLastFtpProfileValue,
-                          list.profiles[static_cast<std::size_t>(selected)].name);
+        SetLastFtpProfile(list.profiles[static_cast<std::size_t>(selected)].name);
     }
     CreateRegistryKeyPath(kFtpProfilesKey);
+    bool stored = true;
     for (int i = 0; i < list.count; ++i) {
         const FtpProfile& profile = list.profiles[static_cast<std::size_t>(i)];
         if (profile.name.empty()) {
@@ -91,7 +95,29 @@ void SaveFtpProfiles(const FtpProfileList& list, int selected) {
         SetRegistryString(key, "Username", profile.username);
         SetRegistryString(key, "Password", ScramblePassword(profile.password));
         SetRegistryString(key, "Directory", profile.directory);
+        SetRegistryString(key, "Protocol", FtpProtocolKey(profile.protocol));
+        // The store only shows a box when it refuses; reading back tells the caller.
+        stored = stored && GetRegistryString(key, "Host") == profile.host &&
+                 GetRegistryString(key, "Username") == profile.username &&
+                 UnscramblePassword(GetRegistryString(key, "Password")) == profile.password &&
+                 GetRegistryString(key, "Directory") == profile.directory &&
+                 GetRegistryString(key, "Protocol") == FtpProtocolKey(profile.protocol);
     }
+    return stored;
+}
+
+void SetLastFtpProfile(const std::string& name) {
+    SetRegistryString(kApplicationKey, kLastFtpProfileValue, name);
+}
+
+std::string FtpProfileCertificate(const std::string& name) {
+    return GetRegistryString(ProfileKeyPath(name), "Certificate");
+}
+
+void SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint) {
+    const std::string key = ProfileKeyPath(name);
+    CreateRegistryKeyPath(key);
+    SetRegistryString(key, "Certificate", fingerprint);
 }
 
 bool DeleteFtpProfileKey(const std::string& name) {

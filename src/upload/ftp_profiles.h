@@ -1,13 +1,16 @@
 #pragma once
 
-// FTP profiles: the named sets of host, user name, password and remote folder that an
-// upload connects with, the list of up to three that the upload window and mavren-cli
-// work on, and their place in the settings store (one key per profile below "FTP
-// Profiles", the password in its scrambled form). A list belongs to the thread that
-// uses it; the store functions are safe from any thread.
+// FTP profiles: the named sets of host, user name, password, remote folder and protocol
+// that an upload connects with, the list of up to three that the upload window and
+// mavren-cli work on, and their place in the settings store (one key per profile below
+// "FTP Profiles", the password in its scrambled form, the protocol as "Protocol", absent
+// for FTP). A list belongs to the thread that uses it; the store functions are safe
+// from any thread.
 
 #include <array>
 #include <string>
+
+#include "upload/remote_protocol.h"
 
 inline constexpr int MaxFtpProfiles = 3;
 
@@ -17,6 +20,7 @@ struct FtpProfile {
     std::string username;
     std::string password;   // plain text in memory only
     std::string directory;  // remote folder to upload into; empty for the login folder
+    FtpProtocol protocol = FtpProtocol::Ftp;
 };
 
 struct FtpProfileList {
@@ -43,8 +47,19 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile);
 
 // Writes every profile with a name, and, when selected is an index of the list, that
 // profile's name as "LastFTPProfile". Keys of profiles no longer in the list are left
-// alone (DeleteFtpProfileKey removes one). Failures show the store's own box.
-void SaveFtpProfiles(const FtpProfileList& list, int selected);
+// alone (DeleteFtpProfileKey removes one). Failures show the store's own box; false
+// when a profile does not read back as written (the store refused a write).
+bool SaveFtpProfiles(const FtpProfileList& list, int selected);
+
+// Stores name as "LastFTPProfile", the profile an upload without a choice takes.
+void SetLastFtpProfile(const std::string& name);
+
+// The server certificate the user chose to trust for the profile, as its SHA-256
+// fingerprint ("AB:CD:..."), stored as "Certificate" in the profile's key; the empty
+// text when none was. The pin is written at once when the user trusts a certificate,
+// and goes with the profile's key (a deleted or renamed profile forgets it).
+std::string FtpProfileCertificate(const std::string& name);
+void SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint);
 
 // Removes the profile's key from the store at once. True when it was there and is gone.
 bool DeleteFtpProfileKey(const std::string& name);

@@ -94,3 +94,58 @@ bool ParseListingFacts(const std::string& line, RemoteFileStatus& status) {
     }
     return isFile;
 }
+
+bool ParseMlsdLine(const std::string& line, RemoteEntry& entry) {
+    const std::size_t separator = line.find("; ");
+    if (separator == std::string::npos || line.find('=') > separator) {
+        return false;
+    }
+    entry.name = line.substr(separator + 2);
+    std::string type;
+    const std::string facts = AsciiLowerCase(line.substr(0, separator));
+    for (std::size_t start = 0; start < facts.size();) {
+        std::size_t end = facts.find(';', start);
+        if (end == std::string::npos) {
+            end = facts.size();
+        }
+        if (facts.compare(start, 5, "type=") == 0) {
+            type = facts.substr(start + 5, end - start - 5);
+        }
+        start = end + 1;
+    }
+    if (type == "cdir" || type == "pdir" || entry.name.empty() || entry.name == "." ||
+        entry.name == "..") {
+        return false;
+    }
+    entry.folder = type == "dir";
+    return true;
+}
+
+bool ParseLongListingLine(const std::string& line, RemoteEntry& entry) {
+    // Eight fields (mode, links, owner, group, size, month, day, time or year), then
+    // the name, which may hold blanks of its own.
+    std::size_t at = 0;
+    for (int field = 0; field < 8; ++field) {
+        at = line.find_first_not_of(' ', at);
+        if (at == std::string::npos) {
+            return false;
+        }
+        at = line.find(' ', at);
+        if (at == std::string::npos) {
+            return false;
+        }
+    }
+    if (line.empty() || std::string("-dlbcps").find(line[0]) == std::string::npos) {
+        return false;
+    }
+    std::string name = line.substr(at + 1);
+    if (line[0] == 'l') {
+        name = name.substr(0, name.find(" -> "));
+    }
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    entry.name = name;
+    entry.folder = line[0] == 'd';
+    return true;
+}

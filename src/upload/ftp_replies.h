@@ -29,3 +29,13 @@ std::time_t ParseFtpTime(std::string_view text);
 // The size and time in an MLST facts line (" type=file;size=12;modify=20240102030405;
 // /www/a.htm"), fact names in any case. True when the facts say it is a file.
 bool ParseListingFacts(const std::string& line, RemoteFileStatus& status);
+
+// One line of an MLSD listing ("type=file;size=12;modify=...; a.htm"). False for a line
+// that names no entry of its own: the folder itself ("cdir"), its parent ("pdir"), or a
+// line without facts.
+bool ParseMlsdLine(const std::string& line, RemoteEntry& entry);
+
+// One line of a long listing as "ls -l" writes it, which LIST and SFTP give
+// ("drwxr-xr-x 2 ann ann 4096 Jan  1 12:00 images"): the type letter first, the name
+// after the time; a link's target is cut off. False for "total" lines, "." and "..".
+bool ParseLongListingLine(const std::string& line, RemoteEntry& entry);

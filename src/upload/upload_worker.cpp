@@ -15,15 +15,17 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
-#include "upload/ftp_connection.h"
 #include "upload/ftp_profiles.h"
+#include "upload/upload_connect.h"
+#include "upload/upload_mirror.h"
 
 std::atomic<int> UploadCancelRequested{0};
 
 namespace {
 
-// Larger than the classic 1 KiB for speed; the stop request is still checked before each.
-constexpr std::size_t kBlockSize = 64 * 1024;
+// Larger than the classic 1 KiB for speed; a stop request is seen while a block is on its
+// way too, so the size does not delay a stop.
+constexpr std::size_t kBlockSize = 512 * 1024;
 // A server's or libcurl's message is cut to this length in the boxes.
 constexpr std::size_t kMessageLimit = 259;
 
@@ -90,6 +92,15 @@ std::vector<std::string> RelativeFileList(const std::string& folder) {
     return files;
 }
 
+// "1,000": a count with its thousands marked, as the summary line shows it.
+std::string Grouped(std::int64_t number) {
+    std::string digits = std::to_string(number);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return digits;
+}
+
 // One run of the worker. The local files are addressed below the job's folder, never
 // through the process's current folder, which other threads rely on.
 class Upload {
@@ -104,9 +115,20 @@ class Upload {
     bool OpenRemoteFolder();
     bool EnterSubfolder(const std::string& folder);
     UploadOutcome SendFile(const std::string& path, std::int64_t listedSize);
-    void CountFile(std::int64_t size);
+    UploadOutcome Copy(const std::string& path, const std::string& name, int fd, std::int64_t size);
+    UploadOutcome DeleteExtraEntries();
+    // Counts a file as done; sent tells whether its bytes went to the server.
+    void CountFile(std::int64_t size, bool sent);
+    void ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent);
+    std::string SummaryText() const;
     UploadOutcome FtpFailure();
+    UploadOutcome Stopped();
     UploadOutcome TransferFailure(const char* format, const std::string& name);
+    void Report(UploadAction action, const std::string& path) const {
+        if (job.report) {
+            job.report(action, path);
+        }
+    }
 
     void Status(const std::string& text) { PostStatusText(job.window, text); }
     std::string Local(const std::string& path) const { return JoinPath(job.localFolder, path); }
@@ -114,11 +136,16 @@ class Upload {
     const UploadJob& job;
     const FtpConnector& connect;
     std::unique_ptr<FtpClient> connection;
-    ProgressTracker tracker;
+    ProgressTracker tracker;  // counts the bytes sent; files left as they were drop out
     std::int64_t total = 0;
-    std::int64_t bytesDone = 0;
+    std::int64_t bytesDone = 0;  // of files sent or left as they were
+    std::int64_t unchangedFiles = 0;
+    std::int64_t sentFiles = 0;
+    int failedFiles = 0;
     std::string remoteRoot;
-    std::string currentFolder;  // relative local subfolder whose remote twin is current
+    std::string currentFolder;   // relative local subfolder whose remote twin is current
+    bool remoteMissing = false;  // dry run: the remote folder (or subfolder) is not there
+    bool rootMissing = false;    // dry run: the profile's folder itself is not there
     Clock::time_point nextPercentStatus;
     std::vector<char> buffer;
 };
@@ -157,7 +184,7 @@ UploadOutcome Upload::Run() {
     Status(StringPrintf("Connecting to \"%s\" ...", job.host.c_str()));
     std::string failure;
     connection = connect(job, failure);
-    if (!connection) {
+    if (!connection && !CancelRequested()) {
         Status("FTP error");
         PostErrorText(job.window,
                       StringPrintf("Failed to open FTP connection to \"%s\"\n\nReason: %s",
@@ -168,11 +195,12 @@ UploadOutcome Upload::Run() {
             connection->Close();
         }
         PostWorkDone(job.window);
-        return connection ? UploadOutcome::Canceled : UploadOutcome::Failed;
+        return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
     }
+    connection->SetStopFlag(&UploadCancelRequested);
 
     if (!OpenRemoteFolder()) {
-        return FtpFailure();
+        return CancelRequested() ? Stopped() : FtpFailure();
     }
     nextPercentStatus = Clock::now() + std::chrono::milliseconds(1000);
     buffer.resize(kBlockSize);
@@ -182,14 +210,21 @@ UploadOutcome Upload::Run() {
             return outcome;
         }
     }
-    connection->Close();
     if (CancelRequested()) {
-        return UploadOutcome::Canceled;
+        return Stopped();
     }
-    Status("@" + tracker.DoneText());
+    // Deleting what the site no longer has only makes sense once the site is all there.
+    if (job.deleteExtra && failedFiles == 0) {
+        const UploadOutcome outcome = DeleteExtraEntries();
+        if (outcome != UploadOutcome::Finished) {
+            return outcome;
+        }
+    }
+    connection->Close();
+    Status("@" + SummaryText());
     Status("Done.");
     PostWorkDone(job.window);
-    return UploadOutcome::Finished;
+    return failedFiles == 0 ? UploadOutcome::Finished : UploadOutcome::Failed;
 }
 
 // Changes into the job's remote folder, offering to create it, and notes the server's
@@ -199,7 +234,13 @@ bool Upload::OpenRemoteFolder() {
     Status(StringPrintf("Setting directory to \"%s\" ...", remote.c_str()));
     if (!connection->SetCurrentDirectory(remote)) {
         int error = connection->LastError();
-        if (error == ERROR_INTERNET_EXTENDED_ERROR &&
+        if (error == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
+            // Nothing is made in a dry run: everything would go into a new folder.
+            Status(StringPrintf("\"%s\" would be created", remote.c_str()));
+            remoteMissing = rootMissing = true;
+            return true;
+        }
+        if (error == ERROR_INTERNET_EXTENDED_ERROR && !CancelRequested() &&
             ShowMessageBox(StringPrintf("Cannot change to FTP directory \"%s\".\n\n"
                                         "Would you like to create it?",
                                         remote.c_str()),
@@ -210,15 +251,20 @@ bool Upload::OpenRemoteFolder() {
             }
         }
         if (error != 0) {
-            MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason: %s",
-                        remote.c_str(), ErrorCodeText(error).c_str());
+            if (!CancelRequested()) {
+                MessageBoxF(
+                    "Failed to change directory on FTP server\n\nDirectory: %s\n\nReason: %s",
+                    remote.c_str(), ErrorCodeText(error).c_str());
+            }
             return false;
         }
     }
     // Without the root's name the subfolders could not be found again.
     if (!connection->GetCurrentDirectory(remoteRoot)) {
-        MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
-                    ErrorCodeText(connection->LastError()).c_str());
+        if (!CancelRequested()) {
+            MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
+                        ErrorCodeText(connection->LastError()).c_str());
+        }
         return false;
     }
     return true;
@@ -226,26 +272,43 @@ bool Upload::OpenRemoteFolder() {
 
 // Makes the remote twin of a local subfolder ("" for the local folder itself) current.
 bool Upload::EnterSubfolder(const std::string& folder) {
-    if (folder == currentFolder) {
+    if (folder == currentFolder || rootMissing) {
         return true;
     }
     if (!connection->SetCurrentDirectory(remoteRoot)) {
-        MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
-                    remoteRoot.c_str(), ErrorCodeText(connection->LastError()).c_str());
+        if (!CancelRequested()) {
+            MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
+                        remoteRoot.c_str(), ErrorCodeText(connection->LastError()).c_str());
+        }
         return false;
     }
     currentFolder = folder;
+    remoteMissing = false;
     if (folder.empty()) {
         return true;
     }
     Status(StringPrintf("Setting directory to \"%s\" ...", folder.c_str()));
-    int error = CreateRemotePath(*connection, folder);
-    if (error == 0 && !connection->SetCurrentDirectory(folder)) {
+    int error = 0;
+    if (job.dryRun) {
+        // Nothing is made in a dry run: a missing folder means all of its files would go.
+        if (!connection->SetCurrentDirectory(folder)) {
+            error = connection->LastError();
+            remoteMissing = error == ERROR_INTERNET_EXTENDED_ERROR;
+        }
+        if (remoteMissing || error == 0) {
+            return true;
+        }
+    } else {
+        error = CreateRemotePath(*connection, folder);
+    }
+    if (error == 0 && !job.dryRun && !connection->SetCurrentDirectory(folder)) {
         error = connection->LastError();
     }
     if (error != 0) {
-        MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
-                    folder.c_str(), ErrorCodeText(error).c_str());
+        if (!CancelRequested()) {
+            MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
+                        folder.c_str(), ErrorCodeText(error).c_str());
+        }
         return false;
     }
     return true;
@@ -255,49 +318,82 @@ bool Upload::EnterSubfolder(const std::string& folder) {
 UploadOutcome Upload::SendFile(const std::string& path, std::int64_t listedSize) {
     const std::string name = PathFileName(path);
     if (!EnterSubfolder(PathFolder(path))) {
-        return FtpFailure();
+        return CancelRequested() ? Stopped() : FtpFailure();
     }
     struct stat local;
     if (::stat(Local(path).c_str(), &local) != 0) {
         Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
-        CountFile(listedSize);
+        CountFile(listedSize, false);
         return UploadOutcome::Finished;
     }
     if (!S_ISREG(local.st_mode)) {
         // A pipe or a device would never end.
         Status(StringPrintf("Skipping \"%s\" (not a regular file)", name.c_str()));
-        CountFile(listedSize);
+        CountFile(listedSize, false);
         return UploadOutcome::Finished;
     }
     const std::int64_t size = local.st_size;
 
     Status(StringPrintf("Checking \"%s\" ...", name.c_str()));
     RemoteFileStatus remote;
-    if (connection->FindFile(name, remote) && remote.size == size && remote.lastWriteTime >= 0 &&
-        local.st_mtim.tv_sec <= remote.lastWriteTime) {
+    if (!remoteMissing && connection->FindFile(name, remote) && remote.size == size &&
+        remote.lastWriteTime >= 0 && local.st_mtim.tv_sec <= remote.lastWriteTime) {
         Status(StringPrintf("Skipping \"%s\" (sizes and modification times match)", name.c_str()));
-        CountFile(size);
+        Report(UploadAction::Skip, path);
+        ++unchangedFiles;
+        CountFile(size, false);
+        return UploadOutcome::Finished;
+    }
+    if (CancelRequested()) {
+        return Stopped();
+    }
+    if (job.dryRun) {
+        Report(UploadAction::Send, path);
+        ++sentFiles;
+        CountFile(size, true);
         return UploadOutcome::Finished;
     }
 
     const LocalFile file(::open(Local(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
-        CountFile(size);
+        CountFile(size, false);
         return UploadOutcome::Finished;
     }
+    return Copy(path, name, file.get(), size);
+}
+
+// Sends the open local file fd as name into the server's current folder.
+UploadOutcome Upload::Copy(const std::string& path, const std::string& name, int fd,
+                           std::int64_t size) {
     Status(StringPrintf("Opening \"%s\" ...", name.c_str()));
     std::unique_ptr<FtpRemoteFile> remoteFile = connection->OpenFile(name);
     if (!remoteFile) {
+        if (CancelRequested()) {
+            return Stopped();
+        }
         MessageBoxF("Failed to open FTP file \"%s\":\n\n%s", name.c_str(),
                     Cut(connection->LastErrorText()).c_str());
-        return FtpFailure();
+        // A file the server refuses leaves the others to go; a lost connection does not.
+        if (connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+            return FtpFailure();
+        }
+        ++failedFiles;
+        bytesDone += size;
+        tracker.total -= size;
+        return UploadOutcome::Finished;
     }
-    std::int64_t sent = 0;
-    while (!CancelRequested()) {
-        const ssize_t got = ReadBlock(file.get(), buffer.data(), buffer.size());
+    Report(UploadAction::Send, path);
+    std::int64_t counted = 0;  // bytes of this file the tracker has
+    for (;;) {
+        if (CancelRequested()) {
+            remoteFile->Abort();
+            return Stopped();
+        }
+        const ssize_t got = ReadBlock(fd, buffer.data(), buffer.size());
         if (got < 0) {
             const int error = errno;
+            remoteFile->Abort();
             remoteFile.reset();
             MessageBoxF("Failed to read \"%s\" on local machine\n\nReason: %s", Local(path).c_str(),
                         ErrorCodeText(error).c_str());
@@ -310,29 +406,127 @@ UploadOutcome Upload::SendFile(const std::string& path, std::int64_t listedSize)
             break;
         }
         if (!remoteFile->Write(buffer.data(), static_cast<std::size_t>(got))) {
+            if (CancelRequested()) {
+                remoteFile->Abort();
+                return Stopped();
+            }
             remoteFile.reset();
             return TransferFailure("Failed to write FTP file \"%s\":\n\n%s", name);
         }
-        sent += got;
-        const Clock::time_point now = Clock::now();
-        if (now > nextPercentStatus) {
-            nextPercentStatus = now + std::chrono::milliseconds(1000);
-            Status(StringPrintf("Uploading \"%s\" - %d%%", name.c_str(), Percent(sent, size)));
-        }
+        const std::int64_t sent = remoteFile->BytesSent();
+        tracker.Advance(sent - counted);
+        counted = sent;
+        ShowSending(name, size, sent);
     }
     Status(StringPrintf("Closing \"%s\" ...", name.c_str()));
     if (!remoteFile->Close()) {
+        if (CancelRequested()) {
+            return Stopped();
+        }
         return TransferFailure("Failed to close FTP file \"%s\":\n\n%s", name);
     }
-    CountFile(size);
+    tracker.Advance(size - counted);
+    ++sentFiles;
+    CountFile(size, true);
     return UploadOutcome::Finished;
 }
 
-void Upload::CountFile(std::int64_t size) {
-    bytesDone += size;
-    PostProgress(job.window, Percent(bytesDone, total));
-    tracker.Advance(size);
+// The percentage of the file the server has, and the overall one, at most once a second.
+void Upload::ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent) {
+    const Clock::time_point now = Clock::now();
+    if (now <= nextPercentStatus) {
+        return;
+    }
+    nextPercentStatus = now + std::chrono::milliseconds(1000);
+    Status(StringPrintf("Uploading \"%s\" - %d%%", name.c_str(), Percent(sent, fileSize)));
+    PostProgress(job.window, Percent(bytesDone + sent, total));
     Status("@" + tracker.DoneText() + " - " + tracker.RemainingText());
+}
+
+// Lists what the server has and the site no longer has, asks, and deletes it.
+UploadOutcome Upload::DeleteExtraEntries() {
+    if (rootMissing) {
+        return UploadOutcome::Finished;  // a dry run into a folder still to be made
+    }
+    Status("Looking for files the site no longer has ...");
+    currentFolder = std::string(1, '\0');  // the walk leaves the server elsewhere
+    std::vector<std::string> extras;
+    if (!FindExtraRemoteEntries(*connection, remoteRoot, job.localFolder, extras)) {
+        if (CancelRequested()) {
+            return Stopped();
+        }
+        MessageBoxF("Failed to list directory on FTP server\n\nReason: %s",
+                    ErrorCodeText(connection->LastError()).c_str());
+        return FtpFailure();
+    }
+    if (extras.empty()) {
+        return UploadOutcome::Finished;
+    }
+    if (job.dryRun) {
+        for (const std::string& path : extras) {
+            Report(UploadAction::Delete, path);
+        }
+        return UploadOutcome::Finished;
+    }
+    constexpr std::size_t kListed = 30;
+    std::string list;
+    for (std::size_t i = 0; i < extras.size() && i < kListed; ++i) {
+        list += "  " + extras[i] + "\n";
+    }
+    if (extras.size() > kListed) {
+        list += StringPrintf("  ... and %zu more\n", extras.size() - kListed);
+    }
+    if (ShowMessageBox(StringPrintf("The server has %zu files and folders below \"%s\" that the "
+                                    "site no longer has:\n\n%s\nDelete them?",
+                                    extras.size(), remoteRoot.c_str(), list.c_str()),
+                       MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return UploadOutcome::Finished;
+    }
+    Status(StringPrintf("Deleting %zu files and folders ...", extras.size()));
+    std::string failedPath;
+    if (!DeleteRemoteEntries(*connection, remoteRoot, extras, failedPath)) {
+        if (CancelRequested()) {
+            return Stopped();
+        }
+        MessageBoxF("Failed to delete \"%s\" on FTP server\n\nReason: %s", failedPath.c_str(),
+                    ErrorCodeText(connection->LastError()).c_str());
+        return FtpFailure();
+    }
+    for (const std::string& path : extras) {
+        Report(UploadAction::Delete, path);
+    }
+    return UploadOutcome::Finished;
+}
+
+void Upload::CountFile(std::int64_t size, bool sent) {
+    bytesDone += size;
+    if (!sent) {
+        tracker.total -= size;  // nothing to send for it: the time left is for the others
+    }
+    PostProgress(job.window, Percent(bytesDone, total));
+    Status("@" + tracker.DoneText() + " - " + tracker.RemainingText());
+}
+
+// What the run did: the bytes sent and the time, or that nothing had to go.
+std::string Upload::SummaryText() const {
+    std::string text;
+    if (job.dryRun) {
+        text = StringPrintf("%s files (%s bytes) would be sent", Grouped(sentFiles).c_str(),
+                            Grouped(tracker.total).c_str());
+    } else if (tracker.done == 0 && failedFiles == 0) {
+        text = "0 bytes sent";
+    } else {
+        text = tracker.DoneText();
+    }
+    if (unchangedFiles > 0) {
+        text += StringPrintf("; %s file%s unchanged", Grouped(unchangedFiles).c_str(),
+                             unchangedFiles == 1 ? "" : "s");
+    }
+    if (failedFiles > 0) {
+        text +=
+            StringPrintf("; %d file%s could not be sent", failedFiles, failedFiles == 1 ? "" : "s");
+    }
+    return text;
 }
 
 // Ends after a failure the user was told of in a box.
@@ -343,13 +537,14 @@ UploadOutcome Upload::FtpFailure() {
     return UploadOutcome::Failed;
 }
 
-// A remote file failed while it was written or closed. After a stop request the
-// failure is only the stop's consequence, and a stop reports nothing more.
+// Ends after a stop request: nothing more is reported.
+UploadOutcome Upload::Stopped() {
+    connection->Close();
+    return UploadOutcome::Canceled;
+}
+
+// A remote file failed while it was written or closed.
 UploadOutcome Upload::TransferFailure(const char* format, const std::string& name) {
-    if (CancelRequested()) {
-        connection->Close();
-        return UploadOutcome::Canceled;
-    }
     const std::string reason = Cut(connection->LastErrorText());
     ShowMessageBox(StringPrintf(format, name.c_str(), reason.c_str()), MB_OK);
     return FtpFailure();
@@ -369,16 +564,15 @@ UploadOutcome Upload::Abandon(const char* reason) {
 
 UploadJob MakeUploadJob(const FtpProfile& profile, const std::string& localFolder,
                         std::shared_ptr<WorkerMessageReceiver> window) {
-    return UploadJob{profile.host, profile.username,  profile.password,
-                     localFolder,  profile.directory, std::move(window)};
+    UploadJob job{profile.host, profile.username,  profile.password,
+                  localFolder,  profile.directory, std::move(window)};
+    job.protocol = profile.protocol;
+    job.profileName = profile.name;
+    return job;
 }
 
 UploadOutcome RunUpload(const UploadJob& job) {
-    return RunUpload(
-        job, [](const UploadJob& upload, std::string& failure) -> std::unique_ptr<FtpClient> {
-            return FtpConnection::Open(SharedSession(), upload.host, upload.username,
-                                       upload.password, failure);
-        });
+    return RunUpload(job, &ConnectForUpload);
 }
 
 UploadOutcome RunUpload(const UploadJob& job, const FtpConnector& connect) {

@@ -1,14 +1,19 @@
 #pragma once
 
-// The upload worker: copies a generated site (a folder with all its subfolders) to an FTP
-// server, into the profile's remote folder, mirroring the subfolders there and skipping
-// every file whose remote copy has the same size and is not older. It reports to the
-// job's window with the worker messages and shows its own boxes on its own thread.
+// The upload worker: copies a generated site (a folder with all its subfolders) to a
+// server over FTP, FTPS or SFTP, into the profile's remote folder, mirroring the
+// subfolders there and skipping every file whose remote copy has the same size and is
+// not older. On request it then deletes what the server has below that folder and the
+// site no longer has (after asking), or only tells what it would do (a dry run). It
+// reports to the job's window with the worker messages and shows its own boxes on its
+// own thread.
 //
 // RunUpload runs on a worker thread, once per upload. The front end fills the job before
 // the thread starts and does not touch it afterwards; it asks for a stop by setting
 // UploadCancelRequested to 1 (0 before each start), which the worker polls before each
-// file, before each block of a file, between the size sums and after connecting.
+// file, before each block of a file, between the size sums and while it waits for the
+// server; a stop during a file resets the connection at once, so the server keeps the
+// part it received and nothing more.
 
 #include <atomic>
 #include <functional>
@@ -17,8 +22,14 @@
 
 #include "generate/worker_messages.h"
 #include "upload/ftp_client.h"
+#include "upload/remote_protocol.h"
 
 struct FtpProfile;
+
+// What an upload does, or in a dry run would do, with one file or folder (relative
+// path, a folder with a trailing "/").
+enum class UploadAction { Send, Skip, Delete };
+using UploadActionReport = std::function<void(UploadAction action, const std::string& path)>;
 
 struct UploadJob {
     std::string host;  // "ftp.example.com" or "ftp.example.com:2121"
@@ -27,6 +38,11 @@ struct UploadJob {
     std::string localFolder;   // the program's target folder
     std::string remoteFolder;  // the profile's directory; empty for the login folder
     std::shared_ptr<WorkerMessageReceiver> window;  // where every report goes
+    FtpProtocol protocol = FtpProtocol::Ftp;
+    std::string profileName = {};    // where a trusted certificate is pinned
+    bool deleteExtra = false;        // remove what the site no longer has, after asking
+    bool dryRun = false;             // change nothing; only report what would be done
+    UploadActionReport report = {};  // called on the worker's thread; may be empty
 };
 
 // The job for uploading localFolder with a profile's values.
@@ -47,7 +63,7 @@ enum class UploadOutcome {
 using FtpConnector =
     std::function<std::unique_ptr<FtpClient>(const UploadJob& job, std::string& failure)>;
 
-// Uploads with a connection over the shared Internet session.
+// Uploads with a connection of the job's protocol over the shared Internet session.
 UploadOutcome RunUpload(const UploadJob& job);
 
 // Uploads with connections that connect makes.

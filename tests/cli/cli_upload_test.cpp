@@ -72,20 +72,46 @@ TEST_F(CliUpload, UploadsTheTargetFolderAndSaysHowLongItTook) {
     EXPECT_NE(run.err.find("Done.\n17 bytes in "), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('@'), std::string::npos) << "timing lines lose their mark";
 
-    // The profile used last is the default... once the upload window has stored it; the
-    // named profile works without it.
-    run = Cli({"upload", programPath, "--profile", "test"});
+    // The profile used last is the default; nothing changed, so nothing is sent.
+    run = Cli({"upload", programPath});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("Skipping \"INDEX000.HTM\" (sizes and modification times match)"),
               std::string::npos)
         << run.err;
+    EXPECT_NE(run.err.find("Done.\n0 bytes sent; 2 files unchanged\n"), std::string::npos)
+        << run.err;
     EXPECT_EQ(server.Count("STOR"), 2);
+}
+
+TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
+    FtpTestServer server;
+    WriteFileBytes(site / "a.htm", "a");
+    WriteFileBytes(server.Root() + "/old.htm", "old");
+    AddProfile(server, "");
+
+    ProgramRun run = Cli({"upload", programPath, "--profile", "test", "--dry-run"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "send    a.htm\ndelete  old.htm\n");
+    EXPECT_EQ(server.Count("STOR"), 0);
+
+    run = Cli({"upload", programPath, "--profile", "test", "--delete"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("that the site no longer has:\n\n  old.htm\n\nDelete them?"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/old.htm"), "old") << "No without a terminal";
+    run = Cli({"upload", programPath, "--profile", "test", "--delete", "--yes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    struct stat status {};
+    EXPECT_NE(::stat((server.Root() + "/old.htm").c_str(), &status), 0);
+    EXPECT_EQ(run.err.find(FtpTestServer::kPassword), std::string::npos);
 }
 
 TEST_F(CliUpload, FailuresHaveTheirExitStatus) {
     FtpTestServer server;
     WriteFileBytes(site / "a.htm", "a");
     AddProfile(server, "", "wrong password");
+    EXPECT_EQ(Cli({"upload", programPath}).status, 2) << "no profile used yet";
 
     ProgramRun run = Cli({"upload", programPath, "--profile", "test"});
     EXPECT_EQ(run.status, 1);
@@ -96,7 +122,8 @@ TEST_F(CliUpload, FailuresHaveTheirExitStatus) {
         << run.err;
 
     EXPECT_EQ(Cli({"upload", programPath, "--profile", "other"}).status, 2);
-    EXPECT_EQ(Cli({"upload", programPath}).status, 2) << "no profile used yet";
+    EXPECT_EQ(run.err.find("wrong password"), std::string::npos) << "never shown";
+    EXPECT_EQ(Cli({"upload", programPath}).status, 1) << "the profile used last, again";
     EXPECT_EQ(Cli({"upload", "--profile", "test"}).status, 2);
     EXPECT_EQ(Cli({"upload", programs / "missing.mav", "--profile", "test"}).status, 1);
 }
@@ -147,9 +174,9 @@ class BackgroundUpload {
     pid_t pid = -1;
 };
 
-TEST_F(CliUpload, CtrlCStopsTheUploadLikeStop) {
-    FtpTestServer server({.throttle = 2 * 1024 * 1024});
-    const std::size_t size = 32 * 1024 * 1024;
+TEST_F(CliUpload, CtrlCStopsTheUploadAtOnceEvenAgainstASlowServer) {
+    FtpTestServer server({.throttle = 30 * 1024});
+    const std::size_t size = 4 * 1024 * 1024;
     WriteFileBytes(site / "big.bin", std::string(size, 'b'));
     WriteFileBytes(site / "z.htm", "after");
     AddProfile(server, "");
@@ -164,12 +191,20 @@ TEST_F(CliUpload, CtrlCStopsTheUploadLikeStop) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     ASSERT_GT(partial.st_size, 0);
+    const auto interrupted = std::chrono::steady_clock::now();
     upload.Interrupt();
     EXPECT_EQ(upload.Wait(), 130) << upload.Err();
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(2))
+        << "what libcurl and the system still held is not drained";
     EXPECT_NE(upload.Err().find("Upload stopped.\n"), std::string::npos) << upload.Err();
     EXPECT_EQ(upload.Err().find("Done."), std::string::npos) << upload.Err();
     ASSERT_EQ(::stat((server.Root() + "/big.bin").c_str(), &partial), 0);
     EXPECT_LT(partial.st_size, static_cast<off_t>(size));
+    // The server got no more after the stop: the partial copy stays as it was.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    struct stat later {};
+    ASSERT_EQ(::stat((server.Root() + "/big.bin").c_str(), &later), 0);
+    EXPECT_LE(later.st_size, partial.st_size + 64 * 1024) << "the server's own buffers at most";
     EXPECT_EQ(server.Count("STOR z.htm"), 0);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // A real FTP server for tests: Debian's pyftpdlib, started from tests/upload/ftp_server.py
-// on 127.0.0.1 with a free port, one user with a password and a temporary root folder.
+// on 127.0.0.1 with a free port, one user with a password and a temporary root folder;
+// with tls, it requires FTP over TLS with a self-signed certificate made for the test.
 // Stopped (and waited for) when the object goes, or earlier with Stop(). Every command a
 // client sent can be read back from its log.
 
@@ -25,8 +26,9 @@ class FtpTestServer {
   public:
     struct Options {
         bool noPassive = false;  // refuse PASV and EPSV
-        bool noMlst = false;     // answer MLST as an unknown command
+        bool noMlst = false;     // answer MLST and MLSD as unknown commands
         long throttle = 0;       // bytes a second on data connections; 0 for no limit
+        bool tls = false;        // require AUTH TLS, with a certificate made here
     };
 
     static constexpr const char* kUser = "ann";
@@ -50,6 +52,10 @@ class FtpTestServer {
         if (options.throttle > 0) {
             arguments.push_back("--throttle");
             arguments.push_back(std::to_string(options.throttle));
+        }
+        if (options.tls) {
+            arguments.push_back("--tls");
+            arguments.push_back(folder / "certificate.pem");
         }
         std::vector<char*> argv;
         for (std::string& argument : arguments) {
@@ -83,6 +89,9 @@ class FtpTestServer {
         }
         ::close(output[0]);
         port = std::atoi(line.c_str());
+        if (const std::size_t blank = line.find(' '); blank != std::string::npos) {
+            fingerprint = line.substr(blank + 1);
+        }
         if (port <= 0) {
             ADD_FAILURE() << "the FTP server did not say its port";
             Stop();
@@ -130,6 +139,7 @@ class FtpTestServer {
     }
 
     int port = 0;
+    std::string fingerprint;  // of the TLS certificate: "AB:CD:..."
 
   private:
     TempDir folder;

@@ -2,8 +2,10 @@
 // dialog: the profile list and its buttons, an upload to a local FTP server to "Done.",
 // "Stop!" during an upload, and the profiles saved when it closes.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -144,6 +146,27 @@ class UploadDialogTest : public QObject {
         QCOMPARE(dialog.profile.password, std::string("secret"));
     }
 
+    void profileDialogChoosesTheProtocol() {
+        CMavrenFtpProfileDialog dialog;
+        dialog.profile = kAlpha;
+        const int result = ExecWith(dialog, [](QWidget* window) {
+            auto* protocol = Find<QComboBox>(window, "protocolCombo");
+            QCOMPARE(protocol->currentText(), QStringLiteral("FTP"));
+            QCOMPARE(protocol->count(), 3);
+            protocol->setCurrentIndex(protocol->findText(QStringLiteral("SFTP (SSH)")));
+            Find<QPushButton>(window, "saveButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(dialog.profile.protocol, FtpProtocol::Sftp);
+        // Stored with the profile, and read back as it was.
+        FtpProfileList list;
+        list.Add(dialog.profile);
+        QVERIFY(SaveFtpProfiles(list, 0));
+        std::string last;
+        QCOMPARE(LoadFtpProfiles(list, last), 1);
+        QCOMPARE(list.profiles[0].protocol, FtpProtocol::Sftp);
+    }
+
     void profileDialogShowsTheProfileAndCancelKeepsIt() {
         CMavrenFtpProfileDialog dialog;
         dialog.profile = kAlpha;
@@ -175,6 +198,7 @@ class UploadDialogTest : public QObject {
                      QStringLiteral("Waiting ... press \"Start\" to begin"));
             QVERIFY(Find<QPushButton>(window, "startButton")->isEnabled());
             QCOMPARE(Find<QPushButton>(window, "cancelButton")->text(), QStringLiteral("Cancel"));
+            QVERIFY(!Find<QCheckBox>(window, "deleteExtraCheck")->isChecked());
             Find<QPushButton>(window, "cancelButton")->click();
         });
         QCOMPARE(boxes->Texts(),
@@ -309,10 +333,10 @@ class UploadDialogTest : public QObject {
 
     void stopEndsTheUploadAndClosesTheDialog() {
         ScriptedBoxes boxes;
-        UiFtpServer server({"--throttle", "40000"});
+        UiFtpServer server({"--throttle", "30000"});
         QVERIFY(server.IsRunning());
         QTemporaryDir site;
-        QVERIFY(WriteTextFile(site.filePath("big.bin"), std::string(400'000, 'x')));
+        QVERIFY(WriteTextFile(site.filePath("big.bin"), std::string(4'000'000, 'x')));
         StoreProfiles({{"slow", server.Host(), UiFtpServer::kUser, UiFtpServer::kPassword, ""}});
         CMavrenUploadStatusDialog dialog;
         dialog.localFolder = site.path().toStdString();
@@ -320,7 +344,11 @@ class UploadDialogTest : public QObject {
             Find<QPushButton>(window, "startButton")->click();
             QTRY_VERIFY(Find<QProgressBar>(window, "progressBar")->value() > 0 ||
                         Line(window, "statusLine1Edit").contains("big.bin"));
+            QElapsedTimer stopping;
+            stopping.start();
             Find<QPushButton>(window, "cancelButton")->click();
+            // Not drained at 30 KB/s: the window closes at once.
+            QVERIFY2(stopping.elapsed() < 2000, qPrintable(QString::number(stopping.elapsed())));
         });
         QCOMPARE(result, int(QDialog::Rejected));
         QVERIFY(!dialog.isVisible());

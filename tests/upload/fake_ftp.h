@@ -90,6 +90,35 @@ class FakeFtp : public FtpClient {
         return true;
     }
     std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override;
+    bool ListFolder(std::vector<RemoteEntry>& entries) override {
+        entries.clear();
+        const std::string prefix = server->current == "/" ? "/" : server->current + "/";
+        const auto direct = [&prefix](const std::string& path) {
+            return path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+                   path.find('/', prefix.size()) == std::string::npos;
+        };
+        for (const std::string& folder : server->folders) {
+            if (direct(folder)) {
+                entries.push_back({folder.substr(prefix.size()), true});
+            }
+        }
+        for (const auto& [path, file] : server->files) {
+            if (direct(path)) {
+                entries.push_back({path.substr(prefix.size()), false});
+            }
+        }
+        return true;
+    }
+    bool DeleteFile(const std::string& name) override {
+        server->log.push_back("DELE " + name);
+        return server->files.erase(server->Resolve(name)) == 1 ||
+               Refuse("550 " + name + ": no such file.");
+    }
+    bool RemoveDirectory(const std::string& name) override {
+        server->log.push_back("RMD " + name);
+        return server->folders.erase(server->Resolve(name)) == 1 ||
+               Refuse("550 " + name + ": no such folder.");
+    }
     void Close() override {
         if (!closed) {
             server->log.push_back("QUIT");
@@ -125,6 +154,13 @@ class FakeRemoteFile : public FtpRemoteFile {
             UploadCancelRequested.store(1);
         }
         return true;
+    }
+    void Abort() override {
+        closed = true;
+        connection.server->log.push_back("ABORT " + path);
+    }
+    std::int64_t BytesSent() const override {
+        return static_cast<std::int64_t>(connection.server->files[path].bytes.size());
     }
     bool Close() override {
         closed = true;

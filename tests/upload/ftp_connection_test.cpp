@@ -78,7 +78,8 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
     EXPECT_EQ(status.size, static_cast<std::int64_t>(bytes.size()));
     EXPECT_EQ(status.lastWriteTime, ModificationTime(stored));
     SetModificationTime(stored, 1000000000);
-    ASSERT_TRUE(connection->FindFile("a b#%.bin", status)) << "asked afresh";
+    ASSERT_TRUE(connection->SetCurrentDirectory("/new folder"));
+    ASSERT_TRUE(connection->FindFile("a b#%.bin", status)) << "listed afresh";
     EXPECT_EQ(status.lastWriteTime, 1000000000);
     EXPECT_FALSE(connection->FindFile("missing.htm", status));
     ASSERT_TRUE(connection->SetCurrentDirectory("/"));

@@ -1,5 +1,8 @@
 #include "upload/ftp_replies.h"
 
+#include "upload/ftp_address.h"
+#include "upload/remote_protocol.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -52,6 +55,64 @@ TEST(FtpReplies, ListingFacts) {
         EXPECT_EQ(status.size, c.size) << c.line;
         EXPECT_EQ(status.lastWriteTime, c.time) << c.line;
     }
+}
+
+TEST(FtpReplies, FolderListingsGiveNamesAndKinds) {
+    struct Case {
+        bool mlsd;  // else a long listing
+        const char* line;
+        bool entry;
+        const char* name;
+        bool folder;
+    };
+    const Case cases[] = {
+        {true, "type=file;size=12;modify=20240102030405; a b.htm", true, "a b.htm", false},
+        {true, "Type=Dir;Modify=20240102030405; images", true, "images", true},
+        {true, "type=cdir;modify=20240102030405; .", false, "", false},
+        {true, "type=pdir;modify=20240102030405; ..", false, "", false},
+        {true, "type=OS.unix=slink:/x;size=1; link", true, "link", false},
+        {true, "no facts here", false, "", false},
+        {false, "-rw-r--r--    1 ann  ann   12 Jan  1 12:00 a b.htm", true, "a b.htm", false},
+        {false, "drwxr-xr-x    2 ann  ann 4096 Jan  1  2023 images", true, "images", true},
+        {false, "lrwxrwxrwx    1 ann  ann    4 Jan  1 12:00 link -> /etc", true, "link", false},
+        {false, "drwxr-xr-x    2 ann  ann 4096 Jan  1 12:00 ..", false, "", false},
+        {false, "total 12", false, "", false},
+    };
+    for (const Case& c : cases) {
+        RemoteEntry entry;
+        const bool parsed =
+            c.mlsd ? ParseMlsdLine(c.line, entry) : ParseLongListingLine(c.line, entry);
+        EXPECT_EQ(parsed, c.entry) << c.line;
+        if (parsed) {
+            EXPECT_EQ(entry.name, c.name) << c.line;
+            EXPECT_EQ(entry.folder, c.folder) << c.line;
+        }
+    }
+}
+
+TEST(FtpReplies, ProtocolNamesAndPorts) {
+    struct Case {
+        const char* name;
+        bool known;
+        FtpProtocol protocol;
+        int port;
+    };
+    const Case cases[] = {
+        {"", true, FtpProtocol::Ftp, 21},      {"ftp", true, FtpProtocol::Ftp, 21},
+        {"FTPS", true, FtpProtocol::Ftps, 21}, {"sftp", true, FtpProtocol::Sftp, 22},
+        {"scp", false, FtpProtocol::Ftp, 21},
+    };
+    for (const Case& c : cases) {
+        FtpProtocol protocol = FtpProtocol::Ftp;
+        EXPECT_EQ(ParseFtpProtocol(c.name, protocol), c.known) << c.name;
+        EXPECT_EQ(protocol, c.protocol) << c.name;
+        EXPECT_EQ(DefaultPort(protocol), c.port) << c.name;
+    }
+    FtpAddress address;
+    std::string problem;
+    ASSERT_TRUE(ParseFtpHost("sftp://ssh.example.com", address, problem, 22));
+    EXPECT_EQ(address.host, "ssh.example.com");
+    EXPECT_EQ(address.port, 22);
 }
 
 }  // namespace

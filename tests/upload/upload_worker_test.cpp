@@ -11,8 +11,11 @@
 
 #include "generate/recording_receiver.h"
 #include "support/ftp_test_server.h"
+#include "support/sftp_test_server.h"
 #include "support/test_support.h"
+#include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
+#include "upload/ssh_host_keys.h"
 #include "upload/upload_worker.h"
 
 namespace {
@@ -69,9 +72,15 @@ class UploadWorkerTest : public ::testing::Test {
     // Uploads site to server's folder remote, with a fresh receiver; fails the test
     // rather than hang.
     UploadOutcome Upload(const FtpTestServer& server, const std::string& remote,
-                         const std::string& password = FtpTestServer::kPassword) {
-        const UploadJob job{server.Host(), FtpTestServer::kUser, password, site.path(), remote,
-                            receiver};
+                         const std::string& password = FtpTestServer::kPassword,
+                         FtpProtocol protocol = FtpProtocol::Ftp) {
+        UploadJob job{server.Host(), FtpTestServer::kUser, password, site.path(), remote, receiver};
+        job.protocol = protocol;
+        job.profileName = "test";
+        return Run(job);
+    }
+    UploadOutcome Run(UploadJob& job) {
+        job.window = receiver;
         auto running = std::async(std::launch::async, [&job] { return RunUpload(job); });
         if (running.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
             ADD_FAILURE() << "the upload hangs";
@@ -223,6 +232,182 @@ TEST_F(UploadWorkerTest, AServerThatStopsDuringAFileEndsTheUploadWithAMessage) {
     EXPECT_GT(box.size(), std::string("Failed to write FTP file \"big.bin\":\n\n").size()) << box;
     EXPECT_EQ(receiver->StatusTexts().back(), "FTP Error.");
     EXPECT_TRUE(receiver->WorkDone());
+}
+
+TEST_F(UploadWorkerTest, DeleteRemovesWhatTheSiteNoLongerHasAfterAskingAndADryRunOnlyTells) {
+    FtpTestServer server;
+    MakeSite();
+    WriteFileBytes(site / "old.htm", "stale");
+    WriteFileBytes(site / "gone/deep/x.jpg", "x");
+    ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished);
+    std::remove((site / "old.htm").c_str());
+    std::remove((site / "gone/deep/x.jpg").c_str());
+    ::rmdir((site / "gone/deep").c_str());
+    ::rmdir((site / "gone").c_str());
+    WriteFileBytes(server.Root() + "/.htaccess", "server's own");
+    WriteFileBytes(site / "new.htm", "new");
+
+    std::vector<std::string> plan;
+    UploadJob dry{server.Host(), FtpTestServer::kUser, FtpTestServer::kPassword, site.path(), "",
+                  receiver};
+    dry.dryRun = true;
+    dry.deleteExtra = true;
+    dry.report = [&plan](UploadAction action, const std::string& path) {
+        plan.push_back((action == UploadAction::Send   ? "send "
+                        : action == UploadAction::Skip ? "skip "
+                                                       : "delete ") +
+                       path);
+    };
+    const int storedBefore = server.Count("STOR");
+    const int changesBefore = server.Count("DELE") + server.Count("RMD") + server.Count("MKD");
+    ASSERT_EQ(Run(dry), UploadOutcome::Finished);
+    EXPECT_EQ(plan,
+              (std::vector<std::string>{"skip a.htm", "skip images/a.jpg", "skip index.htm",
+                                        "send new.htm", "delete gone/deep/x.jpg",
+                                        "delete gone/deep/", "delete gone/", "delete old.htm"}));
+    EXPECT_EQ(server.Count("STOR"), storedBefore) << "a dry run changes nothing";
+    EXPECT_EQ(server.Count("DELE") + server.Count("RMD") + server.Count("MKD"), changesBefore);
+    EXPECT_TRUE(boxes->Texts().empty());
+
+    // No: everything stays. Yes: the four go, the server's own file stays.
+    UploadJob job{server.Host(), FtpTestServer::kUser, FtpTestServer::kPassword, site.path(), "",
+                  receiver};
+    job.deleteExtra = true;
+    boxes->QueueAnswer(IDNO);
+    ASSERT_EQ(Run(job), UploadOutcome::Finished);
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/old.htm"), "stale");
+    boxes->QueueAnswer(IDYES);
+    ASSERT_EQ(Run(job), UploadOutcome::Finished);
+    ASSERT_EQ(boxes->Texts().size(), 2u);
+    EXPECT_EQ(boxes->Texts()[1],
+              "The server has 4 files and folders below \"/\" that the site no longer has:\n\n"
+              "  gone/deep/x.jpg\n  gone/deep/\n  gone/\n  old.htm\n\nDelete them?");
+    struct stat status {};
+    EXPECT_NE(::stat((server.Root() + "/old.htm").c_str(), &status), 0);
+    EXPECT_NE(::stat((server.Root() + "/gone").c_str(), &status), 0);
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/.htaccess"), "server's own");
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/new.htm"), "new");
+    EXPECT_EQ(receiver->StatusTexts().back(), "Done.");
+}
+
+TEST_F(UploadWorkerTest, FtpsRefusesAnUntrustedCertificateUntilTheUserPinsIt) {
+    FtpTestServer server({.tls = true});
+    ASSERT_FALSE(server.fingerprint.empty());
+    MakeSite();
+
+    boxes->QueueAnswer(IDNO);
+    ASSERT_EQ(Upload(server, "", FtpTestServer::kPassword, FtpProtocol::Ftps),
+              UploadOutcome::Failed);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    const std::string question = boxes->Texts()[0];
+    EXPECT_EQ(
+        question.rfind("The server's certificate is not trusted: self-signed certificate.", 0), 0u)
+        << question;
+    EXPECT_NE(question.find(server.fingerprint), std::string::npos) << question;
+    EXPECT_EQ(boxes->Boxes()[0].flags, MB_YESNO | MB_ICONEXCLAMATION);
+    EXPECT_EQ(server.Count("USER"), 0) << "no password for a server not trusted";
+    EXPECT_EQ(FtpProfileCertificate("test"), "");
+
+    boxes->QueueAnswer(IDYES);
+    receiver = std::make_shared<HookedReceiver>();
+    ASSERT_EQ(Upload(server, "", FtpTestServer::kPassword, FtpProtocol::Ftps),
+              UploadOutcome::Finished)
+        << testing::PrintToString(receiver->ErrorTexts()) << testing::PrintToString(boxes->Texts());
+    EXPECT_EQ(FtpProfileCertificate("test"), server.fingerprint);
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/images/a.jpg"), std::string(5000, 'j'));
+
+    // Pinned: no more questions, and nothing to send.
+    ASSERT_EQ(Upload(server, "", FtpTestServer::kPassword, FtpProtocol::Ftps),
+              UploadOutcome::Finished);
+    EXPECT_EQ(boxes->Texts().size(), 2u);
+    EXPECT_TRUE(receiver->Saw("@0 bytes sent; 3 files unchanged"));
+    EXPECT_EQ(server.Count("STOR"), 3);
+}
+
+TEST_F(UploadWorkerTest, FtpsNeverLogsInToAServerWithoutTls) {
+    FtpTestServer server;
+    MakeSite();
+    ASSERT_EQ(Upload(server, "", FtpTestServer::kPassword, FtpProtocol::Ftps),
+              UploadOutcome::Failed);
+    ASSERT_EQ(receiver->ErrorTexts().size(), 1u);
+    EXPECT_NE(receiver->ErrorTexts()[0].find("does not offer TLS"), std::string::npos)
+        << receiver->ErrorTexts()[0];
+    EXPECT_EQ(server.Count("USER"), 0);
+    EXPECT_TRUE(boxes->Texts().empty());
+}
+
+class SftpUploadTest : public UploadWorkerTest {
+  protected:
+    UploadJob SftpJob(const std::string& password = "") {
+        UploadJob job{sshd.Host(), SftpTestServer::User(), password,
+                      site.path(), sshd.Root() + "/www",   receiver};
+        job.protocol = FtpProtocol::Sftp;
+        job.profileName = "test";
+        return job;
+    }
+    SftpTestServer sshd;
+};
+
+TEST_F(SftpUploadTest, AsksAboutAnUnknownHostKeyThenUploadsOnlyWhatChanged) {
+    ASSERT_TRUE(sshd.IsRunning());
+    MakeSite();
+    UploadJob job = SftpJob();
+    boxes->QueueAnswer(IDNO);
+    ASSERT_EQ(Run(job), UploadOutcome::Failed);
+    ASSERT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_NE(boxes->Texts()[0].find("is not known yet"), std::string::npos) << boxes->Texts()[0];
+    EXPECT_NE(boxes->Texts()[0].find("SHA256:"), std::string::npos) << boxes->Texts()[0];
+    struct stat status {};
+    EXPECT_NE(::stat(UserKnownHostsFile().c_str(), &status), 0) << "nothing recorded on No";
+
+    boxes->QueueAnswer(IDYES);  // the host key
+    boxes->QueueAnswer(IDYES);  // the missing folder
+    ASSERT_EQ(Run(job), UploadOutcome::Finished)
+        << testing::PrintToString(receiver->ErrorTexts()) << testing::PrintToString(boxes->Texts());
+    EXPECT_EQ(ReadFileBytes(UserKnownHostsFile()), sshd.KnownHostsLine());
+    const std::string remote = sshd.Root() + "/www";
+    EXPECT_EQ(ReadFileBytes(remote + "/a.htm"), "<p>a</p>");
+    EXPECT_EQ(ReadFileBytes(remote + "/images/a.jpg"), std::string(5000, 'j'));
+    EXPECT_EQ(ReadFileBytes(remote + "/index.htm"), "<p>index</p>");
+
+    receiver = std::make_shared<HookedReceiver>();
+    ASSERT_EQ(Run(job), UploadOutcome::Finished);
+    EXPECT_TRUE(receiver->Saw("@0 bytes sent; 3 files unchanged"));
+    EXPECT_EQ(boxes->Texts().size(), 3u) << "known now: no more questions";
+
+    WriteFileBytes(site / "a.htm", "<p>changed</p>");
+    SetModificationTime(site / "a.htm", ModificationTime(remote + "/a.htm") + 5);
+    receiver = std::make_shared<HookedReceiver>();
+    ASSERT_EQ(Run(job), UploadOutcome::Finished);
+    EXPECT_EQ(ReadFileBytes(remote + "/a.htm"), "<p>changed</p>");
+    EXPECT_TRUE(receiver->Saw("Skipping \"index.htm\" (sizes and modification times match)"));
+}
+
+TEST_F(SftpUploadTest, AChangedHostKeyOrAWrongPasswordIsRefused) {
+    ASSERT_TRUE(sshd.IsRunning());
+    MakeSite();
+    // A key of another server recorded for this one.
+    const std::string line = sshd.KnownHostsLine();
+    std::string forged = line.substr(0, line.rfind(' ') + 1) +
+                         "AAAAC3NzaC1lZDI1NTE5AAAAIBtGiBCQnkQeZpN3o7xuv0N0QH0eDSa4cp0hd0QwGJpv\n";
+    WriteFileBytes(UserKnownHostsFile(), forged);
+    UploadJob job = SftpJob();
+    ASSERT_EQ(Run(job), UploadOutcome::Failed);
+    ASSERT_EQ(receiver->ErrorTexts().size(), 1u);
+    EXPECT_NE(receiver->ErrorTexts()[0].find("host key is not the one recorded"), std::string::npos)
+        << receiver->ErrorTexts()[0];
+    EXPECT_TRUE(boxes->Texts().empty()) << "never offered to replace it";
+    EXPECT_EQ(ReadFileBytes(UserKnownHostsFile()), forged);
+
+    WriteFileBytes(UserKnownHostsFile(), line);
+    UploadJob wrong = SftpJob("wrong password");
+    receiver = std::make_shared<HookedReceiver>();
+    ASSERT_EQ(Run(wrong), UploadOutcome::Failed);
+    ASSERT_EQ(receiver->ErrorTexts().size(), 1u);
+    EXPECT_NE(receiver->ErrorTexts()[0].find("refused the login"), std::string::npos)
+        << receiver->ErrorTexts()[0];
+    EXPECT_EQ(receiver->ErrorTexts()[0].find("wrong password"), std::string::npos)
+        << "the password never shows";
 }
 
 }  // namespace

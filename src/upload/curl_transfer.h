@@ -1,0 +1,109 @@
+#pragma once
+
+// The libcurl side of a connection to a server: one transfer handle that every request
+// of an upload reuses (so libcurl keeps the logged-in connection between requests),
+// driven through a multi handle so that a remote file can be fed block by block, and
+// stopped at once when the upload's stop flag is set.
+//
+// A stop or an Abort does not let libcurl drain what it and the system still hold for
+// the server: the connection's sockets are reset, so the server keeps only what it had
+// received, and the connection is gone. Progress is libcurl's own count of the bytes it
+// sent, not of the bytes handed to it.
+//
+// A transfer belongs to the thread that uses it. It holds the Internet session (and so
+// libcurl) for as long as it lives.
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "upload/internet_session.h"
+
+class CurlTransfer {
+  public:
+    explicit CurlTransfer(std::shared_ptr<InternetSession> session);
+    ~CurlTransfer();
+    CurlTransfer(const CurlTransfer&) = delete;
+    CurlTransfer& operator=(const CurlTransfer&) = delete;
+
+    // False when libcurl could not make its handles.
+    bool Ready() const { return multi != nullptr && handle != nullptr; }
+    CURL* Handle() const { return handle; }
+
+    // Requests end early, failing, once *flag is not 0; null for never.
+    void SetStopFlag(const std::atomic<int>* flag) { stopFlag = flag; }
+    bool StopRequested() const;
+
+    // Called when a connection is ready, before a request is sent; false refuses the
+    // request. newConnections counts connections opened for this request so far.
+    std::function<bool(int newConnections)> onPrerequest;
+
+    // Resets the handle for a request to url: the session's settings, our callbacks and
+    // time-outs. The caller adds what the protocol needs.
+    void Prepare(const std::string& url);
+    // Runs a prepared request to its end.
+    CURLcode Perform();
+
+    // Starts a prepared upload and waits until the server takes data. False when the
+    // request ended instead (Result says why).
+    bool BeginUpload();
+    // Hands data over and waits until libcurl has taken all of it. False when the
+    // request ended or a stop came first.
+    bool Send(std::string_view data);
+    // Ends the file and waits for the server's answer.
+    CURLcode EndUpload();
+    // Ends the request and every connection at once (see above).
+    void Abort();
+
+    bool Running() const { return running; }
+    CURLcode Result() const { return result; }
+    // Bytes of the current or last upload that libcurl has sent.
+    std::int64_t BytesSent() const { return bytesSent; }
+    // What the server said during the last request (FTP reply lines), line ends kept.
+    const std::vector<std::string>& ReplyLines() const { return replyLines; }
+    // What the last request received (a folder listing).
+    const std::string& Body() const { return body; }
+    // libcurl's text for the last request's failure.
+    std::string ErrorText(CURLcode code) const;
+
+  private:
+    void Start();
+    // Drives the request until it ends or ready() says so.
+    void Pump(const std::function<bool()>& ready);
+    bool NothingToWaitFor() const;
+    void Finish(CURLcode code);
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* transfer);
+    static size_t OnWrite(char* data, size_t size, size_t count, void* transfer);
+    static int OnSocket(void* transfer, curl_socket_t socket, curlsocktype purpose);
+    static int OnCloseSocket(void* transfer, curl_socket_t socket);
+    static int OnPrerequest(void* transfer, char*, char*, int, int);
+    static size_t OnRead(char* buffer, size_t size, size_t count, void* transfer);
+    static int OnProgress(void* transfer, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent);
+
+    std::shared_ptr<InternetSession> session;
+    CURLM* multi = nullptr;
+    CURL* handle = nullptr;
+    const std::atomic<int>* stopFlag = nullptr;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    std::vector<std::string> replyLines;
+    std::string body;
+    std::set<curl_socket_t> sockets;  // open sockets of every connection libcurl keeps
+    int newConnections = 0;
+
+    bool running = false;
+    CURLcode result = CURLE_OK;
+
+    // The remote file being written.
+    std::string_view pending;  // handed over by Send and not yet taken by libcurl
+    bool readStarted = false;  // libcurl asked for data: the server accepted the file
+    bool endOfFile = false;
+    std::int64_t bytesSent = 0;
+};

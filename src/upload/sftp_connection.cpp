@@ -1,0 +1,357 @@
+#include "upload/sftp_connection.h"
+
+#include <sys/stat.h>
+
+#include <sstream>
+#include <vector>
+
+#include "platform/paths.h"
+#include "upload/curl_remote_file.h"
+#include "upload/ftp_address.h"
+#include "upload/ftp_replies.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+// A path for libcurl's quote commands, which take double quotes and backslashes.
+std::string Quoted(const std::string& path) {
+    std::string text = "\"";
+    for (const char c : path) {
+        if (c == '"' || c == '\\') {
+            text += '\\';
+        }
+        text += c;
+    }
+    return text + "\"";
+}
+
+// path with "." and ".." walked and doubled slashes dropped; absolute in, absolute out.
+std::string Normalized(const std::string& path) {
+    std::vector<std::string> parts;
+    std::istringstream pieces(path);
+    for (std::string piece; std::getline(pieces, piece, '/');) {
+        if (piece.empty() || piece == ".") {
+            continue;
+        }
+        if (piece == "..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+            continue;
+        }
+        parts.push_back(piece);
+    }
+    std::string result;
+    for (const std::string& part : parts) {
+        result += "/" + part;
+    }
+    return result.empty() ? "/" : result;
+}
+
+}  // namespace
+
+SftpConnection::SftpConnection(std::shared_ptr<InternetSession> session)
+    : transfer(std::make_unique<CurlTransfer>(std::move(session))) {}
+
+SftpConnection::~SftpConnection() {
+    Close();
+}
+
+std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSession> session,
+                                                     const ServerLogin& login,
+                                                     const std::string& knownHosts,
+                                                     const std::atomic<int>* stop,
+                                                     ConnectFailure& failure,
+                                                     HostKeyCheck& hostKey) {
+    failure = ConnectFailure{};
+    if (!session) {
+        failure.text = "The Internet session could not be set up.";
+        return nullptr;
+    }
+    FtpAddress address;
+    if (!ParseFtpHost(login.host, address, failure.text, 22)) {
+        return nullptr;
+    }
+    std::unique_ptr<SftpConnection> connection(new SftpConnection(std::move(session)));
+    if (!connection->transfer->Ready()) {
+        failure.text = "The Internet session could not be set up.";
+        return nullptr;
+    }
+    connection->SetStopFlag(stop);
+    connection->hostKey.knownHosts = knownHosts;
+    connection->hostKey.host = address.host;
+    connection->hostKey.port = address.port;
+    const bool loggedIn = connection->LogIn(address.host, address.port, login);
+    hostKey = connection->hostKey;
+    if (!loggedIn) {
+        switch (hostKey.outcome) {
+            case HostKeyCheck::Outcome::Unknown:
+                failure.kind = ConnectFailure::Kind::UnknownHostKey;
+                failure.fingerprint = hostKey.fingerprint;
+                failure.text = "The server is not in " + knownHosts + " yet.";
+                break;
+            case HostKeyCheck::Outcome::Changed:
+                failure.text = "The server's host key is not the one recorded in " + knownHosts +
+                               ". Someone may be listening in, or the server was set up anew; "
+                               "if your host confirms a new key, remove the server's line from "
+                               "that file and connect again.";
+                break;
+            default:
+                failure.text = connection->LastErrorText();
+                break;
+        }
+        return nullptr;
+    }
+    return connection;
+}
+
+bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin& login) {
+    const bool ipv6 = host.find(':') != std::string::npos;
+    rootUrl = "sftp://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+    username = login.username;
+    password = login.password;
+    if (password.empty()) {
+        const std::string folder = PathFolder(UserKnownHostsFile());
+        for (const char* name : {"id_ed25519", "id_ecdsa", "id_rsa"}) {
+            if (Exists(JoinPath(folder, name))) {
+                privateKey = JoinPath(folder, name);
+                break;
+            }
+        }
+    }
+    // The login folder, as the server names it, is where relative folders start.
+    current = "/";
+    Prepare("/~/");
+    curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
+    curl_slist_free_all(quote);
+    quote = curl_slist_append(nullptr, "pwd");
+    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote);
+    const CURLcode code = transfer->Perform();
+    curl_slist_free_all(quote);
+    quote = nullptr;
+    if (code == CURLE_LOGIN_DENIED) {
+        return Fail(ERROR_INTERNET_EXTENDED_ERROR,
+                    password.empty()
+                        ? "The server refused the login: no SSH key of yours (agent or "
+                          "~/.ssh) was accepted for this user."
+                        : "The server refused the login: wrong user name or password.");
+    }
+    if (code != CURLE_OK) {
+        return FailRequest(code);
+    }
+    std::string home;
+    for (const std::string& line : transfer->ReplyLines()) {
+        if (ParseQuotedFolder(line, home)) {
+            break;
+        }
+    }
+    current = Normalized(home);
+    return true;
+}
+
+void SftpConnection::Close() {
+    if (closed) {
+        return;
+    }
+    closed = true;
+    transfer.reset();
+    curl_slist_free_all(quote);
+    quote = nullptr;
+}
+
+void SftpConnection::SetStopFlag(const std::atomic<int>* flag) {
+    if (transfer) {
+        transfer->SetStopFlag(flag);
+    }
+}
+
+bool SftpConnection::Usable() {
+    if (closed) {
+        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The SFTP connection is closed.");
+    }
+    if (transfer->Running()) {
+        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "A remote file is still open.");
+    }
+    return true;
+}
+
+std::string SftpConnection::PathOf(const std::string& name) const {
+    if (!name.empty() && name.front() == '/') {
+        return Normalized(name);
+    }
+    return Normalized(current + "/" + name);
+}
+
+void SftpConnection::Prepare(const std::string& path) {
+    // Each piece of the path escaped, the slashes kept.
+    std::string url = rootUrl;
+    std::size_t at = 0;
+    while (at < path.size()) {
+        std::size_t slash = path.find('/', at);
+        if (slash == std::string::npos) {
+            slash = path.size();
+        }
+        if (slash > at) {
+            char* escaped = curl_easy_escape(transfer->Handle(), path.data() + at,
+                                             static_cast<int>(slash - at));
+            url += escaped != nullptr ? escaped : "";
+            curl_free(escaped);
+        }
+        if (slash < path.size()) {
+            url += '/';
+        }
+        at = slash + 1;
+    }
+    transfer->Prepare(url);
+    CURL* handle = transfer->Handle();
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "sftp");
+    curl_easy_setopt(handle, CURLOPT_USERNAME, username.c_str());
+    if (!password.empty()) {
+        curl_easy_setopt(handle, CURLOPT_PASSWORD, password.c_str());
+        curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES,
+                         static_cast<long>(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+    } else if (!privateKey.empty()) {
+        curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES,
+                         static_cast<long>(CURLSSH_AUTH_AGENT | CURLSSH_AUTH_PUBLICKEY));
+        curl_easy_setopt(handle, CURLOPT_SSH_PRIVATE_KEYFILE, privateKey.c_str());
+        if (Exists(privateKey + ".pub")) {
+            curl_easy_setopt(handle, CURLOPT_SSH_PUBLIC_KEYFILE, (privateKey + ".pub").c_str());
+        }
+    } else {
+        curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_AGENT));
+    }
+    // Checked on every request: a new SSH connection is checked like the first.
+    ApplyHostKeyCheck(handle, hostKey);
+}
+
+bool SftpConnection::SetCurrentDirectory(const std::string& folder) {
+    if (!Usable()) {
+        return false;
+    }
+    const std::string target = PathOf(folder);
+    if (target != current && !List(target, nullptr)) {
+        return false;
+    }
+    current = target;
+    return true;
+}
+
+bool SftpConnection::CreateDirectory(const std::string& folder) {
+    return Quote("mkdir " + Quoted(PathOf(folder)));
+}
+
+bool SftpConnection::DeleteFile(const std::string& name) {
+    return Quote("rm " + Quoted(PathOf(name)));
+}
+
+bool SftpConnection::RemoveDirectory(const std::string& name) {
+    return Quote("rmdir " + Quoted(PathOf(name)));
+}
+
+bool SftpConnection::GetCurrentDirectory(std::string& folder) {
+    if (!Usable()) {
+        return false;
+    }
+    folder = current;
+    return true;
+}
+
+bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status) {
+    status = RemoteFileStatus{};
+    if (!Usable()) {
+        return false;
+    }
+    Prepare(PathOf(name));
+    CURL* handle = transfer->Handle();
+    curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
+    const CURLcode code = transfer->Perform();
+    if (code != CURLE_OK) {
+        return FailRequest(code);
+    }
+    curl_off_t size = -1;
+    curl_off_t time = -1;
+    curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size);
+    curl_easy_getinfo(handle, CURLINFO_FILETIME_T, &time);
+    status.size = size;
+    status.lastWriteTime = static_cast<std::time_t>(time);
+    return true;
+}
+
+std::unique_ptr<FtpRemoteFile> SftpConnection::OpenFile(const std::string& name) {
+    if (!Usable()) {
+        return nullptr;
+    }
+    if (name.empty()) {
+        Fail(ERROR_INTERNET_CONNECTION_ABORTED, "A file name cannot be empty.");
+        return nullptr;
+    }
+    Prepare(PathOf(name));
+    if (!transfer->BeginUpload()) {
+        FailRequest(transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
+        return nullptr;
+    }
+    return std::make_unique<CurlRemoteFile>(
+        *transfer, [this](CURLcode code, const char* text) { return FailRequest(code, text); });
+}
+
+bool SftpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
+    return Usable() && List(current, &entries);
+}
+
+bool SftpConnection::List(const std::string& folder, std::vector<RemoteEntry>* entries) {
+    Prepare(folder == "/" ? folder : folder + "/");
+    const CURLcode code = transfer->Perform();
+    if (code != CURLE_OK) {
+        return FailRequest(code);
+    }
+    if (entries != nullptr) {
+        entries->clear();
+        std::istringstream lines(transfer->Body());
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            RemoteEntry entry;
+            if (ParseLongListingLine(line, entry)) {
+                entries->push_back(entry);
+            }
+        }
+    }
+    return true;
+}
+
+bool SftpConnection::Quote(const std::string& command) {
+    if (!Usable()) {
+        return false;
+    }
+    Prepare("/");
+    curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
+    curl_slist_free_all(quote);
+    quote = curl_slist_append(nullptr, command.c_str());
+    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote);
+    const CURLcode code = transfer->Perform();
+    curl_slist_free_all(quote);
+    quote = nullptr;
+    return code == CURLE_OK || FailRequest(code);
+}
+
+bool SftpConnection::FailRequest(CURLcode code, const char* text) {
+    if (transfer->StopRequested()) {
+        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+    }
+    if (text != nullptr) {
+        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, text);
+    }
+    // What the server refused (a missing file or folder, a permission) is its answer;
+    // anything else is the connection's failure.
+    const bool refused = code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_QUOTE_ERROR ||
+                         code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_UPLOAD_FAILED ||
+                         code == CURLE_REMOTE_DISK_FULL || code == CURLE_REMOTE_FILE_EXISTS;
+    return Fail(refused ? ERROR_INTERNET_EXTENDED_ERROR : ERROR_INTERNET_CONNECTION_ABORTED,
+                transfer->ErrorText(code));
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+// An SFTP connection over libcurl: one SSH connection that every request of an upload
+// reuses. SFTP has no current folder of its own, so the connection keeps one (an
+// absolute path, the login folder at first) and names every file by its full path.
+//
+// It logs in with the profile's password, or, when the profile has none, with the
+// user's SSH agent or key (~/.ssh/id_ed25519, id_ecdsa or id_rsa, in that order). The
+// server's host key must be in ~/.ssh/known_hosts (see ssh_host_keys.h).
+//
+// A connection belongs to the thread that opened it. It holds the Internet session (and
+// so libcurl) for as long as it lives. See FtpClient for how failures are reported.
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "upload/curl_transfer.h"
+#include "upload/ftp_client.h"
+#include "upload/ftp_connection.h"
+#include "upload/internet_session.h"
+#include "upload/ssh_host_keys.h"
+
+class SftpConnection final : public FtpClient {
+  public:
+    // Connects to the server (port 22 unless the host names one) and logs in. Null, with
+    // failure saying why, when that does not work; stop (may be null) ends the attempt.
+    // hostKey gets what the server's host key check found.
+    static std::unique_ptr<SftpConnection> Open(std::shared_ptr<InternetSession> session,
+                                                const ServerLogin& login,
+                                                const std::string& knownHosts,
+                                                const std::atomic<int>* stop,
+                                                ConnectFailure& failure, HostKeyCheck& hostKey);
+    ~SftpConnection() override;
+    SftpConnection(const SftpConnection&) = delete;
+    SftpConnection& operator=(const SftpConnection&) = delete;
+
+    bool SetCurrentDirectory(const std::string& folder) override;
+    bool CreateDirectory(const std::string& folder) override;
+    bool GetCurrentDirectory(std::string& folder) override;
+    bool FindFile(const std::string& name, RemoteFileStatus& status) override;
+    std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override;
+    bool ListFolder(std::vector<RemoteEntry>& entries) override;
+    bool DeleteFile(const std::string& name) override;
+    bool RemoveDirectory(const std::string& name) override;
+    void Close() override;
+    void SetStopFlag(const std::atomic<int>* flag) override;
+
+  private:
+    explicit SftpConnection(std::shared_ptr<InternetSession> session);
+    bool LogIn(const std::string& host, int port, const ServerLogin& login);
+
+    // The absolute path of name taken from the current folder.
+    std::string PathOf(const std::string& name) const;
+    // Sets the handle up for a request on an absolute path.
+    void Prepare(const std::string& path);
+    // Runs one quote command ("mkdir /a") on the connection.
+    bool Quote(const std::string& command);
+    // Lists the folder at an absolute path into entries.
+    bool List(const std::string& folder, std::vector<RemoteEntry>* entries);
+    bool Usable();
+    bool FailRequest(CURLcode code, const char* text = nullptr);
+
+    std::unique_ptr<CurlTransfer> transfer;
+    HostKeyCheck hostKey;
+    std::string rootUrl;  // sftp://host:port
+    std::string username;
+    std::string password;
+    std::string privateKey;  // the key file to offer when there is no password
+    std::string current;     // the current folder: absolute, without a trailing "/"
+    curl_slist* quote = nullptr;
+    bool closed = false;
+};

@@ -1,0 +1,83 @@
+#include "upload/upload_connect.h"
+
+#include "platform/format.h"
+#include "platform/message_box.h"
+#include "upload/ftp_connection.h"
+#include "upload/ftp_profiles.h"
+#include "upload/sftp_connection.h"
+
+namespace {
+
+bool AskToTrustCertificate(const UploadJob& job, const ConnectFailure& failure) {
+    return ShowMessageBox(StringPrintf("%s\n\nThe certificate's SHA-256 fingerprint is\n%s\n\n"
+                                       "If your host confirms this fingerprint, Mavren trusts this "
+                                       "certificate for the profile '%s' from now on.\n\n"
+                                       "Do you want to continue?",
+                                       failure.text.c_str(), failure.fingerprint.c_str(),
+                                       job.profileName.c_str()),
+                          MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
+bool AskToRecordHostKey(const UploadJob& job, const HostKeyCheck& key) {
+    return ShowMessageBox(
+               StringPrintf("The server \"%s\" is not known yet: it is not in %s.\n\n"
+                            "Its host key fingerprint is\n%s (%s)\n\n"
+                            "If your host confirms this fingerprint, Mavren records the key "
+                            "there and connects.\n\nDo you want to continue?",
+                            job.host.c_str(), key.knownHosts.c_str(), key.fingerprint.c_str(),
+                            key.keyType.c_str()),
+               MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
+}  // namespace
+
+std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& failure) {
+    ServerLogin login{job.host, job.username, job.password, {}};
+    if (job.protocol == FtpProtocol::Ftps && !job.profileName.empty()) {
+        login.certificate = FtpProfileCertificate(job.profileName);
+    }
+    const std::string knownHosts = UserKnownHostsFile();
+    // At most one question: a server that fails again after a Yes is not asked about twice.
+    bool asked = false;
+    for (;;) {
+        ConnectFailure reason;
+        HostKeyCheck hostKey;
+        std::unique_ptr<FtpClient> connection;
+        if (job.protocol == FtpProtocol::Sftp) {
+            connection = SftpConnection::Open(SharedSession(), login, knownHosts,
+                                              &UploadCancelRequested, reason, hostKey);
+        } else {
+            connection =
+                FtpConnection::Open(SharedSession(), login, job.protocol == FtpProtocol::Ftps,
+                                    &UploadCancelRequested, reason);
+        }
+        if (connection) {
+            return connection;
+        }
+        failure = reason.text;
+        if (asked || UploadCancelRequested.load() != 0) {
+            return nullptr;
+        }
+        asked = true;
+        if (reason.kind == ConnectFailure::Kind::UntrustedCertificate) {
+            if (!AskToTrustCertificate(job, reason)) {
+                return nullptr;
+            }
+            login.certificate = reason.fingerprint;
+            if (!job.profileName.empty()) {
+                SetFtpProfileCertificate(job.profileName, reason.fingerprint);
+            }
+        } else if (reason.kind == ConnectFailure::Kind::UnknownHostKey) {
+            if (!AskToRecordHostKey(job, hostKey)) {
+                return nullptr;
+            }
+            std::string problem;
+            if (!RecordHostKey(hostKey, problem)) {
+                failure = "The host key could not be recorded in " + knownHosts + ": " + problem;
+                return nullptr;
+            }
+        } else {
+            return nullptr;
+        }
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// Opening the connection of an upload: FTP, FTPS or SFTP as the job's protocol says,
+// logged in, with the upload's stop flag in force. A server that is not trusted yet
+// (an FTPS certificate that fails the check, an SFTP host key missing from
+// known_hosts) is not given the password: the user is asked once, with the fingerprint
+// in the question, and a Yes pins the certificate to the profile or records the host
+// key, then connects again. Runs on the upload's worker thread; the question is a box
+// of that thread.
+
+#include <memory>
+#include <string>
+
+#include "upload/ftp_client.h"
+#include "upload/upload_worker.h"
+
+// A logged-in connection for the job, or null with the reason in failure.
+std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& failure);
