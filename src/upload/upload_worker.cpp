@@ -109,6 +109,13 @@ class Upload {
     UploadOutcome TransferFailure(const char* format, const std::string& name);
 
     void Status(const std::string& text) { PostStatusText(job.window, text); }
+    // A text for the timing line, which "@" marks. Appended rather than "@" + text, which
+    // GCC 12's -Wrestrict misreads in an optimised build.
+    void TimingStatus(const std::string& text) {
+        std::string line = "@";
+        line += text;
+        Status(line);
+    }
     std::string Local(const std::string& path) const { return JoinPath(job.localFolder, path); }
 
     const UploadJob& job;
@@ -186,7 +193,7 @@ UploadOutcome Upload::Run() {
     if (CancelRequested()) {
         return UploadOutcome::Canceled;
     }
-    Status("@" + tracker.DoneText());
+    TimingStatus(tracker.DoneText());
     Status("Done.");
     PostWorkDone(job.window);
     return UploadOutcome::Finished;
@@ -332,7 +339,7 @@ void Upload::CountFile(std::int64_t size) {
     bytesDone += size;
     PostProgress(job.window, Percent(bytesDone, total));
     tracker.Advance(size);
-    Status("@" + tracker.DoneText() + " - " + tracker.RemainingText());
+    TimingStatus(tracker.DoneText() + " - " + tracker.RemainingText());
 }
 
 // Ends after a failure the user was told of in a box.
