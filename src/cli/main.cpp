@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "mavren_version.h"
 #include "media/imaging.h"
 #include "platform/app_folders.h"
 #include "platform/message_box.h"
@@ -17,6 +18,7 @@ void PrintProgramHelp() {
         "Mavren turns a folder of pictures, text files or HTML files into a small web site.\n"
         "\n"
         "usage: mavren-cli COMMAND [ARGUMENTS] [--yes|--no]\n"
+        "       mavren-cli --help | --version\n"
         "\n"
         "Commands:\n");
     for (const Command& command : Commands()) {
@@ -36,7 +38,6 @@ void PrintCommandHelp(const Command& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    InitImaging();
     if (argc < 2) {
         std::fprintf(stderr, "usage: mavren-cli COMMAND [ARGUMENTS]  (try mavren-cli --help)\n");
         return kExitUsage;
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintProgramHelp();
+        return kExitOk;
+    }
+    if (name == "--version") {
+        std::printf("mavren-cli %s\n", kMavrenVersion);
         return kExitOk;
     }
     const Command* command = nullptr;
@@ -75,6 +80,8 @@ int main(int argc, char** argv) {
             line.arguments.push_back(argument);
         }
     }
+    // Only for a command: the help, which shell completion reads, stays quick.
+    InitImaging();
     SetFoldersFromExecutable();
     SetMessageBoxBackend(std::make_shared<TerminalMessageBox>(line.policy));
     return command->run(line);
