@@ -6,10 +6,12 @@ set -eu
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
 libvips-dev libjpeg-dev libcurl4-openssl-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info
-libfile-mimeinfo-perl"
+libfile-mimeinfo-perl scdoc bash-completion appstream desktop-file-utils"
 
 # libfile-mimeinfo-perl gives xdg-mime the file types of the shared MIME database
 # outside a desktop session (the file type tests ask it about .mav files).
+# scdoc makes the manual pages; bash-completion, appstream and desktop-file-utils are for
+# the tests of the completion, the metainfo and the desktop entry.
 
 # Extra packages a target asks for (make bench passes its tools here).
 PACKAGES="$PACKAGES ${MAVREN_EXTRA_PACKAGES:-}"
