@@ -139,6 +139,7 @@ TEST_F(FileType, WhatIsInstalledForEveryoneIsNotRepeated) {
     TempDir folder;
     const std::string program = folder / "lib/mavren";
     WriteFileBytes(program, "");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
     std::filesystem::create_directories(folder / "bin");
     std::filesystem::create_symlink(program, folder / "bin/mavren");
     const std::string installedEntry = system / "applications/org.example.mavren.desktop";
