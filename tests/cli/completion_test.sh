@@ -4,7 +4,7 @@
 #   completion_test.sh COMPLETION-FILE FOLDER-OF-MAVREN-CLI
 set -u
 completion=$1
-export PATH="$2:$PATH"
+export PATH="$(realpath "$2"):$PATH"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME=$work XDG_CONFIG_HOME=$work/config
