@@ -7,7 +7,7 @@
 #
 # usage: scripts/test-deb-install.sh PACKAGE.deb
 # The bare root is made once and kept as a tar file in ~/.cache/mavren-deb-root
-# (MAVREN_ROOT_CACHE); each run unpacks a fresh copy.
+# (MAVREN_ROOT_CACHE), with the packages apt fetched; each run unpacks a fresh copy.
 set -eu
 
 if [ $# -ne 1 ] || [ ! -f "$1" ]; then
@@ -25,10 +25,12 @@ mirror=http://deb.debian.org/debian
 cache=${MAVREN_ROOT_CACHE:-${HOME:-/root}/.cache/mavren-deb-root}
 tarball=$cache/bookworm-minbase.tar
 root=$(mktemp -d /tmp/mavren-root.XXXXXX)
+# The root's own "/" must let the test user in, as any system's does.
+chmod 755 "$root"
 started=$(date +%s)
 
 cleanup() {
-    for mount in "$root/dev" "$root/proc"; do
+    for mount in "$root/var/cache/apt/archives" "$root/dev" "$root/proc"; do
         if mountpoint -q "$mount"; then
             umount "$mount"
         fi
@@ -66,6 +68,9 @@ SOURCES
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
 mount --bind /dev "$root/dev"
+# The packages apt fetches are kept beside the bare root for the next run.
+mkdir -p "$cache/archives/partial"
+mount --bind "$cache/archives" "$root/var/cache/apt/archives"
 in_root() {
     chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8 "$@"
 }
