@@ -25,8 +25,6 @@ mirror=http://deb.debian.org/debian
 cache=${MAVREN_ROOT_CACHE:-${HOME:-/root}/.cache/mavren-deb-root}
 tarball=$cache/bookworm-minbase.tar
 root=$(mktemp -d /tmp/mavren-root.XXXXXX)
-# The root's own "/" must let the test user in, as any system's does.
-chmod 755 "$root"
 started=$(date +%s)
 
 cleanup() {
@@ -60,6 +58,9 @@ fi
 
 step "Unpacking the bare root"
 tar -C "$root" -xf "$tarball"
+# The root's own "/" must let the test user in, as any system's does (the copy kept the
+# mode of debootstrap's temporary folder).
+chmod 755 "$root"
 cat >"$root/etc/apt/sources.list" <<SOURCES
 deb $mirror bookworm main
 deb $mirror bookworm-updates main
