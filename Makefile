@@ -7,16 +7,23 @@
 #   make bench      build and run the benchmarks (corpora cached in ~/.cache/mavren-bench)
 #   make screenshots  render every dialog and property page into build/screenshots/*.png
 #   make format     format the code; make format-check only checks it
+#   make deb        build the Debian package build/mavren_<version>_<arch>.deb and lintian it
+#   make deb-test   install that package into a bare Debian 12 root and try it there
+#   make build-check  the Release and Clang builds that CI makes besides make test
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 PREFIX     ?= /usr/local
+# ON turns every compiler warning into an error; make test, make test-asan and CI set it.
+WERROR     ?=
+WERROR_ARG  = $(if $(WERROR),-DCMAKE_COMPILE_WARNING_AS_ERROR=$(WERROR))
 
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h' 2>/dev/null || find src tests bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: all deps test-deps build demo test test-asan bench run install screenshots format format-check clean
+.PHONY: all deps test-deps build demo test test-asan bench run install screenshots format \
+	format-check clean deb deb-test build-check
 
 all: build
 
@@ -28,7 +35,7 @@ test-deps: deps
 	@sh scripts/install-test-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR_ARG) $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 DEMO_PROGRAMS = $(BUILD)/demo
@@ -57,11 +64,13 @@ demo: build
 	@echo "Sample sites generated; open them in your browser:"
 	@for site in photos notes pages; do echo "  file://$$(cat $(DEMO_PROGRAMS)/$$site.start)"; done
 
+test: WERROR = ON
 test: test-deps build format-check
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-asan: test-deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMAVREN_SANITIZE=ON $(CMAKE_ARGS)
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMAVREN_SANITIZE=ON \
+		-DCMAKE_COMPILE_WARNING_AS_ERROR=ON $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
@@ -90,5 +99,43 @@ format:
 format-check:
 	@clang-format --dry-run --Werror $(SOURCES) && echo "clang-format: clean"
 
+# What a packager builds (Release) and what another compiler says (Debian's clang), both with
+# warnings as errors. Built only, tests included, none run: make test runs them once.
+RELEASE_BUILD ?= build-release
+CLANG_BUILD   ?= build-clang
+
+build-check:
+	@MAVREN_EXTRA_PACKAGES=clang sh scripts/install-deps.sh
+	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_COMPILE_WARNING_AS_ERROR=ON $(CMAKE_ARGS)
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+	cmake -S . -B $(CLANG_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_COMPILE_WARNING_AS_ERROR=ON $(CMAKE_ARGS)
+	cmake --build $(CLANG_BUILD) -j $(JOBS)
+
+DEB_ARCH     = $(shell dpkg --print-architecture)
+DEB_VERSION  = $(shell dpkg-parsechangelog -l debian/changelog -S Version)
+DEB_FILE     = $(BUILD)/mavren_$(DEB_VERSION)_$(DEB_ARCH).deb
+DEB_WORK     = $(BUILD)/deb-work
+DEB_PACKAGES = debhelper dpkg-dev fakeroot lintian
+
+# Built from a copy of the source tree, so that what dpkg-buildpackage writes stays out of
+# it. The Build-Depends of debian/control are among what install-deps.sh installs.
+deb:
+	@MAVREN_EXTRA_PACKAGES="$(DEB_PACKAGES)" sh scripts/install-deps.sh
+	rm -rf $(DEB_WORK) && mkdir -p $(DEB_WORK)/mavren
+	git ls-files -z --cached --others --exclude-standard \
+		| tar --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -xf - -C $(DEB_WORK)/mavren
+	cd $(DEB_WORK)/mavren && dpkg-buildpackage -b -us -uc -j$(JOBS)
+	mv $(DEB_WORK)/$(notdir $(DEB_FILE)) $(DEB_FILE)
+	rm -rf $(DEB_WORK)
+	lintian --fail-on error --info $(DEB_FILE)
+	@echo "Package: $(DEB_FILE)"
+
+# Needs root (debootstrap, chroot) and Debian's package servers.
+deb-test: deb
+	@MAVREN_EXTRA_PACKAGES=debootstrap sh scripts/install-deps.sh
+	sh scripts/test-deb-install.sh $(DEB_FILE)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(CLANG_BUILD)

@@ -248,9 +248,13 @@ bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
     while (trimmed.size() > 1 && trimmed.back() == '/') {
         trimmed.pop_back();
     }
+    if (trimmed.empty()) {
+        return false;
+    }
     std::string parent = PathFolder(trimmed);
     if (parent.empty()) {
-        parent = trimmed.front() == '/' ? "/" : ".";
+        // One character, not a literal: GCC 12's -Wrestrict misreads assigning a literal here.
+        parent.assign(1, trimmed.front() == '/' ? '/' : '.');
     }
     struct stat parentStatus;
     if (::stat(parent.c_str(), &parentStatus) != 0 || !S_ISDIR(parentStatus.st_mode)) {

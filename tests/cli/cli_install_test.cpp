@@ -1,6 +1,7 @@
 // make install: the programs and their files under PREFIX/lib/mavren, the links in
-// PREFIX/bin, the desktop entry and icon; the installed mavren-cli finds its files through
-// the link. And the Help folder the build generates.
+// PREFIX/bin, the desktop entry, metainfo, file type and icons, the manuals, the bash
+// completion and the examples; the installed mavren-cli finds its files through the link.
+// And the Help folder the build generates.
 
 #include <gtest/gtest.h>
 
@@ -36,10 +37,29 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
                              "Help/GEN0000.htm", "Help/GEN0007.htm", "Help/INDEX000.HTM"}) {
         EXPECT_TRUE(fs::is_regular_file(prefix / (std::string("lib/mavren/") + file))) << file;
     }
-    EXPECT_TRUE(fs::is_regular_file(prefix / "share/icons/hicolor/64x64/apps/mavren.png"));
-    const std::string entry = ReadFileBytes(prefix / "share/applications/orvashi-mavren.desktop");
+    for (const char* file :
+         {"share/icons/hicolor/16x16/apps/mavren.png", "share/icons/hicolor/48x48/apps/mavren.png",
+          "share/icons/hicolor/256x256/apps/mavren.png",
+          "share/icons/hicolor/64x64/mimetypes/application-x-mavren-program.png",
+          "share/mime/packages/mavren-program.xml",
+          "share/metainfo/org.example.mavren.metainfo.xml", "share/man/man1/mavren.1",
+          "share/man/man1/mavren-cli.1", "share/bash-completion/completions/mavren-cli",
+          "share/doc/mavren/examples/photos/Fjord.jpg"}) {
+        EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
+    }
+    const std::string entry =
+        ReadFileBytes(prefix / "share/applications/org.example.mavren.desktop");
     EXPECT_TRUE(Contains(entry, "Exec=" + prefix.path() + "/bin/mavren %f\n")) << entry;
     EXPECT_TRUE(Contains(entry, "MimeType=application/x-mavren-program;\n")) << entry;
+    const ProgramRun entryCheck =
+        RunProgram("/usr/bin/desktop-file-validate",
+                   {prefix / "share/applications/org.example.mavren.desktop"});
+    EXPECT_EQ(entryCheck.status, 0) << entryCheck.out << entryCheck.err;
+    EXPECT_EQ(entryCheck.out + entryCheck.err, "");
+    const ProgramRun metainfoCheck = RunProgram(
+        "/usr/bin/appstreamcli",
+        {"validate", "--no-net", prefix / "share/metainfo/org.example.mavren.metainfo.xml"});
+    EXPECT_EQ(metainfoCheck.status, 0) << metainfoCheck.out << metainfoCheck.err;
 
     // The installed command line program, started through its link, makes and generates a
     // program with the files installed beside it.

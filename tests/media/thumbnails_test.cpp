@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media/test_images.h"
+#include "platform/format.h"
 #include "support/test_support.h"
 
 namespace {
@@ -170,7 +171,7 @@ TEST_F(Thumbnails, BadSourcesLeaveNoThumbnailAndNoMessage) {
 
 TEST_F(Thumbnails, TurnedPhotosGiveUprightThumbnails) {
     for (int orientation = 1; orientation <= 8; ++orientation) {
-        const std::string name = "o" + std::to_string(orientation) + ".jpg";
+        const std::string name = StringPrintf("o%d.jpg", orientation);
         // Large enough that the decoder works at a reduced scale before turning.
         WriteTurnedQuarters(Source(name), orientation, 1200, 800);
         EXPECT_EQ(Make(name, 120, false), std::make_pair(120, 80)) << orientation;
@@ -284,7 +285,7 @@ TEST_F(Thumbnails, ManyThreadsAtOnceGiveTheSameThumbnails) {
     for (int i = 0; i < kFiles; ++i) {
         const int width = 300 + 37 * i;
         const int height = 200 + 53 * (kFiles - i);
-        const std::string name = "p" + std::to_string(i) + (i % 4 == 3 ? ".png" : ".jpg");
+        const std::string name = StringPrintf(i % 4 == 3 ? "p%d.png" : "p%d.jpg", i);
         const PixelFunction pixel = [i](int x, int y) { return PhotoLike(x, y, i); };
         if (i % 4 == 3) {
             WritePng(Source(name), width, height, pixel);
@@ -292,7 +293,7 @@ TEST_F(Thumbnails, ManyThreadsAtOnceGiveTheSameThumbnails) {
             WriteJpeg(Source(name), width, height, pixel);
         }
     }
-    auto name = [](int i) { return "p" + std::to_string(i) + (i % 4 == 3 ? ".png" : ".jpg"); };
+    auto name = [](int i) { return StringPrintf(i % 4 == 3 ? "p%d.png" : "p%d.jpg", i); };
     std::vector<std::pair<int, int>> alone(kFiles);
     std::vector<std::string> aloneBytes(kFiles);
     for (int i = 0; i < kFiles; ++i) {

@@ -159,6 +159,7 @@ TEST_F(Files, EnsureDirectoryAsksBeforeCreatingOneLevel) {
 
     EXPECT_TRUE(EnsureDirectory(dir / "quiet", true));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "quiet"));
+    EXPECT_FALSE(EnsureDirectory("", true));
     EXPECT_EQ(boxes->Boxes().size(), 2u);
 }
 
