@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "document/program.h"
@@ -240,6 +241,14 @@ void CMavrenMainDialog::customEvent(QEvent* event) {
 }
 
 void CMavrenMainDialog::accept() {}
+
+void CMavrenMainDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    CVQDialog::keyPressEvent(event);
+}
 
 void CMavrenMainDialog::OnExit() {
     if (IsRunning()) {
