@@ -125,12 +125,13 @@ TEST_F(CliDocument, ValidateWarnsAfterTheReasonsWithoutChangingTheStatus) {
         }
         const ProgramRun run = Cli({"validate", path});
         EXPECT_EQ(run.status, c.status) << run.out;
-        const std::size_t heading = run.out.find("\nWarnings:\n\n");
+        const std::string warningsHeading = "\nWarnings:\n\n";
+        const std::size_t heading = run.out.find(warningsHeading);
         if (c.warnings.empty()) {
             EXPECT_EQ(heading, std::string::npos) << run.out;
         } else {
             ASSERT_NE(heading, std::string::npos) << run.out;
-            EXPECT_EQ(run.out.substr(heading + 13), c.warnings);
+            EXPECT_EQ(run.out.substr(heading + warningsHeading.size()), c.warnings);
             const std::size_t reason = run.out.find("  No target directory specified\n");
             EXPECT_TRUE(reason == std::string::npos || reason < heading) << run.out;
         }

@@ -470,6 +470,41 @@ class MainDialogTest : public QObject {
         QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string("Never"));
     }
 
+    void longStatusTextsAreShownWhole_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("words") << QStringLiteral(
+            "137 thumbnails in 23 seconds - 1 minute 12 seconds remaining, then the pages of "
+            "the holiday photos");
+        QTest::newRow("one long file name")
+            << QStringLiteral("Copying \"%1.jpg\" ...").arg(QString(120, QLatin1Char('x')));
+    }
+    void longStatusTextsAreShownWhole() {
+        QFETCH(QString, text);
+        QTemporaryDir folder;
+        const std::string path =
+            SaveProgram(folder.filePath("a.mav"), folder.path(), folder.path());
+        CMavrenMainDialog mainWindow;
+        mainWindow.commandLinePath = path;
+        ExecWith(mainWindow, [&](QWidget* window) {
+            mainWindow.SetUiState(UiState::Running);
+            WorkerEvent status(WorkerMessage{WM_APP_STATUS_TEXT, 0, text.toStdString()});
+            QCoreApplication::sendEvent(window, &status);
+            auto* label = Find<QLabel>(window, "statusLabel");
+            const auto needed = [label] {
+                return label->fontMetrics().boundingRect(
+                    label->contentsRect(), Qt::TextWordWrap | label->alignment(), label->text());
+            };
+            QTRY_VERIFY2(label->contentsRect().contains(needed()),
+                         qPrintable(QStringLiteral("%1 needs %2 x %3")
+                                        .arg(label->text().trimmed())
+                                        .arg(needed().width())
+                                        .arg(needed().height())));
+            // An empty bar says what it is.
+            QCOMPARE(Find<QProgressBar>(window, "progressBar")->text(), QStringLiteral("0%"));
+            mainWindow.SetUiState(UiState::Loaded);
+        });
+    }
+
     void statusTextsArePadded_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("shown");
