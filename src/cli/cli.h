@@ -46,6 +46,10 @@ int LoadProgramArgument(const Command& command, const CommandLine& line, Program
 // Text with CR LF line ends as the terminal wants it.
 std::string WithNewlines(const std::string& text);
 
+// The folder as an absolute path without "." and ".." steps or a trailing "/", the form
+// programs store their folders in.
+std::string AbsoluteFolder(const std::string& folder);
+
 int RunShow(const CommandLine& line);
 int RunValidate(const CommandLine& line);
 int RunSet(const CommandLine& line);

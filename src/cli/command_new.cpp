@@ -58,15 +58,6 @@ std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
     return {};
 }
 
-// The folder as an absolute path without "." and ".." steps or a trailing "/".
-std::string AbsoluteFolder(const std::string& folder) {
-    std::string path = fs::absolute(folder).lexically_normal().string();
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    return path;
-}
-
 std::string PatternsOf(const std::string& type) {
     if (type == "text") {
         return std::string(kTextPatterns);
@@ -93,14 +84,16 @@ int RunNew(const CommandLine& line) {
     }
     const std::string target =
         AbsoluteFolder(arguments.target.empty() ? arguments.source : arguments.target);
-    if (!EnsureDirectory(target, false)) {
+    // Made with every missing folder above it, after one question: the site may go where
+    // nothing exists yet ("~/Sites/trip" without "~/Sites").
+    if (!EnsureDirectoryPath(target, false)) {
         std::fprintf(stderr, "mavren-cli new: a destination folder is required; '%s' is none.\n",
                      target.c_str());
         return kExitFileError;
     }
     const std::string folder =
         AbsoluteFolder(arguments.folder.empty() ? arguments.source : arguments.folder);
-    if (!EnsureDirectory(folder, false)) {
+    if (!EnsureDirectoryPath(folder, false)) {
         std::fprintf(stderr, "mavren-cli new: the program folder '%s' is not available.\n",
                      folder.c_str());
         return kExitFileError;

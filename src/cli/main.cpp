@@ -26,8 +26,8 @@ void PrintProgramHelp() {
     }
     std::printf(
         "\n"
-        "Questions are asked at the terminal; without one, --yes answers Yes (or Retry)\n"
-        "and --no, the default, answers No (or Cancel).\n"
+        "Questions are asked at the terminal and take y or n; without a terminal, --yes\n"
+        "answers y and --no, the default, answers n.\n"
         "Run 'mavren-cli COMMAND --help' for a command's own options.\n");
 }
 

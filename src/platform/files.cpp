@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <utility>
 
@@ -235,6 +236,16 @@ std::string WriteWholeFile(const std::string& path, std::string_view text) {
                         static_cast<long long>(text.size()), path.c_str(), result.error);
 }
 
+namespace {
+
+bool AskToCreateDirectory(const std::string& path) {
+    const std::string question =
+        "The directory \"" + path + "\" does not exist.\n\nDo you want to create it?";
+    return ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+}  // namespace
+
 bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
     struct stat status;
     if (::stat(path.c_str(), &status) == 0) {
@@ -260,14 +271,23 @@ bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
     if (::stat(parent.c_str(), &parentStatus) != 0 || !S_ISDIR(parentStatus.st_mode)) {
         return false;
     }
-    if (!createWithoutAsking) {
-        const std::string question =
-            "The directory \"" + path + "\" does not exist.\n\nDo you want to create it?";
-        if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-            return false;
-        }
+    return (createWithoutAsking || AskToCreateDirectory(path)) && ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool EnsureDirectoryPath(const std::string& path, bool createWithoutAsking) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0) {
+        return S_ISDIR(status.st_mode);
     }
-    return ::mkdir(path.c_str(), 0777) == 0;
+    if (errno != ENOENT) {
+        return false;
+    }
+    if (!createWithoutAsking && !AskToCreateDirectory(path)) {
+        return false;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return !error && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool CheckRequiredFile(const std::string& path, bool report) {

@@ -10,7 +10,8 @@ namespace {
 
 constexpr const char* kBoilerplateFolderValue = "LastBoilerplateDir";
 constexpr const char* kHtmlFilter = "HTML Files (*.htm;*.html)|*.htm; *.html|All Files (*.*)|*.*||";
-constexpr const char* kImageFilter = "Image Files (*.jpg;*.gif)|*.jpg; *.gif|All Files (*.*)|*.*||";
+constexpr const char* kImageFilter =
+    "Image Files (*.jpg;*.png;*.gif)|*.jpg; *.png; *.gif|All Files (*.*)|*.*||";
 
 // The file the user confirmed in an open dialog, or empty.
 std::string OpenFile(QWidget* owner, const char* filter, const std::string& folder,

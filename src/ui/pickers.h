@@ -16,7 +16,8 @@ struct FolderPick {
 inline constexpr FolderPick kSourceFolderPick{"Locate the Source Directory", "*.jpg;*.png;*.gif",
                                               "LastSourceDir"};
 inline constexpr FolderPick kTargetFolderPick{"Locate the Target Directory", "", "LastTargetDir"};
-inline constexpr FolderPick kProgramFolderPick{"Locate the Program Directory", "*.jpg;*.png;*.gif",
+// The program folder previews the programs already in it, not pictures.
+inline constexpr FolderPick kProgramFolderPick{"Locate the Program Directory", "*.mav",
                                                "LastProgDir"};
 inline constexpr FolderPick kGifFolderPick{"Locate the GIF Thumbnail Directory", "*.gif",
                                            "LastGifDir"};

@@ -354,6 +354,21 @@ class PropertyPagesTest : public QObject {
                  taken ? folder.filePath(QStringLiteral("frames")) : remembered);
     }
 
+    void backgroundImagePickerOffersPng() {
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("sky.png"));
+        QVERIFY(WriteTextFile(file, "x"));
+        OnPage(
+            kHtml, [](Program& program) { program.SetInt(ProgramKey::HtmlBackgroundStyle, 0); },
+            [&](QWidget* sheet) {
+                PickInDialog(sheet, "backgroundImageBrowseButton", file, [](QFileDialog* dialog) {
+                    QCOMPARE(dialog->nameFilters().front(),
+                             QStringLiteral("Image Files (*.jpg *.png *.gif)"));
+                });
+                QCOMPARE(Find<QLineEdit>(sheet, "backgroundImageEdit")->text(), file);
+            });
+    }
+
     void boilerplatePickerStartsAtTheCurrentFile() {
         QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("frame.htm"));
