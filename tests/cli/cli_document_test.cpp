@@ -78,7 +78,7 @@ TEST_F(CliDocument, ValidateWarnsAfterTheReasonsWithoutChangingTheStatus) {
     };
     const std::string missing = "  The source directory \"" + photos + "\" does not exist\n";
     const std::string empty = "  The source directory \"" + photos +
-                              "\" does not contain any files of type \"*.JPG;*.PNG;*.GIF\"\n";
+                              "\" does not contain any files of type \"*.JPG;*.JPEG;*.PNG;*.GIF\"\n";
     const std::string layout =
         "  Index-Thumbnails-Across and Index-Thumbnails-Down (4 by 2) are ignored while "
         "Index-Thumbnail-Layout-Type is 0 (optimize for a typical browser window); set it to 1 "

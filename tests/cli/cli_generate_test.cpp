@@ -43,6 +43,9 @@ class CliGenerate : public ::testing::Test {
         fs::create_directories(source);
         for (const std::string& photo : photos) {
             fs::copy_file(kExamples + "/photos/" + photo, source + "/" + photo);
+            // A thumbnail is kept only when written in a later second than its source.
+            fs::last_write_time(source + "/" + photo,
+                                fs::file_time_type::clock::now() - std::chrono::hours(1));
         }
         const ProgramRun run = Cli({"new", "--source", source, "--target", target, "--yes"});
         EXPECT_EQ(run.status, 0) << run.err;
