@@ -77,8 +77,9 @@ TEST_F(CliDocument, ValidateWarnsAfterTheReasonsWithoutChangingTheStatus) {
         std::string warnings;  // what follows "Warnings:", or "" for no warnings at all
     };
     const std::string missing = "  The source directory \"" + photos + "\" does not exist\n";
-    const std::string empty = "  The source directory \"" + photos +
-                              "\" does not contain any files of type \"*.JPG;*.JPEG;*.PNG;*.GIF\"\n";
+    const std::string empty =
+        "  The source directory \"" + photos +
+        "\" does not contain any files of type \"*.JPG;*.JPEG;*.PNG;*.GIF\"\n";
     const std::string layout =
         "  Index-Thumbnails-Across and Index-Thumbnails-Down (4 by 2) are ignored while "
         "Index-Thumbnail-Layout-Type is 0 (optimize for a typical browser window); set it to 1 "
