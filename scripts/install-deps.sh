@@ -6,10 +6,11 @@ set -eu
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
 libvips-dev libjpeg-dev libcurl4-openssl-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info
-libfile-mimeinfo-perl"
+libfile-mimeinfo-perl clang libclang-rt-dev"
 
 # libfile-mimeinfo-perl gives xdg-mime the file types of the shared MIME database
-# outside a desktop session (the file type tests ask it about .mav files).
+# outside a desktop session (the file type tests ask it about .mav files). clang and
+# libclang-rt-dev build the fuzz harnesses (libFuzzer and the sanitizers' runtimes).
 
 # Extra packages a target asks for (make bench passes its tools here).
 PACKAGES="$PACKAGES ${MAVREN_EXTRA_PACKAGES:-}"
