@@ -155,31 +155,24 @@ bool Compress(jpeg_compress_struct& info, ErrorTrap& trap, const Raster& raster,
     });
 }
 
-}  // namespace
-
-JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
-                                long long maxPixels, Raster& raster) {
-    if (data == nullptr || size == 0 ||
-        (shrink != 1 && shrink != 2 && shrink != 4 && shrink != 8)) {
-        return JpegDecodeResult::NotDecoded;
-    }
+// Runs read (a bool function of the decompressor and the trap, after creating the one) and
+// tells what it met: corrupt data read past, data cut short or too many scans, a failure.
+template <typename Read>
+JpegDecodeResult Run(Read&& read) {
     ErrorTrap trap;
     SetTrap(trap);
     jpeg_decompress_struct info{};  // zeroed, so a failed start leaves nothing to free
     info.err = &trap.manager;
-    const bool decoded = Guarded(trap, [&] { jpeg_create_decompress(&info); }) &&
-                         Decompress(info, trap, data, size, shrink, maxPixels, raster);
+    const bool done = Guarded(trap, [&] { jpeg_create_decompress(&info); }) && read(info, trap);
     jpeg_destroy_decompress(&info);
     if (trap.refused) {
         return JpegDecodeResult::Refused;
     }
-    if (!decoded) {
+    if (!done) {
         return JpegDecodeResult::NotDecoded;
     }
     return trap.damaged ? JpegDecodeResult::Damaged : JpegDecodeResult::Decoded;
 }
-
-namespace {
 
 // Decodes at 1/8 scale one row at a time into a row that is overwritten.
 bool ReadThrough(jpeg_decompress_struct& info, ErrorTrap& trap) {
@@ -204,36 +197,27 @@ bool ReadThrough(jpeg_decompress_struct& info, ErrorTrap& trap) {
     });
 }
 
-template <typename SetSource>
-JpegDecodeResult Check(SetSource&& setSource) {
-    ErrorTrap trap;
-    SetTrap(trap);
-    jpeg_decompress_struct info{};
-    info.err = &trap.manager;
-    const bool read = Guarded(trap,
-                              [&] {
-                                  jpeg_create_decompress(&info);
-                                  setSource(info);
-                              }) &&
-                      ReadThrough(info, trap);
-    jpeg_destroy_decompress(&info);
-    if (trap.refused) {
-        return JpegDecodeResult::Refused;
-    }
-    if (!read) {
+}  // namespace
+
+JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
+                                long long maxPixels, Raster& raster) {
+    if (data == nullptr || size == 0 ||
+        (shrink != 1 && shrink != 2 && shrink != 4 && shrink != 8)) {
         return JpegDecodeResult::NotDecoded;
     }
-    return trap.damaged ? JpegDecodeResult::Damaged : JpegDecodeResult::Decoded;
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Decompress(info, trap, data, size, shrink, maxPixels, raster);
+    });
 }
-
-}  // namespace
 
 JpegDecodeResult CheckJpegData(const unsigned char* data, std::size_t size) {
     if (data == nullptr || size == 0) {
         return JpegDecodeResult::NotDecoded;
     }
-    return Check([&](jpeg_decompress_struct& info) {
-        jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Guarded(trap,
+                       [&] { jpeg_mem_src(&info, data, static_cast<unsigned long>(size)); }) &&
+               ReadThrough(info, trap);
     });
 }
 
@@ -243,7 +227,9 @@ JpegDecodeResult CheckJpegFile(const std::string& path) {
     if (!file) {
         return JpegDecodeResult::NotDecoded;
     }
-    return Check([&](jpeg_decompress_struct& info) { jpeg_stdio_src(&info, file.get()); });
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Guarded(trap, [&] { jpeg_stdio_src(&info, file.get()); }) && ReadThrough(info, trap);
+    });
 }
 
 bool EncodeJpegData(const Raster& raster, int quality, std::string& encoded) {
