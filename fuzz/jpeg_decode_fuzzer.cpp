@@ -11,7 +11,7 @@
 namespace {
 
 // Pictures larger than this are left out: decoding them only costs time.
-constexpr long long kMostPixels = 250'000;
+constexpr long long kMostPixels = 65'536;
 
 void ThroughLibjpeg(const std::uint8_t* data, std::size_t size, std::uint8_t choice) {
     const int shrink = 1 << (choice & 3);
