@@ -5,6 +5,7 @@
 #   make run        start Mavren from the build folder (make run PROGRAM=site.mav)
 #   make install    install into PREFIX (default /usr/local): make install PREFIX=~/.local
 #   make bench      build and run the benchmarks (corpora cached in ~/.cache/mavren-bench)
+#   make fuzz       build the fuzz harnesses and run each for FUZZ_SECONDS (default 300)
 #   make screenshots  render every dialog and property page into build/screenshots/*.png
 #   make format     format the code; make format-check only checks it
 #   make deb        build the Debian package build/mavren_<version>_<arch>.deb and lintian it
@@ -20,9 +21,11 @@ PREFIX     ?= /usr/local
 WERROR     ?=
 WERROR_ARG  = $(if $(WERROR),-DCMAKE_COMPILE_WARNING_AS_ERROR=$(WERROR))
 
+FUZZ_SECONDS ?= 300
+
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h' 2>/dev/null || find src tests bench -name '*.cpp' -o -name '*.h')
 
-.PHONY: all deps test-deps build demo test test-asan bench run install screenshots format \
+.PHONY: all deps test-deps build demo test test-asan bench fuzz run install screenshots format \
 	format-check clean deb deb-test build-check
 
 all: build
@@ -65,6 +68,8 @@ demo: build
 	@for site in photos notes pages; do echo "  file://$$(cat $(DEMO_PROGRAMS)/$$site.start)"; done
 
 test: WERROR = ON
+# The tests include a short run of each fuzz harness (built with clang, fuzz/).
+test: CMAKE_ARGS += -DMAVREN_FUZZ=ON
 test: test-deps build format-check
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
@@ -82,6 +87,13 @@ bench:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAVREN_BUILD_BENCH=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 	sh bench/run-all.sh $(BUILD)
+
+# The fuzz harnesses on their own, longer: make fuzz FUZZ_SECONDS=1800
+fuzz: deps
+	cmake -S fuzz -B $(BUILD)/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)/fuzz -j $(JOBS)
+	sh fuzz/run.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
 
 run: build
 	./$(BUILD)/mavren $(PROGRAM)

@@ -1,8 +1,10 @@
 #include <cstdio>
+#include <ctime>
 #include <utility>
 
 #include "cli/cli.h"
 #include "cli/setting_values.h"
+#include "platform/temporary_files.h"
 
 namespace {
 
@@ -15,6 +17,8 @@ int Refuse(const std::string& problem, const std::string& hint = {}) {
 }  // namespace
 
 int RunSet(const CommandLine& line) {
+    std::timespec started{};
+    std::timespec_get(&started, TIME_UTC);
     const Command& command = FindCommand("set");
     if (line.arguments.size() < 2) {
         return UsageError(command,
@@ -49,6 +53,8 @@ int RunSet(const CommandLine& line) {
     }
 
     const std::string& path = line.arguments[0];
+    // What a save killed halfway left beside the program goes before this one writes.
+    RemoveLeftoverTemporaryFiles(path.substr(0, path.rfind('/') + 1), started);
     Program program;
     if (!LoadProgramOrReport(program, path)) {
         return kExitFileError;

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/temporary_files.h"
 
 namespace {
 
@@ -94,23 +94,6 @@ std::string ResolveLink(const std::string& path) {
         current = target;
     }
     return current;
-}
-
-// Creates a fresh file beside path; the kernel applies the umask to its mode.
-int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
-    static std::atomic<unsigned> counter{0};
-    const std::string folder = PathFolder(path);
-    const std::string prefix = (path.find('/') == std::string::npos ? "" : folder + "/") + "." +
-                               PathFileName(path) + ".tmp-" + std::to_string(::getpid()) + "-";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = prefix + std::to_string(counter.fetch_add(1));
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
 }
 
 // Writes in place; used only where no temporary file may be made beside the target.

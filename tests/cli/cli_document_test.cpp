@@ -228,6 +228,39 @@ TEST_F(CliDocument, SetRefusesLineBreaksAndAssignmentsWithoutEqualsSign) {
     EXPECT_EQ(ReadFileBytes(path), before);
 }
 
+TEST_F(CliDocument, AFileWithLoneCarriageReturnsKeepsItsSettingsAndTextIsNeverSavedOver) {
+    std::string classicMac = ReadFileBytes(path);
+    for (std::size_t at = classicMac.find("\r\n"); at != std::string::npos;
+         at = classicMac.find("\r\n", at)) {
+        classicMac.erase(at + 1, 1);
+    }
+    WriteFileBytes(path, classicMac);
+    ProgramRun run = Cli({"show", path});
+    EXPECT_NE(run.out.find("   Source-Dir: /photos\n"), std::string::npos) << run.out;
+    run = Cli({"set", path, "Thumbnail-Size=150"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto program = Reload();
+    EXPECT_EQ(program->GetText(ProgramKey::SourceDir), "/photos");
+    EXPECT_EQ(program->GetText(ProgramKey::TargetDir), "/site");
+    EXPECT_EQ(program->GetInt(ProgramKey::ThumbnailSize), 150);
+
+    const std::string notes = dir / "notes.mav";
+    WriteFileBytes(notes, "milk\nbread\n");
+    run = Cli({"set", "--yes", notes, "Thumbnail-Size=150"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the file holds text but no program settings"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFileBytes(notes), "milk\nbread\n");
+}
+
+TEST_F(CliDocument, SetRemovesWhatAKilledSaveLeftBesideTheProgram) {
+    WriteFileBytes(dir / LeftoverName(1), "half a program");
+    WriteFileBytes(dir / ".trip.mav.swp", "an editor's");
+    ASSERT_EQ(Cli({"set", path, "Thumbnail-Size=150"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / LeftoverName(1)));
+    EXPECT_TRUE(std::filesystem::exists(dir / ".trip.mav.swp"));
+}
+
 TEST_F(CliDocument, UnexpectedKeywordsAreAnsweredByPolicy) {
     WriteFileBytes(path, "Thumbnail-Size = 150\r\nColour = red\r\nIndex-Thumbnails-Down = 8\r\n");
     ProgramRun run = Cli({"show", path});

@@ -169,6 +169,50 @@ TEST_F(Thumbnails, BadSourcesLeaveNoThumbnailAndNoMessage) {
     EXPECT_TRUE(std::filesystem::is_empty(dir / "Thumbs"));
 }
 
+TEST_F(Thumbnails, DamagedJpegsKeepTheThumbnailABrowserWouldShowUnlessTheyCostTooMuch) {
+    WriteJpeg(Source("good.jpg"), 400, 300, kPhoto);
+    WriteJpeg(Source("p.jpg"), 400, 300, kPhoto, {.progressive = true});
+    const std::string good = ReadFileBytes(Source("good.jpg"));
+    const std::string progressive = ReadFileBytes(Source("p.jpg"));
+    const struct {
+        const char* name;
+        std::string bytes;
+        ThumbnailOutcome::Kind kind;
+        bool damaged;
+        std::string reason;
+    } cases[] = {
+        {"spoilt.jpg", WithCorruptScan(good), ThumbnailOutcome::Kind::Made, true, ""},
+        {"spoilt progressive.jpg", WithCorruptScan(progressive), ThumbnailOutcome::Kind::Made, true,
+         ""},
+        {"many scans.jpg", WithRepeatedLastScan(progressive, 5000), ThumbnailOutcome::Kind::NotMade,
+         false, "it is damaged"},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(Source(c.name), c.bytes);
+        Make(c.name, 120, false);
+        EXPECT_EQ(outcome.kind, c.kind) << c.name;
+        EXPECT_EQ(outcome.damaged, c.damaged) << c.name;
+        EXPECT_EQ(outcome.reason, c.reason) << c.name;
+        EXPECT_EQ(std::filesystem::exists(Thumb(c.name)), c.kind == ThumbnailOutcome::Kind::Made)
+            << c.name;
+    }
+}
+
+TEST_F(Thumbnails, LongNamesGetTheirThumbnail) {
+    // "TN_" and 248 bytes: the temporary file beside the thumbnail cannot take its name.
+    for (const std::string& name :
+         {std::string(244, 'j') + ".jpg", std::string(240, 'p') + ".png"}) {
+        if (name.ends_with(".jpg")) {
+            WriteJpeg(Source(name), 200, 100, kPhoto);
+        } else {
+            WritePng(Source(name), 200, 100, kPhoto);
+        }
+        EXPECT_EQ(Make(name, 120, false), std::make_pair(120, 60)) << outcome.reason;
+        EXPECT_EQ(outcome.kind, ThumbnailOutcome::Kind::Made);
+        EXPECT_TRUE(std::filesystem::exists(Thumb(name)));
+    }
+}
+
 TEST_F(Thumbnails, TurnedPhotosGiveUprightThumbnails) {
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const std::string name = StringPrintf("o%d.jpg", orientation);
