@@ -47,8 +47,10 @@ table{max-width:100%}
 .index center>table:first-of-type td{display:flex;flex-direction:column;justify-content:center;
  align-items:center;padding:.75rem;background:var(--card);border:1px solid var(--line);
  border-radius:var(--round);font-size:.9rem;line-height:1.35}
-.index center>table:first-of-type td a{text-decoration:none;color:var(--text)}
-.index center>table:first-of-type td img{display:block;margin:0 auto .4rem;border-radius:calc(var(--round)/2)}
+/* The picture in the middle of the card, the label at its foot. */
+.index center>table:first-of-type td a{display:flex;flex-direction:column;align-items:center;
+ gap:.4rem;width:100%;height:100%;text-decoration:none;color:var(--text)}
+.index center>table:first-of-type td img{display:block;margin:auto 0;border-radius:calc(var(--round)/2)}
 /* Previous and Next of index pages, and the links of content pages: a row of buttons. */
 .index center>table:last-of-type{display:block;width:100%;margin-top:1.25rem}
 .index center>table:last-of-type>tbody{display:block}
