@@ -8,6 +8,7 @@
 #include "document/default_program.h"
 #include "document/program.h"
 #include "generate/generation_run.h"
+#include "generate/themes.h"
 #include "platform/message_box.h"
 #include "platform/open_url.h"
 #include "platform/paths.h"
@@ -93,6 +94,10 @@ void CMavrenMainDialog::OnNew() {
                          PatternOfSourceType(answers.fileType, {}));
     m_program->path = JoinPath(answers.programFolder, answers.programName);
     SaveProgramFile();
+    // A theme that cannot be copied has been reported; the program keeps the classic pages.
+    if (!answers.theme.empty() && ApplyTheme(*m_program, m_program->path, answers.theme)) {
+        SaveProgramFile();
+    }
     LoadProgramFile(m_program->path);
 }
 
