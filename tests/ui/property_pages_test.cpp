@@ -373,6 +373,7 @@ class PropertyPagesTest : public QObject {
 
     void boilerplatePickerStartsAmongTheThemesWhenNothingWasPicked() {
         ScriptedBoxes boxes;
+        SetExecutableFolder(MAVREN_BINARY_DIR);
         const QString themes = QStringLiteral(MAVREN_BINARY_DIR "/themes");
         const QString file = themes + QStringLiteral("/gallery/index.htm");
         OnPage(kIndex, {}, [&](QWidget* sheet) {
