@@ -6,7 +6,8 @@
 #   make install    install into PREFIX (default /usr/local): make install PREFIX=~/.local
 #   make bench      build and run the benchmarks (corpora cached in ~/.cache/mavren-bench)
 #   make fuzz       build the fuzz harnesses and run each for FUZZ_SECONDS (default 300)
-#   make screenshots  render every dialog and property page into build/screenshots/*.png
+#   make screenshots  render every dialog and property page into build/screenshots/*.png,
+#                     and the sample site in every theme into build/screenshots/themes/
 #   make format     format the code; make format-check only checks it
 #   make deb        build the Debian package build/mavren_<version>_<arch>.deb and lintian it
 #   make deb-test   install that package into a bare Debian 12 root and try it there
@@ -46,18 +47,21 @@ DEMO_SITE     = $(BUILD)/demo-site
 
 # Programs for the three sample folders (photos, text notes, HTML pages), made afresh with
 # mavren-cli new, then generated into build/demo-site (the notes and pages in subfolders).
+# The photos wear the gallery theme, with thumbnails large enough for it; the notes and
+# pages the light theme.
 demo: build
 	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS) $(DEMO_SITE)/notes $(DEMO_SITE)/pages
 	@./$(BUILD)/mavren-cli new --source examples/photos --target $(DEMO_SITE) \
-		--folder $(DEMO_PROGRAMS) --name photos --yes >/dev/null
+		--folder $(DEMO_PROGRAMS) --name photos --theme gallery --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/photos.mav "Index-Page-Title=Sample photos" \
-		Content-Show-Link-Begin=Yes Content-Show-Link-End=Yes Misc-Include-Mavren-Link=Yes >/dev/null
+		Content-Show-Link-Begin=Yes Content-Show-Link-End=Yes Misc-Include-Mavren-Link=Yes \
+		Thumbnail-Size=200 >/dev/null
 	@./$(BUILD)/mavren-cli new --source examples/notes --type text --target $(DEMO_SITE)/notes \
-		--folder $(DEMO_PROGRAMS) --name notes --yes >/dev/null
+		--folder $(DEMO_PROGRAMS) --name notes --theme light --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/notes.mav "Index-Page-Title=Notes" \
 		Content-Guess-Paragraphs=Yes >/dev/null
 	@./$(BUILD)/mavren-cli new --source examples/pages --type html --target $(DEMO_SITE)/pages \
-		--folder $(DEMO_PROGRAMS) --name pages --yes >/dev/null
+		--folder $(DEMO_PROGRAMS) --name pages --theme light --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/pages.mav "Index-Page-Title=Club pages" \
 		HTML-Font-Face=Verdana >/dev/null
 	@for site in photos notes pages; do \
@@ -102,8 +106,9 @@ run: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-screenshots: build
+screenshots: test-deps build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/mavren-dialogs --screenshots $(BUILD)/screenshots
+	node tests/browser/theme_screenshots.mjs ./$(BUILD)/mavren-cli examples $(BUILD)/screenshots/themes
 
 format:
 	clang-format -i $(SOURCES)

@@ -48,7 +48,7 @@ const std::vector<Command>& Commands() {
          RunGenerate},
         {"new",
          "mavren-cli new --source DIR [--type images|text|html] [--target DIR] [--folder DIR] "
-         "[--name NAME]",
+         "[--name NAME] [--theme NAME]",
          "make a new program for a folder",
          "Makes a program from the default program for the source folder and prints its\n"
          "path. The site goes to --target and the program file to --folder (both the\n"
@@ -58,8 +58,21 @@ const std::vector<Command>& Commands() {
          "unless --name gives one. An existing program file is never replaced.\n"
          "\n"
          "  --type     the kind of source files: images (*.jpg;*.jpeg;*.png;*.gif,\n"
-         "             the default), text (*.txt) or html (*.htm;*.html)\n",
+         "             the default), text (*.txt) or html (*.htm;*.html)\n"
+         "  --theme    the look of the pages (see mavren-cli themes; default none)\n",
          RunNew},
+        {"themes", "mavren-cli themes", "list the installed themes",
+         "Lists the installed themes, one a line with what it looks like. A theme gives\n"
+         "the pages a look that works on phones and large screens alike; apply one\n"
+         "with 'mavren-cli theme' or 'mavren-cli new --theme'.\n",
+         RunThemes},
+        {"theme", "mavren-cli theme PROGRAM.mav NAME", "give a program's pages a theme",
+         "Copies the files of the theme NAME into the folder beside the program named\n"
+         "after it (trip.mav: trip-theme) and points Index-Boilerplate and\n"
+         "Content-Boilerplate at the copies, which you may edit. A copy you changed is\n"
+         "replaced only when you answer Yes (or give --yes). NAME none empties both\n"
+         "keys: the classic pages. Generate the site again to see the new look.\n",
+         RunTheme},
         {"open", "mavren-cli open URL|FILE", "open a page in the browser",
          "Opens the URL or file in the browser Mavren uses for Test and Help: the\n"
          "program stored as URLHandler, or the desktop's default through xdg-open.\n"

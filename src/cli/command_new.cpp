@@ -7,6 +7,7 @@
 #include "document/default_program.h"
 #include "document/program_name.h"
 #include "generate/source_kind.h"
+#include "generate/themes.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -21,14 +22,15 @@ struct NewArguments {
     std::string target;
     std::string folder;
     std::string name;
+    std::string theme = kNoTheme;
 };
 
 std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
     CommandOptions options;
     std::string problem;
     if (!ParseCommandOptions(line.arguments,
-                             {"--source", "--type", "--target", "--folder", "--name"}, {}, options,
-                             problem)) {
+                             {"--source", "--type", "--target", "--folder", "--name", "--theme"},
+                             {}, options, problem)) {
         return problem;
     }
     if (!options.positional.empty()) {
@@ -43,6 +45,9 @@ std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
     parsed.target = options.values["--target"];
     parsed.folder = options.values["--folder"];
     parsed.name = options.values["--name"];
+    if (options.Has("--theme")) {
+        parsed.theme = options.values["--theme"];
+    }
     if (options.Has("--type")) {
         parsed.type = options.values["--type"];
     }
@@ -75,6 +80,9 @@ int RunNew(const CommandLine& line) {
     NewArguments arguments;
     if (const std::string problem = ParseArguments(line, arguments); !problem.empty()) {
         return UsageError(command, problem);
+    }
+    if (const int status = CheckThemeName(command, arguments.theme); status != kExitOk) {
+        return status;
     }
     const std::string source = AbsoluteFolder(arguments.source);
     if (!fs::is_directory(source)) {
@@ -131,6 +139,12 @@ int RunNew(const CommandLine& line) {
                            "'.\n\nPlease choose a different name or directory.",
                        MB_OK | MB_ICONSTOP);
         return kExitFileError;
+    }
+    if (arguments.theme != kNoTheme) {
+        if (const int status = ApplyThemeAndSave(program, path, arguments.theme);
+            status != kExitOk) {
+            return status;
+        }
     }
     std::printf("%s\n", path.c_str());
     return kExitOk;

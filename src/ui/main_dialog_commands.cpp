@@ -7,7 +7,9 @@
 
 #include "document/default_program.h"
 #include "document/program.h"
+#include "generate/generation_run.h"
 #include "generate/site_start_page.h"
+#include "generate/themes.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/open_url.h"
@@ -99,6 +101,10 @@ void CMavrenMainDialog::OnNew() {
                          PatternOfSourceType(answers.fileType, {}));
     m_program->path = JoinPath(answers.programFolder, answers.programName);
     SaveProgramFile();
+    // A theme that cannot be copied has been reported; the program keeps the classic pages.
+    if (!answers.theme.empty() && ApplyTheme(*m_program, m_program->path, answers.theme)) {
+        SaveProgramFile();
+    }
     LoadProgramFile(m_program->path);
 }
 

@@ -32,9 +32,11 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
         EXPECT_EQ(fs::read_symlink(link), fs::path("../lib/mavren") / program);
         EXPECT_TRUE(fs::is_regular_file(link)) << "the link leads nowhere: " << link.string();
     }
-    for (const char* file : {"Default.mav", "splash1.jpg", "GifPlaceHolder.gif",
-                             "GeneratedWithMavren.gif", "mavren.png", "mavren-program.png",
-                             "Help/GEN0000.htm", "Help/GEN0007.htm", "Help/INDEX000.HTM"}) {
+    for (const char* file :
+         {"Default.mav", "splash1.jpg", "GifPlaceHolder.gif", "GeneratedWithMavren.gif",
+          "mavren.png", "mavren-program.png", "Help/GEN0000.htm", "Help/GEN0008.htm",
+          "Help/INDEX000.HTM", "themes/light/index.htm", "themes/dark/content.htm",
+          "themes/gallery/theme.txt"}) {
         EXPECT_TRUE(fs::is_regular_file(prefix / (std::string("lib/mavren/") + file))) << file;
     }
     for (const char* file :
@@ -71,7 +73,9 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
     }
     const std::string cli = prefix / "bin/mavren-cli";
     const ProgramRun made =
-        RunProgram(cli, {"new", "--source", work / "photos", "--target", work / "site", "--yes"},
+        RunProgram(cli,
+                   {"new", "--source", work / "photos", "--target", work / "site", "--theme",
+                    "light", "--yes"},
                    "", {"HOME=" + work.path(), "XDG_CONFIG_HOME=" + work / "config"});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_FALSE(Contains(made.err, "default Mavren program")) << made.err;
@@ -83,6 +87,8 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
     ASSERT_EQ(generated.status, 0) << generated.err;
     EXPECT_EQ(ReadFileBytes(work / "site/GeneratedWithMavren.gif"),
               ReadFileBytes(prefix / "lib/mavren/GeneratedWithMavren.gif"));
+    // The installed theme made it into the pages.
+    EXPECT_TRUE(Contains(ReadFileBytes(work / "site/GEN0000.HTM"), "name=\"viewport\""));
 }
 
 // The property pages open these pages of the help folder by number.
@@ -96,6 +102,7 @@ TEST(HelpFolder, PagesComeInTheOrderThePropertyPagesOpenThem) {
         {"GEN0005.htm", "<h2>Uploading your site</h2>"},
         {"GEN0006.htm", "<h2>Program files and patterns</h2>"},
         {"GEN0007.htm", "<h2>Misc</h2>"},
+        {"GEN0008.htm", "<h2>Themes</h2>"},
     };
     for (const auto& [page, heading] : pages) {
         const std::string text = ReadFileBytes(std::string(MAVREN_BINARY_DIR "/Help/") + page);
@@ -104,5 +111,5 @@ TEST(HelpFolder, PagesComeInTheOrderThePropertyPagesOpenThem) {
         EXPECT_TRUE(Contains(text, "CONTENT=\"Mavren 1.0\"")) << page;
         EXPECT_TRUE(Contains(text, "INDEX000.HTM")) << page;
     }
-    EXPECT_FALSE(fs::exists(MAVREN_BINARY_DIR "/Help/GEN0008.HTM"));
+    EXPECT_FALSE(fs::exists(MAVREN_BINARY_DIR "/Help/GEN0009.HTM"));
 }

@@ -2,6 +2,7 @@
 // Test with its question, Edit (the sheet, and with Ctrl the program as text), Enter,
 // Escape, Help, New, Open, About, and closing during a run.
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -399,12 +400,14 @@ class MainDialogTest : public QObject {
 
     void newMakesAProgramFromTheWizard_data() {
         QTest::addColumn<bool>("defaultThere");
-        QTest::newRow("with Default.mav") << true;
-        QTest::newRow("without Default.mav") << false;
+        QTest::addColumn<QString>("theme");  // chosen on the last page; empty for none
+        QTest::newRow("with Default.mav and a theme") << true << "gallery";
+        QTest::newRow("without Default.mav") << false << "";
     }
 
     void newMakesAProgramFromTheWizard() {
         QFETCH(bool, defaultThere);
+        QFETCH(QString, theme);
         ScriptedBoxes boxes;
         QTemporaryDir folder;
         QTemporaryDir noResources;
@@ -418,6 +421,9 @@ class MainDialogTest : public QObject {
                 auto* sheet = qobject_cast<QWizard*>(shown);
                 sheet->next();
                 sheet->next();
+                auto* themes = Find<QComboBox>(shown, "themeCombo");
+                QCOMPARE(themes->currentIndex(), 0);
+                themes->setCurrentIndex(themes->findData(theme));
                 sheet->button(QWizard::FinishButton)->click();
             });
             Button(window, "newButton")->click();
@@ -430,6 +436,11 @@ class MainDialogTest : public QObject {
         QCOMPARE(ProgramFileValue(expected, "Target-Dir"), source.toStdString());
         QCOMPARE(ProgramFileValue(expected, "Source-File-Extension"),
                  std::string("*.jpg;*.jpeg;*.png;*.gif"));
+        // The theme's files are copied beside the program, and the program uses the copies.
+        const QString copies = QDir(source).filePath("Cats-theme");
+        QCOMPARE(ProgramFileValue(expected, "Index-Boilerplate"),
+                 theme.isEmpty() ? std::string() : (copies + "/index.htm").toStdString());
+        QCOMPARE(QFileInfo(copies + "/content.htm").isFile(), !theme.isEmpty());
         if (defaultThere) {
             QVERIFY(boxes->Texts().empty());
         } else {

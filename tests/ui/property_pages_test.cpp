@@ -386,6 +386,20 @@ class PropertyPagesTest : public QObject {
             });
     }
 
+    void boilerplatePickerStartsAmongTheThemesWhenNothingWasPicked() {
+        ScriptedBoxes boxes;
+        SetExecutableFolder(MAVREN_BINARY_DIR);
+        const QString themes = QStringLiteral(MAVREN_BINARY_DIR "/themes");
+        const QString file = themes + QStringLiteral("/gallery/index.htm");
+        OnPage(kIndex, {}, [&](QWidget* sheet) {
+            PickInDialog(sheet, "indexBoilerplateBrowseButton", file, [&](QFileDialog* dialog) {
+                QCOMPARE(dialog->directory().absolutePath(), themes);
+            });
+            QCOMPARE(Find<QLineEdit>(sheet, "indexBoilerplateEdit")->text(), file);
+        });
+        QVERIFY(boxes->Texts().empty());
+    }
+
     void folderPickerStartsAtTheRememberedFolder() {
         QTemporaryDir folder;
         const QString start = folder.filePath(QStringLiteral("photos"));
