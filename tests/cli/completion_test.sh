@@ -47,7 +47,7 @@ check() {
     fi
 }
 
-check "mavren-cli " show validate set generate new open upload profile
+check "mavren-cli " show validate set generate new themes theme open upload profile
 check "mavren-cli gen" generate
 check "mavren-cli --v" --version
 check "mavren-cli generate --" --jobs --quiet --yes --no --help
@@ -63,6 +63,9 @@ check "mavren-cli profile add "
 check "mavren-cli new --type " images text html
 check "mavren-cli new --source " sub
 check "mavren-cli open n" notes.txt
+check "mavren-cli new --source sub --theme g" gallery
+check "mavren-cli theme trip.mav " dark gallery light none
+check "mavren-cli theme " OLD.MAV sub trip.mav
 
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]
