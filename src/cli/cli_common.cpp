@@ -57,7 +57,8 @@ const std::vector<Command>& Commands() {
          "program stored as URLHandler, or the desktop's default through xdg-open.\n"
          "When it cannot be started you are asked whether to locate another browser;\n"
          "the program you name is remembered for next time.\n"
-         "Exit status 0 when the browser started, 1 when it did not.\n",
+         "Exit status 0 when the browser started, 1 when it did not (or the settings\n"
+         "cannot be read).\n",
          RunOpen},
         {"upload",
          "mavren-cli upload PROGRAM.mav [--profile NAME] [--delete] [--dry-run] [--yes|--no]",

@@ -266,6 +266,26 @@ TEST_F(Registry, AStoreThatCannotBeReadIsNeverOverwritten) {
     EXPECT_EQ(ReadFileBytes(storePath), text);
 }
 
+TEST_F(Registry, ADamagedStoreIsNamedOnceAndThenLeftAloneQuietly) {
+    const std::string text = "[Software\\Orvashi\\Mavren 1.0]\n\"LastProgDir\"=\"/a\n";
+    WriteFileBytes(storePath, text);
+    EXPECT_FALSE(CheckRegistryStore());
+    EXPECT_EQ(boxes->Texts(),
+              std::vector<std::string>{"Mavren's settings cannot be used:\n\n'" + storePath +
+                                       "' cannot be read, line 2: the closing double quote is "
+                                       "missing\n\nThe file is left as it is, and no settings are "
+                                       "saved until it is mended or removed."});
+    EXPECT_FALSE(CheckRegistryStore());
+    SetRegistryString(kApp, "LastProgDir", "/b");
+    CreateRegistryKeyPath(kWindowPositionsKey);
+    EXPECT_EQ(boxes->Texts().size(), 1u) << "told once";
+    EXPECT_EQ(ReadFileBytes(storePath), text);
+
+    std::filesystem::remove(storePath);
+    EXPECT_TRUE(CheckRegistryStore()) << "no file is an empty store";
+    EXPECT_EQ(boxes->Texts().size(), 1u);
+}
+
 TEST_F(Registry, TheStoreIsKeptPrivate) {
     SetRegistryString(kApp, "LastProgDir", "/a");
     ASSERT_EQ(::chmod(storePath.c_str(), 0644), 0);
