@@ -106,8 +106,10 @@ const std::vector<Command>& Commands() {
          "ftps, 22 for sftp. DIRECTORY is the folder on the server to upload into;\n"
          "empty for the folder you log in to. --password-stdin reads the password from\n"
          "the first line of standard input, so it does not show in the list of\n"
-         "processes. At most 3 profiles can be kept. Exit status 1 when the settings\n"
-         "could not be written.\n",
+         "processes. At most 3 profiles can be kept. Each change writes only what it\n"
+         "changes, so several at once all hold. Exit status 1 when the settings could\n"
+         "not be read or written, or the change met one made meanwhile (a profile of\n"
+         "that name added, the profile deleted).\n",
          RunProfileCommand},
     };
     return commands;
