@@ -9,9 +9,9 @@ foreach(program mavren mavren-cli)
          SYMBOLIC)
 endforeach()
 
-file(READ "${MAVREN_SOURCE_RESOURCES}/mavren.desktop.in" entry)
+file(READ "${MAVREN_SOURCE_RESOURCES}/${MAVREN_APP_ID}.desktop.in" entry)
 string(REPLACE "@MAVREN_INSTALLED_PROGRAM@" "${CMAKE_INSTALL_PREFIX}/bin/mavren" entry
        "${entry}")
-set(desktop "${prefix}/${MAVREN_DATADIR}/applications/orvashi-mavren.desktop")
+set(desktop "${prefix}/${MAVREN_DATADIR}/applications/${MAVREN_APP_ID}.desktop")
 message(STATUS "Installing: ${desktop}")
 file(WRITE "${desktop}" "${entry}")

@@ -6,7 +6,8 @@ set -eu
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
 libvips-dev libjpeg-dev libcurl4-openssl-dev libssl-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
-qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl"
+qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
+scdoc bash-completion appstream desktop-file-utils clang libclang-rt-dev"
 
 # The upload tests start their own servers: pyftpdlib, with TLS through python3-openssl,
 # and OpenSSH's sshd (never the system's service); the upload benchmark compares with
@@ -14,6 +15,9 @@ qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimei
 
 # libfile-mimeinfo-perl gives xdg-mime the file types of the shared MIME database
 # outside a desktop session (the file type tests ask it about .mav files).
+# scdoc makes the manual pages; bash-completion, appstream and desktop-file-utils are for
+# the tests of the completion, the metainfo and the desktop entry. clang and libclang-rt-dev
+# build the fuzz harnesses (libFuzzer and the sanitizers' runtimes).
 
 # Extra packages a target asks for (make bench passes its tools here).
 PACKAGES="$PACKAGES ${MAVREN_EXTRA_PACKAGES:-}"

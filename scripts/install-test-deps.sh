@@ -1,11 +1,12 @@
 #!/bin/sh
 # What the tests need beyond the build: Debian's chromium and Node.js for the browser
-# tests, and their driver (puppeteer-core) from npm into tests/browser/node_modules.
+# tests, tidy to check the pages they load, and their driver (puppeteer-core) from npm
+# into tests/browser/node_modules.
 # Only what is missing is installed. Safe to run again and again.
 set -eu
 cd "$(dirname "$0")/.."
 
-extra="chromium"
+extra="chromium tidy"
 if ! command -v npm >/dev/null 2>&1; then
     extra="$extra nodejs npm"
 fi

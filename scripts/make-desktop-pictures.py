@@ -4,6 +4,8 @@
   splash1.jpg          the picture of the About box (320 x 180)
   mavren.png           the application icon (64 x 64)
   mavren-program.png   the icon of program files (64 x 64)
+  icons/NxN/mavren.png the application icon for the desktop's icon theme, at the
+                       usual sizes (16 to 256), scaled down from a 256 x 256 drawing
 
 Drawn with the canvas and bitmap font of make-resources.py and written through the vips
 command (Debian's libvips-tools).
@@ -13,6 +15,8 @@ usage: scripts/make-desktop-pictures.py
 
 import importlib.util
 import os
+import subprocess
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 _spec = importlib.util.spec_from_file_location("make_resources",
@@ -79,12 +83,31 @@ def splash(target):
     canvas.save(target + "[Q=90]")
 
 
-def app_icon(target):
-    canvas = Canvas(64, 64, RED)
-    canvas.frame(DARK_RED)
-    photo(canvas, 10, 8, 44, 30)
-    canvas.text("M", 3, 42, WHITE)
+THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def app_icon(target, scale=1):
+    """The 64 x 64 design, drawn scale times as large."""
+    canvas = Canvas(64 * scale, 64 * scale, RED)
+    for step in range(scale):
+        canvas.rectangle(step, step, canvas.width - 2 * step, 1, DARK_RED)
+        canvas.rectangle(step, canvas.height - 1 - step, canvas.width - 2 * step, 1, DARK_RED)
+        canvas.rectangle(step, step, 1, canvas.height - 2 * step, DARK_RED)
+        canvas.rectangle(canvas.width - 1 - step, step, 1, canvas.height - 2 * step, DARK_RED)
+    photo(canvas, 10 * scale, 8 * scale, 44 * scale, 30 * scale)
+    canvas.text("M", 3 * scale, 42 * scale, WHITE)
     canvas.save(target)
+
+
+def theme_icons(folder):
+    with tempfile.TemporaryDirectory() as work:
+        large = os.path.join(work, "mavren.png")
+        app_icon(large, 4)
+        for size in THEME_SIZES:
+            target = os.path.join(folder, "%dx%d" % (size, size), "mavren.png")
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            subprocess.run(["vips", "resize", large, target, str(size / 256),
+                            "--kernel", "lanczos3"], check=True)
 
 
 def program_icon(target):
@@ -108,6 +131,7 @@ def main():
     splash(os.path.join(resources, "splash1.jpg"))
     app_icon(os.path.join(resources, "mavren.png"))
     program_icon(os.path.join(resources, "mavren-program.png"))
+    theme_icons(os.path.join(resources, "icons"))
 
 
 if __name__ == "__main__":

@@ -46,6 +46,10 @@ int LoadProgramArgument(const Command& command, const CommandLine& line, Program
 // Text with CR LF line ends as the terminal wants it.
 std::string WithNewlines(const std::string& text);
 
+// The folder as an absolute path without "." and ".." steps or a trailing "/", the form
+// programs store their folders in.
+std::string AbsoluteFolder(const std::string& folder);
+
 int RunShow(const CommandLine& line);
 int RunValidate(const CommandLine& line);
 int RunSet(const CommandLine& line);
@@ -54,3 +58,13 @@ int RunNew(const CommandLine& line);
 int RunOpen(const CommandLine& line);
 int RunUploadCommand(const CommandLine& line);
 int RunProfileCommand(const CommandLine& line);
+int RunThemes(const CommandLine& line);
+int RunTheme(const CommandLine& line);
+
+// kExitOk when name is an installed theme or "none"; otherwise says so, lists the
+// themes and returns kExitUsage.
+int CheckThemeName(const Command& command, const std::string& name);
+
+// Applies the theme to the program (copying its files beside the program file) and saves
+// the program at path. kExitOk, or kExitFileError after saying what went wrong.
+int ApplyThemeAndSave(Program& program, const std::string& path, const std::string& name);

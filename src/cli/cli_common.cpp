@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
 
 #include "cli/cli.h"
@@ -12,13 +13,19 @@ const std::vector<Command>& Commands() {
          "shows them.\n",
          RunShow},
         {"validate", "mavren-cli validate PROGRAM.mav", "check whether a program can be generated",
-         "Prints why the program cannot be generated, one reason a line.\n"
-         "Exit status 0 when it is valid, 4 when it is not.\n",
+         "Prints why the program cannot be generated, one reason a line, then warnings\n"
+         "worth knowing before generating: a source folder that is missing or holds no\n"
+         "matching file, and Index-Thumbnails-Across/-Down set while the layout ignores\n"
+         "them. Exit status 0 when it is valid (warnings or not), 4 when it is not.\n",
          RunValidate},
         {"set", "mavren-cli set PROGRAM.mav KEY=VALUE ...", "change settings of a program",
          "Sets each KEY (a key name as in the program file, in any letter case) to VALUE\n"
-         "and saves the program. Yes/No keys take Yes or No, number keys a number, dates\n"
-         "the form MM/DD/YY HH:MM:SS or Never. Nothing is saved when a key is unknown.\n"
+         "and saves the program. Yes/No keys take yes or no (any letter case), number\n"
+         "keys a whole number within the limits validation applies (Thumbnail-Size 10 to\n"
+         "1000, Index-Thumbnails-Across and -Down 1 to 1000), dates the form\n"
+         "MM/DD/YY HH:MM:SS or Never. Folders (Source-Dir, Target-Dir,\n"
+         "Misc-GIF-Thumbnail-Dir) are stored as absolute paths. Nothing is saved when a\n"
+         "key is unknown or a value does not fit its key.\n"
          "\n"
          "example: mavren-cli set trip.mav Thumbnail-Size=150 \"Index-Page-Title=My trip\"\n",
          RunSet},
@@ -41,17 +48,31 @@ const std::vector<Command>& Commands() {
          RunGenerate},
         {"new",
          "mavren-cli new --source DIR [--type images|text|html] [--target DIR] [--folder DIR] "
-         "[--name NAME]",
+         "[--name NAME] [--theme NAME]",
          "make a new program for a folder",
          "Makes a program from the default program for the source folder and prints its\n"
          "path. The site goes to --target and the program file to --folder (both the\n"
-         "source folder unless given); a missing target folder is made after asking.\n"
+         "source folder unless given); a missing folder is made, with the folders\n"
+         "above it, after one question (--yes answers it).\n"
          "The name is the folder's own name (trip.mav, then trip00.mav, trip01.mav ...)\n"
          "unless --name gives one. An existing program file is never replaced.\n"
          "\n"
          "  --type     the kind of source files: images (*.jpg;*.jpeg;*.png;*.gif,\n"
-         "             the default), text (*.txt) or html (*.htm;*.html)\n",
+         "             the default), text (*.txt) or html (*.htm;*.html)\n"
+         "  --theme    the look of the pages (see mavren-cli themes; default none)\n",
          RunNew},
+        {"themes", "mavren-cli themes", "list the installed themes",
+         "Lists the installed themes, one a line with what it looks like. A theme gives\n"
+         "the pages a look that works on phones and large screens alike; apply one\n"
+         "with 'mavren-cli theme' or 'mavren-cli new --theme'.\n",
+         RunThemes},
+        {"theme", "mavren-cli theme PROGRAM.mav NAME", "give a program's pages a theme",
+         "Copies the files of the theme NAME into the folder beside the program named\n"
+         "after it (trip.mav: trip-theme) and points Index-Boilerplate and\n"
+         "Content-Boilerplate at the copies, which you may edit. A copy you changed is\n"
+         "replaced only when you answer Yes (or give --yes). NAME none empties both\n"
+         "keys: the classic pages. Generate the site again to see the new look.\n",
+         RunTheme},
         {"open", "mavren-cli open URL|FILE", "open a page in the browser",
          "Opens the URL or file in the browser Mavren uses for Test and Help: the\n"
          "program stored as URLHandler, or the desktop's default through xdg-open.\n"
@@ -153,4 +174,12 @@ int LoadProgramArgument(const Command& command, const CommandLine& line, Program
 
 std::string WithNewlines(const std::string& text) {
     return ReplaceAll(text, "\r\n", "\n");
+}
+
+std::string AbsoluteFolder(const std::string& folder) {
+    std::string path = std::filesystem::absolute(folder).lexically_normal().string();
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
 }

@@ -7,6 +7,7 @@
 #include "document/default_program.h"
 #include "document/program_name.h"
 #include "generate/source_kind.h"
+#include "generate/themes.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -21,14 +22,15 @@ struct NewArguments {
     std::string target;
     std::string folder;
     std::string name;
+    std::string theme = kNoTheme;
 };
 
 std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
     CommandOptions options;
     std::string problem;
     if (!ParseCommandOptions(line.arguments,
-                             {"--source", "--type", "--target", "--folder", "--name"}, {}, options,
-                             problem)) {
+                             {"--source", "--type", "--target", "--folder", "--name", "--theme"},
+                             {}, options, problem)) {
         return problem;
     }
     if (!options.positional.empty()) {
@@ -43,6 +45,9 @@ std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
     parsed.target = options.values["--target"];
     parsed.folder = options.values["--folder"];
     parsed.name = options.values["--name"];
+    if (options.Has("--theme")) {
+        parsed.theme = options.values["--theme"];
+    }
     if (options.Has("--type")) {
         parsed.type = options.values["--type"];
     }
@@ -56,15 +61,6 @@ std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
         return "--name is a file name; put the folder in --folder";
     }
     return {};
-}
-
-// The folder as an absolute path without "." and ".." steps or a trailing "/".
-std::string AbsoluteFolder(const std::string& folder) {
-    std::string path = fs::absolute(folder).lexically_normal().string();
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    return path;
 }
 
 std::string PatternsOf(const std::string& type) {
@@ -85,6 +81,9 @@ int RunNew(const CommandLine& line) {
     if (const std::string problem = ParseArguments(line, arguments); !problem.empty()) {
         return UsageError(command, problem);
     }
+    if (const int status = CheckThemeName(command, arguments.theme); status != kExitOk) {
+        return status;
+    }
     const std::string source = AbsoluteFolder(arguments.source);
     if (!fs::is_directory(source)) {
         std::fprintf(stderr, "mavren-cli new: the source folder '%s' does not exist.\n",
@@ -93,14 +92,16 @@ int RunNew(const CommandLine& line) {
     }
     const std::string target =
         AbsoluteFolder(arguments.target.empty() ? arguments.source : arguments.target);
-    if (!EnsureDirectory(target, false)) {
+    // Made with every missing folder above it, after one question: the site may go where
+    // nothing exists yet ("~/Sites/trip" without "~/Sites").
+    if (!EnsureDirectoryPath(target, false)) {
         std::fprintf(stderr, "mavren-cli new: a destination folder is required; '%s' is none.\n",
                      target.c_str());
         return kExitFileError;
     }
     const std::string folder =
         AbsoluteFolder(arguments.folder.empty() ? arguments.source : arguments.folder);
-    if (!EnsureDirectory(folder, false)) {
+    if (!EnsureDirectoryPath(folder, false)) {
         std::fprintf(stderr, "mavren-cli new: the program folder '%s' is not available.\n",
                      folder.c_str());
         return kExitFileError;
@@ -138,6 +139,12 @@ int RunNew(const CommandLine& line) {
                            "'.\n\nPlease choose a different name or directory.",
                        MB_OK | MB_ICONSTOP);
         return kExitFileError;
+    }
+    if (arguments.theme != kNoTheme) {
+        if (const int status = ApplyThemeAndSave(program, path, arguments.theme);
+            status != kExitOk) {
+            return status;
+        }
     }
     std::printf("%s\n", path.c_str());
     return kExitOk;

@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "cli/command_options.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 #include "platform/registry_store.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_profiles.h"
@@ -75,7 +76,11 @@ int CheckProfile(const FtpProfile& profile, const FtpProfileList& list, int self
     FtpProfileField firstMissing;
     const std::string missing = MissingFtpProfileFields(profile, firstMissing);
     if (!missing.empty()) {
-        ShowMessageBox(missing, MB_OK | MB_ICONSTOP);
+        // The profile window's way out is a button; here it is the command line.
+        ShowMessageBox(ReplaceAll(missing, "Fill in the missing fields or press \"Cancel\".",
+                                  "Give them on the command line (see mavren-cli profile "
+                                  "--help)."),
+                       MB_OK | MB_ICONSTOP);
         return kExitUsage;
     }
     const std::string nameProblem = FtpProfileNameProblem(profile.name);

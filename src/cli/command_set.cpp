@@ -1,9 +1,24 @@
 #include <cstdio>
+#include <ctime>
 #include <utility>
 
 #include "cli/cli.h"
+#include "cli/setting_values.h"
+#include "platform/temporary_files.h"
+
+namespace {
+
+int Refuse(const std::string& problem, const std::string& hint = {}) {
+    std::fprintf(stderr, "mavren-cli set: %s; nothing was changed.%s\n", problem.c_str(),
+                 hint.c_str());
+    return kExitUsage;
+}
+
+}  // namespace
 
 int RunSet(const CommandLine& line) {
+    std::timespec started{};
+    std::timespec_get(&started, TIME_UTC);
     const Command& command = FindCommand("set");
     if (line.arguments.size() < 2) {
         return UsageError(command,
@@ -20,23 +35,26 @@ int RunSet(const CommandLine& line) {
         const std::string key = assignment.substr(0, equals);
         const KeyDescriptor* row = FindKeyByName(key);
         if (row == nullptr) {
-            std::fprintf(stderr, "mavren-cli set: unknown key '%s'; nothing was changed.\n",
-                         key.c_str());
-            return kExitUsage;
+            const std::vector<std::string> nearest = NearestKeyNames(key);
+            return Refuse(
+                "unknown key '" + key + "'",
+                nearest.empty() ? "" : " Did you mean " + JoinAlternatives(nearest) + "?");
         }
         std::string value = assignment.substr(equals + 1);
         if (value.find_first_of("\r\n") != std::string::npos) {
             // A line break would end the line in the file and turn the rest into a bad key.
-            std::fprintf(stderr,
-                         "mavren-cli set: the value of %s holds a line break, which a program "
-                         "file cannot keep; nothing was changed.\n",
-                         std::string(row->name).c_str());
-            return kExitUsage;
+            return Refuse("the value of " + std::string(row->name) +
+                          " holds a line break, which a program file cannot keep");
+        }
+        if (const std::string problem = CheckSettingValue(*row, value); !problem.empty()) {
+            return Refuse(problem);
         }
         assignments.emplace_back(row, std::move(value));
     }
 
     const std::string& path = line.arguments[0];
+    // What a save killed halfway left beside the program goes before this one writes.
+    RemoveLeftoverTemporaryFiles(path.substr(0, path.rfind('/') + 1), started);
     Program program;
     if (!LoadProgramOrReport(program, path)) {
         return kExitFileError;

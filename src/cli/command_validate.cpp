@@ -1,6 +1,63 @@
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "cli/cli.h"
+#include "generate/html_files.h"
+#include "generate/source_kind.h"
+#include "media/source_scan.h"
+#include "platform/ascii.h"
+#include "platform/format.h"
+
+namespace {
+
+// What a user needs to know before generating that does not make the program invalid:
+// a source folder that is missing or holds nothing to generate from, and numbers the
+// chosen layout ignores. One line each, as the reasons are written.
+std::string Warnings(const Program& program) {
+    std::string warnings;
+    const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
+    struct stat status;
+    if (!sourceDir.empty() &&
+        (::stat(sourceDir.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))) {
+        warnings += "  The source directory \"" + sourceDir + "\" does not exist\n";
+    } else if (!sourceDir.empty()) {
+        const std::string setting = program.GetText(ProgramKey::SourceFileExtension);
+        const std::string patterns = setting.empty() ? std::string(kImagePatterns) : setting;
+        std::unique_ptr<FileList> list = ScanFiles(sourceDir, patterns, false);
+        if (list && SourceKindOf(program) == SourceKind::Html) {
+            std::erase_if(*list, IsGeneratedFile);  // pages of an earlier run are no sources
+        }
+        if (!list || list->empty()) {
+            warnings += "  The source directory \"" + sourceDir +
+                        "\" does not contain any files of type \"" + AsciiUpperCase(patterns) +
+                        "\"\n";
+        }
+    }
+
+    Program defaults;
+    defaults.ApplyDefaults();
+    const int across = program.GetInt(ProgramKey::IndexThumbnailsAcross);
+    const int down = program.GetInt(ProgramKey::IndexThumbnailsDown);
+    const bool numbersSet = across != defaults.GetInt(ProgramKey::IndexThumbnailsAcross) ||
+                            down != defaults.GetInt(ProgramKey::IndexThumbnailsDown);
+    if (numbersSet && program.GetBool(ProgramKey::GenerateIndexPage)) {
+        const std::string numbers = StringPrintf(
+            "  Index-Thumbnails-Across and Index-Thumbnails-Down (%d by %d) are ignored", across,
+            down);
+        if (!program.GetBool(ProgramKey::IndexGenerateMultiplePages)) {
+            warnings += numbers + " while Index-Generate-Multiple-Pages is No\n";
+        } else if (program.GetInt(ProgramKey::IndexThumbnailLayoutType) == 0) {
+            warnings += numbers + " while Index-Thumbnail-Layout-Type is 0 (optimize for a " +
+                        "typical browser window); set it to 1 to use them\n";
+        }
+    }
+    return warnings;
+}
+
+}  // namespace
 
 int RunValidate(const CommandLine& line) {
     Program program;
@@ -8,10 +65,14 @@ int RunValidate(const CommandLine& line) {
         return status;
     }
     std::string messages;
-    if (program.Validate(messages)) {
+    const bool valid = program.Validate(messages);
+    if (valid) {
         std::printf("%s is a valid Mavren program.\n", line.arguments[0].c_str());
-        return kExitOk;
+    } else {
+        std::printf("This is not a valid Mavren program because:\n\n%s", messages.c_str());
     }
-    std::printf("This is not a valid Mavren program because:\n\n%s", messages.c_str());
-    return kExitInvalid;
+    if (const std::string warnings = Warnings(program); !warnings.empty()) {
+        std::printf("\nWarnings:\n\n%s", warnings.c_str());
+    }
+    return valid ? kExitOk : kExitInvalid;
 }

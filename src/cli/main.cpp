@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "mavren_version.h"
 #include "media/imaging.h"
 #include "platform/app_folders.h"
 #include "platform/message_box.h"
@@ -17,6 +18,7 @@ void PrintProgramHelp() {
         "Mavren turns a folder of pictures, text files or HTML files into a small web site.\n"
         "\n"
         "usage: mavren-cli COMMAND [ARGUMENTS] [--yes|--no]\n"
+        "       mavren-cli --help | --version\n"
         "\n"
         "Commands:\n");
     for (const Command& command : Commands()) {
@@ -24,8 +26,8 @@ void PrintProgramHelp() {
     }
     std::printf(
         "\n"
-        "Questions are asked at the terminal; without one, --yes answers Yes (or Retry)\n"
-        "and --no, the default, answers No (or Cancel).\n"
+        "Questions are asked at the terminal and take y or n; without a terminal, --yes\n"
+        "answers y and --no, the default, answers n.\n"
         "Run 'mavren-cli COMMAND --help' for a command's own options.\n");
 }
 
@@ -43,6 +45,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintProgramHelp();
+        return kExitOk;
+    }
+    if (name == "--version") {
+        std::printf("mavren-cli %s\n", kMavrenVersion);
         return kExitOk;
     }
     const Command* command = nullptr;
@@ -75,7 +81,8 @@ int main(int argc, char** argv) {
         }
     }
     // Starting libvips costs a noticeable part of a second on a busy machine; only a
-    // generation run is sure to need it (elsewhere it starts on first use).
+    // generation run is sure to need it (elsewhere it starts on first use). The help,
+    // which shell completion reads, stays quick.
     if (name == "generate") {
         InitImaging();
     }

@@ -55,12 +55,13 @@ class Program {
     bool HasBeenGenerated() const;
     bool EditedSinceGenerated() const;
 
-    // Reads path over the defaults. False when it cannot be opened (lastError says why)
-    // or when the user cancels at an unexpected keyword.
+    // Reads path over the defaults; lines may end in CR LF, LF or CR. False when it cannot
+    // be opened (lastError says why) or when the user cancels at an unexpected keyword.
     bool Load(const std::string& path);
 
-    // Writes every key to path, replacing the file only once all is written.
-    // False with lastError set when that fails.
+    // Writes every key to path, replacing the file only once all is written. A file that
+    // holds text but no key of a program is never replaced. False with lastError set when
+    // that fails.
     bool Save(const std::string& path);
 
     // Whether the program may be generated; messages gets one line per failed check.

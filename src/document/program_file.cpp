@@ -1,9 +1,11 @@
 // Reading and writing program files: a comment header, then one "Key = value" line per
-// key in table order, CR LF line ends.
+// key in table order, CR LF line ends (CR LF, LF and CR are all read).
 
 #include <sys/stat.h>
 
 #include <fstream>
+#include <iterator>
+#include <string_view>
 
 #include "document/program.h"
 #include "platform/files.h"
@@ -13,72 +15,110 @@
 namespace {
 
 struct KeyLine {
-    std::string key;
-    std::string value;
+    std::string_view key;
+    std::string_view value;
 };
+
+// Calls take(lineNumber, line) for each line until it returns false. A line ends at
+// CR LF, LF or a lone CR, whichever the file was saved with.
+template <typename Take>
+void ForEachLine(std::string_view text, Take take) {
+    for (int lineNumber = 1; !text.empty(); ++lineNumber) {
+        const std::size_t end = text.find_first_of("\r\n");
+        if (!take(lineNumber, text.substr(0, end)) || end == std::string_view::npos) {
+            return;
+        }
+        const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        text.remove_prefix(end + (crLf ? 2 : 1));
+    }
+}
 
 // Splits one line by the reader's rules; false for lines that carry no key.
 // The key ends at the first "=", blank or tab. The value is what follows the first "="
 // after the key, less one blank, so hand-written "Key=value" and "Key =value" keep their
 // values and every line Save writes reads back exactly. A line with no "=" takes the
 // value three characters behind the key, as it always has.
-bool SplitKeyLine(const std::string& line, KeyLine& result) {
-    if (line.empty() || line[0] == '#' || line[0] == '\r' || line[0] == '\n') {
+bool SplitKeyLine(std::string_view line, KeyLine& result) {
+    if (line.empty() || line[0] == '#') {
         return false;
     }
     const std::size_t separator = line.find_first_of("= \t");
-    if (separator == std::string::npos) {
+    if (separator == std::string_view::npos) {
         return false;
     }
     result.key = line.substr(0, separator);
     const std::size_t equals = line.find('=', separator);
-    if (equals != std::string::npos) {
+    if (equals != std::string_view::npos) {
         std::size_t start = equals + 1;
         if (start < line.size() && line[start] == ' ') {
             ++start;
         }
         result.value = line.substr(start);
     } else {
-        result.value = separator + 3 < line.size() ? line.substr(separator + 3) : std::string();
+        result.value = separator + 3 < line.size() ? line.substr(separator + 3) : "";
     }
     return true;
+}
+
+// The whole file, or nothing when it is not a regular file that can be read.
+bool ReadProgramText(const std::string& path, std::string& text, struct stat& status) {
+    std::ifstream file;
+    if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+        file.open(path, std::ios::binary);
+    }
+    if (!file.is_open()) {
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad();
+}
+
+// True when text holds a line that is neither blank nor a comment, but no key of a
+// program: replacing it would lose what it holds.
+bool HoldsSomethingElse(std::string_view text) {
+    bool other = false;
+    bool known = false;
+    ForEachLine(text, [&](int, std::string_view line) {
+        KeyLine keyLine;
+        known = SplitKeyLine(line, keyLine) && FindKeyByName(keyLine.key) != nullptr;
+        other =
+            other || (line.find_first_not_of(" \t") != std::string_view::npos && line[0] != '#');
+        return !known;
+    });
+    return other && !known;
 }
 
 }  // namespace
 
 bool Program::Load(const std::string& filePath) {
     struct stat status;
-    std::ifstream file;
-    if (::stat(filePath.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
-        file.open(filePath, std::ios::binary);
-    }
-    if (!file.is_open()) {
+    std::string text;
+    if (!ReadProgramText(filePath, text, status)) {
         lastError = StringPrintf("Could not open file '%s' for reading", filePath.c_str());
         return false;
     }
     ApplyDefaults();
     path = filePath;
 
-    std::string line;
-    KeyLine keyLine;
-    for (int lineNumber = 1; std::getline(file, line); ++lineNumber) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    bool cancelled = false;
+    ForEachLine(text, [&](int lineNumber, std::string_view line) {
+        KeyLine keyLine;
         if (!SplitKeyLine(line, keyLine)) {
-            continue;
+            return true;
         }
         if (const KeyDescriptor* row = FindKeyByName(keyLine.key)) {
-            SetFromText(row->id, keyLine.value);
-            continue;
+            SetFromText(row->id, std::string(keyLine.value));
+            return true;
         }
-        lastError = StringPrintf("Unexpected keyword '%s' on line %d of %s", keyLine.key.c_str(),
-                                 lineNumber, filePath.c_str());
-        const std::string text =
+        lastError = StringPrintf("Unexpected keyword '%s' on line %d of %s",
+                                 std::string(keyLine.key).c_str(), lineNumber, filePath.c_str());
+        const std::string question =
             lastError + "\n\n" + "Press \"Retry\" to scan for more errors, \"Cancel\" to stop.";
-        if (ShowMessageBox(text, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY) {
-            return false;
-        }
+        cancelled = ShowMessageBox(question, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY;
+        return !cancelled;
+    });
+    if (cancelled) {
+        return false;
     }
     modified = OleDateFromTime(status.st_mtime);
     return true;
@@ -98,6 +138,15 @@ bool Program::Save(const std::string& filePath) {
             text += c;
         }
         text += "\r\n";
+    }
+    struct stat status;
+    std::string before;
+    if (ReadProgramText(filePath, before, status) && HoldsSomethingElse(before)) {
+        lastError = StringPrintf(
+            "Could not save the program to '%s': the file holds text but no program settings, "
+            "and saving would replace it",
+            filePath.c_str());
+        return false;
     }
     if (!ReplaceFileContents(filePath, text, true).ok()) {
         lastError = StringPrintf("Could not open file '%s' for writing", filePath.c_str());

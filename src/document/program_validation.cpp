@@ -1,16 +1,35 @@
+#include "document/key_limits.h"
 #include "document/program.h"
 #include "platform/format.h"
 
 namespace {
 
-// Appends the limits line when value lies outside [low, high].
-void CheckLimits(std::string& messages, const char* format, int value, int low, int high) {
-    if (value < low || value > high) {
-        messages += StringPrintf(format, value, low, high);
-    }
-}
+struct KeyLimits {
+    ProgramKey id;
+    const char* format;  // the value, then the limits
+    int low;
+    int high;
+};
+
+// In the order validation reports them.
+constexpr KeyLimits kKeyLimits[] = {
+    {ProgramKey::ThumbnailSize, "Thumbnail size of %d exceeds limits (min: %d; max %d)", 10, 1000},
+    {ProgramKey::IndexThumbnailsAcross, "Thumbnails across of %d exceeds limits (min: %d; max %d)",
+     1, 1000},
+    {ProgramKey::IndexThumbnailsDown, "Thumbnails down of %d exceeds limits (min: %d; max %d)", 1,
+     1000},
+};
 
 }  // namespace
+
+std::string KeyLimitProblem(ProgramKey id, int value) {
+    for (const KeyLimits& limits : kKeyLimits) {
+        if (limits.id == id && (value < limits.low || value > limits.high)) {
+            return StringPrintf(limits.format, value, limits.low, limits.high);
+        }
+    }
+    return {};
+}
 
 bool Program::Validate(std::string& messages) const {
     messages.clear();
@@ -23,11 +42,12 @@ bool Program::Validate(std::string& messages) const {
     if (!GetBool(ProgramKey::GenerateIndexPage) && !GetBool(ProgramKey::GenerateContentPages)) {
         messages += "  Neither index nor content generation enabled\n";
     }
-    CheckLimits(messages, "  Thumbnail size of %d exceeds limits (min: %d; max %d)\n",
-                GetInt(ProgramKey::ThumbnailSize), 10, 1000);
-    CheckLimits(messages, "  Thumbnails across of %d exceeds limits (min: %d; max %d)\n",
-                GetInt(ProgramKey::IndexThumbnailsAcross), 1, 1000);
-    CheckLimits(messages, "  Thumbnails down of %d exceeds limits (min: %d; max %d)\n",
-                GetInt(ProgramKey::IndexThumbnailsDown), 1, 1000);
+    // Whether or not thumbnails or index pages are on.
+    for (const KeyLimits& limits : kKeyLimits) {
+        if (const std::string problem = KeyLimitProblem(limits.id, GetInt(limits.id));
+            !problem.empty()) {
+            messages += "  " + problem + "\n";
+        }
+    }
     return messages.empty();
 }

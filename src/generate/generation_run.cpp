@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,7 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/temporary_files.h"
 
 namespace {
 
@@ -95,6 +97,17 @@ void ReportOtherPictures(const Program& program, const std::string& patterns,
     }
 }
 
+// A run or a save that was killed halfway leaves its temporary file, which the next
+// upload would publish; one left by a process that is still at work stays.
+void RemoveLeftovers(const std::string& targetDir, const std::timespec& started) {
+    for (const std::string& folder : {std::string(), std::string("Thumbs/")}) {
+        for (const std::string& name :
+             RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started)) {
+            PostStatusText(MainWindow(), "Removed leftover \"" + folder + name + "\"");
+        }
+    }
+}
+
 }  // namespace
 
 std::string LastStartPage() {
@@ -104,6 +117,8 @@ std::string LastStartPage() {
 
 int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& options) {
     const auto started = std::chrono::steady_clock::now();
+    std::timespec startTime{};
+    std::timespec_get(&startTime, TIME_UTC);
     const auto window = MainWindow();
     PostStatusText(window, "Initializing ...");
 
@@ -116,6 +131,7 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
 
     // A missing target folder is made here; when that fails the steps that need it say so.
     EnsureDirectory(targetDir, true);
+    RemoveLeftovers(targetDir, startTime);
     if (thumbnailsOn) {
         const std::string folder = JoinPath(targetDir, "Thumbs");
         if (!EnsureDirectory(folder, true)) {

@@ -102,6 +102,10 @@ bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Pic
     switch (outcome.kind) {
         case ThumbnailOutcome::Kind::Made:
             ++summary.thumbnailsMade;
+            if (outcome.damaged) {
+                PostStatusText(MainWindow(), "Damaged picture \"" + PathFileName(record.source) +
+                                                 "\": its thumbnail shows what could be read");
+            }
             break;
         case ThumbnailOutcome::Kind::Kept:
             ++summary.thumbnailsKept;

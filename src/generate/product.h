@@ -1,7 +1,9 @@
 #pragma once
 
 // The product's name and version as generated pages and messages carry them, and the
-// mark by which the tool recognises its own pages. Constants only.
+// mark by which the tool recognises its own pages. The version here is part of that
+// mark and stays "1.0" whatever the program's own version (mavren_version.h) says, so
+// that pages generated before remain recognised. Constants only.
 
 #include <string_view>
 

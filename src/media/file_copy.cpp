@@ -5,10 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <memory>
 
-#include "platform/paths.h"
+#include "platform/temporary_files.h"
 
 namespace {
 
@@ -92,15 +91,6 @@ bool CopyContents(int in, int out) {
     }
 }
 
-// Makes a hidden file beside destination, named after it so a leftover explains itself.
-int CreateTemporary(const std::string& destination, std::string& temporary) {
-    const std::string folder = PathFolder(destination);
-    const std::string name = PathFileName(destination).substr(0, 200);
-    const bool absoluteRoot = !destination.empty() && destination.front() == '/' && folder.empty();
-    temporary = (absoluteRoot ? "/" : folder.empty() ? "" : folder + "/") + "." + name + ".XXXXXX";
-    return ::mkostemp(temporary.data(), O_CLOEXEC);
-}
-
 bool CopyKeepingTime(const std::string& source, const std::string& destination) {
     Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status;
@@ -112,7 +102,7 @@ bool CopyKeepingTime(const std::string& source, const std::string& destination) 
         return false;
     }
     std::string temporary;
-    Descriptor out(CreateTemporary(destination, temporary));
+    Descriptor out(CreateTemporaryBeside(destination, temporary));
     if (out.get() < 0) {
         return false;
     }

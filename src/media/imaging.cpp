@@ -213,11 +213,12 @@ struct Image::Pixels {
     // A file
     std::string path;  // empty for pixels in memory
     FileKind kind = FileKind::Jpeg;
-    std::string bytes;    // a JPEG's bytes, when held
-    bool held = false;    // decoded from bytes rather than from the file
-    bool plain = false;   // 8-bit grey or colour: libjpeg may decode it alone
-    int orientation = 1;  // EXIF orientation of a JPEG
-    int storedWidth = 0;  // the file's pixels, before turning
+    std::string bytes;     // a JPEG's bytes, when held
+    bool held = false;     // decoded from bytes rather than from the file
+    bool damaged = false;  // corrupt data was decoded past
+    bool plain = false;    // 8-bit grey or colour: libjpeg may decode it alone
+    int orientation = 1;   // EXIF orientation of a JPEG
+    int storedWidth = 0;   // the file's pixels, before turning
     int storedHeight = 0;
     // In memory
     VImage image;
@@ -227,8 +228,23 @@ struct Image::Pixels {
     int height = 0;
 
     // The file's pixels at 1/shrink of their stored size, not turned. Throws on failure,
-    // also when the file no longer has the size its header had.
-    VImage LoadPixels(int shrink) const {
+    // also when the file no longer has the size its header had. libvips reads past
+    // corrupt data without a word and cannot be stopped after many scans, so a JPEG is
+    // read through by libjpeg first: one that is cut short or of too many scans throws,
+    // and damaged, when given, says whether it holds corrupt data.
+    VImage LoadPixels(int shrink, bool* damaged = nullptr) const {
+        if (kind == FileKind::Jpeg) {
+            const JpegDecodeResult check =
+                held ? CheckJpegData(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                     bytes.size())
+                     : CheckJpegFile(path);
+            if (check == JpegDecodeResult::Refused) {
+                throw vips::VError("damaged");
+            }
+            if (damaged != nullptr) {
+                *damaged = check == JpegDecodeResult::Damaged;
+            }
+        }
         VImage loaded = held ? LoadJpeg(bytes, shrink) : Load(path, kind, shrink);
         if (loaded.width() != storedWidth / shrink || loaded.height() != storedHeight / shrink) {
             throw vips::VError("the file has changed");
@@ -271,6 +287,10 @@ int Image::width() const {
 
 int Image::height() const {
     return pixels ? pixels->height : 0;
+}
+
+bool Image::damaged() const {
+    return pixels && pixels->damaged;
 }
 
 std::vector<unsigned char> Image::Rgb() const {
@@ -373,14 +393,23 @@ void ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& 
             ? JpegShrinkFor(file.storedWidth, file.storedHeight, storedWidth, storedHeight)
             : 1;
     Raster decoded;
-    if (file.plain && DecodeJpegData(reinterpret_cast<const unsigned char*>(file.bytes.data()),
-                                     file.bytes.size(), shrink, kMaxDecodePixels, decoded)) {
-        scaled.raster =
-            TurnRaster(ResizeRaster(decoded, storedWidth, storedHeight), file.orientation);
-        return;
+    if (file.plain) {
+        const JpegDecodeResult result =
+            DecodeJpegData(reinterpret_cast<const unsigned char*>(file.bytes.data()),
+                           file.bytes.size(), shrink, kMaxDecodePixels, decoded);
+        if (result == JpegDecodeResult::Refused) {
+            throw vips::VError("damaged");
+        }
+        if (result == JpegDecodeResult::Decoded || result == JpegDecodeResult::Damaged) {
+            scaled.raster =
+                TurnRaster(ResizeRaster(decoded, storedWidth, storedHeight), file.orientation);
+            scaled.damaged = result == JpegDecodeResult::Damaged;
+            return;
+        }
     }
     scaled.image =
-        Upright(ResizeExactly(file.LoadPixels(shrink), storedWidth, storedHeight).copy_memory(),
+        Upright(ResizeExactly(file.LoadPixels(shrink, &scaled.damaged), storedWidth, storedHeight)
+                    .copy_memory(),
                 file.orientation);
 }
 
@@ -408,6 +437,7 @@ Image ScaleImage(const Image& image, int width, int height) {
         } else {
             scaled->image = ResizeExactly(source->image, width, height).copy_memory();
         }
+        scaled->damaged = scaled->damaged || source->damaged;
         const bool inRaster = !scaled->raster.empty();
         const int madeWidth = inRaster ? scaled->raster.width : scaled->image.width();
         const int madeHeight = inRaster ? scaled->raster.height : scaled->image.height();

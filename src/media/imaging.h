@@ -41,6 +41,9 @@ class Image {
     bool empty() const { return pixels == nullptr; }
     int width() const;   // 0 when empty
     int height() const;  // 0 when empty
+    // True when a JPEG's pixels came from corrupt data that the decoder read past, as a
+    // browser does: the picture shows what could be read. Known once it has been scaled.
+    bool damaged() const;
 
     // The pixels as 8-bit RGB, three bytes a pixel, row after row from the top, with any
     // transparency laid over white. Empty when the image is empty or cannot be decoded.
@@ -64,8 +67,9 @@ Image DecodeJpeg(const std::string& path);
 Image DecodePng(const std::string& path);
 
 // The image scaled to exactly width by height pixels (both at least 1) with a Lanczos
-// filter. Empty when the pixels cannot be decoded (corrupt or truncated data) or a size
-// is below 1.
+// filter. Empty when the pixels cannot be decoded (truncated data, a JPEG of more scans
+// than kMaxJpegScans in jpeg_codec.h) or a size is below 1; a JPEG with corrupt data is
+// decoded as far as it goes and the result is damaged().
 Image ScaleImage(const Image& image, int width, int height);
 
 // Writes the image as JPEG at quality 75 when the file name ends in ".jpg", ".jpeg" or ".jpe",

@@ -4,28 +4,52 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
+// After jpeglib.h: the message codes, for telling data that ends too soon.
+#include <jerror.h>
 
 namespace {
 
 // libjpeg reports errors by calling error_exit, which must not return: it jumps back to
-// the step that called libjpeg (see Guarded). Warnings jump back too, as the data is then
-// not to be trusted.
+// the step that called libjpeg (see Guarded). A warning means corrupt data, which the
+// decoder reads past as a browser does, or data that ends too soon, which stops it.
 struct ErrorTrap {
-    jpeg_error_mgr manager;
+    jpeg_error_mgr manager;  // first, so libjpeg's pointer to it leads to the trap
+    jpeg_progress_mgr progress;
     std::jmp_buf jump;
+    bool damaged = false;
+    bool refused = false;
 };
 
+ErrorTrap& TrapOf(j_common_ptr info) {
+    return *reinterpret_cast<ErrorTrap*>(info->err);
+}
+
 [[noreturn]] void JumpBack(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->jump, 1);
+    std::longjmp(TrapOf(info).jump, 1);
 }
 
 void OnMessage(j_common_ptr info, int level) {
-    if (level < 0) {
+    if (level >= 0) {
+        return;
+    }
+    if (info->err->msg_code == JWRN_JPEG_EOF) {
+        TrapOf(info).refused = true;
+        JumpBack(info);
+    }
+    TrapOf(info).damaged = true;
+}
+
+// Called as the decoder reads the data, also between the scans of a progressive picture.
+void OnProgress(j_common_ptr info) {
+    if (info->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
+        TrapOf(info).refused = true;
         JumpBack(info);
     }
 }
@@ -37,6 +61,8 @@ void SetTrap(ErrorTrap& trap) {
     trap.manager.error_exit = JumpBack;
     trap.manager.emit_message = OnMessage;
     trap.manager.output_message = Silent;
+    trap.progress = {};
+    trap.progress.progress_monitor = OnProgress;
 }
 
 // Runs one step of libjpeg's work; false when libjpeg jumped back out of it. A step
@@ -66,6 +92,7 @@ bool Decompress(jpeg_decompress_struct& info, ErrorTrap& trap, const unsigned ch
         return false;
     }
     info.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    info.progress = &trap.progress;
     info.scale_num = 1;
     info.scale_denom = static_cast<unsigned int>(shrink);
     if (!Guarded(trap, [&] { jpeg_start_decompress(&info); })) {
@@ -128,22 +155,81 @@ bool Compress(jpeg_compress_struct& info, ErrorTrap& trap, const Raster& raster,
     });
 }
 
-}  // namespace
-
-bool DecodeJpegData(const unsigned char* data, std::size_t size, int shrink, long long maxPixels,
-                    Raster& raster) {
-    if (data == nullptr || size == 0 ||
-        (shrink != 1 && shrink != 2 && shrink != 4 && shrink != 8)) {
-        return false;
-    }
+// Runs read (a bool function of the decompressor and the trap, after creating the one) and
+// tells what it met: corrupt data read past, data cut short or too many scans, a failure.
+template <typename Read>
+JpegDecodeResult Run(Read&& read) {
     ErrorTrap trap;
     SetTrap(trap);
     jpeg_decompress_struct info{};  // zeroed, so a failed start leaves nothing to free
     info.err = &trap.manager;
-    const bool decoded = Guarded(trap, [&] { jpeg_create_decompress(&info); }) &&
-                         Decompress(info, trap, data, size, shrink, maxPixels, raster);
+    const bool done = Guarded(trap, [&] { jpeg_create_decompress(&info); }) && read(info, trap);
     jpeg_destroy_decompress(&info);
-    return decoded;
+    if (trap.refused) {
+        return JpegDecodeResult::Refused;
+    }
+    if (!done) {
+        return JpegDecodeResult::NotDecoded;
+    }
+    return trap.damaged ? JpegDecodeResult::Damaged : JpegDecodeResult::Decoded;
+}
+
+// Decodes at 1/8 scale one row at a time into a row that is overwritten.
+bool ReadThrough(jpeg_decompress_struct& info, ErrorTrap& trap) {
+    if (!Guarded(trap, [&] { jpeg_read_header(&info, TRUE); })) {
+        return false;
+    }
+    info.scale_num = 1;
+    info.scale_denom = 8;
+    info.progress = &trap.progress;
+    if (!Guarded(trap, [&] { jpeg_start_decompress(&info); })) {
+        return false;
+    }
+    std::vector<unsigned char> row(static_cast<std::size_t>(info.output_width) *
+                                   static_cast<std::size_t>(info.output_components));
+    unsigned char* const start = row.data();
+    return Guarded(trap, [&] {
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW rows[1] = {start};
+            jpeg_read_scanlines(&info, rows, 1);
+        }
+        jpeg_finish_decompress(&info);
+    });
+}
+
+}  // namespace
+
+JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
+                                long long maxPixels, Raster& raster) {
+    if (data == nullptr || size == 0 ||
+        (shrink != 1 && shrink != 2 && shrink != 4 && shrink != 8)) {
+        return JpegDecodeResult::NotDecoded;
+    }
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Decompress(info, trap, data, size, shrink, maxPixels, raster);
+    });
+}
+
+JpegDecodeResult CheckJpegData(const unsigned char* data, std::size_t size) {
+    if (data == nullptr || size == 0) {
+        return JpegDecodeResult::NotDecoded;
+    }
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Guarded(trap,
+                       [&] { jpeg_mem_src(&info, data, static_cast<unsigned long>(size)); }) &&
+               ReadThrough(info, trap);
+    });
+}
+
+JpegDecodeResult CheckJpegFile(const std::string& path) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rbe"),
+                                                               std::fclose);
+    if (!file) {
+        return JpegDecodeResult::NotDecoded;
+    }
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Guarded(trap, [&] { jpeg_stdio_src(&info, file.get()); }) && ReadThrough(info, trap);
+    });
 }
 
 bool EncodeJpegData(const Raster& raster, int quality, std::string& encoded) {

@@ -2,7 +2,7 @@
 
 // JPEG data in memory decoded to and encoded from a Raster with libjpeg directly: the
 // quick way for the everyday photo, without the general imaging library's machinery.
-// This is the one file that knows libjpeg; its errors end here as false. Keeps no
+// This is the one file that knows libjpeg; its errors end here as a result or false. Keeps no
 // state; safe to call from several threads at once.
 
 #include <cstddef>
@@ -10,15 +10,33 @@
 
 #include "media/raster.h"
 
+// Progressive JPEGs may hold any number of scans, and each costs a pass over the whole
+// picture: a few kilobytes can keep a decoder busy for minutes. No real picture comes
+// near this many.
+inline constexpr int kMaxJpegScans = 1000;
+
+// What DecodeJpegData made of the data.
+enum class JpegDecodeResult {
+    Decoded,     // the whole picture
+    Damaged,     // corrupt data that libjpeg decoded past: the raster holds what a browser shows
+    Refused,     // cut short, or more than kMaxJpegScans scans: damaged, not worth another decoder
+    NotDecoded,  // not one this decoder takes, or an error: another decoder may try
+};
+
 // Decodes grey or colour (YCbCr or RGB) 8-bit JPEG data at 1/shrink of its size (shrink
 // 1, 2, 4 or 8), which libjpeg does for a fraction of the cost of full size. The raster
 // has 1 or 3 bands and holds only the pixels that lie wholly inside the picture, that is
-// width / shrink by height / shrink rounded down. False, with the raster untouched, for
-// any other JPEG (CMYK, for one), a picture over maxPixels, and anything libjpeg finds
-// wrong, a mere warning included: corrupt or truncated data is left to a decoder that
-// knows how the caller wants it handled.
-bool DecodeJpegData(const unsigned char* data, std::size_t size, int shrink, long long maxPixels,
-                    Raster& raster);
+// width / shrink by height / shrink rounded down; it is set only for Decoded and Damaged.
+// Any other JPEG (CMYK, for one), a picture over maxPixels and errors give NotDecoded.
+JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
+                                long long maxPixels, Raster& raster);
+
+// Reads JPEG data, or a JPEG file, through as a decoder would, at the least cost (1/8
+// scale, in whatever colour space libjpeg reads it, keeping nothing), for a decoder that
+// cannot say what it met: Decoded, Damaged or Refused as DecodeJpegData says them, and
+// NotDecoded for anything libjpeg cannot read (a 12-bit picture, a missing file).
+JpegDecodeResult CheckJpegData(const unsigned char* data, std::size_t size);
+JpegDecodeResult CheckJpegFile(const std::string& path);
 
 // Encodes a 1- or 3-band raster as a baseline JPEG of that quality (1 to 100) with
 // optimised Huffman tables and no metadata. False, with encoded untouched, on failure.

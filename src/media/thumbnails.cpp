@@ -113,5 +113,6 @@ bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int 
     outWidth = width;
     outHeight = height;
     result.kind = ThumbnailOutcome::Kind::Made;
+    result.damaged = scaled.damaged();
     return finish();
 }

@@ -18,7 +18,8 @@ void FitThumbnail(int width, int height, int boxWidth, int boxHeight, int& outWi
 struct ThumbnailOutcome {
     enum class Kind { Made, Kept, NotMade };
     Kind kind = Kind::NotMade;
-    std::string reason;  // when not made, why, for the user: "it is damaged or not a PNG picture"
+    std::string reason;    // when not made, why, for the user: "it is damaged or not a PNG picture"
+    bool damaged = false;  // made from a JPEG with corrupt data: it shows what could be read
 };
 
 // Makes the thumbnail file of a source whose extension is JPG (or JPEG, JPE) or PNG, scaled to
@@ -26,8 +27,9 @@ struct ThumbnailOutcome {
 // thumbnail written after the source (by the second) that already fills the box's width or height,
 // and fits in it, is kept as it is. outWidth and outHeight are the size of the thumbnail that
 // exists afterwards; they are left alone, and no file is written, when the source is of another
-// kind, cannot be decoded, is too large to decode or fits to an empty picture. Always returns true:
-// failures are told only through outcome, when given.
+// kind, cannot be decoded, is too large to decode or fits to an empty picture. A JPEG with corrupt
+// but complete data gets the thumbnail a browser would show of it, and outcome says it is damaged.
+// Always returns true: failures are told only through outcome, when given.
 bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int boxWidth,
                    int boxHeight, int& outWidth, int& outHeight, bool smart,
                    ThumbnailOutcome* outcome = nullptr);

@@ -8,6 +8,7 @@
 #include "platform/ascii.h"
 #include "platform/child_process.h"
 #include "platform/files.h"
+#include "platform/installed_desktop_entry.h"
 #include "platform/paths.h"
 #include "platform/xdg_folders.h"
 
@@ -131,10 +132,13 @@ std::string DesktopEntry(const std::string& appName, const std::string& type,
     return entry;
 }
 
+// Larger files are not ours; they are replaced.
+constexpr std::size_t kLargestOwnFile = 1 << 20;
+
 // Writes text to path unless it holds that already. True when the file changed.
 bool WriteIfDifferent(const std::string& path, const std::string& text) {
     std::string current;
-    if (ReadWholeFile(path, current).empty() && current == text) {
+    if (ReadFileBytes(path, kLargestOwnFile, current) == ReadBytesResult::Read && current == text) {
         return false;
     }
     if (CreateFolderPath(PathFolder(path), 0700) != 0) {
@@ -146,6 +150,11 @@ bool WriteIfDifferent(const std::string& path, const std::string& text) {
 bool FileExists(const std::string& path) {
     struct stat status;
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// Removes a file this registration wrote at an earlier start. True when it was there.
+bool RemoveIfPresent(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
 }
 
 }  // namespace
@@ -171,20 +180,41 @@ bool RegisterFileType(const std::string& progId, const std::string& extension,
     const std::string type = MimeTypeForProgId(progId);
     const std::string typeName = type.substr(std::string(kMimeTypePrefix).size());
     const std::string appName = progId.substr(0, progId.find('.'));
-    const std::string icon = JoinPath(
-        PathFolder(program), (iconIndex == 0 ? AsciiLowerCase(appName) : typeName) + ".png");
-
+    const std::string appIcon = JoinPath(PathFolder(program), AsciiLowerCase(appName) + ".png");
+    const std::string typeIcon =
+        iconIndex == 0 ? appIcon : JoinPath(PathFolder(program), typeName + ".png");
     const std::string data = XdgDataHome();
+
+    // A package or make install already registered the type and its icon for everyone;
+    // a copy here would only shadow it, so one left by an earlier start goes.
     const std::string mimeFolder = data + "/mime";
     const std::string package = mimeFolder + "/packages/" + typeName + ".xml";
-    if (WriteIfDifferent(package, MimePackage(type, extension, description)) ||
-        !FileExists(mimeFolder + "/mime.cache")) {
+    const std::string themeIcon =
+        data + "/icons/hicolor/64x64/mimetypes/" + ReplaceAll(type, "/", "-") + ".png";
+    bool mimeChanged = false;
+    if (InstalledMimePackage(typeName)) {
+        mimeChanged = RemoveIfPresent(package);
+        RemoveIfPresent(themeIcon);
+    } else {
+        std::string iconBytes;
+        if (ReadFileBytes(typeIcon, kLargestOwnFile, iconBytes) == ReadBytesResult::Read) {
+            WriteIfDifferent(themeIcon, iconBytes);
+        }
+        mimeChanged = WriteIfDifferent(package, MimePackage(type, extension, description)) ||
+                      !FileExists(mimeFolder + "/mime.cache");
+    }
+    if (mimeChanged) {
         RunChildProcess({"update-mime-database", mimeFolder});
     }
+
     const std::string applications = data + "/applications";
     const std::string entry = applications + "/" + AsciiLowerCase(appName) + ".desktop";
-    if (WriteIfDifferent(entry, DesktopEntry(appName, type, description, program,
-                                             FileExists(icon) ? icon : std::string()))) {
+    const bool entryChanged =
+        InstalledEntryOpens(type, program)
+            ? RemoveIfPresent(entry)
+            : WriteIfDifferent(entry, DesktopEntry(appName, type, description, program,
+                                                   FileExists(appIcon) ? appIcon : std::string()));
+    if (entryChanged) {
         RunChildProcess({"update-desktop-database", applications});
     }
     return true;

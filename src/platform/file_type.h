@@ -15,9 +15,13 @@ std::string MimeTypeForProgId(const std::string& progId);
 // with description as its comment, and $XDG_DATA_HOME/applications/<app>.desktop,
 // which opens that type with programPath (the running executable when empty); <name>
 // is the type's name after "application/x-" and <app> the ProgID up to its first dot,
-// both in lower case. The icon beside the program, "mavren.png" for index 0 and
-// "mavren-program.png" for index 1, is named when it exists. The desktop's caches are
-// refreshed (update-mime-database, update-desktop-database) when a file changed and
+// both in lower case. The desktop entry names the application icon beside the program,
+// "<app>.png", when it exists; the icon of iconIndex ("<app>.png" for 0, "<name>.png"
+// for 1) becomes the type's icon in the user's hicolor theme. What a package or make
+// install already provides is not repeated: with the type's package in a system data
+// folder the user's copy of the package and type icon goes, and with an installed entry
+// that opens the type with this very program the user's entry goes. The desktop's caches
+// are refreshed (update-mime-database, update-desktop-database) when a file changed and
 // the tools exist. Never reports a failure; always true.
 bool RegisterFileType(const std::string& progId, const std::string& extension,
                       const std::string& description, const std::string& programPath,

@@ -4,15 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <utility>
 
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/temporary_files.h"
 
 namespace {
 
@@ -93,23 +94,6 @@ std::string ResolveLink(const std::string& path) {
         current = target;
     }
     return current;
-}
-
-// Creates a fresh file beside path; the kernel applies the umask to its mode.
-int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
-    static std::atomic<unsigned> counter{0};
-    const std::string folder = PathFolder(path);
-    const std::string prefix = (path.find('/') == std::string::npos ? "" : folder + "/") + "." +
-                               PathFileName(path) + ".tmp-" + std::to_string(::getpid()) + "-";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = prefix + std::to_string(counter.fetch_add(1));
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
 }
 
 // Writes in place; used only where no temporary file may be made beside the target.
@@ -235,6 +219,16 @@ std::string WriteWholeFile(const std::string& path, std::string_view text) {
                         static_cast<long long>(text.size()), path.c_str(), result.error);
 }
 
+namespace {
+
+bool AskToCreateDirectory(const std::string& path) {
+    const std::string question =
+        "The directory \"" + path + "\" does not exist.\n\nDo you want to create it?";
+    return ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+}  // namespace
+
 bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
     struct stat status;
     if (::stat(path.c_str(), &status) == 0) {
@@ -248,22 +242,35 @@ bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
     while (trimmed.size() > 1 && trimmed.back() == '/') {
         trimmed.pop_back();
     }
+    if (trimmed.empty()) {
+        return false;
+    }
     std::string parent = PathFolder(trimmed);
     if (parent.empty()) {
-        parent = trimmed.front() == '/' ? "/" : ".";
+        // One character, not a literal: GCC 12's -Wrestrict misreads assigning a literal here.
+        parent.assign(1, trimmed.front() == '/' ? '/' : '.');
     }
     struct stat parentStatus;
     if (::stat(parent.c_str(), &parentStatus) != 0 || !S_ISDIR(parentStatus.st_mode)) {
         return false;
     }
-    if (!createWithoutAsking) {
-        const std::string question =
-            "The directory \"" + path + "\" does not exist.\n\nDo you want to create it?";
-        if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-            return false;
-        }
+    return (createWithoutAsking || AskToCreateDirectory(path)) && ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool EnsureDirectoryPath(const std::string& path, bool createWithoutAsking) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0) {
+        return S_ISDIR(status.st_mode);
     }
-    return ::mkdir(path.c_str(), 0777) == 0;
+    if (errno != ENOENT) {
+        return false;
+    }
+    if (!createWithoutAsking && !AskToCreateDirectory(path)) {
+        return false;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return !error && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool CheckRequiredFile(const std::string& path, bool report) {

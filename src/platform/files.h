@@ -43,6 +43,11 @@ ReplaceFileResult ReplaceFileContents(const std::string& path, std::string_view 
 // Yes/No question unless createWithoutAsking is set. A file, or a missing parent, gives false.
 bool EnsureDirectory(const std::string& path, bool createWithoutAsking);
 
+// EnsureDirectory for a whole path: a missing folder is made with every missing folder
+// above it, after the same one question unless createWithoutAsking is set. A file in
+// the way (asked nothing), or a folder that cannot be made, gives false.
+bool EnsureDirectoryPath(const std::string& path, bool createWithoutAsking);
+
 // True when path names an existing file that is not a folder. With report set, a failure
 // is shown in a stop box that says why.
 bool CheckRequiredFile(const std::string& path, bool report);

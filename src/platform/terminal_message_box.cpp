@@ -5,6 +5,8 @@
 #include <cctype>
 #include <string>
 
+#include "platform/paths.h"
+
 TerminalMessageBox::TerminalMessageBox(AnswerPolicy policy, std::FILE* in, std::FILE* err)
     : policy(policy), in(in), err(err), interactive(isatty(fileno(in)) != 0) {}
 
@@ -21,16 +23,50 @@ const char* IconWord(unsigned flags) {
     }
 }
 
+// The captions of a question's two buttons: the one that goes on, the one that declines.
+struct ButtonCaptions {
+    const char* positive;
+    const char* negative;
+};
+
+ButtonCaptions CaptionsOf(unsigned flags) {
+    switch (flags & MB_BUTTON_MASK) {
+        case MB_RETRYCANCEL:
+            return {"Retry", "Cancel"};
+        case MB_OKCANCEL:
+            return {"OK", "Cancel"};
+        default:
+            return {"Yes", "No"};
+    }
+}
+
+// A question's text tells the user which button to press; at the terminal the answers
+// are typed, so "Press \"Retry\" to go on, \"Cancel\" to stop" becomes
+// "Answer y to go on, n to stop".
+std::string WithTypedAnswers(const std::string& text, unsigned flags) {
+    const ButtonCaptions captions = CaptionsOf(flags);
+    std::string result = text;
+    for (const auto& [caption, key] :
+         {std::pair{captions.positive, "y"}, std::pair{captions.negative, "n"}}) {
+        const std::string quoted = std::string("\"") + caption + "\"";
+        result = ReplaceAll(result, "Press " + quoted, std::string("Answer ") + key);
+        result = ReplaceAll(result, "press " + quoted, std::string("answer ") + key);
+        result = ReplaceAll(result, quoted, key);
+    }
+    return result;
+}
+
 }  // namespace
 
 int TerminalMessageBox::Show(const std::string& text, unsigned flags) {
     std::lock_guard lock(mutex);
-    std::fprintf(err, "%s%s\n", IconWord(flags), text.c_str());
     const unsigned buttons = flags & MB_BUTTON_MASK;
     if (buttons == MB_OK) {
+        std::fprintf(err, "%s%s\n", IconWord(flags), text.c_str());
         std::fflush(err);
         return IDOK;
     }
+    std::fprintf(err, "%s%s\n", IconWord(flags), WithTypedAnswers(text, flags).c_str());
     switch (policy) {
         case AnswerPolicy::AlwaysYes:
             return PositiveAnswer(flags);
@@ -40,49 +76,27 @@ int TerminalMessageBox::Show(const std::string& text, unsigned flags) {
             break;
     }
     if (!interactive) {
-        std::fprintf(err, "(no terminal to ask: answering %s; use --yes to answer otherwise)\n",
-                     NegativeAnswer(flags) == IDNO ? "No" : "Cancel");
+        std::fprintf(err, "(no terminal to ask: answering n; use --yes to answer y)\n");
         return NegativeAnswer(flags);
     }
     return Ask(flags);
 }
 
 int TerminalMessageBox::Ask(unsigned flags) {
-    struct Choice {
-        char key;
-        int answer;
-    };
-    Choice positive{'y', IDYES};
-    Choice negative{'n', IDNO};
-    const char* prompt = "[y/n]";
-    switch (flags & MB_BUTTON_MASK) {
-        case MB_RETRYCANCEL:
-            positive = {'r', IDRETRY};
-            negative = {'c', IDCANCEL};
-            prompt = "[r]etry or [c]ancel";
-            break;
-        case MB_OKCANCEL:
-            positive = {'o', IDOK};
-            negative = {'c', IDCANCEL};
-            prompt = "[o]k or [c]ancel";
-            break;
-        default:
-            break;
-    }
     for (;;) {
-        std::fprintf(err, "%s? ", prompt);
+        std::fprintf(err, "[y/n]? ");
         std::fflush(err);
         char line[256];
         if (std::fgets(line, sizeof line, in) == nullptr) {
             std::fputc('\n', err);
-            return negative.answer;  // end of input declines
+            return NegativeAnswer(flags);  // end of input declines
         }
         const char first = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
-        if (first == positive.key) {
-            return positive.answer;
+        if (first == 'y') {
+            return PositiveAnswer(flags);
         }
-        if (first == negative.key) {
-            return negative.answer;
+        if (first == 'n') {
+            return NegativeAnswer(flags);
         }
     }
 }

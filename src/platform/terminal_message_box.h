@@ -2,7 +2,9 @@
 
 // Message boxes for the command-line front end: the text goes to standard error;
 // a question is asked at the terminal when standard input is one, otherwise it is
-// answered by the policy the user chose on the command line (--yes / --no).
+// answered by the policy the user chose on the command line (--yes / --no). Every
+// question takes y (Yes, Retry, OK) or n (No, Cancel), and a question's text names
+// those answers instead of the buttons of a window.
 
 #include <cstdio>
 #include <mutex>

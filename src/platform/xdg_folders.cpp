@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -43,6 +44,24 @@ std::string XdgConfigHome() {
 std::string XdgDataHome() {
     std::string folder = AbsoluteFromEnvironment("XDG_DATA_HOME");
     return folder.empty() ? HomeFolder() + "/.local/share" : folder;
+}
+
+std::vector<std::string> XdgDataDirs() {
+    std::vector<std::string> folders;
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    std::string_view rest = value != nullptr ? value : "";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        const std::string_view folder = rest.substr(0, colon);
+        if (folder.starts_with('/')) {
+            folders.emplace_back(folder);
+        }
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    }
+    if (folders.empty()) {
+        folders = {"/usr/local/share", "/usr/share"};
+    }
+    return folders;
 }
 
 int CreateFolderPath(const std::string& path, unsigned mode) {

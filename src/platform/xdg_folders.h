@@ -5,12 +5,17 @@
 // point them at temporary folders. Thread-safe as long as nobody changes the environment.
 
 #include <string>
+#include <vector>
 
 // $XDG_CONFIG_HOME when it is an absolute path, otherwise $HOME/.config.
 std::string XdgConfigHome();
 
 // $XDG_DATA_HOME when it is an absolute path, otherwise $HOME/.local/share.
 std::string XdgDataHome();
+
+// The system's data folders, most important first: the absolute entries of
+// $XDG_DATA_DIRS, or /usr/local/share and /usr/share when it names none.
+std::vector<std::string> XdgDataDirs();
 
 // The user's home folder: $HOME, or the password database's entry when it is unset.
 std::string HomeFolder();

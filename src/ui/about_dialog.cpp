@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "generate/product.h"
+#include "mavren_version.h"
 #include "media/imaging.h"
 #include "platform/app_folders.h"
 #include "platform/open_url.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-const QString kVersionLine = QStringLiteral("Mavren 1.0");
+const QString kVersionLine = QStringLiteral("Mavren ") + QString::fromLatin1(kMavrenVersion);
 const QString kSecondLine = QStringLiteral("Web sites from your folders");
 
 // Room under the picture for the caption.

@@ -2,9 +2,10 @@
 
 // The About box: a frameless window with the picture "splash1.jpg" from the executable's
 // folder (left out when it cannot be read), a caption under it that alternates every two
-// seconds between "Mavren 1.0" and a second line, and buttons for the home page, a mail
-// to support, and "Continue", the only way to close it (Escape and the close command do
-// nothing). Dragged by any point that is not a control. GUI thread only.
+// seconds between "Mavren" with the program's version ("Mavren 1.0") and a second line,
+// and buttons for the home page, a mail to support, and "Continue", the only way to close
+// it (Escape and the close command do nothing). Dragged by any point that is not a
+// control. GUI thread only.
 
 #include <QFont>
 #include <QImage>

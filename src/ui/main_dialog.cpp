@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "document/program.h"
@@ -24,6 +25,23 @@ const QString kStopCaption = QStringLiteral("Stop!");
 const QString kGenerateCaption = QStringLiteral("Generate");
 const char* const kNoProgramText = "No program loaded";
 
+// The status text with a zero-width space after every 20 characters of a run without
+// blanks, so that a long file name wraps in the status box instead of running past it.
+QString WrappableText(const QString& text) {
+    constexpr int kLongestRun = 20;
+    QString wrappable;
+    int run = 0;
+    for (const QChar c : text) {
+        wrappable += c;
+        run = c.isSpace() ? 0 : run + 1;
+        if (run == kLongestRun) {
+            wrappable += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return wrappable;
+}
+
 }  // namespace
 
 CMavrenMainDialog::CMavrenMainDialog(QWidget* parent)
@@ -44,6 +62,11 @@ CMavrenMainDialog::CMavrenMainDialog(QWidget* parent)
         running->hide();
     }
     m_ui->progressBar->setRange(0, 100);
+    // Room for two lines of status, so that a long text wraps instead of being cut and the
+    // header keeps its height; a longer one still makes room for itself.
+    QLabel* status = m_ui->statusLabel;
+    status->setMinimumHeight(2 * status->fontMetrics().lineSpacing() + 2 * status->frameWidth() +
+                             2 * status->margin());
     ConnectCommands();
 }
 
@@ -229,7 +252,7 @@ void CMavrenMainDialog::customEvent(QEvent* event) {
             m_ui->progressBar->setValue(message.wParam);
             break;
         case WM_APP_STATUS_TEXT:
-            m_ui->statusLabel->setText(PaddedStatusText(message.text));
+            m_ui->statusLabel->setText(WrappableText(PaddedStatusText(message.text)));
             break;
         case WM_APP_WORK_DONE:
             OnWorkDone();
@@ -240,6 +263,14 @@ void CMavrenMainDialog::customEvent(QEvent* event) {
 }
 
 void CMavrenMainDialog::accept() {}
+
+void CMavrenMainDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    CVQDialog::keyPressEvent(event);
+}
 
 void CMavrenMainDialog::OnExit() {
     if (IsRunning()) {

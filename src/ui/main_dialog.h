@@ -2,10 +2,11 @@
 
 // The main window: the one open program (its file path and a summary of its settings) and
 // every command: New, Open, Edit, Generate (which reads "Stop!" while a run goes on),
-// Test, Upload, Help, About and Exit. It runs a generation on a worker thread, shows the
-// worker's status line and progress while it runs, and saves the program after each run
-// and after each use of the property sheet. When it closes it stops a running generation
-// (waiting at most 20 seconds) and remembers the open program and its own place.
+// Test (the open program's own start page), Upload, Help, About and Exit. It runs a
+// generation on a worker thread, shows the worker's status line and progress while it
+// runs, and saves the program after each run and after OK in the property sheet. When it
+// closes it stops a running generation (waiting at most 20 seconds) and remembers the
+// open program and its own place. Escape does not close it.
 //
 // GUI thread only. The program lives as long as the window or a worker that still uses
 // it, whichever is longer; the worker reaches the window only through a receiver that the
@@ -56,6 +57,9 @@ class CMavrenMainDialog : public CVQDialog {
     bool OnInitDialog() override;
     // Enter is taken by the default button (Edit); OK itself does nothing.
     void accept() override;
+    // Escape does nothing: the window lives as long as the program, and a stray key must
+    // not end it. Exit and the close box still close it.
+    void keyPressEvent(QKeyEvent* event) override;
     // The closing sequence, whichever way the window closes.
     void done(int result) override;
     void customEvent(QEvent* event) override;

@@ -8,6 +8,9 @@
 #include "document/default_program.h"
 #include "document/program.h"
 #include "generate/generation_run.h"
+#include "generate/site_start_page.h"
+#include "generate/themes.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/open_url.h"
 #include "platform/paths.h"
@@ -31,8 +34,10 @@ std::string TemporaryFolder() {
 }  // namespace
 
 void CMavrenMainDialog::OnTest() {
-    const std::string startPage = LastStartPage();
-    if (startPage.empty()) {
+    // The open program's own site, wherever and whenever it was generated: after opening
+    // another program, the site of the one generated before would be the wrong one.
+    const std::string startPage = SiteStartPage(*m_program);
+    if (!CheckRequiredFile(startPage, false)) {
         ShowMessageBox("Nothing to test!", MB_OK | MB_ICONSTOP);
         return;
     }
@@ -58,7 +63,10 @@ void CMavrenMainDialog::OnEdit() {
     }
     {
         CMavrenProgPropSheet sheet(*m_program, this);
-        sheet.exec();
+        // Cancel leaves the program as it was, so its file stays as it is too.
+        if (sheet.exec() != QDialog::Accepted) {
+            return;
+        }
     }
     SaveProgramFile();
     m_program->Describe(m_summaryText);
@@ -93,6 +101,10 @@ void CMavrenMainDialog::OnNew() {
                          PatternOfSourceType(answers.fileType, {}));
     m_program->path = JoinPath(answers.programFolder, answers.programName);
     SaveProgramFile();
+    // A theme that cannot be copied has been reported; the program keeps the classic pages.
+    if (!answers.theme.empty() && ApplyTheme(*m_program, m_program->path, answers.theme)) {
+        SaveProgramFile();
+    }
     LoadProgramFile(m_program->path);
 }
 

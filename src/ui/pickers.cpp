@@ -1,6 +1,7 @@
 #include "ui/pickers.h"
 
 #include "generate/html_files.h"
+#include "generate/themes.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "ui/folder_browser.h"
@@ -10,7 +11,8 @@ namespace {
 
 constexpr const char* kBoilerplateFolderValue = "LastBoilerplateDir";
 constexpr const char* kHtmlFilter = "HTML Files (*.htm;*.html)|*.htm; *.html|All Files (*.*)|*.*||";
-constexpr const char* kImageFilter = "Image Files (*.jpg;*.gif)|*.jpg; *.gif|All Files (*.*)|*.*||";
+constexpr const char* kImageFilter =
+    "Image Files (*.jpg;*.png;*.gif)|*.jpg; *.png; *.gif|All Files (*.*)|*.*||";
 
 // The file the user confirmed in an open dialog, or empty.
 std::string OpenFile(QWidget* owner, const char* filter, const std::string& folder,
@@ -51,10 +53,13 @@ bool PickFolderFrom(QWidget* owner, const FolderPick& pick, std::string& answer)
 }
 
 bool PickBoilerplateFile(QWidget* owner, const std::string& currentPath, std::string& chosen) {
-    const std::string folder =
+    std::string folder =
         currentPath.empty()
             ? GetRegistryString(kApplicationKey, kBoilerplateFolderValue, HKEY_CURRENT_USER)
             : PathFolder(currentPath);
+    if (folder.empty()) {
+        folder = ThemesFolder();  // nothing picked before: start among the themes
+    }
     const std::string file = OpenFile(owner, kHtmlFilter, folder, PathFileName(currentPath));
     if (file.empty() || !CheckBoilerplate(file)) {
         return false;

@@ -16,7 +16,8 @@ struct FolderPick {
 inline constexpr FolderPick kSourceFolderPick{"Locate the Source Directory", "*.jpg;*.png;*.gif",
                                               "LastSourceDir"};
 inline constexpr FolderPick kTargetFolderPick{"Locate the Target Directory", "", "LastTargetDir"};
-inline constexpr FolderPick kProgramFolderPick{"Locate the Program Directory", "*.jpg;*.png;*.gif",
+// The program folder previews the programs already in it, not pictures.
+inline constexpr FolderPick kProgramFolderPick{"Locate the Program Directory", "*.mav",
                                                "LastProgDir"};
 inline constexpr FolderPick kGifFolderPick{"Locate the GIF Thumbnail Directory", "*.gif",
                                            "LastGifDir"};
@@ -34,9 +35,9 @@ bool PickFolder(QWidget* owner, const FolderPick& pick, const std::string& initi
 bool PickFolderFrom(QWidget* owner, const FolderPick& pick, std::string& answer);
 
 // Asks for an HTML boilerplate file, starting at currentPath's folder when it is set, else
-// at the folder remembered as "LastBoilerplateDir". A file that is not a boilerplate file
-// is refused with the reason; a taken file's folder is remembered. True with chosen set
-// when a file was taken.
+// at the folder remembered as "LastBoilerplateDir", else in the installed themes folder. A file
+// that is not a boilerplate file is refused with the reason; a taken file's folder is remembered.
+// True with chosen set when a file was taken.
 bool PickBoilerplateFile(QWidget* owner, const std::string& currentPath, std::string& chosen);
 
 // Asks for a background image. True with chosen set when the user picked one.

@@ -42,9 +42,11 @@ CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
     SetActivePage(GetRegistryInt(kApplicationKey, kActivePageValue, HKEY_CURRENT_USER));
 }
 
-void CMavrenProgPropSheet::OnClosing() {
-    for (CMavrenProgPropPage* page : m_programPages) {
-        page->Store(m_program);
+void CMavrenProgPropSheet::OnClosing(int result) {
+    if (result == QDialog::Accepted) {
+        for (CMavrenProgPropPage* page : m_programPages) {
+            page->Store(m_program);
+        }
     }
     SetRegistryInt(kApplicationKey, kActivePageValue, GetActiveIndex(), HKEY_CURRENT_USER);
 }

@@ -2,10 +2,10 @@
 
 // The program property sheet ("Edit ..."): five pages (Generation, Index Options, Content
 // Options, Misc, HTML Options) over one program. The program's values are copied into the
-// pages when the sheet is built and all copied back when it closes, whichever button
-// closed it: Cancel drops only the unsaved edits of the page showing. The sheet opens on
-// the page that was active when it last closed ("ActivePage"). GUI thread only; the
-// program must outlive the sheet.
+// pages when the sheet is built and all copied back when OK closes it; Cancel (or Escape,
+// or the close box) leaves the program as it was, edits on every page dropped. The sheet
+// opens on the page that was active when it last closed ("ActivePage"). GUI thread only;
+// the program must outlive the sheet.
 
 #include <vector>
 
@@ -32,8 +32,8 @@ class CMavrenProgPropSheet : public CVQPropertySheet {
     CMavrenProgPropPageHTML* HtmlPage() const { return m_html; }
 
   protected:
-    // Stores every page into the program and remembers the active page.
-    void OnClosing() override;
+    // After OK stores every page into the program; in any case remembers the active page.
+    void OnClosing(int result) override;
 
   private:
     Program& m_program;

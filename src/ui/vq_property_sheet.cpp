@@ -110,7 +110,7 @@ void CVQPropertySheet::accept() {
 void CVQPropertySheet::done(int result) {
     if (m_opened) {
         m_opened = false;
-        OnClosing();
+        OnClosing(result);
         SaveWindowPlacement(this, m_placementName.isEmpty() ? windowTitle() : m_placementName);
     }
     QDialog::done(result);

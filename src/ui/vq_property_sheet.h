@@ -71,8 +71,9 @@ class CVQPropertySheet : public QDialog {
     int exec() override;
 
   protected:
-    // The last step before the placement is saved, whichever way the sheet closes.
-    virtual void OnClosing() {}
+    // The last step before the placement is saved, whichever way the sheet closes;
+    // result is QDialog::Accepted after OK.
+    virtual void OnClosing(int /*result*/) {}
 
     // OK reads the active page first and stays when it refuses.
     void accept() override;

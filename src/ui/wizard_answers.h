@@ -11,4 +11,5 @@ struct WizardAnswers {
     std::string targetFolder;
     std::string programFolder;
     std::string programName;  // ends in ".mav" after Finish
+    std::string theme;        // an installed theme's name; empty for the classic pages
 };

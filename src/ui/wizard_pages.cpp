@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <QWizard>
+#include <algorithm>
 
+#include "generate/themes.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
@@ -161,6 +163,12 @@ CMavrenWizardPage2::CMavrenWizardPage2(WizardAnswers& answers, QWidget* parent)
             ShowAnswers();
         }
     });
+    // The classic pages first, as the default; then each installed theme by its description.
+    m_ui->themeCombo->addItem(QStringLiteral("None: the classic pages"), QString());
+    for (const Theme& theme : InstalledThemes()) {
+        const std::string& text = theme.description.empty() ? theme.name : theme.description;
+        m_ui->themeCombo->addItem(QString::fromStdString(text), QString::fromStdString(theme.name));
+    }
 }
 
 CMavrenWizardPage2::~CMavrenWizardPage2() = default;
@@ -220,12 +228,15 @@ bool CMavrenWizardPage2::validatePage() {
 void CMavrenWizardPage2::ReadControls() {
     ReadText(m_ui->programFolderEdit, m_answers.programFolder);
     ReadText(m_ui->programNameEdit, m_answers.programName);
+    m_answers.theme = m_ui->themeCombo->currentData().toString().toStdString();
 }
 
 void CMavrenWizardPage2::ShowAnswers() {
     ShowText(m_ui->programFolderEdit, m_answers.programFolder);
     ShowText(m_ui->programNameEdit, m_answers.programName);
     m_ui->programNameEdit->setEnabled(!m_answers.programFolder.empty());
+    m_ui->themeCombo->setCurrentIndex(
+        std::max(0, m_ui->themeCombo->findData(QString::fromStdString(m_answers.theme))));
 }
 
 void CMavrenWizardPage2::FocusFirstMissing() {

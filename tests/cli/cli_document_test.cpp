@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "document/program.h"
+#include "generate/product.h"
 #include "support/run_program.h"
 #include "support/test_support.h"
 
@@ -16,10 +18,13 @@ ProgramRun Cli(const std::vector<std::string>& arguments, const std::string& inp
 
 class CliDocument : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { SaveFresh("/photos"); }
+
+    // A default program for source that generates into /site.
+    void SaveFresh(const std::string& source) {
         Program program;
         program.ApplyDefaults();
-        program.SetString(ProgramKey::SourceDir, "/photos");
+        program.SetString(ProgramKey::SourceDir, source);
         program.SetString(ProgramKey::TargetDir, "/site");
         ASSERT_TRUE(program.Save(path));
     }
@@ -48,13 +53,90 @@ TEST_F(CliDocument, ValidateReportsWithExitStatus) {
     ProgramRun run = Cli({"validate", path});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
 
-    ASSERT_EQ(Cli({"set", path, "Thumbnail-Size=5", "Target-Dir="}).status, 0);
+    {
+        auto program = Reload();
+        program->SetString(ProgramKey::TargetDir, "");
+        program->SetInt(ProgramKey::ThumbnailSize, 5);
+        ASSERT_TRUE(program->Save(path));
+    }
     run = Cli({"validate", path});
     EXPECT_EQ(run.status, 4);
     EXPECT_NE(run.out.find("  No target directory specified\n"
                            "  Thumbnail size of 5 exceeds limits (min: 10; max 1000)\n"),
               std::string::npos)
         << run.out;
+}
+
+TEST_F(CliDocument, ValidateWarnsAfterTheReasonsWithoutChangingTheStatus) {
+    const std::string photos = dir / "photos";
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;  // made in the photos folder
+        std::vector<std::string> settings;
+        int status;
+        std::string warnings;  // what follows "Warnings:", or "" for no warnings at all
+    };
+    const std::string missing = "  The source directory \"" + photos + "\" does not exist\n";
+    const std::string empty =
+        "  The source directory \"" + photos +
+        "\" does not contain any files of type \"*.JPG;*.JPEG;*.PNG;*.GIF\"\n";
+    const std::string layout =
+        "  Index-Thumbnails-Across and Index-Thumbnails-Down (4 by 2) are ignored while "
+        "Index-Thumbnail-Layout-Type is 0 (optimize for a typical browser window); set it to 1 "
+        "to use them\n";
+    const Case cases[] = {
+        {"all well", {"a.jpg"}, {}, 0, ""},
+        {"source folder missing", {}, {}, 0, missing},
+        {"no matching file", {"notes.txt"}, {}, 0, empty},
+        {"generated pages are no sources",
+         {"INDEX000.HTM"},
+         {"Source-File-Extension=*.htm;*.html"},
+         0,
+         "  The source directory \"" + photos +
+             "\" does not contain any files of type \"*.HTM;*.HTML\"\n"},
+        {"numbers the layout ignores",
+         {"a.jpg"},
+         {"Index-Thumbnails-Across=4", "Index-Thumbnails-Down=2"},
+         0,
+         layout},
+        {"numbers the layout uses",
+         {"a.jpg"},
+         {"Index-Thumbnails-Across=4", "Index-Thumbnails-Down=2", "Index-Thumbnail-Layout-Type=1"},
+         0,
+         ""},
+        {"a single page ignores them",
+         {"a.jpg"},
+         {"Index-Thumbnails-Across=4", "Index-Generate-Multiple-Pages=No"},
+         0,
+         "  Index-Thumbnails-Across and Index-Thumbnails-Down (4 by 3) are ignored while "
+         "Index-Generate-Multiple-Pages is No\n"},
+        {"warnings follow the reasons", {}, {"Target-Dir="}, 4, missing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(photos);
+        for (const std::string& file : c.files) {
+            WriteFileBytes(photos + "/" + file, "<META " + std::string(kGeneratorMark) + ">");
+        }
+        SaveFresh(photos);
+        if (!c.settings.empty()) {
+            std::vector<std::string> set = {"set", path};
+            set.insert(set.end(), c.settings.begin(), c.settings.end());
+            ASSERT_EQ(Cli(set).status, 0);
+        }
+        const ProgramRun run = Cli({"validate", path});
+        EXPECT_EQ(run.status, c.status) << run.out;
+        const std::string warningsHeading = "\nWarnings:\n\n";
+        const std::size_t heading = run.out.find(warningsHeading);
+        if (c.warnings.empty()) {
+            EXPECT_EQ(heading, std::string::npos) << run.out;
+        } else {
+            ASSERT_NE(heading, std::string::npos) << run.out;
+            EXPECT_EQ(run.out.substr(heading + warningsHeading.size()), c.warnings);
+            const std::size_t reason = run.out.find("  No target directory specified\n");
+            EXPECT_TRUE(reason == std::string::npos || reason < heading) << run.out;
+        }
+    }
 }
 
 TEST_F(CliDocument, SetConvertsByTypeAndSaves) {
@@ -70,16 +152,113 @@ TEST_F(CliDocument, SetConvertsByTypeAndSaves) {
     EXPECT_EQ(program->GetText(ProgramKey::LastGenerated), "01/02/03 04:05:06");
 }
 
-TEST_F(CliDocument, SetRefusesUnknownKeysAndLineBreaksWithoutSaving) {
+TEST_F(CliDocument, SetTakesOnlyValuesTheFileReadsBackAsMeant) {
     const std::string before = ReadFileBytes(path);
-    ProgramRun run = Cli({"set", path, "Thumbnail-Size=150", "Colour=red"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("unknown key 'Colour'"), std::string::npos) << run.err;
-    run = Cli({"set", path, "Comments=two\nlines"});
+    struct Refused {
+        std::string assignment;
+        std::string problem;
+    };
+    const Refused refused[] = {
+        {"Generate-Thumbnails=true", "Generate-Thumbnails takes Yes or No, not 'true'"},
+        {"Content-Frame=1", "Content-Frame takes Yes or No, not '1'"},
+        {"Thumbnail-Size=150px", "Thumbnail-Size takes a whole number, not '150px'"},
+        {"Index-Thumbnail-Label-Type=", "Index-Thumbnail-Label-Type takes a whole number, not ''"},
+        {"Content-Label-Type=99999999999",
+         "Content-Label-Type takes a whole number, not '99999999999'"},
+        {"Thumbnail-Size=5", "Thumbnail size of 5 exceeds limits (min: 10; max 1000)"},
+        {"Index-Thumbnails-Across=0", "Thumbnails across of 0 exceeds limits (min: 1; max 1000)"},
+        {"Index-Thumbnails-Down=1001", "Thumbnails down of 1001 exceeds limits (min: 1; max 1000)"},
+        {"Last-Generated=yesterday",
+         "Last-Generated takes a date as MM/DD/YY HH:MM:SS, or Never, not 'yesterday'"},
+    };
+    for (const Refused& r : refused) {
+        const ProgramRun run = Cli({"set", path, "Comments=x", r.assignment});
+        EXPECT_EQ(run.status, 2) << r.assignment;
+        EXPECT_EQ(run.err, "mavren-cli set: " + r.problem + "; nothing was changed.\n");
+    }
+    EXPECT_EQ(ReadFileBytes(path), before);
+
+    const std::string cwd = std::filesystem::current_path().string();
+    ProgramRun run =
+        Cli({"set", path, "generate-thumbnails=YES", "Content-Frame= no ", "Thumbnail-Size= +1000",
+             "Content-Label-Type=-1", "Last-Generated=never", "Source-Dir=photos/./trip/",
+             "Misc-GIF-Thumbnail-Dir=../gifs", "Target-Dir="});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto program = Reload();
+    EXPECT_TRUE(program->GetBool(ProgramKey::GenerateThumbnails));
+    EXPECT_FALSE(program->GetBool(ProgramKey::ContentFrame));
+    EXPECT_EQ(program->GetInt(ProgramKey::ThumbnailSize), 1000);
+    EXPECT_EQ(program->GetInt(ProgramKey::ContentLabelType), -1);
+    EXPECT_EQ(program->GetText(ProgramKey::LastGenerated), "Never");
+    EXPECT_EQ(program->GetText(ProgramKey::SourceDir), cwd + "/photos/trip");
+    EXPECT_EQ(program->GetText(ProgramKey::MiscGifThumbnailDir),
+              std::filesystem::path(cwd).parent_path().string() + "/gifs");
+    EXPECT_EQ(program->GetText(ProgramKey::TargetDir), "");
+}
+
+TEST_F(CliDocument, SetRefusesUnknownKeysWithTheNearestNames) {
+    const std::string before = ReadFileBytes(path);
+    struct Case {
+        std::string key;
+        std::string hint;  // after "nothing was changed."
+    };
+    const Case cases[] = {
+        {"Thumbnail-Sise", " Did you mean Thumbnail-Size?"},
+        {"thumbnailsize", " Did you mean Thumbnail-Size?"},
+        {"thumb-size", " Did you mean Thumbnail-Size?"},
+        {"title", " Did you mean Index-Page-Title or Content-Page-Title?"},
+        {"color", " Did you mean HTML-Background-Color, HTML-Text-Color-Color or HTML-Link-Color?"},
+        {"Colour", ""},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun run = Cli({"set", path, "Thumbnail-Size=150", c.key + "=red"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "mavren-cli set: unknown key '" + c.key + "'; nothing was changed." +
+                               c.hint + "\n");
+    }
+    EXPECT_EQ(ReadFileBytes(path), before);
+}
+
+TEST_F(CliDocument, SetRefusesLineBreaksAndAssignmentsWithoutEqualsSign) {
+    const std::string before = ReadFileBytes(path);
+    ProgramRun run = Cli({"set", path, "Comments=two\nlines"});
     EXPECT_EQ(run.status, 2);
     run = Cli({"set", path, "no-equals-sign"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(ReadFileBytes(path), before);
+}
+
+TEST_F(CliDocument, AFileWithLoneCarriageReturnsKeepsItsSettingsAndTextIsNeverSavedOver) {
+    std::string classicMac = ReadFileBytes(path);
+    for (std::size_t at = classicMac.find("\r\n"); at != std::string::npos;
+         at = classicMac.find("\r\n", at)) {
+        classicMac.erase(at + 1, 1);
+    }
+    WriteFileBytes(path, classicMac);
+    ProgramRun run = Cli({"show", path});
+    EXPECT_NE(run.out.find("   Source-Dir: /photos\n"), std::string::npos) << run.out;
+    run = Cli({"set", path, "Thumbnail-Size=150"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto program = Reload();
+    EXPECT_EQ(program->GetText(ProgramKey::SourceDir), "/photos");
+    EXPECT_EQ(program->GetText(ProgramKey::TargetDir), "/site");
+    EXPECT_EQ(program->GetInt(ProgramKey::ThumbnailSize), 150);
+
+    const std::string notes = dir / "notes.mav";
+    WriteFileBytes(notes, "milk\nbread\n");
+    run = Cli({"set", "--yes", notes, "Thumbnail-Size=150"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the file holds text but no program settings"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFileBytes(notes), "milk\nbread\n");
+}
+
+TEST_F(CliDocument, SetRemovesWhatAKilledSaveLeftBesideTheProgram) {
+    WriteFileBytes(dir / LeftoverName(1), "half a program");
+    WriteFileBytes(dir / ".trip.mav.swp", "an editor's");
+    ASSERT_EQ(Cli({"set", path, "Thumbnail-Size=150"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / LeftoverName(1)));
+    EXPECT_TRUE(std::filesystem::exists(dir / ".trip.mav.swp"));
 }
 
 TEST_F(CliDocument, UnexpectedKeywordsAreAnsweredByPolicy) {
@@ -87,6 +266,9 @@ TEST_F(CliDocument, UnexpectedKeywordsAreAnsweredByPolicy) {
     ProgramRun run = Cli({"show", path});
     EXPECT_EQ(run.status, 1) << "no terminal: Cancel";
     EXPECT_NE(run.err.find("Unexpected keyword 'Colour' on line 2 of " + path), std::string::npos)
+        << run.err;
+    // The terminal's answers, not the window's buttons.
+    EXPECT_NE(run.err.find("\n\nAnswer y to scan for more errors, n to stop.\n"), std::string::npos)
         << run.err;
 
     run = Cli({"show", "--yes", path});

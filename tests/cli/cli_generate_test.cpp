@@ -43,6 +43,9 @@ class CliGenerate : public ::testing::Test {
         fs::create_directories(source);
         for (const std::string& photo : photos) {
             fs::copy_file(kExamples + "/photos/" + photo, source + "/" + photo);
+            // A thumbnail is kept only when written in a later second than its source.
+            fs::last_write_time(source + "/" + photo,
+                                fs::file_time_type::clock::now() - std::chrono::hours(1));
         }
         const ProgramRun run = Cli({"new", "--source", source, "--target", target, "--yes"});
         EXPECT_EQ(run.status, 0) << run.err;
@@ -97,7 +100,12 @@ TEST_F(CliGenerate, ExitStatusTellsTheOutcome) {
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.err.find("Cannot create thumbnail directory:"), std::string::npos) << run.err;
 
-    ASSERT_EQ(Cli({"set", program, "Target-Dir=", "Thumbnail-Size=5"}).status, 0);
+    {
+        auto invalid = Load(program);
+        invalid->SetString(ProgramKey::TargetDir, "");
+        invalid->SetInt(ProgramKey::ThumbnailSize, 5);  // "set" refuses it; a hand edit would not
+        ASSERT_TRUE(invalid->Save(program));
+    }
     run = Cli({"generate", program});
     EXPECT_EQ(run.status, 4);
     EXPECT_EQ(run.err,
@@ -351,27 +359,46 @@ TEST(CliNew, SuggestsTheFolderNameWithCountersAndRefusesExistingFiles) {
     EXPECT_EQ(run.out, source + "/Site.MAV\n");
 }
 
-TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndAMissingTargetIsMadeAfterAsking) {
+TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndMissingFoldersAreMadeAfterOneQuestion) {
     TempDir dir;
     fs::create_directories(dir / "photos");
+    WriteFileBytes(dir / "file", "a file, not a folder");
     const std::string relative = fs::relative(dir / "photos").string();
-    ProgramRun run = Cli({"new", "--source", relative, "--target", dir / "site", "--no"});
+    const std::string target = dir / "Sites/trip";  // "Sites" is missing too
+    ProgramRun run = Cli({"new", "--source", relative, "--target", target, "--no"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("The directory \"" + dir / "site" +
+    EXPECT_NE(run.err.find("The directory \"" + target +
                            "\" does not exist.\n\nDo you want to create it?"),
               std::string::npos)
         << run.err;
-    EXPECT_FALSE(fs::exists(dir / "site"));
+    EXPECT_FALSE(fs::exists(dir / "Sites"));
+    run = Cli({"new", "--source", relative, "--target", dir / "file/site", "--yes"});
+    EXPECT_EQ(run.status, 1) << "a file in the way";
+    EXPECT_EQ(run.err.find("Do you want to create it?"), std::string::npos) << run.err;
 
-    run = Cli({"new", "--source", relative, "--target", dir / "site", "--folder", dir / "progs",
-               "--yes"});
+    run = Cli(
+        {"new", "--source", relative, "--target", target, "--folder", dir / "my/progs", "--yes"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, dir / "progs/photos.mav\n");
-    EXPECT_TRUE(fs::is_directory(dir / "site"));
+    EXPECT_EQ(run.out, dir / "my/progs/photos.mav\n");
+    EXPECT_TRUE(fs::is_directory(target));
     Program program;
-    ASSERT_TRUE(program.Load(dir / "progs/photos.mav"));
+    ASSERT_TRUE(program.Load(dir / "my/progs/photos.mav"));
     EXPECT_EQ(program.GetText(ProgramKey::SourceDir), dir / "photos");
     EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension), "*.jpg;*.jpeg;*.png;*.gif");
+    EXPECT_EQ(program.GetText(ProgramKey::TargetDir), target);
+}
+
+TEST(CliNew, AtATerminalTheWholeMissingPathIsAskedForOnce) {
+    TempDir dir;
+    fs::create_directories(dir / "photos");
+    const std::string target = dir / "Sites/2024/trip";
+    TerminalRun run({"new", "--source", dir / "photos", "--target", target});
+    ASSERT_TRUE(run.WaitForError("[y/n]? ")) << ReadFileBytes(run.err);
+    run.Type("y\n");
+    EXPECT_EQ(run.Wait(), 0) << ReadFileBytes(run.err);
+    EXPECT_TRUE(fs::is_directory(target));
+    const std::string err = ReadFileBytes(run.err);
+    EXPECT_EQ(err.find("Do you want to create it?"), err.rfind("Do you want to create it?")) << err;
 }
 
 TEST(CliNew, WrongArgumentsAndMissingSources) {

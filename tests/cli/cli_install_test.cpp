@@ -1,6 +1,7 @@
 // make install: the programs and their files under PREFIX/lib/mavren, the links in
-// PREFIX/bin, the desktop entry and icon; the installed mavren-cli finds its files through
-// the link. And the Help folder the build generates.
+// PREFIX/bin, the desktop entry, metainfo, file type and icons, the manuals, the bash
+// completion and the examples; the installed mavren-cli finds its files through the link.
+// And the Help folder the build generates.
 
 #include <gtest/gtest.h>
 
@@ -31,15 +32,36 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
         EXPECT_EQ(fs::read_symlink(link), fs::path("../lib/mavren") / program);
         EXPECT_TRUE(fs::is_regular_file(link)) << "the link leads nowhere: " << link.string();
     }
-    for (const char* file : {"Default.mav", "splash1.jpg", "GifPlaceHolder.gif",
-                             "GeneratedWithMavren.gif", "mavren.png", "mavren-program.png",
-                             "Help/GEN0000.htm", "Help/GEN0007.htm", "Help/INDEX000.HTM"}) {
+    for (const char* file :
+         {"Default.mav", "splash1.jpg", "GifPlaceHolder.gif", "GeneratedWithMavren.gif",
+          "mavren.png", "mavren-program.png", "Help/GEN0000.htm", "Help/GEN0008.htm",
+          "Help/INDEX000.HTM", "themes/light/index.htm", "themes/dark/content.htm",
+          "themes/gallery/theme.txt"}) {
         EXPECT_TRUE(fs::is_regular_file(prefix / (std::string("lib/mavren/") + file))) << file;
     }
-    EXPECT_TRUE(fs::is_regular_file(prefix / "share/icons/hicolor/64x64/apps/mavren.png"));
-    const std::string entry = ReadFileBytes(prefix / "share/applications/orvashi-mavren.desktop");
+    for (const char* file :
+         {"share/icons/hicolor/16x16/apps/mavren.png", "share/icons/hicolor/48x48/apps/mavren.png",
+          "share/icons/hicolor/256x256/apps/mavren.png",
+          "share/icons/hicolor/64x64/mimetypes/application-x-mavren-program.png",
+          "share/mime/packages/mavren-program.xml",
+          "share/metainfo/org.example.mavren.metainfo.xml", "share/man/man1/mavren.1",
+          "share/man/man1/mavren-cli.1", "share/bash-completion/completions/mavren-cli",
+          "share/doc/mavren/examples/photos/Fjord.jpg"}) {
+        EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
+    }
+    const std::string entry =
+        ReadFileBytes(prefix / "share/applications/org.example.mavren.desktop");
     EXPECT_TRUE(Contains(entry, "Exec=" + prefix.path() + "/bin/mavren %f\n")) << entry;
     EXPECT_TRUE(Contains(entry, "MimeType=application/x-mavren-program;\n")) << entry;
+    const ProgramRun entryCheck =
+        RunProgram("/usr/bin/desktop-file-validate",
+                   {prefix / "share/applications/org.example.mavren.desktop"});
+    EXPECT_EQ(entryCheck.status, 0) << entryCheck.out << entryCheck.err;
+    EXPECT_EQ(entryCheck.out + entryCheck.err, "");
+    const ProgramRun metainfoCheck = RunProgram(
+        "/usr/bin/appstreamcli",
+        {"validate", "--no-net", prefix / "share/metainfo/org.example.mavren.metainfo.xml"});
+    EXPECT_EQ(metainfoCheck.status, 0) << metainfoCheck.out << metainfoCheck.err;
 
     // The installed command line program, started through its link, makes and generates a
     // program with the files installed beside it.
@@ -51,7 +73,9 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
     }
     const std::string cli = prefix / "bin/mavren-cli";
     const ProgramRun made =
-        RunProgram(cli, {"new", "--source", work / "photos", "--target", work / "site", "--yes"},
+        RunProgram(cli,
+                   {"new", "--source", work / "photos", "--target", work / "site", "--theme",
+                    "light", "--yes"},
                    "", {"HOME=" + work.path(), "XDG_CONFIG_HOME=" + work / "config"});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_FALSE(Contains(made.err, "default Mavren program")) << made.err;
@@ -63,6 +87,8 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
     ASSERT_EQ(generated.status, 0) << generated.err;
     EXPECT_EQ(ReadFileBytes(work / "site/GeneratedWithMavren.gif"),
               ReadFileBytes(prefix / "lib/mavren/GeneratedWithMavren.gif"));
+    // The installed theme made it into the pages.
+    EXPECT_TRUE(Contains(ReadFileBytes(work / "site/GEN0000.HTM"), "name=\"viewport\""));
 }
 
 // The property pages open these pages of the help folder by number.
@@ -76,6 +102,7 @@ TEST(HelpFolder, PagesComeInTheOrderThePropertyPagesOpenThem) {
         {"GEN0005.htm", "<h2>Uploading your site</h2>"},
         {"GEN0006.htm", "<h2>Program files and patterns</h2>"},
         {"GEN0007.htm", "<h2>Misc</h2>"},
+        {"GEN0008.htm", "<h2>Themes</h2>"},
     };
     for (const auto& [page, heading] : pages) {
         const std::string text = ReadFileBytes(std::string(MAVREN_BINARY_DIR "/Help/") + page);
@@ -84,5 +111,5 @@ TEST(HelpFolder, PagesComeInTheOrderThePropertyPagesOpenThem) {
         EXPECT_TRUE(Contains(text, "CONTENT=\"Mavren 1.0\"")) << page;
         EXPECT_TRUE(Contains(text, "INDEX000.HTM")) << page;
     }
-    EXPECT_FALSE(fs::exists(MAVREN_BINARY_DIR "/Help/GEN0008.HTM"));
+    EXPECT_FALSE(fs::exists(MAVREN_BINARY_DIR "/Help/GEN0009.HTM"));
 }

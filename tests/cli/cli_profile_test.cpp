@@ -88,7 +88,7 @@ TEST_F(CliProfile, RequiredFieldsAndTheLimitUseTheWindowsTexts) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("Some required values are missing:\n\n"
                            "  Host (an FTP server name like 'ftp.example.com')\n\n"
-                           "Fill in the missing fields or press \"Cancel\"."),
+                           "Give them on the command line (see mavren-cli profile --help)."),
               std::string::npos)
         << run.err;
     EXPECT_EQ(run.err.find("Username ("), std::string::npos) << run.err;

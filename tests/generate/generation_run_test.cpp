@@ -1,5 +1,7 @@
 // The generation run: what it reports, how it stops and how it ends.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -8,6 +10,7 @@
 #include "generate/generation_worker.h"
 #include "generate/text_encoding.h"
 #include "generate/worker_messages.h"
+#include "platform/temporary_files.h"
 #include "site_fixture.h"
 
 namespace fs = std::filesystem;
@@ -214,6 +217,46 @@ TEST_F(SiteTest, CorruptImageAsksOnceAndIsListedWithoutAPicture) {
     EXPECT_EQ(summary.withoutThumbnail, 1);
     EXPECT_EQ(summary.thumbnailsMade, 1);
     EXPECT_TRUE(program.HasBeenGenerated());
+}
+
+TEST_F(SiteTest, ADamagedPictureKeepsItsThumbnailAndIsNamedOnce) {
+    AddExamplePhoto("Meadow.jpg");
+    // Stray bytes before the scan: corrupt data, which a browser shows all the same.
+    const std::string meadow = ReadFileBytes(source + "/Meadow.jpg");
+    const std::size_t scan = meadow.find("\xFF\xDA");
+    AddSource("Spoilt.jpg", meadow.substr(0, scan) + std::string(2, '\0') + meadow.substr(scan));
+    ASSERT_EQ(Generate(), kRunFinished);
+    const auto texts = window->StatusTexts();
+    const std::string said =
+        "Damaged picture \"Spoilt.jpg\": its thumbnail shows what could be read";
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), said), 1);
+    EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                            [](const std::string& text) {
+                                return text.starts_with("Damaged picture") ||
+                                       text.starts_with("No thumbnail");
+                            }),
+              1)
+        << "nothing said of the whole picture";
+    EXPECT_EQ(summary.thumbnailsMade, 2);
+    EXPECT_NE(Page("INDEX000.HTM").find("Thumbs/TN_Spoilt.jpg"), std::string::npos);
+}
+
+TEST_F(SiteTest, WhatAKilledRunLeftGoesAtTheStartOfTheNext) {
+    AddExamplePhoto("Meadow.jpg");
+    const std::string running =
+        std::string(kTemporaryFilePrefix) + std::to_string(::getpid()) + "-0";
+    WriteFileBytes(target + "/" + LeftoverName(1), "half a page");
+    WriteFileBytes(target + "/Thumbs/" + LeftoverName(2), "half a thumbnail");
+    WriteFileBytes(target + "/" + running, "being written");
+    ASSERT_EQ(Generate(), kRunFinished);
+    const auto texts = window->StatusTexts();
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.begin() + 3),
+              (std::vector<std::string>{"Removed leftover \"" + LeftoverName(1) + "\"",
+                                        "Removed leftover \"Thumbs/" + LeftoverName(2) + "\""}));
+    EXPECT_FALSE(fs::exists(target + "/" + LeftoverName(1)));
+    EXPECT_FALSE(fs::exists(target + "/Thumbs/" + LeftoverName(2)));
+    EXPECT_TRUE(fs::exists(target + "/" + running)) << "its writer is still at work";
 }
 
 // Each way a page step can fail: the run ends after the message, unfinished.

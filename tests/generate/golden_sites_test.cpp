@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "generate/site_start_page.h"
 #include "site_fixture.h"
 
 namespace {
@@ -31,6 +32,7 @@ TEST_F(SiteTest, PhotosOverTwoIndexPagesWithLabelsAndAllLinks) {
         EXPECT_TRUE(std::filesystem::exists(target + "/" + copied)) << copied;
     }
     EXPECT_EQ(LastStartPage(), target + "/INDEX000.HTM");
+    EXPECT_EQ(SiteStartPage(program), LastStartPage()) << "what Test opens";
     EXPECT_TRUE(program.HasBeenGenerated());
 }
 
@@ -61,6 +63,7 @@ TEST_F(TextSite, GuessedParagraphsWithoutIndexPages) {
     EXPECT_EQ(Generate(), kRunFinished);
     ExpectGoldenSite("paragraphs");
     EXPECT_EQ(LastStartPage(), target + "/GEN0000.HTM") << "the first content page starts";
+    EXPECT_EQ(SiteStartPage(program), LastStartPage()) << "what Test opens";
 }
 
 TEST_F(SiteTest, HtmlPagesWithBoilerplateColoursAndBackgroundImage) {

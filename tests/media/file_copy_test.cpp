@@ -145,13 +145,23 @@ TEST_F(CopyIfChangedTest, FailuresSetErrnoAndLeaveNothing) {
     EXPECT_NE(errno, 0);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "site/folder.jpg/inside"));
     EXPECT_EQ(Entries(dir / "site"), 1u);
-    if (::geteuid() != 0) {
-        ::chmod((dir / "site").c_str(), 0555);
+    // A file where the destination's folder should be, and a disk that fills up halfway:
+    // failures root meets too. The old copy stays whole, with nothing left beside it.
+    WriteFileBytes(dir / "plain", "x");
+    errno = 0;
+    EXPECT_FALSE(CopyIfChanged(source, dir / "plain/a.jpg"));
+    EXPECT_EQ(errno, ENOTDIR);
+    const std::string old = dir / "site/old.jpg";
+    WriteFileBytes(old, "the old copy");
+    WriteFileBytes(dir / "large.jpg", std::string(5000, 'p'));
+    {
+        const ScopedFileSizeLimit diskFull(1000);
         errno = 0;
-        EXPECT_FALSE(CopyIfChanged(source, destination));
-        EXPECT_EQ(errno, EACCES);
-        ::chmod((dir / "site").c_str(), 0755);
+        EXPECT_FALSE(CopyIfChanged(dir / "large.jpg", old));
+        EXPECT_EQ(errno, EFBIG);
     }
+    EXPECT_EQ(ReadFileBytes(old), "the old copy");
+    EXPECT_EQ(Entries(dir / "site"), 2u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "media/jpeg_codec.h"
 #include "media/test_images.h"
 #include "support/test_support.h"
 
@@ -100,19 +101,57 @@ TEST_F(Imaging, ScalesToExactlyTheSizeAsked) {
     EXPECT_TRUE(ScaleImage(Image(), 10, 10).empty());
 }
 
-TEST_F(Imaging, AJpegLibjpegWarnsAboutIsStillScaled) {
-    // Two stray bytes before the scan: libjpeg warns, the picture is whole all the same.
-    WriteJpeg(dir / "a.jpg", 400, 300, [](int, int) { return Colour{200, 40, 40}; });
-    const std::string bytes = ReadFileBytes(dir / "a.jpg");
-    const std::size_t scan = bytes.find("\xFF\xDA");
-    WriteFileBytes(dir / "stray.jpg",
-                   bytes.substr(0, scan) + std::string(2, '\0') + bytes.substr(scan));
-    testing::internal::CaptureStderr();
-    const Image scaled = ScaleImage(DecodeJpeg(dir / "stray.jpg"), 40, 30);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the warning stays quiet";
-    const std::vector<unsigned char> rgb = scaled.Rgb();
-    ASSERT_EQ(rgb.size(), 40u * 30 * 3);
-    EXPECT_TRUE(Near(Colour{rgb[0], rgb[1], rgb[2]}, Colour{200, 40, 40}, 8));
+TEST_F(Imaging, CorruptButCompleteJpegsAreScaledAndSaidToBeDamaged) {
+    // Either decoder: libjpeg for the everyday JPEG, libvips for CMYK and files over 64 MB.
+    const PixelFunction red = [](int, int) { return Colour{200, 40, 40}; };
+    WriteJpeg(dir / "a.jpg", 400, 300, red);
+    WriteJpeg(dir / "cmyk.jpg", 400, 300, red, {.cmyk = true});
+    const std::string plain = ReadFileBytes(dir / "a.jpg");
+    const std::string cmyk = ReadFileBytes(dir / "cmyk.jpg");
+    const std::size_t scan = plain.find("\xFF\xDA");
+    const std::string padding(65 << 20, '\0');  // past the end marker: libjpeg reads no further
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool damaged;
+    } cases[] = {
+        {"whole.jpg", plain, false},
+        {"whole cmyk.jpg", cmyk, false},
+        // Two stray bytes before the scan: libjpeg warns, the picture is whole all the same.
+        {"stray.jpg", plain.substr(0, scan) + std::string(2, '\0') + plain.substr(scan), true},
+        {"spoilt.jpg", WithCorruptScan(plain), true},
+        {"spoilt cmyk.jpg", WithCorruptScan(cmyk), true},
+        {"spoilt big.jpg", WithCorruptScan(plain) + padding, true},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(dir / c.name, c.bytes);
+        testing::internal::CaptureStderr();
+        const Image scaled = ScaleImage(DecodeJpeg(dir / c.name), 40, 30);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "")
+            << c.name << ": the warning stays quiet";
+        EXPECT_EQ(scaled.damaged(), c.damaged) << c.name;
+        const std::vector<unsigned char> rgb = scaled.Rgb();
+        ASSERT_EQ(rgb.size(), 40u * 30 * 3) << c.name;
+        if (std::string(c.name).find("cmyk") == std::string::npos) {
+            EXPECT_TRUE(Near(Colour{rgb[0], rgb[1], rgb[2]}, Colour{200, 40, 40}, 8)) << c.name;
+        }
+    }
+}
+
+TEST_F(Imaging, JpegsOfTooManyScansAreNotDecodedByEither) {
+    WriteJpeg(dir / "p.jpg", 300, 200, kGradient, {.progressive = true});
+    WriteJpeg(dir / "cmyk.jpg", 300, 200, kGradient, {.cmyk = true, .progressive = true});
+    const std::string many = WithRepeatedLastScan(ReadFileBytes(dir / "p.jpg"), kMaxJpegScans);
+    WriteFileBytes(dir / "many.jpg", many);
+    WriteFileBytes(dir / "many cmyk.jpg",
+                   WithRepeatedLastScan(ReadFileBytes(dir / "cmyk.jpg"), kMaxJpegScans));
+    WriteFileBytes(dir / "many big.jpg", many + std::string(65 << 20, '\0'));
+    for (const char* name : {"many.jpg", "many cmyk.jpg", "many big.jpg"}) {
+        const Image opened = DecodeJpeg(dir / name);
+        EXPECT_EQ(opened.width(), 300) << name << ": the header is fine";
+        EXPECT_TRUE(ScaleImage(opened, 30, 20).empty()) << name;
+        EXPECT_TRUE(opened.Rgb().empty()) << name;
+    }
 }
 
 TEST_F(Imaging, AFileChangedAfterOpeningIsNotMisread) {

@@ -11,9 +11,9 @@ namespace {
 
 class JpegCodec : public ::testing::Test {
   protected:
-    // Decodes a file's bytes; false as DecodeJpegData gives it.
-    bool Decode(const std::string& bytes, int shrink, Raster& raster,
-                long long maxPixels = 100'000'000) {
+    // Decodes a file's bytes as DecodeJpegData does.
+    JpegDecodeResult Decode(const std::string& bytes, int shrink, Raster& raster,
+                            long long maxPixels = 100'000'000) {
         return DecodeJpegData(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
                               shrink, maxPixels, raster);
     }
@@ -45,10 +45,12 @@ TEST_F(JpegCodec, DecodesTheSamePixelsAsTheGeneralLoaderAtEveryScale) {
             const Samples expected = LoadJpegSamples(path, shrink);
             Raster raster;
             if (expected.width == 0 || expected.height == 0) {
-                EXPECT_FALSE(Decode(bytes, shrink, raster)) << c.name << " 1/" << shrink;
+                EXPECT_EQ(Decode(bytes, shrink, raster), JpegDecodeResult::NotDecoded)
+                    << c.name << " 1/" << shrink;
                 continue;
             }
-            ASSERT_TRUE(Decode(bytes, shrink, raster)) << c.name << " 1/" << shrink;
+            ASSERT_EQ(Decode(bytes, shrink, raster), JpegDecodeResult::Decoded)
+                << c.name << " 1/" << shrink;
             EXPECT_EQ(raster.width, expected.width) << c.name << " 1/" << shrink;
             EXPECT_EQ(raster.height, expected.height) << c.name << " 1/" << shrink;
             EXPECT_EQ(raster.bands, expected.bands) << c.name << " 1/" << shrink;
@@ -66,35 +68,94 @@ std::string WithStrayBytes(const std::string& jpeg) {
 TEST_F(JpegCodec, RefusesWhatItDoesNotDecodeExactly) {
     WriteJpeg(dir / "good.jpg", 200, 100, kPhoto);
     WriteJpeg(dir / "cmyk.jpg", 200, 100, kPhoto, {.cmyk = true});
+    WriteJpeg(dir / "progressive.jpg", 200, 100, kPhoto, {.progressive = true});
     WritePng(dir / "a.png", 20, 10, kPhoto);
     const std::string good = ReadFileBytes(dir / "good.jpg");
+    const std::string progressive = ReadFileBytes(dir / "progressive.jpg");
     std::string huge = good;
     PatchJpegSize(huge, 20000, 10000);
+    constexpr auto kRefused = JpegDecodeResult::Refused;
+    constexpr auto kNotDecoded = JpegDecodeResult::NotDecoded;
     const struct {
         const char* name;
         std::string bytes;
         int shrink;
         long long maxPixels;
+        JpegDecodeResult result;
     } cases[] = {
-        {"truncated", good.substr(0, good.size() * 2 / 3), 1, 100'000'000},
-        {"truncated, scaled", good.substr(0, good.size() * 2 / 3), 8, 100'000'000},
-        {"no end marker", good.substr(0, good.size() - 2), 1, 100'000'000},
-        {"a warning", WithStrayBytes(good), 2, 100'000'000},
-        {"CMYK", ReadFileBytes(dir / "cmyk.jpg"), 1, 100'000'000},
-        {"PNG", ReadFileBytes(dir / "a.png"), 1, 100'000'000},
-        {"text", "not a picture", 1, 100'000'000},
-        {"empty", "", 1, 100'000'000},
-        {"over the pixel limit", huge, 8, 100'000'000},
-        {"over a lower limit", good, 1, 200 * 100 - 1},
-        {"a scale libjpeg has no fast path for", good, 3, 100'000'000},
+        {"truncated", good.substr(0, good.size() * 2 / 3), 1, 100'000'000, kRefused},
+        {"truncated, scaled", good.substr(0, good.size() * 2 / 3), 8, 100'000'000, kRefused},
+        {"no end marker", good.substr(0, good.size() - 2), 1, 100'000'000, kRefused},
+        {"too many scans", WithRepeatedLastScan(progressive, kMaxJpegScans), 8, 100'000'000,
+         kRefused},
+        {"CMYK", ReadFileBytes(dir / "cmyk.jpg"), 1, 100'000'000, kNotDecoded},
+        {"PNG", ReadFileBytes(dir / "a.png"), 1, 100'000'000, kNotDecoded},
+        {"text", "not a picture", 1, 100'000'000, kNotDecoded},
+        {"empty", "", 1, 100'000'000, kNotDecoded},
+        {"over the pixel limit", huge, 8, 100'000'000, kNotDecoded},
+        {"over a lower limit", good, 1, 200 * 100 - 1, kNotDecoded},
+        {"a scale libjpeg has no fast path for", good, 3, 100'000'000, kNotDecoded},
     };
     for (const auto& c : cases) {
         Raster raster{1, 1, 1, {7}};
-        EXPECT_FALSE(Decode(c.bytes, c.shrink, raster, c.maxPixels)) << c.name;
+        EXPECT_EQ(Decode(c.bytes, c.shrink, raster, c.maxPixels), c.result) << c.name;
         EXPECT_EQ(raster.samples, std::vector<unsigned char>{7}) << c.name << ": raster changed";
     }
     Raster raster;
-    EXPECT_TRUE(Decode(good, 1, raster, 200 * 100)) << "at the limit";
+    EXPECT_EQ(Decode(good, 1, raster, 200 * 100), JpegDecodeResult::Decoded) << "at the limit";
+}
+
+TEST_F(JpegCodec, CorruptButCompleteDataIsDecodedPastAndSaidToBeDamaged) {
+    WriteJpeg(dir / "good.jpg", 400, 300, kPhoto);
+    WriteJpeg(dir / "progressive.jpg", 200, 100, kPhoto, {.progressive = true});
+    const std::string good = ReadFileBytes(dir / "good.jpg");
+    const std::string progressive = ReadFileBytes(dir / "progressive.jpg");
+    const struct {
+        const char* name;
+        std::string bytes;
+        int width, height;
+    } cases[] = {
+        {"stray bytes", WithStrayBytes(good), 200, 150},
+        {"a spoilt scan", WithCorruptScan(good), 200, 150},
+        // Repeated scans make no sense to libjpeg, but stay below the limit.
+        {"many scans", WithRepeatedLastScan(progressive, kMaxJpegScans - 20), 100, 50},
+    };
+    for (const auto& c : cases) {
+        Raster raster;
+        EXPECT_EQ(Decode(c.bytes, 2, raster), JpegDecodeResult::Damaged) << c.name;
+        EXPECT_EQ(raster.width, c.width) << c.name;
+        EXPECT_EQ(raster.height, c.height) << c.name;
+        EXPECT_EQ(raster.samples.size(), 3u * c.width * c.height) << c.name;
+    }
+}
+
+TEST_F(JpegCodec, ACheckReadsAnyJpegThroughAndSaysWhatItMet) {
+    WriteJpeg(dir / "good.jpg", 200, 100, kPhoto);
+    WriteJpeg(dir / "cmyk.jpg", 200, 100, kPhoto, {.cmyk = true, .progressive = true});
+    const std::string good = ReadFileBytes(dir / "good.jpg");
+    const std::string cmyk = ReadFileBytes(dir / "cmyk.jpg");
+    const struct {
+        const char* name;
+        std::string bytes;
+        JpegDecodeResult result;
+    } cases[] = {
+        {"good.jpg", good, JpegDecodeResult::Decoded},
+        {"cmyk.jpg", cmyk, JpegDecodeResult::Decoded},
+        {"spoilt.jpg", WithCorruptScan(good), JpegDecodeResult::Damaged},
+        {"spoilt cmyk.jpg", WithCorruptScan(cmyk), JpegDecodeResult::Damaged},
+        {"cut.jpg", good.substr(0, good.size() / 2), JpegDecodeResult::Refused},
+        {"many scans.jpg", WithRepeatedLastScan(cmyk, kMaxJpegScans), JpegDecodeResult::Refused},
+        {"text.jpg", "not a picture", JpegDecodeResult::NotDecoded},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(
+            CheckJpegData(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size()),
+            c.result)
+            << c.name;
+        WriteFileBytes(dir / c.name, c.bytes);
+        EXPECT_EQ(CheckJpegFile(dir / c.name), c.result) << c.name << " from the file";
+    }
+    EXPECT_EQ(CheckJpegFile(dir / "missing.jpg"), JpegDecodeResult::NotDecoded);
 }
 
 TEST_F(JpegCodec, EncodesWhatDecodesBackAtQuality) {

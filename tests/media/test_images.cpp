@@ -203,3 +203,50 @@ void PatchJpegSize(std::string& bytes, int width, int height) {
     }
     ADD_FAILURE() << "no frame header";
 }
+
+std::string WithRepeatedLastScan(const std::string& jpeg, int times) {
+    // A scan's data never holds 0xFF 0xDA: the last such pair starts the last scan.
+    const std::size_t last = jpeg.rfind("\xFF\xDA");
+    const std::size_t end = jpeg.rfind("\xFF\xD9");
+    if (last == std::string::npos || end == std::string::npos || end < last) {
+        ADD_FAILURE() << "no scan";
+        return jpeg;
+    }
+    std::string repeated = jpeg.substr(0, end);
+    for (int i = 0; i < times; ++i) {
+        repeated += jpeg.substr(last, end - last);
+    }
+    return repeated + "\xFF\xD9";
+}
+
+std::string WithCorruptScan(const std::string& jpeg) {
+    const auto byte = [&jpeg](std::size_t i) { return static_cast<unsigned char>(jpeg[i]); };
+    // The first scan's data: behind its header, up to the next marker.
+    const std::size_t scan = jpeg.find("\xFF\xDA");
+    if (scan == std::string::npos || scan + 4 >= jpeg.size()) {
+        ADD_FAILURE() << "no scan to spoil";
+        return jpeg;
+    }
+    const std::size_t start = scan + 2 + byte(scan + 2) * 256u + byte(scan + 3);
+    std::size_t end = start;
+    while (end + 1 < jpeg.size() &&
+           !(byte(end) == 0xFF && byte(end + 1) != 0 && (byte(end + 1) & 0xF8) != 0xD0)) {
+        ++end;
+    }
+    if (end < start + 40) {
+        ADD_FAILURE() << "the scan is too short to spoil";
+        return jpeg;
+    }
+    // Eight bytes of ones, each 0xFF stuffed with a zero as a scan holds it, put in place
+    // of eight whole bytes in the middle (never between a 0xFF and its stuffed zero).
+    std::string ones;
+    for (int i = 0; i < 8; ++i) {
+        ones += std::string("\xFF\x00", 2);
+    }
+    std::size_t at = start + (end - start) / 2;
+    while (byte(at - 1) == 0xFF) {
+        ++at;
+    }
+    std::string spoilt = jpeg;
+    return spoilt.replace(at, 8, ones);
+}

@@ -71,3 +71,11 @@ Colour PhotoLike(int x, int y, int seed);
 
 // Sets the width and height in the first SOF marker of a JPEG held in bytes.
 void PatchJpegSize(std::string& bytes, int width, int height);
+
+// A JPEG whose last scan is repeated until it holds times more scans: a progressive
+// picture of that many scans that decoders must not spend their time on.
+std::string WithRepeatedLastScan(const std::string& jpeg, int times);
+
+// A complete JPEG whose first scan has a run of one bits in the middle, which no Huffman
+// code of libjpeg's standard tables is: corrupt data libjpeg warns about and decodes past.
+std::string WithCorruptScan(const std::string& jpeg);

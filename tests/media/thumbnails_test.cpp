@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media/test_images.h"
+#include "platform/format.h"
 #include "support/test_support.h"
 
 namespace {
@@ -168,9 +169,53 @@ TEST_F(Thumbnails, BadSourcesLeaveNoThumbnailAndNoMessage) {
     EXPECT_TRUE(std::filesystem::is_empty(dir / "Thumbs"));
 }
 
+TEST_F(Thumbnails, DamagedJpegsKeepTheThumbnailABrowserWouldShowUnlessTheyCostTooMuch) {
+    WriteJpeg(Source("good.jpg"), 400, 300, kPhoto);
+    WriteJpeg(Source("p.jpg"), 400, 300, kPhoto, {.progressive = true});
+    const std::string good = ReadFileBytes(Source("good.jpg"));
+    const std::string progressive = ReadFileBytes(Source("p.jpg"));
+    const struct {
+        const char* name;
+        std::string bytes;
+        ThumbnailOutcome::Kind kind;
+        bool damaged;
+        std::string reason;
+    } cases[] = {
+        {"spoilt.jpg", WithCorruptScan(good), ThumbnailOutcome::Kind::Made, true, ""},
+        {"spoilt progressive.jpg", WithCorruptScan(progressive), ThumbnailOutcome::Kind::Made, true,
+         ""},
+        {"many scans.jpg", WithRepeatedLastScan(progressive, 5000), ThumbnailOutcome::Kind::NotMade,
+         false, "it is damaged"},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(Source(c.name), c.bytes);
+        Make(c.name, 120, false);
+        EXPECT_EQ(outcome.kind, c.kind) << c.name;
+        EXPECT_EQ(outcome.damaged, c.damaged) << c.name;
+        EXPECT_EQ(outcome.reason, c.reason) << c.name;
+        EXPECT_EQ(std::filesystem::exists(Thumb(c.name)), c.kind == ThumbnailOutcome::Kind::Made)
+            << c.name;
+    }
+}
+
+TEST_F(Thumbnails, LongNamesGetTheirThumbnail) {
+    // "TN_" and 248 bytes: the temporary file beside the thumbnail cannot take its name.
+    for (const std::string& name :
+         {std::string(244, 'j') + ".jpg", std::string(240, 'p') + ".png"}) {
+        if (name.ends_with(".jpg")) {
+            WriteJpeg(Source(name), 200, 100, kPhoto);
+        } else {
+            WritePng(Source(name), 200, 100, kPhoto);
+        }
+        EXPECT_EQ(Make(name, 120, false), std::make_pair(120, 60)) << outcome.reason;
+        EXPECT_EQ(outcome.kind, ThumbnailOutcome::Kind::Made);
+        EXPECT_TRUE(std::filesystem::exists(Thumb(name)));
+    }
+}
+
 TEST_F(Thumbnails, TurnedPhotosGiveUprightThumbnails) {
     for (int orientation = 1; orientation <= 8; ++orientation) {
-        const std::string name = "o" + std::to_string(orientation) + ".jpg";
+        const std::string name = StringPrintf("o%d.jpg", orientation);
         // Large enough that the decoder works at a reduced scale before turning.
         WriteTurnedQuarters(Source(name), orientation, 1200, 800);
         EXPECT_EQ(Make(name, 120, false), std::make_pair(120, 80)) << orientation;
@@ -284,7 +329,7 @@ TEST_F(Thumbnails, ManyThreadsAtOnceGiveTheSameThumbnails) {
     for (int i = 0; i < kFiles; ++i) {
         const int width = 300 + 37 * i;
         const int height = 200 + 53 * (kFiles - i);
-        const std::string name = "p" + std::to_string(i) + (i % 4 == 3 ? ".png" : ".jpg");
+        const std::string name = StringPrintf(i % 4 == 3 ? "p%d.png" : "p%d.jpg", i);
         const PixelFunction pixel = [i](int x, int y) { return PhotoLike(x, y, i); };
         if (i % 4 == 3) {
             WritePng(Source(name), width, height, pixel);
@@ -292,7 +337,7 @@ TEST_F(Thumbnails, ManyThreadsAtOnceGiveTheSameThumbnails) {
             WriteJpeg(Source(name), width, height, pixel);
         }
     }
-    auto name = [](int i) { return "p" + std::to_string(i) + (i % 4 == 3 ? ".png" : ".jpg"); };
+    auto name = [](int i) { return StringPrintf(i % 4 == 3 ? "p%d.png" : "p%d.jpg", i); };
     std::vector<std::pair<int, int>> alone(kFiles);
     std::vector<std::string> aloneBytes(kFiles);
     for (int i = 0; i < kFiles; ++i) {

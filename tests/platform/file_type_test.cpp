@@ -28,6 +28,9 @@ class FileType : public ::testing::Test {
 
     TempDir data;
     ScopedEnvironmentVariable dataHome{"XDG_DATA_HOME", data.path()};
+    // What a package would have installed; nothing unless a test puts it there.
+    TempDir system;
+    ScopedEnvironmentVariable dataDirs{"XDG_DATA_DIRS", system.path()};
     ScopedScriptedBoxes boxes;
     const std::string package = data / "mime/packages/mavren-program.xml";
     const std::string entry = data / "applications/mavren.desktop";
@@ -49,6 +52,9 @@ TEST_F(FileType, WritesAMimePackageAndADesktopEntry) {
               "    <glob pattern=\"*.mav\"/>\n"
               "  </mime-type>\n"
               "</mime-info>\n");
+    // make install and the package install the same type for everyone.
+    EXPECT_EQ(ReadFileBytes(package),
+              ReadFileBytes(MAVREN_SOURCE_DIR "/resources/mavren-program.xml"));
     EXPECT_EQ(ReadFileBytes(entry),
               "[Desktop Entry]\n"
               "Type=Application\n"
@@ -66,6 +72,8 @@ TEST_F(FileType, TheDesktopResolvesProgramFiles) {
     ASSERT_EQ(::access("/usr/bin/update-mime-database", X_OK), 0) << "shared-mime-info";
     ASSERT_EQ(::access("/usr/bin/mimetype", X_OK), 0) << "libfile-mimeinfo-perl";
     Register();
+    // The desktop's own types (text/plain) come from the system's database.
+    ScopedEnvironmentVariable withSystem("XDG_DATA_DIRS", system.path() + ":/usr/share");
     EXPECT_TRUE(std::filesystem::exists(data / "mime/mime.cache"));
     TempDir files;
     for (const char* name : {"Cats.mav", "CATS.MAV"}) {
@@ -116,12 +124,59 @@ TEST_F(FileType, RegisteringAgainLeavesRightFilesAlone) {
     EXPECT_NE(ReadFileBytes(entry).find("Exec=\"/usr/lib/mavren/mavren\" %f"), std::string::npos);
 }
 
-TEST_F(FileType, AnIconBesideTheProgramIsNamed) {
+TEST_F(FileType, TheEntryCarriesTheApplicationIconAndTheTypeItsOwn) {
     TempDir folder;
-    WriteFileBytes(folder / "mavren-program.png", "png");
+    WriteFileBytes(folder / "mavren.png", "application icon");
+    WriteFileBytes(folder / "mavren-program.png", "program file icon");
     Register(folder / "mavren");
-    EXPECT_NE(ReadFileBytes(entry).find("\nIcon=" + folder / "mavren-program.png\n"),
-              std::string::npos);
+    EXPECT_NE(ReadFileBytes(entry).find("\nIcon=" + folder / "mavren.png\n"), std::string::npos);
+    EXPECT_EQ(
+        ReadFileBytes(data / "icons/hicolor/64x64/mimetypes/application-x-mavren-program.png"),
+        "program file icon");
+}
+
+TEST_F(FileType, WhatIsInstalledForEveryoneIsNotRepeated) {
+    TempDir folder;
+    const std::string program = folder / "lib/mavren";
+    WriteFileBytes(program, "");
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    std::filesystem::create_directories(folder / "bin");
+    std::filesystem::create_symlink(program, folder / "bin/mavren");
+    const std::string installedEntry = system / "applications/org.example.mavren.desktop";
+    const std::string installedPackage = system / "mime/packages/mavren-program.xml";
+    struct Case {
+        const char* what;
+        std::string installedExec;  // empty: no installed entry
+        bool withPackage;
+        bool userEntry;
+        bool userPackage;
+    };
+    const Case cases[] = {
+        {"nothing installed", "", false, true, true},
+        {"the same program through a link", "\"" + folder / "bin/mavren" + "\" %f", true, false,
+         false},
+        {"the same program by its name on PATH", "mavren %f", false, false, true},
+        {"another program", "/usr/bin/other %f", true, true, false},
+    };
+    ScopedEnvironmentVariable path("PATH", folder / "bin");
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(system.path() + "/applications");
+        std::filesystem::remove_all(system.path() + "/mime");
+        if (!c.installedExec.empty()) {
+            WriteFileBytes(installedEntry, "[Desktop Entry]\nType=Application\nName=Mavren\nExec=" +
+                                               c.installedExec +
+                                               "\nMimeType=application/x-mavren-program;\n");
+        }
+        if (c.withPackage) {
+            WriteFileBytes(installedPackage, "<mime-info/>\n");
+        }
+        // Copies from an earlier start are there either way.
+        WriteFileBytes(entry, "[Desktop Entry]\n");
+        WriteFileBytes(package, "<mime-info/>\n");
+        Register(program);
+        EXPECT_EQ(std::filesystem::exists(entry), c.userEntry) << c.what;
+        EXPECT_EQ(std::filesystem::exists(package), c.userPackage) << c.what;
+    }
 }
 
 TEST_F(FileType, FailuresAreSilent) {

@@ -1,7 +1,10 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -50,14 +53,16 @@ TEST_F(Files, ReadFailuresNameTheFile) {
     EXPECT_EQ(
         ReadWholeFile(dir.path(), contents),
         "Cannot open '" + dir.path() + "' for reading (errno " + std::to_string(EISDIR) + ")\n");
-    if (::geteuid() != 0) {
-        const std::string locked = dir / "locked";
-        WriteFileBytes(locked, "x");
-        ::chmod(locked.c_str(), 0);
-        EXPECT_EQ(
-            ReadWholeFile(locked, contents),
-            "Cannot open '" + locked + "' for reading (errno " + std::to_string(EACCES) + ")\n");
-    }
+    // A socket has a status but cannot be opened, whoever asks (root reads any file).
+    const std::string socket = dir / "socket";
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socket.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(ReadWholeFile(socket, contents),
+              "Cannot open '" + socket + "' for reading (errno " + std::to_string(ENXIO) + ")\n");
+    ::close(fd);
 }
 
 TEST_F(Files, NamedPipeDoesNotHangTheReader) {
@@ -122,17 +127,50 @@ TEST_F(Files, WriteFailuresLeaveTheOldFileAndSayWhy) {
     EXPECT_EQ(
         WriteWholeFile(dir.path(), "x"),
         "Cannot open '" + dir.path() + "' for writing (errno " + std::to_string(EISDIR) + ")\n");
-    if (::geteuid() != 0) {
-        const std::string sub = dir / "ro";
-        ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
-        const std::string path = sub + "/kept.htm";
-        WriteFileBytes(path, "precious");
-        ::chmod(path.c_str(), 0444);
-        ::chmod(sub.c_str(), 0555);
-        EXPECT_EQ(WriteWholeFile(path, "new"), "Cannot open '" + path + "' for writing (errno " +
-                                                   std::to_string(EACCES) + ")\n");
-        EXPECT_EQ(ReadFileBytes(path), "precious");
-        ::chmod(sub.c_str(), 0755);
+    const std::string file = dir / "file";
+    WriteFileBytes(file, "x");
+    EXPECT_EQ(
+        WriteWholeFile(file + "/out.htm", "x"),
+        "Cannot open '" + file + "/out.htm' for writing (errno " + std::to_string(ENOTDIR) + ")\n");
+    // A disk that fills up halfway, for root too: the old file stays whole, and so does
+    // the folder.
+    const std::string path = dir / "kept.htm";
+    WriteFileBytes(path, "precious");
+    {
+        const ScopedFileSizeLimit limit(1000);
+        EXPECT_EQ(
+            WriteWholeFile(path, std::string(5000, 'n')),
+            "Failed to write 5000 bytes to '" + path + "' (errno " + std::to_string(EFBIG) + ")\n");
+    }
+    EXPECT_EQ(ReadFileBytes(path), "precious");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              2)
+        << "no temporary file left behind";
+}
+
+TEST_F(Files, AReplacedFileIsANewFile) {
+    // Whoever still reads the old file reads all of it, never a mix of old and new.
+    const std::string path = dir / "page.htm";
+    const std::string old(100000, 'o');
+    WriteFileBytes(path, old);
+    const int reader = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(WriteWholeFile(path, "new"), "");
+    std::string seen(old.size() + 1, '\0');
+    EXPECT_EQ(::pread(reader, seen.data(), seen.size(), 0), static_cast<ssize_t>(old.size()));
+    seen.resize(old.size());
+    EXPECT_EQ(seen, old);
+    ::close(reader);
+    EXPECT_EQ(ReadFileBytes(path), "new");
+}
+
+TEST_F(Files, LongNamesAreReplacedAsWellAsShortOnes) {
+    // The temporary file beside a 255-byte name (the longest there is) keeps a short name.
+    const std::string path = dir / std::string(251, 'n') + ".mav";
+    for (const char* text : {"first", "second"}) {
+        EXPECT_EQ(WriteWholeFile(path, text), "") << text;
+        EXPECT_EQ(ReadFileBytes(path), text);
     }
 }
 
@@ -159,6 +197,7 @@ TEST_F(Files, EnsureDirectoryAsksBeforeCreatingOneLevel) {
 
     EXPECT_TRUE(EnsureDirectory(dir / "quiet", true));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "quiet"));
+    EXPECT_FALSE(EnsureDirectory("", true));
     EXPECT_EQ(boxes->Boxes().size(), 2u);
 }
 

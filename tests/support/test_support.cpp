@@ -2,12 +2,16 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "platform/temporary_files.h"
 
 namespace fs = std::filesystem;
 
@@ -59,6 +63,28 @@ void SetModificationTime(const std::string& path, long long seconds) {
     const struct timespec times[2] = {{static_cast<time_t>(seconds), 0},
                                       {static_cast<time_t>(seconds), 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long long bytes) {
+    struct rlimit limit;
+    EXPECT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    previous = limit.rlim_cur;
+    previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+    struct rlimit limit;
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = previous;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, previousHandler);
+}
+
+std::string LeftoverName(int number) {
+    // Process numbers stop far below this (pid_max is at most 2^22).
+    return std::string(kTemporaryFilePrefix) + "2147483647-" + std::to_string(number);
 }
 
 ScopedScriptedBoxes::ScopedScriptedBoxes()

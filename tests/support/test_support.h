@@ -33,6 +33,25 @@ std::string ReadFileBytes(const std::string& path);
 // Sets a file's modification time (seconds since the epoch).
 void SetModificationTime(const std::string& path, long long seconds);
 
+// Lowers the size of the largest file this process may write to bytes while it lives:
+// a write past it fails with EFBIG, for root too (unlike a read-only file or folder).
+// SIGXFSZ is ignored meanwhile. One at a time; not for tests that run threads.
+class ScopedFileSizeLimit {
+  public:
+    explicit ScopedFileSizeLimit(unsigned long long bytes);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+  private:
+    unsigned long long previous;
+    void (*previousHandler)(int);
+};
+
+// The name of a temporary file that a killed process left behind: ours, with the number
+// of a process that cannot exist.
+std::string LeftoverName(int number);
+
 // Installs a ScriptedMessageBox for its lifetime, restoring the previous backend after.
 class ScopedScriptedBoxes {
   public:

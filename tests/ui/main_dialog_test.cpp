@@ -1,7 +1,9 @@
 // The main window: its states after loading, Generate (refused, run to the end, stopped),
 // Test with its question, Edit (the sheet, and with Ctrl the program as text), Enter,
-// Help, New, Open, About, and closing during a run.
+// Escape, Help, New, Open, About, and closing during a run.
 
+#include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +19,7 @@
 #include "document/program.h"
 #include "generate/generation_run.h"
 #include "platform/app_folders.h"
+#include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/worker_thread.h"
 #include "support/program_fixture.h"
@@ -227,51 +230,107 @@ class MainDialogTest : public QObject {
         QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string("Never"));
     }
 
-    void testOfAnEditedProgramAsksFirst() {
+    void testOpensTheOpenProgramsOwnStartPage_data() {
+        QTest::addColumn<bool>("edited");       // the program file is newer than its run
+        QTest::addColumn<bool>("siteThere");    // its start page exists
+        QTest::addColumn<bool>("contentOnly");  // no index pages
+        QTest::addColumn<int>("answer");        // to the Warning question; 0: none asked
+        QTest::addColumn<QString>("opened");    // the page opened, or empty
+        QTest::newRow("generated in an earlier session")
+            << false << true << false << 0 << "INDEX000.HTM";
+        QTest::newRow("content pages only") << false << true << true << 0 << "GEN0000.HTM";
+        QTest::newRow("edited since, Yes") << true << true << false << int(IDYES) << "INDEX000.HTM";
+        QTest::newRow("edited since, No") << true << true << false << int(IDNO) << "";
+        QTest::newRow("site gone") << false << false << false << 0 << "";
+    }
+    void testOpensTheOpenProgramsOwnStartPage() {
+        QFETCH(bool, edited);
+        QFETCH(bool, siteThere);
+        QFETCH(bool, contentOnly);
+        QFETCH(int, answer);
+        QFETCH(QString, opened);
         ScriptedBoxes boxes;
         QTemporaryDir folder;
-        QVERIFY(MakePictures(folder.filePath("photos"), 2));
-        QVERIFY(QDir().mkpath(folder.filePath("site")));
-        const std::string first = SaveProgram(folder.filePath("a.mav"), folder.filePath("photos"),
-                                              folder.filePath("site"));
-        // Generated long before its file was last written.
-        const std::string second = SaveProgram(folder.filePath("b.mav"), folder.filePath("photos"),
-                                               folder.filePath("other"), kGeneratedOn);
+        const QString generatedHere = PhotoProgram(folder, 2);
+        QVERIFY(!generatedHere.isEmpty());
+        // Generated into "earlier" before this session began.
+        const QString earlier = folder.filePath("earlier");
+        if (siteThere) {
+            QVERIFY(WriteTextFile(earlier + (contentOnly ? "/GEN0000.HTM" : "/INDEX000.HTM"),
+                                  "<HTML></HTML>"));
+        }
+        const std::string other =
+            SaveProgram(folder.filePath("b.mav"), folder.filePath("photos"), earlier, kGeneratedOn);
+        if (contentOnly) {
+            Program program;
+            QVERIFY(program.Load(other));
+            program.SetInt(ProgramKey::GenerateIndexPage, 0);
+            QVERIFY(program.Save(other));
+        }
+        if (!edited) {
+            QFile file(QString::fromStdString(other));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime(QDate(2019, 6, 1), QTime(12, 0)),
+                                     QFileDevice::FileModificationTime));
+        }
         const QString record = UseRecordingBrowser();
         CMavrenMainDialog mainWindow;
-        mainWindow.commandLinePath = first;
+        mainWindow.commandLinePath = generatedHere.toStdString();
         ExecWith(mainWindow, [&](QWidget* window) {
             GenerateToTheEnd(window);
-            QVERIFY(mainWindow.LoadProgramFile(second));
-            boxes->QueueAnswer(IDNO);
+            QVERIFY(mainWindow.LoadProgramFile(other));
+            if (answer != 0) {
+                boxes->QueueAnswer(answer);
+            }
             Button(window, "testButton")->click();
+        });
+        std::vector<std::string> texts;
+        if (answer != 0) {
+            texts.push_back(
+                "Warning\n\nThe program has been edited since it was last generated.\n\n"
+                "Do you want to test the previously generated output?");
+        }
+        if (!siteThere) {
+            texts.push_back("Nothing to test!");
+        }
+        QCOMPARE(boxes->Texts(), texts);
+        if (opened.isEmpty()) {
             QTest::qWait(300);
             QVERIFY(!QFileInfo::exists(record));
-            boxes->QueueAnswer(IDYES);
-            Button(window, "testButton")->click();
-        });
-        const std::string question =
-            "Warning\n\nThe program has been edited since it was last generated.\n\n"
-            "Do you want to test the previously generated output?";
-        QCOMPARE(boxes->Texts(), std::vector<std::string>({question, question}));
-        QCOMPARE(boxes->Boxes()[0].flags, MB_YESNO);
-        // The start page of the last run in this process, not of the program shown.
-        QTRY_COMPARE(QString::fromStdString(ReadTextFile(record)),
-                     folder.filePath("site/INDEX000.HTM"));
+        } else {
+            QTRY_COMPARE(QString::fromStdString(ReadTextFile(record)), earlier + "/" + opened);
+        }
     }
 
-    void cancelInTheSheetStillSaves() {
+    void theSheetSavesOnlyAfterOk_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("OK") << true;
+    }
+    void theSheetSavesOnlyAfterOk() {
+        QFETCH(bool, ok);
         QTemporaryDir folder;
         const QString path = folder.filePath("hand.mav");
-        QVERIFY(WriteTextFile(path, "Source-Dir = /home/ann/Pictures\n"));
+        const std::string handWritten = "Source-Dir = /home/ann/Pictures\n";
+        QVERIFY(WriteTextFile(path, handWritten));
         RunMain(path.toStdString(), [&](QWidget* window) {
-            const auto watcher =
-                OnNextModal([](QWidget* sheet) { PressButton(sheet, QDialogButtonBox::Cancel); });
+            const auto watcher = OnNextModal([&](QWidget* sheet) {
+                Find<QLineEdit>(sheet, "sourceDirEdit")->setText(QStringLiteral("/home/ann/new"));
+                PressButton(sheet, ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+            });
             Button(window, "editButton")->click();
             QVERIFY(watcher->Fired());
+            QCOMPARE(Find<QPlainTextEdit>(window, "summaryEdit")
+                         ->toPlainText()
+                         .contains(QStringLiteral("/home/ann/new")),
+                     ok);
         });
-        QCOMPARE(ProgramFileValue(path, "Source-Dir"), std::string("/home/ann/Pictures"));
-        QCOMPARE(ProgramFileValue(path, "Thumbnail-Size"), std::string("120"));
+        if (ok) {
+            QCOMPARE(ProgramFileValue(path, "Source-Dir"), std::string("/home/ann/new"));
+            QCOMPARE(ProgramFileValue(path, "Thumbnail-Size"), std::string("120"));
+        } else {
+            QCOMPARE(ReadTextFile(path), handWritten);
+        }
     }
 
     void editWithControlShowsTheProgramAsText() {
@@ -315,6 +374,20 @@ class MainDialogTest : public QObject {
         });
     }
 
+    void escapeLeavesTheWindowOpen() {
+        QTemporaryDir folder;
+        const std::string path =
+            SaveProgram(folder.filePath("a.mav"), folder.path(), folder.path());
+        const int result = RunMain(path, [&](QWidget* window) {
+            QTest::keyClick(window, Qt::Key_Escape);
+            QTest::keyClick(Find<QPlainTextEdit>(window, "summaryEdit"), Qt::Key_Escape);
+            QTest::qWait(100);
+            QVERIFY(window->isVisible());
+            Button(window, "exitButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+    }
+
     void helpOpensTheFirstHelpPage() {
         const QString record = UseRecordingBrowser();
         QTemporaryDir folder;
@@ -327,12 +400,14 @@ class MainDialogTest : public QObject {
 
     void newMakesAProgramFromTheWizard_data() {
         QTest::addColumn<bool>("defaultThere");
-        QTest::newRow("with Default.mav") << true;
-        QTest::newRow("without Default.mav") << false;
+        QTest::addColumn<QString>("theme");  // chosen on the last page; empty for none
+        QTest::newRow("with Default.mav and a theme") << true << "gallery";
+        QTest::newRow("without Default.mav") << false << "";
     }
 
     void newMakesAProgramFromTheWizard() {
         QFETCH(bool, defaultThere);
+        QFETCH(QString, theme);
         ScriptedBoxes boxes;
         QTemporaryDir folder;
         QTemporaryDir noResources;
@@ -346,6 +421,9 @@ class MainDialogTest : public QObject {
                 auto* sheet = qobject_cast<QWizard*>(shown);
                 sheet->next();
                 sheet->next();
+                auto* themes = Find<QComboBox>(shown, "themeCombo");
+                QCOMPARE(themes->currentIndex(), 0);
+                themes->setCurrentIndex(themes->findData(theme));
                 sheet->button(QWizard::FinishButton)->click();
             });
             Button(window, "newButton")->click();
@@ -358,6 +436,11 @@ class MainDialogTest : public QObject {
         QCOMPARE(ProgramFileValue(expected, "Target-Dir"), source.toStdString());
         QCOMPARE(ProgramFileValue(expected, "Source-File-Extension"),
                  std::string("*.jpg;*.jpeg;*.png;*.gif"));
+        // The theme's files are copied beside the program, and the program uses the copies.
+        const QString copies = QDir(source).filePath("Cats-theme");
+        QCOMPARE(ProgramFileValue(expected, "Index-Boilerplate"),
+                 theme.isEmpty() ? std::string() : (copies + "/index.htm").toStdString());
+        QCOMPARE(QFileInfo(copies + "/content.htm").isFile(), !theme.isEmpty());
         if (defaultThere) {
             QVERIFY(boxes->Texts().empty());
         } else {
@@ -420,6 +503,41 @@ class MainDialogTest : public QObject {
         QCOMPARE(GetRegistryString(kApplicationKey, "LastOpenProgram"), program.toStdString());
         // The run that ended during the wait is stored all the same.
         QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string("Never"));
+    }
+
+    void longStatusTextsAreShownWhole_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("words") << QStringLiteral(
+            "137 thumbnails in 23 seconds - 1 minute 12 seconds remaining, then the pages of "
+            "the holiday photos");
+        QTest::newRow("one long file name")
+            << QStringLiteral("Copying \"%1.jpg\" ...").arg(QString(120, QLatin1Char('x')));
+    }
+    void longStatusTextsAreShownWhole() {
+        QFETCH(QString, text);
+        QTemporaryDir folder;
+        const std::string path =
+            SaveProgram(folder.filePath("a.mav"), folder.path(), folder.path());
+        CMavrenMainDialog mainWindow;
+        mainWindow.commandLinePath = path;
+        ExecWith(mainWindow, [&](QWidget* window) {
+            mainWindow.SetUiState(UiState::Running);
+            WorkerEvent status(WorkerMessage{WM_APP_STATUS_TEXT, 0, text.toStdString()});
+            QCoreApplication::sendEvent(window, &status);
+            auto* label = Find<QLabel>(window, "statusLabel");
+            const auto needed = [label] {
+                return label->fontMetrics().boundingRect(
+                    label->contentsRect(), Qt::TextWordWrap | label->alignment(), label->text());
+            };
+            QTRY_VERIFY2(label->contentsRect().contains(needed()),
+                         qPrintable(QStringLiteral("%1 needs %2 x %3")
+                                        .arg(label->text().trimmed())
+                                        .arg(needed().width())
+                                        .arg(needed().height())));
+            // An empty bar says what it is.
+            QCOMPARE(Find<QProgressBar>(window, "progressBar")->text(), QStringLiteral("0%"));
+            mainWindow.SetUiState(UiState::Loaded);
+        });
     }
 
     void statusTextsArePadded_data() {

@@ -354,6 +354,21 @@ class PropertyPagesTest : public QObject {
                  taken ? folder.filePath(QStringLiteral("frames")) : remembered);
     }
 
+    void backgroundImagePickerOffersPng() {
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("sky.png"));
+        QVERIFY(WriteTextFile(file, "x"));
+        OnPage(
+            kHtml, [](Program& program) { program.SetInt(ProgramKey::HtmlBackgroundStyle, 0); },
+            [&](QWidget* sheet) {
+                PickInDialog(sheet, "backgroundImageBrowseButton", file, [](QFileDialog* dialog) {
+                    QCOMPARE(dialog->nameFilters().front(),
+                             QStringLiteral("Image Files (*.jpg *.png *.gif)"));
+                });
+                QCOMPARE(Find<QLineEdit>(sheet, "backgroundImageEdit")->text(), file);
+            });
+    }
+
     void boilerplatePickerStartsAtTheCurrentFile() {
         QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("frame.htm"));
@@ -369,6 +384,20 @@ class PropertyPagesTest : public QObject {
                 });
                 QCOMPARE(Find<QLineEdit>(sheet, "contentBoilerplateEdit")->text(), file);
             });
+    }
+
+    void boilerplatePickerStartsAmongTheThemesWhenNothingWasPicked() {
+        ScriptedBoxes boxes;
+        SetExecutableFolder(MAVREN_BINARY_DIR);
+        const QString themes = QStringLiteral(MAVREN_BINARY_DIR "/themes");
+        const QString file = themes + QStringLiteral("/gallery/index.htm");
+        OnPage(kIndex, {}, [&](QWidget* sheet) {
+            PickInDialog(sheet, "indexBoilerplateBrowseButton", file, [&](QFileDialog* dialog) {
+                QCOMPARE(dialog->directory().absolutePath(), themes);
+            });
+            QCOMPARE(Find<QLineEdit>(sheet, "indexBoilerplateEdit")->text(), file);
+        });
+        QVERIFY(boxes->Texts().empty());
     }
 
     void folderPickerStartsAtTheRememberedFolder() {

@@ -1,6 +1,6 @@
 // The program property sheet as a whole: its pages, what it loads from and stores into
-// the program (with the exceptions), Cancel after leaving a page, the remembered active
-// page, and the option dialogs' values as the pages hand them over.
+// the program (with the exceptions), Cancel after edits on several pages, the remembered
+// active page, and the option dialogs' values as the pages hand them over.
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -294,18 +294,37 @@ class PropertySheetTest : public QObject {
         QCOMPARE(QString::fromStdString(program.GetText(ProgramKey::HtmlLinkColor)), result);
     }
 
-    void cancelKeepsEditsOfPagesLeft() {
+    void cancelLeavesTheProgramAsItWas_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void cancelLeavesTheProgramAsItWas() {
+        QFETCH(bool, escape);
         Program program;
         NewProgram(program);
         program.SetString(ProgramKey::SourceDir, "/home/ann/old");
-        RunSheet(program, [](QWidget* sheet) {
+        program.modified = 1.0;
+        RunSheet(program, [&](QWidget* sheet) {
             Find<QLineEdit>(sheet, "sourceDirEdit")->setText(QStringLiteral("/home/ann/new"));
             ShowSheetPage(sheet, kIndex);
+            InOptionDialog(sheet, "thumbnailOptionsButton", [](QWidget* dialog) {
+                Find<QRadioButton>(dialog, "customSizeRadio")->click();
+                Find<QLineEdit>(dialog, "customSizeEdit")->setText(QStringLiteral("300"));
+                PressButton(dialog, QDialogButtonBox::Ok);
+            });
             Find<QLineEdit>(sheet, "indexPageTitleEdit")->setText(QStringLiteral("Dropped"));
-            PressButton(sheet, QDialogButtonBox::Cancel);
+            ShowSheetPage(sheet, kMisc);
+            if (escape) {
+                QTest::keyClick(sheet, Qt::Key_Escape);
+            } else {
+                PressButton(sheet, QDialogButtonBox::Cancel);
+            }
         });
-        QCOMPARE(program.GetText(ProgramKey::SourceDir), std::string("/home/ann/new"));
+        QCOMPARE(program.GetText(ProgramKey::SourceDir), std::string("/home/ann/old"));
+        QCOMPARE(program.GetInt(ProgramKey::ThumbnailSize), 120);
         QCOMPARE(program.GetText(ProgramKey::IndexPageTitle), std::string("Files from %P"));
+        QCOMPARE(program.modified, 1.0);
     }
 
     void okStoresThePageShowing() {

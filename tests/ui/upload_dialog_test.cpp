@@ -235,6 +235,14 @@ class UploadDialogTest : public QObject {
         });
     }
 
+    void emptyProgressBarSaysWhatItIs() {
+        StoreProfiles({kAlpha});
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            // Not an empty box beside the two status lines, which would pass for a third.
+            QCOMPARE(Find<QProgressBar>(window, "progressBar")->text(), QStringLiteral("0%"));
+        });
+    }
+
     void threeProfilesAreTheLimit() {
         ScriptedBoxes boxes;
         StoreProfiles({kAlpha, kBeta, kGamma});

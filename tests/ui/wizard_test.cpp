@@ -277,6 +277,9 @@ class WizardTest : public QObject {
         QTemporaryDir root;
         const QString chosen = root.filePath(QStringLiteral("programs"));
         QDir().mkpath(chosen);
+        // The picker previews the programs a folder holds, not its pictures.
+        QVERIFY(WriteTextFile(chosen + QStringLiteral("/old.mav"), "#"));
+        QVERIFY(WriteTextFile(chosen + QStringLiteral("/photo.jpg"), "x"));
         CMavrenWizardSheet wizard;
         ExecWith(wizard, [&](QWidget* window) {
             ToProgramPage(window, root.path());
@@ -285,6 +288,9 @@ class WizardTest : public QObject {
             QVERIFY(!name->isEnabled());
             const auto watcher = OnNextModal([&](QWidget* picker) {
                 QCOMPARE(picker->windowTitle(), QStringLiteral("Locate the Program Directory"));
+                qobject_cast<QFileDialog*>(picker)->setDirectory(chosen);
+                QCOMPARE(Find<QLabel>(picker, "folderPreviewLabel")->text(),
+                         QStringLiteral("old.mav"));
                 ChooseInFileDialog(picker, chosen);
             });
             Find<QAbstractButton>(window, "programFolderBrowseButton")->click();

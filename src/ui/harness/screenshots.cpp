@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QWizard>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -300,6 +302,9 @@ int RenderScreenshots(const QString& folder) {
             wizard->next();
             renderer.Grab(window, QStringLiteral("wizard_target_folder"));
             wizard->next();
+            if (auto* themes = wizard->findChild<QComboBox*>(QStringLiteral("themeCombo"))) {
+                themes->setCurrentIndex(std::max(0, themes->findData(QStringLiteral("gallery"))));
+            }
             renderer.Grab(window, QStringLiteral("wizard_new_program"));
             CloseWindow(window);
         });

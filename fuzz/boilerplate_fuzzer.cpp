@@ -1,0 +1,31 @@
+// The boilerplate merge: the input is a page and a boilerplate file, split at the first
+// zero byte (or the page alone). A merge puts the page's body in place of every tag;
+// a refused merge leaves the page as it was.
+
+#include "fuzz_support.h"
+#include "generate/html_files.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool ready = (AnswerMessageBoxes(IDOK), true);
+    (void)ready;
+    const std::string_view bytes = InputBytes(data, size);
+    const std::size_t split = std::min(bytes.find('\0'), bytes.size());
+    const std::string_view pageBytes = bytes.substr(0, split);
+    const std::string_view boilerplateBytes = bytes.substr(std::min(split + 1, bytes.size()));
+    const std::string page = WriteFuzzFile("page.htm", pageBytes);
+    const std::string boilerplate = WriteFuzzFile("boilerplate.htm", boilerplateBytes);
+    CheckBoilerplate(boilerplate);
+    std::string body;
+    const bool hasBody = ExtractBody(page, body);
+    if (ApplyBoilerplate(page, boilerplate)) {
+        if (!hasBody || ReadFuzzFile(page) !=
+                            ReplaceAll(std::string(boilerplateBytes), kBoilerplateTag, body)) {
+            Broken("the merged page is the boilerplate with the body in place of each tag");
+        }
+    } else if (ReadFuzzFile(page) != pageBytes) {
+        Broken("a refused merge leaves the page as it was");
+    }
+    return 0;
+}

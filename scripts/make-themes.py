@@ -1,0 +1,218 @@
+#!/usr/bin/python3
+"""Makes the themes Mavren installs, in resources/themes/NAME/:
+
+  index.htm    the index page boilerplate
+  content.htm  the content page boilerplate
+  theme.txt    the one-line description mavren-cli themes lists
+
+A theme is a pair of ordinary boilerplate files: the generated page body goes where
+the boilerplate tag stands, and everything around it (the head with its inline style
+sheet and the short inline script) comes from the theme. Nothing is fetched from
+elsewhere. The style sheet works on the pages as Mavren writes them (the tables,
+the CENTER and FONT tags, the links cell of content pages), so no generated page
+changes for a theme.
+
+The themes share one layout; each brings its colours and a few rules of its own.
+Edit this script and run it again rather than the files it writes.
+
+usage: scripts/make-themes.py
+"""
+
+import os
+
+TAG = "<MAVREN-" + "BOILERPLATE>"
+
+# The layout every theme shares. "entries" is the table of an index page and "cells"
+# the two rows of a content page: the heading (and the credit badge), then the
+# content and the links cell, which becomes a bar of links above the content.
+LAYOUT = """\
+*,*::before,*::after{box-sizing:border-box}
+html{-webkit-text-size-adjust:100%;text-size-adjust:100%}
+body{margin:0;background:var(--page);color:var(--text);
+ font:1.0625rem/1.55 system-ui,-apple-system,"Segoe UI",Roboto,"Noto Sans","DejaVu Sans",sans-serif;
+ overflow-wrap:anywhere}
+main{max-width:var(--width);margin:0 auto;padding:1rem clamp(.75rem,3vw,2rem) 2.5rem}
+a{color:var(--link)}
+a:visited{color:var(--visited)}
+a:focus-visible{outline:3px solid var(--link);outline-offset:2px}
+h1{font-size:clamp(1.35rem,4vw,2.1rem);line-height:1.2;margin:.4rem 0 1rem;font-weight:600}
+img{max-width:100%;height:auto}
+pre{white-space:pre-wrap}
+table{max-width:100%}
+/* Index pages: the entries take as many columns as fit, each a card. */
+.index center>table:first-of-type{display:grid;width:100%;gap:var(--gap);
+ grid-template-columns:repeat(auto-fill,minmax(min(100%,var(--cell)),1fr))}
+.index center>table:first-of-type>tbody,
+.index center>table:first-of-type>tbody>tr{display:contents}
+.index center>table:first-of-type td{display:flex;flex-direction:column;justify-content:center;
+ align-items:center;padding:.75rem;background:var(--card);border:1px solid var(--line);
+ border-radius:var(--round);font-size:.9rem;line-height:1.35}
+/* The picture in the middle of the card, the label at its foot. */
+.index center>table:first-of-type td a{display:flex;flex-direction:column;align-items:center;
+ gap:.4rem;width:100%;height:100%;text-decoration:none;color:var(--text)}
+.index center>table:first-of-type td img{display:block;margin:auto 0;border-radius:calc(var(--round)/2)}
+/* Previous and Next of index pages, and the links of content pages: a row of buttons. */
+.index center>table:last-of-type{display:block;width:100%;margin-top:1.25rem}
+.index center>table:last-of-type>tbody{display:block}
+.index center>table:last-of-type>tbody>tr{display:flex;flex-wrap:wrap;justify-content:center;gap:.5rem}
+.index center>table:last-of-type td{display:block}
+.index center>table:last-of-type a,
+.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>a,
+.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>p>a{padding:.45rem 1rem;border:1px solid var(--line);border-radius:999px;
+ background:var(--card);color:var(--link);text-decoration:none;white-space:nowrap}
+.index center>table:last-of-type a:hover,
+.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child a:hover{border-color:var(--link)}
+/* Content pages: the heading row, then the links above the content. */
+.content :is(main,main>font)>table{display:block;width:100%}
+.content :is(main,main>font)>table>tbody{display:flex;flex-direction:column;gap:.75rem}
+.content :is(main,main>font)>table>tbody>tr{display:flex;flex-wrap:wrap;align-items:center;
+ justify-content:space-between;gap:.5rem 1rem}
+.content :is(main,main>font)>table>tbody>tr>td{display:block;padding:0;min-width:0}
+.content :is(main,main>font)>table>tbody>tr:first-child>td:first-child{flex:1 1 14rem;text-align:left}
+.content :is(main,main>font)>table>tbody>tr:first-child>td:first-child h1{margin:0}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child{flex:1 1 100%;overflow-x:auto}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child{order:-1;flex:1 1 100%;
+ display:flex;flex-wrap:wrap;justify-content:center;gap:.5rem}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>p{display:contents}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>:is(img,a>img){display:block;
+ width:auto;height:auto;max-width:100%;max-height:calc(100vh - var(--above));margin:0 auto;
+ border-radius:var(--round)}
+"""
+
+# The script every theme shares: the tab shows the page's heading, and the keys follow
+# the links the page has. Pages are found by the names Mavren gives them (GEN0001.HTM,
+# INDEX001.HTM), so link texts of any wording work.
+SCRIPT = """\
+(function () {
+  var heading = document.querySelector('h1');
+  if (heading && heading.textContent.trim()) {
+    document.title = heading.textContent.trim();
+  }
+  var own = /(GEN|INDEX)(\\d+)\\.HTM$/i.exec(location.pathname);
+  if (!own) {
+    return;
+  }
+  var kind = own[1].toUpperCase(), here = parseInt(own[2], 10);
+  var pages = {}, count = {}, highest = -1, index = null;
+  for (var i = 0; i < document.links.length; i++) {
+    var href = document.links[i].getAttribute('href') || '';
+    var name = /^(GEN|INDEX)(\\d+)\\.HTM$/i.exec(href);
+    if (!name) {
+      continue;
+    }
+    var number = parseInt(name[2], 10);
+    if (name[1].toUpperCase() !== kind) {
+      index = index || href;
+      continue;
+    }
+    pages[number] = href;
+    if (!document.links[i].querySelector('img')) {
+      count[number] = (count[number] || 0) + 1;
+    }
+    highest = Math.max(highest, number);
+  }
+  var first = own[0].replace(/\\d+(?=\\.HTM$)/i, own[2].replace(/\\d/g, '0'));
+  var keys = {
+    ArrowRight: pages[here + 1],
+    ArrowLeft: pages[here - 1],
+    Home: here > 0 ? pages[0] || first : null,
+    // The last page is known from an End link: beyond Next, or a second text link to Next.
+    End: highest > here + 1 || count[here + 1] > 1 ? pages[highest] : null,
+    Escape: kind === 'GEN' ? index : null
+  };
+  document.addEventListener('keydown', function (event) {
+    var target = event.target;
+    if (event.altKey || event.ctrlKey || event.metaKey || event.shiftKey ||
+        event.defaultPrevented || target.isContentEditable ||
+        /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName)) {
+      return;
+    }
+    if (keys[event.key]) {
+      event.preventDefault();
+      location.href = keys[event.key];
+    }
+  });
+})();
+"""
+
+# Each theme: its description, its colours and sizes, and rules of its own that refine
+# the shared layout.
+THEMES = {
+    "light": (
+        "Light: dark text on a warm white page, the entries as cards",
+        """\
+:root{color-scheme:light;--page:#f7f6f2;--text:#1f2328;--link:#0b57d0;--visited:#6f42c1;
+ --card:#fff;--line:#dcd9d0;--width:68rem;--cell:10.5rem;--gap:1rem;--round:10px;--above:9rem}
+""",
+        "",
+    ),
+    "dark": (
+        "Dark: light text on a dark page, or light for visitors whose system asks for light",
+        """\
+:root{color-scheme:dark light;--page:#15171a;--text:#e3e5e8;--link:#8ab4f8;--visited:#c58af9;
+ --card:#1f2226;--line:#353a40;--width:68rem;--cell:10.5rem;--gap:1rem;--round:10px;--above:9rem}
+@media (prefers-color-scheme:light){
+ :root{color-scheme:light;--page:#f7f6f2;--text:#1f2328;--link:#0b57d0;--visited:#6f42c1;
+  --card:#fff;--line:#dcd9d0}
+}
+""",
+        "",
+    ),
+    "gallery": (
+        "Photo gallery: a wide grid of thumbnails and large pictures on a dark page",
+        """\
+:root{color-scheme:dark;--page:#0c0c0d;--text:#d8d8d8;--link:#f0c674;--visited:#d9b060;
+ --card:#18181a;--line:#2a2a2d;--width:none;--cell:10rem;--gap:.5rem;--round:4px;--above:8rem}
+""",
+        """\
+main{padding:.75rem clamp(.5rem,1.5vw,1.5rem) 2rem}
+h1{font-weight:300;letter-spacing:.02em}
+.index center>table:first-of-type td{padding:.5rem;border:0}
+.index center>table:first-of-type td a{color:#9a9a9a}
+.index center>table:first-of-type td img{box-shadow:0 2px 10px #000}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>:is(img,a>img){box-shadow:0 4px 24px #000}
+""",
+    ),
+}
+
+PAGE = """\
+<!DOCTYPE html>
+<html>
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<title>{title}</title>
+<link rel="icon" href="data:,">
+<style>
+{style}</style>
+</head>
+<body class="{kind}">
+<main>
+{tag}
+</main>
+<script>
+{script}</script>
+</body>
+</html>
+"""
+
+
+def write(path, text):
+    with open(path, "w", encoding="utf-8", newline="\n") as out:
+        out.write(text)
+
+
+def main():
+    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "themes")
+    for name, (description, colours, own_rules) in THEMES.items():
+        folder = os.path.join(root, name)
+        os.makedirs(folder, exist_ok=True)
+        for kind, title in (("index", "Index"), ("content", "Page")):
+            write(os.path.join(folder, kind + ".htm"),
+                  PAGE.format(title=title, style=colours + LAYOUT + own_rules, kind=kind,
+                              tag=TAG, script=SCRIPT))
+        write(os.path.join(folder, "theme.txt"), description + "\n")
+
+
+if __name__ == "__main__":
+    main()

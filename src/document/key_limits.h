@@ -1,0 +1,13 @@
+#pragma once
+
+// The limits that validation holds number keys to (Thumbnail-Size 10 to 1000,
+// Index-Thumbnails-Across and -Down 1 to 1000), for whoever checks a value before it is
+// stored. Pure functions.
+
+#include <string>
+
+#include "document/program_key.h"
+
+// Empty when value lies within the limits of id or id has none; otherwise the sentence
+// validation reports, such as "Thumbnail size of 5 exceeds limits (min: 10; max 1000)".
+std::string KeyLimitProblem(ProgramKey id, int value);

@@ -1,0 +1,49 @@
+#pragma once
+
+// Themes: ready-made pairs of boilerplate files that give a site a phone-friendly look.
+// They are installed in the folder "themes" beside the programs, one folder a theme
+// holding "index.htm", "content.htm" and "theme.txt" (a one-line description). A
+// program takes a theme through its two boilerplate keys alone: the theme's files are
+// copied into a folder beside the program file, "<program name>-theme", and both keys
+// point at the copies, so the program keeps working wherever Mavren is installed and its
+// look can be edited. Functions that return false have told the user why in a message
+// box; ApplyTheme may also ask a question. No shared state.
+
+#include <string>
+#include <vector>
+
+#include "document/program.h"
+
+// The theme name that takes a program back to the classic pages.
+inline constexpr char kNoTheme[] = "none";
+
+inline constexpr char kThemeIndexFile[] = "index.htm";
+inline constexpr char kThemeContentFile[] = "content.htm";
+inline constexpr char kThemeDescriptionFile[] = "theme.txt";
+
+struct Theme {
+    std::string name;         // the folder's name: "gallery"
+    std::string description;  // the first line of theme.txt
+    std::string folder;       // where its files are, without a trailing "/"
+};
+
+// The folder the themes are installed in: "themes" in the programs' own folder.
+std::string ThemesFolder();
+
+// The installed themes by name: the folders in ThemesFolder() that hold both boilerplate
+// files. Empty when there are none.
+std::vector<Theme> InstalledThemes();
+
+// The installed theme of that name. False when there is none.
+bool FindTheme(const std::string& name, Theme& theme);
+
+// The folder beside the program file that holds the program's copy of its theme:
+// /sites/Trip.mav gives /sites/Trip-theme (made absolute).
+std::string ProgramThemeFolder(const std::string& programPath);
+
+// Copies the files of the theme name into ProgramThemeFolder(programPath) and points
+// Index-Boilerplate and Content-Boilerplate at the copies; kNoTheme empties both keys and
+// copies nothing. A file already there is replaced only when it is a copy of some
+// installed theme's file; otherwise the user is asked first, and a No keeps it. The
+// program is not saved. False, with the keys unchanged, after telling the user why.
+bool ApplyTheme(Program& program, const std::string& programPath, const std::string& name);

@@ -1,0 +1,80 @@
+#include "platform/temporary_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <memory>
+
+namespace {
+
+// The process that wrote a temporary file, from the number after the prefix; 0 when the
+// name carries none.
+pid_t WriterOf(std::string_view name) {
+    name.remove_prefix(kTemporaryFilePrefix.size());
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    return error == std::errc() && end != name.data() && pid > 0 ? pid : 0;
+}
+
+bool IsRunning(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+bool Before(const std::timespec& a, const std::timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+}  // namespace
+
+bool IsTemporaryFileName(std::string_view name) {
+    return name.size() > kTemporaryFilePrefix.size() && name.starts_with(kTemporaryFilePrefix);
+}
+
+int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+    static std::atomic<unsigned> counter{0};
+    std::string start = path.substr(0, path.rfind('/') + 1);  // "" without a folder
+    start += kTemporaryFilePrefix;
+    start += std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = start + std::to_string(counter.fetch_add(1));
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
+                                                      const std::timespec& since) {
+    std::vector<std::string> removed;
+    const std::string opened = folder.empty() ? "." : folder;
+    const std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(opened.c_str()), ::closedir);
+    if (!entries) {
+        return removed;
+    }
+    while (const dirent* entry = ::readdir(entries.get())) {
+        const std::string_view name = entry->d_name;
+        struct stat status;
+        if (!IsTemporaryFileName(name) ||
+            ::fstatat(::dirfd(entries.get()), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(status.st_mode) || !Before(status.st_ctim, since)) {
+            continue;
+        }
+        const pid_t writer = WriterOf(name);
+        if (writer != 0 && IsRunning(writer)) {
+            continue;
+        }
+        if (::unlinkat(::dirfd(entries.get()), entry->d_name, 0) == 0) {
+            removed.emplace_back(name);
+        }
+    }
+    return removed;
+}

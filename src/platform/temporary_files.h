@@ -1,0 +1,30 @@
+#pragma once
+
+// The temporary files every replacement and copy writes before renaming them into place:
+// short hidden names with one prefix of ours, whatever the final name, so a long final
+// name still fits the file system's limit, and a file a killed process left behind is
+// known as ours (never uploaded, removed by the next run). Keeps no state beyond a
+// counter; safe from any thread.
+
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What every temporary file of ours starts with.
+inline constexpr std::string_view kTemporaryFilePrefix = ".mavren-tmp-";
+
+// True when the file name (not a path) is one of our temporary files.
+bool IsTemporaryFileName(std::string_view name);
+
+// Creates a new empty file for writing in the folder of path (a file that is to be
+// replaced or made) under a temporary name of ours; the kernel applies the umask to mode
+// 0666. Returns the descriptor (close-on-exec) with temporary set to the new file's path,
+// or -1 with errno set.
+int CreateTemporaryBeside(const std::string& path, std::string& temporary);
+
+// Removes from folder the temporary files of ours that were last changed before since and
+// whose writing process is no longer running, so nothing that is being written goes.
+// Returns the names removed, in no particular order; a folder that cannot be read gives none.
+std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
+                                                      const std::timespec& since);

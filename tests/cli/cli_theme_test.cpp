@@ -1,0 +1,54 @@
+// mavren-cli themes, theme and new --theme, run as a user would.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "document/program.h"
+#include "support/run_program.h"
+#include "support/test_support.h"
+
+namespace {
+
+ProgramRun Cli(const std::vector<std::string>& arguments) {
+    return RunProgram(MAVREN_CLI, arguments, "");
+}
+
+TEST(CliTheme, ThemesAreListedAppliedAndCleared) {
+    ProgramRun run = Cli({"themes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* line : {"  dark ", "  gallery ", "  light ", "  none "}) {
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << " in\n" << run.out;
+    }
+
+    TempDir dir;
+    std::filesystem::create_directory(dir / "photos");
+    run = Cli({"new", "--source", dir / "photos", "--theme", "gallery"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string path = dir / "photos/photos.mav";
+    const std::string copies = dir / "photos/photos-theme";
+    Program program;
+    ASSERT_TRUE(program.Load(path));
+    EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), copies + "/index.htm");
+    EXPECT_EQ(program.GetText(ProgramKey::ContentBoilerplate), copies + "/content.htm");
+    EXPECT_EQ(ReadFileBytes(copies + "/content.htm"),
+              ReadFileBytes(MAVREN_SOURCE_DIR "/resources/themes/gallery/content.htm"));
+
+    // Unknown names are refused before anything is written.
+    const std::string before = ReadFileBytes(path);
+    run = Cli({"theme", path, "sepia"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("there is no theme called 'sepia'"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFileBytes(path), before);
+    run = Cli({"new", "--source", dir / "photos", "--name", "other", "--theme", "sepia"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "photos/other.mav"));
+
+    run = Cli({"theme", path, "none"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Index-Boilerplate = \nContent-Boilerplate = \n");
+    ASSERT_TRUE(program.Load(path));
+    EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), "");
+}
+
+}  // namespace

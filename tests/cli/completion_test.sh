@@ -1,0 +1,68 @@
+#!/bin/bash
+# Sources the bash completion of mavren-cli as bash-completion would, and checks what it
+# offers for each command line of a table.
+#   completion_test.sh COMPLETION-FILE FOLDER-OF-MAVREN-CLI
+set -u
+completion=$1
+export PATH="$(realpath "$2"):$PATH"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config
+
+# shellcheck disable=SC1091
+source /usr/share/bash-completion/bash_completion
+# shellcheck disable=SC1090
+source "$completion"
+
+mavren-cli profile add "my site" --host ftp.example.com --user ann --password x >/dev/null
+mavren-cli profile add other --host ftp.example.com --user bo --password y >/dev/null
+mkdir -p "$work/sites/sub"
+touch "$work/sites/trip.mav" "$work/sites/OLD.MAV" "$work/sites/notes.txt"
+cd "$work/sites" || exit 1
+
+# What completion offers for a line typed up to its end, sorted, one a line.
+offered() {
+    COMP_LINE=$1
+    COMP_POINT=${#1}
+    read -ra COMP_WORDS <<<"$1"
+    [[ $1 == *" " ]] && COMP_WORDS+=("")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _mavren_cli mavren-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    printf '%s\n' "${COMPREPLY[@]}" | sort
+}
+
+passed=0
+failed=0
+check() {
+    local line=$1 expected actual
+    expected=$(printf '%s\n' "${@:2}" | sort)
+    actual=$(offered "$line")
+    if [[ $actual == "$expected" ]]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        printf 'FAILED: "%s"\n  expected: %s\n  offered:  %s\n' "$line" \
+            "$(echo $expected)" "$(echo $actual)"
+    fi
+}
+
+check "mavren-cli " show validate set generate new open upload profile
+check "mavren-cli gen" generate
+check "mavren-cli --v" --version
+check "mavren-cli generate --" --jobs --quiet --yes --no --help
+check "mavren-cli generate --jobs " 
+check "mavren-cli generate " OLD.MAV sub trip.mav
+check "mavren-cli generate trip.mav " 
+check "mavren-cli upload --profile " 'my\ site' other
+check "mavren-cli upload trip.mav --profile o" other
+check "mavren-cli profile " list add edit delete
+check "mavren-cli profile edit " 'my\ site' other
+check "mavren-cli profile delete m" 'my\ site'
+check "mavren-cli profile add " 
+check "mavren-cli new --type " images text html
+check "mavren-cli new --source " sub
+check "mavren-cli open n" notes.txt
+
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]

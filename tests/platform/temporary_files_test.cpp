@@ -1,0 +1,66 @@
+#include "platform/temporary_files.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "support/test_support.h"
+
+namespace {
+
+TEST(TemporaryFiles, OursAreKnownByTheirPrefix) {
+    const std::pair<std::string, bool> cases[] = {
+        {".mavren-tmp-12-0", true}, {LeftoverName(3), true},
+        {".mavren-tmp-", false},  // the prefix alone names nothing we write
+        {"mavren-tmp-12-0", false}, {".page.htm.tmp-12-0", false},
+        {"photo.jpg", false},       {"", false},
+    };
+    for (const auto& [name, ours] : cases) {
+        EXPECT_EQ(IsTemporaryFileName(name), ours) << name;
+    }
+}
+
+TEST(TemporaryFiles, NamesStayShortWhateverTheFinalName) {
+    TempDir dir;
+    for (const std::string& path :
+         {dir / "a.htm", dir / (std::string(251, 'n') + ".jpg"), std::string("relative.mav")}) {
+        std::string temporary;
+        const int fd = CreateTemporaryBeside(path, temporary);
+        ASSERT_GE(fd, 0) << path;
+        ::close(fd);
+        const std::string folder = path.substr(0, path.rfind('/') + 1);
+        EXPECT_EQ(temporary.substr(0, folder.size()), folder) << "beside " << path;
+        const std::string name = temporary.substr(folder.size());
+        EXPECT_TRUE(IsTemporaryFileName(name)) << name;
+        EXPECT_LT(name.size(), 40u) << name;
+        EXPECT_TRUE(std::filesystem::is_regular_file(temporary));
+        ::unlink(temporary.c_str());
+    }
+}
+
+TEST(TemporaryFiles, OnlyLeftoversOfFinishedProcessesFromBeforeAreRemoved) {
+    TempDir dir;
+    const std::string running =
+        std::string(kTemporaryFilePrefix) + std::to_string(::getpid()) + "-0";
+    for (const std::string& name : {LeftoverName(1), LeftoverName(2), running,
+                                    std::string(".page.htm.tmp-1-0"), std::string("photo.jpg")}) {
+        WriteFileBytes(dir / name, "half");
+    }
+    std::filesystem::create_directory(dir / LeftoverName(3));
+    std::timespec since{};
+    std::timespec_get(&since, TIME_UTC);
+    WriteFileBytes(dir / LeftoverName(4), "being written since the run began");
+
+    std::vector<std::string> removed = RemoveLeftoverTemporaryFiles(dir.path(), since);
+    std::sort(removed.begin(), removed.end());
+    EXPECT_EQ(removed, (std::vector<std::string>{LeftoverName(1), LeftoverName(2)}));
+    for (const std::string& kept : {running, std::string(".page.htm.tmp-1-0"),
+                                    std::string("photo.jpg"), LeftoverName(3), LeftoverName(4)}) {
+        EXPECT_TRUE(std::filesystem::exists(dir / kept)) << kept;
+    }
+    EXPECT_TRUE(RemoveLeftoverTemporaryFiles(dir / "missing", since).empty());
+}
+
+}  // namespace
