@@ -12,6 +12,7 @@
 
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/temporary_files.h"
 
 namespace {
 
@@ -95,6 +96,10 @@ class SiteWalk {
     void Take(const std::string& path, const std::string& name, std::vector<std::string>& pending) {
         if (std::any_of(name.begin(), name.end(), IsControl)) {
             Skip(path, "its name holds a line break or another control character");
+            return;
+        }
+        if (IsTemporaryFileName(name)) {
+            Skip(path, "a temporary file Mavren was writing");  // never part of the site
             return;
         }
         const std::string absolute = Absolute(path);

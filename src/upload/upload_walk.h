@@ -6,8 +6,9 @@
 // files to the server, one inside is walked under its own name), never walks a folder
 // twice, and takes a link to a file only when the file lies inside the target folder.
 // Names with a line break or another control character cannot be sent to a server and
-// are left out, as are pipes, devices, broken links and what cannot be read. The mirror
-// deletion leaves the server's copy of everything left out alone. Thread-safe.
+// are left out, as are temporary files of ours (a save that was killed leaves one),
+// pipes, devices, broken links and what cannot be read. The mirror deletion leaves the
+// server's copy of everything left out alone. Thread-safe.
 
 #include <set>
 #include <string>
