@@ -5,6 +5,7 @@
 
 #include "platform/format.h"
 #include "platform/message_box.h"
+#include "platform/registry_store.h"
 #include "platform/worker_thread.h"
 #include "ui/ftp_profile_dialog.h"
 #include "ui/worker_events.h"
@@ -50,11 +51,16 @@ bool CMavrenUploadStatusDialog::OnInitDialog() {
     }
     std::string lastProfile;
     if (LoadFtpProfiles(m_profiles, lastProfile) == 0) {
-        if (ShowMessageBox("No FTP profiles found.\n\n"
-                           "An FTP profile tells Mavren how to connect to a server so that it "
-                           "can upload files.\n\n"
-                           "Would you like to create one now?",
-                           MB_YESNO) == IDYES) {
+        // A settings file that cannot be read may well hold profiles: no offer of a first
+        // one, only the word on the damage (once per process).
+        if (!CheckRegistryStore()) {
+            Refresh();
+        } else if (ShowMessageBox(
+                       "No FTP profiles found.\n\n"
+                       "An FTP profile tells Mavren how to connect to a server so that it "
+                       "can upload files.\n\n"
+                       "Would you like to create one now?",
+                       MB_YESNO) == IDYES) {
             NewProfile();
         } else {
             Refresh();

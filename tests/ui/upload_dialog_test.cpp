@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include "platform/registry.h"
+#include "platform/registry_store.h"
 #include "platform/worker_thread.h"
 #include "support/program_fixture.h"
 #include "support/ui_ftp_server.h"
@@ -223,6 +224,27 @@ class UploadDialogTest : public QObject {
                      QStringLiteral("Press \"New ...\" to create an FTP profile"));
             QVERIFY(!Find<QPushButton>(window, "startButton")->isEnabled());
         });
+    }
+
+    void aDamagedSettingsFileIsNotAnEmptyOne() {
+        const QString path = QString::fromStdString(RegistryStorePath());
+        const std::string text =
+            "[Software\\Orvashi\\Mavren 1.0\\FTP Profiles\\home]\n\"Host\"=\"h\n";
+        QVERIFY(WriteTextFile(path, text));
+        ScriptedBoxes boxes;
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            QCOMPARE(Profiles(window)->count(), 0);
+            QVERIFY(InModal(window, "newButton", [](QWidget* dialog) {
+                FillProfile(dialog, kGamma);
+                Find<QPushButton>(dialog, "saveButton")->click();
+            }));
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
+        // Said once, naming the line; no offer of a first profile, and nothing written.
+        QCOMPARE(boxes->Texts().size(), std::size_t{1});
+        QVERIFY2(boxes->Texts()[0].find("' cannot be read, line 2:") != std::string::npos,
+                 boxes->Texts()[0].c_str());
+        QCOMPARE(ReadTextFile(path), text);
     }
 
     void lastProfileIsSelectedByItsBeginning() {
