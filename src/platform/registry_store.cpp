@@ -179,10 +179,12 @@ void ShowRegistryStoreFailure(const RegistryStoreChange& change) {
         return;
     }
     if (change.damaged) {
+        // A file damaged while the program runs is said once too, not at every write.
         std::lock_guard lock(toldMutex);
         if (toldDamage == change.reason) {
             return;
         }
+        toldDamage = change.reason;
     }
     ShowMessageBox("Setting registry key failed.\n\n" + change.reason, MB_OK);
 }

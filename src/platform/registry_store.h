@@ -39,5 +39,6 @@ RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& roo
 bool CheckRegistryStore();
 
 // Shows "Setting registry key failed.\n\n" and the reason in an OK box, unless the change
-// failed on a damaged file that CheckRegistryStore has already told the user about.
+// failed on a damaged file that the user has already been told about (by this or by
+// CheckRegistryStore).
 void ShowRegistryStoreFailure(const RegistryStoreChange& change);

@@ -284,6 +284,18 @@ TEST_F(Registry, ADamagedStoreIsNamedOnceAndThenLeftAloneQuietly) {
     std::filesystem::remove(storePath);
     EXPECT_TRUE(CheckRegistryStore()) << "no file is an empty store";
     EXPECT_EQ(boxes->Texts().size(), 1u);
+
+    // Damaged while the program runs: the first write that meets it says so, no other.
+    const std::string later = "[Software\\Orvashi\\Mavren 1.0]\n\"LastProgDir\"\n";
+    WriteFileBytes(storePath, later);
+    SetRegistryString(kApp, "LastProgDir", "/c");
+    SetRegistryString(kApp, "LastOpenProgram", "/c.mav");
+    ASSERT_EQ(boxes->Texts().size(), 2u);
+    EXPECT_NE(boxes->Texts()[1].find("Setting registry key failed.\n\n'" + storePath +
+                                     "' cannot be read, line 2:"),
+              std::string::npos)
+        << boxes->Texts()[1];
+    EXPECT_EQ(ReadFileBytes(storePath), later);
 }
 
 TEST_F(Registry, TheStoreIsKeptPrivate) {
