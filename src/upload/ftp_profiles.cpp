@@ -100,8 +100,8 @@ std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile&
     if (!EqualsIgnoringCase(name, storedName) && ExistingProfile(profiles, name) != nullptr) {
         return StringPrintf("There already is an FTP profile called '%s'.", name.c_str());
     }
-    // The key moves to the new name; a pin made for the old name stays behind, one made
-    // for the new name (an upload before this save) is kept.
+    // The key moves to the new name. A pin made for the old name goes (the renamed
+    // profile may lead elsewhere); one made for the new name (an upload before this save) stays.
     std::vector<std::pair<std::string, std::string>> values =
         std::move(profiles.FindSubkey(storedName)->values);
     profiles.RemoveSubkey(storedName);

@@ -193,7 +193,7 @@ TEST_F(FtpProfilesTest, ASaveWritesOnlyItsOwnChangesOverWhatOthersDidMeanwhile) 
          },
          "'b' was not added: a maximum of 3 profiles can be created.\n",
          [] { EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 3); }},
-        {"a rename moves the key, its pin stays behind, the last profile follows",
+        {"a rename moves the key without its old pin, the last profile follows",
          {"a"},
          [](FtpProfileList& list) {
              FtpProfile edited = list.profiles[0];
