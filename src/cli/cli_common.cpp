@@ -78,7 +78,8 @@ const std::vector<Command>& Commands() {
          "program stored as URLHandler, or the desktop's default through xdg-open.\n"
          "When it cannot be started you are asked whether to locate another browser;\n"
          "the program you name is remembered for next time.\n"
-         "Exit status 0 when the browser started, 1 when it did not.\n",
+         "Exit status 0 when the browser started, 1 when it did not (or the settings\n"
+         "cannot be read).\n",
          RunOpen},
         {"upload",
          "mavren-cli upload PROGRAM.mav [--profile NAME] [--delete] [--dry-run] [--yes|--no]",
@@ -87,12 +88,16 @@ const std::vector<Command>& Commands() {
          "profile NAME (see mavren-cli profile), into the profile's directory, over the\n"
          "profile's protocol. Files whose copy on the server has the same size and is\n"
          "not older are skipped. Without --profile the profile used last is taken;\n"
-         "each upload records the profile it used.\n"
+         "each upload records the profile it used. Nothing outside the folder goes:\n"
+         "linked folders are not entered, and links out of it, names with control\n"
+         "characters, Mavren's temporary files, pipes and broken links are left out,\n"
+         "each with a status line.\n"
          "\n"
          "  --delete   afterwards, delete what the server has below the profile's\n"
          "             directory and the target folder no longer has (files, and\n"
          "             folders with everything in them); they are listed and you are\n"
-         "             asked first. Names beginning with a dot (.htaccess) stay.\n"
+         "             asked first. Names beginning with a dot (.htaccess) stay, and\n"
+         "             so do the server's copies of what was left out.\n"
          "  --dry-run  change nothing: print what would be sent, skipped and deleted,\n"
          "             one \"send\", \"skip\" or \"delete\" line a file, on standard output\n"
          "\n"
@@ -126,8 +131,10 @@ const std::vector<Command>& Commands() {
          "ftps, 22 for sftp. DIRECTORY is the folder on the server to upload into;\n"
          "empty for the folder you log in to. --password-stdin reads the password from\n"
          "the first line of standard input, so it does not show in the list of\n"
-         "processes. At most 3 profiles can be kept. Exit status 1 when the settings\n"
-         "could not be written.\n",
+         "processes. At most 3 profiles can be kept. Each change writes only what it\n"
+         "changes, so several at once all hold. Exit status 1 when the settings could\n"
+         "not be read or written, or the change met one made meanwhile (a profile of\n"
+         "that name added, the profile deleted).\n",
          RunProfileCommand},
     };
     return commands;

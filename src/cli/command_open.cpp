@@ -3,6 +3,7 @@
 
 #include "cli/cli.h"
 #include "platform/open_url.h"
+#include "platform/registry_store.h"
 #include "platform/terminal_browser_chooser.h"
 
 int RunOpen(const CommandLine& line) {
@@ -10,6 +11,10 @@ int RunOpen(const CommandLine& line) {
     if (line.arguments.size() != 1) {
         return UsageError(command,
                           line.arguments.empty() ? "nothing to open" : "too many arguments");
+    }
+    // The browser to use is a setting.
+    if (!CheckRegistryStore()) {
+        return kExitFileError;
     }
     SetBrowserChooser(std::make_shared<TerminalBrowserChooser>());
     return OpenUrlAndWait(line.arguments[0]) ? kExitOk : kExitFileError;

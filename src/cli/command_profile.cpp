@@ -4,9 +4,9 @@
 
 #include "cli/cli.h"
 #include "cli/command_options.h"
-#include "platform/ascii.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/registry_store.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_profiles.h"
 
@@ -56,9 +56,14 @@ int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfi
     return kExitOk;
 }
 
-// Writes the list; kExitOk, or kExitFileError after saying that the store refused.
-int Save(const FtpProfileList& list, int selected, const std::string& name) {
-    if (!SaveFtpProfiles(list, selected)) {
+// Writes what changed in the list; kExitOk, or kExitFileError after saying why not.
+int Save(FtpProfileList& list, const std::string& name) {
+    std::string refused;
+    if (!SaveFtpProfiles(list, -1, &refused)) {
+        if (!refused.empty()) {
+            refused.pop_back();  // its line end
+            return Fail("%s", refused, kExitFileError);
+        }
         return Fail("'%s' could not be stored in the settings", name, kExitFileError);
     }
     std::printf("Saved FTP profile '%s'.\n", name.c_str());
@@ -174,31 +179,24 @@ int AddProfile(const Command& command, const CommandOptions& options, FtpProfile
         return status;
     }
     list.Add(profile);
-    return Save(list, -1, profile.name);
+    return Save(list, profile.name);
 }
 
-int EditProfile(const Command& command, const CommandOptions& options, FtpProfileList& list,
-                const std::string& lastProfile) {
+int EditProfile(const Command& command, const CommandOptions& options, FtpProfileList& list) {
     int index = -1;
     if (const int status = FindNamedProfile(command, options, list, index); status != kExitOk) {
         return status;
     }
-    FtpProfile& stored = list.profiles[static_cast<std::size_t>(index)];
-    FtpProfile profile = stored;
+    FtpProfile profile = list.profiles[static_cast<std::size_t>(index)];
     if (const int status = ApplyOptions(command, options, profile); status != kExitOk) {
         return status;
     }
     if (const int status = CheckProfile(profile, list, index); status != kExitOk) {
         return status;
     }
-    const std::string oldName = stored.name;
-    stored = profile;
-    // A renamed profile moves to a key of its new name; the old key would come back as
-    // a profile of its own.
-    if (profile.name != oldName) {
-        DeleteFtpProfileKey(oldName);
-    }
-    return Save(list, EqualsIgnoringCase(lastProfile, oldName) ? index : -1, profile.name);
+    // Only the fields given change in the store, so edits running at once all hold.
+    list.Change(index, profile);
+    return Save(list, profile.name);
 }
 
 int DeleteProfile(const Command& command, const CommandOptions& options, FtpProfileList& list) {
@@ -240,6 +238,10 @@ int RunProfileCommand(const CommandLine& line) {
     if (!takesFields && (!options.values.empty() || !options.flags.empty())) {
         return UsageError(command, "profile " + action + " takes no options");
     }
+    // A settings file that cannot be read must not pass for one without profiles.
+    if (!CheckRegistryStore()) {
+        return kExitFileError;
+    }
     FtpProfileList list;
     std::string lastProfile;
     LoadFtpProfiles(list, lastProfile);
@@ -253,7 +255,7 @@ int RunProfileCommand(const CommandLine& line) {
         return AddProfile(command, options, list);
     }
     if (action == "edit") {
-        return EditProfile(command, options, list, lastProfile);
+        return EditProfile(command, options, list);
     }
     if (action == "delete") {
         return DeleteProfile(command, options, list);

@@ -4,6 +4,7 @@
 #include "cli/command_options.h"
 #include "cli/console_progress.h"
 #include "cli/interrupt.h"
+#include "platform/registry_store.h"
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
 #include "upload/remote_protocol.h"
@@ -20,6 +21,9 @@ int RunUploadCommand(const CommandLine& line) {
     if (options.positional.size() != 1) {
         return UsageError(command,
                           options.positional.empty() ? "no program named" : "too many arguments");
+    }
+    if (!CheckRegistryStore()) {
+        return kExitFileError;  // its profiles cannot be known
     }
     Program program;
     if (!LoadProgramOrReport(program, options.positional[0])) {

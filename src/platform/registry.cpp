@@ -2,7 +2,6 @@
 
 #include <cerrno>
 
-#include "platform/message_box.h"
 #include "platform/numbers.h"
 #include "platform/registry_store.h"
 #include "platform/registry_tree.h"
@@ -43,9 +42,7 @@ bool SetRegistryString(std::string keyPath, std::string valueName, std::string t
         key->SetValue(valueName, text);
         return 0;
     });
-    if (!result.ok) {
-        ShowMessageBox("Setting registry key failed.\n\n" + result.reason, MB_OK);
-    }
+    ShowRegistryStoreFailure(result);
     return true;
 }
 
@@ -61,7 +58,7 @@ bool CreateRegistryKeyPath(std::string keyPath, RegistryRoot) {
     ChangeRegistryStore([&keyPath](RegistryKey& root) {
         RegistryKey* key = &root;
         std::string_view rest = keyPath;
-        while (!rest.empty()) {
+        for (std::size_t depth = 0; !rest.empty() && depth < kMaxRegistryKeyDepth; ++depth) {
             const std::size_t backslash = rest.find('\\');
             const std::string_view name = rest.substr(0, backslash);
             if (!IsValidRegistryKeyName(name)) {

@@ -44,7 +44,7 @@ bool SetRegistryInt(std::string keyPath, std::string valueName, int value,
 
 // Creates every missing key along the path. The walk stops at the first empty or
 // invalid name (a doubled or trailing backslash, a name over 1023 bytes or with a
-// control character). Failures are not reported; always true.
+// control character), and below the 512th level. Failures are not reported; always true.
 bool CreateRegistryKeyPath(std::string keyPath, RegistryRoot root = HKEY_CURRENT_USER);
 
 // Deletes the subkey of the parent key with its values and everything below it.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/xdg_folders.h"
 
@@ -51,6 +52,11 @@ class FolderLock {
 RegistryStoreChange Failure(std::string reason) {
     return {false, std::move(reason)};
 }
+
+// The damage CheckRegistryStore last told the user about, so that each write that fails
+// on it does not say so again.
+std::mutex toldMutex;
+std::string toldDamage;
 
 void CreateApplicationKey(RegistryKey& root) {
     std::vector<std::string> names;
@@ -117,7 +123,7 @@ RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& roo
     std::string reason;
     std::string before;
     if (!ReadStoreFile(root, reason, before)) {
-        return Failure(reason);  // never replace a file we could not understand
+        return {false, reason, true};  // never replace a file we could not understand
     }
     CreateApplicationKey(root);
     if (const int error = change(root)) {
@@ -146,4 +152,39 @@ RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& roo
         return Failure(ErrorCodeText(written.error));
     }
     return {};
+}
+
+bool CheckRegistryStore() {
+    RegistryKey root;
+    std::string reason;
+    if (ReadRegistryStore(root, reason)) {
+        return true;
+    }
+    {
+        std::lock_guard lock(toldMutex);
+        if (toldDamage == reason) {
+            return false;
+        }
+        toldDamage = reason;
+    }
+    ShowMessageBox("Mavren's settings cannot be used:\n\n" + reason +
+                       "\n\nThe file is left as it is, and no settings are saved until it is "
+                       "mended or removed.",
+                   MB_OK | MB_ICONSTOP);
+    return false;
+}
+
+void ShowRegistryStoreFailure(const RegistryStoreChange& change) {
+    if (change.ok) {
+        return;
+    }
+    if (change.damaged) {
+        // A file damaged while the program runs is said once too, not at every write.
+        std::lock_guard lock(toldMutex);
+        if (toldDamage == change.reason) {
+            return;
+        }
+        toldDamage = change.reason;
+    }
+    ShowMessageBox("Setting registry key failed.\n\n" + change.reason, MB_OK);
 }

@@ -23,7 +23,8 @@ bool ReadRegistryStore(RegistryKey& root, std::string& reason);
 // How a change of the store ended.
 struct RegistryStoreChange {
     bool ok = true;
-    std::string reason;  // why not, in the system's words
+    std::string reason;    // why not, in the system's words
+    bool damaged = false;  // the file is there but cannot be read or understood
 };
 
 // Applies change to the current store and writes the result. change returns 0 to keep
@@ -31,3 +32,13 @@ struct RegistryStoreChange {
 // value's text). The application key is added to the tree before change sees it,
 // so the first write of all creates it.
 RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change);
+
+// Checks that the store's file can be read and understood (a missing file can). When it
+// cannot, says so in a box naming the file and the line, once per process and kind of
+// damage, and returns false; the file is then left as it is and nothing is saved.
+bool CheckRegistryStore();
+
+// Shows "Setting registry key failed.\n\n" and the reason in an OK box, unless the change
+// failed on a damaged file that the user has already been told about (by this or by
+// CheckRegistryStore).
+void ShowRegistryStoreFailure(const RegistryStoreChange& change);

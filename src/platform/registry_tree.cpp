@@ -170,8 +170,19 @@ void MergeDuplicateValues(RegistryKey& key) {
         }
     }
     key.values = std::move(merged);
-    for (RegistryKey& subkey : key.subkeys) {
-        MergeDuplicateValues(subkey);
+}
+
+// MergeDuplicateValues for every key of the tree, with a list of keys still to do in
+// place of recursion.
+void MergeAllDuplicateValues(RegistryKey& root) {
+    std::vector<RegistryKey*> pending{&root};
+    while (!pending.empty()) {
+        RegistryKey* key = pending.back();
+        pending.pop_back();
+        MergeDuplicateValues(*key);
+        for (RegistryKey& subkey : key->subkeys) {
+            pending.push_back(&subkey);
+        }
     }
 }
 
@@ -187,8 +198,33 @@ void FormatKey(const RegistryKey& key, const std::string& path, std::string& out
             out += '\n';
         }
     }
-    for (const RegistryKey& subkey : key.subkeys) {
-        FormatKey(subkey, path.empty() ? subkey.name : path + "\\" + subkey.name, out);
+}
+
+// Every key of the tree in depth-first name order, with one path text that grows and
+// shrinks along the walk and a stack in place of recursion.
+void FormatTree(const RegistryKey& root, std::string& out) {
+    struct Level {
+        const RegistryKey* key;
+        std::size_t next;        // the subkey to visit next
+        std::size_t pathLength;  // of the path up to this key
+    };
+    std::string path;
+    std::vector<Level> stack{{&root, 0, 0}};
+    FormatKey(root, path, out);
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.key->subkeys.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const RegistryKey& subkey = level.key->subkeys[level.next++];
+        path.resize(level.pathLength);
+        if (!path.empty()) {
+            path += '\\';
+        }
+        path += subkey.name;
+        FormatKey(subkey, path, out);
+        stack.push_back({&subkey, 0, path.size()});
     }
 }
 
@@ -291,7 +327,7 @@ std::string FormatRegistryText(const RegistryKey& root) {
         "; that key, one \"name\"=\"text\" a line; \\\\, \\\" and \\n stand for a backslash,\n"
         "; a double quote and a line break. Mavren rewrites this file whole, so comments\n"
         "; are not kept.\n";
-    FormatKey(root, "", out);
+    FormatTree(root, out);
     return out;
 }
 
@@ -313,6 +349,9 @@ bool ParseRegistryText(std::string_view text, RegistryKey& root, std::string& er
                 problem = "the closing ']' is missing";
             } else if (!SplitRegistryPath(line.substr(1, line.size() - 2), names)) {
                 problem = "the key path holds an empty or invalid key name";
+            } else if (names.size() > kMaxRegistryKeyDepth) {
+                problem =
+                    StringPrintf("the key path is more than %zu keys deep", kMaxRegistryKeyDepth);
             } else {
                 current = &root;
                 for (const std::string& name : names) {
@@ -328,9 +367,9 @@ bool ParseRegistryText(std::string_view text, RegistryKey& root, std::string& er
             continue;
         }
         error = StringPrintf("line %d: %s", lineNumber, problem.c_str());
-        MergeDuplicateValues(root);
+        MergeAllDuplicateValues(root);
         return false;
     }
-    MergeDuplicateValues(root);
+    MergeAllDuplicateValues(root);
     return true;
 }

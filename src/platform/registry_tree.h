@@ -15,6 +15,9 @@
 constexpr std::size_t kMaxRegistryValueLength = 10239;
 // The longest key name: a 1024-byte buffer with its zero.
 constexpr std::size_t kMaxRegistryKeyNameLength = 1023;
+// The deepest key below the root. Far more than the tool uses; it bounds the work a
+// damaged or hostile file can ask for.
+constexpr std::size_t kMaxRegistryKeyDepth = 512;
 
 struct RegistryKey {
     std::string name;
@@ -50,5 +53,7 @@ const RegistryKey* FindRegistryKey(const RegistryKey& root, std::string_view pat
 std::string FormatRegistryText(const RegistryKey& root);
 
 // Reads the text form into root (which should be empty). On failure returns false and
-// error says which line could not be read and why; root then holds what came before.
+// error says which line could not be read and why ("line 3: ..."); root then holds what
+// came before. A key path deeper than kMaxRegistryKeyDepth is such an error. Nothing here
+// recurses on the text, so no file can exhaust the stack.
 bool ParseRegistryText(std::string_view text, RegistryKey& root, std::string& error);

@@ -8,6 +8,7 @@
 #include "platform/file_type.h"
 #include "platform/forget_request.h"
 #include "platform/paths.h"
+#include "platform/registry_store.h"
 #include "ui/desktop_backends.h"
 #include "ui/main_dialog.h"
 #include "upload/internet_session.h"
@@ -24,6 +25,9 @@ int CMavrenApp::InitInstance(const QStringList& arguments) {
     // Before any window reads a remembered place.
     HonourForgetRequest();
     InstallDesktopBackends();
+    // A damaged settings file is named once here; the windows then go on with their
+    // defaults, and their saves leave the file alone without a box each.
+    CheckRegistryStore();
     SetFoldersFromExecutable();
     const QIcon icon(QString::fromStdString(JoinPath(ExecutableFolder(), "mavren.png")));
     if (!icon.isNull()) {

@@ -1,10 +1,11 @@
 #pragma once
 
-// The desktop program's start and end: the Forget request, the application folders, the
-// program file type, the imaging library and the Internet session, then the main window,
-// run modally for the life of the process. Start-up owns the main window; the folders
-// and the session it sets up are read by the other windows and workers. GUI thread; one
-// instance per process, made after the QApplication.
+// The desktop program's start and end: the Forget request, a word on a damaged settings
+// file, the application folders, the program file type, the imaging library and the
+// Internet session, then the main window, run modally for the life of the process.
+// Start-up owns the main window; the folders and the session it sets up are read by the
+// other windows and workers. GUI thread; one instance per process, made after the
+// QApplication.
 
 #include <QStringList>
 #include <string>

@@ -5,6 +5,7 @@
 
 #include "platform/format.h"
 #include "platform/message_box.h"
+#include "platform/registry_store.h"
 #include "platform/worker_thread.h"
 #include "ui/ftp_profile_dialog.h"
 #include "ui/worker_events.h"
@@ -50,11 +51,16 @@ bool CMavrenUploadStatusDialog::OnInitDialog() {
     }
     std::string lastProfile;
     if (LoadFtpProfiles(m_profiles, lastProfile) == 0) {
-        if (ShowMessageBox("No FTP profiles found.\n\n"
-                           "An FTP profile tells Mavren how to connect to a server so that it "
-                           "can upload files.\n\n"
-                           "Would you like to create one now?",
-                           MB_YESNO) == IDYES) {
+        // A settings file that cannot be read may well hold profiles: no offer of a first
+        // one, only the word on the damage (once per process).
+        if (!CheckRegistryStore()) {
+            Refresh();
+        } else if (ShowMessageBox(
+                       "No FTP profiles found.\n\n"
+                       "An FTP profile tells Mavren how to connect to a server so that it "
+                       "can upload files.\n\n"
+                       "Would you like to create one now?",
+                       MB_YESNO) == IDYES) {
             NewProfile();
         } else {
             Refresh();
@@ -149,17 +155,13 @@ void CMavrenUploadStatusDialog::EditProfile() {
     if (NoSelection(slot)) {
         return;
     }
-    FtpProfile& profile = m_profiles.profiles[static_cast<std::size_t>(slot)];
     CMavrenFtpProfileDialog dialog(this);
-    dialog.profile = profile;
+    dialog.profile = m_profiles.profiles[static_cast<std::size_t>(slot)];
     if (dialog.exec() == QDialog::Accepted) {
-        if (dialog.profile.name != profile.name) {
-            m_renamedAway.push_back(profile.name);
-        }
-        profile = dialog.profile;
+        m_profiles.Change(slot, dialog.profile);
         QComboBox* combo = m_ui->profileCombo;
         combo->removeItem(combo->findData(slot));
-        combo->setCurrentIndex(AddEntry(profile.name, slot));
+        combo->setCurrentIndex(AddEntry(dialog.profile.name, slot));
     }
     Refresh();
 }
@@ -273,12 +275,11 @@ void CMavrenUploadStatusDialog::done(int result) {
     // Nothing the worker still sends may reach the dialog from here on.
     m_receiver->Detach();
     DropWorkerEvents(this);
-    for (const std::string& name : m_renamedAway) {
-        if (m_profiles.Find(name) < 0) {
-            DeleteFtpProfileKey(name);
-        }
+    // Only what was changed here is written; changes other copies made meanwhile stay.
+    std::string refused;
+    if (!SaveFtpProfiles(m_profiles, SelectedSlot(), &refused) && !refused.empty()) {
+        ShowMessageBox("These changes to the FTP profiles could not be saved:\n\n" + refused,
+                       MB_OK | MB_ICONEXCLAMATION);
     }
-    m_renamedAway.clear();
-    SaveFtpProfiles(m_profiles, SelectedSlot());
     CVQDialog::done(result);
 }

@@ -5,7 +5,8 @@
 // and the progress bar, and stops it ("Stop!", then a wait of at most 32 seconds, which a
 // stopped upload ends at once). A check box, off at first, asks the upload to delete
 // afterwards what the site no longer has (the worker asks before it deletes). The
-// profile list is loaded when the dialog opens and saved whichever way it closes.
+// profile list is loaded when the dialog opens; deletions are stored at once, and what
+// else was changed here is saved, in one go, whichever way it closes.
 //
 // GUI thread only. The upload runs on a worker thread that knows the dialog only through
 // a receiver; the dialog detaches it and drops the worker's queued messages when it
@@ -13,7 +14,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "ui/vq_dialog.h"
 #include "upload/ftp_profiles.h"
@@ -61,6 +61,5 @@ class CMavrenUploadStatusDialog : public CVQDialog {
 
     const std::unique_ptr<Ui::UploadStatusDialog> m_ui;
     FtpProfileList m_profiles;
-    std::vector<std::string> m_renamedAway;  // stored names that edits replaced
     std::shared_ptr<QtWorkerReceiver> m_receiver;
 };

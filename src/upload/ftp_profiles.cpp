@@ -4,14 +4,121 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "platform/registry_store.h"
 #include "upload/password_scramble.h"
 
 namespace {
 
 const char* const kLastFtpProfileValue = "LastFTPProfile";
+const char* const kCertificateValue = "Certificate";
 
 std::string ProfileKeyPath(const std::string& name) {
     return std::string(kFtpProfilesKey) + "\\" + name;
+}
+
+std::string ValueOf(const RegistryKey& key, const char* name) {
+    const std::string* text = key.FindValue(name);
+    return text == nullptr || text->size() > kMaxRegistryValueLength ? std::string() : *text;
+}
+
+// The "FTP Profiles" key of the tree, made when missing.
+RegistryKey& ProfilesKey(RegistryKey& root) {
+    std::vector<std::string> names;
+    SplitRegistryPath(kFtpProfilesKey, names);
+    RegistryKey* key = &root;
+    for (const std::string& name : names) {
+        key = &key->AddSubkey(name);
+    }
+    return *key;
+}
+
+// A profile's key holds its host; a key without one is at most a certificate pinned
+// for a profile not saved yet, and may take the profile.
+const RegistryKey* ExistingProfile(const RegistryKey& profiles, const std::string& name) {
+    const RegistryKey* key = profiles.FindSubkey(name);
+    return key != nullptr && key->FindValue("Host") != nullptr ? key : nullptr;
+}
+
+int ProfileCount(const RegistryKey& profiles) {
+    int count = 0;
+    for (const RegistryKey& key : profiles.subkeys) {
+        count += key.FindValue("Host") != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
+void WriteFields(RegistryKey& key, const FtpProfile& profile, unsigned fields) {
+    if ((fields & kFtpHostChanged) != 0) {
+        key.SetValue("Host", profile.host);
+    }
+    if ((fields & kFtpUsernameChanged) != 0) {
+        key.SetValue("Username", profile.username);
+    }
+    if ((fields & kFtpPasswordChanged) != 0) {
+        key.SetValue("Password", ScramblePassword(profile.password));
+    }
+    if ((fields & kFtpDirectoryChanged) != 0) {
+        key.SetValue("Directory", profile.directory);
+    }
+    if ((fields & kFtpProtocolChanged) != 0) {
+        key.SetValue("Protocol", FtpProtocolKey(profile.protocol));
+    }
+}
+
+unsigned ChangedFields(const FtpProfile& before, const FtpProfile& after) {
+    unsigned fields = 0;
+    fields |= before.host != after.host ? kFtpHostChanged : 0u;
+    fields |= before.username != after.username ? kFtpUsernameChanged : 0u;
+    fields |= before.password != after.password ? kFtpPasswordChanged : 0u;
+    fields |= before.directory != after.directory ? kFtpDirectoryChanged : 0u;
+    fields |= before.protocol != after.protocol ? kFtpProtocolChanged : 0u;
+    return fields;
+}
+
+// Applies the change of one slot to the tree; the empty text, or why it was not applied.
+std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile& profile,
+                     const std::string& storedName, unsigned fields) {
+    const std::string& name = profile.name;
+    if (storedName.empty()) {
+        if (ExistingProfile(profiles, name) != nullptr) {
+            return StringPrintf("There already is an FTP profile called '%s'.", name.c_str());
+        }
+        if (ProfileCount(profiles) >= MaxFtpProfiles) {
+            return StringPrintf("'%s' was not added: a maximum of %d profiles can be created.",
+                                name.c_str(), MaxFtpProfiles);
+        }
+        WriteFields(profiles.AddSubkey(name), profile, kFtpAllFieldsChanged);
+        return {};
+    }
+    if (ExistingProfile(profiles, storedName) == nullptr) {
+        return StringPrintf("The FTP profile '%s' was deleted meanwhile.", storedName.c_str());
+    }
+    if (name == storedName) {
+        WriteFields(*profiles.FindSubkey(name), profile, fields);
+        return {};
+    }
+    if (!EqualsIgnoringCase(name, storedName) && ExistingProfile(profiles, name) != nullptr) {
+        return StringPrintf("There already is an FTP profile called '%s'.", name.c_str());
+    }
+    // The key moves to the new name. A pin made for the old name goes (the renamed
+    // profile may lead elsewhere); one made for the new name (an upload before this save) stays.
+    std::vector<std::pair<std::string, std::string>> values =
+        std::move(profiles.FindSubkey(storedName)->values);
+    profiles.RemoveSubkey(storedName);
+    RegistryKey& moved = profiles.AddSubkey(name);
+    moved.name = name;
+    for (const auto& [valueName, text] : values) {
+        if (!EqualsIgnoringCase(valueName, kCertificateValue)) {
+            moved.SetValue(valueName, text);
+        }
+    }
+    WriteFields(moved, profile, fields);
+    RegistryKey* application = FindRegistryKey(root, kApplicationKey);
+    if (application != nullptr &&
+        EqualsIgnoringCase(ValueOf(*application, kLastFtpProfileValue), storedName)) {
+        application->SetValue(kLastFtpProfileValue, name);
+    }
+    return {};
 }
 
 }  // namespace
@@ -20,19 +127,37 @@ int FtpProfileList::Add(const FtpProfile& profile) {
     if (count >= MaxFtpProfiles) {
         return -1;
     }
-    profiles[static_cast<std::size_t>(count)] = profile;
+    const auto slot = static_cast<std::size_t>(count);
+    profiles[slot] = profile;
+    storedNames[slot].clear();
+    changedFields[slot] = kFtpAllFieldsChanged;
     return count++;
+}
+
+bool FtpProfileList::Change(int index, const FtpProfile& edited) {
+    if (index < 0 || index >= count) {
+        return false;
+    }
+    const auto slot = static_cast<std::size_t>(index);
+    changedFields[slot] |= ChangedFields(profiles[slot], edited);
+    profiles[slot] = edited;
+    return true;
 }
 
 int FtpProfileList::Remove(int index) {
     if (index < 0 || index >= count) {
         return -1;
     }
-    const int last = count - 1;
-    profiles[static_cast<std::size_t>(index)] = profiles[static_cast<std::size_t>(last)];
-    profiles[static_cast<std::size_t>(last)] = FtpProfile{};
-    count = last;
-    return last;
+    const auto slot = static_cast<std::size_t>(index);
+    const auto last = static_cast<std::size_t>(count - 1);
+    profiles[slot] = profiles[last];
+    storedNames[slot] = storedNames[last];
+    changedFields[slot] = changedFields[last];
+    profiles[last] = FtpProfile{};
+    storedNames[last].clear();
+    changedFields[last] = 0;
+    count = static_cast<int>(last);
+    return count;
 }
 
 int FtpProfileList::Find(const std::string& name) const {
@@ -46,27 +171,38 @@ int FtpProfileList::Find(const std::string& name) const {
 
 int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile) {
     list = FtpProfileList{};
-    lastProfile = GetRegistryString(kApplicationKey, kLastFtpProfileValue);
-    const int stored = CountRegistrySubkeys(kFtpProfilesKey);
+    lastProfile.clear();
+    RegistryKey root;
+    std::string reason;
+    if (!ReadRegistryStore(root, reason)) {
+        return 0;  // CheckRegistryStore is the one to say why
+    }
+    if (const RegistryKey* application = FindRegistryKey(root, kApplicationKey)) {
+        lastProfile = ValueOf(*application, kLastFtpProfileValue);
+    }
+    const RegistryKey* profiles = FindRegistryKey(root, kFtpProfilesKey);
+    if (profiles == nullptr) {
+        return 0;
+    }
     std::string leftOut;
-    for (int index = 0; index < stored; ++index) {
-        const std::string name = GetRegistrySubkeyName(kFtpProfilesKey, index);
-        if (index >= MaxFtpProfiles) {
-            leftOut += "  " + name + "\n";
+    for (const RegistryKey& key : profiles->subkeys) {
+        if (list.count >= MaxFtpProfiles) {
+            leftOut += "  " + key.name + "\n";
             continue;
         }
-        const std::string key = ProfileKeyPath(name);
         FtpProfile profile;
-        profile.name = name;
-        profile.host = GetRegistryString(key, "Host");
-        profile.username = GetRegistryString(key, "Username");
-        profile.password = UnscramblePassword(GetRegistryString(key, "Password"));
-        profile.directory = GetRegistryString(key, "Directory");
+        profile.name = key.name;
+        profile.host = ValueOf(key, "Host");
+        profile.username = ValueOf(key, "Username");
+        profile.password = UnscramblePassword(ValueOf(key, "Password"));
+        profile.directory = ValueOf(key, "Directory");
         // Absent (written by an older copy) or unknown: plain FTP, as before.
-        if (!ParseFtpProtocol(GetRegistryString(key, "Protocol"), profile.protocol)) {
+        if (!ParseFtpProtocol(ValueOf(key, "Protocol"), profile.protocol)) {
             profile.protocol = FtpProtocol::Ftp;
         }
-        list.Add(profile);
+        const int slot = list.Add(profile);
+        list.storedNames[static_cast<std::size_t>(slot)] = key.name;
+        list.changedFields[static_cast<std::size_t>(slot)] = 0;
     }
     if (!leftOut.empty()) {
         // A renamed profile leaves its old key behind; more keys than slots can pile up.
@@ -78,32 +214,50 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile) {
     return list.count;
 }
 
-bool SaveFtpProfiles(const FtpProfileList& list, int selected) {
-    if (selected >= 0 && selected < list.count) {
-        SetLastFtpProfile(list.profiles[static_cast<std::size_t>(selected)].name);
-    }
-    CreateRegistryKeyPath(kFtpProfilesKey);
-    bool stored = true;
-    for (int i = 0; i < list.count; ++i) {
-        const FtpProfile& profile = list.profiles[static_cast<std::size_t>(i)];
-        if (profile.name.empty()) {
-            continue;
+bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused) {
+    std::string notSaved;
+    std::vector<std::size_t> saved;
+    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+        notSaved.clear();
+        saved.clear();
+        RegistryKey& profiles = ProfilesKey(root);
+        for (int i = 0; i < list.count; ++i) {
+            const auto slot = static_cast<std::size_t>(i);
+            const FtpProfile& profile = list.profiles[slot];
+            const bool unchanged =
+                list.changedFields[slot] == 0 && list.storedNames[slot] == profile.name;
+            if (profile.name.empty() || unchanged) {
+                continue;
+            }
+            const std::string problem =
+                SaveSlot(root, profiles, profile, list.storedNames[slot], list.changedFields[slot]);
+            if (problem.empty()) {
+                saved.push_back(slot);
+            } else {
+                notSaved += problem + "\n";
+            }
         }
-        const std::string key = ProfileKeyPath(profile.name);
-        CreateRegistryKeyPath(key);
-        SetRegistryString(key, "Host", profile.host);
-        SetRegistryString(key, "Username", profile.username);
-        SetRegistryString(key, "Password", ScramblePassword(profile.password));
-        SetRegistryString(key, "Directory", profile.directory);
-        SetRegistryString(key, "Protocol", FtpProtocolKey(profile.protocol));
-        // The store only shows a box when it refuses; reading back tells the caller.
-        stored = stored && GetRegistryString(key, "Host") == profile.host &&
-                 GetRegistryString(key, "Username") == profile.username &&
-                 UnscramblePassword(GetRegistryString(key, "Password")) == profile.password &&
-                 GetRegistryString(key, "Directory") == profile.directory &&
-                 GetRegistryString(key, "Protocol") == FtpProtocolKey(profile.protocol);
+        if (selected >= 0 && selected < list.count) {
+            const std::string& name = list.profiles[static_cast<std::size_t>(selected)].name;
+            if (ExistingProfile(profiles, name) != nullptr) {
+                FindRegistryKey(root, kApplicationKey)->SetValue(kLastFtpProfileValue, name);
+            }
+        }
+        return 0;
+    });
+    if (!result.ok) {
+        ShowRegistryStoreFailure(result);
+        return false;
     }
-    return stored;
+    // What was written is what the store holds now.
+    for (const std::size_t slot : saved) {
+        list.storedNames[slot] = list.profiles[slot].name;
+        list.changedFields[slot] = 0;
+    }
+    if (refused != nullptr) {
+        *refused = notSaved;
+    }
+    return notSaved.empty();
 }
 
 void SetLastFtpProfile(const std::string& name) {
@@ -111,13 +265,18 @@ void SetLastFtpProfile(const std::string& name) {
 }
 
 std::string FtpProfileCertificate(const std::string& name) {
-    return GetRegistryString(ProfileKeyPath(name), "Certificate");
+    return GetRegistryString(ProfileKeyPath(name), kCertificateValue);
 }
 
 void SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint) {
-    const std::string key = ProfileKeyPath(name);
-    CreateRegistryKeyPath(key);
-    SetRegistryString(key, "Certificate", fingerprint);
+    if (!IsValidRegistryKeyName(name)) {
+        return;
+    }
+    // One change: the key is made (for a profile not saved yet) and the pin set together.
+    ShowRegistryStoreFailure(ChangeRegistryStore([&](RegistryKey& root) {
+        ProfilesKey(root).AddSubkey(name).SetValue(kCertificateValue, fingerprint);
+        return 0;
+    }));
 }
 
 bool DeleteFtpProfileKey(const std::string& name) {
@@ -128,7 +287,10 @@ int DeleteFtpProfile(FtpProfileList& list, int index) {
     if (index < 0 || index >= list.count) {
         return -1;
     }
-    DeleteFtpProfileKey(list.profiles[static_cast<std::size_t>(index)].name);
+    const std::string& stored = list.storedNames[static_cast<std::size_t>(index)];
+    if (!stored.empty()) {
+        DeleteFtpProfileKey(stored);
+    }
     return list.Remove(index);
 }
 

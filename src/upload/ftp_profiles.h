@@ -4,8 +4,10 @@
 // that an upload connects with, the list of up to three that the upload window and
 // mavren-cli work on, and their place in the settings store (one key per profile below
 // "FTP Profiles", the password in its scrambled form, the protocol as "Protocol", absent
-// for FTP). A list belongs to the thread that uses it; the store functions are safe
-// from any thread.
+// for FTP). A list remembers what changed in it since it was loaded, and a save writes
+// only that, in one locked change of the store, so that other windows and processes
+// changing profiles at the same time keep their changes. A list belongs to the thread
+// that uses it; the store functions are safe from any thread and process.
 
 #include <array>
 #include <string>
@@ -23,12 +25,31 @@ struct FtpProfile {
     FtpProtocol protocol = FtpProtocol::Ftp;
 };
 
+// The fields of a profile that a save writes, as flags (the name goes by the key).
+enum FtpProfileFieldFlags : unsigned {
+    kFtpHostChanged = 1u << 0,
+    kFtpUsernameChanged = 1u << 1,
+    kFtpPasswordChanged = 1u << 2,
+    kFtpDirectoryChanged = 1u << 3,
+    kFtpProtocolChanged = 1u << 4,
+    kFtpAllFieldsChanged = (1u << 5) - 1,
+};
+
 struct FtpProfileList {
     std::array<FtpProfile, MaxFtpProfiles> profiles;
     int count = 0;
+    // For each slot, the name its profile has in the store (empty for a profile added
+    // since the list was loaded) and the fields changed since (FtpProfileFieldFlags).
+    std::array<std::string, MaxFtpProfiles> storedNames;
+    std::array<unsigned, MaxFtpProfiles> changedFields{};
 
     // Puts profile into the slot at count and returns that index; -1 when the list is full.
+    // A save adds it to the store with all its fields.
     int Add(const FtpProfile& profile);
+
+    // Replaces the profile at index with edited; a save writes the fields that differ
+    // (and moves the profile's key when the name differs). False when index is out of range.
+    bool Change(int index, const FtpProfile& edited);
 
     // Frees the slot at index: the last profile moves into it, so every other profile
     // keeps its values. Returns the index the moved profile had (count before the call
@@ -40,16 +61,22 @@ struct FtpProfileList {
     int Find(const std::string& name) const;
 };
 
-// Fills list from the store and sets lastProfile to the name stored as "LastFTPProfile".
-// Returns the count. With more than MaxFtpProfiles profile keys, the first ones in name
-// order are kept and one box names those left out.
+// Fills list from one reading of the store and sets lastProfile to the name stored as
+// "LastFTPProfile". Returns the count; 0 when the store cannot be read. With more than
+// MaxFtpProfiles profile keys, the first ones in name order are kept and one box names
+// those left out.
 int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile);
 
-// Writes every profile with a name, and, when selected is an index of the list, that
-// profile's name as "LastFTPProfile". Keys of profiles no longer in the list are left
-// alone (DeleteFtpProfileKey removes one). Failures show the store's own box; false
-// when a profile does not read back as written (the store refused a write).
-bool SaveFtpProfiles(const FtpProfileList& list, int selected);
+// Writes what changed in list since it was loaded, and, when selected is an index of the
+// list, that profile's name as "LastFTPProfile", all in one change of the store; what
+// others changed meanwhile stays. An added profile is not written when the store holds
+// one of its name by now or MaxFtpProfiles profiles; a changed one not when its key has
+// gone meanwhile (it was deleted) or its new name is taken. A renamed profile's key
+// moves to the new name, without the pinned certificate, and "LastFTPProfile" follows
+// it. What was written counts as unchanged afterwards. True when all of it was stored.
+// Otherwise false: a store that cannot be written shows the store's own box, and refused
+// (when given) gets one line for each profile that was not written and why.
+bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused = nullptr);
 
 // Stores name as "LastFTPProfile", the profile an upload without a choice takes.
 void SetLastFtpProfile(const std::string& name);
@@ -64,8 +91,8 @@ void SetFtpProfileCertificate(const std::string& name, const std::string& finger
 // Removes the profile's key from the store at once. True when it was there and is gone.
 bool DeleteFtpProfileKey(const std::string& name);
 
-// Deletes the profile at index: its key at once, and its slot (as FtpProfileList::Remove,
-// whose result it returns).
+// Deletes the profile at index: the key it has in the store (under the name it was
+// loaded with) at once, and its slot (as FtpProfileList::Remove, whose result it returns).
 int DeleteFtpProfile(FtpProfileList& list, int index);
 
 // The profile's fields in the order a profile window shows and checks them.

@@ -1,17 +1,18 @@
 #include "upload/upload_mirror.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-
-#include "platform/paths.h"
+#include <set>
 
 namespace {
 
-// A name the walk may take: not the server's own (a leading dot) and no path of its own.
+// A name the walk may take: not the server's own (a leading dot), no path of its own and
+// nothing a command could not carry.
 bool Ours(const std::string& name) {
-    return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos &&
-           name.find('\\') == std::string::npos;
+    return !name.empty() && name.front() != '.' &&
+           std::none_of(name.begin(), name.end(), [](char c) {
+               const auto byte = static_cast<unsigned char>(c);
+               return c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F;
+           });
 }
 
 std::string Below(const std::string& folder, const std::string& name) {
@@ -20,11 +21,12 @@ std::string Below(const std::string& folder, const std::string& name) {
 
 class ExtraWalk {
   public:
-    ExtraWalk(FtpClient& connection, const std::string& remoteRoot, const std::string& localFolder,
+    ExtraWalk(FtpClient& connection, const std::string& remoteRoot, const LocalSite& site,
               std::vector<std::string>& extras)
         : connection(connection),
           remoteRoot(remoteRoot),
-          localFolder(localFolder),
+          site(site),
+          files(site.files.begin(), site.files.end()),
           extras(extras) {}
 
     // Walks the remote twin of a local folder (relative path, "" for the root).
@@ -38,17 +40,18 @@ class ExtraWalk {
                 continue;
             }
             const std::string path = Below(folder, entry.name);
-            struct stat local {};
-            const bool exists = ::lstat(JoinPath(localFolder, path).c_str(), &local) == 0;
+            if (site.skippedPaths.count(path) != 0) {
+                continue;
+            }
             if (entry.folder) {
-                if (exists && S_ISDIR(local.st_mode)) {
+                if (site.folders.count(path) != 0) {
                     if (!Compare(path)) {
                         return false;
                     }
                 } else if (!Everything(path)) {
                     return false;
                 }
-            } else if (!exists || S_ISDIR(local.st_mode)) {
+            } else if (files.count(path) == 0) {
                 extras.push_back(path);
             }
         }
@@ -105,16 +108,17 @@ class ExtraWalk {
 
     FtpClient& connection;
     const std::string& remoteRoot;
-    const std::string& localFolder;
+    const LocalSite& site;
+    const std::set<std::string> files;
     std::vector<std::string>& extras;
 };
 
 }  // namespace
 
 bool FindExtraRemoteEntries(FtpClient& connection, const std::string& remoteRoot,
-                            const std::string& localFolder, std::vector<std::string>& extras) {
+                            const LocalSite& site, std::vector<std::string>& extras) {
     extras.clear();
-    ExtraWalk walk(connection, remoteRoot, localFolder, extras);
+    ExtraWalk walk(connection, remoteRoot, site, extras);
     return walk.Compare("");
 }
 

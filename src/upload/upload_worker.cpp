@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "generate/progress_tracker.h"
-#include "media/source_scan.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "upload/ftp_profiles.h"
 #include "upload/upload_connect.h"
 #include "upload/upload_mirror.h"
+#include "upload/upload_walk.h"
 
 std::atomic<int> UploadCancelRequested{0};
 
@@ -75,23 +75,6 @@ ssize_t ReadBlock(int fd, char* buffer, std::size_t size) {
     }
 }
 
-// The files below folder, subfolders included, as paths relative to it ("a.htm",
-// "images/b.jpg"), sorted by the whole path ignoring letter case.
-std::vector<std::string> RelativeFileList(const std::string& folder) {
-    std::vector<std::string> files;
-    const std::unique_ptr<FileList> list = ScanFiles(folder, "*.*", true);
-    if (!list) {
-        return files;
-    }
-    const std::string prefix = JoinPath(folder, "");
-    files.reserve(list->size());
-    for (const std::string& path : *list) {
-        files.push_back(path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size())
-                                                                    : path);
-    }
-    return files;
-}
-
 // "1,000": a count with its thousands marked, as the summary line shows it.
 std::string Grouped(std::int64_t number) {
     std::string digits = std::to_string(number);
@@ -142,6 +125,7 @@ class Upload {
 
     const UploadJob& job;
     const FtpConnector& connect;
+    LocalSite site;  // what goes, and what the walk left out
     std::unique_ptr<FtpClient> connection;
     ProgressTracker tracker;  // counts the bytes sent; files left as they were drop out
     std::int64_t total = 0;
@@ -172,7 +156,13 @@ UploadOutcome Upload::Run() {
     }
 
     Status("Getting filelist ...");
-    const std::vector<std::string> files = RelativeFileList(job.localFolder);
+    site = WalkLocalSite(job.localFolder);
+    for (const SkippedEntry& skipped : site.skipped) {
+        const std::string shown = ShownPath(skipped.path);
+        Status(StringPrintf("Skipping \"%s\" (%s)", shown.c_str(), skipped.reason.c_str()));
+        Report(UploadAction::Skip, shown);
+    }
+    const std::vector<std::string>& files = site.files;
     std::vector<std::int64_t> listedSizes(files.size(), 0);
     for (std::size_t i = 0; i < files.size() && !CancelRequested(); ++i) {
         struct stat status;
@@ -458,7 +448,7 @@ UploadOutcome Upload::DeleteExtraEntries() {
     Status("Looking for files the site no longer has ...");
     currentFolder = std::string(1, '\0');  // the walk leaves the server elsewhere
     std::vector<std::string> extras;
-    if (!FindExtraRemoteEntries(*connection, remoteRoot, job.localFolder, extras)) {
+    if (!FindExtraRemoteEntries(*connection, remoteRoot, site, extras)) {
         if (CancelRequested()) {
             return Stopped();
         }
@@ -532,6 +522,10 @@ std::string Upload::SummaryText() const {
     if (failedFiles > 0) {
         text +=
             StringPrintf("; %d file%s could not be sent", failedFiles, failedFiles == 1 ? "" : "s");
+    }
+    if (!site.skipped.empty()) {
+        text += StringPrintf("; %s left out",
+                             Grouped(static_cast<std::int64_t>(site.skipped.size())).c_str());
     }
     return text;
 }

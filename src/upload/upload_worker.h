@@ -3,8 +3,10 @@
 // The upload worker: copies a generated site (a folder with all its subfolders) to a
 // server over FTP, FTPS or SFTP, into the profile's remote folder, mirroring the
 // subfolders there and skipping every file whose remote copy has the same size and is
-// not older. On request it then deletes what the server has below that folder and the
-// site no longer has (after asking), or only tells what it would do (a dry run). It
+// not older. What the walk of the site leaves out (upload_walk.h: links out of it,
+// names no server takes) gets a status line each and is not touched on the server. On
+// request it then deletes what the server has below that folder and the site no longer
+// has (after asking), or only tells what it would do (a dry run). It
 // reports to the job's window with the worker messages and shows its own boxes on its
 // own thread.
 //

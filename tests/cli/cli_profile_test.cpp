@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <map>
+#include <set>
+
 #include "platform/registry.h"
 #include "support/isolated_home.h"
 #include "support/run_program.h"
@@ -143,14 +146,164 @@ TEST_F(CliProfile, WrongArgumentsAreUsageErrors) {
 }
 
 TEST_F(CliProfile, AProfileTheSettingsRefuseIsAFailure) {
-    // A folder where the settings file should be: no process, root or not, can write it.
+    // A folder where the settings file should be: no process, root or not, can use it.
     ASSERT_EQ(::mkdir((config / "Orvashi").c_str(), 0700), 0);
     ASSERT_EQ(::mkdir((config / "Orvashi/Mavren 1.0").c_str(), 0700), 0);
     ASSERT_EQ(::mkdir((config / "Orvashi/Mavren 1.0/settings.ini").c_str(), 0700), 0);
     const ProgramRun run = Cli({"profile", "add", "site", "--host", "h", "--user", "u"});
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find("Setting registry key failed."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Mavren's settings cannot be used"), std::string::npos) << run.err;
     EXPECT_EQ(run.out.find("Saved"), std::string::npos) << run.out;
+}
+
+// Counts how often needle occurs in text.
+std::size_t Occurrences(const std::string& text, const std::string& needle) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(needle); at != std::string::npos;
+         at = text.find(needle, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(CliProfile, EveryCommandThatMeetsADamagedSettingsFileSaysSoOnceAndFails) {
+    const std::string path = config / "Orvashi/Mavren 1.0/settings.ini";
+    std::string deep = "[k";
+    for (int i = 1; i < 50000; ++i) {
+        deep += "\\k";
+    }
+    const struct {
+        std::string text;
+        std::string where;
+    } files[] = {
+        {"[Software\\Orvashi\\Mavren 1.0\\FTP Profiles\\home]\n\"Host\"=\"h\"\n"
+         "\"Username\"=\"ann\n",
+         "' cannot be read, line 3: the closing double quote is missing"},
+        {"; one key 50,000 levels deep\n" + deep + "]\n",
+         "' cannot be read, line 2: the key path is more than 512 keys deep"},
+    };
+    const std::vector<std::vector<std::string>> commands = {
+        {"profile", "list"},
+        {"profile", "add", "site", "--host", "h", "--user", "u"},
+        {"profile", "edit", "home", "--host", "h2"},
+        {"profile", "delete", "home", "--yes"},
+        {"upload", config / "any.mav", "--profile", "home"},
+        {"open", "file:///nowhere.htm"},
+    };
+    for (const auto& file : files) {
+        WriteFileBytes(path, file.text);
+        for (const std::vector<std::string>& command : commands) {
+            // No browser to find, whatever the command tries.
+            const ProgramRun run = RunProgram(
+                MAVREN_CLI, command, "", {"XDG_CONFIG_HOME=" + config.path(), "PATH=/nowhere"});
+            SCOPED_TRACE(testing::PrintToString(command) + "\n" + run.err);
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(Occurrences(run.err, path + file.where), 1u);
+            EXPECT_EQ(run.err.find("No FTP profiles"), std::string::npos);
+            EXPECT_EQ(run.out.find("Saved"), std::string::npos);
+            EXPECT_EQ(ReadFileBytes(path), file.text);
+        }
+    }
+}
+
+// The store as the upload window would load it, by name.
+std::map<std::string, FtpProfile> StoredByName() {
+    FtpProfileList list;
+    std::string last;
+    LoadFtpProfiles(list, last);
+    std::map<std::string, FtpProfile> profiles;
+    for (int i = 0; i < list.count; ++i) {
+        profiles[list.profiles[static_cast<std::size_t>(i)].name] =
+            list.profiles[static_cast<std::size_t>(i)];
+    }
+    return profiles;
+}
+
+TEST_F(CliProfile, TwentyEditsAtOnceAllHold) {
+    for (const char* name : {"a", "b", "c"}) {
+        ASSERT_EQ(Cli({"profile", "add", name, "--host", "old", "--user", "old", "--password",
+                       "old", "--directory", "old"})
+                      .status,
+                  0);
+    }
+    // Each edit changes one field of one profile; the last five repeat earlier ones.
+    std::vector<std::vector<std::string>> edits;
+    for (const std::string name : {"a", "b", "c"}) {
+        for (const char* option : {"--host", "--user", "--password", "--directory"}) {
+            edits.push_back(
+                {"profile", "edit", name, option, std::string(option + 2) + "-" + name});
+        }
+        edits.push_back({"profile", "edit", name, "--protocol", "sftp"});
+    }
+    for (std::size_t i = 0; i < 5; ++i) {
+        edits.push_back(edits[i * 3]);
+    }
+    const std::vector<ProgramRun> runs =
+        RunProgramsAtOnce(MAVREN_CLI, edits, {"XDG_CONFIG_HOME=" + config.path()});
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(runs[i].status, 0) << testing::PrintToString(edits[i]) << runs[i].err;
+        EXPECT_EQ(runs[i].out, "Saved FTP profile '" + edits[i][2] + "'.\n");
+    }
+    const std::map<std::string, FtpProfile> stored = StoredByName();
+    ASSERT_EQ(stored.size(), 3u);
+    for (const auto& [name, profile] : stored) {
+        EXPECT_EQ(profile.host, "host-" + name);
+        EXPECT_EQ(profile.username, "user-" + name);
+        EXPECT_EQ(profile.password, "password-" + name);
+        EXPECT_EQ(profile.directory, "directory-" + name);
+        EXPECT_EQ(profile.protocol, FtpProtocol::Sftp) << name;
+    }
+}
+
+TEST_F(CliProfile, AddsAndADeleteAtOnceStoreExactlyWhatTheySaid) {
+    std::vector<std::vector<std::string>> adds;
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "p" + std::to_string(i);
+        adds.push_back({"profile", "add", name, "--host", "host-" + name, "--user", "u"});
+    }
+    std::vector<ProgramRun> runs =
+        RunProgramsAtOnce(MAVREN_CLI, adds, {"XDG_CONFIG_HOME=" + config.path()});
+    std::set<std::string> saved;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].status == 0) {
+            EXPECT_EQ(runs[i].out, "Saved FTP profile '" + adds[i][2] + "'.\n");
+            saved.insert(adds[i][2]);
+        } else {
+            EXPECT_EQ(runs[i].status, 1) << runs[i].err;
+            EXPECT_EQ(runs[i].out, "");
+        }
+    }
+    EXPECT_EQ(saved.size(), 3u) << "as many as there are slots";
+    std::map<std::string, FtpProfile> stored = StoredByName();
+    ASSERT_EQ(stored.size(), saved.size());
+    for (const std::string& name : saved) {
+        EXPECT_EQ(stored[name].host, "host-" + name);
+    }
+
+    // A delete racing edits of the same profile: once gone, it stays gone.
+    const std::string doomed = *saved.begin();
+    const std::string kept = *saved.rbegin();
+    std::vector<std::vector<std::string>> mixed = {{"profile", "delete", doomed, "--yes"}};
+    for (const char* option : {"--host", "--user", "--password", "--directory"}) {
+        mixed.push_back({"profile", "edit", doomed, option, "new"});
+        mixed.push_back({"profile", "edit", kept, option, "new"});
+    }
+    runs = RunProgramsAtOnce(MAVREN_CLI, mixed, {"XDG_CONFIG_HOME=" + config.path()});
+    EXPECT_EQ(runs[0].status, 0) << runs[0].err;
+    for (std::size_t i = 1; i < runs.size(); ++i) {
+        const bool saidSaved = runs[i].out.find("Saved") != std::string::npos;
+        EXPECT_EQ(saidSaved, runs[i].status == 0) << runs[i].err;
+        if (mixed[i][2] == kept) {
+            EXPECT_TRUE(saidSaved) << runs[i].err;
+        }
+    }
+    stored = StoredByName();
+    EXPECT_EQ(stored.count(doomed), 0u) << "a deleted profile does not come back";
+    ASSERT_EQ(stored.count(kept), 1u);
+    EXPECT_EQ(stored[kept].host, "new");
+    EXPECT_EQ(stored[kept].username, "new");
+    EXPECT_EQ(stored[kept].password, "new");
+    EXPECT_EQ(stored[kept].directory, "new");
 }
 
 TEST_F(CliProfile, ProfilesWrittenWithoutAProtocolAreFtp) {

@@ -87,11 +87,19 @@ TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
     FtpTestServer server;
     WriteFileBytes(site / "a.htm", "a");
     WriteFileBytes(server.Root() + "/old.htm", "old");
+    // Left out: a link out of the site (whose copy on the server stays) and a name no
+    // FTP command can carry, which once ended the whole upload.
+    ASSERT_EQ(::symlink(programs.path().c_str(), (site / "keys").c_str()), 0);
+    WriteFileBytes(site / "bad\nname.htm", "x");
+    WriteFileBytes(server.Root() + "/keys/kept.htm", "kept");
     AddProfile(server, "");
 
     ProgramRun run = Cli({"upload", programPath, "--profile", "test", "--dry-run"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "send    a.htm\ndelete  old.htm\n");
+    EXPECT_EQ(run.out, "skip    bad?name.htm\nskip    keys\nsend    a.htm\ndelete  old.htm\n");
+    EXPECT_NE(run.err.find("Skipping \"keys\" (a link to a folder outside the site)\n"),
+              std::string::npos)
+        << run.err;
     EXPECT_EQ(server.Count("STOR"), 0);
 
     run = Cli({"upload", programPath, "--profile", "test", "--delete"});
@@ -104,6 +112,9 @@ TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
     ASSERT_EQ(run.status, 0) << run.err;
     struct stat status {};
     EXPECT_NE(::stat((server.Root() + "/old.htm").c_str(), &status), 0);
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/keys/kept.htm"), "kept");
+    EXPECT_NE(::stat((server.Root() + "/keys/site.mav").c_str(), &status), 0);
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/a.htm"), "a");
     EXPECT_EQ(run.err.find(FtpTestServer::kPassword), std::string::npos);
 }
 

@@ -266,6 +266,38 @@ TEST_F(Registry, AStoreThatCannotBeReadIsNeverOverwritten) {
     EXPECT_EQ(ReadFileBytes(storePath), text);
 }
 
+TEST_F(Registry, ADamagedStoreIsNamedOnceAndThenLeftAloneQuietly) {
+    const std::string text = "[Software\\Orvashi\\Mavren 1.0]\n\"LastProgDir\"=\"/a\n";
+    WriteFileBytes(storePath, text);
+    EXPECT_FALSE(CheckRegistryStore());
+    EXPECT_EQ(boxes->Texts(),
+              std::vector<std::string>{"Mavren's settings cannot be used:\n\n'" + storePath +
+                                       "' cannot be read, line 2: the closing double quote is "
+                                       "missing\n\nThe file is left as it is, and no settings are "
+                                       "saved until it is mended or removed."});
+    EXPECT_FALSE(CheckRegistryStore());
+    SetRegistryString(kApp, "LastProgDir", "/b");
+    CreateRegistryKeyPath(kWindowPositionsKey);
+    EXPECT_EQ(boxes->Texts().size(), 1u) << "told once";
+    EXPECT_EQ(ReadFileBytes(storePath), text);
+
+    std::filesystem::remove(storePath);
+    EXPECT_TRUE(CheckRegistryStore()) << "no file is an empty store";
+    EXPECT_EQ(boxes->Texts().size(), 1u);
+
+    // Damaged while the program runs: the first write that meets it says so, no other.
+    const std::string later = "[Software\\Orvashi\\Mavren 1.0]\n\"LastProgDir\"\n";
+    WriteFileBytes(storePath, later);
+    SetRegistryString(kApp, "LastProgDir", "/c");
+    SetRegistryString(kApp, "LastOpenProgram", "/c.mav");
+    ASSERT_EQ(boxes->Texts().size(), 2u);
+    EXPECT_NE(boxes->Texts()[1].find("Setting registry key failed.\n\n'" + storePath +
+                                     "' cannot be read, line 2:"),
+              std::string::npos)
+        << boxes->Texts()[1];
+    EXPECT_EQ(ReadFileBytes(storePath), later);
+}
+
 TEST_F(Registry, TheStoreIsKeptPrivate) {
     SetRegistryString(kApp, "LastProgDir", "/a");
     ASSERT_EQ(::chmod(storePath.c_str(), 0644), 0);

@@ -52,10 +52,30 @@ TEST(RegistryTree, ReadsHandEditedText) {
     EXPECT_NE(root.FindSubkey("other"), nullptr);
 }
 
+// "[k\k\...]" naming a key levels deep.
+std::string DeepKeyLine(std::size_t levels) {
+    std::string line = "[k";
+    for (std::size_t i = 1; i < levels; ++i) {
+        line += "\\k";
+    }
+    return line + "]";
+}
+
+TEST(RegistryTree, TheDeepestKeyRoundTripsWithoutRecursion) {
+    const std::string text = DeepKeyLine(kMaxRegistryKeyDepth) + "\n\"a\"=\"1\"\n\"A\"=\"2\"\n";
+    RegistryKey root;
+    std::string error;
+    ASSERT_TRUE(ParseRegistryText(text, root, error)) << error;
+    const std::string formatted = FormatRegistryText(root);
+    EXPECT_NE(formatted.find("\n" + DeepKeyLine(kMaxRegistryKeyDepth) + "\n\"a\"=\"2\"\n"),
+              std::string::npos)
+        << "duplicates merged at the deepest level";
+}
+
 TEST(RegistryTree, ReportsTheLineItCannotRead) {
     const struct {
-        const char* text;
-        const char* error;
+        std::string text;
+        std::string error;
     } cases[] = {
         {"\"a\"=\"b\"", "line 1: a value comes before the first [key] line"},
         {"[A]\nrubbish", "line 2: not a [key] line or a \"name\"=\"text\" line"},
@@ -69,12 +89,17 @@ TEST(RegistryTree, ReportsTheLineItCannotRead) {
         {"[A]\n\"a\"=\"\\x4\"", "line 2: \\x must be followed by two hexadecimal digits"},
         {"[A]\n\"a\"=\"b\" c", "line 2: unexpected text after the value"},
         {"[A]\n\n\n\"a\"=\"ends in a backslash\\", "line 4: the closing double quote is missing"},
+        {"[A]\n" + DeepKeyLine(kMaxRegistryKeyDepth + 1),
+         "line 2: the key path is more than 512 keys deep"},
+        // Once a crash of both programs at every start.
+        {"[A]\n" + DeepKeyLine(50000) + "\n\"a\"=\"b\"",
+         "line 2: the key path is more than 512 keys deep"},
     };
     for (const auto& c : cases) {
         RegistryKey root;
         std::string error;
-        EXPECT_FALSE(ParseRegistryText(c.text, root, error)) << c.text;
-        EXPECT_EQ(error, c.error) << c.text;
+        EXPECT_FALSE(ParseRegistryText(c.text, root, error)) << c.text.substr(0, 60);
+        EXPECT_EQ(error, c.error) << c.text.substr(0, 60);
     }
 }
 

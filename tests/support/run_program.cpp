@@ -12,12 +12,21 @@
 
 extern char** environ;
 
-ProgramRun RunProgram(const std::string& executable, const std::vector<std::string>& arguments,
-                      const std::string& input, const std::vector<std::string>& extraEnvironment) {
+namespace {
+
+// A started program and the files its output goes to.
+struct StartedProgram {
+    pid_t pid = -1;
     TempDir scratch;
-    const std::string inPath = scratch / "in";
-    const std::string outPath = scratch / "out";
-    const std::string errPath = scratch / "err";
+    ProgramRun run;  // the failure to start, when pid is -1
+};
+
+void Start(StartedProgram& started, const std::string& executable,
+           const std::vector<std::string>& arguments, const std::string& input,
+           const std::vector<std::string>& extraEnvironment) {
+    const std::string inPath = started.scratch / "in";
+    const std::string outPath = started.scratch / "out";
+    const std::string errPath = started.scratch / "err";
     WriteFileBytes(inPath, input);
 
     std::vector<char*> argv;
@@ -55,19 +64,49 @@ ProgramRun RunProgram(const std::string& executable, const std::vector<std::stri
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
     pid_t pid = 0;
-    ProgramRun run;
     const int spawned =
         posix_spawn(&pid, executable.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
-        run.err = std::string("cannot start ") + executable + ": " + std::strerror(spawned);
-        return run;
+        started.run.err = std::string("cannot start ") + executable + ": " + std::strerror(spawned);
+        return;
+    }
+    started.pid = pid;
+}
+
+ProgramRun Wait(StartedProgram& started) {
+    if (started.pid < 0) {
+        return started.run;
     }
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+    while (::waitpid(started.pid, &status, 0) < 0) {
     }
+    ProgramRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = ReadFileBytes(outPath);
-    run.err = ReadFileBytes(errPath);
+    run.out = ReadFileBytes(started.scratch / "out");
+    run.err = ReadFileBytes(started.scratch / "err");
     return run;
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::string& executable, const std::vector<std::string>& arguments,
+                      const std::string& input, const std::vector<std::string>& extraEnvironment) {
+    StartedProgram started;
+    Start(started, executable, arguments, input, extraEnvironment);
+    return Wait(started);
+}
+
+std::vector<ProgramRun> RunProgramsAtOnce(const std::string& executable,
+                                          const std::vector<std::vector<std::string>>& runs,
+                                          const std::vector<std::string>& extraEnvironment) {
+    std::vector<StartedProgram> started(runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        Start(started[i], executable, runs[i], "", extraEnvironment);
+    }
+    std::vector<ProgramRun> results;
+    for (StartedProgram& program : started) {
+        results.push_back(Wait(program));
+    }
+    return results;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Runs a program as a user would, with its output captured.
+// Runs a program as a user would, with its output captured; also several at once.
 
 #include <string>
 #include <vector>
@@ -16,3 +16,9 @@ struct ProgramRun {
 ProgramRun RunProgram(const std::string& executable, const std::vector<std::string>& arguments,
                       const std::string& input = "",
                       const std::vector<std::string>& extraEnvironment = {});
+
+// Starts every run of executable (one argument list each) before waiting for any, so
+// that they work at the same time; the results in the order given.
+std::vector<ProgramRun> RunProgramsAtOnce(const std::string& executable,
+                                          const std::vector<std::vector<std::string>>& runs,
+                                          const std::vector<std::string>& extraEnvironment = {});

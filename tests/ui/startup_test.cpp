@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWizard>
 
 #include "platform/registry.h"
+#include "platform/registry_store.h"
 #include "support/program_fixture.h"
 #include "support/ui_test_support.h"
 #include "ui/main_dialog.h"
@@ -202,6 +204,30 @@ class StartupTest : public QObject {
         });
         QCOMPARE(record.windows, (QStringList{kWelcome, "fileDialog", kMain}));
         QCOMPARE(record.title, path);
+    }
+
+    void aDamagedSettingsFileIsNamedOnceAndLeftAsItIs() {
+        const QString path = QString::fromStdString(RegistryStorePath());
+        const std::string text = "[Software\\Orvashi\\Mavren 1.0]\n\"LastOpenProgram\"=\"/a.mav\n";
+        QVERIFY(WriteTextFile(path, text));
+        QTemporaryDir folder;
+        const QString program = folder.filePath("a.mav");
+        SaveProgram(program, folder.path(), folder.path());
+        QStringList told;
+        const StartRecord record = Start({"mavren", program}, [&](QWidget* window) {
+            if (auto* box = qobject_cast<QMessageBox*>(window)) {
+                told << box->text();
+                box->accept();
+            }
+        });
+        // The box, then the main window, whose saves on closing say nothing more.
+        QCOMPARE(record.windows.size(), 2);
+        QCOMPARE(record.title, program);
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains(path + "' cannot be read, line 2: the closing double quote is "
+                                         "missing"),
+                 qPrintable(told[0]));
+        QCOMPARE(ReadTextFile(path), text);
     }
 
     void startRegistersTheProgramFileType() {

@@ -10,12 +10,14 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "platform/registry.h"
+#include "platform/registry_store.h"
 #include "platform/worker_thread.h"
 #include "support/program_fixture.h"
 #include "support/ui_ftp_server.h"
@@ -224,6 +226,27 @@ class UploadDialogTest : public QObject {
         });
     }
 
+    void aDamagedSettingsFileIsNotAnEmptyOne() {
+        const QString path = QString::fromStdString(RegistryStorePath());
+        const std::string text =
+            "[Software\\Orvashi\\Mavren 1.0\\FTP Profiles\\home]\n\"Host\"=\"h\n";
+        QVERIFY(WriteTextFile(path, text));
+        ScriptedBoxes boxes;
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            QCOMPARE(Profiles(window)->count(), 0);
+            QVERIFY(InModal(window, "newButton", [](QWidget* dialog) {
+                FillProfile(dialog, kGamma);
+                Find<QPushButton>(dialog, "saveButton")->click();
+            }));
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
+        // Said once, naming the line; no offer of a first profile, and nothing written.
+        QCOMPARE(boxes->Texts().size(), std::size_t{1});
+        QVERIFY2(boxes->Texts()[0].find("' cannot be read, line 2:") != std::string::npos,
+                 boxes->Texts()[0].c_str());
+        QCOMPARE(ReadTextFile(path), text);
+    }
+
     void lastProfileIsSelectedByItsBeginning() {
         StoreProfiles({kAlpha, kBeta, kGamma});
         SetRegistryString(kApplicationKey, "LastFTPProfile", "GAM");
@@ -294,6 +317,45 @@ class UploadDialogTest : public QObject {
         QCOMPARE(list.Find("alpha"), -1);
         QVERIFY(list.Find("zulu") >= 0);
         QCOMPARE(last, std::string("zulu"));
+    }
+
+    void closingWritesOnlyWhatChangedHereWhileTheCommandLineEdits() {
+        StoreProfiles({kAlpha, kBeta});
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            QVERIFY(InModal(window, "editButton", [](QWidget* dialog) {
+                Find<QLineEdit>(dialog, "hostEdit")->setText(QStringLiteral("window.example"));
+                Find<QPushButton>(dialog, "saveButton")->click();
+            }));
+            // Meanwhile, at a terminal, all at once.
+            const QList<QStringList> edits = {
+                {"profile", "edit", "alpha", "--user", "carol"},
+                {"profile", "edit", "beta", "--password", "fresh"},
+                {"profile", "add", "Gamma", "--host", "g.example", "--user", "cy"},
+            };
+            std::vector<std::unique_ptr<QProcess>> processes;
+            for (const QStringList& edit : edits) {
+                processes.push_back(std::make_unique<QProcess>());
+                processes.back()->start(QStringLiteral(MAVREN_CLI), edit);
+            }
+            for (const auto& process : processes) {
+                QVERIFY(process->waitForFinished(60000));
+                QCOMPARE(process->exitCode(), 0);
+                QVERIFY(process->readAllStandardOutput().startsWith("Saved FTP profile"));
+            }
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
+        FtpProfileList list;
+        std::string last;
+        QCOMPARE(LoadFtpProfiles(list, last), 3);
+        const FtpProfile& alpha = list.profiles[static_cast<std::size_t>(list.Find("alpha"))];
+        QCOMPARE(alpha.host, std::string("window.example"));
+        QCOMPARE(alpha.username, std::string("carol"));
+        QCOMPARE(alpha.password, kAlpha.password);
+        const FtpProfile& beta = list.profiles[static_cast<std::size_t>(list.Find("beta"))];
+        QCOMPARE(beta.password, std::string("fresh"));
+        QCOMPARE(beta.host, kBeta.host);
+        QVERIFY(list.Find("Gamma") >= 0);
+        QCOMPARE(last, std::string("alpha"));
     }
 
     void actionsNeedASelectedProfile() {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 #include "support/isolated_home.h"
@@ -22,6 +24,16 @@ class FtpProfilesTest : public ::testing::Test {
     ScopedEnvironmentVariable configHome{"XDG_CONFIG_HOME", config.path()};
     ScopedScriptedBoxes boxes;
 };
+
+// Writes the profile's values one by one, as an older copy did.
+void StoreDirectly(const FtpProfile& profile) {
+    const std::string key = std::string(kFtpProfilesKey) + "\\" + profile.name;
+    CreateRegistryKeyPath(key);
+    SetRegistryString(key, "Host", profile.host);
+    SetRegistryString(key, "Username", profile.username);
+    SetRegistryString(key, "Password", ScramblePassword(profile.password));
+    SetRegistryString(key, "Directory", profile.directory);
+}
 
 void ExpectSameProfile(const FtpProfile& actual, const FtpProfile& expected) {
     EXPECT_EQ(actual.name, expected.name);
@@ -106,10 +118,9 @@ TEST_F(FtpProfilesTest, MoreKeysThanSlotsKeepTheFirstThreeAndSayOnceWhichWereLef
     first.Add(Profile("Alpha"));
     first.Add(Profile("echo"));
     SaveFtpProfiles(first, -1);
-    FtpProfileList second;
-    second.Add(Profile("charlie"));
-    second.Add(Profile("bravo"));
-    SaveFtpProfiles(second, -1);
+    // As renames by an older copy left them behind.
+    StoreDirectly(Profile("charlie"));
+    StoreDirectly(Profile("bravo"));
 
     FtpProfileList loaded;
     std::string last;
@@ -122,6 +133,104 @@ TEST_F(FtpProfilesTest, MoreKeysThanSlotsKeepTheFirstThreeAndSayOnceWhichWereLef
     const std::string text = boxes->Texts()[0];
     EXPECT_NE(text.find("  delta\n  echo\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("bravo"), std::string::npos) << text;
+}
+
+// What another window or process does between the load and the save of a list.
+TEST_F(FtpProfilesTest, ASaveWritesOnlyItsOwnChangesOverWhatOthersDidMeanwhile) {
+    const std::string a = std::string(kFtpProfilesKey) + "\\a";
+    const std::string z = std::string(kFtpProfilesKey) + "\\z";
+    struct Case {
+        const char* name;
+        std::vector<std::string> stored;              // before the load
+        std::function<void(FtpProfileList&)> change;  // in the list
+        std::function<void()> meanwhile;              // in the store
+        std::string refused;                          // "" when all was saved
+        std::function<void()> check;                  // the store afterwards
+    };
+    const Case cases[] = {
+        {"other fields and profiles stay",
+         {"a"},
+         [](FtpProfileList& list) {
+             FtpProfile edited = list.profiles[0];
+             edited.host = "new.example";
+             list.Change(0, edited);
+         },
+         [&] {
+             SetRegistryString(a, "Username", "someone else");
+             StoreDirectly(Profile("b"));
+         },
+         "",
+         [&] {
+             EXPECT_EQ(GetRegistryString(a, "Host"), "new.example");
+             EXPECT_EQ(GetRegistryString(a, "Username"), "someone else");
+             EXPECT_EQ(UnscramblePassword(GetRegistryString(a, "Password")), "pw-a");
+             EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 2);
+         }},
+        {"an added name taken meanwhile",
+         {},
+         [this](FtpProfileList& list) { list.Add(Profile("a")); },
+         [&] {
+             StoreDirectly({"A", "theirs.example", "u", "", ""});
+         },
+         "There already is an FTP profile called 'a'.\n",
+         [&] { EXPECT_EQ(GetRegistryString(a, "Host"), "theirs.example"); }},
+        {"a profile deleted meanwhile does not come back",
+         {"a"},
+         [](FtpProfileList& list) {
+             FtpProfile edited = list.profiles[0];
+             edited.password = "changed";
+             list.Change(0, edited);
+         },
+         [] { DeleteFtpProfileKey("a"); },
+         "The FTP profile 'a' was deleted meanwhile.\n",
+         [] { EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 0); }},
+        {"the limit counts what the store holds by then",
+         {"a"},
+         [this](FtpProfileList& list) { list.Add(Profile("b")); },
+         [this] {
+             StoreDirectly(Profile("c"));
+             StoreDirectly(Profile("d"));
+         },
+         "'b' was not added: a maximum of 3 profiles can be created.\n",
+         [] { EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 3); }},
+        {"a rename moves the key without its old pin, the last profile follows",
+         {"a"},
+         [](FtpProfileList& list) {
+             FtpProfile edited = list.profiles[0];
+             edited.name = "z";
+             list.Change(0, edited);
+         },
+         [] {
+             // An upload with the renamed profile before the window closed.
+             SetFtpProfileCertificate("z", "ZZ");
+         },
+         "",
+         [&] {
+             EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 1);
+             EXPECT_EQ(GetRegistryString(z, "Host"), "ftp.a.example");
+             EXPECT_EQ(FtpProfileCertificate("z"), "ZZ");
+             EXPECT_EQ(GetRegistryString(kApplicationKey, "LastFTPProfile"), "z");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteRegistryKey(kApplicationKey, "FTP Profiles");
+        for (const std::string& name : c.stored) {
+            StoreDirectly(Profile(name));
+            SetFtpProfileCertificate(name, "AA");
+        }
+        SetRegistryString(kApplicationKey, "LastFTPProfile", "a");
+        FtpProfileList list;
+        std::string last;
+        LoadFtpProfiles(list, last);
+        c.change(list);
+        c.meanwhile();
+        std::string refused = "not set";
+        EXPECT_EQ(SaveFtpProfiles(list, -1, &refused), c.refused.empty());
+        EXPECT_EQ(refused, c.refused);
+        c.check();
+    }
+    EXPECT_TRUE(boxes->Texts().empty());
 }
 
 TEST_F(FtpProfilesTest, RequiredFieldsAreListedInOrderAndTheFirstGetsTheFocus) {

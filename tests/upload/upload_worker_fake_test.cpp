@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -276,6 +277,77 @@ TEST_F(UploadWorkerFake, FilesThatCannotBeReadAreSkippedWithAStatusLine) {
     EXPECT_EQ(Remote("/www/a.htm"), "page");
     EXPECT_EQ(server->files.size(), 1u);
     EXPECT_EQ(receiver->Progress().back(), 100);
+}
+
+TEST_F(UploadWorkerFake, TheWalkStaysInTheSiteAndTheMirrorKeepsWhatItLeftOut) {
+    // The site and, beside it, what must never reach the server.
+    TempDir world;
+    const std::string root = world / "site";
+    WriteFileBytes(world / "private/id_rsa", "key");
+    WriteFileBytes(root + "/a.htm", "page");
+    WriteFileBytes(root + "/sub/b.htm", "sub page");
+    WriteFileBytes(root + "/bad\nname.htm", "x");
+    WriteFileBytes(root +
+                       "/ctl\x01"
+                       "dir/c.htm",
+                   "x");
+    ASSERT_EQ(::mkfifo((root + "/pipe").c_str(), 0644), 0);
+    WriteFileBytes(root + "/sub/" + LeftoverName(1), "half a page");  // a killed save's
+    const struct {
+        const char* link;
+        std::string target;
+        const char* reason;  // "" when it goes
+    } links[] = {
+        {"index.htm", "a.htm", ""},
+        {"up", "..", "a link to a folder outside the site"},
+        {"keys", world / "private", "a link to a folder outside the site"},
+        {"self", ".", "a link to a folder of the site, sent under its own name"},
+        {"alias", "sub", "a link to a folder of the site, sent under its own name"},
+        {"secret.txt", world / "private/id_rsa", "a link to a file outside the site"},
+        {"media", world / "unmounted/media", "a link that leads nowhere"},
+    };
+    for (const auto& link : links) {
+        ASSERT_EQ(::symlink(link.target.c_str(), (root + "/" + link.link).c_str()), 0);
+    }
+    // What earlier uploads left on the server.
+    for (const char* folder : {"/www/keys", "/www/alias", "/www/media"}) {
+        server->folders.insert(folder);
+    }
+    for (const char* path :
+         {"/www/keys/id_rsa", "/www/alias/b.htm", "/www/media/x.jpg", "/www/gone.htm"}) {
+        server->files[path] = {"old", 1, true};
+    }
+    boxes->QueueAnswer(IDYES);  // delete what the site no longer has
+
+    UploadJob job = Job();
+    job.localFolder = root;
+    job.deleteExtra = true;
+    EXPECT_EQ(RunUpload(job, ConnectTo(server)), UploadOutcome::Finished);
+
+    std::set<std::string> remote;
+    for (const auto& [path, file] : server->files) {
+        remote.insert(path);
+    }
+    EXPECT_EQ(remote,
+              (std::set<std::string>{"/www/a.htm", "/www/alias/b.htm", "/www/index.htm",
+                                     "/www/keys/id_rsa", "/www/media/x.jpg", "/www/sub/b.htm"}));
+    EXPECT_EQ(Remote("/www/index.htm"), "page");
+    const std::vector<std::string> statuses = receiver->StatusTexts();
+    for (const auto& link : links) {
+        const std::string line =
+            std::string("Skipping \"") + link.link + "\" (" + link.reason + ")";
+        EXPECT_EQ(Contains(statuses, line), *link.reason != '\0') << line;
+    }
+    for (const std::string& line : std::vector<std::string>{
+             "Skipping \"bad?name.htm\" (its name holds a line break or another control character)",
+             "Skipping \"ctl?dir\" (its name holds a line break or another control character)",
+             "Skipping \"pipe\" (not a regular file)",
+             "Skipping \"sub/" + LeftoverName(1) + "\" (a temporary file Mavren was writing)"}) {
+        EXPECT_TRUE(Contains(statuses, line)) << line;
+    }
+    EXPECT_NE(Timings(*receiver).back().find("; 10 left out"), std::string::npos)
+        << Timings(*receiver).back();
+    EXPECT_EQ(statuses.back(), "Done.");
 }
 
 TEST_F(UploadWorkerFake, NothingButEmptyFilesShowsAllDone) {
