@@ -124,7 +124,8 @@ bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin&
         }
     }
     // The login folder, as the server names it, is where relative folders start.
-    current = "/";
+    // One character, not a literal: GCC 12's -Wrestrict misreads assigning a literal here.
+    current.assign(1, '/');
     Prepare("/~/");
     curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
     curl_slist_free_all(quote);
