@@ -79,7 +79,8 @@ ssize_t ReadBlock(int fd, char* buffer, std::size_t size) {
 std::string Grouped(std::int64_t number) {
     std::string digits = std::to_string(number);
     for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), ",");
+        // A character, not a literal: GCC 12's -Wrestrict misreads inserting a literal.
+        digits.insert(static_cast<std::size_t>(at), 1, ',');
     }
     return digits;
 }
