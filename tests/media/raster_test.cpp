@@ -66,7 +66,10 @@ TEST(ResizeRaster, RefusesEmptyRastersAndSizesBelowOne) {
 TEST(ResizeRaster, KeepsPicturesInPlace) {
     // A ramp across and one down: each output pixel takes the value at the centre of the
     // stretch of source pixels it covers, wherever it lies, when reducing and enlarging.
-    for (const auto& [from, to] : std::vector<std::pair<int, int>>{{100, 24}, {51, 17}, {24, 80}}) {
+    for (const auto& sizes : std::vector<std::pair<int, int>>{{100, 24}, {51, 17}, {24, 80}}) {
+        // Named copies: a lambda may not capture a structured binding before clang 16.
+        const int from = sizes.first;
+        const int to = sizes.second;
         const Raster across = Make(from, 3, 1, [from](int x, int, int) { return x * 255 / from; });
         const Raster down = Make(3, from, 1, [from](int, int y, int) { return y * 255 / from; });
         const Raster wide = ResizeRaster(across, to, 3);
