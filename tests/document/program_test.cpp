@@ -17,7 +17,7 @@ struct ExpectedRow {
     const char* defaultText;
 };
 
-// Written from the key table of the description, row by row.
+// Every key of a program file, row by row: name, id, type, section and default text.
 const ExpectedRow kExpected[] = {
     {"File-Name", 0, KeyType::String, "Generation", ""},
     {"Last-Generated", 1, KeyType::Date, "Generation", "Never"},
@@ -74,7 +74,7 @@ const ExpectedRow kExpected[] = {
     {"Misc-Include-Mavren-Link", 52, KeyType::Bool, "Misc", "No"},
 };
 
-TEST(KeyTable, RowsMatchTheDescribedTableInOrder) {
+TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
     ASSERT_EQ(std::size(kExpected), kKeyTable.size());
     std::set<int> ids;
     for (std::size_t row = 0; row < kKeyTable.size(); ++row) {
@@ -102,7 +102,7 @@ TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {
     EXPECT_EQ(FindKey(K::MiscIncludeMavrenLink)->name, "Misc-Include-Mavren-Link");
 }
 
-TEST(Program, DefaultsGiveTheDescribedTextForEveryKey) {
+TEST(Program, DefaultsGiveEveryKeyItsDefaultText) {
     Program program;
     program.ApplyDefaults();
     for (const ExpectedRow& row : kExpected) {

@@ -62,7 +62,7 @@ TEST_F(Validation, LimitsAreInclusiveAndReportedWithTheirBounds) {
     }
 }
 
-TEST_F(Validation, EveryCheckRunsInTheDescribedOrder) {
+TEST_F(Validation, EveryFailedCheckIsListedInTheOrderTheChecksRun) {
     Program p;
     p.ApplyDefaults();
     p.SetInt(K::GenerateIndexPage, 0);
