@@ -1,4 +1,5 @@
-// Every test of this program runs with HOME and the XDG folders in a temporary folder.
+// Every test of a program that links this file runs with HOME and the XDG folders in a
+// temporary folder.
 
 #include "support/isolated_home.h"
 
