@@ -34,21 +34,24 @@ head -c $((100 * 1048576)) /dev/urandom > "$work/large.bin"
 (cd "$work/large" && split -a 3 -d -b 1048576 ../large.bin photo && for f in photo*; do mv "$f" "$f.jpg"; done)
 rm "$work/small.bin" "$work/large.bin"
 
-# Starts a server on root; its port line goes to the file named last.
+# Starts a server on root and sets server_port to its port. Not run in a command
+# substitution: the subshell would keep the server's process id from the clean-up.
 start_server() {
-    /usr/bin/python3 "$source_dir/tests/upload/ftp_server.py" "$@" > "$work/port.$$" &
+    /usr/bin/python3 "$source_dir/tests/upload/ftp_server.py" "$@" > "$work/port" &
     servers="$servers $!"
     tries=0
-    while [ ! -s "$work/port.$$" ] && [ $tries -lt 200 ]; do
+    while [ ! -s "$work/port" ] && [ $tries -lt 200 ]; do
         sleep 0.05
         tries=$((tries + 1))
     done
-    cut -d ' ' -f 1 "$work/port.$$"
-    rm -f "$work/port.$$"
+    server_port=$(cut -d ' ' -f 1 "$work/port")
+    rm -f "$work/port"
 }
 mkdir -p "$work/ftp-root" "$work/ftps-root"
-ftp_port=$(start_server "$work/ftp-root" bench bench-pass "$work/ftp.log")
-ftps_port=$(start_server "$work/ftps-root" bench bench-pass "$work/ftps.log" --tls "$work/cert.pem")
+start_server "$work/ftp-root" bench bench-pass "$work/ftp.log"
+ftp_port=$server_port
+start_server "$work/ftps-root" bench bench-pass "$work/ftps.log" --tls "$work/cert.pem"
+ftps_port=$server_port
 
 export XDG_CONFIG_HOME="$work/config"
 echo bench-pass | "$cli" profile add ftp --host "127.0.0.1:$ftp_port" --user bench \
