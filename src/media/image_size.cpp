@@ -154,6 +154,11 @@ std::string GetImageSize(const std::string& path, int& width, int& height) {
         if (!ReadJpegSize(path, width, height)) {
             width = 0;
             height = 0;
+            if (const std::string problem = ImagingProblem(); !problem.empty()) {
+                return StringPrintf(
+                    "Failed to get size of image '%s'.\n\nThe picture library is missing: %s",
+                    path.c_str(), problem.c_str());
+            }
             return NotValid(path, extension.c_str());
         }
         return {};

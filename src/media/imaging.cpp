@@ -1,152 +1,66 @@
 #include "media/imaging.h"
 
-#include <vips/vips8>
+#include <dlfcn.h>
 
 #include <algorithm>
-#include <exception>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "media/image_size.h"
 #include "media/jpeg_codec.h"
 #include "media/raster.h"
+#include "media/vips_pictures.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
-using vips::VImage;
-using vips::VOption;
-
 namespace {
 
-std::once_flag startOnce;
-bool started = false;
+struct Module {
+    const VipsPictures* library = nullptr;
+    std::string problem;  // why there is no library
+};
 
-void DropMessage(const char*, GLogLevelFlags, const char*, void*) {}
-
-// Starts libvips on first use. False when it could not start; every operation then fails.
-bool Started() {
-    std::call_once(startOnce, [] {
-        if (VIPS_INIT("mavren") != 0) {
-            vips_error_clear();
+// Loads the libvips module once. Without it every operation that needs libvips fails.
+// The programs find the module beside themselves, and tests in the build folder, through
+// their library search path.
+const Module& LoadedModule() {
+    static std::once_flag loadOnce;
+    static Module loaded;
+    std::call_once(loadOnce, [] {
+        void* module = ::dlopen("mavren-vips.so", RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            const char* error = ::dlerror();
+            loaded.problem = error != nullptr ? error : "mavren-vips.so could not be loaded";
             return;
         }
-        vips_concurrency_set(1);
-        vips_cache_set_max(0);
-        // Corrupt files are reported by their result; libjpeg's complaints would only
-        // clutter the terminal of a command-line run.
-        g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, DropMessage, nullptr);
-        started = true;
+        // Never unloaded: libvips keeps threads and types of its own for the process.
+        using Entry = const VipsPictures* (*)();
+        const auto entry = reinterpret_cast<Entry>(::dlsym(module, "MavrenVipsPictures"));
+        loaded.library = entry != nullptr ? entry() : nullptr;
+        if (loaded.library == nullptr) {
+            loaded.problem = "libvips could not be started";
+        }
     });
-    return started;
+    return loaded;
+}
+
+const VipsPictures* Vips() {
+    return LoadedModule().library;
 }
 
 enum class FileKind { Jpeg, Png };
-
-// EXIF orientation of a loaded JPEG: 1 (upright) to 8; anything else counts as 1.
-int OrientationOf(const VImage& image) {
-    if (image.get_typeof(VIPS_META_ORIENTATION) == 0) {
-        return 1;
-    }
-    const int value = image.get_int(VIPS_META_ORIENTATION);
-    return value >= 1 && value <= 8 ? value : 1;
-}
 
 // Orientations 5 to 8 lie on their side: the shown width is the stored height.
 bool TurnsSideways(int orientation) {
     return orientation >= 5;
 }
 
-VOption* LoadOptions(int shrink) {
-    VOption* options = VImage::option()
-                           ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                           ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
-    if (shrink > 1) {
-        options->set("shrink", shrink);
-    }
-    return options;
-}
-
-// Opens a file with the loader of its kind alone, so a file named .jpg that holds
-// something else is refused, whatever libvips could make of it. Throws on failure.
-VImage Load(const std::string& path, FileKind kind, int shrink) {
-    if (kind == FileKind::Jpeg) {
-        return VImage::jpegload(path.c_str(), LoadOptions(shrink));
-    }
-    return VImage::pngload(path.c_str(), LoadOptions(1));
-}
-
 // Larger files are decoded from the disk as they are read, so that a few threads at work
 // on huge pictures do not hold them all in memory. Smaller ones are read whole with one
 // read() rather than the decoder's many small ones.
 constexpr std::size_t kMaxHeldBytes = 64 << 20;
-
-// The JPEG loader alone over bytes in memory, which must outlive the image. Throws on
-// failure.
-VImage LoadJpeg(const std::string& bytes, int shrink) {
-    return VImage::jpegload_source(vips::VSource::new_from_memory(bytes.data(), bytes.size()),
-                                   LoadOptions(shrink));
-}
-
-void CheckPixelLimit(const VImage& image) {
-    if (static_cast<long long>(image.width()) * image.height() > kMaxDecodePixels) {
-        throw vips::VError("too many pixels");
-    }
-}
-
-// Turns stored pixels the way an EXIF orientation says, so they come out upright.
-VImage Upright(VImage image, int orientation) {
-    switch (orientation) {
-        case 2:
-            return image.flip(VIPS_DIRECTION_HORIZONTAL);
-        case 3:
-            return image.rot(VIPS_ANGLE_D180);
-        case 4:
-            return image.flip(VIPS_DIRECTION_VERTICAL);
-        case 5:
-            return image.rot(VIPS_ANGLE_D90).flip(VIPS_DIRECTION_HORIZONTAL);
-        case 6:
-            return image.rot(VIPS_ANGLE_D90);
-        case 7:
-            return image.rot(VIPS_ANGLE_D270).flip(VIPS_DIRECTION_HORIZONTAL);
-        case 8:
-            return image.rot(VIPS_ANGLE_D270);
-        default:
-            return image;
-    }
-}
-
-double MaxAlpha(const VImage& image) {
-    return image.format() == VIPS_FORMAT_USHORT ? 65535.0 : 255.0;
-}
-
-// Scales to exactly width by height. Colour is weighted by transparency while scaling, so
-// transparent pixels do not bleed their hidden colour into the edges.
-VImage ResizeExactly(VImage image, int width, int height) {
-    const bool alpha = image.has_alpha();
-    const VipsBandFormat format = image.format();
-    const double maxAlpha = MaxAlpha(image);
-    if (alpha) {
-        image = image.premultiply(VImage::option()->set("max_alpha", maxAlpha));
-    }
-    const double hscale = static_cast<double>(width) / image.width();
-    const double vscale = static_cast<double>(height) / image.height();
-    // The filter does the whole reduction up to a factor of 4; beyond that a box shrink
-    // comes first. Smaller box shrinks cost more than they save on the small pictures the
-    // scaled JPEG decode leaves.
-    image = image.resize(hscale, VImage::option()->set("vscale", vscale)->set("gap", 4.0));
-    if (alpha) {
-        image = image.unpremultiply(VImage::option()->set("max_alpha", maxAlpha)).cast(format);
-    }
-    // Rounding inside the resampler can leave the result a pixel off; trim or repeat the edge.
-    if (image.width() > width || image.height() > height) {
-        image = image.crop(0, 0, std::min(width, image.width()), std::min(height, image.height()));
-    }
-    if (image.width() < width || image.height() < height) {
-        image = image.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
-    }
-    return image;
-}
 
 // Reduction left to the resampler after libjpeg's scaled decode: at least 2, so the
 // final filter still has pixels to average.
@@ -161,54 +75,11 @@ int JpegShrinkFor(int fullWidth, int fullHeight, int storedWidth, int storedHeig
     return 1;
 }
 
-// 8-bit sRGB or grey for writing or showing: 16-bit pictures are brought down and CMYK
-// converted, so every result reads the same way in a browser.
-VImage EightBit(VImage image) {
-    switch (image.interpretation()) {
-        case VIPS_INTERPRETATION_RGB16:
-        case VIPS_INTERPRETATION_CMYK:
-            image = image.colourspace(VIPS_INTERPRETATION_sRGB);
-            break;
-        case VIPS_INTERPRETATION_GREY16:
-            image = image.colourspace(VIPS_INTERPRETATION_B_W);
-            break;
-        default:
-            break;
-    }
-    if (image.format() != VIPS_FORMAT_UCHAR) {
-        image = image.cast(VIPS_FORMAT_UCHAR);
-    }
-    return image;
-}
-
-VImage OnWhite(VImage image) {
-    if (image.has_alpha()) {
-        image = image.flatten(VImage::option()->set("background", std::vector<double>{255.0}));
-    }
-    return image;
-}
-
-// Runs one libvips step; its exceptions become a false result and the error buffer,
-// which libvips shares between threads and never empties itself, is cleared.
-template <typename Step>
-bool Attempt(Step&& step) {
-    if (!Started()) {
-        return false;
-    }
-    try {
-        step();
-        return true;
-    } catch (const std::exception&) {
-        vips_error_clear();
-        return false;
-    }
-}
-
 }  // namespace
 
 // Either a file whose header has been checked, decoded when its pixels are needed, or
-// upright pixels in memory: 8-bit grey or RGB ones from libjpeg in a Raster, any other in
-// a VImage.
+// upright pixels in memory: 8-bit grey or RGB ones in a Raster (every JPEG's), a PNG's in
+// a libvips picture, which keeps its transparency and depth.
 struct Image::Pixels {
     // A file
     std::string path;  // empty for pixels in memory
@@ -221,52 +92,66 @@ struct Image::Pixels {
     int storedWidth = 0;   // the file's pixels, before turning
     int storedHeight = 0;
     // In memory
-    VImage image;
+    std::unique_ptr<VipsPicture> picture;
     Raster raster;
 
     int width = 0;
     int height = 0;
 
-    // The file's pixels at 1/shrink of their stored size, not turned. Throws on failure,
+    bool InMemory() const { return path.empty(); }
+
+    PictureSource Source() const { return {path, held ? &bytes : nullptr, kind == FileKind::Jpeg}; }
+
+    // The file's pixels at 1/shrink of their stored size, not turned. Null on failure,
     // also when the file no longer has the size its header had. libvips reads past
     // corrupt data without a word and cannot be stopped after many scans, so a JPEG is
-    // read through by libjpeg first: one that is cut short or of too many scans throws,
+    // read through by libjpeg first: one that is cut short or of too many scans fails,
     // and damaged, when given, says whether it holds corrupt data.
-    VImage LoadPixels(int shrink, bool* damaged = nullptr) const {
+    std::unique_ptr<VipsPicture> LoadPixels(int shrink, bool* damaged = nullptr) const {
+        const VipsPictures* vips = Vips();
+        if (vips == nullptr) {
+            return nullptr;
+        }
         if (kind == FileKind::Jpeg) {
             const JpegDecodeResult check =
                 held ? CheckJpegData(reinterpret_cast<const unsigned char*>(bytes.data()),
                                      bytes.size())
                      : CheckJpegFile(path);
             if (check == JpegDecodeResult::Refused) {
-                throw vips::VError("damaged");
+                return nullptr;
             }
             if (damaged != nullptr) {
                 *damaged = check == JpegDecodeResult::Damaged;
             }
         }
-        VImage loaded = held ? LoadJpeg(bytes, shrink) : Load(path, kind, shrink);
-        if (loaded.width() != storedWidth / shrink || loaded.height() != storedHeight / shrink) {
-            throw vips::VError("the file has changed");
-        }
-        return loaded;
+        return vips->Load(Source(), shrink, storedWidth / shrink, storedHeight / shrink);
     }
 
-    // The whole picture, upright. Throws on failure.
-    VImage Decoded() const {
-        if (!path.empty()) {
-            return Upright(LoadPixels(1).copy_memory(), orientation);
+    // Keeps pixels decoded from this file, upright, in memory: a JPEG's become a raster,
+    // turned as its EXIF orientation says; a PNG's stay as they are. False on failure.
+    bool Keep(std::unique_ptr<VipsPicture> decoded, Pixels& memory) const {
+        if (decoded == nullptr) {
+            return false;
         }
-        if (!raster.empty()) {
-            // Borrows the raster's samples: the image must not outlive this object.
-            return VImage::new_from_memory(const_cast<unsigned char*>(raster.samples.data()),
-                                           raster.samples.size(), raster.width, raster.height,
-                                           raster.bands, VIPS_FORMAT_UCHAR)
-                .copy(VImage::option()->set("interpretation", raster.bands == 1
-                                                                  ? VIPS_INTERPRETATION_B_W
-                                                                  : VIPS_INTERPRETATION_sRGB));
+        if (kind == FileKind::Png) {
+            memory.picture = std::move(decoded);
+            return true;
         }
-        return image;
+        Raster stored;
+        if (!Vips()->ToRaster(*decoded, stored)) {
+            return false;
+        }
+        memory.raster = TurnRaster(std::move(stored), orientation);
+        return true;
+    }
+
+    // The whole picture upright in memory: this one, or the file decoded into decoded.
+    // Null on failure.
+    const Pixels* Decoded(Pixels& decoded) const {
+        if (InMemory()) {
+            return this;
+        }
+        return Keep(LoadPixels(1), decoded) ? &decoded : nullptr;
     }
 };
 
@@ -294,62 +179,59 @@ bool Image::damaged() const {
 }
 
 std::vector<unsigned char> Image::Rgb() const {
-    std::vector<unsigned char> rgb;
     if (!pixels) {
-        return rgb;
+        return {};
     }
-    const Raster& raster = pixels->raster;
-    if (raster.bands == 3) {
-        return raster.samples;
+    Pixels decoded;
+    const Pixels* memory = pixels->Decoded(decoded);
+    if (memory == nullptr) {
+        return {};
     }
-    if (raster.bands == 1) {
-        rgb.reserve(raster.samples.size() * 3);
-        for (const unsigned char grey : raster.samples) {
-            rgb.insert(rgb.end(), 3, grey);
+    Raster converted;
+    const Raster* raster = &memory->raster;
+    if (raster->empty()) {
+        if (memory->picture == nullptr || !Vips()->ToRaster(*memory->picture, converted)) {
+            return {};
         }
-        return rgb;
+        raster = &converted;
     }
-    Attempt([&] {
-        VImage image = OnWhite(EightBit(pixels->Decoded()));
-        if (image.bands() == 1) {
-            image = VImage::bandjoin({image, image, image});
-        }
-        if (image.bands() != 3) {
-            throw vips::VError("not an RGB picture");
-        }
-        size_t size = 0;
-        const std::unique_ptr<void, void (*)(void*)> memory(image.write_to_memory(&size), g_free);
-        const auto* bytes = static_cast<const unsigned char*>(memory.get());
-        rgb.assign(bytes, bytes + size);
-    });
+    if (raster->bands == 3) {
+        return raster->samples;
+    }
+    std::vector<unsigned char> rgb;
+    rgb.reserve(raster->samples.size() * 3);
+    for (const unsigned char grey : raster->samples) {
+        rgb.insert(rgb.end(), 3, grey);
+    }
     return rgb;
 }
 
 void InitImaging() {
-    Started();
+    Vips();
+}
+
+std::string ImagingProblem() {
+    return LoadedModule().problem;
 }
 
 bool ReadJpegSize(const std::string& path, int& width, int& height) {
-    int storedWidth = 0;
-    int storedHeight = 0;
-    int orientation = 1;
-    const bool read = Attempt([&] {
-        const VImage header = Load(path, FileKind::Jpeg, 1);
-        storedWidth = header.width();
-        storedHeight = header.height();
-        orientation = OrientationOf(header);
-    });
-    if (!read) {
+    const VipsPictures* vips = Vips();
+    PictureHeader header;
+    if (vips == nullptr || !vips->ReadHeader({path, nullptr, true}, header)) {
         return false;
     }
-    width = TurnsSideways(orientation) ? storedHeight : storedWidth;
-    height = TurnsSideways(orientation) ? storedWidth : storedHeight;
+    width = TurnsSideways(header.orientation) ? header.height : header.width;
+    height = TurnsSideways(header.orientation) ? header.width : header.height;
     return true;
 }
 
 namespace {
 
 Image OpenFile(const std::string& path, FileKind kind) {
+    const VipsPictures* vips = Vips();
+    if (vips == nullptr) {
+        return Image();
+    }
     auto pixels = std::make_unique<Image::Pixels>();
     pixels->path = path;
     pixels->kind = kind;
@@ -360,19 +242,16 @@ Image OpenFile(const std::string& path, FileKind kind) {
         }
         pixels->held = held == ReadBytesResult::Read;
     }
-    const bool opened = Attempt([&] {
-        const VImage header = pixels->held ? LoadJpeg(pixels->bytes, 1) : Load(path, kind, 1);
-        CheckPixelLimit(header);
-        pixels->storedWidth = header.width();
-        pixels->storedHeight = header.height();
-        if (kind == FileKind::Jpeg) {
-            pixels->orientation = OrientationOf(header);
-            pixels->plain = pixels->held && header.format() == VIPS_FORMAT_UCHAR &&
-                            (header.bands() == 1 || header.bands() == 3);
-        }
-    });
-    if (!opened) {
+    PictureHeader header;
+    if (!vips->ReadHeader(pixels->Source(), header) ||
+        static_cast<long long>(header.width) * header.height > kMaxDecodePixels) {
         return Image();
+    }
+    pixels->storedWidth = header.width;
+    pixels->storedHeight = header.height;
+    if (kind == FileKind::Jpeg) {
+        pixels->orientation = header.orientation;
+        pixels->plain = pixels->held && header.plain;
     }
     const bool sideways = TurnsSideways(pixels->orientation);
     pixels->width = sideways ? pixels->storedHeight : pixels->storedWidth;
@@ -383,8 +262,8 @@ Image OpenFile(const std::string& path, FileKind kind) {
 // Decodes a file straight to the size wanted, width by height once upright: libjpeg
 // skips most of the work at a reduced scale, and the small result is turned upright once
 // it is in memory. An everyday JPEG goes to libjpeg alone; when that fails, or for any
-// other picture, libvips decodes it and decides. Throws on failure.
-void ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& scaled) {
+// other picture, libvips decodes it and decides. False on failure.
+bool ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& scaled) {
     const bool sideways = TurnsSideways(file.orientation);
     const int storedWidth = sideways ? height : width;
     const int storedHeight = sideways ? width : height;
@@ -392,25 +271,24 @@ void ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& 
         file.kind == FileKind::Jpeg
             ? JpegShrinkFor(file.storedWidth, file.storedHeight, storedWidth, storedHeight)
             : 1;
-    Raster decoded;
     if (file.plain) {
+        Raster decoded;
         const JpegDecodeResult result =
             DecodeJpegData(reinterpret_cast<const unsigned char*>(file.bytes.data()),
                            file.bytes.size(), shrink, kMaxDecodePixels, decoded);
         if (result == JpegDecodeResult::Refused) {
-            throw vips::VError("damaged");
+            return false;
         }
         if (result == JpegDecodeResult::Decoded || result == JpegDecodeResult::Damaged) {
             scaled.raster =
                 TurnRaster(ResizeRaster(decoded, storedWidth, storedHeight), file.orientation);
             scaled.damaged = result == JpegDecodeResult::Damaged;
-            return;
+            return true;
         }
     }
-    scaled.image =
-        Upright(ResizeExactly(file.LoadPixels(shrink, &scaled.damaged), storedWidth, storedHeight)
-                    .copy_memory(),
-                file.orientation);
+    const std::unique_ptr<VipsPicture> loaded = file.LoadPixels(shrink, &scaled.damaged);
+    return loaded != nullptr &&
+           file.Keep(Vips()->Resize(*loaded, storedWidth, storedHeight), scaled);
 }
 
 }  // namespace
@@ -429,23 +307,25 @@ Image ScaleImage(const Image& image, int width, int height) {
         return Image();
     }
     auto scaled = std::make_unique<Image::Pixels>();
-    const bool done = Attempt([&] {
-        if (!source->path.empty()) {
-            ScaleFile(*source, width, height, *scaled);
-        } else if (!source->raster.empty()) {
-            scaled->raster = ResizeRaster(source->raster, width, height);
-        } else {
-            scaled->image = ResizeExactly(source->image, width, height).copy_memory();
-        }
-        scaled->damaged = scaled->damaged || source->damaged;
-        const bool inRaster = !scaled->raster.empty();
-        const int madeWidth = inRaster ? scaled->raster.width : scaled->image.width();
-        const int madeHeight = inRaster ? scaled->raster.height : scaled->image.height();
-        if (madeWidth != width || madeHeight != height) {
-            throw vips::VError("scaled to the wrong size");
-        }
-    });
-    if (!done) {
+    bool done = false;
+    if (!source->InMemory()) {
+        done = ScaleFile(*source, width, height, *scaled);
+    } else if (!source->raster.empty()) {
+        scaled->raster = ResizeRaster(source->raster, width, height);
+        done = true;
+    } else if (source->picture != nullptr) {
+        scaled->picture = Vips()->Resize(*source->picture, width, height);
+        done = scaled->picture != nullptr;
+    }
+    scaled->damaged = scaled->damaged || source->damaged;
+    const bool inRaster = !scaled->raster.empty();
+    const int madeWidth = inRaster                     ? scaled->raster.width
+                          : scaled->picture != nullptr ? scaled->picture->Width()
+                                                       : 0;
+    const int madeHeight = inRaster                     ? scaled->raster.height
+                           : scaled->picture != nullptr ? scaled->picture->Height()
+                                                        : 0;
+    if (!done || madeWidth != width || madeHeight != height) {
         return Image();
     }
     scaled->width = width;
@@ -460,25 +340,21 @@ bool WriteImage(const std::string& path, const Image& image) {
     if (pixels == nullptr || (!jpeg && extension != "PNG")) {
         return false;
     }
+    Image::Pixels decoded;
+    const Image::Pixels* memory = pixels->Decoded(decoded);
+    if (memory == nullptr) {
+        return false;
+    }
     std::string encoded;
-    if (jpeg && !pixels->raster.empty()) {
-        return EncodeJpegData(pixels->raster, 75, encoded) &&
+    if (!memory->raster.empty()) {
+        if (jpeg) {
+            return EncodeJpegData(memory->raster, 75, encoded) &&
+                   ReplaceFileContents(path, encoded, false).ok();
+        }
+        const std::unique_ptr<VipsPicture> picture = Vips()->FromRaster(memory->raster);
+        return picture != nullptr && Vips()->Encode(*picture, false, encoded) &&
                ReplaceFileContents(path, encoded, false).ok();
     }
-    const bool made = Attempt([&] {
-        VImage picture = EightBit(pixels->Decoded());
-        VipsBlob* blob = nullptr;
-        if (jpeg) {
-            blob = OnWhite(picture).jpegsave_buffer(
-                VImage::option()->set("Q", 75)->set("strip", true)->set("optimize_coding", true));
-        } else {
-            blob = picture.pngsave_buffer(VImage::option()->set("strip", true));
-        }
-        const std::unique_ptr<VipsBlob, void (*)(VipsBlob*)> owned(
-            blob, [](VipsBlob* area) { vips_area_unref(VIPS_AREA(area)); });
-        size_t size = 0;
-        const void* data = vips_blob_get(owned.get(), &size);
-        encoded.assign(static_cast<const char*>(data), size);
-    });
-    return made && ReplaceFileContents(path, encoded, false).ok();
+    return memory->picture != nullptr && Vips()->Encode(*memory->picture, jpeg, encoded) &&
+           ReplaceFileContents(path, encoded, false).ok();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 // The imaging library: JPEG sizes from the header, JPEG and PNG decoding, scaling to an
-// exact size, and JPEG or PNG writing, over libvips, with the everyday 8-bit JPEG decoded,
-// scaled and written by libjpeg directly (jpeg_codec.h, raster.h) for speed. This is the
-// one file that knows libvips; its errors end here as an empty Image or false, never as
-// an exception.
+// exact size, and JPEG or PNG writing. The everyday 8-bit JPEG is decoded, scaled and
+// written by libjpeg directly (jpeg_codec.h, raster.h) for speed; everything else goes to
+// libvips, which lives in a module loaded on first use (vips_pictures.h). Errors end here
+// as an empty Image or false, never as an exception.
 //
 // Threads: every function may be called from several threads at once, each thread with
 // its own images (an Image belongs to one thread at a time). The library starts itself on
@@ -18,6 +18,10 @@
 // on several pictures in parallel themselves; no operation cache, which would hand back
 // a changed file's old pixels; no warnings on the terminal. Any thread, any number of times.
 void InitImaging();
+
+// Why no picture can be read or written in this process (the libvips module is missing or
+// libvips could not start), or "" when they can.
+std::string ImagingProblem();
 
 // Pictures with more pixels than this are refused by the decoders.
 inline constexpr long long kMaxDecodePixels = 100'000'000;

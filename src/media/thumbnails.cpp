@@ -36,6 +36,9 @@ bool KeptThumbnailSize(const std::string& source, const std::string& thumbnail,
 
 // Why a source that could not be decoded gives no thumbnail.
 std::string DecodeFailure(const std::string& source, bool jpeg) {
+    if (const std::string problem = ImagingProblem(); !problem.empty()) {
+        return "the picture library is missing: " + problem;
+    }
     int width = 0;
     int height = 0;
     const bool sized =

@@ -34,9 +34,9 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
     }
     for (const char* file :
          {"Default.mav", "splash1.jpg", "GifPlaceHolder.gif", "GeneratedWithMavren.gif",
-          "mavren.png", "mavren-program.png", "Help/GEN0000.htm", "Help/GEN0008.htm",
-          "Help/INDEX000.HTM", "themes/light/index.htm", "themes/dark/content.htm",
-          "themes/gallery/theme.txt"}) {
+          "mavren.png", "mavren-program.png", "mavren-vips.so", "Help/GEN0000.htm",
+          "Help/GEN0008.htm", "Help/INDEX000.HTM", "themes/light/index.htm",
+          "themes/dark/content.htm", "themes/gallery/theme.txt"}) {
         EXPECT_TRUE(fs::is_regular_file(prefix / (std::string("lib/mavren/") + file))) << file;
     }
     for (const char* file :
@@ -87,8 +87,21 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
     ASSERT_EQ(generated.status, 0) << generated.err;
     EXPECT_EQ(ReadFileBytes(work / "site/GeneratedWithMavren.gif"),
               ReadFileBytes(prefix / "lib/mavren/GeneratedWithMavren.gif"));
-    // The installed theme made it into the pages.
+    // The installed theme made it into the pages, and the installed libvips module the
+    // thumbnails.
     EXPECT_TRUE(Contains(ReadFileBytes(work / "site/GEN0000.HTM"), "name=\"viewport\""));
+    EXPECT_TRUE(fs::is_regular_file(work / "site/Thumbs/TN_Fjord.jpg"));
+
+    // Without the module no picture can be read, and the run says why rather than
+    // calling the picture damaged.
+    fs::remove(prefix / "lib/mavren/mavren-vips.so");
+    const ProgramRun withoutModule =
+        RunProgram(cli, {"generate", program}, "",
+                   {"HOME=" + work.path(), "XDG_CONFIG_HOME=" + work / "config"});
+    EXPECT_NE(withoutModule.status, 0);
+    EXPECT_TRUE(Contains(withoutModule.err,
+                         "Fjord.jpg'.\n\nThe picture library is missing: mavren-vips.so"))
+        << withoutModule.err;
 }
 
 // The property pages open these pages of the help folder by number.

@@ -1,0 +1,239 @@
+#include "media/vips_pictures.h"
+
+#include <vips/vips8>
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "media/raster.h"
+
+using vips::VImage;
+using vips::VOption;
+
+namespace {
+
+void DropMessage(const char*, GLogLevelFlags, const char*, void*) {}
+
+class LibvipsPicture : public VipsPicture {
+  public:
+    explicit LibvipsPicture(VImage image) : image(std::move(image)) {}
+    int Width() const override { return image.width(); }
+    int Height() const override { return image.height(); }
+
+    VImage image;
+};
+
+const VImage& ImageOf(const VipsPicture& picture) {
+    return static_cast<const LibvipsPicture&>(picture).image;
+}
+
+// Runs one libvips step; its exceptions become a failure and the error buffer, which
+// libvips shares between threads and never empties itself, is cleared.
+template <typename Step>
+bool Attempt(Step&& step) {
+    try {
+        step();
+        return true;
+    } catch (const std::exception&) {
+        vips_error_clear();
+        return false;
+    }
+}
+
+VOption* LoadOptions(int shrink) {
+    VOption* options = VImage::option()
+                           ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                           ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    if (shrink > 1) {
+        options->set("shrink", shrink);
+    }
+    return options;
+}
+
+// Throws on failure. Held bytes must outlive the image.
+VImage Open(const PictureSource& source, int shrink) {
+    if (!source.jpeg) {
+        return VImage::pngload(source.path.c_str(), LoadOptions(1));
+    }
+    if (source.bytes != nullptr) {
+        return VImage::jpegload_source(
+            vips::VSource::new_from_memory(source.bytes->data(), source.bytes->size()),
+            LoadOptions(shrink));
+    }
+    return VImage::jpegload(source.path.c_str(), LoadOptions(shrink));
+}
+
+int OrientationOf(const VImage& image) {
+    if (image.get_typeof(VIPS_META_ORIENTATION) == 0) {
+        return 1;
+    }
+    const int value = image.get_int(VIPS_META_ORIENTATION);
+    return value >= 1 && value <= 8 ? value : 1;
+}
+
+double MaxAlpha(const VImage& image) {
+    return image.format() == VIPS_FORMAT_USHORT ? 65535.0 : 255.0;
+}
+
+VImage ResizeExactly(VImage image, int width, int height) {
+    const bool alpha = image.has_alpha();
+    const VipsBandFormat format = image.format();
+    const double maxAlpha = MaxAlpha(image);
+    if (alpha) {
+        image = image.premultiply(VImage::option()->set("max_alpha", maxAlpha));
+    }
+    const double hscale = static_cast<double>(width) / image.width();
+    const double vscale = static_cast<double>(height) / image.height();
+    // The filter does the whole reduction up to a factor of 4; beyond that a box shrink
+    // comes first. Smaller box shrinks cost more than they save on the small pictures the
+    // scaled JPEG decode leaves.
+    image = image.resize(hscale, VImage::option()->set("vscale", vscale)->set("gap", 4.0));
+    if (alpha) {
+        image = image.unpremultiply(VImage::option()->set("max_alpha", maxAlpha)).cast(format);
+    }
+    // Rounding inside the resampler can leave the result a pixel off; trim or repeat the edge.
+    if (image.width() > width || image.height() > height) {
+        image = image.crop(0, 0, std::min(width, image.width()), std::min(height, image.height()));
+    }
+    if (image.width() < width || image.height() < height) {
+        image = image.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
+    }
+    return image;
+}
+
+// 16-bit pictures are brought down and CMYK converted, so every result reads the same way
+// in a browser.
+VImage EightBit(VImage image) {
+    switch (image.interpretation()) {
+        case VIPS_INTERPRETATION_RGB16:
+        case VIPS_INTERPRETATION_CMYK:
+            image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+            break;
+        case VIPS_INTERPRETATION_GREY16:
+            image = image.colourspace(VIPS_INTERPRETATION_B_W);
+            break;
+        default:
+            break;
+    }
+    if (image.format() != VIPS_FORMAT_UCHAR) {
+        image = image.cast(VIPS_FORMAT_UCHAR);
+    }
+    return image;
+}
+
+VImage OnWhite(VImage image) {
+    if (image.has_alpha()) {
+        image = image.flatten(VImage::option()->set("background", std::vector<double>{255.0}));
+    }
+    return image;
+}
+
+class Libvips final : public VipsPictures {
+  public:
+    bool ReadHeader(const PictureSource& source, PictureHeader& header) const override {
+        return Attempt([&] {
+            const VImage image = Open(source, 1);
+            header.width = image.width();
+            header.height = image.height();
+            header.orientation = source.jpeg ? OrientationOf(image) : 1;
+            header.plain =
+                image.format() == VIPS_FORMAT_UCHAR && (image.bands() == 1 || image.bands() == 3);
+        });
+    }
+
+    std::unique_ptr<VipsPicture> Load(const PictureSource& source, int shrink, int width,
+                                      int height) const override {
+        std::unique_ptr<VipsPicture> loaded;
+        Attempt([&] {
+            const VImage image = Open(source, source.jpeg ? shrink : 1);
+            if (image.width() == width && image.height() == height) {
+                loaded = std::make_unique<LibvipsPicture>(image.copy_memory());
+            }
+        });
+        return loaded;
+    }
+
+    std::unique_ptr<VipsPicture> FromRaster(const Raster& raster) const override {
+        std::unique_ptr<VipsPicture> copy;
+        Attempt([&] {
+            copy = std::make_unique<LibvipsPicture>(
+                VImage::new_from_memory(const_cast<unsigned char*>(raster.samples.data()),
+                                        raster.samples.size(), raster.width, raster.height,
+                                        raster.bands, VIPS_FORMAT_UCHAR)
+                    .copy(VImage::option()->set("interpretation", raster.bands == 1
+                                                                      ? VIPS_INTERPRETATION_B_W
+                                                                      : VIPS_INTERPRETATION_sRGB))
+                    .copy_memory());
+        });
+        return copy;
+    }
+
+    std::unique_ptr<VipsPicture> Resize(const VipsPicture& picture, int width,
+                                        int height) const override {
+        std::unique_ptr<VipsPicture> resized;
+        Attempt([&] {
+            resized = std::make_unique<LibvipsPicture>(
+                ResizeExactly(ImageOf(picture), width, height).copy_memory());
+        });
+        return resized;
+    }
+
+    bool ToRaster(const VipsPicture& picture, Raster& raster) const override {
+        return Attempt([&] {
+            const VImage image = OnWhite(EightBit(ImageOf(picture)));
+            if (image.bands() != 1 && image.bands() != 3) {
+                throw vips::VError("neither grey nor RGB");
+            }
+            size_t size = 0;
+            const std::unique_ptr<void, void (*)(void*)> memory(image.write_to_memory(&size),
+                                                                g_free);
+            const auto* bytes = static_cast<const unsigned char*>(memory.get());
+            raster.width = image.width();
+            raster.height = image.height();
+            raster.bands = image.bands();
+            raster.samples.assign(bytes, bytes + size);
+        });
+    }
+
+    bool Encode(const VipsPicture& picture, bool jpeg, std::string& encoded) const override {
+        return Attempt([&] {
+            const VImage image = EightBit(ImageOf(picture));
+            VipsBlob* blob = nullptr;
+            if (jpeg) {
+                blob = OnWhite(image).jpegsave_buffer(VImage::option()
+                                                          ->set("Q", 75)
+                                                          ->set("strip", true)
+                                                          ->set("optimize_coding", true));
+            } else {
+                blob = image.pngsave_buffer(VImage::option()->set("strip", true));
+            }
+            const std::unique_ptr<VipsBlob, void (*)(VipsBlob*)> owned(
+                blob, [](VipsBlob* area) { vips_area_unref(VIPS_AREA(area)); });
+            size_t size = 0;
+            const void* data = vips_blob_get(owned.get(), &size);
+            encoded.assign(static_cast<const char*>(data), size);
+        });
+    }
+};
+
+bool Start() {
+    if (VIPS_INIT("mavren") != 0) {
+        vips_error_clear();
+        return false;
+    }
+    vips_concurrency_set(1);
+    vips_cache_set_max(0);
+    // Corrupt files are reported by their result; libjpeg's complaints would only clutter
+    // the terminal of a command-line run.
+    g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, DropMessage, nullptr);
+    return true;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const VipsPictures* MavrenVipsPictures() {
+    static const Libvips library;
+    static const bool started = Start();
+    return started ? &library : nullptr;
+}

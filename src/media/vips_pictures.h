@@ -1,0 +1,69 @@
+#pragma once
+
+// The part of the imaging library that needs libvips. It is built as a module of its own,
+// mavren-vips.so beside the programs, which imaging.cpp loads when a picture is first
+// needed: libvips brings about a hundred shared libraries, and loading them at every start
+// would cost each mavren-cli command some 30 ms, also the many that never touch a picture.
+// This header is all the two sides share; the module knows nothing else of the core.
+//
+// Threads: the calls may come from several threads at once, each with its own pictures.
+// Failures end here as a null picture or false, never as an exception.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct Raster;
+
+// Pixels held by libvips, in memory.
+class VipsPicture {
+  public:
+    virtual ~VipsPicture() = default;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+};
+
+// Where a picture's data lies: a JPEG or PNG file, or a JPEG's bytes held in memory.
+struct PictureSource {
+    const std::string& path;
+    const std::string* bytes = nullptr;  // the JPEG's bytes, or null to read the file
+    bool jpeg = true;
+};
+
+struct PictureHeader {
+    int width = 0;  // as stored, before any EXIF turn
+    int height = 0;
+    int orientation = 1;  // EXIF orientation of a JPEG, 1 to 8; 1 when absent or invalid
+    bool plain = false;   // 8-bit grey or RGB
+};
+
+class VipsPictures {
+  public:
+    // Reads the header with the loader of the source's kind alone, so that a file named
+    // .jpg that holds something else is refused, whatever libvips could make of it.
+    virtual bool ReadHeader(const PictureSource& source, PictureHeader& header) const = 0;
+    // The source's pixels at 1/shrink of their stored size (shrink > 1 for JPEGs only),
+    // not turned. Null on failure, and when they are not width by height: the file changed.
+    virtual std::unique_ptr<VipsPicture> Load(const PictureSource& source, int shrink, int width,
+                                              int height) const = 0;
+    // A copy of an 8-bit raster.
+    virtual std::unique_ptr<VipsPicture> FromRaster(const Raster& raster) const = 0;
+    // Scaled to exactly width by height with a Lanczos filter; transparent pixels do not
+    // bleed their hidden colour into the edges.
+    virtual std::unique_ptr<VipsPicture> Resize(const VipsPicture& picture, int width,
+                                                int height) const = 0;
+    // 8-bit grey or sRGB, transparency laid over white: what a browser would show.
+    virtual bool ToRaster(const VipsPicture& picture, Raster& raster) const = 0;
+    // A JPEG at quality 75 on white, or a PNG that keeps its transparency, both 8-bit and
+    // without metadata.
+    virtual bool Encode(const VipsPicture& picture, bool jpeg, std::string& encoded) const = 0;
+
+  protected:
+    ~VipsPictures() = default;
+};
+
+// The module's one entry: libvips started (one worker thread per picture, since callers
+// work on several pictures in parallel themselves; no operation cache, which would hand
+// back a changed file's old pixels; no warnings on the terminal), or null when it could
+// not start.
+extern "C" const VipsPictures* MavrenVipsPictures();
