@@ -12,7 +12,7 @@
 #include "cli/console_progress.h"
 #include "cli/interrupt.h"
 #include "generate/generation_worker.h"
-#include "generate/worker_messages.h"
+#include "work/worker_messages.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "cli/cli.h"
 #include "generate/html_files.h"
 #include "generate/source_kind.h"
-#include "media/source_scan.h"
 #include "platform/ascii.h"
 #include "platform/format.h"
+#include "platform/source_scan.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <mutex>
 #include <string>
 
-#include "generate/worker_messages.h"
 #include "platform/message_box.h"
+#include "work/worker_messages.h"
 
 class ConsoleProgress {
   public:

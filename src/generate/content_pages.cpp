@@ -8,15 +8,15 @@
 #include "generate/page_frame.h"
 #include "generate/product.h"
 #include "generate/progress_report.h"
-#include "generate/progress_tracker.h"
 #include "generate/source_kind.h"
 #include "generate/text_to_html.h"
 #include "generate/web_names.h"
-#include "generate/worker_messages.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "work/progress_tracker.h"
+#include "work/worker_messages.h"
 
 namespace {
 

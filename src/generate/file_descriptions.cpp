@@ -1,8 +1,8 @@
 #include "generate/file_descriptions.h"
 
-#include "media/source_scan.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/source_scan.h"
 
 namespace {
 

@@ -17,10 +17,8 @@
 #include "generate/source_kind.h"
 #include "generate/stale_output.h"
 #include "generate/thumbnail_queue.h"
-#include "generate/worker_messages.h"
 #include "media/file_copy.h"
 #include "media/image_size.h"
-#include "media/source_scan.h"
 #include "platform/app_folders.h"
 #include "platform/ascii.h"
 #include "platform/date_time.h"
@@ -28,7 +26,9 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/source_scan.h"
 #include "platform/temporary_files.h"
+#include "work/worker_messages.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <exception>
 #include <string>
 
-#include "generate/worker_messages.h"
 #include "platform/message_box.h"
+#include "work/worker_messages.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include "generate/product.h"
 #include "generate/source_kind.h"
 #include "generate/web_names.h"
-#include "generate/worker_messages.h"
 #include "media/file_copy.h"
 #include "media/image_size.h"
 #include "media/thumbnails.h"
@@ -16,6 +15,7 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "work/worker_messages.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include "generate/index_entry.h"
 #include "generate/page_frame.h"
 #include "generate/progress_report.h"
-#include "generate/progress_tracker.h"
 #include "generate/source_kind.h"
 #include "generate/web_names.h"
-#include "generate/worker_messages.h"
 #include "platform/format.h"
 #include "platform/paths.h"
+#include "work/progress_tracker.h"
+#include "work/worker_messages.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <set>
 
 #include "generate/product.h"
-#include "generate/worker_messages.h"
-#include "media/source_scan.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/paths.h"
+#include "platform/source_scan.h"
+#include "work/worker_messages.h"
 
 namespace {
 

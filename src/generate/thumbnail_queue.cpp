@@ -3,7 +3,7 @@
 #include <exception>
 #include <utility>
 
-#include "generate/worker_messages.h"
+#include "work/worker_messages.h"
 
 ThumbnailQueue::ThumbnailQueue(int threads) : next(entries.end()) {
     const int size = PoolSize(threads);

@@ -1,7 +1,7 @@
 #include "platform/folder_preview.h"
 
-#include "media/source_scan.h"
 #include "platform/paths.h"
+#include "platform/source_scan.h"
 
 namespace {
 

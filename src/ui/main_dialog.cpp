@@ -8,7 +8,6 @@
 
 #include "document/program.h"
 #include "generate/generation_worker.h"
-#include "generate/worker_messages.h"
 #include "platform/app_folders.h"
 #include "platform/message_box.h"
 #include "platform/open_url.h"
@@ -18,6 +17,7 @@
 #include "ui/welcome_dialog.h"
 #include "ui/worker_events.h"
 #include "ui_main_dialog.h"
+#include "work/worker_messages.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "generate/worker_messages.h"
+#include "work/worker_messages.h"
 
 class QObject;
 

@@ -10,7 +10,6 @@
 #include <exception>
 #include <vector>
 
-#include "generate/progress_tracker.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -18,6 +17,7 @@
 #include "upload/upload_connect.h"
 #include "upload/upload_mirror.h"
 #include "upload/upload_walk.h"
+#include "work/progress_tracker.h"
 
 std::atomic<int> UploadCancelRequested{0};
 

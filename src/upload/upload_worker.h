@@ -22,9 +22,9 @@
 #include <memory>
 #include <string>
 
-#include "generate/worker_messages.h"
 #include "upload/ftp_client.h"
 #include "upload/remote_protocol.h"
+#include "work/worker_messages.h"
 
 struct FtpProfile;
 

@@ -9,9 +9,9 @@
 
 #include "generate/generation_worker.h"
 #include "generate/text_encoding.h"
-#include "generate/worker_messages.h"
 #include "platform/temporary_files.h"
 #include "site_fixture.h"
+#include "work/worker_messages.h"
 
 namespace fs = std::filesystem;
 

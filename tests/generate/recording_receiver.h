@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "generate/worker_messages.h"
+#include "work/worker_messages.h"
 
 class RecordingReceiver : public WorkerMessageReceiver {
   public:

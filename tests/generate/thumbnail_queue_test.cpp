@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "generate/worker_messages.h"
 #include "support/test_support.h"
+#include "work/worker_messages.h"
 
 namespace fs = std::filesystem;
 

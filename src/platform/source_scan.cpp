@@ -1,4 +1,4 @@
-#include "media/source_scan.h"
+#include "platform/source_scan.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -7,9 +7,9 @@
 #include <set>
 #include <utility>
 
-#include "media/wildcard.h"
 #include "platform/ascii.h"
 #include "platform/paths.h"
+#include "platform/wildcard.h"
 
 namespace {
 

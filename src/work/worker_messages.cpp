@@ -1,4 +1,4 @@
-#include "generate/worker_messages.h"
+#include "work/worker_messages.h"
 
 #include <mutex>
 #include <utility>

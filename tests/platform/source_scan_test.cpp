@@ -1,4 +1,4 @@
-#include "media/source_scan.h"
+#include "platform/source_scan.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "media/wildcard.h"
+#include "platform/wildcard.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "generate/progress_tracker.h"
+#include "work/progress_tracker.h"
 
 #include <gtest/gtest.h>
 

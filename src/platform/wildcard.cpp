@@ -1,4 +1,4 @@
-#include "media/wildcard.h"
+#include "platform/wildcard.h"
 
 #include "platform/ascii.h"
 
