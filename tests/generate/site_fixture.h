@@ -10,7 +10,7 @@
 
 #include "document/program.h"
 #include "generate/generation_run.h"
-#include "recording_receiver.h"
+#include "support/recording_receiver.h"
 #include "support/test_support.h"
 
 class SiteTest : public ::testing::Test {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "generate/recording_receiver.h"
+#include "support/recording_receiver.h"
 #include "support/test_support.h"
 #include "upload/fake_ftp.h"
 #include "upload/upload_worker.h"

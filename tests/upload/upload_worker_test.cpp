@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "generate/recording_receiver.h"
 #include "support/ftp_test_server.h"
+#include "support/recording_receiver.h"
 #include "support/sftp_test_server.h"
 #include "support/test_support.h"
 #include "upload/ftp_profiles.h"

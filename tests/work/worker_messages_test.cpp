@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "recording_receiver.h"
+#include "support/recording_receiver.h"
 
 namespace {
 
