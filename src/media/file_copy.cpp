@@ -6,64 +6,23 @@
 
 #include <cerrno>
 #include <memory>
+#include <string_view>
 
+#include "platform/file_descriptor.h"
 #include "platform/temporary_files.h"
 
 namespace {
-
-// Closes a descriptor when it leaves scope; Close() reports close's own failure.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd(fd) {}
-    ~Descriptor() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd; }
-    bool Close() {
-        const int result = ::close(fd);
-        fd = -1;
-        return result == 0;
-    }
-
-  private:
-    int fd;
-};
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 // Copies what is left of in to out with plain reads and writes.
 bool CopyByReading(int in, int out) {
     static constexpr std::size_t kBlock = 1 << 17;
     auto buffer = std::make_unique_for_overwrite<char[]>(kBlock);
     while (true) {
-        const ssize_t got = ::read(in, buffer.get(), kBlock);
-        if (got < 0 && errno == EINTR) {
-            continue;
+        const ssize_t got = ReadAll(in, buffer.get(), kBlock);
+        if (got <= 0) {
+            return got == 0;
         }
-        if (got < 0) {
-            return false;
-        }
-        if (got == 0) {
-            return true;
-        }
-        if (!WriteAll(out, buffer.get(), static_cast<std::size_t>(got))) {
+        if (!WriteAll(out, std::string_view(buffer.get(), static_cast<std::size_t>(got)))) {
             return false;
         }
     }
@@ -92,9 +51,9 @@ bool CopyContents(int in, int out) {
 }
 
 bool CopyKeepingTime(const std::string& source, const std::string& destination) {
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status;
-    if (in.get() < 0 || ::fstat(in.get(), &status) != 0) {
+    if (!in.valid() || ::fstat(in.get(), &status) != 0) {
         return false;
     }
     if (!S_ISREG(status.st_mode)) {
@@ -102,14 +61,14 @@ bool CopyKeepingTime(const std::string& source, const std::string& destination) 
         return false;
     }
     std::string temporary;
-    Descriptor out(CreateTemporaryBeside(destination, temporary));
-    if (out.get() < 0) {
+    UniqueFd out = CreateTemporaryBeside(destination, temporary);
+    if (!out.valid()) {
         return false;
     }
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
     const bool written = ::fchmod(out.get(), status.st_mode & 0777) == 0 &&
                          CopyContents(in.get(), out.get()) && ::futimens(out.get(), times) == 0;
-    if (written && out.Close() && ::rename(temporary.c_str(), destination.c_str()) == 0) {
+    if (written && out.Close() == 0 && ::rename(temporary.c_str(), destination.c_str()) == 0) {
         return true;
     }
     const int error = errno;

@@ -2,14 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 
 #include "media/imaging.h"
+#include "platform/file_descriptor.h"
 #include "platform/format.h"
 #include "platform/paths.h"
 
@@ -21,45 +20,24 @@ class HeaderFile {
   public:
     explicit HeaderFile(const std::string& path)
         : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-    ~HeaderFile() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-    HeaderFile(const HeaderFile&) = delete;
-    HeaderFile& operator=(const HeaderFile&) = delete;
 
     // Fills count bytes from offset; false when the file ends first or cannot be read.
     bool ReadAt(std::uint64_t offset, unsigned char* bytes, std::size_t count) const {
-        if (fd < 0 || offset > static_cast<std::uint64_t>(LLONG_MAX)) {
-            return false;
-        }
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t got =
-                ::pread(fd, bytes + done, count - done, static_cast<off_t>(offset + done));
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                return false;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        return true;
+        return fd.valid() &&
+               ReadAllAt(fd.get(), offset, bytes, count) == static_cast<ssize_t>(count);
     }
 
     // The file's length in bytes; -1 when unknown.
     long long Size() const {
         struct stat status;
-        if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
             return -1;
         }
         return static_cast<long long>(status.st_size);
     }
 
   private:
-    int fd;
+    UniqueFd fd;
 };
 
 int LittleEndian16(const unsigned char* bytes) {

@@ -10,68 +10,13 @@
 #include <new>
 #include <utility>
 
+#include "platform/file_descriptor.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/temporary_files.h"
 
 namespace {
-
-// Closes a descriptor when it leaves scope.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd(fd) {}
-    ~FileDescriptor() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd; }
-    // Closes now and reports close's errno (0 on success).
-    int Close() {
-        const int result = ::close(fd);
-        fd = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-  private:
-    int fd;
-};
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Reads up to size bytes, fewer when the file ends first. The count, or -1 with errno.
-ssize_t ReadAll(int fd, char* data, std::size_t size) {
-    std::size_t received = 0;
-    while (received < size) {
-        const ssize_t got = ::read(fd, data + received, size - received);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return -1;
-        }
-        if (got == 0) {
-            break;
-        }
-        received += static_cast<std::size_t>(got);
-    }
-    return static_cast<ssize_t>(received);
-}
 
 // The path a write should replace: the target of a symbolic link, so the link survives.
 std::string ResolveLink(const std::string& path) {
@@ -98,8 +43,8 @@ std::string ResolveLink(const std::string& path) {
 
 // Writes in place; used only where no temporary file may be made beside the target.
 ReplaceFileResult OverwriteInPlace(const std::string& path, std::string_view data, bool sync) {
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (fd.get() < 0) {
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (!fd.valid()) {
         return {ReplaceFileResult::Step::Open, errno};
     }
     if (!WriteAll(fd.get(), data) || (sync && ::fsync(fd.get()) != 0)) {
@@ -122,8 +67,8 @@ ReplaceFileResult ReplaceFileContents(const std::string& requested, std::string_
         return {ReplaceFileResult::Step::Open, EISDIR};
     }
     std::string temporary;
-    FileDescriptor fd(CreateTemporaryBeside(path, temporary));
-    if (fd.get() < 0) {
+    UniqueFd fd = CreateTemporaryBeside(path, temporary);
+    if (!fd.valid()) {
         const int error = errno;
         // A writable file in a folder we may not create files in: write it in place.
         if (exists && (error == EACCES || error == EPERM) && ::access(path.c_str(), W_OK) == 0) {
@@ -160,8 +105,8 @@ std::string ReadWholeFile(const std::string& path, std::string& contents) {
         return StringPrintf("Cannot open '%s' for reading (errno %d)\n", path.c_str(), EISDIR);
     }
     // Non-blocking, so a named pipe in place of a file cannot hang the reader.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
         return StringPrintf("Cannot open '%s' for reading (errno %d)\n", path.c_str(), errno);
     }
     const auto size = static_cast<std::size_t>(status.st_size);
@@ -186,9 +131,9 @@ std::string ReadWholeFile(const std::string& path, std::string& contents) {
 }
 
 ReadBytesResult ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status;
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return ReadBytesResult::Failed;
     }
     if (static_cast<unsigned long long>(status.st_size) > limit) {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
@@ -24,29 +25,22 @@ class FolderLock {
   public:
     explicit FolderLock(const std::string& folder)
         : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd < 0) {
+        if (!fd.valid()) {
             error = errno;
             return;
         }
-        while (::flock(fd, LOCK_EX) != 0) {
+        while (::flock(fd.get(), LOCK_EX) != 0) {
             if (errno != EINTR) {
                 error = errno;
                 return;
             }
         }
     }
-    ~FolderLock() {
-        if (fd >= 0) {
-            ::close(fd);  // releases the lock
-        }
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
 
     int error = 0;
 
   private:
-    int fd;
+    UniqueFd fd;  // closing it releases the lock
 };
 
 RegistryStoreChange Failure(std::string reason) {
@@ -141,11 +135,11 @@ RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& roo
     }
     if (!exists) {
         // Created empty with its final mode first; the replacement keeps the mode.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
-        if (fd < 0) {
+        const UniqueFd created(
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode));
+        if (!created.valid()) {
             return Failure(ErrorCodeText(errno));
         }
-        ::close(fd);
     }
     const ReplaceFileResult written = ReplaceFileContents(path, after, true);
     if (!written.ok()) {

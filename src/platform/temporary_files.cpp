@@ -36,20 +36,20 @@ bool IsTemporaryFileName(std::string_view name) {
     return name.size() > kTemporaryFilePrefix.size() && name.starts_with(kTemporaryFilePrefix);
 }
 
-int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     static std::atomic<unsigned> counter{0};
     std::string start = path.substr(0, path.rfind('/') + 1);  // "" without a folder
     start += kTemporaryFilePrefix;
     start += std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = start + std::to_string(counter.fetch_add(1));
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
+        UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd.valid() || errno != EEXIST) {
             return fd;
         }
     }
     errno = EEXIST;
-    return -1;
+    return UniqueFd();
 }
 
 std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,

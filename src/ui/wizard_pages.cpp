@@ -5,8 +5,10 @@
 
 #include <QWizard>
 #include <algorithm>
+#include <cerrno>
 
 #include "generate/themes.h"
+#include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
@@ -36,11 +38,11 @@ void SetUpPage(QWizardPage* page, Form& form) {
 
 // Creates the file path (it must not exist yet) and deletes it again. 0, or the errno.
 int TryCreateFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    UniqueFd created(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!created.valid()) {
         return errno;
     }
-    ::close(fd);
+    created.Close();
     ::unlink(path.c_str());
     return 0;
 }

@@ -26,6 +26,12 @@
 
 #include "upload/internet_session.h"
 
+// A libcurl string list (a request's quote commands), freed when it goes.
+struct CurlStringListFree {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlStringList = std::unique_ptr<curl_slist, CurlStringListFree>;
+
 class CurlTransfer {
   public:
     explicit CurlTransfer(std::shared_ptr<InternetSession> session);

@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "upload/curl_remote_file.h"
+#include "upload/curl_transfer.h"
 #include "upload/ftp_replies.h"
+#include "upload/tls_trust.h"
 
 namespace {
 
@@ -29,8 +31,17 @@ bool Unknown(int code) {
 
 }  // namespace
 
+struct FtpConnection::Curl {
+    // Runs a listing of the current folder with command ("MLSD" or "LIST") into text.
+    static CURLcode Listing(FtpConnection& connection, const char* command, std::string& text);
+    // Records the failure of a request that ended with code; returns false.
+    static bool FailRequest(FtpConnection& connection, CURLcode code, const char* text = nullptr);
+};
+
 FtpConnection::FtpConnection(std::shared_ptr<InternetSession> session, bool tls)
-    : transfer(std::make_unique<CurlTransfer>(std::move(session))), tls(tls) {
+    : transfer(std::make_unique<CurlTransfer>(std::move(session))),
+      tls(tls),
+      certificateCheck(std::make_unique<CertificateCheck>()) {
     // A connection opened for a request after the login means the old one is gone,
     // and with it the server's current folder.
     transfer->onPrerequest = [this](int newConnections) {
@@ -44,6 +55,12 @@ FtpConnection::FtpConnection(std::shared_ptr<InternetSession> session, bool tls)
 
 FtpConnection::~FtpConnection() {
     Close();
+}
+
+void FtpConnection::SetStopFlag(const std::atomic<int>* flag) {
+    if (transfer) {
+        transfer->SetStopFlag(flag);
+    }
 }
 
 std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSession> session,
@@ -66,7 +83,7 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
     }
     connection->SetStopFlag(stop);
     if (!connection->LogIn(address, login)) {
-        const CertificateCheck& check = connection->certificateCheck;
+        const CertificateCheck& check = *connection->certificateCheck;
         if (tls && CertificateRefused(connection->transfer->Result(), check)) {
             failure.kind = ConnectFailure::Kind::UntrustedCertificate;
             failure.fingerprint = check.fingerprint;
@@ -99,7 +116,7 @@ bool FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
               std::to_string(address.port) + "/";
     username = login.username;
     password = login.password;
-    certificateCheck.pinned = login.certificate;
+    certificateCheck->pinned = login.certificate;
     if (HasLineBreak(username) || HasLineBreak(password)) {
         return Fail(ERROR_INTERNET_CONNECTION_ABORTED,
                     "A user name or password with a line break cannot be sent.");
@@ -113,7 +130,7 @@ bool FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
                     "text, so Mavren does not log in.");
     }
     if (code != CURLE_OK) {
-        return FailRequest(code);
+        return Curl::FailRequest(*this, code);
     }
     loggedIn = true;
     return true;
@@ -126,8 +143,6 @@ void FtpConnection::Close() {
     closed = true;
     // Ending the transfer's handles logs out of the connections they keep.
     transfer.reset();
-    curl_slist_free_all(quote);
-    quote = nullptr;
 }
 
 bool FtpConnection::Usable() {
@@ -216,7 +231,7 @@ bool FtpConnection::ListForFind() {
         return false;
     }
     std::string text;
-    const CURLcode code = Listing("MLSD", text);
+    const CURLcode code = Curl::Listing(*this, "MLSD", text);
     if (code != CURLE_OK) {
         if (Unknown(LastReply().code)) {
             mlsdRefused = true;
@@ -307,29 +322,33 @@ std::unique_ptr<FtpRemoteFile> FtpConnection::OpenFile(const std::string& name) 
     for (;;) {
         Prepare(path);
         if (transfer->BeginUpload()) {
-            return std::make_unique<CurlRemoteFile>(
-                *transfer,
-                [this](CURLcode code, const char* text) { return FailRequest(code, text); });
+            auto fail = [this](CURLcode code, const char* text) {
+                return Curl::FailRequest(*this, code, text);
+            };
+            return std::make_unique<CurlRemoteFile>(*transfer, std::move(fail));
         }
         if (transfer->Result() == CURLE_FTP_WEIRD_PASV_REPLY && !activeMode) {
             activeMode = true;  // passive refused: the server connects to us instead
             continue;
         }
-        FailRequest(transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
+        Curl::FailRequest(
+            *this, transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
         return nullptr;
     }
 }
 
-CURLcode FtpConnection::Listing(const char* command, std::string& text) {
+CURLcode FtpConnection::Curl::Listing(FtpConnection& connection, const char* command,
+                                      std::string& text) {
+    CurlTransfer& transfer = *connection.transfer;
     for (;;) {
-        Prepare("");
-        curl_easy_setopt(transfer->Handle(), CURLOPT_CUSTOMREQUEST, command);
-        const CURLcode code = transfer->Perform();
-        if (code == CURLE_FTP_WEIRD_PASV_REPLY && !activeMode) {
-            activeMode = true;
+        connection.Prepare("");
+        curl_easy_setopt(transfer.Handle(), CURLOPT_CUSTOMREQUEST, command);
+        const CURLcode code = transfer.Perform();
+        if (code == CURLE_FTP_WEIRD_PASV_REPLY && !connection.activeMode) {
+            connection.activeMode = true;
             continue;
         }
-        text = transfer->Body();
+        text = transfer.Body();
         return code;
     }
 }
@@ -342,16 +361,16 @@ bool FtpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
     std::string text;
     CURLcode code = CURLE_OK;
     if (!mlsdRefused) {
-        code = Listing("MLSD", text);
+        code = Curl::Listing(*this, "MLSD", text);
         if (code != CURLE_OK && Unknown(LastReply().code)) {
             mlsdRefused = true;  // an older server: its long listing will do
         }
     }
     if (mlsdRefused) {
-        code = Listing("LIST", text);
+        code = Curl::Listing(*this, "LIST", text);
     }
     if (code != CURLE_OK) {
-        return FailRequest(code);
+        return Curl::FailRequest(*this, code);
     }
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
@@ -374,16 +393,13 @@ bool FtpConnection::Command(const std::string& command, Reply& reply) {
     }
     Prepare("");
     curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
-    curl_slist_free_all(quote);
     // The asterisk keeps libcurl from treating a refusal as the connection's end; the
     // caller reads the reply.
-    quote = curl_slist_append(nullptr, ("*" + command).c_str());
-    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote);
+    const CurlStringList quote(curl_slist_append(nullptr, ("*" + command).c_str()));
+    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote.get());
     const CURLcode code = transfer->Perform();
-    curl_slist_free_all(quote);
-    quote = nullptr;
     if (code != CURLE_OK) {
-        return FailRequest(code);
+        return Curl::FailRequest(*this, code);
     }
     reply = LastReply();
     if (reply.code == 0) {
@@ -404,23 +420,23 @@ FtpConnection::Reply FtpConnection::LastReply() const {
     return {};
 }
 
-bool FtpConnection::FailRequest(CURLcode code, const char* text) {
-    if (transfer->StopRequested()) {
+bool FtpConnection::Curl::FailRequest(FtpConnection& connection, CURLcode code, const char* text) {
+    if (connection.transfer->StopRequested()) {
         // The stop ended the request; the connection may be anywhere now.
-        lost = true;
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+        connection.lost = true;
+        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
     }
-    if (lost) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
+    if (connection.lost) {
+        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
     }
     if (text != nullptr) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, text);
+        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, text);
     }
-    const Reply reply = LastReply();
+    const Reply reply = connection.LastReply();
     if (reply.code >= 400) {
-        return Fail(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
+        return connection.Fail(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
     }
-    return Fail(ERROR_INTERNET_CONNECTION_ABORTED, transfer->ErrorText(code));
+    return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, connection.transfer->ErrorText(code));
 }
 
 void FtpConnection::Prepare(const std::string& path) {
@@ -436,9 +452,9 @@ void FtpConnection::Prepare(const std::string& path) {
         // Control and data connections both, or nothing at all.
         curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
         if (loggedIn) {
-            ApplyCheckedCertificate(handle, certificateCheck);
+            ApplyCheckedCertificate(handle, *certificateCheck);
         } else {
-            ApplyCertificateCheck(handle, certificateCheck);
+            ApplyCertificateCheck(handle, *certificateCheck);
         }
     }
 }

@@ -24,11 +24,12 @@
 #include <memory>
 #include <string>
 
-#include "upload/curl_transfer.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_client.h"
 #include "upload/internet_session.h"
-#include "upload/tls_trust.h"
+
+class CurlTransfer;
+struct CertificateCheck;
 
 // What a server needs to be reached: the profile's values that matter to a connection.
 struct ServerLogin {
@@ -72,16 +73,15 @@ class FtpConnection final : public FtpClient {
     bool DeleteFile(const std::string& name) override;
     bool RemoveDirectory(const std::string& name) override;
     void Close() override;
-    void SetStopFlag(const std::atomic<int>* flag) override {
-        if (transfer) {
-            transfer->SetStopFlag(flag);
-        }
-    }
+    void SetStopFlag(const std::atomic<int>* flag) override;
 
     // True once a data connection had to go the active way.
     bool UsesActiveMode() const { return activeMode; }
 
   private:
+    // The requests' libcurl side, which takes and gives libcurl's types (in the .cpp).
+    struct Curl;
+
     struct Reply {
         int code = 0;
         std::string line;  // the last line, without its line end
@@ -98,23 +98,18 @@ class FtpConnection final : public FtpClient {
     bool FindByListing(const std::string& name, RemoteFileStatus& status, bool& answered);
     bool FindBySizeAndTime(const std::string& name, RemoteFileStatus& status);
     bool ListForFind();
-    // Runs a listing of the current folder with command ("MLSD" or "LIST") into text.
-    CURLcode Listing(const char* command, std::string& text);
     bool Usable();
 
     // Sets the handle up for a request on path below the server's root URL.
     void Prepare(const std::string& path);
-    // Records the failure of a request that ended with code; returns false.
-    bool FailRequest(CURLcode code, const char* text = nullptr);
     Reply LastReply() const;
 
     std::unique_ptr<CurlTransfer> transfer;
     bool tls = false;
-    CertificateCheck certificateCheck;
+    std::unique_ptr<CertificateCheck> certificateCheck;
     std::string rootUrl;  // ftp://host:port/
     std::string username;
     std::string password;
-    curl_slist* quote = nullptr;
 
     bool loggedIn = false;
     bool lost = false;    // the control connection went away after the login

@@ -1,5 +1,37 @@
 #include "upload/internet_session.h"
 
+#include <curl/curl.h>
+
+#include <mutex>
+
+struct InternetSession::Share {
+    Share() : handle(curl_share_init()) {
+        if (handle != nullptr) {
+            curl_share_setopt(handle, CURLSHOPT_LOCKFUNC, &Share::Lock);
+            curl_share_setopt(handle, CURLSHOPT_UNLOCKFUNC, &Share::Unlock);
+            curl_share_setopt(handle, CURLSHOPT_USERDATA, this);
+            curl_share_setopt(handle, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        }
+    }
+    ~Share() {
+        if (handle != nullptr) {
+            curl_share_cleanup(handle);
+        }
+    }
+    Share(const Share&) = delete;
+    Share& operator=(const Share&) = delete;
+
+    static void Lock(CURL*, curl_lock_data data, curl_lock_access, void* share) {
+        static_cast<Share*>(share)->locks[data].lock();
+    }
+    static void Unlock(CURL*, curl_lock_data data, void* share) {
+        static_cast<Share*>(share)->locks[data].unlock();
+    }
+
+    CURLSH* const handle;
+    std::mutex locks[CURL_LOCK_DATA_LAST];  // one per kind of shared data
+};
+
 namespace {
 
 std::mutex g_sessionMutex;
@@ -7,42 +39,28 @@ std::shared_ptr<InternetSession> g_session;
 
 }  // namespace
 
+InternetSession::InternetSession() = default;
+
 std::unique_ptr<InternetSession> InternetSession::Create() {
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
         return nullptr;
     }
     std::unique_ptr<InternetSession> session(new InternetSession());
-    session->share = curl_share_init();
-    if (session->share != nullptr) {
-        curl_share_setopt(session->share, CURLSHOPT_LOCKFUNC, &InternetSession::Lock);
-        curl_share_setopt(session->share, CURLSHOPT_UNLOCKFUNC, &InternetSession::Unlock);
-        curl_share_setopt(session->share, CURLSHOPT_USERDATA, session.get());
-        curl_share_setopt(session->share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
-    }
+    session->share = std::make_unique<Share>();
     return session;
 }
 
 InternetSession::~InternetSession() {
-    if (share != nullptr) {
-        curl_share_cleanup(share);
-    }
+    share.reset();  // before libcurl's global clean-up
     curl_global_cleanup();
 }
 
-void InternetSession::Configure(CURL* handle) const {
+void InternetSession::Configure(void* handle) const {
     curl_easy_setopt(handle, CURLOPT_USERAGENT, agentName.c_str());
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    if (share != nullptr) {
-        curl_easy_setopt(handle, CURLOPT_SHARE, share);
+    if (share->handle != nullptr) {
+        curl_easy_setopt(handle, CURLOPT_SHARE, share->handle);
     }
-}
-
-void InternetSession::Lock(CURL*, curl_lock_data data, curl_lock_access, void* session) {
-    static_cast<InternetSession*>(session)->locks[data].lock();
-}
-
-void InternetSession::Unlock(CURL*, curl_lock_data data, void* session) {
-    static_cast<InternetSession*>(session)->locks[data].unlock();
 }
 
 bool CreateSession() {

@@ -8,10 +8,7 @@
 // session's methods are safe from any thread. A worker that holds the session keeps it,
 // and libcurl, alive until it lets go.
 
-#include <curl/curl.h>
-
 #include <memory>
-#include <mutex>
 #include <string>
 
 class InternetSession {
@@ -24,18 +21,20 @@ class InternetSession {
 
     const std::string& AgentName() const { return agentName; }
 
-    // Gives a transfer handle the session's settings: the agent name, the shared DNS
+    // Gives a transfer handle (a CURL*: libcurl's handle type is plain void, so this
+    // header needs no libcurl) the session's settings: the agent name, the shared DNS
     // cache, and no signals (a requirement of libcurl in threaded programs).
-    void Configure(CURL* handle) const;
+    void Configure(void* handle) const;
 
   private:
-    InternetSession() = default;
-    static void Lock(CURL* handle, curl_lock_data data, curl_lock_access access, void* session);
-    static void Unlock(CURL* handle, curl_lock_data data, void* session);
+    // libcurl's share handle and the locks it takes (in the .cpp). Without a handle,
+    // which libcurl may fail to make, each transfer keeps its own DNS cache.
+    struct Share;
+
+    InternetSession();
 
     std::string agentName = "Mavren";
-    CURLSH* share = nullptr;
-    std::mutex locks[CURL_LOCK_DATA_LAST];  // one per kind of shared data
+    std::unique_ptr<Share> share;
 };
 
 // Creates the shared session unless there is one. False when it cannot be made; the

@@ -7,8 +7,10 @@
 
 #include "platform/paths.h"
 #include "upload/curl_remote_file.h"
+#include "upload/curl_transfer.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_replies.h"
+#include "upload/ssh_host_keys.h"
 
 namespace {
 
@@ -54,8 +56,14 @@ std::string Normalized(const std::string& path) {
 
 }  // namespace
 
+struct SftpConnection::Curl {
+    // Records the failure of a request that ended with code; returns false.
+    static bool FailRequest(SftpConnection& connection, CURLcode code, const char* text = nullptr);
+};
+
 SftpConnection::SftpConnection(std::shared_ptr<InternetSession> session)
-    : transfer(std::make_unique<CurlTransfer>(std::move(session))) {}
+    : transfer(std::make_unique<CurlTransfer>(std::move(session))),
+      hostKey(std::make_unique<HostKeyCheck>()) {}
 
 SftpConnection::~SftpConnection() {
     Close();
@@ -82,11 +90,11 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
         return nullptr;
     }
     connection->SetStopFlag(stop);
-    connection->hostKey.knownHosts = knownHosts;
-    connection->hostKey.host = address.host;
-    connection->hostKey.port = address.port;
+    connection->hostKey->knownHosts = knownHosts;
+    connection->hostKey->host = address.host;
+    connection->hostKey->port = address.port;
     const bool loggedIn = connection->LogIn(address.host, address.port, login);
-    hostKey = connection->hostKey;
+    hostKey = *connection->hostKey;
     if (!loggedIn) {
         switch (hostKey.outcome) {
             case HostKeyCheck::Outcome::Unknown:
@@ -128,12 +136,9 @@ bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin&
     current.assign(1, '/');
     Prepare("/~/");
     curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
-    curl_slist_free_all(quote);
-    quote = curl_slist_append(nullptr, "pwd");
-    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote);
+    const CurlStringList quote(curl_slist_append(nullptr, "pwd"));
+    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote.get());
     const CURLcode code = transfer->Perform();
-    curl_slist_free_all(quote);
-    quote = nullptr;
     if (code == CURLE_LOGIN_DENIED) {
         return Fail(ERROR_INTERNET_EXTENDED_ERROR,
                     password.empty()
@@ -142,7 +147,7 @@ bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin&
                         : "The server refused the login: wrong user name or password.");
     }
     if (code != CURLE_OK) {
-        return FailRequest(code);
+        return Curl::FailRequest(*this, code);
     }
     std::string home;
     for (const std::string& line : transfer->ReplyLines()) {
@@ -160,8 +165,6 @@ void SftpConnection::Close() {
     }
     closed = true;
     transfer.reset();
-    curl_slist_free_all(quote);
-    quote = nullptr;
 }
 
 void SftpConnection::SetStopFlag(const std::atomic<int>* flag) {
@@ -226,7 +229,7 @@ void SftpConnection::Prepare(const std::string& path) {
         curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_AGENT));
     }
     // Checked on every request: a new SSH connection is checked like the first.
-    ApplyHostKeyCheck(handle, hostKey);
+    ApplyHostKeyCheck(handle, *hostKey);
 }
 
 bool SftpConnection::SetCurrentDirectory(const std::string& folder) {
@@ -272,7 +275,7 @@ bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status)
     curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
     const CURLcode code = transfer->Perform();
     if (code != CURLE_OK) {
-        return FailRequest(code);
+        return Curl::FailRequest(*this, code);
     }
     curl_off_t size = -1;
     curl_off_t time = -1;
@@ -293,11 +296,13 @@ std::unique_ptr<FtpRemoteFile> SftpConnection::OpenFile(const std::string& name)
     }
     Prepare(PathOf(name));
     if (!transfer->BeginUpload()) {
-        FailRequest(transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
+        Curl::FailRequest(
+            *this, transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
         return nullptr;
     }
-    return std::make_unique<CurlRemoteFile>(
-        *transfer, [this](CURLcode code, const char* text) { return FailRequest(code, text); });
+    return std::make_unique<CurlRemoteFile>(*transfer, [this](CURLcode code, const char* text) {
+        return Curl::FailRequest(*this, code, text);
+    });
 }
 
 bool SftpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
@@ -308,7 +313,7 @@ bool SftpConnection::List(const std::string& folder, std::vector<RemoteEntry>* e
     Prepare(folder == "/" ? folder : folder + "/");
     const CURLcode code = transfer->Perform();
     if (code != CURLE_OK) {
-        return FailRequest(code);
+        return Curl::FailRequest(*this, code);
     }
     if (entries != nullptr) {
         entries->clear();
@@ -332,27 +337,26 @@ bool SftpConnection::Quote(const std::string& command) {
     }
     Prepare("/");
     curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
-    curl_slist_free_all(quote);
-    quote = curl_slist_append(nullptr, command.c_str());
-    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote);
+    const CurlStringList quote(curl_slist_append(nullptr, command.c_str()));
+    curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote.get());
     const CURLcode code = transfer->Perform();
-    curl_slist_free_all(quote);
-    quote = nullptr;
-    return code == CURLE_OK || FailRequest(code);
+    return code == CURLE_OK || Curl::FailRequest(*this, code);
 }
 
-bool SftpConnection::FailRequest(CURLcode code, const char* text) {
-    if (transfer->StopRequested()) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+bool SftpConnection::Curl::FailRequest(SftpConnection& connection, CURLcode code,
+                                       const char* text) {
+    if (connection.transfer->StopRequested()) {
+        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
     }
     if (text != nullptr) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, text);
+        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, text);
     }
     // What the server refused (a missing file or folder, a permission) is its answer;
     // anything else is the connection's failure.
     const bool refused = code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_QUOTE_ERROR ||
                          code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_UPLOAD_FAILED ||
                          code == CURLE_REMOTE_DISK_FULL || code == CURLE_REMOTE_FILE_EXISTS;
-    return Fail(refused ? ERROR_INTERNET_EXTENDED_ERROR : ERROR_INTERNET_CONNECTION_ABORTED,
-                transfer->ErrorText(code));
+    return connection.Fail(
+        refused ? ERROR_INTERNET_EXTENDED_ERROR : ERROR_INTERNET_CONNECTION_ABORTED,
+        connection.transfer->ErrorText(code));
 }

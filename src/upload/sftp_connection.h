@@ -15,11 +15,12 @@
 #include <memory>
 #include <string>
 
-#include "upload/curl_transfer.h"
 #include "upload/ftp_client.h"
 #include "upload/ftp_connection.h"
 #include "upload/internet_session.h"
-#include "upload/ssh_host_keys.h"
+
+class CurlTransfer;
+struct HostKeyCheck;
 
 class SftpConnection final : public FtpClient {
   public:
@@ -47,6 +48,9 @@ class SftpConnection final : public FtpClient {
     void SetStopFlag(const std::atomic<int>* flag) override;
 
   private:
+    // The requests' libcurl side, which takes libcurl's types (in the .cpp).
+    struct Curl;
+
     explicit SftpConnection(std::shared_ptr<InternetSession> session);
     bool LogIn(const std::string& host, int port, const ServerLogin& login);
 
@@ -59,15 +63,13 @@ class SftpConnection final : public FtpClient {
     // Lists the folder at an absolute path into entries.
     bool List(const std::string& folder, std::vector<RemoteEntry>* entries);
     bool Usable();
-    bool FailRequest(CURLcode code, const char* text = nullptr);
 
     std::unique_ptr<CurlTransfer> transfer;
-    HostKeyCheck hostKey;
+    std::unique_ptr<HostKeyCheck> hostKey;
     std::string rootUrl;  // sftp://host:port
     std::string username;
     std::string password;
     std::string privateKey;  // the key file to offer when there is no password
     std::string current;     // the current folder: absolute, without a trailing "/"
-    curl_slist* quote = nullptr;
     bool closed = false;
 };

@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -122,25 +124,24 @@ bool RecordHostKey(const HostKeyCheck& check, std::string& problem) {
         problem = ErrorCodeText(errno);
         return false;
     }
-    const int fd = ::open(check.knownHosts.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    const UniqueFd fd(
+        ::open(check.knownHosts.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd.valid()) {
         problem = ErrorCodeText(errno);
         return false;
     }
     // A file whose last line lacks its end gets one first.
     std::string line = HostField(check) + " " + check.keyType + " " + check.keyBase64 + "\n";
     struct stat status {};
-    if (::fstat(fd, &status) == 0 && status.st_size > 0) {
+    if (::fstat(fd.get(), &status) == 0 && status.st_size > 0) {
         char last = '\n';
-        if (::pread(fd, &last, 1, status.st_size - 1) == 1 && last != '\n') {
+        if (ReadAllAt(fd.get(), static_cast<std::uint64_t>(status.st_size - 1), &last, 1) == 1 &&
+            last != '\n') {
             line.insert(line.begin(), '\n');
         }
     }
-    const bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-    const int error = errno;
-    ::close(fd);
-    if (!written) {
-        problem = ErrorCodeText(error);
+    if (!WriteAll(fd.get(), line)) {
+        problem = ErrorCodeText(errno);
         return false;
     }
     return true;

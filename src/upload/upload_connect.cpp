@@ -5,6 +5,7 @@
 #include "upload/ftp_connection.h"
 #include "upload/ftp_profiles.h"
 #include "upload/sftp_connection.h"
+#include "upload/ssh_host_keys.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <exception>
 #include <vector>
 
+#include "platform/file_descriptor.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -46,33 +47,6 @@ int Percent(std::int64_t done, std::int64_t total) {
     }
     const double share = static_cast<double>(done) / static_cast<double>(total) * 100.0;
     return std::clamp(static_cast<int>(share), 0, 100);
-}
-
-// A descriptor closed when it leaves scope.
-class LocalFile {
-  public:
-    explicit LocalFile(int fd) : fd(fd) {}
-    ~LocalFile() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-    LocalFile(const LocalFile&) = delete;
-    LocalFile& operator=(const LocalFile&) = delete;
-    int get() const { return fd; }
-
-  private:
-    int fd;
-};
-
-// Reads up to size bytes; the count, 0 at the end, -1 with errno on failure.
-ssize_t ReadBlock(int fd, char* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, size);
-        if (got >= 0 || errno != EINTR) {
-            return got;
-        }
-    }
 }
 
 // "1,000": a count with its thousands marked, as the summary line shows it.
@@ -144,8 +118,8 @@ class Upload {
 
 UploadOutcome Upload::Run() {
     {
-        const LocalFile folder(::open(job.localFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.get() < 0) {
+        const UniqueFd folder(::open(job.localFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder.valid()) {
             const int error = errno;
             MessageBoxF(
                 "Failed to change directory on local machine\n\nDirectory: %s\n\nReason: %s",
@@ -352,8 +326,8 @@ UploadOutcome Upload::SendFile(const std::string& path, std::int64_t listedSize)
         return UploadOutcome::Finished;
     }
 
-    const LocalFile file(::open(Local(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0) {
+    const UniqueFd file(::open(Local(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.valid()) {
         Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
         CountFile(size, false);
         return UploadOutcome::Finished;
@@ -388,7 +362,7 @@ UploadOutcome Upload::Copy(const std::string& path, const std::string& name, int
             remoteFile->Abort();
             return Stopped();
         }
-        const ssize_t got = ReadBlock(fd, buffer.data(), buffer.size());
+        const ssize_t got = ReadAll(fd, buffer.data(), buffer.size());
         if (got < 0) {
             const int error = errno;
             remoteFile->Abort();

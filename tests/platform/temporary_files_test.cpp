@@ -27,9 +27,7 @@ TEST(TemporaryFiles, NamesStayShortWhateverTheFinalName) {
     for (const std::string& path :
          {dir / "a.htm", dir / (std::string(251, 'n') + ".jpg"), std::string("relative.mav")}) {
         std::string temporary;
-        const int fd = CreateTemporaryBeside(path, temporary);
-        ASSERT_GE(fd, 0) << path;
-        ::close(fd);
+        ASSERT_TRUE(CreateTemporaryBeside(path, temporary).valid()) << path;
         const std::string folder = path.substr(0, path.rfind('/') + 1);
         EXPECT_EQ(temporary.substr(0, folder.size()), folder) << "beside " << path;
         const std::string name = temporary.substr(folder.size());
