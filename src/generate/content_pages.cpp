@@ -132,12 +132,12 @@ void WriteContentLabel(PageWriter& page, const Program& program, const SourceRec
 
 bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& program,
                           PageRun* run) {
-    const auto window = MainWindow();
     std::unique_ptr<PageRun> ownRun;
     if (run == nullptr) {
         ownRun = std::make_unique<PageRun>(program);
         run = ownRun.get();
     }
+    const std::shared_ptr<WorkerMessageReceiver>& window = run->window;
     const std::string target = program.GetText(ProgramKey::TargetDir);
     const SourceKind kind = SourceKindOf(program);
     const std::string boilerplate = program.GetText(ProgramKey::ContentBoilerplate);
