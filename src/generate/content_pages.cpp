@@ -198,8 +198,8 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
                                        " - " + tracker.RemainingText());
         }
         bytesDone += record.size;
-        PostProgress(window, PercentDone(bytesDone, total, static_cast<std::int64_t>(i + 1),
-                                         static_cast<std::int64_t>(count)));
+        PostProgress(window, PageStepPercent(bytesDone, total, static_cast<std::int64_t>(i + 1),
+                                             static_cast<std::int64_t>(count)));
 
         page.Line(-2, "</TD>\n");
         page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");

@@ -28,6 +28,7 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/progress_pacing.h"
 #include "platform/temporary_files.h"
 
 namespace {
@@ -189,7 +190,7 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         if (copySources) {
             const std::string destination = JoinPath(targetDir, PathFileName(record.source));
             PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");
-            PostProgress(window, static_cast<int>(static_cast<double>(i) / count * 100.0));
+            PostProgress(window, PercentDone(i, count));
             if (!CopyIfChanged(record.source, destination)) {
                 ShowCopyFailure(record.source, destination);
                 return kRunEndedAfterMessage;

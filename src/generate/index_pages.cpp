@@ -142,7 +142,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
             }
             bytesDone += record.size;
             ++position;
-            PostProgress(window, PercentDone(bytesDone, total, position, count));
+            PostProgress(window, PageStepPercent(bytesDone, total, position, count));
         }
         page.Line(-2, "</TR>\n");
         page.Line(-2, "</TABLE>\n");
