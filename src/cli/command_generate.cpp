@@ -87,15 +87,14 @@ int RunGenerate(const CommandLine& line) {
     GenerationSummary summary;
     {
         ConsoleJobDisplay display(arguments.quiet);
-        const auto previousWindow = SetMainWindow(display.Receiver());
         StopRequested.store(0);
         const ScopedInterruptFlag interrupt(StopRequested);
         GenerationRequest request;
         request.program = &program;
         request.options.jobs = arguments.jobs;
         request.options.summary = &summary;
+        request.options.window = display.Receiver();
         outcome = RunOnWorkerThread(request);
-        SetMainWindow(previousWindow);
         display.Finish();
     }
     if (outcome == kRunFinished && program.HasBeenGenerated()) {

@@ -132,12 +132,12 @@ void WriteContentLabel(PageWriter& page, const Program& program, const SourceRec
 
 bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& program,
                           PageRun* run) {
-    const auto window = MainWindow();
     std::unique_ptr<PageRun> ownRun;
     if (run == nullptr) {
         ownRun = std::make_unique<PageRun>(program);
         run = ownRun.get();
     }
+    const std::shared_ptr<WorkerMessageReceiver>& window = run->window;
     const std::string target = program.GetText(ProgramKey::TargetDir);
     const SourceKind kind = SourceKindOf(program);
     const std::string boilerplate = program.GetText(ProgramKey::ContentBoilerplate);
@@ -198,8 +198,8 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
                                        " - " + tracker.RemainingText());
         }
         bytesDone += record.size;
-        PostProgress(window, PercentDone(bytesDone, total, static_cast<std::int64_t>(i + 1),
-                                         static_cast<std::int64_t>(count)));
+        PostProgress(window, PageStepPercent(bytesDone, total, static_cast<std::int64_t>(i + 1),
+                                             static_cast<std::int64_t>(count)));
 
         page.Line(-2, "</TD>\n");
         page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");

@@ -28,6 +28,7 @@
 #include "platform/paths.h"
 #include "platform/source_scan.h"
 #include "platform/temporary_files.h"
+#include "work/progress_pacing.h"
 #include "work/worker_messages.h"
 
 namespace {
@@ -79,7 +80,8 @@ bool DropEntries(FileList& list, Predicate drop) {
 // Pictures in the target that are not among the sources stay (they may be the user's own),
 // but the user hears how many there are.
 void ReportOtherPictures(const Program& program, const std::string& patterns,
-                         const std::vector<SourceRecord>& records) {
+                         const std::vector<SourceRecord>& records,
+                         const std::shared_ptr<WorkerMessageReceiver>& window) {
     std::vector<std::string> ours = {std::string(kGifPlaceholderName),
                                      std::string(kCreditBadgeName)};
     if (program.GetInt(ProgramKey::HtmlBackgroundStyle) == 0) {
@@ -88,7 +90,7 @@ void ReportOtherPictures(const Program& program, const std::string& patterns,
     const int others =
         CountOtherPictures(program.GetText(ProgramKey::TargetDir), patterns, records, ours);
     if (others > 0) {
-        PostStatusText(MainWindow(),
+        PostStatusText(window,
                        StringPrintf(others == 1 ? "%d picture in the target folder is not among "
                                                   "the sources and was left alone."
                                                 : "%d pictures in the target folder are not among "
@@ -99,11 +101,12 @@ void ReportOtherPictures(const Program& program, const std::string& patterns,
 
 // A run or a save that was killed halfway leaves its temporary file, which the next
 // upload would publish; one left by a process that is still at work stays.
-void RemoveLeftovers(const std::string& targetDir, const std::timespec& started) {
+void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
+                     const std::shared_ptr<WorkerMessageReceiver>& window) {
     for (const std::string& folder : {std::string(), std::string("Thumbs/")}) {
         for (const std::string& name :
              RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started)) {
-            PostStatusText(MainWindow(), "Removed leftover \"" + folder + name + "\"");
+            PostStatusText(window, "Removed leftover \"" + folder + name + "\"");
         }
     }
 }
@@ -119,7 +122,7 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
     const auto started = std::chrono::steady_clock::now();
     std::timespec startTime{};
     std::timespec_get(&startTime, TIME_UTC);
-    const auto window = MainWindow();
+    const std::shared_ptr<WorkerMessageReceiver>& window = options.window;
     PostStatusText(window, "Initializing ...");
 
     const bool thumbnailsOn = program.GetBool(ProgramKey::GenerateThumbnails);
@@ -131,7 +134,7 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
 
     // A missing target folder is made here; when that fails the steps that need it say so.
     EnsureDirectory(targetDir, true);
-    RemoveLeftovers(targetDir, startTime);
+    RemoveLeftovers(targetDir, startTime, window);
     if (thumbnailsOn) {
         const std::string folder = JoinPath(targetDir, "Thumbs");
         if (!EnsureDirectory(folder, true)) {
@@ -187,7 +190,7 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         if (copySources) {
             const std::string destination = JoinPath(targetDir, PathFileName(record.source));
             PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");
-            PostProgress(window, static_cast<int>(static_cast<double>(i) / count * 100.0));
+            PostProgress(window, PercentDone(i, count));
             if (!CopyIfChanged(record.source, destination)) {
                 ShowCopyFailure(record.source, destination);
                 return kRunEndedAfterMessage;
@@ -224,7 +227,7 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         }
     }
     // A page step that failed has told the user; its pages are not a finished site.
-    PageRun run(program);
+    PageRun run(program, window);
     if (program.GetBool(ProgramKey::GenerateIndexPage) &&
         !GenerateIndexPages(records, program, &run, thumbnails.get(), options.jobs)) {
         return kRunEndedAfterMessage;
@@ -248,9 +251,9 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         status = "Stopped by operator.";
     } else {
         // Only a finished run knows what the site is, and so what is no longer part of it.
-        run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary);
+        run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
         if (copySources) {
-            ReportOtherPictures(program, patterns, records);
+            ReportOtherPictures(program, patterns, records, window);
         }
         program.SetDate(ProgramKey::LastGenerated, CurrentOleDate());
         PostProgress(window, 100);

@@ -5,18 +5,21 @@
 // pages, removes what earlier runs wrote that this one did not (stale_output.h), and
 // records the outcome in the program (Last-Generated) and in LastStartPage. A run that
 // ends after a message records nothing.
-// Runs on one worker thread; reports only through the main window's messages and polls
-// StopRequested. The program is read there and only Last-Generated is written, so the
-// front end must not change it during the run.
+// Runs on one worker thread; reports only through the worker messages to the options'
+// window and polls StopRequested. The program is read there and only Last-Generated is
+// written, so the front end must not change it during the run.
 
+#include <memory>
 #include <string>
 
 #include "document/program.h"
 #include "generate/generation_summary.h"
+#include "generate/worker_messages.h"
 
 struct GenerationOptions {
     int jobs = 0;                          // threads that make thumbnails ahead; 0: one per core
     GenerationSummary* summary = nullptr;  // filled with what the run did, when given
+    std::shared_ptr<WorkerMessageReceiver> window = {};  // where every report goes; may be null
 };
 
 // Outcomes of a run.

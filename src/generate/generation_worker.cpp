@@ -31,6 +31,6 @@ int GenerationWorker(const GenerationRequest& request) {
     } catch (...) {
         ShowFailure({});
     }
-    PostWorkDone(MainWindow());
+    PostWorkDone(request.options.window);
     return outcome;
 }

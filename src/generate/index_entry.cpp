@@ -1,6 +1,7 @@
 #include "generate/index_entry.h"
 
 #include <cerrno>
+#include <utility>
 
 #include "document/pattern_expansion.h"
 #include "generate/index_pages.h"
@@ -30,10 +31,12 @@ void ShowCopyFailure(const std::string& from, const std::string& to) {
 }  // namespace
 
 IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails,
-                                   GenerationSummary& summary)
+                                   GenerationSummary& summary,
+                                   std::shared_ptr<WorkerMessageReceiver> window)
     : program(program),
       thumbnails(thumbnails),
       summary(summary),
+      window(std::move(window)),
       target(program.GetText(ProgramKey::TargetDir)),
       showThumbnails(SourceKindOf(program) == SourceKind::Images &&
                      program.GetBool(ProgramKey::GenerateThumbnails)),
@@ -103,8 +106,8 @@ bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Pic
         case ThumbnailOutcome::Kind::Made:
             ++summary.thumbnailsMade;
             if (outcome.damaged) {
-                PostStatusText(MainWindow(), "Damaged picture \"" + PathFileName(record.source) +
-                                                 "\": its thumbnail shows what could be read");
+                PostStatusText(window, "Damaged picture \"" + PathFileName(record.source) +
+                                           "\": its thumbnail shows what could be read");
             }
             break;
         case ThumbnailOutcome::Kind::Kept:
@@ -113,8 +116,8 @@ bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Pic
         case ThumbnailOutcome::Kind::NotMade:
             // Said once here rather than shown as a broken picture on the page.
             ++summary.withoutThumbnail;
-            PostStatusText(MainWindow(), "No thumbnail for \"" + PathFileName(record.source) +
-                                             "\": " + outcome.reason);
+            PostStatusText(window, "No thumbnail for \"" + PathFileName(record.source) +
+                                       "\": " + outcome.reason);
             return true;
     }
     picture.source = std::string(kThumbnailFolder) + "/" + PathFileName(record.thumbnail);

@@ -4,6 +4,7 @@
 // thumbnail with its label or the file's name. Keeps what an index generation does once
 // (the placeholder copy, the description file). Used by one generation at a time.
 
+#include <memory>
 #include <string>
 
 #include "document/program.h"
@@ -11,13 +12,15 @@
 #include "generate/generation_summary.h"
 #include "generate/page_writer.h"
 #include "generate/thumbnail_queue.h"
+#include "generate/worker_messages.h"
 #include "media/source_record.h"
 
 class IndexEntryWriter {
   public:
-    // Thumbnails made, kept and missing are counted in summary.
-    IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails,
-                     GenerationSummary& summary);
+    // Thumbnails made, kept and missing are counted in summary; a picture without a good
+    // thumbnail gets a status line to window.
+    IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails, GenerationSummary& summary,
+                     std::shared_ptr<WorkerMessageReceiver> window);
 
     // Writes the cell of the record at position. False after telling the user when the
     // index generation must end (a picture could not be copied, or the user said No).
@@ -41,6 +44,7 @@ class IndexEntryWriter {
     const Program& program;
     ThumbnailQueue& thumbnails;
     GenerationSummary& summary;
+    std::shared_ptr<WorkerMessageReceiver> window;
     std::string target;
     bool showThumbnails;
     bool contentPages;

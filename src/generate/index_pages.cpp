@@ -74,7 +74,6 @@ bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
 
 bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program, PageRun* run,
                         ThumbnailQueue* thumbnails, int jobs) {
-    const auto window = MainWindow();
     const int count = static_cast<int>(records.size());
     const std::string target = program.GetText(ProgramKey::TargetDir);
     const Layout layout = ChooseLayout(program, count);
@@ -98,7 +97,8 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         ownRun = std::make_unique<PageRun>(program);
         run = ownRun.get();
     }
-    IndexEntryWriter entries(program, *thumbnails, run->summary);
+    const std::shared_ptr<WorkerMessageReceiver>& window = run->window;
+    IndexEntryWriter entries(program, *thumbnails, run->summary, window);
 
     const std::int64_t total = TotalSize(records);
     ProgressTracker tracker;
@@ -142,7 +142,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
             }
             bytesDone += record.size;
             ++position;
-            PostProgress(window, PercentDone(bytesDone, total, position, count));
+            PostProgress(window, PageStepPercent(bytesDone, total, position, count));
         }
         page.Line(-2, "</TR>\n");
         page.Line(-2, "</TABLE>\n");

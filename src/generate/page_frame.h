@@ -6,11 +6,14 @@
 // background image that cannot be copied is reported once and the pages go without it.
 // One frame per run, used on the generation worker thread.
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "document/program.h"
 #include "generate/generation_summary.h"
 #include "generate/page_writer.h"
+#include "generate/worker_messages.h"
 
 class PageFrame {
   public:
@@ -27,10 +30,14 @@ class PageFrame {
     std::string font;
 };
 
-// What the page steps of one run share: the frame, and the tally of what they did.
+// What the page steps of one run share: the frame, the tally of what they did, and the
+// window their reports go to (none: they report nothing).
 struct PageRun {
-    explicit PageRun(const Program& program) : frame(program) {}
+    explicit PageRun(const Program& program,
+                     std::shared_ptr<WorkerMessageReceiver> window = nullptr)
+        : frame(program), window(std::move(window)) {}
 
     PageFrame frame;
     GenerationSummary summary;
+    std::shared_ptr<WorkerMessageReceiver> window;
 };

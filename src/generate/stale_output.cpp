@@ -63,11 +63,11 @@ bool CarriesGeneratorMark(const std::string& path) {
 
 class Remover {
   public:
-    explicit Remover(const std::string& target) : target(target) {}
+    Remover(const std::string& target, const std::shared_ptr<WorkerMessageReceiver>& window)
+        : target(target), window(window) {}
 
     // Removes the file named relative to the target folder, and says so.
     void Remove(const std::string& name) {
-        const auto window = MainWindow();
         if (::unlink(JoinPath(target, name).c_str()) == 0) {
             ++removed;
             PostStatusText(window, "Removed stale \"" + name + "\"");
@@ -81,13 +81,15 @@ class Remover {
 
   private:
     const std::string& target;
+    const std::shared_ptr<WorkerMessageReceiver>& window;
 };
 
 }  // namespace
 
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
-                      const GenerationSummary& written) {
-    Remover remover(target);
+                      const GenerationSummary& written,
+                      const std::shared_ptr<WorkerMessageReceiver>& window) {
+    Remover remover(target, window);
     for (const std::string& name : FileNames(target)) {
         const int index = PageNumber(name, "INDEX%03d.HTM", 5);
         const int content = PageNumber(name, "GEN%04d.HTM", 3);

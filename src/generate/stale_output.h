@@ -6,17 +6,20 @@
 // target may be the source folder); pictures in the target that are not among the sources
 // are only counted. Runs on the generation worker thread after the pages are written.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "generate/generation_summary.h"
+#include "generate/worker_messages.h"
 #include "media/source_record.h"
 
-// Removes the stale pages and thumbnails of the target folder, posting one status line
-// per file removed (or that could not be removed). written says how many index and
-// content pages this run wrote. Returns the number of files removed.
+// Removes the stale pages and thumbnails of the target folder, posting to window one
+// status line per file removed (or that could not be removed). written says how many
+// index and content pages this run wrote. Returns the number of files removed.
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
-                      const GenerationSummary& written);
+                      const GenerationSummary& written,
+                      const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // The number of files in the target folder matching patterns that are neither one of the
 // records' sources nor one of keep (the tool's own pictures and the like).

@@ -109,6 +109,11 @@ std::string ReadWholeFile(const std::string& path, std::string& contents) {
     if (!fd.valid()) {
         return StringPrintf("Cannot open '%s' for reading (errno %d)\n", path.c_str(), errno);
     }
+    // The size of the file opened, not of the one named a moment ago: a writer may have
+    // renamed another file into its place in between.
+    if (::fstat(fd.get(), &status) != 0) {
+        return StringPrintf("Cannot get status of '%s'\n", path.c_str());
+    }
     const auto size = static_cast<std::size_t>(status.st_size);
     std::string buffer;
     try {

@@ -107,7 +107,6 @@ bool CMavrenMainDialog::OnInitDialog() {
     if (!icon.isNull()) {
         setWindowIcon(icon);
     }
-    SetMainWindow(m_receiver);
 
     if (!commandLinePath.empty()) {
         LoadProgramFile(commandLinePath);
@@ -214,10 +213,10 @@ void CMavrenMainDialog::StartRun() {
     StopRequested.store(0);
     SetUiState(UiState::Running);
     setCursor(Qt::BusyCursor);
-    SetMainWindow(m_receiver);
     // The worker shares the program, so it stays valid if the window goes first.
     const std::shared_ptr<Program> program = m_program;
-    const GenerationRequest request{1, program.get(), {}};
+    GenerationRequest request{1, program.get(), {}};
+    request.options.window = m_receiver;
     if (!m_worker.Start([program, request] { GenerationWorker(request); })) {
         ShowMessageBox("Cannot complete generation.\n\nReason: no thread could be started.",
                        MB_OK | MB_ICONSTOP);
@@ -283,7 +282,6 @@ void CMavrenMainDialog::done(int result) {
     const bool wasRunning = IsRunning();
     StopRun();
     m_receiver->Detach();
-    SetMainWindow(nullptr);
     if (wasRunning && !m_worker.IsRunning()) {
         // The run ended during the wait; its end would not be seen any more, so what it
         // recorded in the program is saved here.

@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <exception>
 #include <vector>
 
@@ -18,9 +16,8 @@
 #include "upload/upload_connect.h"
 #include "upload/upload_mirror.h"
 #include "upload/upload_walk.h"
+#include "work/progress_pacing.h"
 #include "work/progress_tracker.h"
-
-std::atomic<int> UploadCancelRequested{0};
 
 namespace {
 
@@ -30,23 +27,12 @@ constexpr std::size_t kBlockSize = 512 * 1024;
 // A server's or libcurl's message is cut to this length in the boxes.
 constexpr std::size_t kMessageLimit = 259;
 
-using Clock = std::chrono::steady_clock;
-
 bool CancelRequested() {
     return UploadCancelRequested.load(std::memory_order_relaxed) != 0;
 }
 
 std::string Cut(const std::string& text) {
     return text.substr(0, kMessageLimit);
-}
-
-// Whole percent of done in total; a total of 0 (nothing but empty files) counts as all done.
-int Percent(std::int64_t done, std::int64_t total) {
-    if (total <= 0) {
-        return 100;
-    }
-    const double share = static_cast<double>(done) / static_cast<double>(total) * 100.0;
-    return std::clamp(static_cast<int>(share), 0, 100);
 }
 
 // "1,000": a count with its thousands marked, as the summary line shows it.
@@ -112,7 +98,7 @@ class Upload {
     std::string currentFolder;   // relative local subfolder whose remote twin is current
     bool remoteMissing = false;  // dry run: the remote folder (or subfolder) is not there
     bool rootMissing = false;    // dry run: the profile's folder itself is not there
-    Clock::time_point nextPercentStatus;
+    StatusPacer sendingPacer;    // the percentages while a file is on its way
     std::vector<char> buffer;
 };
 
@@ -174,7 +160,7 @@ UploadOutcome Upload::Run() {
     if (!OpenRemoteFolder()) {
         return CancelRequested() ? Stopped() : FtpFailure();
     }
-    nextPercentStatus = Clock::now() + std::chrono::milliseconds(1000);
+    sendingPacer.Hold();
     buffer.resize(kBlockSize);
     for (std::size_t i = 0; i < files.size() && !CancelRequested(); ++i) {
         const UploadOutcome outcome = SendFile(files[i], listedSizes[i]);
@@ -405,13 +391,11 @@ UploadOutcome Upload::Copy(const std::string& path, const std::string& name, int
 
 // The percentage of the file the server has, and the overall one, at most once a second.
 void Upload::ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent) {
-    const Clock::time_point now = Clock::now();
-    if (now <= nextPercentStatus) {
+    if (!sendingPacer.Due()) {
         return;
     }
-    nextPercentStatus = now + std::chrono::milliseconds(1000);
-    Status(StringPrintf("Uploading \"%s\" - %d%%", name.c_str(), Percent(sent, fileSize)));
-    PostProgress(job.window, Percent(bytesDone + sent, total));
+    Status(StringPrintf("Uploading \"%s\" - %d%%", name.c_str(), PercentDone(sent, fileSize)));
+    PostProgress(job.window, PercentDone(bytesDone + sent, total));
     TimingStatus(tracker.DoneText() + " - " + tracker.RemainingText());
 }
 
@@ -475,7 +459,7 @@ void Upload::CountFile(std::int64_t size, bool sent) {
     if (!sent) {
         tracker.total -= size;  // nothing to send for it: the time left is for the others
     }
-    PostProgress(job.window, Percent(bytesDone, total));
+    PostProgress(job.window, PercentDone(bytesDone, total));
     TimingStatus(tracker.DoneText() + " - " + tracker.RemainingText());
 }
 

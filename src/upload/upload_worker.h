@@ -51,9 +51,6 @@ struct UploadJob {
 UploadJob MakeUploadJob(const FtpProfile& profile, const std::string& localFolder,
                         std::shared_ptr<WorkerMessageReceiver> window);
 
-// Set to 1 to stop the upload at its next check; storing is safe in a signal handler.
-extern std::atomic<int> UploadCancelRequested;
-
 // How an upload ended; the status texts tell the kind of failure.
 enum class UploadOutcome {
     Finished,  // every file sent or skipped: "Done."

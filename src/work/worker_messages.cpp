@@ -1,16 +1,13 @@
 #include "work/worker_messages.h"
 
-#include <mutex>
 #include <utility>
 
 std::atomic<int> StopRequested{0};
+std::atomic<int> UploadCancelRequested{0};
 
 static_assert(std::atomic<int>::is_always_lock_free, "the Ctrl-C handler stores to StopRequested");
 
 namespace {
-
-std::mutex g_mainWindowMutex;
-std::shared_ptr<WorkerMessageReceiver> g_mainWindow;
 
 void Post(const std::shared_ptr<WorkerMessageReceiver>& window, unsigned message, int wParam,
           std::string text) {
@@ -35,16 +32,4 @@ void PostProgress(const std::shared_ptr<WorkerMessageReceiver>& window, int perc
 
 void PostWorkDone(const std::shared_ptr<WorkerMessageReceiver>& window) {
     Post(window, WM_APP_WORK_DONE, 0, {});
-}
-
-std::shared_ptr<WorkerMessageReceiver> SetMainWindow(
-    std::shared_ptr<WorkerMessageReceiver> window) {
-    std::lock_guard lock(g_mainWindowMutex);
-    std::swap(g_mainWindow, window);
-    return window;
-}
-
-std::shared_ptr<WorkerMessageReceiver> MainWindow() {
-    std::lock_guard lock(g_mainWindowMutex);
-    return g_mainWindow;
 }

@@ -2,11 +2,13 @@
 
 // How a worker thread reports on its long job (a generation run, an upload) without
 // touching a window: it posts one of four messages to the receiver that owns the job,
-// and a generation run is asked to stop through StopRequested.
+// and a generation run or an upload is asked to stop through its stop flag.
 //
 // A front end implements WorkerMessageReceiver and hands messages over to its own
-// thread (the Qt window queues an event, mavren-cli a line to print). Post is called on
-// the worker's thread and must not block; the message's text is owned by the message.
+// thread (the Qt window queues an event, mavren-cli a line to print); it gives its
+// receiver to each job it starts, as part of the job. Post is called on the worker's
+// thread and must not block; the message's text is owned by the message. A receiver must
+// stay safe to post to after its window has gone (the worker may outlive the window).
 // The posting functions are safe from any thread.
 
 #include <atomic>
@@ -38,12 +40,6 @@ void PostErrorText(const std::shared_ptr<WorkerMessageReceiver>& window, const s
 void PostProgress(const std::shared_ptr<WorkerMessageReceiver>& window, int percent);
 void PostWorkDone(const std::shared_ptr<WorkerMessageReceiver>& window);
 
-// The application's main window, to which a generation run reports. A front end installs
-// it before starting a run and removes it (null) before the window goes away; a worker
-// that outlives it then posts into nothing. Returns the previous receiver.
-std::shared_ptr<WorkerMessageReceiver> SetMainWindow(std::shared_ptr<WorkerMessageReceiver> window);
-std::shared_ptr<WorkerMessageReceiver> MainWindow();
-
 // Set to 0 by the front end before a generation run starts and to 1 to ask it to stop;
 // the run polls it at its checkpoints. Storing to it is safe in a signal handler.
 extern std::atomic<int> StopRequested;
@@ -52,3 +48,7 @@ extern std::atomic<int> StopRequested;
 inline bool IsStopRequested() {
     return StopRequested.load(std::memory_order_relaxed) != 0;
 }
+
+// Set to 1 to stop the upload at its next check (0 before each start); storing is safe in
+// a signal handler.
+extern std::atomic<int> UploadCancelRequested;

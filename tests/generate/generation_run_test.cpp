@@ -88,7 +88,7 @@ TEST_F(SiteTest, StopDuringCopyingWritesNoPagesAndRecordsNever) {
     AddExamplePhoto("Meadow.jpg", "c.jpg");
     program.SetDate(K::LastGenerated, 40000.5);
     const auto stopper = std::make_shared<StopAtStatus>("Copying \"b.jpg\"");
-    SetMainWindow(stopper);
+    window = stopper;
 
     EXPECT_EQ(Generate(), kRunFinished);
     EXPECT_EQ(program.GetText(K::LastGenerated), "Never");
@@ -111,7 +111,7 @@ TEST_F(SiteTest, StopDuringIndexPagesClosesThePageAndSkipsContentPages) {
         AddSource(name, "x");
     }
     const auto stopper = std::make_shared<StopAtStatus>("0 index entries");
-    SetMainWindow(stopper);
+    window = stopper;
     EXPECT_EQ(Generate(), kRunFinished);
     EXPECT_EQ(FileNames(target, ".HTM"), std::vector<std::string>{"INDEX000.HTM"});
     EXPECT_NE(Page("INDEX000.HTM").find("</HTML>\r\n"), std::string::npos);
@@ -290,13 +290,13 @@ TEST_F(SiteTest, FailedPageStepEndsTheRunWithoutFinishing) {
         program.SetString(K::TargetDir, site);
         program.SetDate(K::LastGenerated, 40000.5);
         c.arrange(site);
-        ScopedMainWindow run;
+        window = std::make_shared<RecordingReceiver>();
         const std::size_t boxesBefore = boxes->Texts().size();
 
         EXPECT_EQ(Generate(), kRunEndedAfterMessage) << c.name;
         ASSERT_GT(boxes->Texts().size(), boxesBefore) << c.name;
         EXPECT_EQ(boxes->Texts().back().rfind(c.message, 0), 0u) << c.name;
-        const auto texts = run->StatusTexts();
+        const auto texts = window->StatusTexts();
         EXPECT_EQ(std::find(texts.begin(), texts.end(), "Finished."), texts.end()) << c.name;
         EXPECT_EQ(program.GetDate(K::LastGenerated), 40000.5) << c.name;
     }
@@ -430,13 +430,15 @@ TEST_F(SiteTest, WorkerPostsWorkDoneLastAndReportsWhatEscapesTheRun) {
     AddSource("a.txt", "x");
     GenerationRequest request;
     request.program = &program;
+    request.options.window = window;
     EXPECT_EQ(GenerationWorker(request), kRunFinished);
     EXPECT_EQ(window->Messages().back().message, WM_APP_WORK_DONE);
 
     // A disk that fills up while a page is written.
     fs::remove(target + "/INDEX000.HTM");
     fs::create_symlink("/dev/full", target + "/INDEX000.HTM");
-    ScopedMainWindow second;
+    const auto second = std::make_shared<RecordingReceiver>();
+    request.options.window = second;
     EXPECT_EQ(GenerationWorker(request), kRunFailed);
     ASSERT_EQ(boxes->Boxes().size(), 1u);
     EXPECT_EQ(boxes->Boxes()[0].text, "Cannot complete generation.\n\nReason: Failed to write '" +

@@ -88,7 +88,8 @@ TEST_F(IndexPages, AcrossAndDownSetTheTable) {
 }
 
 TEST_F(IndexPages, NoEntriesMeansNoPageUnlessEverythingGoesOnOne) {
-    ASSERT_TRUE(GenerateIndexPages(records, program));
+    PageRun run(program, window);
+    ASSERT_TRUE(GenerateIndexPages(records, program, &run));
     EXPECT_TRUE(FileNames(target, ".HTM").empty());
     EXPECT_EQ(window->StatusTexts(), std::vector<std::string>{"All index entries done."});
 

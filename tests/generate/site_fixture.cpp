@@ -32,12 +32,17 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
 }  // namespace
 
 SiteTest::SiteTest() {
+    StopRequested.store(0);
     SetExecutableFolder(MAVREN_SOURCE_DIR "/resources");
     fs::create_directories(source);
     program.ApplyDefaults();
     program.SetString(ProgramKey::SourceDir, source);
     program.SetString(ProgramKey::TargetDir, target);
     program.SetString(ProgramKey::SourceFileExtension, "*.jpg;*.png;*.gif");
+}
+
+SiteTest::~SiteTest() {
+    StopRequested.store(0);
 }
 
 void SiteTest::AddExamplePhoto(const std::string& example, const std::string& name) {
@@ -56,6 +61,7 @@ int SiteTest::Generate(int jobs) {
     GenerationOptions options;
     options.jobs = jobs;
     options.summary = &summary;
+    options.window = window;
     return RunGeneration(1, program, options);
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 // A source folder, a target folder and a program to generate from them, for tests of
-// whole generation runs. Message boxes are scripted and the main window records.
+// whole generation runs. Message boxes are scripted and the run's window records; the stop
+// flag is cleared before and after each test.
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 class SiteTest : public ::testing::Test {
   protected:
     SiteTest();
+    ~SiteTest() override;
 
     // Copies a picture of examples/photos into the source folder, under another name if given.
     void AddExamplePhoto(const std::string& example, const std::string& name = "");
@@ -23,7 +26,7 @@ class SiteTest : public ::testing::Test {
     // Writes a source file with exactly these bytes.
     void AddSource(const std::string& name, const std::string& bytes);
 
-    // Runs the generation; what it did is then in summary.
+    // Runs the generation, reporting to window; what it did is then in summary.
     int Generate(int jobs = 1);
 
     // The names of the files of a folder, sorted; only those whose name ends in suffix.
@@ -41,5 +44,5 @@ class SiteTest : public ::testing::Test {
     Program program;
     GenerationSummary summary;
     ScopedScriptedBoxes boxes;
-    ScopedMainWindow window;
+    std::shared_ptr<RecordingReceiver> window = std::make_shared<RecordingReceiver>();
 };

@@ -50,7 +50,8 @@ TEST_F(StaleOutput, PagesAndThumbnailsOfDroppedSourcesGoAndNothingElse) {
 
     fs::remove(source + "/Fjord.jpg");
     fs::remove(source + "/Meadow.jpg");
-    ScopedMainWindow second;
+    const auto second = std::make_shared<RecordingReceiver>();
+    window = second;
     ASSERT_EQ(Generate(), kRunFinished);
 
     EXPECT_EQ(Removed(*second.get()),
@@ -88,10 +89,11 @@ TEST_F(StaleOutput, AStoppedOrFailedRunRemovesNothing) {
             RecordingReceiver::Post(std::move(message));
         }
     };
-    SetMainWindow(std::make_shared<StopAtFirstPage>());
+    const auto recorder = window;
+    window = std::make_shared<StopAtFirstPage>();
     ASSERT_EQ(Generate(), kRunFinished);
     ASSERT_EQ(program.GetDate(K::LastGenerated), 0.0);
-    SetMainWindow(window.get());
+    window = recorder;
     StopRequested.store(0);
 
     // Failed in the content pages.
@@ -100,7 +102,7 @@ TEST_F(StaleOutput, AStoppedOrFailedRunRemovesNothing) {
 
     EXPECT_EQ(FileNames(target, ".HTM").size(), 8u);
     EXPECT_TRUE(fs::exists(target + "/Thumbs/TN_Fjord.jpg"));
-    EXPECT_TRUE(Removed(*window.get()).empty());
+    EXPECT_TRUE(Removed(*window).empty());
 }
 
 }  // namespace

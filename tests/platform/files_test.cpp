@@ -7,8 +7,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <thread>
 
 #include "support/test_support.h"
 
@@ -163,6 +165,31 @@ TEST_F(Files, AReplacedFileIsANewFile) {
     EXPECT_EQ(seen, old);
     ::close(reader);
     EXPECT_EQ(ReadFileBytes(path), "new");
+}
+
+TEST_F(Files, AReaderSeesTheOldFileOrTheNewOneWhileItIsReplaced) {
+    // Replacements of another size under a reader's feet, as another process's settings
+    // writes happen while this one reads the settings.
+    const std::string path = dir / "settings.ini";
+    const std::string shorter = "[key]\n\"value\"=\"short\"\n";
+    const std::string longer = "[key]\n\"value\"=\"" + std::string(300, 'l') + "\"\n";
+    WriteFileBytes(path, shorter);
+    std::atomic<bool> reading{true};
+    std::thread writer([&] {
+        for (int i = 0; reading.load(); ++i) {
+            ASSERT_EQ(WriteWholeFile(path, i % 2 == 0 ? longer : shorter), "");
+        }
+    });
+    int torn = 0;
+    for (int i = 0; i < 10000; ++i) {
+        std::string contents;
+        if (!ReadWholeFile(path, contents).empty() || (contents != shorter && contents != longer)) {
+            ++torn;
+        }
+    }
+    reading.store(false);
+    writer.join();
+    EXPECT_EQ(torn, 0);
 }
 
 TEST_F(Files, LongNamesAreReplacedAsWellAsShortOnes) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// A main window for tests: records every posted message, in order, from any thread.
+// A window for tests: records every posted message, in order, from any thread.
 
 #include <memory>
 #include <mutex>
@@ -44,26 +44,4 @@ class RecordingReceiver : public WorkerMessageReceiver {
   private:
     mutable std::mutex mutex;
     std::vector<WorkerMessage> messages;
-};
-
-// Installs a RecordingReceiver as the main window for its lifetime and clears the stop flag.
-class ScopedMainWindow {
-  public:
-    ScopedMainWindow()
-        : receiver(std::make_shared<RecordingReceiver>()), previous(SetMainWindow(receiver)) {
-        StopRequested.store(0);
-    }
-    ~ScopedMainWindow() {
-        SetMainWindow(previous);
-        StopRequested.store(0);
-    }
-    ScopedMainWindow(const ScopedMainWindow&) = delete;
-    ScopedMainWindow& operator=(const ScopedMainWindow&) = delete;
-
-    RecordingReceiver* operator->() const { return receiver.get(); }
-    std::shared_ptr<RecordingReceiver> get() const { return receiver; }
-
-  private:
-    std::shared_ptr<RecordingReceiver> receiver;
-    std::shared_ptr<WorkerMessageReceiver> previous;
 };
