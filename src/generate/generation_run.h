@@ -14,7 +14,7 @@
 
 #include "document/program.h"
 #include "generate/generation_summary.h"
-#include "generate/worker_messages.h"
+#include "work/worker_messages.h"
 
 struct GenerationOptions {
     int jobs = 0;                          // threads that make thumbnails ahead; 0: one per core

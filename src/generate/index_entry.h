@@ -12,8 +12,8 @@
 #include "generate/generation_summary.h"
 #include "generate/page_writer.h"
 #include "generate/thumbnail_queue.h"
-#include "generate/worker_messages.h"
 #include "media/source_record.h"
+#include "work/worker_messages.h"
 
 class IndexEntryWriter {
   public:

@@ -13,7 +13,7 @@
 #include "document/program.h"
 #include "generate/generation_summary.h"
 #include "generate/page_writer.h"
-#include "generate/worker_messages.h"
+#include "work/worker_messages.h"
 
 class PageFrame {
   public:

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "generate/generation_summary.h"
-#include "generate/worker_messages.h"
 #include "media/source_record.h"
+#include "work/worker_messages.h"
 
 // Removes the stale pages and thumbnails of the target folder, posting to window one
 // status line per file removed (or that could not be removed). written says how many
