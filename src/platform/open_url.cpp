@@ -17,10 +17,6 @@
 
 namespace {
 
-// A program that fails to open a URL says so within moments; one still running after
-// this long is the browser itself, showing the page.
-constexpr std::chrono::seconds kStartWindow{3};
-
 std::mutex g_chooserMutex;
 std::shared_ptr<BrowserChooser> g_chooser;
 
@@ -66,10 +62,11 @@ std::string EndReason(const std::string& program, bool isXdgOpen, int status) {
     return StringPrintf("%s ended with exit status %d", program.c_str(), code);
 }
 
-// Starts handler (xdg-open when empty) with url and watches it for the start window.
+// Starts handler (xdg-open when empty) with url and watches it for startWindow.
 // The child is reaped by a thread of its own, which outlives this call when the
 // browser keeps running.
-BrowserStart StartBrowser(const std::string& handler, const std::string& url) {
+BrowserStart StartBrowser(const std::string& handler, const std::string& url,
+                          std::chrono::milliseconds startWindow) {
     const std::string program = handler.empty() ? "xdg-open" : handler;
     // A path that begins with "-" must not be taken for an option.
     const std::string argument = url.starts_with('-') ? "./" + url : url;
@@ -90,7 +87,7 @@ BrowserStart StartBrowser(const std::string& handler, const std::string& url) {
         return {true, {}};  // no thread to watch it with: trust the start
     }
     std::unique_lock lock(end->mutex);
-    if (!end->changed.wait_for(lock, kStartWindow, [&end] { return end->ended; })) {
+    if (!end->changed.wait_for(lock, startWindow, [&end] { return end->ended; })) {
         return {true, {}};
     }
     if (end->status != -1 && WIFEXITED(end->status) && WEXITSTATUS(end->status) == 0) {
@@ -112,10 +109,10 @@ std::shared_ptr<BrowserChooser> SetBrowserChooser(std::shared_ptr<BrowserChooser
     return chooser;
 }
 
-bool OpenUrlAndWait(const std::string& url) {
+bool OpenUrlAndWait(const std::string& url, std::chrono::milliseconds startWindow) {
     std::string handler = GetRegistryString(kApplicationKey, "URLHandler", HKEY_CURRENT_USER);
     for (;;) {
-        const BrowserStart start = StartBrowser(handler, url);
+        const BrowserStart start = StartBrowser(handler, url, startWindow);
         if (start.started) {
             return true;
         }

@@ -6,8 +6,13 @@
 // browser; a program picked through the installed BrowserChooser is stored as
 // "URLHandler" and tried at once. Thread-safe.
 
+#include <chrono>
 #include <memory>
 #include <string>
+
+// A program that fails to open a URL says so within moments; one still running after
+// this long is the browser itself, showing the page.
+inline constexpr std::chrono::milliseconds kBrowserStartWindow{3000};
 
 // What a front end gives for picking a browser program: a file chooser in the windows,
 // a prompt in mavren-cli. Called on the thread that opens the URL, which for OpenUrl is
@@ -30,5 +35,6 @@ bool OpenUrl(const std::string& url);
 
 // The same on the calling thread, for front ends that may wait. Returns once the
 // browser runs or has handed the URL on (true), or the user gave up (false). A program
-// still running 3 seconds after its start counts as started.
-bool OpenUrlAndWait(const std::string& url);
+// still running startWindow after its start counts as started.
+bool OpenUrlAndWait(const std::string& url,
+                    std::chrono::milliseconds startWindow = kBrowserStartWindow);

@@ -46,7 +46,6 @@ CMavrenAboutDialog::CMavrenAboutDialog(QWidget* parent)
     connect(m_ui->supportButton, &QPushButton::clicked, this,
             [] { OpenUrl(std::string("mailto:") + kSupportAddress); });
     connect(m_ui->continueButton, &QPushButton::clicked, this, &QDialog::accept);
-    m_timer.setInterval(kCaptionPeriodMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &CMavrenAboutDialog::OnTimer);
 }
 
@@ -78,7 +77,7 @@ bool CMavrenAboutDialog::OnInitDialog() {
     PlacePicture();
     if (aboutMode) {
         m_caption = kVersionLine;
-        m_timer.start();
+        m_timer.start(captionPeriodMilliseconds);
     }
     return true;
 }

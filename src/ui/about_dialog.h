@@ -36,6 +36,8 @@ class CMavrenAboutDialog : public CVQDialog {
     bool aboutMode = false;
 
     static constexpr int kCaptionPeriodMilliseconds = 2000;
+    // How long each caption line shows; set before the box opens.
+    int captionPeriodMilliseconds = kCaptionPeriodMilliseconds;
 
     QString CaptionText() const { return m_caption; }
     bool HasPicture() const { return !m_picture.isNull(); }

@@ -194,10 +194,16 @@ TEST_F(OpenUrlTest, APickThatFailsTooIsAskedAboutAgain) {
 
 TEST_F(OpenUrlTest, ABrowserThatKeepsRunningHasStarted) {
     const std::string pidFile = bin / "browser.pid";
-    const std::string browser = Script("browser", "echo $$ > \"" + pidFile + "\"\nexec sleep 60");
+    const std::string browser =
+        Script("browser", "echo $$ > \"" + pidFile + ".part\"\nmv \"" + pidFile + ".part\" \"" +
+                              pidFile + "\"\nexec sleep 60");
     SetRegistryString(kApplicationKey, "URLHandler", browser);
-    EXPECT_TRUE(OpenUrlAndWait(kUrl));
+    EXPECT_TRUE(OpenUrlAndWait(kUrl, std::chrono::milliseconds(100)));
     EXPECT_TRUE(boxes->Texts().empty());
+    // So short a window may close before the browser has written its process id.
+    for (int i = 0; i < 1000 && !std::filesystem::exists(pidFile); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     const pid_t pid = std::stoi(ReadFileBytes(pidFile));
     EXPECT_EQ(::kill(pid, 0), 0) << "still running when the call returned";
     ::kill(pid, SIGTERM);

@@ -86,6 +86,8 @@ class StartupTest : public QObject {
         });
         QCOMPARE(boxes->Texts(), std::vector<std::string>({"Nothing to test!"}));
         QCOMPARE(boxes->Boxes()[0].flags, MB_OK | MB_ICONSTOP);
+        // Nothing signals a browser that was not started: a wrongly started one gets the
+        // time to record itself.
         QTest::qWait(200);
         QVERIFY(!QFileInfo::exists(record));
     }

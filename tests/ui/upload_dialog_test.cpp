@@ -19,8 +19,8 @@
 #include "platform/registry.h"
 #include "platform/registry_store.h"
 #include "platform/worker_thread.h"
+#include "support/ftp_test_server.h"
 #include "support/program_fixture.h"
-#include "support/ui_ftp_server.h"
 #include "support/ui_test_support.h"
 #include "ui/ftp_profile_dialog.h"
 #include "ui/upload_status_dialog.h"
@@ -373,12 +373,13 @@ class UploadDialogTest : public QObject {
 
     void uploadRunsToDone() {
         ScriptedBoxes boxes;
-        UiFtpServer server;
-        QVERIFY(server.IsRunning());
+        FtpTestServer server;
+        const QString remote = QString::fromStdString(server.Root());
         QTemporaryDir site;
         QVERIFY(MakePictures(site.filePath("Thumbs"), 2));
         QVERIFY(WriteTextFile(site.filePath("INDEX000.HTM"), "<HTML></HTML>\r\n"));
-        StoreProfiles({{"local", server.Host(), UiFtpServer::kUser, UiFtpServer::kPassword, ""}});
+        StoreProfiles(
+            {{"local", server.Host(), FtpTestServer::kUser, FtpTestServer::kPassword, ""}});
         const int result = RunUploadDialog(site.path(), [&](QWidget* window) {
             Find<QPushButton>(window, "startButton")->click();
             QCOMPARE(Find<QPushButton>(window, "cancelButton")->text(), QStringLiteral("Stop!"));
@@ -397,17 +398,17 @@ class UploadDialogTest : public QObject {
         });
         QCOMPARE(result, int(QDialog::Rejected));
         QCOMPARE(boxes->Texts(), std::vector<std::string>());
-        QCOMPARE(ReadTextFile(server.Root() + "/INDEX000.HTM"), std::string("<HTML></HTML>\r\n"));
-        QVERIFY(QFileInfo::exists(server.Root() + "/Thumbs/pic001.png"));
+        QCOMPARE(ReadTextFile(remote + "/INDEX000.HTM"), std::string("<HTML></HTML>\r\n"));
+        QVERIFY(QFileInfo::exists(remote + "/Thumbs/pic001.png"));
     }
 
     void stopEndsTheUploadAndClosesTheDialog() {
         ScriptedBoxes boxes;
-        UiFtpServer server({"--throttle", "30000"});
-        QVERIFY(server.IsRunning());
+        FtpTestServer server({.throttle = 30000});
         QTemporaryDir site;
         QVERIFY(WriteTextFile(site.filePath("big.bin"), std::string(4'000'000, 'x')));
-        StoreProfiles({{"slow", server.Host(), UiFtpServer::kUser, UiFtpServer::kPassword, ""}});
+        StoreProfiles(
+            {{"slow", server.Host(), FtpTestServer::kUser, FtpTestServer::kPassword, ""}});
         CMavrenUploadStatusDialog dialog;
         dialog.localFolder = site.path().toStdString();
         const int result = ExecWith(dialog, [&](QWidget* window) {
