@@ -1,9 +1,10 @@
 #!/bin/sh
 # Thumbnails of 100 photo-like 4000 x 3000 JPEGs (3 to 5 MB) into a 120 box: MakeThumbnail
-# on one thread and on every core, vipsthumbnail over the same files, and the decoding
-# floor, djpeg at 1/8 scale, one process at a time and one per core. Best of $ROUNDS
-# rounds (default 5), with the files already in the page cache. Exit status 1 when
-# MakeThumbnail costs more than 1.15 times its floor.
+# (libjpeg directly) beside libvips alone (thumbnail + jpegsave), each on one thread and on
+# every core, vipsthumbnail over the same files, and the decoding floor, djpeg at 1/8
+# scale, one process at a time and one per core. Best of $ROUNDS rounds (default 5), with
+# the files already in the page cache. Exit status 1 when MakeThumbnail costs more than
+# 1.15 times its floor.
 set -eu
 build=${1:-build}
 bench="$build/bench/thumbnail_bench"
@@ -20,6 +21,7 @@ echo "corpus: $corpus (made once)"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT INT TERM
 cat "$corpus"/photo*.jpg >/dev/null
+echo "machine: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), $(nproc) cores, Debian $(cat /etc/debian_version 2>/dev/null || echo '?'), libvips $(vips --version 2>/dev/null | sed 's/^vips-//')"
 echo "load before: $(uptime | sed 's/.*load average: //')"
 status=0
 "$bench" compare "$corpus" "$out" "${ROUNDS:-5}" || status=$?
