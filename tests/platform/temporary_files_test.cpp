@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 
 #include "support/test_support.h"
@@ -49,6 +50,14 @@ TEST(TemporaryFiles, OnlyLeftoversOfFinishedProcessesFromBeforeAreRemoved) {
     std::filesystem::create_directory(dir / LeftoverName(3));
     std::timespec since{};
     std::timespec_get(&since, TIME_UTC);
+    // File times come from the kernel's coarse clock, which can lag the clock read above by a
+    // tick; a file made within that tick would look older than the run.
+    for (std::timespec coarse{};
+         ::clock_gettime(CLOCK_REALTIME_COARSE, &coarse) == 0 &&
+         (coarse.tv_sec < since.tv_sec ||
+          (coarse.tv_sec == since.tv_sec && coarse.tv_nsec <= since.tv_nsec));) {
+        ::usleep(1000);
+    }
     WriteFileBytes(dir / LeftoverName(4), "being written since the run began");
 
     std::vector<std::string> removed = RemoveLeftoverTemporaryFiles(dir.path(), since);
