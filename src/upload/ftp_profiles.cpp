@@ -186,6 +186,9 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile) {
     }
     std::string leftOut;
     for (const RegistryKey& key : profiles->subkeys) {
+        if (key.FindValue("Host") == nullptr) {
+            continue;  // a certificate pinned before its profile was saved
+        }
         if (list.count >= MaxFtpProfiles) {
             leftOut += "  " + key.name + "\n";
             continue;

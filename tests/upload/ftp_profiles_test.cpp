@@ -62,6 +62,8 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     EXPECT_EQ(GetRegistryString(key, "Directory"), "/www/a");
     EXPECT_EQ(GetRegistryString(std::string(kFtpProfilesKey) + "\\c", "Password"), "");
     EXPECT_EQ(GetRegistryString(kApplicationKey, "LastFTPProfile"), "b");
+    // An upload with a profile not saved yet pins its certificate under its name alone.
+    SetFtpProfileCertificate("unsaved", "AA");
 
     FtpProfileList loaded;
     std::string last;
