@@ -41,7 +41,9 @@ class FtpTestServer {
     std::string Host() const { return "127.0.0.1:" + std::to_string(port); }
     const std::string& Root() const { return root; }
 
-    // The commands clients sent so far, one a line ("STOR a.htm"), passwords masked.
+    // The commands clients sent so far, one a line ("STOR a.htm"), passwords masked, with a
+    // line for the end of each upload: "~received a.htm", or "~incomplete a.htm" when the
+    // data connection broke or was aborted before the client ended the file.
     std::vector<std::string> Commands() const;
 
     // How many of the commands begin with verb ("STOR").

@@ -6,7 +6,9 @@ requires FTP over TLS (AUTH TLS, protected data connections), with the certifica
 key in the PEM file CERT, made here (self-signed, for "localhost") when it does not
 exist; the port line then carries the certificate's SHA-256 fingerprint after the port. Every command a
 client sends is appended to the log file (the password masked), one line each, so a
-test can count commands and stored files. "CWD close-this-connection" makes the server
+test can count commands and stored files; the end of each upload follows as a line of its
+own, "~received NAME" when the client ended the file and "~incomplete NAME" when the
+connection broke or was aborted first (NAME below the root). "CWD close-this-connection" makes the server
 hang up on that client, as a server does when a connection was idle too long. Runs
 until it is terminated.
 
@@ -98,6 +100,12 @@ def main():
                 self.close_when_done()
                 return
             return base.pre_process_command(self, line, cmd, arg)
+
+        def on_file_received(self, file):
+            log.write("~received " + os.path.relpath(file, options.root) + "\n")
+
+        def on_incomplete_file_received(self, file):
+            log.write("~incomplete " + os.path.relpath(file, options.root) + "\n")
 
     class ActiveOnlyHandler(LoggingHandler):
         def ftp_PASV(self, line):
