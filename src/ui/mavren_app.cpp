@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "media/imaging.h"
 #include "platform/app_folders.h"
 #include "platform/file_type.h"
 #include "platform/forget_request.h"
@@ -36,7 +35,7 @@ int CMavrenApp::InitInstance(const QStringList& arguments) {
     // Every start, so that a moved program is found again. The running executable's own
     // path is named as it is: file names here are case-sensitive.
     RegisterFileType("Mavren.Program", ".mav", "Mavren Program", {}, 1);
-    InitImaging();
+    // libvips and its libraries load with the first picture of a run, not before the window.
     CreateSession();
 
     CMavrenMainDialog mainWindow;
