@@ -8,10 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -133,6 +135,18 @@ std::vector<std::string> FtpTestServer::Commands() const {
         lines.push_back(line);
     }
     return lines;
+}
+
+std::string FtpTestServer::WaitForUploadEnd(const std::string& name) const {
+    for (int i = 0; i < 300; ++i) {
+        for (const char* end : {"~received", "~incomplete"}) {
+            if (Count(end + (" " + name)) > 0) {
+                return end;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return "";
 }
 
 int FtpTestServer::Count(const std::string& verb) const {

@@ -49,6 +49,10 @@ class FtpTestServer {
     // How many of the commands begin with verb ("STOR").
     int Count(const std::string& verb) const;
 
+    // Waits, at most 30 seconds, until the server has said how an upload of name ended and so
+    // has closed its copy: "~received" or "~incomplete", or "" when it has not said.
+    std::string WaitForUploadEnd(const std::string& name) const;
+
     int port = 0;
     std::string fingerprint;  // of the TLS certificate: "AB:CD:..."
 

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <future>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/ftp_test_server.h"
@@ -207,14 +206,9 @@ TEST_F(UploadWorkerTest, StoppingDuringALargeFileLeavesAPartialCopy) {
         }
     };
     ASSERT_EQ(Upload(server, ""), UploadOutcome::Canceled);
-    // The server writes what it received on its own time; its word on the file's end says
-    // the copy is closed and whole as far as it goes.
-    for (int i = 0;
-         i < 300 && server.Count("~incomplete big.bin") + server.Count("~received big.bin") == 0;
-         ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    EXPECT_EQ(server.Count("~incomplete big.bin"), 1) << testing::PrintToString(server.Commands());
+    // The server writes what it received on its own time: look once it has closed the copy.
+    EXPECT_EQ(server.WaitForUploadEnd("big.bin"), "~incomplete")
+        << testing::PrintToString(server.Commands());
     struct stat partial {};
     ASSERT_EQ(::stat((server.Root() + "/big.bin").c_str(), &partial), 0);
     EXPECT_GT(partial.st_size, 0);
