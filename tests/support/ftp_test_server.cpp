@@ -76,6 +76,10 @@ void FtpTestServer::Start(const Options& options) {
         arguments.push_back("--throttle");
         arguments.push_back(std::to_string(options.throttle));
     }
+    for (const std::string& quirk : options.quirks) {
+        arguments.push_back("--quirk");
+        arguments.push_back(quirk);
+    }
     if (options.tls) {
         arguments.push_back("--tls");
         arguments.push_back(folder + "/certificate.pem");

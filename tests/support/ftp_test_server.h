@@ -22,6 +22,9 @@ class FtpTestServer {
         bool noMlst = false;     // answer MLST and MLSD as unknown commands
         long throttle = 0;       // bytes a second on data connections; 0 for no limit
         bool tls = false;        // require AUTH TLS, with a certificate made here
+        // Ways of real (or hostile) servers, as ftp_server.py names them: "case-insensitive",
+        // "lying-pwd", "silent-quit", "dos-list", "seven-field-list", "endless-mlsd", "slow-mlsd".
+        std::vector<std::string> quirks = {};
     };
 
     static constexpr const char* kUser = "ann";

@@ -12,19 +12,32 @@ connection broke or was aborted first (NAME below the root). "CWD close-this-con
 hang up on that client, as a server does when a connection was idle too long. Runs
 until it is terminated.
 
+Each --quirk makes the server behave as some real servers do (or as a hostile one would):
+  case-insensitive  names match in any letter case, and an overwritten file keeps the
+                    case it had
+  lying-pwd         PWD answers "/" wherever the client is
+  silent-quit       QUIT is never answered
+  dos-list          LIST answers in the Windows (IIS) format
+  seven-field-list  LIST lines without a group column
+  endless-mlsd      MLSD of a folder called "endless" never ends
+  slow-mlsd         MLSD of a folder called "slow" sends one line a second, forever
+
 usage: ftp_server.py ROOT USER PASSWORD LOG [--no-passive] [--no-mlst]
-                     [--throttle BYTES_PER_SECOND] [--tls CERT]
+                     [--throttle BYTES_PER_SECOND] [--tls CERT] [--quirk NAME ...]
 """
 
 import argparse
+import itertools
 import logging
-import sys
-
 import os
+import stat
+import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
-from pyftpdlib.servers import FTPServer
+from pyftpdlib.filesystems import AbstractedFS
+from pyftpdlib.handlers import BufferedIteratorProducer, FTPHandler, ThrottledDTPHandler
+from pyftpdlib.servers import FTPServer, ThreadedFTPServer
 
 
 def make_certificate(path):
@@ -52,6 +65,66 @@ def fingerprint(path):
     return certificate.digest("sha256").decode("ascii")
 
 
+class CaseFoldingFS(AbstractedFS):
+    """Finds each piece of a path in any letter case, as servers on Windows do."""
+
+    def ftp2fs(self, ftppath):
+        path = AbstractedFS.ftp2fs(self, ftppath)
+        relative = os.path.relpath(path, self.root)
+        if relative == ".":
+            return path
+        found = self.root
+        for piece in relative.split(os.sep):
+            exact = os.path.join(found, piece)
+            if not os.path.lexists(exact) and os.path.isdir(found):
+                for name in os.listdir(found):
+                    if name.lower() == piece.lower():
+                        exact = os.path.join(found, name)
+                        break
+            found = exact
+        return found
+
+
+def listing_lines(fs, basedir, listing, line):
+    for name in listing:
+        try:
+            status = os.lstat(os.path.join(basedir, name))
+        except OSError:
+            continue
+        text = line(name, status, time.localtime(status.st_mtime))
+        yield text.encode("utf8", fs.cmd_channel.unicode_errors)
+
+
+class DosListingFS(AbstractedFS):
+    def format_list(self, basedir, listing, ignore_err=True):
+        def line(name, status, when):
+            stamp = time.strftime("%m-%d-%y  %I:%M%p", when)
+            if stat.S_ISDIR(status.st_mode):
+                return "%s       <DIR>          %s\r\n" % (stamp, name)
+            return "%s %20d %s\r\n" % (stamp, status.st_size, name)
+        return listing_lines(self, basedir, listing, line)
+
+
+class SevenFieldListingFS(AbstractedFS):
+    def format_list(self, basedir, listing, ignore_err=True):
+        def line(name, status, when):
+            mode = "d" if stat.S_ISDIR(status.st_mode) else "-"
+            stamp = time.strftime("%b %d %H:%M", when)
+            return "%srw-r--r-- 1 owner %8d %s %s\r\n" % (mode, status.st_size, stamp, name)
+        return listing_lines(self, basedir, listing, line)
+
+
+def endless_lines():
+    for number in itertools.count():
+        yield b"type=file;size=1;modify=20240101000000; f%09d\r\n" % number
+
+
+def slow_lines():
+    for number in itertools.count():
+        time.sleep(1)
+        yield b"type=file;size=1;modify=20240101000000; f%09d\r\n" % number
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("root")
@@ -66,6 +139,9 @@ def main():
                         help="receive at most this many bytes a second on data connections")
     parser.add_argument("--tls", metavar="CERT",
                         help="require TLS with the certificate in this PEM file")
+    parser.add_argument("--quirk", action="append", default=[],
+                        choices=["case-insensitive", "lying-pwd", "silent-quit", "dos-list",
+                                 "seven-field-list", "endless-mlsd", "slow-mlsd"])
     options = parser.parse_args()
     if options.tls and not os.path.exists(options.tls):
         make_certificate(options.tls)
@@ -107,6 +183,30 @@ def main():
         def on_incomplete_file_received(self, file):
             log.write("~incomplete " + os.path.relpath(file, options.root) + "\n")
 
+        def ftp_PWD(self, line):
+            if "lying-pwd" in options.quirk:
+                self.respond('257 "/" is the current directory.')
+                return
+            return base.ftp_PWD(self, line)
+
+        def ftp_QUIT(self, line):
+            if "silent-quit" in options.quirk:
+                return
+            return base.ftp_QUIT(self, line)
+
+        def ftp_MLSD(self, path):
+            folder = os.path.basename(path)
+            if "endless-mlsd" in options.quirk and folder == "endless":
+                lines = endless_lines()
+            elif "slow-mlsd" in options.quirk and folder == "slow":
+                lines = slow_lines()
+            else:
+                return base.ftp_MLSD(self, path)
+            producer = BufferedIteratorProducer(lines)
+            producer.loops = 1 if folder == "slow" else 1000
+            self.push_dtp_data(producer, isproducer=True, cmd="MLSD")
+            return path
+
     class ActiveOnlyHandler(LoggingHandler):
         def ftp_PASV(self, line):
             self.respond("502 Passive mode is not allowed here.")
@@ -128,6 +228,12 @@ def main():
     else:
         handler = ActiveOnlyHandler if options.no_passive else LoggingHandler
     handler.authorizer = authorizer
+    if "case-insensitive" in options.quirk:
+        handler.abstracted_fs = CaseFoldingFS
+    elif "dos-list" in options.quirk:
+        handler.abstracted_fs = DosListingFS
+    elif "seven-field-list" in options.quirk:
+        handler.abstracted_fs = SevenFieldListingFS
     handler.auth_failed_timeout = 0
     handler.permit_foreign_addresses = True
     if options.throttle > 0:
@@ -135,7 +241,9 @@ def main():
             read_limit = options.throttle
         handler.dtp_handler = Throttled
 
-    server = FTPServer(("127.0.0.1", 0), handler)
+    # A listing that sleeps between its lines holds only its own connection's thread.
+    server_class = ThreadedFTPServer if "slow-mlsd" in options.quirk else FTPServer
+    server = server_class(("127.0.0.1", 0), handler)
     if options.tls:
         print(server.address[1], fingerprint(options.tls), flush=True)
     else:
