@@ -82,7 +82,8 @@ const std::vector<Command>& Commands() {
          "cannot be read).\n",
          RunOpen},
         {"upload",
-         "mavren-cli upload PROGRAM.mav [--profile NAME] [--delete] [--dry-run] [--yes|--no]",
+         "mavren-cli upload PROGRAM.mav [--profile NAME] [--delete [--max-delete N|all]] "
+         "[--dry-run] [--yes|--no]",
          "upload the program's target folder over FTP, FTPS or SFTP",
          "Sends the program's target folder, with its subfolders, to the server of the\n"
          "profile NAME (see mavren-cli profile), into the profile's directory, over the\n"
@@ -97,7 +98,14 @@ const std::vector<Command>& Commands() {
          "             directory and the target folder no longer has (files, and\n"
          "             folders with everything in them); they are listed and you are\n"
          "             asked first. Names beginning with a dot (.htaccess) stay, and\n"
-         "             so do the server's copies of what was left out.\n"
+         "             so do the server's copies of what was left out, names the site\n"
+         "             has in another letter case, and whatever lies behind a link on\n"
+         "             the server. Nothing is deleted when a file could not be sent or\n"
+         "             a listing did not come back whole, nor more than 50 files or a\n"
+         "             quarter of the files the server has there: the upload then\n"
+         "             lists them and ends with exit status 1.\n"
+         "  --max-delete N|all\n"
+         "             with --delete, allow up to N files to be deleted (all: any number)\n"
          "  --dry-run  change nothing: print what would be sent, skipped and deleted,\n"
          "             one \"send\", \"skip\" or \"delete\" line a file, on standard output\n"
          "\n"

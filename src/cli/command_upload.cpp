@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cstdio>
 
 #include "cli/cli.h"
@@ -10,13 +11,39 @@
 #include "upload/remote_protocol.h"
 #include "upload/upload_worker.h"
 
+namespace {
+
+// "all", or a whole number of files.
+bool ParseDeleteLimit(const std::string& text, DeleteLimit& limit) {
+    if (text == "all") {
+        limit.kind = DeleteLimit::Kind::None;
+        return true;
+    }
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, limit.count);
+    limit.kind = DeleteLimit::Kind::AtMost;
+    return !text.empty() && error == std::errc() && stop == end && limit.count >= 0;
+}
+
+}  // namespace
+
 int RunUploadCommand(const CommandLine& line) {
     const Command& command = FindCommand("upload");
     CommandOptions options;
     std::string problem;
-    if (!ParseCommandOptions(line.arguments, {"--profile"}, {"--delete", "--dry-run"}, options,
-                             problem)) {
+    if (!ParseCommandOptions(line.arguments, {"--profile", "--max-delete"},
+                             {"--delete", "--dry-run"}, options, problem)) {
         return UsageError(command, problem);
+    }
+    DeleteLimit deleteLimit;
+    if (options.Has("--max-delete")) {
+        if (!ParseDeleteLimit(options.values["--max-delete"], deleteLimit)) {
+            return UsageError(command, "--max-delete takes a number of files or all, not '" +
+                                           options.values["--max-delete"] + "'");
+        }
+        if (options.flags.count("--delete") == 0 && options.flags.count("--dry-run") == 0) {
+            return UsageError(command, "--max-delete goes with --delete or --dry-run");
+        }
     }
     if (options.positional.size() != 1) {
         return UsageError(command,
@@ -65,6 +92,10 @@ int RunUploadCommand(const CommandLine& line) {
             MakeUploadJob(profile, program.GetText(ProgramKey::TargetDir), display.Receiver());
         job.deleteExtra = dryRun || options.flags.count("--delete") != 0;
         job.dryRun = dryRun;
+        job.deleteLimit = deleteLimit;
+        job.limitAdvice =
+            "\n\nTo delete them all the same, upload again with --max-delete and at least "
+            "their number, or --max-delete all.";
         if (dryRun) {
             // The plan goes to standard output, one line a file, for reading or scripts.
             job.report = [](UploadAction action, const std::string& path) {

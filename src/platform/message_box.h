@@ -18,6 +18,9 @@ constexpr unsigned MB_ICONQUESTION = 0x20;
 constexpr unsigned MB_ICONEXCLAMATION = 0x30;
 constexpr unsigned MB_ICONINFORMATION = 0x40;
 
+// The second button (No, Cancel) is the one Enter presses.
+constexpr unsigned MB_DEFBUTTON2 = 0x100;
+
 constexpr unsigned MB_BUTTON_MASK = 0x0F;
 constexpr unsigned MB_ICON_MASK = 0xF0;
 

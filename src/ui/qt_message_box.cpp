@@ -57,7 +57,8 @@ struct ButtonAnswer {
     int answer;
 };
 
-// The buttons in their order on the box; the first is the default.
+// The buttons in their order on the box; the first is the default unless the flags say
+// the second.
 std::vector<ButtonAnswer> ButtonsOf(unsigned flags) {
     switch (flags & MB_BUTTON_MASK) {
         case MB_OKCANCEL:
@@ -92,7 +93,8 @@ int ShowQtMessageBox(const QString& text, unsigned flags, QWidget* parent) {
     for (const ButtonAnswer& button : buttons) {
         answers.emplace_back(box.addButton(button.button), button.answer);
     }
-    box.setDefaultButton(static_cast<QPushButton*>(answers.front().first));
+    const bool second = (flags & MB_DEFBUTTON2) != 0 && answers.size() > 1;
+    box.setDefaultButton(static_cast<QPushButton*>((second ? answers[1] : answers[0]).first));
     if (!yesNo) {
         // OK alone answers Escape with OK; otherwise Cancel does.
         box.setEscapeButton(answers.back().first);

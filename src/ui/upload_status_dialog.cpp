@@ -204,6 +204,8 @@ void CMavrenUploadStatusDialog::StartUpload() {
     UploadJob job =
         MakeUploadJob(m_profiles.profiles[static_cast<std::size_t>(slot)], localFolder, m_receiver);
     job.deleteExtra = m_ui->deleteExtraCheck->isChecked();
+    // Here the user sees the list and decides; No is the answer offered.
+    job.askAboveLimit = true;
     m_ui->startButton->setEnabled(false);
     m_ui->startButton->hide();
     m_ui->cancelButton->setText(kStopCaption);

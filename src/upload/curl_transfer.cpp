@@ -49,6 +49,9 @@ bool CurlTransfer::StopRequested() const {
 
 void CurlTransfer::Prepare(const std::string& url) {
     curl_easy_reset(handle);
+    bodyAsSent = false;
+    bodyByteLimit = 0;
+    bodyLineLimit = 0;
     session->Configure(handle);
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -73,6 +76,19 @@ void CurlTransfer::Prepare(const std::string& url) {
     curl_easy_setopt(handle, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
     // Through an HTTP proxy only a tunnel carries the commands themselves.
     curl_easy_setopt(handle, CURLOPT_HTTPPROXYTUNNEL, 1L);
+}
+
+void CurlTransfer::KeepBodyAsSent() {
+    // libcurl hands the data to the debug function as it came off the connection.
+    bodyAsSent = true;
+    curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, &CurlTransfer::OnDebug);
+    curl_easy_setopt(handle, CURLOPT_DEBUGDATA, this);
+}
+
+void CurlTransfer::LimitBody(std::size_t bytes, std::size_t lines) {
+    bodyByteLimit = bytes;
+    bodyLineLimit = lines;
 }
 
 CURLcode CurlTransfer::Perform() {
@@ -132,6 +148,12 @@ void CurlTransfer::Abort() {
     }
 }
 
+void CurlTransfer::Disconnect() {
+    for (const curl_socket_t socket : sockets) {
+        ::shutdown(socket, SHUT_RDWR);
+    }
+}
+
 std::string CurlTransfer::ErrorText(CURLcode code) const {
     std::string text = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
@@ -143,6 +165,9 @@ std::string CurlTransfer::ErrorText(CURLcode code) const {
 void CurlTransfer::Start() {
     replyLines.clear();
     body.clear();
+    bodyBytes = 0;
+    bodyLines = 0;
+    bodyTooLong = false;
     errorBuffer[0] = '\0';
     newConnections = 0;
     result = CURLE_OK;
@@ -214,9 +239,33 @@ size_t CurlTransfer::OnHeader(char* data, size_t size, size_t count, void* trans
     return size * count;
 }
 
+bool CurlTransfer::TakeBody(const char* data, std::size_t size) {
+    bodyBytes += size;
+    bodyLines += static_cast<std::size_t>(std::count(data, data + size, '\n'));
+    bodyTooLong = bodyTooLong || (bodyByteLimit > 0 && bodyBytes > bodyByteLimit) ||
+                  (bodyLineLimit > 0 && bodyLines > bodyLineLimit);
+    return !bodyTooLong;
+}
+
 size_t CurlTransfer::OnWrite(char* data, size_t size, size_t count, void* transfer) {
-    static_cast<CurlTransfer*>(transfer)->body.append(data, size * count);
+    auto* self = static_cast<CurlTransfer*>(transfer);
+    if (self->bodyAsSent) {
+        // Taken by OnDebug already; a body past its limits ends the request here.
+        return self->bodyTooLong ? 0 : size * count;
+    }
+    if (!self->TakeBody(data, size * count)) {
+        return 0;
+    }
+    self->body.append(data, size * count);
     return size * count;
+}
+
+int CurlTransfer::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* transfer) {
+    auto* self = static_cast<CurlTransfer*>(transfer);
+    if (type == CURLINFO_DATA_IN && self->TakeBody(data, size)) {
+        self->body.append(data, size);
+    }
+    return 0;
 }
 
 int CurlTransfer::OnSocket(void* data, curl_socket_t socket, curlsocktype purpose) {

@@ -54,6 +54,14 @@ class CurlTransfer {
     // Resets the handle for a request to url: the session's settings, our callbacks and
     // time-outs. The caller adds what the protocol needs.
     void Prepare(const std::string& url);
+    // For the prepared request: Body() gets the bytes as the server sent them. libcurl turns
+    // every CR of an FTP listing into a line end (it reads listings as text), which would
+    // cut a name holding one in two.
+    void KeepBodyAsSent();
+    // For the prepared request: it fails, and BodyTooLong() tells so, once the body passes
+    // bytes or holds more than lines line ends.
+    void LimitBody(std::size_t bytes, std::size_t lines);
+    bool BodyTooLong() const { return bodyTooLong; }
     // Runs a prepared request to its end.
     CURLcode Perform();
 
@@ -67,6 +75,10 @@ class CurlTransfer {
     CURLcode EndUpload();
     // Ends the request and every connection at once (see above).
     void Abort();
+    // Ends every connection without a word to the server: what libcurl would still say on
+    // the way out (an FTP QUIT, an SSH goodbye) then fails at once instead of waiting on a
+    // server that may never answer. What the system holds for the server is still sent.
+    void Disconnect();
 
     bool Running() const { return running; }
     CURLcode Result() const { return result; }
@@ -88,6 +100,9 @@ class CurlTransfer {
 
     static size_t OnHeader(char* data, size_t size, size_t count, void* transfer);
     static size_t OnWrite(char* data, size_t size, size_t count, void* transfer);
+    static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* transfer);
+    // Counts received body bytes against the limits; false once past them.
+    bool TakeBody(const char* data, std::size_t size);
     static int OnSocket(void* transfer, curl_socket_t socket, curlsocktype purpose);
     static int OnCloseSocket(void* transfer, curl_socket_t socket);
     static int OnPrerequest(void* transfer, char*, char*, int, int);
@@ -101,6 +116,12 @@ class CurlTransfer {
     char errorBuffer[CURL_ERROR_SIZE] = {};
     std::vector<std::string> replyLines;
     std::string body;
+    bool bodyAsSent = false;
+    std::size_t bodyByteLimit = 0;  // 0 for none
+    std::size_t bodyLineLimit = 0;
+    std::size_t bodyBytes = 0;
+    std::size_t bodyLines = 0;
+    bool bodyTooLong = false;
     std::set<curl_socket_t> sockets;  // open sockets of every connection libcurl keeps
     int newConnections = 0;
 

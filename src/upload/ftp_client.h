@@ -26,10 +26,14 @@ struct RemoteFileStatus {
     std::time_t lastWriteTime = -1;  // seconds since the epoch, UTC
 };
 
-// One entry of a folder on the server.
+// One entry of a folder on the server, as its listing tells it.
 struct RemoteEntry {
     std::string name;
-    bool folder = false;  // false for files and links alike
+    bool folder = false;      // a folder; false for files and links alike
+    bool link = false;        // a link, whatever it leads to
+    bool mayBeLink = false;   // a folder the listing could not tell from a link to one
+    std::string unique;       // the server's name for the thing itself ("unique" fact), if given
+    RemoteFileStatus status;  // size and time, where the listing gives them
 };
 
 // A file on the server being written; its failures are recorded on the client that
@@ -65,7 +69,9 @@ class FtpClient {
     // Opens name in the current folder for writing, binary, replacing what is there;
     // null on failure.
     virtual std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) = 0;
-    // The entries of the current folder, without the folder itself and its parent.
+    // The entries of the current folder, without the folder itself and its parent, each
+    // name once. False when the listing failed, was cut short or could not be read whole:
+    // a listing that is not all there must never pass for a folder with less in it.
     virtual bool ListFolder(std::vector<RemoteEntry>& entries) = 0;
     // Deletes a file, or an empty folder, of the current folder.
     virtual bool DeleteFile(const std::string& name) = 0;

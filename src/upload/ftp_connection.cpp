@@ -1,6 +1,8 @@
 #include "upload/ftp_connection.h"
 
+#include <algorithm>
 #include <charconv>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -140,9 +142,30 @@ void FtpConnection::Close() {
     if (closed) {
         return;
     }
+    SayGoodbye();
     closed = true;
-    // Ending the transfer's handles logs out of the connections they keep.
+    if (transfer) {
+        transfer->Disconnect();
+    }
     transfer.reset();
+}
+
+// QUIT, as a polite client ends; a server that does not answer within a moment (or a stop)
+// is left without its answer.
+void FtpConnection::SayGoodbye() {
+    constexpr long kQuitReplySeconds = 2;
+    if (!loggedIn || lost || !transfer || transfer->Running() || transfer->StopRequested()) {
+        return;
+    }
+    Prepare("");
+    CURL* handle = transfer->Handle();
+    curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(handle, CURLOPT_SERVER_RESPONSE_TIMEOUT, kQuitReplySeconds);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, kQuitReplySeconds);
+    const CurlStringList quote(curl_slist_append(nullptr, "*QUIT"));
+    curl_easy_setopt(handle, CURLOPT_QUOTE, quote.get());
+    transfer->Perform();
+    lost = true;  // the server has hung up, or will
 }
 
 bool FtpConnection::Usable() {
@@ -163,6 +186,7 @@ bool FtpConnection::SetCurrentDirectory(const std::string& folder) {
         return Usable();  // the current folder; some servers refuse a bare CWD
     }
     folderListed = false;
+    folderUnlisted = false;
     return Simple("CWD " + folder);
 }
 
@@ -202,7 +226,7 @@ bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) 
     status = RemoteFileStatus{};
     // One listing of the folder answers for all of its files: a round trip a file less
     // than asking for each name.
-    if (!mlsdRefused && (folderListed || ListForFind())) {
+    if (!mlsdRefused && !folderUnlisted && (folderListed || ListForFind())) {
         const auto it = listed.find(name);
         if (it == listed.end()) {
             return false;
@@ -227,25 +251,17 @@ bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) 
 // cannot be done; FindFile then asks for each name.
 bool FtpConnection::ListForFind() {
     listed.clear();
-    if (!Usable()) {
-        return false;
-    }
-    std::string text;
-    const CURLcode code = Curl::Listing(*this, "MLSD", text);
-    if (code != CURLE_OK) {
+    std::vector<RemoteEntry> entries;
+    if (!Usable() || !List("MLSD", entries)) {
         if (Unknown(LastReply().code)) {
             mlsdRefused = true;
         }
+        folderUnlisted = true;
         return false;
     }
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        line = WithoutLineEnd(line);
-        RemoteEntry entry;
-        RemoteFileStatus status;
-        // The facts of an MLSD line read as those of an MLST reply.
-        if (ParseMlsdLine(line, entry) && !entry.folder && ParseListingFacts(" " + line, status)) {
-            listed[entry.name] = status;
+    for (const RemoteEntry& entry : entries) {
+        if (!entry.folder && !entry.link) {
+            listed[entry.name] = entry.status;
         }
     }
     folderListed = true;
@@ -340,9 +356,13 @@ std::unique_ptr<FtpRemoteFile> FtpConnection::OpenFile(const std::string& name) 
 CURLcode FtpConnection::Curl::Listing(FtpConnection& connection, const char* command,
                                       std::string& text) {
     CurlTransfer& transfer = *connection.transfer;
+    const ListingLimits& limits = connection.listingLimits;
     for (;;) {
         connection.Prepare("");
-        curl_easy_setopt(transfer.Handle(), CURLOPT_CUSTOMREQUEST, command);
+        CURL* handle = transfer.Handle();
+        curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, command);
+        transfer.KeepBodyAsSent();
+        ApplyListingLimits(transfer, limits);
         const CURLcode code = transfer.Perform();
         if (code == CURLE_FTP_WEIRD_PASV_REPLY && !connection.activeMode) {
             connection.activeMode = true;
@@ -353,31 +373,66 @@ CURLcode FtpConnection::Curl::Listing(FtpConnection& connection, const char* com
     }
 }
 
+bool FtpConnection::List(const char* command, std::vector<RemoteEntry>& entries) {
+    entries.clear();
+    std::string text;
+    const CURLcode code = Curl::Listing(*this, command, text);
+    if (code != CURLE_OK) {
+        const std::string limit = ListingLimitText(*transfer, code, listingLimits);
+        return limit.empty() ? Curl::FailRequest(*this, code)
+                             : Fail(ERROR_INTERNET_EXTENDED_ERROR, limit);
+    }
+    std::string problem;
+    if (!ParseListing(text, std::string_view(command) == "MLSD", entries, problem)) {
+        return Fail(ERROR_INTERNET_EXTENDED_ERROR,
+                    "The listing is in a form Mavren does not understand (" + problem + ").");
+    }
+    return true;
+}
+
 bool FtpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
     entries.clear();
     if (!Usable()) {
         return false;
     }
-    std::string text;
-    CURLcode code = CURLE_OK;
     if (!mlsdRefused) {
-        code = Curl::Listing(*this, "MLSD", text);
-        if (code != CURLE_OK && Unknown(LastReply().code)) {
-            mlsdRefused = true;  // an older server: its long listing will do
+        if (List("MLSD", entries)) {
+            return FindLinks(entries);
+        }
+        if (!Unknown(LastReply().code) || transfer->BodyTooLong()) {
+            return false;
+        }
+        mlsdRefused = true;  // an older server: its long listing will do, and shows links
+    }
+    return List("LIST", entries);
+}
+
+bool FtpConnection::FindLinks(std::vector<RemoteEntry>& entries) {
+    if (std::none_of(entries.begin(), entries.end(),
+                     [](const RemoteEntry& entry) { return entry.folder; })) {
+        return true;
+    }
+    std::vector<RemoteEntry> longListing;
+    if (!List("LIST", longListing)) {
+        if (LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+            return false;
+        }
+        // Refused or unreadable: every folder may be a link.
+        for (RemoteEntry& entry : entries) {
+            entry.mayBeLink = entry.folder;
+        }
+        return true;
+    }
+    std::set<std::string> links;
+    for (const RemoteEntry& entry : longListing) {
+        if (entry.link) {
+            links.insert(entry.name);
         }
     }
-    if (mlsdRefused) {
-        code = Curl::Listing(*this, "LIST", text);
-    }
-    if (code != CURLE_OK) {
-        return Curl::FailRequest(*this, code);
-    }
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        RemoteEntry entry;
-        line = WithoutLineEnd(line);
-        if (mlsdRefused ? ParseLongListingLine(line, entry) : ParseMlsdLine(line, entry)) {
-            entries.push_back(entry);
+    for (RemoteEntry& entry : entries) {
+        if (entry.folder && links.count(entry.name) != 0) {
+            entry.folder = false;
+            entry.link = true;
         }
     }
     return true;

@@ -12,6 +12,14 @@
 // With TLS, a server that does not offer it is refused (the password would go in clear
 // text), and its certificate must pass the check of tls_trust.h.
 //
+// A folder listing (MLSD, or LIST on older servers) is read as the server sent it and
+// within limits (ListingLimits): a listing that never ends, or trickles in, fails instead
+// of filling the memory or holding the upload. Where MLSD names a link by what it leads to
+// (as many servers do), the folder's LIST, which shows links as links, is asked as well.
+//
+// Close says QUIT and waits a little for the answer, never longer, and not at all once
+// the upload's stop flag is set.
+//
 // libcurl would silently log in anew when the control connection is lost, which would
 // put the next files into the login folder; the connection refuses to go on instead, and
 // every later call fails with "The connection to the FTP server was lost.".
@@ -27,6 +35,7 @@
 #include "upload/ftp_address.h"
 #include "upload/ftp_client.h"
 #include "upload/internet_session.h"
+#include "upload/listing_limits.h"
 
 class CurlTransfer;
 struct CertificateCheck;
@@ -78,6 +87,9 @@ class FtpConnection final : public FtpClient {
     // True once a data connection had to go the active way.
     bool UsesActiveMode() const { return activeMode; }
 
+    // The limits of the listings from now on.
+    void SetListingLimits(const ListingLimits& limits) { listingLimits = limits; }
+
   private:
     // The requests' libcurl side, which takes and gives libcurl's types (in the .cpp).
     struct Curl;
@@ -98,6 +110,13 @@ class FtpConnection final : public FtpClient {
     bool FindByListing(const std::string& name, RemoteFileStatus& status, bool& answered);
     bool FindBySizeAndTime(const std::string& name, RemoteFileStatus& status);
     bool ListForFind();
+    // Lists the current folder with command ("MLSD" or "LIST") into entries; false, with
+    // the failure recorded, when it fails or cannot be read.
+    bool List(const char* command, std::vector<RemoteEntry>& entries);
+    // Marks the folders of an MLSD listing that LIST shows as links; false when the
+    // connection failed meanwhile.
+    bool FindLinks(std::vector<RemoteEntry>& entries);
+    void SayGoodbye();
     bool Usable();
 
     // Sets the handle up for a request on path below the server's root URL.
@@ -118,6 +137,8 @@ class FtpConnection final : public FtpClient {
     bool listingRefused = false;  // the server does not know MLST
     bool mlsdRefused = false;     // nor MLSD
     bool folderListed = false;    // listed holds the files of the current folder
+    bool folderUnlisted = false;  // the current folder's listing failed: ask for each name
+    ListingLimits listingLimits;
     std::map<std::string, RemoteFileStatus> listed;
     bool binaryTypeSet = false;
 };

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <iterator>
+#include <map>
 
 #include "platform/ascii.h"
+#include "platform/format.h"
+#include "upload/upload_walk.h"
 
 int FtpReplyCode(std::string_view line) {
     if (line.size() < 3 || !std::isdigit(static_cast<unsigned char>(line[0])) ||
@@ -95,57 +99,245 @@ bool ParseListingFacts(const std::string& line, RemoteFileStatus& status) {
     return isFile;
 }
 
-bool ParseMlsdLine(const std::string& line, RemoteEntry& entry) {
-    const std::size_t separator = line.find("; ");
-    if (separator == std::string::npos || line.find('=') > separator) {
+namespace {
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
+}
+
+// Digits and separators in the places a pattern such as "nn-nn-nn" shows them.
+bool Shaped(std::string_view text, std::string_view pattern) {
+    if (text.size() != pattern.size()) {
         return false;
     }
-    entry.name = line.substr(separator + 2);
-    std::string type;
-    const std::string facts = AsciiLowerCase(line.substr(0, separator));
-    for (std::size_t start = 0; start < facts.size();) {
-        std::size_t end = facts.find(';', start);
-        if (end == std::string::npos) {
-            end = facts.size();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = std::isdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (pattern[i] == 'n' ? !digit : text[i] != pattern[i]) {
+            return false;
         }
-        if (facts.compare(start, 5, "type=") == 0) {
-            type = facts.substr(start + 5, end - start - 5);
-        }
-        start = end + 1;
     }
-    if (type == "cdir" || type == "pdir" || entry.name.empty() || entry.name == "." ||
-        entry.name == "..") {
-        return false;
-    }
-    entry.folder = type == "dir";
     return true;
 }
 
-bool ParseLongListingLine(const std::string& line, RemoteEntry& entry) {
-    // Eight fields (mode, links, owner, group, size, month, day, time or year), then
-    // the name, which may hold blanks of its own.
+// A blank-separated word of a line and where it ends.
+struct Word {
+    std::string_view text;
+    std::size_t end = 0;
+};
+
+std::vector<Word> Words(const std::string& line) {
+    std::vector<Word> words;
     std::size_t at = 0;
-    for (int field = 0; field < 8; ++field) {
-        at = line.find_first_not_of(' ', at);
-        if (at == std::string::npos) {
-            return false;
+    while ((at = line.find_first_not_of(' ', at)) != std::string::npos) {
+        const std::size_t end = std::min(line.find(' ', at), line.size());
+        words.push_back({std::string_view(line).substr(at, end - at), end});
+        at = end;
+    }
+    return words;
+}
+
+bool IsMonth(std::string_view word) {
+    static const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                          "jul", "aug", "sep", "oct", "nov", "dec"};
+    return word.size() == 3 &&
+           std::any_of(std::begin(kMonths), std::end(kMonths),
+                       [&word](const char* month) { return EqualsIgnoringCase(word, month); });
+}
+
+bool IsDay(std::string_view word) {
+    return AllDigits(word) && word.size() <= 2;
+}
+
+bool IsTimeOrYear(std::string_view word) {
+    return Shaped(word, "nn:nn") || Shaped(word, "n:nn") || Shaped(word, "nnnn");
+}
+
+// Where the name begins in an "ls -l" line: after "Jan  1 12:00" (or "2024-01-02 12:00"),
+// which follows the size. npos when the line has no such date.
+std::size_t UnixNameStart(const std::vector<Word>& words) {
+    for (std::size_t i = 2; i + 1 < words.size(); ++i) {
+        if (!AllDigits(words[i - 1].text)) {
+            continue;
         }
-        at = line.find(' ', at);
-        if (at == std::string::npos) {
-            return false;
+        if (i + 2 < words.size() && IsMonth(words[i].text) && IsDay(words[i + 1].text) &&
+            IsTimeOrYear(words[i + 2].text)) {
+            return words[i + 2].end + 1;
+        }
+        if (Shaped(words[i].text, "nnnn-nn-nn") &&
+            (Shaped(words[i + 1].text, "nn:nn") || Shaped(words[i + 1].text, "nn:nn:nn"))) {
+            return words[i + 1].end + 1;
         }
     }
-    if (line.empty() || std::string("-dlbcps").find(line[0]) == std::string::npos) {
-        return false;
+    return std::string::npos;
+}
+
+ListingLine NamedEntry(std::string name, RemoteEntry& entry) {
+    if (name.empty()) {
+        return ListingLine::NotUnderstood;
     }
-    std::string name = line.substr(at + 1);
-    if (line[0] == 'l') {
+    if (name == "." || name == "..") {
+        return ListingLine::Skip;
+    }
+    entry.name = std::move(name);
+    return ListingLine::Entry;
+}
+
+ListingLine ParseUnixLine(const std::string& line, const std::vector<Word>& words,
+                          RemoteEntry& entry) {
+    const std::size_t start = UnixNameStart(words);
+    if (start >= line.size()) {
+        return ListingLine::NotUnderstood;
+    }
+    std::string name = line.substr(start);
+    const char type = line[0];
+    entry = RemoteEntry{};
+    entry.folder = type == 'd';
+    entry.link = type == 'l';
+    if (entry.link) {
         name = name.substr(0, name.find(" -> "));
     }
-    if (name.empty() || name == "." || name == "..") {
-        return false;
+    return NamedEntry(std::move(name), entry);
+}
+
+// "01-02-24  03:04PM       <DIR>          images"
+ListingLine ParseWindowsLine(const std::string& line, const std::vector<Word>& words,
+                             RemoteEntry& entry) {
+    if (words.size() < 4) {
+        return ListingLine::NotUnderstood;
     }
-    entry.name = name;
-    entry.folder = line[0] == 'd';
+    const std::string_view kind = words[2].text;
+    entry = RemoteEntry{};
+    if (kind == "<DIR>") {
+        entry.folder = true;
+    } else if (kind == "<JUNCTION>" || kind == "<SYMLINK>" || kind == "<SYMLINKD>") {
+        entry.link = true;
+    } else if (!AllDigits(kind)) {
+        return ListingLine::NotUnderstood;
+    }
+    const std::size_t start = line.find_first_not_of(' ', words[2].end);
+    return NamedEntry(start == std::string::npos ? std::string() : line.substr(start), entry);
+}
+
+bool IsWindowsDate(std::string_view date, std::string_view time) {
+    const bool dateShaped = Shaped(date, "nn-nn-nn") || Shaped(date, "nn-nn-nnnn");
+    if (time.size() == 7 && (time.substr(5) == "AM" || time.substr(5) == "PM")) {
+        time.remove_suffix(2);
+    }
+    return dateShaped && Shaped(time, "nn:nn");
+}
+
+// Splits a listing into its lines; see ParseListing.
+std::vector<std::string> ListingLines(const std::string& text) {
+    const bool crLf = text.find("\r\n") != std::string::npos;
+    const std::string_view end = crLf ? "\r\n" : "\n";
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t stop = std::min(text.find(end, at), text.size());
+        lines.push_back(text.substr(at, stop - at));
+        at = stop + end.size();
+    }
+    return lines;
+}
+
+// The line as a message may show it: control characters as "?", long lines cut.
+std::string Shown(const std::string& line) {
+    constexpr std::size_t kLongest = 100;
+    return ShownPath(line.substr(0, kLongest)) + (line.size() > kLongest ? "..." : "");
+}
+
+}  // namespace
+
+ListingLine ParseMlsdLine(const std::string& line, RemoteEntry& entry) {
+    if (line.find_first_not_of(' ') == std::string::npos) {
+        return ListingLine::Skip;
+    }
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string::npos || blank == 0 || line[blank - 1] != ';') {
+        return ListingLine::NotUnderstood;
+    }
+    entry = RemoteEntry{};
+    std::string type;
+    bool typed = false;
+    const std::string facts = line.substr(0, blank);
+    for (std::size_t start = 0; start < facts.size();) {
+        const std::size_t end = facts.find(';', start);
+        const std::string fact = facts.substr(start, end - start);
+        const std::size_t equals = fact.find('=');
+        if (equals == std::string::npos || equals == 0) {
+            return ListingLine::NotUnderstood;
+        }
+        const std::string key = AsciiLowerCase(fact.substr(0, equals));
+        if (key == "type") {
+            type = AsciiLowerCase(fact.substr(equals + 1));
+            typed = true;
+        } else if (key == "unique") {
+            entry.unique = fact.substr(equals + 1);
+        } else if (key == "size") {
+            const std::string value = fact.substr(equals + 1);
+            std::from_chars(value.data(), value.data() + value.size(), entry.status.size);
+        } else if (key == "modify") {
+            entry.status.lastWriteTime = ParseFtpTime(fact.substr(equals + 1));
+        }
+        start = end + 1;
+    }
+    if (!typed || type.empty()) {
+        return ListingLine::NotUnderstood;
+    }
+    if (type == "cdir" || type == "pdir") {
+        return ListingLine::Skip;
+    }
+    // "OS.unix=slink:/target", "OS.unix=symlink": a link, whatever it leads to.
+    entry.link = type.find("link") != std::string::npos;
+    entry.folder = type == "dir";
+    return NamedEntry(line.substr(blank + 1), entry);
+}
+
+ListingLine ParseListLine(const std::string& line, RemoteEntry& entry) {
+    const std::vector<Word> words = Words(line);
+    if (words.empty() ||
+        (words.size() == 2 && words[0].text == "total" && AllDigits(words[1].text))) {
+        return ListingLine::Skip;
+    }
+    if (words.size() >= 2 && IsWindowsDate(words[0].text, words[1].text)) {
+        return ParseWindowsLine(line, words, entry);
+    }
+    // The mode: the type letter, then the permissions.
+    if (words[0].text.size() < 10 ||
+        std::string_view("-dlbcps").find(line[0]) == std::string::npos) {
+        return ListingLine::NotUnderstood;
+    }
+    return ParseUnixLine(line, words, entry);
+}
+
+bool ParseListing(const std::string& text, bool mlsd, std::vector<RemoteEntry>& entries,
+                  std::string& problem) {
+    entries.clear();
+    std::map<std::string, std::size_t> seen;  // name -> index in entries
+    int number = 0;
+    for (const std::string& line : ListingLines(text)) {
+        ++number;
+        RemoteEntry entry;
+        const ListingLine kind = mlsd ? ParseMlsdLine(line, entry) : ParseListLine(line, entry);
+        if (kind == ListingLine::NotUnderstood) {
+            problem = StringPrintf("line %d: \"%s\"", number, Shown(line).c_str());
+            entries.clear();
+            return false;
+        }
+        if (kind == ListingLine::Skip) {
+            continue;
+        }
+        const auto [it, added] = seen.emplace(entry.name, entries.size());
+        if (added) {
+            entries.push_back(std::move(entry));
+            continue;
+        }
+        // Listed twice: one entry, and the more careful reading of it.
+        RemoteEntry& first = entries[it->second];
+        first.link = first.link || entry.link;
+        first.folder = first.folder && entry.folder && !first.link;
+    }
     return true;
 }

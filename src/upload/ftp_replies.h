@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "upload/ftp_client.h"
 
@@ -30,12 +31,29 @@ std::time_t ParseFtpTime(std::string_view text);
 // /www/a.htm"), fact names in any case. True when the facts say it is a file.
 bool ParseListingFacts(const std::string& line, RemoteFileStatus& status);
 
-// One line of an MLSD listing ("type=file;size=12;modify=...; a.htm"). False for a line
-// that names no entry of its own: the folder itself ("cdir"), its parent ("pdir"), or a
-// line without facts.
-bool ParseMlsdLine(const std::string& line, RemoteEntry& entry);
+// What one line of a folder listing holds.
+enum class ListingLine {
+    Entry,          // an entry of the folder
+    Skip,           // nothing of its own: the folder itself, its parent, a "total" line
+    NotUnderstood,  // something this reader does not know; the listing cannot be trusted
+};
 
-// One line of a long listing as "ls -l" writes it, which LIST and SFTP give
-// ("drwxr-xr-x 2 ann ann 4096 Jan  1 12:00 images"): the type letter first, the name
-// after the time; a link's target is cut off. False for "total" lines, "." and "..".
-bool ParseLongListingLine(const std::string& line, RemoteEntry& entry);
+// One line of an MLSD listing ("type=file;size=12;modify=...; a b.htm"): the facts up to
+// the first blank, then the name, taken whole. A type that names a link
+// ("OS.unix=slink:/x", "OS.unix=symlink") makes a link; "cdir" and "pdir" are skipped; a
+// line without a type is not understood.
+ListingLine ParseMlsdLine(const std::string& line, RemoteEntry& entry);
+
+// One line of a LIST listing, in either form servers use: as "ls -l" writes it, with or
+// without the group ("drwxr-xr-x 2 ann ann 4096 Jan  1 12:00 images", "-rw-r--r-- 1 ann 12
+// Jan  1  2023 my photo.jpg"), which SFTP servers give too, or as Windows servers do
+// ("01-02-24  03:04PM  <DIR>  images", "01-02-2024  15:04  1234 a.htm"). The name is what
+// follows the time, blanks and all; a link's target (" -> /etc") is cut off.
+ListingLine ParseListLine(const std::string& line, RemoteEntry& entry);
+
+// The entries of a whole listing, each name once (a name listed twice is one entry, a
+// link if either line says so). Lines end in CR LF, or in LF where the listing has no CR
+// LF at all, so a name holding a lone CR or LF stays whole. False, with the first line
+// that is not understood (and its number from 1) in problem, when any line is not.
+bool ParseListing(const std::string& text, bool mlsd, std::vector<RemoteEntry>& entries,
+                  std::string& problem);

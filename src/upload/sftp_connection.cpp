@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <sstream>
 #include <vector>
 
 #include "platform/paths.h"
@@ -10,6 +9,8 @@
 #include "upload/curl_transfer.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_replies.h"
+#include "upload/listing_limits.h"
+#include "upload/remote_paths.h"
 #include "upload/ssh_host_keys.h"
 
 namespace {
@@ -29,29 +30,6 @@ std::string Quoted(const std::string& path) {
         text += c;
     }
     return text + "\"";
-}
-
-// path with "." and ".." walked and doubled slashes dropped; absolute in, absolute out.
-std::string Normalized(const std::string& path) {
-    std::vector<std::string> parts;
-    std::istringstream pieces(path);
-    for (std::string piece; std::getline(pieces, piece, '/');) {
-        if (piece.empty() || piece == ".") {
-            continue;
-        }
-        if (piece == "..") {
-            if (!parts.empty()) {
-                parts.pop_back();
-            }
-            continue;
-        }
-        parts.push_back(piece);
-    }
-    std::string result;
-    for (const std::string& part : parts) {
-        result += "/" + part;
-    }
-    return result.empty() ? "/" : result;
 }
 
 }  // namespace
@@ -155,7 +133,7 @@ bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin&
             break;
         }
     }
-    current = Normalized(home);
+    current = RemoteFolderPath("/", home);
     return true;
 }
 
@@ -164,6 +142,9 @@ void SftpConnection::Close() {
         return;
     }
     closed = true;
+    // Every file was closed with the server's word already; libssh2's goodbye would wait
+    // on a server that stopped answering, for as long as it stays silent.
+    transfer->Disconnect();
     transfer.reset();
 }
 
@@ -185,9 +166,9 @@ bool SftpConnection::Usable() {
 
 std::string SftpConnection::PathOf(const std::string& name) const {
     if (!name.empty() && name.front() == '/') {
-        return Normalized(name);
+        return RemoteFolderPath("/", name);
     }
-    return Normalized(current + "/" + name);
+    return RemoteFolderPath(current, name);
 }
 
 void SftpConnection::Prepare(const std::string& path) {
@@ -311,22 +292,18 @@ bool SftpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
 
 bool SftpConnection::List(const std::string& folder, std::vector<RemoteEntry>* entries) {
     Prepare(folder == "/" ? folder : folder + "/");
+    const ListingLimits limits;
+    ApplyListingLimits(*transfer, limits);
     const CURLcode code = transfer->Perform();
     if (code != CURLE_OK) {
-        return Curl::FailRequest(*this, code);
+        const std::string limit = ListingLimitText(*transfer, code, limits);
+        return limit.empty() ? Curl::FailRequest(*this, code)
+                             : Fail(ERROR_INTERNET_EXTENDED_ERROR, limit);
     }
-    if (entries != nullptr) {
-        entries->clear();
-        std::istringstream lines(transfer->Body());
-        for (std::string line; std::getline(lines, line);) {
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            RemoteEntry entry;
-            if (ParseLongListingLine(line, entry)) {
-                entries->push_back(entry);
-            }
-        }
+    std::string problem;
+    if (entries != nullptr && !ParseListing(transfer->Body(), false, *entries, problem)) {
+        return Fail(ERROR_INTERNET_EXTENDED_ERROR,
+                    "The listing is in a form Mavren does not understand (" + problem + ").");
     }
     return true;
 }

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <set>
 #include <vector>
 
 #include "platform/file_descriptor.h"
@@ -13,6 +15,7 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "upload/ftp_profiles.h"
+#include "upload/remote_paths.h"
 #include "upload/upload_connect.h"
 #include "upload/upload_mirror.h"
 #include "upload/upload_walk.h"
@@ -35,16 +38,6 @@ std::string Cut(const std::string& text) {
     return text.substr(0, kMessageLimit);
 }
 
-// "1,000": a count with its thousands marked, as the summary line shows it.
-std::string Grouped(std::int64_t number) {
-    std::string digits = std::to_string(number);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-        // A character, not a literal: GCC 12's -Wrestrict misreads inserting a literal.
-        digits.insert(static_cast<std::size_t>(at), 1, ',');
-    }
-    return digits;
-}
-
 // One run of the worker. The local files are addressed below the job's folder, never
 // through the process's current folder, which other threads rely on.
 class Upload {
@@ -61,6 +54,11 @@ class Upload {
     UploadOutcome SendFile(const std::string& path, std::int64_t listedSize);
     UploadOutcome Copy(const std::string& path, const std::string& name, int fd, std::int64_t size);
     UploadOutcome DeleteExtraEntries();
+    // Why deleting files would go past the job's limit ("more than 50 files"); empty when not.
+    std::string OverLimit(std::int64_t files, std::int64_t listed) const;
+    // Asks before deleting the extras (or refuses above the limit); true to go ahead.
+    bool ConfirmDeletion(const std::vector<RemoteExtra>& extras, std::int64_t files,
+                         const std::string& over);
     // Counts a file as done; sent tells whether its bytes went to the server.
     void CountFile(std::int64_t size, bool sent);
     void ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent);
@@ -94,11 +92,14 @@ class Upload {
     std::int64_t unchangedFiles = 0;
     std::int64_t sentFiles = 0;
     int failedFiles = 0;
-    std::string remoteRoot;
-    std::string currentFolder;   // relative local subfolder whose remote twin is current
-    bool remoteMissing = false;  // dry run: the remote folder (or subfolder) is not there
-    bool rootMissing = false;    // dry run: the profile's folder itself is not there
-    StatusPacer sendingPacer;    // the percentages while a file is on its way
+    std::string remoteRoot;   // absolute: the profile's folder taken from the login folder
+    std::string folderDoubt;  // what the server said instead of naming remoteRoot
+    std::set<std::string> madeFolders;  // subfolders this upload made, relative
+    std::int64_t filesNotDeleted = 0;   // above the limit of a deletion
+    std::string currentFolder;          // relative local subfolder whose remote twin is current
+    bool remoteMissing = false;         // dry run: the remote folder (or subfolder) is not there
+    bool rootMissing = false;           // dry run: the profile's folder itself is not there
+    StatusPacer sendingPacer;           // the percentages while a file is on its way
     std::vector<char> buffer;
 };
 
@@ -172,23 +173,36 @@ UploadOutcome Upload::Run() {
         return Stopped();
     }
     // Deleting what the site no longer has only makes sense once the site is all there.
-    if (job.deleteExtra && failedFiles == 0) {
+    if (job.deleteExtra && failedFiles > 0) {
+        Status("Nothing was deleted: not every file could be sent.");
+    } else if (job.deleteExtra) {
         const UploadOutcome outcome = DeleteExtraEntries();
         if (outcome != UploadOutcome::Finished) {
             return outcome;
         }
     }
-    connection->Close();
     TimingStatus(SummaryText());
+    connection->Close();
     Status("Done.");
     PostWorkDone(job.window);
-    return failedFiles == 0 ? UploadOutcome::Finished : UploadOutcome::Failed;
+    return failedFiles == 0 && filesNotDeleted == 0 ? UploadOutcome::Finished
+                                                    : UploadOutcome::Failed;
 }
 
-// Changes into the job's remote folder, offering to create it, and notes the server's
-// name for it as the remote root.
+// Changes into the job's remote folder, offering to create it. Its full path is the
+// profile's folder taken from the folder the server logged in to.
 bool Upload::OpenRemoteFolder() {
     const std::string& remote = job.remoteFolder;
+    // Asked before any change of folder: later answers are checked against what was asked.
+    std::string login;
+    if (!connection->GetCurrentDirectory(login)) {
+        if (!CancelRequested()) {
+            MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
+                        ErrorCodeText(connection->LastError()).c_str());
+        }
+        return false;
+    }
+    remoteRoot = RemoteFolderPath(RemoteFolderPath("/", login), remote);
     Status(StringPrintf("Setting directory to \"%s\" ...", remote.c_str()));
     if (!connection->SetCurrentDirectory(remote)) {
         int error = connection->LastError();
@@ -204,7 +218,7 @@ bool Upload::OpenRemoteFolder() {
                                         remote.c_str()),
                            MB_YESNO | MB_ICONQUESTION) == IDYES) {
             error = CreateRemotePath(*connection, remote);
-            if (error == 0 && !connection->SetCurrentDirectory(remote)) {
+            if (error == 0 && !connection->SetCurrentDirectory(remoteRoot)) {
                 error = connection->LastError();
             }
         }
@@ -217,55 +231,60 @@ bool Upload::OpenRemoteFolder() {
             return false;
         }
     }
-    // Without the root's name the subfolders could not be found again.
-    if (!connection->GetCurrentDirectory(remoteRoot)) {
-        if (!CancelRequested()) {
-            MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
-                        ErrorCodeText(connection->LastError()).c_str());
+    // Files go by the full path whatever the server says here, but a server that names
+    // another folder than the one asked for is not trusted to delete anything.
+    std::string said;
+    if (!connection->GetCurrentDirectory(said)) {
+        if (connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+            if (!CancelRequested()) {
+                MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
+                            ErrorCodeText(connection->LastError()).c_str());
+            }
+            return false;
         }
-        return false;
+        folderDoubt = "did not say where it is";
+    } else if (!SameRemoteFolder(said, remoteRoot)) {
+        folderDoubt = "said it is in \"" + said + "\"";
     }
     return true;
 }
 
-// Makes the remote twin of a local subfolder ("" for the local folder itself) current.
+// Makes the remote twin of a local subfolder ("" for the local folder itself) current,
+// making it (and every missing level) when it is not there.
 bool Upload::EnterSubfolder(const std::string& folder) {
     if (folder == currentFolder || rootMissing) {
         return true;
     }
-    if (!connection->SetCurrentDirectory(remoteRoot)) {
-        if (!CancelRequested()) {
-            MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
-                        remoteRoot.c_str(), ErrorCodeText(connection->LastError()).c_str());
-        }
-        return false;
-    }
     currentFolder = folder;
     remoteMissing = false;
-    if (folder.empty()) {
+    if (!folder.empty()) {
+        Status(StringPrintf("Setting directory to \"%s\" ...", folder.c_str()));
+    }
+    const std::string target = RemoteFolderPath(remoteRoot, folder);
+    if (connection->SetCurrentDirectory(target)) {
         return true;
     }
-    Status(StringPrintf("Setting directory to \"%s\" ...", folder.c_str()));
-    int error = 0;
-    if (job.dryRun) {
+    int error = connection->LastError();
+    if (error == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
         // Nothing is made in a dry run: a missing folder means all of its files would go.
-        if (!connection->SetCurrentDirectory(folder)) {
-            error = connection->LastError();
-            remoteMissing = error == ERROR_INTERNET_EXTENDED_ERROR;
-        }
-        if (remoteMissing || error == 0) {
-            return true;
-        }
-    } else {
-        error = CreateRemotePath(*connection, folder);
+        remoteMissing = true;
+        return true;
     }
-    if (error == 0 && !job.dryRun && !connection->SetCurrentDirectory(folder)) {
-        error = connection->LastError();
+    if (error == ERROR_INTERNET_EXTENDED_ERROR && !folder.empty()) {
+        std::vector<std::string> made;
+        error = connection->SetCurrentDirectory(remoteRoot)
+                    ? CreateRemotePath(*connection, folder, &made)
+                    : connection->LastError();
+        madeFolders.insert(made.begin(), made.end());
+        if (error == 0 && !connection->SetCurrentDirectory(target)) {
+            error = connection->LastError();
+        }
     }
     if (error != 0) {
         if (!CancelRequested()) {
             MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
-                        folder.c_str(), ErrorCodeText(error).c_str());
+                        folder.empty() ? remoteRoot.c_str() : folder.c_str(),
+                        ErrorCodeText(error).c_str());
         }
         return false;
     }
@@ -404,54 +423,117 @@ UploadOutcome Upload::DeleteExtraEntries() {
     if (rootMissing) {
         return UploadOutcome::Finished;  // a dry run into a folder still to be made
     }
+    if (!folderDoubt.empty()) {
+        MessageBoxF(
+            "Nothing was deleted on the FTP server: after changing into \"%s\" the "
+            "server %s, so Mavren cannot be sure which folder it would delete in.",
+            remoteRoot.c_str(), folderDoubt.c_str());
+        return FtpFailure();
+    }
     Status("Looking for files the site no longer has ...");
     currentFolder = std::string(1, '\0');  // the walk leaves the server elsewhere
-    std::vector<std::string> extras;
-    if (!FindExtraRemoteEntries(*connection, remoteRoot, site, extras)) {
+    MirrorPlan plan;
+    MirrorFailure failure;
+    if (!FindExtraRemoteEntries(*connection, MirrorScope{remoteRoot, madeFolders}, site, plan,
+                                failure)) {
         if (CancelRequested()) {
             return Stopped();
         }
-        MessageBoxF("Failed to list directory on FTP server\n\nReason: %s",
-                    ErrorCodeText(connection->LastError()).c_str());
+        MessageBoxF(
+            "Failed to list directory on FTP server\n\nDirectory: %s\n\nReason: %s\n\n"
+            "Nothing was deleted.",
+            failure.folder.c_str(), Cut(failure.reason).c_str());
         return FtpFailure();
     }
+    for (const std::string& kept : plan.kept) {
+        Status(kept);
+    }
+    const std::vector<RemoteExtra>& extras = plan.extras;
     if (extras.empty()) {
         return UploadOutcome::Finished;
     }
+    const std::int64_t files = std::count_if(
+        extras.begin(), extras.end(),
+        [](const RemoteExtra& extra) { return extra.kind != RemoteExtra::Kind::Folder; });
+    const std::string over = OverLimit(files, plan.filesListed);
     if (job.dryRun) {
-        for (const std::string& path : extras) {
-            Report(UploadAction::Delete, path);
+        for (const RemoteExtra& extra : extras) {
+            Report(UploadAction::Delete, ShownExtra(extra));
+        }
+        if (!over.empty()) {
+            Status("An upload would delete none of these: they are " + over + ".");
         }
         return UploadOutcome::Finished;
     }
+    if (!ConfirmDeletion(extras, files, over)) {
+        return UploadOutcome::Finished;
+    }
+    Status(StringPrintf("Deleting %zu files and folders ...", extras.size()));
+    if (!DeleteRemoteEntries(*connection, remoteRoot, extras, failure)) {
+        if (CancelRequested()) {
+            return Stopped();
+        }
+        MessageBoxF("Failed to delete \"%s\" on FTP server\n\nReason: %s", failure.folder.c_str(),
+                    Cut(failure.reason).c_str());
+        return FtpFailure();
+    }
+    for (const RemoteExtra& extra : extras) {
+        Report(UploadAction::Delete, ShownExtra(extra));
+    }
+    return UploadOutcome::Finished;
+}
+
+std::string Upload::OverLimit(std::int64_t files, std::int64_t listed) const {
+    constexpr std::int64_t kMostFiles = 50;
+    const DeleteLimit& limit = job.deleteLimit;
+    switch (limit.kind) {
+        case DeleteLimit::Kind::None:
+            return {};
+        case DeleteLimit::Kind::AtMost:
+            return files > limit.count ? StringPrintf("more than the %s allowed",
+                                                      GroupedNumber(limit.count).c_str())
+                                       : std::string();
+        case DeleteLimit::Kind::Default:
+            break;
+    }
+    if (files > kMostFiles) {
+        return StringPrintf("more than %s", GroupedNumber(kMostFiles).c_str());
+    }
+    if (files * 4 > listed) {
+        return StringPrintf("more than a quarter of the %s files there",
+                            GroupedNumber(listed).c_str());
+    }
+    return {};
+}
+
+bool Upload::ConfirmDeletion(const std::vector<RemoteExtra>& extras, std::int64_t files,
+                             const std::string& over) {
     constexpr std::size_t kListed = 30;
     std::string list;
     for (std::size_t i = 0; i < extras.size() && i < kListed; ++i) {
-        list += "  " + extras[i] + "\n";
+        list += "  " + ShownPath(ShownExtra(extras[i]));
+        list += extras[i].kind == RemoteExtra::Kind::Link ? " (a link)\n" : "\n";
     }
     if (extras.size() > kListed) {
         list += StringPrintf("  ... and %zu more\n", extras.size() - kListed);
     }
-    if (ShowMessageBox(StringPrintf("The server has %zu files and folders below \"%s\" that the "
-                                    "site no longer has:\n\n%s\nDelete them?",
-                                    extras.size(), remoteRoot.c_str(), list.c_str()),
-                       MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return UploadOutcome::Finished;
+    const std::string found = StringPrintf(
+        "The server has %zu files and folders below \"%s\" that the site no longer "
+        "has:\n\n%s\n",
+        extras.size(), remoteRoot.c_str(), list.c_str());
+    if (over.empty()) {
+        return ShowMessageBox(found + "Delete them?", MB_YESNO | MB_ICONQUESTION) == IDYES;
     }
-    Status(StringPrintf("Deleting %zu files and folders ...", extras.size()));
-    std::string failedPath;
-    if (!DeleteRemoteEntries(*connection, remoteRoot, extras, failedPath)) {
-        if (CancelRequested()) {
-            return Stopped();
-        }
-        MessageBoxF("Failed to delete \"%s\" on FTP server\n\nReason: %s", failedPath.c_str(),
-                    ErrorCodeText(connection->LastError()).c_str());
-        return FtpFailure();
+    const std::string count =
+        files == 1 ? "That is 1 file, " : "Those are " + GroupedNumber(files) + " files, ";
+    if (job.askAboveLimit) {
+        return ShowMessageBox(found + count + over + ". Delete them all the same?",
+                              MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
     }
-    for (const std::string& path : extras) {
-        Report(UploadAction::Delete, path);
-    }
-    return UploadOutcome::Finished;
+    ShowMessageBox(found + count + over + ", so Mavren deleted none of them." + job.limitAdvice,
+                   MB_OK | MB_ICONEXCLAMATION);
+    filesNotDeleted = files;
+    return false;
 }
 
 void Upload::CountFile(std::int64_t size, bool sent) {
@@ -467,15 +549,15 @@ void Upload::CountFile(std::int64_t size, bool sent) {
 std::string Upload::SummaryText() const {
     std::string text;
     if (job.dryRun) {
-        text = StringPrintf("%s files (%s bytes) would be sent", Grouped(sentFiles).c_str(),
-                            Grouped(tracker.total).c_str());
+        text = StringPrintf("%s files (%s bytes) would be sent", GroupedNumber(sentFiles).c_str(),
+                            GroupedNumber(tracker.total).c_str());
     } else if (tracker.done == 0 && failedFiles == 0) {
         text = "0 bytes sent";
     } else {
         text = tracker.DoneText();
     }
     if (unchangedFiles > 0) {
-        text += StringPrintf("; %s file%s unchanged", Grouped(unchangedFiles).c_str(),
+        text += StringPrintf("; %s file%s unchanged", GroupedNumber(unchangedFiles).c_str(),
                              unchangedFiles == 1 ? "" : "s");
     }
     if (failedFiles > 0) {
@@ -484,7 +566,11 @@ std::string Upload::SummaryText() const {
     }
     if (!site.skipped.empty()) {
         text += StringPrintf("; %s left out",
-                             Grouped(static_cast<std::int64_t>(site.skipped.size())).c_str());
+                             GroupedNumber(static_cast<std::int64_t>(site.skipped.size())).c_str());
+    }
+    if (filesNotDeleted > 0) {
+        text += StringPrintf("; %s file%s not deleted", GroupedNumber(filesNotDeleted).c_str(),
+                             filesNotDeleted == 1 ? "" : "s");
     }
     return text;
 }
@@ -544,7 +630,8 @@ UploadOutcome RunUpload(const UploadJob& job, const FtpConnector& connect) {
     }
 }
 
-int CreateRemotePath(FtpClient& connection, const std::string& path) {
+int CreateRemotePath(FtpClient& connection, const std::string& path,
+                     std::vector<std::string>* made) {
     std::string remembered;
     if (!connection.GetCurrentDirectory(remembered)) {
         return connection.LastError();
@@ -556,13 +643,18 @@ int CreateRemotePath(FtpClient& connection, const std::string& path) {
         }
         rest.erase(0, rest.find_first_not_of('/'));
     }
+    std::string walked;
     do {
         const std::size_t separator = rest.find('/');
         const std::string piece = rest.substr(0, separator);
         rest = separator == std::string::npos ? std::string() : rest.substr(separator + 1);
+        walked += (walked.empty() ? "" : "/") + piece;
         if (!connection.SetCurrentDirectory(piece)) {
             if (!connection.CreateDirectory(piece) && connection.LastError() != 0) {
                 return connection.LastError();
+            }
+            if (made != nullptr) {
+                made->push_back(walked);
             }
             if (!connection.SetCurrentDirectory(piece) && connection.LastError() != 0) {
                 return connection.LastError();

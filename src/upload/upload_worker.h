@@ -4,11 +4,19 @@
 // server over FTP, FTPS or SFTP, into the profile's remote folder, mirroring the
 // subfolders there and skipping every file whose remote copy has the same size and is
 // not older. What the walk of the site leaves out (upload_walk.h: links out of it,
-// names no server takes) gets a status line each and is not touched on the server. On
-// request it then deletes what the server has below that folder and the site no longer
-// has (after asking), or only tells what it would do (a dry run). It
-// reports to the job's window with the worker messages and shows its own boxes on its
-// own thread.
+// names no server takes) gets a status line each and is not touched on the server.
+//
+// The remote folder is the profile's folder as written, a relative one taken from the
+// folder the server logged in to; every later change of folder names the full path, so a
+// server that misreports its current folder cannot lead the upload elsewhere (and one
+// that does so after the first change is not trusted with deletions).
+//
+// On request it then deletes what the server has below that folder and the site no
+// longer has (upload_mirror.h says what is never touched), once every file was sent and
+// every listing came back whole, and only after asking; a deletion of more files than the
+// job's limit is refused, or in the desktop program asked about with No as the answer
+// offered. A dry run only tells what it would do. It reports to the job's window with
+// the worker messages and shows its own boxes on its own thread.
 //
 // RunUpload runs on a worker thread, once per upload. The front end fills the job before
 // the thread starts and does not touch it afterwards; it asks for a stop by setting
@@ -18,9 +26,11 @@
 // part it received and nothing more.
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "upload/ftp_client.h"
 #include "upload/remote_protocol.h"
@@ -32,6 +42,14 @@ struct FtpProfile;
 // path, a folder with a trailing "/").
 enum class UploadAction { Send, Skip, Delete };
 using UploadActionReport = std::function<void(UploadAction action, const std::string& path)>;
+
+// How many files one upload's deletion may take: by default at most 50, and at most a
+// quarter of the files the server listed; or at most count; or any number.
+struct DeleteLimit {
+    enum class Kind { Default, AtMost, None };
+    Kind kind = Kind::Default;
+    std::int64_t count = 0;
+};
 
 struct UploadJob {
     std::string host;  // "ftp.example.com" or "ftp.example.com:2121"
@@ -45,6 +63,9 @@ struct UploadJob {
     bool deleteExtra = false;        // remove what the site no longer has, after asking
     bool dryRun = false;             // change nothing; only report what would be done
     UploadActionReport report = {};  // called on the worker's thread; may be empty
+    DeleteLimit deleteLimit = {};
+    bool askAboveLimit = false;    // ask (No offered) instead of refusing above the limit
+    std::string limitAdvice = {};  // how to allow more, added to a refusal
 };
 
 // The job for uploading localFolder with a profile's values.
@@ -72,4 +93,6 @@ UploadOutcome RunUpload(const UploadJob& job, const FtpConnector& connect);
 // that starts with "/" from the server's root), changing into each, then goes back to
 // the folder it started in. Returns 0, or the error code of the step that failed
 // (ErrorCodeText gives its text); the server's folder then stays where the walk stopped.
-int CreateRemotePath(FtpClient& connection, const std::string& path);
+// made (when given) gets the part of path up to each level it created ("a", "a/b").
+int CreateRemotePath(FtpClient& connection, const std::string& path,
+                     std::vector<std::string>* made = nullptr);

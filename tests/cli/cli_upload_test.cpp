@@ -102,13 +102,27 @@ TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
         << run.err;
     EXPECT_EQ(server.Count("STOR"), 0);
 
-    run = Cli({"upload", programPath, "--profile", "test", "--delete"});
+    // One file of the two there: more than a quarter, so it takes --max-delete.
+    run = Cli({"upload", programPath, "--profile", "test", "--delete", "--max-delete", "1"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("that the site no longer has:\n\n  old.htm\n\nDelete them?"),
               std::string::npos)
         << run.err;
     EXPECT_EQ(ReadFileBytes(server.Root() + "/old.htm"), "old") << "No without a terminal";
     run = Cli({"upload", programPath, "--profile", "test", "--delete", "--yes"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("That is 1 file, more than a quarter of the 2 files there, so "
+                           "Mavren deleted none of them.\n\nTo delete them all the same, upload "
+                           "again with --max-delete and at least their number, or --max-delete "
+                           "all."),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("; 1 file not deleted\n"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/old.htm"), "old");
+    EXPECT_EQ(Cli({"upload", programPath, "--max-delete", "1"}).status, 2) << "without --delete";
+    EXPECT_EQ(Cli({"upload", programPath, "--delete", "--max-delete", "-1"}).status, 2);
+    run = Cli(
+        {"upload", programPath, "--profile", "test", "--delete", "--yes", "--max-delete", "all"});
     ASSERT_EQ(run.status, 0) << run.err;
     struct stat status {};
     EXPECT_NE(::stat((server.Root() + "/old.htm").c_str(), &status), 0);
@@ -220,6 +234,23 @@ TEST_F(CliUpload, CtrlCStopsTheUploadAtOnceEvenAgainstASlowServer) {
     ASSERT_EQ(::stat((server.Root() + "/big.bin").c_str(), &later), 0);
     EXPECT_LE(later.st_size, partial.st_size + 64 * 1024) << "the server's own buffers at most";
     EXPECT_EQ(server.Count("STOR z.htm"), 0);
+}
+
+TEST_F(CliUpload, CtrlCEndsTheWaitForAnUnansweredQuitAtOnce) {
+    FtpTestServer server({.quirks = {"silent-quit"}});
+    WriteFileBytes(site / "a.htm", "a");
+    AddProfile(server, "");
+
+    BackgroundUpload upload({"upload", programPath, "--profile", "test"}, config.path());
+    for (int i = 0; i < 3000 && server.Count("QUIT") == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(server.Count("QUIT"), 1);
+    const auto interrupted = std::chrono::steady_clock::now();
+    upload.Interrupt();
+    EXPECT_EQ(upload.Wait(), 0) << "everything was sent: " << upload.Err();
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(1));
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/a.htm"), "a");
 }
 
 TEST_F(CliUpload, DrawsAProgressBarOnATerminal) {

@@ -61,6 +61,9 @@ class QtBackendsTest : public QObject {
             << IDCANCEL;
         QTest::newRow("Yes/No, Enter") << (MB_YESNO | MB_ICONQUESTION) << int(QMessageBox::Question)
                                        << yesNo << int(Qt::Key_Return) << true << IDYES;
+        QTest::newRow("Yes/No offering No, Enter")
+            << (MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) << int(QMessageBox::Warning) << yesNo
+            << int(Qt::Key_Return) << true << IDNO;
         // Only the buttons answer a Yes/No box; the test then presses No.
         QTest::newRow("Yes/No, Escape") << unsigned(MB_YESNO) << int(QMessageBox::NoIcon) << yesNo
                                         << int(Qt::Key_Escape) << false << IDNO;

@@ -402,6 +402,34 @@ class UploadDialogTest : public QObject {
         QVERIFY(QFileInfo::exists(remote + "/Thumbs/pic001.png"));
     }
 
+    void aLargeDeletionIsAskedAboutWithNoOffered() {
+        ScriptedBoxes boxes;
+        FtpTestServer server;
+        const QString remote = QString::fromStdString(server.Root());
+        for (int i = 0; i < 60; ++i) {
+            QVERIFY(WriteTextFile(remote + QStringLiteral("/old%1.htm").arg(i), "old"));
+        }
+        QTemporaryDir site;
+        QVERIFY(WriteTextFile(site.filePath("INDEX000.HTM"), "<HTML></HTML>\r\n"));
+        StoreProfiles(
+            {{"local", server.Host(), FtpTestServer::kUser, FtpTestServer::kPassword, ""}});
+        boxes->QueueAnswer(IDNO);
+        RunUploadDialog(site.path(), [&](QWidget* window) {
+            Find<QCheckBox>(window, "deleteExtraCheck")->setChecked(true);
+            Find<QPushButton>(window, "startButton")->click();
+            QTRY_COMPARE_WITH_TIMEOUT(Find<QPushButton>(window, "cancelButton")->text(),
+                                      QStringLiteral("Close"), 30000);
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
+        QCOMPARE(boxes->Boxes().size(), std::size_t{1});
+        QCOMPARE(boxes->Boxes()[0].flags, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
+        QVERIFY2(boxes->Texts()[0].find("  ... and 30 more\n\nThose are 60 files, more than 50. "
+                                        "Delete them all the same?") != std::string::npos,
+                 boxes->Texts()[0].c_str());
+        QVERIFY(QFileInfo::exists(remote + "/old0.htm"));
+        QVERIFY(QFileInfo::exists(remote + "/INDEX000.HTM"));
+    }
+
     void stopEndsTheUploadAndClosesTheDialog() {
         ScriptedBoxes boxes;
         FtpTestServer server({.throttle = 30000});

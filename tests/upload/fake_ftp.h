@@ -99,12 +99,17 @@ class FakeFtp : public FtpClient {
         };
         for (const std::string& folder : server->folders) {
             if (direct(folder)) {
-                entries.push_back({folder.substr(prefix.size()), true});
+                RemoteEntry entry;
+                entry.name = folder.substr(prefix.size());
+                entry.folder = true;
+                entries.push_back(entry);
             }
         }
         for (const auto& [path, file] : server->files) {
             if (direct(path)) {
-                entries.push_back({path.substr(prefix.size()), false});
+                RemoteEntry entry;
+                entry.name = path.substr(prefix.size());
+                entries.push_back(entry);
             }
         }
         return true;

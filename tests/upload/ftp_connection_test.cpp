@@ -193,4 +193,31 @@ TEST_F(FtpConnectionTest, AServerThatDiesDuringAFileFailsTheWriteOrTheClose) {
     EXPECT_FALSE(file->Close());
 }
 
+TEST_F(FtpConnectionTest, AListingThatTricklesInOrNeverEndsFails) {
+    FtpTestServer server({.quirks = {"slow-mlsd", "endless-mlsd"}});
+    ASSERT_EQ(::mkdir((server.Root() + "/slow").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((server.Root() + "/endless").c_str(), 0755), 0);
+    const ListingLimits limits{.entries = 1000, .bytes = 1 << 20, .slowSeconds = 2};
+    struct Case {
+        const char* folder;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {"slow",
+         "The server sent the listing too slowly (less than 1024 bytes a second for 2 "
+         "seconds)."},
+        {"endless", "The listing is longer than Mavren reads (more than 1,000 entries or 1 MB)."},
+    };
+    for (const Case& c : cases) {
+        auto connection = Connect(server);
+        ASSERT_TRUE(connection);
+        connection->SetListingLimits(limits);
+        ASSERT_TRUE(connection->SetCurrentDirectory(c.folder));
+        std::vector<RemoteEntry> entries;
+        EXPECT_FALSE(connection->ListFolder(entries));
+        EXPECT_EQ(connection->LastErrorText(), c.failure);
+        EXPECT_TRUE(entries.empty());
+    }
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 TEST(FtpReplies, CodesAndArguments) {
@@ -57,37 +59,82 @@ TEST(FtpReplies, ListingFacts) {
     }
 }
 
-TEST(FtpReplies, FolderListingsGiveNamesAndKinds) {
+TEST(FtpReplies, FolderListingLinesGiveNamesAndKinds) {
+    enum Kind { File, Folder, Link };
     struct Case {
-        bool mlsd;  // else a long listing
+        bool mlsd;  // else LIST
         const char* line;
-        bool entry;
+        ListingLine result;
         const char* name;
-        bool folder;
+        Kind kind;
     };
+    const ListingLine entry = ListingLine::Entry;
+    const ListingLine skip = ListingLine::Skip;
+    const ListingLine bad = ListingLine::NotUnderstood;
     const Case cases[] = {
-        {true, "type=file;size=12;modify=20240102030405; a b.htm", true, "a b.htm", false},
-        {true, "Type=Dir;Modify=20240102030405; images", true, "images", true},
-        {true, "type=cdir;modify=20240102030405; .", false, "", false},
-        {true, "type=pdir;modify=20240102030405; ..", false, "", false},
-        {true, "type=OS.unix=slink:/x;size=1; link", true, "link", false},
-        {true, "no facts here", false, "", false},
-        {false, "-rw-r--r--    1 ann  ann   12 Jan  1 12:00 a b.htm", true, "a b.htm", false},
-        {false, "drwxr-xr-x    2 ann  ann 4096 Jan  1  2023 images", true, "images", true},
-        {false, "lrwxrwxrwx    1 ann  ann    4 Jan  1 12:00 link -> /etc", true, "link", false},
-        {false, "drwxr-xr-x    2 ann  ann 4096 Jan  1 12:00 ..", false, "", false},
-        {false, "total 12", false, "", false},
+        {true, "type=file;size=12;modify=20240102030405; a b.htm", entry, "a b.htm", File},
+        {true, "Type=Dir;Modify=20240102030405; images", entry, "images", Folder},
+        {true, "type=dir;unique=801g2; x; y", entry, "x; y", Folder},
+        {true, "type=cdir;modify=20240102030405; .", skip, "", File},
+        {true, "type=pdir;modify=20240102030405; ..", skip, "", File},
+        {true, "type=OS.unix=slink:/x;size=1; link", entry, "link", Link},
+        {true, "type=OS.unix=symlink; link", entry, "link", Link},
+        {true, "size=1; no type", bad, "", File},
+        {true, "no facts here", bad, "", File},
+        {true, "", skip, "", File},
+        {false, "-rw-r--r--    1 ann  ann   12 Jan  1 12:00 a b.htm", entry, "a b.htm", File},
+        {false, "drwxr-xr-x    2 ann  ann 4096 Jan  1  2023 images", entry, "images", Folder},
+        {false, "lrwxrwxrwx    1 ann  ann    4 Jan  1 12:00 link -> /etc", entry, "link", Link},
+        // Without a group column, and with numbers for the owner.
+        {false, "-rw-r--r-- 1 owner 1234 Jan 01 12:00 my photo.jpg", entry, "my photo.jpg", File},
+        {false, "-rw-r--r-- 1 1000 1000 5 Dec  8 17:00  two  blanks", entry, " two  blanks", File},
+        {false, "-rw-r--r-- 1 ann ann 5 2024-01-02 03:04 iso.htm", entry, "iso.htm", File},
+        {false, "drwxr-xr-x    2 ann  ann 4096 Jan  1 12:00 ..", skip, "", File},
+        {false, "total 12", skip, "", File},
+        // Windows servers.
+        {false, "01-02-24  03:04PM       <DIR>          my images", entry, "my images", Folder},
+        {false, "01-02-2024  15:04                 1234 a.htm", entry, "a.htm", File},
+        {false, "01-02-24  03:04AM       <JUNCTION>     jump", entry, "jump", Link},
+        {false, "01-02-24  03:04PM       ????           x", bad, "", File},
+        {false, "-rw-r--r-- 1 ann ann twelve Jan 1 12:00 x", bad, "", File},
+        {false, "garbage", bad, "", File},
     };
     for (const Case& c : cases) {
-        RemoteEntry entry;
-        const bool parsed =
-            c.mlsd ? ParseMlsdLine(c.line, entry) : ParseLongListingLine(c.line, entry);
-        EXPECT_EQ(parsed, c.entry) << c.line;
-        if (parsed) {
-            EXPECT_EQ(entry.name, c.name) << c.line;
-            EXPECT_EQ(entry.folder, c.folder) << c.line;
+        RemoteEntry parsed;
+        const ListingLine result =
+            c.mlsd ? ParseMlsdLine(c.line, parsed) : ParseListLine(c.line, parsed);
+        EXPECT_EQ(result, c.result) << c.line;
+        if (result == ListingLine::Entry) {
+            EXPECT_EQ(parsed.name, c.name) << c.line;
+            EXPECT_EQ(parsed.folder, c.kind == Folder) << c.line;
+            EXPECT_EQ(parsed.link, c.kind == Link) << c.line;
         }
     }
+}
+
+TEST(FtpReplies, WholeListingsKeepOddNamesWholeAndEachNameOnce) {
+    std::vector<RemoteEntry> entries;
+    std::string problem;
+    // A lone CR in a name does not end its line; a name listed twice is one entry.
+    ASSERT_TRUE(
+        ParseListing("type=file;size=1; old\rname.htm\r\ntype=file;size=2; a\r\n"
+                     "type=dir; a\r\n",
+                     true, entries, problem));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "old\rname.htm");
+    EXPECT_EQ(entries[0].status.size, 1);
+    EXPECT_EQ(entries[1].name, "a");
+    EXPECT_FALSE(entries[1].folder) << "listed as a file and as a folder: neither is trusted";
+
+    // Lines ending in LF alone.
+    ASSERT_TRUE(
+        ParseListing("total 1\n-rw-r--r-- 1 a a 1 Jan  1 12:00 x\n", false, entries, problem));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "x");
+
+    EXPECT_FALSE(ParseListing("type=file; a\r\n\x01 what\r\n", true, entries, problem));
+    EXPECT_EQ(problem, "line 2: \"? what\"");
+    EXPECT_TRUE(entries.empty());
 }
 
 TEST(FtpReplies, ProtocolNamesAndPorts) {
