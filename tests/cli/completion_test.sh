@@ -56,6 +56,7 @@ check "mavren-cli generate " OLD.MAV sub trip.mav
 check "mavren-cli generate trip.mav " 
 check "mavren-cli upload --profile " 'my\ site' other
 check "mavren-cli upload trip.mav --profile o" other
+check "mavren-cli upload trip.mav --delete --max-delete " all
 check "mavren-cli profile " list add edit delete
 check "mavren-cli profile edit " 'my\ site' other
 check "mavren-cli profile delete m" 'my\ site'
