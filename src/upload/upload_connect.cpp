@@ -40,6 +40,7 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
     const std::string knownHosts = UserKnownHostsFile();
     // At most one question: a server that fails again after a Yes is not asked about twice.
     bool asked = false;
+    bool warned = false;  // about lines of known_hosts that cannot be read: once an upload
     for (;;) {
         ConnectFailure reason;
         HostKeyCheck hostKey;
@@ -47,6 +48,11 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
         if (job.protocol == FtpProtocol::Sftp) {
             connection = SftpConnection::Open(SharedSession(), login, knownHosts,
                                               &UploadCancelRequested, reason, hostKey);
+            if (!warned && !hostKey.recorded.unreadable.empty()) {
+                warned = true;
+                PostStatusText(job.window,
+                               UnreadableLinesText(knownHosts, hostKey.recorded.unreadable));
+            }
         } else {
             connection =
                 FtpConnection::Open(SharedSession(), login, job.protocol == FtpProtocol::Ftps,
