@@ -163,8 +163,10 @@ int AddProfile(const Command& command, const CommandOptions& options, FtpProfile
         return UsageError(command, options.positional.size() < 2 ? "no profile name given"
                                                                  : "too many arguments");
     }
-    if (options.Has("--name")) {
-        return UsageError(command, "--name is for profile edit");
+    for (const char* option : {"--name", "--forget-certificate"}) {
+        if (options.Has(option) || options.flags.count(option) != 0) {
+            return UsageError(command, std::string(option) + " is for profile edit");
+        }
     }
     if (list.count >= MaxFtpProfiles) {
         ShowMessageBox(TooManyFtpProfilesText(), MB_OK | MB_ICONSTOP);
@@ -193,6 +195,21 @@ int EditProfile(const Command& command, const CommandOptions& options, FtpProfil
     }
     if (const int status = CheckProfile(profile, list, index); status != kExitOk) {
         return status;
+    }
+    if (options.flags.count("--forget-certificate") != 0) {
+        // Before a rename, which would take the pin along with the old name anyway.
+        const std::string& name = list.profiles[static_cast<std::size_t>(index)].name;
+        if (ForgetFtpProfileCertificate(name)) {
+            std::printf(
+                "Forgot the certificate trusted for FTP profile '%s'; the next upload "
+                "asks about the server's certificate.\n",
+                name.c_str());
+        } else {
+            std::printf("FTP profile '%s' trusts no certificate of its own.\n", name.c_str());
+        }
+        if (options.values.empty() && options.flags.size() == 1) {
+            return kExitOk;
+        }
     }
     // Only the fields given change in the store, so edits running at once all hold.
     list.Change(index, profile);
@@ -227,7 +244,7 @@ int RunProfileCommand(const CommandLine& line) {
     if (!ParseCommandOptions(
             line.arguments,
             {"--name", "--host", "--user", "--password", "--directory", "--protocol"},
-            {"--password-stdin"}, options, problem)) {
+            {"--password-stdin", "--forget-certificate"}, options, problem)) {
         return UsageError(command, problem);
     }
     if (options.positional.empty()) {

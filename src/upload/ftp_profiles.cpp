@@ -282,6 +282,24 @@ void SetFtpProfileCertificate(const std::string& name, const std::string& finger
     }));
 }
 
+bool ForgetFtpProfileCertificate(const std::string& name) {
+    bool forgotten = false;
+    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+        forgotten = false;
+        RegistryKey* profiles = FindRegistryKey(root, kFtpProfilesKey);
+        RegistryKey* key = profiles == nullptr ? nullptr : profiles->FindSubkey(name);
+        if (key != nullptr && key->RemoveValue(kCertificateValue)) {
+            forgotten = true;
+            if (key->values.empty() && key->subkeys.empty()) {
+                profiles->RemoveSubkey(name);  // only held the pin of a profile not saved
+            }
+        }
+        return 0;
+    });
+    ShowRegistryStoreFailure(result);
+    return result.ok && forgotten;
+}
+
 bool DeleteFtpProfileKey(const std::string& name) {
     return DeleteRegistryKey(kFtpProfilesKey, name);
 }

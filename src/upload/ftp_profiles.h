@@ -87,6 +87,9 @@ void SetLastFtpProfile(const std::string& name);
 // and goes with the profile's key (a deleted or renamed profile forgets it).
 std::string FtpProfileCertificate(const std::string& name);
 void SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint);
+// Forgets the pinned certificate, so that the next upload asks about the server's
+// certificate again. True when one was pinned.
+bool ForgetFtpProfileCertificate(const std::string& name);
 
 // Removes the profile's key from the store at once. True when it was there and is gone.
 bool DeleteFtpProfileKey(const std::string& name);

@@ -2,6 +2,7 @@
 
 #include "platform/format.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 #include "upload/ftp_connection.h"
 #include "upload/ftp_profiles.h"
 #include "upload/sftp_connection.h"
@@ -28,6 +29,26 @@ bool AskToRecordHostKey(const UploadJob& job, const HostKeyCheck& key) {
                             job.host.c_str(), key.knownHosts.c_str(), key.fingerprint.c_str(),
                             key.keyType.c_str()),
                MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
+// name as a shell word: as it is when that is safe, else in single quotes.
+std::string ShellWord(const std::string& name) {
+    const bool plain = !name.empty() && name.find_first_not_of(
+                                            "abcdefghijklmnopqrstuvwxyz"
+                                            "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                            "0123456789._-+@%") == std::string::npos;
+    return plain ? name : "'" + ReplaceAll(name, "'", "'\\''") + "'";
+}
+
+// A certificate other than the pinned one may be someone listening in: never a question,
+// so --yes cannot take it either; trusting a new one takes a deliberate step.
+std::string ChangedCertificateText(const UploadJob& job) {
+    return StringPrintf(
+        "The server's certificate is not the certificate you chose to trust for "
+        "this server. If your host confirms a new one, forget the old one "
+        "(mavren-cli profile edit %s --forget-certificate, or the FTP Profile "
+        "window) and upload again.",
+        ShellWord(job.profileName).c_str());
 }
 
 }  // namespace
@@ -62,6 +83,10 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
             return connection;
         }
         failure = reason.text;
+        if (reason.kind == ConnectFailure::Kind::ChangedCertificate) {
+            failure = ChangedCertificateText(job);
+            return nullptr;
+        }
         if (asked || UploadCancelRequested.load() != 0) {
             return nullptr;
         }

@@ -183,6 +183,35 @@ class UploadDialogTest : public QObject {
         QCOMPARE(dialog.profile.host, kAlpha.host);
     }
 
+    void profileDialogForgetsATrustedCertificateOnSave() {
+        const std::string pin(95, 'A');
+        struct Case {
+            bool pinned;
+            bool save;
+        };
+        for (const Case c : {Case{false, true}, Case{true, false}, Case{true, true}}) {
+            ForgetSettings();
+            if (c.pinned) {
+                SetFtpProfileCertificate(kAlpha.name, pin);
+            }
+            CMavrenFtpProfileDialog dialog;
+            dialog.profile = kAlpha;
+            ExecWith(dialog, [&](QWidget* window) {
+                auto* forget = Find<QPushButton>(window, "forgetCertificateButton");
+                QCOMPARE(forget->isVisibleTo(window), c.pinned);
+                if (c.pinned) {
+                    QVERIFY(Find<QLabel>(window, "certificateValue")
+                                ->text()
+                                .contains(QString::fromStdString(pin)));
+                    forget->click();
+                    QCOMPARE(FtpProfileCertificate(kAlpha.name), pin);  // not before Save
+                }
+                Find<QPushButton>(window, c.save ? "saveButton" : "cancelButton")->click();
+            });
+            QCOMPARE(FtpProfileCertificate(kAlpha.name), c.pinned && !c.save ? pin : std::string());
+        }
+    }
+
     void noProfilesOffersToMakeOne() {
         ScriptedBoxes boxes;
         boxes->QueueAnswer(IDYES);
