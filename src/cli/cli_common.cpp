@@ -117,7 +117,8 @@ const std::vector<Command>& Commands() {
         {"profile", "mavren-cli profile list|add|edit|delete [NAME] [OPTIONS]",
          "list, add, change or delete FTP profiles",
          "  profile list\n"
-         "      names, protocols, hosts, user names and directories (never passwords)\n"
+         "      names, protocols, hosts, user names, directories and where each\n"
+         "      password is kept: secret store, settings file or none (never passwords)\n"
          "  profile add NAME --host HOST --user USER [--password PASSWORD |\n"
          "                   --password-stdin] [--directory DIRECTORY]\n"
          "                   [--protocol ftp|ftps|sftp]\n"
@@ -133,7 +134,9 @@ const std::vector<Command>& Commands() {
          "ftps, 22 for sftp. DIRECTORY is the folder on the server to upload into;\n"
          "empty for the folder you log in to. --password-stdin reads the password from\n"
          "the first line of standard input, so it does not show in the list of\n"
-         "processes. --forget-certificate forgets the FTPS server certificate the\n"
+         "processes. Passwords are kept in the desktop's secret store (GNOME Keyring,\n"
+         "KWallet, KeePassXC) when one runs, else in Mavren's settings file, which only\n"
+         "you can read. --forget-certificate forgets the FTPS server certificate the\n"
          "profile trusts, so that the next upload shows the server's certificate and\n"
          "asks again: the way to trust a new certificate once your host confirms it\n"
          "(an upload refuses a certificate other than the trusted one, even with\n"

@@ -59,7 +59,8 @@ int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfi
 // Writes what changed in the list; kExitOk, or kExitFileError after saying why not.
 int Save(FtpProfileList& list, const std::string& name) {
     std::string refused;
-    if (!SaveFtpProfiles(list, -1, &refused)) {
+    std::string note;
+    if (!SaveFtpProfiles(list, -1, &refused, &note)) {
         if (!refused.empty()) {
             refused.pop_back();  // its line end
             return Fail("%s", refused, kExitFileError);
@@ -67,6 +68,9 @@ int Save(FtpProfileList& list, const std::string& name) {
         return Fail("'%s' could not be stored in the settings", name, kExitFileError);
     }
     std::printf("Saved FTP profile '%s'.\n", name.c_str());
+    if (!note.empty()) {
+        ShowMessageBox(note, MB_OK | MB_ICONINFORMATION);
+    }
     return kExitOk;
 }
 
@@ -133,7 +137,10 @@ int ListProfiles(const FtpProfileList& list) {
          0},
         {"Host", [](const FtpProfile& p) { return p.host; }, 0},
         {"Username", [](const FtpProfile& p) { return p.username; }, 0},
-        {"Directory", [](const FtpProfile& p) { return p.directory; }, 0}};
+        {"Directory", [](const FtpProfile& p) { return p.directory; }, 0},
+        {"Password",
+         [](const FtpProfile& p) { return std::string(FtpPasswordPlaceName(p.passwordPlace)); },
+         0}};
     for (Column& column : columns) {
         column.width = std::string(column.title).size();
         for (int i = 0; i < list.count; ++i) {
@@ -261,7 +268,8 @@ int RunProfileCommand(const CommandLine& line) {
     }
     FtpProfileList list;
     std::string lastProfile;
-    LoadFtpProfiles(list, lastProfile);
+    // Listing says where passwords are kept, without asking the secret store for them.
+    LoadFtpProfiles(list, lastProfile, action != "list");
     if (action == "list") {
         if (options.positional.size() != 1) {
             return UsageError(command, "profile list takes no arguments");

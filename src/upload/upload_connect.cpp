@@ -54,6 +54,10 @@ std::string ChangedCertificateText(const UploadJob& job) {
 }  // namespace
 
 std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& failure) {
+    if (!job.passwordProblem.empty()) {
+        failure = job.passwordProblem;  // rather than log in without it
+        return nullptr;
+    }
     ServerLogin login{job.host, job.username, job.password, {}};
     if (job.protocol == FtpProtocol::Ftps && !job.profileName.empty()) {
         login.certificate = FtpProfileCertificate(job.profileName);

@@ -232,11 +232,19 @@ class UploadDialogTest : public QObject {
             QVERIFY(!Find<QCheckBox>(window, "deleteExtraCheck")->isChecked());
             Find<QPushButton>(window, "cancelButton")->click();
         });
+        // No secret store here: the password went into the settings file, said once.
+        const std::string note = "Mavren keeps your FTP passwords in its settings file, " +
+                                 RegistryStorePath() +
+                                 ", which only you can read: no secret store (such as GNOME "
+                                 "Keyring) answers on this desktop. Once one runs, each "
+                                 "password moves there the next time its profile is saved.";
         QCOMPARE(boxes->Texts(),
                  std::vector<std::string>({"No FTP profiles found.\n\n"
                                            "An FTP profile tells Mavren how to connect to a "
                                            "server so that it can upload files.\n\n"
-                                           "Would you like to create one now?"}));
+                                           "Would you like to create one now?",
+                                           note}));
+        QCOMPARE(boxes->Boxes()[1].flags, MB_OK | MB_ICONINFORMATION);
         // Saved when the dialog closed.
         const std::string key = std::string(kFtpProfilesKey) + "\\home";
         QCOMPARE(GetRegistryString(key, "Host"), std::string("127.0.0.1"));
