@@ -197,7 +197,8 @@ void DoSecretWork(const SecretWork& work, std::vector<SecretWork::Store>& failed
             failed.push_back({store.name, password, store.oldName});
             continue;
         }
-        if (!store.oldName.empty() && !EqualsIgnoringCase(store.oldName, store.name)) {
+        // The store's names ignore letter case, the secret store's do not.
+        if (!store.oldName.empty() && store.oldName != store.name) {
             ClearFtpPassword(store.oldName);
         }
     }
@@ -249,8 +250,12 @@ bool FtpProfileList::Change(int index, const FtpProfile& edited) {
         return false;
     }
     const auto slot = static_cast<std::size_t>(index);
-    changedFields[slot] |= ChangedFields(profiles[slot], edited);
+    const unsigned changed = ChangedFields(profiles[slot], edited);
+    changedFields[slot] |= changed;
     profiles[slot] = edited;
+    if ((changed & kFtpPasswordChanged) != 0) {
+        profiles[slot].passwordProblem.clear();  // a password given anew is there to use
+    }
     return true;
 }
 
