@@ -206,13 +206,15 @@ int EditProfile(const Command& command, const CommandOptions& options, FtpProfil
     if (options.flags.count("--forget-certificate") != 0) {
         // Before a rename, which would take the pin along with the old name anyway.
         const std::string& name = list.profiles[static_cast<std::size_t>(index)].name;
-        if (ForgetFtpProfileCertificate(name)) {
+        if (FtpProfileCertificate(name).empty()) {
+            std::printf("FTP profile '%s' trusts no certificate of its own.\n", name.c_str());
+        } else if (ForgetFtpProfileCertificate(name)) {
             std::printf(
                 "Forgot the certificate trusted for FTP profile '%s'; the next upload "
                 "asks about the server's certificate.\n",
                 name.c_str());
         } else {
-            std::printf("FTP profile '%s' trusts no certificate of its own.\n", name.c_str());
+            return Fail("the certificate '%s' trusts could not be forgotten", name, kExitFileError);
         }
         if (options.values.empty() && options.flags.size() == 1) {
             return kExitOk;
