@@ -59,7 +59,8 @@ int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfi
 // Writes what changed in the list; kExitOk, or kExitFileError after saying why not.
 int Save(FtpProfileList& list, const std::string& name) {
     std::string refused;
-    if (!SaveFtpProfiles(list, -1, &refused)) {
+    std::string note;
+    if (!SaveFtpProfiles(list, -1, &refused, &note)) {
         if (!refused.empty()) {
             refused.pop_back();  // its line end
             return Fail("%s", refused, kExitFileError);
@@ -67,6 +68,9 @@ int Save(FtpProfileList& list, const std::string& name) {
         return Fail("'%s' could not be stored in the settings", name, kExitFileError);
     }
     std::printf("Saved FTP profile '%s'.\n", name.c_str());
+    if (!note.empty()) {
+        ShowMessageBox(note, MB_OK | MB_ICONINFORMATION);
+    }
     return kExitOk;
 }
 
@@ -133,7 +137,10 @@ int ListProfiles(const FtpProfileList& list) {
          0},
         {"Host", [](const FtpProfile& p) { return p.host; }, 0},
         {"Username", [](const FtpProfile& p) { return p.username; }, 0},
-        {"Directory", [](const FtpProfile& p) { return p.directory; }, 0}};
+        {"Directory", [](const FtpProfile& p) { return p.directory; }, 0},
+        {"Password",
+         [](const FtpProfile& p) { return std::string(FtpPasswordPlaceName(p.passwordPlace)); },
+         0}};
     for (Column& column : columns) {
         column.width = std::string(column.title).size();
         for (int i = 0; i < list.count; ++i) {
@@ -163,8 +170,10 @@ int AddProfile(const Command& command, const CommandOptions& options, FtpProfile
         return UsageError(command, options.positional.size() < 2 ? "no profile name given"
                                                                  : "too many arguments");
     }
-    if (options.Has("--name")) {
-        return UsageError(command, "--name is for profile edit");
+    for (const char* option : {"--name", "--forget-certificate"}) {
+        if (options.Has(option) || options.flags.count(option) != 0) {
+            return UsageError(command, std::string(option) + " is for profile edit");
+        }
     }
     if (list.count >= MaxFtpProfiles) {
         ShowMessageBox(TooManyFtpProfilesText(), MB_OK | MB_ICONSTOP);
@@ -193,6 +202,23 @@ int EditProfile(const Command& command, const CommandOptions& options, FtpProfil
     }
     if (const int status = CheckProfile(profile, list, index); status != kExitOk) {
         return status;
+    }
+    if (options.flags.count("--forget-certificate") != 0) {
+        // Before a rename, which would take the pin along with the old name anyway.
+        const std::string& name = list.profiles[static_cast<std::size_t>(index)].name;
+        if (FtpProfileCertificate(name).empty()) {
+            std::printf("FTP profile '%s' trusts no certificate of its own.\n", name.c_str());
+        } else if (ForgetFtpProfileCertificate(name)) {
+            std::printf(
+                "Forgot the certificate trusted for FTP profile '%s'; the next upload "
+                "asks about the server's certificate.\n",
+                name.c_str());
+        } else {
+            return Fail("the certificate '%s' trusts could not be forgotten", name, kExitFileError);
+        }
+        if (options.values.empty() && options.flags.size() == 1) {
+            return kExitOk;
+        }
     }
     // Only the fields given change in the store, so edits running at once all hold.
     list.Change(index, profile);
@@ -227,7 +253,7 @@ int RunProfileCommand(const CommandLine& line) {
     if (!ParseCommandOptions(
             line.arguments,
             {"--name", "--host", "--user", "--password", "--directory", "--protocol"},
-            {"--password-stdin"}, options, problem)) {
+            {"--password-stdin", "--forget-certificate"}, options, problem)) {
         return UsageError(command, problem);
     }
     if (options.positional.empty()) {
@@ -244,7 +270,8 @@ int RunProfileCommand(const CommandLine& line) {
     }
     FtpProfileList list;
     std::string lastProfile;
-    LoadFtpProfiles(list, lastProfile);
+    // Listing says where passwords are kept, without asking the secret store for them.
+    LoadFtpProfiles(list, lastProfile, action != "list");
     if (action == "list") {
         if (options.positional.size() != 1) {
             return UsageError(command, "profile list takes no arguments");

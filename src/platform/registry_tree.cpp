@@ -277,6 +277,17 @@ void RegistryKey::SetValue(std::string_view valueName, std::string_view text) {
     values.emplace_back(valueName, text);
 }
 
+bool RegistryKey::RemoveValue(std::string_view valueName) {
+    const auto it = std::find_if(values.begin(), values.end(), [valueName](const auto& value) {
+        return EqualsIgnoringCase(value.first, valueName);
+    });
+    if (it == values.end()) {
+        return false;
+    }
+    values.erase(it);
+    return true;
+}
+
 bool IsValidRegistryKeyName(std::string_view name) {
     return !name.empty() && name.size() <= kMaxRegistryKeyNameLength &&
            std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || IsControl(c); });

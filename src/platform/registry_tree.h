@@ -34,6 +34,8 @@ struct RegistryKey {
     // Null when the value is missing.
     const std::string* FindValue(std::string_view valueName) const;
     void SetValue(std::string_view valueName, std::string_view text);
+    // Removes the value; false when there is none.
+    bool RemoveValue(std::string_view valueName);
 };
 
 // Splits a key path at its backslashes. The empty path names the root and gives no

@@ -14,6 +14,8 @@ CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(QWidget* parent)
     }
     connect(m_ui->saveButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->forgetCertificateButton, &QPushButton::clicked, this,
+            [this] { ForgetCertificate(); });
 }
 
 CMavrenFtpProfileDialog::~CMavrenFtpProfileDialog() = default;
@@ -29,6 +31,14 @@ bool CMavrenFtpProfileDialog::OnInitDialog() {
     ShowText(m_ui->directoryEdit, profile.directory);
     m_ui->protocolCombo->setCurrentIndex(
         m_ui->protocolCombo->findData(static_cast<int>(profile.protocol)));
+    const std::string pinned = profile.name.empty() ? "" : FtpProfileCertificate(profile.name);
+    m_pinnedName = pinned.empty() ? "" : profile.name;
+    m_ui->certificateValue->setText(QStringLiteral("SHA-256 ") + QString::fromStdString(pinned));
+    for (QWidget* widget : {static_cast<QWidget*>(m_ui->certificateLabel),
+                            static_cast<QWidget*>(m_ui->certificateValue),
+                            static_cast<QWidget*>(m_ui->forgetCertificateButton)}) {
+        widget->setVisible(!pinned.empty());
+    }
     m_ui->profileNameEdit->setFocus(Qt::OtherFocusReason);
     return true;
 }
@@ -62,8 +72,19 @@ void CMavrenFtpProfileDialog::accept() {
         m_ui->hostEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
+    if (m_forgetCertificate) {
+        ForgetFtpProfileCertificate(m_pinnedName);
+    }
     profile = edited;
     CVQDialog::accept();
+}
+
+void CMavrenFtpProfileDialog::ForgetCertificate() {
+    m_forgetCertificate = true;
+    m_ui->certificateValue->setText(
+        QStringLiteral("Forgotten when you press \"Save\"; the next upload asks about the "
+                       "server's certificate again."));
+    m_ui->forgetCertificateButton->setEnabled(false);
 }
 
 QLineEdit* CMavrenFtpProfileDialog::FieldEdit(FtpProfileField field) const {

@@ -5,7 +5,10 @@
 // FTP) or one being edited. "Save" checks that name, host and user name are filled in,
 // lists what is missing in a stop box and puts the focus on the first missing field;
 // only a complete profile closes the dialog with OK. The caller sets profile, runs the dialog and
-// takes profile back after OK; it is left alone by Cancel. GUI thread only.
+// takes profile back after OK; it is left alone by Cancel. When the profile trusts an FTPS
+// server certificate, the dialog shows its fingerprint with "Forget Certificate"; the
+// pin is forgotten (in the settings store, at once) when the dialog is saved, so that the
+// next upload asks about the server's certificate again. GUI thread only.
 
 #include <memory>
 
@@ -18,7 +21,7 @@ class FtpProfileDialog;
 
 class QLineEdit;
 
-class CMavrenFtpProfileDialog : public CVQDialog {
+class CMavrenFtpProfileDialog final : public CVQDialog {
     Q_OBJECT
 
   public:
@@ -33,6 +36,9 @@ class CMavrenFtpProfileDialog : public CVQDialog {
 
   private:
     QLineEdit* FieldEdit(FtpProfileField field) const;
+    void ForgetCertificate();
 
     const std::unique_ptr<Ui::FtpProfileDialog> m_ui;
+    std::string m_pinnedName;  // the profile whose pin the dialog shows; empty for none
+    bool m_forgetCertificate = false;
 };

@@ -279,9 +279,13 @@ void CMavrenUploadStatusDialog::done(int result) {
     DropWorkerEvents(this);
     // Only what was changed here is written; changes other copies made meanwhile stay.
     std::string refused;
-    if (!SaveFtpProfiles(m_profiles, SelectedSlot(), &refused) && !refused.empty()) {
+    std::string note;
+    if (!SaveFtpProfiles(m_profiles, SelectedSlot(), &refused, &note) && !refused.empty()) {
         ShowMessageBox("These changes to the FTP profiles could not be saved:\n\n" + refused,
                        MB_OK | MB_ICONEXCLAMATION);
+    }
+    if (!note.empty()) {
+        ShowMessageBox(note, MB_OK | MB_ICONINFORMATION);
     }
     CVQDialog::done(result);
 }

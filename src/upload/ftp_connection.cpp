@@ -87,7 +87,9 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
     if (!connection->LogIn(address, login)) {
         const CertificateCheck& check = *connection->certificateCheck;
         if (tls && CertificateRefused(connection->transfer->Result(), check)) {
-            failure.kind = ConnectFailure::Kind::UntrustedCertificate;
+            // Another certificate than the pinned one is no question of trust but a warning.
+            failure.kind = login.certificate.empty() ? ConnectFailure::Kind::UntrustedCertificate
+                                                     : ConnectFailure::Kind::ChangedCertificate;
             failure.fingerprint = check.fingerprint;
             failure.text = "The server's certificate is not trusted: " +
                            (check.problem.empty() ? connection->LastErrorText() : check.problem) +

@@ -50,7 +50,7 @@ struct ServerLogin {
 
 // Why a connection could not be opened, and what the user may do about it.
 struct ConnectFailure {
-    enum class Kind { Other, UntrustedCertificate, UnknownHostKey };
+    enum class Kind { Other, UntrustedCertificate, ChangedCertificate, UnknownHostKey };
     Kind kind = Kind::Other;
     std::string text;         // the reason, in plain words
     std::string fingerprint;  // of the certificate or host key the user may trust

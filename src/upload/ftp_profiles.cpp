@@ -6,11 +6,37 @@
 #include "platform/registry.h"
 #include "platform/registry_store.h"
 #include "upload/password_scramble.h"
+#include "upload/secret_store.h"
 
 namespace {
 
 const char* const kLastFtpProfileValue = "LastFTPProfile";
 const char* const kCertificateValue = "Certificate";
+const char* const kPasswordValue = "Password";
+// Where the password is when it is not the "Password" value, and the word for the
+// secret store there.
+const char* const kPasswordStoreValue = "PasswordStore";
+const char* const kSecretStoreName = "Secret Service";
+// Under the application key: "1" once the user was told that passwords are kept in
+// the settings file.
+const char* const kPasswordNoteValue = "FtpPasswordNoteShown";
+
+// What a save has to do in the secret store once the settings are written.
+struct SecretWork {
+    struct Store {
+        std::string name;
+        std::string password;
+        std::string oldName;  // whose secret goes once this one is stored; may be name
+    };
+    std::vector<Store> stores;
+    std::vector<std::string> clears;
+    bool wroteToSettingsFile = false;  // a password went into the settings file
+};
+
+bool KeptInSecretStore(const RegistryKey& key) {
+    const std::string* place = key.FindValue(kPasswordStoreValue);
+    return place != nullptr && EqualsIgnoringCase(*place, kSecretStoreName);
+}
 
 std::string ProfileKeyPath(const std::string& name) {
     return std::string(kFtpProfilesKey) + "\\" + name;
@@ -47,15 +73,45 @@ int ProfileCount(const RegistryKey& profiles) {
     return count;
 }
 
+// Writes the password where it goes now: the secret store when one runs (the key only
+// says so; the secret follows the save), else the settings file. oldName is the name
+// the profile's secret may be kept under so far.
+void WritePassword(RegistryKey& key, const FtpProfile& profile, const std::string& oldName,
+                   bool secretStore, SecretWork& work) {
+    const bool wasSecret = KeptInSecretStore(key);
+    if (!profile.password.empty() && secretStore) {
+        key.RemoveValue(kPasswordValue);
+        key.SetValue(kPasswordStoreValue, kSecretStoreName);
+        work.stores.push_back({profile.name, profile.password, wasSecret ? oldName : ""});
+        return;
+    }
+    key.SetValue(kPasswordValue, ScramblePassword(profile.password));
+    key.RemoveValue(kPasswordStoreValue);
+    work.wroteToSettingsFile = work.wroteToSettingsFile || !profile.password.empty();
+    if (wasSecret) {
+        work.clears.push_back(oldName);
+    }
+}
+
+// Writes the password of a profile saved with changes: when it changed, or when it
+// can move from the settings file to the secret store; and moves the secret of a
+// renamed profile.
+void SavePassword(RegistryKey& key, const FtpProfile& profile, const std::string& oldName,
+                  unsigned fields, bool secretStore, SecretWork& work) {
+    const bool moves = secretStore && !profile.password.empty() && !KeptInSecretStore(key);
+    if ((fields & kFtpPasswordChanged) != 0 || moves) {
+        WritePassword(key, profile, oldName, secretStore, work);
+    } else if (KeptInSecretStore(key) && oldName != profile.name) {
+        work.stores.push_back({profile.name, profile.password, oldName});
+    }
+}
+
 void WriteFields(RegistryKey& key, const FtpProfile& profile, unsigned fields) {
     if ((fields & kFtpHostChanged) != 0) {
         key.SetValue("Host", profile.host);
     }
     if ((fields & kFtpUsernameChanged) != 0) {
         key.SetValue("Username", profile.username);
-    }
-    if ((fields & kFtpPasswordChanged) != 0) {
-        key.SetValue("Password", ScramblePassword(profile.password));
     }
     if ((fields & kFtpDirectoryChanged) != 0) {
         key.SetValue("Directory", profile.directory);
@@ -77,7 +133,8 @@ unsigned ChangedFields(const FtpProfile& before, const FtpProfile& after) {
 
 // Applies the change of one slot to the tree; the empty text, or why it was not applied.
 std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile& profile,
-                     const std::string& storedName, unsigned fields) {
+                     const std::string& storedName, unsigned fields, bool secretStore,
+                     SecretWork& work) {
     const std::string& name = profile.name;
     if (storedName.empty()) {
         if (ExistingProfile(profiles, name) != nullptr) {
@@ -87,14 +144,18 @@ std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile&
             return StringPrintf("'%s' was not added: a maximum of %d profiles can be created.",
                                 name.c_str(), MaxFtpProfiles);
         }
-        WriteFields(profiles.AddSubkey(name), profile, kFtpAllFieldsChanged);
+        RegistryKey& key = profiles.AddSubkey(name);
+        WriteFields(key, profile, kFtpAllFieldsChanged);
+        WritePassword(key, profile, name, secretStore, work);
         return {};
     }
     if (ExistingProfile(profiles, storedName) == nullptr) {
         return StringPrintf("The FTP profile '%s' was deleted meanwhile.", storedName.c_str());
     }
     if (name == storedName) {
-        WriteFields(*profiles.FindSubkey(name), profile, fields);
+        RegistryKey& key = *profiles.FindSubkey(name);
+        WriteFields(key, profile, fields);
+        SavePassword(key, profile, name, fields, secretStore, work);
         return {};
     }
     if (!EqualsIgnoringCase(name, storedName) && ExistingProfile(profiles, name) != nullptr) {
@@ -113,6 +174,7 @@ std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile&
         }
     }
     WriteFields(moved, profile, fields);
+    SavePassword(moved, profile, storedName, fields, secretStore, work);
     RegistryKey* application = FindRegistryKey(root, kApplicationKey);
     if (application != nullptr &&
         EqualsIgnoringCase(ValueOf(*application, kLastFtpProfileValue), storedName)) {
@@ -121,7 +183,56 @@ std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile&
     return {};
 }
 
+// Does in the secret store what a save left to do. A password the store does not take
+// goes into the settings file after all (a store that went away meanwhile).
+void DoSecretWork(const SecretWork& work, std::vector<SecretWork::Store>& failed) {
+    for (const SecretWork::Store& store : work.stores) {
+        std::string password = store.password;
+        std::string problem;
+        // A renamed profile whose password was not read (the store did not answer then).
+        if (password.empty() && !LookUpFtpPassword(store.oldName, password, problem)) {
+            continue;  // the secret stays under the old name; nothing better can be done
+        }
+        if (!StoreFtpPassword(store.name, password, problem)) {
+            failed.push_back({store.name, password, store.oldName});
+            continue;
+        }
+        // The store's names ignore letter case, the secret store's do not.
+        if (!store.oldName.empty() && store.oldName != store.name) {
+            ClearFtpPassword(store.oldName);
+        }
+    }
+    for (const std::string& name : work.clears) {
+        ClearFtpPassword(name);
+    }
+}
+
+// Marks the note as shown and returns its text, unless it was shown before.
+std::string TakePasswordNote(RegistryKey& root) {
+    RegistryKey* application = FindRegistryKey(root, kApplicationKey);
+    if (application == nullptr || application->FindValue(kPasswordNoteValue) != nullptr) {
+        return {};
+    }
+    application->SetValue(kPasswordNoteValue, "1");
+    return "Mavren keeps your FTP passwords in its settings file, " + RegistryStorePath() +
+           ", which only you can read: no secret store (such as GNOME Keyring) answers on "
+           "this desktop. Once one runs, each password moves there the next time its profile "
+           "is saved.";
+}
+
 }  // namespace
+
+const char* FtpPasswordPlaceName(FtpPasswordPlace place) {
+    switch (place) {
+        case FtpPasswordPlace::SettingsFile:
+            return "settings file";
+        case FtpPasswordPlace::SecretStore:
+            return "secret store";
+        case FtpPasswordPlace::None:
+            break;
+    }
+    return "none";
+}
 
 int FtpProfileList::Add(const FtpProfile& profile) {
     if (count >= MaxFtpProfiles) {
@@ -139,8 +250,12 @@ bool FtpProfileList::Change(int index, const FtpProfile& edited) {
         return false;
     }
     const auto slot = static_cast<std::size_t>(index);
-    changedFields[slot] |= ChangedFields(profiles[slot], edited);
+    const unsigned changed = ChangedFields(profiles[slot], edited);
+    changedFields[slot] |= changed;
     profiles[slot] = edited;
+    if ((changed & kFtpPasswordChanged) != 0) {
+        profiles[slot].passwordProblem.clear();  // a password given anew is there to use
+    }
     return true;
 }
 
@@ -169,7 +284,7 @@ int FtpProfileList::Find(const std::string& name) const {
     return -1;
 }
 
-int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile) {
+int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSecrets) {
     list = FtpProfileList{};
     lastProfile.clear();
     RegistryKey root;
@@ -197,7 +312,20 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile) {
         profile.name = key.name;
         profile.host = ValueOf(key, "Host");
         profile.username = ValueOf(key, "Username");
-        profile.password = UnscramblePassword(ValueOf(key, "Password"));
+        if (KeptInSecretStore(key)) {
+            profile.passwordPlace = FtpPasswordPlace::SecretStore;
+            std::string problem;
+            if (readSecrets && !LookUpFtpPassword(key.name, profile.password, problem)) {
+                profile.passwordProblem = StringPrintf(
+                    "The password of the FTP profile '%s' is kept in the desktop's secret "
+                    "store, which cannot give it: %s.",
+                    key.name.c_str(), problem.c_str());
+            }
+        } else {
+            profile.password = UnscramblePassword(ValueOf(key, kPasswordValue));
+            profile.passwordPlace =
+                profile.password.empty() ? FtpPasswordPlace::None : FtpPasswordPlace::SettingsFile;
+        }
         profile.directory = ValueOf(key, "Directory");
         // Absent (written by an older copy) or unknown: plain FTP, as before.
         if (!ParseFtpProtocol(ValueOf(key, "Protocol"), profile.protocol)) {
@@ -217,12 +345,26 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile) {
     return list.count;
 }
 
-bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused) {
+bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, std::string* note) {
+    // The secret store is asked only when a password may go there.
+    bool passwordsToWrite = false;
+    for (int i = 0; i < list.count; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        passwordsToWrite =
+            passwordsToWrite ||
+            (!list.profiles[slot].password.empty() &&
+             (list.changedFields[slot] != 0 || list.storedNames[slot] != list.profiles[slot].name));
+    }
+    const bool secretStore = passwordsToWrite && SecretStoreAvailable();
     std::string notSaved;
     std::vector<std::size_t> saved;
+    SecretWork work;
+    std::string noteText;
     const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
         notSaved.clear();
         saved.clear();
+        work = SecretWork{};
+        noteText.clear();
         RegistryKey& profiles = ProfilesKey(root);
         for (int i = 0; i < list.count; ++i) {
             const auto slot = static_cast<std::size_t>(i);
@@ -232,8 +374,8 @@ bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused) {
             if (profile.name.empty() || unchanged) {
                 continue;
             }
-            const std::string problem =
-                SaveSlot(root, profiles, profile, list.storedNames[slot], list.changedFields[slot]);
+            const std::string problem = SaveSlot(root, profiles, profile, list.storedNames[slot],
+                                                 list.changedFields[slot], secretStore, work);
             if (problem.empty()) {
                 saved.push_back(slot);
             } else {
@@ -246,11 +388,35 @@ bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused) {
                 FindRegistryKey(root, kApplicationKey)->SetValue(kLastFtpProfileValue, name);
             }
         }
+        if (work.wroteToSettingsFile) {
+            noteText = TakePasswordNote(root);
+        }
         return 0;
     });
     if (!result.ok) {
         ShowRegistryStoreFailure(result);
         return false;
+    }
+    std::vector<SecretWork::Store> failed;
+    DoSecretWork(work, failed);
+    if (!failed.empty()) {
+        ShowRegistryStoreFailure(ChangeRegistryStore([&](RegistryKey& root) {
+            RegistryKey& profiles = ProfilesKey(root);
+            for (const SecretWork::Store& store : failed) {
+                RegistryKey* key = profiles.FindSubkey(store.name);
+                if (key != nullptr && KeptInSecretStore(*key)) {
+                    key->RemoveValue(kPasswordStoreValue);
+                    key->SetValue(kPasswordValue, ScramblePassword(store.password));
+                }
+            }
+            if (noteText.empty()) {
+                noteText = TakePasswordNote(root);
+            }
+            return 0;
+        }));
+    }
+    if (note != nullptr) {
+        *note = noteText;
     }
     // What was written is what the store holds now.
     for (const std::size_t slot : saved) {
@@ -282,8 +448,34 @@ void SetFtpProfileCertificate(const std::string& name, const std::string& finger
     }));
 }
 
+bool ForgetFtpProfileCertificate(const std::string& name) {
+    bool forgotten = false;
+    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+        forgotten = false;
+        RegistryKey* profiles = FindRegistryKey(root, kFtpProfilesKey);
+        RegistryKey* key = profiles == nullptr ? nullptr : profiles->FindSubkey(name);
+        if (key != nullptr && key->RemoveValue(kCertificateValue)) {
+            forgotten = true;
+            if (key->values.empty() && key->subkeys.empty()) {
+                profiles->RemoveSubkey(name);  // only held the pin of a profile not saved
+            }
+        }
+        return 0;
+    });
+    ShowRegistryStoreFailure(result);
+    return result.ok && forgotten;
+}
+
 bool DeleteFtpProfileKey(const std::string& name) {
-    return DeleteRegistryKey(kFtpProfilesKey, name);
+    const bool secret = EqualsIgnoringCase(
+        GetRegistryString(ProfileKeyPath(name), kPasswordStoreValue), kSecretStoreName);
+    if (!DeleteRegistryKey(kFtpProfilesKey, name)) {
+        return false;
+    }
+    if (secret) {
+        ClearFtpPassword(name);
+    }
+    return true;
 }
 
 int DeleteFtpProfile(FtpProfileList& list, int index) {

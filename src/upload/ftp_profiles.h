@@ -3,8 +3,14 @@
 // FTP profiles: the named sets of host, user name, password, remote folder and protocol
 // that an upload connects with, the list of up to three that the upload window and
 // mavren-cli work on, and their place in the settings store (one key per profile below
-// "FTP Profiles", the password in its scrambled form, the protocol as "Protocol", absent
-// for FTP). A list remembers what changed in it since it was loaded, and a save writes
+// "FTP Profiles", the protocol as "Protocol", absent for FTP). A password lives in the
+// desktop's secret store when one runs (secret_store.h), and the profile's key says so
+// with "PasswordStore"="Secret Service"; otherwise, and in files written before, it is
+// the key's "Password" in its scrambled form, and the first such save leaves a note
+// for the user (once, remembered in the store). A password kept in the settings file
+// moves to the secret store the next time its profile is saved while one runs; deleting
+// or renaming a profile deletes or moves its secret. A list remembers what changed in
+// it since it was loaded, and a save writes
 // only that, in one locked change of the store, so that other windows and processes
 // changing profiles at the same time keep their changes. A list belongs to the thread
 // that uses it; the store functions are safe from any thread and process.
@@ -16,6 +22,12 @@
 
 inline constexpr int MaxFtpProfiles = 3;
 
+// Where a profile's password is kept.
+enum class FtpPasswordPlace { None, SettingsFile, SecretStore };
+
+// "none", "settings file" or "secret store", as profile lists show it.
+const char* FtpPasswordPlaceName(FtpPasswordPlace place);
+
 struct FtpProfile {
     std::string name;  // also the profile's key name in the store
     std::string host;  // "ftp.example.com" or "ftp.example.com:2121"
@@ -23,6 +35,10 @@ struct FtpProfile {
     std::string password;   // plain text in memory only
     std::string directory;  // remote folder to upload into; empty for the login folder
     FtpProtocol protocol = FtpProtocol::Ftp;
+    // Where the store kept the password when the profile was loaded, and why one kept in
+    // the secret store could not be read (empty when it could, or was not asked for).
+    FtpPasswordPlace passwordPlace = FtpPasswordPlace::None;
+    std::string passwordProblem = {};
 };
 
 // The fields of a profile that a save writes, as flags (the name goes by the key).
@@ -64,8 +80,8 @@ struct FtpProfileList {
 // Fills list from one reading of the store and sets lastProfile to the name stored as
 // "LastFTPProfile". Returns the count; 0 when the store cannot be read. With more than
 // MaxFtpProfiles profile keys, the first ones in name order are kept and one box names
-// those left out.
-int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile);
+// those left out. Passwords in the secret store are read only with readSecrets.
+int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSecrets = true);
 
 // Writes what changed in list since it was loaded, and, when selected is an index of the
 // list, that profile's name as "LastFTPProfile", all in one change of the store; what
@@ -75,8 +91,11 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile);
 // moves to the new name, without the pinned certificate, and "LastFTPProfile" follows
 // it. What was written counts as unchanged afterwards. True when all of it was stored.
 // Otherwise false: a store that cannot be written shows the store's own box, and refused
-// (when given) gets one line for each profile that was not written and why.
-bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused = nullptr);
+// (when given) gets one line for each profile that was not written and why. note (when
+// given) gets the one-time note that passwords are kept in the settings file, when this
+// save is the first to keep one there; the caller shows it.
+bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused = nullptr,
+                     std::string* note = nullptr);
 
 // Stores name as "LastFTPProfile", the profile an upload without a choice takes.
 void SetLastFtpProfile(const std::string& name);
@@ -87,8 +106,12 @@ void SetLastFtpProfile(const std::string& name);
 // and goes with the profile's key (a deleted or renamed profile forgets it).
 std::string FtpProfileCertificate(const std::string& name);
 void SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint);
+// Forgets the pinned certificate, so that the next upload asks about the server's
+// certificate again. True when one was pinned.
+bool ForgetFtpProfileCertificate(const std::string& name);
 
-// Removes the profile's key from the store at once. True when it was there and is gone.
+// Removes the profile's key from the store at once, and its password from the secret
+// store. True when the key was there and is gone.
 bool DeleteFtpProfileKey(const std::string& name);
 
 // Deletes the profile at index: the key it has in the store (under the name it was

@@ -71,6 +71,11 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
     connection->hostKey->knownHosts = knownHosts;
     connection->hostKey->host = address.host;
     connection->hostKey->port = address.port;
+    if (!LoadKnownHosts(*connection->hostKey, failure.text)) {
+        hostKey = *connection->hostKey;
+        return nullptr;
+    }
+    connection->preferredKeyType = PreferredKeyTypeFile(*connection->hostKey);
     const bool loggedIn = connection->LogIn(address.host, address.port, login);
     hostKey = *connection->hostKey;
     if (!loggedIn) {
@@ -85,6 +90,10 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
                                ". Someone may be listening in, or the server was set up anew; "
                                "if your host confirms a new key, remove the server's line from "
                                "that file and connect again.";
+                break;
+            case HostKeyCheck::Outcome::Revoked:
+                failure.text = "The server's host key is marked as revoked in " + knownHosts +
+                               "; Mavren does not connect to it.";
                 break;
             default:
                 failure.text = connection->LastErrorText();
@@ -210,7 +219,7 @@ void SftpConnection::Prepare(const std::string& path) {
         curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_AGENT));
     }
     // Checked on every request: a new SSH connection is checked like the first.
-    ApplyHostKeyCheck(handle, *hostKey);
+    ApplyHostKeyCheck(handle, *hostKey, preferredKeyType);
 }
 
 bool SftpConnection::SetCurrentDirectory(const std::string& folder) {

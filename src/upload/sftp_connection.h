@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_descriptor.h"
 #include "upload/ftp_client.h"
 #include "upload/ftp_connection.h"
 #include "upload/internet_session.h"
@@ -66,7 +67,8 @@ class SftpConnection final : public FtpClient {
 
     std::unique_ptr<CurlTransfer> transfer;
     std::unique_ptr<HostKeyCheck> hostKey;
-    std::string rootUrl;  // sftp://host:port
+    UniqueFd preferredKeyType;  // see PreferredKeyTypeFile
+    std::string rootUrl;        // sftp://host:port
     std::string username;
     std::string password;
     std::string privateKey;  // the key file to offer when there is no password

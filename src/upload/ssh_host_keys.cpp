@@ -3,15 +3,14 @@
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <pwd.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <vector>
 
-#include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -25,74 +24,49 @@ std::string Base64(const unsigned char* data, std::size_t size) {
     return text;
 }
 
-std::vector<unsigned char> FromBase64(const std::string& text) {
-    std::vector<unsigned char> bytes(3 * (text.size() / 4) + 3);
-    const int length =
-        EVP_DecodeBlock(bytes.data(), reinterpret_cast<const unsigned char*>(text.data()),
-                        static_cast<int>(text.size()));
-    if (length < 0) {
-        return {};
-    }
-    bytes.resize(static_cast<std::size_t>(length));
-    // The decoder counts the padding as bytes.
-    for (auto it = text.rbegin(); it != text.rend() && *it == '=' && !bytes.empty(); ++it) {
-        bytes.pop_back();
-    }
-    return bytes;
+std::string Base64(const std::string& bytes) {
+    return Base64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
-// The key's type, which the key blob names first ("ssh-ed25519", "ecdsa-sha2-nistp256").
-std::string KeyTypeName(const std::vector<unsigned char>& blob) {
-    if (blob.size() < 4) {
-        return {};
-    }
-    const std::size_t length = (std::size_t{blob[0]} << 24) | (std::size_t{blob[1]} << 16) |
-                               (std::size_t{blob[2]} << 8) | std::size_t{blob[3]};
-    if (length == 0 || length > 64 || 4 + length > blob.size()) {
-        return {};
-    }
-    return std::string(blob.begin() + 4, blob.begin() + 4 + static_cast<long>(length));
-}
-
-int OnHostKey(CURL*, const curl_khkey*, const curl_khkey* found, curl_khmatch match, void* data) {
+int OnHostKey(void* data, int, const char* key, std::size_t length) {
     auto* check = static_cast<HostKeyCheck*>(data);
-    std::vector<unsigned char> blob;
-    if (found != nullptr && found->key != nullptr) {
-        if (found->len == 0) {
-            blob = FromBase64(found->key);
-        } else {
-            blob.assign(found->key, found->key + found->len);
-        }
-    }
-    check->keyBase64 = Base64(blob.data(), blob.size());
-    check->keyType = KeyTypeName(blob);
+    const std::string blob = key == nullptr ? std::string() : std::string(key, length);
+    check->keyBase64 = Base64(blob);
+    check->keyType = KeyBlobType(blob);
     unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(blob.data(), blob.size(), digest, &length, EVP_sha256(), nullptr);
-    std::string fingerprint = Base64(digest, length);
+    unsigned int digestLength = 0;
+    EVP_Digest(blob.data(), blob.size(), digest, &digestLength, EVP_sha256(), nullptr);
+    std::string fingerprint = Base64(digest, digestLength);
     while (!fingerprint.empty() && fingerprint.back() == '=') {
         fingerprint.pop_back();  // ssh shows it without the padding
     }
     check->fingerprint = "SHA256:" + fingerprint;
-    switch (match) {
-        case CURLKHMATCH_OK:
+    switch (MatchHostKey(check->recorded, KnownHostsName(check->host, check->port), blob)) {
+        case HostKeyMatch::Known:
             check->outcome = HostKeyCheck::Outcome::Known;
-            return CURLKHSTAT_FINE;
-        case CURLKHMATCH_MISMATCH:
+            return CURLKHMATCH_OK;
+        case HostKeyMatch::Changed:
             check->outcome = HostKeyCheck::Outcome::Changed;
-            return CURLKHSTAT_REJECT;
-        default:
-            check->outcome = HostKeyCheck::Outcome::Unknown;
-            return CURLKHSTAT_REJECT;
+            return CURLKHMATCH_MISMATCH;
+        case HostKeyMatch::Revoked:
+            check->outcome = HostKeyCheck::Outcome::Revoked;
+            return CURLKHMATCH_MISMATCH;
+        case HostKeyMatch::Unknown:
+            break;
     }
+    check->outcome = HostKeyCheck::Outcome::Unknown;
+    return CURLKHMATCH_MISMATCH;
 }
 
-// known_hosts names a server on another port than 22 as "[host]:port".
-std::string HostField(const HostKeyCheck& check) {
-    if (check.port == 22) {
-        return check.host;
+// The key types libcurl can ask a server for.
+bool LibcurlKnowsType(const std::string& type) {
+    for (const char* known : {"ssh-ed25519", "ecdsa-sha2-nistp256", "ecdsa-sha2-nistp384",
+                              "ecdsa-sha2-nistp521", "ssh-rsa", "ssh-dss"}) {
+        if (type == known) {
+            return true;
+        }
     }
-    return "[" + check.host + "]:" + std::to_string(check.port);
+    return false;
 }
 
 }  // namespace
@@ -107,11 +81,39 @@ std::string UserKnownHostsFile() {
     return JoinPath(JoinPath(home, ".ssh"), "known_hosts");
 }
 
-void ApplyHostKeyCheck(CURL* handle, HostKeyCheck& check) {
+bool LoadKnownHosts(HostKeyCheck& check, std::string& problem) {
+    std::string reason;
+    if (!ReadKnownHosts(check.knownHosts, check.recorded, reason)) {
+        problem = check.knownHosts + " cannot be used: " + reason + ".";
+        return false;
+    }
+    return true;
+}
+
+UniqueFd PreferredKeyTypeFile(const HostKeyCheck& check) {
+    const KnownHostsLine* line = FirstKeyOf(check.recorded, KnownHostsName(check.host, check.port));
+    if (line == nullptr || !LibcurlKnowsType(line->keyType)) {
+        return UniqueFd();
+    }
+    UniqueFd file(::memfd_create("mavren-known-host", MFD_CLOEXEC));
+    const std::string text = KnownHostsName(check.host, check.port) + " " + line->keyType + " " +
+                             Base64(line->key) + "\n";
+    if (!file.valid() || !WriteAll(file.get(), text)) {
+        return UniqueFd();
+    }
+    return file;
+}
+
+void ApplyHostKeyCheck(CURL* handle, HostKeyCheck& check, const UniqueFd& preferred) {
     check.outcome = HostKeyCheck::Outcome::NotSeen;
-    curl_easy_setopt(handle, CURLOPT_SSH_KNOWNHOSTS, check.knownHosts.c_str());
-    curl_easy_setopt(handle, CURLOPT_SSH_KEYFUNCTION, &OnHostKey);
-    curl_easy_setopt(handle, CURLOPT_SSH_KEYDATA, &check);
+    // libcurl reads this file only to choose the key type it asks for; the callback,
+    // which takes precedence over the file, makes the decision.
+    if (preferred.valid()) {
+        const std::string path = "/proc/self/fd/" + std::to_string(preferred.get());
+        curl_easy_setopt(handle, CURLOPT_SSH_KNOWNHOSTS, path.c_str());
+    }
+    curl_easy_setopt(handle, CURLOPT_SSH_HOSTKEYFUNCTION, &OnHostKey);
+    curl_easy_setopt(handle, CURLOPT_SSH_HOSTKEYDATA, &check);
 }
 
 bool RecordHostKey(const HostKeyCheck& check, std::string& problem) {
@@ -124,23 +126,45 @@ bool RecordHostKey(const HostKeyCheck& check, std::string& problem) {
         problem = ErrorCodeText(errno);
         return false;
     }
-    const UniqueFd fd(
-        ::open(check.knownHosts.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    const UniqueFd fd(::open(check.knownHosts.c_str(),
+                             O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                             0600));
     if (!fd.valid()) {
         problem = ErrorCodeText(errno);
         return false;
     }
-    // A file whose last line lacks its end gets one first.
-    std::string line = HostField(check) + " " + check.keyType + " " + check.keyBase64 + "\n";
+    // Looked at again as it is now: another program may have recorded the server meanwhile.
+    HostKeyCheck now = check;
+    if (!LoadKnownHosts(now, problem)) {
+        return false;
+    }
+    std::string blob;
+    const std::string line =
+        KnownHostsName(check.host, check.port) + " " + check.keyType + " " + check.keyBase64 + "\n";
+    const KnownHosts written = ParseKnownHosts(line);
+    if (!written.lines.empty()) {
+        blob = written.lines.front().key;
+    }
+    switch (MatchHostKey(now.recorded, KnownHostsName(check.host, check.port), blob)) {
+        case HostKeyMatch::Known:
+            return true;
+        case HostKeyMatch::Unknown:
+            break;
+        default:
+            problem = "Another key is recorded for the server there by now.";
+            return false;
+    }
+    std::string text = line;
     struct stat status {};
     if (::fstat(fd.get(), &status) == 0 && status.st_size > 0) {
         char last = '\n';
+        // A file whose last line lacks its end gets one first.
         if (ReadAllAt(fd.get(), static_cast<std::uint64_t>(status.st_size - 1), &last, 1) == 1 &&
             last != '\n') {
-            line.insert(line.begin(), '\n');
+            text.insert(text.begin(), '\n');
         }
     }
-    if (!WriteAll(fd.get(), line)) {
+    if (!WriteAll(fd.get(), text)) {
         problem = ErrorCodeText(errno);
         return false;
     }

@@ -1,9 +1,11 @@
 #pragma once
 
-// Whether to trust an SFTP server's host key: libcurl looks the server up in the user's
-// ~/.ssh/known_hosts (as ssh does); the check below notes what it found, refuses every
-// key that is not recorded there, and keeps an unknown key so that the user can be asked
-// and a Yes can record it. A changed key is refused and never recorded here.
+// Whether to trust an SFTP server's host key: the server is looked up in the user's
+// ~/.ssh/known_hosts (as ssh does, see known_hosts.h), read by us once per connection, and
+// every handshake's key is checked against it in libcurl's host key callback. A key that
+// some line records for the server is taken; a server that no line names is refused but
+// kept, so that the user can be asked and a Yes can record its key; a server named with
+// other keys only (a changed key) or a revoked key is refused, and never recorded here.
 //
 // One check per connection, used on that connection's thread; the callback runs inside
 // libcurl's SSH handshake.
@@ -12,12 +14,16 @@
 
 #include <string>
 
+#include "platform/file_descriptor.h"
+#include "upload/known_hosts.h"
+
 struct HostKeyCheck {
-    enum class Outcome { NotSeen, Known, Unknown, Changed };
+    enum class Outcome { NotSeen, Known, Unknown, Changed, Revoked };
 
     std::string knownHosts;  // the file to check against and record in
     std::string host;
     int port = 22;
+    KnownHosts recorded;  // what the file held when the connection opened
 
     // What the last handshake showed.
     Outcome outcome = Outcome::NotSeen;
@@ -29,10 +35,22 @@ struct HostKeyCheck {
 // The user's known_hosts file: $HOME/.ssh/known_hosts.
 std::string UserKnownHostsFile();
 
-// Sets up the next request of handle (after its reset) to check the host key as above.
-// check must outlive the request.
-void ApplyHostKeyCheck(CURL* handle, HostKeyCheck& check);
+// Reads check.knownHosts into check.recorded (see ReadKnownHosts). False, with the
+// sentence to show in problem, when the file cannot be used.
+bool LoadKnownHosts(HostKeyCheck& check, std::string& problem);
+
+// A file in memory that names the server with only its first recorded key, for libcurl
+// to ask the server for a key of that type (a server has keys of several types, and
+// the file may record one of them only); none when no line names the server with a
+// type libcurl knows. Lives as long as the descriptor.
+UniqueFd PreferredKeyTypeFile(const HostKeyCheck& check);
+
+// Sets up the next request of handle (after its reset) to check the host key as above;
+// preferred is PreferredKeyTypeFile's descriptor (or none). check must outlive the request.
+void ApplyHostKeyCheck(CURL* handle, HostKeyCheck& check, const UniqueFd& preferred);
 
 // Appends the unknown key the last handshake showed to the known_hosts file, creating
-// it (and its folder) when missing. False with the reason in problem.
+// it (and its folder) when missing, unless a line names the server by now (a key the
+// file already has is not added twice; another one is refused). False with the reason
+// in problem.
 bool RecordHostKey(const HostKeyCheck& check, std::string& problem);

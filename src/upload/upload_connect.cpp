@@ -2,6 +2,7 @@
 
 #include "platform/format.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 #include "upload/ftp_connection.h"
 #include "upload/ftp_profiles.h"
 #include "upload/sftp_connection.h"
@@ -30,9 +31,33 @@ bool AskToRecordHostKey(const UploadJob& job, const HostKeyCheck& key) {
                MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
 }
 
+// name as a shell word: as it is when that is safe, else in single quotes.
+std::string ShellWord(const std::string& name) {
+    const bool plain = !name.empty() && name.find_first_not_of(
+                                            "abcdefghijklmnopqrstuvwxyz"
+                                            "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                            "0123456789._-+@%") == std::string::npos;
+    return plain ? name : "'" + ReplaceAll(name, "'", "'\\''") + "'";
+}
+
+// A certificate other than the pinned one may be someone listening in: never a question,
+// so --yes cannot take it either; trusting a new one takes a deliberate step.
+std::string ChangedCertificateText(const UploadJob& job) {
+    return StringPrintf(
+        "The server's certificate is not the certificate you chose to trust for "
+        "this server. If your host confirms a new one, forget the old one "
+        "(mavren-cli profile edit %s --forget-certificate, or the FTP Profile "
+        "window) and upload again.",
+        ShellWord(job.profileName).c_str());
+}
+
 }  // namespace
 
 std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& failure) {
+    if (!job.passwordProblem.empty()) {
+        failure = job.passwordProblem;  // rather than log in without it
+        return nullptr;
+    }
     ServerLogin login{job.host, job.username, job.password, {}};
     if (job.protocol == FtpProtocol::Ftps && !job.profileName.empty()) {
         login.certificate = FtpProfileCertificate(job.profileName);
@@ -40,6 +65,7 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
     const std::string knownHosts = UserKnownHostsFile();
     // At most one question: a server that fails again after a Yes is not asked about twice.
     bool asked = false;
+    bool warned = false;  // about lines of known_hosts that cannot be read: once an upload
     for (;;) {
         ConnectFailure reason;
         HostKeyCheck hostKey;
@@ -47,6 +73,11 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
         if (job.protocol == FtpProtocol::Sftp) {
             connection = SftpConnection::Open(SharedSession(), login, knownHosts,
                                               &UploadCancelRequested, reason, hostKey);
+            if (!warned && !hostKey.recorded.unreadable.empty()) {
+                warned = true;
+                PostStatusText(job.window,
+                               UnreadableLinesText(knownHosts, hostKey.recorded.unreadable));
+            }
         } else {
             connection =
                 FtpConnection::Open(SharedSession(), login, job.protocol == FtpProtocol::Ftps,
@@ -56,6 +87,10 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
             return connection;
         }
         failure = reason.text;
+        if (reason.kind == ConnectFailure::Kind::ChangedCertificate) {
+            failure = ChangedCertificateText(job);
+            return nullptr;
+        }
         if (asked || UploadCancelRequested.load() != 0) {
             return nullptr;
         }

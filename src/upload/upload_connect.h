@@ -5,8 +5,10 @@
 // (an FTPS certificate that fails the check, an SFTP host key missing from
 // known_hosts) is not given the password: the user is asked once, with the fingerprint
 // in the question, and a Yes pins the certificate to the profile or records the host
-// key, then connects again. Runs on the upload's worker thread; the question is a box
-// of that thread.
+// key, then connects again. A server whose certificate differs from the pinned one, or
+// whose host key differs from the recorded one, is refused without a question: the user
+// trusts a new one on purpose, outside the upload. Runs on the upload's worker thread;
+// the question is a box of that thread.
 
 #include <memory>
 #include <string>

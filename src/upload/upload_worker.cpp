@@ -614,6 +614,7 @@ UploadJob MakeUploadJob(const FtpProfile& profile, const std::string& localFolde
                   localFolder,  profile.directory, std::move(window)};
     job.protocol = profile.protocol;
     job.profileName = profile.name;
+    job.passwordProblem = profile.passwordProblem;
     return job;
 }
 

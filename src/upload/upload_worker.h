@@ -59,10 +59,11 @@ struct UploadJob {
     std::string remoteFolder;  // the profile's directory; empty for the login folder
     std::shared_ptr<WorkerMessageReceiver> window;  // where every report goes
     FtpProtocol protocol = FtpProtocol::Ftp;
-    std::string profileName = {};    // where a trusted certificate is pinned
-    bool deleteExtra = false;        // remove what the site no longer has, after asking
-    bool dryRun = false;             // change nothing; only report what would be done
-    UploadActionReport report = {};  // called on the worker's thread; may be empty
+    std::string profileName = {};      // where a trusted certificate is pinned
+    std::string passwordProblem = {};  // why the profile's password could not be read
+    bool deleteExtra = false;          // remove what the site no longer has, after asking
+    bool dryRun = false;               // change nothing; only report what would be done
+    UploadActionReport report = {};    // called on the worker's thread; may be empty
     DeleteLimit deleteLimit = {};
     bool askAboveLimit = false;    // ask (No offered) instead of refusing above the limit
     std::string limitAdvice = {};  // how to allow more, added to a refusal

@@ -51,10 +51,11 @@ TEST_F(CliProfile, AddsListsEditsAndDeletes) {
 
     run = Cli({"profile", "list"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "Profile Name  Protocol  Host                   Username  Directory\n"
-              "home          ftp       ftp.home.example:2121  ann       /www\n"
-              "work          sftp      ftp.work.example       bob\n");
+    EXPECT_EQ(
+        run.out,
+        "Profile Name  Protocol  Host                   Username  Directory  Password\n"
+        "home          ftp       ftp.home.example:2121  ann       /www       settings file\n"
+        "work          sftp      ftp.work.example       bob                  settings file\n");
     EXPECT_EQ(run.out.find("secret"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(config / "Orvashi/Mavren 1.0/settings.ini").find("secret"),
               std::string::npos)

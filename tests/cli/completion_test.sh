@@ -61,6 +61,7 @@ check "mavren-cli profile " list add edit delete
 check "mavren-cli profile edit " 'my\ site' other
 check "mavren-cli profile delete m" 'my\ site'
 check "mavren-cli profile add " 
+check "mavren-cli profile edit other --f" --forget-certificate
 check "mavren-cli new --type " images text html
 check "mavren-cli new --source " sub
 check "mavren-cli open n" notes.txt

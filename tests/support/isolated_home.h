@@ -1,8 +1,8 @@
 #pragma once
 
 // A test environment that points HOME and the XDG folders at a fresh temporary folder
-// for the whole test program, so no test reads or writes the real user's settings or
-// desktop files. Register it once per test program:
+// for the whole test program, so no test reads or writes the real user's settings,
+// desktop files or secret store. Register it once per test program:
 //   const auto* const kIsolatedHome = ::testing::AddGlobalTestEnvironment(new IsolatedHome);
 
 #include <gtest/gtest.h>
@@ -22,6 +22,10 @@ class IsolatedHome : public ::testing::Environment {
         ::setenv("XDG_CONFIG_HOME", (*root / ".config").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (*root / ".local/share").c_str(), 1);
         ::setenv("XDG_CACHE_HOME", (*root / ".cache").c_str(), 1);
+        // No session bus, so no secret store: the same on every machine, and no desktop
+        // service started on the tests' behalf (see SecretServiceSession for one).
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (*root / "no-session-bus")).c_str(),
+                 1);
         // A desktop session would route xdg-utils through its own tools.
         ::unsetenv("XDG_CURRENT_DESKTOP");
         ::unsetenv("DESKTOP_SESSION");

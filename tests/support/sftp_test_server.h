@@ -33,11 +33,14 @@ extern char** environ;
 
 class SftpTestServer {
   public:
-    SftpTestServer() {
+    // With ecdsaToo the server also has an ECDSA host key, offered first, as servers with
+    // keys of several types do; KnownHostsLine stays the Ed25519 key's.
+    explicit SftpTestServer(bool ecdsaToo = false) {
         const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
         ::mkdir((home + "/.ssh").c_str(), 0700);
         clientKey = home + "/.ssh/id_ed25519";
-        if (!MakeKey(folder / "host_key") || (!Exists(clientKey) && !MakeKey(clientKey))) {
+        if (!MakeKey(folder / "host_key") || (!Exists(clientKey) && !MakeKey(clientKey)) ||
+            (ecdsaToo && !MakeKey(folder / "host_key_ecdsa", "ecdsa"))) {
             return;
         }
         std::ofstream(folder / "authorized_keys") << ReadFileBytes(clientKey + ".pub");
@@ -47,8 +50,9 @@ class SftpTestServer {
         // locked one and refuses even its keys.
         const bool root = ::geteuid() == 0;
         std::ofstream(folder / "sshd_config")
-            << "Port " << port << "\nListenAddress 127.0.0.1\nHostKey " << (folder / "host_key")
-            << "\nAuthorizedKeysFile " << (folder / "authorized_keys")
+            << "Port " << port << "\nListenAddress 127.0.0.1\n"
+            << (ecdsaToo ? "HostKey " + (folder / "host_key_ecdsa") + "\n" : "") << "HostKey "
+            << (folder / "host_key") << "\nAuthorizedKeysFile " << (folder / "authorized_keys")
             << "\nStrictModes no\nUsePAM " << (root ? "no" : "yes")
             << "\nPasswordAuthentication yes\n"
                "KbdInteractiveAuthentication no\nPubkeyAuthentication yes\n"
@@ -112,9 +116,9 @@ class SftpTestServer {
         struct stat status {};
         return ::stat(path.c_str(), &status) == 0;
     }
-    static bool MakeKey(const std::string& path) {
-        const ProgramRun run = RunProgram(
-            "/usr/bin/ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-C", "test", "-f", path});
+    static bool MakeKey(const std::string& path, const char* type = "ed25519") {
+        const ProgramRun run = RunProgram("/usr/bin/ssh-keygen",
+                                          {"-q", "-t", type, "-N", "", "-C", "test", "-f", path});
         EXPECT_EQ(run.status, 0) << "ssh-keygen: " << run.err;
         return run.status == 0;
     }

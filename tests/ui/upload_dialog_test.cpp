@@ -183,6 +183,35 @@ class UploadDialogTest : public QObject {
         QCOMPARE(dialog.profile.host, kAlpha.host);
     }
 
+    void profileDialogForgetsATrustedCertificateOnSave() {
+        const std::string pin(95, 'A');
+        struct Case {
+            bool pinned;
+            bool save;
+        };
+        for (const Case c : {Case{false, true}, Case{true, false}, Case{true, true}}) {
+            ForgetSettings();
+            if (c.pinned) {
+                SetFtpProfileCertificate(kAlpha.name, pin);
+            }
+            CMavrenFtpProfileDialog dialog;
+            dialog.profile = kAlpha;
+            ExecWith(dialog, [&](QWidget* window) {
+                auto* forget = Find<QPushButton>(window, "forgetCertificateButton");
+                QCOMPARE(forget->isVisibleTo(window), c.pinned);
+                if (c.pinned) {
+                    QVERIFY(Find<QLabel>(window, "certificateValue")
+                                ->text()
+                                .contains(QString::fromStdString(pin)));
+                    forget->click();
+                    QCOMPARE(FtpProfileCertificate(kAlpha.name), pin);  // not before Save
+                }
+                Find<QPushButton>(window, c.save ? "saveButton" : "cancelButton")->click();
+            });
+            QCOMPARE(FtpProfileCertificate(kAlpha.name), c.pinned && !c.save ? pin : std::string());
+        }
+    }
+
     void noProfilesOffersToMakeOne() {
         ScriptedBoxes boxes;
         boxes->QueueAnswer(IDYES);
@@ -203,11 +232,19 @@ class UploadDialogTest : public QObject {
             QVERIFY(!Find<QCheckBox>(window, "deleteExtraCheck")->isChecked());
             Find<QPushButton>(window, "cancelButton")->click();
         });
+        // No secret store here: the password went into the settings file, said once.
+        const std::string note = "Mavren keeps your FTP passwords in its settings file, " +
+                                 RegistryStorePath() +
+                                 ", which only you can read: no secret store (such as GNOME "
+                                 "Keyring) answers on this desktop. Once one runs, each "
+                                 "password moves there the next time its profile is saved.";
         QCOMPARE(boxes->Texts(),
                  std::vector<std::string>({"No FTP profiles found.\n\n"
                                            "An FTP profile tells Mavren how to connect to a "
                                            "server so that it can upload files.\n\n"
-                                           "Would you like to create one now?"}));
+                                           "Would you like to create one now?",
+                                           note}));
+        QCOMPARE(boxes->Boxes()[1].flags, MB_OK | MB_ICONINFORMATION);
         // Saved when the dialog closed.
         const std::string key = std::string(kFtpProfilesKey) + "\\home";
         QCOMPARE(GetRegistryString(key, "Host"), std::string("127.0.0.1"));

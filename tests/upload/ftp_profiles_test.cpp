@@ -114,6 +114,35 @@ TEST_F(FtpProfilesTest, TheListHoldsThreeAndDeletingMovesTheLastIntoTheGap) {
     EXPECT_FALSE(DeleteFtpProfileKey("a")) << "already gone";
 }
 
+TEST_F(FtpProfilesTest, APasswordTheSecretStoreCannotGiveIsSaidUntilANewOneIsGiven) {
+    // Saved where a secret store ran; read here, where none does.
+    StoreDirectly(Profile("a"));
+    const std::string key = std::string(kFtpProfilesKey) + "\\a";
+    SetRegistryString(key, "Password", "");
+    SetRegistryString(key, "PasswordStore", "Secret Service");
+    FtpProfileList list;
+    std::string last;
+    ASSERT_EQ(LoadFtpProfiles(list, last), 1);
+    EXPECT_EQ(list.profiles[0].passwordPlace, FtpPasswordPlace::SecretStore);
+    EXPECT_EQ(list.profiles[0].password, "");
+    EXPECT_EQ(list.profiles[0].passwordProblem.rfind(
+                  "The password of the FTP profile 'a' is kept in the desktop's secret store, "
+                  "which cannot give it: ",
+                  0),
+              0u)
+        << list.profiles[0].passwordProblem;
+
+    FtpProfile edited = list.profiles[0];
+    edited.password = "typed anew";
+    list.Change(0, edited);
+    EXPECT_EQ(list.profiles[0].passwordProblem, "") << "the new password is there to use";
+    std::string note;
+    ASSERT_TRUE(SaveFtpProfiles(list, 0, nullptr, &note));
+    EXPECT_NE(note, "");
+    EXPECT_EQ(GetRegistryString(key, "PasswordStore"), "");
+    EXPECT_EQ(UnscramblePassword(GetRegistryString(key, "Password")), "typed anew");
+}
+
 TEST_F(FtpProfilesTest, MoreKeysThanSlotsKeepTheFirstThreeAndSayOnceWhichWereLeftOut) {
     FtpProfileList first;
     first.Add(Profile("delta"));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "support/ftp_test_server.h"
 #include "support/recording_receiver.h"
 #include "support/sftp_test_server.h"
@@ -390,17 +391,19 @@ TEST_F(SftpUploadTest, AsksAboutAnUnknownHostKeyThenUploadsOnlyWhatChanged) {
 TEST_F(SftpUploadTest, AChangedHostKeyOrAWrongPasswordIsRefused) {
     ASSERT_TRUE(sshd.IsRunning());
     MakeSite();
-    // A key of another server recorded for this one.
+    // A key of another server recorded for this one, behind a line no reader understands.
     const std::string line = sshd.KnownHostsLine();
-    std::string forged = line.substr(0, line.rfind(' ') + 1) +
+    std::string forged = "damaged line\n" + line.substr(0, line.rfind(' ') + 1) +
                          "AAAAC3NzaC1lZDI1NTE5AAAAIBtGiBCQnkQeZpN3o7xuv0N0QH0eDSa4cp0hd0QwGJpv\n";
     WriteFileBytes(UserKnownHostsFile(), forged);
     UploadJob job = SftpJob();
+    boxes->QueueAnswer(IDYES);  // as --yes would answer, were there a question
     ASSERT_EQ(Run(job), UploadOutcome::Failed);
     ASSERT_EQ(receiver->ErrorTexts().size(), 1u);
     EXPECT_NE(receiver->ErrorTexts()[0].find("host key is not the one recorded"), std::string::npos)
         << receiver->ErrorTexts()[0];
-    EXPECT_TRUE(boxes->Texts().empty()) << "never offered to replace it";
+    EXPECT_TRUE(boxes->Texts().empty())
+        << "never offered to replace it: " << testing::PrintToString(boxes->Texts());
     EXPECT_EQ(ReadFileBytes(UserKnownHostsFile()), forged);
 
     WriteFileBytes(UserKnownHostsFile(), line);
@@ -412,6 +415,61 @@ TEST_F(SftpUploadTest, AChangedHostKeyOrAWrongPasswordIsRefused) {
         << receiver->ErrorTexts()[0];
     EXPECT_EQ(receiver->ErrorTexts()[0].find("wrong password"), std::string::npos)
         << "the password never shows";
+}
+
+TEST_F(SftpUploadTest, KnownHostsLinesThatCannotBeReadAreSkippedWithOneWarning) {
+    ASSERT_TRUE(sshd.IsRunning());
+    MakeSite();
+    std::string many;  // one valid line of about 7 KB naming 400 other hosts
+    for (int i = 0; i < 400; ++i) {
+        many += (i == 0 ? "" : ",") + std::string("host") + std::to_string(i) + ".example.org";
+    }
+    many += " ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIBtGiBCQnkQeZpN3o7xuv0N0QH0eDSa4cp0hd0QwGJpv\n";
+    const std::string known = "|1|damaged\n" + many + sshd.KnownHostsLine();
+    WriteFileBytes(UserKnownHostsFile(), known);
+    UploadJob job = SftpJob();
+    boxes->QueueAnswer(IDYES);  // the missing folder
+    ASSERT_EQ(Run(job), UploadOutcome::Finished)
+        << testing::PrintToString(receiver->ErrorTexts()) << testing::PrintToString(boxes->Texts());
+    EXPECT_EQ(boxes->Texts().size(), 1u) << "the recorded key is found: no question about it";
+    EXPECT_EQ(ReadFileBytes(UserKnownHostsFile()), known) << "nothing appended";
+    const std::vector<std::string> texts = receiver->StatusTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                         "Line 1 of " + UserKnownHostsFile() + " cannot be read; it is skipped."),
+              1);
+}
+
+TEST_F(SftpUploadTest, AKnownHostsFileThatIsNoRegularFileIsRefusedAtOnce) {
+    ASSERT_TRUE(sshd.IsRunning());
+    MakeSite();
+    ::mkdir(PathFolder(UserKnownHostsFile()).c_str(), 0700);
+    ::unlink(UserKnownHostsFile().c_str());
+    ASSERT_EQ(::mkfifo(UserKnownHostsFile().c_str(), 0600), 0);
+    // Gone again whatever happens: a later test writing the file would wait on a FIFO.
+    const std::unique_ptr<const char, void (*)(const char*)> removal(
+        "", [](const char*) { ::unlink(UserKnownHostsFile().c_str()); });
+    UploadJob job = SftpJob();
+    boxes->QueueAnswer(IDYES);
+    ASSERT_EQ(Run(job), UploadOutcome::Failed);
+    ASSERT_EQ(receiver->ErrorTexts().size(), 1u);
+    EXPECT_NE(receiver->ErrorTexts()[0].find(UserKnownHostsFile() +
+                                             " cannot be used: it is not a regular file."),
+              std::string::npos)
+        << receiver->ErrorTexts()[0];
+    EXPECT_TRUE(boxes->Texts().empty());
+}
+
+TEST_F(SftpUploadTest, AServerWithKeysOfSeveralTypesShowsTheRecordedOne) {
+    SftpTestServer both(true);
+    ASSERT_TRUE(both.IsRunning());
+    MakeSite();
+    WriteFileBytes(UserKnownHostsFile(), both.KnownHostsLine());  // its Ed25519 key only
+    UploadJob job = SftpJob();
+    job.host = both.Host();
+    job.remoteFolder = both.Root();
+    ASSERT_EQ(Run(job), UploadOutcome::Finished)
+        << testing::PrintToString(receiver->ErrorTexts()) << testing::PrintToString(boxes->Texts());
+    EXPECT_TRUE(boxes->Texts().empty());
 }
 
 }  // namespace

@@ -27,6 +27,12 @@ IsolatedHome::IsolatedHome() {
     set("XDG_RUNTIME_DIR", QStringLiteral("runtime"));
     QFile::setPermissions(m_path + QStringLiteral("/runtime"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // No session bus, so no secret store: every machine alike, and no desktop service
+    // started on the tests' behalf.
+    ::setenv("DBUS_SESSION_BUS_ADDRESS",
+             QFile::encodeName(QStringLiteral("unix:path=") + m_path + QStringLiteral("/no-bus"))
+                 .constData(),
+             1);
     for (const char* name :
          {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DISPLAY", "WAYLAND_DISPLAY", "BROWSER"}) {
         ::unsetenv(name);

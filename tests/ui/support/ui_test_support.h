@@ -22,7 +22,8 @@
 class QWidget;
 
 // HOME, XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME and XDG_RUNTIME_DIR inside a
-// temporary folder for the object's lifetime; desktop session variables unset.
+// temporary folder for the object's lifetime; desktop session variables unset, and the
+// session bus pointed nowhere.
 class IsolatedHome {
   public:
     IsolatedHome();

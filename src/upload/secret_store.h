@@ -1,0 +1,29 @@
+#pragma once
+
+// FTP passwords in the desktop's secret store: any program that offers the Secret
+// Service D-Bus API on the session bus (GNOME Keyring, KWallet, KeePassXC), reached
+// through libsecret. Each password is an item of the default collection, found by the
+// profile's name and the settings file it belongs to. Where no session bus runs, or no
+// secret store answers on it, every call fails at once; a call that waits on the store
+// (a keyring to unlock, say) gives up after kSecretStoreWaitSeconds.
+//
+// Safe from any thread; each call is one round trip to the store and blocks until it
+// is answered.
+
+#include <string>
+
+inline constexpr int kSecretStoreWaitSeconds = 60;
+
+// True when a secret store answers on the session bus.
+bool SecretStoreAvailable();
+
+// Stores the password of the profile called name, replacing the one stored before.
+// False with the store's reason in problem.
+bool StoreFtpPassword(const std::string& name, const std::string& password, std::string& problem);
+
+// The password of the profile called name. False with the reason in problem when the
+// store cannot be reached or holds none.
+bool LookUpFtpPassword(const std::string& name, std::string& password, std::string& problem);
+
+// Removes the password of the profile called name; true when none is left.
+bool ClearFtpPassword(const std::string& name);
