@@ -41,11 +41,12 @@ std::string ShellWord(const std::string& name) {
 }
 
 // A certificate other than the pinned one may be someone listening in: never a question,
-// so --yes cannot take it either; trusting a new one takes a deliberate step.
+// so --yes cannot take it either; trusting a new one takes a deliberate step. Short, so
+// that the cut of a failure to 259 characters keeps the way out for long profile names.
 std::string ChangedCertificateText(const UploadJob& job) {
     return StringPrintf(
-        "The server's certificate is not the certificate you chose to trust for "
-        "this server. If your host confirms a new one, forget the old one "
+        "The server's certificate is not the one you chose to trust. If your host "
+        "confirms a new one, forget the old one "
         "(mavren-cli profile edit %s --forget-certificate, or the FTP Profile "
         "window) and upload again.",
         ShellWord(job.profileName).c_str());

@@ -78,8 +78,8 @@ TEST_F(CliTrust, AChangedCertificateIsRefusedEvenWithYesUntilTheOldOneIsForgotte
 
     ProgramRun run = Upload();
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find("The server's certificate is not the certificate you chose to trust "
-                           "for this server. If your host confirms a new one, forget the old one "
+    EXPECT_NE(run.err.find("The server's certificate is not the one you chose to trust. If your "
+                           "host confirms a new one, forget the old one "
                            "(mavren-cli profile edit test --forget-certificate, or the FTP "
                            "Profile window) and upload again."),
               std::string::npos)
