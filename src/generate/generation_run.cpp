@@ -100,10 +100,15 @@ void ReportOtherPictures(const Program& program, const std::string& patterns,
 }
 
 // A run or a save that was killed halfway leaves its temporary file, which the next
-// upload would publish; one left by a process that is still at work stays.
+// upload would publish; one left by a process that is still at work stays, and so does
+// what lies behind a linked "Thumbs".
 void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
                      const std::shared_ptr<WorkerMessageReceiver>& window) {
-    for (const std::string& folder : {std::string(), std::string("Thumbs/")}) {
+    std::vector<std::string> folders = {std::string()};
+    if (!IsLinkedThumbnailFolder(targetDir)) {
+        folders.emplace_back("Thumbs/");
+    }
+    for (const std::string& folder : folders) {
         for (const std::string& name :
              RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started)) {
             PostStatusText(window, "Removed leftover \"" + folder + name + "\"");

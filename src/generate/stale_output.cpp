@@ -86,6 +86,12 @@ class Remover {
 
 }  // namespace
 
+bool IsLinkedThumbnailFolder(const std::string& target) {
+    struct stat status;
+    return ::lstat(JoinPath(target, kThumbnailFolder).c_str(), &status) == 0 &&
+           S_ISLNK(status.st_mode);
+}
+
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
                       const GenerationSummary& written,
                       const std::shared_ptr<WorkerMessageReceiver>& window) {
@@ -107,6 +113,12 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
         if (PathExtension(name) == "GIF") {
             sources.insert(kThumbnailPrefix + std::string(kGifPlaceholderName));
         }
+    }
+    if (IsLinkedThumbnailFolder(target)) {
+        PostStatusText(window,
+                       "Not removing stale thumbnails: \"Thumbs\" is a link to "
+                       "another folder, which may hold files of your own");
+        return remover.removed;
     }
     const std::string thumbnails = JoinPath(target, kThumbnailFolder);
     for (const std::string& name : FileNames(thumbnails)) {
