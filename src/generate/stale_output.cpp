@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 
+#include "generate/html_files.h"
 #include "generate/product.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -52,13 +53,6 @@ int PageNumber(const std::string& name, const char* format, std::size_t prefixLe
         number = number * 10 + (name[i] - '0');
     }
     return StringPrintf(format, number) == name ? number : -1;
-}
-
-// True when the file is a page this tool wrote; a file that cannot be read is not.
-bool CarriesGeneratorMark(const std::string& path) {
-    std::string content;
-    return ReadWholeFile(path, content).empty() &&
-           content.find(kGeneratorMark) != std::string::npos;
 }
 
 class Remover {
