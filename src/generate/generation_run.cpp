@@ -17,6 +17,7 @@
 #include "generate/source_kind.h"
 #include "generate/stale_output.h"
 #include "generate/thumbnail_queue.h"
+#include "generate/unmarked_pages.h"
 #include "media/file_copy.h"
 #include "media/image_size.h"
 #include "platform/app_folders.h"
@@ -169,6 +170,13 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
     }
 
     const int count = static_cast<int>(list->size());
+    // Asked before anything is copied or written, so that a No leaves the target as it was.
+    const int indexPages =
+        program.GetBool(ProgramKey::GenerateIndexPage) ? IndexPageCount(program, count) : 0;
+    const int contentPages = program.GetBool(ProgramKey::GenerateContentPages) ? count : 0;
+    if (!AgreeToReplaceUnmarkedPages(targetDir, indexPages, contentPages)) {
+        return kRunEndedAfterMessage;
+    }
     std::vector<SourceRecord> records(static_cast<std::size_t>(count));
     const bool copySources = kind == SourceKind::Images && !SameFolder(sourceDir, targetDir);
     std::unique_ptr<ThumbnailQueue> thumbnails;

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "generate/generation_worker.h"
+#include "generate/html_files.h"
 #include "generate/text_encoding.h"
 #include "platform/temporary_files.h"
 #include "site_fixture.h"
@@ -374,6 +375,67 @@ TEST_F(SiteTest, FilesOverTheSizeLimitAreRefusedUnread) {
     EXPECT_NE(ReadFileBytes(dir / "site-1/GEN0000.HTM")
                   .find("File not included due to problems with content."),
               std::string::npos);
+}
+
+// Pages of the user's own where the run writes its pages: one question lists exactly
+// those it would replace, before anything is written; No ends the run.
+TEST_F(SiteTest, PagesWithoutTheMarkAreReplacedOnlyAfterOneQuestion) {
+    AddExamplePhoto("Fjord.jpg");
+    AddExamplePhoto("Meadow.jpg");
+    const std::vector<std::string> own = {"INDEX000.HTM", "INDEX001.HTM", "INDEX002.HTM",
+                                          "GEN0001.HTM", "GEN0002.HTM"};
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        const char* listed;  // the pages the question names
+    } cases[] = {
+        {"one index page", [] {}, "   INDEX000.HTM\n   GEN0001.HTM\n"},
+        {"one entry a page",
+         [&] {
+             program.SetInt(K::IndexThumbnailLayoutType, 1);
+             program.SetInt(K::IndexThumbnailsAcross, 1);
+             program.SetInt(K::IndexThumbnailsDown, 1);
+         },
+         "   INDEX000.HTM\n   INDEX001.HTM\n   GEN0001.HTM\n"},
+        {"no index pages", [&] { program.SetInt(K::GenerateIndexPage, 0); }, "   GEN0001.HTM\n"},
+        {"no content pages", [&] { program.SetInt(K::GenerateContentPages, 0); },
+         "   INDEX000.HTM\n"},
+    };
+    program.SetInt(K::IndexGenerateMultiplePages, 1);
+    program.SetDate(K::LastGenerated, 40000.5);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(target);
+        for (const std::string& name : own) {
+            WriteFileBytes(target + "/" + name, "<HTML>" + name + " of my own</HTML>");
+        }
+        WriteFileBytes(target + "/GEN0000.HTM", "<META CONTENT=\"Mavren 1.0\">");  // ours
+        program.SetInt(K::IndexThumbnailLayoutType, 0);
+        program.SetInt(K::GenerateIndexPage, 1);
+        program.SetInt(K::GenerateContentPages, 1);
+        c.arrange();
+        boxes->QueueAnswer(IDNO);
+
+        EXPECT_EQ(Generate(), kRunEndedAfterMessage);
+        ASSERT_FALSE(boxes->Boxes().empty());
+        EXPECT_EQ(boxes->Boxes().back().text,
+                  "Generating would replace these pages in the folder \"" + target +
+                      "\", which Mavren did not write:\n\n" + c.listed +
+                      "\nDo you want to continue?");
+        EXPECT_EQ(boxes->Boxes().back().flags, MB_YESNO | MB_ICONQUESTION);
+        for (const std::string& name : own) {
+            EXPECT_EQ(Page(name), "<HTML>" + name + " of my own</HTML>");
+        }
+        EXPECT_FALSE(fs::exists(target + "/Fjord.jpg")) << "nothing copied";
+        EXPECT_EQ(program.GetDate(K::LastGenerated), 40000.5);
+    }
+    EXPECT_EQ(boxes->Boxes().size(), 4u);
+
+    boxes->QueueAnswer(IDYES);
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_TRUE(IsGeneratedFile(target + "/INDEX000.HTM"));
+    EXPECT_EQ(Page("INDEX001.HTM"), "<HTML>INDEX001.HTM of my own</HTML>") << "not written";
+    EXPECT_EQ(boxes->UnscriptedCount(), 0);
 }
 
 TEST_F(SiteTest, BackgroundThatCannotBeCopiedIsToldOnceAndThePagesGoWithoutIt) {
