@@ -61,12 +61,18 @@ int RunTheme(const CommandLine& line) {
     if (const int status = CheckThemeName(command, name); status != kExitOk) {
         return status;
     }
-    Program program;
-    if (!LoadProgramOrReport(program, path)) {
+    // Every question comes before anything is written: a No changes nothing.
+    ThemeChoice choice;
+    if (!ChooseTheme(path, name, choice)) {
         return kExitFileError;
     }
-    if (const int status = ApplyThemeAndSave(program, path, name); status != kExitOk) {
-        return status;
+    Program program;
+    if (!LoadProgramOrReport(program, path) || !CopyChosenTheme(choice, program)) {
+        return kExitFileError;
+    }
+    if (!program.Save(path)) {
+        std::fprintf(stderr, "%s\n", program.lastError.c_str());
+        return kExitFileError;
     }
     for (const ProgramKey key : {ProgramKey::IndexBoilerplate, ProgramKey::ContentBoilerplate}) {
         std::printf("%s = %s\n", std::string(FindKey(key)->name).c_str(),
