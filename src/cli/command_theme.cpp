@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "document/program_file_lock.h"
 #include "generate/themes.h"
 
 namespace {
@@ -61,11 +62,13 @@ int RunTheme(const CommandLine& line) {
     if (const int status = CheckThemeName(command, name); status != kExitOk) {
         return status;
     }
-    // Every question comes before anything is written: a No changes nothing.
+    // The questions come before the lock, so that no save elsewhere waits for an answer;
+    // a No changes nothing.
     ThemeChoice choice;
     if (!ChooseTheme(path, name, choice)) {
         return kExitFileError;
     }
+    const ProgramFileLock lock(path);
     Program program;
     if (!LoadProgramOrReport(program, path) || !CopyChosenTheme(choice, program)) {
         return kExitFileError;
