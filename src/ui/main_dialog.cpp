@@ -145,10 +145,13 @@ void CMavrenMainDialog::RunPendingCommand(PendingCommand command) {
 bool CMavrenMainDialog::LoadProgramFile(const std::string& path) {
     bool loaded = false;
     if (!path.empty()) {
-        // Under the lock, so that the stamp is that of the file read.
-        const ProgramFileLock lock(path);
+        // Not under the lock, which no save elsewhere should wait for while a question
+        // about the file is open; a file replaced during the load may not be the one read,
+        // so the next save asks.
+        const ProgramFileStamp before = StampProgramFile(path);
         loaded = m_program->Load(path);
-        m_fileStamp = StampProgramFile(path);
+        const ProgramFileStamp after = StampProgramFile(path);
+        m_fileStamp = before == after ? after : ProgramFileStamp();
     }
     if (!loaded) {
         m_nameText = kNoProgramText;
