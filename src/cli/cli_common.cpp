@@ -36,7 +36,9 @@ const std::vector<Command>& Commands() {
          "removes the pages and thumbnails earlier runs wrote that the site no longer\n"
          "has. Shows the progress (a bar on a terminal, plain lines otherwise; only\n"
          "messages with --quiet) and ends with a line of what was done, stores when the\n"
-         "site was generated in the program and prints the path of the start page.\n"
+         "site was generated in the program (its Last-Generated line alone) and prints\n"
+         "the path of the start page. Pages it would replace that lack Mavren's mark are\n"
+         "listed in one question first; boilerplates and sources over 16 MB are refused.\n"
          "\n"
          "  --jobs N   make thumbnails on N threads (default: one per core)\n"
          "  --quiet    show nothing but messages, the closing line and the start page\n"
@@ -70,8 +72,9 @@ const std::vector<Command>& Commands() {
          "Copies the files of the theme NAME into the folder beside the program named\n"
          "after it (trip.mav: trip-theme) and points Index-Boilerplate and\n"
          "Content-Boilerplate at the copies, which you may edit. A copy you changed is\n"
-         "replaced only when you answer Yes (or give --yes). NAME none empties both\n"
-         "keys: the classic pages. Generate the site again to see the new look.\n",
+         "replaced only when you answer Yes (or give --yes); No changes nothing and the\n"
+         "exit status is 1. NAME none empties both keys: the classic pages. Generate the\n"
+         "site again to see the new look.\n",
          RunTheme},
         {"open", "mavren-cli open URL|FILE", "open a page in the browser",
          "Opens the URL or file in the browser Mavren uses for Test and Help: the\n"

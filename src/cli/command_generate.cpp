@@ -101,8 +101,9 @@ int RunGenerate(const CommandLine& line) {
         std::fprintf(stderr, "%s\n", SummaryLine(summary).c_str());
     }
 
-    // What the run recorded (Last-Generated) is kept, as the main window keeps it.
-    if (!program.Save(program.path)) {
+    // What a finished or stopped run recorded is kept, as the main window keeps it; written
+    // alone into the file as it is now, so that a change made meanwhile (a set) stays.
+    if (outcome == kRunFinished && !program.SaveLastGenerated(program.path)) {
         std::fprintf(stderr, "%s\n", program.lastError.c_str());
     }
     if (outcome == kRunFailed) {

@@ -143,6 +143,7 @@ int RunNew(const CommandLine& line) {
     if (arguments.theme != kNoTheme) {
         if (const int status = ApplyThemeAndSave(program, path, arguments.theme);
             status != kExitOk) {
+            std::fprintf(stderr, "mavren-cli new: %s was made without the theme.\n", path.c_str());
             return status;
         }
     }

@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "cli/setting_values.h"
+#include "document/program_file_lock.h"
 #include "platform/temporary_files.h"
 
 namespace {
@@ -53,6 +54,9 @@ int RunSet(const CommandLine& line) {
     }
 
     const std::string& path = line.arguments[0];
+    // Load, change and save under the lock every save takes, so that a save made
+    // meanwhile (a run's Last-Generated) neither undoes this change nor is undone by it.
+    const ProgramFileLock lock(path);
     // What a save killed halfway left beside the program goes before this one writes.
     RemoveLeftoverTemporaryFiles(path.substr(0, path.rfind('/') + 1), started);
     Program program;

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "cli/cli.h"
+#include "document/program_file_lock.h"
 #include "generate/themes.h"
 
 namespace {
@@ -61,12 +62,20 @@ int RunTheme(const CommandLine& line) {
     if (const int status = CheckThemeName(command, name); status != kExitOk) {
         return status;
     }
-    Program program;
-    if (!LoadProgramOrReport(program, path)) {
+    // The questions come before the lock, so that no save elsewhere waits for an answer;
+    // a No changes nothing.
+    ThemeChoice choice;
+    if (!ChooseTheme(path, name, choice)) {
         return kExitFileError;
     }
-    if (const int status = ApplyThemeAndSave(program, path, name); status != kExitOk) {
-        return status;
+    const ProgramFileLock lock(path);
+    Program program;
+    if (!LoadProgramOrReport(program, path) || !CopyChosenTheme(choice, program)) {
+        return kExitFileError;
+    }
+    if (!program.Save(path)) {
+        std::fprintf(stderr, "%s\n", program.lastError.c_str());
+        return kExitFileError;
     }
     for (const ProgramKey key : {ProgramKey::IndexBoilerplate, ProgramKey::ContentBoilerplate}) {
         std::printf("%s = %s\n", std::string(FindKey(key)->name).c_str(),

@@ -59,10 +59,18 @@ class Program {
     // be opened (lastError says why) or when the user cancels at an unexpected keyword.
     bool Load(const std::string& path);
 
-    // Writes every key to path, replacing the file only once all is written. A file that
-    // holds text but no key of a program is never replaced. False with lastError set when
-    // that fails.
+    // Writes every key to path, replacing the file only once all is written, under the
+    // program-file lock (program_file_lock.h). A file that holds text but no key of a
+    // program is never replaced. False with lastError set when that fails.
     bool Save(const std::string& path);
+
+    // Writes Last-Generated alone into the file at path as it is on disk, under the same
+    // lock, so that what others changed in it meanwhile stays: the line that sets it is
+    // replaced (or one is added), every other line is kept byte for byte, and the file is
+    // replaced as Save replaces it, or not at all when it already holds that value. False
+    // with lastError set when the file cannot be read or written, or holds text but no
+    // key of a program.
+    bool SaveLastGenerated(const std::string& path);
 
     // Whether the program may be generated; messages gets one line per failed check.
     bool Validate(std::string& messages) const;

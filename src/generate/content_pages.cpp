@@ -11,7 +11,6 @@
 #include "generate/source_kind.h"
 #include "generate/text_to_html.h"
 #include "generate/web_names.h"
-#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -72,7 +71,7 @@ bool WriteContent(PageWriter& page, const Program& program, SourceKind kind,
         }
         case SourceKind::Text: {
             std::string text;
-            const std::string error = ReadWholeFile(record.source, text);
+            const std::string error = ReadSourceFile(record.source, text);
             if (error.empty()) {
                 TextToHtml(text, program.GetBool(ProgramKey::ContentGuessParagraphs));
                 page.Write(text);
@@ -86,7 +85,7 @@ bool WriteContent(PageWriter& page, const Program& program, SourceKind kind,
         }
         case SourceKind::Html: {
             std::string body;
-            if (ExtractBody(record.source, body)) {
+            if (ExtractBody(record.source, body, kLargestSourceFile)) {
                 page.Write(body);
             } else if (AskToContinue("Problem with HTML file.\n\nDo you want to continue?")) {
                 page.Write(kNotIncluded);

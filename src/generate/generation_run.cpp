@@ -17,6 +17,7 @@
 #include "generate/source_kind.h"
 #include "generate/stale_output.h"
 #include "generate/thumbnail_queue.h"
+#include "generate/unmarked_pages.h"
 #include "media/file_copy.h"
 #include "media/image_size.h"
 #include "platform/app_folders.h"
@@ -100,10 +101,15 @@ void ReportOtherPictures(const Program& program, const std::string& patterns,
 }
 
 // A run or a save that was killed halfway leaves its temporary file, which the next
-// upload would publish; one left by a process that is still at work stays.
+// upload would publish; one left by a process that is still at work stays, and so does
+// what lies behind a linked "Thumbs".
 void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
                      const std::shared_ptr<WorkerMessageReceiver>& window) {
-    for (const std::string& folder : {std::string(), std::string("Thumbs/")}) {
+    std::vector<std::string> folders = {std::string()};
+    if (!IsLinkedThumbnailFolder(targetDir)) {
+        folders.emplace_back("Thumbs/");
+    }
+    for (const std::string& folder : folders) {
         for (const std::string& name :
              RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started)) {
             PostStatusText(window, "Removed leftover \"" + folder + name + "\"");
@@ -164,6 +170,13 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
     }
 
     const int count = static_cast<int>(list->size());
+    // Asked before anything is copied or written, so that a No leaves the target as it was.
+    const int indexPages =
+        program.GetBool(ProgramKey::GenerateIndexPage) ? IndexPageCount(program, count) : 0;
+    const int contentPages = program.GetBool(ProgramKey::GenerateContentPages) ? count : 0;
+    if (!AgreeToReplaceUnmarkedPages(targetDir, indexPages, contentPages)) {
+        return kRunEndedAfterMessage;
+    }
     std::vector<SourceRecord> records(static_cast<std::size_t>(count));
     const bool copySources = kind == SourceKind::Images && !SameFolder(sourceDir, targetDir);
     std::unique_ptr<ThumbnailQueue> thumbnails;

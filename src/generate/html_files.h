@@ -9,24 +9,43 @@
 // A file is rewritten only once its whole new content is built. No shared state: safe
 // from any thread.
 
+#include <cstddef>
+#include <limits>
 #include <string>
 
 // The tag a boilerplate file holds where the generated content goes (exact case).
 inline constexpr char kBoilerplateTag[] = "<MAVREN-BOILERPLATE>";
 
-// True when the file is readable text holding the boilerplate tag.
+// The largest boilerplate, HTML source or text source that is read: far more than any
+// page a browser shows well, and small enough that a file chosen by mistake is refused
+// at once instead of costing minutes and gigabytes. Pages the tool wrote have no limit.
+inline constexpr std::size_t kLargestSourceFile = 16 * 1024 * 1024;
+inline constexpr std::size_t kNoSizeLimit = std::numeric_limits<std::size_t>::max();
+
+// ReadWholeFile for a boilerplate or a source: a file over kLargestSourceFile is refused
+// unread, and the text says so.
+std::string ReadSourceFile(const std::string& path, std::string& contents);
+
+// True when the file is readable text of at most kLargestSourceFile holding the
+// boilerplate tag.
 bool CheckBoilerplate(const std::string& path);
 
 // Sets body to the text between the body tag and the end-of-body tag, as read.
-// False (body unchanged) when the file cannot be read or either tag is missing.
-bool ExtractBody(const std::string& path, std::string& body);
+// False (body unchanged) when the file cannot be read, is larger than largest, or either
+// tag is missing.
+bool ExtractBody(const std::string& path, std::string& body, std::size_t largest = kNoSizeLimit);
 
 // Puts a generator META element into the file's head (or a new head after the html tag)
 // unless the file carries the mark already, in any letter case. True when marked after.
 bool AddGeneratorMeta(const std::string& path);
 
-// True when the file holds the generator mark in exactly this letter case.
+// True when the file holds the generator mark in exactly this letter case. Of a file
+// larger than kLargestSourceFile only the start is read: a page the tool wrote carries
+// the mark in its head.
 bool IsGeneratedFile(const std::string& path);
+
+// IsGeneratedFile without a message: a file that cannot be read is not marked.
+bool CarriesGeneratorMark(const std::string& path);
 
 // Declares UTF-8 on the line after the generator META of a merged page that holds UTF-8
 // text and whose boilerplate declares no charset (text_encoding.h). True when the page is

@@ -58,6 +58,10 @@ void WriteNavigationCell(PageWriter& page, const std::string& target, const char
 
 }  // namespace
 
+int IndexPageCount(const Program& program, int count) {
+    return ChooseLayout(program, count).pages;
+}
+
 bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
                        ThumbnailQueue::Job& job) {
     if (SourceKindOf(program) != SourceKind::Images ||

@@ -25,3 +25,8 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
 // has none (thumbnails off, sources that are not images, GIF pictures).
 bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
                        ThumbnailQueue::Job& job);
+
+// How many index pages GenerateIndexPages writes for count sources by the program's
+// layout settings: one without multiple pages, else as many as the entries fill (none
+// for no sources).
+int IndexPageCount(const Program& program, int count);

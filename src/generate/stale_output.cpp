@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 
+#include "generate/html_files.h"
 #include "generate/product.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -54,13 +55,6 @@ int PageNumber(const std::string& name, const char* format, std::size_t prefixLe
     return StringPrintf(format, number) == name ? number : -1;
 }
 
-// True when the file is a page this tool wrote; a file that cannot be read is not.
-bool CarriesGeneratorMark(const std::string& path) {
-    std::string content;
-    return ReadWholeFile(path, content).empty() &&
-           content.find(kGeneratorMark) != std::string::npos;
-}
-
 class Remover {
   public:
     Remover(const std::string& target, const std::shared_ptr<WorkerMessageReceiver>& window)
@@ -86,6 +80,12 @@ class Remover {
 
 }  // namespace
 
+bool IsLinkedThumbnailFolder(const std::string& target) {
+    struct stat status;
+    return ::lstat(JoinPath(target, kThumbnailFolder).c_str(), &status) == 0 &&
+           S_ISLNK(status.st_mode);
+}
+
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
                       const GenerationSummary& written,
                       const std::shared_ptr<WorkerMessageReceiver>& window) {
@@ -107,6 +107,12 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
         if (PathExtension(name) == "GIF") {
             sources.insert(kThumbnailPrefix + std::string(kGifPlaceholderName));
         }
+    }
+    if (IsLinkedThumbnailFolder(target)) {
+        PostStatusText(window,
+                       "Not removing stale thumbnails: \"Thumbs\" is a link to "
+                       "another folder, which may hold files of your own");
+        return remover.removed;
     }
     const std::string thumbnails = JoinPath(target, kThumbnailFolder);
     for (const std::string& name : FileNames(thumbnails)) {

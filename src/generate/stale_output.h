@@ -14,9 +14,15 @@
 #include "media/source_record.h"
 #include "work/worker_messages.h"
 
+// True when the target's "Thumbs" is a symbolic link: nothing is removed from the folder
+// it leads to, which need not be part of the site.
+bool IsLinkedThumbnailFolder(const std::string& target);
+
 // Removes the stale pages and thumbnails of the target folder, posting to window one
 // status line per file removed (or that could not be removed). written says how many
-// index and content pages this run wrote. Returns the number of files removed.
+// index and content pages this run wrote. Thumbnails are removed only from a "Thumbs"
+// that is a folder of the target, not a link (which gets one status line instead).
+// Returns the number of files removed.
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
                       const GenerationSummary& written,
                       const std::shared_ptr<WorkerMessageReceiver>& window);

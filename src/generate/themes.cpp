@@ -37,16 +37,18 @@ bool IsCopyOfInstalledTheme(const std::string& text, const char* fileName) {
     return false;
 }
 
-// Copies one file of the theme into folder. False after telling the user why.
-bool CopyThemeFile(const Theme& theme, const char* fileName, const std::string& folder) {
+// Decides whether the theme's file goes into the folder of copies: not when the copy there
+// already matches, and not without a Yes when it holds text of the user's own. False when
+// the user answers No.
+bool AgreeToCopy(const Theme& theme, const char* fileName, const std::string& folder,
+                 std::vector<const char*>& files) {
     const std::string source = JoinPath(theme.folder, fileName);
     const std::string destination = JoinPath(folder, fileName);
-    std::string text;
     if (!IsFile(source)) {
         return true;  // a theme may go without its description
     }
-    std::string error = ReadWholeFile(source, text);
-    if (error.empty() && fs::exists(fs::symlink_status(destination))) {
+    std::string text;
+    if (ReadWholeFile(source, text).empty() && fs::exists(fs::symlink_status(destination))) {
         std::string present;
         const bool readable = ReadWholeFile(destination, present).empty();
         if (readable && present == text) {
@@ -58,11 +60,19 @@ bool CopyThemeFile(const Theme& theme, const char* fileName, const std::string& 
                                         "with the file of the theme \"%s\"?",
                                         destination.c_str(), theme.name.c_str()),
                            MB_YESNO | MB_ICONQUESTION) != IDYES) {
-            return true;
+            return false;
         }
     }
+    files.push_back(fileName);
+    return true;
+}
+
+// Copies one file of the theme into folder. False after telling the user why.
+bool CopyThemeFile(const Theme& theme, const char* fileName, const std::string& folder) {
+    std::string text;
+    std::string error = ReadWholeFile(JoinPath(theme.folder, fileName), text);
     if (error.empty()) {
-        error = WriteWholeFile(destination, text);
+        error = WriteWholeFile(JoinPath(folder, fileName), text);
     }
     if (!error.empty()) {
         ShowMessageBox("Cannot copy the theme's files\n\n" + error, MB_OK | MB_ICONSTOP);
@@ -115,34 +125,51 @@ std::string ProgramThemeFolder(const std::string& programPath) {
     return (program.parent_path() / (program.stem().string() + "-theme")).string();
 }
 
-bool ApplyTheme(Program& program, const std::string& programPath, const std::string& name) {
+bool ChooseTheme(const std::string& programPath, const std::string& name, ThemeChoice& choice) {
+    choice = ThemeChoice();
     if (name == kNoTheme) {
-        program.SetString(ProgramKey::IndexBoilerplate, "");
-        program.SetString(ProgramKey::ContentBoilerplate, "");
         return true;
     }
-    Theme theme;
-    if (!FindTheme(name, theme)) {
+    if (!FindTheme(name, choice.theme)) {
         ShowMessageBox(StringPrintf("There is no theme called \"%s\" in %s.", name.c_str(),
                                     ThemesFolder().c_str()),
                        MB_OK | MB_ICONSTOP);
         return false;
     }
-    const std::string folder = ProgramThemeFolder(programPath);
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error || !fs::is_directory(folder)) {
-        ShowMessageBox(StringPrintf("Cannot make the folder \"%s\" for the theme's files.\n\n%s",
-                                    folder.c_str(), error.message().c_str()),
-                       MB_OK | MB_ICONSTOP);
-        return false;
-    }
+    choice.folder = ProgramThemeFolder(programPath);
     for (const char* fileName : kThemeFiles) {
-        if (!CopyThemeFile(theme, fileName, folder)) {
+        if (!AgreeToCopy(choice.theme, fileName, choice.folder, choice.files)) {
             return false;
         }
     }
-    program.SetString(ProgramKey::IndexBoilerplate, JoinPath(folder, kThemeIndexFile));
-    program.SetString(ProgramKey::ContentBoilerplate, JoinPath(folder, kThemeContentFile));
     return true;
+}
+
+bool CopyChosenTheme(const ThemeChoice& choice, Program& program) {
+    if (choice.folder.empty()) {
+        program.SetString(ProgramKey::IndexBoilerplate, "");
+        program.SetString(ProgramKey::ContentBoilerplate, "");
+        return true;
+    }
+    std::error_code error;
+    fs::create_directories(choice.folder, error);
+    if (error || !fs::is_directory(choice.folder)) {
+        ShowMessageBox(StringPrintf("Cannot make the folder \"%s\" for the theme's files.\n\n%s",
+                                    choice.folder.c_str(), error.message().c_str()),
+                       MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    for (const char* fileName : choice.files) {
+        if (!CopyThemeFile(choice.theme, fileName, choice.folder)) {
+            return false;
+        }
+    }
+    program.SetString(ProgramKey::IndexBoilerplate, JoinPath(choice.folder, kThemeIndexFile));
+    program.SetString(ProgramKey::ContentBoilerplate, JoinPath(choice.folder, kThemeContentFile));
+    return true;
+}
+
+bool ApplyTheme(Program& program, const std::string& programPath, const std::string& name) {
+    ThemeChoice choice;
+    return ChooseTheme(programPath, name, choice) && CopyChosenTheme(choice, program);
 }

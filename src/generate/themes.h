@@ -7,7 +7,7 @@
 // copied into a folder beside the program file, "<program name>-theme", and both keys
 // point at the copies, so the program keeps working wherever Mavren is installed and its
 // look can be edited. Functions that return false have told the user why in a message
-// box; ApplyTheme may also ask a question. No shared state.
+// box, or the user answered No to a question of ChooseTheme. No shared state.
 
 #include <string>
 #include <vector>
@@ -41,9 +41,24 @@ bool FindTheme(const std::string& name, Theme& theme);
 // /sites/Trip.mav gives /sites/Trip-theme (made absolute).
 std::string ProgramThemeFolder(const std::string& programPath);
 
-// Copies the files of the theme name into ProgramThemeFolder(programPath) and points
-// Index-Boilerplate and Content-Boilerplate at the copies; kNoTheme empties both keys and
-// copies nothing. A file already there is replaced only when it is a copy of some
-// installed theme's file; otherwise the user is asked first, and a No keeps it. The
-// program is not saved. False, with the keys unchanged, after telling the user why.
+// What choosing a theme for a program takes: the theme, the folder of the program's
+// copies (empty for kNoTheme) and the theme's files to copy there.
+struct ThemeChoice {
+    Theme theme;
+    std::string folder;
+    std::vector<const char*> files;
+};
+
+// Decides what choosing the theme name for the program at programPath copies, writing
+// nothing. A copy already there is replaced only when it is a copy of some installed
+// theme's file; otherwise the user is asked first. False after telling the user that
+// there is no such theme, or when the user answers No: then nothing is to change.
+bool ChooseTheme(const std::string& programPath, const std::string& name, ThemeChoice& choice);
+
+// Copies the chosen files and points Index-Boilerplate and Content-Boilerplate at the
+// copies; the choice of kNoTheme empties both keys and copies nothing. Asks nothing and
+// does not save the program. False, with the keys unchanged, after telling the user why.
+bool CopyChosenTheme(const ThemeChoice& choice, Program& program);
+
+// ChooseTheme, then CopyChosenTheme.
 bool ApplyTheme(Program& program, const std::string& programPath, const std::string& name);

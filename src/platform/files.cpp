@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -39,6 +40,13 @@ std::string ResolveLink(const std::string& path) {
         current = target;
     }
     return current;
+}
+
+// "16 MB" for a whole number of megabytes, else the bytes.
+std::string SizeLimitText(std::size_t limit) {
+    constexpr std::size_t kMegabyte = 1024 * 1024;
+    return limit % kMegabyte == 0 ? StringPrintf("%zu MB", limit / kMegabyte)
+                                  : StringPrintf("%zu bytes", limit);
 }
 
 // Writes in place; used only where no temporary file may be made beside the target.
@@ -96,6 +104,12 @@ ReplaceFileResult ReplaceFileContents(const std::string& requested, std::string_
 }
 
 std::string ReadWholeFile(const std::string& path, std::string& contents) {
+    return ReadLimitedFile(path, contents, std::numeric_limits<std::size_t>::max(),
+                           OverLimit::Refuse);
+}
+
+std::string ReadLimitedFile(const std::string& path, std::string& contents, std::size_t limit,
+                            OverLimit over) {
     contents.clear();
     struct stat status;
     if (::stat(path.c_str(), &status) != 0) {
@@ -114,7 +128,15 @@ std::string ReadWholeFile(const std::string& path, std::string& contents) {
     if (::fstat(fd.get(), &status) != 0) {
         return StringPrintf("Cannot get status of '%s'\n", path.c_str());
     }
-    const auto size = static_cast<std::size_t>(status.st_size);
+    std::size_t size = static_cast<std::size_t>(status.st_size);
+    if (static_cast<unsigned long long>(status.st_size) > limit) {
+        if (over == OverLimit::Refuse) {
+            return StringPrintf("'%s' is larger than %s (%lld bytes) and is not read\n",
+                                path.c_str(), SizeLimitText(limit).c_str(),
+                                static_cast<long long>(status.st_size));
+        }
+        size = limit;
+    }
     std::string buffer;
     try {
         buffer.resize(size);

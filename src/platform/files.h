@@ -12,6 +12,17 @@
 // zero byte is binary and refused. On failure contents is empty and the text says why.
 std::string ReadWholeFile(const std::string& path, std::string& contents);
 
+// What ReadLimitedFile does with a file larger than its limit.
+enum class OverLimit {
+    Refuse,     // reads nothing; the text names the file, its size and the limit
+    ReadStart,  // reads the first limit bytes as if they were the whole file
+};
+
+// ReadWholeFile for at most limit bytes, measured on the file opened, so that a file
+// given by mistake (a film named like a page) costs neither minutes nor gigabytes.
+std::string ReadLimitedFile(const std::string& path, std::string& contents, std::size_t limit,
+                            OverLimit over);
+
 // How ReadFileBytes ended: the bytes read, a file over the limit (nothing read), or a
 // failure (missing, unreadable, not a regular file).
 enum class ReadBytesResult { Read, TooLarge, Failed };

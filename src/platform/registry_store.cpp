@@ -1,7 +1,6 @@
 #include "platform/registry_store.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 
 #include "platform/file_descriptor.h"
 #include "platform/files.h"
+#include "platform/folder_lock.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/xdg_folders.h"
@@ -19,29 +19,6 @@ namespace {
 
 constexpr mode_t kFileMode = 0600;  // it holds FTP passwords
 constexpr mode_t kFolderMode = 0700;
-
-// Holds an exclusive lock on the store's folder while it lives.
-class FolderLock {
-  public:
-    explicit FolderLock(const std::string& folder)
-        : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (!fd.valid()) {
-            error = errno;
-            return;
-        }
-        while (::flock(fd.get(), LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                error = errno;
-                return;
-            }
-        }
-    }
-
-    int error = 0;
-
-  private:
-    UniqueFd fd;  // closing it releases the lock
-};
 
 RegistryStoreChange Failure(std::string reason) {
     return {false, std::move(reason)};
@@ -109,9 +86,9 @@ RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& roo
     if (const int error = CreateFolderPath(folder, kFolderMode)) {
         return Failure(ErrorCodeText(error));
     }
-    FolderLock lock(folder);
-    if (lock.error != 0) {
-        return Failure(ErrorCodeText(lock.error));
+    const FolderLock lock(folder);
+    if (lock.error() != 0) {
+        return Failure(ErrorCodeText(lock.error()));
     }
     RegistryKey root;
     std::string reason;

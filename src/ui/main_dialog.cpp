@@ -143,7 +143,17 @@ void CMavrenMainDialog::RunPendingCommand(PendingCommand command) {
 }
 
 bool CMavrenMainDialog::LoadProgramFile(const std::string& path) {
-    if (path.empty() || !m_program->Load(path)) {
+    bool loaded = false;
+    if (!path.empty()) {
+        // Not under the lock, which no save elsewhere should wait for while a question
+        // about the file is open; a file replaced during the load may not be the one read,
+        // so the next save asks.
+        const ProgramFileStamp before = StampProgramFile(path);
+        loaded = m_program->Load(path);
+        const ProgramFileStamp after = StampProgramFile(path);
+        m_fileStamp = before == after ? after : ProgramFileStamp();
+    }
+    if (!loaded) {
         m_nameText = kNoProgramText;
         SetUiState(UiState::NoProgram);
         Refresh();
@@ -185,10 +195,70 @@ bool CMavrenMainDialog::IsRunning() const {
 }
 
 void CMavrenMainDialog::SaveProgramFile() {
-    // Losing the user's settings without a word would be worse than a box.
+    const std::string path = m_program->path;
+    bool changedOnDisk = false;
+    bool saved = false;
+    {
+        const ProgramFileLock lock(path);
+        const ProgramFileStamp onDisk = StampProgramFile(path);
+        changedOnDisk = onDisk.exists && !(onDisk == m_fileStamp);
+        saved = !changedOnDisk && SaveAndStamp();
+    }
+    if (!changedOnDisk) {
+        ReportUnlessSaved(saved);
+        return;
+    }
+    // Asked without the lock, so that no save elsewhere waits for the answer.
+    if (ShowMessageBox("The program file \"" + path +
+                           "\" has been changed on disk since Mavren last read or saved "
+                           "it.\n\nDo you want to overwrite it with the settings shown here? "
+                           "The changes on disk will be lost.",
+                       MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        WriteProgramFile();
+    }
+}
+
+void CMavrenMainDialog::WriteProgramFile() {
+    bool saved = false;
+    {
+        const ProgramFileLock lock(m_program->path);
+        saved = SaveAndStamp();
+    }
+    ReportUnlessSaved(saved);
+}
+
+bool CMavrenMainDialog::SaveAndStamp() {
     if (!m_program->Save(m_program->path)) {
+        return false;
+    }
+    m_fileStamp = StampProgramFile(m_program->path);
+    return true;
+}
+
+void CMavrenMainDialog::ReportUnlessSaved(bool saved) {
+    // Losing the user's settings without a word would be worse than a box.
+    if (!saved) {
         ShowMessageBox(m_program->lastError, MB_OK | MB_ICONSTOP);
     }
+}
+
+void CMavrenMainDialog::SaveRunOutcome() {
+    if (m_program->GetDate(ProgramKey::LastGenerated) == m_generatedAtStart) {
+        return;  // a run that ended after a message recorded nothing
+    }
+    const std::string& path = m_program->path;
+    bool saved = false;
+    {
+        const ProgramFileLock lock(path);
+        // A file changed elsewhere since it was read here keeps its old stamp, so that
+        // the next whole save still asks before overwriting that change.
+        const bool unchanged = StampProgramFile(path) == m_fileStamp;
+        saved = m_program->SaveLastGenerated(path);
+        if (saved && unchanged) {
+            m_fileStamp = StampProgramFile(path);
+        }
+    }
+    ReportUnlessSaved(saved);
 }
 
 void CMavrenMainDialog::OnGenerate() {
@@ -210,6 +280,7 @@ void CMavrenMainDialog::OnGenerate() {
 }
 
 void CMavrenMainDialog::StartRun() {
+    m_generatedAtStart = m_program->GetDate(ProgramKey::LastGenerated);
     StopRequested.store(0);
     SetUiState(UiState::Running);
     setCursor(Qt::BusyCursor);
@@ -234,7 +305,7 @@ void CMavrenMainDialog::StopRun() {
 void CMavrenMainDialog::OnWorkDone() {
     SetUiState(UiState::Loaded);
     unsetCursor();
-    SaveProgramFile();
+    SaveRunOutcome();
     // The run has stamped Last-Generated; a summary still saying "Never" would mislead.
     m_program->Describe(m_summaryText);
     Refresh();
@@ -286,7 +357,7 @@ void CMavrenMainDialog::done(int result) {
         // The run ended during the wait; its end would not be seen any more, so what it
         // recorded in the program is saved here.
         DropWorkerEvents(this);
-        SaveProgramFile();
+        SaveRunOutcome();
     }
     SetRegistryString(kApplicationKey, "LastOpenProgram", m_program->path);
     CVQDialog::done(result);

@@ -4,9 +4,10 @@
 // every command: New, Open, Edit, Generate (which reads "Stop!" while a run goes on),
 // Test (the open program's own start page), Upload, Help, About and Exit. It runs a
 // generation on a worker thread, shows the worker's status line and progress while it
-// runs, and saves the program after each run and after OK in the property sheet. When it
-// closes it stops a running generation (waiting at most 20 seconds) and remembers the
-// open program and its own place. Escape does not close it.
+// runs, and saves the program after each run and after OK in the property sheet (asking
+// first when the file was changed on disk meanwhile). When it closes it stops a running
+// generation (waiting at most 20 seconds) and remembers the open program and its own
+// place. Escape does not close it.
 //
 // GUI thread only. The program lives as long as the window or a worker that still uses
 // it, whichever is longer; the worker reaches the window only through a receiver that the
@@ -16,6 +17,8 @@
 #include <memory>
 #include <string>
 
+#include "document/program_file_lock.h"
+#include "platform/date_time.h"
 #include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
 
@@ -70,7 +73,16 @@ class CMavrenMainDialog : public CVQDialog {
     void RunPendingCommand(PendingCommand command);
     void Refresh();
     bool IsRunning() const;
+    // Saves the whole program, first asking when its file changed on disk since it was
+    // loaded or saved here (a set at the command line, another copy of Mavren).
     void SaveProgramFile();
+    // Saves the whole program without that question: a new program's file.
+    void WriteProgramFile();
+    // Writes what a run recorded (Last-Generated) alone into the file as it is on disk.
+    void SaveRunOutcome();
+    // Saves the whole program and remembers the file's stamp; the caller holds the lock.
+    bool SaveAndStamp();
+    void ReportUnlessSaved(bool saved);
 
     void OnGenerate();
     void StartRun();
@@ -91,4 +103,6 @@ class CMavrenMainDialog : public CVQDialog {
     QFont m_titleFont;
     std::string m_summaryText;
     std::string m_nameText;
+    ProgramFileStamp m_fileStamp;    // the program file as last loaded or saved here
+    OleDate m_generatedAtStart = 0;  // Last-Generated when the last run started
 };

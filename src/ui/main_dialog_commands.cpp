@@ -100,10 +100,11 @@ void CMavrenMainDialog::OnNew() {
     m_program->SetString(ProgramKey::SourceFileExtension,
                          PatternOfSourceType(answers.fileType, {}));
     m_program->path = JoinPath(answers.programFolder, answers.programName);
-    SaveProgramFile();
-    // A theme that cannot be copied has been reported; the program keeps the classic pages.
+    WriteProgramFile();
+    // A theme that cannot be copied has been reported, and one refused at its question
+    // copies nothing; the program keeps the classic pages.
     if (!answers.theme.empty() && ApplyTheme(*m_program, m_program->path, answers.theme)) {
-        SaveProgramFile();
+        WriteProgramFile();
     }
     LoadProgramFile(m_program->path);
 }

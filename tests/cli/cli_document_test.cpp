@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <sstream>
+#include <thread>
 
 #include "document/program.h"
+#include "document/program_file_lock.h"
 #include "generate/product.h"
 #include "support/run_program.h"
 #include "support/test_support.h"
@@ -297,6 +303,46 @@ TEST_F(CliDocument, WrongArgumentsAndMissingFiles) {
     const ProgramRun setHelp = Cli({"set", "--help"});
     EXPECT_EQ(setHelp.status, 0);
     EXPECT_NE(setHelp.out.find("usage: mavren-cli set PROGRAM.mav KEY=VALUE"), std::string::npos);
+}
+
+// True once a process waits for the flock of the folder (/proc/locks shows waiters);
+// false after 30 seconds without one.
+bool SomeoneWaitsForTheLockOf(const std::string& folder) {
+    struct stat status;
+    EXPECT_EQ(::stat(folder.c_str(), &status), 0);
+    const std::string inode = ":" + std::to_string(status.st_ino) + " ";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::istringstream locks(ReadFileBytes("/proc/locks"));
+        for (std::string line; std::getline(locks, line);) {
+            if (line.find("-> FLOCK") != std::string::npos &&
+                line.find(inode) != std::string::npos) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// set loads, changes and saves under the lock every save takes: what another save wrote
+// while set waited is read, not overwritten.
+TEST_F(CliDocument, SetWaitsForTheProgramFileLock) {
+    ProgramRun set;
+    std::thread other;
+    {
+        const ProgramFileLock lock(path);
+        other = std::thread([&] { set = Cli({"set", path, "Index-Page-Title=CHANGED"}); });
+        EXPECT_TRUE(SomeoneWaitsForTheLockOf(dir.path())) << "set did not wait for the lock";
+        auto program = Reload();
+        program->SetInt(ProgramKey::ThumbnailSize, 99);
+        EXPECT_TRUE(program->Save(path));
+    }
+    other.join();
+    EXPECT_EQ(set.status, 0) << set.err;
+    auto program = Reload();
+    EXPECT_EQ(program->GetText(ProgramKey::IndexPageTitle), "CHANGED");
+    EXPECT_EQ(program->GetInt(ProgramKey::ThumbnailSize), 99);
 }
 
 }  // namespace

@@ -256,6 +256,31 @@ TEST_F(CliGenerate, CtrlCStopsTheRunLikeTheStopButton) {
     EXPECT_FALSE(fs::exists(target + "/GEN0000.HTM"));
 }
 
+// The file with its Last-Generated line left out.
+std::string WithoutLastGenerated(const std::string& text) {
+    const std::size_t line = text.find("Last-Generated = ");
+    return line == std::string::npos
+               ? text
+               : text.substr(0, line) + text.substr(text.find('\n', line) + 1);
+}
+
+TEST_F(CliGenerate, AChangeMadeDuringARunIsKept) {
+    const std::string program = NewPhotoProgram({"Fjord.jpg"});
+    WriteFileBytes(source + "/Broken.jpg", "not a picture");  // a question halfway
+
+    TerminalRun run({"generate", program});
+    ASSERT_TRUE(run.WaitForError("[y/n]? ")) << ReadFileBytes(run.err);
+    const ProgramRun set = Cli({"set", program, "Index-Page-Title=CHANGED"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    const std::string changed = ReadFileBytes(program);
+    run.Type("y\n");
+    ASSERT_EQ(run.Wait(), 0) << ReadFileBytes(run.err);
+
+    EXPECT_EQ(Load(program)->GetText(ProgramKey::IndexPageTitle), "CHANGED");
+    EXPECT_TRUE(Load(program)->HasBeenGenerated());
+    EXPECT_EQ(WithoutLastGenerated(ReadFileBytes(program)), WithoutLastGenerated(changed));
+}
+
 // Every HREF, SRC and BACKGROUND of the pages in folder, as file paths.
 std::vector<std::string> Links(const std::string& folder) {
     static const std::regex attribute(R"((HREF|SRC|BACKGROUND)="([^"]*)\")");

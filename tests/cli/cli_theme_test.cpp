@@ -51,4 +51,26 @@ TEST(CliTheme, ThemesAreListedAppliedAndCleared) {
     EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), "");
 }
 
+// No to the question about a copy of the user's own leaves the program and every copy
+// as they were.
+TEST(CliTheme, NoToReplacingOwnChangesChangesNothing) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "photos");
+    ASSERT_EQ(Cli({"new", "--source", dir / "photos", "--theme", "light"}).status, 0);
+    const std::string path = dir / "photos/photos.mav";
+    const std::string copies = dir / "photos/photos-theme";
+    WriteFileBytes(copies + "/index.htm", "<p><MAVREN-BOILERPLATE> mine");
+    WriteFileBytes(path, ReadFileBytes(path) + "Index-Boilerplate = " + dir / "own.htm\r\n");
+    const std::string program = ReadFileBytes(path);
+    const std::string content = ReadFileBytes(copies + "/content.htm");
+
+    const ProgramRun run = Cli({"theme", path, "dark", "--no"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is no copy of a theme's file"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(ReadFileBytes(path), program);
+    EXPECT_EQ(ReadFileBytes(copies + "/index.htm"), "<p><MAVREN-BOILERPLATE> mine");
+    EXPECT_EQ(ReadFileBytes(copies + "/content.htm"), content);
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "generate/generation_worker.h"
+#include "generate/html_files.h"
 #include "generate/text_encoding.h"
 #include "platform/temporary_files.h"
 #include "site_fixture.h"
@@ -300,6 +301,141 @@ TEST_F(SiteTest, FailedPageStepEndsTheRunWithoutFinishing) {
         EXPECT_EQ(std::find(texts.begin(), texts.end(), "Finished."), texts.end()) << c.name;
         EXPECT_EQ(program.GetDate(K::LastGenerated), 40000.5) << c.name;
     }
+}
+
+// A boilerplate or a source over 16 MB is refused with a message naming it, unread; a
+// boilerplate of exactly 16 MB serves, and the pages merged with it have no such limit.
+TEST_F(SiteTest, FilesOverTheSizeLimitAreRefusedUnread) {
+    const std::size_t limit = 16 * 1024 * 1024;
+    const std::string plate = dir / "plate.htm";
+    const std::string tooLarge = "is larger than 16 MB (16777217 bytes) and is not read\n";
+    const struct {
+        const char* name;
+        const char* pattern;
+        const char* source;
+        std::function<void(const std::string& path)> arrange;  // given the file to size
+        int answer;                                            // to the question, or 0
+        int outcome;
+        std::string box;  // the first box; "%s" stands for the boilerplate or the source
+    } cases[] = {
+        {"index boilerplate", "*.txt", "a.txt",
+         [&](const std::string&) {
+             WriteFileBytes(plate, "<MAVREN-BOILERPLATE>");
+             std::filesystem::resize_file(plate, limit + 1);
+             program.SetString(K::IndexBoilerplate, plate);
+         },
+         0, kRunEndedAfterMessage, "Cannot use file for boilerplate\n\n'%s' " + tooLarge},
+        {"text source, Yes", "*.txt", "big.txt",
+         [&](const std::string& path) { std::filesystem::resize_file(path, limit + 1); }, IDYES,
+         kRunFinished,
+         "Problem with a content file:\n\n'%s' " + tooLarge + "\nDo you want to continue?"},
+        {"HTML source, No", "*.htm;*.html", "big.htm",
+         [&](const std::string& path) {
+             WriteFileBytes(path, "<BODY>" + std::string(limit - 13, 'x') + "</BODY>x");
+         },
+         IDNO, kRunEndedAfterMessage,
+         "Cannot extract BODY from this HTML file\n\n'%s' " + tooLarge},
+        {"boilerplate of exactly 16 MB", "*.txt", "a.txt",
+         [&](const std::string&) {
+             const std::string open = "<HTML><HEAD></HEAD><BODY><MAVREN-BOILERPLATE>";
+             const std::string close = "</BODY></HTML>";
+             WriteFileBytes(plate,
+                            open + std::string(limit - open.size() - close.size(), ' ') + close);
+             program.SetString(K::IndexBoilerplate, plate);
+         },
+         0, kRunFinished, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(source);
+        AddSource(c.source, "text");
+        program.SetString(K::SourceFileExtension, c.pattern);
+        program.SetString(K::IndexBoilerplate, "");
+        program.SetString(K::TargetDir, dir / ("site-" + std::to_string(&c - cases)));
+        const std::string path = source + "/" + c.source;
+        c.arrange(path);
+        if (c.answer != 0) {
+            boxes->QueueAnswer(c.answer);
+        }
+        const std::size_t boxesBefore = boxes->Texts().size();
+
+        EXPECT_EQ(Generate(), c.outcome);
+        const std::vector<std::string> texts = boxes->Texts();
+        ASSERT_EQ(texts.size() - boxesBefore, c.box.empty() ? 0u : c.answer == IDNO ? 2u : 1u);
+        if (!c.box.empty()) {
+            std::string box = c.box;
+            box.replace(box.find("%s"), 2, &c == cases ? plate : path);
+            EXPECT_EQ(texts[boxesBefore], box);
+        }
+    }
+    EXPECT_EQ(boxes->UnscriptedCount(), 0);
+    // The page merged with the largest boilerplate is marked as the tool's own.
+    EXPECT_NE(ReadFileBytes(dir / "site-3/INDEX000.HTM").find("CONTENT=\"Mavren 1.0\""),
+              std::string::npos);
+    EXPECT_NE(ReadFileBytes(dir / "site-1/GEN0000.HTM")
+                  .find("File not included due to problems with content."),
+              std::string::npos);
+}
+
+// Pages of the user's own where the run writes its pages: one question lists exactly
+// those it would replace, before anything is written; No ends the run.
+TEST_F(SiteTest, PagesWithoutTheMarkAreReplacedOnlyAfterOneQuestion) {
+    AddExamplePhoto("Fjord.jpg");
+    AddExamplePhoto("Meadow.jpg");
+    const std::vector<std::string> own = {"INDEX000.HTM", "INDEX001.HTM", "INDEX002.HTM",
+                                          "GEN0001.HTM", "GEN0002.HTM"};
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        const char* listed;  // the pages the question names
+    } cases[] = {
+        {"one index page", [] {}, "   INDEX000.HTM\n   GEN0001.HTM\n"},
+        {"one entry a page",
+         [&] {
+             program.SetInt(K::IndexThumbnailLayoutType, 1);
+             program.SetInt(K::IndexThumbnailsAcross, 1);
+             program.SetInt(K::IndexThumbnailsDown, 1);
+         },
+         "   INDEX000.HTM\n   INDEX001.HTM\n   GEN0001.HTM\n"},
+        {"no index pages", [&] { program.SetInt(K::GenerateIndexPage, 0); }, "   GEN0001.HTM\n"},
+        {"no content pages", [&] { program.SetInt(K::GenerateContentPages, 0); },
+         "   INDEX000.HTM\n"},
+    };
+    program.SetInt(K::IndexGenerateMultiplePages, 1);
+    program.SetDate(K::LastGenerated, 40000.5);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(target);
+        for (const std::string& name : own) {
+            WriteFileBytes(target + "/" + name, "<HTML>" + name + " of my own</HTML>");
+        }
+        WriteFileBytes(target + "/GEN0000.HTM", "<META CONTENT=\"Mavren 1.0\">");  // ours
+        program.SetInt(K::IndexThumbnailLayoutType, 0);
+        program.SetInt(K::GenerateIndexPage, 1);
+        program.SetInt(K::GenerateContentPages, 1);
+        c.arrange();
+        boxes->QueueAnswer(IDNO);
+
+        EXPECT_EQ(Generate(), kRunEndedAfterMessage);
+        ASSERT_FALSE(boxes->Boxes().empty());
+        EXPECT_EQ(boxes->Boxes().back().text,
+                  "Generating would replace these pages in the folder \"" + target +
+                      "\", which Mavren did not write:\n\n" + c.listed +
+                      "\nDo you want to continue?");
+        EXPECT_EQ(boxes->Boxes().back().flags, MB_YESNO | MB_ICONQUESTION);
+        for (const std::string& name : own) {
+            EXPECT_EQ(Page(name), "<HTML>" + name + " of my own</HTML>");
+        }
+        EXPECT_FALSE(fs::exists(target + "/Fjord.jpg")) << "nothing copied";
+        EXPECT_EQ(program.GetDate(K::LastGenerated), 40000.5);
+    }
+    EXPECT_EQ(boxes->Boxes().size(), 4u);
+
+    boxes->QueueAnswer(IDYES);
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_TRUE(IsGeneratedFile(target + "/INDEX000.HTM"));
+    EXPECT_EQ(Page("INDEX001.HTM"), "<HTML>INDEX001.HTM of my own</HTML>") << "not written";
+    EXPECT_EQ(boxes->UnscriptedCount(), 0);
 }
 
 TEST_F(SiteTest, BackgroundThatCannotBeCopiedIsToldOnceAndThePagesGoWithoutIt) {

@@ -75,6 +75,27 @@ TEST_F(StaleOutput, PagesAndThumbnailsOfDroppedSourcesGoAndNothingElse) {
     EXPECT_EQ(texts.back(), "Finished.");
 }
 
+// A "Thumbs" that links to another folder may lead to the user's own pictures.
+TEST_F(StaleOutput, NothingIsRemovedBehindALinkedThumbsFolder) {
+    const std::string elsewhere = dir / "my thumbnails";
+    WriteFileBytes(elsewhere + "/TN_holiday.jpg", std::string(15000, 'x'));
+    WriteFileBytes(elsewhere + "/" + LeftoverName(1), "not ours to judge");
+    fs::create_directories(target);
+    fs::create_directory_symlink(elsewhere, target + "/Thumbs");
+    ASSERT_EQ(Generate(), kRunFinished);
+    ASSERT_EQ(Generate(), kRunFinished);
+
+    EXPECT_EQ(ReadFileBytes(elsewhere + "/TN_holiday.jpg"), std::string(15000, 'x'));
+    EXPECT_TRUE(fs::exists(elsewhere + "/" + LeftoverName(1)));
+    const auto texts = window->StatusTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                         "Not removing stale thumbnails: \"Thumbs\" is a link to another "
+                         "folder, which may hold files of your own"),
+              2)
+        << "once a run";
+    EXPECT_EQ(summary.filesRemoved, 0);
+}
+
 TEST_F(StaleOutput, AStoppedOrFailedRunRemovesNothing) {
     ASSERT_EQ(Generate(), kRunFinished);
     fs::remove(source + "/Fjord.jpg");

@@ -58,12 +58,14 @@ TEST_F(Themes, ApplyingCopiesBesideTheProgramAndAsksBeforeReplacingOwnChanges) {
         const char* ownIndex;   // written over the index copy before, or null
         int answer;             // to the question about it, 0 for none expected
         const char* indexFrom;  // the theme whose index file the copy holds after, or null
+        const char* current;    // the theme of the other copies and the keys after
     } steps[] = {
-        {"light", nullptr, 0, "light"},
+        {"light", nullptr, 0, "light", "light"},
         // A copy the user never changed gives way to the next theme without a question.
-        {"dark", nullptr, 0, "dark"},
-        {"gallery", "<p><MAVREN-BOILERPLATE> mine", IDNO, nullptr},
-        {"gallery", "<p><MAVREN-BOILERPLATE> mine", IDYES, "gallery"},
+        {"dark", nullptr, 0, "dark", "dark"},
+        // No changes nothing at all: no copy, no key.
+        {"gallery", "<p><MAVREN-BOILERPLATE> mine", IDNO, nullptr, "dark"},
+        {"gallery", "<p><MAVREN-BOILERPLATE> mine", IDYES, "gallery", "gallery"},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.theme);
@@ -74,14 +76,16 @@ TEST_F(Themes, ApplyingCopiesBesideTheProgramAndAsksBeforeReplacingOwnChanges) {
             boxes->QueueAnswer(step.answer);
         }
         const std::size_t boxesBefore = boxes->Boxes().size();
-        ASSERT_TRUE(ApplyTheme(program, programPath, step.theme));
+        program.SetString(ProgramKey::IndexBoilerplate, "before");
+        EXPECT_EQ(ApplyTheme(program, programPath, step.theme), step.answer != IDNO);
         EXPECT_EQ(boxes->Boxes().size() - boxesBefore, step.answer != 0 ? 1u : 0u);
         EXPECT_EQ(ReadFileBytes(index),
                   step.indexFrom ? Installed(step.indexFrom, kThemeIndexFile) : step.ownIndex);
-        EXPECT_EQ(ReadFileBytes(content), Installed(step.theme, kThemeContentFile));
+        EXPECT_EQ(ReadFileBytes(content), Installed(step.current, kThemeContentFile));
         EXPECT_EQ(ReadFileBytes(copies + "/theme.txt"),
-                  Installed(step.theme, kThemeDescriptionFile));
-        EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), index);
+                  Installed(step.current, kThemeDescriptionFile));
+        EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate),
+                  step.answer == IDNO ? "before" : index);
         EXPECT_EQ(program.GetText(ProgramKey::ContentBoilerplate), content);
     }
     const auto shown = boxes->Boxes();

@@ -336,6 +336,56 @@ class MainDialogTest : public QObject {
         }
     }
 
+    void aChangeOnDiskIsKeptAndAskedAboutBeforeItIsOverwritten_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(IDYES);
+        QTest::newRow("No") << int(IDNO);
+    }
+    void aChangeOnDiskIsKeptAndAskedAboutBeforeItIsOverwritten() {
+        QFETCH(int, answer);
+        ScriptedBoxes boxes;
+        QTemporaryDir folder;
+        const QString program = PhotoProgram(folder, 2);
+        QVERIFY(!program.isEmpty());
+        const auto editSourceFolder = [](QWidget* window) {
+            const auto watcher = OnNextModal([&](QWidget* sheet) {
+                Find<QLineEdit>(sheet, "sourceDirEdit")->setText(QStringLiteral("/home/ann/new"));
+                PressButton(sheet, QDialogButtonBox::Ok);
+            });
+            Button(window, "editButton")->click();
+            QVERIFY(watcher->Fired());
+        };
+        RunMain(program.toStdString(), [&](QWidget* window) {
+            // As mavren-cli set would, while the window has the program open.
+            Program elsewhere;
+            QVERIFY(elsewhere.Load(program.toStdString()));
+            elsewhere.SetString(ProgramKey::IndexPageTitle, "CHANGED");
+            QVERIFY(elsewhere.Save(program.toStdString()));
+            // The run's end writes Last-Generated alone, and asks nothing.
+            GenerateToTheEnd(window);
+            QVERIFY(boxes->Texts().empty());
+            QCOMPARE(ProgramFileValue(program, "Index-Page-Title"), std::string("CHANGED"));
+            QVERIFY(ProgramFileValue(program, "Last-Generated") != "Never");
+            boxes->QueueAnswer(answer);
+            editSourceFolder(window);
+            if (answer == IDYES) {
+                editSourceFolder(window);  // the file is the window's again: no question
+            }
+        });
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{
+                                     "The program file \"" + program.toStdString() +
+                                     "\" has been changed on disk since Mavren last read or "
+                                     "saved it.\n\nDo you want to overwrite it with the settings "
+                                     "shown here? The changes on disk will be lost."});
+        QCOMPARE(boxes->Boxes()[0].flags, MB_YESNO | MB_ICONQUESTION);
+        const bool yes = answer == IDYES;
+        QCOMPARE(ProgramFileValue(program, "Source-Dir"),
+                 yes ? std::string("/home/ann/new") : folder.filePath("photos").toStdString());
+        QCOMPARE(ProgramFileValue(program, "Index-Page-Title"),
+                 std::string(yes ? "Files from %P" : "CHANGED"));
+        QVERIFY(ProgramFileValue(program, "Last-Generated") != "Never");
+    }
+
     void editWithControlShowsTheProgramAsText() {
         QTemporaryDir folder;
         QTemporaryDir temporary;

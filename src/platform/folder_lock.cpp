@@ -1,0 +1,20 @@
+#include "platform/folder_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+
+#include <cerrno>
+
+FolderLock::FolderLock(const std::string& folder)
+    : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (!fd.valid()) {
+        failure = errno;
+        return;
+    }
+    while (::flock(fd.get(), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            failure = errno;
+            return;
+        }
+    }
+}
