@@ -2,10 +2,8 @@
 
 #include "platform/ascii.h"
 
-namespace {
-
 // Iterative matcher with one backtrack point: linear in practice, never exponential.
-bool Match(std::string_view pattern, std::string_view name) {
+bool GlobMatch(std::string_view pattern, std::string_view name) {
     std::size_t p = 0;
     std::size_t n = 0;
     std::size_t starP = std::string_view::npos;
@@ -31,18 +29,16 @@ bool Match(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
-}  // namespace
-
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
     if (pattern.empty() || name.empty()) {
         return false;
     }
-    if (Match(pattern, name)) {
+    if (GlobMatch(pattern, name)) {
         return true;
     }
     if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
         name.find('.') == std::string_view::npos) {
-        return Match(pattern.substr(0, pattern.size() - 2), name);
+        return GlobMatch(pattern.substr(0, pattern.size() - 2), name);
     }
     return false;
 }

@@ -7,3 +7,6 @@
 #include <string_view>
 
 bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// The same without the rule for ".*": only "*" and "?" are special (host patterns, say).
+bool GlobMatch(std::string_view pattern, std::string_view text);

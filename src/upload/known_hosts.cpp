@@ -14,6 +14,7 @@
 #include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/format.h"
+#include "platform/wildcard.h"
 
 namespace {
 
@@ -74,33 +75,6 @@ bool ParseLine(std::string_view line, KnownHostsLine& parsed) {
     // The blob names its own type; a line whose two names differ is damaged.
     return !parsed.names.empty() && !parsed.keyType.empty() && DecodeBase64(key, parsed.key) &&
            KeyBlobType(parsed.key) == parsed.keyType;
-}
-
-// OpenSSH's wildcards: "*" any run of characters, "?" any one; letter case ignored.
-bool WildcardMatch(std::string_view pattern, std::string_view text) {
-    std::size_t p = 0;
-    std::size_t t = 0;
-    std::size_t star = std::string_view::npos;
-    std::size_t resume = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() &&
-            (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(text[t]))) {
-            ++p;
-            ++t;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            resume = t;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            t = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') {
-        ++p;
-    }
-    return p == pattern.size();
 }
 
 // "|1|salt|hmac": the name hashed with HMAC-SHA1, keyed with the salt.
@@ -224,7 +198,7 @@ bool NamesHost(std::string_view names, std::string_view name) {
         if (negated) {
             pattern.remove_prefix(1);
         }
-        if (!pattern.empty() && WildcardMatch(pattern, name)) {
+        if (!pattern.empty() && GlobMatch(pattern, name)) {
             if (negated) {
                 return false;
             }

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "cli/stored_profiles.h"
 #include "platform/registry.h"
 #include "support/isolated_home.h"
 #include "support/run_program.h"
@@ -207,19 +208,6 @@ TEST_F(CliProfile, EveryCommandThatMeetsADamagedSettingsFileSaysSoOnceAndFails) 
     }
 }
 
-// The store as the upload window would load it, by name.
-std::map<std::string, FtpProfile> StoredByName() {
-    FtpProfileList list;
-    std::string last;
-    LoadFtpProfiles(list, last);
-    std::map<std::string, FtpProfile> profiles;
-    for (int i = 0; i < list.count; ++i) {
-        profiles[list.profiles[static_cast<std::size_t>(i)].name] =
-            list.profiles[static_cast<std::size_t>(i)];
-    }
-    return profiles;
-}
-
 TEST_F(CliProfile, TwentyEditsAtOnceAllHold) {
     for (const char* name : {"a", "b", "c"}) {
         ASSERT_EQ(Cli({"profile", "add", name, "--host", "old", "--user", "old", "--password",
@@ -245,7 +233,7 @@ TEST_F(CliProfile, TwentyEditsAtOnceAllHold) {
         EXPECT_EQ(runs[i].status, 0) << testing::PrintToString(edits[i]) << runs[i].err;
         EXPECT_EQ(runs[i].out, "Saved FTP profile '" + edits[i][2] + "'.\n");
     }
-    const std::map<std::string, FtpProfile> stored = StoredByName();
+    const std::map<std::string, FtpProfile> stored = StoredProfilesByName();
     ASSERT_EQ(stored.size(), 3u);
     for (const auto& [name, profile] : stored) {
         EXPECT_EQ(profile.host, "host-" + name);
@@ -275,7 +263,7 @@ TEST_F(CliProfile, AddsAndADeleteAtOnceStoreExactlyWhatTheySaid) {
         }
     }
     EXPECT_EQ(saved.size(), 3u) << "as many as there are slots";
-    std::map<std::string, FtpProfile> stored = StoredByName();
+    std::map<std::string, FtpProfile> stored = StoredProfilesByName();
     ASSERT_EQ(stored.size(), saved.size());
     for (const std::string& name : saved) {
         EXPECT_EQ(stored[name].host, "host-" + name);
@@ -298,7 +286,7 @@ TEST_F(CliProfile, AddsAndADeleteAtOnceStoreExactlyWhatTheySaid) {
             EXPECT_TRUE(saidSaved) << runs[i].err;
         }
     }
-    stored = StoredByName();
+    stored = StoredProfilesByName();
     EXPECT_EQ(stored.count(doomed), 0u) << "a deleted profile does not come back";
     ASSERT_EQ(stored.count(kept), 1u);
     EXPECT_EQ(stored[kept].host, "new");

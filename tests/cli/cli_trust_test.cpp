@@ -6,6 +6,7 @@
 #include <chrono>
 #include <map>
 
+#include "cli/stored_profiles.h"
 #include "document/program.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
@@ -39,18 +40,6 @@ class CliTrust : public ::testing::Test {
             environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus);
         }
         return RunProgram(MAVREN_CLI, arguments, input, environment);
-    }
-    // The profiles as the upload window would load them, by name.
-    std::map<std::string, FtpProfile> Stored() {
-        FtpProfileList list;
-        std::string last;
-        LoadFtpProfiles(list, last);
-        std::map<std::string, FtpProfile> profiles;
-        for (int i = 0; i < list.count; ++i) {
-            profiles[list.profiles[static_cast<std::size_t>(i)].name] =
-                list.profiles[static_cast<std::size_t>(i)];
-        }
-        return profiles;
     }
     ProgramRun Upload() { return Cli({"upload", programPath, "--profile", "test", "--yes"}); }
 
@@ -133,16 +122,16 @@ TEST_F(CliTrust, PasswordsLiveInTheSecretStoreWhenOneRunsAndMoveThereFromOldFile
               "Profile Name  Protocol  Host             Username  Directory  Password\n"
               "new           ftp       h                u                    secret store\n"
               "old           ftp       ftp.old.example  ann                  settings file\n");
-    std::map<std::string, FtpProfile> stored = Stored();
+    std::map<std::string, FtpProfile> stored = StoredProfilesByName();
     EXPECT_EQ(stored["new"].password, "new secret");
     EXPECT_EQ(stored["old"].password, "old secret");
 
     // The next save of the old profile moves its password; a rename takes it along.
     ASSERT_EQ(Cli({"profile", "edit", "old", "--directory", "www"}, "", bus).status, 0);
     EXPECT_EQ(PasswordValue("old"), "");
-    EXPECT_EQ(Stored()["old"].password, "old secret");
+    EXPECT_EQ(StoredProfilesByName()["old"].password, "old secret");
     ASSERT_EQ(Cli({"profile", "edit", "old", "--name", "renamed"}, "", bus).status, 0);
-    stored = Stored();
+    stored = StoredProfilesByName();
     EXPECT_EQ(stored["renamed"].password, "old secret");
     EXPECT_EQ(stored["renamed"].passwordPlace, FtpPasswordPlace::SecretStore);
     std::string password;

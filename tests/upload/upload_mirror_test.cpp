@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <future>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "support/test_support.h"
 #include "upload/internet_session.h"
 #include "upload/ssh_host_keys.h"
+#include "upload/upload_in_time.h"
 #include "upload/upload_worker.h"
 
 namespace {
@@ -53,12 +53,7 @@ class MirrorTest : public ::testing::Test {
     UploadOutcome Run(UploadJob job) {
         receiver = std::make_shared<RecordingReceiver>();
         job.window = receiver;
-        auto running = std::async(std::launch::async, [&job] { return RunUpload(job); });
-        if (running.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
-            ADD_FAILURE() << "the upload hangs";
-            UploadCancelRequested.store(1);
-        }
-        return running.get();
+        return RunUploadInTime(job);
     }
 
     static std::vector<std::string> Deletions(const FtpTestServer& server) {

@@ -17,6 +17,7 @@
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
 #include "upload/ssh_host_keys.h"
+#include "upload/upload_in_time.h"
 #include "upload/upload_worker.h"
 
 namespace {
@@ -82,12 +83,7 @@ class UploadWorkerTest : public ::testing::Test {
     }
     UploadOutcome Run(UploadJob& job) {
         job.window = receiver;
-        auto running = std::async(std::launch::async, [&job] { return RunUpload(job); });
-        if (running.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
-            ADD_FAILURE() << "the upload hangs";
-            UploadCancelRequested.store(1);
-        }
-        return running.get();
+        return RunUploadInTime(job);
     }
 
     void MakeSite() {
