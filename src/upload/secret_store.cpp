@@ -1,141 +1,68 @@
 #include "upload/secret_store.h"
 
-#include <libsecret/secret.h>
+#include <dlfcn.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <memory>
 #include <mutex>
-#include <thread>
 
 #include "platform/registry_store.h"
+#include "upload/secret_service_calls.h"
 
 namespace {
 
-const SecretSchema* Schema() {
-    static const SecretSchema schema = [] {
-        SecretSchema made{};
-        made.name = "org.orvashi.Mavren.FtpPassword";
-        made.flags = SECRET_SCHEMA_NONE;
-        made.attributes[0].name = "profile";
-        made.attributes[0].type = SECRET_SCHEMA_ATTRIBUTE_STRING;
-        made.attributes[1].name = "settings";
-        made.attributes[1].type = SECRET_SCHEMA_ATTRIBUTE_STRING;
-        return made;
-    }();
-    return &schema;
-}
-
-struct HashTableFree {
-    void operator()(GHashTable* table) const { g_hash_table_unref(table); }
+struct Module {
+    const SecretServiceCalls* calls = nullptr;
+    std::string problem;  // why there are none
 };
 
-// The attributes that find a profile's item. The texts must outlive the table.
-std::unique_ptr<GHashTable, HashTableFree> Attributes(const std::string& name,
-                                                      const std::string& settings) {
-    std::unique_ptr<GHashTable, HashTableFree> table(g_hash_table_new(g_str_hash, g_str_equal));
-    g_hash_table_insert(table.get(), const_cast<char*>("profile"), const_cast<char*>(name.c_str()));
-    g_hash_table_insert(table.get(), const_cast<char*>("settings"),
-                        const_cast<char*>(settings.c_str()));
-    return table;
-}
-
-// A cancellable that cancels itself when a call takes longer than the store may take.
-class Deadline {
-  public:
-    Deadline() : cancellable(g_cancellable_new()) {
-        watcher = std::thread([this] {
-            std::unique_lock lock(mutex);
-            if (!ended.wait_for(lock, std::chrono::seconds(kSecretStoreWaitSeconds),
-                                [this] { return done; })) {
-                g_cancellable_cancel(cancellable);
-            }
-        });
-    }
-    ~Deadline() {
-        {
-            const std::lock_guard lock(mutex);
-            done = true;
+// Loads the libsecret module once. The programs find it beside themselves, and tests in
+// the build folder, through their library search path.
+const Module& LoadedModule() {
+    static std::once_flag loadOnce;
+    static Module loaded;
+    std::call_once(loadOnce, [] {
+        void* module = ::dlopen("mavren-secrets.so", RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            const char* error = ::dlerror();
+            loaded.problem = error != nullptr ? error : "mavren-secrets.so could not be loaded";
+            return;
         }
-        ended.notify_one();
-        watcher.join();
-        g_object_unref(cancellable);
-    }
-    Deadline(const Deadline&) = delete;
-    Deadline& operator=(const Deadline&) = delete;
-
-    GCancellable* Get() const { return cancellable; }
-
-  private:
-    GCancellable* cancellable;
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
-    std::thread watcher;
-};
-
-// The error's text, freeing it; the fallback when there is none.
-std::string Take(GError* error, const char* fallback) {
-    if (error == nullptr) {
-        return fallback;
-    }
-    std::string text = error->message != nullptr ? error->message : fallback;
-    g_error_free(error);
-    return text;
+        // Never unloaded: glib keeps threads and types of its own for the process.
+        using Entry = const SecretServiceCalls* (*)();
+        const auto entry = reinterpret_cast<Entry>(::dlsym(module, "MavrenSecretService"));
+        loaded.calls = entry != nullptr ? entry() : nullptr;
+        if (loaded.calls == nullptr) {
+            loaded.problem = "mavren-secrets.so holds no secret store calls";
+        }
+    });
+    return loaded;
 }
 
 }  // namespace
 
 bool SecretStoreAvailable() {
-    const Deadline deadline;
-    GError* error = nullptr;
-    SecretService* service =
-        secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, deadline.Get(), &error);
-    if (service == nullptr) {
-        Take(error, "");
-        return false;
-    }
-    g_object_unref(service);
-    return true;
+    const Module& module = LoadedModule();
+    return module.calls != nullptr && module.calls->Available();
 }
 
 bool StoreFtpPassword(const std::string& name, const std::string& password, std::string& problem) {
-    const std::string settings = RegistryStorePath();
-    const auto attributes = Attributes(name, settings);
-    const std::string label = "Mavren FTP profile '" + name + "'";
-    const Deadline deadline;
-    GError* error = nullptr;
-    if (!secret_password_storev_sync(Schema(), attributes.get(), SECRET_COLLECTION_DEFAULT,
-                                     label.c_str(), password.c_str(), deadline.Get(), &error)) {
-        problem = Take(error, "the secret store did not take the password");
+    const Module& module = LoadedModule();
+    if (module.calls == nullptr) {
+        problem = module.problem;
         return false;
     }
-    return true;
+    return module.calls->Store(name, RegistryStorePath(), password, problem);
 }
 
 bool LookUpFtpPassword(const std::string& name, std::string& password, std::string& problem) {
-    const std::string settings = RegistryStorePath();
-    const auto attributes = Attributes(name, settings);
-    const Deadline deadline;
-    GError* error = nullptr;
-    gchar* found = secret_password_lookupv_sync(Schema(), attributes.get(), deadline.Get(), &error);
-    if (found == nullptr) {
-        problem = Take(error, "the secret store holds no password for it");
+    const Module& module = LoadedModule();
+    if (module.calls == nullptr) {
+        problem = module.problem;
         return false;
     }
-    password = found;
-    secret_password_free(found);
-    return true;
+    return module.calls->LookUp(name, RegistryStorePath(), password, problem);
 }
 
 bool ClearFtpPassword(const std::string& name) {
-    const std::string settings = RegistryStorePath();
-    const auto attributes = Attributes(name, settings);
-    const Deadline deadline;
-    GError* error = nullptr;
-    secret_password_clearv_sync(Schema(), attributes.get(), deadline.Get(), &error);
-    // Nothing to clear is no failure.
-    const bool cleared = error == nullptr;
-    Take(error, "");
-    return cleared;
+    const Module& module = LoadedModule();
+    return module.calls != nullptr && module.calls->Clear(name, RegistryStorePath());
 }

@@ -2,17 +2,15 @@
 
 // FTP passwords in the desktop's secret store: any program that offers the Secret
 // Service D-Bus API on the session bus (GNOME Keyring, KWallet, KeePassXC), reached
-// through libsecret. Each password is an item of the default collection, found by the
+// through libsecret in a module loaded on first use (secret_service_calls.h says how the
+// store is asked). Each password is an item of the default collection, found by the
 // profile's name and the settings file it belongs to. Where no session bus runs, or no
-// secret store answers on it, every call fails at once; a call that waits on the store
-// (a keyring to unlock, say) gives up after kSecretStoreWaitSeconds.
+// secret store answers on it, or the module is missing, every call fails at once.
 //
 // Safe from any thread; each call is one round trip to the store and blocks until it
 // is answered.
 
 #include <string>
-
-inline constexpr int kSecretStoreWaitSeconds = 60;
 
 // True when a secret store answers on the session bus.
 bool SecretStoreAvailable();
