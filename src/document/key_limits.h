@@ -1,7 +1,8 @@
 #pragma once
 
 // The limits that validation holds number keys to (Thumbnail-Size 10 to 1000,
-// Index-Thumbnails-Across and -Down 1 to 1000), for whoever checks a value before it is
+// Index-Thumbnails-Across and -Down 1 to 1000, Photo-Web-Size 0 or 320 to 8000,
+// Photo-Web-Quality 10 to 100, Photo-Order 0 to 2), for whoever checks a value before it is
 // stored. Pure functions.
 
 #include <string>

@@ -138,6 +138,15 @@ bool Program::SetText(ProgramKey id, const std::string& text) {
 
 void Program::Clear() {
     values.fill(Slot{});
+    for (const KeyDescriptor& row : kKeyTable) {
+        if (row.optional) {
+            SetFromText(row.id, std::string(row.standard));
+        }
+    }
+}
+
+bool Program::AtStandard(const KeyDescriptor& row) const {
+    return row.optional && GetText(row.id) == row.standard;
 }
 
 void Program::ApplyDefaults() {
@@ -166,6 +175,9 @@ void Program::Describe(std::string& text) const {
     text.clear();
     int previousSection = -1;
     for (const KeyDescriptor& row : kKeyTable) {
+        if (AtStandard(row)) {
+            continue;  // nor does its heading come alone
+        }
         if (row.section != previousSection) {
             if (!text.empty()) {
                 text += "\r\n";

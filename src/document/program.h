@@ -1,6 +1,6 @@
 #pragma once
 
-// One program: the user's description of a web site as 53 typed values addressed by
+// One program: the user's description of a web site as typed values addressed by
 // key id, plus the file it came from, the text of the last load or save failure and
 // the time of the last change. Owned by one front end; while a generation runs, the
 // worker reads it and writes only Last-Generated, and the front end does not edit it.
@@ -43,8 +43,12 @@ class Program {
     // key's type, so a change moves modified. False for an unknown id.
     bool SetText(ProgramKey id, const std::string& text);
 
-    // Empties every value; modified stays.
+    // Empties every value, photo keys to their standard values; modified stays.
     void Clear();
+
+    // True for a photo key whose value is its standard one: it is neither written nor
+    // summarised.
+    bool AtStandard(const KeyDescriptor& row) const;
 
     // Clear, then the values of a new program.
     void ApplyDefaults();

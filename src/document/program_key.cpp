@@ -2,9 +2,9 @@
 
 #include "platform/ascii.h"
 
-const std::array<std::string_view, 7> kSectionNames = {
+const std::array<std::string_view, 8> kSectionNames = {
     "Generation",  "Link Options", "Index Options", "Content Options",
-    "FTP Options", "Misc",         "HTML Options",
+    "FTP Options", "Misc",         "HTML Options",  "Photos",
 };
 
 namespace {
@@ -15,6 +15,7 @@ constexpr int kIndexOptions = 2;
 constexpr int kContentOptions = 3;
 constexpr int kMisc = 5;
 constexpr int kHtmlOptions = 6;
+constexpr int kPhotos = 7;
 
 using K = ProgramKey;
 using T = KeyType;
@@ -76,6 +77,12 @@ const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable = {{
     {"Misc-GIF-Thumbnail-Type",       K::MiscGifThumbnailType,       T::Int,    kMisc,           true},
     {"Misc-GIF-Thumbnail-Dir",        K::MiscGifThumbnailDir,        T::String, kMisc,           true},
     {"Misc-Include-Mavren-Link",      K::MiscIncludeMavrenLink,      T::Bool,   kMisc,           true},
+    {"Photo-Web-Size",                K::PhotoWebSize,               T::Int,    kPhotos,         true, true, "0"},
+    {"Photo-Web-Quality",             K::PhotoWebQuality,            T::Int,    kPhotos,         true, true, "82"},
+    {"Photo-Publish-Originals",       K::PhotoPublishOriginals,      T::Bool,   kPhotos,         true, true, "Yes"},
+    {"Photo-Keep-Camera-Data",        K::PhotoKeepCameraData,        T::Bool,   kPhotos,         true, true, "No"},
+    {"Photo-Camera-Captions",         K::PhotoCameraCaptions,        T::Bool,   kPhotos,         true, true, "No"},
+    {"Photo-Order",                   K::PhotoOrder,                 T::Int,    kPhotos,         true, true, "0"},
 }};
 // clang-format on
 

@@ -1,8 +1,13 @@
 #pragma once
 
-// The 53 settings of a program, addressed by key id, and the fixed table that gives
-// each its name, type, summary section and place in the file. Ids are not row numbers:
-// code addresses values by id, the table order is the order of the file and summary.
+// The settings of a program, addressed by key id, and the fixed table that gives each its
+// name, type, summary section and place in the file. Ids are not row numbers: code
+// addresses values by id, the table order is the order of the file and summary.
+//
+// The first 53 keys are the program's original settings, always written. The photo keys
+// after them came later: a program that leaves one at its standard value (the value it
+// has when the file does not name it) does not write it, so files that use none read the
+// same everywhere they did.
 
 #include <array>
 #include <string_view>
@@ -61,6 +66,12 @@ enum class ProgramKey : int {
     MiscGifThumbnailType = 50,
     MiscGifThumbnailDir = 51,
     MiscIncludeMavrenLink = 52,
+    PhotoWebSize = 53,
+    PhotoWebQuality = 54,
+    PhotoPublishOriginals = 55,
+    PhotoKeepCameraData = 56,
+    PhotoCameraCaptions = 57,
+    PhotoOrder = 58,
 };
 
 // Value types, numbered as the table stores them.
@@ -72,11 +83,20 @@ struct KeyDescriptor {
     KeyType type;
     int section;  // index into kSectionNames
     bool listed;  // shown by Program::Describe
+    // Photo keys only: the value's text form when the file does not name the key; the key
+    // is written and summarised only when its value differs from it.
+    bool optional = false;
+    std::string_view standard = {};
 };
 
-constexpr int kProgramKeyCount = 53;
+constexpr int kProgramKeyCount = 59;
+constexpr int kOriginalKeyCount = 53;
 
-extern const std::array<std::string_view, 7> kSectionNames;
+// Values of Misc-GIF-Thumbnail-Type and Photo-Order.
+constexpr int kGifThumbnailOfFirstFrame = 3;
+enum class PhotoOrder : int { ByName = 0, OldestFirst = 1, NewestFirst = 2 };
+
+extern const std::array<std::string_view, 8> kSectionNames;
 extern const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable;
 
 // The row that carries id, or null when no row does.

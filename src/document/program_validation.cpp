@@ -9,6 +9,7 @@ struct KeyLimits {
     const char* format;  // the value, then the limits
     int low;
     int high;
+    bool zeroTurnsOff = false;  // 0 is allowed besides the range
 };
 
 // In the order validation reports them.
@@ -18,13 +19,20 @@ constexpr KeyLimits kKeyLimits[] = {
      1, 1000},
     {ProgramKey::IndexThumbnailsDown, "Thumbnails down of %d exceeds limits (min: %d; max %d)", 1,
      1000},
+    {ProgramKey::PhotoWebSize,
+     "Web picture size of %d exceeds limits (min: %d; max %d; 0 for no web-size pictures)", 320,
+     8000, true},
+    {ProgramKey::PhotoWebQuality, "Web picture quality of %d exceeds limits (min: %d; max %d)", 10,
+     100},
+    {ProgramKey::PhotoOrder, "Photo order of %d exceeds limits (min: %d; max %d)", 0, 2},
 };
 
 }  // namespace
 
 std::string KeyLimitProblem(ProgramKey id, int value) {
     for (const KeyLimits& limits : kKeyLimits) {
-        if (limits.id == id && (value < limits.low || value > limits.high)) {
+        if (limits.id == id && !(limits.zeroTurnsOff && value == 0) &&
+            (value < limits.low || value > limits.high)) {
             return StringPrintf(limits.format, value, limits.low, limits.high);
         }
     }

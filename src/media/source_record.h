@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/photo_facts.h"
+
 class SourceRecord {
   public:
     virtual ~SourceRecord() = default;
@@ -16,4 +18,16 @@ class SourceRecord {
     std::string thumbnail;    // relative to the target folder, when thumbnails are made
     std::string source;       // full path; the copy's path once copied into the target
     std::string indexPage;    // the index page that shows this entry
+
+    // With web-size pictures on; empty and 0 otherwise. Paths relative to the target.
+    std::string webCopy;            // the picture the content page shows: "Web/NAME"
+    int webWidth = 0;               // its pixels
+    int webHeight = 0;              // likewise
+    std::string phoneCopy;          // a smaller web copy for phones, when the web copy is large
+    int phoneWidth = 0;             // its pixels
+    int phoneHeight = 0;            // likewise
+    std::string thumbnail2x;        // the thumbnail at twice its size, for sharp screens
+    bool originalPublished = true;  // the source was copied into the target
+
+    PhotoFacts facts;  // what the camera recorded, read when a page or the order needs it
 };

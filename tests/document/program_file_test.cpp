@@ -67,6 +67,34 @@ TEST_F(ProgramFile, SaveWritesHeaderAndEveryKeyInTableOrderWithCrLf) {
     EXPECT_TRUE(program.path.empty()) << "Save does not change path";
 }
 
+TEST_F(ProgramFile, PhotoKeysAreWrittenAfterTheOthersOnlyWhenNotStandard) {
+    program.ApplyDefaults();
+    program.SetInt(K::PhotoWebSize, 1600);
+    program.SetInt(K::PhotoPublishOriginals, 0);
+    const std::string path = dir / "photos.mav";
+    ASSERT_TRUE(program.Save(path));
+    const std::string text = ReadFileBytes(path);
+    const std::string tail =
+        "Misc-Include-Mavren-Link = No\r\nPhoto-Web-Size = 1600\r\n"
+        "Photo-Publish-Originals = No\r\n";
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+
+    Program loaded;
+    ASSERT_TRUE(loaded.Load(path));
+    EXPECT_EQ(loaded.GetInt(K::PhotoWebSize), 1600);
+    EXPECT_FALSE(loaded.GetBool(K::PhotoPublishOriginals));
+    EXPECT_EQ(loaded.GetInt(K::PhotoWebQuality), 82) << "absent keys read as standard";
+    std::string summary;
+    loaded.Describe(summary);
+    EXPECT_NE(summary.find("\r\nPhotos\r\n   Photo-Web-Size: 1600\r\n   "
+                           "Photo-Publish-Originals: No\r\n"),
+              std::string::npos)
+        << summary;
+    program.ApplyDefaults();
+    program.Describe(summary);
+    EXPECT_EQ(summary.find("Photo"), std::string::npos) << summary;
+}
+
 TEST_F(ProgramFile, EveryValueWithATextFormRoundTrips) {
     program.ApplyDefaults();
     program.SetString(K::SourceDir, "/srv/photos/Summer 2026");

@@ -72,6 +72,12 @@ const ExpectedRow kExpected[] = {
     {"Misc-GIF-Thumbnail-Type", 50, KeyType::Int, "Misc", "0"},
     {"Misc-GIF-Thumbnail-Dir", 51, KeyType::String, "Misc", ""},
     {"Misc-Include-Mavren-Link", 52, KeyType::Bool, "Misc", "No"},
+    {"Photo-Web-Size", 53, KeyType::Int, "Photos", "0"},
+    {"Photo-Web-Quality", 54, KeyType::Int, "Photos", "82"},
+    {"Photo-Publish-Originals", 55, KeyType::Bool, "Photos", "Yes"},
+    {"Photo-Keep-Camera-Data", 56, KeyType::Bool, "Photos", "No"},
+    {"Photo-Camera-Captions", 57, KeyType::Bool, "Photos", "No"},
+    {"Photo-Order", 58, KeyType::Int, "Photos", "0"},
 };
 
 TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
@@ -87,9 +93,9 @@ TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
         EXPECT_EQ(kKeyTable[row].listed, row != 0);
         ids.insert(kExpected[row].id);
     }
-    EXPECT_EQ(ids.size(), 53u);  // dense 0 to 52
+    EXPECT_EQ(ids.size(), 59u);  // dense 0 to 58
     EXPECT_EQ(*ids.begin(), 0);
-    EXPECT_EQ(*ids.rbegin(), 52);
+    EXPECT_EQ(*ids.rbegin(), 58);
 }
 
 TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {
@@ -97,7 +103,7 @@ TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {
     EXPECT_EQ(FindKeyByName("THUMBNAIL-SIZE")->id, K::ThumbnailSize);
     EXPECT_EQ(FindKeyByName("Thumbnail-Siz"), nullptr);
     EXPECT_EQ(FindKeyByName(""), nullptr);
-    EXPECT_EQ(FindKey(static_cast<ProgramKey>(53)), nullptr);
+    EXPECT_EQ(FindKey(static_cast<ProgramKey>(59)), nullptr);
     EXPECT_EQ(FindKey(static_cast<ProgramKey>(-1)), nullptr);
     EXPECT_EQ(FindKey(K::MiscIncludeMavrenLink)->name, "Misc-Include-Mavren-Link");
 }
