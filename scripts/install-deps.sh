@@ -4,11 +4,12 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
-libvips-dev libjpeg-dev libcurl4-openssl-dev libssl-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
+libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
 dbus-daemon gnome-keyring libsecret-tools
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
-scdoc bash-completion appstream desktop-file-utils clang libclang-rt-dev"
+scdoc bash-completion appstream desktop-file-utils clang libclang-rt-dev
+libimage-exiftool-perl"
 
 # The upload tests start their own servers: pyftpdlib, with TLS through python3-openssl,
 # and OpenSSH's sshd (never the system's service); the upload benchmark compares with
@@ -17,6 +18,10 @@ scdoc bash-completion appstream desktop-file-utils clang libclang-rt-dev"
 # libsecret keeps FTP passwords in the desktop's secret store; its tests start their own
 # D-Bus session bus (dbus-daemon) with GNOME Keyring's daemon on it, and secret-tool
 # (libsecret-tools) tells when the keyring answers.
+
+# libexiv2 reads what the camera recorded (EXIF, IPTC, XMP) and, when asked, keeps it in web
+# copies; liblcms2 turns pictures with a colour profile into sRGB. The photo tests check
+# with exiftool that nothing private reaches a published picture.
 
 # libfile-mimeinfo-perl gives xdg-mime the file types of the shared MIME database
 # outside a desktop session (the file type tests ask it about .mav files).
