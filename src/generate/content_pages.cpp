@@ -6,6 +6,7 @@
 #include "generate/file_descriptions.h"
 #include "generate/html_files.h"
 #include "generate/page_frame.h"
+#include "generate/photo_markup.h"
 #include "generate/product.h"
 #include "generate/progress_report.h"
 #include "generate/source_kind.h"
@@ -25,15 +26,16 @@ bool AskToContinue(const std::string& question) {
     return ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-// "%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   WIDTH=%d HEIGHT=%d BORDER=0 SRC=\"%s\">%s</A>\n"
+// "%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   WIDTH=%d HEIGHT=%d BORDER=0 SRC=\"%s\">%s</A>\n";
+// photo pages add their attributes after SRC.
 void WriteLinkedImage(PageWriter& page, const std::string& href, const char* frame, int width,
-                      int height, const std::string& source) {
+                      int height, const std::string& source, const std::string& attributes = {}) {
     const std::string indent = page.Indent(0);
     page.Format(
         "%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   WIDTH=%d HEIGHT=%d BORDER=0 "
-        "SRC=\"%s\">%s</A>\n",
+        "SRC=\"%s\"%s>%s</A>\n",
         indent.c_str(), href.c_str(), frame, page.Indent(0).c_str(), width, height, source.c_str(),
-        "");
+        attributes.c_str(), "");
 }
 
 void WriteLink(PageWriter& page, const std::string& target, const std::string& label) {
@@ -48,27 +50,47 @@ std::string LinkLabel(const Program& program, ProgramKey key, const char* standa
     return label.empty() ? standard : label;
 }
 
-// The content of one page by the kind of the sources. False when the user chose to stop.
+// The picture of a content page: the web copy when there is one, which then links to the
+// original (or, when originals stay private, to itself) instead of the next page.
+void WritePicture(PageWriter& page, const Program& program,
+                  const std::vector<SourceRecord>& records, std::size_t i,
+                  const std::string* caption) {
+    const SourceRecord& record = records[i];
+    const bool web = !record.webCopy.empty();
+    const std::string original = UrlPath(PathFileName(record.source));
+    const std::string image = web ? UrlPath(record.webCopy) : original;
+    const int width = web ? record.webWidth : record.width;
+    const int height = web ? record.webHeight : record.height;
+    const std::string attributes =
+        caption == nullptr ? std::string() : ContentImageAttributes(record, *caption);
+    if (program.GetBool(ProgramKey::ContentImageIsLink)) {
+        std::string href;
+        if (web) {
+            href = record.originalPublished ? original : image;
+        } else {
+            const bool toNext =
+                program.GetInt(ProgramKey::ContentImageIsLinkStyle) == 0 && i + 1 < records.size();
+            href = UrlPath(toNext ? records[i + 1].contentPage : record.indexPage);
+        }
+        WriteLinkedImage(page, href, "", width, height, image, attributes);
+    } else {
+        const std::string indent = page.Indent(0);
+        page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
+                    width, height, page.Indent(0).c_str(), image.c_str(), attributes.c_str());
+        page.Write("\n");
+    }
+}
+
+// The content of one page by the kind of the sources. caption is the picture's caption on
+// photo pages, null on others. False when the user chose to stop.
 bool WriteContent(PageWriter& page, const Program& program, SourceKind kind,
-                  const std::vector<SourceRecord>& records, std::size_t i) {
+                  const std::vector<SourceRecord>& records, std::size_t i,
+                  const std::string* caption) {
     const SourceRecord& record = records[i];
     switch (kind) {
-        case SourceKind::Images: {
-            const std::string image = UrlPath(PathFileName(record.source));
-            if (program.GetBool(ProgramKey::ContentImageIsLink)) {
-                const bool toNext = program.GetInt(ProgramKey::ContentImageIsLinkStyle) == 0 &&
-                                    i + 1 < records.size();
-                const std::string& href = toNext ? records[i + 1].contentPage : record.indexPage;
-                WriteLinkedImage(page, UrlPath(href), "", record.width, record.height, image);
-            } else {
-                const std::string indent = page.Indent(0);
-                page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\">",
-                            indent.c_str(), record.width, record.height, page.Indent(0).c_str(),
-                            image.c_str());
-                page.Write("\n");
-            }
+        case SourceKind::Images:
+            WritePicture(page, program, records, i, caption);
             return true;
-        }
         case SourceKind::Text: {
             std::string text;
             const std::string error = ReadSourceFile(record.source, text);
@@ -142,6 +164,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
     const std::string boilerplate = program.GetText(ProgramKey::ContentBoilerplate);
     const bool creditLink = program.GetBool(ProgramKey::MiscIncludeMavrenLink);
     const bool showLabels = program.GetBool(ProgramKey::ContentShowLabels);
+    const bool photoMarkup = kind == SourceKind::Images && PhotoMarkupOn(program);
     FileDescriptions descriptions;
     bool descriptionsLoaded = false;
 
@@ -183,8 +206,26 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Line(-2, "</TR>\n");
         page.Line(2, "<TR>\n");
         page.Line(2, "<TD ALIGN=LEFT VALIGN=TOP>\n");
-        if (!WriteContent(page, program, kind, records, i)) {
+        std::string caption;
+        if (photoMarkup) {
+            if (!descriptionsLoaded) {
+                descriptions.Load(program.GetText(ProgramKey::SourceDir));
+                descriptionsLoaded = true;
+            }
+            caption = PhotoCaption(program, record, descriptions.Find(PathFileName(record.source)));
+        }
+        if (!WriteContent(page, program, kind, records, i, photoMarkup ? &caption : nullptr)) {
             return false;
+        }
+        if (photoMarkup) {
+            // A label of descriptions shows the caption already.
+            const bool labelHasCaption =
+                showLabels && program.GetInt(ProgramKey::ContentLabelType) == 1;
+            const std::string facts =
+                PhotoFactsLine(labelHasCaption ? std::string() : caption, record.facts);
+            if (!facts.empty()) {
+                page.Format("%s%s\n", page.Indent(0).c_str(), facts.c_str());
+            }
         }
         if (showLabels) {
             WriteContentLabel(page, program, record, descriptions, descriptionsLoaded);

@@ -5,6 +5,7 @@
 
 #include "document/pattern_expansion.h"
 #include "generate/index_pages.h"
+#include "generate/photo_markup.h"
 #include "generate/product.h"
 #include "generate/source_kind.h"
 #include "generate/web_names.h"
@@ -41,7 +42,12 @@ IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumb
       showThumbnails(SourceKindOf(program) == SourceKind::Images &&
                      program.GetBool(ProgramKey::GenerateThumbnails)),
       contentPages(program.GetBool(ProgramKey::GenerateContentPages)),
-      boxSize(program.GetInt(ProgramKey::ThumbnailSize)) {}
+      boxSize(program.GetInt(ProgramKey::ThumbnailSize)),
+      photoMarkup(SourceKindOf(program) == SourceKind::Images && PhotoMarkupOn(program)) {
+    int across = 1;
+    IndexPageShape(program, across, entriesPerPage);
+    entriesOnFirstScreen = EntriesOnFirstScreen(across, boxSize);
+}
 
 bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord& record) {
     page.Line(2, "<TD ALIGN=CENTER VALIGN=MIDDLE>\n");
@@ -63,12 +69,19 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord&
         }
         const std::string indent = page.Indent(0);
         const std::string source = UrlPath(picture.source);
+        std::string attributes;
+        if (photoMarkup) {
+            const int onPage = entriesPerPage > 0 ? position % entriesPerPage : position;
+            const bool below = onPage >= entriesOnFirstScreen;
+            attributes = ThumbnailAttributes(record, picture.source, Caption(record), below);
+        }
         if (picture.width >= 0 && picture.height >= 0) {
-            page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\">", indent.c_str(),
-                        picture.width, picture.height, page.Indent(0).c_str(), source.c_str());
+            page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
+                        picture.width, picture.height, page.Indent(0).c_str(), source.c_str(),
+                        attributes.c_str());
         } else {
-            page.Format("%s<IMG BORDER=0\n%s     SRC=\"%s\">", indent.c_str(),
-                        page.Indent(0).c_str(), source.c_str());
+            page.Format("%s<IMG BORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
+                        page.Indent(0).c_str(), source.c_str(), attributes.c_str());
         }
         if (program.GetBool(ProgramKey::IndexLabelThumbnails)) {
             // The page's FONT tag again, around the label alone.
@@ -195,6 +208,14 @@ void IndexEntryWriter::WriteLabelAlone(PageWriter& page, const SourceRecord& rec
     if (!fontTag.empty()) {
         page.Write("</FONT>\n");
     }
+}
+
+std::string IndexEntryWriter::Caption(const SourceRecord& record) {
+    if (!descriptionsLoaded) {
+        descriptions.Load(program.GetText(ProgramKey::SourceDir));
+        descriptionsLoaded = true;
+    }
+    return PhotoCaption(program, record, descriptions.Find(PathFileName(record.source)));
 }
 
 std::string IndexEntryWriter::Label(const SourceRecord& record) {

@@ -39,6 +39,7 @@ class IndexEntryWriter {
     bool GifPicture(const SourceRecord& record, Picture& picture);
     bool CopyPlaceholder();
     std::string Label(const SourceRecord& record);
+    std::string Caption(const SourceRecord& record);
     void WriteLabelAlone(PageWriter& page, const SourceRecord& record);
 
     const Program& program;
@@ -49,6 +50,9 @@ class IndexEntryWriter {
     bool showThumbnails;
     bool contentPages;
     int boxSize;
+    bool photoMarkup;
+    int entriesPerPage = 0;        // entries on one index page
+    int entriesOnFirstScreen = 0;  // of them, those a first screenful shows
     bool placeholderCopied = false;
     bool descriptionsLoaded = false;
     FileDescriptions descriptions;

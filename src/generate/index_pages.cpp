@@ -62,6 +62,12 @@ int IndexPageCount(const Program& program, int count) {
     return ChooseLayout(program, count).pages;
 }
 
+void IndexPageShape(const Program& program, int& across, int& perPage) {
+    const Layout layout = ChooseLayout(program, 0);
+    across = layout.across;
+    perPage = layout.perPage;
+}
+
 bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
                        ThumbnailQueue::Job& job) {
     if (SourceKindOf(program) != SourceKind::Images ||

@@ -30,3 +30,6 @@ bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
 // layout settings: one without multiple pages, else as many as the entries fill (none
 // for no sources).
 int IndexPageCount(const Program& program, int count);
+
+// The entries across a row of an index page and on one page (0 when the settings give none).
+void IndexPageShape(const Program& program, int& across, int& perPage);

@@ -11,6 +11,8 @@
 // taken keep: both are the image kind. An empty setting scans the older list.
 inline constexpr std::string_view kImagePatterns = "*.jpg;*.jpeg;*.png;*.gif";
 inline constexpr std::string_view kClassicImagePatterns = "*.jpg;*.png;*.gif";
+// New picture programs also take the HEIC and HEIF photos of phones.
+inline constexpr std::string_view kPhotoPatterns = "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif";
 inline constexpr std::string_view kTextPatterns = "*.txt";
 inline constexpr std::string_view kHtmlPatterns = "*.htm;*.html";
 
@@ -18,7 +20,8 @@ enum class SourceKind { Images, Text, Html, Other };
 
 inline SourceKind SourceKindOf(const Program& program) {
     const std::string patterns = program.GetText(ProgramKey::SourceFileExtension);
-    if (patterns == kImagePatterns || patterns == kClassicImagePatterns) {
+    if (patterns == kImagePatterns || patterns == kClassicImagePatterns ||
+        patterns == kPhotoPatterns) {
         return SourceKind::Images;
     }
     if (patterns == kTextPatterns) {

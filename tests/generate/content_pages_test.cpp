@@ -170,3 +170,56 @@ TEST_F(ContentPages, BackgroundImageThatCannotBeCopiedIsReportedOnceAndLeftOut) 
 }
 
 }  // namespace
+
+TEST_F(ContentPages, PhotoPagesShowTheWebCopyWithItsSizesCaptionAndDate) {
+    program.SetString(K::SourceFileExtension, "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif");
+    program.SetInt(K::PhotoWebSize, 1600);
+    program.SetInt(K::PhotoCameraCaptions, 1);
+    program.SetInt(K::ContentImageIsLink, 1);
+    MakeRecords(3);
+    WriteFileBytes(source + "/descript.ion", "f1.txt Own \"words\"\n");
+    for (SourceRecord& record : records) {
+        record.width = 6000;
+        record.height = 4000;
+        record.webCopy = "Web/" + fs::path(record.source).filename().string();
+        record.webWidth = 1600;
+        record.webHeight = 1067;
+    }
+    records[0].phoneCopy = "Web/Small/f0.txt";
+    records[0].phoneWidth = 800;
+    records[0].phoneHeight = 533;
+    records[0].facts.caption = "Camera's words";
+    ASSERT_TRUE(ParseOleDate("06/01/24 14:05:09", records[0].facts.taken));
+    records[1].facts.caption = "Not shown: the descriptions win";
+    records[2].originalPublished = false;
+
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    const struct {
+        const char* page;
+        const char* picture;
+        const char* facts;  // "" for none
+    } kCases[] = {
+        {"GEN0000.HTM",
+         "<A HREF=\"f0.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
+         "SRC=\"Web/f0.txt\" SRCSET=\"Web/Small/f0.txt 800w, Web/f0.txt 1600w\" "
+         "SIZES=\"(max-width: 1600px) 100vw, 1600px\" ALT=\"Camera's words\"></A>",
+         "<P CLASS=\"photo-facts\"><SPAN CLASS=\"photo-caption\">Camera's words</SPAN> <TIME "
+         "CLASS=\"photo-taken\" DATETIME=\"2024-06-01T14:05:09\">2024-06-01 14:05</TIME></P>"},
+        {"GEN0001.HTM",
+         "<A HREF=\"f1.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
+         "SRC=\"Web/f1.txt\" ALT=\"Own &quot;words&quot;\"></A>",
+         "<P CLASS=\"photo-facts\"><SPAN CLASS=\"photo-caption\">Own &quot;words&quot;</SPAN></P>"},
+        {"GEN0002.HTM",
+         "<A HREF=\"Web/f2.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
+         "SRC=\"Web/f2.txt\" ALT=\"f2.txt\"></A>",
+         ""},
+    };
+    for (const auto& expected : kCases) {
+        const std::string page = Page(expected.page);
+        EXPECT_NE(page.find(expected.picture), std::string::npos) << page;
+        EXPECT_EQ(page.find("photo-facts") != std::string::npos, *expected.facts != '\0') << page;
+        if (*expected.facts != '\0') {
+            EXPECT_NE(page.find(expected.facts), std::string::npos) << page;
+        }
+    }
+}

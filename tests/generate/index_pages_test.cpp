@@ -265,3 +265,34 @@ TEST_F(IndexImages, PlaceholderThatCannotBeCopiedEndsTheIndex) {
 }
 
 }  // namespace
+
+TEST_F(IndexImages, PhotoThumbnailsOfferTwiceTheirSizeAndLoadLazilyBelowTheFirstScreen) {
+    for (int i = 0; i < 11; ++i) {
+        AddRecord("Pebbles.png", StringPrintf("p%02d.png", i), 400, 300);
+        records.back().thumbnail2x = StringPrintf("Thumbs/2x/TN_p%02d.png", i);
+    }
+    records[1].thumbnail2x.clear();
+    records[1].facts.caption = "Smooth <stones>";
+    program.SetInt(K::PhotoWebSize, 1600);
+    program.SetInt(K::PhotoCameraCaptions, 1);
+    program.SetInt(K::ThumbnailSize, 400);  // three rows of two fill the first screen
+    program.SetInt(K::IndexThumbnailLayoutType, 1);
+    program.SetInt(K::IndexThumbnailsAcross, 2);
+    program.SetInt(K::IndexThumbnailsDown, 5);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    const std::string first = Page("INDEX000.HTM");
+    EXPECT_NE(first.find("SRC=\"Thumbs/TN_p00.png\" SRCSET=\"Thumbs/TN_p00.png 1x, "
+                         "Thumbs/2x/TN_p00.png 2x\" ALT=\"p00.png\">"),
+              std::string::npos)
+        << first;
+    EXPECT_NE(first.find("SRC=\"Thumbs/TN_p01.png\" ALT=\"Smooth &lt;stones&gt;\">"),
+              std::string::npos);
+    EXPECT_NE(first.find("SRC=\"Thumbs/TN_p05.png\" SRCSET=\"Thumbs/TN_p05.png 1x, "
+                         "Thumbs/2x/TN_p05.png 2x\" ALT=\"p05.png\">"),
+              std::string::npos);
+    EXPECT_NE(first.find("Thumbs/2x/TN_p06.png 2x\" ALT=\"p06.png\" LOADING=\"lazy\">"),
+              std::string::npos);
+    EXPECT_NE(Page("INDEX001.HTM").find("Thumbs/2x/TN_p10.png 2x\" ALT=\"p10.png\">"),
+              std::string::npos)
+        << "each page has its own first screen";
+}

@@ -1,0 +1,86 @@
+#include "generate/photo_markup.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "generate/web_names.h"
+#include "platform/format.h"
+#include "platform/paths.h"
+
+namespace {
+
+std::string LocalTime(OleDate date, const char* format) {
+    const std::time_t time = TimeFromOleDate(date);
+    std::tm parts{};
+    char text[64] = "";
+    if (localtime_r(&time, &parts) != nullptr) {
+        std::strftime(text, sizeof text, format, &parts);
+    }
+    return text;
+}
+
+}  // namespace
+
+bool PhotoMarkupOn(const Program& program) {
+    return program.GetInt(ProgramKey::PhotoWebSize) > 0 ||
+           program.GetBool(ProgramKey::PhotoCameraCaptions);
+}
+
+std::string PhotoCaption(const Program& program, const SourceRecord& record,
+                         const std::string& description) {
+    if (!description.empty()) {
+        return description;
+    }
+    return program.GetBool(ProgramKey::PhotoCameraCaptions) ? record.facts.caption : std::string();
+}
+
+std::string AltAttribute(const std::string& caption, const SourceRecord& record) {
+    return " ALT=\"" + HtmlText(caption.empty() ? PathFileName(record.source) : caption) + "\"";
+}
+
+std::string ContentImageAttributes(const SourceRecord& record, const std::string& caption) {
+    std::string attributes;
+    if (!record.phoneCopy.empty() && !record.webCopy.empty()) {
+        attributes += StringPrintf(
+            " SRCSET=\"%s %dw, %s %dw\" SIZES=\"(max-width: %dpx) 100vw, %dpx\"",
+            UrlPath(record.phoneCopy).c_str(), record.phoneWidth, UrlPath(record.webCopy).c_str(),
+            record.webWidth, record.webWidth, record.webWidth);
+    }
+    return attributes + AltAttribute(caption, record);
+}
+
+std::string ThumbnailAttributes(const SourceRecord& record, const std::string& thumbnail,
+                                const std::string& caption, bool belowFirstScreen) {
+    std::string attributes;
+    if (!record.thumbnail2x.empty()) {
+        attributes +=
+            " SRCSET=\"" + UrlPath(thumbnail) + " 1x, " + UrlPath(record.thumbnail2x) + " 2x\"";
+    }
+    attributes += AltAttribute(caption, record);
+    if (belowFirstScreen) {
+        attributes += " LOADING=\"lazy\"";
+    }
+    return attributes;
+}
+
+int EntriesOnFirstScreen(int across, int boxSize) {
+    // A row is the thumbnail and about two lines of label.
+    const int rows = std::max(1, (900 + boxSize + 39) / (std::max(boxSize, 1) + 40));
+    return std::max(1, across) * rows;
+}
+
+std::string PhotoFactsLine(const std::string& caption, const PhotoFacts& facts) {
+    std::string line;
+    if (!caption.empty()) {
+        line += "<SPAN CLASS=\"photo-caption\">" + HtmlText(caption) + "</SPAN>";
+    }
+    if (facts.taken != 0) {
+        if (!line.empty()) {
+            line += " ";
+        }
+        line += "<TIME CLASS=\"photo-taken\" DATETIME=\"" +
+                LocalTime(facts.taken, "%Y-%m-%dT%H:%M:%S") + "\">" +
+                LocalTime(facts.taken, "%Y-%m-%d %H:%M") + "</TIME>";
+    }
+    return line.empty() ? line : "<P CLASS=\"photo-facts\">" + line + "</P>";
+}
