@@ -77,6 +77,10 @@ table{max-width:100%}
 .content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>:is(img,a>img){display:block;
  width:auto;height:auto;max-width:100%;max-height:calc(100vh - var(--above));margin:0 auto;
  border-radius:var(--round)}
+/* Photo pages: the caption and the date taken under the picture. */
+.photo-facts{display:flex;flex-wrap:wrap;justify-content:center;align-items:baseline;
+ gap:.25rem 1rem;margin:.75rem auto 0;text-align:center}
+.photo-taken{font-size:.875rem;opacity:.75}
 """
 
 # The script every theme shares: the tab shows the page's heading, and the keys follow
