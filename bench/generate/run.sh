@@ -61,6 +61,8 @@ ratio() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { printf "%.2f\n", a * f / b 
 program() {  # SOURCE TARGET NAME
     mkdir -p "$2"
     "$cli" new --source "$1" --target "$2" --folder "$work" --name "$3" >/dev/null
+    # Thumbnails and copies only, as before photo pages: bench/photos times those.
+    "$cli" set "$work/$3.mav" Photo-Web-Size=0 Photo-Camera-Captions=No >/dev/null
 }
 
 program "$corpus" "$work/site" photos200

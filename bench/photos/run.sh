@@ -1,0 +1,104 @@
+#!/bin/sh
+# Times a photo site: 200 photos of 12 megapixels (4000 x 3000 JPEGs) with web-size
+# pictures (1600 pixels, and 800 for phones) and thumbnails at 1x and 2x, as a new picture
+# program makes it. Beside it, in the same run, the two tools a user would script instead,
+# each on two processes, reading each photo once and writing the same three pictures (web
+# copy, 2x and 1x thumbnail, no metadata, upright): GraphicsMagick with a size hint, and
+# vipsthumbnail (the thumbnails then made from its web copy). Then a warm rerun with nothing
+# changed. Prints seconds, ratios and peak memory.
+#
+# usage: bench/photos/run.sh [BUILD]   (corpus cached in $MAVREN_BENCH_CACHE)
+set -eu
+
+build=$(cd "${1:-build}" && pwd)
+cli="$build/mavren-cli"
+maker="$build/bench/thumbnail_bench"  # the thumbnail benchmark's corpus maker
+cache="${MAVREN_BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mavren-bench}"
+rounds=${MAVREN_BENCH_ROUNDS:-3}
+
+for tool in gm vipsthumbnail /usr/bin/time; do
+    command -v $tool >/dev/null || { echo "photos: $tool is missing (make bench installs it)"; exit 1; }
+done
+[ -x "$maker" ] || { echo "photos: $maker is missing; configure with -DMAVREN_BUILD_BENCH=ON"; exit 1; }
+
+corpus="$cache/generate-200"
+echo "corpus: $corpus (made once)"
+"$maker" corpus "$corpus" 200 >/dev/null
+cat "$corpus"/photo*.jpg >/dev/null  # into the page cache, for every tool alike
+
+load_before=$(uptime | sed 's/.*load average: //')
+work=$(mktemp -d "${TMPDIR:-/tmp}/mavren-bench-photos.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+
+# Runs a command and appends its wall seconds to file $1 and its peak kilobytes to the
+# file of the same name ending in -peak.
+measure() {
+    out=$1
+    shift
+    if ! /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/stderr"; then
+        cat "$work/stderr" >&2
+        exit 1
+    fi
+    read -r seconds kilobytes <"$work/time"
+    echo "$seconds" >>"$out"
+    echo "$kilobytes" >>"$out-peak"
+}
+
+best() { sort -n | head -1; }
+ratio() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { printf "%.2f\n", a * f / b }'; }
+
+mkdir -p "$work/site"
+"$cli" new --source "$corpus" --target "$work/site" --folder "$work" --name photos \
+    --yes >/dev/null
+"$cli" set "$work/photos.mav" Photo-Web-Size=1600 Thumbnail-Size=120 >/dev/null
+
+# One photo in each tool: read once, three pictures out.
+cat >"$work/gm-one" <<'EOF'
+name=$(basename "$1" .jpg)
+gm convert -size 3200x3200 "$1" -auto-orient -strip -resize 1600x1600 -quality 82 \
+    -write "$2/web/$name.jpg" -resize 240x240 -write "$2/2x/$name.jpg" \
+    -resize 120x120 "$2/1x/$name.jpg"
+EOF
+cat >"$work/vips-one" <<'EOF'
+name=$(basename "$1" .jpg)
+vipsthumbnail "$1" -s 1600 -o "$2/web/%s.jpg[Q=82,strip]"
+vipsthumbnail "$2/web/$name.jpg" -s 240 -o "$2/2x/%s.jpg[Q=75,strip]"
+vipsthumbnail "$2/web/$name.jpg" -s 120 -o "$2/1x/%s.jpg[Q=75,strip]"
+EOF
+# Every photo through one of them, two processes at a time: SCRIPT OUTPUT.
+cat >"$work/tool-run" <<EOF
+rm -rf "\$2" && mkdir -p "\$2/web" "\$2/2x" "\$2/1x"
+ls "$corpus"/photo*.jpg | OMP_NUM_THREADS=1 VIPS_CONCURRENCY=1 xargs -P 2 -I{} sh "\$1" {} "\$2"
+EOF
+
+: >"$work/times-cold"
+: >"$work/times-warm"
+: >"$work/times-gm"
+: >"$work/times-vips"
+r=0
+while [ $r -lt "$rounds" ]; do
+    rm -rf "$work/site" && mkdir "$work/site"
+    measure "$work/times-cold" "$cli" generate --quiet "$work/photos.mav"
+    measure "$work/times-warm" "$cli" generate --quiet "$work/photos.mav"
+    measure "$work/times-gm" sh "$work/tool-run" "$work/gm-one" "$work/gm"
+    measure "$work/times-vips" sh "$work/tool-run" "$work/vips-one" "$work/vips"
+    r=$((r + 1))
+done
+
+cold=$(best <"$work/times-cold")
+warm=$(best <"$work/times-warm")
+gm=$(best <"$work/times-gm")
+vips=$(best <"$work/times-vips")
+faster=$(printf '%s\n%s\n' "$gm" "$vips" | sort -n | head -1)
+peak=$(cat "$work/times-cold-peak" "$work/times-warm-peak" | sort -n | tail -1)
+
+printf 'load average before: %s, after: %s\n' "$load_before" \
+    "$(uptime | sed 's/.*load average: //')"
+printf '200 photos of 12 MP, web copies 1600 and 800, thumbnails 1x and 2x, best of %d, %d cores\n' \
+    "$rounds" "$(nproc)"
+printf '  mavren whole site       %7.2f s   / faster tool %s  (target <= 0.80)\n' "$cold" \
+    "$(ratio "$cold" "$faster" 1)"
+printf '  gm convert -size        %7.2f s\n' "$gm"
+printf '  vipsthumbnail           %7.2f s\n' "$vips"
+printf '  mavren warm rerun       %7.3f s   (target < 0.10 s)\n' "$warm"
+printf '  peak memory of mavren   %7.1f MB  (target < 150 MB)\n' "$(ratio "$peak" 1024 1)"
