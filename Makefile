@@ -45,17 +45,24 @@ build: deps
 DEMO_PROGRAMS = $(BUILD)/demo
 DEMO_SITE     = $(BUILD)/demo-site
 
-# Programs for the three sample folders (photos, text notes, HTML pages), made afresh with
-# mavren-cli new, then generated into build/demo-site (the notes and pages in subfolders).
-# The photos wear the gallery theme, with thumbnails large enough for it; the notes and
-# pages the light theme.
+# Programs for the four sample folders (photos, travel photos with what the camera recorded,
+# text notes, HTML pages), made afresh with mavren-cli new, then generated into
+# build/demo-site (all but the photos in subfolders). The photos wear the gallery theme, with
+# thumbnails large enough for it, the travel photos in the order they were taken; the notes
+# and pages the light theme.
 demo: build
-	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS) $(DEMO_SITE)/notes $(DEMO_SITE)/pages
+	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS) $(DEMO_SITE)/notes $(DEMO_SITE)/pages \
+		$(DEMO_SITE)/travel
 	@./$(BUILD)/mavren-cli new --source examples/photos --target $(DEMO_SITE) \
 		--folder $(DEMO_PROGRAMS) --name photos --theme gallery --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/photos.mav "Index-Page-Title=Sample photos" \
 		Content-Show-Link-Begin=Yes Content-Show-Link-End=Yes Misc-Include-Mavren-Link=Yes \
 		Thumbnail-Size=200 >/dev/null
+	@./$(BUILD)/mavren-cli new --source examples/travel --target $(DEMO_SITE)/travel \
+		--folder $(DEMO_PROGRAMS) --name travel --theme gallery --yes >/dev/null
+	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/travel.mav "Index-Page-Title=A week by the fjords" \
+		Photo-Order=1 Content-Image-Is-Link=Yes Thumbnail-Size=200 Content-Show-Labels=Yes \
+		Content-Label-Type=2 "Content-Custom-Label=%C, %E" >/dev/null
 	@./$(BUILD)/mavren-cli new --source examples/notes --type text --target $(DEMO_SITE)/notes \
 		--folder $(DEMO_PROGRAMS) --name notes --theme light --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/notes.mav "Index-Page-Title=Notes" \
@@ -64,12 +71,12 @@ demo: build
 		--folder $(DEMO_PROGRAMS) --name pages --theme light --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/pages.mav "Index-Page-Title=Club pages" \
 		HTML-Font-Face=Verdana >/dev/null
-	@for site in photos notes pages; do \
+	@for site in photos travel notes pages; do \
 		./$(BUILD)/mavren-cli generate --quiet $(DEMO_PROGRAMS)/$$site.mav >$(DEMO_PROGRAMS)/$$site.start \
 			|| exit 1; \
 	done
 	@echo "Sample sites generated; open them in your browser:"
-	@for site in photos notes pages; do echo "  file://$$(cat $(DEMO_PROGRAMS)/$$site.start)"; done
+	@for site in photos travel notes pages; do echo "  file://$$(cat $(DEMO_PROGRAMS)/$$site.start)"; done
 
 test: WERROR = ON
 # The tests include a short run of each fuzz harness (built with clang, fuzz/).
