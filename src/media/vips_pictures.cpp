@@ -241,6 +241,7 @@ class Libvips final : public VipsPictures {
                                                    VImage::option()
                                                        ->set("height", height)
                                                        ->set("size", VIPS_SIZE_FORCE)
+                                                       ->set("export_profile", "srgb")
                                                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
             loaded = std::make_unique<LibvipsPicture>(
                 ExactSize(EightBit(image), width, height).copy_memory());

@@ -241,6 +241,25 @@ TEST_F(PictureSetTest, CameraDataStaysOnlyInWebCopiesAndOnlyWhenAsked) {
     }
 }
 
+TEST_F(PictureSetTest, PicturesInAnotherColourSpaceArePublishedInSrgb) {
+    const Colour green{40, 160, 60};
+    WritePng(dir / "flat.png", 64, 48, [&](int, int) { return green; });
+    for (const char* name : {"p3.jpg", "p3.png"}) {
+        SCOPED_TRACE(name);
+        // The same colour in Display P3, with that profile embedded: other numbers.
+        vips::VImage::new_from_file((dir / "flat.png").c_str())
+            .icc_transform("p3", vips::VImage::option()->set("input_profile", "srgb"))
+            .write_to_file((dir / name).c_str());
+        ASSERT_FALSE(Near(ReadPicture(dir / name).At(5, 5), green, 20));  // read as stored
+        const PictureSetRequest request = Request(name, name, 320);
+        ASSERT_TRUE(MakePictureSet(request).web.made);
+        // Too small to scale, but not copied as it is: browsers would ignore the profile.
+        const Picture web = ReadPicture(request.webCopy);
+        EXPECT_EQ(web.width, 64);
+        EXPECT_TRUE(Near(web.At(5, 5), green, 8));
+    }
+}
+
 TEST_F(PictureSetTest, KeepsUpToDateOutputsAndRemakesThoseOfAnotherSize) {
     WriteJpeg(dir / "a.jpg", 2000, 1500, kPhoto);
     Age("a.jpg");
