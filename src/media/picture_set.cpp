@@ -35,16 +35,18 @@ bool ReadOutputSize(const std::string& path, int& width, int& height) {
     return IsJpegName(path) ? ReadJpegSize(path, width, height) : ReadPngSize(path, width, height);
 }
 
+// The second the file was last written; -1 when it cannot be read.
+long long ModifiedSecond(const std::string& path) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_mtim.tv_sec) : -1;
+}
+
 // An output smart mode keeps: written after its source (by the second) and of the size
 // it would be made at.
-bool IsKept(const std::string& source, const std::string& output, int width, int height) {
-    struct stat sourceStatus;
-    struct stat outputStatus;
+bool IsKept(long long sourceSecond, const std::string& output, int width, int height) {
     int keptWidth = 0;
     int keptHeight = 0;
-    return ::stat(source.c_str(), &sourceStatus) == 0 &&
-           ::stat(output.c_str(), &outputStatus) == 0 &&
-           sourceStatus.st_mtim.tv_sec < outputStatus.st_mtim.tv_sec &&
+    return sourceSecond >= 0 && sourceSecond < ModifiedSecond(output) &&
            ReadOutputSize(output, keptWidth, keptHeight) && keptWidth == width &&
            keptHeight == height;
 }
@@ -272,12 +274,13 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
     }
 
     // What each output's size is, and which are already there.
+    const long long sourceSecond = request.smart ? ModifiedSecond(request.source) : -1;
     std::vector<Output> outputs;
     const auto plan = [&](const std::string& path, int width, int height, int quality,
                           bool cameraData, PictureOutput& result) {
         result.width = width;
         result.height = height;
-        if (request.smart && IsKept(request.source, path, width, height)) {
+        if (IsKept(sourceSecond, path, width, height)) {
             result.exists = true;
         } else {
             outputs.push_back({&path, width, height, quality, cameraData, &result});
@@ -311,7 +314,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
         const bool ownSize = webWidth == facts.width && webHeight == facts.height;
         if (ownSize && MayCopyBytes(request.source, request.webCopy, facts)) {
             set.web = {true, false, webWidth, webHeight};
-            if (!(request.smart && IsKept(request.source, request.webCopy, webWidth, webHeight))) {
+            if (!IsKept(sourceSecond, request.webCopy, webWidth, webHeight)) {
                 set.web.exists = CopyBytes(request.source, request.webCopy);
                 set.web.made = set.web.exists;
             }
