@@ -79,7 +79,6 @@ bool PictureJob(const SourceRecord& record, const Program& program, bool withThu
         job.webSize = webSize;
         job.webQuality = program.GetInt(ProgramKey::PhotoWebQuality);
         job.keepCameraData = program.GetBool(ProgramKey::PhotoKeepCameraData);
-        job.toSrgb = webSize > 0;
         if (webSize > 0) {
             job.phoneCopy = JoinPath(target, PhoneCopyName(web));
         }

@@ -137,10 +137,10 @@ int JpegShrinkAtLeast(const JpegHeader& header, int width, int height) {
     return 1;
 }
 
-// The source decoded once by libjpeg at the largest output's size, upright and in sRGB
-// when asked. Empty when libjpeg cannot take it; refused is set for data cut short.
+// The source decoded once by libjpeg at the largest output's size, upright and in sRGB. Empty when
+// libjpeg cannot take it; refused is set for data cut short.
 Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, const Output& largest,
-                         bool toSrgb, bool& damaged, bool& refused) {
+                         bool& damaged, bool& refused) {
     Pixels pixels;
     std::string bytes;
     if (!facts.jpegHeader || !facts.header.plain ||
@@ -160,7 +160,7 @@ Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, co
     pixels.raster = TurnRaster(ResizeRaster(decoded, sideways ? largest.height : largest.width,
                                             sideways ? largest.width : largest.height),
                                facts.header.orientation);
-    if (toSrgb && !facts.header.iccProfile.empty()) {
+    if (!facts.header.iccProfile.empty()) {
         ConvertToSrgb(pixels.raster, facts.header.iccProfile);
     }
     return pixels;
@@ -169,9 +169,9 @@ Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, co
 // The source decoded once at the largest output's size: by libjpeg when it can, else by
 // libvips. Empty on failure.
 Pixels DecodeOnce(const std::string& source, const SourceFacts& facts, const Output& largest,
-                  bool toSrgb, bool& damaged) {
+                  bool& damaged) {
     bool refused = false;
-    Pixels pixels = DecodeWithLibjpeg(source, facts, largest, toSrgb, damaged, refused);
+    Pixels pixels = DecodeWithLibjpeg(source, facts, largest, damaged, refused);
     if (!pixels.empty() || refused) {
         return pixels;
     }
@@ -344,7 +344,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
                static_cast<long long>(b.width) * b.height;
     });
     bool damaged = false;
-    Pixels pixels = DecodeOnce(request.source, facts, outputs.front(), request.toSrgb, damaged);
+    Pixels pixels = DecodeOnce(request.source, facts, outputs.front(), damaged);
     set.decodes = 1;
     if (pixels.empty()) {
         if (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists) {

@@ -3,8 +3,9 @@
 // The pictures one photo gets in a site: its thumbnail, the thumbnail at twice the size
 // for sharp screens, the web copy a content page shows and a smaller copy for phones, all
 // made from one decode of the source at the largest size any of them needs. Thumbnails
-// and copies carry no metadata and have their orientation applied to the pixels. Keeps
-// nothing between calls; safe on several threads at once, each on its own files.
+// and copies carry no metadata, have their orientation applied to the pixels, and are in
+// sRGB when the source carries a colour profile. Keeps nothing between calls; safe on
+// several threads at once, each on its own files.
 
 #include <string>
 
@@ -28,7 +29,6 @@ struct PictureSetRequest {
     int webSize = 0;              // 0: the web copy keeps the source's size
     int webQuality = 82;          // JPEG quality of the web and phone copies
     bool keepCameraData = false;  // the web and phone copies get the source's metadata
-    bool toSrgb = false;          // convert an embedded colour profile to sRGB
 };
 
 // One output file after the call: whether it exists (made now or kept) and its size.

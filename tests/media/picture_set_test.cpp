@@ -38,7 +38,6 @@ class PictureSetTest : public ::testing::Test {
         request.phoneCopy = dir / ("Web/Small/" + outputName);
         request.webSize = webSize;
         request.webQuality = 80;
-        request.toSrgb = webSize > 0;
         request.smart = true;
         return request;
     }
