@@ -77,7 +77,8 @@ bool Guarded(ErrorTrap& trap, Step&& step) {
 }
 
 bool Decompress(jpeg_decompress_struct& info, ErrorTrap& trap, const unsigned char* data,
-                std::size_t size, int shrink, long long maxPixels, Raster& raster) {
+                std::size_t size, int numerator, int denominator, long long maxPixels,
+                Raster& raster) {
     if (!Guarded(trap, [&] {
             jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
             jpeg_read_header(&info, TRUE);
@@ -93,14 +94,16 @@ bool Decompress(jpeg_decompress_struct& info, ErrorTrap& trap, const unsigned ch
     }
     info.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     info.progress = &trap.progress;
-    info.scale_num = 1;
-    info.scale_denom = static_cast<unsigned int>(shrink);
+    info.scale_num = static_cast<unsigned int>(numerator);
+    info.scale_denom = static_cast<unsigned int>(denominator);
     if (!Guarded(trap, [&] { jpeg_start_decompress(&info); })) {
         return false;
     }
     const int bands = info.output_components;
-    const int width = static_cast<int>(info.image_width) / shrink;
-    const int height = static_cast<int>(info.image_height) / shrink;
+    const int width =
+        static_cast<int>(static_cast<long long>(info.image_width) * numerator / denominator);
+    const int height =
+        static_cast<int>(static_cast<long long>(info.image_height) * numerator / denominator);
     if (width < 1 || height < 1 || static_cast<int>(info.output_width) < width ||
         static_cast<int>(info.output_height) < height) {
         return false;
@@ -332,7 +335,17 @@ JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int
         return JpegDecodeResult::NotDecoded;
     }
     return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
-        return Decompress(info, trap, data, size, shrink, maxPixels, raster);
+        return Decompress(info, trap, data, size, 1, shrink, maxPixels, raster);
+    });
+}
+
+JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t size, int eighths,
+                                         long long maxPixels, Raster& raster) {
+    if (data == nullptr || size == 0 || eighths < 1 || eighths > 8) {
+        return JpegDecodeResult::NotDecoded;
+    }
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Decompress(info, trap, data, size, eighths, 8, maxPixels, raster);
     });
 }
 

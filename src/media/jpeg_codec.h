@@ -31,6 +31,11 @@ enum class JpegDecodeResult {
 JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
                                 long long maxPixels, Raster& raster);
 
+// DecodeJpegData at eighths / 8 of the size (1 to 8): libjpeg scales any number of eighths
+// while it decodes, so a picture wanted at 60% of its size need not be decoded whole.
+JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t size, int eighths,
+                                         long long maxPixels, Raster& raster);
+
 // Reads JPEG data, or a JPEG file, through as a decoder would, at the least cost (1/8
 // scale, in whatever colour space libjpeg reads it, keeping nothing), for a decoder that
 // cannot say what it met: Decoded, Damaged or Refused as DecodeJpegData says them, and

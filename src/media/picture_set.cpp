@@ -123,18 +123,19 @@ struct Output {
     PictureOutput* result = nullptr;
 };
 
-// The largest JPEG scale-down (8, 4, 2 or 1) that still leaves at least width by height
-// stored pixels: the resampler then only ever reduces.
-int JpegShrinkAtLeast(const JpegHeader& header, int width, int height) {
+// The fewest eighths of its size (1 to 8) a JPEG can be decoded at and still have at
+// least width by height stored pixels: the resampler then only ever reduces.
+int JpegEighthsAtLeast(const JpegHeader& header, int width, int height) {
     const bool sideways = header.orientation >= 5;
-    const int storedWidth = sideways ? height : width;
-    const int storedHeight = sideways ? width : height;
-    for (int shrink : {8, 4, 2}) {
-        if (header.width / shrink >= storedWidth && header.height / shrink >= storedHeight) {
-            return shrink;
+    const long long storedWidth = sideways ? height : width;
+    const long long storedHeight = sideways ? width : height;
+    for (int eighths = 1; eighths < 8; ++eighths) {
+        if (header.width * eighths / 8 >= storedWidth &&
+            header.height * eighths / 8 >= storedHeight) {
+            return eighths;
         }
     }
-    return 1;
+    return 8;
 }
 
 // The source decoded once by libjpeg at the largest output's size, upright and in sRGB. Empty when
@@ -148,9 +149,9 @@ Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, co
         return pixels;
     }
     Raster decoded;
-    const JpegDecodeResult result = DecodeJpegData(
+    const JpegDecodeResult result = DecodeJpegDataInEighths(
         reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-        JpegShrinkAtLeast(facts.header, largest.width, largest.height), kMaxDecodePixels, decoded);
+        JpegEighthsAtLeast(facts.header, largest.width, largest.height), kMaxDecodePixels, decoded);
     refused = result == JpegDecodeResult::Refused;
     if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
         return pixels;

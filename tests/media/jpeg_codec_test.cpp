@@ -201,6 +201,33 @@ TEST_F(JpegCodec, EncodesWhatDecodesBackAtQuality) {
     EXPECT_EQ(untouched, "old");
 }
 
+TEST_F(JpegCodec, DecodesAtAnyNumberOfEighths) {
+    // Quarters of flat colour, odd sizes: each scale keeps the picture, not just its size.
+    const std::string path = dir / "quarters.jpg";
+    WriteJpeg(path, 333, 211, [](int x, int y) { return Quarters(x, y, 333, 211); });
+    const std::string bytes = ReadFileBytes(path);
+    for (int eighths = 1; eighths <= 8; ++eighths) {
+        Raster raster;
+        ASSERT_EQ(DecodeJpegDataInEighths(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                          bytes.size(), eighths, 100'000'000, raster),
+                  JpegDecodeResult::Decoded)
+            << eighths;
+        EXPECT_EQ(raster.width, 333 * eighths / 8) << eighths;
+        EXPECT_EQ(raster.height, 211 * eighths / 8) << eighths;
+        const auto at = [&raster](int x, int y) {
+            const unsigned char* pixel =
+                raster.samples.data() + (static_cast<std::size_t>(y) * raster.width + x) * 3;
+            return Colour{pixel[0], pixel[1], pixel[2]};
+        };
+        EXPECT_TRUE(Near(at(2, 2), kTopLeft)) << eighths;
+        EXPECT_TRUE(Near(at(raster.width - 3, raster.height - 3), kBottomRight)) << eighths;
+    }
+    Raster untouched;
+    EXPECT_EQ(DecodeJpegDataInEighths(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                      bytes.size(), 9, 100'000'000, untouched),
+              JpegDecodeResult::NotDecoded);
+}
+
 TEST_F(JpegCodec, HeaderTellsOrientationCameraDataAndColourProfile) {
     const std::string plain = dir / "plain.jpg";
     WriteJpeg(plain, 40, 30, kPhoto);
