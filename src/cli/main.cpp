@@ -7,7 +7,6 @@
 
 #include "cli/cli.h"
 #include "mavren_version.h"
-#include "media/imaging.h"
 #include "platform/app_folders.h"
 #include "platform/message_box.h"
 
@@ -79,12 +78,6 @@ int main(int argc, char** argv) {
         } else {
             line.arguments.push_back(argument);
         }
-    }
-    // Starting libvips costs a noticeable part of a second on a busy machine; only a
-    // generation run is sure to need it (elsewhere it starts on first use). The help,
-    // which shell completion reads, stays quick.
-    if (name == "generate") {
-        InitImaging();
     }
     SetFoldersFromExecutable();
     SetMessageBoxBackend(std::make_shared<TerminalMessageBox>(line.policy));

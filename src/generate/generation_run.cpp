@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -13,6 +14,7 @@
 #include "generate/html_files.h"
 #include "generate/index_pages.h"
 #include "generate/page_frame.h"
+#include "generate/picture_names.h"
 #include "generate/product.h"
 #include "generate/source_kind.h"
 #include "generate/stale_output.h"
@@ -58,12 +60,6 @@ bool SameFolder(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a.empty() ? "." : a, b.empty() ? "." : b, error);
 }
 
-// The thumbnail's path relative to the target folder; GIF sources have none of their own.
-std::string ThumbnailName(const std::string& source) {
-    return "Thumbs/TN_" + (PathExtension(source) == "GIF" ? std::string(kGifPlaceholderName)
-                                                          : PathFileName(source));
-}
-
 // Drops, from the last entry to the first while no stop is asked for, the entries that
 // `drop` picks; true when any was dropped.
 template <typename Predicate>
@@ -105,14 +101,48 @@ void ReportOtherPictures(const Program& program, const std::string& patterns,
 // what lies behind a linked "Thumbs".
 void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
                      const std::shared_ptr<WorkerMessageReceiver>& window) {
-    std::vector<std::string> folders = {std::string()};
+    std::vector<std::string> folders = {std::string(), "Web/", "Web/Small/"};
     if (!IsLinkedThumbnailFolder(targetDir)) {
         folders.emplace_back("Thumbs/");
+        folders.emplace_back("Thumbs/2x/");
     }
     for (const std::string& folder : folders) {
         for (const std::string& name :
              RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started)) {
             PostStatusText(window, "Removed leftover \"" + folder + name + "\"");
+        }
+    }
+}
+
+// Waits for the pictures of every record, in order, and notes in each record what it got.
+void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
+                     bool withThumbnails, ThumbnailQueue& queue,
+                     const std::shared_ptr<WorkerMessageReceiver>& window) {
+    const int count = static_cast<int>(records.size());
+    PostStatusText(window, "Making pictures ...");
+    for (int i = 0; i < count && !IsStopRequested(); ++i) {
+        SourceRecord& record = records[static_cast<std::size_t>(i)];
+        ThumbnailQueue::Job job;
+        if (!PictureJob(record, program, withThumbnails, job)) {
+            continue;
+        }
+        PostProgress(window, PercentDone(i, count));
+        const PictureSet& pictures = queue.Pictures(i, job);
+        const std::string web = WebCopyName(record.source, program);
+        if (pictures.web.exists) {
+            record.webCopy = web;
+            record.webWidth = pictures.web.width;
+            record.webHeight = pictures.web.height;
+        } else if (!web.empty()) {
+            PostStatusText(window, "No web copy of \"" + PathFileName(record.source) + "\"");
+        }
+        if (pictures.phone.exists) {
+            record.phoneCopy = PhoneCopyName(web);
+            record.phoneWidth = pictures.phone.width;
+            record.phoneHeight = pictures.phone.height;
+        }
+        if (pictures.thumbnail2x.exists) {
+            record.thumbnail2x = Thumbnail2xName(record.thumbnail);
         }
     }
 }
@@ -178,20 +208,33 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         return kRunEndedAfterMessage;
     }
     std::vector<SourceRecord> records(static_cast<std::size_t>(count));
-    const bool copySources = kind == SourceKind::Images && !SameFolder(sourceDir, targetDir);
+    const bool publishOriginals = program.GetBool(ProgramKey::PhotoPublishOriginals);
+    const bool copySources =
+        kind == SourceKind::Images && !SameFolder(sourceDir, targetDir) && publishOriginals;
+    const bool indexThumbnails = program.GetBool(ProgramKey::GenerateIndexPage) &&
+                                 kind == SourceKind::Images && thumbnailsOn;
+    // Web copies and the newer kinds of thumbnail are all made before the pages, which
+    // need their sizes; classic thumbnails are made as the index pages ask for them.
+    const bool newPictures =
+        kind == SourceKind::Images &&
+        std::any_of(list->begin(), list->end(), [&program](const std::string& source) {
+            return MakesNewPictures(source, program);
+        });
     std::unique_ptr<ThumbnailQueue> thumbnails;
-    if (program.GetBool(ProgramKey::GenerateIndexPage) && kind == SourceKind::Images &&
-        thumbnailsOn) {
-        // Thumbnails are made ahead from the sources themselves, so that the decoding keeps
+    if (indexThumbnails || newPictures) {
+        // Pictures are made ahead from the sources themselves, so that the decoding keeps
         // the cores busy while the copies wait for the disk. A copy has its source's bytes
-        // and time, so the thumbnails are the same as when made from the copies.
+        // and time, so the pictures are the same as when made from the copies.
         thumbnails = std::make_unique<ThumbnailQueue>(options.jobs);
         for (int i = 0; i < count; ++i) {
             SourceRecord planned;
             planned.source = (*list)[static_cast<std::size_t>(i)];
-            planned.thumbnail = ThumbnailName(planned.source);
+            if (thumbnailsOn) {
+                planned.thumbnail = ThumbnailName(planned.source, program);
+            }
             ThumbnailQueue::Job job;
-            if (IndexThumbnailJob(planned, program, job)) {
+            if (newPictures ? PictureJob(planned, program, indexThumbnails, job)
+                            : IndexThumbnailJob(planned, program, job)) {
                 thumbnails->Add(i, std::move(job));
             }
         }
@@ -226,10 +269,14 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
             }
         }
         if (thumbnailsOn) {
-            record.thumbnail = ThumbnailName(record.source);
+            record.thumbnail = ThumbnailName(record.source, program);
         }
+        record.originalPublished = kind != SourceKind::Images || publishOriginals;
     }
     list.reset();
+    if (newPictures) {
+        CollectPictures(records, program, indexThumbnails, *thumbnails, window);
+    }
 
     if (program.GetBool(ProgramKey::MiscIncludeMavrenLink) && !IsStopRequested()) {
         // Pages with the credit badge show it from beside them.

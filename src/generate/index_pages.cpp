@@ -6,6 +6,7 @@
 #include "generate/html_files.h"
 #include "generate/index_entry.h"
 #include "generate/page_frame.h"
+#include "generate/picture_names.h"
 #include "generate/progress_report.h"
 #include "generate/source_kind.h"
 #include "generate/web_names.h"
@@ -70,16 +71,9 @@ void IndexPageShape(const Program& program, int& across, int& perPage) {
 
 bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
                        ThumbnailQueue::Job& job) {
-    if (SourceKindOf(program) != SourceKind::Images ||
-        !program.GetBool(ProgramKey::GenerateThumbnails) || record.thumbnail.empty() ||
-        PathExtension(record.source) == "GIF") {
-        return false;
-    }
-    job.source = record.source;
-    job.thumbnail = JoinPath(program.GetText(ProgramKey::TargetDir), record.thumbnail);
-    job.boxSize = program.GetInt(ProgramKey::ThumbnailSize);
-    job.smart = program.GetBool(ProgramKey::SmartThumbnailGeneration);
-    return true;
+    return SourceKindOf(program) == SourceKind::Images &&
+           program.GetBool(ProgramKey::GenerateThumbnails) &&
+           PictureJob(record, program, true, job) && !job.thumbnail.empty();
 }
 
 bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program, PageRun* run,

@@ -21,8 +21,9 @@
 bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program,
                         PageRun* run = nullptr, ThumbnailQueue* thumbnails = nullptr, int jobs = 0);
 
-// The thumbnail job of a record, as the index pages make it; false for a record that
-// has none (thumbnails off, sources that are not images, GIF pictures).
+// The thumbnail job of a record, as the index pages make it, with the record's other
+// pictures (picture_names.h); false for a record that has no thumbnail (thumbnails off,
+// sources that are not images, GIF pictures without a thumbnail of their own).
 bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
                        ThumbnailQueue::Job& job);
 

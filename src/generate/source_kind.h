@@ -3,6 +3,8 @@
 // What kind of sources a program has, decided on its Source-File-Extension setting
 // exactly as written (the pattern lists the new-program steps store).
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "document/program.h"
@@ -18,10 +20,37 @@ inline constexpr std::string_view kHtmlPatterns = "*.htm;*.html";
 
 enum class SourceKind { Images, Text, Html, Other };
 
+// Patterns of pictures libvips decodes for the site, which may follow either image list.
+inline constexpr std::string_view kConvertedImagePatterns[] = {"*.heic", "*.heif", "*.webp",
+                                                               "*.tif", "*.tiff"};
+
+// True for an image list alone or followed by converted picture patterns (";*.heic;*.heif").
+inline bool IsImagePatternList(std::string_view patterns) {
+    for (std::string_view list : {kImagePatterns, kClassicImagePatterns}) {
+        if (patterns.substr(0, list.size()) != list) {
+            continue;
+        }
+        std::string_view rest = patterns.substr(list.size());
+        bool known = true;
+        while (known && !rest.empty()) {
+            known = rest.front() == ';';
+            rest.remove_prefix(1);
+            const std::string_view pattern = rest.substr(0, rest.find(';'));
+            known = known && std::find(std::begin(kConvertedImagePatterns),
+                                       std::end(kConvertedImagePatterns),
+                                       pattern) != std::end(kConvertedImagePatterns);
+            rest.remove_prefix(pattern.size());
+        }
+        if (known) {
+            return true;
+        }
+    }
+    return false;
+}
+
 inline SourceKind SourceKindOf(const Program& program) {
     const std::string patterns = program.GetText(ProgramKey::SourceFileExtension);
-    if (patterns == kImagePatterns || patterns == kClassicImagePatterns ||
-        patterns == kPhotoPatterns) {
+    if (IsImagePatternList(patterns)) {
         return SourceKind::Images;
     }
     if (patterns == kTextPatterns) {

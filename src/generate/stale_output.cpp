@@ -20,6 +20,9 @@ namespace {
 
 constexpr char kThumbnailFolder[] = "Thumbs";
 constexpr char kThumbnailPrefix[] = "TN_";
+constexpr char kDoubleThumbnailFolder[] = "Thumbs/2x";
+constexpr char kWebFolder[] = "Web";
+constexpr char kPhoneFolder[] = "Web/Small";
 
 // The names of a folder's entries that are files or links, not folders.
 std::vector<std::string> FileNames(const std::string& folder) {
@@ -78,6 +81,53 @@ class Remover {
     const std::shared_ptr<WorkerMessageReceiver>& window;
 };
 
+bool IsLink(const std::string& path) {
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+// Removes the pictures in folder (relative to the target) whose names are not in names.
+// Only JPEG and PNG files count: those are all the run writes there. A linked folder is
+// left alone, as a linked "Thumbs" is.
+void RemoveStalePictures(const std::string& target, const char* folder,
+                         const std::set<std::string>& names, Remover& remover,
+                         const std::shared_ptr<WorkerMessageReceiver>& window) {
+    const std::string path = JoinPath(target, folder);
+    if (IsLink(path)) {
+        PostStatusText(window, std::string("Not removing stale pictures: \"") + folder +
+                                   "\" is a link to another folder");
+        return;
+    }
+    for (const std::string& name : FileNames(path)) {
+        const std::string extension = PathExtension(name);
+        const bool picture =
+            extension == "JPG" || extension == "JPEG" || extension == "JPE" || extension == "PNG";
+        if (picture && names.count(name) == 0) {
+            remover.Remove(JoinPath(folder, name));
+        }
+    }
+}
+
+// With originals withheld, the copies an earlier run made of the sources go: a file of
+// the source's name, size and modification time, that is not the source itself.
+void RemoveWithheldOriginals(const std::string& target, const std::vector<SourceRecord>& records,
+                             Remover& remover) {
+    for (const SourceRecord& record : records) {
+        if (record.originalPublished) {
+            continue;
+        }
+        const std::string name = PathFileName(record.source);
+        struct stat source;
+        struct stat copy;
+        if (::stat(record.source.c_str(), &source) == 0 &&
+            ::lstat(JoinPath(target, name).c_str(), &copy) == 0 && S_ISREG(copy.st_mode) &&
+            (copy.st_dev != source.st_dev || copy.st_ino != source.st_ino) &&
+            copy.st_size == source.st_size && copy.st_mtim.tv_sec == source.st_mtim.tv_sec) {
+            remover.Remove(name);
+        }
+    }
+}
+
 }  // namespace
 
 bool IsLinkedThumbnailFolder(const std::string& target) {
@@ -100,14 +150,23 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
         }
     }
 
-    std::set<std::string> sources;
+    // Any name a source's pictures may have had, in whichever mode they were made.
+    std::set<std::string> thumbnailNames;
+    std::set<std::string> copyNames;
     for (const SourceRecord& record : records) {
         const std::string name = PathFileName(record.source);
-        sources.insert(kThumbnailPrefix + name);
-        if (PathExtension(name) == "GIF") {
-            sources.insert(kThumbnailPrefix + std::string(kGifPlaceholderName));
+        for (const std::string& kept : {name, name + ".jpg", name + ".png"}) {
+            thumbnailNames.insert(kThumbnailPrefix + kept);
         }
+        if (PathExtension(name) == "GIF") {
+            thumbnailNames.insert(kThumbnailPrefix + std::string(kGifPlaceholderName));
+        }
+        copyNames.insert(name);
+        copyNames.insert(name + ".jpg");
     }
+    RemoveWithheldOriginals(target, records, remover);
+    RemoveStalePictures(target, kWebFolder, copyNames, remover, window);
+    RemoveStalePictures(target, kPhoneFolder, copyNames, remover, window);
     if (IsLinkedThumbnailFolder(target)) {
         PostStatusText(window,
                        "Not removing stale thumbnails: \"Thumbs\" is a link to "
@@ -116,10 +175,11 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
     }
     const std::string thumbnails = JoinPath(target, kThumbnailFolder);
     for (const std::string& name : FileNames(thumbnails)) {
-        if (name.rfind(kThumbnailPrefix, 0) == 0 && sources.count(name) == 0) {
+        if (name.rfind(kThumbnailPrefix, 0) == 0 && thumbnailNames.count(name) == 0) {
             remover.Remove(JoinPath(kThumbnailFolder, name));
         }
     }
+    RemoveStalePictures(target, kDoubleThumbnailFolder, thumbnailNames, remover, window);
     return remover.removed;
 }
 

@@ -2,9 +2,11 @@
 
 // What a finished run leaves behind from earlier runs, and only that: index and content
 // pages numbered past this run's last (each only when it carries the generator mark), and
-// thumbnails whose source is no longer a source. Copies of sources are never removed (the
-// target may be the source folder); pictures in the target that are not among the sources
-// are only counted. Runs on the generation worker thread after the pages are written.
+// thumbnails, their doubles, web and phone copies whose source is no longer a source.
+// Copies of sources are removed only when the program withholds the originals, and only
+// exact ones (the target may be the source folder); pictures in the target that are not
+// among the sources are only counted. Runs on the generation worker thread after the pages are
+// written.
 
 #include <memory>
 #include <string>
@@ -18,10 +20,12 @@
 // it leads to, which need not be part of the site.
 bool IsLinkedThumbnailFolder(const std::string& target);
 
-// Removes the stale pages and thumbnails of the target folder, posting to window one
+// Removes the stale pages and pictures of the target folder, posting to window one
 // status line per file removed (or that could not be removed). written says how many
-// index and content pages this run wrote. Thumbnails are removed only from a "Thumbs"
-// that is a folder of the target, not a link (which gets one status line instead).
+// index and content pages this run wrote. Pictures are removed only from "Thumbs",
+// "Thumbs/2x", "Web" and "Web/Small" that are folders, not links (which get one status
+// line instead). A record whose original is not published has its copy in the target
+// removed when that has the source's size and modification time.
 // Returns the number of files removed.
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
                       const GenerationSummary& written,

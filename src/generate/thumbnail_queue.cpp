@@ -30,11 +30,11 @@ int ThumbnailQueue::PoolSize(int threads) {
 }
 
 void ThumbnailQueue::Add(int record, Job job) {
+    std::lock_guard lock(mutex);
+    const auto [added, inserted] = entries.emplace(record, Entry{std::move(job)});
     if (pool.empty()) {
         return;  // made when asked for
     }
-    std::lock_guard lock(mutex);
-    const auto [added, inserted] = entries.emplace(record, Entry{std::move(job)});
     if (inserted && next == entries.end()) {
         next = added;
     }
@@ -43,23 +43,21 @@ void ThumbnailQueue::Add(int record, Job job) {
 
 void ThumbnailQueue::Make(int record, const Job& job, int& width, int& height,
                           ThumbnailOutcome* outcome) {
-    const auto give = [&width, &height, outcome](Entry& entry) {
-        if (entry.made) {
-            width = entry.width;
-            height = entry.height;
-        }
-        if (outcome != nullptr) {
-            *outcome = std::move(entry.outcome);
-        }
-    };
+    const PictureSet& pictures = Pictures(record, job);
+    if (pictures.thumbnailFile.exists) {
+        width = pictures.thumbnailFile.width;
+        height = pictures.thumbnailFile.height;
+    }
+    if (outcome != nullptr) {
+        *outcome = pictures.thumbnail;
+    }
+}
+
+const PictureSet& ThumbnailQueue::Pictures(int record, const Job& job) {
     std::unique_lock lock(mutex);
     auto found = entries.find(record);
     if (found == entries.end()) {
-        lock.unlock();
-        Entry entry{job};
-        Run(entry);
-        give(entry);
-        return;
+        found = entries.emplace(record, Entry{job}).first;
     }
     Entry& entry = found->second;
     if (entry.state == State::Waiting) {
@@ -68,13 +66,10 @@ void ThumbnailQueue::Make(int record, const Job& job, int& width, int& height,
         Run(entry);
         lock.lock();
         entry.state = State::Done;
+        changed.notify_all();
     }
     changed.wait(lock, [&entry] { return entry.state == State::Done; });
-    give(entry);
-    if (next == found) {
-        ++next;
-    }
-    entries.erase(found);  // Make asks for each record once
+    return entry.pictures;
 }
 
 void ThumbnailQueue::Cancel() {
@@ -105,18 +100,13 @@ void ThumbnailQueue::Work() {
 }
 
 void ThumbnailQueue::Run(Entry& entry) {
-    int width = -1;
-    int height = -1;
     try {
-        MakeThumbnail(entry.job.source, entry.job.thumbnail, entry.job.boxSize, entry.job.boxSize,
-                      width, height, entry.job.smart, &entry.outcome);
+        entry.pictures = MakePictureSet(entry.job);
     } catch (const std::exception& exception) {
         // The imaging adapter reports nothing; a failure leaves no thumbnail, as a
         // failed decode does.
-        entry.outcome = {ThumbnailOutcome::Kind::NotMade,
-                         std::string("it could not be made: ") + exception.what()};
+        entry.pictures = {};
+        entry.pictures.thumbnail = {ThumbnailOutcome::Kind::NotMade,
+                                    std::string("it could not be made: ") + exception.what()};
     }
-    entry.made = width >= 0 && height >= 0;
-    entry.width = width;
-    entry.height = height;
 }

@@ -1,14 +1,16 @@
 #pragma once
 
-// Makes the thumbnails of a generation run ahead of the index page writer, on a pool of
-// threads, while the pages are written in order. Jobs are numbered by the record they
-// belong to and added in increasing order; Make gives a record's result, waiting for it,
-// or making it on the caller's thread when no pool thread has started it yet. Pages,
-// thumbnails and their order are thus the same as with no pool at all.
+// Makes the pictures of a generation run (thumbnails, and with web-size pictures their
+// doubles and the web and phone copies) ahead of the page writers, on a pool of threads,
+// while the pages are written in order. Jobs are numbered by the record they belong to
+// and added in increasing order; Make and Pictures give a record's result, waiting for
+// it, or making it on the caller's thread when no pool thread has started it yet. Pages,
+// pictures and their order are thus the same as with no pool at all. A result stays
+// until the queue goes, so a record may be asked for more than once.
 //
 // A stop request (StopRequested) or Cancel keeps the pool from starting further jobs;
 // a job asked for by Make is still made. The destructor cancels and waits for the jobs
-// under way. Add, Make and Cancel may be called from different threads.
+// under way. Add, Make, Pictures and Cancel may be called from different threads.
 
 #include <condition_variable>
 #include <map>
@@ -17,16 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "media/thumbnails.h"
+#include "media/picture_set.h"
 
 class ThumbnailQueue {
   public:
-    struct Job {
-        std::string source;     // the image to make the thumbnail of
-        std::string thumbnail;  // the thumbnail file to write
-        int boxSize = 0;        // edge of the square box
-        bool smart = false;     // reuse an up-to-date thumbnail
-    };
+    // The files of one source; thumbnail, boxSize and smart alone make today's thumbnail.
+    using Job = PictureSetRequest;
 
     // threads: how many pool threads make thumbnails ahead; 0 means one per core, and
     // with 1 or less every thumbnail is made by Make on the caller's thread.
@@ -44,6 +42,10 @@ class ThumbnailQueue {
     void Make(int record, const Job& job, int& width, int& height,
               ThumbnailOutcome* outcome = nullptr);
 
+    // All the record's pictures, made as Make makes them. The reference lives as long as
+    // the queue.
+    const PictureSet& Pictures(int record, const Job& job);
+
     // Starts no further job in the pool.
     void Cancel();
 
@@ -55,10 +57,7 @@ class ThumbnailQueue {
     struct Entry {
         Job job;
         State state = State::Waiting;
-        bool made = false;
-        int width = 0;
-        int height = 0;
-        ThumbnailOutcome outcome{};
+        PictureSet pictures{};
     };
 
     void Work();

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "media/imaging.h"
+#include "media/vips_module.h"
 #include "platform/file_descriptor.h"
 #include "platform/format.h"
 #include "platform/paths.h"
@@ -146,6 +147,13 @@ std::string GetImageSize(const std::string& path, int& width, int& height) {
     }
     if (extension == "PNG") {
         return ReadPngSize(path, width, height) ? std::string() : NotValid(path, "PNG");
+    }
+    if (extension == "HEIC" || extension == "HEIF" || extension == "WEBP" || extension == "TIF" ||
+        extension == "TIFF") {
+        const VipsPictures* vips = VipsModule();
+        return vips != nullptr && vips->ReadShownSize(path, width, height)
+                   ? std::string()
+                   : NotValid(path, extension.c_str());
     }
     return StringPrintf("Unrecognized image file extension '%s'", extension.c_str());
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The pixel width and height of a source image, by its extension: JPEG from the imaging
-// library, GIF and PNG from headers read here. Nothing is kept between calls; every
-// function is safe to call from several threads at once.
+// library, GIF and PNG from headers read here, HEIF, WebP and TIFF from libvips. Nothing is kept
+// between calls; every function is safe to call from several threads at once.
 
 #include <string>
 
@@ -10,7 +10,7 @@
 bool IsJpegExtension(const std::string& extension);
 
 // Empty on success with width and height set; otherwise a message for the user:
-// "Failed to get size of image ..." for a JPEG, GIF or PNG that cannot be read (a JPEG's
+// "Failed to get size of image ..." for a picture of those kinds that cannot be read (a JPEG's
 // outputs are then 0, the others' untouched) or "Unrecognized image file extension ..."
 // for any other extension (outputs untouched).
 std::string GetImageSize(const std::string& path, int& width, int& height);

@@ -1,7 +1,5 @@
 #include "media/imaging.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <memory>
 #include <mutex>
@@ -11,43 +9,15 @@
 #include "media/image_size.h"
 #include "media/jpeg_codec.h"
 #include "media/raster.h"
+#include "media/vips_module.h"
 #include "media/vips_pictures.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
 namespace {
 
-struct Module {
-    const VipsPictures* library = nullptr;
-    std::string problem;  // why there is no library
-};
-
-// Loads the libvips module once. Without it every operation that needs libvips fails.
-// The programs find the module beside themselves, and tests in the build folder, through
-// their library search path.
-const Module& LoadedModule() {
-    static std::once_flag loadOnce;
-    static Module loaded;
-    std::call_once(loadOnce, [] {
-        void* module = ::dlopen("mavren-vips.so", RTLD_NOW | RTLD_LOCAL);
-        if (module == nullptr) {
-            const char* error = ::dlerror();
-            loaded.problem = error != nullptr ? error : "mavren-vips.so could not be loaded";
-            return;
-        }
-        // Never unloaded: libvips keeps threads and types of its own for the process.
-        using Entry = const VipsPictures* (*)();
-        const auto entry = reinterpret_cast<Entry>(::dlsym(module, "MavrenVipsPictures"));
-        loaded.library = entry != nullptr ? entry() : nullptr;
-        if (loaded.library == nullptr) {
-            loaded.problem = "libvips could not be started";
-        }
-    });
-    return loaded;
-}
-
 const VipsPictures* Vips() {
-    return LoadedModule().library;
+    return VipsModule();
 }
 
 enum class FileKind { Jpeg, Png };
@@ -211,14 +181,22 @@ void InitImaging() {
 }
 
 std::string ImagingProblem() {
-    return LoadedModule().problem;
+    return VipsModuleProblem();
 }
 
 bool ReadJpegSize(const std::string& path, int& width, int& height) {
-    const VipsPictures* vips = Vips();
+    // libjpeg reads the everyday JPEG's header without loading libvips.
+    JpegHeader read;
     PictureHeader header;
-    if (vips == nullptr || !vips->ReadHeader({path, nullptr, true}, header)) {
-        return false;
+    if (ReadJpegHeaderFile(path, read)) {
+        header.width = read.width;
+        header.height = read.height;
+        header.orientation = read.orientation;
+    } else {
+        const VipsPictures* vips = Vips();
+        if (vips == nullptr || !vips->ReadHeader({path, nullptr, true}, header)) {
+            return false;
+        }
     }
     width = TurnsSideways(header.orientation) ? header.height : header.width;
     height = TurnsSideways(header.orientation) ? header.width : header.height;
@@ -227,11 +205,21 @@ bool ReadJpegSize(const std::string& path, int& width, int& height) {
 
 namespace {
 
-Image OpenFile(const std::string& path, FileKind kind) {
-    const VipsPictures* vips = Vips();
-    if (vips == nullptr) {
-        return Image();
+// The header of an everyday JPEG held in memory, read by libjpeg, which then decodes it
+// alone: such a picture needs no libvips. False for any other file.
+bool ReadPlainJpegHeader(const Image::Pixels& pixels, PictureHeader& header) {
+    JpegHeader read;
+    if (pixels.kind != FileKind::Jpeg || !pixels.held ||
+        !ReadJpegHeaderData(reinterpret_cast<const unsigned char*>(pixels.bytes.data()),
+                            pixels.bytes.size(), read) ||
+        !read.plain) {
+        return false;
     }
+    header = {read.width, read.height, read.orientation, true};
+    return true;
+}
+
+Image OpenFile(const std::string& path, FileKind kind) {
     auto pixels = std::make_unique<Image::Pixels>();
     pixels->path = path;
     pixels->kind = kind;
@@ -243,8 +231,13 @@ Image OpenFile(const std::string& path, FileKind kind) {
         pixels->held = held == ReadBytesResult::Read;
     }
     PictureHeader header;
-    if (!vips->ReadHeader(pixels->Source(), header) ||
-        static_cast<long long>(header.width) * header.height > kMaxDecodePixels) {
+    if (!ReadPlainJpegHeader(*pixels, header)) {
+        const VipsPictures* vips = Vips();
+        if (vips == nullptr || !vips->ReadHeader(pixels->Source(), header)) {
+            return Image();
+        }
+    }
+    if (static_cast<long long>(header.width) * header.height > kMaxDecodePixels) {
         return Image();
     }
     pixels->storedWidth = header.width;
@@ -351,10 +344,14 @@ bool WriteImage(const std::string& path, const Image& image) {
             return EncodeJpegData(memory->raster, 75, encoded) &&
                    ReplaceFileContents(path, encoded, false).ok();
         }
-        const std::unique_ptr<VipsPicture> picture = Vips()->FromRaster(memory->raster);
-        return picture != nullptr && Vips()->Encode(*picture, false, encoded) &&
+        const VipsPictures* vips = Vips();
+        if (vips == nullptr) {
+            return false;
+        }
+        const std::unique_ptr<VipsPicture> picture = vips->FromRaster(memory->raster);
+        return picture != nullptr && vips->Encode(*picture, false, 75, encoded) &&
                ReplaceFileContents(path, encoded, false).ok();
     }
-    return memory->picture != nullptr && Vips()->Encode(*memory->picture, jpeg, encoded) &&
+    return memory->picture != nullptr && Vips()->Encode(*memory->picture, jpeg, 75, encoded) &&
            ReplaceFileContents(path, encoded, false).ok();
 }

@@ -77,7 +77,8 @@ bool Guarded(ErrorTrap& trap, Step&& step) {
 }
 
 bool Decompress(jpeg_decompress_struct& info, ErrorTrap& trap, const unsigned char* data,
-                std::size_t size, int shrink, long long maxPixels, Raster& raster) {
+                std::size_t size, int numerator, int denominator, long long maxPixels,
+                Raster& raster) {
     if (!Guarded(trap, [&] {
             jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
             jpeg_read_header(&info, TRUE);
@@ -93,14 +94,16 @@ bool Decompress(jpeg_decompress_struct& info, ErrorTrap& trap, const unsigned ch
     }
     info.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     info.progress = &trap.progress;
-    info.scale_num = 1;
-    info.scale_denom = static_cast<unsigned int>(shrink);
+    info.scale_num = static_cast<unsigned int>(numerator);
+    info.scale_denom = static_cast<unsigned int>(denominator);
     if (!Guarded(trap, [&] { jpeg_start_decompress(&info); })) {
         return false;
     }
     const int bands = info.output_components;
-    const int width = static_cast<int>(info.image_width) / shrink;
-    const int height = static_cast<int>(info.image_height) / shrink;
+    const int width =
+        static_cast<int>(static_cast<long long>(info.image_width) * numerator / denominator);
+    const int height =
+        static_cast<int>(static_cast<long long>(info.image_height) * numerator / denominator);
     if (width < 1 || height < 1 || static_cast<int>(info.output_width) < width ||
         static_cast<int>(info.output_height) < height) {
         return false;
@@ -197,7 +200,133 @@ bool ReadThrough(jpeg_decompress_struct& info, ErrorTrap& trap) {
     });
 }
 
+constexpr int kExifMarker = JPEG_APP0 + 1;  // EXIF and XMP
+constexpr int kIccMarker = JPEG_APP0 + 2;
+constexpr int kIptcMarker = JPEG_APP0 + 13;
+
+unsigned ReadUnsigned(const unsigned char* bytes, int count, bool bigEndian) {
+    unsigned value = 0;
+    for (int i = 0; i < count; ++i) {
+        value |= static_cast<unsigned>(bytes[bigEndian ? i : count - 1 - i])
+                 << (8 * (count - 1 - i));
+    }
+    return value;
+}
+
+// The orientation tag of the first image directory of EXIF data ("Exif\0\0" and a TIFF
+// structure). Read here rather than by a metadata library, since every run asks it of
+// every source to know its size, and a whole EXIF decode would cost more than the rest.
+int ExifOrientation(const unsigned char* data, std::size_t size) {
+    constexpr std::size_t kStart = 6;
+    if (size < kStart + 8 || std::memcmp(data, "Exif\0\0", kStart) != 0) {
+        return 1;
+    }
+    const unsigned char* tiff = data + kStart;
+    const std::size_t length = size - kStart;
+    const bool bigEndian = tiff[0] == 'M' && tiff[1] == 'M';
+    if (!bigEndian && !(tiff[0] == 'I' && tiff[1] == 'I')) {
+        return 1;
+    }
+    const std::size_t directory = ReadUnsigned(tiff + 4, 4, bigEndian);
+    if (directory + 2 > length) {
+        return 1;
+    }
+    const std::size_t entries = ReadUnsigned(tiff + directory, 2, bigEndian);
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::size_t entry = directory + 2 + 12 * i;
+        if (entry + 12 > length) {
+            break;
+        }
+        if (ReadUnsigned(tiff + entry, 2, bigEndian) == 0x0112 &&
+            ReadUnsigned(tiff + entry + 2, 2, bigEndian) == 3) {
+            const int value = static_cast<int>(ReadUnsigned(tiff + entry + 8, 2, bigEndian));
+            return value >= 1 && value <= 8 ? value : 1;
+        }
+    }
+    return 1;
+}
+
+bool StartsWith(const jpeg_saved_marker_ptr marker, const char* prefix) {
+    const std::size_t length = std::strlen(prefix);
+    return marker->data_length >= length && std::memcmp(marker->data, prefix, length) == 0;
+}
+
+// Reads the header, keeping the markers that say what the picture carries.
+bool ReadHeader(jpeg_decompress_struct& info, ErrorTrap& trap, JpegHeader& header) {
+    if (!Guarded(trap, [&] {
+            jpeg_save_markers(&info, kExifMarker, 0xFFFF);
+            jpeg_save_markers(&info, kIccMarker, 0xFFFF);
+            jpeg_save_markers(&info, kIptcMarker, 0xFFFF);
+            jpeg_read_header(&info, TRUE);
+        })) {
+        return false;
+    }
+    header.width = static_cast<int>(info.image_width);
+    header.height = static_cast<int>(info.image_height);
+    const bool grey = info.jpeg_color_space == JCS_GRAYSCALE && info.num_components == 1;
+    const bool colour = (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB) &&
+                        info.num_components == 3;
+    header.plain = (grey || colour) && info.data_precision == 8;
+    bool oriented = false;
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr;
+         marker = marker->next) {
+        if (marker->marker == kExifMarker && StartsWith(marker, "Exif")) {
+            header.cameraData = true;
+            if (!oriented) {
+                header.orientation = ExifOrientation(marker->data, marker->data_length);
+                oriented = true;
+            }
+        } else if (marker->marker == kExifMarker && StartsWith(marker, "http://ns.adobe.com/")) {
+            header.cameraData = true;
+        } else if (marker->marker == kIptcMarker && StartsWith(marker, "Photoshop 3.0")) {
+            header.cameraData = true;
+        }
+    }
+    JOCTET* profile = nullptr;
+    unsigned int profileLength = 0;
+    if (jpeg_read_icc_profile(&info, &profile, &profileLength) && profile != nullptr) {
+        header.iccProfile.assign(reinterpret_cast<const char*>(profile), profileLength);
+    }
+    std::free(profile);
+    return true;
+}
+
 }  // namespace
+
+bool ReadJpegHeaderData(const unsigned char* data, std::size_t size, JpegHeader& header) {
+    if (data == nullptr || size == 0) {
+        return false;
+    }
+    JpegHeader read;
+    const JpegDecodeResult result = Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Guarded(trap,
+                       [&] { jpeg_mem_src(&info, data, static_cast<unsigned long>(size)); }) &&
+               ReadHeader(info, trap, read);
+    });
+    if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
+        return false;
+    }
+    header = std::move(read);
+    return true;
+}
+
+bool ReadJpegHeaderFile(const std::string& path, JpegHeader& header) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rbe"),
+                                                               std::fclose);
+    if (!file) {
+        return false;
+    }
+    JpegHeader read;
+    const JpegDecodeResult result = Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Guarded(trap, [&] { jpeg_stdio_src(&info, file.get()); }) &&
+               ReadHeader(info, trap, read);
+    });
+    if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
+        return false;
+    }
+    header = std::move(read);
+    return true;
+}
 
 JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
                                 long long maxPixels, Raster& raster) {
@@ -206,7 +335,17 @@ JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int
         return JpegDecodeResult::NotDecoded;
     }
     return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
-        return Decompress(info, trap, data, size, shrink, maxPixels, raster);
+        return Decompress(info, trap, data, size, 1, shrink, maxPixels, raster);
+    });
+}
+
+JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t size, int eighths,
+                                         long long maxPixels, Raster& raster) {
+    if (data == nullptr || size == 0 || eighths < 1 || eighths > 8) {
+        return JpegDecodeResult::NotDecoded;
+    }
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Decompress(info, trap, data, size, eighths, 8, maxPixels, raster);
     });
 }
 

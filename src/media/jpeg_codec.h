@@ -31,12 +31,32 @@ enum class JpegDecodeResult {
 JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
                                 long long maxPixels, Raster& raster);
 
+// DecodeJpegData at eighths / 8 of the size (1 to 8): libjpeg scales any number of eighths
+// while it decodes, so a picture wanted at 60% of its size need not be decoded whole.
+JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t size, int eighths,
+                                         long long maxPixels, Raster& raster);
+
 // Reads JPEG data, or a JPEG file, through as a decoder would, at the least cost (1/8
 // scale, in whatever colour space libjpeg reads it, keeping nothing), for a decoder that
 // cannot say what it met: Decoded, Damaged or Refused as DecodeJpegData says them, and
 // NotDecoded for anything libjpeg cannot read (a 12-bit picture, a missing file).
 JpegDecodeResult CheckJpegData(const unsigned char* data, std::size_t size);
 JpegDecodeResult CheckJpegFile(const std::string& path);
+
+// What a JPEG's header says, read without decoding any pixels.
+struct JpegHeader {
+    int width = 0;  // as stored, before any EXIF turn
+    int height = 0;
+    int orientation = 1;      // EXIF orientation, 1 to 8; 1 when absent or invalid
+    bool plain = false;       // 8-bit grey or colour, which DecodeJpegData takes
+    bool cameraData = false;  // carries EXIF, XMP or IPTC
+    std::string iccProfile;   // the embedded colour profile; empty when there is none
+};
+
+// Reads the header of JPEG data or a JPEG file, up to its first scan. False when libjpeg
+// cannot read it (not a JPEG, cut short, or of a kind libjpeg does not take, such as 12-bit).
+bool ReadJpegHeaderData(const unsigned char* data, std::size_t size, JpegHeader& header);
+bool ReadJpegHeaderFile(const std::string& path, JpegHeader& header);
 
 // Encodes a 1- or 3-band raster as a baseline JPEG of that quality (1 to 100) with
 // optimised Huffman tables and no metadata. False, with encoded untouched, on failure.

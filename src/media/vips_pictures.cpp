@@ -76,6 +76,17 @@ double MaxAlpha(const VImage& image) {
     return image.format() == VIPS_FORMAT_USHORT ? 65535.0 : 255.0;
 }
 
+// Rounding inside the resampler can leave the result a pixel off; trim or repeat the edge.
+VImage ExactSize(VImage image, int width, int height) {
+    if (image.width() > width || image.height() > height) {
+        image = image.crop(0, 0, std::min(width, image.width()), std::min(height, image.height()));
+    }
+    if (image.width() < width || image.height() < height) {
+        image = image.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
+    }
+    return image;
+}
+
 VImage ResizeExactly(VImage image, int width, int height) {
     const bool alpha = image.has_alpha();
     const VipsBandFormat format = image.format();
@@ -92,14 +103,7 @@ VImage ResizeExactly(VImage image, int width, int height) {
     if (alpha) {
         image = image.unpremultiply(VImage::option()->set("max_alpha", maxAlpha)).cast(format);
     }
-    // Rounding inside the resampler can leave the result a pixel off; trim or repeat the edge.
-    if (image.width() > width || image.height() > height) {
-        image = image.crop(0, 0, std::min(width, image.width()), std::min(height, image.height()));
-    }
-    if (image.width() < width || image.height() < height) {
-        image = image.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
-    }
-    return image;
+    return ExactSize(image, width, height);
 }
 
 // 16-bit pictures are brought down and CMYK converted, so every result reads the same way
@@ -196,13 +200,14 @@ class Libvips final : public VipsPictures {
         });
     }
 
-    bool Encode(const VipsPicture& picture, bool jpeg, std::string& encoded) const override {
+    bool Encode(const VipsPicture& picture, bool jpeg, int quality,
+                std::string& encoded) const override {
         return Attempt([&] {
             const VImage image = EightBit(ImageOf(picture));
             VipsBlob* blob = nullptr;
             if (jpeg) {
                 blob = OnWhite(image).jpegsave_buffer(VImage::option()
-                                                          ->set("Q", 75)
+                                                          ->set("Q", quality)
                                                           ->set("strip", true)
                                                           ->set("optimize_coding", true));
             } else {
@@ -214,6 +219,34 @@ class Libvips final : public VipsPictures {
             const void* data = vips_blob_get(owned.get(), &size);
             encoded.assign(static_cast<const char*>(data), size);
         });
+    }
+
+    bool ReadShownSize(const std::string& path, int& width, int& height) const override {
+        return Attempt([&] {
+            const VImage image = VImage::new_from_file(path.c_str());
+            const bool sideways = OrientationOf(image) >= 5;
+            width = sideways ? image.height() : image.width();
+            height = sideways ? image.width() : image.height();
+        });
+    }
+
+    std::unique_ptr<VipsPicture> LoadFitted(const std::string& path, int width,
+                                            int height) const override {
+        std::unique_ptr<VipsPicture> loaded;
+        Attempt([&] {
+            // The thumbnail operation picks the cheapest decode for the size (DCT scaling,
+            // a HEIF's own smaller picture, a TIFF's pyramid) and converts an embedded
+            // colour profile to sRGB.
+            const VImage image = VImage::thumbnail(path.c_str(), width,
+                                                   VImage::option()
+                                                       ->set("height", height)
+                                                       ->set("size", VIPS_SIZE_FORCE)
+                                                       ->set("export_profile", "srgb")
+                                                       ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+            loaded = std::make_unique<LibvipsPicture>(
+                ExactSize(EightBit(image), width, height).copy_memory());
+        });
+        return loaded;
     }
 };
 

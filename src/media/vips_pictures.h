@@ -54,9 +54,18 @@ class VipsPictures {
                                                 int height) const = 0;
     // 8-bit grey or sRGB, transparency laid over white: what a browser would show.
     virtual bool ToRaster(const VipsPicture& picture, Raster& raster) const = 0;
-    // A JPEG at quality 75 on white, or a PNG that keeps its transparency, both 8-bit and
-    // without metadata.
-    virtual bool Encode(const VipsPicture& picture, bool jpeg, std::string& encoded) const = 0;
+    // A JPEG at that quality (1 to 100) on white, or a PNG that keeps its transparency,
+    // both 8-bit and without metadata.
+    virtual bool Encode(const VipsPicture& picture, bool jpeg, int quality,
+                        std::string& encoded) const = 0;
+    // The size of any picture file libvips reads (HEIF, WebP, TIFF, GIF, ...) as it is
+    // shown, that is after its orientation; the pixels are not decoded. False on failure.
+    virtual bool ReadShownSize(const std::string& path, int& width, int& height) const = 0;
+    // The file's first picture, upright, in sRGB when it carries a colour profile, with its
+    // transparency, scaled to exactly width by height in one decode that skips what the
+    // file's format lets it skip at that size. Null on failure, also for a JPEG cut short.
+    virtual std::unique_ptr<VipsPicture> LoadFitted(const std::string& path, int width,
+                                                    int height) const = 0;
 
   protected:
     ~VipsPictures() = default;

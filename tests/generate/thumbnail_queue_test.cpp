@@ -71,4 +71,23 @@ TEST_F(ThumbnailQueueTest, AStopKeepsThePoolFromStartingJobsButNotTheOneAskedFor
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
+// The run collects every record's pictures before the index pages ask for its thumbnail.
+TEST_F(ThumbnailQueueTest, ARecordAskedForAgainIsNotMadeAgain) {
+    for (int threads : {1, 3}) {
+        ThumbnailQueue queue(threads);
+        queue.Add(0, Job("Fjord.jpg", "0.jpg"));
+        const PictureSet& first = queue.Pictures(0, Job("Fjord.jpg", "0.jpg"));
+        EXPECT_EQ(first.thumbnail.kind, ThumbnailOutcome::Kind::Made);
+        fs::remove(dir / "0.jpg");
+        int width = 0;
+        int height = 0;
+        ThumbnailOutcome outcome;
+        queue.Make(0, Job("Fjord.jpg", "0.jpg"), width, height, &outcome);
+        EXPECT_EQ(width, 90) << threads;
+        EXPECT_EQ(height, 120) << threads;
+        EXPECT_EQ(outcome.kind, ThumbnailOutcome::Kind::Made) << threads;
+        EXPECT_FALSE(fs::exists(dir / "0.jpg")) << threads;
+    }
+}
+
 }  // namespace

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+#include <vips/vips8>
 
 #include "media/test_images.h"
+#include "support/run_program.h"
 #include "support/test_support.h"
 
 namespace {
@@ -196,6 +199,84 @@ TEST_F(JpegCodec, EncodesWhatDecodesBackAtQuality) {
     EXPECT_FALSE(EncodeJpegData(Raster{2, 2, 4, std::vector<unsigned char>(16)}, 75, untouched));
     EXPECT_FALSE(EncodeJpegData(Raster{2, 2, 3, std::vector<unsigned char>(11)}, 75, untouched));
     EXPECT_EQ(untouched, "old");
+}
+
+TEST_F(JpegCodec, DecodesAtAnyNumberOfEighths) {
+    // Quarters of flat colour, odd sizes: each scale keeps the picture, not just its size.
+    const std::string path = dir / "quarters.jpg";
+    WriteJpeg(path, 333, 211, [](int x, int y) { return Quarters(x, y, 333, 211); });
+    const std::string bytes = ReadFileBytes(path);
+    for (int eighths = 1; eighths <= 8; ++eighths) {
+        Raster raster;
+        ASSERT_EQ(DecodeJpegDataInEighths(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                          bytes.size(), eighths, 100'000'000, raster),
+                  JpegDecodeResult::Decoded)
+            << eighths;
+        EXPECT_EQ(raster.width, 333 * eighths / 8) << eighths;
+        EXPECT_EQ(raster.height, 211 * eighths / 8) << eighths;
+        const auto at = [&raster](int x, int y) {
+            const unsigned char* pixel =
+                raster.samples.data() + (static_cast<std::size_t>(y) * raster.width + x) * 3;
+            return Colour{pixel[0], pixel[1], pixel[2]};
+        };
+        EXPECT_TRUE(Near(at(2, 2), kTopLeft)) << eighths;
+        EXPECT_TRUE(Near(at(raster.width - 3, raster.height - 3), kBottomRight)) << eighths;
+    }
+    Raster untouched;
+    EXPECT_EQ(DecodeJpegDataInEighths(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                      bytes.size(), 9, 100'000'000, untouched),
+              JpegDecodeResult::NotDecoded);
+}
+
+TEST_F(JpegCodec, HeaderTellsOrientationCameraDataAndColourProfile) {
+    const std::string plain = dir / "plain.jpg";
+    WriteJpeg(plain, 40, 30, kPhoto);
+    ASSERT_EQ(RunProgram("/usr/bin/exiftool", {"-q", "-overwrite_original", "-all=", plain}).status,
+              0);
+    const struct {
+        const char* name;
+        std::vector<std::string> tags;  // exiftool assignments
+        int orientation;
+        bool cameraData;
+    } cases[] = {
+        {"plain.jpg", {}, 1, false},
+        {"intel.jpg", {"-ExifByteOrder=II", "-Orientation#=6"}, 6, true},
+        {"motorola.jpg", {"-ExifByteOrder=MM", "-Orientation#=8"}, 8, true},
+        {"invalid.jpg", {"-Orientation#=9"}, 1, true},
+        {"xmp.jpg", {"-XMP-dc:Description=Harbour"}, 1, true},
+        {"iptc.jpg", {"-IPTC:Caption-Abstract=Harbour"}, 1, true},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir / c.name;
+        if (!c.tags.empty()) {
+            std::vector<std::string> arguments = {"-q", "-o", path};
+            arguments.insert(arguments.end(), c.tags.begin(), c.tags.end());
+            arguments.push_back(plain);
+            ASSERT_EQ(RunProgram("/usr/bin/exiftool", arguments).status, 0) << c.name;
+        }
+        JpegHeader header;
+        ASSERT_TRUE(ReadJpegHeaderFile(path, header)) << c.name;
+        EXPECT_EQ(header.width, 40) << c.name;
+        EXPECT_EQ(header.height, 30) << c.name;
+        EXPECT_TRUE(header.plain) << c.name;
+        EXPECT_EQ(header.orientation, c.orientation) << c.name;
+        EXPECT_EQ(header.cameraData, c.cameraData) << c.name;
+        EXPECT_TRUE(header.iccProfile.empty()) << c.name;
+    }
+    // A colour profile, read whole; the same header from the bytes in memory.
+    const std::string profiled = dir / "p3.jpg";
+    vips::VImage::new_from_file(plain.c_str())
+        .icc_transform("p3", vips::VImage::option()->set("input_profile", "srgb"))
+        .write_to_file(profiled.c_str());
+    const std::string bytes = ReadFileBytes(profiled);
+    JpegHeader header;
+    ASSERT_TRUE(ReadJpegHeaderData(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                   bytes.size(), header));
+    ASSERT_GT(header.iccProfile.size(), 128u);           // an ICC header at least
+    EXPECT_EQ(header.iccProfile.substr(36, 4), "acsp");  // the signature of every ICC profile
+    EXPECT_FALSE(ReadJpegHeaderFile(dir / "missing.jpg", header));
+    WriteFileBytes(dir / "text.jpg", "not a picture");
+    EXPECT_FALSE(ReadJpegHeaderFile(dir / "text.jpg", header));
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+#include "generate/picture_names.h"
+
+#include "generate/product.h"
+#include "platform/paths.h"
+
+namespace {
+
+constexpr char kThumbnailPrefix[] = "Thumbs/TN_";
+
+bool IsGif(const std::string& source) {
+    return PathExtension(source) == "GIF";
+}
+
+bool GifThumbnailOfItsOwn(const std::string& source, const Program& program) {
+    return IsGif(source) &&
+           program.GetInt(ProgramKey::MiscGifThumbnailType) == kGifThumbnailOfFirstFrame;
+}
+
+}  // namespace
+
+bool IsConvertedPicture(const std::string& source) {
+    const std::string extension = PathExtension(source);
+    return extension == "HEIC" || extension == "HEIF" || extension == "WEBP" ||
+           extension == "TIF" || extension == "TIFF";
+}
+
+std::string ThumbnailName(const std::string& source, const Program& program) {
+    const std::string name = PathFileName(source);
+    if (IsConvertedPicture(source)) {
+        return kThumbnailPrefix + name + ".jpg";
+    }
+    if (GifThumbnailOfItsOwn(source, program)) {
+        return kThumbnailPrefix + name + ".png";
+    }
+    return kThumbnailPrefix + (IsGif(source) ? std::string(kGifPlaceholderName) : name);
+}
+
+std::string WebCopyName(const std::string& source, const Program& program) {
+    if (IsConvertedPicture(source)) {
+        return "Web/" + PathFileName(source) + ".jpg";
+    }
+    if (IsGif(source) || program.GetInt(ProgramKey::PhotoWebSize) <= 0) {
+        return {};
+    }
+    return "Web/" + PathFileName(source);
+}
+
+std::string PhoneCopyName(const std::string& webCopy) {
+    return "Web/Small/" + PathFileName(webCopy);
+}
+
+std::string Thumbnail2xName(const std::string& thumbnail) {
+    return "Thumbs/2x/" + PathFileName(thumbnail);
+}
+
+bool MakesNewPictures(const std::string& source, const Program& program) {
+    return program.GetInt(ProgramKey::PhotoWebSize) > 0 || IsConvertedPicture(source) ||
+           GifThumbnailOfItsOwn(source, program);
+}
+
+bool PictureJob(const SourceRecord& record, const Program& program, bool withThumbnail,
+                ThumbnailQueue::Job& job) {
+    const std::string target = program.GetText(ProgramKey::TargetDir);
+    const int webSize = program.GetInt(ProgramKey::PhotoWebSize);
+    job = {};
+    job.source = record.source;
+    job.boxSize = program.GetInt(ProgramKey::ThumbnailSize);
+    job.smart = program.GetBool(ProgramKey::SmartThumbnailGeneration);
+    if (withThumbnail && !record.thumbnail.empty() &&
+        (!IsGif(record.source) || GifThumbnailOfItsOwn(record.source, program))) {
+        job.thumbnail = JoinPath(target, record.thumbnail);
+        if (webSize > 0) {
+            job.thumbnail2x = JoinPath(target, Thumbnail2xName(record.thumbnail));
+        }
+    }
+    const std::string web = WebCopyName(record.source, program);
+    if (!web.empty()) {
+        job.webCopy = JoinPath(target, web);
+        job.webSize = webSize;
+        job.webQuality = program.GetInt(ProgramKey::PhotoWebQuality);
+        job.keepCameraData = program.GetBool(ProgramKey::PhotoKeepCameraData);
+        if (webSize > 0) {
+            job.phoneCopy = JoinPath(target, PhoneCopyName(web));
+        }
+    }
+    return !job.thumbnail.empty() || !job.webCopy.empty();
+}

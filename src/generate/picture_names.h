@@ -1,0 +1,39 @@
+#pragma once
+
+// Where a source's pictures go in the site, relative to the target folder, and which job
+// makes them. Pure functions of the source's name and the program; safe on any thread.
+
+#include <string>
+
+#include "document/program.h"
+#include "generate/thumbnail_queue.h"
+#include "media/source_record.h"
+
+// Sources libvips decodes and browsers may not show (HEIF, WebP, TIFF): they always get a
+// JPEG web copy and a JPEG thumbnail.
+bool IsConvertedPicture(const std::string& source);
+
+// The thumbnail: "Thumbs/TN_NAME"; "Thumbs/TN_NAME.jpg" for converted pictures; for a GIF,
+// "Thumbs/TN_NAME.png" of its first frame with thumbnail type 3, else the placeholder's.
+std::string ThumbnailName(const std::string& source, const Program& program);
+
+// The web copy: "Web/NAME" for JPEG and PNG sources, "Web/NAME.jpg" for converted ones,
+// "" for GIF pictures (the page shows the GIF itself) and when the program makes none.
+std::string WebCopyName(const std::string& source, const Program& program);
+
+// The phone copy beside a web copy: "Web/Small/NAME" for "Web/NAME".
+std::string PhoneCopyName(const std::string& webCopy);
+
+// The double of a thumbnail: "Thumbs/2x/TN_NAME" for "Thumbs/TN_NAME".
+std::string Thumbnail2xName(const std::string& thumbnail);
+
+// True when the run makes pictures beyond the classic thumbnails for this source: web
+// size on, a converted picture, or a GIF with a thumbnail of its own.
+bool MakesNewPictures(const std::string& source, const Program& program);
+
+// The job that makes every picture of the record: its thumbnail (when withThumbnail and the
+// record has one) and, with web-size pictures, its double, the web and the phone copy.
+// False when there is nothing to make. A program that uses none of the photo keys gets
+// exactly the classic thumbnail job.
+bool PictureJob(const SourceRecord& record, const Program& program, bool withThumbnail,
+                ThumbnailQueue::Job& job);

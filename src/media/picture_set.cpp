@@ -1,0 +1,374 @@
+#include "media/picture_set.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "media/camera_data.h"
+#include "media/colour_profile.h"
+#include "media/image_size.h"
+#include "media/imaging.h"
+#include "media/jpeg_codec.h"
+#include "media/raster.h"
+#include "media/vips_module.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/paths.h"
+
+namespace {
+
+constexpr int kThumbnailQuality = 75;
+// Sources up to this size are read whole and decoded by libjpeg from memory.
+constexpr std::size_t kMaxHeldBytes = 64 << 20;
+
+bool IsJpegName(const std::string& path) {
+    return IsJpegExtension(PathExtension(path));
+}
+
+// The size of a file this code writes, from its header.
+bool ReadOutputSize(const std::string& path, int& width, int& height) {
+    return IsJpegName(path) ? ReadJpegSize(path, width, height) : ReadPngSize(path, width, height);
+}
+
+// The second the file was last written; -1 when it cannot be read.
+long long ModifiedSecond(const std::string& path) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 ? static_cast<long long>(status.st_mtim.tv_sec) : -1;
+}
+
+// An output smart mode keeps: written after its source (by the second) and of the size
+// it would be made at.
+bool IsKept(long long sourceSecond, const std::string& output, int width, int height) {
+    int keptWidth = 0;
+    int keptHeight = 0;
+    return sourceSecond >= 0 && sourceSecond < ModifiedSecond(output) &&
+           ReadOutputSize(output, keptWidth, keptHeight) && keptWidth == width &&
+           keptHeight == height;
+}
+
+// What the source is, from its header alone.
+struct SourceFacts {
+    int width = 0;  // as shown, after any orientation
+    int height = 0;
+    bool jpegHeader = false;  // read by libjpeg: header below holds what it found
+    JpegHeader header;
+};
+
+bool ReadSourceFacts(const std::string& path, SourceFacts& facts) {
+    const std::string extension = PathExtension(path);
+    if (IsJpegExtension(extension) && ReadJpegHeaderFile(path, facts.header)) {
+        facts.jpegHeader = true;
+        const bool sideways = facts.header.orientation >= 5;
+        facts.width = sideways ? facts.header.height : facts.header.width;
+        facts.height = sideways ? facts.header.width : facts.header.height;
+        return true;
+    }
+    if (extension == "PNG") {
+        return ReadPngSize(path, facts.width, facts.height);
+    }
+    if (extension == "GIF") {
+        return ReadGifSize(path, facts.width, facts.height);
+    }
+    const VipsPictures* vips = VipsModule();
+    return vips != nullptr && vips->ReadShownSize(path, facts.width, facts.height);
+}
+
+// Decoded pixels: a raster from libjpeg, or a libvips picture (which keeps transparency).
+struct Pixels {
+    Raster raster;
+    std::unique_ptr<VipsPicture> picture;
+
+    int Width() const { return picture ? picture->Width() : raster.width; }
+    int Height() const { return picture ? picture->Height() : raster.height; }
+    bool empty() const { return picture == nullptr && raster.empty(); }
+
+    Pixels Scaled(int width, int height) const {
+        Pixels scaled;
+        if (picture != nullptr) {
+            scaled.picture = VipsModule()->Resize(*picture, width, height);
+        } else {
+            scaled.raster = ResizeRaster(raster, width, height);
+        }
+        return scaled;
+    }
+
+    bool Encode(bool jpeg, int quality, std::string& encoded) const {
+        if (picture == nullptr && jpeg) {
+            return EncodeJpegData(raster, quality, encoded);
+        }
+        const VipsPictures* vips = VipsModule();
+        if (vips == nullptr) {
+            return false;
+        }
+        if (picture != nullptr) {
+            return vips->Encode(*picture, jpeg, quality, encoded);
+        }
+        const std::unique_ptr<VipsPicture> converted = vips->FromRaster(raster);
+        return converted != nullptr && vips->Encode(*converted, jpeg, quality, encoded);
+    }
+};
+
+// One file to make.
+struct Output {
+    const std::string* path = nullptr;
+    int width = 0;
+    int height = 0;
+    int quality = kThumbnailQuality;
+    bool cameraData = false;  // put the source's metadata in
+    PictureOutput* result = nullptr;
+};
+
+// The fewest eighths of its size (1 to 8) a JPEG can be decoded at and still have at
+// least width by height stored pixels: the resampler then only ever reduces.
+int JpegEighthsAtLeast(const JpegHeader& header, int width, int height) {
+    const bool sideways = header.orientation >= 5;
+    const long long storedWidth = sideways ? height : width;
+    const long long storedHeight = sideways ? width : height;
+    for (int eighths = 1; eighths < 8; ++eighths) {
+        if (header.width * eighths / 8 >= storedWidth &&
+            header.height * eighths / 8 >= storedHeight) {
+            return eighths;
+        }
+    }
+    return 8;
+}
+
+// The source decoded once by libjpeg at the largest output's size, upright and in sRGB. Empty when
+// libjpeg cannot take it; refused is set for data cut short.
+Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, const Output& largest,
+                         bool& damaged, bool& refused) {
+    Pixels pixels;
+    std::string bytes;
+    if (!facts.jpegHeader || !facts.header.plain ||
+        ReadFileBytes(source, kMaxHeldBytes, bytes) != ReadBytesResult::Read) {
+        return pixels;
+    }
+    Raster decoded;
+    const JpegDecodeResult result = DecodeJpegDataInEighths(
+        reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+        JpegEighthsAtLeast(facts.header, largest.width, largest.height), kMaxDecodePixels, decoded);
+    refused = result == JpegDecodeResult::Refused;
+    if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
+        return pixels;
+    }
+    damaged = result == JpegDecodeResult::Damaged;
+    const bool sideways = facts.header.orientation >= 5;
+    pixels.raster = TurnRaster(ResizeRaster(decoded, sideways ? largest.height : largest.width,
+                                            sideways ? largest.width : largest.height),
+                               facts.header.orientation);
+    if (!facts.header.iccProfile.empty()) {
+        ConvertToSrgb(pixels.raster, facts.header.iccProfile);
+    }
+    return pixels;
+}
+
+// The source decoded once at the largest output's size: by libjpeg when it can, else by
+// libvips. Empty on failure.
+Pixels DecodeOnce(const std::string& source, const SourceFacts& facts, const Output& largest,
+                  bool& damaged) {
+    bool refused = false;
+    Pixels pixels = DecodeWithLibjpeg(source, facts, largest, damaged, refused);
+    if (!pixels.empty() || refused) {
+        return pixels;
+    }
+    if (const VipsPictures* vips = VipsModule()) {
+        pixels.picture = vips->LoadFitted(source, largest.width, largest.height);
+    }
+    return pixels;
+}
+
+// Output folders ("Web/Small") are made when their first file is written, so that a site
+// has none it does not use.
+bool MakeFolderOf(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    return !error;
+}
+
+bool WriteOutput(const std::string& source, const Pixels& pixels, const Output& output) {
+    std::string encoded;
+    if (!pixels.Encode(IsJpegName(*output.path), output.quality, encoded)) {
+        return false;
+    }
+    // Without its camera data the copy is still a good picture; the data is a bonus.
+    if (output.cameraData) {
+        CopyCameraData(source, encoded);
+    }
+    return MakeFolderOf(*output.path) && ReplaceFileContents(*output.path, encoded, false).ok();
+}
+
+// A web copy at the source's own size may be the source itself: same format, nothing in
+// it to strip, no turn and no profile to apply.
+bool MayCopyBytes(const std::string& source, const std::string& webCopy, const SourceFacts& facts) {
+    const std::string extension = PathExtension(source);
+    if (IsJpegExtension(extension) && IsJpegName(webCopy)) {
+        return facts.jpegHeader && !facts.header.cameraData && facts.header.iccProfile.empty() &&
+               facts.header.orientation == 1;
+    }
+    return extension == "PNG" && PathExtension(webCopy) == "PNG" && !CarriesCameraData(source);
+}
+
+bool CopyBytes(const std::string& source, const std::string& destination) {
+    std::string bytes;
+    // Written anew rather than copied with the source's time, so that smart mode sees it
+    // is newer than its source.
+    return ReadFileBytes(source, static_cast<std::size_t>(1) << 31, bytes) ==
+               ReadBytesResult::Read &&
+           MakeFolderOf(destination) && ReplaceFileContents(destination, bytes, false).ok();
+}
+
+// Why a source that could not be decoded gives no thumbnail.
+std::string DecodeFailure() {
+    if (const std::string problem = ImagingProblem(); !problem.empty()) {
+        return "the picture library is missing: " + problem;
+    }
+    return "it is damaged or not a picture";
+}
+
+}  // namespace
+
+void FitLongestSide(int width, int height, int longest, int& outWidth, int& outHeight) {
+    outWidth = width;
+    outHeight = height;
+    if (width <= 0 || height <= 0 || std::max(width, height) <= longest) {
+        return;
+    }
+    if (width >= height) {
+        outWidth = longest;
+        outHeight = std::max(
+            1, static_cast<int>(std::lround(static_cast<double>(height) * longest / width)));
+    } else {
+        outHeight = longest;
+        outWidth = std::max(
+            1, static_cast<int>(std::lround(static_cast<double>(width) * longest / height)));
+    }
+}
+
+PictureSet MakePictureSet(const PictureSetRequest& request) {
+    PictureSet set;
+    const std::string extension = PathExtension(request.source);
+    const bool onlyThumbnail =
+        request.thumbnail2x.empty() && request.webCopy.empty() && request.phoneCopy.empty();
+    if (onlyThumbnail && (IsJpegExtension(extension) || extension == "PNG")) {
+        int width = -1;
+        int height = -1;
+        MakeThumbnail(request.source, request.thumbnail, request.boxSize, request.boxSize, width,
+                      height, request.smart, &set.thumbnail);
+        set.thumbnailFile = {width >= 0, set.thumbnail.kind == ThumbnailOutcome::Kind::Made, width,
+                             height};
+        return set;
+    }
+
+    SourceFacts facts;
+    if (!ReadSourceFacts(request.source, facts) || facts.width < 1 || facts.height < 1) {
+        set.thumbnail.reason = DecodeFailure();
+        return set;
+    }
+    if (static_cast<long long>(facts.width) * facts.height > kMaxDecodePixels) {
+        set.thumbnail.reason = "it has more than 100 million pixels";
+        return set;
+    }
+
+    // What each output's size is, and which are already there.
+    const long long sourceSecond = request.smart ? ModifiedSecond(request.source) : -1;
+    std::vector<Output> outputs;
+    const auto plan = [&](const std::string& path, int width, int height, int quality,
+                          bool cameraData, PictureOutput& result) {
+        result.width = width;
+        result.height = height;
+        if (IsKept(sourceSecond, path, width, height)) {
+            result.exists = true;
+        } else {
+            outputs.push_back({&path, width, height, quality, cameraData, &result});
+        }
+    };
+    int thumbWidth = 0;
+    int thumbHeight = 0;
+    FitThumbnail(facts.width, facts.height, request.boxSize, request.boxSize, thumbWidth,
+                 thumbHeight);
+    const bool thumbnailFits = thumbWidth >= 1 && thumbHeight >= 1;
+    if (!request.thumbnail.empty()) {
+        if (thumbnailFits) {
+            plan(request.thumbnail, thumbWidth, thumbHeight, kThumbnailQuality, false,
+                 set.thumbnailFile);
+        } else {
+            set.thumbnail.reason =
+                StringPrintf("it is too narrow for a thumbnail of %d pixels", request.boxSize);
+        }
+    }
+    if (!request.thumbnail2x.empty() && thumbnailFits && facts.width >= 2 * thumbWidth &&
+        facts.height >= 2 * thumbHeight) {
+        plan(request.thumbnail2x, 2 * thumbWidth, 2 * thumbHeight, kThumbnailQuality, false,
+             set.thumbnail2x);
+    }
+    if (!request.webCopy.empty()) {
+        int webWidth = 0;
+        int webHeight = 0;
+        FitLongestSide(facts.width, facts.height,
+                       request.webSize > 0 ? request.webSize : std::max(facts.width, facts.height),
+                       webWidth, webHeight);
+        const bool ownSize = webWidth == facts.width && webHeight == facts.height;
+        if (ownSize && MayCopyBytes(request.source, request.webCopy, facts)) {
+            set.web = {true, false, webWidth, webHeight};
+            if (!IsKept(sourceSecond, request.webCopy, webWidth, webHeight)) {
+                set.web.exists = CopyBytes(request.source, request.webCopy);
+                set.web.made = set.web.exists;
+            }
+        } else {
+            plan(request.webCopy, webWidth, webHeight, request.webQuality, request.keepCameraData,
+                 set.web);
+        }
+        if (!request.phoneCopy.empty() && std::max(webWidth, webHeight) > kPhoneCopyAbove) {
+            int phoneWidth = 0;
+            int phoneHeight = 0;
+            // From the source's size, so that rounding the web copy's adds nothing.
+            FitLongestSide(facts.width, facts.height, kPhoneCopySize, phoneWidth, phoneHeight);
+            plan(request.phoneCopy, phoneWidth, phoneHeight, request.webQuality,
+                 request.keepCameraData, set.phone);
+        }
+    }
+
+    if (set.thumbnailFile.exists) {
+        set.thumbnail.kind = ThumbnailOutcome::Kind::Kept;
+    }
+    if (outputs.empty()) {
+        return set;
+    }
+    // Largest first: each smaller output is scaled from the one before it.
+    std::stable_sort(outputs.begin(), outputs.end(), [](const Output& a, const Output& b) {
+        return static_cast<long long>(a.width) * a.height >
+               static_cast<long long>(b.width) * b.height;
+    });
+    bool damaged = false;
+    Pixels pixels = DecodeOnce(request.source, facts, outputs.front(), damaged);
+    set.decodes = 1;
+    if (pixels.empty()) {
+        if (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists) {
+            set.thumbnail.reason = DecodeFailure();
+        }
+        return set;
+    }
+    for (const Output& output : outputs) {
+        if (pixels.Width() != output.width || pixels.Height() != output.height) {
+            Pixels scaled = pixels.Scaled(output.width, output.height);
+            if (scaled.empty()) {
+                continue;
+            }
+            pixels = std::move(scaled);
+        }
+        output.result->exists = WriteOutput(request.source, pixels, output);
+        output.result->made = output.result->exists;
+    }
+    if (set.thumbnailFile.made) {
+        set.thumbnail.kind = ThumbnailOutcome::Kind::Made;
+        set.thumbnail.damaged = damaged;
+    } else if (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists) {
+        set.thumbnail.reason = "the thumbnail file could not be written";
+    }
+    return set;
+}
