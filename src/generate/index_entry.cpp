@@ -226,7 +226,7 @@ std::string IndexEntryWriter::Label(const SourceRecord& record) {
                 descriptions.Load(program.GetText(ProgramKey::SourceDir));
                 descriptionsLoaded = true;
             }
-            const std::string description = descriptions.Find(name);
+            const std::string description = DescriptionOrCaption(descriptions, program, record);
             if (!description.empty()) {
                 return HtmlText(description);
             }
@@ -234,7 +234,7 @@ std::string IndexEntryWriter::Label(const SourceRecord& record) {
         }
         case 2:
             return ExpandPattern(program, ProgramKey::IndexThumbnailCustomLabel, record.source,
-                                 record.width, record.height, HtmlText);
+                                 record.width, record.height, HtmlText, &record.facts);
         default:
             break;
     }
