@@ -2,11 +2,11 @@
 
 #include <cmath>
 #include <exception>
-#include <mutex>
 #include <string_view>
 
 #include <exiv2/exiv2.hpp>
 
+#include "media/exiv2_setup.h"
 #include "platform/ascii.h"
 #include "platform/date_time.h"
 #include "platform/format.h"
@@ -29,28 +29,6 @@ constexpr std::string_view kPlaceholderCaptions[] = {
     "DCIM\\*",
     "DCIM/*",
 };
-
-std::recursive_mutex g_xmpMutex;
-
-void LockXmp(void* data, bool lock) {
-    auto* mutex = static_cast<std::recursive_mutex*>(data);
-    if (lock) {
-        mutex->lock();
-    } else {
-        mutex->unlock();
-    }
-}
-
-// exiv2's process-wide settings, made once before the first read: its XMP toolkit is not
-// safe to start from two threads at once.
-void PrepareExiv2() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize(LockXmp, &g_xmpMutex);
-        Exiv2::enableBMFF(true);
-    });
-}
 
 std::string Trimmed(std::string_view text) {
     constexpr std::string_view kBlanks = " \t\r\n\v\f";
@@ -199,7 +177,10 @@ PhotoFacts ReadPhotoFacts(const std::string& path) {
     PrepareExiv2();
     PhotoFacts facts;
     try {
-        const auto image = Exiv2::ImageFactory::open(path);
+        // Always as a local file: given a bare path, exiv2 would read "http://..." or "-"
+        // from the network or standard input.
+        const auto image =
+            Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(path)));
         image->readMetadata();
         const Exiv2::ExifData& exif = image->exifData();
         facts.taken = TakenDate(exif);
