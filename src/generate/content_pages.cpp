@@ -133,7 +133,7 @@ void WriteContentLabel(PageWriter& page, const Program& program, const SourceRec
                 descriptions.Load(program.GetText(ProgramKey::SourceDir));
                 descriptionsLoaded = true;
             }
-            label = HtmlText(DescriptionOrCaption(descriptions, program, record));
+            label = HtmlText(PhotoCaption(program, record, descriptions.Find(name)));
             break;
         case 2:
             label = ExpandPattern(program, ProgramKey::ContentCustomLabel, record.source,

@@ -2,7 +2,6 @@
 
 #include "platform/ascii.h"
 #include "platform/files.h"
-#include "platform/paths.h"
 #include "platform/source_scan.h"
 
 namespace {
@@ -74,13 +73,4 @@ void FileDescriptions::Parse(const std::string& text) {
 std::string FileDescriptions::Find(const std::string& name) const {
     const auto found = byName.find(AsciiLowerCase(name));
     return found == byName.end() ? std::string() : found->second;
-}
-
-std::string DescriptionOrCaption(const FileDescriptions& descriptions, const Program& program,
-                                 const SourceRecord& record) {
-    std::string description = descriptions.Find(PathFileName(record.source));
-    if (description.empty() && program.GetBool(ProgramKey::PhotoCameraCaptions)) {
-        description = record.facts.caption;
-    }
-    return description;
 }

@@ -8,9 +8,6 @@
 #include <map>
 #include <string>
 
-#include "document/program.h"
-#include "media/source_record.h"
-
 class FileDescriptions {
   public:
     // Reads the description file of folder (its name matched ignoring case). A folder
@@ -26,8 +23,3 @@ class FileDescriptions {
   private:
     std::map<std::string, std::string> byName;  // keyed by the lower-case name
 };
-
-// A picture's label text from its description, else, with Photo-Camera-Captions, from the
-// caption its camera recorded (record.facts); empty when there is neither.
-std::string DescriptionOrCaption(const FileDescriptions& descriptions, const Program& program,
-                                 const SourceRecord& record);

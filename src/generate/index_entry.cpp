@@ -222,11 +222,7 @@ std::string IndexEntryWriter::Label(const SourceRecord& record) {
     const std::string name = PathFileName(record.source);
     switch (program.GetInt(ProgramKey::IndexThumbnailLabelType)) {
         case 1: {
-            if (!descriptionsLoaded) {
-                descriptions.Load(program.GetText(ProgramKey::SourceDir));
-                descriptionsLoaded = true;
-            }
-            const std::string description = DescriptionOrCaption(descriptions, program, record);
+            const std::string description = Caption(record);
             if (!description.empty()) {
                 return HtmlText(description);
             }

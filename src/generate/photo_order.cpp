@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "document/pattern_expansion.h"
+#include "generate/photo_markup.h"
 #include "generate/source_kind.h"
 #include "media/photo_metadata.h"
 #include "platform/date_time.h"
@@ -36,7 +37,9 @@ bool RunNeedsPhotoFacts(const Program& program) {
     const bool index = program.GetBool(ProgramKey::GenerateIndexPage);
     const bool content = program.GetBool(ProgramKey::GenerateContentPages);
     using K = ProgramKey;
+    // Photo content pages show the date taken under the picture.
     return OrderOf(program) != PhotoOrder::ByName || program.GetBool(K::PhotoCameraCaptions) ||
+           (content && PhotoMarkupOn(program)) ||
            PatternShownUsesFacts(program, content, K::ContentPageTitle) ||
            PatternShownUsesFacts(program,
                                  content && program.GetBool(K::ContentShowLabels) &&

@@ -11,8 +11,9 @@
 #include "platform/source_scan.h"
 
 // True when the program's pages or order use camera facts: an order by date taken, a page
-// title or thumbnail/content label pattern with "%T", "%C" or "%E" that is shown, or
-// captions from the camera. Text and HTML sites never do.
+// title or thumbnail/content label pattern with "%T", "%C" or "%E" that is shown,
+// captions from the camera, or content pages with photo markup (their line with the date
+// taken). Text and HTML sites never do.
 bool RunNeedsPhotoFacts(const Program& program);
 
 // The facts of every file of list, in the list's order; empty when the run does not need

@@ -16,14 +16,20 @@ namespace {
 // Descriptions cameras and phone software write on their own. Compared whole, ignoring
 // case and the blanks around them; entries ending in "*" are prefixes.
 constexpr std::string_view kPlaceholderCaptions[] = {
-    "OLYMPUS DIGITAL CAMERA",
-    "SONY DSC",
     "DIGITAL CAMERA",
+    "OLYMPUS DIGITAL CAMERA",
+    "FUJIFILM DIGITAL CAMERA",
     "KONICA MINOLTA DIGITAL CAMERA",
     "MINOLTA DIGITAL CAMERA",
     "SAMSUNG DIGITAL CAMERA",
-    "LEICA DIGITAL CAMERA",
     "PENTAX DIGITAL CAMERA",
+    "LEICA DIGITAL CAMERA",
+    "KODAK DIGITAL CAMERA",
+    "NIKON DIGITAL CAMERA",
+    "CASIO DIGITAL CAMERA",
+    "RICOH DIGITAL CAMERA",
+    "SANYO DIGITAL CAMERA",
+    "SONY DSC",
     "Default",
     "Exif_JPEG_PICTURE",
     "DCIM\\*",

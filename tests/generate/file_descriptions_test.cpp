@@ -27,27 +27,4 @@ TEST(FileDescriptions, ParsesPlainAndQuotedNamesIgnoringCase) {
     }
 }
 
-TEST(DescriptionOrCaption, CameraCaptionOnlyWhenAskedForAndNoDescription) {
-    FileDescriptions descriptions;
-    descriptions.Parse("a.jpg Our boat\r\n");
-    const struct Case {
-        const char* name;
-        bool cameraCaptions;
-        const char* expected;
-    } cases[] = {
-        {"a.jpg", true, "Our boat"},
-        {"b.jpg", true, "Harbour"},
-        {"b.jpg", false, ""},
-    };
-    for (const Case& c : cases) {
-        Program program;
-        program.SetInt(ProgramKey::PhotoCameraCaptions, c.cameraCaptions ? 1 : 0);
-        SourceRecord record;
-        record.source = std::string("/site/") + c.name;
-        record.facts.caption = "Harbour";
-        EXPECT_EQ(DescriptionOrCaption(descriptions, program, record), c.expected)
-            << c.name << c.cameraCaptions;
-    }
-}
-
 }  // namespace

@@ -77,6 +77,13 @@ TEST(RunNeedsPhotoFacts, OnlyWhenTheOrderOrAShownTextUsesThem) {
         {"every photo key at its standard value", [](Program&) {}, false},
         {"newest first", [](Program& p) { p.SetInt(K::PhotoOrder, 2); }, true},
         {"camera captions", [](Program& p) { p.SetInt(K::PhotoCameraCaptions, 1); }, true},
+        {"web copies", [](Program& p) { p.SetInt(K::PhotoWebSize, 1600); }, true},
+        {"web copies without content pages",
+         [](Program& p) {
+             p.SetInt(K::PhotoWebSize, 1600);
+             p.SetInt(K::GenerateContentPages, 0);
+         },
+         false},
         {"date in the title", [](Program& p) { p.SetString(K::ContentPageTitle, "%F, %T"); }, true},
         {"title without content pages",
          [](Program& p) {

@@ -124,6 +124,7 @@ TEST_F(PhotoMetadata, CaptionIsTheFirstRealDescription) {
         {{"-EXIF:ImageDescription=OLYMPUS DIGITAL CAMERA         ",
           "-IPTC:Caption-Abstract=Harbour"},
          "Harbour"},
+        {{"-EXIF:ImageDescription=FUJIFILM DIGITAL CAMERA", "-XMP-dc:Description=Boats"}, "Boats"},
         {{"-EXIF:ImageDescription=SONY DSC", "-XMP-dc:Description=   "}, ""},
         {{"-EXIF:ImageDescription=DCIM\\100MEDIA", "-XMP-dc:Description-de=Nur deutsch"},
          "Nur deutsch"},
