@@ -151,19 +151,7 @@ std::string IptcCaption(const Exiv2::IptcData& iptc) {
     return found == iptc.end() ? std::string() : found->toString();
 }
 
-std::string Caption(const Exiv2::Image& image) {
-    for (const std::string& text :
-         {ExifText(image.exifData(), "Exif.Image.ImageDescription"),
-          XmpDescription(image.xmpData()), IptcCaption(image.iptcData())}) {
-        if (!IsPlaceholderCaption(text)) {
-            return Trimmed(text);
-        }
-    }
-    return {};
-}
-
-}  // namespace
-
+// True when text holds nothing but blanks or a placeholder.
 bool IsPlaceholderCaption(const std::string& text) {
     const std::string trimmed = Trimmed(text);
     if (trimmed.empty()) {
@@ -178,6 +166,19 @@ bool IsPlaceholderCaption(const std::string& text) {
     }
     return false;
 }
+
+std::string Caption(const Exiv2::Image& image) {
+    for (const std::string& text :
+         {ExifText(image.exifData(), "Exif.Image.ImageDescription"),
+          XmpDescription(image.xmpData()), IptcCaption(image.iptcData())}) {
+        if (!IsPlaceholderCaption(text)) {
+            return Trimmed(text);
+        }
+    }
+    return {};
+}
+
+}  // namespace
 
 PhotoFacts ReadPhotoFacts(const std::string& path) {
     PrepareExiv2();
