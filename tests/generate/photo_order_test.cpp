@@ -68,68 +68,37 @@ TEST_F(PhotoFactsRun, OrderByDateTakenElseByFileTimeTiesByName) {
 }
 
 TEST(RunNeedsPhotoFacts, OnlyWhenTheOrderOrAShownTextUsesThem) {
-    using Change = void (*)(Program&);
     const struct Case {
-        const char* what;
-        Change change;
+        std::vector<std::pair<K, std::string>> settings;  // over the defaults of a picture program
         bool needed;
     } cases[] = {
-        {"every photo key at its standard value", [](Program&) {}, false},
-        {"newest first", [](Program& p) { p.SetInt(K::PhotoOrder, 2); }, true},
-        {"camera captions", [](Program& p) { p.SetInt(K::PhotoCameraCaptions, 1); }, true},
-        {"web copies", [](Program& p) { p.SetInt(K::PhotoWebSize, 1600); }, true},
-        {"web copies without content pages",
-         [](Program& p) {
-             p.SetInt(K::PhotoWebSize, 1600);
-             p.SetInt(K::GenerateContentPages, 0);
-         },
+        {{}, false},  // every photo key at its standard value
+        {{{K::PhotoOrder, "2"}}, true},
+        {{{K::PhotoCameraCaptions, "Yes"}}, true},
+        {{{K::PhotoWebSize, "1600"}}, true},
+        {{{K::PhotoWebSize, "1600"}, {K::GenerateContentPages, "No"}}, false},
+        {{{K::ContentPageTitle, "%F, %T"}}, true},
+        {{{K::ContentPageTitle, "100%%C"}}, false},
+        {{{K::ContentCustomLabel, "%E"}}, false},  // content labels are off
+        {{{K::IndexThumbnailLabelType, "2"}, {K::IndexThumbnailCustomLabel, "%C"}}, true},
+        {{{K::IndexThumbnailLabelType, "2"},
+          {K::IndexThumbnailCustomLabel, "%C"},
+          {K::IndexLabelThumbnails, "No"}},
          false},
-        {"date in the title", [](Program& p) { p.SetString(K::ContentPageTitle, "%F, %T"); }, true},
-        {"title without content pages",
-         [](Program& p) {
-             p.SetString(K::ContentPageTitle, "%T");
-             p.SetInt(K::GenerateContentPages, 0);
-         },
-         false},
-        {"a percent before C", [](Program& p) { p.SetString(K::ContentPageTitle, "100%%C"); },
-         false},
-        {"unused label pattern", [](Program& p) { p.SetString(K::ContentCustomLabel, "%E"); },
-         false},
-        {"index label pattern",
-         [](Program& p) {
-             p.SetInt(K::IndexThumbnailLabelType, 2);
-             p.SetString(K::IndexThumbnailCustomLabel, "%C");
-         },
-         true},
-        {"index label pattern, labels off",
-         [](Program& p) {
-             p.SetInt(K::IndexThumbnailLabelType, 2);
-             p.SetString(K::IndexThumbnailCustomLabel, "%C");
-             p.SetInt(K::IndexLabelThumbnails, 0);
-         },
-         false},
-        {"content label pattern",
-         [](Program& p) {
-             p.SetInt(K::ContentShowLabels, 1);
-             p.SetInt(K::ContentLabelType, 2);
-             p.SetString(K::ContentCustomLabel, "%E");
-         },
-         true},
-        {"text sources",
-         [](Program& p) {
-             p.SetString(K::SourceFileExtension, "*.txt");
-             p.SetInt(K::PhotoOrder, 1);
-         },
-         false},
+        {{{K::SourceFileExtension, "*.txt"}, {K::PhotoOrder, "1"}}, false},
     };
     for (const Case& c : cases) {
         Program program;
         program.ApplyDefaults();
         program.SetString(K::SourceFileExtension, "*.jpg;*.png;*.gif");
-        c.change(program);
-        EXPECT_EQ(RunNeedsPhotoFacts(program), c.needed) << c.what;
+        std::string what;
+        for (const auto& [key, text] : c.settings) {
+            program.SetText(key, text);
+            what += text + " ";
+        }
+        EXPECT_EQ(RunNeedsPhotoFacts(program), c.needed) << what;
         EXPECT_EQ(ReadRunPhotoFacts(program, {"/no/such/x.jpg"}).size(), c.needed ? 1u : 0u)
-            << c.what;
+            << what;
     }
 }
 

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "media/test_images.h"
@@ -220,25 +219,6 @@ TEST_F(PhotoMetadata, HeicIsReadThroughBmff) {
     ASSERT_FALSE(readable.empty()) << "libheif wrote another layout";
     WriteFileBytes(heic, readable);
     EXPECT_EQ(ReadPhotoFacts(heic).camera, "Canon EOS R6");
-}
-
-TEST_F(PhotoMetadata, ThreadsReadAtOnce) {
-    const std::string path = TaggedPhoto({"-XMP-dc:Description=Lake", "-Make=Canon"});
-    std::vector<std::thread> threads;
-    std::vector<PhotoFacts> facts(4);
-    for (PhotoFacts& slot : facts) {
-        threads.emplace_back([&slot, &path] {
-            for (int i = 0; i < 20; ++i) {
-                slot = ReadPhotoFacts(path);
-            }
-        });
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    for (const PhotoFacts& each : facts) {
-        EXPECT_EQ(each.caption + "/" + each.camera, "Lake/Canon");
-    }
 }
 
 }  // namespace
