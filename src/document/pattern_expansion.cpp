@@ -7,7 +7,8 @@
 #include "platform/paths.h"
 
 std::string ExpandPattern(const Program& program, ProgramKey keyId, const std::string& subjectPath,
-                          int width, int height, SubstitutionFilter filter) {
+                          int width, int height, SubstitutionFilter filter,
+                          const PhotoFacts* facts) {
     std::string text = program.GetText(keyId);
     if (text.empty()) {
         return text;
@@ -34,5 +35,27 @@ std::string ExpandPattern(const Program& program, ProgramKey keyId, const std::s
     text = ReplaceAll(text, "%F", put(PathFileName(subjectPath)));
     text = ReplaceAll(text, "%P", put(PathFolder(subjectPath)));
     text = ReplaceAll(text, "%W", put(imageSize));
+    std::string takenText = dateText;
+    if (facts != nullptr && facts->taken != 0) {
+        if (const std::time_t taken = TimeFromOleDate(facts->taken); taken != -1) {
+            takenText = FormatShortDate(taken);
+        }
+    }
+    text = ReplaceAll(text, "%T", put(takenText));
+    text = ReplaceAll(text, "%C", put(facts != nullptr ? facts->camera : std::string()));
+    text = ReplaceAll(text, "%E", put(facts != nullptr ? facts->exposure : std::string()));
     return ReplaceAll(text, placeholder, "%");
+}
+
+bool PatternUsesPhotoFacts(std::string_view pattern) {
+    for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
+        if (pattern[i] != '%') {
+            continue;
+        }
+        const char code = pattern[++i];
+        if (code == 'T' || code == 'C' || code == 'E') {
+            return true;
+        }
+    }
+    return false;
 }

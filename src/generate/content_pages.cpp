@@ -133,11 +133,11 @@ void WriteContentLabel(PageWriter& page, const Program& program, const SourceRec
                 descriptions.Load(program.GetText(ProgramKey::SourceDir));
                 descriptionsLoaded = true;
             }
-            label = HtmlText(descriptions.Find(name));
+            label = HtmlText(PhotoCaption(program, record, descriptions.Find(name)));
             break;
         case 2:
             label = ExpandPattern(program, ProgramKey::ContentCustomLabel, record.source,
-                                  record.width, record.height, HtmlText);
+                                  record.width, record.height, HtmlText, &record.facts);
             break;
         default:
             break;
@@ -192,7 +192,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
         const std::string title =
             ExpandPattern(program, ProgramKey::ContentPageTitle, record.source, record.width,
-                          record.height, HtmlText);
+                          record.height, HtmlText, &record.facts);
         if (!title.empty()) {
             page.Format("%s<H1>%s</H1>\n", page.Indent(0).c_str(), title.c_str());
         }

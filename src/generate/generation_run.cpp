@@ -14,6 +14,7 @@
 #include "generate/html_files.h"
 #include "generate/index_pages.h"
 #include "generate/page_frame.h"
+#include "generate/photo_order.h"
 #include "generate/picture_names.h"
 #include "generate/product.h"
 #include "generate/source_kind.h"
@@ -198,6 +199,8 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
                        MB_OK);
         return kRunNoSourceFiles;
     }
+    std::vector<PhotoFacts> facts = ReadRunPhotoFacts(program, *list);
+    OrderByDateTaken(program, *list, facts);
 
     const int count = static_cast<int>(list->size());
     // Asked before anything is copied or written, so that a No leaves the target as it was.
@@ -243,6 +246,9 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         SourceRecord& record = records[static_cast<std::size_t>(i)];
         record.contentPage = StringPrintf("GEN%04d.HTM", i);
         record.source = (*list)[static_cast<std::size_t>(i)];
+        if (!facts.empty()) {
+            record.facts = std::move(facts[static_cast<std::size_t>(i)]);
+        }
         if (copySources) {
             const std::string destination = JoinPath(targetDir, PathFileName(record.source));
             PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");

@@ -222,11 +222,7 @@ std::string IndexEntryWriter::Label(const SourceRecord& record) {
     const std::string name = PathFileName(record.source);
     switch (program.GetInt(ProgramKey::IndexThumbnailLabelType)) {
         case 1: {
-            if (!descriptionsLoaded) {
-                descriptions.Load(program.GetText(ProgramKey::SourceDir));
-                descriptionsLoaded = true;
-            }
-            const std::string description = descriptions.Find(name);
+            const std::string description = Caption(record);
             if (!description.empty()) {
                 return HtmlText(description);
             }
@@ -234,7 +230,7 @@ std::string IndexEntryWriter::Label(const SourceRecord& record) {
         }
         case 2:
             return ExpandPattern(program, ProgramKey::IndexThumbnailCustomLabel, record.source,
-                                 record.width, record.height, HtmlText);
+                                 record.width, record.height, HtmlText, &record.facts);
         default:
             break;
     }

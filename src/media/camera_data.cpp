@@ -1,7 +1,8 @@
 #include "media/camera_data.h"
 
+#include "media/exiv2_setup.h"
+
 #include <exception>
-#include <mutex>
 
 // exiv2 0.27 names std::auto_ptr in its interface.
 #pragma GCC diagnostic push
@@ -9,27 +10,6 @@
 #include <exiv2/exiv2.hpp>
 
 namespace {
-
-std::recursive_mutex g_xmpMutex;
-
-void LockXmp(void* data, bool lock) {
-    auto* mutex = static_cast<std::recursive_mutex*>(data);
-    if (lock) {
-        mutex->lock();
-    } else {
-        mutex->unlock();
-    }
-}
-
-// exiv2's process-wide settings, made once: its XMP toolkit must not start in two threads.
-void PrepareExiv2() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize(LockXmp, &g_xmpMutex);
-        Exiv2::enableBMFF(true);
-    });
-}
 
 void ResetOrientation(Exiv2::ExifData& exif, Exiv2::XmpData& xmp) {
     const auto tag = exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));

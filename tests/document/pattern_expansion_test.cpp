@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/date_time.h"
+#include "platform/paths.h"
 #include "support/test_support.h"
 
 namespace {
@@ -60,6 +61,52 @@ TEST_F(Patterns, LaterCodesAreReplacedInsideEarlierReplacements) {
     EXPECT_EQ(Expand("%F", "/p/q%P.jpg"), "q/p.jpg");
     // "%D" runs first, so a "%D" brought in by the name stays.
     EXPECT_EQ(Expand("%F", "/p/%D.jpg"), "%D.jpg");
+}
+
+TEST_F(Patterns, CameraCodesWithAndWithoutFacts) {
+    const std::string photo = dir / "a.jpg";
+    WriteFileBytes(photo, "x");
+    SetModificationTime(photo, 1700000000);
+    const std::string fileDate = FormatShortDate(1700000000);
+    PhotoFacts facts;
+    ASSERT_TRUE(ParseOleDate("07/04/2021 10:20:30", facts.taken));
+    facts.camera = "Canon <R6>";
+    facts.exposure = "1/250 s, f/8";
+    PhotoFacts undated = facts;
+    undated.taken = 0;
+    const struct Case {
+        std::string pattern;
+        const PhotoFacts* facts;
+        std::string expected;
+    } cases[] = {
+        {"%T|%C|%E", &facts, "07/04/21|Canon &lt;R6&gt;|1/250 s, f/8"},
+        {"%T|%C|%E", &undated, fileDate + "|Canon &lt;R6&gt;|1/250 s, f/8"},
+        {"%T|%C|%E", nullptr, fileDate + "||"},
+        {"%%T %%C %%E", &facts, "%T %C %E"},
+        {"%D %t", &facts, fileDate + " %t"},
+    };
+    const auto escape = [](std::string_view text) {
+        return ReplaceAll(ReplaceAll(text, "<", "&lt;"), ">", "&gt;");
+    };
+    for (const Case& c : cases) {
+        program.SetString(K::ContentPageTitle, c.pattern);
+        EXPECT_EQ(ExpandPattern(program, K::ContentPageTitle, photo, 0, 0, escape, c.facts),
+                  c.expected)
+            << c.pattern;
+    }
+}
+
+TEST(PatternUsesPhotoFacts, OnlyTheCameraCodes) {
+    const struct Case {
+        std::string pattern;
+        bool uses;
+    } cases[] = {
+        {"%T", true},        {"Shot on %C", true}, {"100%%%E", true}, {"%%T %%C %%E", false},
+        {"%D %F %W", false}, {"%t %c %e", false},  {"%", false},      {"", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PatternUsesPhotoFacts(c.pattern), c.uses) << c.pattern;
+    }
 }
 
 TEST_F(Patterns, EmptyPatternIsEmptyEvenForMissingFiles) {
