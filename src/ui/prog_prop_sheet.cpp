@@ -7,6 +7,7 @@
 #include "ui/prop_page_html.h"
 #include "ui/prop_page_index_opts.h"
 #include "ui/prop_page_misc.h"
+#include "ui/prop_page_photos.h"
 
 namespace {
 
@@ -24,7 +25,8 @@ CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
       m_misc(new CMavrenProgPropPageMisc),
       m_html(new CMavrenProgPropPageHTML([this] {
           return !m_indexOpts->boilerplate.empty() || !m_contentOpts->boilerplate.empty();
-      })) {
+      })),
+      m_photos(new CMavrenProgPropPagePhotos) {
     setObjectName(QStringLiteral("programPropertySheet"));
     SetPlacementName(QStringLiteral("Edit Program"));
     const std::pair<CMavrenProgPropPage*, QString> pages[] = {
@@ -33,6 +35,7 @@ CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
         {m_contentOpts, QStringLiteral("Content Options")},
         {m_misc, QStringLiteral("Misc")},
         {m_html, QStringLiteral("HTML Options")},
+        {m_photos, QStringLiteral("Photos")},
     };
     for (const auto& [page, title] : pages) {
         page->Load(program);
