@@ -1,5 +1,7 @@
 #include "ui/prog_prop_sheet.h"
 
+#include <QTabWidget>
+
 #include "document/program.h"
 #include "platform/registry.h"
 #include "ui/prop_page_content_opts.h"
@@ -28,6 +30,8 @@ CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
       })),
       m_photos(new CMavrenProgPropPagePhotos) {
     setObjectName(QStringLiteral("programPropertySheet"));
+    // Every tab in sight: the sheet grows to hold them rather than scroll them.
+    TabWidget()->setUsesScrollButtons(false);
     SetPlacementName(QStringLiteral("Edit Program"));
     const std::pair<CMavrenProgPropPage*, QString> pages[] = {
         {m_genOpts, QStringLiteral("Generation")},
