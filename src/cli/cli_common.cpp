@@ -22,7 +22,9 @@ const std::vector<Command>& Commands() {
          "Sets each KEY (a key name as in the program file, in any letter case) to VALUE\n"
          "and saves the program. Yes/No keys take yes or no (any letter case), number\n"
          "keys a whole number within the limits validation applies (Thumbnail-Size 10 to\n"
-         "1000, Index-Thumbnails-Across and -Down 1 to 1000), dates the form\n"
+         "1000, Index-Thumbnails-Across and -Down 1 to 1000, Photo-Web-Size 320 to 8000\n"
+         "or 0 for none, Photo-Web-Quality 10 to 100, Photo-Order 0 by name, 1 by date\n"
+         "taken oldest first, 2 newest first), dates the form\n"
          "MM/DD/YY HH:MM:SS or Never. Folders (Source-Dir, Target-Dir,\n"
          "Misc-GIF-Thumbnail-Dir) are stored as absolute paths. Nothing is saved when a\n"
          "key is unknown or a value does not fit its key.\n"
@@ -58,9 +60,12 @@ const std::vector<Command>& Commands() {
          "above it, after one question (--yes answers it).\n"
          "The name is the folder's own name (trip.mav, then trip00.mav, trip01.mav ...)\n"
          "unless --name gives one. An existing program file is never replaced.\n"
+         "A picture program shows web-size copies (Photo-Web-Size=1600), takes captions\n"
+         "from the camera and makes thumbnails of GIFs' first frames; change that with\n"
+         "'mavren-cli set'.\n"
          "\n"
-         "  --type     the kind of source files: images (*.jpg;*.jpeg;*.png;*.gif,\n"
-         "             the default), text (*.txt) or html (*.htm;*.html)\n"
+         "  --type     the kind of source files: images (*.jpg;*.jpeg;*.png;*.gif;\n"
+         "             *.heic;*.heif, the default), text (*.txt) or html (*.htm;*.html)\n"
          "  --theme    the look of the pages (see mavren-cli themes; default none)\n",
          RunNew},
         {"themes", "mavren-cli themes", "list the installed themes",

@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "cli/command_options.h"
 #include "document/default_program.h"
+#include "document/picture_program.h"
 #include "document/program_name.h"
 #include "generate/source_kind.h"
 #include "generate/themes.h"
@@ -70,7 +71,7 @@ std::string PatternsOf(const std::string& type) {
     if (type == "html") {
         return std::string(kHtmlPatterns);
     }
-    return std::string(kImagePatterns);
+    return std::string(kPhotoPatterns);
 }
 
 }  // namespace
@@ -133,6 +134,9 @@ int RunNew(const CommandLine& line) {
     program.SetString(ProgramKey::SourceDir, source);
     program.SetString(ProgramKey::TargetDir, target);
     program.SetString(ProgramKey::SourceFileExtension, PatternsOf(arguments.type));
+    if (arguments.type == "images") {
+        ApplyPictureProgramSettings(program);
+    }
     program.path = path;
     if (!program.Save(path)) {
         ShowMessageBox("Cannot create a file called '" + name + "' in\ndirectory '" + folder +

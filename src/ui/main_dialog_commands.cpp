@@ -6,9 +6,11 @@
 #include <system_error>
 
 #include "document/default_program.h"
+#include "document/picture_program.h"
 #include "document/program.h"
 #include "generate/generation_run.h"
 #include "generate/site_start_page.h"
+#include "generate/source_kind.h"
 #include "generate/themes.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -98,7 +100,11 @@ void CMavrenMainDialog::OnNew() {
     m_program->SetString(ProgramKey::SourceDir, answers.sourceFolder);
     m_program->SetString(ProgramKey::TargetDir, answers.targetFolder);
     m_program->SetString(ProgramKey::SourceFileExtension,
-                         PatternOfSourceType(answers.fileType, {}));
+                         PatternOfSourceType(answers.fileType, {}, std::string(kPhotoPatterns)));
+    if (answers.fileType == 0) {
+        ApplyPictureProgramSettings(
+            *m_program, {answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder)});
+    }
     m_program->path = JoinPath(answers.programFolder, answers.programName);
     WriteProgramFile();
     // A theme that cannot be copied has been reported, and one refused at its question

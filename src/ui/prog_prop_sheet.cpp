@@ -1,5 +1,7 @@
 #include "ui/prog_prop_sheet.h"
 
+#include <QTabWidget>
+
 #include "document/program.h"
 #include "platform/registry.h"
 #include "ui/prop_page_content_opts.h"
@@ -7,6 +9,7 @@
 #include "ui/prop_page_html.h"
 #include "ui/prop_page_index_opts.h"
 #include "ui/prop_page_misc.h"
+#include "ui/prop_page_photos.h"
 
 namespace {
 
@@ -24,8 +27,11 @@ CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
       m_misc(new CMavrenProgPropPageMisc),
       m_html(new CMavrenProgPropPageHTML([this] {
           return !m_indexOpts->boilerplate.empty() || !m_contentOpts->boilerplate.empty();
-      })) {
+      })),
+      m_photos(new CMavrenProgPropPagePhotos) {
     setObjectName(QStringLiteral("programPropertySheet"));
+    // Every tab in sight: the sheet grows to hold them rather than scroll them.
+    TabWidget()->setUsesScrollButtons(false);
     SetPlacementName(QStringLiteral("Edit Program"));
     const std::pair<CMavrenProgPropPage*, QString> pages[] = {
         {m_genOpts, QStringLiteral("Generation")},
@@ -33,6 +39,7 @@ CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
         {m_contentOpts, QStringLiteral("Content Options")},
         {m_misc, QStringLiteral("Misc")},
         {m_html, QStringLiteral("HTML Options")},
+        {m_photos, QStringLiteral("Photos")},
     };
     for (const auto& [page, title] : pages) {
         page->Load(program);

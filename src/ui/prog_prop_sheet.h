@@ -1,7 +1,7 @@
 #pragma once
 
-// The program property sheet ("Edit ..."): five pages (Generation, Index Options, Content
-// Options, Misc, HTML Options) over one program. The program's values are copied into the
+// The program property sheet ("Edit ..."): six pages (Generation, Index Options, Content
+// Options, Misc, HTML Options, Photos) over one program. The program's values are copied into the
 // pages when the sheet is built and all copied back when OK closes it; Cancel (or Escape,
 // or the close box) leaves the program as it was, edits on every page dropped. The sheet
 // opens on the page that was active when it last closed ("ActivePage"). GUI thread only;
@@ -18,6 +18,7 @@ class CMavrenProgPropPageIndexOpts;
 class CMavrenProgPropPageContentOpts;
 class CMavrenProgPropPageMisc;
 class CMavrenProgPropPageHTML;
+class CMavrenProgPropPagePhotos;
 
 class CMavrenProgPropSheet : public CVQPropertySheet {
     Q_OBJECT
@@ -30,6 +31,7 @@ class CMavrenProgPropSheet : public CVQPropertySheet {
     CMavrenProgPropPageContentOpts* ContentOptsPage() const { return m_contentOpts; }
     CMavrenProgPropPageMisc* MiscPage() const { return m_misc; }
     CMavrenProgPropPageHTML* HtmlPage() const { return m_html; }
+    CMavrenProgPropPagePhotos* PhotosPage() const { return m_photos; }
 
   protected:
     // After OK stores every page into the program; in any case remembers the active page.
@@ -43,4 +45,5 @@ class CMavrenProgPropSheet : public CVQPropertySheet {
     CMavrenProgPropPageContentOpts* m_contentOpts;
     CMavrenProgPropPageMisc* m_misc;
     CMavrenProgPropPageHTML* m_html;
+    CMavrenProgPropPagePhotos* m_photos;
 };

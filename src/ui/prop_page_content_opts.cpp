@@ -16,7 +16,8 @@ constexpr int kPatternType = 3;
 
 int SourceTypeOfPattern(const std::string& patterns, std::string& customPattern) {
     customPattern.clear();
-    if (patterns == kImagePatterns || patterns == kClassicImagePatterns) {
+    if (patterns == kImagePatterns || patterns == kClassicImagePatterns ||
+        patterns == kPhotoPatterns) {
         return 0;
     }
     if (patterns == kTextPatterns) {

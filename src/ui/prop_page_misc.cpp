@@ -11,6 +11,7 @@ CMavrenProgPropPageMisc::CMavrenProgPropPageMisc(QWidget* parent)
     m_gifGroup.addButton(m_ui->genericGifRadio, 0);
     m_gifGroup.addButton(m_ui->resizedGifRadio, 1);
     m_gifGroup.addButton(m_ui->gifFolderRadio, 2);
+    m_gifGroup.addButton(m_ui->firstFrameGifRadio, kGifThumbnailOfFirstFrame);
     // The folder box and its button stay usable whatever GIF handling is chosen.
     connect(m_ui->gifDirBrowseButton, &QToolButton::clicked, this, [this] {
         if (PickFolder(this, kGifFolderPick, RememberedFolder(kGifFolderPick), gifThumbnailDir)) {

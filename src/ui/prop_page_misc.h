@@ -1,8 +1,9 @@
 #pragma once
 
 // The "Misc" page of the program property sheet: how GIF sources get thumbnails (generic
-// picture, the original resized by the browser, or files from a folder) and whether pages
-// carry the "Generated With Mavren" link. GUI thread only.
+// picture, the original resized by the browser, files from a folder, or thumbnails made
+// of their first frame) and whether pages carry the "Generated With Mavren" link. GUI
+// thread only.
 
 #include <QButtonGroup>
 #include <memory>
@@ -21,7 +22,7 @@ class CMavrenProgPropPageMisc : public CMavrenProgPropPage {
     explicit CMavrenProgPropPageMisc(QWidget* parent = nullptr);
     ~CMavrenProgPropPageMisc() override;
 
-    int gifThumbnailType = 0;  // 0 generic, 1 resized originals, 2 from a folder
+    int gifThumbnailType = 0;  // 0 generic, 1 resized originals, 2 from a folder, 3 made
     std::string gifThumbnailDir;
     int includeMavrenLink = 0;
 

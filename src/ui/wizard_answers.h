@@ -8,6 +8,9 @@
 struct WizardAnswers {
     std::string sourceFolder;
     int fileType = 0;  // 0 images, 1 text, 2 HTML
+    // Pictures only.
+    int webCopies = 1;
+    int photoOrder = 0;  // PhotoOrder
     std::string targetFolder;
     std::string programFolder;
     std::string programName;  // ends in ".mav" after Finish

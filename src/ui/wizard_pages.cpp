@@ -69,6 +69,7 @@ CMavrenWizardPage0::CMavrenWizardPage0(WizardAnswers& answers, QWidget* parent)
     m_typeGroup.addButton(m_ui->imagesRadio, 0);
     m_typeGroup.addButton(m_ui->textRadio, 1);
     m_typeGroup.addButton(m_ui->htmlRadio, 2);
+    connect(&m_typeGroup, &QButtonGroup::idToggled, this, [this] { UpdateEnabling(); });
     connect(m_ui->sourceFolderBrowseButton, &QToolButton::clicked, this, [this] {
         ReadControls();
         if (PickFolderFrom(this, kSourceFolderPick, m_answers.sourceFolder)) {
@@ -95,11 +96,24 @@ bool CMavrenWizardPage0::validatePage() {
 void CMavrenWizardPage0::ReadControls() {
     ReadText(m_ui->sourceFolderEdit, m_answers.sourceFolder);
     m_answers.fileType = RadioSelection(&m_typeGroup);
+    m_answers.webCopies = CheckValue(m_ui->webCopiesCheckBox);
+    m_answers.photoOrder = m_ui->orderCombo->currentIndex();
 }
 
 void CMavrenWizardPage0::ShowAnswers() {
     ShowText(m_ui->sourceFolderEdit, m_answers.sourceFolder);
     SetRadioSelection(&m_typeGroup, m_answers.fileType);
+    SetCheckValue(m_ui->webCopiesCheckBox, m_answers.webCopies);
+    m_ui->orderCombo->setCurrentIndex(m_answers.photoOrder);
+    UpdateEnabling();
+}
+
+// The picture choices mean nothing to text and HTML programs.
+void CMavrenWizardPage0::UpdateEnabling() {
+    const bool pictures = RadioSelection(&m_typeGroup) == 0;
+    m_ui->webCopiesCheckBox->setEnabled(pictures);
+    m_ui->orderLabel->setEnabled(pictures);
+    m_ui->orderCombo->setEnabled(pictures);
 }
 
 // Page 1: target folder.

@@ -176,6 +176,16 @@ TEST_F(CliDocument, SetTakesOnlyValuesTheFileReadsBackAsMeant) {
         {"Index-Thumbnails-Down=1001", "Thumbnails down of 1001 exceeds limits (min: 1; max 1000)"},
         {"Last-Generated=yesterday",
          "Last-Generated takes a date as MM/DD/YY HH:MM:SS, or Never, not 'yesterday'"},
+        {"Photo-Web-Size=319",
+         "Web picture size of 319 exceeds limits (min: 320; max 8000; 0 for no web-size "
+         "pictures)"},
+        {"Photo-Web-Size=8001",
+         "Web picture size of 8001 exceeds limits (min: 320; max 8000; 0 for no web-size "
+         "pictures)"},
+        {"Photo-Web-Quality=101", "Web picture quality of 101 exceeds limits (min: 10; max 100)"},
+        {"Photo-Order=3", "Photo order of 3 exceeds limits (min: 0; max 2)"},
+        {"Photo-Order=-1", "Photo order of -1 exceeds limits (min: 0; max 2)"},
+        {"Photo-Camera-Captions=1", "Photo-Camera-Captions takes Yes or No, not '1'"},
     };
     for (const Refused& r : refused) {
         const ProgramRun run = Cli({"set", path, "Comments=x", r.assignment});
@@ -188,7 +198,8 @@ TEST_F(CliDocument, SetTakesOnlyValuesTheFileReadsBackAsMeant) {
     ProgramRun run =
         Cli({"set", path, "generate-thumbnails=YES", "Content-Frame= no ", "Thumbnail-Size= +1000",
              "Content-Label-Type=-1", "Last-Generated=never", "Source-Dir=photos/./trip/",
-             "Misc-GIF-Thumbnail-Dir=../gifs", "Target-Dir="});
+             "Misc-GIF-Thumbnail-Dir=../gifs", "Target-Dir=", "photo-web-size=320",
+             "Photo-Web-Quality=10", "Photo-Order=2"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto program = Reload();
     EXPECT_TRUE(program->GetBool(ProgramKey::GenerateThumbnails));
@@ -200,6 +211,13 @@ TEST_F(CliDocument, SetTakesOnlyValuesTheFileReadsBackAsMeant) {
     EXPECT_EQ(program->GetText(ProgramKey::MiscGifThumbnailDir),
               std::filesystem::path(cwd).parent_path().string() + "/gifs");
     EXPECT_EQ(program->GetText(ProgramKey::TargetDir), "");
+    EXPECT_EQ(program->GetInt(ProgramKey::PhotoWebSize), 320);
+    EXPECT_EQ(program->GetInt(ProgramKey::PhotoWebQuality), 10);
+    EXPECT_EQ(program->GetInt(ProgramKey::PhotoOrder), 2);
+    // 0 turns web-size copies off again, below the range.
+    run = Cli({"set", path, "Photo-Web-Size=0"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Reload()->GetInt(ProgramKey::PhotoWebSize), 0);
 }
 
 TEST_F(CliDocument, SetRefusesUnknownKeysWithTheNearestNames) {

@@ -9,7 +9,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "document/program.h"
@@ -409,8 +411,60 @@ TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndMissingFoldersAreMadeAfterOneQue
     Program program;
     ASSERT_TRUE(program.Load(dir / "my/progs/photos.mav"));
     EXPECT_EQ(program.GetText(ProgramKey::SourceDir), dir / "photos");
-    EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension), "*.jpg;*.jpeg;*.png;*.gif");
+    EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension),
+              "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif");
     EXPECT_EQ(program.GetText(ProgramKey::TargetDir), target);
+}
+
+// The lines of a program file after its header, with LF line ends.
+std::vector<std::string> SettingLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty() && line.front() != '#') {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+TEST(CliNew, PictureProgramsTakeThePhotoSettingsAndOthersStayAsTheyWere) {
+    TempDir dir;
+    const std::string source = dir / "src";
+    fs::create_directories(source);
+    struct Case {
+        std::string type;
+        std::map<std::string, std::string> values;  // besides the folders, over Default.mav's
+        std::vector<std::string> added;             // lines after Default.mav's
+    };
+    const Case cases[] = {
+        {"text", {{"Source-File-Extension", "*.txt"}}, {}},
+        {"html", {{"Source-File-Extension", "*.htm;*.html"}}, {}},
+        {"images",
+         {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
+          {"Misc-GIF-Thumbnail-Type", "3"}},
+         {"Photo-Web-Size = 1600", "Photo-Camera-Captions = Yes"}},
+    };
+    for (Case c : cases) {
+        const ProgramRun run = Cli({"new", "--source", source, "--type", c.type, "--name", c.type});
+        ASSERT_EQ(run.status, 0) << run.err;
+        c.values["Source-Dir"] = source;
+        c.values["Target-Dir"] = source;
+        std::vector<std::string> lines =
+            SettingLines(ReadFileBytes(MAVREN_BINARY_DIR "/Default.mav"));
+        for (std::string& line : lines) {
+            const std::string key = line.substr(0, line.find(" = "));
+            if (c.values.count(key) != 0) {
+                line = key + " = " + c.values[key];
+            }
+        }
+        lines.insert(lines.end(), c.added.begin(), c.added.end());
+        EXPECT_EQ(SettingLines(ReadFileBytes(source + "/" + c.type + ".mav")), lines) << c.type;
+    }
 }
 
 TEST(CliNew, AtATerminalTheWholeMissingPathIsAskedForOnce) {

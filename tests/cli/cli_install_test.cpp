@@ -116,6 +116,7 @@ TEST(HelpFolder, PagesComeInTheOrderThePropertyPagesOpenThem) {
         {"GEN0006.htm", "<h2>Program files and patterns</h2>"},
         {"GEN0007.htm", "<h2>Misc</h2>"},
         {"GEN0008.htm", "<h2>Themes</h2>"},
+        {"GEN0009.htm", "<h2>Photos</h2>"},
     };
     for (const auto& [page, heading] : pages) {
         const std::string text = ReadFileBytes(std::string(MAVREN_BINARY_DIR "/Help/") + page);
@@ -124,5 +125,5 @@ TEST(HelpFolder, PagesComeInTheOrderThePropertyPagesOpenThem) {
         EXPECT_TRUE(Contains(text, "CONTENT=\"Mavren 1.0\"")) << page;
         EXPECT_TRUE(Contains(text, "INDEX000.HTM")) << page;
     }
-    EXPECT_FALSE(fs::exists(MAVREN_BINARY_DIR "/Help/GEN0009.HTM"));
+    EXPECT_FALSE(fs::exists(MAVREN_BINARY_DIR "/Help/GEN0010.HTM"));
 }

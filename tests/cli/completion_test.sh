@@ -68,6 +68,21 @@ check "mavren-cli open n" notes.txt
 check "mavren-cli new --source sub --theme g" gallery
 check "mavren-cli theme trip.mav " dark gallery light none
 check "mavren-cli theme " OLD.MAV sub trip.mav
+check "mavren-cli set " OLD.MAV sub trip.mav
+check "mavren-cli set trip.mav Photo-" Photo-Web-Size= Photo-Web-Quality= Photo-Order= \
+    Photo-Publish-Originals= Photo-Keep-Camera-Data= Photo-Camera-Captions=
+check "mavren-cli set trip.mav Misc-GIF-Thumbnail-Type=" 0 1 2 3
+check "mavren-cli set trip.mav photo-order=" 0 1 2
+check "mavren-cli set trip.mav Photo-Camera-Captions=N" No
+check "mavren-cli set trip.mav Photo-Web-Size=" 
+
+# Every key a program file can hold, and no other: a picture program with each photo key
+# away from the value that leaves it out of the file.
+program=$(mavren-cli new --source sub --name keys --yes) &&
+    mavren-cli set "$program" Photo-Web-Quality=90 Photo-Publish-Originals=No \
+        Photo-Keep-Camera-Data=Yes Photo-Order=2 >/dev/null
+# shellcheck disable=SC2046
+check "mavren-cli set trip.mav " $(sed -n 's/ = .*/=/p' "$program")
 
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -2,6 +2,7 @@
 // Test with its question, Edit (the sheet, and with Ctrl the program as text), Enter,
 // Escape, Help, New, Open, About, and closing during a run.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -457,13 +459,30 @@ class MainDialogTest : public QObject {
     void newMakesAProgramFromTheWizard_data() {
         QTest::addColumn<bool>("defaultThere");
         QTest::addColumn<QString>("theme");  // chosen on the last page; empty for none
-        QTest::newRow("with Default.mav and a theme") << true << "gallery";
-        QTest::newRow("without Default.mav") << false << "";
+        QTest::addColumn<QString>("type");   // the file type's radio button
+        QTest::addColumn<bool>("webCopies");
+        QTest::addColumn<int>("order");
+        // The photo keys' lines: empty when the file leaves a key out.
+        QTest::addColumn<QStringList>("photoLines");
+        QTest::newRow("with Default.mav and a theme")
+            << true << "gallery"
+            << "imagesRadio" << true << 0
+            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "1600", "Yes", "", "3"};
+        QTest::newRow("without Default.mav, no web copies, newest first")
+            << false << ""
+            << "imagesRadio" << false << 2
+            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "", "Yes", "2", "3"};
+        QTest::newRow("text") << true << ""
+                              << "textRadio" << true << 1 << QStringList{"*.txt", "", "", "", "0"};
     }
 
     void newMakesAProgramFromTheWizard() {
         QFETCH(bool, defaultThere);
         QFETCH(QString, theme);
+        QFETCH(QString, type);
+        QFETCH(bool, webCopies);
+        QFETCH(int, order);
+        QFETCH(QStringList, photoLines);
         ScriptedBoxes boxes;
         QTemporaryDir folder;
         QTemporaryDir noResources;
@@ -474,6 +493,9 @@ class MainDialogTest : public QObject {
         RunMain(folder.filePath("none.mav").toStdString(), [&](QWidget* window) {
             const auto wizard = OnNextModal([&](QWidget* shown) {
                 Find<QLineEdit>(shown, "sourceFolderEdit")->setText(source);
+                Find<QCheckBox>(shown, "webCopiesCheckBox")->setChecked(webCopies);
+                Find<QComboBox>(shown, "orderCombo")->setCurrentIndex(order);
+                Find<QRadioButton>(shown, type.toLatin1().constData())->click();
                 auto* sheet = qobject_cast<QWizard*>(shown);
                 sheet->next();
                 sheet->next();
@@ -490,8 +512,13 @@ class MainDialogTest : public QObject {
         UseBuildResources();
         QCOMPARE(ProgramFileValue(expected, "Source-Dir"), source.toStdString());
         QCOMPARE(ProgramFileValue(expected, "Target-Dir"), source.toStdString());
-        QCOMPARE(ProgramFileValue(expected, "Source-File-Extension"),
-                 std::string("*.jpg;*.jpeg;*.png;*.gif"));
+        const char* photoKeys[] = {"Source-File-Extension", "Photo-Web-Size",
+                                   "Photo-Camera-Captions", "Photo-Order",
+                                   "Misc-GIF-Thumbnail-Type"};
+        for (int i = 0; i < photoLines.size(); ++i) {
+            QCOMPARE(QString::fromStdString(ProgramFileValue(expected, photoKeys[i])),
+                     photoLines[i]);
+        }
         // The theme's files are copied beside the program, and the program uses the copies.
         const QString copies = QDir(source).filePath("Cats-theme");
         QCOMPARE(ProgramFileValue(expected, "Index-Boilerplate"),

@@ -1,6 +1,6 @@
-// The property pages one by one: enabling rules of the Index, Content and HTML pages,
-// the count boxes' validation, the red boilerplate note, the file and folder pickers with
-// their remembered folders, and Help.
+// The property pages one by one: enabling rules of the Index, Content, HTML and Photos
+// pages, the count boxes' validation, what the Photos and Misc pages store, the red boilerplate
+// note, the file and folder pickers with their remembered folders, and Help.
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,7 +25,7 @@
 
 namespace {
 
-enum Page { kGeneration = 0, kIndex = 1, kContent = 2, kMisc = 3, kHtml = 4 };
+enum Page { kGeneration = 0, kIndex = 1, kContent = 2, kMisc = 3, kHtml = 4, kPhotos = 5 };
 
 // Opens the sheet on a default program changed by prepare, on page, and runs act there.
 void OnPage(Page page, const std::function<void(Program&)>& prepare,
@@ -211,6 +212,99 @@ class PropertyPagesTest : public QObject {
             &stored);
         QCOMPARE(stored.GetInt(ProgramKey::IndexThumbnailsAcross), 5);
         QCOMPARE(stored.GetInt(ProgramKey::IndexThumbnailLayoutType), 0);
+    }
+
+    void photosPageFollowsWebCopies_data() {
+        QTest::addColumn<int>("stored");      // Photo-Web-Size in the program
+        QTest::addColumn<int>("shown");       // in the size box
+        QTest::addColumn<int>("afterClick");  // stored after a click on the check box and OK
+        QTest::newRow("off") << 0 << 1600 << 1600;
+        QTest::newRow("on") << 2400 << 2400 << 0;
+    }
+    void photosPageFollowsWebCopies() {
+        QFETCH(int, stored);
+        QFETCH(int, shown);
+        QFETCH(int, afterClick);
+        Program result;
+        OnPage(
+            kPhotos,
+            [&](Program& program) {
+                program.SetInt(ProgramKey::PhotoWebSize, stored);
+                program.SetInt(ProgramKey::PhotoWebQuality, 5);  // out of range, unreachable
+            },
+            [&](QWidget* sheet) {
+                const auto webSide = [sheet](bool on) {
+                    for (const char* name :
+                         {"webSizeSpinBox", "webQualitySpinBox", "publishOriginalsCheckBox",
+                          "keepCameraDataCheckBox"}) {
+                        QVERIFY2(Enabled(sheet, name) == on, name);
+                    }
+                };
+                auto* webCopies = Find<QAbstractButton>(sheet, "webCopiesCheckBox");
+                QCOMPARE(webCopies->isChecked(), stored > 0);
+                QCOMPARE(Find<QSpinBox>(sheet, "webSizeSpinBox")->value(), shown);
+                webSide(stored > 0);
+                QVERIFY(Enabled(sheet, "cameraCaptionsCheckBox"));
+                QVERIFY(Enabled(sheet, "oldestFirstRadio"));
+                webCopies->click();
+                webSide(stored == 0);
+                if (stored == 0) {
+                    Find<QSpinBox>(sheet, "webQualitySpinBox")->setValue(90);
+                }
+                PressButton(sheet, QDialogButtonBox::Ok);
+            },
+            &result);
+        QCOMPARE(result.GetInt(ProgramKey::PhotoWebSize), afterClick);
+        // The quality box counts only while the user can reach it.
+        QCOMPARE(result.GetInt(ProgramKey::PhotoWebQuality), stored == 0 ? 90 : 5);
+    }
+
+    void photosPageStoresEveryChoice() {
+        Program result;
+        OnPage(
+            kPhotos, {},
+            [](QWidget* sheet) {
+                QVERIFY(Find<QRadioButton>(sheet, "byNameRadio")->isChecked());
+                QVERIFY(Find<QAbstractButton>(sheet, "publishOriginalsCheckBox")->isChecked());
+                Find<QAbstractButton>(sheet, "webCopiesCheckBox")->click();
+                Find<QSpinBox>(sheet, "webSizeSpinBox")->setValue(2048);
+                for (const char* name : {"publishOriginalsCheckBox", "keepCameraDataCheckBox",
+                                         "cameraCaptionsCheckBox", "newestFirstRadio"}) {
+                    Find<QAbstractButton>(sheet, name)->click();
+                }
+                PressButton(sheet, QDialogButtonBox::Ok);
+            },
+            &result);
+        QCOMPARE(result.GetInt(ProgramKey::PhotoWebSize), 2048);
+        QCOMPARE(result.GetInt(ProgramKey::PhotoWebQuality), 82);
+        QCOMPARE(result.GetBool(ProgramKey::PhotoPublishOriginals), false);
+        QCOMPARE(result.GetBool(ProgramKey::PhotoKeepCameraData), true);
+        QCOMPARE(result.GetBool(ProgramKey::PhotoCameraCaptions), true);
+        QCOMPARE(result.GetInt(ProgramKey::PhotoOrder), int(PhotoOrder::NewestFirst));
+    }
+
+    void gifHandlingOffersFirstFrameThumbnails_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("radio");
+        QTest::newRow("generic") << 0 << "genericGifRadio";
+        QTest::newRow("first frame") << 3 << "firstFrameGifRadio";
+    }
+    void gifHandlingOffersFirstFrameThumbnails() {
+        QFETCH(int, stored);
+        QFETCH(QString, radio);
+        Program result;
+        OnPage(
+            kMisc,
+            [&](Program& program) { program.SetInt(ProgramKey::MiscGifThumbnailType, stored); },
+            [&](QWidget* sheet) {
+                QVERIFY(Find<QRadioButton>(sheet, radio.toLatin1().constData())->isChecked());
+                // The other of the two, to see it stored.
+                Find<QRadioButton>(sheet, stored == 3 ? "genericGifRadio" : "firstFrameGifRadio")
+                    ->click();
+                PressButton(sheet, QDialogButtonBox::Ok);
+            },
+            &result);
+        QCOMPARE(result.GetInt(ProgramKey::MiscGifThumbnailType), stored == 3 ? 0 : 3);
     }
 
     void contentTypeEnablesItsControls_data() {
@@ -454,6 +548,7 @@ class PropertyPagesTest : public QObject {
         QTest::newRow("content") << int(kContent) << "GEN0001.htm";
         QTest::newRow("misc") << int(kMisc) << "GEN0007.htm";
         QTest::newRow("html") << int(kHtml) << "GEN0003.htm";
+        QTest::newRow("photos") << int(kPhotos) << "GEN0009.htm";
     }
     void helpOpensThePageHelpFile() {
         QFETCH(int, page);

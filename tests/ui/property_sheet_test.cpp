@@ -19,7 +19,7 @@
 
 namespace {
 
-enum Page { kGeneration = 0, kIndex = 1, kContent = 2, kMisc = 3, kHtml = 4 };
+enum Page { kGeneration = 0, kIndex = 1, kContent = 2, kMisc = 3, kHtml = 4, kPhotos = 5 };
 
 // A program as the main window has it: read from its file, so every text is present.
 void NewProgram(Program& program) {
@@ -54,7 +54,7 @@ class PropertySheetTest : public QObject {
     void initTestCase() { QuietPlatformNotes(); }
     void init() { ForgetSettings(); }
 
-    void sheetHasFivePagesAndFixedButtons() {
+    void sheetHasSixPagesAndFixedButtons() {
         Program program;
         NewProgram(program);
         RunSheet(program, [](QWidget* sheet) {
@@ -65,7 +65,7 @@ class PropertySheetTest : public QObject {
                 titles << tabs->tabText(i);
             }
             QCOMPARE(titles, (QStringList{"Generation", "Index Options", "Content Options", "Misc",
-                                          "HTML Options"}));
+                                          "HTML Options", "Photos"}));
             auto* buttons = Find<QDialogButtonBox>(sheet, "buttonBox");
             QVERIFY(!buttons->button(QDialogButtonBox::Apply)->isEnabled());
             QVERIFY(buttons->button(QDialogButtonBox::Help) != nullptr);
@@ -77,7 +77,7 @@ class PropertySheetTest : public QObject {
         NewProgram(program);
         program.modified = 1.0;
         RunSheet(program, [](QWidget* sheet) {
-            for (Page page : {kIndex, kContent, kMisc, kHtml, kGeneration}) {
+            for (Page page : {kIndex, kContent, kMisc, kHtml, kPhotos, kGeneration}) {
                 ShowSheetPage(sheet, page);
             }
             PressButton(sheet, QDialogButtonBox::Ok);
@@ -109,6 +109,9 @@ class PropertySheetTest : public QObject {
                                 << "imagesRadio"
                                 << "";
         QTest::newRow("images with .jpeg") << "*.jpg;*.jpeg;*.png;*.gif"
+                                           << "imagesRadio"
+                                           << "";
+        QTest::newRow("images with .heic") << "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"
                                            << "imagesRadio"
                                            << "";
         QTest::newRow("text") << "*.txt"

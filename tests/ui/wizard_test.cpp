@@ -1,6 +1,9 @@
-// The new-program wizard: the suggested program name, the three required-value
-// questions, the test file at Finish, the titles, the pickers and the New Folder dialog.
+// The new-program wizard: the suggested program name, the picture choices, the three
+// required-value questions, the test file at Finish, the titles, the pickers and the New Folder
+// dialog.
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -13,6 +16,7 @@
 #include <QTest>
 #include <QWizard>
 
+#include "document/program_key.h"
 #include "platform/app_folders.h"
 #include "platform/registry.h"
 #include "support/ui_test_support.h"
@@ -161,6 +165,37 @@ class WizardTest : public QObject {
         QCOMPARE(answers.programName, std::string("Cats.mav"));
         // The test file is gone again.
         QVERIFY(FilesIn(source).isEmpty());
+    }
+
+    void pictureChoicesAreForPictures_data() {
+        QTest::addColumn<QString>("radio");
+        QTest::addColumn<bool>("pictures");
+        QTest::newRow("images") << "imagesRadio" << true;
+        QTest::newRow("text") << "textRadio" << false;
+        QTest::newRow("html") << "htmlRadio" << false;
+    }
+    void pictureChoicesAreForPictures() {
+        QFETCH(QString, radio);
+        QFETCH(bool, pictures);
+        QTemporaryDir root;
+        CMavrenWizardSheet wizard;
+        ExecWith(wizard, [&](QWidget* window) {
+            auto* webCopies = Find<QCheckBox>(window, "webCopiesCheckBox");
+            auto* order = Find<QComboBox>(window, "orderCombo");
+            QVERIFY(webCopies->isChecked());
+            QCOMPARE(order->currentIndex(), 0);
+            QCOMPARE(order->count(), 3);
+            Find<QRadioButton>(window, radio.toLatin1().constData())->click();
+            QCOMPARE(webCopies->isEnabled(), pictures);
+            QCOMPARE(order->isEnabled(), pictures);
+            webCopies->setChecked(false);
+            order->setCurrentIndex(int(PhotoOrder::NewestFirst));
+            Type(window, "sourceFolderEdit", root.path());
+            Next(window);
+            QCOMPARE(CurrentPage(window), 1);
+        });
+        QCOMPARE(wizard.Answers().webCopies, 0);
+        QCOMPARE(wizard.Answers().photoOrder, int(PhotoOrder::NewestFirst));
     }
 
     void requiredValueQuestions_data() {

@@ -17,7 +17,9 @@
 #include <functional>
 #include <memory>
 
+#include "document/picture_program.h"
 #include "document/program.h"
+#include "generate/source_kind.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
 #include "ui/about_dialog.h"
@@ -91,7 +93,8 @@ void FillSampleProgram(Program& program, const QString& sourceFolder) {
     program.SetString(ProgramKey::SourceDir, sourceFolder.toStdString());
     program.SetString(ProgramKey::TargetDir,
                       (sourceFolder + QStringLiteral("/site")).toStdString());
-    program.SetString(ProgramKey::SourceFileExtension, "*.jpg;*.png;*.gif");
+    program.SetString(ProgramKey::SourceFileExtension, std::string(kPhotoPatterns));
+    ApplyPictureProgramSettings(program, {true, PhotoOrder::OldestFirst});
     program.SetString(ProgramKey::ContentBoilerplate,
                       (sourceFolder + QStringLiteral("/frame.htm")).toStdString());
     program.SetInt(ProgramKey::HtmlBackgroundStyle, 1);
@@ -272,9 +275,9 @@ int RenderScreenshots(const QString& folder) {
         [&](QWidget* window) {
             auto* sheet = qobject_cast<CMavrenProgPropSheet*>(window);
             const QStringList names = {
-                QStringLiteral("sheet_generation"), QStringLiteral("sheet_index_options"),
+                QStringLiteral("sheet_generation"),      QStringLiteral("sheet_index_options"),
                 QStringLiteral("sheet_content_options"), QStringLiteral("sheet_misc"),
-                QStringLiteral("sheet_html_options")};
+                QStringLiteral("sheet_html_options"),    QStringLiteral("sheet_photos")};
             for (int page = 0; sheet != nullptr && page < names.size(); ++page) {
                 sheet->SetActivePage(page);
                 renderer.Grab(window, names[page]);

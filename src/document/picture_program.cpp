@@ -1,0 +1,10 @@
+#include "document/picture_program.h"
+
+#include "document/program.h"
+
+void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& choices) {
+    program.SetInt(ProgramKey::PhotoWebSize, choices.webCopies ? kNewProgramWebSize : 0);
+    program.SetInt(ProgramKey::PhotoCameraCaptions, 1);
+    program.SetInt(ProgramKey::MiscGifThumbnailType, kGifThumbnailOfFirstFrame);
+    program.SetInt(ProgramKey::PhotoOrder, static_cast<int>(choices.order));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// The "Photos" page of the program property sheet: web-size copies of the pictures (their
+// longest side and JPEG quality, whether the originals are published beside them and
+// whether they keep the camera's data), captions from the camera, and the order of the
+// pictures. The web-copy settings are usable only while web-size copies are on. GUI
+// thread only.
+
+#include <QButtonGroup>
+#include <memory>
+
+#include "ui/prog_prop_page.h"
+
+namespace Ui {
+class PropPagePhotos;
+}
+
+class CMavrenProgPropPagePhotos : public CMavrenProgPropPage {
+    Q_OBJECT
+
+  public:
+    explicit CMavrenProgPropPagePhotos(QWidget* parent = nullptr);
+    ~CMavrenProgPropPagePhotos() override;
+
+    int webSize = 0;  // longest side of web copies; 0 for none
+    int webQuality = 82;
+    int publishOriginals = 1;
+    int keepCameraData = 0;
+    int cameraCaptions = 0;
+    int order = 0;  // PhotoOrder
+
+  protected:
+    void Exchange(ProgramExchange& exchange) override;
+    void OnInitPage() override;
+    bool ReadControls() override;
+    QString HelpFileName() const override { return QStringLiteral("GEN0009.htm"); }
+
+  private:
+    void UpdateEnabling();
+
+    const std::unique_ptr<Ui::PropPagePhotos> m_ui;
+    QButtonGroup m_orderGroup;
+};
