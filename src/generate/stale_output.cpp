@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <set>
@@ -165,8 +166,12 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
         copyNames.insert(name + ".jpg");
     }
     RemoveWithheldOriginals(target, records, remover);
-    RemoveStalePictures(target, kWebFolder, copyNames, remover, window);
-    RemoveStalePictures(target, kPhoneFolder, copyNames, remover, window);
+    // "Web" is an everyday folder name: it counts as ours only while the site has web copies.
+    if (std::any_of(records.begin(), records.end(),
+                    [](const SourceRecord& record) { return !record.webCopy.empty(); })) {
+        RemoveStalePictures(target, kWebFolder, copyNames, remover, window);
+        RemoveStalePictures(target, kPhoneFolder, copyNames, remover, window);
+    }
     if (IsLinkedThumbnailFolder(target)) {
         PostStatusText(window,
                        "Not removing stale thumbnails: \"Thumbs\" is a link to "

@@ -24,9 +24,9 @@ bool IsLinkedThumbnailFolder(const std::string& target);
 // status line per file removed (or that could not be removed). written says how many
 // index and content pages this run wrote. Pictures are removed only from "Thumbs",
 // "Thumbs/2x", "Web" and "Web/Small" that are folders, not links (which get one status
-// line instead). A record whose original is not published has its copy in the target
-// removed when that has the source's size and modification time.
-// Returns the number of files removed.
+// line instead), and from the last two only when some record has a web copy. A record whose
+// original is not published has its copy in the target removed when that has the source's size and
+// modification time. Returns the number of files removed.
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
                       const GenerationSummary& written,
                       const std::shared_ptr<WorkerMessageReceiver>& window);

@@ -102,6 +102,12 @@ TEST_F(SiteTest, StalePicturesGoWithTheirSourcesAndWithheldOriginalsLeaveTheTarg
     EXPECT_FALSE(fs::exists(target + "/Alpine Lake.jpg"));  // an exact copy of its source
     EXPECT_TRUE(fs::exists(target + "/Pebbles.png"));       // not one
     EXPECT_TRUE(fs::exists(target + "/Fjord.jpg"));         // no longer a source at all
+
+    // Without web copies, "Web" may be anybody's folder.
+    program.SetInt(K::PhotoWebSize, 0);
+    WriteFileBytes(target + "/Web/holiday.jpg", "the user's own");
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_TRUE(fs::exists(target + "/Web/holiday.jpg"));
 }
 
 // Runs step in a process of its own, as each command-line run is; its exit status.
