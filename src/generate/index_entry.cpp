@@ -106,7 +106,8 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord&
 }
 
 bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Picture& picture) {
-    if (PathExtension(record.source) == "GIF") {
+    if (PathExtension(record.source) == "GIF" &&
+        program.GetInt(ProgramKey::MiscGifThumbnailType) != kGifThumbnailOfFirstFrame) {
         return GifPicture(record, picture);
     }
     ThumbnailQueue::Job job;

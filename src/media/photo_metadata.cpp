@@ -4,6 +4,9 @@
 #include <exception>
 #include <string_view>
 
+// exiv2 0.27 names std::auto_ptr in its interface.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <exiv2/exiv2.hpp>
 
 #include "media/exiv2_setup.h"
@@ -201,3 +204,5 @@ PhotoFacts ReadPhotoFacts(const std::string& path) {
     }
     return facts;
 }
+
+#pragma GCC diagnostic pop

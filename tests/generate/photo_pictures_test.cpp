@@ -77,6 +77,13 @@ TEST_F(SiteTest, ConvertedPicturesAndGifFramesGetThumbnailsOfTheirOwn) {
     EXPECT_EQ(SizeOf(target + "/Thumbs/TN_Pebbles.png"), "120x90");
     EXPECT_FALSE(fs::exists(target + "/Web/Pebbles.png"));
     EXPECT_FALSE(fs::exists(target + "/Thumbs/2x"));
+    const std::string index = Page("INDEX000.HTM");
+    for (const char* shown :
+         {"SRC=\"Thumbs/TN_Bubbles.gif.png\"", "SRC=\"Thumbs/TN_Glacier.heic.jpg\""}) {
+        EXPECT_NE(index.find(shown), std::string::npos) << shown << "\n" << index;
+    }
+    EXPECT_EQ(summary.thumbnailsMade, 3);
+    EXPECT_NE(Page("GEN0001.HTM").find("SRC=\"Web/Glacier.heic.jpg\""), std::string::npos);
 }
 
 TEST_F(SiteTest, StalePicturesGoWithTheirSourcesAndWithheldOriginalsLeaveTheTarget) {
