@@ -4,8 +4,9 @@
 // other. The pictures are drawn and encoded by chromium itself, so no image tool is
 // needed.
 
-import { mkdirSync, readdirSync, writeFileSync } from 'node:fs';
-import { join } from 'node:path';
+import { copyFileSync, cpSync, mkdirSync, readdirSync, writeFileSync } from 'node:fs';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { run } from './browser.mjs';
 
 // [file name, width, height, format]; with four entries a page, two index pages.
@@ -16,6 +17,10 @@ const PICTURES = [
   ['Walk 1.jpg', 640, 480, 'jpeg'],
   ['Walk 2.jpg', 640, 480, 'jpeg'],
 ];
+
+// A photo with what its camera recorded (caption, date taken), from the sample travel photos.
+export const CAMERA_PHOTO = 'Fjord from the ridge.jpg';
+const EXAMPLES = join(dirname(fileURLToPath(import.meta.url)), '..', '..', 'examples');
 
 const LONG_WORD = 'Donaudampfschifffahrtsgesellschaftskapitänsmützenabzeichenhersteller'.repeat(3);
 
@@ -75,6 +80,9 @@ export async function makeSources(browser, folder) {
     for (const [name, width, height, format] of PICTURES) {
       writeFileSync(join(folder, 'photos', name), await drawPicture(page, width, height, format));
     }
+    copyFileSync(join(EXAMPLES, 'travel', CAMERA_PHOTO), join(folder, 'photos', CAMERA_PHOTO));
+    // The same photos as pages of before: the originals shown, no web copies.
+    cpSync(join(folder, 'photos'), join(folder, 'classic'), { recursive: true });
   } finally {
     await page.close();
   }
@@ -88,11 +96,14 @@ export async function makeSources(browser, folder) {
 }
 
 // The sample sites: [kind, source type, settings]. The photos come two by two on an
-// index page, so that their index has a second page.
+// index page, so that their index has a second page; a new picture program gives them web
+// copies and captions, the classic site shows the originals.
+const PHOTO_SETTINGS = ['Index-Thumbnail-Layout-Type=1', 'Index-Thumbnails-Across=2',
+  'Index-Thumbnails-Down=2', 'Content-Show-Link-Begin=Yes', 'Content-Show-Link-End=Yes'];
 export const SAMPLE_SITES = [
-  ['photos', 'images', ['Index-Page-Title=Photos', 'Index-Thumbnail-Layout-Type=1',
-    'Index-Thumbnails-Across=2', 'Index-Thumbnails-Down=2', 'Content-Show-Link-Begin=Yes',
-    'Content-Show-Link-End=Yes']],
+  ['photos', 'images', ['Index-Page-Title=Photos', ...PHOTO_SETTINGS]],
+  ['classic', 'images', ['Index-Page-Title=Classic photos', ...PHOTO_SETTINGS,
+    'Photo-Web-Size=0', 'Photo-Camera-Captions=No']],
   ['texts', 'text', ['Index-Page-Title=Notes', 'Content-Guess-Paragraphs=Yes']],
   // A font of their own wraps the pages in a FONT tag, which the themes must see through.
   ['pages', 'html', ['Index-Page-Title=Club pages', 'HTML-Font-Face=Verdana']],

@@ -1,7 +1,9 @@
 // Every installed theme in a real browser, on a phone and a desktop screen, with
 // JavaScript off and on: nothing scrolls sideways, the index reflows, pictures fit,
 // the links stay in reach, the tab shows the heading, the keys follow the links, no
-// console errors, non-ASCII names read back over HTTP, and tidy finds no errors.
+// console errors, non-ASCII names read back over HTTP, and tidy finds no errors. Photo
+// pages show web copies (the phone's smaller one on a phone) with the caption and date
+// taken on the screen, and a 3x phone takes the thumbnails at twice their size.
 // Usage: node themes_test.mjs MAVREN-CLI
 
 import assert from 'node:assert/strict';
@@ -11,7 +13,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launchBrowser, serveFolder } from './browser.mjs';
 import {
-  makePrograms, makeSources, SAMPLE_SITES, sitePages, themeNames, wearTheme,
+  CAMERA_PHOTO, makePrograms, makeSources, SAMPLE_SITES, sitePages, themeNames, wearTheme,
 } from './theme_sites.mjs';
 
 const [cli] = process.argv.slice(2);
@@ -41,7 +43,9 @@ function measure() {
     scrollWidth: document.documentElement.scrollWidth,
     next: nextLink ? box(nextLink) : null,
     picture: picture ? { ...box(picture), naturalWidth: picture.naturalWidth,
-      naturalHeight: picture.naturalHeight } : null,
+      naturalHeight: picture.naturalHeight, shown: decodeURIComponent(picture.currentSrc) } : null,
+    facts: [...document.querySelectorAll('.photo-facts')].map((line) => ({ ...box(line),
+      text: line.textContent })),
     columns: new Set(entries.map((td) => Math.round(td.getBoundingClientRect().left))).size,
     entries: entries.map((td) => ({ image: !!td.querySelector('img'), label: td.textContent.trim() })),
     heading: (document.querySelector('h1') || { textContent: '' }).textContent.trim(),
@@ -68,6 +72,7 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
   }
   let widest = 0;
+  const captioned = [];
   for (const [kind, { site }] of Object.entries(programs)) {
     for (const name of sitePages(site)) {
       const where = `${theme} ${viewport.name} ${script ? 'js' : 'no-js'} ${kind}/${name}`;
@@ -89,7 +94,14 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
       }
       if (seen.picture) {
         const p = seen.picture;
-        widest = Math.max(widest, p.naturalWidth);
+        if (kind === 'classic') {
+          widest = Math.max(widest, p.naturalWidth);
+        }
+        if (kind === 'photos' && seen.heading === 'Big landscape.jpg') {
+          // The web copy, and on a phone its smaller twin: never the 6000-pixel original.
+          const copy = viewport.name === 'phone' ? '/Web/Small/' : '/Web/';
+          assert.ok(p.shown.endsWith(`${copy}Big landscape.jpg`), `${where}: shows ${p.shown}`);
+        }
         figures.widestPicture = Math.max(figures.widestPicture, p.width / seen.innerWidth);
         assert.ok(p.width > 0 && p.width <= seen.innerWidth, `${where}: picture ${p.width} wide`);
         assert.ok(Math.abs(p.width / p.height - p.naturalWidth / p.naturalHeight) < 0.02,
@@ -99,6 +111,11 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
         figures.columns[viewport.name].add(seen.columns);
         assert.ok(viewport.name === 'phone' ? seen.columns === 2 : seen.columns >= 3,
           `${where}: ${seen.columns} columns`);
+      }
+      for (const line of seen.facts) {
+        captioned.push(line.text);
+        assert.ok(line.left >= 0 && line.right <= seen.innerWidth && line.height > 0,
+          `${where}: caption line at ${JSON.stringify(line)}`);
       }
       if (kind === 'photos' && seen.kind === 'INDEX') {
         assert.ok(seen.entries.every((entry) => entry.image && entry.label),
@@ -114,11 +131,13 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
     }
   }
   assert.equal(widest, 6000, `${theme} ${viewport.name}: the big photo was shown`);
+  assert.deepEqual(captioned, ['The fjord from the ridge, first light 2024-06-01 07:12'],
+    `${theme} ${viewport.name}: the caption and date taken of ${CAMERA_PHOTO}`);
 
   if (script) {
     // The keys: from the second photo page to its neighbours, the ends and the index.
     const keyTargets = [['ArrowRight', 'GEN0002.HTM'], ['ArrowLeft', 'GEN0000.HTM'],
-      ['Home', 'GEN0000.HTM'], ['End', 'GEN0004.HTM'], ['Escape', 'INDEX000.HTM']];
+      ['Home', 'GEN0000.HTM'], ['End', 'GEN0005.HTM'], ['Escape', 'INDEX000.HTM']];
     for (const [key, expected] of keyTargets) {
       await page.goto(`${server.url}photos/GEN0001.HTM`, { waitUntil: 'load' });
       assert.equal(await page.title(), 'Blüte.png', `${theme}: the non-ASCII title`);
@@ -128,6 +147,20 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
     }
   }
   assert.deepEqual(errors, [], `${theme} ${viewport.name}: console errors`);
+  await page.close();
+}
+
+// A phone of three device pixels to the CSS pixel takes every thumbnail of the photo index
+// at twice its size.
+async function checkSharpThumbnails(browser, server, theme) {
+  const page = await browser.newPage();
+  await page.setCacheEnabled(false);
+  await page.setViewport({ ...VIEWPORTS[0], deviceScaleFactor: 3 });
+  await page.goto(`${server.url}photos/INDEX000.HTM`, { waitUntil: 'load' });
+  const shown = await page.evaluate(() =>
+    [...document.querySelectorAll('center > table:first-of-type img')].map((img) => img.currentSrc));
+  assert.ok(shown.length > 0 && shown.every((src) => src.includes('/Thumbs/2x/')),
+    `${theme}: thumbnails on a 3x phone ${JSON.stringify(shown)}`);
   await page.close();
 }
 
@@ -159,6 +192,7 @@ try {
     tidyPages(programs, theme);
     await Promise.all(VIEWPORTS.flatMap((viewport) => [false, true].map((script) =>
       checkPages(browser, server, programs, theme, viewport, script, figures))));
+    await checkSharpThumbnails(browser, server, theme);
   }
   console.log(`${figures.views} page views in ${themes.length} themes (${themes.join(', ')}): ` +
     `widest page ${figures.widestScroll.toFixed(2)} of the screen, widest picture ` +
