@@ -55,7 +55,7 @@ mkdir -p "$work/site"
 # One photo in each tool: read once, three pictures out.
 cat >"$work/gm-one" <<'EOF'
 name=$(basename "$1" .jpg)
-gm convert -size 3200x3200 "$1" -auto-orient -strip -resize 1600x1600 -quality 82 \
+gm convert -size 1600x1600 "$1" -auto-orient -strip -resize 1600x1600 -quality 82 \
     -write "$2/web/$name.jpg" -resize 240x240 -write "$2/2x/$name.jpg" \
     -resize 120x120 "$2/1x/$name.jpg"
 EOF

@@ -212,8 +212,12 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
     }
     std::vector<SourceRecord> records(static_cast<std::size_t>(count));
     const bool publishOriginals = program.GetBool(ProgramKey::PhotoPublishOriginals);
-    const bool copySources =
-        kind == SourceKind::Images && !SameFolder(sourceDir, targetDir) && publishOriginals;
+    const bool copySources = kind == SourceKind::Images && !SameFolder(sourceDir, targetDir);
+    if (kind == SourceKind::Images && !copySources && !publishOriginals) {
+        PostStatusText(window,
+                       "The originals stay in the site: the target folder is the source "
+                       "folder.");
+    }
     const bool indexThumbnails = program.GetBool(ProgramKey::GenerateIndexPage) &&
                                  kind == SourceKind::Images && thumbnailsOn;
     // Web copies and the newer kinds of thumbnail are all made before the pages, which
@@ -249,7 +253,9 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         if (!facts.empty()) {
             record.facts = std::move(facts[static_cast<std::size_t>(i)]);
         }
-        if (copySources) {
+        // A GIF is shown as it is: it has no web copy, and no camera data to keep back.
+        const bool published = publishOriginals || PathExtension(record.source) == "GIF";
+        if (copySources && published) {
             const std::string destination = JoinPath(targetDir, PathFileName(record.source));
             PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");
             PostProgress(window, PercentDone(i, count));
@@ -277,7 +283,7 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         if (thumbnailsOn) {
             record.thumbnail = ThumbnailName(record.source, program);
         }
-        record.originalPublished = kind != SourceKind::Images || publishOriginals;
+        record.originalPublished = kind != SourceKind::Images || published;
     }
     list.reset();
     if (newPictures) {

@@ -53,8 +53,10 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord&
     page.Line(2, "<TD ALIGN=CENTER VALIGN=MIDDLE>\n");
     // Without content pages the entry leads to the file itself, by a path that still
     // holds once the site is uploaded.
-    const std::string link =
-        contentPages ? record.contentPage : RelativePath(target, record.source);
+    std::string link = contentPages ? record.contentPage : RelativePath(target, record.source);
+    if (!contentPages && !record.originalPublished && !record.webCopy.empty()) {
+        link = record.webCopy;  // the original stays private
+    }
     page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(link).c_str());
     if (showThumbnails) {
         Picture picture;

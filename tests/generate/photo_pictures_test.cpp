@@ -56,9 +56,20 @@ TEST_F(SiteTest, WebCopiesReachEveryRunThatWritesContentPages) {
         EXPECT_EQ(fs::exists(target + "/Thumbs/TN_Alpine Lake.jpg"), thumbnails);
         EXPECT_EQ(fs::exists(target + "/Thumbs/2x/TN_Alpine Lake.jpg"), thumbnails);
         EXPECT_EQ(fs::exists(target + "/Alpine Lake.jpg"), c.publishOriginals);
-        EXPECT_EQ(fs::exists(target + "/Bubbles.gif"), c.publishOriginals);
+        EXPECT_TRUE(fs::exists(target + "/Bubbles.gif")) << "shown as it is";
         EXPECT_FALSE(fs::exists(target + "/Web/Small"));  // no copy is large enough to need one
     }
+}
+
+TEST_F(SiteTest, WithheldOriginalsAreNeverLinkedFromTheIndex) {
+    AddExamplePhoto("Alpine Lake.jpg");
+    program.SetInt(K::PhotoWebSize, 320);
+    program.SetInt(K::PhotoPublishOriginals, false);
+    program.SetInt(K::GenerateContentPages, false);
+    ASSERT_EQ(Generate(), kRunFinished);
+    const std::string index = Page("INDEX000.HTM");
+    EXPECT_NE(index.find("<A HREF=\"Web/Alpine%20Lake.jpg\">"), std::string::npos) << index;
+    EXPECT_EQ(index.find("source/"), std::string::npos) << index;
 }
 
 TEST_F(SiteTest, ConvertedPicturesAndGifFramesGetThumbnailsOfTheirOwn) {
