@@ -74,10 +74,15 @@ table{max-width:100%}
 .content :is(main,main>font)>table>tbody>tr:last-child>td:last-child{order:-1;flex:1 1 100%;
  display:flex;flex-wrap:wrap;justify-content:center;gap:.5rem}
 .content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>p{display:contents}
-.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>:is(img,a>img){display:block;
+/* The picture of a content page, also when it is a link: as large as the screen allows. */
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>a>img{display:block;
  width:auto;height:auto;max-width:100%;max-height:calc(100vh - var(--above));margin:0 auto;
  border-radius:var(--round)}
-/* Photo pages: the caption and the date taken under the picture. */
+/* Photo pages: the caption and the date taken under the picture, on the screen with it. */
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child:has(>.photo-facts)>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child:has(>.photo-facts)>a>img{
+ max-height:calc(100vh - var(--above) - 3rem)}
 .photo-facts{display:flex;flex-wrap:wrap;justify-content:center;align-items:baseline;
  gap:.25rem 1rem;margin:.75rem auto 0;text-align:center}
 .photo-taken{font-size:.875rem;opacity:.75}
@@ -174,7 +179,8 @@ h1{font-weight:300;letter-spacing:.02em}
 .index center>table:first-of-type td{padding:.5rem;border:0}
 .index center>table:first-of-type td a{color:#9a9a9a}
 .index center>table:first-of-type td img{box-shadow:0 2px 10px #000}
-.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>:is(img,a>img){box-shadow:0 4px 24px #000}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>a>img{box-shadow:0 4px 24px #000}
 """,
     ),
 }

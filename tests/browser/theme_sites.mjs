@@ -101,7 +101,7 @@ export async function makeSources(browser, folder) {
 const PHOTO_SETTINGS = ['Index-Thumbnail-Layout-Type=1', 'Index-Thumbnails-Across=2',
   'Index-Thumbnails-Down=2', 'Content-Show-Link-Begin=Yes', 'Content-Show-Link-End=Yes'];
 export const SAMPLE_SITES = [
-  ['photos', 'images', ['Index-Page-Title=Photos', ...PHOTO_SETTINGS]],
+  ['photos', 'images', ['Index-Page-Title=Photos', ...PHOTO_SETTINGS, 'Content-Image-Is-Link=Yes']],
   ['classic', 'images', ['Index-Page-Title=Classic photos', ...PHOTO_SETTINGS,
     'Photo-Web-Size=0', 'Photo-Camera-Captions=No']],
   ['texts', 'text', ['Index-Page-Title=Notes', 'Content-Guess-Paragraphs=Yes']],

@@ -104,6 +104,7 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
         }
         figures.widestPicture = Math.max(figures.widestPicture, p.width / seen.innerWidth);
         assert.ok(p.width > 0 && p.width <= seen.innerWidth, `${where}: picture ${p.width} wide`);
+        assert.ok(p.height <= seen.innerHeight, `${where}: picture ${p.height} high`);
         assert.ok(Math.abs(p.width / p.height - p.naturalWidth / p.naturalHeight) < 0.02,
           `${where}: picture ${p.width} x ${p.height} of ${p.naturalWidth} x ${p.naturalHeight}`);
       }
@@ -114,7 +115,8 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
       }
       for (const line of seen.facts) {
         captioned.push(line.text);
-        assert.ok(line.left >= 0 && line.right <= seen.innerWidth && line.height > 0,
+        assert.ok(line.left >= 0 && line.right <= seen.innerWidth && line.height > 0 &&
+          line.bottom <= seen.innerHeight,
           `${where}: caption line at ${JSON.stringify(line)}`);
       }
       if (kind === 'photos' && seen.kind === 'INDEX') {
