@@ -89,6 +89,7 @@ test-asan: test-deps
 		-DCMAKE_COMPILE_WARNING_AS_ERROR=ON $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 BENCH_PACKAGES = libvips-tools libjpeg-turbo-progs graphicsmagick time
