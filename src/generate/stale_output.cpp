@@ -88,11 +88,14 @@ bool IsLink(const std::string& path) {
 }
 
 // Removes the pictures in folder (relative to the target) whose names are not in names.
-// Only JPEG and PNG files count: those are all the run writes there. A linked folder is
-// left alone, as a linked "Thumbs" is.
+// Only JPEG and PNG files count: those are all the run writes there. With byThumbnail, a
+// picture goes only while "Thumbs" still holds the thumbnail of the same name, the mark of
+// a former source: "Web" is an everyday folder name, and a picture of the user's own there
+// has none. A linked folder is left alone, as a linked "Thumbs" is.
 void RemoveStalePictures(const std::string& target, const char* folder,
                          const std::set<std::string>& names, Remover& remover,
-                         const std::shared_ptr<WorkerMessageReceiver>& window) {
+                         const std::shared_ptr<WorkerMessageReceiver>& window,
+                         bool byThumbnail = false) {
     const std::string path = JoinPath(target, folder);
     if (IsLink(path)) {
         PostStatusText(window, std::string("Not removing stale pictures: \"") + folder +
@@ -103,7 +106,12 @@ void RemoveStalePictures(const std::string& target, const char* folder,
         const std::string extension = PathExtension(name);
         const bool picture =
             extension == "JPG" || extension == "JPEG" || extension == "JPE" || extension == "PNG";
-        if (picture && names.count(name) == 0) {
+        const bool former =
+            !byThumbnail ||
+            ::access(JoinPath(target, std::string(kThumbnailFolder) + "/" + kThumbnailPrefix + name)
+                         .c_str(),
+                     F_OK) == 0;
+        if (picture && former && names.count(name) == 0) {
             remover.Remove(JoinPath(folder, name));
         }
     }
@@ -169,8 +177,8 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
     // "Web" is an everyday folder name: it counts as ours only while the site has web copies.
     if (std::any_of(records.begin(), records.end(),
                     [](const SourceRecord& record) { return !record.webCopy.empty(); })) {
-        RemoveStalePictures(target, kWebFolder, copyNames, remover, window);
-        RemoveStalePictures(target, kPhoneFolder, copyNames, remover, window);
+        RemoveStalePictures(target, kWebFolder, copyNames, remover, window, true);
+        RemoveStalePictures(target, kPhoneFolder, copyNames, remover, window, true);
     }
     if (IsLinkedThumbnailFolder(target)) {
         PostStatusText(window,

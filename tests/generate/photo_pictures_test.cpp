@@ -107,13 +107,15 @@ TEST_F(SiteTest, StalePicturesGoWithTheirSourcesAndWithheldOriginalsLeaveTheTarg
     fs::create_directories(target + "/Web/Small");
     WriteFileBytes(target + "/Web/Small/Fjord.jpg", "an earlier run's phone copy");
     WriteFileBytes(target + "/Web/notes.txt", "mine");
+    fs::copy_file(target + "/Web/Alpine Lake.jpg", target + "/Web/logo.jpg");  // mine too
     WriteFileBytes(target + "/Pebbles.png", "the user's own picture of the same name");
 
     fs::remove(source + "/Fjord.jpg");
     program.SetInt(K::PhotoPublishOriginals, false);
     ASSERT_EQ(Generate(), kRunFinished);
     EXPECT_EQ(FileNames(target + "/Web"),
-              (std::vector<std::string>{"Alpine Lake.jpg", "Pebbles.png", "Small", "notes.txt"}));
+              (std::vector<std::string>{"Alpine Lake.jpg", "Pebbles.png", "Small", "logo.jpg",
+                                        "notes.txt"}));
     EXPECT_EQ(FileNames(target + "/Web/Small"), std::vector<std::string>{});
     EXPECT_EQ(FileNames(target + "/Thumbs/2x"),
               (std::vector<std::string>{"TN_Alpine Lake.jpg", "TN_Pebbles.png"}));
