@@ -16,6 +16,7 @@
 // that uses it; the store functions are safe from any thread and process.
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "upload/remote_protocol.h"
@@ -35,6 +36,8 @@ struct FtpProfile {
     std::string password;   // plain text in memory only
     std::string directory;  // remote folder to upload into; empty for the login folder
     FtpProtocol protocol = FtpProtocol::Ftp;
+    int connections = 4;         // transfers at once
+    std::int64_t rateLimit = 0;  // bytes a second for a whole upload; 0 for no limit
     // Where the store kept the password when the profile was loaded, and why one kept in
     // the secret store could not be read (empty when it could, or was not asked for).
     FtpPasswordPlace passwordPlace = FtpPasswordPlace::None;

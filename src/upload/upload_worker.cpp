@@ -615,6 +615,8 @@ UploadJob MakeUploadJob(const FtpProfile& profile, const std::string& localFolde
     job.protocol = profile.protocol;
     job.profileName = profile.name;
     job.passwordProblem = profile.passwordProblem;
+    job.connections = profile.connections;
+    job.rateLimit = profile.rateLimit;
     return job;
 }
 

@@ -43,6 +43,9 @@ struct FtpProfile;
 enum class UploadAction { Send, Skip, Delete };
 using UploadActionReport = std::function<void(UploadAction action, const std::string& path)>;
 
+// The most connections one upload opens to a server.
+inline constexpr int kMaxUploadConnections = 16;
+
 // How many files one upload's deletion may take: by default at most 50, and at most a
 // quarter of the files the server listed; or at most count; or any number.
 struct DeleteLimit {
@@ -67,6 +70,9 @@ struct UploadJob {
     DeleteLimit deleteLimit = {};
     bool askAboveLimit = false;    // ask (No offered) instead of refusing above the limit
     std::string limitAdvice = {};  // how to allow more, added to a refusal
+    int connections = 4;           // transfers at once, 1 to kMaxUploadConnections
+    std::int64_t rateLimit = 0;    // bytes a second for the whole upload; 0 for no limit
+    bool fullCheck = false;        // ignore the record of the last upload
 };
 
 // The job for uploading localFolder with a profile's values.

@@ -1,0 +1,49 @@
+#pragma once
+
+// The record of what the last upload of a site left on a server: for each file below
+// the remote folder, its size, its local modification time and a hash of its content.
+// It lives beside the settings store (never on the server), one file per profile and
+// remote folder, so the next upload can tell what changed without trusting the
+// server's clock. A record that is missing, damaged, or written for another server or
+// folder is no record at all: the upload then checks every file as if it had none.
+// Losing it only costs time.
+//
+// Files are written through a synced temporary file and a rename, so a crash leaves the
+// old record or the new one. Safe from any thread; one upload at a time per record.
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+// What the record holds of one file (path relative to the local folder, "/" between
+// levels).
+struct RecordedFile {
+    std::int64_t size = -1;
+    std::int64_t modified = -1;  // the local file's modification time, in nanoseconds
+    std::string hash;            // of the content, as lowercase hexadecimal
+};
+
+struct UploadRecord {
+    std::string server;  // "host:port user" as the upload connects
+    std::string folder;  // the remote folder, absolute
+    std::map<std::string, RecordedFile> files;
+};
+
+// Where the record of uploads with this profile into this remote folder lives.
+std::string UploadRecordPath(const std::string& profileName, const std::string& server,
+                             const std::string& folder);
+
+// Reads the record at path into record. False when there is none (problem empty), or it
+// cannot be read or understood, or names another server or folder than record already
+// does (problem says why); record.files is then empty.
+bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string& problem);
+
+// Writes record to path, replacing what is there; false with problem on failure.
+bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::string& problem);
+
+// Deletes the record at path, if any.
+void DeleteUploadRecord(const std::string& path);
+
+// The hash of the content of the open file fd, read from its start; false with errno
+// set when it cannot be read.
+bool HashFileContent(int fd, std::string& hash);
