@@ -97,8 +97,13 @@ CURLcode CurlTransfer::Perform() {
     return result;
 }
 
-bool CurlTransfer::BeginUpload() {
+bool CurlTransfer::BeginUpload(std::int64_t from) {
     curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
+    if (from > 0) {
+        curl_easy_setopt(handle, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(from));
+        // libcurl would skip the first bytes it reads; Send hands over only the rest.
+        curl_easy_setopt(handle, CURLOPT_SEEKFUNCTION, &CurlTransfer::OnSeek);
+    }
     curl_easy_setopt(handle, CURLOPT_READFUNCTION, &CurlTransfer::OnRead);
     curl_easy_setopt(handle, CURLOPT_READDATA, this);
     pending = {};

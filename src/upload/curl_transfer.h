@@ -65,9 +65,11 @@ class CurlTransfer {
     // Runs a prepared request to its end.
     CURLcode Perform();
 
-    // Starts a prepared upload and waits until the server takes data. False when the
-    // request ended instead (Result says why).
-    bool BeginUpload();
+    // Starts a prepared upload and waits until the server takes data: from byte from on
+    // of a remote file that keeps what it has before (FTP APPE, an SFTP write at that
+    // offset), or a new one for 0. Send then hands over the bytes from there. False when
+    // the request ended instead (Result says why).
+    bool BeginUpload(std::int64_t from = 0);
     // Hands data over and waits until libcurl has taken all of it. False when the
     // request ended or a stop came first.
     bool Send(std::string_view data);
@@ -106,6 +108,7 @@ class CurlTransfer {
     static int OnSocket(void* transfer, curl_socket_t socket, curlsocktype purpose);
     static int OnCloseSocket(void* transfer, curl_socket_t socket);
     static int OnPrerequest(void* transfer, char*, char*, int, int);
+    static int OnSeek(void*, curl_off_t, int) { return CURL_SEEKFUNC_OK; }
     static size_t OnRead(char* buffer, size_t size, size_t count, void* transfer);
     static int OnProgress(void* transfer, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent);
 

@@ -69,6 +69,15 @@ class FtpClient {
     // Opens name in the current folder for writing, binary, replacing what is there;
     // null on failure.
     virtual std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) = 0;
+    // Opens name in the current folder for writing on from byte from, keeping the bytes
+    // before it: a transfer that was cut goes on where it stopped. BytesSent of the file
+    // counts from there. Null on failure, and where the server cannot do it.
+    virtual std::unique_ptr<FtpRemoteFile> ResumeFile(const std::string& name, std::int64_t from) {
+        (void)name;
+        (void)from;
+        Fail(ERROR_INTERNET_EXTENDED_ERROR, "The server cannot go on with a file.");
+        return nullptr;
+    }
     // The entries of the current folder, without the folder itself and its parent, each
     // name once. False when the listing failed, was cut short or could not be read whole:
     // a listing that is not all there must never pass for a folder with less in it.

@@ -319,7 +319,8 @@ bool FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatus&
     return true;
 }
 
-std::unique_ptr<FtpRemoteFile> FtpConnection::OpenFile(const std::string& name) {
+std::unique_ptr<FtpRemoteFile> FtpConnection::ResumeFile(const std::string& name,
+                                                         std::int64_t from) {
     if (!Usable()) {
         return nullptr;
     }
@@ -339,7 +340,7 @@ std::unique_ptr<FtpRemoteFile> FtpConnection::OpenFile(const std::string& name) 
     listed.erase(name);
     for (;;) {
         Prepare(path);
-        if (transfer->BeginUpload()) {
+        if (transfer->BeginUpload(from)) {
             auto fail = [this](CURLcode code, const char* text) {
                 return Curl::FailRequest(*this, code, text);
             };

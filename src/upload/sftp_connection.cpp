@@ -276,7 +276,8 @@ bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status)
     return true;
 }
 
-std::unique_ptr<FtpRemoteFile> SftpConnection::OpenFile(const std::string& name) {
+std::unique_ptr<FtpRemoteFile> SftpConnection::ResumeFile(const std::string& name,
+                                                          std::int64_t from) {
     if (!Usable()) {
         return nullptr;
     }
@@ -285,7 +286,7 @@ std::unique_ptr<FtpRemoteFile> SftpConnection::OpenFile(const std::string& name)
         return nullptr;
     }
     Prepare(PathOf(name));
-    if (!transfer->BeginUpload()) {
+    if (!transfer->BeginUpload(from)) {
         Curl::FailRequest(
             *this, transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
         return nullptr;

@@ -41,7 +41,10 @@ class SftpConnection final : public FtpClient {
     bool CreateDirectory(const std::string& folder) override;
     bool GetCurrentDirectory(std::string& folder) override;
     bool FindFile(const std::string& name, RemoteFileStatus& status) override;
-    std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override;
+    std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override {
+        return ResumeFile(name, 0);
+    }
+    std::unique_ptr<FtpRemoteFile> ResumeFile(const std::string& name, std::int64_t from) override;
     bool ListFolder(std::vector<RemoteEntry>& entries) override;
     bool DeleteFile(const std::string& name) override;
     bool RemoveDirectory(const std::string& name) override;

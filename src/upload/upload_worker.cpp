@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <exception>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "platform/file_descriptor.h"
@@ -15,9 +18,11 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "upload/ftp_profiles.h"
+#include "upload/rate_limiter.h"
 #include "upload/remote_paths.h"
 #include "upload/upload_connect.h"
 #include "upload/upload_mirror.h"
+#include "upload/upload_record.h"
 #include "upload/upload_walk.h"
 #include "work/progress_pacing.h"
 #include "work/progress_tracker.h"
@@ -29,6 +34,11 @@ namespace {
 constexpr std::size_t kBlockSize = 512 * 1024;
 // A server's or libcurl's message is cut to this length in the boxes.
 constexpr std::size_t kMessageLimit = 259;
+// A file whose connection was lost is tried this many times more, on a fresh one.
+constexpr int kRetries = 3;
+// Only a file larger than this goes on where a cut transfer left it; a smaller one is
+// sent whole again, which costs about what asking for its size does.
+constexpr std::int64_t kResumeAbove = 1024 * 1024;
 
 bool CancelRequested() {
     return UploadCancelRequested.load(std::memory_order_relaxed) != 0;
@@ -38,11 +48,49 @@ std::string Cut(const std::string& text) {
     return text.substr(0, kMessageLimit);
 }
 
+std::int64_t ModifiedNanoseconds(const struct stat& status) {
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+}
+
+// A server that refused the login (FTP's 530, SSH's authentication) refuses it again.
+bool LoginRefused(const std::string& failure) {
+    return failure.rfind("530", 0) == 0 || failure.find("Login denied") != std::string::npos ||
+           failure.find("uthentication fail") != std::string::npos;
+}
+
+// A file the server needs, found by the check.
+struct Outgoing {
+    std::string path;
+    std::int64_t size = 0;
+};
+
+// One connection of the sending, and what belongs to it alone.
+struct Lane {
+    std::unique_ptr<FtpClient> connection;
+    std::string folder = std::string(1, '\0');  // local subfolder whose twin is current; none
+    std::vector<char> buffer;
+};
+
+// How one attempt at sending a file ended.
+enum class Attempt {
+    Sent,     // the server has it whole
+    Refused,  // the server refused it, or the local file went: the others go on
+    Lost,     // the connection dropped or timed out: worth another try
+    Failed,   // the user was told in a box; the upload ends
+    Stopped,  // a stop was asked for
+};
+
 // One run of the worker. The local files are addressed below the job's folder, never
 // through the process's current folder, which other threads rely on.
+//
+// It checks every file on one connection first (making the missing folders on the way),
+// then sends what the server needs over up to job.connections connections at once, each
+// on a thread of its own but the first, which is the checking one. What the sending
+// threads share is guarded by mutex; boxes are shown one at a time.
 class Upload {
   public:
-    Upload(const UploadJob& job, const FtpConnector& connect) : job(job), connect(connect) {}
+    Upload(const UploadJob& job, const FtpConnector& connect)
+        : job(job), connect(connect), limiter(job.rateLimit) {}
 
     UploadOutcome Run();
     // Ends after an unexpected failure (out of memory, say).
@@ -50,24 +98,53 @@ class Upload {
 
   private:
     bool OpenRemoteFolder();
+    void LoadRecord();
+    void SaveRecord();
     bool EnterSubfolder(const std::string& folder);
-    UploadOutcome SendFile(const std::string& path, std::int64_t listedSize);
-    UploadOutcome Copy(const std::string& path, const std::string& name, int fd, std::int64_t size);
+    UploadOutcome CheckFile(const std::string& path, std::int64_t listedSize);
+    // True when the server's copy of path is the local file, by the record where there is
+    // one and by the listing's size and time otherwise; kept gets what the next record
+    // holds of the file.
+    bool Unchanged(const std::string& path, const struct stat& local,
+                   const RemoteFileStatus* remote, RecordedFile& kept);
+    UploadOutcome SendAll();
+    void RunLane(Lane& lane, bool own);
+    UploadOutcome SendWithRetries(Lane& lane, const Outgoing& file);
+    Attempt SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, std::int64_t& counted,
+                     std::int64_t& reached, bool& reported);
+    Attempt CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing& file, int fd,
+                       std::int64_t from, std::int64_t& counted, std::int64_t& reached);
+    // Why the connection failed, as an attempt's end: Lost for the connection itself,
+    // Failed (after a box of format) for a server's refusal.
+    Attempt Broken(Lane& lane, const char* format, const std::string& name);
+    bool EnterLaneFolder(Lane& lane, const std::string& folder);
+    bool Reconnect(Lane& lane, std::string& failure);
+    void SayFewerConnections(const std::string& failure);
+    void Halt(UploadOutcome outcome, const char* status);
     UploadOutcome DeleteExtraEntries();
     // Why deleting files would go past the job's limit ("more than 50 files"); empty when not.
     std::string OverLimit(std::int64_t files, std::int64_t listed) const;
     // Asks before deleting the extras (or refuses above the limit); true to go ahead.
     bool ConfirmDeletion(const std::vector<RemoteExtra>& extras, std::int64_t files,
                          const std::string& over);
-    // Counts a file as done; sent tells whether its bytes went to the server.
-    void CountFile(std::int64_t size, bool sent);
+    // Counts a file as done; sent tells whether its bytes went to the server, kind (when
+    // given) is the count of its kind of files, one more.
+    void CountFile(std::int64_t size, bool sent, std::int64_t* kind = nullptr);
+    // Counts bytes of a file as on the server (fewer again after a lost connection).
+    void CountBytes(std::int64_t amount);
     void ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent);
+    // "12 files (1,200,000 bytes) left - 300 bytes in 2 seconds - 5 seconds remaining".
+    std::string TimingText() const;
     std::string SummaryText() const;
     UploadOutcome FtpFailure();
     UploadOutcome Stopped();
-    UploadOutcome TransferFailure(const char* format, const std::string& name);
+    void Box(const std::string& text, unsigned flags = MB_OK) {
+        const std::lock_guard<std::mutex> lock(boxMutex);
+        ShowMessageBox(text, flags);
+    }
     void Report(UploadAction action, const std::string& path) const {
         if (job.report) {
+            const std::lock_guard<std::mutex> lock(reportMutex);
             job.report(action, path);
         }
     }
@@ -84,14 +161,8 @@ class Upload {
 
     const UploadJob& job;
     const FtpConnector& connect;
-    LocalSite site;  // what goes, and what the walk left out
-    std::unique_ptr<FtpClient> connection;
-    ProgressTracker tracker;  // counts the bytes sent; files left as they were drop out
-    std::int64_t total = 0;
-    std::int64_t bytesDone = 0;  // of files sent or left as they were
-    std::int64_t unchangedFiles = 0;
-    std::int64_t sentFiles = 0;
-    int failedFiles = 0;
+    LocalSite site;                         // what goes, and what the walk left out
+    std::unique_ptr<FtpClient> connection;  // the checking one, and the first to send
     std::string remoteRoot;   // absolute: the profile's folder taken from the login folder
     std::string folderDoubt;  // what the server said instead of naming remoteRoot
     std::set<std::string> madeFolders;  // subfolders this upload made, relative
@@ -99,8 +170,35 @@ class Upload {
     std::string currentFolder;          // relative local subfolder whose remote twin is current
     bool remoteMissing = false;         // dry run: the remote folder (or subfolder) is not there
     bool rootMissing = false;           // dry run: the profile's folder itself is not there
-    StatusPacer sendingPacer;           // the percentages while a file is on its way
-    std::vector<char> buffer;
+
+    // The record of the last upload, and the one this upload leaves.
+    std::string recordPath;
+    UploadRecord lastRecord;
+    bool recordInUse = false;
+    UploadRecord newRecord;
+
+    std::vector<Outgoing> outgoing;  // what the check found to send
+    std::atomic<std::size_t> nextOutgoing{0};
+    RateLimiter limiter;
+    std::atomic<bool> halted{false};  // a sending thread failed or saw a stop: all end
+    std::once_flag fewerConnectionsSaid;
+
+    // Shared by the sending threads, under mutex.
+    mutable std::mutex mutex;
+    ProgressTracker tracker;  // counts the bytes sent; files left as they were drop out
+    std::int64_t total = 0;
+    std::int64_t bytesDone = 0;      // of files sent or left as they were
+    std::int64_t bytesOnTheWay = 0;  // of files being sent
+    std::int64_t filesDone = 0;
+    std::int64_t unchangedFiles = 0;
+    std::int64_t sentFiles = 0;
+    std::int64_t failedFiles = 0;
+    UploadOutcome haltOutcome = UploadOutcome::Finished;
+    const char* haltStatus = "FTP Error.";
+    StatusPacer sendingPacer;  // the percentages while files are on their way
+
+    std::mutex boxMutex;
+    mutable std::mutex reportMutex;
 };
 
 UploadOutcome Upload::Run() {
@@ -161,16 +259,30 @@ UploadOutcome Upload::Run() {
     if (!OpenRemoteFolder()) {
         return CancelRequested() ? Stopped() : FtpFailure();
     }
+    LoadRecord();
     sendingPacer.Hold();
-    buffer.resize(kBlockSize);
     for (std::size_t i = 0; i < files.size() && !CancelRequested(); ++i) {
-        const UploadOutcome outcome = SendFile(files[i], listedSizes[i]);
+        const UploadOutcome outcome = CheckFile(files[i], listedSizes[i]);
         if (outcome != UploadOutcome::Finished) {
             return outcome;
         }
     }
     if (CancelRequested()) {
         return Stopped();
+    }
+    const UploadOutcome sent = SendAll();
+    // What the server has for certain is worth keeping whatever happened next.
+    SaveRecord();
+    if (sent != UploadOutcome::Finished) {
+        if (sent == UploadOutcome::Canceled) {
+            return Stopped();
+        }
+        Status(haltStatus);
+        if (connection) {
+            connection->Close();
+        }
+        PostWorkDone(job.window);
+        return UploadOutcome::Failed;
     }
     // Deleting what the site no longer has only makes sense once the site is all there.
     if (job.deleteExtra && failedFiles > 0) {
@@ -231,8 +343,11 @@ bool Upload::OpenRemoteFolder() {
             return false;
         }
     }
-    // Files go by the full path whatever the server says here, but a server that names
-    // another folder than the one asked for is not trusted to delete anything.
+    if (!job.deleteExtra) {
+        return true;  // files go by the full path whatever the server would say here
+    }
+    // A server that names another folder than the one asked for is not trusted to delete
+    // anything.
     std::string said;
     if (!connection->GetCurrentDirectory(said)) {
         if (connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
@@ -247,6 +362,42 @@ bool Upload::OpenRemoteFolder() {
         folderDoubt = "said it is in \"" + said + "\"";
     }
     return true;
+}
+
+// Reads the record of the last upload into this folder, unless the job ignores it.
+void Upload::LoadRecord() {
+    newRecord.server = StringPrintf("%s://%s %s", FtpProtocolKey(job.protocol), job.host.c_str(),
+                                    job.username.c_str());
+    newRecord.folder = remoteRoot;
+    recordPath = UploadRecordPath(job.profileName, newRecord.server, newRecord.folder);
+    if (job.fullCheck) {
+        Status(
+            "Comparing every file with the server's listing, not with the record of the "
+            "last upload.");
+        return;
+    }
+    lastRecord.server = newRecord.server;
+    lastRecord.folder = newRecord.folder;
+    std::string problem;
+    recordInUse = LoadUploadRecord(recordPath, lastRecord, problem);
+    if (!problem.empty()) {
+        Status(problem + " Every file is compared with the server's listing instead.");
+    }
+}
+
+// Keeps what the server now has for certain: the files checked unchanged and the files
+// sent whole. A file that was on its way when the upload ended is left out, so that the
+// next upload sends it.
+void Upload::SaveRecord() {
+    if (job.dryRun || recordPath.empty()) {
+        return;
+    }
+    std::string problem;
+    if (!SaveUploadRecord(recordPath, newRecord, problem)) {
+        // Without it the next upload only takes longer; an old one would be wrong.
+        DeleteUploadRecord(recordPath);
+        Status(problem);
+    }
 }
 
 // Makes the remote twin of a local subfolder ("" for the local folder itself) current,
@@ -291,8 +442,9 @@ bool Upload::EnterSubfolder(const std::string& folder) {
     return true;
 }
 
-// Sends one file unless the server's copy is as new; Finished to go on with the next.
-UploadOutcome Upload::SendFile(const std::string& path, std::int64_t listedSize) {
+// Finds out whether the server needs the file, making its folder on the way; Finished to
+// go on with the next. A file to send joins outgoing.
+UploadOutcome Upload::CheckFile(const std::string& path, std::int64_t listedSize) {
     const std::string name = PathFileName(path);
     if (!EnterSubfolder(PathFolder(path))) {
         return CancelRequested() ? Stopped() : FtpFailure();
@@ -310,15 +462,24 @@ UploadOutcome Upload::SendFile(const std::string& path, std::int64_t listedSize)
         return UploadOutcome::Finished;
     }
     const std::int64_t size = local.st_size;
+    if (size != listedSize) {
+        // Changed since the sizes were summed: the totals follow the file as it is now.
+        const std::lock_guard<std::mutex> lock(mutex);
+        total += size - listedSize;
+        tracker.total += size - listedSize;
+    }
 
     Status(StringPrintf("Checking \"%s\" ...", name.c_str()));
     RemoteFileStatus remote;
-    if (!remoteMissing && connection->FindFile(name, remote) && remote.size == size &&
-        remote.lastWriteTime >= 0 && local.st_mtim.tv_sec <= remote.lastWriteTime) {
-        Status(StringPrintf("Skipping \"%s\" (sizes and modification times match)", name.c_str()));
+    const bool found = !remoteMissing && connection->FindFile(name, remote);
+    RecordedFile kept;
+    if (Unchanged(path, local, found ? &remote : nullptr, kept)) {
+        Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(),
+                            recordInUse ? "unchanged since the last upload"
+                                        : "sizes and modification times match"));
         Report(UploadAction::Skip, path);
-        ++unchangedFiles;
-        CountFile(size, false);
+        newRecord.files[path] = std::move(kept);
+        CountFile(size, false, &unchangedFiles);
         return UploadOutcome::Finished;
     }
     if (CancelRequested()) {
@@ -326,96 +487,369 @@ UploadOutcome Upload::SendFile(const std::string& path, std::int64_t listedSize)
     }
     if (job.dryRun) {
         Report(UploadAction::Send, path);
-        ++sentFiles;
-        CountFile(size, true);
+        CountFile(size, true, &sentFiles);
         return UploadOutcome::Finished;
     }
-
-    const UniqueFd file(::open(Local(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!file.valid()) {
-        Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
-        CountFile(size, false);
-        return UploadOutcome::Finished;
-    }
-    return Copy(path, name, file.get(), size);
+    outgoing.push_back(Outgoing{path, size});
+    return UploadOutcome::Finished;
 }
 
-// Sends the open local file fd as name into the server's current folder.
-UploadOutcome Upload::Copy(const std::string& path, const std::string& name, int fd,
-                           std::int64_t size) {
-    Status(StringPrintf("Opening \"%s\" ...", name.c_str()));
-    std::unique_ptr<FtpRemoteFile> remoteFile = connection->OpenFile(name);
-    if (!remoteFile) {
-        if (CancelRequested()) {
-            return Stopped();
+bool Upload::Unchanged(const std::string& path, const struct stat& local,
+                       const RemoteFileStatus* remote, RecordedFile& kept) {
+    const std::int64_t size = local.st_size;
+    const RecordedFile* recorded = nullptr;
+    kept.size = size;
+    kept.modified = ModifiedNanoseconds(local);
+    if (remote == nullptr || remote->size != size) {
+        return false;
+    }
+    if (recordInUse) {
+        // The server's clock plays no part: what was sent is known, and the listing's size
+        // tells whether the server's copy is still that.
+        const auto found = lastRecord.files.find(path);
+        if (found == lastRecord.files.end() || found->second.size != size) {
+            return false;
         }
-        MessageBoxF("Failed to open FTP file \"%s\":\n\n%s", name.c_str(),
-                    Cut(connection->LastErrorText()).c_str());
-        // A file the server refuses leaves the others to go; a lost connection does not.
-        if (connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
-            return FtpFailure();
+        recorded = &found->second;
+        if (recorded->modified == kept.modified && !recorded->hash.empty()) {
+            kept.hash = recorded->hash;
+            return true;
         }
-        ++failedFiles;
-        bytesDone += size;
-        tracker.total -= size;
+    } else if (remote->lastWriteTime < 0 || local.st_mtim.tv_sec > remote->lastWriteTime) {
+        return false;
+    }
+    // Written again since (a page generated anew), or first seen: the content decides, and
+    // the next record remembers it.
+    const UniqueFd file(::open(Local(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.valid() || !HashFileContent(file.get(), kept.hash)) {
+        return false;
+    }
+    return recorded == nullptr || kept.hash == recorded->hash;
+}
+
+// Sends what the check found over up to job.connections connections at once.
+UploadOutcome Upload::SendAll() {
+    if (outgoing.empty()) {
         return UploadOutcome::Finished;
     }
-    Report(UploadAction::Send, path);
-    std::int64_t counted = 0;  // bytes of this file the tracker has
-    for (;;) {
-        if (CancelRequested()) {
-            remoteFile->Abort();
-            return Stopped();
+    const int wanted = std::clamp(job.connections, 1, kMaxUploadConnections);
+    const auto count = std::min<std::size_t>(static_cast<std::size_t>(wanted), outgoing.size());
+    std::vector<Lane> lanes(count);
+    lanes[0].connection = std::move(connection);
+    std::vector<std::thread> threads;
+    threads.reserve(count - 1);
+    for (std::size_t i = 1; i < count; ++i) {
+        threads.emplace_back([this, &lanes, i] { RunLane(lanes[i], true); });
+    }
+    RunLane(lanes[0], false);
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    connection = std::move(lanes[0].connection);
+    if (CancelRequested()) {
+        return UploadOutcome::Canceled;
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    return haltOutcome;
+}
+
+// Sends files from outgoing until none is left or the upload ends. own: the lane opens
+// (and closes) a connection of its own, on its own thread.
+void Upload::RunLane(Lane& lane, bool own) {
+    try {
+        if (own) {
+            std::string failure;
+            lane.connection = connect(job, failure);
+            if (!lane.connection) {
+                if (!CancelRequested()) {
+                    SayFewerConnections(failure);
+                }
+                return;
+            }
+            lane.connection->SetStopFlag(&UploadCancelRequested);
         }
-        const ssize_t got = ReadAll(fd, buffer.data(), buffer.size());
-        if (got < 0) {
-            const int error = errno;
-            remoteFile->Abort();
-            remoteFile.reset();
-            MessageBoxF("Failed to read \"%s\" on local machine\n\nReason: %s", Local(path).c_str(),
-                        ErrorCodeText(error).c_str());
-            connection->Close();
-            Status("Error.");
-            PostWorkDone(job.window);
+        lane.buffer.resize(limiter.BlockSize(kBlockSize));
+        while (!CancelRequested() && !halted.load()) {
+            const std::size_t next = nextOutgoing.fetch_add(1);
+            if (next >= outgoing.size()) {
+                break;
+            }
+            const UploadOutcome outcome = SendWithRetries(lane, outgoing[next]);
+            if (outcome != UploadOutcome::Finished) {
+                Halt(outcome, "FTP Error.");
+                break;
+            }
+        }
+    } catch (const std::exception& failure) {
+        PostErrorText(job.window, StringPrintf("Cannot complete upload.\n\n%s", failure.what()));
+        Halt(UploadOutcome::Failed, "Error.");
+    }
+    if (own && lane.connection) {
+        lane.connection->Close();
+        lane.connection.reset();  // on the thread it belongs to
+    }
+}
+
+void Upload::Halt(UploadOutcome outcome, const char* status) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!halted.exchange(true)) {
+        haltOutcome = outcome;
+        haltStatus = status;
+    }
+}
+
+// A server that takes fewer connections than asked for (421 "Too many connections")
+// leaves the upload to the ones it took: said once.
+void Upload::SayFewerConnections(const std::string& failure) {
+    std::call_once(fewerConnectionsSaid, [&] {
+        Status(
+            StringPrintf("The server refused another connection (%s); going on with the "
+                         "connections it took.",
+                         Cut(failure).c_str()));
+    });
+}
+
+UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
+    const std::string name = PathFileName(file.path);
+    std::int64_t from = 0;
+    std::int64_t counted = 0;  // bytes of the file the tracker has
+    std::int64_t reached = 0;  // the most bytes of it any attempt handed to the server
+    bool reported = false;
+    std::string reason;     // why the last attempt failed
+    bool connected = true;  // the last attempt had a connection
+    for (int retry = 1;; ++retry) {
+        switch (SendOnce(lane, file, from, counted, reached, reported)) {
+            case Attempt::Sent:
+            case Attempt::Refused:
+                return UploadOutcome::Finished;
+            case Attempt::Stopped:
+                return UploadOutcome::Canceled;
+            case Attempt::Failed:
+                return UploadOutcome::Failed;
+            case Attempt::Lost:
+                break;
+        }
+        if (connected) {
+            reason = lane.connection->LastErrorText();
+        }
+        if (retry > kRetries) {
+            Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
+                             Cut(reason).c_str()));
             return UploadOutcome::Failed;
         }
-        if (got == 0) {
-            break;
-        }
-        if (!remoteFile->Write(buffer.data(), static_cast<std::size_t>(got))) {
+        CountBytes(-counted);
+        counted = 0;
+        const int pause = 1 << (retry - 1);
+        Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),
+                            retry, kRetries, pause, pause == 1 ? "" : "s", Cut(reason).c_str()));
+        for (int tenth = 0; tenth < pause * 10; ++tenth) {
             if (CancelRequested()) {
-                remoteFile->Abort();
-                return Stopped();
+                return UploadOutcome::Canceled;
             }
-            remoteFile.reset();
-            return TransferFailure("Failed to write FTP file \"%s\":\n\n%s", name);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        const std::int64_t sent = remoteFile->BytesSent();
-        tracker.Advance(sent - counted);
-        counted = sent;
-        ShowSending(name, size, sent);
+        connected = Reconnect(lane, reason);
+        if (!connected) {
+            if (CancelRequested()) {
+                return UploadOutcome::Canceled;
+            }
+            if (LoginRefused(reason)) {
+                // Asking again would only be refused again, and could lock the account.
+                Box(StringPrintf("Failed to open FTP connection to \"%s\"\n\nReason: %s",
+                                 job.host.c_str(), Cut(reason).c_str()));
+                return UploadOutcome::Failed;
+            }
+            continue;  // the next try connects again
+        }
+        // A large file the server kept part of goes on from there.
+        from = 0;
+        RemoteFileStatus remote;
+        if (file.size > kResumeAbove && reached > 0 &&
+            EnterLaneFolder(lane, PathFolder(file.path)) &&
+            lane.connection->FindFile(name, remote) && remote.size > 0 && remote.size < file.size &&
+            remote.size <= reached) {
+            from = remote.size;
+        }
+    }
+}
+
+// Opens a fresh connection for the lane; false with the reason when none came.
+bool Upload::Reconnect(Lane& lane, std::string& failure) {
+    if (lane.connection) {
+        lane.connection->Close();
+        lane.connection.reset();
+    }
+    lane.folder = std::string(1, '\0');
+    lane.connection = connect(job, failure);
+    if (!lane.connection) {
+        return false;
+    }
+    lane.connection->SetStopFlag(&UploadCancelRequested);
+    return true;
+}
+
+bool Upload::EnterLaneFolder(Lane& lane, const std::string& folder) {
+    if (lane.folder == folder) {
+        return true;
+    }
+    if (!lane.connection->SetCurrentDirectory(RemoteFolderPath(remoteRoot, folder))) {
+        return false;
+    }
+    lane.folder = folder;
+    return true;
+}
+
+// One attempt at sending the file, from byte from on when the server keeps what came
+// before; counted and reached follow the bytes on their way.
+Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, std::int64_t& counted,
+                         std::int64_t& reached, bool& reported) {
+    const std::string name = PathFileName(file.path);
+    if (!lane.connection) {
+        return Attempt::Lost;
+    }
+    if (!EnterLaneFolder(lane, PathFolder(file.path))) {
+        if (CancelRequested()) {
+            return Attempt::Stopped;
+        }
+        if (lane.connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+            return Attempt::Lost;
+        }
+        const std::string folder = PathFolder(file.path);
+        Box(StringPrintf("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
+                         folder.empty() ? remoteRoot.c_str() : folder.c_str(),
+                         Cut(lane.connection->LastErrorText()).c_str()));
+        return Attempt::Failed;
+    }
+    const UniqueFd fd(::open(Local(file.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat before;
+    if (!fd.valid() || ::fstat(fd.get(), &before) != 0) {
+        Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
+        CountFile(file.size, false);
+        return Attempt::Refused;
+    }
+
+    Status(StringPrintf("Opening \"%s\" ...", name.c_str()));
+    std::unique_ptr<FtpRemoteFile> remoteFile;
+    if (from > 0) {
+        remoteFile = lane.connection->ResumeFile(name, from);
+        if (remoteFile) {
+            Status(StringPrintf("Going on with \"%s\" from byte %s", name.c_str(),
+                                GroupedNumber(from).c_str()));
+        } else if (lane.connection->LastError() == ERROR_INTERNET_EXTENDED_ERROR) {
+            from = 0;  // the server cannot: the whole file again
+        }
+    }
+    if (from == 0) {
+        remoteFile = lane.connection->OpenFile(name);
+    }
+    if (!remoteFile) {
+        if (CancelRequested()) {
+            return Attempt::Stopped;
+        }
+        // A file the server refuses leaves the others to go; a lost connection is tried again.
+        if (lane.connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+            return Attempt::Lost;
+        }
+        Box(StringPrintf("Failed to open FTP file \"%s\":\n\n%s", name.c_str(),
+                         Cut(lane.connection->LastErrorText()).c_str()));
+        CountFile(file.size, false, &failedFiles);
+        return Attempt::Refused;
+    }
+    if (!reported) {
+        Report(UploadAction::Send, file.path);
+        reported = true;
+    }
+    CountBytes(from - counted);
+    counted = from;
+    const Attempt copied = CopyBlocks(lane, *remoteFile, file, fd.get(), from, counted, reached);
+    if (copied != Attempt::Sent) {
+        return copied;
     }
     Status(StringPrintf("Closing \"%s\" ...", name.c_str()));
     if (!remoteFile->Close()) {
-        if (CancelRequested()) {
-            return Stopped();
-        }
-        return TransferFailure("Failed to close FTP file \"%s\":\n\n%s", name);
+        return Broken(lane, "Failed to close FTP file \"%s\":\n\n%s", name);
     }
-    tracker.Advance(size - counted);
-    ++sentFiles;
-    CountFile(size, true);
-    return UploadOutcome::Finished;
+    remoteFile.reset();
+    CountBytes(file.size - counted);
+    counted = file.size;
+    // The record takes the file only as it was sent: one written meanwhile goes again.
+    RecordedFile sent{file.size, ModifiedNanoseconds(before), {}};
+    struct stat after;
+    if (HashFileContent(fd.get(), sent.hash) && ::fstat(fd.get(), &after) == 0 &&
+        ModifiedNanoseconds(after) == sent.modified && after.st_size == file.size) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        newRecord.files[file.path] = std::move(sent);
+    }
+    CountFile(file.size, true, &sentFiles);
+    return Attempt::Sent;
+}
+
+// Hands the local file from byte from on to the open remote file, block by block.
+Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing& file, int fd,
+                           std::int64_t from, std::int64_t& counted, std::int64_t& reached) {
+    const std::string name = PathFileName(file.path);
+    std::vector<char>& buffer = lane.buffer;
+    auto offset = static_cast<std::uint64_t>(from);
+    for (;;) {
+        if (CancelRequested()) {
+            remoteFile.Abort();
+            return Attempt::Stopped;
+        }
+        const ssize_t got = ReadAllAt(fd, offset, buffer.data(), buffer.size());
+        if (got < 0) {
+            const int error = errno;
+            remoteFile.Abort();
+            Box(StringPrintf("Failed to read \"%s\" on local machine\n\nReason: %s",
+                             Local(file.path).c_str(), ErrorCodeText(error).c_str()));
+            Halt(UploadOutcome::Failed, "Error.");
+            return Attempt::Failed;
+        }
+        if (got == 0) {
+            return Attempt::Sent;
+        }
+        if (!limiter.Take(got, UploadCancelRequested) ||
+            !remoteFile.Write(buffer.data(), static_cast<std::size_t>(got))) {
+            if (CancelRequested()) {
+                remoteFile.Abort();
+                return Attempt::Stopped;
+            }
+            return Broken(lane, "Failed to write FTP file \"%s\":\n\n%s", name);
+        }
+        offset += static_cast<std::uint64_t>(got);
+        const std::int64_t sent = from + remoteFile.BytesSent();
+        reached = std::max(reached, sent);
+        CountBytes(sent - counted);
+        counted = sent;
+        ShowSending(name, file.size, sent);
+    }
+}
+
+Attempt Upload::Broken(Lane& lane, const char* format, const std::string& name) {
+    if (CancelRequested()) {
+        return Attempt::Stopped;
+    }
+    if (lane.connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+        return Attempt::Lost;
+    }
+    Box(StringPrintf(format, name.c_str(), Cut(lane.connection->LastErrorText()).c_str()));
+    return Attempt::Failed;
 }
 
 // The percentage of the file the server has, and the overall one, at most once a second.
 void Upload::ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent) {
-    if (!sendingPacer.Due()) {
-        return;
+    std::string timing;
+    int percent = 0;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!sendingPacer.Due()) {
+            return;
+        }
+        percent = PercentDone(bytesDone + bytesOnTheWay, total);
+        timing = TimingText();
     }
     Status(StringPrintf("Uploading \"%s\" - %d%%", name.c_str(), PercentDone(sent, fileSize)));
-    PostProgress(job.window, PercentDone(bytesDone + sent, total));
-    TimingStatus(tracker.DoneText() + " - " + tracker.RemainingText());
+    PostProgress(job.window, percent);
+    TimingStatus(timing);
 }
 
 // Lists what the server has and the site no longer has, asks, and deletes it.
@@ -536,13 +970,43 @@ bool Upload::ConfirmDeletion(const std::vector<RemoteExtra>& extras, std::int64_
     return false;
 }
 
-void Upload::CountFile(std::int64_t size, bool sent) {
-    bytesDone += size;
-    if (!sent) {
-        tracker.total -= size;  // nothing to send for it: the time left is for the others
+void Upload::CountFile(std::int64_t size, bool sent, std::int64_t* kind) {
+    int percent = 0;
+    std::string timing;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        bytesDone += size;
+        ++filesDone;
+        if (kind != nullptr) {
+            ++*kind;
+        }
+        if (!sent) {
+            tracker.total -= size;  // nothing to send for it: the time left is for the others
+        } else if (!job.dryRun) {
+            bytesOnTheWay -= size;  // its bytes were counted on their way
+        }
+        percent = PercentDone(bytesDone + bytesOnTheWay, total);
+        timing = TimingText();
     }
-    PostProgress(job.window, PercentDone(bytesDone, total));
-    TimingStatus(tracker.DoneText() + " - " + tracker.RemainingText());
+    PostProgress(job.window, percent);
+    TimingStatus(timing);
+}
+
+void Upload::CountBytes(std::int64_t amount) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    tracker.Advance(amount);
+    bytesOnTheWay += amount;
+}
+
+std::string Upload::TimingText() const {
+    const auto filesLeft = static_cast<std::int64_t>(site.files.size()) - filesDone;
+    const std::int64_t bytesLeft = total - bytesDone - bytesOnTheWay;
+    std::string text;
+    if (filesLeft > 0) {
+        text = StringPrintf("%s file%s (%s bytes) left - ", GroupedNumber(filesLeft).c_str(),
+                            filesLeft == 1 ? "" : "s", GroupedNumber(bytesLeft).c_str());
+    }
+    return text + tracker.DoneText() + " - " + tracker.RemainingText();
 }
 
 // What the run did: the bytes sent and the time, or that nothing had to go.
@@ -561,8 +1025,8 @@ std::string Upload::SummaryText() const {
                              unchangedFiles == 1 ? "" : "s");
     }
     if (failedFiles > 0) {
-        text +=
-            StringPrintf("; %d file%s could not be sent", failedFiles, failedFiles == 1 ? "" : "s");
+        text += StringPrintf("; %s file%s could not be sent", GroupedNumber(failedFiles).c_str(),
+                             failedFiles == 1 ? "" : "s");
     }
     if (!site.skipped.empty()) {
         text += StringPrintf("; %s left out",
@@ -577,7 +1041,9 @@ std::string Upload::SummaryText() const {
 
 // Ends after a failure the user was told of in a box.
 UploadOutcome Upload::FtpFailure() {
-    connection->Close();
+    if (connection) {
+        connection->Close();
+    }
     Status("FTP Error.");
     PostWorkDone(job.window);
     return UploadOutcome::Failed;
@@ -585,15 +1051,10 @@ UploadOutcome Upload::FtpFailure() {
 
 // Ends after a stop request: nothing more is reported.
 UploadOutcome Upload::Stopped() {
-    connection->Close();
+    if (connection) {
+        connection->Close();
+    }
     return UploadOutcome::Canceled;
-}
-
-// A remote file failed while it was written or closed.
-UploadOutcome Upload::TransferFailure(const char* format, const std::string& name) {
-    const std::string reason = Cut(connection->LastErrorText());
-    ShowMessageBox(StringPrintf(format, name.c_str(), reason.c_str()), MB_OK);
-    return FtpFailure();
 }
 
 UploadOutcome Upload::Abandon(const char* reason) {
