@@ -38,7 +38,10 @@ std::string UploadRecordPath(const std::string& profileName, const std::string& 
 // does (problem says why); record.files is then empty.
 bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string& problem);
 
-// Writes record to path, replacing what is there; false with problem on failure.
+// Writes record to path, replacing what is there, readable by its owner only, and
+// creates the folder when missing. A file whose path holds a line break, or whose hash
+// is not lowercase hexadecimal, is left out (the next upload checks it again). False
+// with problem on failure.
 bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::string& problem);
 
 // Deletes the record at path, if any.

@@ -1,0 +1,240 @@
+#include "upload/upload_record.h"
+
+#include <openssl/evp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_descriptor.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/registry_store.h"
+#include "platform/xdg_folders.h"
+
+namespace {
+
+constexpr std::string_view kHeader = "Mavren upload record 1";
+constexpr mode_t kFileMode = 0600;
+constexpr unsigned kFolderMode = 0700;
+constexpr std::size_t kNameLength = 40;
+constexpr std::size_t kHashBlock = 256 * 1024;
+
+std::string Hex(const unsigned char* bytes, std::size_t count) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 15];
+    }
+    return text;
+}
+
+bool IsNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
+}
+
+bool IsHex(std::string_view text) {
+    return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+bool ParseNumber(std::string_view text, std::int64_t& value) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc() && stop == end;
+}
+
+// Takes the text up to the next tab off line.
+bool TakeField(std::string_view& line, std::string_view& field) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos) {
+        return false;
+    }
+    field = line.substr(0, tab);
+    line.remove_prefix(tab + 1);
+    return true;
+}
+
+// "<size>\t<modified>\t<hash>\t<path>"; the path is the rest, tabs and all.
+bool ParseFileLine(std::string_view line, std::string& path, RecordedFile& file) {
+    std::string_view size, modified, hash;
+    if (!TakeField(line, size) || !TakeField(line, modified) || !TakeField(line, hash) ||
+        !ParseNumber(size, file.size) || !ParseNumber(modified, file.modified) || !IsHex(hash) ||
+        line.empty()) {
+        return false;
+    }
+    file.hash = hash;
+    path = line;
+    return true;
+}
+
+// The record's lines without their line feeds; false when the last one lacks its own.
+bool SplitLines(std::string_view text, std::vector<std::string_view>& lines) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos) {
+            return false;
+        }
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(end + 1);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string UploadRecordPath(const std::string& profileName, const std::string& server,
+                             const std::string& folder) {
+    std::string name;
+    for (const char c : profileName.substr(0, kNameLength)) {
+        name += IsNameCharacter(c) ? c : '_';
+    }
+    const std::string place = server + "\n" + folder;
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(place.data(), place.size(), digest, &length, EVP_sha256(), nullptr);
+    return RegistryStoreFolder() + "/Upload records/" + name + "-" + Hex(digest, 8) + ".txt";
+}
+
+bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string& problem) {
+    record.files.clear();
+    problem.clear();
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
+        return false;
+    }
+    std::string text;
+    if (std::string reason = ReadWholeFile(path, text); !reason.empty()) {
+        if (reason.back() == '\n') {
+            reason.pop_back();
+        }
+        problem = "The record of the last upload cannot be read: " + reason;
+        return false;
+    }
+    const std::string damaged = "The record of the last upload (" + path + ") is damaged: ";
+    std::vector<std::string_view> lines;
+    const bool whole = SplitLines(text, lines);
+    // The first line that is not what it should be, counted from 1; 0 when all are.
+    std::size_t bad = 0;
+    std::string_view server, folder;
+    if (lines.empty() || lines[0] != kHeader) {
+        bad = 1;
+    } else if (lines.size() < 2 || !lines[1].starts_with("server\t")) {
+        bad = 2;
+    } else if (lines.size() < 3 || !lines[2].starts_with("folder\t")) {
+        bad = 3;
+    } else {
+        server = lines[1].substr(7);
+        folder = lines[2].substr(7);
+    }
+    std::map<std::string, RecordedFile> files;
+    for (std::size_t i = 3; bad == 0 && i + 1 < lines.size(); ++i) {
+        std::string name;
+        RecordedFile file;
+        if (!ParseFileLine(lines[i], name, file) || !files.emplace(name, file).second) {
+            bad = i + 1;
+        }
+    }
+    if (bad != 0) {
+        problem = damaged + "line " + std::to_string(bad) + " cannot be read.";
+        return false;
+    }
+    if (!whole || lines.size() < 4 || !lines.back().starts_with("end ")) {
+        problem = damaged + "it ends before its last line.";
+        return false;
+    }
+    std::int64_t count = -1;
+    if (!ParseNumber(lines.back().substr(4), count) ||
+        count != static_cast<std::int64_t>(files.size())) {
+        problem = damaged + "line " + std::to_string(lines.size()) + " cannot be read.";
+        return false;
+    }
+    if ((!record.server.empty() && record.server != server) ||
+        (!record.folder.empty() && record.folder != folder)) {
+        problem =
+            "The record of the last upload (" + path + ") belongs to another server or folder.";
+        return false;
+    }
+    record.server = server;
+    record.folder = folder;
+    record.files = std::move(files);
+    return true;
+}
+
+bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::string& problem) {
+    problem.clear();
+    const std::string cannot = "The record of the upload cannot be saved to " + path + ": ";
+    if (record.server.find('\n') != std::string::npos ||
+        record.folder.find('\n') != std::string::npos) {
+        problem = cannot + "the server or folder name holds a line break.";
+        return false;
+    }
+    std::string text =
+        std::string(kHeader) + "\nserver\t" + record.server + "\nfolder\t" + record.folder + "\n";
+    std::size_t count = 0;
+    for (const auto& [name, file] : record.files) {
+        // What could not be read back is left out: its file is checked again next time.
+        if (name.empty() || name.find('\n') != std::string::npos || !IsHex(file.hash)) {
+            continue;
+        }
+        text += std::to_string(file.size) + "\t" + std::to_string(file.modified) + "\t" +
+                file.hash + "\t" + name + "\n";
+        ++count;
+    }
+    text += "end " + std::to_string(count) + "\n";
+    if (const int error = CreateFolderPath(PathFolder(path), kFolderMode)) {
+        problem = cannot + ErrorCodeText(error);
+        return false;
+    }
+    const ReplaceFileResult written = ReplaceFileContents(path, text, true);
+    if (!written.ok()) {
+        problem = cannot + ErrorCodeText(written.error);
+        return false;
+    }
+    // A new file takes the umask's mode; the folder is ours alone meanwhile, and every
+    // later replacement keeps the mode set here.
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0 && (status.st_mode & 07777) != kFileMode &&
+        ::chmod(path.c_str(), kFileMode) != 0) {
+        problem = cannot + ErrorCodeText(errno);
+        return false;
+    }
+    return true;
+}
+
+void DeleteUploadRecord(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+bool HashFileContent(int fd, std::string& hash) {
+    hash.clear();
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
+                                                                          &EVP_MD_CTX_free);
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
+        errno = ENOMEM;
+        return false;
+    }
+    std::vector<unsigned char> block(kHashBlock);
+    std::uint64_t offset = 0;
+    for (;;) {
+        const ssize_t got = ReadAllAt(fd, offset, block.data(), block.size());
+        if (got < 0) {
+            return false;
+        }
+        EVP_DigestUpdate(context.get(), block.data(), static_cast<std::size_t>(got));
+        offset += static_cast<std::uint64_t>(got);
+        if (static_cast<std::size_t>(got) < block.size()) {
+            break;  // the file ends
+        }
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(context.get(), digest, &length);
+    hash = Hex(digest, length);
+    return true;
+}

@@ -1,0 +1,180 @@
+// The record of the last upload: saved and read back whole, damaged files and records of
+// another place refused, one file per profile and place, and the content hash.
+
+#include "upload/upload_record.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <iterator>
+#include <string>
+
+#include "platform/file_descriptor.h"
+#include "platform/paths.h"
+#include "platform/registry_store.h"
+#include "support/test_support.h"
+
+namespace {
+
+const char* const kServer = "ftp.example.com:21 anna";
+const char* const kFolder = "/htdocs/site";
+const char* const kHash = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+UploadRecord SampleRecord() {
+    UploadRecord record;
+    record.server = kServer;
+    record.folder = kFolder;
+    record.files["index.html"] = {1234, 1700000000123456789, kHash};
+    record.files["My pictures/a\tb c.jpg"] = {0, -5, ""};
+    return record;
+}
+
+mode_t Mode(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_mode & 07777;
+}
+
+TEST(UploadRecord, SavedRecordReadsBackAndOnlyItsOwnerMayReadIt) {
+    const std::string path = UploadRecordPath("Round trip", kServer, kFolder);
+    UploadRecord saved = SampleRecord();
+    saved.files["two\nlines.txt"] = {1, 1, kHash};
+    std::string problem;
+    ASSERT_TRUE(SaveUploadRecord(path, saved, problem)) << problem;
+    saved.files.erase("two\nlines.txt");
+    // A second save replaces the first.
+    saved.files["index.html"].size = 99;
+    ASSERT_TRUE(SaveUploadRecord(path, saved, problem)) << problem;
+
+    UploadRecord loaded;
+    loaded.server = kServer;
+    ASSERT_TRUE(LoadUploadRecord(path, loaded, problem)) << problem;
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(loaded.server, kServer);
+    EXPECT_EQ(loaded.folder, kFolder);
+    ASSERT_EQ(loaded.files.size(), saved.files.size());
+    for (const auto& [name, file] : saved.files) {
+        const RecordedFile& back = loaded.files[name];
+        EXPECT_EQ(back.size, file.size) << name;
+        EXPECT_EQ(back.modified, file.modified) << name;
+        EXPECT_EQ(back.hash, file.hash) << name;
+    }
+    EXPECT_EQ(ReadFileBytes(path).substr(0, 23), "Mavren upload record 1\n");
+    EXPECT_EQ(Mode(path), 0600u);
+    EXPECT_EQ(Mode(PathFolder(path)), 0700u);
+    DeleteUploadRecord(path);
+    EXPECT_FALSE(LoadUploadRecord(path, loaded, problem));
+    EXPECT_EQ(problem, "");
+}
+
+TEST(UploadRecord, DamagedRecordIsNoRecord) {
+    const std::string top =
+        "Mavren upload record 1\nserver\tftp.example.com:21 anna\n"
+        "folder\t/htdocs/site\n";
+    const std::string line = "12\t34\t" + std::string(kHash) + "\ta.html\n";
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"empty", ""},
+        {"no end line", top + line},
+        {"cut inside the end line", top + line + "end 1"},
+        {"cut inside a file line", top + line.substr(0, 20)},
+        {"wrong header", "Mavren upload list 1\n" + top.substr(23) + line + "end 1\n"},
+        {"later version", "Mavren upload record 2\n" + top.substr(23) + line + "end 1\n"},
+        {"no folder line", top.substr(0, top.find("folder")) + line + "end 1\n"},
+        {"garbage line", top + line + "something\n" + "end 2\n"},
+        {"size not a number", top + "1x\t34\t\ta.html\n" + "end 1\n"},
+        {"path missing", top + "12\t34\t" + kHash + "\t\n" + "end 1\n"},
+        {"same path twice", top + line + line + "end 2\n"},
+        {"end count wrong", top + line + "end 2\n"},
+        {"lines after the end", top + "end 0\n" + line},
+    };
+    const std::string path = UploadRecordPath("Damaged", kServer, kFolder);
+    for (const auto& c : cases) {
+        WriteFileBytes(path, c.text);
+        UploadRecord record = SampleRecord();
+        std::string problem;
+        EXPECT_FALSE(LoadUploadRecord(path, record, problem)) << c.name;
+        EXPECT_NE(problem.find(path), std::string::npos) << c.name << ": " << problem;
+        EXPECT_TRUE(record.files.empty()) << c.name;
+    }
+    // The same lines whole are read.
+    WriteFileBytes(path, top + line + "end 1\n");
+    UploadRecord record;
+    std::string problem;
+    EXPECT_TRUE(LoadUploadRecord(path, record, problem)) << problem;
+}
+
+TEST(UploadRecord, RecordOfAnotherServerOrFolderIsRefused) {
+    const std::string path = UploadRecordPath("Elsewhere", kServer, kFolder);
+    std::string problem;
+    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord(), problem)) << problem;
+    const struct {
+        const char* server;
+        const char* folder;
+    } cases[] = {{"ftp.example.com:21 bert", kFolder}, {kServer, "/htdocs"}};
+    for (const auto& c : cases) {
+        UploadRecord record;
+        record.server = c.server;
+        record.folder = c.folder;
+        EXPECT_FALSE(LoadUploadRecord(path, record, problem)) << c.server << " " << c.folder;
+        EXPECT_NE(problem.find("another server or folder"), std::string::npos) << problem;
+        EXPECT_TRUE(record.files.empty());
+    }
+}
+
+TEST(UploadRecord, EachProfileAndPlaceHasItsOwnFile) {
+    const std::string paths[] = {
+        UploadRecordPath("Site", kServer, kFolder),
+        UploadRecordPath("Other site", kServer, kFolder),
+        UploadRecordPath("Site", "ftp.example.com:2121 anna", kFolder),
+        UploadRecordPath("Site", kServer, "/htdocs/site2"),
+        // The line between server and folder keeps these two apart.
+        UploadRecordPath("Site", "a", "b/c"),
+        UploadRecordPath("Site", "ab", "/c"),
+    };
+    for (std::size_t i = 0; i < std::size(paths); ++i) {
+        EXPECT_EQ(PathFolder(paths[i]), RegistryStoreFolder() + "/Upload records");
+        for (std::size_t j = i + 1; j < std::size(paths); ++j) {
+            EXPECT_NE(paths[i], paths[j]);
+        }
+    }
+    const std::string name = PathFileName(
+        UploadRecordPath("Ünïcode/../and a very long name that goes on and on", kServer, kFolder));
+    EXPECT_EQ(name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                     "0123456789-_."),
+              std::string::npos)
+        << name;
+    EXPECT_LE(name.size(), 40u + 1 + 16 + 4) << name;
+}
+
+TEST(UploadRecord, HashIsSha256OfTheWholeFileFromItsStart) {
+    const struct {
+        std::string content;
+        const char* hash;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", kHash},
+        {std::string(262144, 'a'),  // exactly one block
+         "dd3dde87623d9a6b354c68c943d189c89c63652d945e7bbdf0986cae91a49521"},
+        {std::string(600000, 'a'),
+         "ded93777580eeaa7d906cb0f16b9706b1000067eaf0f3b6c1d03a8bc6a15bf15"},
+    };
+    TempDir folder;
+    for (const auto& c : cases) {
+        WriteFileBytes(folder / "file", c.content);
+        const UniqueFd fd(::open((folder / "file").c_str(), O_RDONLY | O_CLOEXEC));
+        ASSERT_TRUE(fd.valid());
+        ::lseek(fd.get(), 0, SEEK_END);  // wherever the descriptor stands
+        std::string hash;
+        EXPECT_TRUE(HashFileContent(fd.get(), hash));
+        EXPECT_EQ(hash, c.hash) << c.content.size();
+    }
+    std::string hash;
+    EXPECT_FALSE(HashFileContent(-1, hash));
+}
+
+}  // namespace
