@@ -12,6 +12,24 @@ connection broke or was aborted first (NAME below the root). "CWD close-this-con
 hang up on that client, as a server does when a connection was idle too long. Runs
 until it is terminated.
 
+Network conditions and limits, as some real servers and links have:
+  --delay MS           every reply (the 220 greeting too) and the first byte each data
+                       connection receives or sends reach the other side MS milliseconds
+                       late, as over a link with that round trip; each client is served on
+                       its own thread, so clients are delayed independently
+  --clock-offset SECS  every file time the server tells (MLSD and MLST modify=, MDTM, the
+                       reply to MFMT, LIST dates) is shifted by SECS seconds (may be
+                       negative), as a server that tells times in its own time zone; times
+                       set with MFMT are still taken as UTC
+  --max-logins N       at most N clients connected at once; one more is answered
+                       "421 Too many connections. Service temporarily unavailable." instead
+                       of the greeting and disconnected
+  --cut-after BYTES    the first upload (STOR or APPE, also after REST) whose data reaches
+                       BYTES bytes ends there: the server keeps those BYTES bytes in the file,
+                       logs "~incomplete NAME" and drops that client's data and control
+                       connections without a reply (a reset, as a broken link); once per run,
+                       later uploads go through
+
 Each --quirk makes the server behave as some real servers do (or as a hostile one would):
   case-insensitive  names match in any letter case, and an overwritten file keeps the
                     case it had
@@ -23,15 +41,20 @@ Each --quirk makes the server behave as some real servers do (or as a hostile on
   slow-mlsd         MLSD of a folder called "slow" sends one line a second, forever
 
 usage: ftp_server.py ROOT USER PASSWORD LOG [--no-passive] [--no-mlst]
-                     [--throttle BYTES_PER_SECOND] [--tls CERT] [--quirk NAME ...]
+                     [--throttle BYTES_PER_SECOND] [--tls CERT] [--delay MS]
+                     [--clock-offset SECONDS] [--max-logins N] [--cut-after BYTES]
+                     [--quirk NAME ...]
 """
 
 import argparse
 import itertools
 import logging
 import os
+import socket
 import stat
+import struct
 import sys
+import threading
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -88,7 +111,7 @@ class CaseFoldingFS(AbstractedFS):
 def listing_lines(fs, basedir, listing, line):
     for name in listing:
         try:
-            status = os.lstat(os.path.join(basedir, name))
+            status = fs.lstat(os.path.join(basedir, name))
         except OSError:
             continue
         text = line(name, status, time.localtime(status.st_mtime))
@@ -112,6 +135,41 @@ class SevenFieldListingFS(AbstractedFS):
             stamp = time.strftime("%b %d %H:%M", when)
             return "%srw-r--r-- 1 owner %8d %s %s\r\n" % (mode, status.st_size, stamp, name)
         return listing_lines(self, basedir, listing, line)
+
+
+class ShiftedStatus:
+    """A stat result whose times are moved by offset seconds."""
+
+    def __init__(self, status, offset):
+        self._status = status
+        self.st_mtime = status.st_mtime + offset
+        self.st_ctime = status.st_ctime + offset
+
+    def __getattr__(self, name):
+        return getattr(self._status, name)
+
+
+def clock_shifted(fs_class, offset):
+    class ShiftedFS(fs_class):
+        def stat(self, path):
+            return ShiftedStatus(fs_class.stat(self, path), offset)
+
+        def lstat(self, path):
+            return ShiftedStatus(fs_class.lstat(self, path), offset)
+
+        def getmtime(self, path):
+            return fs_class.getmtime(self, path) + offset
+    return ShiftedFS
+
+
+def drop(channel):
+    """Closes a connection with a reset instead of an orderly shutdown."""
+    try:
+        channel.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    except OSError:
+        pass
+    channel._error = True  # skips the TLS close_notify
+    channel.close()
 
 
 def endless_lines():
@@ -139,6 +197,14 @@ def main():
                         help="receive at most this many bytes a second on data connections")
     parser.add_argument("--tls", metavar="CERT",
                         help="require TLS with the certificate in this PEM file")
+    parser.add_argument("--delay", type=int, default=0, metavar="MS",
+                        help="answer and start each data transfer this many milliseconds late")
+    parser.add_argument("--clock-offset", type=int, default=0, metavar="SECONDS",
+                        help="tell file times shifted by this many seconds")
+    parser.add_argument("--max-logins", type=int, default=0, metavar="N",
+                        help="refuse clients beyond this many at once")
+    parser.add_argument("--cut-after", type=int, default=0, metavar="BYTES",
+                        help="break the first upload that reaches this many bytes")
     parser.add_argument("--quirk", action="append", default=[],
                         choices=["case-insensitive", "lying-pwd", "silent-quit", "dos-list",
                                  "seven-field-list", "endless-mlsd", "slow-mlsd"])
@@ -168,7 +234,99 @@ def main():
             dtp_handler = SecureData
         base = Secure
 
+    delay = options.delay / 1000
+    # Shared by the connections' threads when the server runs one per client.
+    lock = threading.Lock()
+    shared = {"logins": 0, "cut": False}
+
+    data_base = base.dtp_handler
+    if options.throttle > 0:
+        class Throttled(ThrottledDTPHandler):
+            read_limit = options.throttle
+        data_base = Throttled
+
+    class Data(data_base):
+        late = delay > 0
+        upload_bytes = 0
+        cut_here = False
+
+        def arrive_late(self):
+            # Sleeping holds only this client's thread (see server_class below).
+            if self.late:
+                self.late = False
+                time.sleep(delay)
+
+        def push(self, data):
+            self.arrive_late()
+            return data_base.push(self, data)
+
+        def push_with_producer(self, producer):
+            self.arrive_late()
+            return data_base.push_with_producer(self, producer)
+
+        def recv(self, size):
+            chunk = data_base.recv(self, size)
+            if options.cut_after > 0 and self.receive and chunk:
+                left = options.cut_after - self.upload_bytes
+                if len(chunk) >= left:
+                    with lock:
+                        if not shared["cut"]:
+                            shared["cut"] = self.cut_here = True
+                            chunk = chunk[:left]
+                self.upload_bytes += len(chunk)
+            return chunk
+
+        def handle_read_event(self):
+            self.arrive_late()
+            data_base.handle_read_event(self)
+            if self.cut_here:
+                control = self.cmd_channel
+                drop(self)  # logs the file as incomplete
+                drop(control)
+
     class LoggingHandler(base):
+        dtp_handler = Data
+        counted = False
+        greet_on_own_thread = False
+
+        def handle(self):
+            # On the threaded server this runs on the thread that accepts every client;
+            # a delayed greeting waits for the client's own thread (add_channel).
+            if delay:
+                self.greet_on_own_thread = True
+            else:
+                self.greet()
+
+        def add_channel(self, map=None, events=None):
+            base.add_channel(self, map, events)
+            if self.greet_on_own_thread:
+                self.greet_on_own_thread = False
+                self.greet()
+
+        def greet(self):
+            with lock:
+                full = 0 < options.max_logins <= shared["logins"]
+                if not full:
+                    shared["logins"] += 1
+                    self.counted = True
+            if full:
+                self.respond("421 Too many connections. Service temporarily unavailable.")
+                self.close_when_done()
+            else:
+                base.handle(self)
+
+        def close(self):
+            if self.counted:
+                self.counted = False
+                with lock:
+                    shared["logins"] -= 1
+            base.close(self)
+
+        def respond(self, resp, *args, **kwargs):
+            if delay:
+                time.sleep(delay)
+            base.respond(self, resp, *args, **kwargs)
+
         def pre_process_command(self, line, cmd, arg):
             log.write(("PASS ****" if cmd == "PASS" else line) + "\n")
             if line == "CWD close-this-connection":
@@ -234,15 +392,15 @@ def main():
         handler.abstracted_fs = DosListingFS
     elif "seven-field-list" in options.quirk:
         handler.abstracted_fs = SevenFieldListingFS
+    if options.clock_offset:
+        handler.abstracted_fs = clock_shifted(handler.abstracted_fs, options.clock_offset)
     handler.auth_failed_timeout = 0
     handler.permit_foreign_addresses = True
-    if options.throttle > 0:
-        class Throttled(ThrottledDTPHandler):
-            read_limit = options.throttle
-        handler.dtp_handler = Throttled
 
-    # A listing that sleeps between its lines holds only its own connection's thread.
-    server_class = ThreadedFTPServer if "slow-mlsd" in options.quirk else FTPServer
+    # A listing that sleeps between its lines, or a delay, holds only its own
+    # connection's thread.
+    threaded = "slow-mlsd" in options.quirk or delay > 0
+    server_class = ThreadedFTPServer if threaded else FTPServer
     server = server_class(("127.0.0.1", 0), handler)
     if options.tls:
         print(server.address[1], fingerprint(options.tls), flush=True)
