@@ -80,6 +80,7 @@ void FtpTestServer::Start(const Options& options) {
         arguments.push_back("--quirk");
         arguments.push_back(quirk);
     }
+    arguments.insert(arguments.end(), options.more.begin(), options.more.end());
     if (options.tls) {
         arguments.push_back("--tls");
         arguments.push_back(folder + "/certificate.pem");

@@ -25,6 +25,9 @@ class FtpTestServer {
         // Ways of real (or hostile) servers, as ftp_server.py names them: "case-insensitive",
         // "lying-pwd", "silent-quit", "dos-list", "seven-field-list", "endless-mlsd", "slow-mlsd".
         std::vector<std::string> quirks = {};
+        // More of ftp_server.py's options, as its command line takes them:
+        // {"--max-logins", "2"}, {"--clock-offset", "18000"}, {"--cut-after", "3000000"}.
+        std::vector<std::string> more = {};
     };
 
     static constexpr const char* kUser = "ann";

@@ -5,11 +5,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <future>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/registry_store.h"
 #include "support/ftp_test_server.h"
 #include "support/recording_receiver.h"
 #include "support/sftp_test_server.h"
@@ -240,6 +244,130 @@ TEST_F(UploadWorkerTest, AServerThatStopsDuringAFileEndsTheUploadWithAMessage) {
     EXPECT_GT(box.size(), std::string("Failed to write FTP file \"big.bin\":\n\n").size()) << box;
     EXPECT_EQ(receiver->StatusTexts().back(), "FTP Error.");
     EXPECT_TRUE(receiver->WorkDone());
+}
+
+// Bytes no two blocks of which are alike, so a piece sent twice or left out shows.
+std::string Varied(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = 12345;
+    for (char& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+int CountStarting(const std::vector<std::string>& texts, const std::string& start) {
+    return static_cast<int>(std::count_if(
+        texts.begin(), texts.end(), [&](const std::string& t) { return t.rfind(start, 0) == 0; }));
+}
+
+TEST_F(UploadWorkerTest, AConnectionCutInAFileGoesOnWhereItStoppedOnAFreshOne) {
+    FtpTestServer server({.more = {"--cut-after", "3000000"}});
+    const std::string bytes = Varied(8 * 1024 * 1024);
+    WriteFileBytes(site / "big.bin", bytes);
+    WriteFileBytes(site / "small.htm", "small");
+
+    ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished)
+        << testing::PrintToString(boxes->Texts());
+    EXPECT_TRUE(ReadFileBytes(server.Root() + "/big.bin") == bytes) << "not byte for byte";
+    EXPECT_EQ(ReadFileBytes(server.Root() + "/small.htm"), "small");
+    const std::vector<std::string> texts = receiver->StatusTexts();
+    EXPECT_EQ(CountStarting(texts, "Trying \"big.bin\" again (1 of 3) in 1 second: "), 1);
+    EXPECT_EQ(CountStarting(texts, "Going on with \"big.bin\" from byte "), 1);
+    EXPECT_EQ(server.Count("APPE big.bin"), 1);
+    EXPECT_TRUE(boxes->Texts().empty());
+}
+
+TEST_F(UploadWorkerTest, AServerThatTakesTwoLoginsGetsEveryFileOverThoseTwo) {
+    FtpTestServer server({.more = {"--max-logins", "2"}});
+    for (int i = 0; i < 12; ++i) {
+        WriteFileBytes(site / ("page" + std::to_string(i) + ".htm"), Varied(20000 + i));
+    }
+    ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished)
+        << testing::PrintToString(boxes->Texts());
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "page" + std::to_string(i) + ".htm";
+        EXPECT_TRUE(ReadFileBytes(server.Root() + "/" + name) == Varied(20000 + i)) << name;
+    }
+    EXPECT_EQ(CountStarting(receiver->StatusTexts(), "The server refused another connection"), 1);
+    EXPECT_EQ(receiver->StatusTexts().back(), "Done.");
+}
+
+TEST_F(UploadWorkerTest, AServerWhoseClockIsHoursOffGetsNothingAgain) {
+    for (const char* offset : {"18000", "-10800"}) {
+        SCOPED_TRACE(offset);
+        FtpTestServer server({.more = {"--clock-offset", offset}});
+        MakeSite();
+        ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished);
+        EXPECT_EQ(server.Count("STOR"), 3);
+        // Generated anew: the same pages, written again.
+        MakeSite();
+        receiver = std::make_shared<HookedReceiver>();
+        ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished);
+        EXPECT_EQ(server.Count("STOR"), 3);
+        EXPECT_TRUE(receiver->Saw("Skipping \"a.htm\" (unchanged since the last upload)"));
+
+        // A page that changed goes, at the same size.
+        WriteFileBytes(site / "a.htm", "<p>b</p>");
+        receiver = std::make_shared<HookedReceiver>();
+        ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished);
+        EXPECT_EQ(server.Count("STOR"), 4);
+        EXPECT_EQ(ReadFileBytes(server.Root() + "/a.htm"), "<p>b</p>");
+    }
+}
+
+TEST_F(UploadWorkerTest, WithoutItsRecordAnUploadComparesEveryFileWithTheListing) {
+    const std::string records = RegistryStoreFolder() + "/Upload records";
+    for (const char* damage : {"delete", "garbage", "cut"}) {
+        SCOPED_TRACE(damage);
+        FtpTestServer server;
+        MakeSite();
+        ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished);
+        std::vector<std::string> written;
+        for (const auto& entry : std::filesystem::directory_iterator(records)) {
+            written.push_back(entry.path());
+        }
+        for (const std::string& record : written) {
+            const std::string text = ReadFileBytes(record);
+            if (std::string(damage) == "delete") {
+                ::unlink(record.c_str());
+            } else if (std::string(damage) == "garbage") {
+                WriteFileBytes(record, "\x01\x02 not a record\n");
+            } else {
+                WriteFileBytes(record, text.substr(0, text.size() / 2));
+            }
+        }
+        // Changed at the same size, and newer than the server's copy.
+        WriteFileBytes(site / "index.htm", "<p>INDEX</p>");
+        SetModificationTime(site / "index.htm", ModificationTime(server.Root() + "/index.htm") + 5);
+        receiver = std::make_shared<HookedReceiver>();
+        ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished);
+        EXPECT_EQ(ReadFileBytes(server.Root() + "/index.htm"), "<p>INDEX</p>");
+        EXPECT_EQ(server.Count("STOR"), 4);
+        EXPECT_EQ(std::string(damage) != "delete",
+                  CountStarting(receiver->StatusTexts(), "The record of the last upload") == 1);
+    }
+}
+
+TEST_F(UploadWorkerTest, StoppingWithFourFilesOnTheirWayEndsEveryConnection) {
+    FtpTestServer server({.throttle = 512 * 1024});
+    for (int i = 0; i < 4; ++i) {
+        WriteFileBytes(site / ("big" + std::to_string(i) + ".bin"), std::string(8 << 20, 'b'));
+    }
+    std::atomic<int> opened{0};
+    receiver->hook = [&](const std::string& status) {
+        opened += status.rfind("Opening \"big", 0) == 0 ? 1 : 0;
+        if (opened == 4 && status.rfind("Uploading \"big", 0) == 0) {
+            UploadCancelRequested.store(1);
+        }
+    };
+    ASSERT_EQ(Upload(server, ""), UploadOutcome::Canceled);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(server.WaitForUploadEnd("big" + std::to_string(i) + ".bin"), "~incomplete");
+    }
+    EXPECT_EQ(server.Count("USER"), 4);
+    EXPECT_FALSE(receiver->WorkDone());
 }
 
 TEST_F(UploadWorkerTest, DeleteRemovesWhatTheSiteNoLongerHasAfterAskingAndADryRunOnlyTells) {
