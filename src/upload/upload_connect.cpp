@@ -72,8 +72,8 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
     }
     const std::string knownHosts = UserKnownHostsFile();
     // At most one question: a server that fails again after a Yes is not asked about twice.
-    bool asked = false;
-    bool warned = false;  // about lines of known_hosts that cannot be read: once an upload
+    bool asked = job.furtherConnection;
+    bool warned = job.furtherConnection;  // about unreadable lines of known_hosts: once an upload
     for (;;) {
         ConnectFailure reason;
         HostKeyCheck hostKey;

@@ -8,7 +8,8 @@
 // key, then connects again. A server whose certificate differs from the pinned one, or
 // whose host key differs from the recorded one, is refused without a question: the user
 // trusts a new one on purpose, outside the upload. Runs on the upload's worker thread;
-// the question is a box of that thread.
+// the question is a box of that thread. A further connection of an upload (the job says
+// so) asks nothing: the first one did, and a refusal now is a refusal.
 
 #include <memory>
 #include <string>

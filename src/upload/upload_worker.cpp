@@ -90,7 +90,9 @@ enum class Attempt {
 class Upload {
   public:
     Upload(const UploadJob& job, const FtpConnector& connect)
-        : job(job), connect(connect), limiter(job.rateLimit) {}
+        : job(job), furtherJob(job), connect(connect), limiter(job.rateLimit) {
+        furtherJob.furtherConnection = true;
+    }
 
     UploadOutcome Run();
     // Ends after an unexpected failure (out of memory, say).
@@ -160,6 +162,7 @@ class Upload {
     std::string Local(const std::string& path) const { return JoinPath(job.localFolder, path); }
 
     const UploadJob& job;
+    UploadJob furtherJob;  // for the connections after the first
     const FtpConnector& connect;
     LocalSite site;                         // what goes, and what the walk left out
     std::unique_ptr<FtpClient> connection;  // the checking one, and the first to send
@@ -559,7 +562,7 @@ void Upload::RunLane(Lane& lane, bool own) {
     try {
         if (own) {
             std::string failure;
-            lane.connection = connect(job, failure);
+            lane.connection = connect(furtherJob, failure);
             if (!lane.connection) {
                 if (!CancelRequested()) {
                     SayFewerConnections(failure);
@@ -680,7 +683,7 @@ bool Upload::Reconnect(Lane& lane, std::string& failure) {
         lane.connection.reset();
     }
     lane.folder = std::string(1, '\0');
-    lane.connection = connect(job, failure);
+    lane.connection = connect(furtherJob, failure);
     if (!lane.connection) {
         return false;
     }

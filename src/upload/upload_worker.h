@@ -2,9 +2,22 @@
 
 // The upload worker: copies a generated site (a folder with all its subfolders) to a
 // server over FTP, FTPS or SFTP, into the profile's remote folder, mirroring the
-// subfolders there and skipping every file whose remote copy has the same size and is
-// not older. What the walk of the site leaves out (upload_walk.h: links out of it,
-// names no server takes) gets a status line each and is not touched on the server.
+// subfolders there. It checks every file first, on one connection, and makes the missing
+// folders on the way; then it sends what changed over several connections at once (the
+// job's count; a server that takes fewer logins leaves it to those it took).
+//
+// What changed is told by the record of the last upload (upload_record.h): a file goes
+// when the record lacks it, its size or content differs from what was sent, or the
+// server's listing gives another size than was sent; the server's clock plays no part.
+// Without a record, or with fullCheck, a file goes unless the server's copy has the same
+// size and is not older. Each upload leaves a record of the files the server has for
+// certain, even one that ended early.
+//
+// A file whose connection is lost or times out is tried again on a fresh connection, up
+// to three times after a growing pause; a file over 1 MB of which the server kept a part
+// goes on from there. A rate limit holds all connections together. What the walk of the
+// site leaves out (upload_walk.h: links out of it, names no server takes) gets a status
+// line each and is not touched on the server.
 //
 // The remote folder is the profile's folder as written, a relative one taken from the
 // folder the server logged in to; every later change of folder names the full path, so a
@@ -18,9 +31,10 @@
 // offered. A dry run only tells what it would do. It reports to the job's window with
 // the worker messages and shows its own boxes on its own thread.
 //
-// RunUpload runs on a worker thread, once per upload. The front end fills the job before
-// the thread starts and does not touch it afterwards; it asks for a stop by setting
-// UploadCancelRequested to 1 (0 before each start), which the worker polls before each
+// RunUpload runs on a worker thread, once per upload, and starts a thread of its own for
+// each connection after the first (the connector is called on those threads). The front
+// end fills the job before the thread starts and does not touch it afterwards; it asks for a stop
+// by setting UploadCancelRequested to 1 (0 before each start), which the worker polls before each
 // file, before each block of a file, between the size sums and while it waits for the
 // server; a stop during a file resets the connection at once, so the server keeps the
 // part it received and nothing more.
@@ -73,6 +87,9 @@ struct UploadJob {
     int connections = 4;           // transfers at once, 1 to kMaxUploadConnections
     std::int64_t rateLimit = 0;    // bytes a second for the whole upload; 0 for no limit
     bool fullCheck = false;        // ignore the record of the last upload
+    // A further connection of an upload that has one: it asks no questions and repeats no
+    // warnings, which the first connection did.
+    bool furtherConnection = false;
 };
 
 // The job for uploading localFolder with a profile's values.

@@ -75,7 +75,7 @@ TEST_F(CliUpload, UploadsTheTargetFolderAndSaysHowLongItTook) {
     // The profile used last is the default; nothing changed, so nothing is sent.
     run = Cli({"upload", programPath});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("Skipping \"INDEX000.HTM\" (sizes and modification times match)"),
+    EXPECT_NE(run.err.find("Skipping \"INDEX000.HTM\" (unchanged since the last upload)"),
               std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("Done.\n0 bytes sent; 2 files unchanged\n"), std::string::npos)

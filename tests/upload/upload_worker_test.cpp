@@ -517,7 +517,7 @@ TEST_F(SftpUploadTest, AsksAboutAnUnknownHostKeyThenUploadsOnlyWhatChanged) {
     receiver = std::make_shared<HookedReceiver>();
     ASSERT_EQ(Run(job), UploadOutcome::Finished);
     EXPECT_EQ(ReadFileBytes(remote + "/a.htm"), "<p>changed</p>");
-    EXPECT_TRUE(receiver->Saw("Skipping \"index.htm\" (sizes and modification times match)"));
+    EXPECT_TRUE(receiver->Saw("Skipping \"index.htm\" (unchanged since the last upload)"));
 }
 
 TEST_F(SftpUploadTest, AChangedHostKeyOrAWrongPasswordIsRefused) {
