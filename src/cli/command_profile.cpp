@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "cli/cli.h"
 #include "cli/command_options.h"
+#include "cli/upload_limits.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/registry_store.h"
@@ -49,6 +51,11 @@ int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfi
         if (it->second.empty() || !ParseFtpProtocol(it->second, profile.protocol)) {
             return UsageError(command, "--protocol takes ftp, ftps or sftp");
         }
+    }
+    if (const std::string problem =
+            ReadUploadLimits(options, profile.connections, profile.rateLimit);
+        !problem.empty()) {
+        return UsageError(command, problem);
     }
     if (options.flags.count("--password-stdin") != 0) {
         profile.password = ReadPasswordLine();
@@ -131,7 +138,7 @@ int ListProfiles(const FtpProfileList& list) {
         std::string (*text)(const FtpProfile& profile);
         std::size_t width;
     };
-    Column columns[] = {
+    std::vector<Column> columns = {
         {"Profile Name", [](const FtpProfile& p) { return p.name; }, 0},
         {"Protocol", [](const FtpProfile& p) { return std::string(FtpProtocolKey(p.protocol)); },
          0},
@@ -141,6 +148,24 @@ int ListProfiles(const FtpProfileList& list) {
         {"Password",
          [](const FtpProfile& p) { return std::string(FtpPasswordPlaceName(p.passwordPlace)); },
          0}};
+    // Columns for the upload settings only once a profile leaves their defaults, so the
+    // usual table stays narrow.
+    const FtpProfile defaults;
+    bool connections = false;
+    bool rateLimit = false;
+    for (int i = 0; i < list.count; ++i) {
+        const FtpProfile& profile = list.profiles[static_cast<std::size_t>(i)];
+        connections = connections || profile.connections != defaults.connections;
+        rateLimit = rateLimit || profile.rateLimit != defaults.rateLimit;
+    }
+    if (connections) {
+        columns.push_back(
+            {"Connections", [](const FtpProfile& p) { return std::to_string(p.connections); }, 0});
+    }
+    if (rateLimit) {
+        columns.push_back(
+            {"Rate Limit", [](const FtpProfile& p) { return TransferRateText(p.rateLimit); }, 0});
+    }
     for (Column& column : columns) {
         column.width = std::string(column.title).size();
         for (int i = 0; i < list.count; ++i) {
@@ -250,10 +275,10 @@ int RunProfileCommand(const CommandLine& line) {
     const Command& command = FindCommand("profile");
     CommandOptions options;
     std::string problem;
-    if (!ParseCommandOptions(
-            line.arguments,
-            {"--name", "--host", "--user", "--password", "--directory", "--protocol"},
-            {"--password-stdin", "--forget-certificate"}, options, problem)) {
+    if (!ParseCommandOptions(line.arguments,
+                             {"--name", "--host", "--user", "--password", "--directory",
+                              "--protocol", "--connections", "--limit-rate"},
+                             {"--password-stdin", "--forget-certificate"}, options, problem)) {
         return UsageError(command, problem);
     }
     if (options.positional.empty()) {

@@ -5,6 +5,7 @@
 #include "cli/command_options.h"
 #include "cli/console_progress.h"
 #include "cli/interrupt.h"
+#include "cli/upload_limits.h"
 #include "platform/registry_store.h"
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
@@ -31,8 +32,16 @@ int RunUploadCommand(const CommandLine& line) {
     const Command& command = FindCommand("upload");
     CommandOptions options;
     std::string problem;
-    if (!ParseCommandOptions(line.arguments, {"--profile", "--max-delete"},
-                             {"--delete", "--dry-run"}, options, problem)) {
+    if (!ParseCommandOptions(line.arguments,
+                             {"--profile", "--max-delete", "--connections", "--limit-rate"},
+                             {"--delete", "--dry-run", "--full-check"}, options, problem)) {
+        return UsageError(command, problem);
+    }
+    // Checked now, applied over the profile's values once it is known.
+    int connections = 0;
+    std::int64_t rateLimit = 0;
+    problem = ReadUploadLimits(options, connections, rateLimit);
+    if (!problem.empty()) {
         return UsageError(command, problem);
     }
     DeleteLimit deleteLimit;
@@ -90,6 +99,8 @@ int RunUploadCommand(const CommandLine& line) {
         ConsoleJobDisplay display;
         UploadJob job =
             MakeUploadJob(profile, program.GetText(ProgramKey::TargetDir), display.Receiver());
+        ReadUploadLimits(options, job.connections, job.rateLimit);
+        job.fullCheck = options.flags.count("--full-check") != 0;
         job.deleteExtra = dryRun || options.flags.count("--delete") != 0;
         job.dryRun = dryRun;
         job.deleteLimit = deleteLimit;

@@ -1,9 +1,28 @@
 #include "ui/ftp_profile_dialog.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/message_box.h"
 #include "ui/control_values.h"
 #include "ui_ftp_profile_dialog.h"
 #include "upload/ftp_address.h"
+#include "upload/upload_worker.h"
+
+namespace {
+
+constexpr std::int64_t kKilobyte = 1024;
+
+// The limit in whole KB a second; a limit below 1 KB shows as 1, not as "No limit".
+int RateLimitKilobytes(std::int64_t bytesPerSecond, int maximum) {
+    if (bytesPerSecond <= 0) {
+        return 0;
+    }
+    const std::int64_t kilobytes = (bytesPerSecond + kKilobyte / 2) / kKilobyte;
+    return static_cast<int>(std::clamp<std::int64_t>(kilobytes, 1, maximum));
+}
+
+}  // namespace
 
 CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(QWidget* parent)
     : CVQDialog(parent), m_ui(std::make_unique<Ui::FtpProfileDialog>()) {
@@ -31,6 +50,10 @@ bool CMavrenFtpProfileDialog::OnInitDialog() {
     ShowText(m_ui->directoryEdit, profile.directory);
     m_ui->protocolCombo->setCurrentIndex(
         m_ui->protocolCombo->findData(static_cast<int>(profile.protocol)));
+    m_ui->connectionsSpinBox->setMaximum(kMaxUploadConnections);
+    m_ui->connectionsSpinBox->setValue(profile.connections);
+    m_shownRateLimit = RateLimitKilobytes(profile.rateLimit, m_ui->rateLimitSpinBox->maximum());
+    m_ui->rateLimitSpinBox->setValue(m_shownRateLimit);
     const std::string pinned = profile.name.empty() ? "" : FtpProfileCertificate(profile.name);
     m_pinnedName = pinned.empty() ? "" : profile.name;
     m_ui->certificateValue->setText(QStringLiteral("SHA-256 ") + QString::fromStdString(pinned));
@@ -51,6 +74,10 @@ void CMavrenFtpProfileDialog::accept() {
     ReadText(m_ui->passwordEdit, edited.password);
     ReadText(m_ui->directoryEdit, edited.directory);
     edited.protocol = static_cast<FtpProtocol>(m_ui->protocolCombo->currentData().toInt());
+    edited.connections = m_ui->connectionsSpinBox->value();
+    if (m_ui->rateLimitSpinBox->value() != m_shownRateLimit) {
+        edited.rateLimit = m_ui->rateLimitSpinBox->value() * kKilobyte;
+    }
 
     FtpProfileField firstMissing = FtpProfileField::None;
     const std::string missing = MissingFtpProfileFields(edited, firstMissing);

@@ -1,14 +1,15 @@
 #pragma once
 
 // The FTP Profile dialog: one profile's name, host, user name, password (shown masked),
-// remote folder and protocol (FTP, FTP with TLS, SFTP), for a new profile (empty fields,
-// FTP) or one being edited. "Save" checks that name, host and user name are filled in,
-// lists what is missing in a stop box and puts the focus on the first missing field;
-// only a complete profile closes the dialog with OK. The caller sets profile, runs the dialog and
-// takes profile back after OK; it is left alone by Cancel. When the profile trusts an FTPS
-// server certificate, the dialog shows its fingerprint with "Forget Certificate"; the
-// pin is forgotten (in the settings store, at once) when the dialog is saved, so that the
-// next upload asks about the server's certificate again. GUI thread only.
+// remote folder and protocol (FTP, FTP with TLS, SFTP), and what its uploads may use (the
+// connections at once, a rate limit in KB a second or "No limit"), for a new profile (empty
+// fields, FTP, the default connections and no limit) or one being edited. "Save" checks that name,
+// host and user name are filled in, lists what is missing in a stop box and puts the focus on the
+// first missing field; only a complete profile closes the dialog with OK. The caller sets profile,
+// runs the dialog and takes profile back after OK; it is left alone by Cancel. When the profile
+// trusts an FTPS server certificate, the dialog shows its fingerprint with "Forget Certificate";
+// the pin is forgotten (in the settings store, at once) when the dialog is saved, so that the next
+// upload asks about the server's certificate again. GUI thread only.
 
 #include <memory>
 
@@ -41,4 +42,7 @@ class CMavrenFtpProfileDialog final : public CVQDialog {
     const std::unique_ptr<Ui::FtpProfileDialog> m_ui;
     std::string m_pinnedName;  // the profile whose pin the dialog shows; empty for none
     bool m_forgetCertificate = false;
+    // The rate limit as first shown, rounded to KB: the profile's exact limit (set in bytes
+    // by mavren-cli) stays unless the user changes the box.
+    int m_shownRateLimit = 0;
 };

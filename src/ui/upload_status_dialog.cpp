@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <string_view>
 
 #include "platform/format.h"
 #include "platform/message_box.h"
@@ -21,6 +22,9 @@ WorkerThread g_uploadThread;
 const QString kStopCaption = QStringLiteral("Stop!");
 
 constexpr int kLongestShownText = 255;
+
+// Between the time taken and the time left in the worker's timing line.
+constexpr const char* kTimeLeftSeparator = " - ";
 
 }  // namespace
 
@@ -206,6 +210,7 @@ void CMavrenUploadStatusDialog::StartUpload() {
     job.deleteExtra = m_ui->deleteExtraCheck->isChecked();
     // Here the user sees the list and decides; No is the answer offered.
     job.askAboveLimit = true;
+    m_ui->timeLeftValue->clear();
     m_ui->startButton->setEnabled(false);
     m_ui->startButton->hide();
     m_ui->cancelButton->setText(kStopCaption);
@@ -222,6 +227,21 @@ void CMavrenUploadStatusDialog::SetStatusLine(int line, const QString& text) {
     box->setText(text);
     // The beginning of the line, not the padding at its end.
     box->setCursorPosition(0);
+}
+
+void CMavrenUploadStatusDialog::ShowTiming(const std::string& text) {
+    // "5300 bytes in 12 seconds - 30 seconds remaining": the time left gets a label of
+    // its own, where a long line cannot push it out of sight. The closing summary has
+    // no time left, and clears it.
+    const std::size_t dash = text.rfind(kTimeLeftSeparator);
+    if (dash == std::string::npos) {
+        SetStatusLine(2, PaddedStatusText(text));
+        m_ui->timeLeftValue->clear();
+        return;
+    }
+    SetStatusLine(2, PaddedStatusText(text.substr(0, dash)));
+    m_ui->timeLeftValue->setText(
+        QString::fromStdString(text.substr(dash + std::string_view(kTimeLeftSeparator).size())));
 }
 
 void CMavrenUploadStatusDialog::OnTransferOver() {
@@ -243,7 +263,7 @@ void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
             break;
         case WM_APP_STATUS_TEXT:
             if (!message.text.empty() && message.text.front() == '@') {
-                SetStatusLine(2, PaddedStatusText(message.text.substr(1)));
+                ShowTiming(message.text.substr(1));
             } else {
                 SetStatusLine(1, PaddedStatusText(message.text));
             }

@@ -1,9 +1,9 @@
 #pragma once
 
 // "FTP Upload Status": the user picks one of the FTP profiles (or makes, edits or deletes
-// one), starts the upload of the program's target folder, watches the two status lines
-// and the progress bar, and stops it ("Stop!", then a wait of at most 32 seconds, which a
-// stopped upload ends at once). A check box, off at first, asks the upload to delete
+// one), starts the upload of the program's target folder, watches the two status lines,
+// the time left and the progress bar, and stops it ("Stop!", then a wait of at most 32 seconds,
+// which a stopped upload ends at once). A check box, off at first, asks the upload to delete
 // afterwards what the site no longer has (the worker asks before it deletes). The
 // profile list is loaded when the dialog opens; deletions are stored at once, and what
 // else was changed here is saved, in one go, whichever way it closes.
@@ -55,6 +55,8 @@ class CMavrenUploadStatusDialog : public CVQDialog {
     void DeleteProfile();
     void StartUpload();
     void SetStatusLine(int line, const QString& text);
+    // The worker's timing line (without its "@"): time taken in line 2, time left beside.
+    void ShowTiming(const std::string& text);
     void OnTransferOver();
     // True after telling the user that there is no selected profile.
     bool NoSelection(int slot) const;

@@ -1,18 +1,28 @@
 #include "upload/ftp_profiles.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/ascii.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
+#include "platform/numbers.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
 #include "upload/password_scramble.h"
 #include "upload/secret_store.h"
+#include "upload/upload_worker.h"
 
 namespace {
 
 const char* const kLastFtpProfileValue = "LastFTPProfile";
 const char* const kCertificateValue = "Certificate";
 const char* const kPasswordValue = "Password";
+// Written only when they differ from the defaults, so a profile that keeps them reads
+// the same in an older copy.
+const char* const kConnectionsValue = "Connections";
+const char* const kRateLimitValue = "RateLimit";
+constexpr int kDefaultConnections = FtpProfile{}.connections;
 // Where the password is when it is not the "Password" value, and the word for the
 // secret store there.
 const char* const kPasswordStoreValue = "PasswordStore";
@@ -119,6 +129,38 @@ void WriteFields(RegistryKey& key, const FtpProfile& profile, unsigned fields) {
     if ((fields & kFtpProtocolChanged) != 0) {
         key.SetValue("Protocol", FtpProtocolKey(profile.protocol));
     }
+    if ((fields & kFtpConnectionsChanged) != 0) {
+        if (profile.connections == kDefaultConnections) {
+            key.RemoveValue(kConnectionsValue);
+        } else {
+            key.SetValue(kConnectionsValue, std::to_string(profile.connections));
+        }
+    }
+    if ((fields & kFtpRateLimitChanged) != 0) {
+        if (profile.rateLimit == 0) {
+            key.RemoveValue(kRateLimitValue);
+        } else {
+            key.SetValue(kRateLimitValue, std::to_string(profile.rateLimit));
+        }
+    }
+}
+
+// Absent or out of range: the nearest count an upload can use.
+int ReadConnections(const RegistryKey& key) {
+    const std::string* text = key.FindValue(kConnectionsValue);
+    if (text == nullptr) {
+        return kDefaultConnections;
+    }
+    return std::clamp(ParseLeadingInt(*text), 1, kMaxUploadConnections);
+}
+
+// Absent, negative or not a number: no limit.
+std::int64_t ReadRateLimit(const RegistryKey& key) {
+    const std::string* text = key.FindValue(kRateLimitValue);
+    if (text == nullptr) {
+        return 0;
+    }
+    return std::max<std::int64_t>(std::strtoll(text->c_str(), nullptr, 10), 0);
 }
 
 unsigned ChangedFields(const FtpProfile& before, const FtpProfile& after) {
@@ -128,6 +170,8 @@ unsigned ChangedFields(const FtpProfile& before, const FtpProfile& after) {
     fields |= before.password != after.password ? kFtpPasswordChanged : 0u;
     fields |= before.directory != after.directory ? kFtpDirectoryChanged : 0u;
     fields |= before.protocol != after.protocol ? kFtpProtocolChanged : 0u;
+    fields |= before.connections != after.connections ? kFtpConnectionsChanged : 0u;
+    fields |= before.rateLimit != after.rateLimit ? kFtpRateLimitChanged : 0u;
     return fields;
 }
 
@@ -331,6 +375,8 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSec
         if (!ParseFtpProtocol(ValueOf(key, "Protocol"), profile.protocol)) {
             profile.protocol = FtpProtocol::Ftp;
         }
+        profile.connections = ReadConnections(key);
+        profile.rateLimit = ReadRateLimit(key);
         const int slot = list.Add(profile);
         list.storedNames[static_cast<std::size_t>(slot)] = key.name;
         list.changedFields[static_cast<std::size_t>(slot)] = 0;

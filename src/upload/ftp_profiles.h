@@ -3,7 +3,8 @@
 // FTP profiles: the named sets of host, user name, password, remote folder and protocol
 // that an upload connects with, the list of up to three that the upload window and
 // mavren-cli work on, and their place in the settings store (one key per profile below
-// "FTP Profiles", the protocol as "Protocol", absent for FTP). A password lives in the
+// "FTP Profiles", the protocol as "Protocol", absent for FTP; "Connections", absent for 4;
+// "RateLimit" in bytes a second, absent for no limit). A password lives in the
 // desktop's secret store when one runs (secret_store.h), and the profile's key says so
 // with "PasswordStore"="Secret Service"; otherwise, and in files written before, it is
 // the key's "Password" in its scrambled form, and the first such save leaves a note
@@ -51,7 +52,9 @@ enum FtpProfileFieldFlags : unsigned {
     kFtpPasswordChanged = 1u << 2,
     kFtpDirectoryChanged = 1u << 3,
     kFtpProtocolChanged = 1u << 4,
-    kFtpAllFieldsChanged = (1u << 5) - 1,
+    kFtpConnectionsChanged = 1u << 5,
+    kFtpRateLimitChanged = 1u << 6,
+    kFtpAllFieldsChanged = (1u << 7) - 1,
 };
 
 struct FtpProfileList {

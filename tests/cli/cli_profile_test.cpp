@@ -62,6 +62,17 @@ TEST_F(CliProfile, AddsListsEditsAndDeletes) {
               std::string::npos)
         << "passwords are stored scrambled";
 
+    run = Cli({"profile", "edit", "work", "--connections", "8", "--limit-rate", "512k"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = Cli({"profile", "list"});
+    EXPECT_EQ(run.out,
+              "Profile Name  Protocol  Host                   Username  Directory  Password       "
+              "Connections  Rate Limit\n"
+              "home          ftp       ftp.home.example:2121  ann       /www       settings file  "
+              "4            none\n"
+              "work          sftp      ftp.work.example       bob                  settings file  "
+              "8            512K\n");
+
     run = Cli({"profile", "edit", "home", "--directory", "", "--name", "Home site", "--protocol",
                "ftps"});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -71,6 +82,8 @@ TEST_F(CliProfile, AddsListsEditsAndDeletes) {
     EXPECT_EQ(list.profiles[0].directory, "");
     EXPECT_EQ(list.profiles[0].password, "top secret") << "left as it was";
     EXPECT_EQ(list.profiles[0].protocol, FtpProtocol::Ftps);
+    EXPECT_EQ(list.profiles[1].connections, 8) << "left as it was";
+    EXPECT_EQ(list.profiles[1].rateLimit, 512 * 1024);
 
     run = Cli({"profile", "delete", "work"});
     EXPECT_EQ(run.status, 1) << "without a terminal the question is answered No";
@@ -132,6 +145,8 @@ TEST_F(CliProfile, WrongArgumentsAreUsageErrors) {
         {{"profile", "add", "a", "--host", "h", "--user", "u", "--password", "p",
           "--password-stdin"},
          2},
+        {{"profile", "add", "a", "--host", "h", "--user", "u", "--connections", "17"}, 2},
+        {{"profile", "add", "a", "--host", "h", "--user", "u", "--limit-rate", "1MB"}, 2},
         {{"profile", "edit", "missing", "--host", "h"}, 2},
         {{"profile", "delete", "missing", "--yes"}, 2},
         {{"profile", "delete", "a", "--host", "h"}, 2},

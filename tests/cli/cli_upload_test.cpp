@@ -94,7 +94,8 @@ TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
     WriteFileBytes(server.Root() + "/keys/kept.htm", "kept");
     AddProfile(server, "");
 
-    ProgramRun run = Cli({"upload", programPath, "--profile", "test", "--dry-run"});
+    ProgramRun run = Cli({"upload", programPath, "--profile", "test", "--dry-run", "--connections",
+                          "2", "--limit-rate", "1M", "--full-check"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "skip    bad?name.htm\nskip    keys\nsend    a.htm\ndelete  old.htm\n");
     EXPECT_NE(run.err.find("Skipping \"keys\" (a link to a folder outside the site)\n"),
@@ -121,6 +122,12 @@ TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
     EXPECT_EQ(ReadFileBytes(server.Root() + "/old.htm"), "old");
     EXPECT_EQ(Cli({"upload", programPath, "--max-delete", "1"}).status, 2) << "without --delete";
     EXPECT_EQ(Cli({"upload", programPath, "--delete", "--max-delete", "-1"}).status, 2);
+    run = Cli({"upload", programPath, "--profile", "test", "--limit-rate", "1MB"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("mavren-cli upload: --limit-rate takes bytes a second, or a number "
+                           "with K, M or G (0 for no limit), not '1MB'\nusage: "),
+              std::string::npos)
+        << run.err;
     run = Cli(
         {"upload", programPath, "--profile", "test", "--delete", "--yes", "--max-delete", "all"});
     ASSERT_EQ(run.status, 0) << run.err;

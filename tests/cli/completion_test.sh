@@ -57,6 +57,10 @@ check "mavren-cli generate trip.mav "
 check "mavren-cli upload --profile " 'my\ site' other
 check "mavren-cli upload trip.mav --profile o" other
 check "mavren-cli upload trip.mav --delete --max-delete " all
+check "mavren-cli upload trip.mav --fu" --full-check
+check "mavren-cli upload --connections 2 --limit-rate 1M " OLD.MAV sub trip.mav
+check "mavren-cli upload trip.mav --limit-rate " 
+check "mavren-cli profile edit other --l" --limit-rate
 check "mavren-cli profile " list add edit delete
 check "mavren-cli profile edit " 'my\ site' other
 check "mavren-cli profile delete m" 'my\ site'

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +25,7 @@
 #include "support/ui_test_support.h"
 #include "ui/ftp_profile_dialog.h"
 #include "ui/upload_status_dialog.h"
+#include "ui/worker_events.h"
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
 #include "upload/password_scramble.h"
@@ -167,6 +169,40 @@ class UploadDialogTest : public QObject {
         std::string last;
         QCOMPARE(LoadFtpProfiles(list, last), 1);
         QCOMPARE(list.profiles[0].protocol, FtpProtocol::Sftp);
+    }
+
+    void profileDialogSetsConnectionsAndRateLimit() {
+        struct Case {
+            std::int64_t rateLimit;  // the profile's before
+            int typedKilobytes;      // -1 to leave the box alone
+            QString shown;
+            std::int64_t saved;
+        };
+        // A limit set in bytes on the command line stays as it was unless changed here.
+        const Case cases[] = {{0, -1, "No limit", 0},
+                              {1500, -1, "1 KB/s", 1500},
+                              {1500, 512, "1 KB/s", 512 * 1024},
+                              {512 * 1024, 0, "512 KB/s", 0}};
+        for (const Case& c : cases) {
+            CMavrenFtpProfileDialog dialog;
+            dialog.profile = kAlpha;
+            dialog.profile.rateLimit = c.rateLimit;
+            const int result = ExecWith(dialog, [&](QWidget* window) {
+                auto* connections = Find<QSpinBox>(window, "connectionsSpinBox");
+                QCOMPARE(connections->value(), 4);
+                QCOMPARE(connections->maximum(), 16);
+                connections->setValue(9);
+                auto* rate = Find<QSpinBox>(window, "rateLimitSpinBox");
+                QCOMPARE(rate->text(), c.shown);
+                if (c.typedKilobytes >= 0) {
+                    rate->setValue(c.typedKilobytes);
+                }
+                Find<QPushButton>(window, "saveButton")->click();
+            });
+            QCOMPARE(result, int(QDialog::Accepted));
+            QCOMPARE(dialog.profile.connections, 9);
+            QCOMPARE(dialog.profile.rateLimit, c.saved);
+        }
     }
 
     void profileDialogShowsTheProfileAndCancelKeepsIt() {
@@ -406,6 +442,36 @@ class UploadDialogTest : public QObject {
             QCOMPARE(Find<QPushButton>(window, "cancelButton")->text(), QStringLiteral("Cancel"));
         });
         QCOMPARE(boxes->Texts(), std::vector<std::string>(3, "Select an item first"));
+    }
+
+    void statusLinesAndTheTimeLeftShow() {
+        StoreProfiles({kAlpha});
+        RunUploadDialog(TestHome(), [](QWidget* window) {
+            struct Case {
+                std::string text;  // as the worker posts it
+                QString line1, line2, timeLeft;
+            };
+            const Case cases[] = {
+                {"Trying \"x.jpg\" again (2 of 3) ...", "Trying \"x.jpg\" again (2 of 3) ...", "",
+                 ""},
+                {"@5300 bytes in 12 seconds - 30 seconds remaining", "", "5300 bytes in 12 seconds",
+                 "30 seconds remaining"},
+                {"@9000 bytes in 20 seconds; 2 files unchanged", "",
+                 "9000 bytes in 20 seconds; 2 files unchanged", ""},
+            };
+            for (const Case& c : cases) {
+                WorkerEvent status(WorkerMessage{WM_APP_STATUS_TEXT, 0, c.text});
+                QCoreApplication::sendEvent(window, &status);
+                if (!c.line1.isEmpty()) {
+                    QCOMPARE(Line(window, "statusLine1Edit").trimmed(), c.line1);
+                }
+                if (!c.line2.isEmpty()) {
+                    QCOMPARE(Line(window, "statusLine2Edit").trimmed(), c.line2);
+                    QCOMPARE(Shown(window, "timeLeftValue"), c.timeLeft);
+                }
+            }
+            Find<QPushButton>(window, "cancelButton")->click();
+        });
     }
 
     void uploadRunsToDone() {

@@ -41,12 +41,17 @@ void ExpectSameProfile(const FtpProfile& actual, const FtpProfile& expected) {
     EXPECT_EQ(actual.username, expected.username);
     EXPECT_EQ(actual.password, expected.password);
     EXPECT_EQ(actual.directory, expected.directory);
+    EXPECT_EQ(actual.connections, expected.connections);
+    EXPECT_EQ(actual.rateLimit, expected.rateLimit);
 }
 
 TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     FtpProfileList list;
     ASSERT_EQ(list.Add(Profile("b")), 0);
-    ASSERT_EQ(list.Add(Profile("a")), 1);
+    FtpProfile fast = Profile("a");
+    fast.connections = 8;
+    fast.rateLimit = 3 * 1024 * 1024;
+    ASSERT_EQ(list.Add(fast), 1);
     FtpProfile empty = Profile("c");
     empty.password.clear();
     empty.directory.clear();
@@ -60,7 +65,13 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     EXPECT_EQ(stored.size(), 3 * (std::string("pw-a").size() + 1) - 1);
     EXPECT_EQ(UnscramblePassword(stored), "pw-a");
     EXPECT_EQ(GetRegistryString(key, "Directory"), "/www/a");
-    EXPECT_EQ(GetRegistryString(std::string(kFtpProfilesKey) + "\\c", "Password"), "");
+    EXPECT_EQ(GetRegistryString(key, "Connections"), "8");
+    EXPECT_EQ(GetRegistryString(key, "RateLimit"), "3145728");
+    const std::string keyC = std::string(kFtpProfilesKey) + "\\c";
+    EXPECT_EQ(GetRegistryString(keyC, "Password"), "");
+    // The defaults are not written, so an older copy reads the same key.
+    EXPECT_EQ(GetRegistryString(keyC, "Connections"), "");
+    EXPECT_EQ(GetRegistryString(keyC, "RateLimit"), "");
     EXPECT_EQ(GetRegistryString(kApplicationKey, "LastFTPProfile"), "b");
     // An upload with a profile not saved yet pins its certificate under its name alone.
     SetFtpProfileCertificate("unsaved", "AA");
@@ -70,10 +81,32 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     ASSERT_EQ(LoadFtpProfiles(loaded, last), 3);
     EXPECT_EQ(last, "b");
     // Loaded in the store's name order.
-    ExpectSameProfile(loaded.profiles[0], Profile("a"));
+    ExpectSameProfile(loaded.profiles[0], fast);
     ExpectSameProfile(loaded.profiles[1], Profile("b"));
     ExpectSameProfile(loaded.profiles[2], empty);
     EXPECT_TRUE(boxes->Texts().empty());
+
+    // Back to the defaults: the values go again.
+    FtpProfile slow = loaded.profiles[0];
+    slow.connections = 4;
+    slow.rateLimit = 0;
+    loaded.Change(0, slow);
+    ASSERT_TRUE(SaveFtpProfiles(loaded, -1));
+    EXPECT_EQ(GetRegistryString(key, "Connections"), "");
+    EXPECT_EQ(GetRegistryString(key, "RateLimit"), "");
+
+    // Counts edited by hand into the file come back within what an upload can use.
+    const struct {
+        const char* stored;
+        int connections;
+    } counts[] = {{"0", 1}, {"-3", 1}, {"16", 16}, {"99", 16}, {"x", 1}};
+    for (const auto& count : counts) {
+        SetRegistryString(keyC, "Connections", count.stored);
+        SetRegistryString(keyC, "RateLimit", "-5");
+        ASSERT_EQ(LoadFtpProfiles(loaded, last), 3);
+        EXPECT_EQ(loaded.profiles[2].connections, count.connections) << count.stored;
+        EXPECT_EQ(loaded.profiles[2].rateLimit, 0);
+    }
 }
 
 TEST_F(FtpProfilesTest, AnEmptyStoreLoadsNoProfile) {
