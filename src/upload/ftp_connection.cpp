@@ -137,6 +137,13 @@ bool FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
         return Curl::FailRequest(*this, code);
     }
     loggedIn = true;
+    // libcurl asks PWD right after the login: its answer saves asking again.
+    for (const std::string& line : transfer->ReplyLines()) {
+        const std::string reply = WithoutLineEnd(line);
+        if (FtpReplyCode(reply) == 257 && ParseQuotedFolder(reply, loginFolder)) {
+            loginFolderKnown = true;
+        }
+    }
     return true;
 }
 
@@ -189,6 +196,7 @@ bool FtpConnection::SetCurrentDirectory(const std::string& folder) {
     }
     folderListed = false;
     folderUnlisted = false;
+    loginFolderKnown = false;
     return Simple("CWD " + folder);
 }
 
@@ -214,6 +222,10 @@ bool FtpConnection::Simple(const std::string& command) {
 }
 
 bool FtpConnection::GetCurrentDirectory(std::string& folder) {
+    if (loginFolderKnown && Usable()) {
+        folder = loginFolder;
+        return true;
+    }
     Reply reply;
     if (!Command("PWD", reply)) {
         return false;

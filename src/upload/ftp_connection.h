@@ -144,4 +144,8 @@ class FtpConnection final : public FtpClient {
     ListingLimits listingLimits;
     std::map<std::string, RemoteFileStatus> listed;
     bool binaryTypeSet = false;
+    // The folder the server logged in to, as its answer to libcurl's PWD named it; known
+    // until the first change of folder.
+    std::string loginFolder;
+    bool loginFolderKnown = false;
 };

@@ -21,6 +21,8 @@ struct RecordedFile {
     std::int64_t size = -1;
     std::int64_t modified = -1;  // the local file's modification time, in nanoseconds
     std::string hash;            // of the content, as lowercase hexadecimal
+
+    bool operator==(const RecordedFile&) const = default;
 };
 
 struct UploadRecord {

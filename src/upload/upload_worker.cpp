@@ -392,7 +392,7 @@ void Upload::LoadRecord() {
 // sent whole. A file that was on its way when the upload ended is left out, so that the
 // next upload sends it.
 void Upload::SaveRecord() {
-    if (job.dryRun || recordPath.empty()) {
+    if (job.dryRun || recordPath.empty() || (recordInUse && newRecord.files == lastRecord.files)) {
         return;
     }
     std::string problem;
