@@ -47,6 +47,7 @@ usage: ftp_server.py ROOT USER PASSWORD LOG [--no-passive] [--no-mlst]
 """
 
 import argparse
+import errno
 import itertools
 import logging
 import os
@@ -137,6 +138,20 @@ class SevenFieldListingFS(AbstractedFS):
         return listing_lines(self, basedir, listing, line)
 
 
+def own_folder(fs_class):
+    """CWD without changing the process's folder, which pyftpdlib does to try a folder
+    and then changes back: clients served on threads of their own would mix that up and
+    could leave the process in a folder a test then deletes, failing every later CWD."""
+    class OwnFolderFS(fs_class):
+        def chdir(self, path):
+            if not stat.S_ISDIR(os.stat(path).st_mode):
+                raise OSError(errno.ENOTDIR, os.strerror(errno.ENOTDIR), path)
+            if not os.access(path, os.X_OK):
+                raise OSError(errno.EACCES, os.strerror(errno.EACCES), path)
+            self.cwd = self.fs2ftp(path)
+    return OwnFolderFS
+
+
 class ShiftedStatus:
     """A stat result whose times are moved by offset seconds."""
 
@@ -214,7 +229,13 @@ def main():
 
     # Quiet: the tests read the log file, not the server's chatter.
     logging.basicConfig(level=logging.CRITICAL)
-    log = open(options.log, "a", buffering=1)
+    log_file = open(options.log, "a", buffering=1)
+    log_lock = threading.Lock()
+
+    def log(line):
+        # Whole lines, also when clients are served on threads of their own.
+        with log_lock:
+            log_file.write(line + "\n")
 
     base = FTPHandler
     if options.tls:
@@ -328,7 +349,7 @@ def main():
             base.respond(self, resp, *args, **kwargs)
 
         def pre_process_command(self, line, cmd, arg):
-            log.write(("PASS ****" if cmd == "PASS" else line) + "\n")
+            log("PASS ****" if cmd == "PASS" else line)
             if line == "CWD close-this-connection":
                 self.respond("421 Control connection timed out.")
                 self.close_when_done()
@@ -336,10 +357,10 @@ def main():
             return base.pre_process_command(self, line, cmd, arg)
 
         def on_file_received(self, file):
-            log.write("~received " + os.path.relpath(file, options.root) + "\n")
+            log("~received " + os.path.relpath(file, options.root))
 
         def on_incomplete_file_received(self, file):
-            log.write("~incomplete " + os.path.relpath(file, options.root) + "\n")
+            log("~incomplete " + os.path.relpath(file, options.root))
 
         def ftp_PWD(self, line):
             if "lying-pwd" in options.quirk:
@@ -392,6 +413,7 @@ def main():
         handler.abstracted_fs = DosListingFS
     elif "seven-field-list" in options.quirk:
         handler.abstracted_fs = SevenFieldListingFS
+    handler.abstracted_fs = own_folder(handler.abstracted_fs)
     if options.clock_offset:
         handler.abstracted_fs = clock_shifted(handler.abstracted_fs, options.clock_offset)
     handler.auth_failed_timeout = 0
