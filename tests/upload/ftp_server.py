@@ -8,7 +8,9 @@ exist; the port line then carries the certificate's SHA-256 fingerprint after th
 client sends is appended to the log file (the password masked), one line each, so a
 test can count commands and stored files; the end of each upload follows as a line of its
 own, "~received NAME" when the client ended the file and "~incomplete NAME" when the
-connection broke or was aborted first (NAME below the root). "CWD close-this-connection" makes the server
+connection broke or was aborted first (NAME below the root); a data connection that
+the client resets, or over TLS closes without a TLS close_notify, has broken, and the
+client is answered "426 Failure reading network stream.". "CWD close-this-connection" makes the server
 hang up on that client, as a server does when a connection was idle too long. Runs
 until it is terminated.
 
@@ -177,6 +179,28 @@ def clock_shifted(fs_class, offset):
     return ShiftedFS
 
 
+class EndWatch:
+    """A data connection's socket that notes on its channel when the client broke the
+    connection off (a reset, or over TLS no close_notify) instead of ending it: what
+    arrived before is then an incomplete file, as a real server takes it, though
+    pyftpdlib would answer 226 and keep the part as the whole file."""
+
+    def __init__(self, sock, channel, broken_errors):
+        self._sock = sock
+        self._channel = channel
+        self._broken_errors = broken_errors
+
+    def recv(self, *args):
+        try:
+            return self._sock.recv(*args)
+        except self._broken_errors:
+            self._channel.broken = True
+            raise
+
+    def __getattr__(self, name):
+        return getattr(self._sock, name)
+
+
 def drop(channel):
     """Closes a connection with a reset instead of an orderly shutdown."""
     try:
@@ -260,6 +284,11 @@ def main():
     lock = threading.Lock()
     shared = {"logins": 0, "cut": False}
 
+    broken_errors = (ConnectionError, TimeoutError)
+    if options.tls:
+        from OpenSSL import SSL
+        broken_errors += (SSL.SysCallError,)
+
     data_base = base.dtp_handler
     if options.throttle > 0:
         class Throttled(ThrottledDTPHandler):
@@ -270,6 +299,7 @@ def main():
         late = delay > 0
         upload_bytes = 0
         cut_here = False
+        broken = False
 
         def arrive_late(self):
             # Sleeping holds only this client's thread (see server_class below).
@@ -286,6 +316,8 @@ def main():
             return data_base.push_with_producer(self, producer)
 
         def recv(self, size):
+            if not isinstance(self.socket, EndWatch):
+                self.socket = EndWatch(self.socket, self, broken_errors)
             chunk = data_base.recv(self, size)
             if options.cut_after > 0 and self.receive and chunk:
                 left = options.cut_after - self.upload_bytes
@@ -296,6 +328,12 @@ def main():
                             chunk = chunk[:left]
                 self.upload_bytes += len(chunk)
             return chunk
+
+        def close(self):
+            if self.receive and self.broken and not self._closed:
+                self.transfer_finished = False
+                self._resp = ("426 Failure reading network stream.", logging.info)
+            data_base.close(self)
 
         def handle_read_event(self):
             self.arrive_late()
