@@ -8,7 +8,9 @@ exist; the port line then carries the certificate's SHA-256 fingerprint after th
 client sends is appended to the log file (the password masked), one line each, so a
 test can count commands and stored files; the end of each upload follows as a line of its
 own, "~received NAME" when the client ended the file and "~incomplete NAME" when the
-connection broke or was aborted first (NAME below the root). "CWD close-this-connection" makes the server
+connection broke or was aborted first (NAME below the root); a data connection that
+the client resets, or over TLS closes without a TLS close_notify, has broken, and the
+client is answered "426 Failure reading network stream.". "CWD close-this-connection" makes the server
 hang up on that client, as a server does when a connection was idle too long. Runs
 until it is terminated.
 
@@ -47,6 +49,7 @@ usage: ftp_server.py ROOT USER PASSWORD LOG [--no-passive] [--no-mlst]
 """
 
 import argparse
+import errno
 import itertools
 import logging
 import os
@@ -137,6 +140,20 @@ class SevenFieldListingFS(AbstractedFS):
         return listing_lines(self, basedir, listing, line)
 
 
+def own_folder(fs_class):
+    """CWD without changing the process's folder, which pyftpdlib does to try a folder
+    and then changes back: clients served on threads of their own would mix that up and
+    could leave the process in a folder a test then deletes, failing every later CWD."""
+    class OwnFolderFS(fs_class):
+        def chdir(self, path):
+            if not stat.S_ISDIR(os.stat(path).st_mode):
+                raise OSError(errno.ENOTDIR, os.strerror(errno.ENOTDIR), path)
+            if not os.access(path, os.X_OK):
+                raise OSError(errno.EACCES, os.strerror(errno.EACCES), path)
+            self.cwd = self.fs2ftp(path)
+    return OwnFolderFS
+
+
 class ShiftedStatus:
     """A stat result whose times are moved by offset seconds."""
 
@@ -160,6 +177,28 @@ def clock_shifted(fs_class, offset):
         def getmtime(self, path):
             return fs_class.getmtime(self, path) + offset
     return ShiftedFS
+
+
+class EndWatch:
+    """A data connection's socket that notes on its channel when the client broke the
+    connection off (a reset, or over TLS no close_notify) instead of ending it: what
+    arrived before is then an incomplete file, as a real server takes it, though
+    pyftpdlib would answer 226 and keep the part as the whole file."""
+
+    def __init__(self, sock, channel, broken_errors):
+        self._sock = sock
+        self._channel = channel
+        self._broken_errors = broken_errors
+
+    def recv(self, *args):
+        try:
+            return self._sock.recv(*args)
+        except self._broken_errors:
+            self._channel.broken = True
+            raise
+
+    def __getattr__(self, name):
+        return getattr(self._sock, name)
 
 
 def drop(channel):
@@ -214,7 +253,13 @@ def main():
 
     # Quiet: the tests read the log file, not the server's chatter.
     logging.basicConfig(level=logging.CRITICAL)
-    log = open(options.log, "a", buffering=1)
+    log_file = open(options.log, "a", buffering=1)
+    log_lock = threading.Lock()
+
+    def log(line):
+        # Whole lines, also when clients are served on threads of their own.
+        with log_lock:
+            log_file.write(line + "\n")
 
     base = FTPHandler
     if options.tls:
@@ -239,6 +284,11 @@ def main():
     lock = threading.Lock()
     shared = {"logins": 0, "cut": False}
 
+    broken_errors = (ConnectionError, TimeoutError)
+    if options.tls:
+        from OpenSSL import SSL
+        broken_errors += (SSL.SysCallError,)
+
     data_base = base.dtp_handler
     if options.throttle > 0:
         class Throttled(ThrottledDTPHandler):
@@ -249,6 +299,7 @@ def main():
         late = delay > 0
         upload_bytes = 0
         cut_here = False
+        broken = False
 
         def arrive_late(self):
             # Sleeping holds only this client's thread (see server_class below).
@@ -265,6 +316,8 @@ def main():
             return data_base.push_with_producer(self, producer)
 
         def recv(self, size):
+            if not isinstance(self.socket, EndWatch):
+                self.socket = EndWatch(self.socket, self, broken_errors)
             chunk = data_base.recv(self, size)
             if options.cut_after > 0 and self.receive and chunk:
                 left = options.cut_after - self.upload_bytes
@@ -275,6 +328,12 @@ def main():
                             chunk = chunk[:left]
                 self.upload_bytes += len(chunk)
             return chunk
+
+        def close(self):
+            if self.receive and self.broken and not self._closed:
+                self.transfer_finished = False
+                self._resp = ("426 Failure reading network stream.", logging.info)
+            data_base.close(self)
 
         def handle_read_event(self):
             self.arrive_late()
@@ -328,7 +387,7 @@ def main():
             base.respond(self, resp, *args, **kwargs)
 
         def pre_process_command(self, line, cmd, arg):
-            log.write(("PASS ****" if cmd == "PASS" else line) + "\n")
+            log("PASS ****" if cmd == "PASS" else line)
             if line == "CWD close-this-connection":
                 self.respond("421 Control connection timed out.")
                 self.close_when_done()
@@ -336,10 +395,10 @@ def main():
             return base.pre_process_command(self, line, cmd, arg)
 
         def on_file_received(self, file):
-            log.write("~received " + os.path.relpath(file, options.root) + "\n")
+            log("~received " + os.path.relpath(file, options.root))
 
         def on_incomplete_file_received(self, file):
-            log.write("~incomplete " + os.path.relpath(file, options.root) + "\n")
+            log("~incomplete " + os.path.relpath(file, options.root))
 
         def ftp_PWD(self, line):
             if "lying-pwd" in options.quirk:
@@ -392,6 +451,7 @@ def main():
         handler.abstracted_fs = DosListingFS
     elif "seven-field-list" in options.quirk:
         handler.abstracted_fs = SevenFieldListingFS
+    handler.abstracted_fs = own_folder(handler.abstracted_fs)
     if options.clock_offset:
         handler.abstracted_fs = clock_shifted(handler.abstracted_fs, options.clock_offset)
     handler.auth_failed_timeout = 0
