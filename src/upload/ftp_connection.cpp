@@ -521,6 +521,14 @@ void FtpConnection::Prepare(const std::string& path) {
     if (tls) {
         // Control and data connections both, or nothing at all.
         curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        // A TLS 1.3 server sends its session tickets after the client has begun to send:
+        // a small file is often whole and its data connection closed by then, and the
+        // tickets arriving at a closed socket reset the connection, which makes the server
+        // drop the part of the file it has not read yet while it still answers 226. TLS
+        // 1.2 has nothing after its handshake.
+        curl_easy_setopt(handle, CURLOPT_SSLVERSION,
+                         static_cast<long>(CURL_SSLVERSION_DEFAULT) |
+                             static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
         if (loggedIn) {
             ApplyCheckedCertificate(handle, *certificateCheck);
         } else {

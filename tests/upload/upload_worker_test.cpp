@@ -461,6 +461,23 @@ TEST_F(UploadWorkerTest, FtpsRefusesAnUntrustedCertificateUntilTheUserPinsIt) {
     EXPECT_EQ(server.Count("STOR"), 3);
 }
 
+TEST_F(UploadWorkerTest, FtpsSendsEveryFileWholeOverSeveralConnections) {
+    FtpTestServer server({.tls = true});
+    constexpr int kFiles = 16;
+    for (int i = 0; i < kFiles; ++i) {
+        WriteFileBytes(site / ("photo" + std::to_string(i) + ".jpg"), Varied((512 << 10) + i));
+    }
+    boxes->QueueAnswer(IDYES);  // trust the test's certificate
+    ASSERT_EQ(Upload(server, "", FtpTestServer::kPassword, FtpProtocol::Ftps),
+              UploadOutcome::Finished)
+        << testing::PrintToString(boxes->Texts());
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "photo" + std::to_string(i) + ".jpg";
+        EXPECT_EQ(server.WaitForUploadEnd(name), "~received");
+        EXPECT_TRUE(ReadFileBytes(server.Root() + "/" + name) == Varied((512 << 10) + i)) << name;
+    }
+}
+
 TEST_F(UploadWorkerTest, FtpsNeverLogsInToAServerWithoutTls) {
     FtpTestServer server;
     MakeSite();
