@@ -213,7 +213,9 @@ TEST_F(CliUpload, CtrlCStopsTheUploadAtOnceEvenAgainstASlowServer) {
     WriteFileBytes(site / "z.htm", "after");
     AddProfile(server, "");
 
-    BackgroundUpload upload({"upload", programPath, "--profile", "test"}, config.path());
+    // One connection: z.htm waits behind the large file.
+    BackgroundUpload upload({"upload", programPath, "--profile", "test", "--connections", "1"},
+                            config.path());
     // Wait until the file is on its way, for at most 30 seconds.
     struct stat partial {};
     for (int i = 0; i < 300; ++i) {
