@@ -26,6 +26,18 @@ constexpr int kLongestShownText = 255;
 // Between the time taken and the time left in the worker's timing line.
 constexpr const char* kTimeLeftSeparator = " - ";
 
+// What a connection went through (a retry, a file going on where it stopped, a server that
+// took fewer connections): kept in a list below the status lines, where the next line
+// does not wipe it out.
+bool IsConnectionNotice(const std::string& text) {
+    for (const char* start : {"Trying \"", "Going on with \"", "The server refused another"}) {
+        if (text.rfind(start, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 CMavrenUploadStatusDialog::CMavrenUploadStatusDialog(QWidget* parent)
@@ -211,6 +223,8 @@ void CMavrenUploadStatusDialog::StartUpload() {
     // Here the user sees the list and decides; No is the answer offered.
     job.askAboveLimit = true;
     m_ui->timeLeftValue->clear();
+    m_ui->noticesList->clear();
+    m_ui->noticesList->hide();
     m_ui->startButton->setEnabled(false);
     m_ui->startButton->hide();
     m_ui->cancelButton->setText(kStopCaption);
@@ -266,6 +280,10 @@ void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
                 ShowTiming(message.text.substr(1));
             } else {
                 SetStatusLine(1, PaddedStatusText(message.text));
+                if (IsConnectionNotice(message.text)) {
+                    m_ui->noticesList->show();
+                    m_ui->noticesList->appendPlainText(QString::fromStdString(message.text));
+                }
             }
             break;
         case WM_APP_ERROR_TEXT:

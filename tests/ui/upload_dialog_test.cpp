@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -470,6 +471,10 @@ class UploadDialogTest : public QObject {
                     QCOMPARE(Shown(window, "timeLeftValue"), c.timeLeft);
                 }
             }
+            // The retry stays in sight after later lines.
+            const auto* notices = Find<QPlainTextEdit>(window, "noticesList");
+            QVERIFY(!notices->isHidden());
+            QCOMPARE(notices->toPlainText(), QStringLiteral("Trying \"x.jpg\" again (2 of 3) ..."));
             Find<QPushButton>(window, "cancelButton")->click();
         });
     }
