@@ -85,6 +85,7 @@ class UploadWorkerTest : public ::testing::Test {
         job.profileName = "test";
         job.connections = connections;
         job.fullCheck = fullCheck;
+        job.rateLimit = rateLimit;
         return Run(job);
     }
     UploadOutcome Run(UploadJob& job) {
@@ -103,6 +104,7 @@ class UploadWorkerTest : public ::testing::Test {
     ScopedScriptedBoxes boxes;
     int connections = 4;
     bool fullCheck = false;
+    std::int64_t rateLimit = 0;
 };
 
 TEST_F(UploadWorkerTest, MirrorsTheTreeThenSendsOnlyWhatChanged) {
@@ -368,6 +370,18 @@ TEST_F(UploadWorkerTest, StoppingWithFourFilesOnTheirWayEndsEveryConnection) {
     }
     EXPECT_EQ(server.Count("USER"), 4);
     EXPECT_FALSE(receiver->WorkDone());
+}
+
+TEST_F(UploadWorkerTest, ARateLimitHoldsAllConnectionsTogether) {
+    FtpTestServer server;
+    for (int i = 0; i < 4; ++i) {
+        WriteFileBytes(site / ("part" + std::to_string(i) + ".bin"), Varied(96 << 10));
+    }
+    rateLimit = 128 << 10;  // 384 KiB take 3 seconds at this rate, not 0.75 as 4 x 128 KiB
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(Upload(server, ""), UploadOutcome::Finished);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_EQ(server.Count("~received"), 4);
 }
 
 TEST_F(UploadWorkerTest, DeleteRemovesWhatTheSiteNoLongerHasAfterAskingAndADryRunOnlyTells) {
