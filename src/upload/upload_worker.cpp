@@ -10,6 +10,7 @@
 #include <exception>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -287,6 +288,17 @@ UploadOutcome Upload::Run() {
         PostWorkDone(job.window);
         return UploadOutcome::Failed;
     }
+    if (!connection) {
+        // The first connection was lost for good while the others sent the rest.
+        std::string failure;
+        connection = connect(furtherJob, failure);
+        if (!connection) {
+            MessageBoxF("Failed to open FTP connection to \"%s\"\n\nReason: %s", job.host.c_str(),
+                        Cut(failure).c_str());
+            return FtpFailure();
+        }
+        connection->SetStopFlag(&UploadCancelRequested);
+    }
     // Deleting what the site no longer has only makes sense once the site is all there.
     if (job.deleteExtra && failedFiles > 0) {
         Status("Nothing was deleted: not every file could be sent.");
@@ -542,7 +554,11 @@ UploadOutcome Upload::SendAll() {
     std::vector<std::thread> threads;
     threads.reserve(count - 1);
     for (std::size_t i = 1; i < count; ++i) {
-        threads.emplace_back([this, &lanes, i] { RunLane(lanes[i], true); });
+        try {
+            threads.emplace_back([this, &lanes, i] { RunLane(lanes[i], true); });
+        } catch (const std::system_error&) {
+            break;  // the system gives no more threads: the ones started do the work
+        }
     }
     RunLane(lanes[0], false);
     for (std::thread& thread : threads) {

@@ -4,11 +4,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <future>
-#include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
 #include "upload/ssh_host_keys.h"
+#include "upload/upload_connect.h"
 #include "upload/upload_in_time.h"
 #include "upload/upload_worker.h"
 
@@ -549,6 +549,37 @@ TEST_F(SftpUploadTest, AsksAboutAnUnknownHostKeyThenUploadsOnlyWhatChanged) {
     ASSERT_EQ(Run(job), UploadOutcome::Finished);
     EXPECT_EQ(ReadFileBytes(remote + "/a.htm"), "<p>changed</p>");
     EXPECT_TRUE(receiver->Saw("Skipping \"index.htm\" (unchanged since the last upload)"));
+}
+
+TEST_F(SftpUploadTest, AFileGoesOnWhereItsCutCopyEnds) {
+    ASSERT_TRUE(sshd.IsRunning());
+    const std::string bytes = Varied(3 << 20);
+    UploadJob job = SftpJob();
+    boxes->QueueAnswer(IDYES);  // the host key
+    std::string failure;
+    std::unique_ptr<FtpClient> connection = ConnectForUpload(job, failure);
+    ASSERT_TRUE(connection) << failure;
+    ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()));
+    std::unique_ptr<FtpRemoteFile> file = connection->OpenFile("cut.bin");
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(file->Write(bytes.data(), 1 << 20));
+    file->Abort();  // as a dropped connection ends it
+    file.reset();
+    connection.reset();
+
+    connection = ConnectForUpload(job, failure);
+    ASSERT_TRUE(connection) << failure;
+    ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()));
+    RemoteFileStatus kept;
+    ASSERT_TRUE(connection->FindFile("cut.bin", kept));
+    ASSERT_GT(kept.size, 0);
+    ASSERT_LE(kept.size, 1 << 20);
+    file = connection->ResumeFile("cut.bin", kept.size);
+    ASSERT_TRUE(file) << connection->LastErrorText();
+    const auto from = static_cast<std::size_t>(kept.size);
+    ASSERT_TRUE(file->Write(bytes.data() + from, bytes.size() - from));
+    ASSERT_TRUE(file->Close()) << connection->LastErrorText();
+    EXPECT_TRUE(ReadFileBytes(sshd.Root() + "/cut.bin") == bytes) << "not byte for byte";
 }
 
 TEST_F(SftpUploadTest, AChangedHostKeyOrAWrongPasswordIsRefused) {
