@@ -191,8 +191,15 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
             dialog.exec();
         },
         [&](QWidget* window) {
-            Deliver(window, WM_APP_STATUS_TEXT, 0, "Sending Thumbs/TN_harbour.jpg");
-            Deliver(window, WM_APP_STATUS_TEXT, 0, "@0:00:04 done - 0:00:03 remaining");
+            Deliver(window, WM_APP_STATUS_TEXT, 0,
+                    "Trying \"harbour.jpg\" again (1 of 3) in 1 second: The connection to the "
+                    "FTP server was lost.");
+            Deliver(window, WM_APP_STATUS_TEXT, 0,
+                    "Going on with \"harbour.jpg\" from byte 1,572,864");
+            Deliver(window, WM_APP_STATUS_TEXT, 0, "Uploading \"harbour.jpg\" - 62%");
+            Deliver(window, WM_APP_STATUS_TEXT, 0,
+                    "@14 files (3,412,004 bytes) left - 4,170,560 bytes in 4 seconds - 3 "
+                    "seconds remaining");
             Deliver(window, WM_APP_PROGRESS, 55, {});
             renderer.Grab(window, QStringLiteral("upload"));
             CloseWindow(window);
