@@ -82,6 +82,13 @@ class FtpClient {
     // name once. False when the listing failed, was cut short or could not be read whole:
     // a listing that is not all there must never pass for a folder with less in it.
     virtual bool ListFolder(std::vector<RemoteEntry>& entries) = 0;
+    // The entries of the folder at the full path folder, which does not become current;
+    // links may show as what they lead to. Where the server can, in one request: cheaper
+    // than changing into the folder first. The times may be those of a long listing (to
+    // the minute or the day).
+    virtual bool ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) {
+        return SetCurrentDirectory(folder) && ListFolder(entries);
+    }
     // Deletes a file, or an empty folder, of the current folder.
     virtual bool DeleteFile(const std::string& name) = 0;
     virtual bool RemoveDirectory(const std::string& name) = 0;

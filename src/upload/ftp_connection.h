@@ -82,6 +82,7 @@ class FtpConnection final : public FtpClient {
     }
     std::unique_ptr<FtpRemoteFile> ResumeFile(const std::string& name, std::int64_t from) override;
     bool ListFolder(std::vector<RemoteEntry>& entries) override;
+    bool ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) override;
     bool DeleteFile(const std::string& name) override;
     bool RemoveDirectory(const std::string& name) override;
     void Close() override;
@@ -115,7 +116,7 @@ class FtpConnection final : public FtpClient {
     bool ListForFind();
     // Lists the current folder with command ("MLSD" or "LIST") into entries; false, with
     // the failure recorded, when it fails or cannot be read.
-    bool List(const char* command, std::vector<RemoteEntry>& entries);
+    bool List(const std::string& command, std::vector<RemoteEntry>& entries);
     // Marks the folders of an MLSD listing that LIST shows as links; false when the
     // connection failed meanwhile.
     bool FindLinks(std::vector<RemoteEntry>& entries);

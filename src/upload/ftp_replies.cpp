@@ -155,12 +155,13 @@ bool IsTimeOrYear(std::string_view word) {
 }
 
 // Where the name begins in an "ls -l" line: after "Jan  1 12:00" (or "2024-01-02 12:00"),
-// which follows the size. npos when the line has no such date.
-std::size_t UnixNameStart(const std::vector<Word>& words) {
+// which follows the size (the word sizeWord). npos when the line has no such date.
+std::size_t UnixNameStart(const std::vector<Word>& words, std::size_t& sizeWord) {
     for (std::size_t i = 2; i + 1 < words.size(); ++i) {
         if (!AllDigits(words[i - 1].text)) {
             continue;
         }
+        sizeWord = i - 1;
         if (i + 2 < words.size() && IsMonth(words[i].text) && IsDay(words[i + 1].text) &&
             IsTimeOrYear(words[i + 2].text)) {
             return words[i + 2].end + 1;
@@ -171,6 +172,12 @@ std::size_t UnixNameStart(const std::vector<Word>& words) {
         }
     }
     return std::string::npos;
+}
+
+std::int64_t SizeOf(std::string_view digits) {
+    std::int64_t size = -1;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
+    return error == std::errc() && end == digits.data() + digits.size() ? size : -1;
 }
 
 ListingLine NamedEntry(std::string name, RemoteEntry& entry) {
@@ -186,7 +193,8 @@ ListingLine NamedEntry(std::string name, RemoteEntry& entry) {
 
 ListingLine ParseUnixLine(const std::string& line, const std::vector<Word>& words,
                           RemoteEntry& entry) {
-    const std::size_t start = UnixNameStart(words);
+    std::size_t sizeWord = 0;
+    const std::size_t start = UnixNameStart(words, sizeWord);
     if (start >= line.size()) {
         return ListingLine::NotUnderstood;
     }
@@ -195,6 +203,9 @@ ListingLine ParseUnixLine(const std::string& line, const std::vector<Word>& word
     entry = RemoteEntry{};
     entry.folder = type == 'd';
     entry.link = type == 'l';
+    if (type == '-') {
+        entry.status.size = SizeOf(words[sizeWord].text);
+    }
     if (entry.link) {
         name = name.substr(0, name.find(" -> "));
     }
@@ -215,6 +226,8 @@ ListingLine ParseWindowsLine(const std::string& line, const std::vector<Word>& w
         entry.link = true;
     } else if (!AllDigits(kind)) {
         return ListingLine::NotUnderstood;
+    } else {
+        entry.status.size = SizeOf(kind);
     }
     const std::size_t start = line.find_first_not_of(' ', words[2].end);
     return NamedEntry(start == std::string::npos ? std::string() : line.substr(start), entry);

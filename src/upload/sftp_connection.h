@@ -46,6 +46,9 @@ class SftpConnection final : public FtpClient {
     }
     std::unique_ptr<FtpRemoteFile> ResumeFile(const std::string& name, std::int64_t from) override;
     bool ListFolder(std::vector<RemoteEntry>& entries) override;
+    bool ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) override {
+        return Usable() && List(folder, &entries);
+    }
     bool DeleteFile(const std::string& name) override;
     bool RemoveDirectory(const std::string& name) override;
     void Close() override;

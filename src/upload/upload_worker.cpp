@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <chrono>
 #include <exception>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -104,6 +106,9 @@ class Upload {
     void LoadRecord();
     void SaveRecord();
     bool EnterSubfolder(const std::string& folder);
+    // Lists the files of the remote folder at the full path target into folderFiles;
+    // false (and folderFiles empty) when that cannot be done.
+    bool ListFiles(const std::string& target);
     UploadOutcome CheckFile(const std::string& path, std::int64_t listedSize);
     // True when the server's copy of path is the local file, by the record where there is
     // one and by the listing's size and time otherwise; kept gets what the next record
@@ -173,7 +178,9 @@ class Upload {
     std::int64_t filesNotDeleted = 0;   // above the limit of a deletion
     std::string currentFolder;          // relative local subfolder whose remote twin is current
     bool remoteMissing = false;         // dry run: the remote folder (or subfolder) is not there
-    bool rootMissing = false;           // dry run: the profile's folder itself is not there
+    // The files of the current folder by one listing of it, when one was made.
+    std::optional<std::map<std::string, RemoteFileStatus>> folderFiles;
+    bool rootMissing = false;  // dry run: the profile's folder itself is not there
 
     // The record of the last upload, and the one this upload leaves.
     std::string recordPath;
@@ -263,7 +270,6 @@ UploadOutcome Upload::Run() {
     if (!OpenRemoteFolder()) {
         return CancelRequested() ? Stopped() : FtpFailure();
     }
-    LoadRecord();
     sendingPacer.Hold();
     for (std::size_t i = 0; i < files.size() && !CancelRequested(); ++i) {
         const UploadOutcome outcome = CheckFile(files[i], listedSizes[i]);
@@ -330,7 +336,14 @@ bool Upload::OpenRemoteFolder() {
         return false;
     }
     remoteRoot = RemoteFolderPath(RemoteFolderPath("/", login), remote);
+    LoadRecord();
     Status(StringPrintf("Setting directory to \"%s\" ...", remote.c_str()));
+    // With a record the sizes are all the check needs, and a listing of the folder by its
+    // path tells that it is there too. A deletion wants the server to confirm the folder
+    // (below), which takes the change into it.
+    if (recordInUse && !job.deleteExtra && ListFiles(remoteRoot)) {
+        return true;
+    }
     if (!connection->SetCurrentDirectory(remote)) {
         int error = connection->LastError();
         if (error == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
@@ -423,10 +436,14 @@ bool Upload::EnterSubfolder(const std::string& folder) {
     }
     currentFolder = folder;
     remoteMissing = false;
+    folderFiles.reset();
     if (!folder.empty()) {
         Status(StringPrintf("Setting directory to \"%s\" ...", folder.c_str()));
     }
     const std::string target = RemoteFolderPath(remoteRoot, folder);
+    if (recordInUse && ListFiles(target)) {
+        return true;
+    }
     if (connection->SetCurrentDirectory(target)) {
         return true;
     }
@@ -453,6 +470,21 @@ bool Upload::EnterSubfolder(const std::string& folder) {
                         ErrorCodeText(error).c_str());
         }
         return false;
+    }
+    return true;
+}
+
+bool Upload::ListFiles(const std::string& target) {
+    folderFiles.reset();
+    std::vector<RemoteEntry> entries;
+    if (!connection->ListFolderAt(target, entries)) {
+        return false;  // changing into the folder tells more: missing, or the connection
+    }
+    folderFiles.emplace();
+    for (const RemoteEntry& entry : entries) {
+        if (!entry.folder && !entry.link) {
+            (*folderFiles)[entry.name] = entry.status;
+        }
     }
     return true;
 }
@@ -486,7 +518,14 @@ UploadOutcome Upload::CheckFile(const std::string& path, std::int64_t listedSize
 
     Status(StringPrintf("Checking \"%s\" ...", name.c_str()));
     RemoteFileStatus remote;
-    const bool found = !remoteMissing && connection->FindFile(name, remote);
+    bool found = false;
+    if (folderFiles) {
+        const auto listed = folderFiles->find(name);
+        found = listed != folderFiles->end();
+        remote = found ? listed->second : RemoteFileStatus{};
+    } else {
+        found = !remoteMissing && connection->FindFile(name, remote);
+    }
     RecordedFile kept;
     if (Unchanged(path, local, found ? &remote : nullptr, kept)) {
         Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(),

@@ -540,7 +540,8 @@ TEST_F(SftpUploadTest, AsksAboutAnUnknownHostKeyThenUploadsOnlyWhatChanged) {
 
     receiver = std::make_shared<HookedReceiver>();
     ASSERT_EQ(Run(job), UploadOutcome::Finished);
-    EXPECT_TRUE(receiver->Saw("@0 bytes sent; 3 files unchanged"));
+    EXPECT_TRUE(receiver->Saw("@0 bytes sent; 3 files unchanged"))
+        << testing::PrintToString(receiver->StatusTexts());
     EXPECT_EQ(boxes->Texts().size(), 3u) << "known now: no more questions";
 
     WriteFileBytes(site / "a.htm", "<p>changed</p>");
