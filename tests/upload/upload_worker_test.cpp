@@ -358,13 +358,18 @@ TEST_F(UploadWorkerTest, StoppingWithFourFilesOnTheirWayEndsEveryConnection) {
         WriteFileBytes(site / ("big" + std::to_string(i) + ".bin"), std::string(8 << 20, 'b'));
     }
     std::atomic<int> opened{0};
+    std::atomic<std::chrono::steady_clock::rep> stopped{0};
     receiver->hook = [&](const std::string& status) {
         opened += status.rfind("Opening \"big", 0) == 0 ? 1 : 0;
-        if (opened == 4 && status.rfind("Uploading \"big", 0) == 0) {
+        if (opened == 4 && status.rfind("Uploading \"big", 0) == 0 && stopped == 0) {
+            stopped = std::chrono::steady_clock::now().time_since_epoch().count();
             UploadCancelRequested.store(1);
         }
     };
     ASSERT_EQ(Upload(server, ""), UploadOutcome::Canceled);
+    const std::chrono::steady_clock::time_point stop{std::chrono::steady_clock::duration(stopped)};
+    EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::seconds(2))
+        << "a transfer drained what it still held";
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(server.WaitForUploadEnd("big" + std::to_string(i) + ".bin"), "~incomplete");
     }
