@@ -22,7 +22,6 @@ const char* const kPasswordValue = "Password";
 // the same in an older copy.
 const char* const kConnectionsValue = "Connections";
 const char* const kRateLimitValue = "RateLimit";
-constexpr int kDefaultConnections = FtpProfile{}.connections;
 // Where the password is when it is not the "Password" value, and the word for the
 // secret store there.
 const char* const kPasswordStoreValue = "PasswordStore";
@@ -130,7 +129,7 @@ void WriteFields(RegistryKey& key, const FtpProfile& profile, unsigned fields) {
         key.SetValue("Protocol", FtpProtocolKey(profile.protocol));
     }
     if ((fields & kFtpConnectionsChanged) != 0) {
-        if (profile.connections == kDefaultConnections) {
+        if (profile.connections == kDefaultUploadConnections) {
             key.RemoveValue(kConnectionsValue);
         } else {
             key.SetValue(kConnectionsValue, std::to_string(profile.connections));
@@ -149,7 +148,7 @@ void WriteFields(RegistryKey& key, const FtpProfile& profile, unsigned fields) {
 int ReadConnections(const RegistryKey& key) {
     const std::string* text = key.FindValue(kConnectionsValue);
     if (text == nullptr) {
-        return kDefaultConnections;
+        return kDefaultUploadConnections;
     }
     return std::clamp(ParseLeadingInt(*text), 1, kMaxUploadConnections);
 }

@@ -23,6 +23,8 @@
 #include "upload/remote_protocol.h"
 
 inline constexpr int MaxFtpProfiles = 3;
+// Transfers at once when a profile does not say.
+inline constexpr int kDefaultUploadConnections = 4;
 
 // Where a profile's password is kept.
 enum class FtpPasswordPlace { None, SettingsFile, SecretStore };
@@ -37,7 +39,7 @@ struct FtpProfile {
     std::string password;   // plain text in memory only
     std::string directory;  // remote folder to upload into; empty for the login folder
     FtpProtocol protocol = FtpProtocol::Ftp;
-    int connections = 4;         // transfers at once
+    int connections = kDefaultUploadConnections;  // transfers at once
     std::int64_t rateLimit = 0;  // bytes a second for a whole upload; 0 for no limit
     // Where the store kept the password when the profile was loaded, and why one kept in
     // the secret store could not be read (empty when it could, or was not asked for).
