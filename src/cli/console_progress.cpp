@@ -168,6 +168,10 @@ int ConsoleProgressBoxes::Show(const std::string& text, unsigned flags) {
     return answer;
 }
 
+QuestionAnswerer ConsoleProgressBoxes::Answerer() const {
+    return boxes ? boxes->Answerer() : QuestionAnswerer::NoOne;
+}
+
 void QuietProgressReceiver::Post(WorkerMessage message) {
     if (message.message == WM_APP_ERROR_TEXT) {
         ShowMessageBox(message.text, MB_OK);

@@ -74,6 +74,7 @@ class ConsoleProgressBoxes : public MessageBoxBackend {
                          std::shared_ptr<MessageBoxBackend> boxes)
         : progress(std::move(progress)), boxes(std::move(boxes)) {}
     int Show(const std::string& text, unsigned flags) override;
+    QuestionAnswerer Answerer() const override;  // the other backend's
 
   private:
     std::shared_ptr<ConsoleProgress> progress;

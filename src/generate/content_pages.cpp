@@ -26,16 +26,21 @@ bool AskToContinue(const std::string& question) {
     return ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+// "WIDTH=%d HEIGHT=%d " when the picture's size is known; a picture whose size could not be
+// read is left to the browser to size.
+std::string SizeAttributes(int width, int height) {
+    return width > 0 && height > 0 ? StringPrintf("WIDTH=%d HEIGHT=%d ", width, height)
+                                   : std::string();
+}
+
 // "%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   WIDTH=%d HEIGHT=%d BORDER=0 SRC=\"%s\">%s</A>\n";
 // photo pages add their attributes after SRC.
 void WriteLinkedImage(PageWriter& page, const std::string& href, const char* frame, int width,
                       int height, const std::string& source, const std::string& attributes = {}) {
     const std::string indent = page.Indent(0);
-    page.Format(
-        "%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   WIDTH=%d HEIGHT=%d BORDER=0 "
-        "SRC=\"%s\"%s>%s</A>\n",
-        indent.c_str(), href.c_str(), frame, page.Indent(0).c_str(), width, height, source.c_str(),
-        attributes.c_str(), "");
+    page.Format("%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   %sBORDER=0 SRC=\"%s\"%s>%s</A>\n",
+                indent.c_str(), href.c_str(), frame, page.Indent(0).c_str(),
+                SizeAttributes(width, height).c_str(), source.c_str(), attributes.c_str(), "");
 }
 
 void WriteLink(PageWriter& page, const std::string& target, const std::string& label) {
@@ -75,8 +80,9 @@ void WritePicture(PageWriter& page, const Program& program,
         WriteLinkedImage(page, href, "", width, height, image, attributes);
     } else {
         const std::string indent = page.Indent(0);
-        page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
-                    width, height, page.Indent(0).c_str(), image.c_str(), attributes.c_str());
+        page.Format("%s<IMG %sBORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
+                    SizeAttributes(width, height).c_str(), page.Indent(0).c_str(), image.c_str(),
+                    attributes.c_str());
         page.Write("\n");
     }
 }

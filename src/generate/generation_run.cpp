@@ -16,6 +16,7 @@
 #include "generate/page_frame.h"
 #include "generate/photo_order.h"
 #include "generate/picture_names.h"
+#include "generate/picture_size_question.h"
 #include "generate/product.h"
 #include "generate/source_kind.h"
 #include "generate/stale_output.h"
@@ -142,7 +143,7 @@ void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
             record.phoneWidth = pictures.phone.width;
             record.phoneHeight = pictures.phone.height;
         }
-        if (pictures.thumbnail2x.exists) {
+        if (pictures.thumbnail2x.exists && !record.thumbnail.empty()) {
             record.thumbnail2x = Thumbnail2xName(record.thumbnail);
         }
     }
@@ -269,18 +270,22 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         if (::stat(record.source.c_str(), &status) == 0) {
             record.size = status.st_size;
         }
+        bool measured = true;
         if (kind == SourceKind::Images) {
             const std::string error = GetImageSize(record.source, record.width, record.height);
             if (!error.empty()) {
                 record.width = 0;
                 record.height = 0;
-                if (ShowMessageBox(error + "\n\nDo you want to continue?",
-                                   MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                measured = false;
+                if (!GoOnWithoutPictureSize(error, record.source,
+                                            (*list)[static_cast<std::size_t>(i)], window)) {
                     return kRunEndedAfterMessage;
                 }
             }
         }
-        if (thumbnailsOn) {
+        // A picture that cannot be measured is not one the run can vouch for: its index
+        // entry is its name, as a file's without thumbnails.
+        if (thumbnailsOn && measured) {
             record.thumbnail = ThumbnailName(record.source, program);
         }
         record.originalPublished = kind != SourceKind::Images || published;

@@ -6,6 +6,7 @@
 #include "document/pattern_expansion.h"
 #include "generate/index_pages.h"
 #include "generate/photo_markup.h"
+#include "generate/picture_size_question.h"
 #include "generate/product.h"
 #include "generate/source_kind.h"
 #include "generate/web_names.h"
@@ -108,6 +109,10 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord&
 }
 
 bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Picture& picture) {
+    if (record.thumbnail.empty()) {
+        ++summary.withoutThumbnail;  // the run could not measure it and has said so
+        return true;
+    }
     if (PathExtension(record.source) == "GIF" &&
         program.GetInt(ProgramKey::MiscGifThumbnailType) != kGifThumbnailOfFirstFrame) {
         return GifPicture(record, picture);
@@ -173,11 +178,8 @@ bool IndexEntryWriter::GifPicture(const SourceRecord& record, Picture& picture) 
     int height = 0;
     const std::string error = GetImageSize(measured, width, height);
     if (!error.empty()) {
-        if (ShowMessageBox(error + "\n\nDo you want to continue?", MB_YESNO | MB_ICONQUESTION) !=
-            IDYES) {
-            return false;
-        }
-        return true;  // shown without a size
+        // Yes: shown without a size.
+        return GoOnWithoutPictureSize(error, measured, measured, window);
     }
     FitThumbnail(width, height, boxSize, boxSize, picture.width, picture.height);
     return true;

@@ -18,7 +18,9 @@
 class IndexEntryWriter {
   public:
     // Thumbnails made, kept and missing are counted in summary; a picture without a good
-    // thumbnail gets a status line to window.
+    // thumbnail gets a status line to window. A record without a thumbnail name (a picture
+    // the run could not measure, which it has told the user of) is listed by its label
+    // and counted as missing.
     IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails, GenerationSummary& summary,
                      std::shared_ptr<WorkerMessageReceiver> window);
 

@@ -9,6 +9,11 @@ namespace {
 std::mutex g_backendMutex;
 std::shared_ptr<MessageBoxBackend> g_backend;
 
+std::shared_ptr<MessageBoxBackend> InstalledBackend() {
+    std::lock_guard lock(g_backendMutex);
+    return g_backend;
+}
+
 }  // namespace
 
 std::shared_ptr<MessageBoxBackend> SetMessageBoxBackend(
@@ -40,12 +45,13 @@ int PositiveAnswer(unsigned flags) {
     }
 }
 
+QuestionAnswerer CurrentAnswerer() {
+    const std::shared_ptr<MessageBoxBackend> backend = InstalledBackend();
+    return backend ? backend->Answerer() : QuestionAnswerer::NoOne;
+}
+
 int ShowMessageBox(const std::string& text, unsigned flags) {
-    std::shared_ptr<MessageBoxBackend> backend;
-    {
-        std::lock_guard lock(g_backendMutex);
-        backend = g_backend;
-    }
+    const std::shared_ptr<MessageBoxBackend> backend = InstalledBackend();
     if (backend) {
         return backend->Show(text, flags);
     }

@@ -31,17 +31,31 @@ constexpr int IDRETRY = 4;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-// What a front end implements. Show may be called from any thread at once.
+// Who answers the questions a backend is given.
+enum class QuestionAnswerer {
+    User,       // someone is asked: in a window, or at a terminal
+    AlwaysYes,  // the user has answered every question with the positive button beforehand
+    AlwaysNo,   // the user has answered every question with the negative button beforehand
+    NoOne,      // no one is there to ask: the negative button answers
+};
+
+// What a front end implements. Show and Answerer may be called from any thread at once.
 class MessageBoxBackend {
   public:
     virtual ~MessageBoxBackend() = default;
     virtual int Show(const std::string& text, unsigned flags) = 0;
+    virtual QuestionAnswerer Answerer() const { return QuestionAnswerer::User; }
 };
 
 // Installs the backend used from now on and returns the previous one.
 // With no backend installed, boxes are written to standard error and answered
 // with the negative button (see NegativeAnswer).
 std::shared_ptr<MessageBoxBackend> SetMessageBoxBackend(std::shared_ptr<MessageBoxBackend> backend);
+
+// Who answers the installed backend's questions; NoOne when none is installed. Lets a
+// caller that can go on without an answer (leaving something out, and saying so) skip a
+// question that no one would see.
+QuestionAnswerer CurrentAnswerer();
 
 // Shows a box through the installed backend; returns IDOK, IDYES, IDNO, IDRETRY or IDCANCEL.
 int ShowMessageBox(const std::string& text, unsigned flags);

@@ -82,6 +82,18 @@ int TerminalMessageBox::Show(const std::string& text, unsigned flags) {
     return Ask(flags);
 }
 
+QuestionAnswerer TerminalMessageBox::Answerer() const {
+    switch (policy) {
+        case AnswerPolicy::AlwaysYes:
+            return QuestionAnswerer::AlwaysYes;
+        case AnswerPolicy::AlwaysNo:
+            return QuestionAnswerer::AlwaysNo;
+        case AnswerPolicy::Ask:
+            break;
+    }
+    return interactive ? QuestionAnswerer::User : QuestionAnswerer::NoOne;
+}
+
 int TerminalMessageBox::Ask(unsigned flags) {
     for (;;) {
         std::fprintf(err, "[y/n]? ");

@@ -22,6 +22,9 @@ class TerminalMessageBox : public MessageBoxBackend {
 
     int Show(const std::string& text, unsigned flags) override;
 
+    // User at a terminal with policy Ask; NoOne without one.
+    QuestionAnswerer Answerer() const override;
+
   private:
     int Ask(unsigned flags);
 

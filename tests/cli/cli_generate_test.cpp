@@ -121,17 +121,61 @@ TEST_F(CliGenerate, ExitStatusTellsTheOutcome) {
     EXPECT_EQ(Cli({"generate", dir / "missing.mav"}).status, 1);
 }
 
-TEST_F(CliGenerate, QuestionsAreAnsweredByTheOption) {
-    const std::string program = NewPhotoProgram({"Fjord.jpg"});
-    WriteFileBytes(source + "/broken.jpg", "not a picture");
-    ProgramRun run = Cli({"generate", program, "--no"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("It is not a valid JPG file.\n\nDo you want to continue?"),
-              std::string::npos);
-    EXPECT_FALSE(fs::exists(target + "/INDEX000.HTM"));
-    run = Cli({"generate", program, "--yes"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(fs::exists(target + "/GEN0001.HTM"));
+// Without a terminal no one can answer whether to go on past a picture that cannot be
+// measured: the run goes on, as with --yes, and names the source (not its copy) in a
+// status line; only --no stops it.
+TEST_F(CliGenerate, APictureThatCannotBeMeasuredStopsAnUnattendedRunOnlyOnNo) {
+    const struct {
+        const char* name;
+        std::string bytes;
+    } pictures[] = {
+        {"empty.jpg", ""},
+        {"png.jpg", ReadFileBytes(kExamples + "/photos/Pebbles.png")},
+    };
+    const struct {
+        const char* option;  // empty: none
+        int status;
+    } modes[] = {{"", 0}, {"--yes", 0}, {"--no", 1}};
+    int number = 0;
+    for (const auto& picture : pictures) {
+        for (const auto& mode : modes) {
+            SCOPED_TRACE(std::string(picture.name) + " " + mode.option);
+            source = dir / ("trip" + std::to_string(number));
+            target = dir / ("site" + std::to_string(number++));
+            const std::string program = NewPhotoProgram({"Fjord.jpg"});
+            WriteFileBytes(source + "/" + picture.name, picture.bytes);
+            std::vector<std::string> arguments = {"generate", program};
+            if (*mode.option != '\0') {
+                arguments.emplace_back(mode.option);
+            }
+            const ProgramRun run = Cli(arguments);
+            EXPECT_EQ(run.status, mode.status) << run.err;
+            const std::string failure = "Failed to get size of image '";
+            if (mode.status != 0) {
+                EXPECT_NE(run.err.find(failure + target + "/" + picture.name +
+                                       "'.\n\nIt is not a valid JPG file.\n\nDo you want to "
+                                       "continue?"),
+                          std::string::npos)
+                    << run.err;
+                EXPECT_FALSE(fs::exists(target + "/INDEX000.HTM"));
+                continue;
+            }
+            EXPECT_NE(run.err.find("\n" + failure + source + "/" + picture.name +
+                                   "'. It is not a valid JPG file.\n"),
+                      std::string::npos)
+                << run.err;
+            EXPECT_EQ(run.err.find("Do you want to continue?"), std::string::npos) << run.err;
+            EXPECT_NE(LastLine(run.err).find(", 1 picture without a thumbnail, "),
+                      std::string::npos)
+                << run.err;
+            const std::string index = ReadFileBytes(target + "/INDEX000.HTM");
+            EXPECT_TRUE(
+                std::regex_search(index, std::regex(std::string(R"(<A HREF="GEN\d{4}\.HTM">)") +
+                                                    picture.name + R"( \(\d+KB\) *</A>)")))
+                << index;
+            EXPECT_EQ(index.find(std::string("TN_") + picture.name), std::string::npos) << index;
+        }
+    }
 }
 
 TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
