@@ -271,7 +271,8 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Close();
         previousPage = PathFileName(record.contentPage);
 
-        if (!boilerplate.empty() && (!ApplyBoilerplate(path, boilerplate) ||
+        const PageWords words = run->frame.Words(title, PathFileName(record.source));
+        if (!boilerplate.empty() && (!ApplyBoilerplate(path, boilerplate, words) ||
                                      !AddGeneratorMeta(path) || !DeclarePageCharset(path))) {
             return false;
         }
