@@ -1,7 +1,8 @@
 // The new-program wizard: the suggested program name, the picture choices, the three
-// required-value questions, the test file at Finish, the titles, the pickers and the New Folder
-// dialog.
+// required-value questions, a missing target made with its parents, the test file at Finish,
+// the titles, the pickers, the New Folder dialog and the window's size and place.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -465,6 +466,22 @@ class WizardTest : public QObject {
             QCOMPARE(Find<QLabel>(window, "currentFolderLabel")->text(), TestHome());
         });
         QVERIFY(!GetRegistryString(kWindowPositionsKey, "NewFolder").empty());
+    }
+
+    void everyPageKeepsTheWindowsSizeAndPlace() {
+        QTemporaryDir root;
+        CMavrenWizardSheet wizard;
+        ExecWith(wizard, [&](QWidget* window) {
+            QApplication::processEvents();  // the first page laid out
+            const QRect first = window->geometry();
+            Type(window, "sourceFolderEdit", root.path());
+            for (const int page : {1, 2}) {
+                Next(window);
+                QCOMPARE(CurrentPage(window), page);
+                QApplication::processEvents();
+                QCOMPARE(window->geometry(), first);
+            }
+        });
     }
 
     void wizardRemembersItsPlaceAndOpensHelp() {
