@@ -186,6 +186,9 @@ void CMavrenMainDialog::SetUiState(UiState state) {
     const bool running = state == UiState::Running;
     const bool loaded = state == UiState::Loaded;
     m_ui->statusLabel->setVisible(running);
+    if (!loaded) {
+        m_ui->runResultLabel->hide();  // the line of the last run only while none goes on
+    }
     m_ui->progressBar->setVisible(running);
     m_ui->generateButton->setEnabled(state != UiState::NoProgram);
     m_ui->generateButton->setText(running ? kStopCaption : kGenerateCaption);
@@ -298,7 +301,6 @@ void CMavrenMainDialog::StartRun() {
     m_generatedAtStart = m_program->GetDate(ProgramKey::LastGenerated);
     StopRequested.store(0);
     SetUiState(UiState::Running);
-    m_ui->runResultLabel->hide();
     setCursor(Qt::BusyCursor);
     // The worker shares the program and the summary, so they stay valid if the window goes
     // first.
