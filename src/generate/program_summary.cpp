@@ -212,6 +212,7 @@ const char* const kContent = "Content pages";
 const char* const kLook = "Colours and fonts";
 const char* const kOther = "Other";
 const char* const kPhotos = "Photos";
+const char* const kPages = "Pages";
 
 const std::vector<Row>& Rows() {
     static const std::vector<Row> rows = {
@@ -287,6 +288,8 @@ const std::vector<Row>& Rows() {
         Plain(kPhotos, "Keep camera data", K::PhotoKeepCameraData, YesNo),
         Plain(kPhotos, "Captions from the camera", K::PhotoCameraCaptions, YesNo),
         {kPhotos, "Order", {K::PhotoOrder}, Order},
+        // Left out while empty: the pages then declare the system's language.
+        Plain(kPages, "Page language", K::PageLanguage, TextOf),
     };
     return rows;
 }

@@ -88,6 +88,8 @@ TEST(ProgramSummary, SettingsReadAsWords) {
          "Yes, 1600 pixels on the longest side, quality 82"},
         {{{K::PhotoOrder, "2"}}, "Order", "By date taken, newest first"},
         {{{K::PhotoPublishOriginals, "No"}}, "Publish the originals", "No"},
+        {{}, "Page language", "(left out)"},
+        {{{K::PageLanguage, "de-CH"}}, "Page language", "de-CH"},
     };
     for (const Case& c : cases) {
         Program program;
