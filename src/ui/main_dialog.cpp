@@ -5,9 +5,13 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QUrl>
 
 #include "document/program.h"
+#include "generate/generation_summary.h"
 #include "generate/generation_worker.h"
+#include "generate/program_summary.h"
+#include "generate/site_start_page.h"
 #include "platform/app_folders.h"
 #include "platform/message_box.h"
 #include "platform/open_url.h"
@@ -62,6 +66,15 @@ CMavrenMainDialog::CMavrenMainDialog(QWidget* parent)
         running->hide();
     }
     m_ui->progressBar->setRange(0, 100);
+    // The line of the last run keeps its room too, so that the window does not grow when
+    // it appears; two lines, as the summary line wraps in a window of the smallest width.
+    QLabel* result = m_ui->runResultLabel;
+    QSizePolicy resultPolicy = result->sizePolicy();
+    resultPolicy.setRetainSizeWhenHidden(true);
+    result->setSizePolicy(resultPolicy);
+    result->setMinimumHeight(2 * result->fontMetrics().lineSpacing());
+    result->hide();
+    connect(result, &QLabel::linkActivated, this, [this] { OnTest(); });
     // Room for two lines of status, so that a long text wraps instead of being cut and the
     // header keeps its height; a longer one still makes room for itself.
     QLabel* status = m_ui->statusLabel;
@@ -161,7 +174,9 @@ bool CMavrenMainDialog::LoadProgramFile(const std::string& path) {
     }
     setWindowTitle(QString::fromStdString(path));
     m_nameText = path;
-    m_program->Describe(m_summaryText);
+    m_summaryText = ProgramSummary(*m_program);
+    // The last run's line belongs to the program it generated.
+    m_ui->runResultLabel->hide();
     SetUiState(UiState::Loaded);
     Refresh();
     return true;
@@ -171,6 +186,9 @@ void CMavrenMainDialog::SetUiState(UiState state) {
     const bool running = state == UiState::Running;
     const bool loaded = state == UiState::Loaded;
     m_ui->statusLabel->setVisible(running);
+    if (!loaded) {
+        m_ui->runResultLabel->hide();  // the line of the last run only while none goes on
+    }
     m_ui->progressBar->setVisible(running);
     m_ui->generateButton->setEnabled(state != UiState::NoProgram);
     m_ui->generateButton->setText(running ? kStopCaption : kGenerateCaption);
@@ -284,11 +302,15 @@ void CMavrenMainDialog::StartRun() {
     StopRequested.store(0);
     SetUiState(UiState::Running);
     setCursor(Qt::BusyCursor);
-    // The worker shares the program, so it stays valid if the window goes first.
+    // The worker shares the program and the summary, so they stay valid if the window goes
+    // first.
     const std::shared_ptr<Program> program = m_program;
+    m_runSummary = std::make_shared<GenerationSummary>();
     GenerationRequest request{1, program.get(), {}};
     request.options.window = m_receiver;
-    if (!m_worker.Start([program, request] { GenerationWorker(request); })) {
+    request.options.summary = m_runSummary.get();
+    if (!m_worker.Start(
+            [program, summary = m_runSummary, request] { GenerationWorker(request); })) {
         ShowMessageBox("Cannot complete generation.\n\nReason: no thread could be started.",
                        MB_OK | MB_ICONSTOP);
         OnWorkDone();
@@ -306,9 +328,25 @@ void CMavrenMainDialog::OnWorkDone() {
     SetUiState(UiState::Loaded);
     unsetCursor();
     SaveRunOutcome();
+    ShowRunResult();
     // The run has stamped Last-Generated; a summary still saying "Never" would mislead.
-    m_program->Describe(m_summaryText);
+    m_summaryText = ProgramSummary(*m_program);
     Refresh();
+}
+
+void CMavrenMainDialog::ShowRunResult() {
+    // Only a finished run stamps a new Last-Generated, and only it fills the summary.
+    const OleDate generated = m_program->GetDate(ProgramKey::LastGenerated);
+    if (m_runSummary == nullptr || generated == 0 || generated == m_generatedAtStart) {
+        return;
+    }
+    const QString startPage = QString::fromStdString(SiteStartPage(*m_program));
+    QLabel* result = m_ui->runResultLabel;
+    result->setText(QString::fromStdString(SummaryLine(*m_runSummary)).toHtmlEscaped() +
+                    QStringLiteral(". <a href=\"%1\">Open the site</a>")
+                        .arg(QUrl::fromLocalFile(startPage).toString(QUrl::FullyEncoded)));
+    result->setToolTip(startPage);
+    result->show();
 }
 
 void CMavrenMainDialog::customEvent(QEvent* event) {

@@ -1,11 +1,12 @@
 #pragma once
 
-// The main window: the one open program (its file path and a summary of its settings) and
+// The main window: the one open program (its file path and its settings in words) and
 // every command: New, Open, Edit, Generate (which reads "Stop!" while a run goes on),
 // Test (the open program's own start page), Upload, Help, About and Exit. It runs a
 // generation on a worker thread, shows the worker's status line and progress while it
-// runs, and saves the program after each run and after OK in the property sheet (asking
-// first when the file was changed on disk meanwhile). When it closes it stops a running
+// runs and the run's summary line with a link to the site after it, and saves the
+// program after each run and after OK in the property sheet (asking first when the file
+// was changed on disk meanwhile). When it closes it stops a running
 // generation (waiting at most 20 seconds) and remembers the open program and its own
 // place. Escape does not close it.
 //
@@ -28,6 +29,7 @@ class MainDialog;
 
 class Program;
 class QtWorkerReceiver;
+struct GenerationSummary;
 
 enum class UiState { NoProgram, Loaded, Running };
 
@@ -72,6 +74,9 @@ class CMavrenMainDialog : public CVQDialog {
     void ConnectCommands();
     void RunPendingCommand(PendingCommand command);
     void Refresh();
+    // The summary line of the run just ended and a link to its start page, after a run that
+    // finished; nothing after one that was stopped or ended after a message.
+    void ShowRunResult();
     bool IsRunning() const;
     // Saves the whole program, first asking when its file changed on disk since it was
     // loaded or saved here (a set at the command line, another copy of Mavren).
@@ -99,6 +104,7 @@ class CMavrenMainDialog : public CVQDialog {
     const std::unique_ptr<Ui::MainDialog> m_ui;
     std::shared_ptr<Program> m_program;
     std::shared_ptr<QtWorkerReceiver> m_receiver;
+    std::shared_ptr<GenerationSummary> m_runSummary;  // filled by the worker of the last run
     WorkerThread m_worker;
     QFont m_titleFont;
     std::string m_summaryText;

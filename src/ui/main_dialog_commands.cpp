@@ -9,6 +9,7 @@
 #include "document/picture_program.h"
 #include "document/program.h"
 #include "generate/generation_run.h"
+#include "generate/program_summary.h"
 #include "generate/site_start_page.h"
 #include "generate/source_kind.h"
 #include "generate/themes.h"
@@ -71,7 +72,7 @@ void CMavrenMainDialog::OnEdit() {
         }
     }
     SaveProgramFile();
-    m_program->Describe(m_summaryText);
+    m_summaryText = ProgramSummary(*m_program);
     Refresh();
 }
 

@@ -154,7 +154,9 @@ void CMavrenWizardPage1::initializePage() {
 
 bool CMavrenWizardPage1::validatePage() {
     ReadControls();
-    if (!m_answers.targetFolder.empty() && EnsureDirectory(m_answers.targetFolder, false)) {
+    // Made with every missing folder above it, after one question, as `mavren-cli new`
+    // makes it: the site may go where nothing exists yet.
+    if (!m_answers.targetFolder.empty() && EnsureDirectoryPath(m_answers.targetFolder, false)) {
         return true;
     }
     AskToContinue(wizard(), "A destination folder is required.");

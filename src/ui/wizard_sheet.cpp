@@ -1,5 +1,6 @@
 #include "ui/wizard_sheet.h"
 
+#include <QCoreApplication>
 #include <QShortcut>
 
 #include "ui/help_page.h"
@@ -9,6 +10,19 @@
 namespace {
 
 constexpr char kPlacementName[] = "New Program Wizard";
+
+// Every page asks for the room of the one that needs most: the wizard's layout counts only
+// the page shown, so a later page that needs more would grow the window from its corner,
+// moving it off the place it was given.
+void GiveEveryPageTheLargestRoom(QWizard* wizard) {
+    QSize largest;
+    for (const int id : wizard->pageIds()) {
+        largest = largest.expandedTo(wizard->page(id)->minimumSizeHint());
+    }
+    for (const int id : wizard->pageIds()) {
+        wizard->page(id)->setMinimumSize(largest);
+    }
+}
 
 }  // namespace
 
@@ -32,6 +46,18 @@ CMavrenWizardSheet::CMavrenWizardSheet(QWidget* parent)
 }
 
 int CMavrenWizardSheet::exec() {
+    GiveEveryPageTheLargestRoom(this);
+    // QWizard takes its minimum size from the page it shows, measured when it turns to it;
+    // before the window is first shown those measures are stale. The first page is put in
+    // place, measured afresh up to the wizard, and turned to again, so that the wizard is
+    // centred at the size every page keeps.
+    restart();
+    for (QWidget* widget = currentPage(); widget != nullptr && widget != this;
+         widget = widget->parentWidget()) {
+        widget->updateGeometry();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    restart();
     RestoreWindowPlacement(this, QString::fromLatin1(kPlacementName));
     m_opened = true;
     return QWizard::exec();

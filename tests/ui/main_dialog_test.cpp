@@ -112,9 +112,10 @@ class MainDialogTest : public QObject {
             const QString name = Find<QLabel>(window, "programNameLabel")->text();
             QCOMPARE(name, fileThere ? path : QStringLiteral("No program loaded"));
             QCOMPARE(window->windowTitle(), fileThere ? path : QStringLiteral("Mavren"));
-            QCOMPARE(
-                Find<QPlainTextEdit>(window, "summaryEdit")->toPlainText().contains("Source-Dir"),
-                fileThere);
+            QCOMPARE(Find<QPlainTextEdit>(window, "summaryEdit")
+                         ->toPlainText()
+                         .contains("Source folder: "),
+                     fileThere);
         });
     }
 
@@ -179,10 +180,15 @@ class MainDialogTest : public QObject {
             QVERIFY(Button(window, "uploadButton")->isEnabled());
             QVERIFY(Button(window, "editButton")->isEnabled());
             const QString summary = Find<QPlainTextEdit>(window, "summaryEdit")->toPlainText();
-            QVERIFY2(summary.contains(QStringLiteral("Last-Generated: ")) &&
-                         !summary.contains(QStringLiteral("Last-Generated: Never")),
+            QVERIFY2(summary.contains(QStringLiteral("Last generated: ")) &&
+                         !summary.contains(QStringLiteral("Last generated: Never")),
                      qPrintable(summary));
-            Button(window, "testButton")->click();
+            // The run's summary line, and a link that opens the site as Test does.
+            auto* result = Find<QLabel>(window, "runResultLabel");
+            QVERIFY(result->isVisible());
+            QVERIFY2(result->text().startsWith(QStringLiteral("5 pages written, ")),
+                     qPrintable(result->text()));
+            Q_EMIT result->linkActivated(QStringLiteral("site"));
         });
         QVERIFY(boxes->Texts().empty());
         QVERIFY(QFileInfo::exists(folder.filePath("site/INDEX000.HTM")));
@@ -209,6 +215,7 @@ class MainDialogTest : public QObject {
         RunMain(program.toStdString(), [&](QWidget* window) {
             GenerateToTheEnd(window);
             QVERIFY(!StatusText(window).startsWith(QStringLiteral("Finished.")));
+            QVERIFY(!Find<QLabel>(window, "runResultLabel")->isVisible());
             QVERIFY(Button(window, "editButton")->isEnabled());
         });
         QCOMPARE(boxes->Texts().size(), std::size_t{1});
@@ -228,6 +235,7 @@ class MainDialogTest : public QObject {
             QCOMPARE(Find<QProgressBar>(window, "progressBar")->value(), 0);
             QTRY_COMPARE(generate->text(), QStringLiteral("Generate"));
             QVERIFY(StatusText(window).startsWith(QStringLiteral("Stopped by operator.")));
+            QVERIFY(!Find<QLabel>(window, "runResultLabel")->isVisible());
             QVERIFY(!Button(window, "testButton")->isEnabled());
         });
         QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string("Never"));

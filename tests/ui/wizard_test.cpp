@@ -1,7 +1,8 @@
 // The new-program wizard: the suggested program name, the picture choices, the three
-// required-value questions, the test file at Finish, the titles, the pickers and the New Folder
-// dialog.
+// required-value questions, a missing target made with its parents, the test file at Finish,
+// the titles, the pickers, the New Folder dialog and the window's size and place.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -244,20 +245,46 @@ class WizardTest : public QObject {
         QVERIFY(FilesIn(root.path()).isEmpty());
     }
 
-    void targetThatCannotBeMadeIsRequired() {
+    void missingTargetIsMadeWithItsParents_data() {
+        QTest::addColumn<QString>("target");  // below the temporary folder, beside "file"
+        QTest::addColumn<int>("answer");      // to the question to make it; 0: none asked
+        QTest::addColumn<bool>("made");
+        QTest::newRow("parents missing, Yes") << "no/such/folder" << int(IDYES) << true;
+        QTest::newRow("parents missing, No") << "no/such/folder" << int(IDNO) << false;
+        QTest::newRow("below a file") << "file/folder" << 0 << false;
+    }
+    void missingTargetIsMadeWithItsParents() {
+        QFETCH(QString, target);
+        QFETCH(int, answer);
+        QFETCH(bool, made);
         ScriptedBoxes boxes;
         QTemporaryDir root;
+        Touch(root.filePath(QStringLiteral("file")));
+        const QString path = root.filePath(target);
         CMavrenWizardSheet wizard;
         ExecWith(wizard, [&](QWidget* window) {
             Type(window, "sourceFolderEdit", root.path());
             Next(window);
-            Type(window, "targetFolderEdit", root.filePath(QStringLiteral("no/such/folder")));
-            boxes->QueueAnswer(IDYES);
+            Type(window, "targetFolderEdit", path);
+            if (answer != 0) {
+                boxes->QueueAnswer(answer);
+            }
+            if (!made) {
+                boxes->QueueAnswer(IDYES);  // stay on the page
+            }
             Next(window);
-            QCOMPARE(CurrentPage(window), 1);
+            QCOMPARE(CurrentPage(window), made ? 2 : 1);
         });
-        QCOMPARE(boxes->Texts(), std::vector<std::string>{
-                                     std::string("A destination folder is required.") + kContinue});
+        std::vector<std::string> texts;
+        if (answer != 0) {
+            texts.push_back("The directory \"" + path.toStdString() +
+                            "\" does not exist.\n\nDo you want to create it?");
+        }
+        if (!made) {
+            texts.push_back(std::string("A destination folder is required.") + kContinue);
+        }
+        QCOMPARE(boxes->Texts(), texts);
+        QCOMPARE(QFileInfo(path).isDir(), made);
     }
 
     void finishChecksTheProgramName_data() {
@@ -439,6 +466,22 @@ class WizardTest : public QObject {
             QCOMPARE(Find<QLabel>(window, "currentFolderLabel")->text(), TestHome());
         });
         QVERIFY(!GetRegistryString(kWindowPositionsKey, "NewFolder").empty());
+    }
+
+    void everyPageKeepsTheWindowsSizeAndPlace() {
+        QTemporaryDir root;
+        CMavrenWizardSheet wizard;
+        ExecWith(wizard, [&](QWidget* window) {
+            QApplication::processEvents();  // the first page laid out
+            const QRect first = window->geometry();
+            Type(window, "sourceFolderEdit", root.path());
+            for (const int page : {1, 2}) {
+                Next(window);
+                QCOMPARE(CurrentPage(window), page);
+                QApplication::processEvents();
+                QCOMPARE(window->geometry(), first);
+            }
+        });
     }
 
     void wizardRemembersItsPlaceAndOpensHelp() {

@@ -5,8 +5,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -118,6 +123,30 @@ bool MakeSampleFolder(const QString& folder) {
     return true;
 }
 
+// Pictures a run can make a site of: a sky over a sea, in a few lights.
+bool MakeSamplePhotos(const QString& folder) {
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    const QColor skies[] = {QColor(90, 150, 220), QColor(240, 160, 90), QColor(40, 50, 110),
+                            QColor(170, 200, 230)};
+    int number = 1;
+    for (const QColor& sky : skies) {
+        QImage photo(640, 480, QImage::Format_RGB32);
+        QPainter painter(&photo);
+        QLinearGradient air(0, 0, 0, 300);
+        air.setColorAt(0, sky.darker(130));
+        air.setColorAt(1, sky.lighter(130));
+        painter.fillRect(0, 0, 640, 300, air);
+        painter.fillRect(0, 300, 640, 180, QColor(30, 80, 120));
+        painter.end();
+        if (!photo.save(QDir(folder).filePath(QStringLiteral("sea%1.png").arg(number++)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Hands the window a worker's message, as a running worker would post it.
 void Deliver(QWidget* window, unsigned message, int value, const std::string& text) {
     WorkerEvent event(WorkerMessage{message, value, text});
@@ -126,13 +155,18 @@ void Deliver(QWidget* window, unsigned message, int value, const std::string& te
 
 const FtpProfile kSampleProfile{"My web host", "ftp.example.com", "ann", "secret", "public_html"};
 
-// The main window in its three states, the Welcome and About windows, and the upload
-// windows.
+// The main window in its three states (after a run of the sample photos), the Welcome and
+// About windows, and the upload windows.
 void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
+    const QString photos = QFileInfo(samples).dir().filePath(QStringLiteral("Sea"));
     Program program;
-    FillSampleProgram(program, samples);
-    program.SetText(ProgramKey::LastGenerated, "12/07/26 09:30:00");
-    program.Save(program.path);
+    FillSampleProgram(program, photos);
+    program.path = QDir(photos).filePath(QStringLiteral("Sea.mav")).toStdString();
+    program.SetString(ProgramKey::ContentBoilerplate, "");
+    if (!MakeSamplePhotos(photos) || !program.Save(program.path)) {
+        renderer.failures << QStringLiteral("the sample photos");
+        return;
+    }
     SetRegistryString(kApplicationKey, "LastOpenProgram", program.path);
 
     renderer.RunSimple(QStringLiteral("main_window_empty"), [&] {
@@ -147,16 +181,29 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
             window.exec();
         },
         [&](QWidget* window) {
-            renderer.Grab(window, QStringLiteral("main_window"));
             auto* main = qobject_cast<CMavrenMainDialog*>(window);
-            if (main != nullptr) {
-                main->SetUiState(UiState::Running);
-                Deliver(window, WM_APP_STATUS_TEXT, 0, "Generating thumbnails (3 of 5) ...");
-                Deliver(window, WM_APP_PROGRESS, 60, {});
-                renderer.Grab(window, QStringLiteral("main_window_running"));
-                main->SetUiState(UiState::Loaded);
+            auto* generate = window->findChild<QPushButton*>(QStringLiteral("generateButton"));
+            if (main == nullptr || generate == nullptr) {
+                CloseWindow(window);
+                return;
             }
-            CloseWindow(window);
+            // Grabbed once the run has ended, with its summary line.
+            generate->click();
+            auto* poll = new QTimer(window);
+            QObject::connect(poll, &QTimer::timeout, window, [&renderer, main, generate, poll] {
+                if (generate->text() != QStringLiteral("Generate")) {
+                    return;
+                }
+                poll->stop();
+                renderer.Grab(main, QStringLiteral("main_window"));
+                main->SetUiState(UiState::Running);
+                Deliver(main, WM_APP_STATUS_TEXT, 0, "Generating thumbnails (3 of 5) ...");
+                Deliver(main, WM_APP_PROGRESS, 60, {});
+                renderer.Grab(main, QStringLiteral("main_window_running"));
+                main->SetUiState(UiState::Loaded);
+                CloseWindow(main);
+            });
+            poll->start(50);
         });
     renderer.RunSimple(QStringLiteral("welcome"), [] {
         CMavrenWelcomeDialog welcome;
