@@ -179,7 +179,8 @@ CMavrenWizardPage2::CMavrenWizardPage2(WizardAnswers& answers, QWidget* parent)
             ShowAnswers();
         }
     });
-    // The classic pages first, as the default; then each installed theme by its description.
+    // The classic pages first, then each installed theme by its description; the answers
+    // choose the one shown at first.
     m_ui->themeCombo->addItem(QStringLiteral("None: the classic pages"), QString());
     for (const Theme& theme : InstalledThemes()) {
         const std::string& text = theme.description.empty() ? theme.name : theme.description;
