@@ -63,13 +63,15 @@ const std::vector<Command>& Commands() {
          "above it, after one question (--yes answers it).\n"
          "The name is the folder's own name (trip.mav, then trip00.mav, trip01.mav ...)\n"
          "unless --name gives one. An existing program file is never replaced.\n"
-         "A picture program shows web-size copies (Photo-Web-Size=1600), takes captions\n"
-         "from the camera and makes thumbnails of GIFs' first frames; change that with\n"
-         "'mavren-cli set'.\n"
+         "The index is titled with the source folder's own name and shows pages of 4 by 5\n"
+         "thumbnails. A picture program shows web-size copies (Photo-Web-Size=1600),\n"
+         "takes captions from the camera and makes thumbnails of GIFs' first frames;\n"
+         "change that with 'mavren-cli set'.\n"
          "\n"
          "  --type     the kind of source files: images (*.jpg;*.jpeg;*.png;*.gif;\n"
          "             *.heic;*.heif, the default), text (*.txt) or html (*.htm;*.html)\n"
-         "  --theme    the look of the pages (see mavren-cli themes; default none)\n",
+         "  --theme    the look of the pages (see mavren-cli themes; default light,\n"
+         "             none for the classic pages)\n",
          RunNew},
         {"themes", "mavren-cli themes", "list the installed themes",
          "Lists the installed themes, one a line with what it looks like. A theme gives\n"

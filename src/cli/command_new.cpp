@@ -5,7 +5,7 @@
 #include "cli/cli.h"
 #include "cli/command_options.h"
 #include "document/default_program.h"
-#include "document/picture_program.h"
+#include "document/new_program_defaults.h"
 #include "document/program_name.h"
 #include "generate/source_kind.h"
 #include "generate/themes.h"
@@ -23,7 +23,7 @@ struct NewArguments {
     std::string target;
     std::string folder;
     std::string name;
-    std::string theme = kNoTheme;
+    std::string theme;  // empty when not given
 };
 
 std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
@@ -82,7 +82,11 @@ int RunNew(const CommandLine& line) {
     if (const std::string problem = ParseArguments(line, arguments); !problem.empty()) {
         return UsageError(command, problem);
     }
-    if (const int status = CheckThemeName(command, arguments.theme); status != kExitOk) {
+    if (arguments.theme.empty()) {
+        // An installation without the usual theme still makes programs: classic ones.
+        Theme installed;
+        arguments.theme = FindTheme(kNewProgramTheme, installed) ? kNewProgramTheme : kNoTheme;
+    } else if (const int status = CheckThemeName(command, arguments.theme); status != kExitOk) {
         return status;
     }
     const std::string source = AbsoluteFolder(arguments.source);
@@ -131,12 +135,8 @@ int RunNew(const CommandLine& line) {
 
     Program program;
     LoadDefaultProgram(program);
-    program.SetString(ProgramKey::SourceDir, source);
-    program.SetString(ProgramKey::TargetDir, target);
-    program.SetString(ProgramKey::SourceFileExtension, PatternsOf(arguments.type));
-    if (arguments.type == "images") {
-        ApplyPictureProgramSettings(program);
-    }
+    ApplyNewProgramDefaults(
+        program, {source, target, PatternsOf(arguments.type), arguments.type == "images", {}});
     program.path = path;
     if (!program.Save(path)) {
         ShowMessageBox("Cannot create a file called '" + name + "' in\ndirectory '" + folder +

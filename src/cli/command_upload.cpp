@@ -70,8 +70,15 @@ int RunUploadCommand(const CommandLine& line) {
     std::string lastProfile;
     LoadFtpProfiles(profiles, lastProfile);
     const std::string name = options.Has("--profile") ? options.values["--profile"] : lastProfile;
+    if (name.empty() && profiles.count == 0) {
+        return UsageError(command,
+                          "there is no FTP profile yet; add one with mavren-cli profile add NAME "
+                          "--host HOST --user USER");
+    }
     if (name.empty()) {
-        return UsageError(command, "no profile named (mavren-cli profile list shows them)");
+        return UsageError(command,
+                          "no profile was used yet; name one with --profile NAME (mavren-cli "
+                          "profile list shows them)");
     }
     const int index = profiles.Find(name);
     if (index < 0) {

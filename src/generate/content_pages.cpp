@@ -241,8 +241,8 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
 
         tracker.Advance(record.size);
         if (pacer.Due()) {
-            PostStatusText(window, StringPrintf("%d content files in %d seconds",
-                                                static_cast<int>(i), tracker.ElapsedSeconds()) +
+            PostStatusText(window, StringPrintf("%d content files in %s", static_cast<int>(i),
+                                                tracker.ElapsedText().c_str()) +
                                        " - " + tracker.RemainingText());
         }
         bytesDone += record.size;

@@ -140,8 +140,8 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
                 page.Line(2, "<TR>\n");
             }
             if (pacer.Due()) {
-                PostStatusText(window, StringPrintf("%d %s in %d seconds", position,
-                                                    unitWord.c_str(), tracker.ElapsedSeconds()) +
+                PostStatusText(window, StringPrintf("%d %s in %s", position, unitWord.c_str(),
+                                                    tracker.ElapsedText().c_str()) +
                                            " - " + tracker.RemainingText());
             }
             bytesDone += record.size;

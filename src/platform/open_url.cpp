@@ -111,9 +111,16 @@ std::shared_ptr<BrowserChooser> SetBrowserChooser(std::shared_ptr<BrowserChooser
 
 bool OpenUrlAndWait(const std::string& url, std::chrono::milliseconds startWindow) {
     std::string handler = GetRegistryString(kApplicationKey, "URLHandler", HKEY_CURRENT_USER);
+    bool picked = false;
     for (;;) {
         const BrowserStart start = StartBrowser(handler, url, startWindow);
         if (start.started) {
+            // Stored only once it has worked, so that a pick that cannot show pages is asked
+            // about again next time instead of failing first. It is used even when it
+            // cannot be stored.
+            if (picked) {
+                SetRegistryString(kApplicationKey, "URLHandler", handler, HKEY_CURRENT_USER);
+            }
             return true;
         }
         const std::string how =
@@ -129,9 +136,8 @@ bool OpenUrlAndWait(const std::string& url, std::chrono::milliseconds startWindo
         if (chosen.empty()) {
             return false;
         }
-        SetRegistryString(kApplicationKey, "URLHandler", chosen, HKEY_CURRENT_USER);
-        // The pick is tried even when it could not be stored.
         handler = chosen;
+        picked = true;
     }
 }
 

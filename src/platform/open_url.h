@@ -3,8 +3,8 @@
 // Opening a URL or a local file in the user's browser: the program stored as
 // "URLHandler" under the application key when there is one, else xdg-open, which uses
 // the desktop's default. When the start fails the user is asked whether to locate a
-// browser; a program picked through the installed BrowserChooser is stored as
-// "URLHandler" and tried at once. Thread-safe.
+// browser; a program picked through the installed BrowserChooser is tried at once and
+// stored as "URLHandler" once it has started. Thread-safe.
 
 #include <chrono>
 #include <memory>

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "document/default_program.h"
-#include "document/picture_program.h"
+#include "document/new_program_defaults.h"
 #include "document/program.h"
 #include "generate/generation_run.h"
 #include "generate/program_summary.h"
@@ -98,14 +98,12 @@ void CMavrenMainDialog::OnNew() {
         answers = wizard.Answers();
     }
     LoadDefaultProgram(*m_program);
-    m_program->SetString(ProgramKey::SourceDir, answers.sourceFolder);
-    m_program->SetString(ProgramKey::TargetDir, answers.targetFolder);
-    m_program->SetString(ProgramKey::SourceFileExtension,
-                         PatternOfSourceType(answers.fileType, {}, std::string(kPhotoPatterns)));
-    if (answers.fileType == 0) {
-        ApplyPictureProgramSettings(
-            *m_program, {answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder)});
-    }
+    ApplyNewProgramDefaults(
+        *m_program, {answers.sourceFolder,
+                     answers.targetFolder,
+                     PatternOfSourceType(answers.fileType, {}, std::string(kPhotoPatterns)),
+                     answers.fileType == 0,
+                     {answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder)}});
     m_program->path = JoinPath(answers.programFolder, answers.programName);
     WriteProgramFile();
     // A theme that cannot be copied has been reported, and one refused at its question

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "document/new_program_defaults.h"
+
 struct WizardAnswers {
     std::string sourceFolder;
     int fileType = 0;  // 0 images, 1 text, 2 HTML
@@ -14,5 +16,7 @@ struct WizardAnswers {
     std::string targetFolder;
     std::string programFolder;
     std::string programName;  // ends in ".mav" after Finish
-    std::string theme;        // an installed theme's name; empty for the classic pages
+    // An installed theme's name; empty for the classic pages. A theme that is not installed
+    // shows as the classic pages.
+    std::string theme = kNewProgramTheme;
 };

@@ -60,6 +60,11 @@ bool AskToContinue(QWizard* wizard, const char* missing) {
     return false;
 }
 
+QString WizardTitle(const std::string& subject) {
+    const QString title = QStringLiteral("Mavren Wizard");
+    return subject.empty() ? title : title + QStringLiteral(": ") + QString::fromStdString(subject);
+}
+
 // Page 0: source files.
 
 CMavrenWizardPage0::CMavrenWizardPage0(WizardAnswers& answers, QWidget* parent)
@@ -148,7 +153,7 @@ void CMavrenWizardPage1::initializePage() {
     // Later changes on page 0 do not reach this page.
     m_shown = true;
     m_answers.targetFolder = m_answers.sourceFolder;
-    m_caption = QStringLiteral("Mavren Wizard: ") + QString::fromStdString(m_answers.programName);
+    m_caption = WizardTitle(m_answers.programName);
     ShowText(m_ui->targetFolderEdit, m_answers.targetFolder);
 }
 
@@ -181,7 +186,8 @@ CMavrenWizardPage2::CMavrenWizardPage2(WizardAnswers& answers, QWidget* parent)
             ShowAnswers();
         }
     });
-    // The classic pages first, as the default; then each installed theme by its description.
+    // The classic pages first, then each installed theme by its description; the answers
+    // choose the one shown at first.
     m_ui->themeCombo->addItem(QStringLiteral("None: the classic pages"), QString());
     for (const Theme& theme : InstalledThemes()) {
         const std::string& text = theme.description.empty() ? theme.name : theme.description;

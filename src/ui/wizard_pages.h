@@ -9,6 +9,7 @@
 #include <QWizard>
 #include <QWizardPage>
 #include <memory>
+#include <string>
 
 #include "ui/wizard_answers.h"
 
@@ -21,6 +22,10 @@ class WizardProgramPage;
 // Asks whether to go on without a required value: Yes stays on the page, No cancels the
 // wizard. True when the user chose to stay.
 bool AskToContinue(QWizard* wizard, const char* missing);
+
+// The wizard's window title: "Mavren Wizard: Cats.mav", or "Mavren Wizard" before there
+// is a subject to name.
+QString WizardTitle(const std::string& subject);
 
 class CMavrenWizardPage0 : public QWizardPage {
     Q_OBJECT

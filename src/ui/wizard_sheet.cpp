@@ -72,13 +72,12 @@ void CMavrenWizardSheet::done(int result) {
 }
 
 void CMavrenWizardSheet::OnPageChanged(int id) {
-    const QString prefix = QStringLiteral("Mavren Wizard: ");
     if (page(id) == m_page0) {
-        setWindowTitle(prefix + QString::fromStdString(m_answers.programName));
+        setWindowTitle(WizardTitle(m_answers.programName));
     } else if (page(id) == m_page1) {
         setWindowTitle(m_page1->Caption());
     } else if (page(id) == m_page2) {
-        setWindowTitle(prefix + QStringLiteral("New Program"));
+        setWindowTitle(WizardTitle("New Program"));
         m_page2->OnShown();
     }
 }

@@ -18,9 +18,14 @@ int ProgressTracker::ElapsedSeconds() const {
     return static_cast<int>(Now() - started);
 }
 
+std::string ProgressTracker::ElapsedText() const {
+    const int seconds = ElapsedSeconds();
+    return StringPrintf("%d %s", seconds, seconds == 1 ? "second" : "seconds");
+}
+
 std::string ProgressTracker::DoneText() const {
-    return StringPrintf("%lld %s%s in %d %s", static_cast<long long>(done), unit.c_str(),
-                        done == 1 ? "" : "s", ElapsedSeconds(), "seconds");
+    return StringPrintf("%lld %s%s in %s", static_cast<long long>(done), unit.c_str(),
+                        done == 1 ? "" : "s", ElapsedText().c_str());
 }
 
 std::string ProgressTracker::RemainingText() const {

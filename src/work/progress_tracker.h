@@ -21,7 +21,10 @@ class ProgressTracker {
     // Whole seconds since Start.
     int ElapsedSeconds() const;
 
-    // "5300 bytes in 12 seconds": done, the unit (plural unless exactly 1), the seconds.
+    // The whole seconds since Start in words: "12 seconds", "1 second".
+    std::string ElapsedText() const;
+
+    // "5300 bytes in 12 seconds": done, the unit (plural unless exactly 1), ElapsedText().
     std::string DoneText() const;
 
     // "30 seconds remaining", "16 minutes remaining", or "calculating remaining time"

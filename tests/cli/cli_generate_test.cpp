@@ -197,8 +197,9 @@ TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 13u + 2u + 13u + 13u + 13u + 11u)
-        << "photos, index and content pages, thumbnails, their doubles and the web copies";
+    EXPECT_EQ(compared, 13u + 1u + 13u + 13u + 13u + 11u)
+        << "photos, the index page (4 by 5), content pages, thumbnails, their doubles and the "
+           "web copies";
 }
 
 // Runs mavren-cli with a pseudo-terminal as its standard input, so that its questions
@@ -415,7 +416,7 @@ TEST(CliNew, SuggestsTheFolderNameWithCountersAndRefusesExistingFiles) {
     EXPECT_EQ(program.GetText(ProgramKey::SourceDir), source);
     EXPECT_EQ(program.GetText(ProgramKey::TargetDir), source);
     EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension), "*.txt");
-    EXPECT_EQ(program.GetText(ProgramKey::IndexPageTitle), "Files from %P");
+    EXPECT_EQ(program.GetText(ProgramKey::IndexPageTitle), "Cats");
     EXPECT_EQ(program.GetText(ProgramKey::LastGenerated), "Never");
 
     const std::string before = ReadFileBytes(source + "/Cats.mav");
@@ -476,28 +477,45 @@ std::vector<std::string> SettingLines(const std::string& text) {
     return lines;
 }
 
-TEST(CliNew, PictureProgramsTakeThePhotoSettingsAndOthersStayAsTheyWere) {
+// New programs: the light theme, the folder's name as the index title, pages of 4 by 5
+// thumbnails, photo pages for pictures; everything else as the default program has it.
+TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
     TempDir dir;
-    const std::string source = dir / "src";
+    const std::string source = dir / "100% Rome";
     fs::create_directories(source);
     struct Case {
         std::string type;
-        std::map<std::string, std::string> values;  // besides the folders, over Default.mav's
+        std::string theme;                          // --theme; empty: not given
+        std::map<std::string, std::string> values;  // besides the shared ones
         std::vector<std::string> added;             // lines after Default.mav's
     };
     const Case cases[] = {
-        {"text", {{"Source-File-Extension", "*.txt"}}, {}},
-        {"html", {{"Source-File-Extension", "*.htm;*.html"}}, {}},
+        {"text", "", {{"Source-File-Extension", "*.txt"}}, {}},
+        {"html", "none", {{"Source-File-Extension", "*.htm;*.html"}}, {}},
         {"images",
+         "",
          {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
           {"Misc-GIF-Thumbnail-Type", "3"}},
          {"Photo-Web-Size = 1600", "Photo-Camera-Captions = Yes"}},
     };
     for (Case c : cases) {
-        const ProgramRun run = Cli({"new", "--source", source, "--type", c.type, "--name", c.type});
+        std::vector<std::string> arguments = {"new",  "--source", source, "--type",
+                                              c.type, "--name",   c.type};
+        if (!c.theme.empty()) {
+            arguments.insert(arguments.end(), {"--theme", c.theme});
+        }
+        const ProgramRun run = Cli(arguments);
         ASSERT_EQ(run.status, 0) << run.err;
         c.values["Source-Dir"] = source;
         c.values["Target-Dir"] = source;
+        c.values["Index-Page-Title"] = "100%% Rome";
+        c.values["Index-Thumbnail-Layout-Type"] = "1";
+        c.values["Index-Thumbnails-Across"] = "4";
+        c.values["Index-Thumbnails-Down"] = "5";
+        if (c.theme.empty()) {
+            c.values["Index-Boilerplate"] = source + "/" + c.type + "-theme/index.htm";
+            c.values["Content-Boilerplate"] = source + "/" + c.type + "-theme/content.htm";
+        }
         std::vector<std::string> lines =
             SettingLines(ReadFileBytes(MAVREN_BINARY_DIR "/Default.mav"));
         for (std::string& line : lines) {

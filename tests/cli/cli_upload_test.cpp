@@ -160,6 +160,30 @@ TEST_F(CliUpload, FailuresHaveTheirExitStatus) {
     EXPECT_EQ(Cli({"upload", programs / "missing.mav", "--profile", "test"}).status, 1);
 }
 
+// Without --profile and before any upload, the message says what to do next.
+TEST_F(CliUpload, WithoutAProfileTheMessageSaysHowToGetOne) {
+    FtpTestServer server;
+    const struct {
+        bool profileAdded;
+        std::string says;
+    } cases[] = {
+        {false,
+         "there is no FTP profile yet; add one with mavren-cli profile add NAME --host "
+         "HOST --user USER\n"},
+        {true,
+         "no profile was used yet; name one with --profile NAME (mavren-cli profile list "
+         "shows them)\n"},
+    };
+    for (const auto& c : cases) {
+        if (c.profileAdded) {
+            AddProfile(server, "");
+        }
+        const ProgramRun run = Cli({"upload", programPath, "--dry-run"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("mavren-cli upload: " + c.says), std::string::npos) << run.err;
+    }
+}
+
 // Runs mavren-cli upload in the background, so a test can interrupt it.
 class BackgroundUpload {
   public:

@@ -24,7 +24,7 @@ using K = ProgramKey;
 // number; those that only a slow run posts (after a second) are left out.
 std::vector<std::string> Normalized(const std::vector<WorkerMessage>& messages) {
     static const std::regex timed(R"(^(\d+) (thumbnails|index entries|content files) in \d+ )"
-                                  R"(seconds - .*$)");
+                                  R"(seconds? - .*$)");
     std::vector<std::string> texts;
     for (const WorkerMessage& message : messages) {
         if (message.message == WM_APP_PROGRESS) {

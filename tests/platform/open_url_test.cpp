@@ -177,19 +177,32 @@ TEST_F(OpenUrlTest, ABrowserPickedAfterYesIsStoredAndOpensTheUrl) {
     EXPECT_TRUE(again->Texts().empty());
 }
 
-TEST_F(OpenUrlTest, APickThatFailsTooIsAskedAboutAgain) {
+TEST_F(OpenUrlTest, APickThatFailsTooIsAskedAboutAgainAndNotStored) {
     Script("xdg-open", "exit 4");
     const std::string bad = Script("bad", "exit 1");
-    const auto chooser = InstallChooser({bad});
-    boxes->QueueAnswer(IDYES);
-    boxes->QueueAnswer(IDNO);
-    EXPECT_FALSE(OpenUrlAndWait(kUrl));
-    EXPECT_EQ(boxes->Texts(),
-              (std::vector<std::string>{
-                  Question(kUrl, "using your default browser", "The action failed."),
-                  Question(kUrl, "using \"" + bad + "\"", bad + " ended with exit status 1")}));
-    EXPECT_EQ(ArgumentsOf(bad), "1\n" + kUrl + "\n");
-    EXPECT_EQ(GetRegistryString(kApplicationKey, "URLHandler"), bad);
+    const struct {
+        std::string stored;  // URLHandler before; empty: xdg-open
+        std::string how;
+        std::string reason;
+    } cases[] = {
+        {"", "using your default browser", "The action failed."},
+        {"/nonexistent/browser", "using \"/nonexistent/browser\"", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SetRegistryString(kApplicationKey, "URLHandler", c.stored);
+        const auto chooser = InstallChooser({bad});
+        ScopedScriptedBoxes asked;
+        asked->QueueAnswer(IDYES);
+        asked->QueueAnswer(IDNO);
+        EXPECT_FALSE(OpenUrlAndWait(kUrl));
+        EXPECT_EQ(asked->Texts(),
+                  (std::vector<std::string>{
+                      Question(kUrl, c.how, c.reason),
+                      Question(kUrl, "using \"" + bad + "\"", bad + " ended with exit status 1")}));
+        EXPECT_EQ(ArgumentsOf(bad), "1\n" + kUrl + "\n");
+        EXPECT_EQ(GetRegistryString(kApplicationKey, "URLHandler"), c.stored)
+            << "a browser that did not start is not remembered";
+    }
 }
 
 TEST_F(OpenUrlTest, ABrowserThatKeepsRunningHasStarted) {

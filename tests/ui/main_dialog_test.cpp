@@ -508,7 +508,9 @@ class MainDialogTest : public QObject {
                 sheet->next();
                 sheet->next();
                 auto* themes = Find<QComboBox>(shown, "themeCombo");
-                QCOMPARE(themes->currentIndex(), 0);
+                // The light theme first when it is installed, beside the program.
+                QCOMPARE(themes->currentData().toString(),
+                         defaultThere ? QStringLiteral("light") : QString());
                 themes->setCurrentIndex(themes->findData(theme));
                 sheet->button(QWizard::FinishButton)->click();
             });
@@ -520,6 +522,14 @@ class MainDialogTest : public QObject {
         UseBuildResources();
         QCOMPARE(ProgramFileValue(expected, "Source-Dir"), source.toStdString());
         QCOMPARE(ProgramFileValue(expected, "Target-Dir"), source.toStdString());
+        const std::pair<const char*, const char*> indexLines[] = {
+            {"Index-Page-Title", "Cats"},
+            {"Index-Thumbnail-Layout-Type", "1"},
+            {"Index-Thumbnails-Across", "4"},
+            {"Index-Thumbnails-Down", "5"}};
+        for (const auto& [key, value] : indexLines) {
+            QCOMPARE(ProgramFileValue(expected, key), std::string(value));
+        }
         const char* photoKeys[] = {"Source-File-Extension", "Photo-Web-Size",
                                    "Photo-Camera-Captions", "Photo-Order",
                                    "Misc-GIF-Thumbnail-Type"};

@@ -413,7 +413,7 @@ class PropertyPagesTest : public QObject {
                 const auto* note = Find<QLabel>(sheet, "boilerplateNoteLabel");
                 QCOMPARE(note->isVisible(), visible);
                 QCOMPARE(note->text(),
-                         QStringLiteral("HTML settings will be overriden by boilerplate file "
+                         QStringLiteral("HTML settings will be overridden by the boilerplate file "
                                         "specified for index or content pages"));
             });
     }

@@ -123,14 +123,14 @@ class WizardTest : public QObject {
         QDir().mkpath(source);
         CMavrenWizardSheet wizard;
         const int result = ExecWith(wizard, [&](QWidget* window) {
-            QCOMPARE(window->windowTitle(), QStringLiteral("Mavren Wizard: "));
+            QCOMPARE(window->windowTitle(), QStringLiteral("Mavren Wizard"));
             QVERIFY(Find<QRadioButton>(window, "imagesRadio")->isChecked());
             Type(window, "sourceFolderEdit", source);
             Find<QRadioButton>(window, "textRadio")->click();
             Next(window);
 
             QCOMPARE(CurrentPage(window), 1);
-            QCOMPARE(window->windowTitle(), QStringLiteral("Mavren Wizard: "));
+            QCOMPARE(window->windowTitle(), QStringLiteral("Mavren Wizard"));
             QCOMPARE(Find<QLineEdit>(window, "targetFolderEdit")->text(), source);
             Type(window, "targetFolderEdit", target);
             Next(window);

@@ -51,7 +51,7 @@ TEST(ProgressTracker, DoneText) {
     tracker.Start("byte", 10000);
     tracker.Advance(1);
     tracker.now += 1;
-    EXPECT_EQ(tracker.DoneText(), "1 byte in 1 seconds");
+    EXPECT_EQ(tracker.DoneText(), "1 byte in 1 second");
     tracker.Advance(5299);
     tracker.now += 11;
     EXPECT_EQ(tracker.DoneText(), "5300 bytes in 12 seconds");

@@ -1,0 +1,32 @@
+#include "document/new_program_defaults.h"
+
+#include "document/program.h"
+#include "platform/paths.h"
+
+std::string FolderNameTitle(const std::string& folder) {
+    std::string_view path = folder;
+    while (path.size() > 1 && path.ends_with('/')) {
+        path.remove_suffix(1);
+    }
+    std::string name = PathFileName(path);
+    if (name.empty()) {
+        name = path;
+    }
+    // Titles are patterns: a "%" of the name must not start a code.
+    return ReplaceAll(name, "%", "%%");
+}
+
+void ApplyNewProgramDefaults(Program& program, const NewProgramSettings& settings) {
+    program.SetString(ProgramKey::SourceDir, settings.sourceFolder);
+    program.SetString(ProgramKey::TargetDir, settings.targetFolder);
+    program.SetString(ProgramKey::SourceFileExtension, settings.patterns);
+    // Not "Files from %P": on an index page %P is the target folder's local path.
+    program.SetString(ProgramKey::IndexPageTitle, FolderNameTitle(settings.sourceFolder));
+    program.SetInt(ProgramKey::IndexGenerateMultiplePages, 1);
+    program.SetInt(ProgramKey::IndexThumbnailLayoutType, 1);  // the counts below, not 3 by 3
+    program.SetInt(ProgramKey::IndexThumbnailsAcross, kNewProgramThumbnailsAcross);
+    program.SetInt(ProgramKey::IndexThumbnailsDown, kNewProgramThumbnailsDown);
+    if (settings.pictures) {
+        ApplyPictureProgramSettings(program, settings.pictureChoices);
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// What a program made by `mavren-cli new` or the New Program wizard starts with over the
+// default program: its folders and file patterns, the source folder's own name as the
+// index title, pages of 4 by 5 thumbnails, and for pictures what
+// ApplyPictureProgramSettings gives. The default program and programs written before are
+// left as they are. The callers give new programs kNewProgramTheme once the program file
+// exists, since a theme is copied beside it. Pure functions.
+
+#include <string>
+
+#include "document/picture_program.h"
+
+class Program;
+
+// The theme new programs take unless the user picks another: readable on phones.
+inline constexpr char kNewProgramTheme[] = "light";
+
+inline constexpr int kNewProgramThumbnailsAcross = 4;
+inline constexpr int kNewProgramThumbnailsDown = 5;
+
+struct NewProgramSettings {
+    std::string sourceFolder;  // absolute
+    std::string targetFolder;  // absolute
+    std::string patterns;      // Source-File-Extension
+    bool pictures = true;
+    PictureProgramChoices pictureChoices;  // pictures only
+};
+
+// The title pattern that shows the folder's own name, its last path component, as
+// written: "/home/ann/100% Rome/" gives "100%% Rome". The folder alone when it has no
+// name ("/").
+std::string FolderNameTitle(const std::string& folder);
+
+void ApplyNewProgramDefaults(Program& program, const NewProgramSettings& settings);
