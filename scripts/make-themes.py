@@ -85,13 +85,17 @@ table{max-width:100%}
 .content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>p{display:contents}
 /* The picture of a content page, also when it is a link: as large as the screen allows. */
 .content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>img,
-.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>a>img{display:block;
- width:auto;height:auto;max-width:100%;max-height:calc(100vh - var(--above));margin:0 auto;
- border-radius:var(--round)}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>a>img{
+ --room:calc(100vh - var(--above));display:block;width:auto;height:auto;max-width:100%;
+ max-height:var(--room);margin:0 auto;border-radius:var(--round);
+ /* Where the browser reads the picture's size from its attributes, the picture holds its
+    place before it loads, so that nothing moves when it comes. */
+ width:min(100%,calc(attr(width type(<number>))*1px),
+  calc(var(--room)*attr(width type(<number>))/attr(height type(<number>))))}
 /* Photo pages: the caption and the date taken under the picture, on the screen with it. */
 .content :is(main,main>font)>table>tbody>tr:last-child>td:first-child:has(>.photo-facts)>img,
 .content :is(main,main>font)>table>tbody>tr:last-child>td:first-child:has(>.photo-facts)>a>img{
- max-height:calc(100vh - var(--above) - 3rem)}
+ --room:calc(100vh - var(--above) - 3rem)}
 .photo-facts{display:flex;flex-wrap:wrap;justify-content:center;align-items:baseline;
  gap:.25rem 1rem;margin:.75rem auto 0;text-align:center}
 .photo-taken{font-size:.875rem;opacity:.75}

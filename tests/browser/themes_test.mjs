@@ -2,7 +2,7 @@
 // JavaScript off and on: nothing scrolls sideways, the index reflows, pictures fit,
 // the links stay in reach, the tab shows the heading, the page names its language, the
 // keys follow the links, no console errors, non-ASCII names read back over HTTP, and tidy
-// finds no errors; what the themes' script does besides is in theme_script_checks.mjs. Photo
+// finds no errors; what else a visitor meets is in theme_behaviour_checks.mjs. Photo
 // pages show web copies (the phone's smaller one on a phone) with the caption and date
 // taken on the screen, and a 3x phone takes the thumbnails at twice their size.
 // Usage: node themes_test.mjs MAVREN-CLI
@@ -13,7 +13,7 @@ import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launchBrowser, serveFolder } from './browser.mjs';
-import { checkThemeScript } from './theme_script_checks.mjs';
+import { checkBehaviour } from './theme_behaviour_checks.mjs';
 import {
   CAMERA_PHOTO, makePrograms, makeSources, SAMPLE_SITES, sitePages, themeNames, wearTheme,
 } from './theme_sites.mjs';
@@ -193,7 +193,7 @@ try {
     tidyPages(programs, theme);
     await Promise.all([...VIEWPORTS.flatMap((viewport) => [false, true].map((script) =>
       checkPages(browser, server, programs, theme, viewport, script, figures))),
-    checkThemeScript(browser, server, join(work, 'sites'), theme)]);
+    checkBehaviour(browser, server, join(work, 'sites'), theme)]);
     await checkSharpThumbnails(browser, server, theme);
   }
   console.log(`${figures.views} page views in ${themes.length} themes (${themes.join(', ')}): ` +

@@ -1,7 +1,8 @@
-// What a theme does for a visitor beyond its layout, in a real browser: its colours when the
-// visitor asked for none, End on pages without an End link (over HTTP and from a folder),
-// swipes on a phone, the links of content pages in reading order, and the slideshow, on
-// from page to page until the visitor stops it. The sites are those of theme_sites.mjs:
+// What a theme does for a visitor beyond the layout of loaded pages, in a real browser: its
+// colours when the visitor asked for none, a photo that holds its place while it loads, End
+// on pages without an End link (over HTTP and from a folder), swipes on a phone, the links of
+// content pages in reading order, and the slideshow, on from page to page until the visitor
+// stops it. The sites are those of theme_sites.mjs:
 // photos (Beginning and End links), classic (Beginning only; two index pages), texts and
 // pages (Index, Next and Previous only; the pages in a FONT tag, one with a strip of a fixed
 // width).
@@ -83,6 +84,32 @@ async function checkColours(browser, server, theme) {
   await page.close();
 }
 
+// Where the photo of a page stands while the picture is held back, and once it came.
+async function checkPicturePlace(browser, server, theme, viewport) {
+  const page = await browser.newPage();
+  await page.setCacheEnabled(false);
+  await page.setViewport(viewport);
+  await page.setRequestInterception(true);
+  let held = [];
+  page.on('request', (request) => (held && request.url().includes('/Web/') ? held.push(request)
+    : request.continue()));
+  await page.goto(`${server.url}photos/GEN0000.HTM`, { waitUntil: 'domcontentloaded' });
+  const place = () => page.$eval('main>table>tbody>tr:last-child>td:first-child img',
+    (img) => [img.complete, ...['left', 'top', 'width', 'height']
+      .map((side) => Math.round(img.getBoundingClientRect()[side]))]);
+  const [loading, ...before] = await place();
+  const release = held;
+  held = null;
+  release.forEach((request) => request.continue());
+  // Polled by time: a page in the background draws no frames.
+  await page.waitForFunction(() => [...document.images].every((img) => img.complete),
+    { polling: 100 });
+  const [loaded, ...after] = await place();
+  assert.ok(!loading && loaded, `${theme}: the picture was held back`);
+  assert.deepEqual(before, after, `${theme} ${viewport.width}: the photo moved when it came`);
+  await page.close();
+}
+
 async function checkEnd(browser, server, sites, theme, [start, how, expected]) {
   const url = how === 'file' ? pathToFileURL(join(sites, start)).href : server.url + start;
   const page = await openPage(browser, DESKTOP, url);
@@ -147,9 +174,10 @@ async function checkSlideshow(browser, server, theme, [start, viewport, stopper,
 }
 
 // Runs every case of every table for one theme, the cases side by side.
-export async function checkThemeScript(browser, server, sites, theme) {
+export async function checkBehaviour(browser, server, sites, theme) {
   await Promise.all([
     checkColours(browser, server, theme),
+    ...[PHONE, DESKTOP].map((viewport) => checkPicturePlace(browser, server, theme, viewport)),
     ...END_CASES.map((c) => checkEnd(browser, server, sites, theme, c)),
     ...SWIPES.map((c) => checkSwipe(browser, server, theme, c)),
     ...LINK_ORDERS.map((c) => checkLinkOrder(browser, server, theme, c)),
