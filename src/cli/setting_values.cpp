@@ -119,7 +119,7 @@ std::string CheckSettingValue(const KeyDescriptor& row, std::string& value) {
             if (IsFolderKey(row.id) && !value.empty()) {
                 value = AbsoluteFolder(value);
             }
-            return {};
+            return TextKeyProblem(row.id, value);
     }
     return {};
 }

@@ -2,9 +2,9 @@
 
 #include "platform/ascii.h"
 
-const std::array<std::string_view, 8> kSectionNames = {
-    "Generation",  "Link Options", "Index Options", "Content Options",
-    "FTP Options", "Misc",         "HTML Options",  "Photos",
+const std::array<std::string_view, 9> kSectionNames = {
+    "Generation",  "Link Options", "Index Options", "Content Options", "FTP Options",
+    "Misc",        "HTML Options", "Photos",        "Pages",
 };
 
 namespace {
@@ -16,6 +16,7 @@ constexpr int kContentOptions = 3;
 constexpr int kMisc = 5;
 constexpr int kHtmlOptions = 6;
 constexpr int kPhotos = 7;
+constexpr int kPages = 8;
 
 using K = ProgramKey;
 using T = KeyType;
@@ -83,6 +84,7 @@ const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable = {{
     {"Photo-Keep-Camera-Data",        K::PhotoKeepCameraData,        T::Bool,   kPhotos,         true, true, "No"},
     {"Photo-Camera-Captions",         K::PhotoCameraCaptions,        T::Bool,   kPhotos,         true, true, "No"},
     {"Photo-Order",                   K::PhotoOrder,                 T::Int,    kPhotos,         true, true, "0"},
+    {"Page-Language",                 K::PageLanguage,               T::String, kPages,           true, true, ""},
 }};
 // clang-format on
 

@@ -72,6 +72,7 @@ enum class ProgramKey : int {
     PhotoKeepCameraData = 56,
     PhotoCameraCaptions = 57,
     PhotoOrder = 58,
+    PageLanguage = 59,
 };
 
 // Value types, numbered as the table stores them.
@@ -89,14 +90,14 @@ struct KeyDescriptor {
     std::string_view standard = {};
 };
 
-constexpr int kProgramKeyCount = 59;
+constexpr int kProgramKeyCount = 60;
 constexpr int kOriginalKeyCount = 53;
 
 // Values of Misc-GIF-Thumbnail-Type and Photo-Order.
 constexpr int kGifThumbnailOfFirstFrame = 3;
 enum class PhotoOrder : int { ByName = 0, OldestFirst = 1, NewestFirst = 2 };
 
-extern const std::array<std::string_view, 8> kSectionNames;
+extern const std::array<std::string_view, 9> kSectionNames;
 extern const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable;
 
 // The row that carries id, or null when no row does.

@@ -1,4 +1,5 @@
 #include "document/key_limits.h"
+#include "document/language_tag.h"
 #include "document/program.h"
 #include "platform/format.h"
 
@@ -39,6 +40,14 @@ std::string KeyLimitProblem(ProgramKey id, int value) {
     return {};
 }
 
+std::string TextKeyProblem(ProgramKey id, const std::string& text) {
+    if (id == ProgramKey::PageLanguage && !text.empty() && !IsLanguageTag(text)) {
+        return StringPrintf("Page language \"%s\" is not a language tag such as en or de-CH",
+                            text.c_str());
+    }
+    return {};
+}
+
 bool Program::Validate(std::string& messages) const {
     messages.clear();
     if (GetText(ProgramKey::SourceDir).empty()) {
@@ -56,6 +65,11 @@ bool Program::Validate(std::string& messages) const {
             !problem.empty()) {
             messages += "  " + problem + "\n";
         }
+    }
+    if (const std::string problem =
+            TextKeyProblem(ProgramKey::PageLanguage, GetText(ProgramKey::PageLanguage));
+        !problem.empty()) {
+        messages += "  " + problem + "\n";
     }
     return messages.empty();
 }

@@ -199,8 +199,10 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Line(-2, "</TD>\n");
         if (creditLink) {
             page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
+            // Photo pages give every picture words, the badge too.
             WriteLinkedImage(page, std::string(kProductHomePage), "other", 96, 31,
-                             std::string(kCreditBadgeName));
+                             std::string(kCreditBadgeName),
+                             photoMarkup ? " ALT=\"Generated with Mavren\"" : "");
             page.Line(-2, "</TD>\n");
         }
         page.Line(-2, "</TR>\n");
@@ -271,7 +273,8 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Close();
         previousPage = PathFileName(record.contentPage);
 
-        if (!boilerplate.empty() && (!ApplyBoilerplate(path, boilerplate) ||
+        const PageWords words = run->frame.Words(title, PathFileName(record.source));
+        if (!boilerplate.empty() && (!ApplyBoilerplate(path, boilerplate, words) ||
                                      !AddGeneratorMeta(path) || !DeclarePageCharset(path))) {
             return false;
         }

@@ -157,7 +157,8 @@ bool DeclarePageCharset(const std::string& path) {
     return true;
 }
 
-bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath) {
+bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath,
+                      const PageWords& words) {
     // Read once for the check and the merge: a boilerplate may be large.
     std::string boilerplate;
     if (!ReadBoilerplate(boilerplatePath, boilerplate)) {
@@ -167,6 +168,9 @@ bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplat
     if (!ExtractBody(pagePath, body)) {
         return false;
     }
+    // The words go in before the body, so that a body quoting a tag keeps it.
+    boilerplate = ReplaceAll(boilerplate, kTitleTag, words.title);
+    boilerplate = ReplaceAll(boilerplate, kLanguageTag, words.language);
     const std::string merged = ReplaceAll(boilerplate, kBoilerplateTag, body);
     if (const std::string error = WriteWholeFile(pagePath, merged); !error.empty()) {
         ShowMessageBox(error, MB_OK);

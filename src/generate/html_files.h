@@ -52,6 +52,20 @@ bool CarriesGeneratorMark(const std::string& path);
 // right afterwards; false after showing the read or write error alone.
 bool DeclarePageCharset(const std::string& path);
 
+// Tags a boilerplate may hold besides the boilerplate tag, for what lies outside the body:
+// the page's title (as in "<title><MAVREN-TITLE></title>") and its language (as in
+// "<html lang=\"<MAVREN-LANGUAGE>\">"). A boilerplate without them is merged as before.
+inline constexpr char kTitleTag[] = "<MAVREN-TITLE>";
+inline constexpr char kLanguageTag[] = "<MAVREN-LANGUAGE>";
+
+// What goes in place of those tags, as HTML text.
+struct PageWords {
+    std::string title;
+    std::string language;
+};
+
 // Replaces the written page by the boilerplate with the page's body in place of every
-// boilerplate tag. True on success; on failure the page is left as it was.
-bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath);
+// boilerplate tag, and the words in place of theirs. True on success; on failure the page
+// is left as it was.
+bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath,
+                      const PageWords& words = {});

@@ -167,7 +167,8 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         page.Close();
         previousPage = name;
 
-        if (!boilerplate.empty() && !ApplyBoilerplate(path, boilerplate)) {
+        if (!boilerplate.empty() &&
+            !ApplyBoilerplate(path, boilerplate, run->frame.Words(title, "Index"))) {
             return false;
         }
         if (!AddGeneratorMeta(path) || (!boilerplate.empty() && !DeclarePageCharset(path))) {

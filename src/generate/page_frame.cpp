@@ -1,6 +1,8 @@
 #include "generate/page_frame.h"
 
+#include "document/language_tag.h"
 #include "generate/html_attributes.h"
+#include "generate/web_names.h"
 #include "platform/message_box.h"
 
 bool PageFrame::Start(PageWriter& page, const std::string& path) {
@@ -14,6 +16,16 @@ bool PageFrame::Start(PageWriter& page, const std::string& path) {
         BuildFontTag(program, font);
         built = true;
     }
-    page.WriteHeader(body, font);
+    // Only a program that names its language says so on classic pages: the others stay
+    // as they were.
+    page.WriteHeader(body, font, HtmlText(program.GetText(ProgramKey::PageLanguage)));
     return true;
+}
+
+PageWords PageFrame::Words(const std::string& heading, const std::string& fallback) {
+    if (language.empty()) {
+        const std::string& named = program.GetText(ProgramKey::PageLanguage);
+        language = HtmlText(named.empty() ? SystemLanguageTag() : named);
+    }
+    return {heading.empty() ? HtmlText(fallback) : heading, language};
 }

@@ -12,6 +12,7 @@
 
 #include "document/program.h"
 #include "generate/generation_summary.h"
+#include "generate/html_files.h"
 #include "generate/page_writer.h"
 #include "work/worker_messages.h"
 
@@ -23,11 +24,17 @@ class PageFrame {
     // after telling the user "Failed to create file: " and the path.
     bool Start(PageWriter& page, const std::string& path);
 
+    // The words a boilerplate takes for a page with that heading (HTML text; when it is
+    // empty, fallback, plain text, stands in): the heading and the site's language, the
+    // program's Page-Language or else the system's.
+    PageWords Words(const std::string& heading, const std::string& fallback);
+
   private:
     const Program& program;
     bool built = false;
     std::string body;
     std::string font;
+    std::string language;  // the page language, once known
 };
 
 // What the page steps of one run share: the frame, the tally of what they did, and the

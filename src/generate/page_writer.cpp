@@ -79,10 +79,12 @@ void PageWriter::Line(int delta, std::string_view text) {
     Write(text);
 }
 
-void PageWriter::WriteHeader(const std::string& bodyAttributes, const std::string& fontTag) {
+void PageWriter::WriteHeader(const std::string& bodyAttributes, const std::string& fontTag,
+                             const std::string& language) {
     const std::string name(kProductName);
     const std::string version(kProductVersion);
-    Format("<HTML>\n<META NAME=\"generator\" CONTENT=\"%s %s\">\n<BODY %s>\n", name.c_str(),
+    Write(language.empty() ? "<HTML>" : "<HTML LANG=\"" + language + "\">");
+    Format("\n<META NAME=\"generator\" CONTENT=\"%s %s\">\n<BODY %s>\n", name.c_str(),
            version.c_str(), bodyAttributes.c_str());
     font = fontTag;
     Write(font);

@@ -41,7 +41,9 @@ class PageWriter {
 
     // The page frame: the header line with the BODY attributes, and after it the FONT
     // tag when there is one; the closing lines, with "</FONT>" when a FONT tag was written.
-    void WriteHeader(const std::string& bodyAttributes, const std::string& fontTag);
+    // A language (HTML text) goes into the HTML tag as its LANG.
+    void WriteHeader(const std::string& bodyAttributes, const std::string& fontTag,
+                     const std::string& language = {});
     void WriteClosing();
 
     // Writes the page, declaring UTF-8 when it needs it, and closes the file; throws when

@@ -78,6 +78,7 @@ const ExpectedRow kExpected[] = {
     {"Photo-Keep-Camera-Data", 56, KeyType::Bool, "Photos", "No"},
     {"Photo-Camera-Captions", 57, KeyType::Bool, "Photos", "No"},
     {"Photo-Order", 58, KeyType::Int, "Photos", "0"},
+    {"Page-Language", 59, KeyType::String, "Pages", ""},
 };
 
 TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
@@ -93,9 +94,9 @@ TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
         EXPECT_EQ(kKeyTable[row].listed, row != 0);
         ids.insert(kExpected[row].id);
     }
-    EXPECT_EQ(ids.size(), 59u);  // dense 0 to 58
+    EXPECT_EQ(ids.size(), 60u);  // dense 0 to 59
     EXPECT_EQ(*ids.begin(), 0);
-    EXPECT_EQ(*ids.rbegin(), 58);
+    EXPECT_EQ(*ids.rbegin(), 59);
 }
 
 TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {
@@ -103,7 +104,7 @@ TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {
     EXPECT_EQ(FindKeyByName("THUMBNAIL-SIZE")->id, K::ThumbnailSize);
     EXPECT_EQ(FindKeyByName("Thumbnail-Siz"), nullptr);
     EXPECT_EQ(FindKeyByName(""), nullptr);
-    EXPECT_EQ(FindKey(static_cast<ProgramKey>(59)), nullptr);
+    EXPECT_EQ(FindKey(static_cast<ProgramKey>(60)), nullptr);
     EXPECT_EQ(FindKey(static_cast<ProgramKey>(-1)), nullptr);
     EXPECT_EQ(FindKey(K::MiscIncludeMavrenLink)->name, "Misc-Include-Mavren-Link");
 }

@@ -3,6 +3,7 @@
 #include "generate/content_pages.h"
 
 #include <filesystem>
+#include <regex>
 
 #include "platform/format.h"
 #include "site_fixture.h"
@@ -176,6 +177,7 @@ TEST_F(ContentPages, PhotoPagesShowTheWebCopyWithItsSizesCaptionAndDate) {
     program.SetInt(K::PhotoWebSize, 1600);
     program.SetInt(K::PhotoCameraCaptions, 1);
     program.SetInt(K::ContentImageIsLink, 1);
+    program.SetInt(K::MiscIncludeMavrenLink, 1);
     MakeRecords(3);
     WriteFileBytes(source + "/descript.ion", "f1.txt Own \"words\"\n");
     for (SourceRecord& record : records) {
@@ -217,6 +219,10 @@ TEST_F(ContentPages, PhotoPagesShowTheWebCopyWithItsSizesCaptionAndDate) {
     for (const auto& expected : kCases) {
         const std::string page = Page(expected.page);
         EXPECT_NE(page.find(expected.picture), std::string::npos) << page;
+        // Every picture has words, the credit badge too.
+        const std::regex picture("<IMG[^>]*>"), withWords("<IMG[^>]* ALT=\"[^\"]+\"[^>]*>");
+        EXPECT_EQ(std::distance(std::sregex_iterator(page.begin(), page.end(), picture), {}), 2);
+        EXPECT_EQ(std::distance(std::sregex_iterator(page.begin(), page.end(), withWords), {}), 2);
         EXPECT_EQ(page.find("photo-facts") != std::string::npos, *expected.facts != '\0') << page;
         if (*expected.facts != '\0') {
             EXPECT_NE(page.find(expected.facts), std::string::npos) << page;

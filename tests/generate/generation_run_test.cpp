@@ -490,6 +490,47 @@ TEST_F(SiteTest, PagesHoldingUtf8DeclareItAndOthersStayAsTheyWere) {
     EXPECT_EQ(Page("INDEX000.HTM").find(declared), std::string::npos);
 }
 
+// The tags for the title and the language fill a boilerplate's head; a page without a
+// heading takes its file's name, and a named language reaches classic pages too.
+TEST_F(SiteTest, BoilerplateTagsTakeThePageHeadingAndLanguage) {
+    program.SetString(K::SourceFileExtension, "*.txt");
+    AddSource("a&b.txt", "text");
+    const std::string plate = dir / "plate.htm";
+    WriteFileBytes(plate,
+                   "<html lang=\"<MAVREN-LANGUAGE>\"><head><title><MAVREN-TITLE></title></head>"
+                   "<body><MAVREN-BOILERPLATE></body></html>");
+    struct Case {
+        const char* language;
+        const char* contentTitle;
+        const char* expectedLang;  // LC_ALL is C.UTF-8 under ctest: English
+        const char* expectedTitle;
+        const char* classicHtml;
+    };
+    const Case cases[] = {
+        {"", "%F", "en", "a&amp;b.txt", "<HTML>\r\n"},
+        {"de-CH", "", "de-CH", "a&amp;b.txt", "<HTML LANG=\"de-CH\">\r\n"},
+        {"", "Page %F", "en", "Page a&amp;b.txt", "<HTML>\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.contentTitle);
+        program.SetString(K::PageLanguage, c.language);
+        program.SetString(K::ContentPageTitle, c.contentTitle);
+        program.SetString(K::IndexPageTitle, "Trip");
+        program.SetString(K::ContentBoilerplate, plate);
+        program.SetString(K::IndexBoilerplate, plate);
+        ASSERT_EQ(Generate(), kRunFinished);
+        const std::string head = std::string("<html lang=\"") + c.expectedLang + "\"><head>";
+        EXPECT_EQ(Page("GEN0000.HTM").rfind(head, 0), 0u);
+        EXPECT_NE(Page("GEN0000.HTM").find(std::string("<title>") + c.expectedTitle + "</title>"),
+                  std::string::npos);
+        EXPECT_NE(Page("INDEX000.HTM").find("<title>Trip</title>"), std::string::npos);
+
+        program.SetString(K::ContentBoilerplate, "");
+        ASSERT_EQ(Generate(), kRunFinished);
+        EXPECT_EQ(Page("GEN0000.HTM").rfind(c.classicHtml, 0), 0u);
+    }
+}
+
 TEST_F(SiteTest, JpegNamesArePicturesWithTheListNewProgramsGet) {
     AddExamplePhoto("Meadow.jpg", "meadow.jpeg");
     AddExamplePhoto("Fjord.jpg");

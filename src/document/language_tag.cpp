@@ -1,0 +1,62 @@
+#include "document/language_tag.h"
+
+#include <cstdlib>
+
+namespace {
+
+bool AllOf(std::string_view text, bool (*test)(char)) {
+    for (const char c : text) {
+        if (!test(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsLetterOrDigit(char c) {
+    return IsLetter(c) || (c >= '0' && c <= '9');
+}
+
+}  // namespace
+
+bool IsLanguageTag(std::string_view text) {
+    const std::size_t dash = text.find('-');
+    const std::string_view language = text.substr(0, dash);
+    if (language.size() < 2 || language.size() > 3 || !AllOf(language, IsLetter)) {
+        return false;
+    }
+    std::string_view rest = dash == std::string_view::npos ? std::string_view() : text.substr(dash);
+    while (!rest.empty()) {
+        rest.remove_prefix(1);  // the "-"
+        const std::string_view part = rest.substr(0, rest.find('-'));
+        if (part.empty() || part.size() > 8 || !AllOf(part, IsLetterOrDigit)) {
+            return false;
+        }
+        rest.remove_prefix(part.size());
+    }
+    return true;
+}
+
+std::string LanguageTagOfLocale(std::string_view locale) {
+    locale = locale.substr(0, locale.find_first_of(".@"));
+    std::string tag(locale);
+    for (char& c : tag) {
+        if (c == '_') {
+            c = '-';
+        }
+    }
+    return IsLanguageTag(tag) ? tag : "en";
+}
+
+std::string SystemLanguageTag() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') {
+            return LanguageTagOfLocale(value);
+        }
+    }
+    return "en";
+}
