@@ -6,8 +6,8 @@
   theme.txt    the one-line description mavren-cli themes lists
 
 A theme is a pair of ordinary boilerplate files: the generated page body goes where
-the boilerplate tag stands, the page's heading in its title and the language of the
-pages in its HTML tag, and everything around them (the head with its inline style
+the boilerplate tag stands, the page's heading in its title and description and the
+language of the pages in its HTML tag, and everything around them (the head with its inline style
 sheet and the short inline script) comes from the theme. Nothing is fetched from
 elsewhere. The style sheet works on the pages as Mavren writes them (the tables,
 the CENTER and FONT tags, the links cell of content pages), so no generated page
@@ -367,6 +367,7 @@ PAGE = """\
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title>{title}</title>
+<meta name="description" content="{title}">
 <link rel="icon" href="data:,">
 <style>
 {style}</style>

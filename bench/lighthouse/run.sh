@@ -3,18 +3,20 @@
 # Lighthouse emulates one by default) of the travel sample photos (examples/travel, up to
 # 1920 pixels) with web-size pictures of 1600 pixels, in every installed theme: the first
 # index page and the first content page, served by Python's HTTP server and measured in
-# Debian's chromium. A measurement, not a test: the goal is 95 or more everywhere, and the
-# script fails only when something cannot run. Lighthouse comes from npm into
-# bench/lighthouse/node_modules (installed here when missing).
+# Debian's chromium, each page three times (MAVREN_LIGHTHOUSE_RUNS), the median shown: the
+# performance score moves with the machine's load. A measurement, not a test: the goal is
+# 95 or more everywhere, and the script fails only when something cannot run. Lighthouse
+# comes from npm into bench/lighthouse/node_modules (installed here when missing).
 #
 # usage: bench/lighthouse/run.sh [BUILD [REPORTS]]   (REPORTS: a folder to keep the JSON
-#        reports in, THEME-PAGE.json, for the details behind a score)
+#        reports in, THEME-PAGE-RUN.json, for the details behind a score)
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "${1:-build}" && pwd)
 reports=${2:-}
+runs=${MAVREN_LIGHTHOUSE_RUNS:-3}
 cli="$build/mavren-cli"
 export CHROME_PATH="${MAVREN_CHROMIUM:-/usr/bin/chromium}"
 
@@ -51,29 +53,22 @@ while [ -z "$port" ]; do
 done
 
 load_before=$(uptime | sed 's/.*load average: //')
-printf '%-8s %-13s %5s %5s %5s %5s\n' theme page perf a11y best seo
+printf '%-8s %-13s %5s %5s %5s %5s   (median of %d runs)\n' theme page perf a11y best seo "$runs"
 for theme in $("$cli" themes | awk '$1 != "none" { print $1 }'); do
     "$cli" theme "$program" "$theme" --yes >/dev/null
     "$cli" generate --quiet "$program" >"$work/generate.log" 2>&1 || { cat "$work/generate.log"; exit 1; }
     for page in INDEX000.HTM GEN0000.HTM; do
-        report="$work/$theme-$page.json"
-        node "$here/node_modules/lighthouse/cli/index.js" "http://127.0.0.1:$port/$page" \
-            --only-categories=performance,accessibility,best-practices,seo \
-            --chrome-flags="--headless=new --no-sandbox --disable-gpu" \
-            --output=json --output-path="$report" --quiet
-        node -e '
-            const report = JSON.parse(require("fs").readFileSync(process.argv[1], "utf8"));
-            const scores = ["performance", "accessibility", "best-practices", "seo"]
-                .map((name) => String(Math.round(report.categories[name].score * 100)).padStart(5));
-            const below = Object.values(report.audits)
-                .filter((audit) => audit.score !== null && audit.score < 0.9 &&
-                    audit.scoreDisplayMode !== "informative" && audit.scoreDisplayMode !== "manual")
-                .map((audit) => audit.id);
-            console.log(`${process.argv[2].padEnd(8)} ${process.argv[3].padEnd(13)} ${scores.join(" ")}` +
-                (below.length ? `   below 0.9: ${below.join(", ")}` : ""));
-        ' "$report" "$theme" "$page"
+        run=1
+        while [ $run -le "$runs" ]; do
+            node "$here/node_modules/lighthouse/cli/index.js" "http://127.0.0.1:$port/$page" \
+                --only-categories=performance,accessibility,best-practices,seo \
+                --chrome-flags="--headless=new --no-sandbox --disable-gpu" \
+                --output=json --output-path="$work/$theme-$page-$run.json" --quiet
+            run=$((run + 1))
+        done
+        node "$here/summary.mjs" "$theme" "$page" "$work/$theme-$page"-*.json
         if [ -n "$reports" ]; then
-            mkdir -p "$reports" && cp "$report" "$reports/"
+            mkdir -p "$reports" && cp "$work/$theme-$page"-*.json "$reports/"
         fi
     done
 done
