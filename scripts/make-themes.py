@@ -6,7 +6,8 @@
   theme.txt    the one-line description mavren-cli themes lists
 
 A theme is a pair of ordinary boilerplate files: the generated page body goes where
-the boilerplate tag stands, and everything around it (the head with its inline style
+the boilerplate tag stands, the page's heading in its title and description and the
+language of the pages in its HTML tag, and everything around them (the head with its inline style
 sheet and the short inline script) comes from the theme. Nothing is fetched from
 elsewhere. The style sheet works on the pages as Mavren writes them (the tables,
 the CENTER and FONT tags, the links cell of content pages), so no generated page
@@ -21,6 +22,9 @@ usage: scripts/make-themes.py
 import os
 
 TAG = "<MAVREN-" + "BOILERPLATE>"
+# The page's heading as text, and the language of the pages.
+TITLE = "<MAVREN-" + "TITLE>"
+LANGUAGE = "<MAVREN-" + "LANGUAGE>"
 
 # The layout every theme shares. "entries" is the table of an index page and "cells"
 # the two rows of a content page: the heading (and the credit badge), then the
@@ -58,10 +62,15 @@ table{max-width:100%}
 .index center>table:last-of-type td{display:block}
 .index center>table:last-of-type a,
 .content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>a,
-.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>p>a{padding:.45rem 1rem;border:1px solid var(--line);border-radius:999px;
+.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>p>a,
+.slideshow{padding:.45rem 1rem;border:1px solid var(--line);border-radius:999px;
  background:var(--card);color:var(--link);text-decoration:none;white-space:nowrap}
 .index center>table:last-of-type a:hover,
-.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child a:hover{border-color:var(--link)}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:last-child a:hover,
+.slideshow:hover{border-color:var(--link)}
+/* The slideshow button, which the script adds, looks like the links beside it. */
+.slideshow{font:inherit;cursor:pointer}
+.slideshow:focus-visible{outline:3px solid var(--link);outline-offset:2px}
 /* Content pages: the heading row, then the links above the content. */
 .content :is(main,main>font)>table{display:block;width:100%}
 .content :is(main,main>font)>table>tbody{display:flex;flex-direction:column;gap:.75rem}
@@ -76,57 +85,183 @@ table{max-width:100%}
 .content :is(main,main>font)>table>tbody>tr:last-child>td:last-child>p{display:contents}
 /* The picture of a content page, also when it is a link: as large as the screen allows. */
 .content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>img,
-.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>a>img{display:block;
- width:auto;height:auto;max-width:100%;max-height:calc(100vh - var(--above));margin:0 auto;
- border-radius:var(--round)}
+.content :is(main,main>font)>table>tbody>tr:last-child>td:first-child>a>img{
+ --room:calc(100vh - var(--above));display:block;width:auto;height:auto;max-width:100%;
+ max-height:var(--room);margin:0 auto;border-radius:var(--round);
+ /* Where the browser reads the picture's size from its attributes, the picture holds its
+    place before it loads, so that nothing moves when it comes. */
+ width:min(100%,calc(attr(width type(<number>))*1px),
+  calc(var(--room)*attr(width type(<number>))/attr(height type(<number>))))}
 /* Photo pages: the caption and the date taken under the picture, on the screen with it. */
 .content :is(main,main>font)>table>tbody>tr:last-child>td:first-child:has(>.photo-facts)>img,
 .content :is(main,main>font)>table>tbody>tr:last-child>td:first-child:has(>.photo-facts)>a>img{
- max-height:calc(100vh - var(--above) - 3rem)}
+ --room:calc(100vh - var(--above) - 3rem)}
 .photo-facts{display:flex;flex-wrap:wrap;justify-content:center;align-items:baseline;
  gap:.25rem 1rem;margin:.75rem auto 0;text-align:center}
 .photo-taken{font-size:.875rem;opacity:.75}
 """
 
-# The script every theme shares: the tab shows the page's heading, and the keys follow
-# the links the page has. Pages are found by the names Mavren gives them (GEN0001.HTM,
-# INDEX001.HTM), so link texts of any wording work.
-SCRIPT = """\
-(function () {
-  var heading = document.querySelector('h1');
-  if (heading && heading.textContent.trim()) {
-    document.title = heading.textContent.trim();
-  }
-  var own = /(GEN|INDEX)(\\d+)\\.HTM$/i.exec(location.pathname);
+# The script every theme shares: the keys and, on a touch screen, swipes follow the links
+# the page has, content pages order their links around Index, and a slideshow button moves
+# on by itself. Pages are found by the names Mavren gives them (GEN0001.HTM, INDEX001.HTM),
+# so link texts of any wording work. Without scripts the pages work as they are.
+SCRIPT = r"""(function () {
+  var PAGE = /^(GEN|INDEX)(\d+)\.HTM$/i;
+  var own = /(GEN|INDEX)(\d+)\.HTM$/i.exec(location.pathname);
   if (!own) {
     return;
   }
   var kind = own[1].toUpperCase(), here = parseInt(own[2], 10);
-  var pages = {}, count = {}, highest = -1, index = null;
-  for (var i = 0; i < document.links.length; i++) {
-    var href = document.links[i].getAttribute('href') || '';
-    var name = /^(GEN|INDEX)(\\d+)\\.HTM$/i.exec(href);
-    if (!name) {
-      continue;
-    }
-    var number = parseInt(name[2], 10);
-    if (name[1].toUpperCase() !== kind) {
-      index = index || href;
-      continue;
-    }
-    pages[number] = href;
-    if (!document.links[i].querySelector('img')) {
-      count[number] = (count[number] || 0) + 1;
-    }
-    highest = Math.max(highest, number);
+  var arrival = /^#(slideshow|last|last-photo)$/.test(location.hash) ? location.hash : '';
+  if (arrival) {
+    // A page reached by a slideshow or on the way to the end shows itself when visited again.
+    history.replaceState(null, '', location.pathname);
   }
-  var first = own[0].replace(/\\d+(?=\\.HTM$)/i, own[2].replace(/\\d/g, '0'));
+
+  // The links of root to the site's pages, each as [kind, number, link].
+  function pageLinks(root) {
+    var found = [];
+    root.querySelectorAll('a[href]').forEach(function (link) {
+      var name = PAGE.exec(link.getAttribute('href'));
+      if (name) {
+        found.push([name[1].toUpperCase(), parseInt(name[2], 10), link]);
+      }
+    });
+    return found;
+  }
+  var pages = {}, index = null, highest = -1, toNext = 0;
+  pageLinks(document).forEach(function (page) {
+    var href = page[2].getAttribute('href');
+    if (page[0] !== kind) {
+      index = index || href;
+      return;
+    }
+    pages[page[1]] = href;
+    highest = Math.max(highest, page[1]);
+    if (page[1] === here + 1 && !page[2].querySelector('img')) {
+      toNext++;
+    }
+  });
+  var next = pages[here + 1], previous = pages[here - 1];
+  var first = own[0].replace(/\d+(?=\.HTM$)/i, own[2].replace(/\d/g, '0'));
+
+  // The last page: the target of an End link (beyond Next, or a second text link to Next),
+  // else found by following Next from index page to index page; a content page ends on
+  // the last entry of the last index page. Over HTTP the index pages are fetched; from a
+  // folder, where pages cannot be fetched, they are visited, each passing on at once.
+  function lastOf(root, number, photo) {
+    var after = null, last = null;
+    pageLinks(root).forEach(function (page) {
+      if (page[0] === 'INDEX' && page[1] === number + 1) {
+        after = page;
+      } else if (photo && page[0] === 'GEN' && (!last || page[1] > last[1])) {
+        last = page;
+      }
+    });
+    return after ? { after: after[2].getAttribute('href'), number: after[1] }
+                 : { last: last && last[2].getAttribute('href') };
+  }
+  function visit(href, photo) {
+    location.href = href + (photo ? '#last-photo' : '#last');
+  }
+  function walk(href, number, photo, done) {
+    fetch(href).then(function (response) {
+      return response.ok ? response.text() : Promise.reject(response.status);
+    }).then(function (text) {
+      var found = lastOf(new DOMParser().parseFromString(text, 'text/html'), number, photo);
+      if (found.after) {
+        walk(found.after, found.number, photo, done);
+      } else {
+        done(photo ? found.last : href);
+      }
+    }, function () {
+      visit(href, photo);
+    });
+  }
+  function goToEnd() {
+    var photo = kind === 'GEN';
+    if (photo && (highest > here + 1 || toNext > 1)) {
+      location.href = pages[highest];
+      return;
+    }
+    var start = photo ? index : next;
+    if (!next || !start) {
+      return;
+    }
+    if (location.protocol === 'file:') {
+      visit(start, photo);
+      return;
+    }
+    walk(start, parseInt(PAGE.exec(start)[2], 10), photo, function (last) {
+      if (last && (!photo || parseInt(PAGE.exec(last)[2], 10) > here)) {
+        location.href = last;
+      }
+    });
+  }
+  if (kind === 'INDEX' && /^#last(-photo)?$/.test(arrival)) {
+    var found = lastOf(document, here, arrival === '#last-photo');
+    if (found.after) {
+      location.replace(found.after + arrival);
+      return;
+    }
+    if (found.last) {
+      location.replace(found.last);
+      return;
+    }
+  }
+
+  // Content pages: Beginning and Previous, then Index, then Next and End, in whatever
+  // order the page has its links.
+  var bar = kind === 'GEN' && document.querySelector(
+    ':is(main,main>font)>table>tbody>tr:last-child>td:last-child');
+  if (bar) {
+    pageLinks(bar).forEach(function (page) {
+      page[2].style.order = page[0] !== 'GEN' ? 2 : page[1] < here ? 1 : 3;
+    });
+  }
+
+  // The slideshow: the next page every few seconds, carried on from page to page by the
+  // address, until a key, a touch or a click; it ends on the last page.
+  var button = null, timer = 0;
+  function showing(on) {
+    button.textContent = on ? 'Stop slideshow' : 'Slideshow';
+    button.setAttribute('aria-pressed', on);
+  }
+  function stop() {
+    clearTimeout(timer);
+    timer = 0;
+    showing(false);
+  }
+  function play() {
+    showing(true);
+    timer = setTimeout(function () {
+      location.href = next + '#slideshow';
+    }, 4000);
+  }
+  if (bar && next) {
+    button = document.createElement('button');
+    button.type = 'button';
+    button.className = 'slideshow';
+    button.style.order = 4;
+    button.addEventListener('click', function () {
+      timer ? stop() : play();
+    });
+    bar.appendChild(button);
+    document.addEventListener('pointerdown', function (event) {
+      if (timer && event.target !== button) {
+        stop();
+      }
+    }, true);
+    // A page kept for the Back button does not move on when shown again.
+    addEventListener('pagehide', stop);
+    arrival === '#slideshow' ? play() : showing(false);
+  }
+
   var keys = {
-    ArrowRight: pages[here + 1],
-    ArrowLeft: pages[here - 1],
+    ArrowRight: next,
+    ArrowLeft: previous,
     Home: here > 0 ? pages[0] || first : null,
-    // The last page is known from an End link: beyond Next, or a second text link to Next.
-    End: highest > here + 1 || count[here + 1] > 1 ? pages[highest] : null,
+    End: goToEnd,
     Escape: kind === 'GEN' ? index : null
   };
   document.addEventListener('keydown', function (event) {
@@ -136,10 +271,54 @@ SCRIPT = """\
         /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName)) {
       return;
     }
-    if (keys[event.key]) {
+    var action = keys[event.key];
+    // Enter and Space on the button are its click.
+    if (timer && !(target === button && /^(Enter| )$/.test(event.key))) {
       event.preventDefault();
-      location.href = keys[event.key];
+      stop();
+      return;
     }
+    if (action) {
+      event.preventDefault();
+    }
+    if (typeof action === 'function') {
+      action();
+    } else if (action) {
+      location.href = action;
+    }
+  });
+
+  // On a touch screen a swipe to the left is Next, to the right Previous; not while the
+  // page is zoomed in, nor on something that scrolls sideways.
+  var touch = null;
+  function scrollsSideways(element) {
+    for (; element && element !== document.body; element = element.parentElement) {
+      if (element.scrollWidth > element.clientWidth &&
+          /auto|scroll/.test(getComputedStyle(element).overflowX)) {
+        return true;
+      }
+    }
+    return false;
+  }
+  document.addEventListener('touchstart', function (event) {
+    var zoomed = window.visualViewport && visualViewport.scale > 1.01;
+    touch = event.touches.length === 1 && !zoomed && !scrollsSideways(event.target) ?
+      { x: event.touches[0].clientX, y: event.touches[0].clientY } : null;
+  }, { passive: true });
+  document.addEventListener('touchend', function (event) {
+    var start = touch, end = event.changedTouches[0];
+    touch = null;
+    if (!start || event.touches.length) {
+      return;
+    }
+    var dx = end.clientX - start.x, dy = end.clientY - start.y;
+    var target = dx < 0 ? next : previous;
+    if (target && Math.abs(dx) > 60 && Math.abs(dx) > 2 * Math.abs(dy)) {
+      location.href = target;
+    }
+  });
+  document.addEventListener('touchcancel', function () {
+    touch = null;
   });
 })();
 """
@@ -156,14 +335,10 @@ THEMES = {
         "",
     ),
     "dark": (
-        "Dark: light text on a dark page, or light for visitors whose system asks for light",
+        "Dark: light text on a dark page",
         """\
-:root{color-scheme:dark light;--page:#15171a;--text:#e3e5e8;--link:#8ab4f8;--visited:#c58af9;
+:root{color-scheme:dark;--page:#15171a;--text:#e3e5e8;--link:#8ab4f8;--visited:#c58af9;
  --card:#1f2226;--line:#353a40;--width:68rem;--cell:10.5rem;--gap:1rem;--round:10px;--above:9rem}
-@media (prefers-color-scheme:light){
- :root{color-scheme:light;--page:#f7f6f2;--text:#1f2328;--link:#0b57d0;--visited:#6f42c1;
-  --card:#fff;--line:#dcd9d0}
-}
 """,
         "",
     ),
@@ -187,11 +362,12 @@ h1{font-weight:300;letter-spacing:.02em}
 
 PAGE = """\
 <!DOCTYPE html>
-<html>
+<html lang="{language}">
 <head>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title>{title}</title>
+<meta name="description" content="{title}">
 <link rel="icon" href="data:,">
 <style>
 {style}</style>
@@ -217,10 +393,10 @@ def main():
     for name, (description, colours, own_rules) in THEMES.items():
         folder = os.path.join(root, name)
         os.makedirs(folder, exist_ok=True)
-        for kind, title in (("index", "Index"), ("content", "Page")):
+        for kind in ("index", "content"):
             write(os.path.join(folder, kind + ".htm"),
-                  PAGE.format(title=title, style=colours + LAYOUT + own_rules, kind=kind,
-                              tag=TAG, script=SCRIPT))
+                  PAGE.format(title=TITLE, language=LANGUAGE, style=colours + LAYOUT + own_rules,
+                              kind=kind, tag=TAG, script=SCRIPT))
         write(os.path.join(folder, "theme.txt"), description + "\n")
 
 

@@ -30,9 +30,6 @@ try {
     await wearTheme(cli, programs, theme);
     const page = await browser.newPage();
     await page.setCacheEnabled(false);
-    if (theme === 'dark') {
-      await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
-    }
     for (const size of SIZES) {
       await page.setViewport({ ...size, deviceScaleFactor: 1 });
       for (const [pageName, file] of PAGES) {

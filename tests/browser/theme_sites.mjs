@@ -40,6 +40,7 @@ function widePage() {
   const cells = Array.from({ length: 14 }, (_, i) => `<td>column&nbsp;number&nbsp;${i}</td>`);
   return '<html><head><title>Club</title></head><body>\n<p>A page with a table wider than ' +
     `a phone.</p>\n<table border=1><tr>${cells.join('')}</tr></table>\n<p>${LONG_WORD}</p>\n` +
+    `<div class="fixed" style="width:60rem">A strip of a fixed width: ${cells.length} columns</div>\n` +
     '</body></html>\n';
 }
 
@@ -97,11 +98,12 @@ export async function makeSources(browser, folder) {
 
 // The sample sites: [kind, source type, settings]. The photos come two by two on an
 // index page, so that their index has a second page; a new picture program gives them web
-// copies and captions, the classic site shows the originals.
+// copies and captions, the classic site shows the originals and has no End link.
 const PHOTO_SETTINGS = ['Index-Thumbnail-Layout-Type=1', 'Index-Thumbnails-Across=2',
-  'Index-Thumbnails-Down=2', 'Content-Show-Link-Begin=Yes', 'Content-Show-Link-End=Yes'];
+  'Index-Thumbnails-Down=2', 'Content-Show-Link-Begin=Yes'];
 export const SAMPLE_SITES = [
-  ['photos', 'images', ['Index-Page-Title=Photos', ...PHOTO_SETTINGS, 'Content-Image-Is-Link=Yes']],
+  ['photos', 'images', ['Index-Page-Title=Photos', ...PHOTO_SETTINGS, 'Content-Show-Link-End=Yes',
+    'Content-Image-Is-Link=Yes']],
   ['classic', 'images', ['Index-Page-Title=Classic photos', ...PHOTO_SETTINGS,
     'Photo-Web-Size=0', 'Photo-Camera-Captions=No']],
   ['texts', 'text', ['Index-Page-Title=Notes', 'Content-Guess-Paragraphs=Yes']],

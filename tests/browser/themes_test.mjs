@@ -1,7 +1,8 @@
 // Every installed theme in a real browser, on a phone and a desktop screen, with
 // JavaScript off and on: nothing scrolls sideways, the index reflows, pictures fit,
-// the links stay in reach, the tab shows the heading, the keys follow the links, no
-// console errors, non-ASCII names read back over HTTP, and tidy finds no errors. Photo
+// the links stay in reach, the tab shows the heading, the page names its language, the
+// keys follow the links, no console errors, non-ASCII names read back over HTTP, and tidy
+// finds no errors; what else a visitor meets is in theme_behaviour_checks.mjs. Photo
 // pages show web copies (the phone's smaller one on a phone) with the caption and date
 // taken on the screen, and a 3x phone takes the thumbnails at twice their size.
 // Usage: node themes_test.mjs MAVREN-CLI
@@ -12,6 +13,7 @@ import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launchBrowser, serveFolder } from './browser.mjs';
+import { checkBehaviour } from './theme_behaviour_checks.mjs';
 import {
   CAMERA_PHOTO, makePrograms, makeSources, SAMPLE_SITES, sitePages, themeNames, wearTheme,
 } from './theme_sites.mjs';
@@ -50,6 +52,7 @@ function measure() {
     entries: entries.map((td) => ({ image: !!td.querySelector('img'), label: td.textContent.trim() })),
     heading: (document.querySelector('h1') || { textContent: '' }).textContent.trim(),
     title: document.title,
+    language: document.documentElement.lang,
     charset: document.characterSet,
   };
 }
@@ -68,9 +71,6 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
   await page.setCacheEnabled(false);
   await page.setJavaScriptEnabled(script);
   await page.setViewport({ ...viewport, deviceScaleFactor: 1 });
-  if (theme === 'dark') {
-    await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'dark' }]);
-  }
   let widest = 0;
   const captioned = [];
   for (const [kind, { site }] of Object.entries(programs)) {
@@ -127,9 +127,8 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
         assert.ok(seen.entries.some((entry) => entry.label.startsWith('Blüte.png (')),
           `${where}: labels ${JSON.stringify(seen.entries)}`);
       }
-      if (script) {
-        assert.equal(seen.title, seen.heading, `${where}: title`);
-      }
+      assert.equal(seen.title, seen.heading, `${where}: title`);
+      assert.match(seen.language, /^[a-z]{2,3}(-[a-z0-9]+)*$/i, `${where}: language`);
     }
   }
   assert.equal(widest, 6000, `${theme} ${viewport.name}: the big photo was shown`);
@@ -192,8 +191,9 @@ try {
   for (const theme of themes) {
     await wearTheme(cli, programs, theme);
     tidyPages(programs, theme);
-    await Promise.all(VIEWPORTS.flatMap((viewport) => [false, true].map((script) =>
-      checkPages(browser, server, programs, theme, viewport, script, figures))));
+    await Promise.all([...VIEWPORTS.flatMap((viewport) => [false, true].map((script) =>
+      checkPages(browser, server, programs, theme, viewport, script, figures))),
+    checkBehaviour(browser, server, join(work, 'sites'), theme)]);
     await checkSharpThumbnails(browser, server, theme);
   }
   console.log(`${figures.views} page views in ${themes.length} themes (${themes.join(', ')}): ` +
