@@ -19,10 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckBoilerplate(boilerplate);
     std::string body;
     const bool hasBody = ExtractBody(page, body);
-    if (ApplyBoilerplate(page, boilerplate)) {
-        if (!hasBody || ReadFuzzFile(page) !=
-                            ReplaceAll(std::string(boilerplateBytes), kBoilerplateTag, body)) {
-            Broken("the merged page is the boilerplate with the body in place of each tag");
+    const PageWords words{"Title &amp; more", "de-CH"};
+    if (ApplyBoilerplate(page, boilerplate, words)) {
+        std::string merged = ReplaceAll(boilerplateBytes, kTitleTag, words.title);
+        merged =
+            ReplaceAll(ReplaceAll(merged, kLanguageTag, words.language), kBoilerplateTag, body);
+        if (!hasBody || ReadFuzzFile(page) != merged) {
+            Broken(
+                "the merged page is the boilerplate with the body and words in place of the tags");
         }
     } else if (ReadFuzzFile(page) != pageBytes) {
         Broken("a refused merge leaves the page as it was");
