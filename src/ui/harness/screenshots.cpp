@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 
+#include "document/new_program_defaults.h"
 #include "document/picture_program.h"
 #include "document/program.h"
 #include "generate/source_kind.h"
@@ -95,11 +96,11 @@ class Renderer {
 void FillSampleProgram(Program& program, const QString& sourceFolder) {
     program.ApplyDefaults();
     program.path = (sourceFolder + QStringLiteral("/Cats.mav")).toStdString();
-    program.SetString(ProgramKey::SourceDir, sourceFolder.toStdString());
-    program.SetString(ProgramKey::TargetDir,
-                      (sourceFolder + QStringLiteral("/site")).toStdString());
-    program.SetString(ProgramKey::SourceFileExtension, std::string(kPhotoPatterns));
-    ApplyPictureProgramSettings(program, {true, PhotoOrder::OldestFirst});
+    ApplyNewProgramDefaults(program, {sourceFolder.toStdString(),
+                                      (sourceFolder + QStringLiteral("/site")).toStdString(),
+                                      std::string(kPhotoPatterns),
+                                      true,
+                                      {true, PhotoOrder::OldestFirst}});
     program.SetString(ProgramKey::ContentBoilerplate,
                       (sourceFolder + QStringLiteral("/frame.htm")).toStdString());
     program.SetInt(ProgramKey::HtmlBackgroundStyle, 1);
