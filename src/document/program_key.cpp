@@ -3,8 +3,8 @@
 #include "platform/ascii.h"
 
 const std::array<std::string_view, 9> kSectionNames = {
-    "Generation",  "Link Options", "Index Options", "Content Options", "FTP Options",
-    "Misc",        "HTML Options", "Photos",        "Pages",
+    "Generation", "Link Options", "Index Options", "Content Options", "FTP Options",
+    "Misc",       "HTML Options", "Photos",        "Pages",
 };
 
 namespace {
