@@ -355,5 +355,7 @@ std::string ColourWords(const std::string& text) {
             return std::string(colour.name);
         }
     }
-    return "#" + AsciiLowerCase(digits);
+    std::string hexText = "#";
+    hexText += AsciiLowerCase(digits);  // not "#" + ...: GCC 12's -O3 sees a false overlap
+    return hexText;
 }
