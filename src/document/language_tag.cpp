@@ -1,17 +1,9 @@
 #include "document/language_tag.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
-
-bool AllOf(std::string_view text, bool (*test)(char)) {
-    for (const char c : text) {
-        if (!test(c)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -26,14 +18,16 @@ bool IsLetterOrDigit(char c) {
 bool IsLanguageTag(std::string_view text) {
     const std::size_t dash = text.find('-');
     const std::string_view language = text.substr(0, dash);
-    if (language.size() < 2 || language.size() > 3 || !AllOf(language, IsLetter)) {
+    if (language.size() < 2 || language.size() > 3 ||
+        !std::all_of(language.begin(), language.end(), IsLetter)) {
         return false;
     }
     std::string_view rest = dash == std::string_view::npos ? std::string_view() : text.substr(dash);
     while (!rest.empty()) {
         rest.remove_prefix(1);  // the "-"
         const std::string_view part = rest.substr(0, rest.find('-'));
-        if (part.empty() || part.size() > 8 || !AllOf(part, IsLetterOrDigit)) {
+        if (part.empty() || part.size() > 8 ||
+            !std::all_of(part.begin(), part.end(), IsLetterOrDigit)) {
             return false;
         }
         rest.remove_prefix(part.size());

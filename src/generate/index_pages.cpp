@@ -19,8 +19,6 @@ namespace {
 
 constexpr int kSinglePageEntries = 99999;
 constexpr int kSinglePageAcross = 5;
-constexpr int kTypicalAcross = 3;
-constexpr int kTypicalDown = 3;
 
 struct Layout {
     int across = kSinglePageAcross;

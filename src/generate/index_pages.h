@@ -13,6 +13,10 @@
 #include "generate/thumbnail_queue.h"
 #include "media/source_record.h"
 
+// The layout of a program that leaves the numbers to Mavren: pages of 3 across, 3 down.
+inline constexpr int kTypicalAcross = 3;
+inline constexpr int kTypicalDown = 3;
+
 // Returns false after telling the user when a page cannot be finished; pages written
 // so far stay. A stop ends the loops at their next test and still counts as success.
 // The pages open with the run's frame and are counted in its summary (a run of their

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "document/named_colours.h"
+#include "generate/index_pages.h"
 #include "generate/source_kind.h"
 #include "platform/ascii.h"
 #include "platform/format.h"
@@ -15,10 +16,6 @@ namespace {
 using K = ProgramKey;
 using Words = std::string (*)(const Program&);
 using KeyWords = std::string (*)(const Program&, ProgramKey);
-
-// The index layout a program that leaves the numbers to Mavren gets.
-constexpr int kTypicalAcross = 3;
-constexpr int kTypicalDown = 3;
 
 struct Row {
     const char* heading;
