@@ -65,26 +65,9 @@ std::string RealPath(const std::string& path) {
     return real ? std::string(real.get()) : std::string();
 }
 
-// True when real lies at or below folder (both real paths); rest gets what follows folder.
-bool IsWithin(const std::string& real, const std::string& folder, std::string* rest = nullptr) {
-    if (real == folder) {
-        if (rest != nullptr) {
-            rest->clear();
-        }
-        return true;
-    }
-    const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
-    if (!real.starts_with(prefix)) {
-        return false;
-    }
-    if (rest != nullptr) {
-        *rest = real.substr(prefix.size());
-    }
-    return true;
-}
-
-bool HasHiddenPart(const std::string& relative) {
-    return relative.starts_with('.') || relative.find("/.") != std::string::npos;
+// True when real lies at or below folder (both real paths).
+bool IsWithin(const std::string& real, const std::string& folder) {
+    return real == folder || real.starts_with(folder.ends_with('/') ? folder : folder + "/");
 }
 
 std::string Note(const std::string& folder, const std::string& why) {
@@ -220,18 +203,15 @@ class TreeWalk {
     void Follow(PendingLink& link) {
         const std::string real = RealPath(link.fullPath);
         struct stat status;
-        std::string rest;
         if (real.empty() || ::stat(real.c_str(), &status) != 0) {
             notes.push_back(Note(link.fullPath,
                                  "a link that cannot be followed (" + ErrorCodeText(errno) + ")"));
-        } else if (sourceReal.empty() || !IsWithin(real, sourceReal, &rest)) {
+        } else if (sourceReal.empty() || !IsWithin(real, sourceReal)) {
             notes.push_back(Note(link.fullPath, "a link that leads outside the source folder"));
         } else if (std::find(link.way.begin(), link.way.end(), IdOf(status)) != link.way.end()) {
             notes.push_back(Note(link.fullPath, "a link back to a folder that holds it"));
         } else if (visited.contains(IdOf(status))) {
             notes.push_back(Note(link.fullPath, "a link to a folder that is walked already"));
-        } else if (HasHiddenPart(rest)) {
-            notes.push_back(Note(link.fullPath, "a link into a hidden folder"));
         } else if (std::any_of(excludedReal.begin(), excludedReal.end(),
                                [&real](const std::string& folder) {
                                    return !folder.empty() && IsWithin(real, folder);
@@ -288,6 +268,8 @@ AlbumTree ScanAlbums(const std::string& sourceFolder, const std::string& pattern
     AlbumTree tree;
     Build(top, tree.top);
     tree.notes = std::move(walk.notes);
+    // By folder rather than in the order the file system happens to list entries.
+    std::sort(tree.notes.begin(), tree.notes.end(), FileListOrder);
     return tree;
 }
 

@@ -18,7 +18,7 @@ struct Album {
 
 struct AlbumTree {
     Album top;                       // the source folder itself, kept even when empty
-    std::vector<std::string> notes;  // one sentence per folder left out, in walk order
+    std::vector<std::string> notes;  // one sentence per folder left out, sorted by folder
 };
 
 // patterns: a ";"-separated wildcard list as ScanFiles takes it. excludedFolders: folders
