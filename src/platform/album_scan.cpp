@@ -83,10 +83,15 @@ class TreeWalk {
           patterns(SplitPatterns(patterns)) {
         for (const std::string& folder : excludedFolders) {
             struct stat status;
-            if (::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-                excludedIds.insert(IdOf(status));
-                excludedReal.push_back(RealPath(folder));
+            std::string real = RealPath(folder);
+            // A site written into the source itself (or above it) excludes only its own
+            // folders, which come as entries of their own.
+            if (real.empty() || (!sourceReal.empty() && IsWithin(sourceReal, real)) ||
+                ::stat(real.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+                continue;
             }
+            excludedIds.insert(IdOf(status));
+            excludedReal.push_back(std::move(real));
         }
     }
 
@@ -212,10 +217,9 @@ class TreeWalk {
             notes.push_back(Note(link.fullPath, "a link back to a folder that holds it"));
         } else if (visited.contains(IdOf(status))) {
             notes.push_back(Note(link.fullPath, "a link to a folder that is walked already"));
-        } else if (std::any_of(excludedReal.begin(), excludedReal.end(),
-                               [&real](const std::string& folder) {
-                                   return !folder.empty() && IsWithin(real, folder);
-                               })) {
+        } else if (std::any_of(
+                       excludedReal.begin(), excludedReal.end(),
+                       [&real](const std::string& folder) { return IsWithin(real, folder); })) {
             notes.push_back(Note(link.fullPath, "a link to where the site is written"));
         } else {
             visited.insert(IdOf(status));

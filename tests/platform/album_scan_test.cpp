@@ -74,12 +74,16 @@ TEST(AlbumScan, WalksTheTreeIntoAlbums) {
          "[] src 1: a.jpg\n",
          {"Left out \"$/site\": the site is written there."}},
         {"target is the source: only its Thumbs and Web left out",
-         {"src/a.jpg", "src/Thumbs/TN_a.jpg", "src/Web/a.jpg", "src/more/b.jpg"},
-         {},
+         {"src/a.jpg", "src/Thumbs/TN_a.jpg", "src/Web/a.jpg", "src/more/b.jpg",
+          "src/.store/c.jpg"},
+         {{"src/more/up", ".."}, {"src/Best", ".store"}},
          {"src", "src/Thumbs", "src/Web"},
-         "[] src 2: a.jpg\n"
+         "[] src 3: a.jpg\n"
+         "[Best] Best 1: Best/c.jpg\n"
          "[more] more 1: more/b.jpg\n",
-         {"Left out \"$/Thumbs\": the site is written there.",
+         {"Left out \"$/.store\": a hidden folder.",
+          "Left out \"$/more/up\": a link back to a folder that holds it.",
+          "Left out \"$/Thumbs\": the site is written there.",
           "Left out \"$/Web\": the site is written there."}},
         {"link back to an ancestor",
          {"src/Rome/a.jpg"},
