@@ -69,22 +69,35 @@ class FolderWalk {
 
 }  // namespace
 
+std::vector<std::string> SplitPatterns(const std::string& patterns) {
+    std::vector<std::string> list;
+    std::size_t start = 0;
+    for (std::size_t end = patterns.find(';'); end != std::string::npos;
+         start = end + 1, end = patterns.find(';', start)) {
+        list.push_back(patterns.substr(start, end - start));
+    }
+    list.push_back(patterns.substr(start));
+    return list;
+}
+
+bool FileListOrder(std::string_view a, std::string_view b) {
+    const int order = CompareIgnoringCase(a, b);
+    return order != 0 ? order < 0 : a < b;  // ties in byte order, for stable output
+}
+
+void SortFileList(FileList& files) {
+    std::sort(files.begin(), files.end(), FileListOrder);
+}
+
 std::unique_ptr<FileList> ScanFiles(const std::string& folder, const std::string& patterns,
                                     bool recurse) {
     FolderWalk walk(folder, recurse);
-    const std::string list = patterns + ";";
-    std::size_t start = 0;
-    for (std::size_t end = list.find(';'); end != std::string::npos;
-         start = end + 1, end = list.find(';', start)) {
-        walk.Walk(folder, list.substr(start, end - start));
+    for (const std::string& pattern : SplitPatterns(patterns)) {
+        walk.Walk(folder, pattern);
     }
     if (walk.entries.empty()) {
         return nullptr;
     }
-    std::sort(walk.entries.begin(), walk.entries.end(),
-              [](const std::string& a, const std::string& b) {
-                  const int order = CompareIgnoringCase(a, b);
-                  return order != 0 ? order < 0 : a < b;  // ties in byte order, for stable output
-              });
+    SortFileList(walk.entries);
     return std::make_unique<FileList>(std::move(walk.entries));
 }

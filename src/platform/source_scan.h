@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using FileList = std::vector<std::string>;
@@ -16,3 +17,13 @@ using FileList = std::vector<std::string>;
 // when nothing matched. Thread-safe.
 std::unique_ptr<FileList> ScanFiles(const std::string& folder, const std::string& patterns,
                                     bool recurse);
+
+// The patterns of a ";"-separated list in the order written, empty ones included (they
+// match nothing). A name is listed once for every pattern it matches.
+std::vector<std::string> SplitPatterns(const std::string& patterns);
+
+// The order of ScanFiles' result: A to Z compared as a to z, ties in byte order.
+bool FileListOrder(std::string_view a, std::string_view b);
+
+// Sorts paths as ScanFiles returns them.
+void SortFileList(FileList& files);

@@ -1,0 +1,34 @@
+#pragma once
+
+// Walks a source folder tree once and returns it as albums: one per folder that holds
+// matching files directly or further down. Folders that are left out are named in notes
+// the caller may show; the scan itself posts nothing. Thread-safe.
+
+#include <string>
+#include <vector>
+
+#include "platform/source_scan.h"
+
+struct Album {
+    std::string path;           // relative to the source folder, "/"-joined; "" for the top
+    std::string name;           // the folder's own name (or the link's, for a linked folder)
+    FileList files;             // full paths, matched and sorted as ScanFiles lists one folder
+    std::vector<Album> albums;  // sub-albums, sorted by name as files are
+};
+
+struct AlbumTree {
+    Album top;                       // the source folder itself, kept even when empty
+    std::vector<std::string> notes;  // one sentence per folder left out, sorted by folder
+};
+
+// patterns: a ";"-separated wildcard list as ScanFiles takes it. excludedFolders: folders
+// never taken as albums (the site's own output when it lies inside the source), compared
+// by identity, so any spelling of the path will do. Hidden folders are left out; a link to
+// a folder is followed only when it leads inside the source to a folder not walked yet
+// (real folders are walked before links, so a link never hides the folder it points to).
+// Unreadable folders give a note and the scan goes on.
+AlbumTree ScanAlbums(const std::string& sourceFolder, const std::string& patterns,
+                     const std::vector<std::string>& excludedFolders);
+
+// The files of the album and of all its sub-albums.
+int PictureCount(const Album& album);
