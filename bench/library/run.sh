@@ -27,12 +27,15 @@ for tool in gm /usr/bin/time; do
     command -v $tool >/dev/null || { echo "library: $tool is missing (make bench installs it)"; exit 1; }
 done
 [ -x "$cli" ] || { echo "library: $cli is missing; build mavren-cli first"; exit 1; }
-if [ "$albums" -lt 1 ] || [ "$photos" -lt "$albums" ]; then
-    echo "library: $photos photos do not fill $albums albums"
+if [ "$albums" -lt 1 ] || [ "$small_photos" -lt "$small_albums" ]; then
+    echo "library: $photos photos in $albums albums leave a tenth too small to compare with"
     exit 1
 fi
 
-# SOURCES: fractal plasma, which compresses and scales about as a real photo does. Made two
+mkdir -p "$cache"
+cache=$(cd "$cache" && pwd)  # the programs store their source folders as given
+
+# The sources: fractal plasma, which compresses and scales about as a real photo does. Made two
 # at a time; a file appears only when whole, so a stopped run leaves nothing half made.
 mkdir -p "$cache/sources"
 i=0
@@ -212,10 +215,11 @@ peak=$(cat "$work/cold-small" "$work/cold" "$work/warm" "$work/added" "$work/rem
     cut -d' ' -f2 | sort -n | tail -1)
 peak_mb=$(awk -v k="$peak" 'BEGIN { printf "%.1f\n", k / 1024 }')
 echo "goals:"
-printf '  cold %d / cold %d     %7s   (at most %s)   %s\n' "$photos" "$small_photos" "$growth" \
-    "$limit" "$(goal "$growth" "$limit" or-equal)"
-printf '  peak memory of mavren  %7s MB (under 200)   %s\n' "$peak_mb" "$(goal "$peak_mb" 200)"
-printf '  warm rerun             %7.2f s  (under 2)     %s\n' "$(seconds warm)" \
+printf '  %-28s %8s     %-14s %s\n' "cold $photos / cold $small_photos" "$growth" "at most $limit" \
+    "$(goal "$growth" "$limit" or-equal)"
+printf '  %-28s %8s MB  %-14s %s\n' "peak memory of mavren" "$peak_mb" "under 200" \
+    "$(goal "$peak_mb" 200)"
+printf '  %-28s %8.2f s   %-14s %s\n' "warm rerun" "$(seconds warm)" "under 2" \
     "$(goal "$(seconds warm)" 2)"
-printf '  one photo added        %7.2f s  (under 2)     %s\n' "$(seconds added)" \
+printf '  %-28s %8.2f s   %-14s %s\n' "one photo added" "$(seconds added)" "under 2" \
     "$(goal "$(seconds added)" 2)"
