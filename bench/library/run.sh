@@ -27,8 +27,8 @@ for tool in gm /usr/bin/time; do
     command -v $tool >/dev/null || { echo "library: $tool is missing (make bench installs it)"; exit 1; }
 done
 [ -x "$cli" ] || { echo "library: $cli is missing; build mavren-cli first"; exit 1; }
-if [ "$albums" -lt 1 ] || [ "$small_photos" -lt "$small_albums" ]; then
-    echo "library: $photos photos in $albums albums leave a tenth too small to compare with"
+if [ "$albums" -lt 1 ] || [ "$photos" -lt "$albums" ] || [ "$small_photos" -lt "$small_albums" ]; then
+    echo "library: $photos photos cannot fill $albums albums, nor a tenth of them a tenth"
     exit 1
 fi
 
@@ -91,6 +91,7 @@ make_library() {
 
 small="$cache/library-$small_photos-$small_albums"
 large="$cache/library-$photos-$albums"
+echo "libraries: $small and $large (made once)"
 make_library "$small" "$small_photos" "$small_albums"
 make_library "$large" "$photos" "$albums"
 cat "$cache"/sources/source*.jpg >/dev/null  # into the page cache, for every tool alike
