@@ -85,6 +85,7 @@ const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable = {{
     {"Photo-Camera-Captions",         K::PhotoCameraCaptions,        T::Bool,   kPhotos,         true, true, "No"},
     {"Photo-Order",                   K::PhotoOrder,                 T::Int,    kPhotos,         true, true, "0"},
     {"Page-Language",                 K::PageLanguage,               T::String, kPages,           true, true, ""},
+    {"Include-Subfolders",            K::IncludeSubfolders,          T::Bool,   kPhotos,         true, true, "No"},
 }};
 // clang-format on
 

@@ -73,6 +73,7 @@ enum class ProgramKey : int {
     PhotoCameraCaptions = 57,
     PhotoOrder = 58,
     PageLanguage = 59,
+    IncludeSubfolders = 60,
 };
 
 // Value types, numbered as the table stores them.
@@ -90,7 +91,7 @@ struct KeyDescriptor {
     std::string_view standard = {};
 };
 
-constexpr int kProgramKeyCount = 60;
+constexpr int kProgramKeyCount = 61;
 constexpr int kOriginalKeyCount = 53;
 
 // Values of Misc-GIF-Thumbnail-Type and Photo-Order.

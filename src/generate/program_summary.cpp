@@ -285,6 +285,7 @@ const std::vector<Row>& Rows() {
         Plain(kPhotos, "Keep camera data", K::PhotoKeepCameraData, YesNo),
         Plain(kPhotos, "Captions from the camera", K::PhotoCameraCaptions, YesNo),
         {kPhotos, "Order", {K::PhotoOrder}, Order},
+        Plain(kPhotos, "Subfolders as albums", K::IncludeSubfolders, YesNo),
         // Left out while empty: the pages then declare the system's language.
         Plain(kPages, "Page language", K::PageLanguage, TextOf),
     };

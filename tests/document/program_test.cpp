@@ -79,6 +79,7 @@ const ExpectedRow kExpected[] = {
     {"Photo-Camera-Captions", 57, KeyType::Bool, "Photos", "No"},
     {"Photo-Order", 58, KeyType::Int, "Photos", "0"},
     {"Page-Language", 59, KeyType::String, "Pages", ""},
+    {"Include-Subfolders", 60, KeyType::Bool, "Photos", "No"},
 };
 
 TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
@@ -94,9 +95,9 @@ TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
         EXPECT_EQ(kKeyTable[row].listed, row != 0);
         ids.insert(kExpected[row].id);
     }
-    EXPECT_EQ(ids.size(), 60u);  // dense 0 to 59
+    EXPECT_EQ(ids.size(), 61u);  // dense 0 to 60
     EXPECT_EQ(*ids.begin(), 0);
-    EXPECT_EQ(*ids.rbegin(), 59);
+    EXPECT_EQ(*ids.rbegin(), 60);
 }
 
 TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {
@@ -104,7 +105,7 @@ TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {
     EXPECT_EQ(FindKeyByName("THUMBNAIL-SIZE")->id, K::ThumbnailSize);
     EXPECT_EQ(FindKeyByName("Thumbnail-Siz"), nullptr);
     EXPECT_EQ(FindKeyByName(""), nullptr);
-    EXPECT_EQ(FindKey(static_cast<ProgramKey>(60)), nullptr);
+    EXPECT_EQ(FindKey(static_cast<ProgramKey>(kProgramKeyCount)), nullptr);
     EXPECT_EQ(FindKey(static_cast<ProgramKey>(-1)), nullptr);
     EXPECT_EQ(FindKey(K::MiscIncludeMavrenLink)->name, "Misc-Include-Mavren-Link");
 }
