@@ -407,7 +407,7 @@ TEST_F(UploadWorkerTest, DeleteRemovesWhatTheSiteNoLongerHasAfterAskingAndADryRu
                   receiver};
     dry.dryRun = true;
     dry.deleteExtra = true;
-    dry.report = [&plan](UploadAction action, const std::string& path) {
+    dry.report = [&plan](UploadAction action, const std::string& path, std::int64_t) {
         plan.push_back((action == UploadAction::Send   ? "send "
                         : action == UploadAction::Skip ? "skip "
                                                        : "delete ") +
