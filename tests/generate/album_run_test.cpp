@@ -66,7 +66,11 @@ class AlbumTest : public SiteTest {
 };
 
 TEST_F(AlbumTest, FoldersBecomeAlbumsAndReruns) {
+    WriteFileBytes(source + "/Trip to Rome/descript.ion", "cover pebbles.png\r\n");
     ASSERT_EQ(Generate(), kRunFinished);
+    // The cover its description file names, not the first picture.
+    EXPECT_NE(Page("INDEX000.HTM").find("SRC=\"Trip%20to%20Rome/Thumbs/TN_Pebbles.png\""),
+              std::string::npos);
     EXPECT_EQ(AlbumLinks("INDEX000.HTM"),
               (std::vector<std::string>{"Trip%20to%20Rome", "Z%C3%BCrich"}));
     EXPECT_NE(Page("INDEX000.HTM").find("Zürich (1 picture)"), std::string::npos);
