@@ -157,3 +157,33 @@ TEST_F(AlbumTest, RerunsRemakeOnlyWhatTheChangeReaches) {
 }
 
 }  // namespace
+
+namespace {
+
+// Asks for a stop when the run starts on its second album.
+class StopAtSecondAlbum : public RecordingReceiver {
+  public:
+    void Post(WorkerMessage message) override {
+        if (message.message == WM_APP_STATUS_TEXT && message.text.starts_with("Album 2 of")) {
+            StopRequested.store(1);
+        }
+        RecordingReceiver::Post(std::move(message));
+    }
+};
+
+TEST_F(AlbumTest, AStoppedRunKeepsTheAlbumsItFinished) {
+    window = std::make_shared<StopAtSecondAlbum>();
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(window->StatusTexts().back(), "Stopped by operator.");
+    EXPECT_EQ(program.GetText(K::LastGenerated), "Never");
+    const auto finished = fs::last_write_time(target + "/Trip to Rome/Day 1/INDEX000.HTM");
+    EXPECT_FALSE(fs::exists(target + "/INDEX000.HTM"));
+
+    StopRequested.store(0);
+    window = std::make_shared<RecordingReceiver>();
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_EQ(fs::last_write_time(target + "/Trip to Rome/Day 1/INDEX000.HTM"), finished);
+    EXPECT_TRUE(fs::exists(target + "/INDEX000.HTM"));
+}
+
+}  // namespace
