@@ -7,11 +7,19 @@
 #include "cli/cli.h"
 #include "generate/html_files.h"
 #include "generate/source_kind.h"
+#include "platform/album_scan.h"
 #include "platform/ascii.h"
 #include "platform/format.h"
 #include "platform/source_scan.h"
 
 namespace {
+
+// Albums are made of pictures; text and HTML programs keep to the source folder itself.
+bool AlbumsOf(const Program& program) {
+    const SourceKind kind = SourceKindOf(program);
+    return program.GetBool(ProgramKey::IncludeSubfolders) && kind != SourceKind::Text &&
+           kind != SourceKind::Html;
+}
 
 // What a user needs to know before generating that does not make the program invalid:
 // a source folder that is missing or holds nothing to generate from, and numbers the
@@ -26,14 +34,25 @@ std::string Warnings(const Program& program) {
     } else if (!sourceDir.empty()) {
         const std::string setting = program.GetText(ProgramKey::SourceFileExtension);
         const std::string patterns = setting.empty() ? std::string(kImagePatterns) : setting;
-        std::unique_ptr<FileList> list = ScanFiles(sourceDir, patterns, false);
-        if (list && SourceKindOf(program) == SourceKind::Html) {
-            std::erase_if(*list, IsGeneratedFile);  // pages of an earlier run are no sources
-        }
-        if (!list || list->empty()) {
-            warnings += "  The source directory \"" + sourceDir +
-                        "\" does not contain any files of type \"" + AsciiUpperCase(patterns) +
-                        "\"\n";
+        if (AlbumsOf(program)) {
+            // Pictures in subfolders alone make a site of albums.
+            const AlbumTree tree =
+                ScanAlbums(sourceDir, patterns, {program.GetText(ProgramKey::TargetDir)});
+            if (PictureCount(tree.top) == 0) {
+                warnings += "  Neither the source directory \"" + sourceDir +
+                            "\" nor its subfolders contain any files of type \"" +
+                            AsciiUpperCase(patterns) + "\"\n";
+            }
+        } else {
+            std::unique_ptr<FileList> list = ScanFiles(sourceDir, patterns, false);
+            if (list && SourceKindOf(program) == SourceKind::Html) {
+                std::erase_if(*list, IsGeneratedFile);  // pages of an earlier run are no sources
+            }
+            if (!list || list->empty()) {
+                warnings += "  The source directory \"" + sourceDir +
+                            "\" does not contain any files of type \"" + AsciiUpperCase(patterns) +
+                            "\"\n";
+            }
         }
     }
 
