@@ -10,6 +10,7 @@
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
 #include "upload/remote_protocol.h"
+#include "upload/upload_plan.h"
 #include "upload/upload_worker.h"
 
 namespace {
@@ -102,6 +103,7 @@ int RunUploadCommand(const CommandLine& line) {
 
     UploadOutcome outcome = UploadOutcome::Failed;
     bool interrupted = false;
+    std::vector<PlannedAction> plan;
     {
         ConsoleJobDisplay display;
         UploadJob job =
@@ -115,12 +117,8 @@ int RunUploadCommand(const CommandLine& line) {
             "\n\nTo delete them all the same, upload again with --max-delete and at least "
             "their number, or --max-delete all.";
         if (dryRun) {
-            // The plan goes to standard output, one line a file, for reading or scripts.
-            job.report = [](UploadAction action, const std::string& path) {
-                const char* word = action == UploadAction::Send   ? "send"
-                                   : action == UploadAction::Skip ? "skip"
-                                                                  : "delete";
-                std::printf("%-6s  %s\n", word, path.c_str());
+            job.report = [&plan](UploadAction action, const std::string& path, std::int64_t bytes) {
+                plan.push_back({action, path, bytes});
             };
         }
         UploadCancelRequested.store(0);
@@ -130,6 +128,9 @@ int RunUploadCommand(const CommandLine& line) {
         interrupted = interrupt.Interrupted();
         display.Finish();
     }
+    // The plan goes to standard output, one line a file under a line for each folder, for
+    // reading or scripts; what was found before a failure or a stop too.
+    std::fputs(PlanText(plan).c_str(), stdout);
     DeleteSession();
     if (outcome == UploadOutcome::Finished) {
         return kExitOk;

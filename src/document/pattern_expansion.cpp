@@ -7,8 +7,8 @@
 #include "platform/paths.h"
 
 std::string ExpandPattern(const Program& program, ProgramKey keyId, const std::string& subjectPath,
-                          int width, int height, SubstitutionFilter filter,
-                          const PhotoFacts* facts) {
+                          int width, int height, SubstitutionFilter filter, const PhotoFacts* facts,
+                          const std::string* album) {
     std::string text = program.GetText(keyId);
     if (text.empty()) {
         return text;
@@ -44,6 +44,9 @@ std::string ExpandPattern(const Program& program, ProgramKey keyId, const std::s
     text = ReplaceAll(text, "%T", put(takenText));
     text = ReplaceAll(text, "%C", put(facts != nullptr ? facts->camera : std::string()));
     text = ReplaceAll(text, "%E", put(facts != nullptr ? facts->exposure : std::string()));
+    if (album != nullptr) {
+        text = ReplaceAll(text, "%A", put(*album));
+    }
     return ReplaceAll(text, placeholder, "%");
 }
 

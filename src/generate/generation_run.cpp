@@ -1,38 +1,18 @@
 #include "generate/generation_run.h"
 
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 
-#include "generate/content_pages.h"
-#include "generate/html_files.h"
-#include "generate/index_pages.h"
-#include "generate/page_frame.h"
-#include "generate/photo_order.h"
-#include "generate/picture_names.h"
-#include "generate/picture_size_question.h"
-#include "generate/product.h"
+#include "generate/album_run.h"
+#include "generate/folder_generation.h"
 #include "generate/source_kind.h"
-#include "generate/stale_output.h"
-#include "generate/thumbnail_queue.h"
-#include "generate/unmarked_pages.h"
-#include "media/file_copy.h"
-#include "media/image_size.h"
-#include "platform/app_folders.h"
 #include "platform/ascii.h"
 #include "platform/date_time.h"
-#include "platform/files.h"
-#include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/source_scan.h"
-#include "platform/temporary_files.h"
 #include "work/progress_pacing.h"
 #include "work/worker_messages.h"
 
@@ -41,115 +21,12 @@ namespace {
 std::mutex g_startPageMutex;
 std::string g_lastStartPage;
 
+}  // namespace
+
 void SetLastStartPage(const std::string& path) {
     std::lock_guard lock(g_startPageMutex);
     g_lastStartPage = path;
 }
-
-void ShowCopyFailure(const std::string& from, const std::string& to) {
-    const std::string reason = ErrorCodeText(errno);
-    MessageBoxF("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)", from.c_str(), to.c_str(),
-                reason.c_str());
-}
-
-// The same folder, also when written differently ("photos" and "/home/ann/photos"):
-// copying a file onto itself must never happen.
-bool SameFolder(const std::string& a, const std::string& b) {
-    if (a == b) {
-        return true;
-    }
-    std::error_code error;
-    return std::filesystem::equivalent(a.empty() ? "." : a, b.empty() ? "." : b, error);
-}
-
-// Drops, from the last entry to the first while no stop is asked for, the entries that
-// `drop` picks; true when any was dropped.
-template <typename Predicate>
-bool DropEntries(FileList& list, Predicate drop) {
-    bool dropped = false;
-    for (std::size_t i = list.size(); i-- > 0 && !IsStopRequested();) {
-        if (drop(list[i])) {
-            list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
-            dropped = true;
-        }
-    }
-    return dropped;
-}
-
-// Pictures in the target that are not among the sources stay (they may be the user's own),
-// but the user hears how many there are.
-void ReportOtherPictures(const Program& program, const std::string& patterns,
-                         const std::vector<SourceRecord>& records,
-                         const std::shared_ptr<WorkerMessageReceiver>& window) {
-    std::vector<std::string> ours = {std::string(kGifPlaceholderName),
-                                     std::string(kCreditBadgeName)};
-    if (program.GetInt(ProgramKey::HtmlBackgroundStyle) == 0) {
-        ours.push_back(PathFileName(program.GetText(ProgramKey::HtmlBackgroundImage)));
-    }
-    const int others =
-        CountOtherPictures(program.GetText(ProgramKey::TargetDir), patterns, records, ours);
-    if (others > 0) {
-        PostStatusText(window,
-                       StringPrintf(others == 1 ? "%d picture in the target folder is not among "
-                                                  "the sources and was left alone."
-                                                : "%d pictures in the target folder are not among "
-                                                  "the sources and were left alone.",
-                                    others));
-    }
-}
-
-// A run or a save that was killed halfway leaves its temporary file, which the next
-// upload would publish; one left by a process that is still at work stays, and so does
-// what lies behind a linked "Thumbs".
-void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
-                     const std::shared_ptr<WorkerMessageReceiver>& window) {
-    std::vector<std::string> folders = {std::string(), "Web/", "Web/Small/"};
-    if (!IsLinkedThumbnailFolder(targetDir)) {
-        folders.emplace_back("Thumbs/");
-        folders.emplace_back("Thumbs/2x/");
-    }
-    for (const std::string& folder : folders) {
-        for (const std::string& name :
-             RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started)) {
-            PostStatusText(window, "Removed leftover \"" + folder + name + "\"");
-        }
-    }
-}
-
-// Waits for the pictures of every record, in order, and notes in each record what it got.
-void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
-                     bool withThumbnails, ThumbnailQueue& queue,
-                     const std::shared_ptr<WorkerMessageReceiver>& window) {
-    const int count = static_cast<int>(records.size());
-    PostStatusText(window, "Making pictures ...");
-    for (int i = 0; i < count && !IsStopRequested(); ++i) {
-        SourceRecord& record = records[static_cast<std::size_t>(i)];
-        ThumbnailQueue::Job job;
-        if (!PictureJob(record, program, withThumbnails, job)) {
-            continue;
-        }
-        PostProgress(window, PercentDone(i, count));
-        const PictureSet& pictures = queue.Pictures(i, job);
-        const std::string web = WebCopyName(record.source, program);
-        if (pictures.web.exists) {
-            record.webCopy = web;
-            record.webWidth = pictures.web.width;
-            record.webHeight = pictures.web.height;
-        } else if (!web.empty()) {
-            PostStatusText(window, "No web copy of \"" + PathFileName(record.source) + "\"");
-        }
-        if (pictures.phone.exists) {
-            record.phoneCopy = PhoneCopyName(web);
-            record.phoneWidth = pictures.phone.width;
-            record.phoneHeight = pictures.phone.height;
-        }
-        if (pictures.thumbnail2x.exists && !record.thumbnail.empty()) {
-            record.thumbnail2x = Thumbnail2xName(record.thumbnail);
-        }
-    }
-}
-
-}  // namespace
 
 std::string LastStartPage() {
     std::lock_guard lock(g_startPageMutex);
@@ -162,36 +39,21 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
     std::timespec_get(&startTime, TIME_UTC);
     const std::shared_ptr<WorkerMessageReceiver>& window = options.window;
     PostStatusText(window, "Initializing ...");
+    if (program.GetBool(ProgramKey::IncludeSubfolders)) {
+        return RunAlbumGeneration(program, options, startTime, started);
+    }
 
-    const bool thumbnailsOn = program.GetBool(ProgramKey::GenerateThumbnails);
-    const std::string setting = program.GetText(ProgramKey::SourceFileExtension);
-    const std::string patterns = setting.empty() ? std::string(kClassicImagePatterns) : setting;
-    const SourceKind kind = SourceKindOf(program);
+    const std::string patterns = SourcePatterns(program);
     const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
     const std::string targetDir = program.GetText(ProgramKey::TargetDir);
-
-    // A missing target folder is made here; when that fails the steps that need it say so.
-    EnsureDirectory(targetDir, true);
-    RemoveLeftovers(targetDir, startTime, window);
-    if (thumbnailsOn) {
-        const std::string folder = JoinPath(targetDir, "Thumbs");
-        if (!EnsureDirectory(folder, true)) {
-            MessageBoxF("Cannot create thumbnail directory:\n\n  %s", folder.c_str());
-            return kRunNoThumbnailFolder;
-        }
+    if (!PrepareTarget(program, startTime, window)) {
+        return kRunNoThumbnailFolder;
     }
 
     std::unique_ptr<FileList> list = ScanFiles(sourceDir, patterns, false);
     std::string note;
-    const std::string notOurs = "\nthat were not generated by Mavren";
-    if (list && kind == SourceKind::Images && DropEntries(*list, [](const std::string& entry) {
-            const std::string name = PathFileName(entry);
-            return name == kCreditBadgeName || name == kGifPlaceholderName;
-        })) {
-        note = notOurs;
-    }
-    if (list && kind == SourceKind::Html && DropEntries(*list, IsGeneratedFile)) {
-        note = notOurs;
+    if (list && DropOwnFiles(program, *list)) {
+        note = "\nthat were not generated by Mavren";
     }
     if (!list || list->empty()) {
         ShowMessageBox("No files found!\n\nThe directory:\n\n\t" + sourceDir +
@@ -200,126 +62,13 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
                        MB_OK);
         return kRunNoSourceFiles;
     }
-    std::vector<PhotoFacts> facts = ReadRunPhotoFacts(program, *list);
-    OrderByDateTaken(program, *list, facts);
-
-    const int count = static_cast<int>(list->size());
-    // Asked before anything is copied or written, so that a No leaves the target as it was.
-    const int indexPages =
-        program.GetBool(ProgramKey::GenerateIndexPage) ? IndexPageCount(program, count) : 0;
-    const int contentPages = program.GetBool(ProgramKey::GenerateContentPages) ? count : 0;
-    if (!AgreeToReplaceUnmarkedPages(targetDir, indexPages, contentPages)) {
+    GenerationSummary summary;
+    FolderOutcome outcome;
+    if (GenerateFolder(program, *list, options, nullptr, summary, outcome) != kRunFinished) {
         return kRunEndedAfterMessage;
-    }
-    std::vector<SourceRecord> records(static_cast<std::size_t>(count));
-    const bool publishOriginals = program.GetBool(ProgramKey::PhotoPublishOriginals);
-    const bool copySources = kind == SourceKind::Images && !SameFolder(sourceDir, targetDir);
-    if (kind == SourceKind::Images && !copySources && !publishOriginals) {
-        PostStatusText(window,
-                       "The originals stay in the site: the target folder is the source "
-                       "folder.");
-    }
-    const bool indexThumbnails = program.GetBool(ProgramKey::GenerateIndexPage) &&
-                                 kind == SourceKind::Images && thumbnailsOn;
-    // Web copies and the newer kinds of thumbnail are all made before the pages, which
-    // need their sizes; classic thumbnails are made as the index pages ask for them.
-    const bool newPictures =
-        kind == SourceKind::Images &&
-        std::any_of(list->begin(), list->end(), [&program](const std::string& source) {
-            return MakesNewPictures(source, program);
-        });
-    std::unique_ptr<ThumbnailQueue> thumbnails;
-    if (indexThumbnails || newPictures) {
-        // Pictures are made ahead from the sources themselves, so that the decoding keeps
-        // the cores busy while the copies wait for the disk. A copy has its source's bytes
-        // and time, so the pictures are the same as when made from the copies.
-        thumbnails = std::make_unique<ThumbnailQueue>(options.jobs);
-        for (int i = 0; i < count; ++i) {
-            SourceRecord planned;
-            planned.source = (*list)[static_cast<std::size_t>(i)];
-            if (thumbnailsOn) {
-                planned.thumbnail = ThumbnailName(planned.source, program);
-            }
-            ThumbnailQueue::Job job;
-            if (newPictures ? PictureJob(planned, program, indexThumbnails, job)
-                            : IndexThumbnailJob(planned, program, job)) {
-                thumbnails->Add(i, std::move(job));
-            }
-        }
-    }
-    for (int i = 0; i < count && !IsStopRequested(); ++i) {
-        SourceRecord& record = records[static_cast<std::size_t>(i)];
-        record.contentPage = StringPrintf("GEN%04d.HTM", i);
-        record.source = (*list)[static_cast<std::size_t>(i)];
-        if (!facts.empty()) {
-            record.facts = std::move(facts[static_cast<std::size_t>(i)]);
-        }
-        // A GIF is shown as it is: it has no web copy, and no camera data to keep back.
-        const bool published = publishOriginals || PathExtension(record.source) == "GIF";
-        if (copySources && published) {
-            const std::string destination = JoinPath(targetDir, PathFileName(record.source));
-            PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");
-            PostProgress(window, PercentDone(i, count));
-            if (!CopyIfChanged(record.source, destination)) {
-                ShowCopyFailure(record.source, destination);
-                return kRunEndedAfterMessage;
-            }
-            record.source = destination;
-        }
-        struct stat status;
-        if (::stat(record.source.c_str(), &status) == 0) {
-            record.size = status.st_size;
-        }
-        bool measured = true;
-        if (kind == SourceKind::Images) {
-            const std::string error = GetImageSize(record.source, record.width, record.height);
-            if (!error.empty()) {
-                record.width = 0;
-                record.height = 0;
-                measured = false;
-                if (!GoOnWithoutPictureSize(error, record.source,
-                                            (*list)[static_cast<std::size_t>(i)], window)) {
-                    return kRunEndedAfterMessage;
-                }
-            }
-        }
-        // A picture that cannot be measured is not one the run can vouch for: its index
-        // entry is its name, as a file's without thumbnails.
-        if (thumbnailsOn && measured) {
-            record.thumbnail = ThumbnailName(record.source, program);
-        }
-        record.originalPublished = kind != SourceKind::Images || published;
     }
     list.reset();
-    if (newPictures) {
-        CollectPictures(records, program, indexThumbnails, *thumbnails, window);
-    }
-
-    if (program.GetBool(ProgramKey::MiscIncludeMavrenLink) && !IsStopRequested()) {
-        // Pages with the credit badge show it from beside them.
-        const std::string badge = JoinPath(ExecutableFolder(), kCreditBadgeName);
-        const std::string destination = JoinPath(targetDir, kCreditBadgeName);
-        if (!CopyIfChanged(badge, destination)) {
-            ShowCopyFailure(badge, destination);
-        }
-    }
-    // A page step that failed has told the user; its pages are not a finished site.
-    PageRun run(program, window);
-    if (program.GetBool(ProgramKey::GenerateIndexPage) &&
-        !GenerateIndexPages(records, program, &run, thumbnails.get(), options.jobs)) {
-        return kRunEndedAfterMessage;
-    }
-    thumbnails.reset();
-    if (!IsStopRequested() && program.GetBool(ProgramKey::GenerateContentPages) &&
-        !GenerateContentPages(records, program, &run)) {
-        return kRunEndedAfterMessage;
-    }
-
-    const SourceRecord& first = records.front();
-    const bool contentOnly = !program.GetBool(ProgramKey::GenerateIndexPage) &&
-                             program.GetBool(ProgramKey::GenerateContentPages);
-    SetLastStartPage(
-        JoinPath(targetDir, PathFileName(contentOnly ? first.contentPage : first.indexPage)));
+    SetLastStartPage(JoinPath(targetDir, outcome.startPage));
 
     std::string status;
     if (IsStopRequested()) {
@@ -327,20 +76,15 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
         PostProgress(window, 0);
         status = "Stopped by operator.";
     } else {
-        // Only a finished run knows what the site is, and so what is no longer part of it.
-        run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
-        if (copySources) {
-            ReportOtherPictures(program, patterns, records, window);
-        }
         program.SetDate(ProgramKey::LastGenerated, CurrentOleDate());
         PostProgress(window, 100);
         status = "Finished.";
     }
     PostStatusText(window, status);
     if (options.summary != nullptr) {
-        run.summary.seconds =
+        summary.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        *options.summary = run.summary;
+        *options.summary = summary;
     }
     return kRunFinished;
 }

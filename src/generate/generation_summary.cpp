@@ -11,8 +11,13 @@ std::string Count(int count, const char* one, const char* many) {
 }  // namespace
 
 std::string SummaryLine(const GenerationSummary& summary) {
-    return Count(summary.indexPages + summary.contentPages, "page", "pages") + " written, " +
-           Count(summary.thumbnailsMade, "thumbnail", "thumbnails") + " made, " +
+    std::string albums;
+    if (summary.albums > 0) {
+        albums = Count(summary.pictures, "file", "files") + " in " +
+                 Count(summary.albums, "album", "albums") + ": ";
+    }
+    return albums + Count(summary.indexPages + summary.contentPages, "page", "pages") +
+           " written, " + Count(summary.thumbnailsMade, "thumbnail", "thumbnails") + " made, " +
            std::to_string(summary.thumbnailsKept) + " kept, " +
            Count(summary.filesRemoved, "file", "files") + " removed, " +
            Count(summary.withoutThumbnail, "picture", "pictures") + " without a thumbnail, " +

@@ -50,7 +50,8 @@ IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumb
     entriesOnFirstScreen = EntriesOnFirstScreen(across, boxSize);
 }
 
-bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord& record) {
+bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord& record,
+                             int shownAt) {
     page.Line(2, "<TD ALIGN=CENTER VALIGN=MIDDLE>\n");
     // Without content pages the entry leads to the file itself, by a path that still
     // holds once the site is uploaded.
@@ -74,7 +75,8 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord&
         const std::string source = UrlPath(picture.source);
         std::string attributes;
         if (photoMarkup) {
-            const int onPage = entriesPerPage > 0 ? position % entriesPerPage : position;
+            const int place = shownAt >= 0 ? shownAt : position;
+            const int onPage = entriesPerPage > 0 ? place % entriesPerPage : place;
             const bool below = onPage >= entriesOnFirstScreen;
             attributes = ThumbnailAttributes(record, picture.source, Caption(record), below);
         }

@@ -26,7 +26,9 @@ class IndexEntryWriter {
 
     // Writes the cell of the record at position. False after telling the user when the
     // index generation must end (a picture could not be copied, or the user said No).
-    bool Write(PageWriter& page, int position, const SourceRecord& record);
+    // shownAt is the entry's place among all the entries of the pages, when entries of
+    // sub-albums come before the records; -1: position.
+    bool Write(PageWriter& page, int position, const SourceRecord& record, int shownAt = -1);
 
   private:
     // What the cell's IMG element shows; width and height are -1 when not known. No

@@ -55,6 +55,35 @@ void WriteNavigationCell(PageWriter& page, const std::string& target, const char
     page.Line(-2, "</TD>\n");
 }
 
+// A sub-album's entry: its cover, then its name and how many pictures it holds, linked
+// to its first index page.
+void WriteAlbumCell(PageWriter& page, const AlbumEntry& entry) {
+    page.Line(2, "<TD ALIGN=CENTER VALIGN=MIDDLE>\n");
+    page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(),
+                UrlPath(entry.folder + "/INDEX000.HTM").c_str());
+    const std::string name = HtmlText(entry.name);
+    if (!entry.cover.empty()) {
+        const std::string indent = page.Indent(0);
+        if (entry.coverWidth > 0 && entry.coverHeight > 0) {
+            page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"><BR>\n",
+                        indent.c_str(), entry.coverWidth, entry.coverHeight, indent.c_str(),
+                        UrlPath(entry.cover).c_str(), name.c_str());
+        } else {
+            page.Format("%s<IMG BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"><BR>\n", indent.c_str(),
+                        indent.c_str(), UrlPath(entry.cover).c_str(), name.c_str());
+        }
+    }
+    const std::string& fontTag = page.fontTag();
+    page.Write(fontTag);
+    page.Format("%s (%d %s)", name.c_str(), entry.pictures,
+                entry.pictures == 1 ? "picture" : "pictures");
+    if (!fontTag.empty()) {
+        page.Write("</FONT>\n");
+    }
+    page.Line(0, "</A>\n");
+    page.Line(-2, "</TD>\n");
+}
+
 }  // namespace
 
 int IndexPageCount(const Program& program, int count) {
@@ -75,8 +104,9 @@ bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
 }
 
 bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program, PageRun* run,
-                        ThumbnailQueue* thumbnails, int jobs) {
-    const int count = static_cast<int>(records.size());
+                        ThumbnailQueue* thumbnails, int jobs, const AlbumPlace* album) {
+    const int albums = album != nullptr ? static_cast<int>(album->albums.size()) : 0;
+    const int count = albums + static_cast<int>(records.size());
     const std::string target = program.GetText(ProgramKey::TargetDir);
     const Layout layout = ChooseLayout(program, count);
     const bool images = SourceKindOf(program) == SourceKind::Images;
@@ -110,6 +140,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
 
     int position = 0;
     std::string previousPage;
+    const std::string* albumPath = album != nullptr ? &album->path : nullptr;
     for (int p = 0; p < layout.pages && !IsStopRequested(); ++p) {
         const std::string name = StringPrintf("INDEX%03d.HTM", p);
         const std::string path = JoinPath(target, name);
@@ -118,8 +149,8 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
             return false;
         }
 
-        const std::string title =
-            ExpandPattern(program, ProgramKey::IndexPageTitle, path, 0, 0, HtmlText);
+        const std::string title = ExpandPattern(program, ProgramKey::IndexPageTitle, path, 0, 0,
+                                                HtmlText, nullptr, albumPath);
         page.Write("<CENTER>\n");
         if (!title.empty()) {
             page.Format("%s<H1>%s</H1>\n", page.Indent(0).c_str(), title.c_str());
@@ -127,12 +158,18 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         page.Line(2, "<TABLE WIDTH=\"100%\">\n");
         page.Line(2, "<TR>\n");
         for (int j = 0; j < layout.perPage && position < count && !IsStopRequested(); ++j) {
-            SourceRecord& record = records[position];
-            record.indexPage = name;
-            if (!entries.Write(page, position, record)) {
-                return false;
+            std::int64_t size = 0;
+            if (position < albums) {
+                WriteAlbumCell(page, album->albums[static_cast<std::size_t>(position)]);
+            } else {
+                SourceRecord& record = records[static_cast<std::size_t>(position - albums)];
+                record.indexPage = name;
+                if (!entries.Write(page, position - albums, record, position)) {
+                    return false;
+                }
+                size = record.size;
             }
-            tracker.Advance(record.size);
+            tracker.Advance(size);
             if ((j + 1) % layout.across == 0) {
                 page.Line(-2, "</TR>\n");
                 page.Line(2, "<TR>\n");
@@ -142,7 +179,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
                                                     tracker.ElapsedText().c_str()) +
                                            " - " + tracker.RemainingText());
             }
-            bytesDone += record.size;
+            bytesDone += size;
             ++position;
             PostProgress(window, PageStepPercent(bytesDone, total, position, count));
         }
@@ -152,6 +189,9 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         page.Line(0, "<P>\n");
         page.Line(2, "<TABLE WIDTH=\"100%\">\n");
         page.Line(2, "<TR>\n");
+        if (album != nullptr && album->hasParent) {
+            WriteNavigationCell(page, "../INDEX000.HTM", "Up");
+        }
         if (!previousPage.empty()) {
             WriteNavigationCell(page, previousPage, "Previous");
         }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/program.h"
+#include "generate/album_place.h"
 #include "generate/page_frame.h"
 #include "generate/thumbnail_queue.h"
 #include "media/source_record.h"
@@ -21,9 +22,11 @@ inline constexpr int kTypicalDown = 3;
 // so far stay. A stop ends the loops at their next test and still counts as success.
 // The pages open with the run's frame and are counted in its summary (a run of their
 // own without one). Thumbnails come from the queue, which may already be making them;
-// without one they are made ahead on `jobs` threads (0: one per core).
+// without one they are made ahead on `jobs` threads (0: one per core). An album's pages
+// list its sub-albums first, take "%A" in their title and link Up to the parent album.
 bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& program,
-                        PageRun* run = nullptr, ThumbnailQueue* thumbnails = nullptr, int jobs = 0);
+                        PageRun* run = nullptr, ThumbnailQueue* thumbnails = nullptr, int jobs = 0,
+                        const AlbumPlace* album = nullptr);
 
 // The thumbnail job of a record, as the index pages make it, with the record's other
 // pictures (picture_names.h); false for a record that has no thumbnail (thumbnails off,
@@ -31,9 +34,9 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
 bool IndexThumbnailJob(const SourceRecord& record, const Program& program,
                        ThumbnailQueue::Job& job);
 
-// How many index pages GenerateIndexPages writes for count sources by the program's
-// layout settings: one without multiple pages, else as many as the entries fill (none
-// for no sources).
+// How many index pages GenerateIndexPages writes for count entries (sources and
+// sub-albums) by the program's layout settings: one without multiple pages, else as many as the
+// entries fill (none for no sources).
 int IndexPageCount(const Program& program, int count);
 
 // The entries across a row of an index page and on one page (0 when the settings give none).

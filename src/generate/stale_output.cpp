@@ -8,9 +8,12 @@
 #include <cerrno>
 #include <memory>
 #include <set>
+#include <tuple>
+#include <utility>
 
 #include "generate/html_files.h"
 #include "generate/product.h"
+#include "platform/app_folders.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/paths.h"
@@ -61,17 +64,20 @@ int PageNumber(const std::string& name, const char* format, std::size_t prefixLe
 
 class Remover {
   public:
-    Remover(const std::string& target, const std::shared_ptr<WorkerMessageReceiver>& window)
-        : target(target), window(window) {}
+    // shownAs: how the status lines name the target folder ("" for the site's own).
+    Remover(const std::string& target, const std::shared_ptr<WorkerMessageReceiver>& window,
+            std::string shownAs = {})
+        : target(target), window(window), shownAs(std::move(shownAs)) {}
 
     // Removes the file named relative to the target folder, and says so.
     void Remove(const std::string& name) {
+        const std::string shown = JoinPath(shownAs, name);
         if (::unlink(JoinPath(target, name).c_str()) == 0) {
             ++removed;
-            PostStatusText(window, "Removed stale \"" + name + "\"");
+            PostStatusText(window, "Removed stale \"" + shown + "\"");
         } else {
             PostStatusText(
-                window, "Could not remove stale \"" + name + "\" (" + ErrorCodeText(errno) + ")");
+                window, "Could not remove stale \"" + shown + "\" (" + ErrorCodeText(errno) + ")");
         }
     }
 
@@ -80,6 +86,7 @@ class Remover {
   private:
     const std::string& target;
     const std::shared_ptr<WorkerMessageReceiver>& window;
+    std::string shownAs;
 };
 
 bool IsLink(const std::string& path) {
@@ -145,10 +152,13 @@ bool IsLinkedThumbnailFolder(const std::string& target) {
            S_ISLNK(status.st_mode);
 }
 
-int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
-                      const GenerationSummary& written,
-                      const std::shared_ptr<WorkerMessageReceiver>& window) {
-    Remover remover(target, window);
+namespace {
+
+// What RemoveStaleOutput removes, through remover; webCopiesOurs: "Web" holds web copies of
+// the site's, also when no record has one now.
+void RemoveStale(const std::string& target, const std::vector<SourceRecord>& records,
+                 const GenerationSummary& written, bool webCopiesOurs, Remover& remover,
+                 const std::shared_ptr<WorkerMessageReceiver>& window) {
     for (const std::string& name : FileNames(target)) {
         const int index = PageNumber(name, "INDEX%03d.HTM", 5);
         const int content = PageNumber(name, "GEN%04d.HTM", 3);
@@ -175,7 +185,8 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
     }
     RemoveWithheldOriginals(target, records, remover);
     // "Web" is an everyday folder name: it counts as ours only while the site has web copies.
-    if (std::any_of(records.begin(), records.end(),
+    if (webCopiesOurs ||
+        std::any_of(records.begin(), records.end(),
                     [](const SourceRecord& record) { return !record.webCopy.empty(); })) {
         RemoveStalePictures(target, kWebFolder, copyNames, remover, window, true);
         RemoveStalePictures(target, kPhoneFolder, copyNames, remover, window, true);
@@ -184,7 +195,7 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
         PostStatusText(window,
                        "Not removing stale thumbnails: \"Thumbs\" is a link to "
                        "another folder, which may hold files of your own");
-        return remover.removed;
+        return;
     }
     const std::string thumbnails = JoinPath(target, kThumbnailFolder);
     for (const std::string& name : FileNames(thumbnails)) {
@@ -193,7 +204,146 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
         }
     }
     RemoveStalePictures(target, kDoubleThumbnailFolder, thumbnailNames, remover, window);
+}
+
+bool IsOwnPicture(const std::string& path, std::string_view name) {
+    struct stat copy;
+    struct stat original;
+    return ::lstat(path.c_str(), &copy) == 0 && S_ISREG(copy.st_mode) &&
+           ::stat(JoinPath(ExecutableFolder(), name).c_str(), &original) == 0 &&
+           copy.st_size == original.st_size;
+}
+
+bool IsGoneAlbum(const std::string& folder) {
+    for (const std::string& name : FileNames(folder)) {
+        if ((PageNumber(name, "INDEX%03d.HTM", 5) >= 0 ||
+             PageNumber(name, "GEN%04d.HTM", 3) >= 0) &&
+            CarriesGeneratorMark(JoinPath(folder, name))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class GoneAlbums {
+  public:
+    GoneAlbums(const std::string& target, const std::string& source,
+               const std::set<std::string>& albums, const std::vector<std::string>& sources,
+               const std::shared_ptr<WorkerMessageReceiver>& window)
+        : target(target), albums(albums), sources(sources), window(window) {
+        struct stat status;
+        if (::stat(source.c_str(), &status) == 0) {
+            sourceId = {status.st_dev, status.st_ino};
+        }
+    }
+
+    void Walk(const std::string& relative) {
+        const std::string folder = JoinPath(target, relative);
+        for (const std::string& name : FolderNames(folder)) {
+            const std::string child = JoinPath(relative, name);
+            struct stat status;
+            if (name.starts_with('.') || name == kThumbnailFolder || name == kWebFolder ||
+                ::lstat(JoinPath(target, child).c_str(), &status) != 0 ||
+                !S_ISDIR(status.st_mode) || std::pair(status.st_dev, status.st_ino) == sourceId) {
+                continue;
+            }
+            Walk(child);
+            if (albums.count(child) == 0 && IsGoneAlbum(JoinPath(target, child))) {
+                Remove(child);
+            }
+        }
+    }
+
+    int removed = 0;
+
+  private:
+    static std::vector<std::string> FolderNames(const std::string& folder) {
+        std::vector<std::string> names;
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr) {
+            return names;
+        }
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != ".." &&
+                (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN)) {
+                names.push_back(name);
+            }
+        }
+        ::closedir(dir);
+        return names;
+    }
+
+    void Remove(const std::string& relative) {
+        const std::string folder = JoinPath(target, relative);
+        Remover remover(folder, window, relative);
+        RemoveStale(folder, {}, GenerationSummary(), true, remover, window);
+        for (const std::string_view own : {kCreditBadgeName, kGifPlaceholderName}) {
+            if (IsOwnPicture(JoinPath(folder, own), own)) {
+                remover.Remove(std::string(own));
+            }
+        }
+        for (const std::string& name : FileNames(folder)) {
+            struct stat status;
+            if (::lstat(JoinPath(folder, name).c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+                IsStillSource(name, status)) {
+                remover.Remove(name);
+            }
+        }
+        removed += remover.removed;
+        for (const char* sub :
+             {kPhoneFolder, kWebFolder, kDoubleThumbnailFolder, kThumbnailFolder}) {
+            ::rmdir(JoinPath(folder, sub).c_str());
+        }
+        PostStatusText(window, ::rmdir(folder.c_str()) == 0
+                                   ? "Removed the album \"" + relative +
+                                         "\": its folder is gone "
+                                         "from the source"
+                                   : "Kept the folder \"" + relative +
+                                         "\" of an album gone from the source: it holds files "
+                                         "that are in the source no longer, or not ours");
+    }
+
+    // Whether a file of that name, size and time is among the sources: then the file is a
+    // copy of a photo that lives on, and may go with its album.
+    bool IsStillSource(const std::string& name, const struct stat& copy) {
+        if (!sourcesKnown) {
+            for (const std::string& path : sources) {
+                struct stat status;
+                if (::stat(path.c_str(), &status) == 0) {
+                    sourceFacts.insert({PathFileName(path), status.st_size, status.st_mtim.tv_sec});
+                }
+            }
+            sourcesKnown = true;
+        }
+        return sourceFacts.contains({name, copy.st_size, copy.st_mtim.tv_sec});
+    }
+
+    const std::string& target;
+    const std::set<std::string>& albums;
+    const std::vector<std::string>& sources;
+    const std::shared_ptr<WorkerMessageReceiver>& window;
+    std::pair<dev_t, ino_t> sourceId{};
+    bool sourcesKnown = false;
+    std::set<std::tuple<std::string, off_t, time_t>> sourceFacts;
+};
+
+}  // namespace
+
+int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
+                      const GenerationSummary& written,
+                      const std::shared_ptr<WorkerMessageReceiver>& window) {
+    Remover remover(target, window);
+    RemoveStale(target, records, written, false, remover, window);
     return remover.removed;
+}
+
+int RemoveGoneAlbums(const std::string& target, const std::string& source,
+                     const std::set<std::string>& albums, const std::vector<std::string>& sources,
+                     const std::shared_ptr<WorkerMessageReceiver>& window) {
+    GoneAlbums gone(target, source, albums, sources, window);
+    gone.Walk(std::string());
+    return gone.removed;
 }
 
 int CountOtherPictures(const std::string& target, const std::string& patterns,

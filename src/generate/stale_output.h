@@ -9,6 +9,7 @@
 // written.
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,20 @@ bool IsLinkedThumbnailFolder(const std::string& target);
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
                       const GenerationSummary& written,
                       const std::shared_ptr<WorkerMessageReceiver>& window);
+
+// In a site of albums: removes what Mavren made of each album whose source folder is gone.
+// Such an album is a folder below target (not a link, not hidden, not a "Thumbs" or "Web"
+// folder, not the source folder) that is none of albums (paths relative to target) and
+// holds an index or content page with the generator mark. It loses its marked pages, its
+// thumbnails and web copies and the tool's own pictures, and the copies of its photos that
+// are still sources elsewhere (sources: every source file of the site; a copy has the
+// name, size and modification time of one), then every folder of it left empty. A copy
+// whose photo is no longer anywhere in the source may be its last copy, and stays, as do
+// files of the user's own. Deepest albums first; one status line per file and per album.
+// Returns the number of files removed.
+int RemoveGoneAlbums(const std::string& target, const std::string& source,
+                     const std::set<std::string>& albums, const std::vector<std::string>& sources,
+                     const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // The number of files in the target folder matching patterns that are neither one of the
 // records' sources nor one of keep (the tool's own pictures and the like).

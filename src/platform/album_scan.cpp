@@ -12,6 +12,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/wildcard.h"
@@ -77,10 +78,12 @@ std::string Note(const std::string& folder, const std::string& why) {
 class TreeWalk {
   public:
     TreeWalk(const std::string& source, const std::string& patterns,
-             const std::vector<std::string>& excludedFolders)
+             const std::vector<std::string>& excludedFolders,
+             const std::vector<std::string>& reservedNames)
         : source(source),
           sourceReal(RealPath(source.empty() ? "." : source)),
-          patterns(SplitPatterns(patterns)) {
+          patterns(SplitPatterns(patterns)),
+          reservedNames(reservedNames) {
         for (const std::string& folder : excludedFolders) {
             struct stat status;
             std::string real = RealPath(folder);
@@ -166,6 +169,15 @@ class TreeWalk {
                 notes.push_back(Note(JoinPath(folder, name), "a hidden folder"));
                 continue;
             }
+            if (std::any_of(reservedNames.begin(), reservedNames.end(),
+                            [&name](const std::string& reserved) {
+                                return AsciiLowerCase(reserved) == AsciiLowerCase(name);
+                            })) {
+                notes.push_back(Note(JoinPath(folder, name),
+                                     "the site keeps its own pictures in folders "
+                                     "of that name"));
+                continue;
+            }
             if (!known &&
                 ::fstatat(listing.Descriptor(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
                 continue;  // gone meanwhile
@@ -231,6 +243,7 @@ class TreeWalk {
     std::string source;
     std::string sourceReal;
     std::vector<std::string> patterns;
+    std::vector<std::string> reservedNames;
     std::set<FolderId> excludedIds;
     std::vector<std::string> excludedReal;
     std::set<FolderId> visited;
@@ -264,10 +277,11 @@ std::string FolderName(std::string folder) {
 }  // namespace
 
 AlbumTree ScanAlbums(const std::string& sourceFolder, const std::string& patterns,
-                     const std::vector<std::string>& excludedFolders) {
+                     const std::vector<std::string>& excludedFolders,
+                     const std::vector<std::string>& reservedNames) {
     Node top;
     top.name = FolderName(sourceFolder);
-    TreeWalk walk(sourceFolder, patterns, excludedFolders);
+    TreeWalk walk(sourceFolder, patterns, excludedFolders, reservedNames);
     walk.Run(top);
     AlbumTree tree;
     Build(top, tree.top);

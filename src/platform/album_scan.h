@@ -26,9 +26,12 @@ struct AlbumTree {
 // by identity, so any spelling of the path will do. Hidden folders are left out; a link to
 // a folder is followed only when it leads inside the source to a folder not walked yet
 // (real folders are walked before links, so a link never hides the folder it points to).
-// Unreadable folders give a note and the scan goes on.
+// Unreadable folders give a note and the scan goes on. A folder named as one of
+// reservedNames (ignoring letter case) is left out wherever it lies: every album of the
+// site keeps its own pictures in folders of those names.
 AlbumTree ScanAlbums(const std::string& sourceFolder, const std::string& patterns,
-                     const std::vector<std::string>& excludedFolders);
+                     const std::vector<std::string>& excludedFolders,
+                     const std::vector<std::string>& reservedNames = {});
 
 // The files of the album and of all its sub-albums.
 int PictureCount(const Album& album);

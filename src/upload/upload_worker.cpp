@@ -150,10 +150,10 @@ class Upload {
         const std::lock_guard<std::mutex> lock(boxMutex);
         ShowMessageBox(text, flags);
     }
-    void Report(UploadAction action, const std::string& path) const {
+    void Report(UploadAction action, const std::string& path, std::int64_t bytes = 0) const {
         if (job.report) {
             const std::lock_guard<std::mutex> lock(reportMutex);
-            job.report(action, path);
+            job.report(action, path, bytes);
         }
     }
 
@@ -540,7 +540,7 @@ UploadOutcome Upload::CheckFile(const std::string& path, std::int64_t listedSize
         return Stopped();
     }
     if (job.dryRun) {
-        Report(UploadAction::Send, path);
+        Report(UploadAction::Send, path, size);
         CountFile(size, true, &sentFiles);
         return UploadOutcome::Finished;
     }
@@ -814,7 +814,7 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, st
         return Attempt::Refused;
     }
     if (!reported) {
-        Report(UploadAction::Send, file.path);
+        Report(UploadAction::Send, file.path, file.size);
         reported = true;
     }
     CountBytes(from - counted);

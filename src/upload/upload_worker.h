@@ -53,9 +53,10 @@
 struct FtpProfile;
 
 // What an upload does, or in a dry run would do, with one file or folder (relative
-// path, a folder with a trailing "/").
+// path, a folder with a trailing "/"); bytes: the size of a file to send, else 0.
 enum class UploadAction { Send, Skip, Delete };
-using UploadActionReport = std::function<void(UploadAction action, const std::string& path)>;
+using UploadActionReport =
+    std::function<void(UploadAction action, const std::string& path, std::int64_t bytes)>;
 
 // The most connections one upload opens to a server.
 inline constexpr int kMaxUploadConnections = 16;

@@ -97,7 +97,9 @@ TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
     ProgramRun run = Cli({"upload", programPath, "--profile", "test", "--dry-run", "--connections",
                           "2", "--limit-rate", "1M", "--full-check"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "skip    bad?name.htm\nskip    keys\nsend    a.htm\ndelete  old.htm\n");
+    EXPECT_EQ(run.out,
+              "folder  (top folder): 1 file (1 byte) to send, 1 to delete\nskip    "
+              "bad?name.htm\nskip    keys\nsend    a.htm\ndelete  old.htm\n");
     EXPECT_NE(run.err.find("Skipping \"keys\" (a link to a folder outside the site)\n"),
               std::string::npos)
         << run.err;

@@ -239,7 +239,7 @@ TEST_F(MirrorTest, ListingsOfEveryFormAreReadWholeOrNotAtAll) {
         std::vector<std::string> plan;
         UploadJob job = Job(server, "");
         job.dryRun = true;
-        job.report = [&plan](UploadAction action, const std::string& path) {
+        job.report = [&plan](UploadAction action, const std::string& path, std::int64_t) {
             if (action == UploadAction::Delete) {
                 plan.push_back("delete  " + path);
             }

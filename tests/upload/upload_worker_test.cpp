@@ -407,7 +407,7 @@ TEST_F(UploadWorkerTest, DeleteRemovesWhatTheSiteNoLongerHasAfterAskingAndADryRu
                   receiver};
     dry.dryRun = true;
     dry.deleteExtra = true;
-    dry.report = [&plan](UploadAction action, const std::string& path) {
+    dry.report = [&plan](UploadAction action, const std::string& path, std::int64_t) {
         plan.push_back((action == UploadAction::Send   ? "send "
                         : action == UploadAction::Skip ? "skip "
                                                        : "delete ") +
@@ -444,6 +444,68 @@ TEST_F(UploadWorkerTest, DeleteRemovesWhatTheSiteNoLongerHasAfterAskingAndADryRu
     EXPECT_EQ(ReadFileBytes(server.Root() + "/.htaccess"), "server's own");
     EXPECT_EQ(ReadFileBytes(server.Root() + "/new.htm"), "new");
     EXPECT_EQ(receiver->StatusTexts().back(), "Done.");
+}
+
+// Albums several levels deep, named with spaces and non-ASCII letters: their folders are
+// made level by level, nothing goes again when nothing changed, and an album gone from the
+// site is taken from the server, each folder after what it held.
+TEST_F(UploadWorkerTest, AnAlbumTreeGoesUpAndAGoneAlbumIsMirroredAway) {
+    FtpTestServer ftp;
+    SftpTestServer sshd;
+    ASSERT_TRUE(sshd.IsRunning());
+    const std::vector<std::string> files = {"INDEX000.HTM",
+                                            "Thumbs/TN_a.jpg",
+                                            "2024/Trip to Rome/INDEX000.HTM",
+                                            "2024/Trip to Rome/Thumbs/TN_a.jpg",
+                                            "2024/Trip to Rome/Web/a.jpg",
+                                            "2023/Zürich/Altstadt/INDEX000.HTM",
+                                            "2023/Zürich/Altstadt/Web/Small/b.jpg"};
+    const struct {
+        FtpProtocol protocol;
+        std::string host, user, password, remote, remoteRoot;
+    } rows[] = {
+        {FtpProtocol::Ftp, ftp.Host(), FtpTestServer::kUser, FtpTestServer::kPassword, "www",
+         ftp.Root() + "/www"},
+        {FtpProtocol::Sftp, sshd.Host(), SftpTestServer::User(), "", sshd.Root() + "/www",
+         sshd.Root() + "/www"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(FtpProtocolKey(row.protocol));
+        const TempDir local;
+        for (const std::string& file : files) {
+            WriteFileBytes(local / file, file);
+        }
+        ::mkdir(row.remoteRoot.c_str(), 0755);
+        UploadJob job{row.host, row.user, row.password, local.path(), row.remote, receiver};
+        job.protocol = row.protocol;
+        job.profileName = "test";
+        if (row.protocol == FtpProtocol::Sftp) {
+            boxes->QueueAnswer(IDYES);  // the host key
+        }
+        ASSERT_EQ(Run(job), UploadOutcome::Finished)
+            << testing::PrintToString(receiver->ErrorTexts())
+            << testing::PrintToString(boxes->Texts());
+        for (const std::string& file : files) {
+            EXPECT_EQ(ReadFileBytes(row.remoteRoot + "/" + file), file);
+        }
+
+        receiver = std::make_shared<HookedReceiver>();
+        ASSERT_EQ(Run(job), UploadOutcome::Finished);
+        EXPECT_TRUE(receiver->Saw("@0 bytes sent; 7 files unchanged"))
+            << testing::PrintToString(receiver->StatusTexts());
+
+        std::filesystem::remove_all(local / "2023");
+        job.deleteExtra = true;
+        job.deleteLimit.kind = DeleteLimit::Kind::None;
+        boxes->QueueAnswer(IDYES);
+        receiver = std::make_shared<HookedReceiver>();
+        ASSERT_EQ(Run(job), UploadOutcome::Finished)
+            << testing::PrintToString(boxes->Texts().back());
+        struct stat status {};
+        EXPECT_NE(::stat((row.remoteRoot + "/2023").c_str(), &status), 0);
+        EXPECT_EQ(ReadFileBytes(row.remoteRoot + "/2024/Trip to Rome/Web/a.jpg"),
+                  "2024/Trip to Rome/Web/a.jpg");
+    }
 }
 
 TEST_F(UploadWorkerTest, FtpsRefusesAnUntrustedCertificateUntilTheUserPinsIt) {

@@ -1,0 +1,344 @@
+#include "generate/album_run.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "document/language_tag.h"
+#include "generate/album_place.h"
+#include "generate/album_record.h"
+#include "generate/folder_generation.h"
+#include "generate/product.h"
+#include "generate/stale_output.h"
+#include "media/image_size.h"
+#include "platform/album_scan.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/format.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "work/progress_pacing.h"
+#include "work/progress_tracker.h"
+#include "work/worker_messages.h"
+
+namespace {
+
+constexpr char kAlbumSeparator[] = " \u203a ";  // "Rome › Day 1"
+
+// Passes an album's reports on, its percentages turned into the share of the whole run.
+class AlbumWindow : public WorkerMessageReceiver {
+  public:
+    AlbumWindow(std::shared_ptr<WorkerMessageReceiver> window, std::int64_t done,
+                std::int64_t pictures, std::int64_t total)
+        : window(std::move(window)), done(done), pictures(pictures), total(total) {}
+
+    void Post(WorkerMessage message) override {
+        if (window == nullptr) {
+            return;
+        }
+        if (message.message == WM_APP_PROGRESS) {
+            message.wParam = total > 0
+                                 ? PercentDone(done * 100 + pictures * message.wParam, total * 100)
+                                 : message.wParam;
+        }
+        window->Post(std::move(message));
+    }
+
+  private:
+    std::shared_ptr<WorkerMessageReceiver> window;
+    std::int64_t done;
+    std::int64_t pictures;
+    std::int64_t total;
+};
+
+// The file's size and time as a line of a fingerprint; a line of its own when missing.
+std::string FileFacts(const std::string& path) {
+    const AlbumOutputFile file = OutputFileNow(std::string(), path);
+    return StringPrintf("%lld %lld ", static_cast<long long>(file.size),
+                        static_cast<long long>(file.modified)) +
+           path + "\n";
+}
+
+// Everything an album's pages and pictures are made from, as text: the program (less
+// what differs from album to album or says nothing of the pages), the sources and the
+// files the program names, the language the pages declare, the entries of the
+// sub-albums, and this very executable, whose pages a newer build may write otherwise.
+std::string AlbumInputs(const Program& program, const FileList& files, const AlbumPlace& place) {
+    std::string text = FileFacts("/proc/self/exe");
+    text += SystemLanguageTag() + "\n";
+    for (const KeyDescriptor& row : kKeyTable) {
+        if (row.id == ProgramKey::LastGenerated) {
+            continue;
+        }
+        const std::string value = program.GetText(row.id);
+        text += std::string(row.name) + "=" + value + "\n";
+        struct stat status;
+        if (row.type == KeyType::String && value.starts_with('/') &&
+            ::stat(value.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+            text += FileFacts(value);  // a boilerplate, a background picture
+        }
+    }
+    const std::string folder = program.GetText(ProgramKey::SourceDir);
+    if (const auto found = ScanFiles(folder, "descript.ion", false); found && !found->empty()) {
+        text += FileFacts(found->front());
+    }
+    for (const std::string& file : files) {
+        text += FileFacts(file);
+    }
+    text += place.path + "\n" + (place.hasParent ? "up\n" : "top\n");
+    for (const AlbumEntry& entry : place.albums) {
+        text += StringPrintf("%d %d %d %.17g ", entry.coverWidth, entry.coverHeight, entry.pictures,
+                             entry.newest) +
+                entry.folder + "\n" + entry.cover + "\n";
+    }
+    return text;
+}
+
+// Copies every value of from into to.
+void CopyProgram(const Program& from, Program& to) {
+    for (const KeyDescriptor& row : kKeyTable) {
+        to.SetFromText(row.id, from.GetText(row.id));
+    }
+}
+
+class AlbumRun {
+  public:
+    AlbumRun(Program& program, const GenerationOptions& options, const std::timespec& started)
+        : program(program),
+          options(options),
+          window(options.window),
+          started(started),
+          sourceDir(program.GetText(ProgramKey::SourceDir)),
+          targetDir(program.GetText(ProgramKey::TargetDir)) {
+        record.target = targetDir;
+        recordPath = AlbumRecordPath(targetDir);
+        LoadAlbumRecord(recordPath, record);
+    }
+
+    // Makes album and everything below it; entry is what its parent lists. False when the
+    // run must end after a message.
+    bool Make(const Album& album, const std::string& shownPath, AlbumEntry& entry) {
+        AlbumPlace place;
+        place.path = shownPath;
+        place.hasParent = !album.path.empty();
+        for (const Album& sub : album.albums) {
+            AlbumEntry subEntry;
+            const std::string subPath =
+                album.path.empty() ? sub.name : shownPath + kAlbumSeparator + sub.name;
+            if (!Make(sub, subPath, subEntry)) {
+                return false;
+            }
+            if (IsStopRequested()) {
+                return true;
+            }
+            place.albums.push_back(std::move(subEntry));
+        }
+        if (static_cast<PhotoOrder>(program.GetInt(ProgramKey::PhotoOrder)) ==
+            PhotoOrder::NewestFirst) {
+            std::stable_sort(
+                place.albums.begin(), place.albums.end(),
+                [](const AlbumEntry& a, const AlbumEntry& b) { return a.newest > b.newest; });
+        }
+
+        Program albumProgram;
+        CopyProgram(program, albumProgram);
+        const std::string albumSource = JoinPath(sourceDir, album.path);
+        const std::string albumTarget = JoinPath(targetDir, album.path);
+        albumProgram.SetFromText(ProgramKey::SourceDir, albumSource);
+        albumProgram.SetFromText(ProgramKey::TargetDir, albumTarget);
+        FileList files = album.files;
+        DropOwnFiles(albumProgram, files);
+        const std::string fingerprint = Fingerprint(AlbumInputs(albumProgram, files, place));
+
+        AlbumState& state = record.albums[album.path];
+        ++albumsDone;
+        const std::int64_t pictures = static_cast<std::int64_t>(album.files.size());
+        if (state.fingerprint != fingerprint || !OutputsIntact(albumTarget, state)) {
+            state = AlbumState();  // until the album is whole again
+            if (!MakePages(album, albumProgram, files, place, pictures, state)) {
+                return false;
+            }
+            if (IsStopRequested()) {
+                record.albums.erase(album.path);
+                return true;
+            }
+            state.fingerprint = fingerprint;
+            ++albumsMade;
+        }
+        picturesDone += pictures;
+        tracker.Advance(pictures);
+
+        entry.name = album.name;
+        entry.folder = album.name;
+        entry.pictures = PictureCount(album);
+        entry.newest = state.newest;
+        if (!state.cover.empty()) {
+            entry.cover = album.name + "/" + state.cover;
+            entry.coverWidth = state.coverWidth;
+            entry.coverHeight = state.coverHeight;
+        }
+        for (const AlbumEntry& sub : place.albums) {
+            entry.newest = std::max(entry.newest, sub.newest);
+            if (entry.cover.empty() && !sub.cover.empty()) {
+                entry.cover = album.name + "/" + sub.cover;
+                entry.coverWidth = sub.coverWidth;
+                entry.coverHeight = sub.coverHeight;
+            }
+        }
+        return true;
+    }
+
+    Program& program;
+    const GenerationOptions& options;
+    std::shared_ptr<WorkerMessageReceiver> window;
+    const std::timespec& started;
+    const std::string sourceDir;
+    const std::string targetDir;
+    AlbumRecord record;
+    std::string recordPath;
+    GenerationSummary summary;
+    ProgressTracker tracker;
+    std::int64_t totalPictures = 0;
+    std::int64_t picturesDone = 0;
+    int albums = 0;
+    int albumsDone = 0;
+    int albumsMade = 0;
+    std::string startPage;
+
+  private:
+    bool MakePages(const Album& album, Program& albumProgram, FileList& files,
+                   const AlbumPlace& place, std::int64_t pictures, AlbumState& state) {
+        const std::string shown = album.path.empty() ? album.name : album.path;
+        PostStatusText(window, StringPrintf("Album %d of %d: \"%s\" - %lld of %lld pictures "
+                                            "done - ",
+                                            albumsDone, albums, shown.c_str(),
+                                            static_cast<long long>(picturesDone),
+                                            static_cast<long long>(totalPictures)) +
+                                   tracker.RemainingText());
+        const std::string albumTarget = albumProgram.GetText(ProgramKey::TargetDir);
+        EnsureDirectoryPath(albumTarget, true);
+        if (!PrepareTarget(albumProgram, started, window)) {
+            return false;
+        }
+        GenerationOptions albumOptions = options;
+        albumOptions.window =
+            std::make_shared<AlbumWindow>(window, picturesDone, pictures, totalPictures);
+        FolderOutcome outcome;
+        if (GenerateFolder(albumProgram, files, albumOptions, &place, summary, outcome) !=
+            kRunFinished) {
+            return false;
+        }
+        if (album.path.empty()) {
+            startPage = outcome.startPage;
+        }
+        if (albumProgram.GetBool(ProgramKey::MiscIncludeMavrenLink)) {
+            outcome.outputs.emplace_back(kCreditBadgeName);
+        }
+        for (const std::string& output : outcome.outputs) {
+            AlbumOutputFile file = OutputFileNow(albumTarget, output);
+            if (file.size >= 0) {
+                state.outputs.push_back(std::move(file));
+            }
+        }
+        state.newest = outcome.newest;
+        if (!outcome.cover.empty() &&
+            GetImageSize(JoinPath(albumTarget, outcome.cover), state.coverWidth, state.coverHeight)
+                .empty()) {
+            state.cover = outcome.cover;
+        }
+        return true;
+    }
+};
+
+int CountAlbums(const Album& album) {
+    int count = 1;
+    for (const Album& sub : album.albums) {
+        count += CountAlbums(sub);
+    }
+    return count;
+}
+
+void CollectPaths(const Album& album, std::set<std::string>& paths,
+                  std::vector<std::string>& files) {
+    paths.insert(album.path);
+    files.insert(files.end(), album.files.begin(), album.files.end());
+    for (const Album& sub : album.albums) {
+        CollectPaths(sub, paths, files);
+    }
+}
+
+}  // namespace
+
+int RunAlbumGeneration(Program& program, const GenerationOptions& options,
+                       const std::timespec& startTime,
+                       std::chrono::steady_clock::time_point started) {
+    const std::shared_ptr<WorkerMessageReceiver>& window = options.window;
+    const std::string patterns = SourcePatterns(program);
+    const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
+    const std::string targetDir = program.GetText(ProgramKey::TargetDir);
+    if (!PrepareTarget(program, startTime, window)) {
+        return kRunNoThumbnailFolder;
+    }
+
+    AlbumTree tree = ScanAlbums(sourceDir, patterns, {targetDir}, {"Thumbs", "Web"});
+    for (const std::string& note : tree.notes) {
+        PostStatusText(window, note);
+    }
+    const int total = PictureCount(tree.top);
+    if (total == 0) {
+        ShowMessageBox("No files found!\n\nThe directory:\n\n\t" + sourceDir +
+                           "\n\ndoes not contain any files of type \"" + AsciiUpperCase(patterns) +
+                           "\"",
+                       MB_OK);
+        return kRunNoSourceFiles;
+    }
+
+    AlbumRun run(program, options, startTime);
+    run.albums = CountAlbums(tree.top);
+    run.totalPictures = total;
+    run.tracker.Start("picture", total);
+    AlbumEntry top;
+    const bool whole = run.Make(tree.top, tree.top.name, top);
+    // Finished albums are whole even when the run ends early: the next run keeps them.
+    SaveAlbumRecord(run.recordPath, run.record);
+    if (!whole) {
+        return kRunEndedAfterMessage;
+    }
+    SetLastStartPage(JoinPath(targetDir, run.startPage.empty() ? "INDEX000.HTM" : run.startPage));
+
+    std::string status;
+    if (IsStopRequested()) {
+        program.SetDate(ProgramKey::LastGenerated, 0);
+        PostProgress(window, 0);
+        status = "Stopped by operator.";
+    } else {
+        std::set<std::string> paths;
+        std::vector<std::string> files;
+        CollectPaths(tree.top, paths, files);
+        run.summary.filesRemoved += RemoveGoneAlbums(targetDir, sourceDir, paths, files, window);
+        for (auto it = run.record.albums.begin(); it != run.record.albums.end();) {
+            it = paths.contains(it->first) ? std::next(it) : run.record.albums.erase(it);
+        }
+        SaveAlbumRecord(run.recordPath, run.record);
+        PostStatusText(
+            window, StringPrintf("%d files in %d albums: %d made, %d unchanged.", total, run.albums,
+                                 run.albumsMade, run.albums - run.albumsMade));
+        program.SetDate(ProgramKey::LastGenerated, CurrentOleDate());
+        PostProgress(window, 100);
+        status = "Finished.";
+    }
+    PostStatusText(window, status);
+    run.summary.albums = run.albums;
+    run.summary.pictures = total;
+    if (options.summary != nullptr) {
+        run.summary.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        *options.summary = run.summary;
+    }
+    return kRunFinished;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+// A run of a program that makes albums of its source's subfolders (Include-Subfolders):
+// the source tree is walked once, every album is made in the same relative folder of the
+// target, sub-albums before the album that lists them, and an album whose sources,
+// settings and sub-album entries are as the last run left them, and whose files are still
+// there, is left as it is. Albums whose source folder is gone lose what Mavren made of
+// them. Runs on the generation worker thread, as RunGeneration, which calls it.
+
+#include <chrono>
+#include <ctime>
+
+#include "document/program.h"
+#include "generate/generation_run.h"
+
+// Returns what RunGeneration returns; started and startTime are the run's start.
+int RunAlbumGeneration(Program& program, const GenerationOptions& options,
+                       const std::timespec& startTime,
+                       std::chrono::steady_clock::time_point started);

@@ -1,0 +1,54 @@
+#pragma once
+
+// The steps of a run that make one folder of a site from one folder of sources: the
+// tool's own output dropped from the list, the sources copied and measured, their
+// pictures made, the index and content pages written and, unless a stop came, what
+// earlier runs left there removed. A site without albums is one such folder; a site of
+// albums is one per album. Runs on the generation worker thread.
+
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/program.h"
+#include "generate/album_place.h"
+#include "generate/generation_run.h"
+#include "generate/generation_summary.h"
+#include "platform/date_time.h"
+#include "platform/source_scan.h"
+#include "work/worker_messages.h"
+
+// What a folder's run leaves for the run of the whole site.
+struct FolderOutcome {
+    std::string startPage;  // the folder's first page, relative to its target
+    // Relative to the folder's target: the first picture's thumbnail, or the one of the
+    // picture its description file names after "cover"; empty without thumbnails.
+    std::string cover;
+    OleDate newest = 0;                // the latest picture, by date taken or else file time
+    std::vector<std::string> outputs;  // every file the run wrote or kept, relative
+};
+
+// The patterns of the program's sources (the classic image patterns when it names none).
+std::string SourcePatterns(const Program& program);
+
+// Drops from list the files of the tool's own that the kind of source may pick up: the
+// credit badge and the placeholder among pictures, generated pages among HTML files. True
+// when any was dropped.
+bool DropOwnFiles(const Program& program, FileList& list);
+
+// Makes the target folder and its "Thumbs" (when thumbnails are on) and removes the
+// temporary files a killed run left there. False after telling the user when "Thumbs"
+// cannot be made.
+bool PrepareTarget(const Program& program, const std::timespec& started,
+                   const std::shared_ptr<WorkerMessageReceiver>& window);
+
+// Makes the folder of program's Target-Dir from list, the sources of its Source-Dir (not
+// empty, in page order once the program's order is applied here). album: where the
+// folder stands in a site of albums; null for a site without them. The pages' tally is
+// added to summary. Returns kRunFinished (also when stopped) or kRunEndedAfterMessage.
+int GenerateFolder(Program& program, FileList& list, const GenerationOptions& options,
+                   const AlbumPlace* album, GenerationSummary& summary, FolderOutcome& outcome);
+
+// Records the start page LastStartPage gives.
+void SetLastStartPage(const std::string& path);

@@ -1,0 +1,159 @@
+// Sites of albums: what a tree of folders becomes, and what a rerun does after the tree
+// changed.
+
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "generate/album_record.h"
+#include "site_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using K = ProgramKey;
+
+struct TreeChange {
+    const char* name;
+    std::function<void(const std::string& source)> change;
+    std::vector<std::string> present;  // in the target after the rerun
+    std::vector<std::string> absent;
+    std::vector<std::string> untouched;  // pages the rerun must not write again
+    std::vector<std::string> topLinks;   // what the top index page links to, in order
+};
+
+class AlbumTest : public SiteTest {
+  protected:
+    AlbumTest() {
+        program.SetInt(K::IncludeSubfolders, 1);
+        program.SetString(K::IndexPageTitle, "%A");
+        Populate();
+    }
+
+    // The tree every test starts from, with no site made of it yet.
+    void Populate() {
+        fs::remove_all(target);
+        fs::remove_all(source);
+        fs::remove(AlbumRecordPath(target));
+        Add("Fjord.jpg", "Fjord.jpg");
+        Add("Alpine Lake.jpg", "Trip to Rome/Alpine Lake.jpg");
+        Add("Pebbles.png", "Trip to Rome/Pebbles.png");
+        Add("Meadow.jpg", "Trip to Rome/Day 1/Meadow.jpg");
+        Add("Glacier.jpg", "Zürich/Glacier.jpg");
+        fs::create_directories(source + "/.hidden");
+        Add("Meadow.jpg", ".hidden/Meadow.jpg");
+    }
+
+    void Add(const std::string& example, const std::string& path) {
+        fs::create_directories(fs::path(source + "/" + path).parent_path());
+        fs::copy_file(MAVREN_SOURCE_DIR "/examples/photos/" + example, source + "/" + path,
+                      fs::copy_options::overwrite_existing);
+        SetModificationTime(source + "/" + path, 1700000000);
+    }
+
+    // The album links of a page, in order.
+    std::vector<std::string> AlbumLinks(const std::string& page) {
+        std::vector<std::string> links;
+        const std::string text = Page(page);
+        for (std::size_t at = 0; (at = text.find("/INDEX000.HTM\"", at)) != std::string::npos;
+             ++at) {
+            const std::size_t start = text.rfind('"', at) + 1;
+            links.push_back(text.substr(start, at - start));
+        }
+        return links;
+    }
+};
+
+TEST_F(AlbumTest, FoldersBecomeAlbumsAndReruns) {
+    WriteFileBytes(source + "/Trip to Rome/descript.ion", "cover pebbles.png\r\n");
+    ASSERT_EQ(Generate(), kRunFinished);
+    // The cover its description file names, not the first picture.
+    EXPECT_NE(Page("INDEX000.HTM").find("SRC=\"Trip%20to%20Rome/Thumbs/TN_Pebbles.png\""),
+              std::string::npos);
+    EXPECT_EQ(AlbumLinks("INDEX000.HTM"),
+              (std::vector<std::string>{"Trip%20to%20Rome", "Z%C3%BCrich"}));
+    EXPECT_NE(Page("INDEX000.HTM").find("Zürich (1 picture)"), std::string::npos);
+    EXPECT_NE(Page("INDEX000.HTM").find("Trip to Rome (3 pictures)"), std::string::npos);
+    EXPECT_NE(Page("Trip to Rome/Day 1/INDEX000.HTM").find("<H1>Trip to Rome \u203a Day 1</H1>"),
+              std::string::npos);
+    EXPECT_NE(Page("Trip to Rome/Day 1/INDEX000.HTM").find("HREF=\"../INDEX000.HTM\">Up"),
+              std::string::npos);
+    EXPECT_EQ(Page("INDEX000.HTM").find(">Up"), std::string::npos);
+    EXPECT_FALSE(fs::exists(target + "/.hidden"));
+    EXPECT_EQ(summary.albums, 4);
+    EXPECT_EQ(summary.pictures, 5);
+}
+
+TEST_F(AlbumTest, RerunsRemakeOnlyWhatTheChangeReaches) {
+    const TreeChange changes[] = {
+        {"nothing",
+         [](const std::string&) {},
+         {},
+         {},
+         {"INDEX000.HTM", "Zürich/INDEX000.HTM", "Trip to Rome/Day 1/GEN0000.HTM"},
+         {"Trip%20to%20Rome", "Z%C3%BCrich"}},
+        {"photo added",
+         [this](const std::string&) { Add("Meadow.jpg", "Zürich/Meadow.jpg"); },
+         {"Zürich/GEN0001.HTM", "Zürich/Thumbs/TN_Meadow.jpg"},
+         {},
+         {"Trip to Rome/INDEX000.HTM", "Trip to Rome/Day 1/INDEX000.HTM"},
+         {"Trip%20to%20Rome", "Z%C3%BCrich"}},
+        {"album renamed",
+         [](const std::string& s) { fs::rename(s + "/Zürich", s + "/Genève"); },
+         {"Genève/INDEX000.HTM", "Genève/Thumbs/TN_Glacier.jpg"},
+         {"Zürich"},
+         {"Trip to Rome/INDEX000.HTM"},
+         {"Gen%C3%A8ve", "Trip%20to%20Rome"}},
+        {"album moved",
+         [](const std::string& s) { fs::rename(s + "/Trip to Rome/Day 1", s + "/Day 1"); },
+         {"Day 1/INDEX000.HTM"},
+         {"Trip to Rome/Day 1"},
+         {"Zürich/INDEX000.HTM"},
+         {"Day%201", "Trip%20to%20Rome", "Z%C3%BCrich"}},
+        {"photo moved between albums",
+         [](const std::string& s) {
+             fs::rename(s + "/Zürich/Glacier.jpg", s + "/Trip to Rome/Glacier.jpg");
+         },
+         {"Trip to Rome/GEN0002.HTM", "Trip to Rome/Thumbs/TN_Glacier.jpg"},
+         {"Zürich"},
+         {"Trip to Rome/Day 1/INDEX000.HTM"},
+         {"Trip%20to%20Rome"}},
+        // Its photo is in the source no more: the copy may be the last one, and stays.
+        {"album emptied",
+         [](const std::string& s) { fs::remove(s + "/Zürich/Glacier.jpg"); },
+         {"Zürich/Glacier.jpg"},
+         {"Zürich/INDEX000.HTM", "Zürich/GEN0000.HTM", "Zürich/Thumbs"},
+         {"Trip to Rome/INDEX000.HTM"},
+         {"Trip%20to%20Rome"}},
+        {"link loop",
+         [](const std::string& s) { fs::create_directory_symlink("..", s + "/Zürich/loop"); },
+         {},
+         {"Zürich/loop"},
+         {"Zürich/INDEX000.HTM", "INDEX000.HTM"},
+         {"Trip%20to%20Rome", "Z%C3%BCrich"}},
+    };
+    for (const TreeChange& change : changes) {
+        SCOPED_TRACE(change.name);
+        Populate();
+        ASSERT_EQ(Generate(), kRunFinished);
+        std::map<std::string, fs::file_time_type> times;
+        for (const std::string& page : change.untouched) {
+            times[page] = fs::last_write_time(target + "/" + page);
+        }
+        change.change(source);
+        ASSERT_EQ(Generate(), kRunFinished);
+        for (const std::string& path : change.present) {
+            EXPECT_TRUE(fs::exists(target + "/" + path)) << path;
+        }
+        for (const std::string& path : change.absent) {
+            EXPECT_FALSE(fs::exists(target + "/" + path)) << path;
+        }
+        for (const auto& [page, time] : times) {
+            EXPECT_EQ(fs::last_write_time(target + "/" + page), time) << page;
+        }
+        EXPECT_EQ(AlbumLinks("INDEX000.HTM"), change.topLinks);
+    }
+}
+
+}  // namespace
