@@ -14,13 +14,6 @@
 
 namespace {
 
-// Albums are made of pictures; text and HTML programs keep to the source folder itself.
-bool AlbumsOf(const Program& program) {
-    const SourceKind kind = SourceKindOf(program);
-    return program.GetBool(ProgramKey::IncludeSubfolders) && kind != SourceKind::Text &&
-           kind != SourceKind::Html;
-}
-
 // What a user needs to know before generating that does not make the program invalid:
 // a source folder that is missing or holds nothing to generate from, and numbers the
 // chosen layout ignores. One line each, as the reasons are written.
@@ -34,10 +27,11 @@ std::string Warnings(const Program& program) {
     } else if (!sourceDir.empty()) {
         const std::string setting = program.GetText(ProgramKey::SourceFileExtension);
         const std::string patterns = setting.empty() ? std::string(kImagePatterns) : setting;
-        if (AlbumsOf(program)) {
-            // Pictures in subfolders alone make a site of albums.
-            const AlbumTree tree =
-                ScanAlbums(sourceDir, patterns, {program.GetText(ProgramKey::TargetDir)});
+        if (program.GetBool(ProgramKey::IncludeSubfolders)) {
+            // Files in subfolders alone make a site of albums. Scanned as a run scans: the
+            // site's own folders are no albums.
+            const AlbumTree tree = ScanAlbums(
+                sourceDir, patterns, {program.GetText(ProgramKey::TargetDir)}, {"Thumbs", "Web"});
             if (PictureCount(tree.top) == 0) {
                 warnings += "  Neither the source directory \"" + sourceDir +
                             "\" nor its subfolders contain any files of type \"" +
