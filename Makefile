@@ -78,9 +78,7 @@ demo: build
 	@cp examples/photos/*.gif "$(DEMO_PROGRAMS)/albums-source/Photos/Moving pictures/"
 	@cp examples/travel/*.jpg $(DEMO_PROGRAMS)/albums-source/Travel/
 	@./$(BUILD)/mavren-cli new --source $(DEMO_PROGRAMS)/albums-source --target $(DEMO_SITE)/albums \
-		--folder $(DEMO_PROGRAMS) --name albums --theme light --yes >/dev/null
-	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/albums.mav Include-Subfolders=Yes \
-		"Index-Page-Title=%A" >/dev/null
+		--folder $(DEMO_PROGRAMS) --name albums --theme light --albums --yes >/dev/null
 	@for site in photos travel notes pages albums; do \
 		./$(BUILD)/mavren-cli generate --quiet $(DEMO_PROGRAMS)/$$site.mav >$(DEMO_PROGRAMS)/$$site.start \
 			|| exit 1; \

@@ -55,7 +55,7 @@ const std::vector<Command>& Commands() {
          RunGenerate},
         {"new",
          "mavren-cli new --source DIR [--type images|text|html] [--target DIR] [--folder DIR] "
-         "[--name NAME] [--theme NAME]",
+         "[--name NAME] [--theme NAME] [--albums]",
          "make a new program for a folder",
          "Makes a program from the default program for the source folder and prints its\n"
          "path. The site goes to --target and the program file to --folder (both the\n"
@@ -71,7 +71,10 @@ const std::vector<Command>& Commands() {
          "  --type     the kind of source files: images (*.jpg;*.jpeg;*.png;*.gif;\n"
          "             *.heic;*.heif, the default), text (*.txt) or html (*.htm;*.html)\n"
          "  --theme    the look of the pages (see mavren-cli themes; default light,\n"
-         "             none for the classic pages)\n",
+         "             none for the classic pages)\n"
+         "  --albums   make each subfolder that holds pictures, directly or further\n"
+         "             down, an album with its own index pages, titled with its path\n"
+         "             (Include-Subfolders=Yes, Index-Page-Title=%A); images only\n",
          RunNew},
         {"themes", "mavren-cli themes", "list the installed themes",
          "Lists the installed themes, one a line with what it looks like. A theme gives\n"

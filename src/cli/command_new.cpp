@@ -24,6 +24,7 @@ struct NewArguments {
     std::string folder;
     std::string name;
     std::string theme;  // empty when not given
+    bool albums = false;
 };
 
 std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
@@ -31,7 +32,7 @@ std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
     std::string problem;
     if (!ParseCommandOptions(line.arguments,
                              {"--source", "--type", "--target", "--folder", "--name", "--theme"},
-                             {}, options, problem)) {
+                             {"--albums"}, options, problem)) {
         return problem;
     }
     if (!options.positional.empty()) {
@@ -57,6 +58,10 @@ std::string ParseArguments(const CommandLine& line, NewArguments& parsed) {
     }
     if (parsed.type != "images" && parsed.type != "text" && parsed.type != "html") {
         return "--type is images, text or html, not '" + parsed.type + "'";
+    }
+    parsed.albums = options.flags.count("--albums") != 0;
+    if (parsed.albums && parsed.type != "images") {
+        return "--albums makes albums of pictures; it does not go with --type " + parsed.type;
     }
     if (parsed.name.find('/') != std::string::npos) {
         return "--name is a file name; put the folder in --folder";
@@ -135,8 +140,10 @@ int RunNew(const CommandLine& line) {
 
     Program program;
     LoadDefaultProgram(program);
-    ApplyNewProgramDefaults(
-        program, {source, target, PatternsOf(arguments.type), arguments.type == "images", {}});
+    PictureProgramChoices pictureChoices;
+    pictureChoices.albums = arguments.albums;
+    ApplyNewProgramDefaults(program, {source, target, PatternsOf(arguments.type),
+                                      arguments.type == "images", pictureChoices});
     program.path = path;
     if (!program.Save(path)) {
         ShowMessageBox("Cannot create a file called '" + name + "' in\ndirectory '" + folder +

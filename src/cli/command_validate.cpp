@@ -7,6 +7,7 @@
 #include "cli/cli.h"
 #include "generate/html_files.h"
 #include "generate/source_kind.h"
+#include "platform/album_scan.h"
 #include "platform/ascii.h"
 #include "platform/format.h"
 #include "platform/source_scan.h"
@@ -26,14 +27,26 @@ std::string Warnings(const Program& program) {
     } else if (!sourceDir.empty()) {
         const std::string setting = program.GetText(ProgramKey::SourceFileExtension);
         const std::string patterns = setting.empty() ? std::string(kImagePatterns) : setting;
-        std::unique_ptr<FileList> list = ScanFiles(sourceDir, patterns, false);
-        if (list && SourceKindOf(program) == SourceKind::Html) {
-            std::erase_if(*list, IsGeneratedFile);  // pages of an earlier run are no sources
-        }
-        if (!list || list->empty()) {
-            warnings += "  The source directory \"" + sourceDir +
-                        "\" does not contain any files of type \"" + AsciiUpperCase(patterns) +
-                        "\"\n";
+        if (program.GetBool(ProgramKey::IncludeSubfolders)) {
+            // Files in subfolders alone make a site of albums. Scanned as a run scans: the
+            // site's own folders are no albums.
+            const AlbumTree tree = ScanAlbums(
+                sourceDir, patterns, {program.GetText(ProgramKey::TargetDir)}, {"Thumbs", "Web"});
+            if (PictureCount(tree.top) == 0) {
+                warnings += "  Neither the source directory \"" + sourceDir +
+                            "\" nor its subfolders contain any files of type \"" +
+                            AsciiUpperCase(patterns) + "\"\n";
+            }
+        } else {
+            std::unique_ptr<FileList> list = ScanFiles(sourceDir, patterns, false);
+            if (list && SourceKindOf(program) == SourceKind::Html) {
+                std::erase_if(*list, IsGeneratedFile);  // pages of an earlier run are no sources
+            }
+            if (!list || list->empty()) {
+                warnings += "  The source directory \"" + sourceDir +
+                            "\" does not contain any files of type \"" + AsciiUpperCase(patterns) +
+                            "\"\n";
+            }
         }
     }
 

@@ -21,7 +21,9 @@ void ApplyNewProgramDefaults(Program& program, const NewProgramSettings& setting
     program.SetString(ProgramKey::TargetDir, settings.targetFolder);
     program.SetString(ProgramKey::SourceFileExtension, settings.patterns);
     // Not "Files from %P": on an index page %P is the target folder's local path.
-    program.SetString(ProgramKey::IndexPageTitle, FolderNameTitle(settings.sourceFolder));
+    const bool albums = settings.pictures && settings.pictureChoices.albums;
+    program.SetString(ProgramKey::IndexPageTitle,
+                      albums ? kAlbumPathTitle : FolderNameTitle(settings.sourceFolder));
     program.SetInt(ProgramKey::IndexGenerateMultiplePages, 1);
     program.SetInt(ProgramKey::IndexThumbnailLayoutType, 1);  // the counts below, not 3 by 3
     program.SetInt(ProgramKey::IndexThumbnailsAcross, kNewProgramThumbnailsAcross);

@@ -2,10 +2,11 @@
 
 // What a program made by `mavren-cli new` or the New Program wizard starts with over the
 // default program: its folders and file patterns, the source folder's own name as the
-// index title, pages of 4 by 5 thumbnails, and for pictures what
-// ApplyPictureProgramSettings gives. The default program and programs written before are
-// left as they are. The callers give new programs kNewProgramTheme once the program file
-// exists, since a theme is copied beside it. Pure functions.
+// index title (with albums, each album's path, which on the top album is that name),
+// pages of 4 by 5 thumbnails, and for pictures what ApplyPictureProgramSettings gives.
+// The default program and programs written before are left as they are. The callers give
+// new programs kNewProgramTheme once the program file exists, since a theme is copied
+// beside it. Pure functions.
 
 #include <string>
 
@@ -18,6 +19,10 @@ inline constexpr char kNewProgramTheme[] = "light";
 
 inline constexpr int kNewProgramThumbnailsAcross = 4;
 inline constexpr int kNewProgramThumbnailsDown = 5;
+
+// The index title of new programs with albums: the album's path, the source folder's own
+// name on the top album.
+inline constexpr char kAlbumPathTitle[] = "%A";
 
 struct NewProgramSettings {
     std::string sourceFolder;  // absolute

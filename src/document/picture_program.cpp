@@ -7,4 +7,5 @@ void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& 
     program.SetInt(ProgramKey::PhotoCameraCaptions, 1);
     program.SetInt(ProgramKey::MiscGifThumbnailType, kGifThumbnailOfFirstFrame);
     program.SetInt(ProgramKey::PhotoOrder, static_cast<int>(choices.order));
+    program.SetInt(ProgramKey::IncludeSubfolders, choices.albums ? 1 : 0);
 }

@@ -2,8 +2,9 @@
 
 // What a new picture program starts with beyond the default program and its picture list:
 // web-size copies (unless the user declines them), captions from the camera, real
-// thumbnails of GIFs (their first frame) and the order the user chose. Text and HTML
-// programs get none of it. Pure functions.
+// thumbnails of GIFs (their first frame), the order the user chose, and albums of the
+// subfolders when the user asks for them. Text and HTML programs get none of it. Pure
+// functions.
 
 #include "document/program_key.h"
 
@@ -16,6 +17,7 @@ constexpr int kNewProgramWebSize = 1600;
 struct PictureProgramChoices {
     bool webCopies = true;
     PhotoOrder order = PhotoOrder::ByName;
+    bool albums = false;  // each subfolder with pictures an album of its own
 };
 
 void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& choices = {});

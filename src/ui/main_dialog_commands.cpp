@@ -98,12 +98,12 @@ void CMavrenMainDialog::OnNew() {
         answers = wizard.Answers();
     }
     LoadDefaultProgram(*m_program);
-    ApplyNewProgramDefaults(
-        *m_program, {answers.sourceFolder,
-                     answers.targetFolder,
-                     PatternOfSourceType(answers.fileType, {}, std::string(kPhotoPatterns)),
-                     answers.fileType == 0,
-                     {answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder)}});
+    const PictureProgramChoices pictureChoices = {
+        answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder), answers.albums != 0};
+    ApplyNewProgramDefaults(*m_program,
+                            {answers.sourceFolder, answers.targetFolder,
+                             PatternOfSourceType(answers.fileType, {}, std::string(kPhotoPatterns)),
+                             answers.fileType == 0, pictureChoices});
     m_program->path = JoinPath(answers.programFolder, answers.programName);
     WriteProgramFile();
     // A theme that cannot be copied has been reported, and one refused at its question

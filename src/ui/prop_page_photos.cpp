@@ -25,6 +25,7 @@ void CMavrenProgPropPagePhotos::Exchange(ProgramExchange& exchange) {
     exchange.Int(ProgramKey::PhotoKeepCameraData, keepCameraData);
     exchange.Int(ProgramKey::PhotoCameraCaptions, cameraCaptions);
     exchange.Int(ProgramKey::PhotoOrder, order);
+    exchange.Int(ProgramKey::IncludeSubfolders, includeSubfolders);
 }
 
 void CMavrenProgPropPagePhotos::OnInitPage() {
@@ -36,6 +37,7 @@ void CMavrenProgPropPagePhotos::OnInitPage() {
     SetCheckValue(m_ui->keepCameraDataCheckBox, keepCameraData);
     SetCheckValue(m_ui->cameraCaptionsCheckBox, cameraCaptions);
     SetRadioSelection(&m_orderGroup, order);
+    SetCheckValue(m_ui->albumsCheckBox, includeSubfolders);
     UpdateEnabling();
 }
 
@@ -53,6 +55,7 @@ bool CMavrenProgPropPagePhotos::ReadControls() {
     if (const int chosen = RadioSelection(&m_orderGroup); chosen >= 0) {
         order = chosen;
     }
+    includeSubfolders = CheckValue(m_ui->albumsCheckBox);
     return true;
 }
 

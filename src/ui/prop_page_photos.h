@@ -2,9 +2,9 @@
 
 // The "Photos" page of the program property sheet: web-size copies of the pictures (their
 // longest side and JPEG quality, whether the originals are published beside them and
-// whether they keep the camera's data), captions from the camera, and the order of the
-// pictures. The web-copy settings are usable only while web-size copies are on. GUI
-// thread only.
+// whether they keep the camera's data), captions from the camera, the order of the
+// pictures, and albums of the subfolders. The web-copy settings are usable only while
+// web-size copies are on. GUI thread only.
 
 #include <QButtonGroup>
 #include <memory>
@@ -28,6 +28,7 @@ class CMavrenProgPropPagePhotos : public CMavrenProgPropPage {
     int keepCameraData = 0;
     int cameraCaptions = 0;
     int order = 0;  // PhotoOrder
+    int includeSubfolders = 0;
 
   protected:
     void Exchange(ProgramExchange& exchange) override;

@@ -13,6 +13,7 @@ struct WizardAnswers {
     // Pictures only.
     int webCopies = 1;
     int photoOrder = 0;  // PhotoOrder
+    int albums = 0;      // each subfolder with pictures an album
     std::string targetFolder;
     std::string programFolder;
     std::string programName;  // ends in ".mav" after Finish

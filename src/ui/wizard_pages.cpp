@@ -103,6 +103,7 @@ void CMavrenWizardPage0::ReadControls() {
     m_answers.fileType = RadioSelection(&m_typeGroup);
     m_answers.webCopies = CheckValue(m_ui->webCopiesCheckBox);
     m_answers.photoOrder = m_ui->orderCombo->currentIndex();
+    m_answers.albums = CheckValue(m_ui->albumsCheckBox);
 }
 
 void CMavrenWizardPage0::ShowAnswers() {
@@ -110,6 +111,7 @@ void CMavrenWizardPage0::ShowAnswers() {
     SetRadioSelection(&m_typeGroup, m_answers.fileType);
     SetCheckValue(m_ui->webCopiesCheckBox, m_answers.webCopies);
     m_ui->orderCombo->setCurrentIndex(m_answers.photoOrder);
+    SetCheckValue(m_ui->albumsCheckBox, m_answers.albums);
     UpdateEnabling();
 }
 
@@ -119,6 +121,7 @@ void CMavrenWizardPage0::UpdateEnabling() {
     m_ui->webCopiesCheckBox->setEnabled(pictures);
     m_ui->orderLabel->setEnabled(pictures);
     m_ui->orderCombo->setEnabled(pictures);
+    m_ui->albumsCheckBox->setEnabled(pictures);
 }
 
 // Page 1: target folder.

@@ -117,6 +117,17 @@ TEST_F(CliDocument, ValidateWarnsAfterTheReasonsWithoutChangingTheStatus) {
          "  Index-Thumbnails-Across and Index-Thumbnails-Down (4 by 3) are ignored while "
          "Index-Generate-Multiple-Pages is No\n"},
         {"warnings follow the reasons", {}, {"Target-Dir="}, 4, missing},
+        {"albums: pictures in a subfolder only",
+         {"Day 1/a.jpg"},
+         {"Include-Subfolders=Yes"},
+         0,
+         ""},
+        {"albums: pictures in a hidden folder only",
+         {"Day 1/notes.txt", ".old/a.jpg"},
+         {"Include-Subfolders=Yes"},
+         0,
+         "  Neither the source directory \"" + photos +
+             "\" nor its subfolders contain any files of type \"*.JPG;*.JPEG;*.PNG;*.GIF\"\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -478,7 +478,8 @@ std::vector<std::string> SettingLines(const std::string& text) {
 }
 
 // New programs: the light theme, the folder's name as the index title, pages of 4 by 5
-// thumbnails, photo pages for pictures; everything else as the default program has it.
+// thumbnails, photo pages for pictures, with --albums albums titled with their path;
+// everything else as the default program has it.
 TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
     TempDir dir;
     const std::string source = dir / "100% Rome";
@@ -488,6 +489,7 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
         std::string theme;                          // --theme; empty: not given
         std::map<std::string, std::string> values;  // besides the shared ones
         std::vector<std::string> added;             // lines after Default.mav's
+        bool albums = false;                        // --albums
     };
     const Case cases[] = {
         {"text", "", {{"Source-File-Extension", "*.txt"}}, {}},
@@ -497,24 +499,35 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
          {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
           {"Misc-GIF-Thumbnail-Type", "3"}},
          {"Photo-Web-Size = 1600", "Photo-Camera-Captions = Yes"}},
+        {"images",
+         "none",
+         {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
+          {"Misc-GIF-Thumbnail-Type", "3"},
+          {"Index-Page-Title", "%A"}},
+         {"Photo-Web-Size = 1600", "Photo-Camera-Captions = Yes", "Include-Subfolders = Yes"},
+         true},
     };
     for (Case c : cases) {
+        const std::string name = c.type + (c.albums ? "-albums" : "");
         std::vector<std::string> arguments = {"new",  "--source", source, "--type",
-                                              c.type, "--name",   c.type};
+                                              c.type, "--name",   name};
         if (!c.theme.empty()) {
             arguments.insert(arguments.end(), {"--theme", c.theme});
+        }
+        if (c.albums) {
+            arguments.push_back("--albums");
         }
         const ProgramRun run = Cli(arguments);
         ASSERT_EQ(run.status, 0) << run.err;
         c.values["Source-Dir"] = source;
         c.values["Target-Dir"] = source;
-        c.values["Index-Page-Title"] = "100%% Rome";
+        c.values.try_emplace("Index-Page-Title", "100%% Rome");
         c.values["Index-Thumbnail-Layout-Type"] = "1";
         c.values["Index-Thumbnails-Across"] = "4";
         c.values["Index-Thumbnails-Down"] = "5";
         if (c.theme.empty()) {
-            c.values["Index-Boilerplate"] = source + "/" + c.type + "-theme/index.htm";
-            c.values["Content-Boilerplate"] = source + "/" + c.type + "-theme/content.htm";
+            c.values["Index-Boilerplate"] = source + "/" + name + "-theme/index.htm";
+            c.values["Content-Boilerplate"] = source + "/" + name + "-theme/content.htm";
         }
         std::vector<std::string> lines =
             SettingLines(ReadFileBytes(MAVREN_BINARY_DIR "/Default.mav"));
@@ -525,7 +538,7 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
             }
         }
         lines.insert(lines.end(), c.added.begin(), c.added.end());
-        EXPECT_EQ(SettingLines(ReadFileBytes(source + "/" + c.type + ".mav")), lines) << c.type;
+        EXPECT_EQ(SettingLines(ReadFileBytes(source + "/" + name + ".mav")), lines) << name;
     }
 }
 
@@ -548,7 +561,12 @@ TEST(CliNew, WrongArgumentsAndMissingSources) {
     EXPECT_EQ(Cli({"new", "--source", dir.path(), "--type", "video"}).status, 2);
     EXPECT_EQ(Cli({"new", "--source", dir.path(), "--name", "a/b"}).status, 2);
     EXPECT_EQ(Cli({"new", "--source"}).status, 2);
-    const ProgramRun run = Cli({"new", "--source", dir / "missing"});
+    ProgramRun run = Cli({"new", "--source", dir.path(), "--type", "html", "--albums"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.starts_with(
+        "mavren-cli new: --albums makes albums of pictures; it does not go with --type html\n"))
+        << run.err;
+    run = Cli({"new", "--source", dir / "missing"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("does not exist"), std::string::npos);
 }

@@ -67,6 +67,7 @@ check "mavren-cli profile delete m" 'my\ site'
 check "mavren-cli profile add " 
 check "mavren-cli profile edit other --f" --forget-certificate
 check "mavren-cli new --type " images text html
+check "mavren-cli new --source sub --al" --albums
 check "mavren-cli new --source " sub
 check "mavren-cli open n" notes.txt
 check "mavren-cli new --source sub --theme g" gallery
@@ -78,13 +79,15 @@ check "mavren-cli set trip.mav Photo-" Photo-Web-Size= Photo-Web-Quality= Photo-
 check "mavren-cli set trip.mav Misc-GIF-Thumbnail-Type=" 0 1 2 3
 check "mavren-cli set trip.mav photo-order=" 0 1 2
 check "mavren-cli set trip.mav Photo-Camera-Captions=N" No
+check "mavren-cli set trip.mav include-subfolders=" Yes No
 check "mavren-cli set trip.mav Photo-Web-Size=" 
 
-# Every key a program file can hold, and no other: a picture program with each photo key
+# Every key a program file can hold, and no other: a picture program with each optional key
 # away from the value that leaves it out of the file.
 program=$(mavren-cli new --source sub --name keys --yes) &&
     mavren-cli set "$program" Photo-Web-Quality=90 Photo-Publish-Originals=No \
-        Photo-Keep-Camera-Data=Yes Photo-Order=2 >/dev/null
+        Photo-Keep-Camera-Data=Yes Photo-Order=2 Page-Language=de Include-Subfolders=Yes \
+        >/dev/null
 # shellcheck disable=SC2046
 check "mavren-cli set trip.mav " $(sed -n 's/ = .*/=/p' "$program")
 

@@ -470,18 +470,25 @@ class MainDialogTest : public QObject {
         QTest::addColumn<QString>("type");   // the file type's radio button
         QTest::addColumn<bool>("webCopies");
         QTest::addColumn<int>("order");
+        QTest::addColumn<bool>("albums");
+        QTest::addColumn<QString>("title");
         // The photo keys' lines: empty when the file leaves a key out.
         QTest::addColumn<QStringList>("photoLines");
         QTest::newRow("with Default.mav and a theme")
             << true << "gallery"
-            << "imagesRadio" << true << 0
-            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "1600", "Yes", "", "3"};
+            << "imagesRadio" << true << 0 << false << "Cats"
+            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "1600", "Yes", "", "3", ""};
         QTest::newRow("without Default.mav, no web copies, newest first")
             << false << ""
-            << "imagesRadio" << false << 2
-            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "", "Yes", "2", "3"};
-        QTest::newRow("text") << true << ""
-                              << "textRadio" << true << 1 << QStringList{"*.txt", "", "", "", "0"};
+            << "imagesRadio" << false << 2 << false << "Cats"
+            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "", "Yes", "2", "3", ""};
+        QTest::newRow("albums")
+            << true << ""
+            << "imagesRadio" << true << 0 << true << "%A"
+            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "1600", "Yes", "", "3", "Yes"};
+        QTest::newRow("text, albums ticked before") << true << ""
+                                                    << "textRadio" << true << 1 << true << "Cats"
+                                                    << QStringList{"*.txt", "", "", "", "0", ""};
     }
 
     void newMakesAProgramFromTheWizard() {
@@ -490,6 +497,8 @@ class MainDialogTest : public QObject {
         QFETCH(QString, type);
         QFETCH(bool, webCopies);
         QFETCH(int, order);
+        QFETCH(bool, albums);
+        QFETCH(QString, title);
         QFETCH(QStringList, photoLines);
         ScriptedBoxes boxes;
         QTemporaryDir folder;
@@ -503,6 +512,7 @@ class MainDialogTest : public QObject {
                 Find<QLineEdit>(shown, "sourceFolderEdit")->setText(source);
                 Find<QCheckBox>(shown, "webCopiesCheckBox")->setChecked(webCopies);
                 Find<QComboBox>(shown, "orderCombo")->setCurrentIndex(order);
+                Find<QCheckBox>(shown, "albumsCheckBox")->setChecked(albums);
                 Find<QRadioButton>(shown, type.toLatin1().constData())->click();
                 auto* sheet = qobject_cast<QWizard*>(shown);
                 sheet->next();
@@ -522,17 +532,17 @@ class MainDialogTest : public QObject {
         UseBuildResources();
         QCOMPARE(ProgramFileValue(expected, "Source-Dir"), source.toStdString());
         QCOMPARE(ProgramFileValue(expected, "Target-Dir"), source.toStdString());
-        const std::pair<const char*, const char*> indexLines[] = {
-            {"Index-Page-Title", "Cats"},
+        const std::pair<const char*, std::string> indexLines[] = {
+            {"Index-Page-Title", title.toStdString()},
             {"Index-Thumbnail-Layout-Type", "1"},
             {"Index-Thumbnails-Across", "4"},
             {"Index-Thumbnails-Down", "5"}};
         for (const auto& [key, value] : indexLines) {
-            QCOMPARE(ProgramFileValue(expected, key), std::string(value));
+            QCOMPARE(ProgramFileValue(expected, key), value);
         }
-        const char* photoKeys[] = {"Source-File-Extension", "Photo-Web-Size",
-                                   "Photo-Camera-Captions", "Photo-Order",
-                                   "Misc-GIF-Thumbnail-Type"};
+        const char* photoKeys[] = {"Source-File-Extension",   "Photo-Web-Size",
+                                   "Photo-Camera-Captions",   "Photo-Order",
+                                   "Misc-GIF-Thumbnail-Type", "Include-Subfolders"};
         for (int i = 0; i < photoLines.size(); ++i) {
             QCOMPARE(QString::fromStdString(ProgramFileValue(expected, photoKeys[i])),
                      photoLines[i]);

@@ -268,8 +268,9 @@ class PropertyPagesTest : public QObject {
                 QVERIFY(Find<QAbstractButton>(sheet, "publishOriginalsCheckBox")->isChecked());
                 Find<QAbstractButton>(sheet, "webCopiesCheckBox")->click();
                 Find<QSpinBox>(sheet, "webSizeSpinBox")->setValue(2048);
-                for (const char* name : {"publishOriginalsCheckBox", "keepCameraDataCheckBox",
-                                         "cameraCaptionsCheckBox", "newestFirstRadio"}) {
+                for (const char* name :
+                     {"publishOriginalsCheckBox", "keepCameraDataCheckBox",
+                      "cameraCaptionsCheckBox", "newestFirstRadio", "albumsCheckBox"}) {
                     Find<QAbstractButton>(sheet, name)->click();
                 }
                 PressButton(sheet, QDialogButtonBox::Ok);
@@ -281,6 +282,7 @@ class PropertyPagesTest : public QObject {
         QCOMPARE(result.GetBool(ProgramKey::PhotoKeepCameraData), true);
         QCOMPARE(result.GetBool(ProgramKey::PhotoCameraCaptions), true);
         QCOMPARE(result.GetInt(ProgramKey::PhotoOrder), int(PhotoOrder::NewestFirst));
+        QCOMPARE(result.GetBool(ProgramKey::IncludeSubfolders), true);
     }
 
     void gifHandlingOffersFirstFrameThumbnails_data() {

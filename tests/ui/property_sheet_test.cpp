@@ -75,6 +75,8 @@ class PropertySheetTest : public QObject {
     void untouchedSheetChangesNothing() {
         Program program;
         NewProgram(program);
+        // Away from its standard value: a box that did not show it would store a change.
+        program.SetInt(ProgramKey::IncludeSubfolders, 1);
         program.modified = 1.0;
         RunSheet(program, [](QWidget* sheet) {
             for (Page page : {kIndex, kContent, kMisc, kHtml, kPhotos, kGeneration}) {

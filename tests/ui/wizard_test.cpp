@@ -183,20 +183,25 @@ class WizardTest : public QObject {
         ExecWith(wizard, [&](QWidget* window) {
             auto* webCopies = Find<QCheckBox>(window, "webCopiesCheckBox");
             auto* order = Find<QComboBox>(window, "orderCombo");
+            auto* albums = Find<QCheckBox>(window, "albumsCheckBox");
             QVERIFY(webCopies->isChecked());
             QCOMPARE(order->currentIndex(), 0);
             QCOMPARE(order->count(), 3);
+            QVERIFY(!albums->isChecked());
             Find<QRadioButton>(window, radio.toLatin1().constData())->click();
             QCOMPARE(webCopies->isEnabled(), pictures);
             QCOMPARE(order->isEnabled(), pictures);
+            QCOMPARE(albums->isEnabled(), pictures);
             webCopies->setChecked(false);
             order->setCurrentIndex(int(PhotoOrder::NewestFirst));
+            albums->setChecked(true);
             Type(window, "sourceFolderEdit", root.path());
             Next(window);
             QCOMPARE(CurrentPage(window), 1);
         });
         QCOMPARE(wizard.Answers().webCopies, 0);
         QCOMPARE(wizard.Answers().photoOrder, int(PhotoOrder::NewestFirst));
+        QCOMPARE(wizard.Answers().albums, 1);
     }
 
     void requiredValueQuestions_data() {
