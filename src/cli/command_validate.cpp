@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "generate/album_run.h"
 #include "generate/html_files.h"
 #include "generate/source_kind.h"
-#include "platform/album_scan.h"
 #include "platform/ascii.h"
 #include "platform/format.h"
 #include "platform/source_scan.h"
@@ -30,8 +30,7 @@ std::string Warnings(const Program& program) {
         if (program.GetBool(ProgramKey::IncludeSubfolders)) {
             // Files in subfolders alone make a site of albums. Scanned as a run scans: the
             // site's own folders are no albums.
-            const AlbumTree tree = ScanAlbums(
-                sourceDir, patterns, {program.GetText(ProgramKey::TargetDir)}, {"Thumbs", "Web"});
+            const AlbumTree tree = ScanProgramAlbums(program);
             if (PictureCount(tree.top) == 0) {
                 warnings += "  Neither the source directory \"" + sourceDir +
                             "\" nor its subfolders contain any files of type \"" +

@@ -274,6 +274,11 @@ void CollectPaths(const Album& album, std::set<std::string>& paths,
 
 }  // namespace
 
+AlbumTree ScanProgramAlbums(const Program& program) {
+    return ScanAlbums(program.GetText(ProgramKey::SourceDir), SourcePatterns(program),
+                      {program.GetText(ProgramKey::TargetDir)}, {"Thumbs", "Web"});
+}
+
 int RunAlbumGeneration(Program& program, const GenerationOptions& options,
                        const std::timespec& startTime,
                        std::chrono::steady_clock::time_point started) {
@@ -285,7 +290,7 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
         return kRunNoThumbnailFolder;
     }
 
-    AlbumTree tree = ScanAlbums(sourceDir, patterns, {targetDir}, {"Thumbs", "Web"});
+    AlbumTree tree = ScanProgramAlbums(program);
     for (const std::string& note : tree.notes) {
         PostStatusText(window, note);
     }

@@ -12,6 +12,11 @@
 
 #include "document/program.h"
 #include "generate/generation_run.h"
+#include "platform/album_scan.h"
+
+// The albums of the program's source tree as a run finds them: the site's own folders
+// (the target, and every album's "Thumbs" and "Web") are none.
+AlbumTree ScanProgramAlbums(const Program& program);
 
 // Returns what RunGeneration returns; started and startTime are the run's start.
 int RunAlbumGeneration(Program& program, const GenerationOptions& options,
