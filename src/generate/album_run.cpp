@@ -172,6 +172,7 @@ class AlbumRun {
         }
         picturesDone += pictures;
         tracker.Advance(pictures);
+        PostProgress(window, PercentDone(picturesDone, totalPictures));
 
         entry.name = album.name;
         entry.folder = album.name;
