@@ -50,7 +50,7 @@ DEMO_SITE     = $(BUILD)/demo-site
 # build/demo-site (all but the photos in subfolders). The photos wear the gallery theme, with
 # thumbnails large enough for it, the travel photos in the order they were taken; the notes
 # and pages the light theme. A fifth program makes albums of a small tree of the same photos
-# (build/demo/albums-source: Photos, Photos/Moving pictures, Travel) in build/demo-site/albums.
+# (build/demo/Albums: Photos, Photos/Moving pictures, Travel) in build/demo-site/albums.
 demo: build
 	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS) $(DEMO_SITE)/notes $(DEMO_SITE)/pages \
 		$(DEMO_SITE)/travel
@@ -72,12 +72,12 @@ demo: build
 		--folder $(DEMO_PROGRAMS) --name pages --theme light --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/pages.mav "Index-Page-Title=Club pages" \
 		HTML-Font-Face=Verdana >/dev/null
-	@mkdir -p "$(DEMO_PROGRAMS)/albums-source/Photos/Moving pictures" \
-		$(DEMO_PROGRAMS)/albums-source/Travel $(DEMO_SITE)/albums
-	@cp examples/photos/*.jpg examples/photos/*.png $(DEMO_PROGRAMS)/albums-source/Photos/
-	@cp examples/photos/*.gif "$(DEMO_PROGRAMS)/albums-source/Photos/Moving pictures/"
-	@cp examples/travel/*.jpg $(DEMO_PROGRAMS)/albums-source/Travel/
-	@./$(BUILD)/mavren-cli new --source $(DEMO_PROGRAMS)/albums-source --target $(DEMO_SITE)/albums \
+	@mkdir -p "$(DEMO_PROGRAMS)/Albums/Photos/Moving pictures" \
+		$(DEMO_PROGRAMS)/Albums/Travel $(DEMO_SITE)/albums
+	@cp examples/photos/*.jpg examples/photos/*.png $(DEMO_PROGRAMS)/Albums/Photos/
+	@cp examples/photos/*.gif "$(DEMO_PROGRAMS)/Albums/Photos/Moving pictures/"
+	@cp examples/travel/*.jpg $(DEMO_PROGRAMS)/Albums/Travel/
+	@./$(BUILD)/mavren-cli new --source $(DEMO_PROGRAMS)/Albums --target $(DEMO_SITE)/albums \
 		--folder $(DEMO_PROGRAMS) --name albums --theme light --albums --yes >/dev/null
 	@for site in photos travel notes pages albums; do \
 		./$(BUILD)/mavren-cli generate --quiet $(DEMO_PROGRAMS)/$$site.mav >$(DEMO_PROGRAMS)/$$site.start \
