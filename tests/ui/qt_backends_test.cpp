@@ -177,7 +177,10 @@ class QtBackendsTest : public QObject {
                                   std::string("https://example.org/site/INDEX000.HTM"), 15000);
         QVERIFY(question.endsWith(
             QStringLiteral("Do you want to locate a browser to display this URL?")));
-        QCOMPARE(QString::fromStdString(GetRegistryString(kApplicationKey, "URLHandler")), program);
+        // Stored once the browser has ended well, which may come after it wrote the address.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QString::fromStdString(GetRegistryString(kApplicationKey, "URLHandler")), program,
+            10000);
     }
 };
 
