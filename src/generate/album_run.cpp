@@ -222,8 +222,9 @@ class AlbumRun {
                                             static_cast<long long>(totalPictures)) +
                                    tracker.RemainingText());
         const std::string albumTarget = albumProgram.GetText(ProgramKey::TargetDir);
+        // The top's folder was made ready before the scan, which must not take it for an album.
         EnsureDirectoryPath(albumTarget, true);
-        if (!PrepareTarget(albumProgram, started, window)) {
+        if (!album.path.empty() && !PrepareTarget(albumProgram, started, window)) {
             return false;
         }
         GenerationOptions albumOptions = options;
@@ -297,10 +298,7 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     }
     const int total = PictureCount(tree.top);
     if (total == 0) {
-        ShowMessageBox("No files found!\n\nThe directory:\n\n\t" + sourceDir +
-                           "\n\ndoes not contain any files of type \"" + AsciiUpperCase(patterns) +
-                           "\"",
-                       MB_OK);
+        ShowNoFilesFound(sourceDir, patterns);
         return kRunNoSourceFiles;
     }
 
@@ -317,12 +315,7 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     }
     SetLastStartPage(JoinPath(targetDir, run.startPage.empty() ? "INDEX000.HTM" : run.startPage));
 
-    std::string status;
-    if (IsStopRequested()) {
-        program.SetDate(ProgramKey::LastGenerated, 0);
-        PostProgress(window, 0);
-        status = "Stopped by operator.";
-    } else {
+    if (!IsStopRequested()) {
         std::set<std::string> paths;
         std::vector<std::string> files;
         CollectPaths(tree.top, paths, files);
@@ -334,17 +327,9 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
         PostStatusText(
             window, StringPrintf("%d files in %d albums: %d made, %d unchanged.", total, run.albums,
                                  run.albumsMade, run.albums - run.albumsMade));
-        program.SetDate(ProgramKey::LastGenerated, CurrentOleDate());
-        PostProgress(window, 100);
-        status = "Finished.";
     }
-    PostStatusText(window, status);
     run.summary.albums = run.albums;
     run.summary.pictures = total;
-    if (options.summary != nullptr) {
-        run.summary.seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        *options.summary = run.summary;
-    }
+    EndRun(program, options, run.summary, started);
     return kRunFinished;
 }

@@ -25,6 +25,7 @@
 #include "media/image_size.h"
 #include "platform/app_folders.h"
 #include "platform/ascii.h"
+#include "platform/date_time.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
@@ -205,6 +206,27 @@ bool DropOwnFiles(const Program& program, FileList& list) {
         });
     }
     return kind == SourceKind::Html && DropEntries(list, IsGeneratedFile);
+}
+
+void ShowNoFilesFound(const std::string& sourceDir, const std::string& patterns,
+                      const std::string& note) {
+    ShowMessageBox("No files found!\n\nThe directory:\n\n\t" + sourceDir +
+                       "\n\ndoes not contain any files of type \"" + AsciiUpperCase(patterns) +
+                       "\"" + note,
+                   MB_OK);
+}
+
+void EndRun(Program& program, const GenerationOptions& options, GenerationSummary& summary,
+            std::chrono::steady_clock::time_point started) {
+    const bool stopped = IsStopRequested();
+    program.SetDate(ProgramKey::LastGenerated, stopped ? 0 : CurrentOleDate());
+    PostProgress(options.window, stopped ? 0 : 100);
+    PostStatusText(options.window, stopped ? "Stopped by operator." : "Finished.");
+    if (options.summary != nullptr) {
+        summary.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        *options.summary = summary;
+    }
 }
 
 bool PrepareTarget(const Program& program, const std::timespec& started,

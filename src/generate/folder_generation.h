@@ -6,6 +6,7 @@
 // earlier runs left there removed. A site without albums is one such folder; a site of
 // albums is one per album. Runs on the generation worker thread.
 
+#include <chrono>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -49,6 +50,17 @@ bool PrepareTarget(const Program& program, const std::timespec& started,
 // added to summary. Returns kRunFinished (also when stopped) or kRunEndedAfterMessage.
 int GenerateFolder(Program& program, FileList& list, const GenerationOptions& options,
                    const AlbumPlace* album, GenerationSummary& summary, FolderOutcome& outcome);
+
+// Tells the user that the source folder holds no files of the patterns; note says why
+// some files there did not count.
+void ShowNoFilesFound(const std::string& sourceDir, const std::string& patterns,
+                      const std::string& note = {});
+
+// The end of a run that was not ended by a message: Last-Generated stamped (cleared after a
+// stop), the bar at 100 (0), "Finished." ("Stopped by operator."), and summary, with the
+// run's seconds, handed to the options' summary.
+void EndRun(Program& program, const GenerationOptions& options, GenerationSummary& summary,
+            std::chrono::steady_clock::time_point started);
 
 // Records the start page LastStartPage gives.
 void SetLastStartPage(const std::string& path);

@@ -28,8 +28,9 @@ constexpr char kDoubleThumbnailFolder[] = "Thumbs/2x";
 constexpr char kWebFolder[] = "Web";
 constexpr char kPhoneFolder[] = "Web/Small";
 
-// The names of a folder's entries that are files or links, not folders.
-std::vector<std::string> FileNames(const std::string& folder) {
+// The names of a folder's entries that are folders (not links to them), or else those that
+// are not.
+std::vector<std::string> EntryNames(const std::string& folder, bool folders) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
@@ -37,13 +38,27 @@ std::vector<std::string> FileNames(const std::string& folder) {
     }
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        bool isFolder = entry->d_type == DT_DIR;
         struct stat status;
-        if (::lstat(JoinPath(folder, name).c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+        if (entry->d_type == DT_UNKNOWN) {
+            if (::lstat(JoinPath(folder, name).c_str(), &status) != 0) {
+                continue;
+            }
+            isFolder = S_ISDIR(status.st_mode);
+        }
+        if (isFolder == folders) {
             names.push_back(name);
         }
     }
     ::closedir(dir);
     return names;
+}
+
+std::vector<std::string> FileNames(const std::string& folder) {
+    return EntryNames(folder, false);
 }
 
 // The page number of a name the generators write with format ("INDEX%03d.HTM"), or -1.
@@ -239,7 +254,7 @@ class GoneAlbums {
 
     void Walk(const std::string& relative) {
         const std::string folder = JoinPath(target, relative);
-        for (const std::string& name : FolderNames(folder)) {
+        for (const std::string& name : EntryNames(folder, true)) {
             const std::string child = JoinPath(relative, name);
             struct stat status;
             if (name.starts_with('.') || name == kThumbnailFolder || name == kWebFolder ||
@@ -257,23 +272,6 @@ class GoneAlbums {
     int removed = 0;
 
   private:
-    static std::vector<std::string> FolderNames(const std::string& folder) {
-        std::vector<std::string> names;
-        DIR* dir = ::opendir(folder.c_str());
-        if (dir == nullptr) {
-            return names;
-        }
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != ".." &&
-                (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN)) {
-                names.push_back(name);
-            }
-        }
-        ::closedir(dir);
-        return names;
-    }
-
     void Remove(const std::string& relative) {
         const std::string folder = JoinPath(target, relative);
         Remover remover(folder, window, relative);
