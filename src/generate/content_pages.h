@@ -10,7 +10,7 @@
 
 #include "document/program.h"
 #include "generate/page_frame.h"
-#include "media/source_record.h"
+#include "generate/source_record.h"
 
 // Returns false after telling the user when a page cannot be finished; pages written so
 // far stay. A stop returns true at once, before the next page. The pages open with the

@@ -11,8 +11,8 @@
 #include "generate/file_descriptions.h"
 #include "generate/generation_summary.h"
 #include "generate/page_writer.h"
+#include "generate/source_record.h"
 #include "generate/thumbnail_queue.h"
-#include "media/source_record.h"
 #include "work/worker_messages.h"
 
 class IndexEntryWriter {

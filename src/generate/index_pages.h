@@ -11,8 +11,8 @@
 #include "document/program.h"
 #include "generate/album_place.h"
 #include "generate/page_frame.h"
+#include "generate/source_record.h"
 #include "generate/thumbnail_queue.h"
-#include "media/source_record.h"
 
 // The layout of a program that leaves the numbers to Mavren: pages of 3 across, 3 down.
 inline constexpr int kTypicalAcross = 3;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "document/program.h"
-#include "media/source_record.h"
+#include "generate/source_record.h"
 
 // Whether the program's pages carry the photo markup at all.
 bool PhotoMarkupOn(const Program& program);

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "document/program.h"
+#include "generate/source_record.h"
 #include "generate/thumbnail_queue.h"
-#include "media/source_record.h"
 
 // Sources libvips decodes and browsers may not show (HEIF, WebP, TIFF): they always get a
 // JPEG web copy and a JPEG thumbnail.

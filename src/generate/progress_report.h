@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "media/source_record.h"
+#include "generate/source_record.h"
 #include "work/progress_pacing.h"
 
 // The share of the sources' bytes done. When every file is empty the share of items done

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "generate/generation_summary.h"
-#include "media/source_record.h"
+#include "generate/source_record.h"
 #include "work/worker_messages.h"
 
 // True when the target's "Thumbs" is a symbolic link: nothing is removed from the folder
