@@ -268,25 +268,7 @@ bool CheckRequiredFile(const std::string& path, bool report) {
     return true;
 }
 
-namespace {
-
-// The last Internet failure of this thread: each thread runs its own connection.
-struct LastInternetError {
-    int code = 0;
-    std::string text;
-};
-thread_local LastInternetError t_lastInternetError;
-
-}  // namespace
-
-void SetLastInternetError(int code, std::string text) {
-    t_lastInternetError = {code, std::move(text)};
-}
-
 std::string ErrorCodeText(int code) {
-    if (code >= 12000 && code < 13000 && code == t_lastInternetError.code) {
-        return t_lastInternetError.text;
-    }
     if (code > 0 && ::strerrorname_np(code) != nullptr) {
         char buffer[260];
         return ::strerror_r(code, buffer, sizeof buffer);

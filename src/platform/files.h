@@ -63,15 +63,6 @@ bool EnsureDirectoryPath(const std::string& path, bool createWithoutAsking);
 // is shown in a stop box that says why.
 bool CheckRequiredFile(const std::string& path, bool report);
 
-// One-line description of an errno value, or of an Internet error code (12000 to 12999)
-// that the FTP layer recorded on this thread with SetLastInternetError.
+// One-line description of an errno value; one the system does not know is said to be
+// unknown.
 std::string ErrorCodeText(int code);
-
-// Internet error codes. A server that refused a request gives the extended error, whose
-// text is the server's last reply line; a connection that failed or was lost gives the
-// aborted error, whose text says why.
-constexpr int ERROR_INTERNET_EXTENDED_ERROR = 12003;
-constexpr int ERROR_INTERNET_CONNECTION_ABORTED = 12030;
-
-// Remembers, for the calling thread only, the text ErrorCodeText gives for code.
-void SetLastInternetError(int code, std::string text);

@@ -8,7 +8,7 @@
 // Every failing call records why: LastError() is ERROR_INTERNET_EXTENDED_ERROR when the
 // server refused (the text is its reply line) or ERROR_INTERNET_CONNECTION_ABORTED when
 // the connection failed; the same code and text are set for the calling thread, so
-// ErrorCodeText(LastError()) gives the text. A client and its files belong to one
+// InternetErrorText(LastError()) gives the text. A client and its files belong to one
 // thread, and at most one remote file is open at a time.
 
 #include <atomic>
@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
+#include "upload/internet_errors.h"
 
 // What a server knows of one of its files; -1 where it did not say.
 struct RemoteFileStatus {

@@ -17,10 +17,12 @@
 #include <vector>
 
 #include "platform/file_descriptor.h"
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "upload/ftp_profiles.h"
+#include "upload/internet_errors.h"
 #include "upload/rate_limiter.h"
 #include "upload/remote_paths.h"
 #include "upload/upload_connect.h"
@@ -331,7 +333,7 @@ bool Upload::OpenRemoteFolder() {
     if (!connection->GetCurrentDirectory(login)) {
         if (!CancelRequested()) {
             MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
-                        ErrorCodeText(connection->LastError()).c_str());
+                        InternetErrorText(connection->LastError()).c_str());
         }
         return false;
     }
@@ -366,7 +368,7 @@ bool Upload::OpenRemoteFolder() {
             if (!CancelRequested()) {
                 MessageBoxF(
                     "Failed to change directory on FTP server\n\nDirectory: %s\n\nReason: %s",
-                    remote.c_str(), ErrorCodeText(error).c_str());
+                    remote.c_str(), InternetErrorText(error).c_str());
             }
             return false;
         }
@@ -381,7 +383,7 @@ bool Upload::OpenRemoteFolder() {
         if (connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
             if (!CancelRequested()) {
                 MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
-                            ErrorCodeText(connection->LastError()).c_str());
+                            InternetErrorText(connection->LastError()).c_str());
             }
             return false;
         }
@@ -467,7 +469,7 @@ bool Upload::EnterSubfolder(const std::string& folder) {
         if (!CancelRequested()) {
             MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
                         folder.empty() ? remoteRoot.c_str() : folder.c_str(),
-                        ErrorCodeText(error).c_str());
+                        InternetErrorText(error).c_str());
         }
         return false;
     }

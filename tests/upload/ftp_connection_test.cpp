@@ -52,7 +52,7 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
 
     EXPECT_FALSE(connection->SetCurrentDirectory("new folder"));
     EXPECT_EQ(connection->LastError(), ERROR_INTERNET_EXTENDED_ERROR);
-    EXPECT_EQ(ErrorCodeText(ERROR_INTERNET_EXTENDED_ERROR), "550 No such file or directory.");
+    EXPECT_EQ(InternetErrorText(ERROR_INTERNET_EXTENDED_ERROR), "550 No such file or directory.");
     EXPECT_EQ(connection->LastErrorText(), "550 No such file or directory.");
 
     ASSERT_TRUE(connection->CreateDirectory("new folder"));
@@ -165,7 +165,7 @@ TEST_F(FtpConnectionTest, ALostControlConnectionIsNotSilentlyReplaced) {
     EXPECT_FALSE(connection->GetCurrentDirectory(folder));
     EXPECT_FALSE(connection->OpenFile("page.htm"));
     EXPECT_EQ(connection->LastErrorText(), "The connection to the FTP server was lost.");
-    EXPECT_EQ(ErrorCodeText(connection->LastError()), connection->LastErrorText());
+    EXPECT_EQ(InternetErrorText(connection->LastError()), connection->LastErrorText());
     EXPECT_FALSE(connection->SetCurrentDirectory("sub"));
     const std::vector<std::string> commands = server.Commands();
     EXPECT_EQ(server.Count("STOR"), 0) << testing::PrintToString(commands);

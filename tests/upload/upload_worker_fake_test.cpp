@@ -446,7 +446,7 @@ TEST(CreateRemotePath, CreatesEachMissingLevelAndReturnsToTheStart) {
         }
         EXPECT_EQ(made, c.made) << c.path;
         if (c.result != 0) {
-            EXPECT_EQ(ErrorCodeText(c.result), "550 Cannot make b.");
+            EXPECT_EQ(InternetErrorText(c.result), "550 Cannot make b.");
         }
     }
 }
