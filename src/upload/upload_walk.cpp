@@ -16,11 +16,6 @@
 
 namespace {
 
-bool IsControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
 // The path with every link resolved; empty when it cannot be.
 std::string RealPath(const std::string& path) {
     const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
@@ -94,7 +89,7 @@ class SiteWalk {
     }
 
     void Take(const std::string& path, const std::string& name, std::vector<std::string>& pending) {
-        if (std::any_of(name.begin(), name.end(), IsControl)) {
+        if (std::any_of(name.begin(), name.end(), IsAsciiControl)) {
             Skip(path, "its name holds a line break or another control character");
             return;
         }
@@ -156,6 +151,6 @@ LocalSite WalkLocalSite(const std::string& folder) {
 
 std::string ShownPath(const std::string& path) {
     std::string shown = path;
-    std::replace_if(shown.begin(), shown.end(), IsControl, '?');
+    std::replace_if(shown.begin(), shown.end(), IsAsciiControl, '?');
     return shown;
 }
