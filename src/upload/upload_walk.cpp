@@ -1,6 +1,5 @@
 #include "upload/upload_walk.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/folder_listing.h"
 #include "platform/temporary_files.h"
 
 namespace {
@@ -68,21 +68,19 @@ class SiteWalk {
     }
 
     void Walk(const std::string& folder, std::vector<std::string>& pending) {
-        DIR* dir = ::opendir(Absolute(folder).c_str());
-        if (dir == nullptr) {
-            if (!folder.empty()) {
-                Skip(folder, ErrorCodeText(errno));
-            }
-            return;
-        }
         std::vector<std::string> names;
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string_view name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.emplace_back(name);
+        {
+            FolderListing listing(Absolute(folder));
+            if (!listing.IsOpen()) {
+                if (!folder.empty()) {
+                    Skip(folder, ErrorCodeText(errno));
+                }
+                return;
+            }
+            for (FolderEntry entry; listing.Next(entry);) {
+                names.push_back(std::move(entry.name));
             }
         }
-        ::closedir(dir);
         for (const std::string& name : names) {
             Take(folder.empty() ? name : folder + "/" + name, name, pending);
         }
