@@ -1,6 +1,5 @@
 #include "generate/stale_output.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "generate/product.h"
 #include "platform/app_folders.h"
 #include "platform/files.h"
+#include "platform/folder_listing.h"
 #include "platform/format.h"
 #include "platform/paths.h"
 #include "platform/source_scan.h"
@@ -32,28 +32,13 @@ constexpr char kPhoneFolder[] = "Web/Small";
 // are not.
 std::vector<std::string> EntryNames(const std::string& folder, bool folders) {
     std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        return names;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") {
-            continue;
-        }
-        bool isFolder = entry->d_type == DT_DIR;
-        struct stat status;
-        if (entry->d_type == DT_UNKNOWN) {
-            if (::lstat(JoinPath(folder, name).c_str(), &status) != 0) {
-                continue;
-            }
-            isFolder = S_ISDIR(status.st_mode);
-        }
-        if (isFolder == folders) {
-            names.push_back(name);
+    FolderListing listing(folder);
+    for (FolderEntry entry; listing.Next(entry);) {
+        const unsigned char type = listing.TypeOf(entry);
+        if (type != DT_UNKNOWN && (type == DT_DIR) == folders) {
+            names.push_back(std::move(entry.name));
         }
     }
-    ::closedir(dir);
     return names;
 }
 

@@ -14,6 +14,7 @@
 
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 #include "platform/wildcard.h"
 
@@ -24,20 +25,6 @@ using FolderId = std::pair<dev_t, ino_t>;
 FolderId IdOf(const struct stat& status) {
     return {status.st_dev, status.st_ino};
 }
-
-// One folder's entries, the folder closed again when the listing goes.
-class FolderListing {
-  public:
-    explicit FolderListing(const std::string& folder)
-        : dir(::opendir(folder.empty() ? "." : folder.c_str()), ::closedir) {}
-
-    bool IsOpen() const { return dir != nullptr; }
-    const dirent* Next() { return ::readdir(dir.get()); }
-    int Descriptor() const { return ::dirfd(dir.get()); }
-
-  private:
-    std::unique_ptr<DIR, int (*)(DIR*)> dir;
-};
 
 // An album while the walk goes on: children stay where they are, so a link found
 // later can still add to its folder's album.
@@ -121,17 +108,14 @@ class TreeWalk {
     // Files of the folder into node; its subfolders, hidden and excluded ones noted and left out.
     std::vector<SubFolder> List(Node& node, const std::string& folder) {
         std::vector<SubFolder> subFolders;
-        FolderListing listing(folder);
+        FolderListing listing(folder.empty() ? "." : folder);
         if (!listing.IsOpen()) {
             notes.push_back(Note(folder, "it cannot be read (" + ErrorCodeText(errno) + ")"));
             return subFolders;
         }
-        while (const dirent* entry = listing.Next()) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            unsigned char type = entry->d_type;
+        for (FolderEntry entry; listing.Next(entry);) {
+            const std::string& name = entry.name;
+            unsigned char type = entry.type;
             bool isLink = type == DT_LNK;
             struct stat status;
             bool known = false;  // status holds what the entry leads to

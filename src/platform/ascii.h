@@ -1,7 +1,8 @@
 #pragma once
 
-// Letter case for the ASCII letters only, whatever the locale: names, keys and
-// patterns compare the same on every machine. Other bytes (UTF-8 included) pass unchanged.
+// Letter case, control characters and hexadecimal digits for ASCII only, whatever the
+// locale: names, keys and patterns compare the same on every machine. Other bytes (UTF-8
+// included) pass unchanged.
 
 #include <string>
 #include <string_view>
@@ -12,6 +13,26 @@ constexpr char AsciiLower(char c) {
 
 constexpr char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Bytes below a space, and DEL.
+constexpr bool IsAsciiControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// The value of a hexadecimal digit (either case), or -1 for any other byte.
+constexpr int AsciiHexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
 }
 
 std::string AsciiLowerCase(std::string_view text);

@@ -1,16 +1,15 @@
 #include "platform/installed_desktop_entry.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
-#include <memory>
 #include <sstream>
 #include <string_view>
 
 #include "platform/files.h"
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 #include "platform/xdg_folders.h"
 
@@ -95,12 +94,9 @@ bool InstalledEntryOpens(const std::string& type, const std::string& program) {
     }
     for (const std::string& data : XdgDataDirs()) {
         const std::string folder = data + "/applications";
-        const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), ::closedir);
-        if (!listing) {
-            continue;
-        }
-        while (const dirent* item = ::readdir(listing.get())) {
-            const std::string name = item->d_name;
+        FolderListing listing(folder);
+        for (FolderEntry entry; listing.Next(entry);) {
+            const std::string& name = entry.name;
             std::string text;
             if (name.ends_with(".desktop") &&
                 ReadFileBytes(JoinPath(folder, name), kLargestEntry, text) ==

@@ -8,11 +8,6 @@
 
 namespace {
 
-bool IsControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
 bool NameLess(const RegistryKey& key, std::string_view name) {
     return CompareIgnoringCase(key.name, name) < 0;
 }
@@ -43,7 +38,7 @@ void AppendQuoted(std::string& out, std::string_view text) {
                 out += "\\t";
                 break;
             default:
-                if (IsControl(c)) {
+                if (IsAsciiControl(c)) {
                     out += StringPrintf("\\x%02X", static_cast<unsigned char>(c));
                 } else {
                     out += c;
@@ -51,19 +46,6 @@ void AppendQuoted(std::string& out, std::string_view text) {
         }
     }
     out += '"';
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // Reads a quoted text at the start of line, removing it from line. False with the
@@ -98,8 +80,8 @@ bool TakeQuoted(std::string_view& line, std::string& text, std::string& error) {
                 text += '\t';
                 break;
             case 'x': {
-                const int high = i + 1 < line.size() ? HexDigit(line[i + 1]) : -1;
-                const int low = i + 2 < line.size() ? HexDigit(line[i + 2]) : -1;
+                const int high = i + 1 < line.size() ? AsciiHexDigit(line[i + 1]) : -1;
+                const int low = i + 2 < line.size() ? AsciiHexDigit(line[i + 2]) : -1;
                 if (high < 0 || low < 0) {
                     error = "\\x must be followed by two hexadecimal digits";
                     return false;
@@ -290,7 +272,8 @@ bool RegistryKey::RemoveValue(std::string_view valueName) {
 
 bool IsValidRegistryKeyName(std::string_view name) {
     return !name.empty() && name.size() <= kMaxRegistryKeyNameLength &&
-           std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || IsControl(c); });
+           std::none_of(name.begin(), name.end(),
+                        [](char c) { return c == '\\' || IsAsciiControl(c); });
 }
 
 bool SplitRegistryPath(std::string_view path, std::vector<std::string>& names) {

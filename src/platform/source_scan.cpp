@@ -1,6 +1,5 @@
 #include "platform/source_scan.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <utility>
 
 #include "platform/ascii.h"
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 #include "platform/wildcard.h"
 
@@ -24,22 +24,19 @@ class FolderWalk {
     }
 
     void Walk(const std::string& folder, const std::string& pattern) {
-        DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-        if (dir == nullptr) {
-            return;
-        }
         // Names first, then recursion, so no more than one folder stays open per level.
         std::vector<std::string> names;
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string_view name = entry->d_name;
-            if (name == "." || name == "..") {
-                continue;
+        {
+            FolderListing listing(folder.empty() ? "." : folder);
+            if (!listing.IsOpen()) {
+                return;
             }
-            if (WildcardMatch(pattern, name)) {
-                names.emplace_back(name);
+            for (FolderEntry entry; listing.Next(entry);) {
+                if (WildcardMatch(pattern, entry.name)) {
+                    names.push_back(entry.name);
+                }
             }
         }
-        ::closedir(dir);
         for (const std::string& name : names) {
             std::string path = JoinPath(folder, name);
             struct stat status;

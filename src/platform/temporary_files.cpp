@@ -1,6 +1,5 @@
 #include "platform/temporary_files.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -9,7 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <memory>
+
+#include "platform/folder_listing.h"
 
 namespace {
 
@@ -55,16 +55,12 @@ UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary) 
 std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
                                                       const std::timespec& since) {
     std::vector<std::string> removed;
-    const std::string opened = folder.empty() ? "." : folder;
-    const std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(opened.c_str()), ::closedir);
-    if (!entries) {
-        return removed;
-    }
-    while (const dirent* entry = ::readdir(entries.get())) {
-        const std::string_view name = entry->d_name;
+    FolderListing listing(folder.empty() ? "." : folder);
+    for (FolderEntry entry; listing.Next(entry);) {
+        const std::string& name = entry.name;
         struct stat status;
         if (!IsTemporaryFileName(name) ||
-            ::fstatat(::dirfd(entries.get()), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+            ::fstatat(listing.Descriptor(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISREG(status.st_mode) || !Before(status.st_ctim, since)) {
             continue;
         }
@@ -72,8 +68,8 @@ std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
         if (writer != 0 && IsRunning(writer)) {
             continue;
         }
-        if (::unlinkat(::dirfd(entries.get()), entry->d_name, 0) == 0) {
-            removed.emplace_back(name);
+        if (::unlinkat(listing.Descriptor(), name.c_str(), 0) == 0) {
+            removed.push_back(name);
         }
     }
     return removed;

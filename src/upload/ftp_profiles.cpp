@@ -575,7 +575,7 @@ std::string FtpProfileNameProblem(const std::string& name) {
         return "A profile name cannot contain a backslash (\\).";
     }
     for (const char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+        if (IsAsciiControl(c)) {
             return "A profile name cannot contain line breaks or other control characters.";
         }
     }

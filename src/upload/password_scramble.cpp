@@ -2,22 +2,7 @@
 
 #include <chrono>
 
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
+#include "platform/ascii.h"
 
 std::string ScramblePassword(const std::string& password) {
     const auto ticks = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -52,7 +37,7 @@ std::string UnscramblePassword(const std::string& stored) {
     std::string bytes;
     int high = -1;
     for (const char c : stored) {
-        const int value = HexValue(c);
+        const int value = AsciiHexDigit(c);
         if (value < 0) {
             continue;
         }

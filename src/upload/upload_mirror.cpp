@@ -10,17 +10,12 @@
 
 namespace {
 
-bool IsControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
 // A name the walk may take: not the server's own (a leading dot), no path of its own and
 // nothing a command could not carry.
 bool Ours(const std::string& name) {
     return !name.empty() && name.front() != '.' &&
            std::none_of(name.begin(), name.end(),
-                        [](char c) { return c == '/' || c == '\\' || IsControl(c); });
+                        [](char c) { return c == '/' || c == '\\' || IsAsciiControl(c); });
 }
 
 std::string Below(const std::string& folder, const std::string& name) {

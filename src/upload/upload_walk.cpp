@@ -1,6 +1,5 @@
 #include "upload/upload_walk.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,14 +11,10 @@
 
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/folder_listing.h"
 #include "platform/temporary_files.h"
 
 namespace {
-
-bool IsControl(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
 
 // The path with every link resolved; empty when it cannot be.
 std::string RealPath(const std::string& path) {
@@ -73,28 +68,26 @@ class SiteWalk {
     }
 
     void Walk(const std::string& folder, std::vector<std::string>& pending) {
-        DIR* dir = ::opendir(Absolute(folder).c_str());
-        if (dir == nullptr) {
-            if (!folder.empty()) {
-                Skip(folder, ErrorCodeText(errno));
-            }
-            return;
-        }
         std::vector<std::string> names;
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string_view name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.emplace_back(name);
+        {
+            FolderListing listing(Absolute(folder));
+            if (!listing.IsOpen()) {
+                if (!folder.empty()) {
+                    Skip(folder, ErrorCodeText(errno));
+                }
+                return;
+            }
+            for (FolderEntry entry; listing.Next(entry);) {
+                names.push_back(std::move(entry.name));
             }
         }
-        ::closedir(dir);
         for (const std::string& name : names) {
             Take(folder.empty() ? name : folder + "/" + name, name, pending);
         }
     }
 
     void Take(const std::string& path, const std::string& name, std::vector<std::string>& pending) {
-        if (std::any_of(name.begin(), name.end(), IsControl)) {
+        if (std::any_of(name.begin(), name.end(), IsAsciiControl)) {
             Skip(path, "its name holds a line break or another control character");
             return;
         }
@@ -156,6 +149,6 @@ LocalSite WalkLocalSite(const std::string& folder) {
 
 std::string ShownPath(const std::string& path) {
     std::string shown = path;
-    std::replace_if(shown.begin(), shown.end(), IsControl, '?');
+    std::replace_if(shown.begin(), shown.end(), IsAsciiControl, '?');
     return shown;
 }

@@ -1,0 +1,61 @@
+#include "platform/folder_listing.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+
+#include "support/test_support.h"
+
+namespace {
+
+TEST(FolderListing, EveryEntryOnceWithItsTypeAndNoDots) {
+    TempDir dir;
+    WriteFileBytes(dir / "a.jpg", "x");
+    ASSERT_EQ(::mkdir((dir / "Sub").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("a.jpg", (dir / "link").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", (dir / "dangling").c_str()), 0);
+
+    FolderListing listing(dir.path());
+    ASSERT_TRUE(listing.IsOpen());
+    std::map<std::string, unsigned char> found;
+    for (FolderEntry entry; listing.Next(entry);) {
+        EXPECT_TRUE(found.emplace(entry.name, listing.TypeOf(entry)).second) << entry.name;
+    }
+    const std::map<std::string, unsigned char> expected = {
+        {"Sub", DT_DIR}, {"a.jpg", DT_REG}, {"dangling", DT_LNK}, {"link", DT_LNK}};
+    EXPECT_EQ(found, expected);
+    FolderEntry entry;
+    EXPECT_FALSE(listing.Next(entry));  // the end stays the end
+}
+
+TEST(FolderListing, TypeUnknownToTheListingComesFromTheEntryItself) {
+    TempDir dir;
+    ASSERT_EQ(::mkdir((dir / "Sub").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("Sub", (dir / "link").c_str()), 0);
+    FolderListing listing(dir.path());
+    EXPECT_EQ(listing.TypeOf({"Sub", DT_UNKNOWN}), DT_DIR);
+    EXPECT_EQ(listing.TypeOf({"link", DT_UNKNOWN}), DT_LNK);  // the link, not where it leads
+    EXPECT_EQ(listing.TypeOf({"gone", DT_UNKNOWN}), DT_UNKNOWN);
+}
+
+TEST(FolderListing, AFolderThatCannotBeOpenedSaysWhy) {
+    TempDir dir;
+    WriteFileBytes(dir / "file", "x");
+    const struct {
+        std::string folder;
+        int error;
+    } cases[] = {{dir / "missing", ENOENT}, {dir / "file", ENOTDIR}, {"", ENOENT}};
+    for (const auto& c : cases) {
+        errno = 0;
+        FolderListing listing(c.folder);
+        EXPECT_FALSE(listing.IsOpen()) << c.folder;
+        EXPECT_EQ(errno, c.error) << c.folder;
+        FolderEntry entry;
+        EXPECT_FALSE(listing.Next(entry)) << c.folder;
+    }
+}
+
+}  // namespace
