@@ -22,8 +22,10 @@ pid_t WriterOf(std::string_view name) {
     return error == std::errc() && end != name.data() && pid > 0 ? pid : 0;
 }
 
+std::atomic<ProcessSignaller> processSignaller{::kill};
+
 bool IsRunning(pid_t pid) {
-    return ::kill(pid, 0) == 0 || errno != ESRCH;
+    return processSignaller.load()(pid, 0) == 0 || errno != ESRCH;
 }
 
 bool Before(const std::timespec& a, const std::timespec& b) {
@@ -31,6 +33,10 @@ bool Before(const std::timespec& a, const std::timespec& b) {
 }
 
 }  // namespace
+
+ProcessSignaller SetProcessSignaller(ProcessSignaller signaller) {
+    return processSignaller.exchange(signaller);
+}
 
 bool IsTemporaryFileName(std::string_view name) {
     return name.size() > kTemporaryFilePrefix.size() && name.starts_with(kTemporaryFilePrefix);

@@ -6,6 +6,8 @@
 // known as ours (never uploaded, removed by the next run). Keeps no state beyond a
 // counter; safe from any thread.
 
+#include <sys/types.h>
+
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -30,3 +32,8 @@ UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary);
 // Returns the names removed, in no particular order; a folder that cannot be read gives none.
 std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
                                                       const std::timespec& since);
+
+// How the removal asks whether a writer still runs: kill with signal 0, unless a test
+// installs its own (tests run as root, who may signal every process). Returns the previous.
+using ProcessSignaller = int (*)(pid_t pid, int signal);
+ProcessSignaller SetProcessSignaller(ProcessSignaller signaller);

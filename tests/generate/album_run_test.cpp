@@ -132,6 +132,23 @@ TEST_F(AlbumTest, RerunsRemakeOnlyWhatTheChangeReaches) {
          {"Zürich/loop"},
          {"Zürich/INDEX000.HTM", "INDEX000.HTM"},
          {"Trip%20to%20Rome", "Z%C3%BCrich"}},
+        {"page of an unchanged album deleted from the target",
+         [this](const std::string&) { fs::remove(target + "/Zürich/GEN0000.HTM"); },
+         {"Zürich/GEN0000.HTM"},
+         {},
+         {"Trip to Rome/INDEX000.HTM"},
+         {"Trip%20to%20Rome", "Z%C3%BCrich"}},
+        // Last, as the order stays set.
+        {"newest albums first",
+         [this](const std::string& s) {
+             program.SetInt(K::PhotoOrder, static_cast<int>(PhotoOrder::NewestFirst));
+             Add("Pebbles.png", "Zürich/Pebbles.png");
+             SetModificationTime(s + "/Zürich/Pebbles.png", 1800000000);
+         },
+         {},
+         {},
+         {},
+         {"Z%C3%BCrich", "Trip%20to%20Rome"}},
     };
     for (const TreeChange& change : changes) {
         SCOPED_TRACE(change.name);

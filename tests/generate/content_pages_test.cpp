@@ -5,8 +5,7 @@
 #include <filesystem>
 #include <regex>
 
-#include "platform/format.h"
-#include "site_fixture.h"
+#include "page_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -14,33 +13,14 @@ namespace {
 
 using K = ProgramKey;
 
-class ContentPages : public SiteTest {
+class ContentPages : public PageTest {
   protected:
-    ContentPages() {
-        program.SetString(K::SourceFileExtension, "*.txt");
-        fs::create_directories(target);
-    }
-
-    void MakeRecords(int count) {
-        for (int i = 0; i < count; ++i) {
-            SourceRecord record;
-            record.source = source + StringPrintf("/f%d.txt", i);
-            record.contentPage = StringPrintf("GEN%04d.HTM", i);
-            record.indexPage = "INDEX000.HTM";
-            record.size = 10;
-            WriteFileBytes(record.source, "text");
-            records.push_back(record);
-        }
-    }
-
     // The links cell of a page, from its opening tag to its end.
     std::string Links(const std::string& page) {
         const std::string text = Page(page);
         const std::size_t start = text.rfind("<TD ALIGN=CENTER VALIGN=TOP>");
         return text.substr(start, text.find("</TD>", start) - start);
     }
-
-    std::vector<SourceRecord> records;
 };
 
 TEST_F(ContentPages, LinksInTheirOrderWithDefaultAndOwnLabels) {
@@ -82,7 +62,7 @@ TEST_F(ContentPages, SingleImageThatIsALinkLeadsToTheIndex) {
     ASSERT_TRUE(GenerateContentPages(records, program));
     EXPECT_NE(Page("GEN0000.HTM")
                   .find("      <A HREF=\"INDEX000.HTM\" TARGET=\"\"><IMG\r\n"
-                        "         WIDTH=30 HEIGHT=20 BORDER=0 SRC=\"f0.txt\"></A>\r\n"),
+                        "         WIDTH=30 HEIGHT=20 BORDER=0 SRC=\"f00.txt\"></A>\r\n"),
               std::string::npos);
     EXPECT_EQ(Links("GEN0000.HTM"),
               "<TD ALIGN=CENTER VALIGN=TOP>\r\n"
@@ -138,13 +118,13 @@ TEST_F(ContentPages, LabelsUnderTheContentWhenAskedFor) {
     MakeRecords(1);
     program.SetInt(K::ContentShowLabels, 1);
     ASSERT_TRUE(GenerateContentPages(records, program));
-    EXPECT_NE(Page("GEN0000.HTM").find("text      <BR>f0.txt (0KB)\r\n    </TD>"),
+    EXPECT_NE(Page("GEN0000.HTM").find("text      <BR>f00.txt (0KB)\r\n    </TD>"),
               std::string::npos);
 
     program.SetInt(K::ContentLabelType, 2);
     program.SetString(K::ContentCustomLabel, "<I>%F</I> & co");
     ASSERT_TRUE(GenerateContentPages(records, program));
-    EXPECT_NE(Page("GEN0000.HTM").find("text      <BR><I>f0.txt</I> & co\r\n"), std::string::npos);
+    EXPECT_NE(Page("GEN0000.HTM").find("text      <BR><I>f00.txt</I> & co\r\n"), std::string::npos);
 
     program.SetInt(K::ContentShowLabels, 0);
     ASSERT_TRUE(GenerateContentPages(records, program));
@@ -179,7 +159,7 @@ TEST_F(ContentPages, PhotoPagesShowTheWebCopyWithItsSizesCaptionAndDate) {
     program.SetInt(K::ContentImageIsLink, 1);
     program.SetInt(K::MiscIncludeMavrenLink, 1);
     MakeRecords(3);
-    WriteFileBytes(source + "/descript.ion", "f1.txt Own \"words\"\n");
+    WriteFileBytes(source + "/descript.ion", "f01.txt Own \"words\"\n");
     for (SourceRecord& record : records) {
         record.width = 6000;
         record.height = 4000;
@@ -187,7 +167,7 @@ TEST_F(ContentPages, PhotoPagesShowTheWebCopyWithItsSizesCaptionAndDate) {
         record.webWidth = 1600;
         record.webHeight = 1067;
     }
-    records[0].phoneCopy = "Web/Small/f0.txt";
+    records[0].phoneCopy = "Web/Small/f00.txt";
     records[0].phoneWidth = 800;
     records[0].phoneHeight = 533;
     records[0].facts.caption = "Camera's words";
@@ -202,18 +182,18 @@ TEST_F(ContentPages, PhotoPagesShowTheWebCopyWithItsSizesCaptionAndDate) {
         const char* facts;  // "" for none
     } kCases[] = {
         {"GEN0000.HTM",
-         "<A HREF=\"f0.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
-         "SRC=\"Web/f0.txt\" SRCSET=\"Web/Small/f0.txt 800w, Web/f0.txt 1600w\" "
+         "<A HREF=\"f00.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
+         "SRC=\"Web/f00.txt\" SRCSET=\"Web/Small/f00.txt 800w, Web/f00.txt 1600w\" "
          "SIZES=\"(max-width: 1600px) 100vw, 1600px\" ALT=\"Camera's words\"></A>",
          "<P CLASS=\"photo-facts\"><SPAN CLASS=\"photo-caption\">Camera's words</SPAN> <TIME "
          "CLASS=\"photo-taken\" DATETIME=\"2024-06-01T14:05:09\">2024-06-01 14:05</TIME></P>"},
         {"GEN0001.HTM",
-         "<A HREF=\"f1.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
-         "SRC=\"Web/f1.txt\" ALT=\"Own &quot;words&quot;\"></A>",
+         "<A HREF=\"f01.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
+         "SRC=\"Web/f01.txt\" ALT=\"Own &quot;words&quot;\"></A>",
          "<P CLASS=\"photo-facts\"><SPAN CLASS=\"photo-caption\">Own &quot;words&quot;</SPAN></P>"},
         {"GEN0002.HTM",
-         "<A HREF=\"Web/f2.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
-         "SRC=\"Web/f2.txt\" ALT=\"f2.txt\"></A>",
+         "<A HREF=\"Web/f02.txt\" TARGET=\"\"><IMG\r\n         WIDTH=1600 HEIGHT=1067 BORDER=0 "
+         "SRC=\"Web/f02.txt\" ALT=\"f02.txt\"></A>",
          ""},
     };
     for (const auto& expected : kCases) {

@@ -45,14 +45,25 @@ std::vector<std::string> Normalized(const std::vector<WorkerMessage>& messages) 
 
 TEST_F(SiteTest, PostsItsProgressInOrder) {
     program.SetString(K::SourceFileExtension, "*.txt");
-    AddSource("a.txt", std::string(100, 'a'));
-    AddSource("b.txt", std::string(300, 'b'));
-    ASSERT_EQ(Generate(), kRunFinished);
-    EXPECT_EQ(
-        Normalized(window->Messages()),
-        (std::vector<std::string>{"Initializing ...", "0 index entries", "progress 25",
-                                  "progress 100", "All index entries done.", "0 content files",
-                                  "progress 25", "progress 100", "progress 100", "Finished."}));
+    const struct {
+        std::size_t a, b;   // the sizes of the two sources
+        const char* first;  // the percentage after the first
+    } cases[] = {
+        {100, 300, "progress 25"},
+        {0, 0, "progress 50"},  // all empty: the files count instead of their bytes
+    };
+    for (const auto& c : cases) {
+        AddSource("a.txt", std::string(c.a, 'a'));
+        AddSource("b.txt", std::string(c.b, 'b'));
+        window = std::make_shared<RecordingReceiver>();
+        ASSERT_EQ(Generate(), kRunFinished);
+        EXPECT_EQ(
+            Normalized(window->Messages()),
+            (std::vector<std::string>{"Initializing ...", "0 index entries", c.first,
+                                      "progress 100", "All index entries done.", "0 content files",
+                                      c.first, "progress 100", "progress 100", "Finished."}))
+            << c.a << " and " << c.b << " bytes";
+    }
 }
 
 TEST_F(SiteTest, CopiesImagesWithProgressAndThumbnailsWithTheirOwnWord) {

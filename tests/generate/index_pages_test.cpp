@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "page_fixture.h"
 #include "platform/app_folders.h"
 #include "platform/format.h"
-#include "site_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -14,25 +14,9 @@ namespace {
 
 using K = ProgramKey;
 
-class IndexPages : public SiteTest {
+class IndexPages : public PageTest {
   protected:
-    IndexPages() {
-        program.SetString(K::SourceFileExtension, "*.txt");
-        program.SetString(K::IndexPageTitle, "");
-        fs::create_directories(target);
-    }
-
-    // Text records called f00.txt, f01.txt ... in the source folder.
-    void MakeRecords(int count) {
-        for (int i = 0; i < count; ++i) {
-            SourceRecord record;
-            record.source = source + StringPrintf("/f%02d.txt", i);
-            record.contentPage = StringPrintf("GEN%04d.HTM", i);
-            record.size = 100;
-            WriteFileBytes(record.source, "x");
-            records.push_back(record);
-        }
-    }
+    IndexPages() { program.SetString(K::IndexPageTitle, ""); }
 
     // How many entries each index page holds.
     std::vector<int> EntriesPerPage() {
@@ -48,8 +32,6 @@ class IndexPages : public SiteTest {
         }
         return counts;
     }
-
-    std::vector<SourceRecord> records;
 };
 
 TEST_F(IndexPages, TypicalLayoutPutsNinePerPageInRowsOfThree) {

@@ -73,18 +73,18 @@ TEST(AlbumScan, WalksTheTreeIntoAlbums) {
          {"src/site", "src/site/Thumbs"},
          "[] src 1: a.jpg\n",
          {"Left out \"$/site\": the site is written there."}},
-        {"target is the source: only its Thumbs and Web left out",
-         {"src/a.jpg", "src/Thumbs/TN_a.jpg", "src/Web/a.jpg", "src/more/b.jpg",
+        {"target is the source: only its Thumbs and Web left out, in any letter case",
+         {"src/a.jpg", "src/Thumbs/TN_a.jpg", "src/WEB/a.jpg", "src/more/b.jpg",
           "src/.store/c.jpg"},
          {{"src/more/up", ".."}, {"src/Best", ".store"}},
-         {"src", "src/Thumbs", "src/Web"},
+         {"src"},
          "[] src 3: a.jpg\n"
          "[Best] Best 1: Best/c.jpg\n"
          "[more] more 1: more/b.jpg\n",
          {"Left out \"$/.store\": a hidden folder.",
           "Left out \"$/more/up\": a link back to a folder that holds it.",
-          "Left out \"$/Thumbs\": the site is written there.",
-          "Left out \"$/Web\": the site is written there."}},
+          "Left out \"$/Thumbs\": the site keeps its own pictures in folders of that name.",
+          "Left out \"$/WEB\": the site keeps its own pictures in folders of that name."}},
         {"link back to an ancestor",
          {"src/Rome/a.jpg"},
          {{"src/Rome/back", ".."}},
@@ -98,6 +98,12 @@ TEST(AlbumScan, WalksTheTreeIntoAlbums) {
          {},
          "[] src 1: a.jpg\n",
          {"Left out \"$/out\": a link that leads outside the source folder."}},
+        {"link to a folder beside the source whose name starts as the source's",
+         {"src/a.jpg", "src-old/x.jpg"},
+         {{"src/old", "../src-old"}},
+         {},
+         "[] src 1: a.jpg\n",
+         {"Left out \"$/old\": a link that leads outside the source folder."}},
         {"link to a sibling: the real folder wins even when the link sorts first",
          {"src/Z/z.jpg"},
          {{"src/0 link", "Z"}},
@@ -142,7 +148,7 @@ TEST(AlbumScan, WalksTheTreeIntoAlbums) {
         for (const std::string& folder : c.excluded) {
             excluded.push_back(dir / folder);
         }
-        const AlbumTree tree = ScanAlbums(source, "*.jpg;*.png;*.gif", excluded);
+        const AlbumTree tree = ScanAlbums(source, "*.jpg;*.png;*.gif", excluded, {"Thumbs", "Web"});
         std::string outline;
         Outline(tree.top, source, outline);
         EXPECT_EQ(outline, c.outline);

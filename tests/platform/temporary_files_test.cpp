@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 
@@ -68,6 +69,36 @@ TEST(TemporaryFiles, OnlyLeftoversOfFinishedProcessesFromBeforeAreRemoved) {
         EXPECT_TRUE(std::filesystem::exists(dir / kept)) << kept;
     }
     EXPECT_TRUE(RemoveLeftoverTemporaryFiles(dir / "missing", since).empty());
+}
+
+// What the stand-in for kill says of every process.
+int signalError = 0;
+
+TEST(TemporaryFiles, AWriterThatCannotBeSignalledIsStillRunning) {
+    // Tests run as root, whom every process lets signal it; these are what others see.
+    const struct {
+        int error;
+        bool removed;
+    } cases[] = {
+        {EPERM, false},  // running, as another user
+        {ESRCH, true},   // gone
+    };
+    const ProcessSignaller previous = SetProcessSignaller([](pid_t, int) {
+        errno = signalError;
+        return -1;
+    });
+    for (const auto& c : cases) {
+        TempDir dir;
+        // Process 1 runs for as long as the machine does.
+        const std::string name = std::string(kTemporaryFilePrefix) + "1-0";
+        WriteFileBytes(dir / name, "half");
+        signalError = c.error;
+        const std::timespec later{std::time(nullptr) + 3600, 0};
+        EXPECT_EQ(RemoveLeftoverTemporaryFiles(dir.path(), later).size(), c.removed ? 1u : 0u)
+            << c.error;
+        EXPECT_EQ(std::filesystem::exists(dir / name), !c.removed) << c.error;
+    }
+    SetProcessSignaller(previous);
 }
 
 }  // namespace

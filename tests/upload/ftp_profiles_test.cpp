@@ -275,6 +275,24 @@ TEST_F(FtpProfilesTest, ASaveWritesOnlyItsOwnChangesOverWhatOthersDidMeanwhile) 
              EXPECT_EQ(FtpProfileCertificate("z"), "ZZ");
              EXPECT_EQ(GetRegistryString(kApplicationKey, "LastFTPProfile"), "z");
          }},
+        {"a rename in letter case only is no clash with itself",
+         {"a"},
+         [](FtpProfileList& list) {
+             FtpProfile edited = list.profiles[0];
+             edited.name.assign(1, 'A');
+             list.Change(0, edited);
+         },
+         [] {},
+         "",
+         [] {
+             FtpProfileList stored;
+             std::string last;
+             LoadFtpProfiles(stored, last);
+             ASSERT_EQ(stored.count, 1);
+             EXPECT_EQ(stored.profiles[0].name, "A");
+             EXPECT_EQ(stored.profiles[0].host, "ftp.a.example");
+             EXPECT_EQ(last, "A");
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -229,11 +229,14 @@ TEST_F(MirrorTest, ListingsOfEveryFormAreReadWholeOrNotAtAll) {
         {{.noMlst = true, .quirks = {"seven-field-list"}},
          {"delete  my photo.jpg", "delete  other.htm"}},
         {{.noMlst = true, .quirks = {"dos-list"}}, {"delete  my photo.jpg", "delete  other.htm"}},
+        {{.noMlst = true}, {"delete  my photo.jpg", "delete  other.htm"}},
     };
     for (const Case& c : cases) {
         FtpTestServer server(c.options);
         WriteFileBytes(server.Root() + "/old\rname.htm", "x");
         WriteFileBytes(server.Root() + "/other.htm", "x");
+        // The server's own file keeps a folder the site no longer has.
+        WriteFileBytes(server.Root() + "/gone/.htaccess", "Deny from all");
         WriteFileBytes(server.Root() + "/a.htm", "a");
         WriteFileBytes(site / "a.htm", "a");
         std::vector<std::string> plan;

@@ -289,6 +289,7 @@ TEST_F(UploadWorkerFake, TheWalkStaysInTheSiteAndTheMirrorKeepsWhatItLeftOut) {
     TempDir world;
     const std::string root = world / "site";
     WriteFileBytes(world / "private/id_rsa", "key");
+    WriteFileBytes(world / "site-private/notes.txt", "notes");  // its name starts as the site's
     WriteFileBytes(root + "/a.htm", "page");
     WriteFileBytes(root + "/sub/b.htm", "sub page");
     WriteFileBytes(root + "/bad\nname.htm", "x");
@@ -309,6 +310,7 @@ TEST_F(UploadWorkerFake, TheWalkStaysInTheSiteAndTheMirrorKeepsWhatItLeftOut) {
         {"self", ".", "a link to a folder of the site, sent under its own name"},
         {"alias", "sub", "a link to a folder of the site, sent under its own name"},
         {"secret.txt", world / "private/id_rsa", "a link to a file outside the site"},
+        {"notes.txt", world / "site-private/notes.txt", "a link to a file outside the site"},
         {"media", world / "unmounted/media", "a link that leads nowhere"},
     };
     for (const auto& link : links) {
@@ -350,7 +352,7 @@ TEST_F(UploadWorkerFake, TheWalkStaysInTheSiteAndTheMirrorKeepsWhatItLeftOut) {
              "Skipping \"sub/" + LeftoverName(1) + "\" (a temporary file Mavren was writing)"}) {
         EXPECT_TRUE(Contains(statuses, line)) << line;
     }
-    EXPECT_NE(Timings(*receiver).back().find("; 10 left out"), std::string::npos)
+    EXPECT_NE(Timings(*receiver).back().find("; 11 left out"), std::string::npos)
         << Timings(*receiver).back();
     EXPECT_EQ(statuses.back(), "Done.");
 }

@@ -8,13 +8,6 @@
 
 namespace {
 
-TEST(WorkerMessages, NumbersAreOffsetsFromTheFirstApplicationMessage) {
-    EXPECT_EQ(WM_APP_PROGRESS, 0x83E8u);
-    EXPECT_EQ(WM_APP_STATUS_TEXT, 0x83E9u);
-    EXPECT_EQ(WM_APP_ERROR_TEXT, 0x83EAu);
-    EXPECT_EQ(WM_APP_WORK_DONE, 0x83EBu);
-}
-
 TEST(WorkerMessages, PostsArriveInOrderWithTheirTexts) {
     auto receiver = std::make_shared<RecordingReceiver>();
     std::shared_ptr<WorkerMessageReceiver> window = receiver;
