@@ -211,11 +211,11 @@ int UsageError(const Command& command, const std::string& problem) {
 }
 
 bool LoadProgramOrReport(Program& program, const std::string& path) {
-    if (program.Load(path)) {
-        return true;
+    const Result loaded = program.Load(path);
+    if (!loaded.ok()) {
+        std::fprintf(stderr, "%s\n", loaded.text().c_str());
     }
-    std::fprintf(stderr, "%s\n", program.lastError.c_str());
-    return false;
+    return loaded.ok();
 }
 
 int LoadProgramArgument(const Command& command, const CommandLine& line, Program& program) {

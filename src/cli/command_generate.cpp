@@ -103,8 +103,10 @@ int RunGenerate(const CommandLine& line) {
 
     // What a finished or stopped run recorded is kept, as the main window keeps it; written
     // alone into the file as it is now, so that a change made meanwhile (a set) stays.
-    if (outcome == kRunFinished && !program.SaveLastGenerated(program.path)) {
-        std::fprintf(stderr, "%s\n", program.lastError.c_str());
+    if (outcome == kRunFinished) {
+        if (const Result saved = program.SaveLastGenerated(program.path); !saved.ok()) {
+            std::fprintf(stderr, "%s\n", saved.text().c_str());
+        }
     }
     if (outcome == kRunFailed) {
         return kExitFileError;

@@ -139,13 +139,15 @@ int RunNew(const CommandLine& line) {
     }
 
     Program program;
-    LoadDefaultProgram(program);
+    if (const Result loaded = LoadDefaultProgram(program); !loaded.ok()) {
+        ShowMessageBox(loaded.text(), MB_OK | MB_ICONEXCLAMATION);
+    }
     PictureProgramChoices pictureChoices;
     pictureChoices.albums = arguments.albums;
     ApplyNewProgramDefaults(program, {source, target, PatternsOf(arguments.type),
                                       arguments.type == "images", pictureChoices});
     program.path = path;
-    if (!program.Save(path)) {
+    if (!program.Save(path).ok()) {
         ShowMessageBox("Cannot create a file called '" + name + "' in\ndirectory '" + folder +
                            "'.\n\nPlease choose a different name or directory.",
                        MB_OK | MB_ICONSTOP);

@@ -66,8 +66,8 @@ int RunSet(const CommandLine& line) {
     for (const auto& [row, value] : assignments) {
         program.SetText(row->id, value);
     }
-    if (!program.Save(path)) {
-        std::fprintf(stderr, "%s\n", program.lastError.c_str());
+    if (const Result saved = program.Save(path); !saved.ok()) {
+        std::fprintf(stderr, "%s\n", saved.text().c_str());
         return kExitFileError;
     }
     for (const auto& [row, value] : assignments) {

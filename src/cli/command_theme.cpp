@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "document/program_file_lock.h"
 #include "generate/themes.h"
+#include "platform/message_box.h"
 
 namespace {
 
@@ -11,6 +12,15 @@ void ListThemes(std::FILE* out) {
         std::fprintf(out, "  %-10s %s\n", theme.name.c_str(), theme.description.c_str());
     }
     std::fprintf(out, "  %-10s %s\n", kNoTheme, "the classic pages, without a theme");
+}
+
+// True when the theme step is done; otherwise shows why in a stop box, unless the user
+// said No to a question and there is nothing to tell.
+bool Done(const Result& step) {
+    if (!step.ok() && !step.text().empty()) {
+        ShowMessageBox(step.text(), MB_OK | MB_ICONSTOP);
+    }
+    return step.ok();
 }
 
 }  // namespace
@@ -41,11 +51,11 @@ int CheckThemeName(const Command& command, const std::string& name) {
 }
 
 int ApplyThemeAndSave(Program& program, const std::string& path, const std::string& name) {
-    if (!ApplyTheme(program, path, name)) {
+    if (!Done(ApplyTheme(program, path, name))) {
         return kExitFileError;
     }
-    if (!program.Save(path)) {
-        std::fprintf(stderr, "%s\n", program.lastError.c_str());
+    if (const Result saved = program.Save(path); !saved.ok()) {
+        std::fprintf(stderr, "%s\n", saved.text().c_str());
         return kExitFileError;
     }
     return kExitOk;
@@ -65,16 +75,16 @@ int RunTheme(const CommandLine& line) {
     // The questions come before the lock, so that no save elsewhere waits for an answer;
     // a No changes nothing.
     ThemeChoice choice;
-    if (!ChooseTheme(path, name, choice)) {
+    if (!Done(ChooseTheme(path, name, choice))) {
         return kExitFileError;
     }
     const ProgramFileLock lock(path);
     Program program;
-    if (!LoadProgramOrReport(program, path) || !CopyChosenTheme(choice, program)) {
+    if (!LoadProgramOrReport(program, path) || !Done(CopyChosenTheme(choice, program))) {
         return kExitFileError;
     }
-    if (!program.Save(path)) {
-        std::fprintf(stderr, "%s\n", program.lastError.c_str());
+    if (const Result saved = program.Save(path); !saved.ok()) {
+        std::fprintf(stderr, "%s\n", saved.text().c_str());
         return kExitFileError;
     }
     for (const ProgramKey key : {ProgramKey::IndexBoilerplate, ProgramKey::ContentBoilerplate}) {

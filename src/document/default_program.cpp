@@ -5,21 +5,20 @@
 #include "document/program.h"
 #include "platform/app_folders.h"
 #include "platform/files.h"
-#include "platform/message_box.h"
 #include "platform/paths.h"
 
-void LoadDefaultProgram(Program& program) {
+Result LoadDefaultProgram(Program& program) {
     program.ApplyDefaults();
     const std::string path = JoinPath(ExecutableFolder(), "Default.mav");
     std::string problem;
-    if (!CheckRequiredFile(path, false)) {
+    if (!CheckRequiredFile(path).ok()) {
         problem = "Cannot find default Mavren program:\n\n  ";
-    } else if (!program.Load(path)) {
+    } else if (!program.Load(path).ok()) {
         problem = "Cannot load default Mavren program from:\n\n  ";
     }
-    if (!problem.empty()) {
-        ShowMessageBox(problem + path + "\n\nSome program defaults may be incorrect." +
-                           "\n\nReinstalling Mavren will fix this problem.",
-                       MB_OK | MB_ICONEXCLAMATION);
+    if (problem.empty()) {
+        return Result::Ok();
     }
+    return Result::Failure(problem + path + "\n\nSome program defaults may be incorrect." +
+                           "\n\nReinstalling Mavren will fix this problem.");
 }

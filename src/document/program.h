@@ -12,6 +12,7 @@
 
 #include "document/program_key.h"
 #include "platform/date_time.h"
+#include "platform/result.h"
 
 class Program {
   public:
@@ -20,9 +21,8 @@ class Program {
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    std::string path;       // the file last loaded (Save to another path leaves it)
-    std::string lastError;  // why the last Load or Save failed
-    OleDate modified = 0;   // when a value last changed (or the loaded file's time)
+    std::string path;      // the file last loaded (Save to another path leaves it)
+    OleDate modified = 0;  // when a value last changed (or the loaded file's time)
 
     // Getters: 0, false or "" for an id that no key carries.
     int GetInt(ProgramKey id) const;
@@ -59,22 +59,24 @@ class Program {
     bool HasBeenGenerated() const;
     bool EditedSinceGenerated() const;
 
-    // Reads path over the defaults; lines may end in CR LF, LF or CR. False when it cannot
-    // be opened (lastError says why) or when the user cancels at an unexpected keyword.
-    bool Load(const std::string& path);
+    // Reads path over the defaults; lines may end in CR LF, LF or CR. Fails when it cannot
+    // be opened (the text's first line names the file, the rest says why) or when the user
+    // cancels at an unexpected keyword (the text names the keyword and its line).
+    Result Load(const std::string& path);
 
     // Writes every key to path, replacing the file only once all is written, under the
     // program-file lock (program_file_lock.h). A file that holds text but no key of a
-    // program is never replaced. False with lastError set when that fails.
-    bool Save(const std::string& path);
+    // program is never replaced. A failure's first line names the file; after it comes the
+    // step that failed and the system's reason.
+    Result Save(const std::string& path);
 
     // Writes Last-Generated alone into the file at path as it is on disk, under the same
     // lock, so that what others changed in it meanwhile stays: the line that sets it is
     // replaced (or one is added), every other line is kept byte for byte, and the file is
-    // replaced as Save replaces it, or not at all when it already holds that value. False
-    // with lastError set when the file cannot be read or written, or holds text but no
+    // replaced as Save replaces it, or not at all when it already holds that value. Fails
+    // as Save and Load do when the file cannot be read or written, or holds text but no
     // key of a program.
-    bool SaveLastGenerated(const std::string& path);
+    Result SaveLastGenerated(const std::string& path);
 
     // Whether the program may be generated; messages gets one line per failed check.
     bool Validate(std::string& messages) const;

@@ -1,14 +1,15 @@
 // Reading and writing program files: a comment header, then one "Key = value" line per
 // key in table order, CR LF line ends (CR LF, LF and CR are all read).
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <string_view>
 
 #include "document/program.h"
 #include "document/program_file_lock.h"
+#include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
@@ -61,17 +62,37 @@ bool SplitKeyLine(std::string_view line, KeyLine& result) {
     return true;
 }
 
-// The whole file, or nothing when it is not a regular file that can be read.
-bool ReadProgramText(const std::string& path, std::string& text, struct stat& status) {
-    std::ifstream file;
-    if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-        file.open(path, std::ios::binary);
+// The whole file, or the step that failed when it is not a regular file that can be read.
+// Non-blocking, so a named pipe in place of a program cannot hang the reader.
+Result ReadProgramText(const std::string& path, std::string& text, struct stat& status) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
+        return Result::FromErrno("open", path, errno);
     }
-    if (!file.is_open()) {
-        return false;
+    if (::fstat(fd.get(), &status) != 0) {
+        return Result::FromErrno("stat", path, errno);
     }
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    if (!S_ISREG(status.st_mode)) {
+        return Result::FromErrno("open", path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+    }
+    text.resize(static_cast<std::size_t>(status.st_size));
+    const ssize_t got = ReadAll(fd.get(), text.data(), text.size());
+    if (got < 0) {
+        text.clear();
+        return Result::FromErrno("read", path, errno);
+    }
+    text.resize(static_cast<std::size_t>(got));
+    return Result::Ok();
+}
+
+// The fixed first line of a failure, then why the system refused.
+Result Explained(const char* format, const std::string& path, const Result& failure) {
+    return Result(failure).WithText(StringPrintf(format, path.c_str()) +
+                                    "\n\nReason: " + failure.reason());
+}
+
+Result CannotRead(const std::string& path, const Result& failure) {
+    return Explained("Could not open file '%s' for reading", path, failure);
 }
 
 // True when text holds a line that is neither blank nor a comment, but no key of a
@@ -97,27 +118,26 @@ std::string NotAProgramText(const std::string& path) {
         path.c_str());
 }
 
-// Replaces the file with text as every save does; false with error set when that fails.
-bool Replace(const std::string& path, const std::string& text, std::string& error) {
-    if (!ReplaceFileContents(path, text, true).ok()) {
-        error = StringPrintf("Could not open file '%s' for writing", path.c_str());
-        return false;
+// Replaces the file with text as every save does, saying which step failed and why.
+Result Replace(const std::string& path, const std::string& text) {
+    if (const Result replaced = ReplaceFileContents(path, text, true); !replaced.ok()) {
+        return Explained("Could not open file '%s' for writing", path, replaced);
     }
-    return true;
+    return Result::Ok();
 }
 
 }  // namespace
 
-bool Program::Load(const std::string& filePath) {
+Result Program::Load(const std::string& filePath) {
     struct stat status;
     std::string text;
-    if (!ReadProgramText(filePath, text, status)) {
-        lastError = StringPrintf("Could not open file '%s' for reading", filePath.c_str());
-        return false;
+    if (const Result read = ReadProgramText(filePath, text, status); !read.ok()) {
+        return CannotRead(filePath, read);
     }
     ApplyDefaults();
     path = filePath;
 
+    std::string unexpected;
     bool cancelled = false;
     ForEachLine(text, [&](int lineNumber, std::string_view line) {
         KeyLine keyLine;
@@ -128,21 +148,21 @@ bool Program::Load(const std::string& filePath) {
             SetFromText(row->id, std::string(keyLine.value));
             return true;
         }
-        lastError = StringPrintf("Unexpected keyword '%s' on line %d of %s",
-                                 std::string(keyLine.key).c_str(), lineNumber, filePath.c_str());
+        unexpected = StringPrintf("Unexpected keyword '%s' on line %d of %s",
+                                  std::string(keyLine.key).c_str(), lineNumber, filePath.c_str());
         const std::string question =
-            lastError + "\n\n" + "Press \"Retry\" to scan for more errors, \"Cancel\" to stop.";
+            unexpected + "\n\n" + "Press \"Retry\" to scan for more errors, \"Cancel\" to stop.";
         cancelled = ShowMessageBox(question, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY;
         return !cancelled;
     });
     if (cancelled) {
-        return false;
+        return Result::Failure(unexpected);
     }
     modified = OleDateFromTime(status.st_mtime);
-    return true;
+    return Result::Ok();
 }
 
-bool Program::Save(const std::string& filePath) {
+Result Program::Save(const std::string& filePath) {
     const ProgramFileLock lock(filePath);
     std::string text =
         "#\r\n# Generated by Mavren on " + FormatOleDate(CurrentOleDate()) + "\r\n#\r\n\r\n";
@@ -163,24 +183,21 @@ bool Program::Save(const std::string& filePath) {
     }
     struct stat status;
     std::string before;
-    if (ReadProgramText(filePath, before, status) && HoldsSomethingElse(before)) {
-        lastError = NotAProgramText(filePath);
-        return false;
+    if (ReadProgramText(filePath, before, status).ok() && HoldsSomethingElse(before)) {
+        return Result::Failure(NotAProgramText(filePath));
     }
-    return Replace(filePath, text, lastError);
+    return Replace(filePath, text);
 }
 
-bool Program::SaveLastGenerated(const std::string& filePath) {
+Result Program::SaveLastGenerated(const std::string& filePath) {
     const ProgramFileLock lock(filePath);
     struct stat status;
     std::string text;
-    if (!ReadProgramText(filePath, text, status)) {
-        lastError = StringPrintf("Could not open file '%s' for reading", filePath.c_str());
-        return false;
+    if (const Result read = ReadProgramText(filePath, text, status); !read.ok()) {
+        return CannotRead(filePath, read);
     }
     if (HoldsSomethingElse(text)) {
-        lastError = NotAProgramText(filePath);
-        return false;
+        return Result::Failure(NotAProgramText(filePath));
     }
     // The last line that sets the key is the one that counts when the file is read.
     std::size_t start = std::string::npos;
@@ -207,5 +224,5 @@ bool Program::SaveLastGenerated(const std::string& filePath) {
         }
         after += line + "\r\n";
     }
-    return after == text || Replace(filePath, after, lastError);
+    return after == text ? Result::Ok() : Replace(filePath, after);
 }

@@ -24,7 +24,7 @@ std::string SuggestedProgramName(const std::string& namingFolder,
     if (PathExtension(name) != "MAV") {
         name += ".mav";
     }
-    for (int counter = 0; CheckRequiredFile(JoinPath(programFolder, name), false); ++counter) {
+    for (int counter = 0; CheckRequiredFile(JoinPath(programFolder, name)).ok(); ++counter) {
         if (counter > kLastCounter) {
             return {};
         }

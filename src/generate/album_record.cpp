@@ -42,7 +42,7 @@ std::string AlbumRecordPath(const std::string& target) {
 void LoadAlbumRecord(const std::string& path, AlbumRecord& record) {
     record.albums.clear();
     std::string text;
-    if (!ReadWholeFile(path, text).empty()) {
+    if (!ReadWholeFile(path, text).ok()) {
         return;
     }
     std::istringstream lines(text);
@@ -99,7 +99,7 @@ bool SaveAlbumRecord(const std::string& path, const AlbumRecord& record) {
             }
         }
     }
-    return EnsureDirectoryPath(PathFolder(path), true) && WriteWholeFile(path, text.str()).empty();
+    return EnsureDirectoryPath(PathFolder(path), true) && WriteWholeFile(path, text.str()).ok();
 }
 
 std::string Fingerprint(const std::string& text) {

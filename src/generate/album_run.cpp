@@ -210,6 +210,7 @@ class AlbumRun {
     int albumsDone = 0;
     int albumsMade = 0;
     std::string startPage;
+    bool pageFailed = false;  // a page could not be written: the run ends at once
 
   private:
     bool MakePages(const Album& album, Program& albumProgram, FileList& files,
@@ -231,8 +232,10 @@ class AlbumRun {
         albumOptions.window =
             std::make_shared<AlbumWindow>(window, picturesDone, pictures, totalPictures);
         FolderOutcome outcome;
-        if (GenerateFolder(albumProgram, files, albumOptions, &place, summary, outcome) !=
-            kRunFinished) {
+        const int folder =
+            GenerateFolder(albumProgram, files, albumOptions, &place, summary, outcome);
+        if (folder != kRunFinished) {
+            pageFailed = folder == kRunFailed;
             return false;
         }
         if (album.path.empty()) {
@@ -308,6 +311,9 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     run.tracker.Start("picture", total);
     AlbumEntry top;
     const bool whole = run.Make(tree.top, tree.top.name, top);
+    if (run.pageFailed) {
+        return kRunFailed;
+    }
     // Finished albums are whole even when the run ends early: the next run keeps them.
     SaveAlbumRecord(run.recordPath, run.record);
     if (!whole) {

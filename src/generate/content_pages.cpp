@@ -1,6 +1,7 @@
 #include "generate/content_pages.h"
 
 #include <memory>
+#include <utility>
 
 #include "document/pattern_expansion.h"
 #include "generate/file_descriptions.h"
@@ -276,7 +277,10 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Line(-2, "</TR>\n");
         page.Line(-2, "</TABLE>\n");
         page.WriteClosing();
-        page.Close();
+        if (Result closed = page.Close(); !closed.ok()) {
+            run->failure = std::move(closed);
+            return false;
+        }
         previousPage = PathFileName(record.contentPage);
 
         const PageWords words = run->frame.Words(title, PathFileName(record.source));

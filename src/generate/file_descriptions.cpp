@@ -21,7 +21,7 @@ void FileDescriptions::Load(const std::string& folder) {
         return;
     }
     std::string text;
-    if (ReadWholeFile(found->front(), text).empty()) {
+    if (ReadWholeFile(found->front(), text).ok()) {
         Parse(text);
     }
 }

@@ -369,14 +369,23 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         summary.filesRemoved += run.summary.filesRemoved;
         return outcome;
     };
+    const auto ended = [&] {
+        if (run.failure.ok()) {
+            return tally(kRunEndedAfterMessage);
+        }
+        if (options.failure != nullptr) {
+            *options.failure = run.failure;
+        }
+        return tally(kRunFailed);
+    };
     if (program.GetBool(ProgramKey::GenerateIndexPage) &&
         !GenerateIndexPages(records, program, &run, thumbnails.get(), options.jobs, album)) {
-        return tally(kRunEndedAfterMessage);
+        return ended();
     }
     thumbnails.reset();
     if (!IsStopRequested() && program.GetBool(ProgramKey::GenerateContentPages) &&
         !GenerateContentPages(records, program, &run)) {
-        return tally(kRunEndedAfterMessage);
+        return ended();
     }
 
     const bool contentOnly = !program.GetBool(ProgramKey::GenerateIndexPage) &&

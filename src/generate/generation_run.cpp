@@ -61,8 +61,9 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
     }
     GenerationSummary summary;
     FolderOutcome outcome;
-    if (GenerateFolder(program, *list, options, nullptr, summary, outcome) != kRunFinished) {
-        return kRunEndedAfterMessage;
+    if (const int folder = GenerateFolder(program, *list, options, nullptr, summary, outcome);
+        folder != kRunFinished) {
+        return folder == kRunFailed ? kRunFailed : kRunEndedAfterMessage;
     }
     list.reset();
     SetLastStartPage(JoinPath(targetDir, outcome.startPage));

@@ -14,15 +14,18 @@
 
 #include "document/program.h"
 #include "generate/generation_summary.h"
+#include "platform/result.h"
 #include "work/worker_messages.h"
 
 struct GenerationOptions {
     int jobs = 0;                          // threads that make thumbnails ahead; 0: one per core
     GenerationSummary* summary = nullptr;  // filled with what the run did, when given
+    Result* failure = nullptr;             // when given, why a run that ended kRunFailed failed
     std::shared_ptr<WorkerMessageReceiver> window = {};  // where every report goes; may be null
 };
 
 // Outcomes of a run.
+constexpr int kRunFailed = -1;            // a page could not be written; nothing was asked
 constexpr int kRunFinished = 0;           // finished or stopped
 constexpr int kRunEndedAfterMessage = 1;  // a copy or a page failed, or the user said No
 constexpr int kRunNoSourceFiles = 2;

@@ -24,8 +24,14 @@ void ShowFailure(std::string reason) {
 
 int GenerationWorker(const GenerationRequest& request) {
     int outcome = kRunFailed;
+    Result failure = Result::Ok();
+    GenerationOptions options = request.options;
+    options.failure = &failure;
     try {
-        outcome = RunGeneration(request.kind, *request.program, request.options);
+        outcome = RunGeneration(request.kind, *request.program, options);
+        if (!failure.ok()) {
+            ShowFailure(failure.text());
+        }
     } catch (const std::exception& exception) {
         ShowFailure(exception.what());
     } catch (...) {

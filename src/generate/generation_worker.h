@@ -1,9 +1,9 @@
 #pragma once
 
-// What the worker thread of a generation runs: the run itself, a stop box when an
-// exception escapes it, and WM_APP_WORK_DONE to the request's window whatever happened.
-// The front end sets StopRequested to 0 and puts its window into the request's options
-// before it starts the thread.
+// What the worker thread of a generation runs: the run itself, a stop box when a page
+// cannot be written or an exception escapes it, and WM_APP_WORK_DONE to the request's
+// window whatever happened. The front end sets StopRequested to 0 and puts its window
+// into the request's options before it starts the thread.
 
 #include "document/program.h"
 #include "generate/generation_run.h"
@@ -14,7 +14,6 @@ struct GenerationRequest {
     GenerationOptions options;
 };
 
-// The run's outcome, or kRunFailed when an exception ended it.
-constexpr int kRunFailed = -1;
-
+// The run's outcome: kRunFailed when a page could not be written or an exception ended
+// the run.
 int GenerationWorker(const GenerationRequest& request);

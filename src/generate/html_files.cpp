@@ -31,9 +31,9 @@ std::size_t TagEnd(const std::string& text, std::size_t start) {
 // The body as ExtractBody gives it, or the reason it cannot be had.
 std::string FindBody(const std::string& path, std::string& body, std::size_t largest) {
     std::string content;
-    if (std::string error = ReadLimitedFile(path, content, largest, OverLimit::Refuse);
-        !error.empty()) {
-        return error;
+    if (const Result read = ReadLimitedFile(path, content, largest, OverLimit::Refuse);
+        !read.ok()) {
+        return read.text();
     }
     const std::string upper = AsciiUpperCase(content);
     const std::size_t open = upper.find("<BODY");
@@ -56,8 +56,8 @@ std::string FindBody(const std::string& path, std::string& body, std::size_t lar
 // Sets alreadyMarked (and changes nothing) when the file carries the mark.
 std::string MarkedContent(const std::string& path, std::string& content, bool& alreadyMarked) {
     const std::string mark(kGeneratorMark);
-    if (std::string error = ReadWholeFile(path, content); !error.empty()) {
-        return error;
+    if (const Result read = ReadWholeFile(path, content); !read.ok()) {
+        return read.text();
     }
     const std::string upper = AsciiUpperCase(content);
     alreadyMarked = upper.find(AsciiUpperCase(mark)) != std::string::npos;
@@ -79,7 +79,8 @@ std::string MarkedContent(const std::string& path, std::string& content, bool& a
 // cannot be read.
 std::string ReadForMark(const std::string& path, std::string& content) {
     return ReadLimitedFile(path, content, kLargestSourceFile + kGeneratorMark.size(),
-                           OverLimit::ReadStart);
+                           OverLimit::ReadStart)
+        .text();
 }
 
 // Reads a boilerplate into content. False after telling the user why it cannot serve.
@@ -98,7 +99,7 @@ bool ReadBoilerplate(const std::string& path, std::string& content) {
 }  // namespace
 
 std::string ReadSourceFile(const std::string& path, std::string& contents) {
-    return ReadLimitedFile(path, contents, kLargestSourceFile, OverLimit::Refuse);
+    return ReadLimitedFile(path, contents, kLargestSourceFile, OverLimit::Refuse).text();
 }
 
 bool CheckBoilerplate(const std::string& path) {
@@ -121,7 +122,7 @@ bool AddGeneratorMeta(const std::string& path) {
     bool alreadyMarked = false;
     std::string error = MarkedContent(path, content, alreadyMarked);
     if (error.empty() && !alreadyMarked) {
-        error = WriteWholeFile(path, content);
+        error = WriteWholeFile(path, content).text();
     }
     if (!error.empty()) {
         ShowStop("Cannot add META-GENERATOR tag to file\n\n", error);
@@ -146,9 +147,9 @@ bool CarriesGeneratorMark(const std::string& path) {
 
 bool DeclarePageCharset(const std::string& path) {
     std::string page;
-    std::string error = ReadWholeFile(path, page);
+    std::string error = ReadWholeFile(path, page).text();
     if (error.empty() && DeclareUtf8(page)) {
-        error = WriteWholeFile(path, page);
+        error = WriteWholeFile(path, page).text();
     }
     if (!error.empty()) {
         ShowMessageBox(error, MB_OK);
@@ -172,7 +173,7 @@ bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplat
     boilerplate = ReplaceAll(boilerplate, kTitleTag, words.title);
     boilerplate = ReplaceAll(boilerplate, kLanguageTag, words.language);
     const std::string merged = ReplaceAll(boilerplate, kBoilerplateTag, body);
-    if (const std::string error = WriteWholeFile(pagePath, merged); !error.empty()) {
+    if (const std::string error = WriteWholeFile(pagePath, merged).text(); !error.empty()) {
         ShowMessageBox(error, MB_OK);
         return false;
     }

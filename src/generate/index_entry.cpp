@@ -155,7 +155,7 @@ bool IndexEntryWriter::GifPicture(const SourceRecord& record, Picture& picture) 
         const std::string folder = program.GetText(ProgramKey::MiscGifThumbnailDir);
         const std::string name = PathFileName(record.source);
         const std::string ready = JoinPath(folder, name);
-        if (!folder.empty() && CheckRequiredFile(ready, false)) {
+        if (!folder.empty() && CheckRequiredFile(ready).ok()) {
             const std::string thumbnail = std::string(kThumbnailFolder) + "/TN_" + name;
             const std::string destination = JoinPath(target, thumbnail);
             if (!CopyIfChanged(ready, destination)) {

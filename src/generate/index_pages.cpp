@@ -1,6 +1,7 @@
 #include "generate/index_pages.h"
 
 #include <memory>
+#include <utility>
 
 #include "document/pattern_expansion.h"
 #include "generate/html_files.h"
@@ -202,7 +203,10 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         page.Line(-2, "</TABLE>\n");
         page.Write("</CENTER>\n");
         page.WriteClosing();
-        page.Close();
+        if (Result closed = page.Close(); !closed.ok()) {
+            run->failure = std::move(closed);
+            return false;
+        }
         previousPage = name;
 
         if (!boilerplate.empty() &&

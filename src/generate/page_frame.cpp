@@ -6,7 +6,7 @@
 #include "platform/message_box.h"
 
 bool PageFrame::Start(PageWriter& page, const std::string& path) {
-    if (!page.Open(path)) {
+    if (!page.Open(path).ok()) {
         ShowMessageBox("Failed to create file: " + path, MB_OK);
         return false;
     }

@@ -37,8 +37,9 @@ class PageFrame {
     std::string language;  // the page language, once known
 };
 
-// What the page steps of one run share: the frame, the tally of what they did, and the
-// window their reports go to (none: they report nothing).
+// What the page steps of one run share: the frame, the tally of what they did, the
+// window their reports go to (none: they report nothing), and the page that could not be
+// written, which ends the run.
 struct PageRun {
     explicit PageRun(const Program& program,
                      std::shared_ptr<WorkerMessageReceiver> window = nullptr)
@@ -47,4 +48,5 @@ struct PageRun {
     PageFrame frame;
     GenerationSummary summary;
     std::shared_ptr<WorkerMessageReceiver> window;
+    Result failure = Result::Ok();
 };

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdarg>
-#include <stdexcept>
 
 #include "generate/product.h"
 #include "generate/text_encoding.h"
@@ -22,10 +21,10 @@ PageWriter::~PageWriter() {
     }
 }
 
-bool PageWriter::Open(const std::string& path) {
+Result PageWriter::Open(const std::string& path) {
     filePath = path;
     file = std::fopen(path.c_str(), "wbe");
-    return file != nullptr;
+    return file != nullptr ? Result::Ok() : Result::FromErrno("open", path, errno);
 }
 
 void PageWriter::Write(std::string_view text) {
@@ -97,27 +96,26 @@ void PageWriter::WriteClosing() {
     Write("</BODY>\n</HTML>\n");
 }
 
-void PageWriter::Close() {
+Result PageWriter::Close() {
     if (file == nullptr) {
-        return;
+        return Result::Ok();
     }
     DeclareUtf8(content);
     const bool written = Flush();
     const int error = errno;
     std::FILE* closing = file;
     file = nullptr;
-    if (std::fclose(closing) != 0 || !written) {
-        Fail(written ? errno : error);
+    if (std::fclose(closing) == 0 && written) {
+        return Result::Ok();
     }
+    const int failure = written ? errno : error;
+    return Result::FromErrno(written ? "close" : "write", filePath, failure)
+        .WithText(StringPrintf("Failed to write '%s' (%s)", filePath.c_str(),
+                               ErrorCodeText(failure).c_str()));
 }
 
 bool PageWriter::Flush() {
     const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
     content.clear();
     return written;
-}
-
-void PageWriter::Fail(int error) {
-    throw std::runtime_error(
-        StringPrintf("Failed to write '%s' (%s)", filePath.c_str(), ErrorCodeText(error).c_str()));
 }

@@ -6,13 +6,15 @@
 // written when it is closed, so that a page holding UTF-8 text can declare it on the
 // line after its generator META (text_encoding.h).
 //
-// One writer per page, used by one thread. A failed write throws std::runtime_error
-// (disk full and the like are not foreseen by the page steps; the generation worker
-// reports them). A page abandoned before Close is written as far as it got.
+// One writer per page, used by one thread. A page that cannot be written (disk full and
+// the like) fails at Close, which the page steps check; the generation worker reports
+// it. A page abandoned before Close is written as far as it got.
 
 #include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "platform/result.h"
 
 class PageWriter {
   public:
@@ -21,8 +23,8 @@ class PageWriter {
     PageWriter(const PageWriter&) = delete;
     PageWriter& operator=(const PageWriter&) = delete;
 
-    // Creates or truncates path for writing. False, with errno set, when it cannot.
-    bool Open(const std::string& path);
+    // Creates or truncates path for writing; a failure names the step, the path and errno.
+    Result Open(const std::string& path);
 
     // Writes text as it is, but for each line feed not preceded by a carriage return,
     // which becomes CR LF.
@@ -46,15 +48,15 @@ class PageWriter {
                      const std::string& language = {});
     void WriteClosing();
 
-    // Writes the page, declaring UTF-8 when it needs it, and closes the file; throws when
-    // the data could not be written.
-    void Close();
+    // Writes the page, declaring UTF-8 when it needs it, and closes the file. Fails, with
+    // "Failed to write '<path>' (<the system's reason>)", when the data could not be
+    // written.
+    Result Close();
 
     const std::string& path() const { return filePath; }
     const std::string& fontTag() const { return font; }
 
   private:
-    [[noreturn]] void Fail(int error);
     bool Flush();
 
     std::string filePath;

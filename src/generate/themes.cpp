@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "platform/app_folders.h"
 #include "platform/files.h"
@@ -30,7 +31,7 @@ bool IsFile(const fs::path& path) {
 bool IsCopyOfInstalledTheme(const std::string& text, const char* fileName) {
     for (const Theme& theme : InstalledThemes()) {
         std::string original;
-        if (ReadWholeFile(JoinPath(theme.folder, fileName), original).empty() && original == text) {
+        if (ReadWholeFile(JoinPath(theme.folder, fileName), original).ok() && original == text) {
             return true;
         }
     }
@@ -48,9 +49,9 @@ bool AgreeToCopy(const Theme& theme, const char* fileName, const std::string& fo
         return true;  // a theme may go without its description
     }
     std::string text;
-    if (ReadWholeFile(source, text).empty() && fs::exists(fs::symlink_status(destination))) {
+    if (ReadWholeFile(source, text).ok() && fs::exists(fs::symlink_status(destination))) {
         std::string present;
-        const bool readable = ReadWholeFile(destination, present).empty();
+        const bool readable = ReadWholeFile(destination, present).ok();
         if (readable && present == text) {
             return true;
         }
@@ -67,18 +68,18 @@ bool AgreeToCopy(const Theme& theme, const char* fileName, const std::string& fo
     return true;
 }
 
-// Copies one file of the theme into folder. False after telling the user why.
-bool CopyThemeFile(const Theme& theme, const char* fileName, const std::string& folder) {
+// Copies one file of the theme into folder.
+Result CopyThemeFile(const Theme& theme, const char* fileName, const std::string& folder) {
     std::string text;
-    std::string error = ReadWholeFile(JoinPath(theme.folder, fileName), text);
-    if (error.empty()) {
-        error = WriteWholeFile(JoinPath(folder, fileName), text);
+    Result copied = ReadWholeFile(JoinPath(theme.folder, fileName), text);
+    if (copied.ok()) {
+        copied = WriteWholeFile(JoinPath(folder, fileName), text);
     }
-    if (!error.empty()) {
-        ShowMessageBox("Cannot copy the theme's files\n\n" + error, MB_OK | MB_ICONSTOP);
-        return false;
+    if (!copied.ok()) {
+        std::string text = "Cannot copy the theme's files\n\n" + copied.text();
+        return std::move(copied).WithText(std::move(text));
     }
-    return true;
+    return Result::Ok();
 }
 
 }  // namespace
@@ -100,7 +101,7 @@ std::vector<Theme> InstalledThemes() {
         theme.name = folder.filename().string();
         theme.folder = folder.string();
         std::string description;
-        if (ReadWholeFile((folder / kThemeDescriptionFile).string(), description).empty()) {
+        if (ReadWholeFile((folder / kThemeDescriptionFile).string(), description).ok()) {
             theme.description = FirstLine(description);
         }
         themes.push_back(std::move(theme));
@@ -125,51 +126,51 @@ std::string ProgramThemeFolder(const std::string& programPath) {
     return (program.parent_path() / (program.stem().string() + "-theme")).string();
 }
 
-bool ChooseTheme(const std::string& programPath, const std::string& name, ThemeChoice& choice) {
+Result ChooseTheme(const std::string& programPath, const std::string& name, ThemeChoice& choice) {
     choice = ThemeChoice();
     if (name == kNoTheme) {
-        return true;
+        return Result::Ok();
     }
     if (!FindTheme(name, choice.theme)) {
-        ShowMessageBox(StringPrintf("There is no theme called \"%s\" in %s.", name.c_str(),
-                                    ThemesFolder().c_str()),
-                       MB_OK | MB_ICONSTOP);
-        return false;
+        return Result::Failure(StringPrintf("There is no theme called \"%s\" in %s.", name.c_str(),
+                                            ThemesFolder().c_str()));
     }
     choice.folder = ProgramThemeFolder(programPath);
     for (const char* fileName : kThemeFiles) {
         if (!AgreeToCopy(choice.theme, fileName, choice.folder, choice.files)) {
-            return false;
+            return Result::Failure({});
         }
     }
-    return true;
+    return Result::Ok();
 }
 
-bool CopyChosenTheme(const ThemeChoice& choice, Program& program) {
+Result CopyChosenTheme(const ThemeChoice& choice, Program& program) {
     if (choice.folder.empty()) {
         program.SetString(ProgramKey::IndexBoilerplate, "");
         program.SetString(ProgramKey::ContentBoilerplate, "");
-        return true;
+        return Result::Ok();
     }
     std::error_code error;
     fs::create_directories(choice.folder, error);
     if (error || !fs::is_directory(choice.folder)) {
-        ShowMessageBox(StringPrintf("Cannot make the folder \"%s\" for the theme's files.\n\n%s",
-                                    choice.folder.c_str(), error.message().c_str()),
-                       MB_OK | MB_ICONSTOP);
-        return false;
+        return Result::Failure(
+            StringPrintf("Cannot make the folder \"%s\" for the theme's files.\n\n%s",
+                         choice.folder.c_str(), error.message().c_str()));
     }
     for (const char* fileName : choice.files) {
-        if (!CopyThemeFile(choice.theme, fileName, choice.folder)) {
-            return false;
+        if (Result copied = CopyThemeFile(choice.theme, fileName, choice.folder); !copied.ok()) {
+            return copied;
         }
     }
     program.SetString(ProgramKey::IndexBoilerplate, JoinPath(choice.folder, kThemeIndexFile));
     program.SetString(ProgramKey::ContentBoilerplate, JoinPath(choice.folder, kThemeContentFile));
-    return true;
+    return Result::Ok();
 }
 
-bool ApplyTheme(Program& program, const std::string& programPath, const std::string& name) {
+Result ApplyTheme(Program& program, const std::string& programPath, const std::string& name) {
     ThemeChoice choice;
-    return ChooseTheme(programPath, name, choice) && CopyChosenTheme(choice, program);
+    if (Result chosen = ChooseTheme(programPath, name, choice); !chosen.ok()) {
+        return chosen;
+    }
+    return CopyChosenTheme(choice, program);
 }

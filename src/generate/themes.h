@@ -6,13 +6,15 @@
 // program takes a theme through its two boilerplate keys alone: the theme's files are
 // copied into a folder beside the program file, "<program name>-theme", and both keys
 // point at the copies, so the program keeps working wherever Mavren is installed and its
-// look can be edited. Functions that return false have told the user why in a message
-// box, or the user answered No to a question of ChooseTheme. No shared state.
+// look can be edited. A failure's text is what the front end shows in a stop box; a
+// failure with no text is a No to a question of ChooseTheme, which needs no word. No
+// shared state.
 
 #include <string>
 #include <vector>
 
 #include "document/program.h"
+#include "platform/result.h"
 
 // The theme name that takes a program back to the classic pages.
 inline constexpr char kNoTheme[] = "none";
@@ -51,14 +53,14 @@ struct ThemeChoice {
 
 // Decides what choosing the theme name for the program at programPath copies, writing
 // nothing. A copy already there is replaced only when it is a copy of some installed
-// theme's file; otherwise the user is asked first. False after telling the user that
-// there is no such theme, or when the user answers No: then nothing is to change.
-bool ChooseTheme(const std::string& programPath, const std::string& name, ThemeChoice& choice);
+// theme's file; otherwise the user is asked first. Fails when there is no such theme,
+// or with no text when the user answers No: then nothing is to change.
+Result ChooseTheme(const std::string& programPath, const std::string& name, ThemeChoice& choice);
 
 // Copies the chosen files and points Index-Boilerplate and Content-Boilerplate at the
 // copies; the choice of kNoTheme empties both keys and copies nothing. Asks nothing and
-// does not save the program. False, with the keys unchanged, after telling the user why.
-bool CopyChosenTheme(const ThemeChoice& choice, Program& program);
+// does not save the program. Fails, with the keys unchanged, when a copy cannot be made.
+Result CopyChosenTheme(const ThemeChoice& choice, Program& program);
 
 // ChooseTheme, then CopyChosenTheme.
-bool ApplyTheme(Program& program, const std::string& programPath, const std::string& name);
+Result ApplyTheme(Program& program, const std::string& programPath, const std::string& name);

@@ -144,7 +144,7 @@ bool WriteIfDifferent(const std::string& path, const std::string& text) {
     if (CreateFolderPath(PathFolder(path), 0700) != 0) {
         return false;
     }
-    return WriteWholeFile(path, text).empty();
+    return WriteWholeFile(path, text).ok();
 }
 
 bool FileExists(const std::string& path) {

@@ -50,29 +50,37 @@ std::string SizeLimitText(std::size_t limit) {
 }
 
 // Writes in place; used only where no temporary file may be made beside the target.
-ReplaceFileResult OverwriteInPlace(const std::string& path, std::string_view data, bool sync) {
+Result OverwriteInPlace(const std::string& path, std::string_view data, bool sync) {
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
     if (!fd.valid()) {
-        return {ReplaceFileResult::Step::Open, errno};
+        return Result::FromErrno("open", path, errno);
     }
-    if (!WriteAll(fd.get(), data) || (sync && ::fsync(fd.get()) != 0)) {
-        return {ReplaceFileResult::Step::Write, errno};
+    if (!WriteAll(fd.get(), data)) {
+        return Result::FromErrno("write", path, errno);
+    }
+    if (sync && ::fsync(fd.get()) != 0) {
+        return Result::FromErrno("sync", path, errno);
     }
     if (const int error = fd.Close()) {
-        return {ReplaceFileResult::Step::Write, error};
+        return Result::FromErrno("close", path, error);
     }
-    return {};
+    return Result::Ok();
+}
+
+// The text of a read that could not open its file.
+Result CannotOpen(const std::string& path, int error) {
+    return Result::FromErrno("open", path, error)
+        .WithText(StringPrintf("Cannot open '%s' for reading (errno %d)\n", path.c_str(), error));
 }
 
 }  // namespace
 
-ReplaceFileResult ReplaceFileContents(const std::string& requested, std::string_view data,
-                                      bool sync) {
+Result ReplaceFileContents(const std::string& requested, std::string_view data, bool sync) {
     const std::string path = ResolveLink(requested);
     struct stat existing;
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) {
-        return {ReplaceFileResult::Step::Open, EISDIR};
+        return Result::FromErrno("open", path, EISDIR);
     }
     std::string temporary;
     UniqueFd fd = CreateTemporaryBeside(path, temporary);
@@ -82,58 +90,63 @@ ReplaceFileResult ReplaceFileContents(const std::string& requested, std::string_
         if (exists && (error == EACCES || error == EPERM) && ::access(path.c_str(), W_OK) == 0) {
             return OverwriteInPlace(path, data, sync);
         }
-        return {ReplaceFileResult::Step::Open, error};
+        return Result::FromErrno("open", path, error);
     }
-    auto fail = [&temporary](int error) {
+    auto fail = [&temporary, &path](const char* step, int error) {
         ::unlink(temporary.c_str());
-        return ReplaceFileResult{ReplaceFileResult::Step::Write, error};
+        return Result::FromErrno(step, path, error);
     };
     if (exists && ::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
-        return fail(errno);
+        return fail("chmod", errno);
     }
-    if (!WriteAll(fd.get(), data) || (sync && ::fsync(fd.get()) != 0)) {
-        return fail(errno);
+    if (!WriteAll(fd.get(), data)) {
+        return fail("write", errno);
+    }
+    if (sync && ::fsync(fd.get()) != 0) {
+        return fail("sync", errno);
     }
     if (const int error = fd.Close()) {
-        return fail(error);
+        return fail("close", error);
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        return fail(errno);
+        return fail("rename", errno);
     }
-    return {};
+    return Result::Ok();
 }
 
-std::string ReadWholeFile(const std::string& path, std::string& contents) {
+Result ReadWholeFile(const std::string& path, std::string& contents) {
     return ReadLimitedFile(path, contents, std::numeric_limits<std::size_t>::max(),
                            OverLimit::Refuse);
 }
 
-std::string ReadLimitedFile(const std::string& path, std::string& contents, std::size_t limit,
-                            OverLimit over) {
+Result ReadLimitedFile(const std::string& path, std::string& contents, std::size_t limit,
+                       OverLimit over) {
     contents.clear();
     struct stat status;
     if (::stat(path.c_str(), &status) != 0) {
-        return StringPrintf("Cannot get status of '%s'\n", path.c_str());
+        return Result::FromErrno("stat", path, errno)
+            .WithText(StringPrintf("Cannot get status of '%s'\n", path.c_str()));
     }
     if (S_ISDIR(status.st_mode)) {
-        return StringPrintf("Cannot open '%s' for reading (errno %d)\n", path.c_str(), EISDIR);
+        return CannotOpen(path, EISDIR);
     }
     // Non-blocking, so a named pipe in place of a file cannot hang the reader.
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
-        return StringPrintf("Cannot open '%s' for reading (errno %d)\n", path.c_str(), errno);
+        return CannotOpen(path, errno);
     }
     // The size of the file opened, not of the one named a moment ago: a writer may have
     // renamed another file into its place in between.
     if (::fstat(fd.get(), &status) != 0) {
-        return StringPrintf("Cannot get status of '%s'\n", path.c_str());
+        return Result::FromErrno("stat", path, errno)
+            .WithText(StringPrintf("Cannot get status of '%s'\n", path.c_str()));
     }
     std::size_t size = static_cast<std::size_t>(status.st_size);
     if (static_cast<unsigned long long>(status.st_size) > limit) {
         if (over == OverLimit::Refuse) {
-            return StringPrintf("'%s' is larger than %s (%lld bytes) and is not read\n",
-                                path.c_str(), SizeLimitText(limit).c_str(),
-                                static_cast<long long>(status.st_size));
+            return Result::Failure(
+                StringPrintf("'%s' is larger than %s (%lld bytes) and is not read\n", path.c_str(),
+                             SizeLimitText(limit).c_str(), static_cast<long long>(status.st_size)));
         }
         size = limit;
     }
@@ -141,20 +154,22 @@ std::string ReadLimitedFile(const std::string& path, std::string& contents, std:
     try {
         buffer.resize(size);
     } catch (const std::bad_alloc&) {
-        return StringPrintf("Cannot allocate %lld bytes for '%s'\n", static_cast<long long>(size),
-                            path.c_str());
+        return Result::Failure(StringPrintf("Cannot allocate %lld bytes for '%s'\n",
+                                            static_cast<long long>(size), path.c_str()));
     }
     const ssize_t got = ReadAll(fd.get(), buffer.data(), size);
     if (got < 0 || static_cast<std::size_t>(got) != size) {
         const int error = got < 0 ? errno : 0;
-        return StringPrintf("Failed to read %lld bytes from '%s' (errno %d)\n",
-                            static_cast<long long>(size), path.c_str(), error);
+        const std::string text = StringPrintf("Failed to read %lld bytes from '%s' (errno %d)\n",
+                                              static_cast<long long>(size), path.c_str(), error);
+        return error != 0 ? Result::FromErrno("read", path, error).WithText(text)
+                          : Result::Failure(text);
     }
     if (std::memchr(buffer.data(), '\0', size) != nullptr) {
-        return StringPrintf("'%s' contains binary characters\n", path.c_str());
+        return Result::Failure(StringPrintf("'%s' contains binary characters\n", path.c_str()));
     }
     contents = std::move(buffer);
-    return {};
+    return Result::Ok();
 }
 
 ReadBytesResult ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes) {
@@ -176,19 +191,19 @@ ReadBytesResult ReadFileBytes(const std::string& path, std::size_t limit, std::s
     return ReadBytesResult::Read;
 }
 
-std::string WriteWholeFile(const std::string& path, std::string_view text) {
-    const ReplaceFileResult result = ReplaceFileContents(path, text, false);
-    switch (result.step) {
-        case ReplaceFileResult::Step::Done:
-            return {};
-        case ReplaceFileResult::Step::Open:
-            return StringPrintf("Cannot open '%s' for writing (errno %d)\n", path.c_str(),
-                                result.error);
-        case ReplaceFileResult::Step::Write:
-            break;
+Result WriteWholeFile(const std::string& path, std::string_view text) {
+    Result result = ReplaceFileContents(path, text, false);
+    if (result.ok()) {
+        return result;
     }
-    return StringPrintf("Failed to write %lld bytes to '%s' (errno %d)\n",
-                        static_cast<long long>(text.size()), path.c_str(), result.error);
+    const int error = result.error();
+    if (result.what() == "open") {
+        return std::move(result).WithText(
+            StringPrintf("Cannot open '%s' for writing (errno %d)\n", path.c_str(), error));
+    }
+    return std::move(result).WithText(
+        StringPrintf("Failed to write %lld bytes to '%s' (errno %d)\n",
+                     static_cast<long long>(text.size()), path.c_str(), error));
 }
 
 namespace {
@@ -245,27 +260,21 @@ bool EnsureDirectoryPath(const std::string& path, bool createWithoutAsking) {
     return !error && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool CheckRequiredFile(const std::string& path, bool report) {
+Result CheckRequiredFile(const std::string& path) {
     struct stat status;
     if (::stat(path.c_str(), &status) != 0) {
         const int error = errno;
-        if (report) {
-            std::string text = "The required file \"" + path + "\" does not exist.";
-            if (error != ENOENT) {
-                text += "\n\nReason: " + ErrorCodeText(error);
-            }
-            ShowMessageBox(text, MB_OK | MB_ICONSTOP);
+        std::string text = "The required file \"" + path + "\" does not exist.";
+        if (error != ENOENT) {
+            text += "\n\nReason: " + ErrorCodeText(error);
         }
-        return false;
+        return Result::FromErrno("stat", path, error).WithText(std::move(text));
     }
     if (S_ISDIR(status.st_mode)) {
-        if (report) {
-            ShowMessageBox("\"" + path + "\" is a directory but should be a file.",
-                           MB_OK | MB_ICONSTOP);
-        }
-        return false;
+        return Result::FromErrno("stat", path, EISDIR)
+            .WithText("\"" + path + "\" is a directory but should be a file.");
     }
-    return true;
+    return Result::Ok();
 }
 
 std::string ErrorCodeText(int code) {

@@ -1,16 +1,18 @@
 #pragma once
 
 // Whole-file reading and writing, folder and file checks, and system error texts.
-// Failures come back as a text that names the file and ends in a line feed (empty on
-// success), or as a bool after an optional question; nothing here keeps state.
+// Reads and writes come back as a Result whose text names the file and ends in a line
+// feed; folder checks as a bool after an optional question; nothing here keeps state.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
+
 // Reads the file as it is (CR LF stays two bytes) into contents. A file that holds a
 // zero byte is binary and refused. On failure contents is empty and the text says why.
-std::string ReadWholeFile(const std::string& path, std::string& contents);
+Result ReadWholeFile(const std::string& path, std::string& contents);
 
 // What ReadLimitedFile does with a file larger than its limit.
 enum class OverLimit {
@@ -20,8 +22,8 @@ enum class OverLimit {
 
 // ReadWholeFile for at most limit bytes, measured on the file opened, so that a file
 // given by mistake (a film named like a page) costs neither minutes nor gigabytes.
-std::string ReadLimitedFile(const std::string& path, std::string& contents, std::size_t limit,
-                            OverLimit over);
+Result ReadLimitedFile(const std::string& path, std::string& contents, std::size_t limit,
+                       OverLimit over);
 
 // How ReadFileBytes ended: the bytes read, a file over the limit (nothing read), or a
 // failure (missing, unreadable, not a regular file).
@@ -34,21 +36,14 @@ ReadBytesResult ReadFileBytes(const std::string& path, std::size_t limit, std::s
 
 // Replaces the file with text. The bytes go to a temporary file in the same folder that
 // is then renamed over the old one, keeping its permissions, so a failed write leaves the
-// old file whole. Returns the empty text or the reason.
-std::string WriteWholeFile(const std::string& path, std::string_view text);
-
-// What a file replacement reports: which step failed and the errno value.
-struct ReplaceFileResult {
-    enum class Step { Done, Open, Write };
-    Step step = Step::Done;
-    int error = 0;
-    bool ok() const { return step == Step::Done; }
-};
+// old file whole. On failure the text says why.
+Result WriteWholeFile(const std::string& path, std::string_view text);
 
 // The replacement WriteWholeFile makes; with sync the data reaches the disk before the
 // rename, for files a crash must not lose (programs, settings). A symbolic link stays a
-// link: its target is replaced.
-ReplaceFileResult ReplaceFileContents(const std::string& path, std::string_view data, bool sync);
+// link: its target is replaced. A failure names its step ("open", "write", "sync",
+// "close" or "rename"), the file the step worked on and the errno value.
+Result ReplaceFileContents(const std::string& path, std::string_view data, bool sync);
 
 // True when path is a folder. A missing folder whose parent exists is created, after a
 // Yes/No question unless createWithoutAsking is set. A file, or a missing parent, gives false.
@@ -59,9 +54,9 @@ bool EnsureDirectory(const std::string& path, bool createWithoutAsking);
 // the way (asked nothing), or a folder that cannot be made, gives false.
 bool EnsureDirectoryPath(const std::string& path, bool createWithoutAsking);
 
-// True when path names an existing file that is not a folder. With report set, a failure
-// is shown in a stop box that says why.
-bool CheckRequiredFile(const std::string& path, bool report);
+// Ok when path names an existing file that is not a folder; otherwise the text says why,
+// for a front end that shows it in a stop box.
+Result CheckRequiredFile(const std::string& path);
 
 // One-line description of an errno value; one the system does not know is said to be
 // unknown.

@@ -46,7 +46,7 @@ bool ReadStoreFile(RegistryKey& root, std::string& reason, std::string& text) {
     if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
         return true;
     }
-    reason = ReadWholeFile(path, text);
+    reason = ReadWholeFile(path, text).text();
     if (!reason.empty()) {
         if (reason.back() == '\n') {
             reason.pop_back();
@@ -118,9 +118,9 @@ RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& roo
             return Failure(ErrorCodeText(errno));
         }
     }
-    const ReplaceFileResult written = ReplaceFileContents(path, after, true);
+    const Result written = ReplaceFileContents(path, after, true);
     if (!written.ok()) {
-        return Failure(ErrorCodeText(written.error));
+        return Failure(ErrorCodeText(written.error()));
     }
     return {};
 }

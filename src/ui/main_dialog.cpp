@@ -162,7 +162,7 @@ bool CMavrenMainDialog::LoadProgramFile(const std::string& path) {
         // about the file is open; a file replaced during the load may not be the one read,
         // so the next save asks.
         const ProgramFileStamp before = StampProgramFile(path);
-        loaded = m_program->Load(path);
+        loaded = m_program->Load(path).ok();
         const ProgramFileStamp after = StampProgramFile(path);
         m_fileStamp = before == after ? after : ProgramFileStamp();
     }
@@ -215,12 +215,14 @@ bool CMavrenMainDialog::IsRunning() const {
 void CMavrenMainDialog::SaveProgramFile() {
     const std::string path = m_program->path;
     bool changedOnDisk = false;
-    bool saved = false;
+    Result saved = Result::Ok();
     {
         const ProgramFileLock lock(path);
         const ProgramFileStamp onDisk = StampProgramFile(path);
         changedOnDisk = onDisk.exists && !(onDisk == m_fileStamp);
-        saved = !changedOnDisk && SaveAndStamp();
+        if (!changedOnDisk) {
+            saved = SaveAndStamp();
+        }
     }
     if (!changedOnDisk) {
         ReportUnlessSaved(saved);
@@ -237,7 +239,7 @@ void CMavrenMainDialog::SaveProgramFile() {
 }
 
 void CMavrenMainDialog::WriteProgramFile() {
-    bool saved = false;
+    Result saved = Result::Ok();
     {
         const ProgramFileLock lock(m_program->path);
         saved = SaveAndStamp();
@@ -245,18 +247,18 @@ void CMavrenMainDialog::WriteProgramFile() {
     ReportUnlessSaved(saved);
 }
 
-bool CMavrenMainDialog::SaveAndStamp() {
-    if (!m_program->Save(m_program->path)) {
-        return false;
+Result CMavrenMainDialog::SaveAndStamp() {
+    Result saved = m_program->Save(m_program->path);
+    if (saved.ok()) {
+        m_fileStamp = StampProgramFile(m_program->path);
     }
-    m_fileStamp = StampProgramFile(m_program->path);
-    return true;
+    return saved;
 }
 
-void CMavrenMainDialog::ReportUnlessSaved(bool saved) {
+void CMavrenMainDialog::ReportUnlessSaved(const Result& saved) {
     // Losing the user's settings without a word would be worse than a box.
-    if (!saved) {
-        ShowMessageBox(m_program->lastError, MB_OK | MB_ICONSTOP);
+    if (!saved.ok()) {
+        ShowMessageBox(saved.text(), MB_OK | MB_ICONSTOP);
     }
 }
 
@@ -265,14 +267,14 @@ void CMavrenMainDialog::SaveRunOutcome() {
         return;  // a run that ended after a message recorded nothing
     }
     const std::string& path = m_program->path;
-    bool saved = false;
+    Result saved = Result::Ok();
     {
         const ProgramFileLock lock(path);
         // A file changed elsewhere since it was read here keeps its old stamp, so that
         // the next whole save still asks before overwriting that change.
         const bool unchanged = StampProgramFile(path) == m_fileStamp;
         saved = m_program->SaveLastGenerated(path);
-        if (saved && unchanged) {
+        if (saved.ok() && unchanged) {
             m_fileStamp = StampProgramFile(path);
         }
     }

@@ -20,6 +20,7 @@
 
 #include "document/program_file_lock.h"
 #include "platform/date_time.h"
+#include "platform/result.h"
 #include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
 
@@ -86,8 +87,8 @@ class CMavrenMainDialog : public CVQDialog {
     // Writes what a run recorded (Last-Generated) alone into the file as it is on disk.
     void SaveRunOutcome();
     // Saves the whole program and remembers the file's stamp; the caller holds the lock.
-    bool SaveAndStamp();
-    void ReportUnlessSaved(bool saved);
+    Result SaveAndStamp();
+    void ReportUnlessSaved(const Result& saved);
 
     void OnGenerate();
     void StartRun();

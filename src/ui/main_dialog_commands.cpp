@@ -40,7 +40,7 @@ void CMavrenMainDialog::OnTest() {
     // The open program's own site, wherever and whenever it was generated: after opening
     // another program, the site of the one generated before would be the wrong one.
     const std::string startPage = SiteStartPage(*m_program);
-    if (!CheckRequiredFile(startPage, false)) {
+    if (!CheckRequiredFile(startPage).ok()) {
         ShowMessageBox("Nothing to test!", MB_OK | MB_ICONSTOP);
         return;
     }
@@ -57,10 +57,10 @@ void CMavrenMainDialog::OnEdit() {
     if (QApplication::keyboardModifiers() & Qt::ControlModifier) {
         // The program as its file has it, for a look; the program's own file stays.
         const std::string path = JoinPath(TemporaryFolder(), "Mavren.txt");
-        if (m_program->Save(path)) {
+        if (const Result saved = m_program->Save(path); saved.ok()) {
             OpenUrl(path);
         } else {
-            ShowMessageBox(m_program->lastError, MB_OK | MB_ICONSTOP);
+            ShowMessageBox(saved.text(), MB_OK | MB_ICONSTOP);
         }
         return;
     }
@@ -97,7 +97,9 @@ void CMavrenMainDialog::OnNew() {
         }
         answers = wizard.Answers();
     }
-    LoadDefaultProgram(*m_program);
+    if (const Result loaded = LoadDefaultProgram(*m_program); !loaded.ok()) {
+        ShowMessageBox(loaded.text(), MB_OK | MB_ICONEXCLAMATION);
+    }
     const PictureProgramChoices pictureChoices = {
         answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder), answers.albums != 0};
     ApplyNewProgramDefaults(*m_program,
@@ -106,10 +108,15 @@ void CMavrenMainDialog::OnNew() {
                              answers.fileType == 0, pictureChoices});
     m_program->path = JoinPath(answers.programFolder, answers.programName);
     WriteProgramFile();
-    // A theme that cannot be copied has been reported, and one refused at its question
-    // copies nothing; the program keeps the classic pages.
-    if (!answers.theme.empty() && ApplyTheme(*m_program, m_program->path, answers.theme)) {
-        WriteProgramFile();
+    // A theme that cannot be copied, or one refused at its question, copies nothing; the
+    // program keeps the classic pages.
+    if (!answers.theme.empty()) {
+        if (const Result themed = ApplyTheme(*m_program, m_program->path, answers.theme);
+            themed.ok()) {
+            WriteProgramFile();
+        } else if (!themed.text().empty()) {
+            ShowMessageBox(themed.text(), MB_OK | MB_ICONSTOP);
+        }
     }
     LoadProgramFile(m_program->path);
 }

@@ -234,7 +234,7 @@ bool CMavrenWizardPage2::validatePage() {
         ShowText(m_ui->programNameEdit, m_answers.programName);
     }
     const std::string path = JoinPath(m_answers.programFolder, m_answers.programName);
-    if (CheckRequiredFile(path, false)) {
+    if (CheckRequiredFile(path).ok()) {
         ShowMessageBox(StringPrintf("A file called \"%s\" already exists.\n\n"
                                     "Please choose a different name.",
                                     m_answers.programName.c_str()),

@@ -109,7 +109,7 @@ bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string
         return false;
     }
     std::string text;
-    if (std::string reason = ReadWholeFile(path, text); !reason.empty()) {
+    if (std::string reason = ReadWholeFile(path, text).text(); !reason.empty()) {
         if (reason.back() == '\n') {
             reason.pop_back();
         }
@@ -191,9 +191,9 @@ bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::
         problem = cannot + ErrorCodeText(error);
         return false;
     }
-    const ReplaceFileResult written = ReplaceFileContents(path, text, true);
+    const Result written = ReplaceFileContents(path, text, true);
     if (!written.ok()) {
-        problem = cannot + ErrorCodeText(written.error);
+        problem = cannot + ErrorCodeText(written.error());
         return false;
     }
     // A new file takes the umask's mode; the folder is ours alone meanwhile, and every

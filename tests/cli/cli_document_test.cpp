@@ -32,12 +32,12 @@ class CliDocument : public ::testing::Test {
         program.ApplyDefaults();
         program.SetString(ProgramKey::SourceDir, source);
         program.SetString(ProgramKey::TargetDir, "/site");
-        ASSERT_TRUE(program.Save(path));
+        ASSERT_TRUE(program.Save(path).ok());
     }
 
     std::unique_ptr<Program> Reload() {
         auto program = std::make_unique<Program>();
-        EXPECT_TRUE(program->Load(path));
+        EXPECT_TRUE(program->Load(path).ok());
         return program;
     }
 
@@ -63,7 +63,7 @@ TEST_F(CliDocument, ValidateReportsWithExitStatus) {
         auto program = Reload();
         program->SetString(ProgramKey::TargetDir, "");
         program->SetInt(ProgramKey::ThumbnailSize, 5);
-        ASSERT_TRUE(program->Save(path));
+        ASSERT_TRUE(program->Save(path).ok());
     }
     run = Cli({"validate", path});
     EXPECT_EQ(run.status, 4);
@@ -366,7 +366,7 @@ TEST_F(CliDocument, SetWaitsForTheProgramFileLock) {
         EXPECT_TRUE(SomeoneWaitsForTheLockOf(dir.path())) << "set did not wait for the lock";
         auto program = Reload();
         program->SetInt(ProgramKey::ThumbnailSize, 99);
-        EXPECT_TRUE(program->Save(path));
+        EXPECT_TRUE(program->Save(path).ok());
     }
     other.join();
     EXPECT_EQ(set.status, 0) << set.err;

@@ -56,7 +56,7 @@ class CliGenerate : public ::testing::Test {
 
     std::unique_ptr<Program> Load(const std::string& path) {
         auto program = std::make_unique<Program>();
-        EXPECT_TRUE(program->Load(path));
+        EXPECT_TRUE(program->Load(path).ok());
         return program;
     }
 
@@ -106,7 +106,7 @@ TEST_F(CliGenerate, ExitStatusTellsTheOutcome) {
         auto invalid = Load(program);
         invalid->SetString(ProgramKey::TargetDir, "");
         invalid->SetInt(ProgramKey::ThumbnailSize, 5);  // "set" refuses it; a hand edit would not
-        ASSERT_TRUE(invalid->Save(program));
+        ASSERT_TRUE(invalid->Save(program).ok());
     }
     run = Cli({"generate", program});
     EXPECT_EQ(run.status, 4);
@@ -412,7 +412,7 @@ TEST(CliNew, SuggestsTheFolderNameWithCountersAndRefusesExistingFiles) {
     EXPECT_EQ(run.out, source + "/Cats01.mav\n");
 
     Program program;
-    ASSERT_TRUE(program.Load(source + "/Cats00.mav"));
+    ASSERT_TRUE(program.Load(source + "/Cats00.mav").ok());
     EXPECT_EQ(program.GetText(ProgramKey::SourceDir), source);
     EXPECT_EQ(program.GetText(ProgramKey::TargetDir), source);
     EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension), "*.txt");
@@ -454,7 +454,7 @@ TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndMissingFoldersAreMadeAfterOneQue
     EXPECT_EQ(run.out, dir / "my/progs/photos.mav\n");
     EXPECT_TRUE(fs::is_directory(target));
     Program program;
-    ASSERT_TRUE(program.Load(dir / "my/progs/photos.mav"));
+    ASSERT_TRUE(program.Load(dir / "my/progs/photos.mav").ok());
     EXPECT_EQ(program.GetText(ProgramKey::SourceDir), dir / "photos");
     EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension),
               "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif");
@@ -584,7 +584,7 @@ TEST(CliNew, WithoutTheDefaultProgramTheBuiltInDefaultsServe) {
                            "\n\nSome program defaults may be incorrect.\n\nReinstalling Mavren "
                            "will fix this problem.\n");
     Program program;
-    ASSERT_TRUE(program.Load(dir / "src/src.mav"));
+    ASSERT_TRUE(program.Load(dir / "src/src.mav").ok());
     EXPECT_EQ(program.GetInt(ProgramKey::ThumbnailSize), 120);
 }
 

@@ -28,7 +28,7 @@ TEST(CliTheme, ThemesAreListedAppliedAndCleared) {
     const std::string path = dir / "photos/photos.mav";
     const std::string copies = dir / "photos/photos-theme";
     Program program;
-    ASSERT_TRUE(program.Load(path));
+    ASSERT_TRUE(program.Load(path).ok());
     EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), copies + "/index.htm");
     EXPECT_EQ(program.GetText(ProgramKey::ContentBoilerplate), copies + "/content.htm");
     EXPECT_EQ(ReadFileBytes(copies + "/content.htm"),
@@ -47,7 +47,7 @@ TEST(CliTheme, ThemesAreListedAppliedAndCleared) {
     run = Cli({"theme", path, "none"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "Index-Boilerplate = \nContent-Boilerplate = \n");
-    ASSERT_TRUE(program.Load(path));
+    ASSERT_TRUE(program.Load(path).ok());
     EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), "");
 }
 

@@ -28,7 +28,7 @@ class CliTrust : public ::testing::Test {
         program.ApplyDefaults();
         program.SetString(ProgramKey::SourceDir, site.path());
         program.SetString(ProgramKey::TargetDir, site.path());
-        EXPECT_TRUE(program.Save(programPath));
+        EXPECT_TRUE(program.Save(programPath).ok());
         WriteFileBytes(site / "a.htm", "<p>a</p>");
     }
 

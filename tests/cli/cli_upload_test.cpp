@@ -25,7 +25,7 @@ class CliUpload : public ::testing::Test {
         program.ApplyDefaults();
         program.SetString(ProgramKey::SourceDir, site.path());
         program.SetString(ProgramKey::TargetDir, site.path());
-        EXPECT_TRUE(program.Save(programPath));
+        EXPECT_TRUE(program.Save(programPath).ok());
     }
 
     ProgramRun Cli(const std::vector<std::string>& arguments, const std::string& input = "") {

@@ -8,10 +8,10 @@ namespace {
 
 class PageWriterTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(page.Open(path)); }
+    void SetUp() override { ASSERT_TRUE(page.Open(path).ok()); }
 
     std::string Written() {
-        page.Close();
+        EXPECT_TRUE(page.Close().ok());
         return ReadFileBytes(path);
     }
 
@@ -71,11 +71,11 @@ TEST_F(PageWriterTest, FrameWithAndWithoutFontTag) {
               "</BODY>\r\n</HTML>\r\n");
 
     PageWriter font;
-    ASSERT_TRUE(font.Open(dir / "font.htm"));
+    ASSERT_TRUE(font.Open(dir / "font.htm").ok());
     font.WriteHeader(" TEXT=\"Red\"", "<FONT FACE=\"Arial\">");
     font.Write("x\n");
     font.WriteClosing();
-    font.Close();
+    ASSERT_TRUE(font.Close().ok());
     EXPECT_EQ(
         ReadFileBytes(dir / "font.htm"),
         "<HTML>\r\n<META NAME=\"generator\" CONTENT=\"Mavren 1.0\">\r\n"

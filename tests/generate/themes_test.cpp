@@ -77,7 +77,9 @@ TEST_F(Themes, ApplyingCopiesBesideTheProgramAndAsksBeforeReplacingOwnChanges) {
         }
         const std::size_t boxesBefore = boxes->Boxes().size();
         program.SetString(ProgramKey::IndexBoilerplate, "before");
-        EXPECT_EQ(ApplyTheme(program, programPath, step.theme), step.answer != IDNO);
+        const Result applied = ApplyTheme(program, programPath, step.theme);
+        EXPECT_EQ(applied.ok(), step.answer != IDNO);
+        EXPECT_EQ(applied.text(), "") << "a No needs no word";
         EXPECT_EQ(boxes->Boxes().size() - boxesBefore, step.answer != 0 ? 1u : 0u);
         EXPECT_EQ(ReadFileBytes(index),
                   step.indexFrom ? Installed(step.indexFrom, kThemeIndexFile) : step.ownIndex);
@@ -99,14 +101,12 @@ TEST_F(Themes, ApplyingCopiesBesideTheProgramAndAsksBeforeReplacingOwnChanges) {
 }
 
 TEST_F(Themes, NoneClearsTheKeysAndAnUnknownThemeChangesNothing) {
-    ASSERT_TRUE(ApplyTheme(program, programPath, "light"));
-    EXPECT_FALSE(ApplyTheme(program, programPath, "sepia"));
-    EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), copies + "/index.htm");
-    ASSERT_EQ(boxes->Texts().size(), 1u);
-    EXPECT_EQ(boxes->Texts()[0],
+    ASSERT_TRUE(ApplyTheme(program, programPath, "light").ok());
+    EXPECT_EQ(ApplyTheme(program, programPath, "sepia").text(),
               "There is no theme called \"sepia\" in " MAVREN_SOURCE_DIR "/resources/themes.");
+    EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), copies + "/index.htm");
 
-    ASSERT_TRUE(ApplyTheme(program, programPath, kNoTheme));
+    ASSERT_TRUE(ApplyTheme(program, programPath, kNoTheme).ok());
     EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), "");
     EXPECT_EQ(program.GetText(ProgramKey::ContentBoilerplate), "");
     // The copies stay: they may hold the user's own changes.
@@ -115,13 +115,12 @@ TEST_F(Themes, NoneClearsTheKeysAndAnUnknownThemeChangesNothing) {
 
 TEST_F(Themes, ACopyThatCannotBeWrittenIsReportedAndLeavesTheKeys) {
     WriteFileBytes(dir / "Trip-theme", "a file where the folder would go");
-    EXPECT_FALSE(ApplyTheme(program, programPath, "light"));
+    const Result applied = ApplyTheme(program, programPath, "light");
     EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), "");
-    ASSERT_EQ(boxes->Texts().size(), 1u);
-    EXPECT_EQ(boxes->Texts()[0].rfind(
+    EXPECT_EQ(applied.text().rfind(
                   "Cannot make the folder \"" + copies + "\" for the theme's files.\n\n", 0),
               0u)
-        << boxes->Texts()[0];
+        << applied.text();
 }
 
 }  // namespace

@@ -27,12 +27,12 @@ TEST_F(Files, ReadsTextAsItIs) {
     const std::string bytes = "line one\r\nline \xC3\xA4\xFF two\r\n\x01\x1b control\xEF\xBB\xBF";
     WriteFileBytes(path, bytes);
     std::string contents = "stale";
-    EXPECT_EQ(ReadWholeFile(path, contents), "");
+    EXPECT_EQ(ReadWholeFile(path, contents).text(), "");
     EXPECT_EQ(contents, bytes);
 
     WriteFileBytes(path, "");
     contents = "stale";
-    EXPECT_EQ(ReadWholeFile(path, contents), "");
+    EXPECT_EQ(ReadWholeFile(path, contents).text(), "");
     EXPECT_EQ(contents, "");
 }
 
@@ -42,7 +42,8 @@ TEST_F(Files, ZeroBytesMakeAFileBinary) {
         const std::string path = dir / "bin";
         WriteFileBytes(path, bytes);
         std::string contents = "stale";
-        EXPECT_EQ(ReadWholeFile(path, contents), "'" + path + "' contains binary characters\n");
+        EXPECT_EQ(ReadWholeFile(path, contents).text(),
+                  "'" + path + "' contains binary characters\n");
         EXPECT_EQ(contents, "");
     }
 }
@@ -50,10 +51,10 @@ TEST_F(Files, ZeroBytesMakeAFileBinary) {
 TEST_F(Files, ReadFailuresNameTheFile) {
     std::string contents = "stale";
     const std::string missing = dir / "missing";
-    EXPECT_EQ(ReadWholeFile(missing, contents), "Cannot get status of '" + missing + "'\n");
+    EXPECT_EQ(ReadWholeFile(missing, contents).text(), "Cannot get status of '" + missing + "'\n");
     EXPECT_EQ(contents, "");
     EXPECT_EQ(
-        ReadWholeFile(dir.path(), contents),
+        ReadWholeFile(dir.path(), contents).text(),
         "Cannot open '" + dir.path() + "' for reading (errno " + std::to_string(EISDIR) + ")\n");
     // A socket has a status but cannot be opened, whoever asks (root reads any file).
     const std::string socket = dir / "socket";
@@ -62,7 +63,7 @@ TEST_F(Files, ReadFailuresNameTheFile) {
     address.sun_family = AF_UNIX;
     socket.copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(ReadWholeFile(socket, contents),
+    EXPECT_EQ(ReadWholeFile(socket, contents).text(),
               "Cannot open '" + socket + "' for reading (errno " + std::to_string(ENXIO) + ")\n");
     ::close(fd);
 }
@@ -71,7 +72,7 @@ TEST_F(Files, NamedPipeDoesNotHangTheReader) {
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::string contents;
-    EXPECT_EQ(ReadWholeFile(fifo, contents), "");
+    EXPECT_EQ(ReadWholeFile(fifo, contents).text(), "");
     EXPECT_EQ(contents, "");
 }
 
@@ -97,10 +98,10 @@ TEST_F(Files, ReadFileBytesTakesAnyBytesUpToTheLimit) {
 
 TEST_F(Files, WriteReplacesTruncatesAndKeepsPermissions) {
     const std::string path = dir / "out.htm";
-    EXPECT_EQ(WriteWholeFile(path, "first\r\n"), "");
+    EXPECT_EQ(WriteWholeFile(path, "first\r\n").text(), "");
     EXPECT_EQ(ReadFileBytes(path), "first\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
-    EXPECT_EQ(WriteWholeFile(path, ""), "");
+    EXPECT_EQ(WriteWholeFile(path, "").text(), "");
     EXPECT_EQ(ReadFileBytes(path), "");
     struct stat status;
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
@@ -116,7 +117,7 @@ TEST_F(Files, WriteThroughASymbolicLinkKeepsTheLink) {
     const std::string link = dir / "link.txt";
     WriteFileBytes(target, "old");
     ASSERT_EQ(::symlink("real.txt", link.c_str()), 0);
-    EXPECT_EQ(WriteWholeFile(link, "new"), "");
+    EXPECT_EQ(WriteWholeFile(link, "new").text(), "");
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadFileBytes(target), "new");
 }
@@ -124,15 +125,15 @@ TEST_F(Files, WriteThroughASymbolicLinkKeepsTheLink) {
 TEST_F(Files, WriteFailuresLeaveTheOldFileAndSayWhy) {
     const std::string missingFolder = dir / "nowhere/out.htm";
     EXPECT_EQ(
-        WriteWholeFile(missingFolder, "x"),
+        WriteWholeFile(missingFolder, "x").text(),
         "Cannot open '" + missingFolder + "' for writing (errno " + std::to_string(ENOENT) + ")\n");
     EXPECT_EQ(
-        WriteWholeFile(dir.path(), "x"),
+        WriteWholeFile(dir.path(), "x").text(),
         "Cannot open '" + dir.path() + "' for writing (errno " + std::to_string(EISDIR) + ")\n");
     const std::string file = dir / "file";
     WriteFileBytes(file, "x");
     EXPECT_EQ(
-        WriteWholeFile(file + "/out.htm", "x"),
+        WriteWholeFile(file + "/out.htm", "x").text(),
         "Cannot open '" + file + "/out.htm' for writing (errno " + std::to_string(ENOTDIR) + ")\n");
     // A disk that fills up halfway, for root too: the old file stays whole, and so does
     // the folder.
@@ -141,7 +142,7 @@ TEST_F(Files, WriteFailuresLeaveTheOldFileAndSayWhy) {
     {
         const ScopedFileSizeLimit limit(1000);
         EXPECT_EQ(
-            WriteWholeFile(path, std::string(5000, 'n')),
+            WriteWholeFile(path, std::string(5000, 'n')).text(),
             "Failed to write 5000 bytes to '" + path + "' (errno " + std::to_string(EFBIG) + ")\n");
     }
     EXPECT_EQ(ReadFileBytes(path), "precious");
@@ -151,6 +152,37 @@ TEST_F(Files, WriteFailuresLeaveTheOldFileAndSayWhy) {
         << "no temporary file left behind";
 }
 
+// A failed replacement names the step that failed, the file and the system's reason, so
+// that a save can say more than "could not open".
+TEST_F(Files, AFailedReplacementNamesItsStep) {
+    const std::string file = dir / "file";
+    WriteFileBytes(file, "x");
+    const std::string full = dir / "full.mav";
+    WriteFileBytes(full, "old");
+    const struct {
+        std::string path;
+        std::size_t bytes;
+        const char* step;
+        int error;
+    } cases[] = {
+        {dir / "nowhere/p.mav", 1, "open", ENOENT},
+        {dir.path(), 1, "open", EISDIR},
+        {file + "/p.mav", 1, "open", ENOTDIR},
+        {full, 5000, "write", EFBIG},
+    };
+    const ScopedFileSizeLimit limit(1000);
+    for (const auto& c : cases) {
+        const Result result = ReplaceFileContents(c.path, std::string(c.bytes, 'n'), true);
+        EXPECT_FALSE(result.ok()) << c.path;
+        EXPECT_EQ(result.what(), c.step) << c.path;
+        EXPECT_EQ(result.path(), c.path);
+        EXPECT_EQ(result.error(), c.error) << c.path;
+        EXPECT_EQ(result.text(),
+                  std::string(c.step) + " '" + c.path + "': " + ErrorCodeText(c.error));
+    }
+    EXPECT_EQ(ReadFileBytes(full), "old");
+}
+
 TEST_F(Files, AReplacedFileIsANewFile) {
     // Whoever still reads the old file reads all of it, never a mix of old and new.
     const std::string path = dir / "page.htm";
@@ -158,7 +190,7 @@ TEST_F(Files, AReplacedFileIsANewFile) {
     WriteFileBytes(path, old);
     const int reader = ::open(path.c_str(), O_RDONLY);
     ASSERT_GE(reader, 0);
-    EXPECT_EQ(WriteWholeFile(path, "new"), "");
+    EXPECT_EQ(WriteWholeFile(path, "new").text(), "");
     std::string seen(old.size() + 1, '\0');
     EXPECT_EQ(::pread(reader, seen.data(), seen.size(), 0), static_cast<ssize_t>(old.size()));
     seen.resize(old.size());
@@ -177,13 +209,13 @@ TEST_F(Files, AReaderSeesTheOldFileOrTheNewOneWhileItIsReplaced) {
     std::atomic<bool> reading{true};
     std::thread writer([&] {
         for (int i = 0; reading.load(); ++i) {
-            ASSERT_EQ(WriteWholeFile(path, i % 2 == 0 ? longer : shorter), "");
+            ASSERT_EQ(WriteWholeFile(path, i % 2 == 0 ? longer : shorter).text(), "");
         }
     });
     int torn = 0;
     for (int i = 0; i < 10000; ++i) {
         std::string contents;
-        if (!ReadWholeFile(path, contents).empty() || (contents != shorter && contents != longer)) {
+        if (!ReadWholeFile(path, contents).ok() || (contents != shorter && contents != longer)) {
             ++torn;
         }
     }
@@ -196,7 +228,7 @@ TEST_F(Files, LongNamesAreReplacedAsWellAsShortOnes) {
     // The temporary file beside a 255-byte name (the longest there is) keeps a short name.
     const std::string path = dir / std::string(251, 'n') + ".mav";
     for (const char* text : {"first", "second"}) {
-        EXPECT_EQ(WriteWholeFile(path, text), "") << text;
+        EXPECT_EQ(WriteWholeFile(path, text).text(), "") << text;
         EXPECT_EQ(ReadFileBytes(path), text);
     }
 }
@@ -228,24 +260,18 @@ TEST_F(Files, EnsureDirectoryAsksBeforeCreatingOneLevel) {
     EXPECT_EQ(boxes->Boxes().size(), 2u);
 }
 
-TEST_F(Files, CheckRequiredFileReportsOnlyWhenAsked) {
+TEST_F(Files, CheckRequiredFileSaysWhyAndShowsNothing) {
     const std::string file = dir / "Default.mav";
     WriteFileBytes(file, "#");
-    EXPECT_TRUE(CheckRequiredFile(file, true));
-    EXPECT_FALSE(CheckRequiredFile(dir / "missing", false));
-    EXPECT_FALSE(CheckRequiredFile(dir.path(), false));
+    EXPECT_TRUE(CheckRequiredFile(file).ok());
+    EXPECT_EQ(CheckRequiredFile(dir / "missing").text(),
+              "The required file \"" + (dir / "missing") + "\" does not exist.");
+    EXPECT_EQ(CheckRequiredFile(dir.path()).text(),
+              "\"" + dir.path() + "\" is a directory but should be a file.");
+    EXPECT_EQ(CheckRequiredFile(file + "/below").text(), "The required file \"" + file +
+                                                             "/below\" does not exist.\n\n" +
+                                                             "Reason: " + ErrorCodeText(ENOTDIR));
     EXPECT_TRUE(boxes->Boxes().empty());
-
-    EXPECT_FALSE(CheckRequiredFile(dir / "missing", true));
-    EXPECT_FALSE(CheckRequiredFile(dir.path(), true));
-    EXPECT_FALSE(CheckRequiredFile(file + "/below", true));
-    const auto shown = boxes->Boxes();
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[0].text, "The required file \"" + (dir / "missing") + "\" does not exist.");
-    EXPECT_EQ(shown[0].flags, MB_OK | MB_ICONSTOP);
-    EXPECT_EQ(shown[1].text, "\"" + dir.path() + "\" is a directory but should be a file.");
-    EXPECT_EQ(shown[2].text, "The required file \"" + file + "/below\" does not exist.\n\n" +
-                                 "Reason: " + ErrorCodeText(ENOTDIR));
 }
 
 TEST(ErrorCodeText, GivesTheSystemSentenceOrSaysItCannot) {

@@ -209,9 +209,9 @@ class MainDialogTest : public QObject {
         QVERIFY(plate.open(QIODevice::WriteOnly) && plate.write("<HTML>no tag</HTML>") > 0);
         plate.close();
         Program edited;
-        QVERIFY(edited.Load(program.toStdString()));
+        QVERIFY(edited.Load(program.toStdString()).ok());
         edited.SetString(ProgramKey::IndexBoilerplate, folder.filePath("plate.htm").toStdString());
-        QVERIFY(edited.Save(program.toStdString()));
+        QVERIFY(edited.Save(program.toStdString()).ok());
         RunMain(program.toStdString(), [&](QWidget* window) {
             GenerateToTheEnd(window);
             QVERIFY(!StatusText(window).startsWith(QStringLiteral("Finished.")));
@@ -274,9 +274,9 @@ class MainDialogTest : public QObject {
             SaveProgram(folder.filePath("b.mav"), folder.filePath("photos"), earlier, kGeneratedOn);
         if (contentOnly) {
             Program program;
-            QVERIFY(program.Load(other));
+            QVERIFY(program.Load(other).ok());
             program.SetInt(ProgramKey::GenerateIndexPage, 0);
-            QVERIFY(program.Save(other));
+            QVERIFY(program.Save(other).ok());
         }
         if (!edited) {
             QFile file(QString::fromStdString(other));
@@ -368,9 +368,9 @@ class MainDialogTest : public QObject {
         RunMain(program.toStdString(), [&](QWidget* window) {
             // As mavren-cli set would, while the window has the program open.
             Program elsewhere;
-            QVERIFY(elsewhere.Load(program.toStdString()));
+            QVERIFY(elsewhere.Load(program.toStdString()).ok());
             elsewhere.SetString(ProgramKey::IndexPageTitle, "CHANGED");
-            QVERIFY(elsewhere.Save(program.toStdString()));
+            QVERIFY(elsewhere.Save(program.toStdString()).ok());
             // The run's end writes Last-Generated alone, and asks nothing.
             GenerateToTheEnd(window);
             QVERIFY(boxes->Texts().empty());

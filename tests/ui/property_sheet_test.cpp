@@ -26,8 +26,8 @@ void NewProgram(Program& program) {
     QTemporaryDir folder;
     const std::string file = folder.filePath(QStringLiteral("trip.mav")).toStdString();
     program.ApplyDefaults();
-    QVERIFY(program.Save(file));
-    QVERIFY(program.Load(file));
+    QVERIFY(program.Save(file).ok());
+    QVERIFY(program.Load(file).ok());
     program.path = "/home/ann/Web/trip.mav";
 }
 

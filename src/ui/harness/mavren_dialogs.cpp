@@ -64,10 +64,12 @@ int main(int argc, char** argv) {
     program.ApplyDefaults();
     if (arguments.size() == 2) {
         const std::string path = arguments[1].toStdString();
-        if (PathExtension(path) != "MAV" || !program.Load(path)) {
-            ShowMessageBox(
-                program.lastError.empty() ? "Not a Mavren program: " + path : program.lastError,
-                MB_OK | MB_ICONSTOP);
+        if (PathExtension(path) != "MAV") {
+            ShowMessageBox("Not a Mavren program: " + path, MB_OK | MB_ICONSTOP);
+            return 1;
+        }
+        if (const Result loaded = program.Load(path); !loaded.ok()) {
+            ShowMessageBox(loaded.text(), MB_OK | MB_ICONSTOP);
             return 1;
         }
     }
@@ -83,8 +85,10 @@ int main(int argc, char** argv) {
     AddButton(&window, QStringLiteral("Edit Program ..."), [&] {
         CMavrenProgPropSheet sheet(program, &window);
         sheet.exec();
-        if (!program.path.empty() && !program.Save(program.path)) {
-            ShowMessageBox(program.lastError, MB_OK | MB_ICONSTOP);
+        if (!program.path.empty()) {
+            if (const Result saved = program.Save(program.path); !saved.ok()) {
+                ShowMessageBox(saved.text(), MB_OK | MB_ICONSTOP);
+            }
         }
     });
     AddButton(&window, QStringLiteral("New Program Wizard ..."), [&] {

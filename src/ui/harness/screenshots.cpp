@@ -164,7 +164,7 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
     FillSampleProgram(program, photos);
     program.path = QDir(photos).filePath(QStringLiteral("Sea.mav")).toStdString();
     program.SetString(ProgramKey::ContentBoilerplate, "");
-    if (!MakeSamplePhotos(photos) || !program.Save(program.path)) {
+    if (!MakeSamplePhotos(photos) || !program.Save(program.path).ok()) {
         renderer.failures << QStringLiteral("the sample photos");
         return;
     }
