@@ -14,16 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes = InputBytes(data, size);
     const std::string input = WriteFuzzFile("input.mav", bytes);
     Program program;
-    if (!program.Load(input)) {
+    if (!program.Load(input).ok()) {
         Broken("Retry at every unknown key reads the whole file");
     }
     const std::string saved = FuzzPath("saved.mav");
     ::unlink(saved.c_str());
-    if (!program.Save(saved)) {
+    if (!program.Save(saved).ok()) {
         Broken("a program saves to a new file");
     }
     Program again;
-    if (!again.Load(saved)) {
+    if (!again.Load(saved).ok()) {
         Broken("a saved program loads");
     }
     for (const KeyDescriptor& row : kKeyTable) {
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Broken("every value loads back as it was saved");
         }
     }
-    if (!program.Save(input) && ReadFuzzFile(input) != bytes) {
+    if (!program.Save(input).ok() && ReadFuzzFile(input) != bytes) {
         Broken("a refused save leaves the file as it was");
     }
     return 0;
