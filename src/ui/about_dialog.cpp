@@ -25,9 +25,10 @@ constexpr int kCaptionHeight = 22;
 
 }  // namespace
 
-CMavrenAboutDialog::CMavrenAboutDialog(QWidget* parent)
+CMavrenAboutDialog::CMavrenAboutDialog(const AboutSettings& settings, QWidget* parent)
     : CVQDialog(parent),
       m_ui(std::make_unique<Ui::AboutDialog>()),
+      m_settings(settings),
       m_pictureFrame(new QFrame(this)),
       m_textFont(QStringLiteral("Verdana"), 10) {
     m_ui->setupUi(this);
@@ -75,9 +76,9 @@ bool CMavrenAboutDialog::OnInitDialog() {
         return false;
     }
     PlacePicture();
-    if (aboutMode) {
+    if (m_settings.aboutMode) {
         m_caption = kVersionLine;
-        m_timer.start(captionPeriodMilliseconds);
+        m_timer.start(m_settings.captionPeriodMilliseconds);
     }
     return true;
 }

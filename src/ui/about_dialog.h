@@ -25,19 +25,21 @@ class QFrame;
 // Where the product's support mail goes.
 inline constexpr const char* kSupportAddress = "support@mavren.example.org";
 
-class CMavrenAboutDialog : public CVQDialog {
+// How the box opens.
+struct AboutSettings {
+    // The caption shows the version and alternates.
+    bool aboutMode = false;
+    // How long each caption line shows.
+    int captionPeriodMilliseconds = 2000;
+};
+
+class CMavrenAboutDialog final : public CVQDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenAboutDialog)
 
   public:
-    explicit CMavrenAboutDialog(QWidget* parent = nullptr);
+    explicit CMavrenAboutDialog(const AboutSettings& settings, QWidget* parent = nullptr);
     ~CMavrenAboutDialog() override;
-
-    // Set before the box opens: the caption then shows the version and alternates.
-    bool aboutMode = false;
-
-    static constexpr int kCaptionPeriodMilliseconds = 2000;
-    // How long each caption line shows; set before the box opens.
-    int captionPeriodMilliseconds = kCaptionPeriodMilliseconds;
 
     QString CaptionText() const { return m_caption; }
     bool HasPicture() const { return !m_picture.isNull(); }
@@ -57,6 +59,7 @@ class CMavrenAboutDialog : public CVQDialog {
     void OnTimer();
 
     const std::unique_ptr<Ui::AboutDialog> m_ui;
+    const AboutSettings m_settings;
     QFrame* m_pictureFrame;
     QImage m_picture;
     QFont m_textFont;

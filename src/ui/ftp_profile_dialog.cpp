@@ -24,8 +24,8 @@ int RateLimitKilobytes(std::int64_t bytesPerSecond, int maximum) {
 
 }  // namespace
 
-CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(QWidget* parent)
-    : CVQDialog(parent), m_ui(std::make_unique<Ui::FtpProfileDialog>()) {
+CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(const FtpProfile& profile, QWidget* parent)
+    : CVQDialog(parent), m_ui(std::make_unique<Ui::FtpProfileDialog>()), m_profile(profile) {
     m_ui->setupUi(this);
     for (const FtpProtocol protocol : {FtpProtocol::Ftp, FtpProtocol::Ftps, FtpProtocol::Sftp}) {
         m_ui->protocolCombo->addItem(QString::fromUtf8(FtpProtocolCaption(protocol)),
@@ -43,19 +43,19 @@ bool CMavrenFtpProfileDialog::OnInitDialog() {
     if (!CVQDialog::OnInitDialog()) {
         return false;
     }
-    ShowText(m_ui->profileNameEdit, profile.name);
-    ShowText(m_ui->hostEdit, profile.host);
-    ShowText(m_ui->usernameEdit, profile.username);
-    ShowText(m_ui->passwordEdit, profile.password);
-    ShowText(m_ui->directoryEdit, profile.directory);
+    ShowText(m_ui->profileNameEdit, m_profile.name);
+    ShowText(m_ui->hostEdit, m_profile.host);
+    ShowText(m_ui->usernameEdit, m_profile.username);
+    ShowText(m_ui->passwordEdit, m_profile.password);
+    ShowText(m_ui->directoryEdit, m_profile.directory);
     m_ui->protocolCombo->setCurrentIndex(
-        m_ui->protocolCombo->findData(static_cast<int>(profile.protocol)));
+        m_ui->protocolCombo->findData(static_cast<int>(m_profile.protocol)));
     m_ui->connectionsSpinBox->setMaximum(kMaxUploadConnections);
-    m_ui->connectionsSpinBox->setValue(profile.connections);
-    m_shownRateLimit = RateLimitKilobytes(profile.rateLimit, m_ui->rateLimitSpinBox->maximum());
+    m_ui->connectionsSpinBox->setValue(m_profile.connections);
+    m_shownRateLimit = RateLimitKilobytes(m_profile.rateLimit, m_ui->rateLimitSpinBox->maximum());
     m_ui->rateLimitSpinBox->setValue(m_shownRateLimit);
-    const std::string pinned = profile.name.empty() ? "" : FtpProfileCertificate(profile.name);
-    m_pinnedName = pinned.empty() ? "" : profile.name;
+    const std::string pinned = m_profile.name.empty() ? "" : FtpProfileCertificate(m_profile.name);
+    m_pinnedName = pinned.empty() ? "" : m_profile.name;
     m_ui->certificateValue->setText(QStringLiteral("SHA-256 ") + QString::fromStdString(pinned));
     for (QWidget* widget : {static_cast<QWidget*>(m_ui->certificateLabel),
                             static_cast<QWidget*>(m_ui->certificateValue),
@@ -67,7 +67,7 @@ bool CMavrenFtpProfileDialog::OnInitDialog() {
 }
 
 void CMavrenFtpProfileDialog::accept() {
-    FtpProfile edited = profile;
+    FtpProfile edited = m_profile;
     ReadText(m_ui->profileNameEdit, edited.name);
     ReadText(m_ui->hostEdit, edited.host);
     ReadText(m_ui->usernameEdit, edited.username);
@@ -102,7 +102,7 @@ void CMavrenFtpProfileDialog::accept() {
     if (m_forgetCertificate) {
         ForgetFtpProfileCertificate(m_pinnedName);
     }
-    profile = edited;
+    m_profile = edited;
     CVQDialog::accept();
 }
 

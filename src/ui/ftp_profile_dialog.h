@@ -5,11 +5,11 @@
 // connections at once, a rate limit in KB a second or "No limit"), for a new profile (empty
 // fields, FTP, the default connections and no limit) or one being edited. "Save" checks that name,
 // host and user name are filled in, lists what is missing in a stop box and puts the focus on the
-// first missing field; only a complete profile closes the dialog with OK. The caller sets profile,
-// runs the dialog and takes profile back after OK; it is left alone by Cancel. When the profile
-// trusts an FTPS server certificate, the dialog shows its fingerprint with "Forget Certificate";
-// the pin is forgotten (in the settings store, at once) when the dialog is saved, so that the next
-// upload asks about the server's certificate again. GUI thread only.
+// first missing field; only a complete profile closes the dialog with OK. The caller hands in the
+// profile, runs the dialog and takes Profile() back after OK; Cancel leaves it alone. When the
+// profile trusts an FTPS server certificate, the dialog shows its fingerprint with "Forget
+// Certificate"; the pin is forgotten (in the settings store, at once) when the dialog is saved, so
+// that the next upload asks about the server's certificate again. GUI thread only.
 
 #include <memory>
 
@@ -24,12 +24,15 @@ class QLineEdit;
 
 class CMavrenFtpProfileDialog final : public CVQDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenFtpProfileDialog)
 
   public:
-    explicit CMavrenFtpProfileDialog(QWidget* parent = nullptr);
+    // A default profile is a new one.
+    explicit CMavrenFtpProfileDialog(const FtpProfile& profile, QWidget* parent = nullptr);
     ~CMavrenFtpProfileDialog() override;
 
-    FtpProfile profile;
+    // The profile as handed in, or as the user saved it after OK.
+    const FtpProfile& Profile() const { return m_profile; }
 
   protected:
     bool OnInitDialog() override;
@@ -40,6 +43,7 @@ class CMavrenFtpProfileDialog final : public CVQDialog {
     void ForgetCertificate();
 
     const std::unique_ptr<Ui::FtpProfileDialog> m_ui;
+    FtpProfile m_profile;
     std::string m_pinnedName;  // the profile whose pin the dialog shows; empty for none
     bool m_forgetCertificate = false;
     // The rate limit as first shown, rounded to KB: the profile's exact limit (set in bytes

@@ -3,8 +3,8 @@
 #include "ui/control_values.h"
 #include "ui_label_options_dialog.h"
 
-CMavrenLabelOptionsDialog::CMavrenLabelOptionsDialog(QWidget* parent)
-    : CVQDialog(parent), m_ui(std::make_unique<Ui::LabelOptionsDialog>()) {
+CMavrenLabelOptionsDialog::CMavrenLabelOptionsDialog(const LabelSettings& settings, QWidget* parent)
+    : CVQDialog(parent), m_ui(std::make_unique<Ui::LabelOptionsDialog>()), m_settings(settings) {
     m_ui->setupUi(this);
     m_typeGroup.addButton(m_ui->standardLabelRadio, 0);
     m_typeGroup.addButton(m_ui->descriptionFileRadio, 1);
@@ -24,8 +24,8 @@ bool CMavrenLabelOptionsDialog::OnInitDialog() {
     if (!CVQDialog::OnInitDialog()) {
         return false;
     }
-    SetRadioSelection(&m_typeGroup, labelType);
-    ShowText(m_ui->customLabelEdit, customLabel);
+    SetRadioSelection(&m_typeGroup, m_settings.labelType);
+    ShowText(m_ui->customLabelEdit, m_settings.customLabel);
     UpdateEnabling();
     return true;
 }
@@ -36,8 +36,8 @@ void CMavrenLabelOptionsDialog::accept() {
 }
 
 void CMavrenLabelOptionsDialog::ReadControls() {
-    labelType = RadioSelection(&m_typeGroup);
-    ReadText(m_ui->customLabelEdit, customLabel);
+    m_settings.labelType = RadioSelection(&m_typeGroup);
+    ReadText(m_ui->customLabelEdit, m_settings.customLabel);
 }
 
 void CMavrenLabelOptionsDialog::UpdateEnabling() {
@@ -49,11 +49,8 @@ void CMavrenLabelOptionsDialog::UpdateEnabling() {
 }
 
 void RunLabelOptions(QWidget* parent, LabelSettings& settings) {
-    CMavrenLabelOptionsDialog dialog(parent);
-    dialog.labelType = settings.labelType;
-    dialog.customLabel = settings.customLabel;
+    CMavrenLabelOptionsDialog dialog(settings, parent);
     if (dialog.exec() == QDialog::Accepted) {
-        settings.labelType = dialog.labelType;
-        settings.customLabel = dialog.customLabel;
+        settings = dialog.Settings();
     }
 }

@@ -2,8 +2,8 @@
 
 // Label Options: how thumbnails (or content pages) are labelled: standard
 // ("<filename> - <file size>"), from a description file, or a custom pattern of at most
-// 255 characters. The members follow the controls from each choice of kind on; callers
-// take them only after OK (RunLabelOptions). GUI thread only.
+// 255 characters. The dialog's values follow the controls from each choice of kind on;
+// callers take them only after OK (RunLabelOptions). GUI thread only.
 
 #include <QButtonGroup>
 #include <memory>
@@ -15,15 +15,22 @@ namespace Ui {
 class LabelOptionsDialog;
 }
 
-class CMavrenLabelOptionsDialog : public CVQDialog {
-    Q_OBJECT
-
-  public:
-    explicit CMavrenLabelOptionsDialog(QWidget* parent = nullptr);
-    ~CMavrenLabelOptionsDialog() override;
-
+// The label kind and pattern a page hands to the dialog.
+struct LabelSettings {
     int labelType = 0;  // 0 standard, 1 description file, 2 custom
     std::string customLabel;
+};
+
+class CMavrenLabelOptionsDialog final : public CVQDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenLabelOptionsDialog)
+
+  public:
+    explicit CMavrenLabelOptionsDialog(const LabelSettings& settings, QWidget* parent = nullptr);
+    ~CMavrenLabelOptionsDialog() override;
+
+    // The values as handed in, then as the controls last gave them; meant for after OK.
+    const LabelSettings& Settings() const { return m_settings; }
 
   protected:
     bool OnInitDialog() override;
@@ -35,12 +42,7 @@ class CMavrenLabelOptionsDialog : public CVQDialog {
 
     const std::unique_ptr<Ui::LabelOptionsDialog> m_ui;
     QButtonGroup m_typeGroup;
-};
-
-// The label kind and pattern a page hands to the dialog.
-struct LabelSettings {
-    int labelType = 0;
-    std::string customLabel;
+    LabelSettings m_settings;
 };
 
 // Runs the dialog over parent; settings take the dialog's values only when it ends with OK.

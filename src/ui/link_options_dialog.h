@@ -3,8 +3,8 @@
 // Link Options: which links content pages show (Previous, Next, Index, Beginning, End),
 // whether the image is a link to the next page or the index, and, through "Edit Link
 // Labels ...", the words of the five links. A plain dialog: it opens centred on its owner
-// and remembers no place. The members change only when the user presses OK (label edits
-// made in Link Labels included). GUI thread only.
+// and remembers no place. The links change only when the user presses OK (label edits made
+// in Link Labels included). GUI thread only.
 
 #include <QButtonGroup>
 #include <QDialog>
@@ -16,14 +16,16 @@ namespace Ui {
 class LinkOptionsDialog;
 }
 
-class CMavrenLinkOptionsDialog : public QDialog {
+class CMavrenLinkOptionsDialog final : public QDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenLinkOptionsDialog)
 
   public:
-    explicit CMavrenLinkOptionsDialog(QWidget* parent = nullptr);
+    explicit CMavrenLinkOptionsDialog(const LinkSettings& links, QWidget* parent = nullptr);
     ~CMavrenLinkOptionsDialog() override;
 
-    LinkSettings links;
+    // The links as handed in, or as the user set them after OK.
+    const LinkSettings& Links() const { return m_links; }
 
     int exec() override;
 
@@ -35,6 +37,7 @@ class CMavrenLinkOptionsDialog : public QDialog {
 
     const std::unique_ptr<Ui::LinkOptionsDialog> m_ui;
     QButtonGroup m_targetGroup;
+    LinkSettings m_links;
     LinkSettings m_labels;  // the labels as edited so far, taken on OK
 };
 

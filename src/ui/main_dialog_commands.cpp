@@ -83,8 +83,7 @@ void CMavrenMainDialog::OnUpload() {
 }
 
 void CMavrenMainDialog::OnAbout() {
-    CMavrenAboutDialog about(this);
-    about.aboutMode = true;
+    CMavrenAboutDialog about({.aboutMode = true}, this);
     about.exec();
 }
 

@@ -13,8 +13,8 @@
 #include "ui/control_values.h"
 #include "ui_new_folder_dialog.h"
 
-CMavrenNewFolderDialog::CMavrenNewFolderDialog(QWidget* parent)
-    : CVQDialog(parent), m_ui(std::make_unique<Ui::NewFolderDialog>()) {
+CMavrenNewFolderDialog::CMavrenNewFolderDialog(const NewFolderSettings& settings, QWidget* parent)
+    : CVQDialog(parent), m_ui(std::make_unique<Ui::NewFolderDialog>()), m_settings(settings) {
     m_ui->setupUi(this);
     QPushButton* create = m_ui->buttonBox->button(QDialogButtonBox::Ok);
     create->setText(QStringLiteral("&Create"));
@@ -30,24 +30,25 @@ bool CMavrenNewFolderDialog::OnInitDialog() {
     if (!CVQDialog::OnInitDialog()) {
         return false;
     }
-    if (currentFolder.empty()) {
-        currentFolder = HomeFolder();
+    if (m_settings.currentFolder.empty()) {
+        m_settings.currentFolder = HomeFolder();
     }
-    m_ui->currentFolderLabel->setText(QString::fromStdString(currentFolder));
-    ShowText(m_ui->newFolderEdit, newFolder);
+    m_ui->currentFolderLabel->setText(QString::fromStdString(m_settings.currentFolder));
+    ShowText(m_ui->newFolderEdit, m_settings.newFolder);
     m_ui->newFolderEdit->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
 void CMavrenNewFolderDialog::accept() {
-    ReadText(m_ui->newFolderEdit, newFolder);
-    if (newFolder.empty()) {
+    ReadText(m_ui->newFolderEdit, m_settings.newFolder);
+    if (m_settings.newFolder.empty()) {
         ShowMessageBox("Folders must have name.", MB_OK | MB_ICONSTOP);
         m_ui->newFolderEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
-    const std::string path =
-        newFolder.front() == '/' ? newFolder : JoinPath(currentFolder, newFolder);
+    const std::string path = m_settings.newFolder.front() == '/'
+                                 ? m_settings.newFolder
+                                 : JoinPath(m_settings.currentFolder, m_settings.newFolder);
     if (::mkdir(path.c_str(), 0777) != 0) {
         const int error = errno;
         ShowMessageBox(StringPrintf("Cannot create directory '%s'\n\n%s", path.c_str(),
@@ -56,6 +57,6 @@ void CMavrenNewFolderDialog::accept() {
         m_ui->newFolderEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
-    newFolder = path;
+    m_settings.newFolder = path;
     CVQDialog::accept();
 }

@@ -13,15 +13,22 @@ namespace Ui {
 class NewFolderDialog;
 }
 
-class CMavrenNewFolderDialog : public CVQDialog {
-    Q_OBJECT
-
-  public:
-    explicit CMavrenNewFolderDialog(QWidget* parent = nullptr);
-    ~CMavrenNewFolderDialog() override;
-
+// Where the dialog starts, and the folder it made.
+struct NewFolderSettings {
     std::string currentFolder;  // shown; the home folder when empty
     std::string newFolder;      // typed; after success the full path created
+};
+
+class CMavrenNewFolderDialog final : public CVQDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenNewFolderDialog)
+
+  public:
+    explicit CMavrenNewFolderDialog(const NewFolderSettings& settings, QWidget* parent = nullptr);
+    ~CMavrenNewFolderDialog() override;
+
+    // After OK, newFolder holds the full path of the folder created.
+    const NewFolderSettings& Settings() const { return m_settings; }
 
   protected:
     bool OnInitDialog() override;
@@ -29,4 +36,5 @@ class CMavrenNewFolderDialog : public CVQDialog {
 
   private:
     const std::unique_ptr<Ui::NewFolderDialog> m_ui;
+    NewFolderSettings m_settings;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-// A page of the program property sheet: its members come from the program when the sheet
+// A page of the program property sheet: its settings come from the program when the sheet
 // is built and go back into it when the sheet closes, through the one list of keys the
 // page names in Exchange. GUI thread only.
 

@@ -26,7 +26,8 @@ CMavrenProgPropSheet::CMavrenProgPropSheet(Program& program, QWidget* parent)
       m_contentOpts(new CMavrenProgPropPageContentOpts),
       m_misc(new CMavrenProgPropPageMisc),
       m_html(new CMavrenProgPropPageHTML([this] {
-          return !m_indexOpts->boilerplate.empty() || !m_contentOpts->boilerplate.empty();
+          return !m_indexOpts->Settings().boilerplate.empty() ||
+                 !m_contentOpts->Settings().boilerplate.empty();
       })),
       m_photos(new CMavrenProgPropPagePhotos) {
     setObjectName(QStringLiteral("programPropertySheet"));

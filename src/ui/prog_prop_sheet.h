@@ -20,8 +20,9 @@ class CMavrenProgPropPageMisc;
 class CMavrenProgPropPageHTML;
 class CMavrenProgPropPagePhotos;
 
-class CMavrenProgPropSheet : public CVQPropertySheet {
+class CMavrenProgPropSheet final : public CVQPropertySheet {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenProgPropSheet)
 
   public:
     CMavrenProgPropSheet(Program& program, QWidget* parent = nullptr);

@@ -65,32 +65,33 @@ CMavrenProgPropPageContentOpts::CMavrenProgPropPageContentOpts(QWidget* parent)
 CMavrenProgPropPageContentOpts::~CMavrenProgPropPageContentOpts() = default;
 
 void CMavrenProgPropPageContentOpts::Exchange(ProgramExchange& exchange) {
-    exchange.Text(ProgramKey::ContentPageTitle, pageTitle);
-    exchange.Text(ProgramKey::ContentBoilerplate, boilerplate);
-    exchange.Int(ProgramKey::ContentShowLabels, showLabels);
-    exchange.Int(ProgramKey::ContentLabelType, labelType);
-    exchange.Text(ProgramKey::ContentCustomLabel, customLabel);
-    exchange.Int(ProgramKey::ContentShowLinks, showLinks);
-    exchange.Int(ProgramKey::ContentShowLinkBegin, links.showBegin);
-    exchange.Int(ProgramKey::ContentShowLinkEnd, links.showEnd);
-    exchange.Int(ProgramKey::ContentShowLinkIndex, links.showIndex);
-    exchange.Int(ProgramKey::ContentShowLinkNext, links.showNext);
-    exchange.Int(ProgramKey::ContentShowLinkPrev, links.showPrev);
-    exchange.Int(ProgramKey::ContentImageIsLink, links.imageIsLink);
-    exchange.Int(ProgramKey::ContentImageIsLinkStyle, links.imageLinkStyle);
-    exchange.Text(ProgramKey::ContentLinkBeginLabel, links.beginLabel);
-    exchange.Text(ProgramKey::ContentLinkEndLabel, links.endLabel);
-    exchange.Text(ProgramKey::ContentLinkIndexLabel, links.indexLabel);
-    exchange.Text(ProgramKey::ContentLinkNextLabel, links.nextLabel);
-    exchange.Text(ProgramKey::ContentLinkPrevLabel, links.prevLabel);
-    exchange.Int(ProgramKey::ContentGuessParagraphs, guessParagraphs);
+    exchange.Text(ProgramKey::ContentPageTitle, m_settings.pageTitle);
+    exchange.Text(ProgramKey::ContentBoilerplate, m_settings.boilerplate);
+    exchange.Int(ProgramKey::ContentShowLabels, m_settings.showLabels);
+    exchange.Int(ProgramKey::ContentLabelType, m_settings.labelType);
+    exchange.Text(ProgramKey::ContentCustomLabel, m_settings.customLabel);
+    exchange.Int(ProgramKey::ContentShowLinks, m_settings.showLinks);
+    exchange.Int(ProgramKey::ContentShowLinkBegin, m_settings.links.showBegin);
+    exchange.Int(ProgramKey::ContentShowLinkEnd, m_settings.links.showEnd);
+    exchange.Int(ProgramKey::ContentShowLinkIndex, m_settings.links.showIndex);
+    exchange.Int(ProgramKey::ContentShowLinkNext, m_settings.links.showNext);
+    exchange.Int(ProgramKey::ContentShowLinkPrev, m_settings.links.showPrev);
+    exchange.Int(ProgramKey::ContentImageIsLink, m_settings.links.imageIsLink);
+    exchange.Int(ProgramKey::ContentImageIsLinkStyle, m_settings.links.imageLinkStyle);
+    exchange.Text(ProgramKey::ContentLinkBeginLabel, m_settings.links.beginLabel);
+    exchange.Text(ProgramKey::ContentLinkEndLabel, m_settings.links.endLabel);
+    exchange.Text(ProgramKey::ContentLinkIndexLabel, m_settings.links.indexLabel);
+    exchange.Text(ProgramKey::ContentLinkNextLabel, m_settings.links.nextLabel);
+    exchange.Text(ProgramKey::ContentLinkPrevLabel, m_settings.links.prevLabel);
+    exchange.Int(ProgramKey::ContentGuessParagraphs, m_settings.guessParagraphs);
     // One key holds both the source type and the pattern.
-    std::string patterns = PatternOfSourceType(sourceType, pattern, imagePatterns);
+    std::string patterns =
+        PatternOfSourceType(m_settings.sourceType, m_settings.pattern, m_settings.imagePatterns);
     exchange.Text(ProgramKey::SourceFileExtension, patterns);
     if (exchange.IsLoading()) {
-        sourceType = SourceTypeOfPattern(patterns, pattern);
+        m_settings.sourceType = SourceTypeOfPattern(patterns, m_settings.pattern);
         // A program keeps the picture list it was stored with.
-        imagePatterns = sourceType == 0 ? patterns : std::string();
+        m_settings.imagePatterns = m_settings.sourceType == 0 ? patterns : std::string();
     }
 }
 
@@ -100,24 +101,24 @@ void CMavrenProgPropPageContentOpts::OnInitPage() {
 }
 
 bool CMavrenProgPropPageContentOpts::ReadControls() {
-    ReadText(m_ui->contentPageTitleEdit, pageTitle);
-    ReadText(m_ui->contentBoilerplateEdit, boilerplate);
-    showLabels = CheckValue(m_ui->showLabelsCheckBox);
-    showLinks = CheckValue(m_ui->showLinksCheckBox);
-    sourceType = RadioSelection(&m_typeGroup);
-    ReadText(m_ui->patternEdit, pattern);
-    guessParagraphs = CheckValue(m_ui->guessParagraphsCheckBox);
+    ReadText(m_ui->contentPageTitleEdit, m_settings.pageTitle);
+    ReadText(m_ui->contentBoilerplateEdit, m_settings.boilerplate);
+    m_settings.showLabels = CheckValue(m_ui->showLabelsCheckBox);
+    m_settings.showLinks = CheckValue(m_ui->showLinksCheckBox);
+    m_settings.sourceType = RadioSelection(&m_typeGroup);
+    ReadText(m_ui->patternEdit, m_settings.pattern);
+    m_settings.guessParagraphs = CheckValue(m_ui->guessParagraphsCheckBox);
     return true;
 }
 
 void CMavrenProgPropPageContentOpts::ShowMembers() {
-    ShowText(m_ui->contentPageTitleEdit, pageTitle);
-    ShowText(m_ui->contentBoilerplateEdit, boilerplate);
-    SetCheckValue(m_ui->showLabelsCheckBox, showLabels);
-    SetCheckValue(m_ui->showLinksCheckBox, showLinks);
-    SetRadioSelection(&m_typeGroup, sourceType);
-    ShowText(m_ui->patternEdit, pattern);
-    SetCheckValue(m_ui->guessParagraphsCheckBox, guessParagraphs);
+    ShowText(m_ui->contentPageTitleEdit, m_settings.pageTitle);
+    ShowText(m_ui->contentBoilerplateEdit, m_settings.boilerplate);
+    SetCheckValue(m_ui->showLabelsCheckBox, m_settings.showLabels);
+    SetCheckValue(m_ui->showLinksCheckBox, m_settings.showLinks);
+    SetRadioSelection(&m_typeGroup, m_settings.sourceType);
+    ShowText(m_ui->patternEdit, m_settings.pattern);
+    SetCheckValue(m_ui->guessParagraphsCheckBox, m_settings.guessParagraphs);
 }
 
 void CMavrenProgPropPageContentOpts::UpdateEnabling() {
@@ -129,20 +130,20 @@ void CMavrenProgPropPageContentOpts::UpdateEnabling() {
 }
 
 void CMavrenProgPropPageContentOpts::EditLabelOptions() {
-    LabelSettings settings{labelType, customLabel};
+    LabelSettings settings{m_settings.labelType, m_settings.customLabel};
     RunLabelOptions(this, settings);
-    labelType = settings.labelType;
-    customLabel = settings.customLabel;
+    m_settings.labelType = settings.labelType;
+    m_settings.customLabel = settings.customLabel;
 }
 
 void CMavrenProgPropPageContentOpts::EditLinkOptions() {
-    RunLinkOptions(this, links);
+    RunLinkOptions(this, m_settings.links);
 }
 
 void CMavrenProgPropPageContentOpts::PickBoilerplate() {
     std::string chosen;
     if (PickBoilerplateFile(this, m_ui->contentBoilerplateEdit->text().toStdString(), chosen)) {
-        boilerplate = chosen;
-        ShowText(m_ui->contentBoilerplateEdit, boilerplate);
+        m_settings.boilerplate = chosen;
+        ShowText(m_ui->contentBoilerplateEdit, m_settings.boilerplate);
     }
 }

@@ -23,13 +23,8 @@ int SourceTypeOfPattern(const std::string& patterns, std::string& customPattern)
 std::string PatternOfSourceType(int sourceType, const std::string& customPattern,
                                 const std::string& imagePatterns = {});
 
-class CMavrenProgPropPageContentOpts : public CMavrenProgPropPage {
-    Q_OBJECT
-
-  public:
-    explicit CMavrenProgPropPageContentOpts(QWidget* parent = nullptr);
-    ~CMavrenProgPropPageContentOpts() override;
-
+// What the Content Options page holds between the program and its controls.
+struct ContentPageSettings {
     std::string pageTitle;
     std::string boilerplate;
     int showLabels = 0;
@@ -41,6 +36,18 @@ class CMavrenProgPropPageContentOpts : public CMavrenProgPropPage {
     std::string pattern;
     std::string imagePatterns;  // the picture list loaded, kept while the type stays images
     int guessParagraphs = 0;
+};
+
+class CMavrenProgPropPageContentOpts final : public CMavrenProgPropPage {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenProgPropPageContentOpts)
+
+  public:
+    explicit CMavrenProgPropPageContentOpts(QWidget* parent = nullptr);
+    ~CMavrenProgPropPageContentOpts() override;
+
+    // The values as loaded from the program, then as the controls last gave them.
+    const ContentPageSettings& Settings() const { return m_settings; }
 
   protected:
     void Exchange(ProgramExchange& exchange) override;
@@ -56,5 +63,6 @@ class CMavrenProgPropPageContentOpts : public CMavrenProgPropPage {
     void PickBoilerplate();
 
     const std::unique_ptr<Ui::PropPageContentOpts> m_ui;
+    ContentPageSettings m_settings;
     QButtonGroup m_typeGroup;
 };

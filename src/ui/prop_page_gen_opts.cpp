@@ -10,13 +10,15 @@ CMavrenProgPropPageGenOpts::CMavrenProgPropPageGenOpts(QWidget* parent)
     m_ui->setupUi(this);
     // A picked folder replaces only its own box; typing in the other box stays.
     connect(m_ui->sourceDirBrowseButton, &QToolButton::clicked, this, [this] {
-        if (PickFolder(this, kSourceFolderPick, RememberedFolder(kSourceFolderPick), sourceDir)) {
-            ShowText(m_ui->sourceDirEdit, sourceDir);
+        if (PickFolder(this, kSourceFolderPick, RememberedFolder(kSourceFolderPick),
+                       m_settings.sourceDir)) {
+            ShowText(m_ui->sourceDirEdit, m_settings.sourceDir);
         }
     });
     connect(m_ui->targetDirBrowseButton, &QToolButton::clicked, this, [this] {
-        if (PickFolder(this, kTargetFolderPick, RememberedFolder(kTargetFolderPick), targetDir)) {
-            ShowText(m_ui->targetDirEdit, targetDir);
+        if (PickFolder(this, kTargetFolderPick, RememberedFolder(kTargetFolderPick),
+                       m_settings.targetDir)) {
+            ShowText(m_ui->targetDirEdit, m_settings.targetDir);
         }
     });
 }
@@ -24,10 +26,10 @@ CMavrenProgPropPageGenOpts::CMavrenProgPropPageGenOpts(QWidget* parent)
 CMavrenProgPropPageGenOpts::~CMavrenProgPropPageGenOpts() = default;
 
 void CMavrenProgPropPageGenOpts::Exchange(ProgramExchange& exchange) {
-    exchange.Text(ProgramKey::SourceDir, sourceDir);
-    exchange.Text(ProgramKey::TargetDir, targetDir);
-    exchange.Int(ProgramKey::GenerateIndexPage, generateIndexPage);
-    exchange.Int(ProgramKey::GenerateContentPages, generateContentPages);
+    exchange.Text(ProgramKey::SourceDir, m_settings.sourceDir);
+    exchange.Text(ProgramKey::TargetDir, m_settings.targetDir);
+    exchange.Int(ProgramKey::GenerateIndexPage, m_settings.generateIndexPage);
+    exchange.Int(ProgramKey::GenerateContentPages, m_settings.generateContentPages);
 }
 
 void CMavrenProgPropPageGenOpts::OnInitPage() {
@@ -35,16 +37,16 @@ void CMavrenProgPropPageGenOpts::OnInitPage() {
 }
 
 bool CMavrenProgPropPageGenOpts::ReadControls() {
-    ReadText(m_ui->sourceDirEdit, sourceDir);
-    ReadText(m_ui->targetDirEdit, targetDir);
-    generateIndexPage = CheckValue(m_ui->generateIndexCheckBox);
-    generateContentPages = CheckValue(m_ui->generateContentCheckBox);
+    ReadText(m_ui->sourceDirEdit, m_settings.sourceDir);
+    ReadText(m_ui->targetDirEdit, m_settings.targetDir);
+    m_settings.generateIndexPage = CheckValue(m_ui->generateIndexCheckBox);
+    m_settings.generateContentPages = CheckValue(m_ui->generateContentCheckBox);
     return true;
 }
 
 void CMavrenProgPropPageGenOpts::ShowMembers() {
-    ShowText(m_ui->sourceDirEdit, sourceDir);
-    ShowText(m_ui->targetDirEdit, targetDir);
-    SetCheckValue(m_ui->generateIndexCheckBox, generateIndexPage);
-    SetCheckValue(m_ui->generateContentCheckBox, generateContentPages);
+    ShowText(m_ui->sourceDirEdit, m_settings.sourceDir);
+    ShowText(m_ui->targetDirEdit, m_settings.targetDir);
+    SetCheckValue(m_ui->generateIndexCheckBox, m_settings.generateIndexPage);
+    SetCheckValue(m_ui->generateContentCheckBox, m_settings.generateContentPages);
 }

@@ -12,17 +12,24 @@ namespace Ui {
 class PropPageGenOpts;
 }
 
-class CMavrenProgPropPageGenOpts : public CMavrenProgPropPage {
+// What the Generation page holds between the program and its controls.
+struct GenerationPageSettings {
+    std::string sourceDir;
+    std::string targetDir;
+    int generateIndexPage = 0;
+    int generateContentPages = 0;
+};
+
+class CMavrenProgPropPageGenOpts final : public CMavrenProgPropPage {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenProgPropPageGenOpts)
 
   public:
     explicit CMavrenProgPropPageGenOpts(QWidget* parent = nullptr);
     ~CMavrenProgPropPageGenOpts() override;
 
-    std::string sourceDir;
-    std::string targetDir;
-    int generateIndexPage = 0;
-    int generateContentPages = 0;
+    // The values as loaded from the program, then as the controls last gave them.
+    const GenerationPageSettings& Settings() const { return m_settings; }
 
   protected:
     void Exchange(ProgramExchange& exchange) override;
@@ -34,4 +41,5 @@ class CMavrenProgPropPageGenOpts : public CMavrenProgPropPage {
     void ShowMembers();
 
     const std::unique_ptr<Ui::PropPageGenOpts> m_ui;
+    GenerationPageSettings m_settings;
 };

@@ -22,8 +22,8 @@ CMavrenProgPropPageHTML::CMavrenProgPropPageHTML(std::function<bool()> boilerpla
     connect(m_ui->backgroundImageBrowseButton, &QToolButton::clicked, this, [this] {
         std::string chosen;
         if (PickBackgroundImage(this, chosen)) {
-            imageText = chosen;
-            ShowText(m_ui->backgroundImageEdit, imageText);
+            m_settings.imageText = chosen;
+            ShowText(m_ui->backgroundImageEdit, m_settings.imageText);
         }
     });
 }
@@ -31,19 +31,19 @@ CMavrenProgPropPageHTML::CMavrenProgPropPageHTML(std::function<bool()> boilerpla
 CMavrenProgPropPageHTML::~CMavrenProgPropPageHTML() = default;
 
 void CMavrenProgPropPageHTML::Exchange(ProgramExchange& exchange) {
-    exchange.Text(ProgramKey::HtmlTextColorColor, textColor);
-    exchange.Text(ProgramKey::HtmlLinkColor, linkColor);
-    exchange.Text(ProgramKey::HtmlVLinkColor, vlinkColor);
-    exchange.Text(ProgramKey::HtmlALinkColor, alinkColor);
-    exchange.Text(ProgramKey::HtmlFontFace, fontFace);
-    exchange.Text(ProgramKey::HtmlFontSize, fontSize);
-    exchange.Int(ProgramKey::HtmlBackgroundStyle, backgroundKind);
+    exchange.Text(ProgramKey::HtmlTextColorColor, m_settings.textColor);
+    exchange.Text(ProgramKey::HtmlLinkColor, m_settings.linkColor);
+    exchange.Text(ProgramKey::HtmlVLinkColor, m_settings.vlinkColor);
+    exchange.Text(ProgramKey::HtmlALinkColor, m_settings.alinkColor);
+    exchange.Text(ProgramKey::HtmlFontFace, m_settings.fontFace);
+    exchange.Text(ProgramKey::HtmlFontSize, m_settings.fontSize);
+    exchange.Int(ProgramKey::HtmlBackgroundStyle, m_settings.backgroundKind);
     // Without a background the program's image, fixed flag and colour are not read; they
     // are written back as the page holds them.
-    if (!exchange.IsLoading() || backgroundKind != -1) {
-        exchange.Text(ProgramKey::HtmlBackgroundImage, backgroundImage);
-        exchange.Int(ProgramKey::HtmlBackgroundFixed, backgroundFixed);
-        exchange.Text(ProgramKey::HtmlBackgroundColor, backgroundColor);
+    if (!exchange.IsLoading() || m_settings.backgroundKind != -1) {
+        exchange.Text(ProgramKey::HtmlBackgroundImage, m_settings.backgroundImage);
+        exchange.Int(ProgramKey::HtmlBackgroundFixed, m_settings.backgroundFixed);
+        exchange.Text(ProgramKey::HtmlBackgroundColor, m_settings.backgroundColor);
     }
 }
 
@@ -52,23 +52,23 @@ void CMavrenProgPropPageHTML::OnInitPage() {
                            m_ui->vlinkColorBox, m_ui->alinkColorBox}) {
         FillColourBox(box);
     }
-    ShowColour(m_ui->backgroundColorBox, backgroundColor);
-    ShowColour(m_ui->textColorBox, textColor);
-    ShowColour(m_ui->linkColorBox, linkColor);
-    ShowColour(m_ui->vlinkColorBox, vlinkColor);
-    ShowColour(m_ui->alinkColorBox, alinkColor);
-    if (backgroundKind != -1) {
-        backgroundRadio = backgroundKind;
-        setBackground = 1;
-        imageText = backgroundImage;
-        fixed = backgroundFixed;
+    ShowColour(m_ui->backgroundColorBox, m_settings.backgroundColor);
+    ShowColour(m_ui->textColorBox, m_settings.textColor);
+    ShowColour(m_ui->linkColorBox, m_settings.linkColor);
+    ShowColour(m_ui->vlinkColorBox, m_settings.vlinkColor);
+    ShowColour(m_ui->alinkColorBox, m_settings.alinkColor);
+    if (m_settings.backgroundKind != -1) {
+        m_settings.backgroundRadio = m_settings.backgroundKind;
+        m_settings.setBackground = 1;
+        m_settings.imageText = m_settings.backgroundImage;
+        m_settings.fixed = m_settings.backgroundFixed;
     }
-    m_ui->backgroundGroupBox->setChecked(setBackground != 0);
-    SetRadioSelection(&m_backgroundGroup, backgroundRadio);
-    ShowText(m_ui->backgroundImageEdit, imageText);
-    SetCheckValue(m_ui->fixedCheckBox, fixed);
-    ShowText(m_ui->fontFaceEdit, fontFace);
-    ShowText(m_ui->fontSizeEdit, fontSize);
+    m_ui->backgroundGroupBox->setChecked(m_settings.setBackground != 0);
+    SetRadioSelection(&m_backgroundGroup, m_settings.backgroundRadio);
+    ShowText(m_ui->backgroundImageEdit, m_settings.imageText);
+    SetCheckValue(m_ui->fixedCheckBox, m_settings.fixed);
+    ShowText(m_ui->fontFaceEdit, m_settings.fontFace);
+    ShowText(m_ui->fontSizeEdit, m_settings.fontSize);
     UpdateBackgroundEnabling();
 }
 
@@ -77,29 +77,29 @@ void CMavrenProgPropPageHTML::OnSetActive() {
 }
 
 bool CMavrenProgPropPageHTML::ReadControls() {
-    ReadColour(m_ui->textColorBox, textColor);
-    ReadColour(m_ui->linkColorBox, linkColor);
-    ReadColour(m_ui->vlinkColorBox, vlinkColor);
-    ReadColour(m_ui->alinkColorBox, alinkColor);
-    ReadText(m_ui->fontFaceEdit, fontFace);
-    ReadText(m_ui->fontSizeEdit, fontSize);
-    setBackground = m_ui->backgroundGroupBox->isChecked() ? 1 : 0;
-    backgroundRadio = RadioSelection(&m_backgroundGroup);
-    ReadText(m_ui->backgroundImageEdit, imageText);
-    fixed = CheckValue(m_ui->fixedCheckBox);
-    if (setBackground == 0) {
+    ReadColour(m_ui->textColorBox, m_settings.textColor);
+    ReadColour(m_ui->linkColorBox, m_settings.linkColor);
+    ReadColour(m_ui->vlinkColorBox, m_settings.vlinkColor);
+    ReadColour(m_ui->alinkColorBox, m_settings.alinkColor);
+    ReadText(m_ui->fontFaceEdit, m_settings.fontFace);
+    ReadText(m_ui->fontSizeEdit, m_settings.fontSize);
+    m_settings.setBackground = m_ui->backgroundGroupBox->isChecked() ? 1 : 0;
+    m_settings.backgroundRadio = RadioSelection(&m_backgroundGroup);
+    ReadText(m_ui->backgroundImageEdit, m_settings.imageText);
+    m_settings.fixed = CheckValue(m_ui->fixedCheckBox);
+    if (m_settings.setBackground == 0) {
         // No background: the image, fixed flag and colour stay as they were.
-        backgroundKind = -1;
+        m_settings.backgroundKind = -1;
         return true;
     }
-    backgroundKind = backgroundRadio;
-    if (backgroundKind == 0) {
-        backgroundImage = imageText;
-        backgroundFixed = fixed;
-        backgroundColor.clear();
+    m_settings.backgroundKind = m_settings.backgroundRadio;
+    if (m_settings.backgroundKind == 0) {
+        m_settings.backgroundImage = m_settings.imageText;
+        m_settings.backgroundFixed = m_settings.fixed;
+        m_settings.backgroundColor.clear();
     } else {
-        backgroundImage.clear();
-        ReadColour(m_ui->backgroundColorBox, backgroundColor);
+        m_settings.backgroundImage.clear();
+        ReadColour(m_ui->backgroundColorBox, m_settings.backgroundColor);
     }
     return true;
 }

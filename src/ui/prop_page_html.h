@@ -17,16 +17,8 @@ namespace Ui {
 class PropPageHtml;
 }
 
-class CMavrenProgPropPageHTML : public CMavrenProgPropPage {
-    Q_OBJECT
-
-  public:
-    // boilerplateSet tells, each time the page becomes active, whether the index or the
-    // content page names a boilerplate file.
-    explicit CMavrenProgPropPageHTML(std::function<bool()> boilerplateSet,
-                                     QWidget* parent = nullptr);
-    ~CMavrenProgPropPageHTML() override;
-
+// What the HTML Options page holds between the program and its controls.
+struct HtmlPageSettings {
     std::string textColor;
     std::string linkColor;
     std::string vlinkColor;
@@ -45,6 +37,21 @@ class CMavrenProgPropPageHTML : public CMavrenProgPropPage {
     std::string backgroundImage;
     int backgroundFixed = 0;
     std::string backgroundColor;
+};
+
+class CMavrenProgPropPageHTML final : public CMavrenProgPropPage {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenProgPropPageHTML)
+
+  public:
+    // boilerplateSet tells, each time the page becomes active, whether the index or the
+    // content page names a boilerplate file.
+    explicit CMavrenProgPropPageHTML(std::function<bool()> boilerplateSet,
+                                     QWidget* parent = nullptr);
+    ~CMavrenProgPropPageHTML() override;
+
+    // The values as loaded from the program, then as the controls last gave them.
+    const HtmlPageSettings& Settings() const { return m_settings; }
 
   protected:
     void Exchange(ProgramExchange& exchange) override;
@@ -58,6 +65,7 @@ class CMavrenProgPropPageHTML : public CMavrenProgPropPage {
     void OnSetBackgroundClicked();
 
     const std::unique_ptr<Ui::PropPageHtml> m_ui;
+    HtmlPageSettings m_settings;
     const std::function<bool()> m_boilerplateSet;
     QButtonGroup m_backgroundGroup;
 };

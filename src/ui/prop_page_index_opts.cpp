@@ -40,21 +40,21 @@ CMavrenProgPropPageIndexOpts::CMavrenProgPropPageIndexOpts(QWidget* parent)
 CMavrenProgPropPageIndexOpts::~CMavrenProgPropPageIndexOpts() = default;
 
 void CMavrenProgPropPageIndexOpts::Exchange(ProgramExchange& exchange) {
-    exchange.Text(ProgramKey::IndexPageTitle, pageTitle);
-    exchange.Text(ProgramKey::IndexBoilerplate, boilerplate);
-    exchange.Int(ProgramKey::GenerateThumbnails, generateThumbnails);
-    exchange.Int(ProgramKey::SmartThumbnailGeneration, smartThumbnails);
-    exchange.Int(ProgramKey::ThumbnailSize, thumbnailSize);
-    exchange.Int(ProgramKey::IndexLabelThumbnails, labelThumbnails);
-    exchange.Int(ProgramKey::IndexThumbnailLabelType, labelType);
-    exchange.Text(ProgramKey::IndexThumbnailCustomLabel, customLabel);
-    exchange.Int(ProgramKey::IndexGenerateMultiplePages, multiplePages);
-    exchange.Int(ProgramKey::IndexThumbnailLayoutType, layoutType);
-    exchange.Int(ProgramKey::IndexThumbnailsAcross, across);
-    exchange.Int(ProgramKey::IndexThumbnailsDown, down);
+    exchange.Text(ProgramKey::IndexPageTitle, m_settings.pageTitle);
+    exchange.Text(ProgramKey::IndexBoilerplate, m_settings.boilerplate);
+    exchange.Int(ProgramKey::GenerateThumbnails, m_settings.generateThumbnails);
+    exchange.Int(ProgramKey::SmartThumbnailGeneration, m_settings.smartThumbnails);
+    exchange.Int(ProgramKey::ThumbnailSize, m_settings.thumbnailSize);
+    exchange.Int(ProgramKey::IndexLabelThumbnails, m_settings.labelThumbnails);
+    exchange.Int(ProgramKey::IndexThumbnailLabelType, m_settings.labelType);
+    exchange.Text(ProgramKey::IndexThumbnailCustomLabel, m_settings.customLabel);
+    exchange.Int(ProgramKey::IndexGenerateMultiplePages, m_settings.multiplePages);
+    exchange.Int(ProgramKey::IndexThumbnailLayoutType, m_settings.layoutType);
+    exchange.Int(ProgramKey::IndexThumbnailsAcross, m_settings.across);
+    exchange.Int(ProgramKey::IndexThumbnailsDown, m_settings.down);
     if (exchange.IsLoading()) {
-        across = CountOrDefault(across);
-        down = CountOrDefault(down);
+        m_settings.across = CountOrDefault(m_settings.across);
+        m_settings.down = CountOrDefault(m_settings.down);
     }
 }
 
@@ -65,8 +65,8 @@ void CMavrenProgPropPageIndexOpts::OnInitPage() {
 
 bool CMavrenProgPropPageIndexOpts::ReadControls() {
     // A count box the user cannot reach is not held against them: it keeps its value.
-    int newAcross = across;
-    int newDown = down;
+    int newAcross = m_settings.across;
+    int newDown = m_settings.down;
     if (m_ui->acrossEdit->isEnabled() &&
         !ReadIntInRange(m_ui->acrossEdit, kMinimumCount, kMaximumCount, newAcross)) {
         return false;
@@ -75,26 +75,26 @@ bool CMavrenProgPropPageIndexOpts::ReadControls() {
         !ReadIntInRange(m_ui->downEdit, kMinimumCount, kMaximumCount, newDown)) {
         return false;
     }
-    across = newAcross;
-    down = newDown;
-    ReadText(m_ui->indexPageTitleEdit, pageTitle);
-    ReadText(m_ui->indexBoilerplateEdit, boilerplate);
-    generateThumbnails = CheckValue(m_ui->generateThumbnailsCheckBox);
-    labelThumbnails = CheckValue(m_ui->labelThumbnailsCheckBox);
-    multiplePages = m_ui->multiplePagesGroupBox->isChecked() ? 1 : 0;
-    layoutType = RadioSelection(&m_layoutGroup);
+    m_settings.across = newAcross;
+    m_settings.down = newDown;
+    ReadText(m_ui->indexPageTitleEdit, m_settings.pageTitle);
+    ReadText(m_ui->indexBoilerplateEdit, m_settings.boilerplate);
+    m_settings.generateThumbnails = CheckValue(m_ui->generateThumbnailsCheckBox);
+    m_settings.labelThumbnails = CheckValue(m_ui->labelThumbnailsCheckBox);
+    m_settings.multiplePages = m_ui->multiplePagesGroupBox->isChecked() ? 1 : 0;
+    m_settings.layoutType = RadioSelection(&m_layoutGroup);
     return true;
 }
 
 void CMavrenProgPropPageIndexOpts::ShowMembers() {
-    ShowText(m_ui->indexPageTitleEdit, pageTitle);
-    ShowText(m_ui->indexBoilerplateEdit, boilerplate);
-    SetCheckValue(m_ui->generateThumbnailsCheckBox, generateThumbnails);
-    SetCheckValue(m_ui->labelThumbnailsCheckBox, labelThumbnails);
-    m_ui->multiplePagesGroupBox->setChecked(multiplePages != 0);
-    SetRadioSelection(&m_layoutGroup, layoutType);
-    m_ui->acrossEdit->setText(QString::number(across));
-    m_ui->downEdit->setText(QString::number(down));
+    ShowText(m_ui->indexPageTitleEdit, m_settings.pageTitle);
+    ShowText(m_ui->indexBoilerplateEdit, m_settings.boilerplate);
+    SetCheckValue(m_ui->generateThumbnailsCheckBox, m_settings.generateThumbnails);
+    SetCheckValue(m_ui->labelThumbnailsCheckBox, m_settings.labelThumbnails);
+    m_ui->multiplePagesGroupBox->setChecked(m_settings.multiplePages != 0);
+    SetRadioSelection(&m_layoutGroup, m_settings.layoutType);
+    m_ui->acrossEdit->setText(QString::number(m_settings.across));
+    m_ui->downEdit->setText(QString::number(m_settings.down));
 }
 
 void CMavrenProgPropPageIndexOpts::UpdateEnabling() {
@@ -114,23 +114,23 @@ void CMavrenProgPropPageIndexOpts::UpdateEnabling() {
 }
 
 void CMavrenProgPropPageIndexOpts::EditThumbnailOptions() {
-    ThumbnailSettings settings{smartThumbnails, thumbnailSize};
+    ThumbnailSettings settings{m_settings.smartThumbnails, m_settings.thumbnailSize};
     RunThumbnailOptions(this, settings);
-    smartThumbnails = settings.smart;
-    thumbnailSize = settings.thumbnailSize;
+    m_settings.smartThumbnails = settings.smart;
+    m_settings.thumbnailSize = settings.thumbnailSize;
 }
 
 void CMavrenProgPropPageIndexOpts::EditLabelOptions() {
-    LabelSettings settings{labelType, customLabel};
+    LabelSettings settings{m_settings.labelType, m_settings.customLabel};
     RunLabelOptions(this, settings);
-    labelType = settings.labelType;
-    customLabel = settings.customLabel;
+    m_settings.labelType = settings.labelType;
+    m_settings.customLabel = settings.customLabel;
 }
 
 void CMavrenProgPropPageIndexOpts::PickBoilerplate() {
     std::string chosen;
     if (PickBoilerplateFile(this, m_ui->indexBoilerplateEdit->text().toStdString(), chosen)) {
-        boilerplate = chosen;
-        ShowText(m_ui->indexBoilerplateEdit, boilerplate);
+        m_settings.boilerplate = chosen;
+        ShowText(m_ui->indexBoilerplateEdit, m_settings.boilerplate);
     }
 }

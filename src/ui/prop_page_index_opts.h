@@ -15,13 +15,8 @@ namespace Ui {
 class PropPageIndexOpts;
 }
 
-class CMavrenProgPropPageIndexOpts : public CMavrenProgPropPage {
-    Q_OBJECT
-
-  public:
-    explicit CMavrenProgPropPageIndexOpts(QWidget* parent = nullptr);
-    ~CMavrenProgPropPageIndexOpts() override;
-
+// What the Index Options page holds between the program and its controls.
+struct IndexPageSettings {
     std::string pageTitle;
     std::string boilerplate;
     int generateThumbnails = 0;
@@ -34,6 +29,18 @@ class CMavrenProgPropPageIndexOpts : public CMavrenProgPropPage {
     int layoutType = 0;  // 0 typical browser window, 1 across by down
     int across = 3;
     int down = 3;
+};
+
+class CMavrenProgPropPageIndexOpts final : public CMavrenProgPropPage {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenProgPropPageIndexOpts)
+
+  public:
+    explicit CMavrenProgPropPageIndexOpts(QWidget* parent = nullptr);
+    ~CMavrenProgPropPageIndexOpts() override;
+
+    // The values as loaded from the program, then as the controls last gave them.
+    const IndexPageSettings& Settings() const { return m_settings; }
 
   protected:
     void Exchange(ProgramExchange& exchange) override;
@@ -49,5 +56,6 @@ class CMavrenProgPropPageIndexOpts : public CMavrenProgPropPage {
     void PickBoilerplate();
 
     const std::unique_ptr<Ui::PropPageIndexOpts> m_ui;
+    IndexPageSettings m_settings;
     QButtonGroup m_layoutGroup;
 };

@@ -14,8 +14,9 @@ CMavrenProgPropPageMisc::CMavrenProgPropPageMisc(QWidget* parent)
     m_gifGroup.addButton(m_ui->firstFrameGifRadio, kGifThumbnailOfFirstFrame);
     // The folder box and its button stay usable whatever GIF handling is chosen.
     connect(m_ui->gifDirBrowseButton, &QToolButton::clicked, this, [this] {
-        if (PickFolder(this, kGifFolderPick, RememberedFolder(kGifFolderPick), gifThumbnailDir)) {
-            ShowText(m_ui->gifDirEdit, gifThumbnailDir);
+        if (PickFolder(this, kGifFolderPick, RememberedFolder(kGifFolderPick),
+                       m_settings.gifThumbnailDir)) {
+            ShowText(m_ui->gifDirEdit, m_settings.gifThumbnailDir);
         }
     });
 }
@@ -23,21 +24,21 @@ CMavrenProgPropPageMisc::CMavrenProgPropPageMisc(QWidget* parent)
 CMavrenProgPropPageMisc::~CMavrenProgPropPageMisc() = default;
 
 void CMavrenProgPropPageMisc::Exchange(ProgramExchange& exchange) {
-    exchange.Int(ProgramKey::MiscGifThumbnailType, gifThumbnailType);
-    exchange.Text(ProgramKey::MiscGifThumbnailDir, gifThumbnailDir);
-    exchange.Int(ProgramKey::MiscIncludeMavrenLink, includeMavrenLink);
+    exchange.Int(ProgramKey::MiscGifThumbnailType, m_settings.gifThumbnailType);
+    exchange.Text(ProgramKey::MiscGifThumbnailDir, m_settings.gifThumbnailDir);
+    exchange.Int(ProgramKey::MiscIncludeMavrenLink, m_settings.includeMavrenLink);
 }
 
 void CMavrenProgPropPageMisc::OnInitPage() {
-    SetRadioSelection(&m_gifGroup, gifThumbnailType);
-    ShowText(m_ui->gifDirEdit, gifThumbnailDir);
-    SetCheckValue(m_ui->includeLinkCheckBox, includeMavrenLink);
+    SetRadioSelection(&m_gifGroup, m_settings.gifThumbnailType);
+    ShowText(m_ui->gifDirEdit, m_settings.gifThumbnailDir);
+    SetCheckValue(m_ui->includeLinkCheckBox, m_settings.includeMavrenLink);
     m_ui->includeLinkCheckBox->setEnabled(true);
 }
 
 bool CMavrenProgPropPageMisc::ReadControls() {
-    gifThumbnailType = RadioSelection(&m_gifGroup);
-    ReadText(m_ui->gifDirEdit, gifThumbnailDir);
-    includeMavrenLink = CheckValue(m_ui->includeLinkCheckBox);
+    m_settings.gifThumbnailType = RadioSelection(&m_gifGroup);
+    ReadText(m_ui->gifDirEdit, m_settings.gifThumbnailDir);
+    m_settings.includeMavrenLink = CheckValue(m_ui->includeLinkCheckBox);
     return true;
 }

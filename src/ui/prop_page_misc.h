@@ -15,16 +15,23 @@ namespace Ui {
 class PropPageMisc;
 }
 
-class CMavrenProgPropPageMisc : public CMavrenProgPropPage {
+// What the Misc page holds between the program and its controls.
+struct MiscPageSettings {
+    int gifThumbnailType = 0;  // 0 generic, 1 resized originals, 2 from a folder, 3 made
+    std::string gifThumbnailDir;
+    int includeMavrenLink = 0;
+};
+
+class CMavrenProgPropPageMisc final : public CMavrenProgPropPage {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenProgPropPageMisc)
 
   public:
     explicit CMavrenProgPropPageMisc(QWidget* parent = nullptr);
     ~CMavrenProgPropPageMisc() override;
 
-    int gifThumbnailType = 0;  // 0 generic, 1 resized originals, 2 from a folder, 3 made
-    std::string gifThumbnailDir;
-    int includeMavrenLink = 0;
+    // The values as loaded from the program, then as the controls last gave them.
+    const MiscPageSettings& Settings() const { return m_settings; }
 
   protected:
     void Exchange(ProgramExchange& exchange) override;
@@ -34,5 +41,6 @@ class CMavrenProgPropPageMisc : public CMavrenProgPropPage {
 
   private:
     const std::unique_ptr<Ui::PropPageMisc> m_ui;
+    MiscPageSettings m_settings;
     QButtonGroup m_gifGroup;
 };

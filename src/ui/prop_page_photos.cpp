@@ -19,43 +19,44 @@ CMavrenProgPropPagePhotos::CMavrenProgPropPagePhotos(QWidget* parent)
 CMavrenProgPropPagePhotos::~CMavrenProgPropPagePhotos() = default;
 
 void CMavrenProgPropPagePhotos::Exchange(ProgramExchange& exchange) {
-    exchange.Int(ProgramKey::PhotoWebSize, webSize);
-    exchange.Int(ProgramKey::PhotoWebQuality, webQuality);
-    exchange.Int(ProgramKey::PhotoPublishOriginals, publishOriginals);
-    exchange.Int(ProgramKey::PhotoKeepCameraData, keepCameraData);
-    exchange.Int(ProgramKey::PhotoCameraCaptions, cameraCaptions);
-    exchange.Int(ProgramKey::PhotoOrder, order);
-    exchange.Int(ProgramKey::IncludeSubfolders, includeSubfolders);
+    exchange.Int(ProgramKey::PhotoWebSize, m_settings.webSize);
+    exchange.Int(ProgramKey::PhotoWebQuality, m_settings.webQuality);
+    exchange.Int(ProgramKey::PhotoPublishOriginals, m_settings.publishOriginals);
+    exchange.Int(ProgramKey::PhotoKeepCameraData, m_settings.keepCameraData);
+    exchange.Int(ProgramKey::PhotoCameraCaptions, m_settings.cameraCaptions);
+    exchange.Int(ProgramKey::PhotoOrder, m_settings.order);
+    exchange.Int(ProgramKey::IncludeSubfolders, m_settings.includeSubfolders);
 }
 
 void CMavrenProgPropPagePhotos::OnInitPage() {
-    SetCheckValue(m_ui->webCopiesCheckBox, webSize > 0 ? 1 : 0);
+    SetCheckValue(m_ui->webCopiesCheckBox, m_settings.webSize > 0 ? 1 : 0);
     // Ticking the box later starts from the size new picture programs get.
-    m_ui->webSizeSpinBox->setValue(webSize > 0 ? webSize : kNewProgramWebSize);
-    m_ui->webQualitySpinBox->setValue(webQuality);
-    SetCheckValue(m_ui->publishOriginalsCheckBox, publishOriginals);
-    SetCheckValue(m_ui->keepCameraDataCheckBox, keepCameraData);
-    SetCheckValue(m_ui->cameraCaptionsCheckBox, cameraCaptions);
-    SetRadioSelection(&m_orderGroup, order);
-    SetCheckValue(m_ui->albumsCheckBox, includeSubfolders);
+    m_ui->webSizeSpinBox->setValue(m_settings.webSize > 0 ? m_settings.webSize
+                                                          : kNewProgramWebSize);
+    m_ui->webQualitySpinBox->setValue(m_settings.webQuality);
+    SetCheckValue(m_ui->publishOriginalsCheckBox, m_settings.publishOriginals);
+    SetCheckValue(m_ui->keepCameraDataCheckBox, m_settings.keepCameraData);
+    SetCheckValue(m_ui->cameraCaptionsCheckBox, m_settings.cameraCaptions);
+    SetRadioSelection(&m_orderGroup, m_settings.order);
+    SetCheckValue(m_ui->albumsCheckBox, m_settings.includeSubfolders);
     UpdateEnabling();
 }
 
 bool CMavrenProgPropPagePhotos::ReadControls() {
     const bool webCopies = m_ui->webCopiesCheckBox->isChecked();
-    webSize = webCopies ? m_ui->webSizeSpinBox->value() : 0;
+    m_settings.webSize = webCopies ? m_ui->webSizeSpinBox->value() : 0;
     // A number box the user cannot reach keeps the program's value, even one outside its
     // range.
     if (webCopies) {
-        webQuality = m_ui->webQualitySpinBox->value();
+        m_settings.webQuality = m_ui->webQualitySpinBox->value();
     }
-    publishOriginals = CheckValue(m_ui->publishOriginalsCheckBox);
-    keepCameraData = CheckValue(m_ui->keepCameraDataCheckBox);
-    cameraCaptions = CheckValue(m_ui->cameraCaptionsCheckBox);
+    m_settings.publishOriginals = CheckValue(m_ui->publishOriginalsCheckBox);
+    m_settings.keepCameraData = CheckValue(m_ui->keepCameraDataCheckBox);
+    m_settings.cameraCaptions = CheckValue(m_ui->cameraCaptionsCheckBox);
     if (const int chosen = RadioSelection(&m_orderGroup); chosen >= 0) {
-        order = chosen;
+        m_settings.order = chosen;
     }
-    includeSubfolders = CheckValue(m_ui->albumsCheckBox);
+    m_settings.includeSubfolders = CheckValue(m_ui->albumsCheckBox);
     return true;
 }
 

@@ -15,13 +15,8 @@ namespace Ui {
 class PropPagePhotos;
 }
 
-class CMavrenProgPropPagePhotos : public CMavrenProgPropPage {
-    Q_OBJECT
-
-  public:
-    explicit CMavrenProgPropPagePhotos(QWidget* parent = nullptr);
-    ~CMavrenProgPropPagePhotos() override;
-
+// What the Photos page holds between the program and its controls.
+struct PhotosPageSettings {
     int webSize = 0;  // longest side of web copies; 0 for none
     int webQuality = 82;
     int publishOriginals = 1;
@@ -29,6 +24,18 @@ class CMavrenProgPropPagePhotos : public CMavrenProgPropPage {
     int cameraCaptions = 0;
     int order = 0;  // PhotoOrder
     int includeSubfolders = 0;
+};
+
+class CMavrenProgPropPagePhotos final : public CMavrenProgPropPage {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenProgPropPagePhotos)
+
+  public:
+    explicit CMavrenProgPropPagePhotos(QWidget* parent = nullptr);
+    ~CMavrenProgPropPagePhotos() override;
+
+    // The values as loaded from the program, then as the controls last gave them.
+    const PhotosPageSettings& Settings() const { return m_settings; }
 
   protected:
     void Exchange(ProgramExchange& exchange) override;
@@ -40,5 +47,6 @@ class CMavrenProgPropPagePhotos : public CMavrenProgPropPage {
     void UpdateEnabling();
 
     const std::unique_ptr<Ui::PropPagePhotos> m_ui;
+    PhotosPageSettings m_settings;
     QButtonGroup m_orderGroup;
 };

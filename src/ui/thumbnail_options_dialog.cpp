@@ -9,8 +9,11 @@ constexpr int kDefaultThumbnailSize = 120;
 
 }  // namespace
 
-CMavrenThumbnailOptionsDialog::CMavrenThumbnailOptionsDialog(QWidget* parent)
-    : CVQDialog(parent), m_ui(std::make_unique<Ui::ThumbnailOptionsDialog>()) {
+CMavrenThumbnailOptionsDialog::CMavrenThumbnailOptionsDialog(const ThumbnailSettings& settings,
+                                                             QWidget* parent)
+    : CVQDialog(parent),
+      m_ui(std::make_unique<Ui::ThumbnailOptionsDialog>()),
+      m_settings(settings) {
     m_ui->setupUi(this);
     m_sizeGroup.addButton(m_ui->defaultSizeRadio, 0);
     m_sizeGroup.addButton(m_ui->customSizeRadio, 1);
@@ -25,9 +28,11 @@ bool CMavrenThumbnailOptionsDialog::OnInitDialog() {
     if (!CVQDialog::OnInitDialog()) {
         return false;
     }
-    SetCheckValue(m_ui->smartCheckBox, smart);
-    SetRadioSelection(&m_sizeGroup, sizeChoice);
-    m_ui->customSizeEdit->setText(QString::number(customSize));
+    SetCheckValue(m_ui->smartCheckBox, m_settings.smart);
+    SetRadioSelection(&m_sizeGroup, m_settings.thumbnailSize != kDefaultThumbnailSize ? 1 : 0);
+    // An unsigned number, as the box has always shown it (a negative size from a hand-edited
+    // program included).
+    m_ui->customSizeEdit->setText(QString::number(static_cast<unsigned>(m_settings.thumbnailSize)));
     UpdateEnabling();
     return true;
 }
@@ -35,14 +40,13 @@ bool CMavrenThumbnailOptionsDialog::OnInitDialog() {
 void CMavrenThumbnailOptionsDialog::accept() {
     const int choice = RadioSelection(&m_sizeGroup);
     // The box counts only while it is enabled; the default size ignores whatever it holds.
-    int size = static_cast<int>(customSize);
+    int size = m_settings.thumbnailSize;
     if (m_ui->customSizeEdit->isEnabled() &&
         !ReadIntInRange(m_ui->customSizeEdit, 10, 1000, size)) {
         return;
     }
-    smart = CheckValue(m_ui->smartCheckBox);
-    sizeChoice = choice;
-    customSize = static_cast<unsigned>(choice == 1 ? size : kDefaultThumbnailSize);
+    m_settings.smart = CheckValue(m_ui->smartCheckBox);
+    m_settings.thumbnailSize = choice == 1 ? size : kDefaultThumbnailSize;
     CVQDialog::accept();
 }
 
@@ -51,14 +55,9 @@ void CMavrenThumbnailOptionsDialog::UpdateEnabling() {
 }
 
 void RunThumbnailOptions(QWidget* parent, ThumbnailSettings& settings) {
-    CMavrenThumbnailOptionsDialog dialog(parent);
-    dialog.smart = settings.smart;
-    dialog.customSize = static_cast<unsigned>(settings.thumbnailSize);
-    dialog.sizeChoice = settings.thumbnailSize != kDefaultThumbnailSize ? 1 : 0;
+    CMavrenThumbnailOptionsDialog dialog(settings, parent);
     dialog.exec();
-    // Both OK and Cancel end the dialog with a result; after Cancel the members still
-    // hold what was handed in.
-    settings.smart = dialog.smart;
-    settings.thumbnailSize =
-        dialog.sizeChoice == 1 ? static_cast<int>(dialog.customSize) : kDefaultThumbnailSize;
+    // Both OK and Cancel end the dialog with a result; after Cancel the dialog still holds
+    // what was handed in.
+    settings = dialog.Settings();
 }

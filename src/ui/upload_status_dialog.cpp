@@ -157,10 +157,10 @@ void CMavrenUploadStatusDialog::NewProfile() {
     if (m_profiles.count >= MaxFtpProfiles) {
         ShowMessageBox(TooManyFtpProfilesText(), MB_OK | MB_ICONSTOP);
     } else {
-        CMavrenFtpProfileDialog dialog(this);
+        CMavrenFtpProfileDialog dialog(FtpProfile{}, this);
         if (dialog.exec() == QDialog::Accepted) {
-            const int slot = m_profiles.Add(dialog.profile);
-            m_ui->profileCombo->setCurrentIndex(AddEntry(dialog.profile.name, slot));
+            const int slot = m_profiles.Add(dialog.Profile());
+            m_ui->profileCombo->setCurrentIndex(AddEntry(dialog.Profile().name, slot));
         }
     }
     Refresh();
@@ -171,13 +171,12 @@ void CMavrenUploadStatusDialog::EditProfile() {
     if (NoSelection(slot)) {
         return;
     }
-    CMavrenFtpProfileDialog dialog(this);
-    dialog.profile = m_profiles.profiles[static_cast<std::size_t>(slot)];
+    CMavrenFtpProfileDialog dialog(m_profiles.profiles[static_cast<std::size_t>(slot)], this);
     if (dialog.exec() == QDialog::Accepted) {
-        m_profiles.Change(slot, dialog.profile);
+        m_profiles.Change(slot, dialog.Profile());
         QComboBox* combo = m_ui->profileCombo;
         combo->removeItem(combo->findData(slot));
-        combo->setCurrentIndex(AddEntry(dialog.profile.name, slot));
+        combo->setCurrentIndex(AddEntry(dialog.Profile().name, slot));
     }
     Refresh();
 }

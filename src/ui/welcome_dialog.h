@@ -18,8 +18,9 @@ inline constexpr int kWelcomeNew = 1064;
 inline constexpr int kWelcomeOpen = 1207;
 inline constexpr int kWelcomeOpenLast = 2;
 
-class CMavrenWelcomeDialog : public CVQDialog {
+class CMavrenWelcomeDialog final : public CVQDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenWelcomeDialog)
 
   public:
     explicit CMavrenWelcomeDialog(QWidget* parent = nullptr);

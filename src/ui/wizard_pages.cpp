@@ -138,10 +138,9 @@ CMavrenWizardPage1::CMavrenWizardPage1(WizardAnswers& answers, QWidget* parent)
     });
     connect(m_ui->newFolderButton, &QPushButton::clicked, this, [this] {
         ReadControls();
-        CMavrenNewFolderDialog dialog(this);
-        dialog.currentFolder = m_answers.targetFolder;
+        CMavrenNewFolderDialog dialog({m_answers.targetFolder, {}}, this);
         if (dialog.exec() == QDialog::Accepted) {
-            m_answers.targetFolder = dialog.newFolder;
+            m_answers.targetFolder = dialog.Settings().newFolder;
             ShowText(m_ui->targetFolderEdit, m_answers.targetFolder);
         }
     });

@@ -28,8 +28,9 @@ bool AskToContinue(QWizard* wizard, const char* missing);
 // is a subject to name.
 QString WizardTitle(const std::string& subject);
 
-class CMavrenWizardPage0 : public QWizardPage {
+class CMavrenWizardPage0 final : public QWizardPage {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenWizardPage0)
 
   public:
     CMavrenWizardPage0(WizardAnswers& answers, QWidget* parent = nullptr);
@@ -48,8 +49,9 @@ class CMavrenWizardPage0 : public QWizardPage {
     QButtonGroup m_typeGroup;
 };
 
-class CMavrenWizardPage1 : public QWizardPage {
+class CMavrenWizardPage1 final : public QWizardPage {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenWizardPage1)
 
   public:
     CMavrenWizardPage1(WizardAnswers& answers, QWidget* parent = nullptr);
@@ -69,8 +71,9 @@ class CMavrenWizardPage1 : public QWizardPage {
     QString m_caption;
 };
 
-class CMavrenWizardPage2 : public QWizardPage {
+class CMavrenWizardPage2 final : public QWizardPage {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenWizardPage2)
 
   public:
     CMavrenWizardPage2(WizardAnswers& answers, QWidget* parent = nullptr);

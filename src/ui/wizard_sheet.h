@@ -13,8 +13,9 @@ class CMavrenWizardPage0;
 class CMavrenWizardPage1;
 class CMavrenWizardPage2;
 
-class CMavrenWizardSheet : public QWizard {
+class CMavrenWizardSheet final : public QWizard {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenWizardSheet)
 
   public:
     explicit CMavrenWizardSheet(QWidget* parent = nullptr);

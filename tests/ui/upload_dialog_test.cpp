@@ -130,7 +130,7 @@ class UploadDialogTest : public QObject {
         QFETCH(QString, lines);
         QFETCH(QString, focus);
         ScriptedBoxes boxes;
-        CMavrenFtpProfileDialog dialog;
+        CMavrenFtpProfileDialog dialog(FtpProfile{});
         const int result = ExecWith(dialog, [&](QWidget* window) {
             FillProfile(window,
                         {name.toStdString(), host.toStdString(), user.toStdString(), "secret", ""});
@@ -147,13 +147,12 @@ class UploadDialogTest : public QObject {
                  "Some required values are missing:\n\n" + lines +
                      "Fill in the missing fields or press \"Cancel\".");
         QCOMPARE(boxes->Boxes()[0].flags, MB_OK | MB_ICONSTOP);
-        QCOMPARE(dialog.profile.directory, std::string("www"));
-        QCOMPARE(dialog.profile.password, std::string("secret"));
+        QCOMPARE(dialog.Profile().directory, std::string("www"));
+        QCOMPARE(dialog.Profile().password, std::string("secret"));
     }
 
     void profileDialogChoosesTheProtocol() {
-        CMavrenFtpProfileDialog dialog;
-        dialog.profile = kAlpha;
+        CMavrenFtpProfileDialog dialog(kAlpha);
         const int result = ExecWith(dialog, [](QWidget* window) {
             auto* protocol = Find<QComboBox>(window, "protocolCombo");
             QCOMPARE(protocol->currentText(), QStringLiteral("FTP"));
@@ -162,10 +161,10 @@ class UploadDialogTest : public QObject {
             Find<QPushButton>(window, "saveButton")->click();
         });
         QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(dialog.profile.protocol, FtpProtocol::Sftp);
+        QCOMPARE(dialog.Profile().protocol, FtpProtocol::Sftp);
         // Stored with the profile, and read back as it was.
         FtpProfileList list;
-        list.Add(dialog.profile);
+        list.Add(dialog.Profile());
         QVERIFY(SaveFtpProfiles(list, 0));
         std::string last;
         QCOMPARE(LoadFtpProfiles(list, last), 1);
@@ -185,9 +184,9 @@ class UploadDialogTest : public QObject {
                               {1500, 512, "1 KB/s", 512 * 1024},
                               {512 * 1024, 0, "512 KB/s", 0}};
         for (const Case& c : cases) {
-            CMavrenFtpProfileDialog dialog;
-            dialog.profile = kAlpha;
-            dialog.profile.rateLimit = c.rateLimit;
+            FtpProfile profile = kAlpha;
+            profile.rateLimit = c.rateLimit;
+            CMavrenFtpProfileDialog dialog(profile);
             const int result = ExecWith(dialog, [&](QWidget* window) {
                 auto* connections = Find<QSpinBox>(window, "connectionsSpinBox");
                 QCOMPARE(connections->value(), 4);
@@ -201,14 +200,13 @@ class UploadDialogTest : public QObject {
                 Find<QPushButton>(window, "saveButton")->click();
             });
             QCOMPARE(result, int(QDialog::Accepted));
-            QCOMPARE(dialog.profile.connections, 9);
-            QCOMPARE(dialog.profile.rateLimit, c.saved);
+            QCOMPARE(dialog.Profile().connections, 9);
+            QCOMPARE(dialog.Profile().rateLimit, c.saved);
         }
     }
 
     void profileDialogShowsTheProfileAndCancelKeepsIt() {
-        CMavrenFtpProfileDialog dialog;
-        dialog.profile = kAlpha;
+        CMavrenFtpProfileDialog dialog(kAlpha);
         const int result = ExecWith(dialog, [](QWidget* window) {
             QCOMPARE(window->windowTitle(), QStringLiteral("FTP Profile"));
             QCOMPARE(Line(window, "hostEdit"), QStringLiteral("ftp.alpha.example"));
@@ -217,7 +215,7 @@ class UploadDialogTest : public QObject {
             Find<QPushButton>(window, "cancelButton")->click();
         });
         QCOMPARE(result, int(QDialog::Rejected));
-        QCOMPARE(dialog.profile.host, kAlpha.host);
+        QCOMPARE(dialog.Profile().host, kAlpha.host);
     }
 
     void profileDialogForgetsATrustedCertificateOnSave() {
@@ -231,8 +229,7 @@ class UploadDialogTest : public QObject {
             if (c.pinned) {
                 SetFtpProfileCertificate(kAlpha.name, pin);
             }
-            CMavrenFtpProfileDialog dialog;
-            dialog.profile = kAlpha;
+            CMavrenFtpProfileDialog dialog(kAlpha);
             ExecWith(dialog, [&](QWidget* window) {
                 auto* forget = Find<QPushButton>(window, "forgetCertificateButton");
                 QCOMPARE(forget->isVisibleTo(window), c.pinned);

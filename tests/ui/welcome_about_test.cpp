@@ -77,9 +77,7 @@ class WelcomeAboutTest : public QObject {
     }
 
     void aboutShowsThePictureAndAlternatesItsCaption() {
-        CMavrenAboutDialog about;
-        about.aboutMode = true;
-        about.captionPeriodMilliseconds = 200;
+        CMavrenAboutDialog about({.aboutMode = true, .captionPeriodMilliseconds = 200});
         RunAbout(about, [&](QWidget* window) {
             QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
             QVERIFY(about.HasPicture());
@@ -101,7 +99,7 @@ class WelcomeAboutTest : public QObject {
     void aboutWithoutPictureDrawsItsCaptionInTheMiddle() {
         QTemporaryDir empty;
         SetExecutableFolder(empty.path().toStdString());
-        CMavrenAboutDialog about;
+        CMavrenAboutDialog about({});
         RunAbout(about, [&](QWidget* window) {
             QVERIFY(!about.HasPicture());
             QVERIFY(!Find<QFrame>(window, "pictureFrame")->isVisible());
@@ -114,8 +112,7 @@ class WelcomeAboutTest : public QObject {
     }
 
     void aboutClosesOnlyWithContinue() {
-        CMavrenAboutDialog about;
-        about.aboutMode = true;
+        CMavrenAboutDialog about({.aboutMode = true});
         const int result = RunAbout(about, [&](QWidget* window) {
             // The caption opens on the version, for the default period.
             QCOMPARE(about.CaptionText(), QStringLiteral("Mavren 1.0"));
@@ -141,7 +138,7 @@ class WelcomeAboutTest : public QObject {
         QFETCH(QString, button);
         QFETCH(QString, url);
         const QString record = UseRecordingBrowser();
-        CMavrenAboutDialog about;
+        CMavrenAboutDialog about({});
         RunAbout(about, [&](QWidget* window) {
             Find<QPushButton>(window, button.toLatin1().constData())->click();
             QVERIFY(window->isVisible());

@@ -443,8 +443,7 @@ class WizardTest : public QObject {
         ScriptedBoxes boxes;
         QTemporaryDir root;
         QDir().mkpath(root.filePath(QStringLiteral("current/Old")));
-        CMavrenNewFolderDialog dialog;
-        dialog.currentFolder = root.filePath(QStringLiteral("current")).toStdString();
+        CMavrenNewFolderDialog dialog({root.filePath(QStringLiteral("current")).toStdString(), {}});
         const int result = ExecWith(dialog, [&](QWidget* window) {
             Type(window, "newFolderEdit", Fill(typed, root.path()));
             PressButton(window, QDialogButtonBox::Ok);
@@ -455,7 +454,7 @@ class WizardTest : public QObject {
         });
         if (message.isEmpty()) {
             QCOMPARE(result, int(QDialog::Accepted));
-            QCOMPARE(QString::fromStdString(dialog.newFolder), created.arg(root.path()));
+            QCOMPARE(QString::fromStdString(dialog.Settings().newFolder), created.arg(root.path()));
             QVERIFY(QFileInfo(created.arg(root.path())).isDir());
             QVERIFY(boxes->Texts().empty());
         } else {
@@ -466,7 +465,7 @@ class WizardTest : public QObject {
     }
 
     void newFolderDialogStartsAtHome() {
-        CMavrenNewFolderDialog dialog;
+        CMavrenNewFolderDialog dialog({});
         ExecWith(dialog, [](QWidget* window) {
             QCOMPARE(Find<QLabel>(window, "currentFolderLabel")->text(), TestHome());
         });

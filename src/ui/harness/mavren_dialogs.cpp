@@ -104,19 +104,19 @@ int main(int argc, char** argv) {
         }
     });
     AddButton(&window, QStringLiteral("Thumbnail Options ..."), [&] {
-        CMavrenThumbnailOptionsDialog dialog(&window);
+        CMavrenThumbnailOptionsDialog dialog({}, &window);
         dialog.exec();
     });
     AddButton(&window, QStringLiteral("Label Options ..."), [&] {
-        CMavrenLabelOptionsDialog dialog(&window);
+        CMavrenLabelOptionsDialog dialog({}, &window);
         dialog.exec();
     });
     AddButton(&window, QStringLiteral("Link Options ..."), [&] {
-        CMavrenLinkOptionsDialog dialog(&window);
+        CMavrenLinkOptionsDialog dialog({}, &window);
         dialog.exec();
     });
     AddButton(&window, QStringLiteral("New Folder ..."), [&] {
-        CMavrenNewFolderDialog dialog(&window);
+        CMavrenNewFolderDialog dialog({}, &window);
         dialog.exec();
     });
     AddButton(&window, QStringLiteral("Folder Picker ..."), [&] {

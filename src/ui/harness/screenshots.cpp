@@ -212,8 +212,7 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
     });
     renderer.Run(
         [] {
-            CMavrenAboutDialog about;
-            about.aboutMode = true;
+            CMavrenAboutDialog about({.aboutMode = true});
             about.exec();
         },
         [&](QWidget* window) {
@@ -228,8 +227,7 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
     profiles.Add(kSampleProfile);
     SaveFtpProfiles(profiles, 0);
     renderer.RunSimple(QStringLiteral("ftp_profile"), [] {
-        CMavrenFtpProfileDialog dialog;
-        dialog.profile = kSampleProfile;
+        CMavrenFtpProfileDialog dialog(kSampleProfile);
         dialog.exec();
     });
     renderer.Run(
@@ -295,31 +293,27 @@ int RenderScreenshots(const QString& folder) {
     FillSampleProgram(program, samples);
 
     renderer.RunSimple(QStringLiteral("thumbnail_options"), [] {
-        CMavrenThumbnailOptionsDialog dialog;
-        dialog.sizeChoice = 1;
-        dialog.customSize = 200;
+        CMavrenThumbnailOptionsDialog dialog({.smart = 1, .thumbnailSize = 200});
         dialog.exec();
     });
     renderer.RunSimple(QStringLiteral("label_options"), [] {
-        CMavrenLabelOptionsDialog dialog;
-        dialog.labelType = 2;
-        dialog.customLabel = "%F (%S)";
+        CMavrenLabelOptionsDialog dialog({.labelType = 2, .customLabel = "%F (%S)"});
         dialog.exec();
     });
     renderer.RunSimple(QStringLiteral("link_options"), [] {
-        CMavrenLinkOptionsDialog dialog;
-        dialog.links.showPrev = dialog.links.showNext = dialog.links.showIndex = 1;
+        LinkSettings links;
+        links.showPrev = links.showNext = links.showIndex = 1;
+        CMavrenLinkOptionsDialog dialog(links);
         dialog.exec();
     });
     renderer.RunSimple(QStringLiteral("link_labels"), [] {
-        CMavrenLinkLabelsDialog dialog;
-        dialog.nextLabel = "Onward";
+        LinkSettings links;
+        links.nextLabel = "Onward";
+        CMavrenLinkLabelsDialog dialog(links);
         dialog.exec();
     });
     renderer.RunSimple(QStringLiteral("new_folder"), [&] {
-        CMavrenNewFolderDialog dialog;
-        dialog.currentFolder = samples.toStdString();
-        dialog.newFolder = "site";
+        CMavrenNewFolderDialog dialog({samples.toStdString(), "site"});
         dialog.exec();
     });
     renderer.Run(
