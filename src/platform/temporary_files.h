@@ -4,7 +4,7 @@
 // short hidden names with one prefix of ours, whatever the final name, so a long final
 // name still fits the file system's limit, and a file a killed process left behind is
 // known as ours (never uploaded, removed by the next run). Keeps no state beyond a
-// counter; safe from any thread.
+// counter and the liveness probe; safe from any thread.
 
 #include <sys/types.h>
 

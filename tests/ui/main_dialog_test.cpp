@@ -71,16 +71,10 @@ constexpr const char* kGeneratedOn = "01/02/20 10:00:00";
 
 }  // namespace
 
-class MainDialogTest : public QObject {
+class MainDialogTest : public ProgramWindowTest {
     Q_OBJECT
 
   private Q_SLOTS:
-    void initTestCase() {
-        QuietPlatformNotes();
-        UseBuildResources();
-    }
-    void init() { ForgetSettings(); }
-
     void statesAfterLoading_data() {
         QTest::addColumn<QString>("lastGenerated");
         QTest::addColumn<bool>("fileThere");

@@ -61,16 +61,10 @@ const QString kMain = QStringLiteral("MainDialog");
 
 }  // namespace
 
-class StartupTest : public QObject {
+class StartupTest : public ProgramWindowTest {
     Q_OBJECT
 
   private Q_SLOTS:
-    void initTestCase() {
-        QuietPlatformNotes();
-        UseBuildResources();
-    }
-    void init() { ForgetSettings(); }
-
     // First: no run has happened in this process yet.
     void testBeforeAnyRunHasNothingToTest() {
         ScriptedBoxes boxes;

@@ -28,16 +28,10 @@ int RunAbout(CMavrenAboutDialog& about, const std::function<void(QWidget*)>& act
 
 }  // namespace
 
-class WelcomeAboutTest : public QObject {
+class WelcomeAboutTest : public ProgramWindowTest {
     Q_OBJECT
 
   private Q_SLOTS:
-    void initTestCase() {
-        QuietPlatformNotes();
-        UseBuildResources();
-    }
-    void init() { ForgetSettings(); }
-
     void welcomeResults_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("result");

@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "platform/registry_store.h"
+#include "support/program_fixture.h"
 
 IsolatedHome::IsolatedHome() {
     m_path = m_root.path();
@@ -105,6 +106,15 @@ void QuietPlatformNotes() {
                 previous(type, context, message);
             }
         });
+}
+
+void ProgramWindowTest::initTestCase() {
+    QuietPlatformNotes();
+    UseBuildResources();
+}
+
+void ProgramWindowTest::init() {
+    ForgetSettings();
 }
 
 void PressButton(QWidget* window, QDialogButtonBox::StandardButton which) {

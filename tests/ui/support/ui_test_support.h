@@ -83,6 +83,18 @@ T* Find(const QWidget* window, const char* name) {
 // QtTest installs its own message handler when it starts, so call this from initTestCase.
 void QuietPlatformNotes();
 
+// The set-up of the tests of the program's main windows: once, the platform's notes
+// quieted (QtTest installs its message handler as it starts, so not before) and the build
+// folder as the executable folder; before each test, no stored settings. Derive the test
+// class from it and leave initTestCase and init to it.
+class ProgramWindowTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase();
+    void init();
+};
+
 // The temporary home folder of the test program.
 QString TestHome();
 
