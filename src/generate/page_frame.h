@@ -14,6 +14,7 @@
 #include "generate/generation_summary.h"
 #include "generate/html_files.h"
 #include "generate/page_writer.h"
+#include "work/stop_flag.h"
 #include "work/worker_messages.h"
 
 class PageFrame {
@@ -37,14 +38,17 @@ class PageFrame {
     std::string language;  // the page language, once known
 };
 
-// What the page steps of one run share: the frame, the tally of what they did, and the
-// window their reports go to (none: they report nothing).
+// What the page steps of one run share: the frame, the tally of what they did, the
+// window their reports go to (none: they report nothing) and the run's stop flag (none:
+// they run to the end). The flag belongs to the run's options, which outlive this.
 struct PageRun {
     explicit PageRun(const Program& program,
-                     std::shared_ptr<WorkerMessageReceiver> window = nullptr)
-        : frame(program), window(std::move(window)) {}
+                     std::shared_ptr<WorkerMessageReceiver> window = nullptr,
+                     const StopFlag* stop = nullptr)
+        : frame(program), window(std::move(window)), stop(stop) {}
 
     PageFrame frame;
     GenerationSummary summary;
     std::shared_ptr<WorkerMessageReceiver> window;
+    const StopFlag* stop;
 };
