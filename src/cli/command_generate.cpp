@@ -87,9 +87,8 @@ int RunGenerate(const CommandLine& line) {
     GenerationSummary summary;
     {
         ConsoleJobDisplay display(arguments.quiet);
-        StopRequested.store(0);
-        const ScopedInterruptFlag interrupt(StopRequested);
         GenerationRequest request;
+        const ScopedInterruptFlag interrupt(request.options.stop);
         request.program = &program;
         request.options.jobs = arguments.jobs;
         request.options.summary = &summary;

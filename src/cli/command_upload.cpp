@@ -121,9 +121,8 @@ int RunUploadCommand(const CommandLine& line) {
                 plan.push_back({action, path, bytes});
             };
         }
-        UploadCancelRequested.store(0);
         // The job runs on this thread, so Ctrl-C also reaches a question it is asking.
-        const ScopedInterruptFlag interrupt(UploadCancelRequested);
+        const ScopedInterruptFlag interrupt(job.stop);
         outcome = RunUpload(job);
         interrupted = interrupt.Interrupted();
         display.Finish();

@@ -142,11 +142,10 @@ void ConsoleProgressReceiver::Post(WorkerMessage message) {
             progress->SetPercent(message.wParam);
             break;
         case WM_APP_STATUS_TEXT:
-            if (!message.text.empty() && message.text.front() == '@') {
-                progress->SetTiming(message.text.substr(1));
-            } else {
-                progress->SetStatus(message.text);
-            }
+            progress->SetStatus(message.text);
+            break;
+        case WM_APP_TIMING_TEXT:
+            progress->SetTiming(message.text);
             break;
         case WM_APP_ERROR_TEXT:
             ShowMessageBox(message.text, MB_OK);

@@ -2,7 +2,7 @@
 
 // How mavren-cli shows a long job (a generation run, an upload) that reports with the
 // worker messages. On a terminal one line at the bottom is redrawn in place: a bar, the
-// percentage, the latest status line and the latest timing line ("@..." texts); message
+// percentage, the latest status line and the latest timing line; message
 // boxes and questions move it out of the way and it comes back after them. Without a
 // terminal (a log, a pipe) every status line is printed as it comes. When the job is
 // over the bar stays as it ended, and the last status and timing lines follow it.
@@ -55,7 +55,7 @@ class ConsoleProgress {
     std::chrono::steady_clock::time_point lastDraw;
 };
 
-// Posts to a ConsoleProgress: percentages and status lines to it, "@" lines as its timing,
+// Posts to a ConsoleProgress: percentages, status lines and timing lines to it,
 // error texts as OK boxes through the installed backend.
 class ConsoleProgressReceiver : public WorkerMessageReceiver {
   public:

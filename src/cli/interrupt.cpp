@@ -2,20 +2,23 @@
 
 #include <signal.h>
 
+#include <atomic>
+#include <utility>
+
 namespace {
 
-std::atomic<std::atomic<int>*> g_flag{nullptr};
+std::atomic<StopFlag*> g_flag{nullptr};
 std::atomic<int> g_signals{0};
 struct sigaction g_previousInterrupt;
 struct sigaction g_previousTerminate;
 
-static_assert(std::atomic<std::atomic<int>*>::is_always_lock_free);
+static_assert(std::atomic<StopFlag*>::is_always_lock_free);
 static_assert(std::atomic<int>::is_always_lock_free);
 
 void OnSignal(int number) {
     if (g_signals.fetch_add(1) == 0) {
-        if (std::atomic<int>* flag = g_flag.load()) {
-            flag->store(1);
+        if (StopFlag* flag = g_flag.load()) {
+            flag->Request();
         }
         return;
     }
@@ -26,9 +29,9 @@ void OnSignal(int number) {
 
 }  // namespace
 
-ScopedInterruptFlag::ScopedInterruptFlag(std::atomic<int>& flag) {
+ScopedInterruptFlag::ScopedInterruptFlag(std::shared_ptr<StopFlag> flag) : flag(std::move(flag)) {
     g_signals.store(0);
-    g_flag.store(&flag);
+    g_flag.store(this->flag.get());
     struct sigaction action {};
     action.sa_handler = &OnSignal;
     sigemptyset(&action.sa_mask);

@@ -133,7 +133,7 @@ class AlbumRun {
             if (!Make(sub, subPath, subEntry)) {
                 return false;
             }
-            if (IsStopRequested()) {
+            if (IsStopRequested(options.stop)) {
                 return true;
             }
             place.albums.push_back(std::move(subEntry));
@@ -152,7 +152,7 @@ class AlbumRun {
         albumProgram.SetFromText(ProgramKey::SourceDir, albumSource);
         albumProgram.SetFromText(ProgramKey::TargetDir, albumTarget);
         FileList files = album.files;
-        DropOwnFiles(albumProgram, files);
+        DropOwnFiles(albumProgram, files, options.stop.get());
         const std::string fingerprint = Fingerprint(AlbumInputs(albumProgram, files, place));
 
         AlbumState& state = record.albums[album.path];
@@ -163,7 +163,7 @@ class AlbumRun {
             if (!MakePages(album, albumProgram, files, place, pictures, state)) {
                 return false;
             }
-            if (IsStopRequested()) {
+            if (IsStopRequested(options.stop)) {
                 record.albums.erase(album.path);
                 return true;
             }
@@ -321,7 +321,7 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     }
     SetLastStartPage(JoinPath(targetDir, run.startPage.empty() ? "INDEX000.HTM" : run.startPage));
 
-    if (!IsStopRequested()) {
+    if (!IsStopRequested(options.stop)) {
         std::set<std::string> paths;
         std::vector<std::string> files;
         CollectPaths(tree.top, paths, files);

@@ -184,7 +184,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
     const std::size_t count = records.size();
     std::string previousPage;
     for (std::size_t i = 0; i < count; ++i) {
-        if (IsStopRequested()) {
+        if (IsStopRequested(run->stop)) {
             return true;
         }
         const SourceRecord& record = records[i];

@@ -4,7 +4,7 @@
 // folder, each showing the file itself (the image, the converted text or the body of the
 // HTML file) under a heading, with a column of navigation links beside it. Runs on the
 // generation worker thread after the index pages, whose names it links to; reports
-// to the run's window and polls StopRequested before each page.
+// to the run's window and polls the run's stop flag before each page.
 
 #include <vector>
 

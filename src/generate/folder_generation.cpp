@@ -55,9 +55,9 @@ bool SameFolder(const std::string& a, const std::string& b) {
 // Drops, from the last entry to the first while no stop is asked for, the entries that
 // `drop` picks; true when any was dropped.
 template <typename Predicate>
-bool DropEntries(FileList& list, Predicate drop) {
+bool DropEntries(FileList& list, const StopFlag* stop, Predicate drop) {
     bool dropped = false;
-    for (std::size_t i = list.size(); i-- > 0 && !IsStopRequested();) {
+    for (std::size_t i = list.size(); i-- > 0 && !IsStopRequested(stop);) {
         if (drop(list[i])) {
             list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
             dropped = true;
@@ -109,10 +109,10 @@ void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
 // Waits for the pictures of every record, in order, and notes in each record what it got.
 void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
                      bool withThumbnails, ThumbnailQueue& queue,
-                     const std::shared_ptr<WorkerMessageReceiver>& window) {
+                     const std::shared_ptr<WorkerMessageReceiver>& window, const StopFlag* stop) {
     const int count = static_cast<int>(records.size());
     PostStatusText(window, "Making pictures ...");
-    for (int i = 0; i < count && !IsStopRequested(); ++i) {
+    for (int i = 0; i < count && !IsStopRequested(stop); ++i) {
         SourceRecord& record = records[static_cast<std::size_t>(i)];
         ThumbnailQueue::Job job;
         if (!PictureJob(record, program, withThumbnails, job)) {
@@ -197,15 +197,15 @@ std::string SourcePatterns(const Program& program) {
     return setting.empty() ? std::string(kClassicImagePatterns) : setting;
 }
 
-bool DropOwnFiles(const Program& program, FileList& list) {
+bool DropOwnFiles(const Program& program, FileList& list, const StopFlag* stop) {
     const SourceKind kind = SourceKindOf(program);
     if (kind == SourceKind::Images) {
-        return DropEntries(list, [](const std::string& entry) {
+        return DropEntries(list, stop, [](const std::string& entry) {
             const std::string name = PathFileName(entry);
             return name == kCreditBadgeName || name == kGifPlaceholderName;
         });
     }
-    return kind == SourceKind::Html && DropEntries(list, IsGeneratedFile);
+    return kind == SourceKind::Html && DropEntries(list, stop, IsGeneratedFile);
 }
 
 void ShowNoFilesFound(const std::string& sourceDir, const std::string& patterns,
@@ -218,7 +218,7 @@ void ShowNoFilesFound(const std::string& sourceDir, const std::string& patterns,
 
 void EndRun(Program& program, const GenerationOptions& options, GenerationSummary& summary,
             std::chrono::steady_clock::time_point started) {
-    const bool stopped = IsStopRequested();
+    const bool stopped = IsStopRequested(options.stop);
     program.SetDate(ProgramKey::LastGenerated, stopped ? 0 : CurrentOleDate());
     PostProgress(options.window, stopped ? 0 : 100);
     PostStatusText(options.window, stopped ? "Stopped by operator." : "Finished.");
@@ -248,12 +248,13 @@ bool PrepareTarget(const Program& program, const std::timespec& started,
 int GenerateFolder(Program& program, FileList& list, const GenerationOptions& options,
                    const AlbumPlace* album, GenerationSummary& summary, FolderOutcome& outcome) {
     const std::shared_ptr<WorkerMessageReceiver>& window = options.window;
+    const StopFlag* stop = options.stop.get();
     const bool thumbnailsOn = program.GetBool(ProgramKey::GenerateThumbnails);
     const SourceKind kind = SourceKindOf(program);
     const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
     const std::string targetDir = program.GetText(ProgramKey::TargetDir);
 
-    std::vector<PhotoFacts> facts = ReadRunPhotoFacts(program, list);
+    std::vector<PhotoFacts> facts = ReadRunPhotoFacts(program, list, stop);
     OrderByDateTaken(program, list, facts);
 
     const int count = static_cast<int>(list.size());
@@ -289,7 +290,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         // Pictures are made ahead from the sources themselves, so that the decoding keeps
         // the cores busy while the copies wait for the disk. A copy has its source's bytes
         // and time, so the pictures are the same as when made from the copies.
-        thumbnails = std::make_unique<ThumbnailQueue>(options.jobs);
+        thumbnails = std::make_unique<ThumbnailQueue>(options.jobs, stop);
         for (int i = 0; i < count; ++i) {
             SourceRecord planned;
             planned.source = list[static_cast<std::size_t>(i)];
@@ -303,7 +304,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             }
         }
     }
-    for (int i = 0; i < count && !IsStopRequested(); ++i) {
+    for (int i = 0; i < count && !IsStopRequested(stop); ++i) {
         SourceRecord& record = records[static_cast<std::size_t>(i)];
         record.contentPage = StringPrintf("GEN%04d.HTM", i);
         record.source = list[static_cast<std::size_t>(i)];
@@ -347,10 +348,10 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         record.originalPublished = kind != SourceKind::Images || published;
     }
     if (newPictures) {
-        CollectPictures(records, program, indexThumbnails, *thumbnails, window);
+        CollectPictures(records, program, indexThumbnails, *thumbnails, window, stop);
     }
 
-    if (program.GetBool(ProgramKey::MiscIncludeMavrenLink) && !IsStopRequested()) {
+    if (program.GetBool(ProgramKey::MiscIncludeMavrenLink) && !IsStopRequested(stop)) {
         // Pages with the credit badge show it from beside them.
         const std::string badge = JoinPath(ExecutableFolder(), kCreditBadgeName);
         const std::string destination = JoinPath(targetDir, kCreditBadgeName);
@@ -359,7 +360,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         }
     }
     // A page step that failed has told the user; its pages are not a finished site.
-    PageRun run(program, window);
+    PageRun run(program, window, stop);
     const auto tally = [&summary, &run](int outcome) {
         summary.indexPages += run.summary.indexPages;
         summary.contentPages += run.summary.contentPages;
@@ -383,7 +384,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         return ended();
     }
     thumbnails.reset();
-    if (!IsStopRequested() && program.GetBool(ProgramKey::GenerateContentPages) &&
+    if (!IsStopRequested(stop) && program.GetBool(ProgramKey::GenerateContentPages) &&
         !GenerateContentPages(records, program, &run)) {
         return ended();
     }
@@ -396,7 +397,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     } else if (!contentOnly) {
         outcome.startPage = "INDEX000.HTM";
     }
-    if (!IsStopRequested()) {
+    if (!IsStopRequested(stop)) {
         // Only a finished run knows what the site is, and so what is no longer part of it.
         run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
         if (copySources) {

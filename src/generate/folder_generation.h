@@ -36,7 +36,7 @@ std::string SourcePatterns(const Program& program);
 // Drops from list the files of the tool's own that the kind of source may pick up: the
 // credit badge and the placeholder among pictures, generated pages among HTML files. True
 // when any was dropped.
-bool DropOwnFiles(const Program& program, FileList& list);
+bool DropOwnFiles(const Program& program, FileList& list, const StopFlag* stop);
 
 // Makes the target folder and its "Thumbs" (when thumbnails are on) and removes the
 // temporary files a killed run left there. False after telling the user when "Thumbs"

@@ -6,7 +6,7 @@
 // records the outcome in the program (Last-Generated) and in LastStartPage. A run that
 // ends after a message records nothing.
 // Runs on one worker thread; reports only through the worker messages to the options'
-// window and polls StopRequested. The program is read there and only Last-Generated is
+// window and polls the options' stop flag. The program is read there and only Last-Generated is
 // written, so the front end must not change it during the run.
 
 #include <memory>
@@ -15,6 +15,7 @@
 #include "document/program.h"
 #include "generate/generation_summary.h"
 #include "platform/result.h"
+#include "work/stop_flag.h"
 #include "work/worker_messages.h"
 
 struct GenerationOptions {
@@ -22,6 +23,8 @@ struct GenerationOptions {
     GenerationSummary* summary = nullptr;  // filled with what the run did, when given
     Result* failure = nullptr;             // when given, why a run that ended kRunFailed failed
     std::shared_ptr<WorkerMessageReceiver> window = {};  // where every report goes; may be null
+    // Polled at the run's checkpoints; the front end keeps a copy and sets it to stop the run.
+    std::shared_ptr<StopFlag> stop = std::make_shared<StopFlag>();
 };
 
 // Outcomes of a run.

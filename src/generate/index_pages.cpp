@@ -114,9 +114,14 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
     const std::string unitWord = images ? "thumbnails" : "index entries";
     const std::string boilerplate = program.GetText(ProgramKey::IndexBoilerplate);
 
+    std::unique_ptr<PageRun> ownRun;
+    if (run == nullptr) {
+        ownRun = std::make_unique<PageRun>(program);
+        run = ownRun.get();
+    }
     std::unique_ptr<ThumbnailQueue> ownQueue;
     if (thumbnails == nullptr) {
-        ownQueue = std::make_unique<ThumbnailQueue>(jobs);
+        ownQueue = std::make_unique<ThumbnailQueue>(jobs, run->stop);
         thumbnails = ownQueue.get();
         for (int i = 0; i < count; ++i) {
             ThumbnailQueue::Job job;
@@ -124,11 +129,6 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
                 thumbnails->Add(i, std::move(job));
             }
         }
-    }
-    std::unique_ptr<PageRun> ownRun;
-    if (run == nullptr) {
-        ownRun = std::make_unique<PageRun>(program);
-        run = ownRun.get();
     }
     const std::shared_ptr<WorkerMessageReceiver>& window = run->window;
     IndexEntryWriter entries(program, *thumbnails, run->summary, window);
@@ -142,7 +142,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
     int position = 0;
     std::string previousPage;
     const std::string* albumPath = album != nullptr ? &album->path : nullptr;
-    for (int p = 0; p < layout.pages && !IsStopRequested(); ++p) {
+    for (int p = 0; p < layout.pages && !IsStopRequested(run->stop); ++p) {
         const std::string name = StringPrintf("INDEX%03d.HTM", p);
         const std::string path = JoinPath(target, name);
         PageWriter page;
@@ -158,7 +158,8 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         }
         page.Line(2, "<TABLE WIDTH=\"100%\">\n");
         page.Line(2, "<TR>\n");
-        for (int j = 0; j < layout.perPage && position < count && !IsStopRequested(); ++j) {
+        for (int j = 0; j < layout.perPage && position < count && !IsStopRequested(run->stop);
+             ++j) {
             std::int64_t size = 0;
             if (position < albums) {
                 WriteAlbumCell(page, album->albums[static_cast<std::size_t>(position)]);

@@ -4,7 +4,7 @@
 // each a table with one entry per source file (a thumbnail or the file's name, linked to
 // its content page or to the file), chained by Previous and Next links. Stores in each
 // record the name of the page that shows it. Runs on the generation worker thread; it
-// reports to the run's window and polls StopRequested before each page and each entry.
+// reports to the run's window and polls the run's stop flag before each page and each entry.
 
 #include <vector>
 

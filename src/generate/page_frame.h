@@ -14,6 +14,7 @@
 #include "generate/generation_summary.h"
 #include "generate/html_files.h"
 #include "generate/page_writer.h"
+#include "work/stop_flag.h"
 #include "work/worker_messages.h"
 
 class PageFrame {
@@ -38,15 +39,18 @@ class PageFrame {
 };
 
 // What the page steps of one run share: the frame, the tally of what they did, the
-// window their reports go to (none: they report nothing), and the page that could not be
-// written, which ends the run.
+// window their reports go to (none: they report nothing), the run's stop flag (none: they
+// run to the end; the flag belongs to the run's options, which outlive this) and the page
+// that could not be written, which ends the run.
 struct PageRun {
     explicit PageRun(const Program& program,
-                     std::shared_ptr<WorkerMessageReceiver> window = nullptr)
-        : frame(program), window(std::move(window)) {}
+                     std::shared_ptr<WorkerMessageReceiver> window = nullptr,
+                     const StopFlag* stop = nullptr)
+        : frame(program), window(std::move(window)), stop(stop) {}
 
     PageFrame frame;
     GenerationSummary summary;
     std::shared_ptr<WorkerMessageReceiver> window;
     Result failure = Result::Ok();
+    const StopFlag* stop;
 };

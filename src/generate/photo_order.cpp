@@ -51,13 +51,14 @@ bool RunNeedsPhotoFacts(const Program& program) {
                                  K::IndexThumbnailCustomLabel);
 }
 
-std::vector<PhotoFacts> ReadRunPhotoFacts(const Program& program, const FileList& list) {
+std::vector<PhotoFacts> ReadRunPhotoFacts(const Program& program, const FileList& list,
+                                          const StopFlag* stop) {
     std::vector<PhotoFacts> facts;
     if (!RunNeedsPhotoFacts(program)) {
         return facts;
     }
     facts.resize(list.size());
-    for (std::size_t i = 0; i < list.size() && !IsStopRequested(); ++i) {
+    for (std::size_t i = 0; i < list.size() && !IsStopRequested(stop); ++i) {
         facts[i] = ReadPhotoFacts(list[i]);
     }
     return facts;

@@ -9,6 +9,7 @@
 #include "document/program.h"
 #include "platform/photo_facts.h"
 #include "platform/source_scan.h"
+#include "work/stop_flag.h"
 
 // True when the program's pages or order use camera facts: an order by date taken, a page
 // title or thumbnail/content label pattern with "%T", "%C" or "%E" that is shown,
@@ -18,7 +19,8 @@ bool RunNeedsPhotoFacts(const Program& program);
 
 // The facts of every file of list, in the list's order; empty when the run does not need
 // them (then nothing is read). Stops early, leaving the rest empty, when a stop is asked for.
-std::vector<PhotoFacts> ReadRunPhotoFacts(const Program& program, const FileList& list);
+std::vector<PhotoFacts> ReadRunPhotoFacts(const Program& program, const FileList& list,
+                                          const StopFlag* stop = nullptr);
 
 // With Photo-Order by date, sorts list and its facts alike (facts empty or one per entry):
 // oldest or newest taken first, a photo without a date by its file's modification time;

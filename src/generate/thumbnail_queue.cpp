@@ -3,9 +3,8 @@
 #include <exception>
 #include <utility>
 
-#include "work/worker_messages.h"
-
-ThumbnailQueue::ThumbnailQueue(int threads) : next(entries.end()) {
+ThumbnailQueue::ThumbnailQueue(int threads, const StopFlag* stop)
+    : next(entries.end()), stop(stop) {
     const int size = PoolSize(threads);
     for (int i = 0; i < size; ++i) {
         pool.emplace_back([this] { Work(); });
@@ -82,7 +81,7 @@ void ThumbnailQueue::Work() {
     std::unique_lock lock(mutex);
     for (;;) {
         changed.wait(lock, [this] { return cancelled || next != entries.end(); });
-        if (cancelled || IsStopRequested()) {
+        if (cancelled || IsStopRequested(stop)) {
             return;
         }
         Entry& entry = next->second;

@@ -8,7 +8,7 @@
 // pictures and their order are thus the same as with no pool at all. A result stays
 // until the queue goes, so a record may be asked for more than once.
 //
-// A stop request (StopRequested) or Cancel keeps the pool from starting further jobs;
+// A stop request (the run's stop flag) or Cancel keeps the pool from starting further jobs;
 // a job asked for by Make is still made. The destructor cancels and waits for the jobs
 // under way. Add, Make, Pictures and Cancel may be called from different threads.
 
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "media/picture_set.h"
+#include "work/stop_flag.h"
 
 class ThumbnailQueue {
   public:
@@ -27,8 +28,9 @@ class ThumbnailQueue {
     using Job = PictureSetRequest;
 
     // threads: how many pool threads make thumbnails ahead; 0 means one per core, and
-    // with 1 or less every thumbnail is made by Make on the caller's thread.
-    explicit ThumbnailQueue(int threads);
+    // with 1 or less every thumbnail is made by Make on the caller's thread. stop (may be
+    // null) must outlive the queue.
+    explicit ThumbnailQueue(int threads, const StopFlag* stop = nullptr);
     ~ThumbnailQueue();
     ThumbnailQueue(const ThumbnailQueue&) = delete;
     ThumbnailQueue& operator=(const ThumbnailQueue&) = delete;
@@ -68,5 +70,6 @@ class ThumbnailQueue {
     std::map<int, Entry> entries;
     std::map<int, Entry>::iterator next;  // the first entry no pool thread has looked at
     bool cancelled = false;
+    const StopFlag* stop;
     std::vector<std::thread> pool;
 };

@@ -1,10 +1,10 @@
 #include "ui/main_dialog.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QUrl>
 
 #include "document/program.h"
@@ -121,8 +121,8 @@ bool CMavrenMainDialog::OnInitDialog() {
         setWindowIcon(icon);
     }
 
-    if (!commandLinePath.empty()) {
-        LoadProgramFile(commandLinePath);
+    if (!m_commandLinePath.empty()) {
+        LoadProgramFile(m_commandLinePath);
         return true;
     }
     PendingCommand pending = PendingCommand::None;
@@ -209,7 +209,7 @@ void CMavrenMainDialog::Refresh() {
 }
 
 bool CMavrenMainDialog::IsRunning() const {
-    return m_ui->generateButton->text() == kStopCaption;
+    return m_running;
 }
 
 void CMavrenMainDialog::SaveProgramFile() {
@@ -301,7 +301,7 @@ void CMavrenMainDialog::OnGenerate() {
 
 void CMavrenMainDialog::StartRun() {
     m_generatedAtStart = m_program->GetDate(ProgramKey::LastGenerated);
-    StopRequested.store(0);
+    m_running = true;
     SetUiState(UiState::Running);
     setCursor(Qt::BusyCursor);
     // The worker shares the program and the summary, so they stay valid if the window goes
@@ -311,6 +311,7 @@ void CMavrenMainDialog::StartRun() {
     GenerationRequest request{1, program.get(), {}};
     request.options.window = m_receiver;
     request.options.summary = m_runSummary.get();
+    m_stop = request.options.stop;
     if (!m_worker.Start(
             [program, summary = m_runSummary, request] { GenerationWorker(request); })) {
         ShowMessageBox("Cannot complete generation.\n\nReason: no thread could be started.",
@@ -320,13 +321,13 @@ void CMavrenMainDialog::StartRun() {
 }
 
 void CMavrenMainDialog::StopRun() {
-    StopRequested.store(1);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_worker.WaitFor(kStopWaitMilliseconds);
-    QApplication::restoreOverrideCursor();
+    if (m_stop) {
+        m_stop->Request();
+    }
 }
 
 void CMavrenMainDialog::OnWorkDone() {
+    m_running = false;
     SetUiState(UiState::Loaded);
     unsetCursor();
     SaveRunOutcome();
@@ -334,6 +335,9 @@ void CMavrenMainDialog::OnWorkDone() {
     // The run has stamped Last-Generated; a summary still saying "Never" would mislead.
     m_summaryText = ProgramSummary(*m_program);
     Refresh();
+    if (m_closing) {
+        FinishClose();
+    }
 }
 
 void CMavrenMainDialog::ShowRunResult() {
@@ -383,24 +387,35 @@ void CMavrenMainDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMavrenMainDialog::OnExit() {
-    if (IsRunning()) {
-        StopRun();
-    }
     done(QDialog::Accepted);
 }
 
 void CMavrenMainDialog::done(int result) {
-    const bool wasRunning = IsRunning();
-    StopRun();
-    m_receiver->Detach();
-    if (wasRunning && !m_worker.IsRunning()) {
-        // The run ended during the wait; its end would not be seen any more, so what it
-        // recorded in the program is saved here.
-        DropWorkerEvents(this);
-        SaveRunOutcome();
+    m_closeResult = result;
+    if (m_closing) {
+        return;
     }
+    if (!IsRunning()) {
+        FinishClose();
+        return;
+    }
+    // The close goes on when the run's end arrives, which also saves what it recorded.
+    m_closing = true;
+    StopRun();
+    QTimer::singleShot(kStopWaitMilliseconds, this, [this] {
+        if (m_closing) {
+            FinishClose();
+        }
+    });
+}
+
+void CMavrenMainDialog::FinishClose() {
+    m_closing = false;
+    // A run left behind reaches the window no more.
+    m_receiver->Detach();
+    DropWorkerEvents(this);
     SetRegistryString(kApplicationKey, "LastOpenProgram", m_program->path);
-    CVQDialog::done(result);
+    CVQDialog::done(m_closeResult);
 }
 
 void CMavrenMainDialog::paintEvent(QPaintEvent* event) {

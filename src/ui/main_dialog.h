@@ -6,13 +6,16 @@
 // generation on a worker thread, shows the worker's status line and progress while it
 // runs and the run's summary line with a link to the site after it, and saves the
 // program after each run and after OK in the property sheet (asking first when the file
-// was changed on disk meanwhile). When it closes it stops a running
-// generation (waiting at most 20 seconds) and remembers the open program and its own
-// place. Escape does not close it.
+// was changed on disk meanwhile). "Stop!" asks the run to stop and returns; the window
+// leaves the running state when the run's end arrives. Closing during a run asks it to
+// stop and closes when it has ended, or after 20 seconds without it (the run is then
+// left behind); the window remembers the open program and its own place. Escape does
+// not close it.
 //
-// GUI thread only. The program lives as long as the window or a worker that still uses
-// it, whichever is longer; the worker reaches the window only through a receiver that the
-// window detaches when it closes.
+// GUI thread only; it never waits for the worker. The program and the run's stop flag
+// live as long as the window or a worker that still uses them, whichever is longer; the
+// worker reaches the window only through a receiver that the window detaches when it
+// closes.
 
 #include <QFont>
 #include <memory>
@@ -23,6 +26,7 @@
 #include "platform/result.h"
 #include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
+#include "work/stop_flag.h"
 
 namespace Ui {
 class MainDialog;
@@ -39,17 +43,16 @@ enum class UiState { NoProgram, Loaded, Running };
 // program.
 enum class PendingCommand { None, New, Open };
 
-class CMavrenMainDialog : public CVQDialog {
+class CMavrenMainDialog final : public CVQDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenMainDialog)
 
   public:
     explicit CMavrenMainDialog(QWidget* parent = nullptr);
     ~CMavrenMainDialog() override;
 
     // The program named on the command line; set before the window opens.
-    std::string commandLinePath;
-
-    static constexpr int kStopWaitMilliseconds = 20000;
+    void SetCommandLinePath(const std::string& path) { m_commandLinePath = path; }
 
     // Opens a program file into the window: Loaded and true, or NoProgram and false when
     // path is empty or the file cannot be loaded.
@@ -92,8 +95,11 @@ class CMavrenMainDialog : public CVQDialog {
 
     void OnGenerate();
     void StartRun();
+    // Asks the run to stop; its end arrives later as WM_APP_WORK_DONE.
     void StopRun();
     void OnWorkDone();
+    // The rest of the closing sequence, once no run holds the close back.
+    void FinishClose();
     void OnTest();
     void OnEdit();
     void OnUpload();
@@ -102,11 +108,19 @@ class CMavrenMainDialog : public CVQDialog {
     void OnOpen();
     void OnExit();
 
+    // How long a close waits for a stopped run before it leaves the run behind.
+    static constexpr int kStopWaitMilliseconds = 20000;
+
     const std::unique_ptr<Ui::MainDialog> m_ui;
+    std::string m_commandLinePath;
     std::shared_ptr<Program> m_program;
     std::shared_ptr<QtWorkerReceiver> m_receiver;
     std::shared_ptr<GenerationSummary> m_runSummary;  // filled by the worker of the last run
     WorkerThread m_worker;
+    std::shared_ptr<StopFlag> m_stop;  // the flag of the last run, shared with its worker
+    bool m_running = false;            // from the start of a run until its end arrives
+    bool m_closing = false;            // a close waits for the run to end
+    int m_closeResult = 0;
     QFont m_titleFont;
     std::string m_summaryText;
     std::string m_nameText;

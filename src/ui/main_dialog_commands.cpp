@@ -78,7 +78,7 @@ void CMavrenMainDialog::OnEdit() {
 
 void CMavrenMainDialog::OnUpload() {
     CMavrenUploadStatusDialog dialog(this);
-    dialog.localFolder = m_program->GetText(ProgramKey::TargetDir);
+    dialog.SetLocalFolder(m_program->GetText(ProgramKey::TargetDir));
     dialog.exec();
 }
 

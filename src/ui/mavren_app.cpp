@@ -39,7 +39,7 @@ int CMavrenApp::InitInstance(const QStringList& arguments) {
     CreateSession();
 
     CMavrenMainDialog mainWindow;
-    mainWindow.commandLinePath = CommandLineProgramPath(arguments);
+    mainWindow.SetCommandLinePath(CommandLineProgramPath(arguments));
     mainWindow.exec();
     return 0;
 }

@@ -1,23 +1,18 @@
 #include "ui/upload_status_dialog.h"
 
-#include <QApplication>
 #include <QComboBox>
+#include <QTimer>
 #include <string_view>
 
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/registry_store.h"
-#include "platform/worker_thread.h"
 #include "ui/ftp_profile_dialog.h"
 #include "ui/worker_events.h"
 #include "ui_upload_status_dialog.h"
 #include "upload/upload_worker.h"
 
 namespace {
-
-// The thread of the last upload started in this process. Uploads share one stop flag, so
-// a new one waits until a stopped one has ended.
-WorkerThread g_uploadThread;
 
 const QString kStopCaption = QStringLiteral("Stop!");
 
@@ -211,13 +206,13 @@ void CMavrenUploadStatusDialog::StartUpload() {
     if (NoSelection(slot)) {
         return;
     }
-    if (g_uploadThread.IsRunning()) {
+    if (m_worker.IsRunning()) {
         ShowMessageBox("The last upload is still ending.\n\nPlease try again in a moment.",
                        MB_OK | MB_ICONSTOP);
         return;
     }
-    UploadJob job =
-        MakeUploadJob(m_profiles.profiles[static_cast<std::size_t>(slot)], localFolder, m_receiver);
+    UploadJob job = MakeUploadJob(m_profiles.profiles[static_cast<std::size_t>(slot)],
+                                  m_localFolder, m_receiver);
     job.deleteExtra = m_ui->deleteExtraCheck->isChecked();
     // Here the user sees the list and decides; No is the answer offered.
     job.askAboveLimit = true;
@@ -228,8 +223,15 @@ void CMavrenUploadStatusDialog::StartUpload() {
     m_ui->startButton->hide();
     m_ui->cancelButton->setText(kStopCaption);
     setCursor(Qt::BusyCursor);
-    UploadCancelRequested.store(0);
-    if (!g_uploadThread.Start([job] { RunUpload(job); })) {
+    m_stop = job.stop;
+    m_running = true;
+    // A stopped upload reports nothing more, but the dialog waits to hear that it ended.
+    const auto work = [job] {
+        if (RunUpload(job) == UploadOutcome::Canceled) {
+            PostWorkDone(job.window);
+        }
+    };
+    if (!m_worker.Start(work)) {
         ShowMessageBox("Cannot start the upload.", MB_OK | MB_ICONSTOP);
         OnTransferOver();
     }
@@ -258,10 +260,14 @@ void CMavrenUploadStatusDialog::ShowTiming(const std::string& text) {
 }
 
 void CMavrenUploadStatusDialog::OnTransferOver() {
+    m_running = false;
     m_ui->startButton->setEnabled(true);
     m_ui->startButton->show();
     unsetCursor();
     m_ui->cancelButton->setText(QStringLiteral("Close"));
+    if (m_closing) {
+        FinishReject();
+    }
 }
 
 void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
@@ -270,20 +276,23 @@ void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
         return;
     }
     const WorkerMessage& message = static_cast<WorkerEvent*>(event)->Message();
+    // A closing dialog shows only that it waits, and then that it exits.
+    if (m_closing && message.message != WM_APP_WORK_DONE) {
+        return;
+    }
     switch (message.message) {
         case WM_APP_PROGRESS:
             m_ui->progressBar->setValue(message.wParam);
             break;
         case WM_APP_STATUS_TEXT:
-            if (!message.text.empty() && message.text.front() == '@') {
-                ShowTiming(message.text.substr(1));
-            } else {
-                SetStatusLine(1, PaddedStatusText(message.text));
-                if (IsConnectionNotice(message.text)) {
-                    m_ui->noticesList->show();
-                    m_ui->noticesList->appendPlainText(QString::fromStdString(message.text));
-                }
+            SetStatusLine(1, PaddedStatusText(message.text));
+            if (IsConnectionNotice(message.text)) {
+                m_ui->noticesList->show();
+                m_ui->noticesList->appendPlainText(QString::fromStdString(message.text));
             }
+            break;
+        case WM_APP_TIMING_TEXT:
+            ShowTiming(message.text);
             break;
         case WM_APP_ERROR_TEXT:
             ShowMessageBox(message.text, MB_OK);
@@ -298,14 +307,26 @@ void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
 
 void CMavrenUploadStatusDialog::reject() {
     unsetCursor();
-    if (m_ui->cancelButton->text() == kStopCaption) {
-        UploadCancelRequested.store(1);
-        SetStatusLine(1, QStringLiteral("Waiting for FTP client to exit ..."));
-        m_ui->statusLine1Edit->repaint();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        g_uploadThread.WaitFor(kStopWaitMilliseconds);
-        QApplication::restoreOverrideCursor();
+    if (m_closing) {
+        return;
     }
+    if (!m_running) {
+        FinishReject();
+        return;
+    }
+    // The close goes on when the upload's end arrives.
+    m_closing = true;
+    m_stop->Request();
+    SetStatusLine(1, QStringLiteral("Waiting for FTP client to exit ..."));
+    QTimer::singleShot(kStopWaitMilliseconds, this, [this] {
+        if (m_closing) {
+            FinishReject();
+        }
+    });
+}
+
+void CMavrenUploadStatusDialog::FinishReject() {
+    m_closing = false;
     SetStatusLine(1, QStringLiteral("Exiting ..."));
     CVQDialog::reject();
 }

@@ -2,21 +2,25 @@
 
 // "FTP Upload Status": the user picks one of the FTP profiles (or makes, edits or deletes
 // one), starts the upload of the program's target folder, watches the two status lines,
-// the time left and the progress bar, and stops it ("Stop!", then a wait of at most 32 seconds,
-// which a stopped upload ends at once). A check box, off at first, asks the upload to delete
+// the time left and the progress bar, and stops it ("Stop!", which closes the dialog once
+// the upload has ended, or after 32 seconds without it; the upload is then left behind). A
+// check box, off at first, asks the upload to delete
 // afterwards what the site no longer has (the worker asks before it deletes). The
 // profile list is loaded when the dialog opens; deletions are stored at once, and what
 // else was changed here is saved, in one go, whichever way it closes.
 //
-// GUI thread only. The upload runs on a worker thread that knows the dialog only through
-// a receiver; the dialog detaches it and drops the worker's queued messages when it
-// closes, so a worker that outlives the dialog never reaches it.
+// GUI thread only; it never waits for the worker. The upload runs on a worker thread that
+// knows the dialog only through a receiver and shares only the job (with its stop flag);
+// the dialog detaches the receiver and drops the worker's queued messages when it closes,
+// so a worker that outlives the dialog never reaches it.
 
 #include <memory>
 #include <string>
 
+#include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
 #include "upload/ftp_profiles.h"
+#include "work/stop_flag.h"
 
 namespace Ui {
 class UploadStatusDialog;
@@ -24,21 +28,21 @@ class UploadStatusDialog;
 
 class QtWorkerReceiver;
 
-class CMavrenUploadStatusDialog : public CVQDialog {
+class CMavrenUploadStatusDialog final : public CVQDialog {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CMavrenUploadStatusDialog)
 
   public:
     explicit CMavrenUploadStatusDialog(QWidget* parent = nullptr);
     ~CMavrenUploadStatusDialog() override;
 
-    std::string localFolder;  // the folder to upload, set before the dialog runs
-
-    // How long the close path waits for a stopped upload to end.
-    static constexpr int kStopWaitMilliseconds = 32000;
+    // The folder to upload; set before the dialog runs.
+    void SetLocalFolder(const std::string& folder) { m_localFolder = folder; }
 
   protected:
     bool OnInitDialog() override;
-    // The cancel button, Escape and the close box: stops a running upload, then closes.
+    // The cancel button, Escape and the close box: asks a running upload to stop and
+    // closes when it has ended; closes at once when none runs.
     void reject() override;
     void done(int result) override;
     void customEvent(QEvent* event) override;
@@ -55,13 +59,22 @@ class CMavrenUploadStatusDialog : public CVQDialog {
     void DeleteProfile();
     void StartUpload();
     void SetStatusLine(int line, const QString& text);
-    // The worker's timing line (without its "@"): time taken in line 2, time left beside.
+    // The worker's timing line: time taken in line 2, time left beside.
     void ShowTiming(const std::string& text);
     void OnTransferOver();
+    void FinishReject();
     // True after telling the user that there is no selected profile.
     bool NoSelection(int slot) const;
 
+    // How long a close waits for a stopped upload before it leaves the upload behind.
+    static constexpr int kStopWaitMilliseconds = 32000;
+
     const std::unique_ptr<Ui::UploadStatusDialog> m_ui;
+    std::string m_localFolder;
     FtpProfileList m_profiles;
     std::shared_ptr<QtWorkerReceiver> m_receiver;
+    WorkerThread m_worker;
+    std::shared_ptr<StopFlag> m_stop;  // the flag of the last upload, shared with its worker
+    bool m_running = false;            // from the start of an upload until its end arrives
+    bool m_closing = false;            // a close waits for the upload to end
 };

@@ -44,7 +44,7 @@ CurlTransfer::~CurlTransfer() {
 }
 
 bool CurlTransfer::StopRequested() const {
-    return stopFlag != nullptr && stopFlag->load(std::memory_order_relaxed) != 0;
+    return IsStopRequested(stopFlag);
 }
 
 void CurlTransfer::Prepare(const std::string& url) {

@@ -15,7 +15,6 @@
 
 #include <curl/curl.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,6 +24,7 @@
 #include <vector>
 
 #include "upload/internet_session.h"
+#include "work/stop_flag.h"
 
 // A libcurl string list (a request's quote commands), freed when it goes.
 struct CurlStringListFree {
@@ -44,7 +44,7 @@ class CurlTransfer {
     CURL* Handle() const { return handle; }
 
     // Requests end early, failing, once *flag is not 0; null for never.
-    void SetStopFlag(const std::atomic<int>* flag) { stopFlag = flag; }
+    void SetStopFlag(const StopFlag* flag) { stopFlag = flag; }
     bool StopRequested() const;
 
     // Called when a connection is ready, before a request is sent; false refuses the
@@ -115,7 +115,7 @@ class CurlTransfer {
     std::shared_ptr<InternetSession> session;
     CURLM* multi = nullptr;
     CURL* handle = nullptr;
-    const std::atomic<int>* stopFlag = nullptr;
+    const StopFlag* stopFlag = nullptr;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     std::vector<std::string> replyLines;
     std::string body;

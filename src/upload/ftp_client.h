@@ -11,7 +11,6 @@
 // InternetErrorText(LastError()) gives the text. A client and its files belong to one
 // thread, and at most one remote file is open at a time.
 
-#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "upload/internet_errors.h"
+#include "work/stop_flag.h"
 
 // What a server knows of one of its files; -1 where it did not say.
 struct RemoteFileStatus {
@@ -97,7 +97,7 @@ class FtpClient {
 
     // From now on every request ends early, failing, once *flag is not 0 (the upload's
     // stop flag); null for never.
-    virtual void SetStopFlag(const std::atomic<int>* flag) { (void)flag; }
+    virtual void SetStopFlag(const StopFlag* flag) { (void)flag; }
 
     int LastError() const { return lastError; }
     const std::string& LastErrorText() const { return lastErrorText; }

@@ -60,7 +60,7 @@ FtpConnection::~FtpConnection() {
     Close();
 }
 
-void FtpConnection::SetStopFlag(const std::atomic<int>* flag) {
+void FtpConnection::SetStopFlag(const StopFlag* flag) {
     if (transfer) {
         transfer->SetStopFlag(flag);
     }
@@ -68,8 +68,7 @@ void FtpConnection::SetStopFlag(const std::atomic<int>* flag) {
 
 std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSession> session,
                                                    const ServerLogin& login, bool tls,
-                                                   const std::atomic<int>* stop,
-                                                   ConnectFailure& failure) {
+                                                   const StopFlag* stop, ConnectFailure& failure) {
     failure = ConnectFailure{};
     if (!session) {
         failure.text = "The Internet session could not be set up.";

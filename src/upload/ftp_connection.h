@@ -63,8 +63,7 @@ class FtpConnection final : public FtpClient {
     // work; stop (may be null) ends the attempt early.
     static std::unique_ptr<FtpConnection> Open(std::shared_ptr<InternetSession> session,
                                                const ServerLogin& login, bool tls,
-                                               const std::atomic<int>* stop,
-                                               ConnectFailure& failure);
+                                               const StopFlag* stop, ConnectFailure& failure);
     // Plain FTP without a stop flag.
     static std::unique_ptr<FtpConnection> Open(std::shared_ptr<InternetSession> session,
                                                const std::string& host, const std::string& username,
@@ -86,7 +85,7 @@ class FtpConnection final : public FtpClient {
     bool DeleteFile(const std::string& name) override;
     bool RemoveDirectory(const std::string& name) override;
     void Close() override;
-    void SetStopFlag(const std::atomic<int>* flag) override;
+    void SetStopFlag(const StopFlag* flag) override;
 
     // True once a data connection had to go the active way.
     bool UsesActiveMode() const { return activeMode; }

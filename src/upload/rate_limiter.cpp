@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-bool RateLimiter::Take(std::int64_t size, const std::atomic<int>& stop) {
+bool RateLimiter::Take(std::int64_t size, const StopFlag& stop) {
     if (rate <= 0 || size <= 0) {
         return true;
     }
@@ -17,7 +17,7 @@ bool RateLimiter::Take(std::int64_t size, const std::atomic<int>& stop) {
     }
     constexpr auto kSlice = std::chrono::milliseconds(100);
     for (;;) {
-        if (stop.load(std::memory_order_relaxed) != 0) {
+        if (stop.IsRequested()) {
             return false;
         }
         const Clock::time_point now = Clock::now();

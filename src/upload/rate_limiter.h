@@ -4,11 +4,12 @@
 // a block to its server, and waits its turn, so that the blocks of all of them go out
 // evenly spread at no more than the rate. Safe from any thread.
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+
+#include "work/stop_flag.h"
 
 class RateLimiter {
   public:
@@ -17,7 +18,7 @@ class RateLimiter {
 
     // Waits until size more bytes may go. False when stop was set first; a stop is seen
     // within a tenth of a second.
-    bool Take(std::int64_t size, const std::atomic<int>& stop);
+    bool Take(std::int64_t size, const StopFlag& stop);
 
     // A block size that keeps each wait short at the rate, and at most largest.
     std::size_t BlockSize(std::size_t largest) const;

@@ -50,8 +50,7 @@ SftpConnection::~SftpConnection() {
 std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSession> session,
                                                      const ServerLogin& login,
                                                      const std::string& knownHosts,
-                                                     const std::atomic<int>* stop,
-                                                     ConnectFailure& failure,
+                                                     const StopFlag* stop, ConnectFailure& failure,
                                                      HostKeyCheck& hostKey) {
     failure = ConnectFailure{};
     if (!session) {
@@ -157,7 +156,7 @@ void SftpConnection::Close() {
     transfer.reset();
 }
 
-void SftpConnection::SetStopFlag(const std::atomic<int>* flag) {
+void SftpConnection::SetStopFlag(const StopFlag* flag) {
     if (transfer) {
         transfer->SetStopFlag(flag);
     }

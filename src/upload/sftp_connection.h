@@ -30,8 +30,7 @@ class SftpConnection final : public FtpClient {
     // hostKey gets what the server's host key check found.
     static std::unique_ptr<SftpConnection> Open(std::shared_ptr<InternetSession> session,
                                                 const ServerLogin& login,
-                                                const std::string& knownHosts,
-                                                const std::atomic<int>* stop,
+                                                const std::string& knownHosts, const StopFlag* stop,
                                                 ConnectFailure& failure, HostKeyCheck& hostKey);
     ~SftpConnection() override;
     SftpConnection(const SftpConnection&) = delete;
@@ -52,7 +51,7 @@ class SftpConnection final : public FtpClient {
     bool DeleteFile(const std::string& name) override;
     bool RemoveDirectory(const std::string& name) override;
     void Close() override;
-    void SetStopFlag(const std::atomic<int>* flag) override;
+    void SetStopFlag(const StopFlag* flag) override;
 
   private:
     // The requests' libcurl side, which takes libcurl's types (in the .cpp).

@@ -79,17 +79,16 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
         HostKeyCheck hostKey;
         std::unique_ptr<FtpClient> connection;
         if (job.protocol == FtpProtocol::Sftp) {
-            connection = SftpConnection::Open(SharedSession(), login, knownHosts,
-                                              &UploadCancelRequested, reason, hostKey);
+            connection = SftpConnection::Open(SharedSession(), login, knownHosts, job.stop.get(),
+                                              reason, hostKey);
             if (!warned && !hostKey.recorded.unreadable.empty()) {
                 warned = true;
                 PostStatusText(job.window,
                                UnreadableLinesText(knownHosts, hostKey.recorded.unreadable));
             }
         } else {
-            connection =
-                FtpConnection::Open(SharedSession(), login, job.protocol == FtpProtocol::Ftps,
-                                    &UploadCancelRequested, reason);
+            connection = FtpConnection::Open(
+                SharedSession(), login, job.protocol == FtpProtocol::Ftps, job.stop.get(), reason);
         }
         if (connection) {
             return connection;
@@ -99,7 +98,7 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
             failure = ChangedCertificateText(job);
             return nullptr;
         }
-        if (asked || UploadCancelRequested.load() != 0) {
+        if (asked || IsStopRequested(job.stop)) {
             return nullptr;
         }
         asked = true;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <exception>
@@ -44,10 +45,6 @@ constexpr int kRetries = 3;
 // Only a file larger than this goes on where a cut transfer left it; a smaller one is
 // sent whole again, which costs about what asking for its size does.
 constexpr std::int64_t kResumeAbove = 1024 * 1024;
-
-bool CancelRequested() {
-    return UploadCancelRequested.load(std::memory_order_relaxed) != 0;
-}
 
 std::string Cut(const std::string& text) {
     return text.substr(0, kMessageLimit);
@@ -159,14 +156,9 @@ class Upload {
         }
     }
 
+    bool CancelRequested() const { return IsStopRequested(job.stop); }
     void Status(const std::string& text) { PostStatusText(job.window, text); }
-    // A text for the timing line, which "@" marks. Appended rather than "@" + text, which
-    // GCC 12's -Wrestrict misreads in an optimised build.
-    void TimingStatus(const std::string& text) {
-        std::string line = "@";
-        line += text;
-        Status(line);
-    }
+    void TimingStatus(const std::string& text) { PostTimingText(job.window, text); }
     std::string Local(const std::string& path) const { return JoinPath(job.localFolder, path); }
 
     const UploadJob& job;
@@ -267,7 +259,7 @@ UploadOutcome Upload::Run() {
         PostWorkDone(job.window);
         return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
     }
-    connection->SetStopFlag(&UploadCancelRequested);
+    connection->SetStopFlag(job.stop.get());
 
     if (!OpenRemoteFolder()) {
         return CancelRequested() ? Stopped() : FtpFailure();
@@ -305,7 +297,7 @@ UploadOutcome Upload::Run() {
                         Cut(failure).c_str());
             return FtpFailure();
         }
-        connection->SetStopFlag(&UploadCancelRequested);
+        connection->SetStopFlag(job.stop.get());
     }
     // Deleting what the site no longer has only makes sense once the site is all there.
     if (job.deleteExtra && failedFiles > 0) {
@@ -626,7 +618,7 @@ void Upload::RunLane(Lane& lane, bool own) {
                 }
                 return;
             }
-            lane.connection->SetStopFlag(&UploadCancelRequested);
+            lane.connection->SetStopFlag(job.stop.get());
         }
         lane.buffer.resize(limiter.BlockSize(kBlockSize));
         while (!CancelRequested() && !halted.load()) {
@@ -744,7 +736,7 @@ bool Upload::Reconnect(Lane& lane, std::string& failure) {
     if (!lane.connection) {
         return false;
     }
-    lane.connection->SetStopFlag(&UploadCancelRequested);
+    lane.connection->SetStopFlag(job.stop.get());
     return true;
 }
 
@@ -867,7 +859,7 @@ Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing
         if (got == 0) {
             return Attempt::Sent;
         }
-        if (!limiter.Take(got, UploadCancelRequested) ||
+        if (!limiter.Take(got, *job.stop) ||
             !remoteFile.Write(buffer.data(), static_cast<std::size_t>(got))) {
             if (CancelRequested()) {
                 remoteFile.Abort();

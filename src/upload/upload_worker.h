@@ -33,13 +33,11 @@
 //
 // RunUpload runs on a worker thread, once per upload, and starts a thread of its own for
 // each connection after the first (the connector is called on those threads). The front
-// end fills the job before the thread starts and does not touch it afterwards; it asks for a stop
-// by setting UploadCancelRequested to 1 (0 before each start), which the worker polls before each
-// file, before each block of a file, between the size sums and while it waits for the
-// server; a stop during a file resets the connection at once, so the server keeps the
-// part it received and nothing more.
+// end fills the job before the thread starts and does not touch it afterwards, except for the
+// job's stop flag, which it sets to ask for a stop; the worker polls it before each file, before
+// each block of a file, between the size sums and while it waits for the server; a stop during a
+// file resets the connection at once, so the server keeps the part it received and nothing more.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -48,6 +46,7 @@
 
 #include "upload/ftp_client.h"
 #include "upload/remote_protocol.h"
+#include "work/stop_flag.h"
 #include "work/worker_messages.h"
 
 struct FtpProfile;
@@ -76,6 +75,8 @@ struct UploadJob {
     std::string localFolder;   // the program's target folder
     std::string remoteFolder;  // the profile's directory; empty for the login folder
     std::shared_ptr<WorkerMessageReceiver> window;  // where every report goes
+    // Set by the front end to stop the upload; shared, so it outlives either side.
+    std::shared_ptr<StopFlag> stop = std::make_shared<StopFlag>();
     FtpProtocol protocol = FtpProtocol::Ftp;
     std::string profileName = {};      // where a trusted certificate is pinned
     std::string passwordProblem = {};  // why the profile's password could not be read

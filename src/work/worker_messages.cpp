@@ -2,11 +2,6 @@
 
 #include <utility>
 
-std::atomic<int> StopRequested{0};
-std::atomic<int> UploadCancelRequested{0};
-
-static_assert(std::atomic<int>::is_always_lock_free, "the Ctrl-C handler stores to StopRequested");
-
 namespace {
 
 void Post(const std::shared_ptr<WorkerMessageReceiver>& window, unsigned message, int wParam,
@@ -20,6 +15,10 @@ void Post(const std::shared_ptr<WorkerMessageReceiver>& window, unsigned message
 
 void PostStatusText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text) {
     Post(window, WM_APP_STATUS_TEXT, 0, text);
+}
+
+void PostTimingText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text) {
+    Post(window, WM_APP_TIMING_TEXT, 0, text);
 }
 
 void PostErrorText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text) {

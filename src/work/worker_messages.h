@@ -1,8 +1,8 @@
 #pragma once
 
 // How a worker thread reports on its long job (a generation run, an upload) without
-// touching a window: it posts one of four messages to the receiver that owns the job,
-// and a generation run or an upload is asked to stop through its stop flag.
+// touching a window: it posts one of five messages to the receiver that owns the job.
+// A job is asked to stop through the stop flag in its request (work/stop_flag.h).
 //
 // A front end implements WorkerMessageReceiver and hands messages over to its own
 // thread (the Qt window queues an event, mavren-cli a line to print); it gives its
@@ -11,7 +11,6 @@
 // stay safe to post to after its window has gone (the worker may outlive the window).
 // The posting functions are safe from any thread.
 
-#include <atomic>
 #include <memory>
 #include <string>
 
@@ -21,11 +20,12 @@ constexpr unsigned WM_APP_PROGRESS = WM_APP + 1000;     // wParam: percent done,
 constexpr unsigned WM_APP_STATUS_TEXT = WM_APP + 1001;  // text: a status line
 constexpr unsigned WM_APP_ERROR_TEXT = WM_APP + 1002;   // text: an error to show in a box
 constexpr unsigned WM_APP_WORK_DONE = WM_APP + 1003;    // the worker has ended
+constexpr unsigned WM_APP_TIMING_TEXT = WM_APP + 1004;  // text: an upload's timing line
 
 struct WorkerMessage {
     unsigned message = 0;
     int wParam = 0;
-    std::string text;  // the status or error line; empty for the other two messages
+    std::string text;  // the status, error or timing line; empty for the other two messages
 };
 
 class WorkerMessageReceiver {
@@ -36,19 +36,7 @@ class WorkerMessageReceiver {
 
 // Each posts one message to window; a null window drops it. Nothing is reported back.
 void PostStatusText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text);
+void PostTimingText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text);
 void PostErrorText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text);
 void PostProgress(const std::shared_ptr<WorkerMessageReceiver>& window, int percent);
 void PostWorkDone(const std::shared_ptr<WorkerMessageReceiver>& window);
-
-// Set to 0 by the front end before a generation run starts and to 1 to ask it to stop;
-// the run polls it at its checkpoints. Storing to it is safe in a signal handler.
-extern std::atomic<int> StopRequested;
-
-// True once a stop has been asked for.
-inline bool IsStopRequested() {
-    return StopRequested.load(std::memory_order_relaxed) != 0;
-}
-
-// Set to 1 to stop the upload at its next check (0 before each start); storing is safe in
-// a signal handler.
-extern std::atomic<int> UploadCancelRequested;

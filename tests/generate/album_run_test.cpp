@@ -180,23 +180,27 @@ namespace {
 // Asks for a stop when the run starts on its second album.
 class StopAtSecondAlbum : public RecordingReceiver {
   public:
+    explicit StopAtSecondAlbum(std::shared_ptr<StopFlag> stop) : stop(std::move(stop)) {}
     void Post(WorkerMessage message) override {
         if (message.message == WM_APP_STATUS_TEXT && message.text.starts_with("Album 2 of")) {
-            StopRequested.store(1);
+            stop->Request();
         }
         RecordingReceiver::Post(std::move(message));
     }
+
+  private:
+    std::shared_ptr<StopFlag> stop;
 };
 
 TEST_F(AlbumTest, AStoppedRunKeepsTheAlbumsItFinished) {
-    window = std::make_shared<StopAtSecondAlbum>();
+    window = std::make_shared<StopAtSecondAlbum>(stop);
     ASSERT_EQ(Generate(), kRunFinished);
     EXPECT_EQ(window->StatusTexts().back(), "Stopped by operator.");
     EXPECT_EQ(program.GetText(K::LastGenerated), "Never");
     const auto finished = fs::last_write_time(target + "/Trip to Rome/Day 1/INDEX000.HTM");
     EXPECT_FALSE(fs::exists(target + "/INDEX000.HTM"));
 
-    StopRequested.store(0);
+    stop = std::make_shared<StopFlag>();
     window = std::make_shared<RecordingReceiver>();
     ASSERT_EQ(Generate(), kRunFinished);
     EXPECT_EQ(fs::last_write_time(target + "/Trip to Rome/Day 1/INDEX000.HTM"), finished);

@@ -133,8 +133,9 @@ TEST_F(ContentPages, LabelsUnderTheContentWhenAskedFor) {
 
 TEST_F(ContentPages, StopBeforeAPageEndsAtOnce) {
     MakeRecords(2);
-    StopRequested.store(1);
-    EXPECT_TRUE(GenerateContentPages(records, program));
+    stop->Request();
+    PageRun run(program, nullptr, stop.get());
+    EXPECT_TRUE(GenerateContentPages(records, program, &run));
     EXPECT_TRUE(FileNames(target, ".HTM").empty());
 }
 

@@ -82,16 +82,18 @@ TEST_F(SiteTest, CopiesImagesWithProgressAndThumbnailsWithTheirOwnWord) {
 // A main window that presses "Stop!" when it sees a given status.
 class StopAtStatus : public RecordingReceiver {
   public:
-    explicit StopAtStatus(std::string status) : status(std::move(status)) {}
+    StopAtStatus(std::string status, std::shared_ptr<StopFlag> stop)
+        : status(std::move(status)), stop(std::move(stop)) {}
     void Post(WorkerMessage message) override {
         if (message.message == WM_APP_STATUS_TEXT && message.text.rfind(status, 0) == 0) {
-            StopRequested.store(1);
+            stop->Request();
         }
         RecordingReceiver::Post(std::move(message));
     }
 
   private:
     std::string status;
+    std::shared_ptr<StopFlag> stop;
 };
 
 TEST_F(SiteTest, StopDuringCopyingWritesNoPagesAndRecordsNever) {
@@ -99,7 +101,7 @@ TEST_F(SiteTest, StopDuringCopyingWritesNoPagesAndRecordsNever) {
     AddExamplePhoto("Fjord.jpg", "b.jpg");
     AddExamplePhoto("Meadow.jpg", "c.jpg");
     program.SetDate(K::LastGenerated, 40000.5);
-    const auto stopper = std::make_shared<StopAtStatus>("Copying \"b.jpg\"");
+    const auto stopper = std::make_shared<StopAtStatus>("Copying \"b.jpg\"", stop);
     window = stopper;
 
     EXPECT_EQ(Generate(), kRunFinished);
@@ -122,7 +124,7 @@ TEST_F(SiteTest, StopDuringIndexPagesClosesThePageAndSkipsContentPages) {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
         AddSource(name, "x");
     }
-    const auto stopper = std::make_shared<StopAtStatus>("0 index entries");
+    const auto stopper = std::make_shared<StopAtStatus>("0 index entries", stop);
     window = stopper;
     EXPECT_EQ(Generate(), kRunFinished);
     EXPECT_EQ(FileNames(target, ".HTM"), std::vector<std::string>{"INDEX000.HTM"});

@@ -32,7 +32,6 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
 }  // namespace
 
 SiteTest::SiteTest() {
-    StopRequested.store(0);
     SetExecutableFolder(MAVREN_SOURCE_DIR "/resources");
     fs::create_directories(source);
     program.ApplyDefaults();
@@ -41,9 +40,7 @@ SiteTest::SiteTest() {
     program.SetString(ProgramKey::SourceFileExtension, "*.jpg;*.png;*.gif");
 }
 
-SiteTest::~SiteTest() {
-    StopRequested.store(0);
-}
+SiteTest::~SiteTest() = default;
 
 void SiteTest::AddExamplePhoto(const std::string& example, const std::string& name) {
     const std::string path = source + "/" + (name.empty() ? example : name);
@@ -62,6 +59,7 @@ int SiteTest::Generate(int jobs) {
     options.jobs = jobs;
     options.summary = &summary;
     options.window = window;
+    options.stop = stop;
     return RunGeneration(1, program, options);
 }
 

@@ -45,4 +45,5 @@ class SiteTest : public ::testing::Test {
     GenerationSummary summary;
     ScopedScriptedBoxes boxes;
     std::shared_ptr<RecordingReceiver> window = std::make_shared<RecordingReceiver>();
+    std::shared_ptr<StopFlag> stop = std::make_shared<StopFlag>();  // the runs' stop flag
 };

@@ -103,19 +103,24 @@ TEST_F(StaleOutput, AStoppedOrFailedRunRemovesNothing) {
 
     // Stopped at the first index page.
     class StopAtFirstPage : public RecordingReceiver {
+      public:
+        explicit StopAtFirstPage(std::shared_ptr<StopFlag> stop) : stop(std::move(stop)) {}
+
+      private:
         void Post(WorkerMessage message) override {
             if (message.message == WM_APP_PROGRESS && message.wParam > 0) {
-                StopRequested.store(1);
+                stop->Request();
             }
             RecordingReceiver::Post(std::move(message));
         }
+        std::shared_ptr<StopFlag> stop;
     };
     const auto recorder = window;
-    window = std::make_shared<StopAtFirstPage>();
+    window = std::make_shared<StopAtFirstPage>(stop);
     ASSERT_EQ(Generate(), kRunFinished);
     ASSERT_EQ(program.GetDate(K::LastGenerated), 0.0);
     window = recorder;
-    StopRequested.store(0);
+    stop = std::make_shared<StopFlag>();
 
     // Failed in the content pages.
     program.SetString(K::ContentBoilerplate, dir / "missing.htm");

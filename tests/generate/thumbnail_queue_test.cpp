@@ -13,9 +13,6 @@ namespace {
 
 class ThumbnailQueueTest : public ::testing::Test {
   protected:
-    ThumbnailQueueTest() { StopRequested.store(0); }
-    ~ThumbnailQueueTest() override { StopRequested.store(0); }
-
     ThumbnailQueue::Job Job(const std::string& example, const std::string& name) {
         return {MAVREN_SOURCE_DIR "/examples/photos/" + example, dir / name, 120, false};
     }
@@ -56,8 +53,9 @@ TEST_F(ThumbnailQueueTest, NoThumbnailLeavesTheSizeUntouched) {
 }
 
 TEST_F(ThumbnailQueueTest, AStopKeepsThePoolFromStartingJobsButNotTheOneAskedFor) {
-    StopRequested.store(1);
-    ThumbnailQueue queue(4);
+    StopFlag stop;
+    stop.Request();
+    ThumbnailQueue queue(4, &stop);
     for (int i = 0; i < 8; ++i) {
         queue.Add(i, Job("Glacier.jpg", std::to_string(i) + ".jpg"));
     }

@@ -21,10 +21,13 @@ class RecordingReceiver : public WorkerMessageReceiver {
         return messages;
     }
 
-    std::vector<std::string> StatusTexts() const {
+    std::vector<std::string> StatusTexts() const { return Texts(WM_APP_STATUS_TEXT); }
+    std::vector<std::string> TimingTexts() const { return Texts(WM_APP_TIMING_TEXT); }
+
+    std::vector<std::string> Texts(unsigned kind) const {
         std::vector<std::string> texts;
         for (const WorkerMessage& message : Messages()) {
-            if (message.message == WM_APP_STATUS_TEXT) {
+            if (message.message == kind) {
                 texts.push_back(message.text);
             }
         }

@@ -27,6 +27,7 @@
 #include "platform/worker_thread.h"
 #include "support/program_fixture.h"
 #include "support/ui_test_support.h"
+#include "ui/gui_thread.h"
 #include "ui/main_dialog.h"
 #include "ui/prog_prop_sheet.h"
 #include "ui/worker_events.h"
@@ -40,7 +41,7 @@ QPushButton* Button(QWidget* window, const char* name) {
 // Runs the main window on the program at path and acts in it once it is up.
 int RunMain(const std::string& path, const std::function<void(QWidget*)>& act) {
     CMavrenMainDialog window;
-    window.commandLinePath = path;
+    window.SetCommandLinePath(path);
     return ExecWith(window, act);
 }
 
@@ -120,7 +121,7 @@ class MainDialogTest : public ProgramWindowTest {
         const std::string never =
             SaveProgram(folder.filePath("b.mav"), folder.path(), folder.path());
         CMavrenMainDialog window;
-        window.commandLinePath = generated;
+        window.SetCommandLinePath(generated);
         ExecWith(window, [&](QWidget* shown) {
             QVERIFY(Button(shown, "testButton")->isEnabled());
             QVERIFY(window.LoadProgramFile(never));
@@ -280,7 +281,7 @@ class MainDialogTest : public ProgramWindowTest {
         }
         const QString record = UseRecordingBrowser();
         CMavrenMainDialog mainWindow;
-        mainWindow.commandLinePath = generatedHere.toStdString();
+        mainWindow.SetCommandLinePath(generatedHere.toStdString());
         ExecWith(mainWindow, [&](QWidget* window) {
             GenerateToTheEnd(window);
             QVERIFY(mainWindow.LoadProgramFile(other));
@@ -596,7 +597,7 @@ class MainDialogTest : public ProgramWindowTest {
         QVERIFY(!program.isEmpty());
         {
             CMavrenMainDialog window;
-            window.commandLinePath = program.toStdString();
+            window.SetCommandLinePath(program.toStdString());
             ExecWith(window, [&](QWidget* shown) {
                 Button(shown, "generateButton")->click();
                 static_cast<QDialog*>(shown)->reject();
@@ -608,6 +609,50 @@ class MainDialogTest : public ProgramWindowTest {
         QCOMPARE(GetRegistryString(kApplicationKey, "LastOpenProgram"), program.toStdString());
         // The run that ended during the wait is stored all the same.
         QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string("Never"));
+    }
+
+    // The window is closed just as the run asks a question; the question is answered on
+    // the GUI thread, which must not be waiting for the run meanwhile.
+    void aQuestionOfTheRunIsAnsweredWhileTheCloseWaits() {
+        QTemporaryDir folder;
+        const QString program = PhotoProgram(folder, 0);
+        QVERIFY(!program.isEmpty());
+        QVERIFY(WriteTextFile(folder.filePath("photos/a.txt"), std::string("zero\0byte", 9)));
+        Program texts;
+        QVERIFY(texts.Load(program.toStdString()));
+        texts.SetString(ProgramKey::SourceFileExtension, "*.txt");
+        QVERIFY(texts.Save(program.toStdString()));
+        struct ClosingBoxes : MessageBoxBackend {
+            int Show(const std::string& /*text*/, unsigned /*flags*/) override {
+                QMetaObject::invokeMethod(
+                    window, [this] { window->reject(); }, Qt::BlockingQueuedConnection);
+                return CallOnGuiThread(
+                    [this] {
+                        openWhenAsked = window->isVisible();
+                        answered = true;
+                        return IDNO;
+                    },
+                    IDCANCEL);
+            }
+            QDialog* window = nullptr;
+            bool openWhenAsked = false;
+            bool answered = false;
+        };
+        const auto boxes = std::make_shared<ClosingBoxes>();
+        const auto previous = SetMessageBoxBackend(boxes);
+        {
+            CMavrenMainDialog window;
+            window.SetCommandLinePath(program.toStdString());
+            boxes->window = &window;
+            ExecWith(window, [&](QWidget* shown) {
+                Button(shown, "generateButton")->click();
+                QTRY_VERIFY(boxes->answered);
+            });
+            QVERIFY(!window.isVisible());
+        }
+        SetMessageBoxBackend(previous);
+        QVERIFY(boxes->openWhenAsked);
+        QTRY_COMPARE(RunningWorkerThreads(), 0);
     }
 
     void longStatusTextsAreShownWhole_data() {
@@ -624,7 +669,7 @@ class MainDialogTest : public ProgramWindowTest {
         const std::string path =
             SaveProgram(folder.filePath("a.mav"), folder.path(), folder.path());
         CMavrenMainDialog mainWindow;
-        mainWindow.commandLinePath = path;
+        mainWindow.SetCommandLinePath(path);
         ExecWith(mainWindow, [&](QWidget* window) {
             mainWindow.SetUiState(UiState::Running);
             WorkerEvent status(WorkerMessage{WM_APP_STATUS_TEXT, 0, text.toStdString()});

@@ -73,7 +73,7 @@ class StartupTest : public ProgramWindowTest {
                                              folder.path(), "01/02/20 10:00:00");
         const QString record = UseRecordingBrowser();
         CMavrenMainDialog window;
-        window.commandLinePath = path;
+        window.SetCommandLinePath(path);
         ExecWith(window, [](QWidget* shown) {
             QVERIFY(Find<QPushButton>(shown, "testButton")->isEnabled());
             Find<QPushButton>(shown, "testButton")->click();

@@ -29,6 +29,7 @@ struct FakeFtpServer {
     std::set<std::string> unmakeable;  // folder names as given to MKD
     std::time_t now = 2000000000;      // the time written files get
     int cancelAfterWrites = -1;        // asks the upload to stop after so many writes
+    std::shared_ptr<StopFlag> stop;    // the upload's flag, for cancelAfterWrites
 
     std::vector<std::size_t> writes;  // the size of each block written
 
@@ -156,7 +157,7 @@ class FakeRemoteFile : public FtpRemoteFile {
         connection.server->writes.push_back(size);
         if (static_cast<int>(connection.server->writes.size()) ==
             connection.server->cancelAfterWrites) {
-            UploadCancelRequested.store(1);
+            connection.server->stop->Request();
         }
         return true;
     }

@@ -14,7 +14,7 @@ inline UploadOutcome RunUploadInTime(const UploadJob& job) {
     auto running = std::async(std::launch::async, [&job] { return RunUpload(job); });
     if (running.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
         ADD_FAILURE() << "the upload hangs";
-        UploadCancelRequested.store(1);
+        job.stop->Request();
     }
     return running.get();
 }

@@ -29,23 +29,14 @@ class HookedReceiver : public RecordingReceiver {
     std::function<void(const WorkerMessage&)> hook;
 };
 
-// Status lines with the timing lines reduced to "@", which hold elapsed seconds.
+// Status lines with the timing lines among them as "@", for they hold elapsed seconds.
 std::vector<std::string> Statuses(const RecordingReceiver& receiver) {
-    std::vector<std::string> texts = receiver.StatusTexts();
-    for (std::string& text : texts) {
-        if (!text.empty() && text.front() == '@') {
-            text = "@";
-        }
-    }
-    return texts;
-}
-
-// The timing lines ("@..."), in order.
-std::vector<std::string> Timings(const RecordingReceiver& receiver) {
     std::vector<std::string> texts;
-    for (const std::string& text : receiver.StatusTexts()) {
-        if (!text.empty() && text.front() == '@') {
-            texts.push_back(text);
+    for (const WorkerMessage& message : receiver.Messages()) {
+        if (message.message == WM_APP_STATUS_TEXT) {
+            texts.push_back(message.text);
+        } else if (message.message == WM_APP_TIMING_TEXT) {
+            texts.push_back("@");
         }
     }
     return texts;
@@ -66,15 +57,15 @@ int WorkDoneCount(const RecordingReceiver& receiver) {
 class UploadWorkerFake : public ::testing::Test {
   protected:
     UploadWorkerFake() {
-        UploadCancelRequested.store(0);
         server->folders.insert("/www");
+        server->stop = stop;
     }
-    ~UploadWorkerFake() override { UploadCancelRequested.store(0); }
 
     // One connection: the fake server belongs to one thread.
     UploadJob Job(const std::string& remote = "/www") const {
         UploadJob job{"ftp.example.com", "ann", "pw", site.path(), remote, receiver};
         job.connections = 1;
+        job.stop = stop;
         return job;
     }
     UploadOutcome Run(const std::string& remote = "/www") {
@@ -92,6 +83,7 @@ class UploadWorkerFake : public ::testing::Test {
     TempDir site;
     std::shared_ptr<FakeFtpServer> server = std::make_shared<FakeFtpServer>();
     std::shared_ptr<HookedReceiver> receiver = std::make_shared<HookedReceiver>();
+    std::shared_ptr<StopFlag> stop = std::make_shared<StopFlag>();
     ScopedScriptedBoxes boxes;
 };
 
@@ -124,11 +116,12 @@ TEST_F(UploadWorkerFake, ReportsEachStepAndSendsTopLevelFilesToTheRemoteRoot) {
     };
     EXPECT_EQ(Statuses(*receiver), expected);
     EXPECT_EQ(receiver->Progress(), (std::vector<int>{10, 40, 100}));
-    const std::vector<std::string> timing = receiver->StatusTexts();
-    EXPECT_EQ(timing[9].rfind("@2 files (90 bytes) left - 10 bytes in ", 0), 0u) << timing[9];
-    EXPECT_NE(timing[9].find(" second"), std::string::npos) << timing[9];
-    EXPECT_EQ(timing[16].rfind("@100 bytes in ", 0), 0u) << timing[16];
-    EXPECT_EQ(timing[16].find(" - "), std::string::npos) << timing[16];
+    const std::vector<std::string> timing = receiver->TimingTexts();
+    ASSERT_EQ(timing.size(), 4u);
+    EXPECT_EQ(timing[0].rfind("2 files (90 bytes) left - 10 bytes in ", 0), 0u) << timing[0];
+    EXPECT_NE(timing[0].find(" second"), std::string::npos) << timing[0];
+    EXPECT_EQ(timing[3].rfind("100 bytes in ", 0), 0u) << timing[3];
+    EXPECT_EQ(timing[3].find(" - "), std::string::npos) << timing[3];
     EXPECT_TRUE(LastMessageIsWorkDone());
     EXPECT_EQ(WorkDoneCount(*receiver), 1);
 
@@ -212,7 +205,7 @@ TEST_F(UploadWorkerFake, AFileTheServerWillNotTakeIsShownAndTheOthersStillGo) {
     // The box, then on as a finished upload ends, saying what is missing.
     EXPECT_EQ(Remote("/www/b.htm"), "later");
     EXPECT_EQ(Statuses(*receiver).back(), "Done.");
-    const std::vector<std::string> timing = Timings(*receiver);
+    const std::vector<std::string> timing = receiver->TimingTexts();
     ASSERT_FALSE(timing.empty());
     EXPECT_NE(timing.back().find("; 1 file could not be sent"), std::string::npos) << timing.back();
     EXPECT_TRUE(LastMessageIsWorkDone());
@@ -242,9 +235,9 @@ TEST_F(UploadWorkerFake, StoppingDuringAFileAbortsItAndReportsNothingMore) {
 
 TEST_F(UploadWorkerFake, StoppingWhileSizesAreSummedEndsBeforeConnecting) {
     WriteFileBytes(site / "a.htm", "page");
-    receiver->hook = [](const WorkerMessage& message) {
+    receiver->hook = [this](const WorkerMessage& message) {
         if (message.text == "Getting filelist ...") {
-            UploadCancelRequested.store(1);
+            stop->Request();
         }
     };
     EXPECT_EQ(Run(), UploadOutcome::Canceled);
@@ -255,9 +248,9 @@ TEST_F(UploadWorkerFake, StoppingWhileSizesAreSummedEndsBeforeConnecting) {
 
 TEST_F(UploadWorkerFake, StoppingWhileConnectingClosesTheConnection) {
     WriteFileBytes(site / "a.htm", "page");
-    receiver->hook = [](const WorkerMessage& message) {
+    receiver->hook = [this](const WorkerMessage& message) {
         if (message.text.rfind("Connecting to ", 0) == 0) {
-            UploadCancelRequested.store(1);
+            stop->Request();
         }
     };
     EXPECT_EQ(Run(), UploadOutcome::Canceled);
@@ -352,8 +345,8 @@ TEST_F(UploadWorkerFake, TheWalkStaysInTheSiteAndTheMirrorKeepsWhatItLeftOut) {
              "Skipping \"sub/" + LeftoverName(1) + "\" (a temporary file Mavren was writing)"}) {
         EXPECT_TRUE(Contains(statuses, line)) << line;
     }
-    EXPECT_NE(Timings(*receiver).back().find("; 11 left out"), std::string::npos)
-        << Timings(*receiver).back();
+    EXPECT_NE(receiver->TimingTexts().back().find("; 11 left out"), std::string::npos)
+        << receiver->TimingTexts().back();
     EXPECT_EQ(statuses.back(), "Done.");
 }
 
@@ -368,9 +361,10 @@ TEST_F(UploadWorkerFake, NothingButEmptyFilesShowsAllDone) {
 TEST_F(UploadWorkerFake, AFolderWithoutFilesEndsWithDoneAndNoBytes) {
     ::mkdir((site / "empty subfolder").c_str(), 0755);
     EXPECT_EQ(Run(), UploadOutcome::Finished);
-    const std::vector<std::string> statuses = receiver->StatusTexts();
+    const std::vector<std::string> statuses = Statuses(*receiver);
     ASSERT_GE(statuses.size(), 2u);
-    EXPECT_EQ(statuses[statuses.size() - 2], "@0 bytes sent");
+    EXPECT_EQ(statuses[statuses.size() - 2], "@");
+    EXPECT_EQ(receiver->TimingTexts().back(), "0 bytes sent");
     EXPECT_EQ(statuses.back(), "Done.");
     EXPECT_TRUE(receiver->Progress().empty());
     EXPECT_TRUE(LastMessageIsWorkDone());

@@ -41,6 +41,10 @@ class HookedReceiver : public RecordingReceiver {
         const std::vector<std::string> texts = StatusTexts();
         return std::find(texts.begin(), texts.end(), status) != texts.end();
     }
+    bool SawTiming(const std::string& timing) const {
+        const std::vector<std::string> texts = TimingTexts();
+        return std::find(texts.begin(), texts.end(), timing) != texts.end();
+    }
     bool WorkDone() const {
         const std::vector<WorkerMessage> messages = Messages();
         return std::any_of(messages.begin(), messages.end(), [](const WorkerMessage& message) {
@@ -66,14 +70,8 @@ std::time_t ModificationTime(const std::string& path) {
 
 class UploadWorkerTest : public ::testing::Test {
   protected:
-    UploadWorkerTest() {
-        CreateSession();
-        UploadCancelRequested.store(0);
-    }
-    ~UploadWorkerTest() override {
-        UploadCancelRequested.store(0);
-        DeleteSession();
-    }
+    UploadWorkerTest() { CreateSession(); }
+    ~UploadWorkerTest() override { DeleteSession(); }
 
     // Uploads site to server's folder remote, with a fresh receiver; fails the test
     // rather than hang.
@@ -90,6 +88,7 @@ class UploadWorkerTest : public ::testing::Test {
     }
     UploadOutcome Run(UploadJob& job) {
         job.window = receiver;
+        job.stop = stop;
         return RunUploadInTime(job);
     }
 
@@ -101,6 +100,7 @@ class UploadWorkerTest : public ::testing::Test {
 
     TempDir site;
     std::shared_ptr<HookedReceiver> receiver = std::make_shared<HookedReceiver>();
+    std::shared_ptr<StopFlag> stop = std::make_shared<StopFlag>();
     ScopedScriptedBoxes boxes;
     int connections = 4;
     bool fullCheck = false;
@@ -211,9 +211,9 @@ TEST_F(UploadWorkerTest, StoppingDuringALargeFileLeavesAPartialCopy) {
     const std::size_t size = 32 * 1024 * 1024;
     WriteFileBytes(site / "big.bin", std::string(size, 'b'));
     WriteFileBytes(site / "z.htm", "after");
-    receiver->hook = [](const std::string& status) {
+    receiver->hook = [this](const std::string& status) {
         if (status.rfind("Uploading \"big.bin\" - ", 0) == 0) {
-            UploadCancelRequested.store(1);
+            stop->Request();
         }
     };
     ASSERT_EQ(Upload(server, ""), UploadOutcome::Canceled);
@@ -363,7 +363,7 @@ TEST_F(UploadWorkerTest, StoppingWithFourFilesOnTheirWayEndsEveryConnection) {
         opened += status.rfind("Opening \"big", 0) == 0 ? 1 : 0;
         if (opened == 4 && status.rfind("Uploading \"big", 0) == 0 && stopped == 0) {
             stopped = std::chrono::steady_clock::now().time_since_epoch().count();
-            UploadCancelRequested.store(1);
+            stop->Request();
         }
     };
     ASSERT_EQ(Upload(server, ""), UploadOutcome::Canceled);
@@ -491,7 +491,7 @@ TEST_F(UploadWorkerTest, AnAlbumTreeGoesUpAndAGoneAlbumIsMirroredAway) {
 
         receiver = std::make_shared<HookedReceiver>();
         ASSERT_EQ(Run(job), UploadOutcome::Finished);
-        EXPECT_TRUE(receiver->Saw("@0 bytes sent; 7 files unchanged"))
+        EXPECT_TRUE(receiver->SawTiming("0 bytes sent; 7 files unchanged"))
             << testing::PrintToString(receiver->StatusTexts());
 
         std::filesystem::remove_all(local / "2023");
@@ -538,7 +538,7 @@ TEST_F(UploadWorkerTest, FtpsRefusesAnUntrustedCertificateUntilTheUserPinsIt) {
     ASSERT_EQ(Upload(server, "", FtpTestServer::kPassword, FtpProtocol::Ftps),
               UploadOutcome::Finished);
     EXPECT_EQ(boxes->Texts().size(), 2u);
-    EXPECT_TRUE(receiver->Saw("@0 bytes sent; 3 files unchanged"));
+    EXPECT_TRUE(receiver->SawTiming("0 bytes sent; 3 files unchanged"));
     EXPECT_EQ(server.Count("STOR"), 3);
 }
 
@@ -607,7 +607,7 @@ TEST_F(SftpUploadTest, AsksAboutAnUnknownHostKeyThenUploadsOnlyWhatChanged) {
 
     receiver = std::make_shared<HookedReceiver>();
     ASSERT_EQ(Run(job), UploadOutcome::Finished);
-    EXPECT_TRUE(receiver->Saw("@0 bytes sent; 3 files unchanged"))
+    EXPECT_TRUE(receiver->SawTiming("0 bytes sent; 3 files unchanged"))
         << testing::PrintToString(receiver->StatusTexts());
     EXPECT_EQ(boxes->Texts().size(), 3u) << "known now: no more questions";
 

@@ -16,11 +16,12 @@ TEST(WorkerMessages, PostsArriveInOrderWithTheirTexts) {
         PostStatusText(window, "first");
         PostErrorText(window, "broken");
         PostProgress(window, 42);
+        PostTimingText(window, "9 bytes in 1 second");
         PostWorkDone(window);
     });
     worker.join();
     const auto messages = receiver->Messages();
-    ASSERT_EQ(messages.size(), 5u);
+    ASSERT_EQ(messages.size(), 6u);
     EXPECT_EQ(messages[0].message, WM_APP_STATUS_TEXT);
     EXPECT_EQ(messages[0].text, "") << "an empty status is still posted";
     EXPECT_EQ(messages[1].text, "first");
@@ -28,7 +29,9 @@ TEST(WorkerMessages, PostsArriveInOrderWithTheirTexts) {
     EXPECT_EQ(messages[2].text, "broken");
     EXPECT_EQ(messages[3].message, WM_APP_PROGRESS);
     EXPECT_EQ(messages[3].wParam, 42);
-    EXPECT_EQ(messages[4].message, WM_APP_WORK_DONE);
+    EXPECT_EQ(messages[4].message, WM_APP_TIMING_TEXT);
+    EXPECT_EQ(messages[4].text, "9 bytes in 1 second");
+    EXPECT_EQ(messages[5].message, WM_APP_WORK_DONE);
 }
 
 TEST(WorkerMessages, NoWindowDropsPosts) {

@@ -172,13 +172,13 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
 
     renderer.RunSimple(QStringLiteral("main_window_empty"), [&] {
         CMavrenMainDialog window;
-        window.commandLinePath = (samples + QStringLiteral("/none.mav")).toStdString();
+        window.SetCommandLinePath((samples + QStringLiteral("/none.mav")).toStdString());
         window.exec();
     });
     renderer.Run(
         [&] {
             CMavrenMainDialog window;
-            window.commandLinePath = program.path;
+            window.SetCommandLinePath(program.path);
             window.exec();
         },
         [&](QWidget* window) {
@@ -233,7 +233,7 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
     renderer.Run(
         [&] {
             CMavrenUploadStatusDialog dialog;
-            dialog.localFolder = (samples + QStringLiteral("/site")).toStdString();
+            dialog.SetLocalFolder((samples + QStringLiteral("/site")).toStdString());
             dialog.exec();
         },
         [&](QWidget* window) {
@@ -243,8 +243,8 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
             Deliver(window, WM_APP_STATUS_TEXT, 0,
                     "Going on with \"harbour.jpg\" from byte 1,572,864");
             Deliver(window, WM_APP_STATUS_TEXT, 0, "Uploading \"harbour.jpg\" - 62%");
-            Deliver(window, WM_APP_STATUS_TEXT, 0,
-                    "@14 files (3,412,004 bytes) left - 4,170,560 bytes in 4 seconds - 3 "
+            Deliver(window, WM_APP_TIMING_TEXT, 0,
+                    "14 files (3,412,004 bytes) left - 4,170,560 bytes in 4 seconds - 3 "
                     "seconds remaining");
             Deliver(window, WM_APP_PROGRESS, 55, {});
             renderer.Grab(window, QStringLiteral("upload"));
