@@ -619,9 +619,9 @@ class MainDialogTest : public ProgramWindowTest {
         QVERIFY(!program.isEmpty());
         QVERIFY(WriteTextFile(folder.filePath("photos/a.txt"), std::string("zero\0byte", 9)));
         Program texts;
-        QVERIFY(texts.Load(program.toStdString()));
+        QVERIFY(texts.Load(program.toStdString()).ok());
         texts.SetString(ProgramKey::SourceFileExtension, "*.txt");
-        QVERIFY(texts.Save(program.toStdString()));
+        QVERIFY(texts.Save(program.toStdString()).ok());
         struct ClosingBoxes : MessageBoxBackend {
             int Show(const std::string& /*text*/, unsigned /*flags*/) override {
                 QMetaObject::invokeMethod(
