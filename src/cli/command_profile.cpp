@@ -14,10 +14,8 @@
 
 namespace {
 
-int Fail(const char* format, const std::string& text, int status) {
-    std::fprintf(stderr, "mavren-cli profile: ");
-    std::fprintf(stderr, format, text.c_str());
-    std::fputc('\n', stderr);
+int Fail(const std::string& text, int status) {
+    std::fprintf(stderr, "mavren-cli profile: %s\n", text.c_str());
     return status;
 }
 
@@ -70,9 +68,9 @@ int Save(FtpProfileList& list, const std::string& name) {
     if (!SaveFtpProfiles(list, -1, &refused, &note)) {
         if (!refused.empty()) {
             refused.pop_back();  // its line end
-            return Fail("%s", refused, kExitFileError);
+            return Fail(refused, kExitFileError);
         }
-        return Fail("'%s' could not be stored in the settings", name, kExitFileError);
+        return Fail("'" + name + "' could not be stored in the settings", kExitFileError);
     }
     std::printf("Saved FTP profile '%s'.\n", name.c_str());
     if (!note.empty()) {
@@ -96,17 +94,18 @@ int CheckProfile(const FtpProfile& profile, const FtpProfileList& list, int self
     }
     const std::string nameProblem = FtpProfileNameProblem(profile.name);
     if (!nameProblem.empty()) {
-        return Fail("%s", nameProblem, kExitUsage);
+        return Fail(nameProblem, kExitUsage);
     }
     FtpAddress address;
     std::string hostProblem;
     if (!ParseFtpHost(profile.host, address, hostProblem, DefaultPort(profile.protocol))) {
-        return Fail("%s", hostProblem, kExitUsage);
+        return Fail(hostProblem, kExitUsage);
     }
     const int other = list.Find(profile.name);
     if (other >= 0 && other != self) {
-        return Fail("there already is an FTP profile called '%s'",
-                    list.profiles[static_cast<std::size_t>(other)].name, kExitFileError);
+        return Fail("there already is an FTP profile called '" +
+                        list.profiles[static_cast<std::size_t>(other)].name + "'",
+                    kExitFileError);
     }
     return kExitOk;
 }
@@ -121,7 +120,7 @@ int FindNamedProfile(const Command& command, const CommandOptions& options,
     }
     index = list.Find(options.positional[1]);
     if (index < 0) {
-        return Fail("there is no FTP profile called '%s'", options.positional[1], kExitUsage);
+        return Fail("there is no FTP profile called '" + options.positional[1] + "'", kExitUsage);
     }
     return kExitOk;
 }
@@ -239,7 +238,8 @@ int EditProfile(const Command& command, const CommandOptions& options, FtpProfil
                 "asks about the server's certificate.\n",
                 name.c_str());
         } else {
-            return Fail("the certificate '%s' trusts could not be forgotten", name, kExitFileError);
+            return Fail("the certificate '" + name + "' trusts could not be forgotten",
+                        kExitFileError);
         }
         if (options.values.empty() && options.flags.size() == 1) {
             return kExitOk;
@@ -259,10 +259,10 @@ int DeleteProfile(const Command& command, const CommandOptions& options, FtpProf
     const std::string question =
         "Are you sure you want to delete\nthe FTP profile called '" + name + "'?";
     if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return Fail("'%s' was not deleted", name, kExitFileError);
+        return Fail("'" + name + "' was not deleted", kExitFileError);
     }
     if (!DeleteFtpProfileKey(name)) {
-        return Fail("'%s' could not be removed from the settings", name, kExitFileError);
+        return Fail("'" + name + "' could not be removed from the settings", kExitFileError);
     }
     list.Remove(index);
     std::printf("Deleted FTP profile '%s'.\n", name.c_str());

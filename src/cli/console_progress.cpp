@@ -94,13 +94,9 @@ void ConsoleProgress::Finish() {
 
 std::string ConsoleProgress::Bar() const {
     const int filled = percent * kBarCells / 100;
-    // Appended piece by piece: "[" + a temporary trips GCC 12's -Wrestrict when optimising.
-    std::string bar = "[";
-    bar.append(static_cast<std::size_t>(filled), '#');
-    bar.append(static_cast<std::size_t>(kBarCells - filled), '.');
-    bar += "] ";
-    bar += StringPrintf("%3d%%", percent);
-    return bar;
+    return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+           std::string(static_cast<std::size_t>(kBarCells - filled), '.') + "] " +
+           StringPrintf("%3d%%", percent);
 }
 
 std::string ConsoleProgress::BarLine() const {

@@ -7,34 +7,32 @@ namespace {
 
 struct KeyLimits {
     ProgramKey id;
-    const char* format;  // the value, then the limits
+    const char* name;  // as the problem names the value
     int low;
     int high;
-    bool zeroTurnsOff = false;  // 0 is allowed besides the range
+    const char* zeroMeans = nullptr;  // what 0 does, when it is allowed besides the range
 };
 
 // In the order validation reports them.
 constexpr KeyLimits kKeyLimits[] = {
-    {ProgramKey::ThumbnailSize, "Thumbnail size of %d exceeds limits (min: %d; max %d)", 10, 1000},
-    {ProgramKey::IndexThumbnailsAcross, "Thumbnails across of %d exceeds limits (min: %d; max %d)",
-     1, 1000},
-    {ProgramKey::IndexThumbnailsDown, "Thumbnails down of %d exceeds limits (min: %d; max %d)", 1,
-     1000},
-    {ProgramKey::PhotoWebSize,
-     "Web picture size of %d exceeds limits (min: %d; max %d; 0 for no web-size pictures)", 320,
-     8000, true},
-    {ProgramKey::PhotoWebQuality, "Web picture quality of %d exceeds limits (min: %d; max %d)", 10,
-     100},
-    {ProgramKey::PhotoOrder, "Photo order of %d exceeds limits (min: %d; max %d)", 0, 2},
+    {ProgramKey::ThumbnailSize, "Thumbnail size", 10, 1000},
+    {ProgramKey::IndexThumbnailsAcross, "Thumbnails across", 1, 1000},
+    {ProgramKey::IndexThumbnailsDown, "Thumbnails down", 1, 1000},
+    {ProgramKey::PhotoWebSize, "Web picture size", 320, 8000, "no web-size pictures"},
+    {ProgramKey::PhotoWebQuality, "Web picture quality", 10, 100},
+    {ProgramKey::PhotoOrder, "Photo order", 0, 2},
 };
 
 }  // namespace
 
 std::string KeyLimitProblem(ProgramKey id, int value) {
     for (const KeyLimits& limits : kKeyLimits) {
-        if (limits.id == id && !(limits.zeroTurnsOff && value == 0) &&
+        if (limits.id == id && !(limits.zeroMeans != nullptr && value == 0) &&
             (value < limits.low || value > limits.high)) {
-            return StringPrintf(limits.format, value, limits.low, limits.high);
+            const std::string zero =
+                limits.zeroMeans == nullptr ? "" : StringPrintf("; 0 for %s", limits.zeroMeans);
+            return StringPrintf("%s of %d exceeds limits (min: %d; max %d%s)", limits.name, value,
+                                limits.low, limits.high, zero.c_str());
         }
     }
     return {};

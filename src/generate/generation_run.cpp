@@ -3,7 +3,6 @@
 #include <chrono>
 #include <ctime>
 #include <memory>
-#include <mutex>
 
 #include "generate/album_run.h"
 #include "generate/folder_generation.h"
@@ -11,6 +10,7 @@
 #include "platform/ascii.h"
 #include "platform/date_time.h"
 #include "platform/message_box.h"
+#include "platform/mutex.h"
 #include "platform/paths.h"
 #include "platform/source_scan.h"
 #include "work/progress_pacing.h"
@@ -18,18 +18,18 @@
 
 namespace {
 
-std::mutex g_startPageMutex;
-std::string g_lastStartPage;
+Mutex g_startPageMutex;
+std::string g_lastStartPage GUARDED_BY(g_startPageMutex);
 
 }  // namespace
 
 void SetLastStartPage(const std::string& path) {
-    std::lock_guard lock(g_startPageMutex);
+    MutexLock lock(g_startPageMutex);
     g_lastStartPage = path;
 }
 
 std::string LastStartPage() {
-    std::lock_guard lock(g_startPageMutex);
+    MutexLock lock(g_startPageMutex);
     return g_lastStartPage;
 }
 

@@ -9,12 +9,16 @@
 
 namespace {
 
-std::string LocalTime(OleDate date, const char* format) {
+// A photo's local time as the TIME element's attribute has it, or as readers see it.
+enum class TimeForm { Attribute, Shown };
+
+std::string LocalTime(OleDate date, TimeForm form) {
     const std::time_t time = TimeFromOleDate(date);
     std::tm parts{};
     char text[64] = "";
     if (localtime_r(&time, &parts) != nullptr) {
-        std::strftime(text, sizeof text, format, &parts);
+        std::strftime(text, sizeof text,
+                      form == TimeForm::Attribute ? "%Y-%m-%dT%H:%M:%S" : "%Y-%m-%d %H:%M", &parts);
     }
     return text;
 }
@@ -79,8 +83,8 @@ std::string PhotoFactsLine(const std::string& caption, const PhotoFacts& facts) 
             line += " ";
         }
         line += "<TIME CLASS=\"photo-taken\" DATETIME=\"" +
-                LocalTime(facts.taken, "%Y-%m-%dT%H:%M:%S") + "\">" +
-                LocalTime(facts.taken, "%Y-%m-%d %H:%M") + "</TIME>";
+                LocalTime(facts.taken, TimeForm::Attribute) + "\">" +
+                LocalTime(facts.taken, TimeForm::Shown) + "</TIME>";
     }
     return line.empty() ? line : "<P CLASS=\"photo-facts\">" + line + "</P>";
 }

@@ -353,7 +353,5 @@ std::string ColourWords(const std::string& text) {
             return std::string(colour.name);
         }
     }
-    std::string hexText = "#";
-    hexText += AsciiLowerCase(digits);  // not "#" + ...: GCC 12's -O3 sees a false overlap
-    return hexText;
+    return "#" + AsciiLowerCase(digits);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -46,8 +47,10 @@ std::vector<std::string> FileNames(const std::string& folder) {
     return EntryNames(folder, false);
 }
 
-// The page number of a name the generators write with format ("INDEX%03d.HTM"), or -1.
-int PageNumber(const std::string& name, const char* format, std::size_t prefixLength) {
+// The page number of a name the generators write as prefix, a number of at least width
+// digits and ".HTM" ("INDEX007.HTM"), or -1.
+int PageNumber(const std::string& name, const char* prefix, int width) {
+    const std::size_t prefixLength = std::strlen(prefix);
     if (name.size() <= prefixLength + 4 || name.size() > prefixLength + 4 + 9) {
         return -1;
     }
@@ -59,7 +62,7 @@ int PageNumber(const std::string& name, const char* format, std::size_t prefixLe
         }
         number = number * 10 + (name[i] - '0');
     }
-    return StringPrintf(format, number) == name ? number : -1;
+    return StringPrintf("%s%0*d.HTM", prefix, width, number) == name ? number : -1;
 }
 
 class Remover {
@@ -160,8 +163,8 @@ void RemoveStale(const std::string& target, const std::vector<SourceRecord>& rec
                  const GenerationSummary& written, bool webCopiesOurs, Remover& remover,
                  const std::shared_ptr<WorkerMessageReceiver>& window) {
     for (const std::string& name : FileNames(target)) {
-        const int index = PageNumber(name, "INDEX%03d.HTM", 5);
-        const int content = PageNumber(name, "GEN%04d.HTM", 3);
+        const int index = PageNumber(name, "INDEX", 3);
+        const int content = PageNumber(name, "GEN", 4);
         const bool stale = (index >= 0 && index >= written.indexPages) ||
                            (content >= 0 && content >= written.contentPages);
         if (stale && CarriesGeneratorMark(JoinPath(target, name))) {
@@ -216,8 +219,7 @@ bool IsOwnPicture(const std::string& path, std::string_view name) {
 
 bool IsGoneAlbum(const std::string& folder) {
     for (const std::string& name : FileNames(folder)) {
-        if ((PageNumber(name, "INDEX%03d.HTM", 5) >= 0 ||
-             PageNumber(name, "GEN%04d.HTM", 3) >= 0) &&
+        if ((PageNumber(name, "INDEX", 3) >= 0 || PageNumber(name, "GEN", 4) >= 0) &&
             CarriesGeneratorMark(JoinPath(folder, name))) {
             return true;
         }

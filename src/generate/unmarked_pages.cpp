@@ -11,11 +11,12 @@
 
 namespace {
 
-// Adds to names the pages of format, numbered from 0 below count, that are not the tool's.
-void AddUnmarked(const std::string& target, const char* format, int count,
+// Adds to names the pages named prefix and a number of at least width digits, numbered from
+// 0 below count ("INDEX000.HTM"), that are not the tool's.
+void AddUnmarked(const std::string& target, const char* prefix, int width, int count,
                  std::vector<std::string>& names) {
     for (int number = 0; number < count; ++number) {
-        const std::string name = StringPrintf(format, number);
+        const std::string name = StringPrintf("%s%0*d.HTM", prefix, width, number);
         const std::string path = JoinPath(target, name);
         struct stat status;
         // A folder or a device in the way is no page; writing there fails with its own message.
@@ -30,8 +31,8 @@ void AddUnmarked(const std::string& target, const char* format, int count,
 
 bool AgreeToReplaceUnmarkedPages(const std::string& target, int indexPages, int contentPages) {
     std::vector<std::string> names;
-    AddUnmarked(target, "INDEX%03d.HTM", indexPages, names);
-    AddUnmarked(target, "GEN%04d.HTM", contentPages, names);
+    AddUnmarked(target, "INDEX", 3, indexPages, names);
+    AddUnmarked(target, "GEN", 4, contentPages, names);
     if (names.empty()) {
         return true;
     }

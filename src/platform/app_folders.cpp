@@ -3,18 +3,19 @@
 #include <unistd.h>
 
 #include <climits>
-#include <mutex>
+
+#include "platform/mutex.h"
 
 namespace {
 
-std::mutex g_mutex;
-std::string g_executableFolder;
-std::string g_helpFolder;
+Mutex g_mutex;
+std::string g_executableFolder GUARDED_BY(g_mutex);
+std::string g_helpFolder GUARDED_BY(g_mutex);
 
 }  // namespace
 
 void SetExecutableFolder(const std::string& folder) {
-    std::lock_guard lock(g_mutex);
+    MutexLock lock(g_mutex);
     if (folder.empty()) {
         g_executableFolder.clear();
         g_helpFolder.clear();
@@ -39,11 +40,11 @@ void SetFoldersFromExecutable() {
 }
 
 std::string ExecutableFolder() {
-    std::lock_guard lock(g_mutex);
+    MutexLock lock(g_mutex);
     return g_executableFolder;
 }
 
 std::string HelpFolder() {
-    std::lock_guard lock(g_mutex);
+    MutexLock lock(g_mutex);
     return g_helpFolder;
 }

@@ -234,8 +234,7 @@ bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
     }
     std::string parent = PathFolder(trimmed);
     if (parent.empty()) {
-        // One character, not a literal: GCC 12's -Wrestrict misreads assigning a literal here.
-        parent.assign(1, trimmed.front() == '/' ? '/' : '.');
+        parent = trimmed.front() == '/' ? "/" : ".";
     }
     struct stat parentStatus;
     if (::stat(parent.c_str(), &parentStatus) != 0 || !S_ISDIR(parentStatus.st_mode)) {

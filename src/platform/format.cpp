@@ -27,8 +27,7 @@ std::string GroupedNumber(std::int64_t number) {
     std::string digits = std::to_string(number);
     const int first = digits.front() == '-' ? 1 : 0;
     for (int at = static_cast<int>(digits.size()) - 3; at > first; at -= 3) {
-        // A character, not a literal: GCC 12's -Wrestrict misreads inserting a literal.
-        digits.insert(static_cast<std::size_t>(at), 1, ',');
+        digits.insert(static_cast<std::size_t>(at), ",");
     }
     return digits;
 }

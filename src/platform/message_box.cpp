@@ -2,15 +2,16 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <mutex>
+
+#include "platform/mutex.h"
 
 namespace {
 
-std::mutex g_backendMutex;
-std::shared_ptr<MessageBoxBackend> g_backend;
+Mutex g_backendMutex;
+std::shared_ptr<MessageBoxBackend> g_backend GUARDED_BY(g_backendMutex);
 
 std::shared_ptr<MessageBoxBackend> InstalledBackend() {
-    std::lock_guard lock(g_backendMutex);
+    MutexLock lock(g_backendMutex);
     return g_backend;
 }
 
@@ -18,7 +19,7 @@ std::shared_ptr<MessageBoxBackend> InstalledBackend() {
 
 std::shared_ptr<MessageBoxBackend> SetMessageBoxBackend(
     std::shared_ptr<MessageBoxBackend> backend) {
-    std::lock_guard lock(g_backendMutex);
+    MutexLock lock(g_backendMutex);
     std::swap(g_backend, backend);
     return backend;
 }

@@ -13,12 +13,13 @@
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
+#include "platform/mutex.h"
 #include "platform/registry.h"
 
 namespace {
 
-std::mutex g_chooserMutex;
-std::shared_ptr<BrowserChooser> g_chooser;
+Mutex g_chooserMutex;
+std::shared_ptr<BrowserChooser> g_chooser GUARDED_BY(g_chooserMutex);
 
 struct BrowserStart {
     bool started = false;
@@ -97,14 +98,14 @@ BrowserStart StartBrowser(const std::string& handler, const std::string& url,
 }
 
 std::shared_ptr<BrowserChooser> InstalledChooser() {
-    std::lock_guard lock(g_chooserMutex);
+    MutexLock lock(g_chooserMutex);
     return g_chooser;
 }
 
 }  // namespace
 
 std::shared_ptr<BrowserChooser> SetBrowserChooser(std::shared_ptr<BrowserChooser> chooser) {
-    std::lock_guard lock(g_chooserMutex);
+    MutexLock lock(g_chooserMutex);
     std::swap(g_chooser, chooser);
     return chooser;
 }

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/folder_lock.h"
 #include "platform/message_box.h"
+#include "platform/mutex.h"
 #include "platform/registry.h"
 #include "platform/xdg_folders.h"
 
@@ -26,8 +27,8 @@ RegistryStoreChange Failure(std::string reason) {
 
 // The damage CheckRegistryStore last told the user about, so that each write that fails
 // on it does not say so again.
-std::mutex toldMutex;
-std::string toldDamage;
+Mutex toldMutex;
+std::string toldDamage GUARDED_BY(toldMutex);
 
 void CreateApplicationKey(RegistryKey& root) {
     std::vector<std::string> names;
@@ -132,7 +133,7 @@ bool CheckRegistryStore() {
         return true;
     }
     {
-        std::lock_guard lock(toldMutex);
+        MutexLock lock(toldMutex);
         if (toldDamage == reason) {
             return false;
         }
@@ -151,7 +152,7 @@ void ShowRegistryStoreFailure(const RegistryStoreChange& change) {
     }
     if (change.damaged) {
         // A file damaged while the program runs is said once too, not at every write.
-        std::lock_guard lock(toldMutex);
+        MutexLock lock(toldMutex);
         if (toldDamage == change.reason) {
             return;
         }

@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "platform/mutex.h"
+
 struct InternetSession::Share {
     Share() : handle(curl_share_init()) {
         if (handle != nullptr) {
@@ -34,8 +36,8 @@ struct InternetSession::Share {
 
 namespace {
 
-std::mutex g_sessionMutex;
-std::shared_ptr<InternetSession> g_session;
+Mutex g_sessionMutex;
+std::shared_ptr<InternetSession> g_session GUARDED_BY(g_sessionMutex);
 
 }  // namespace
 
@@ -64,7 +66,7 @@ void InternetSession::Configure(void* handle) const {
 }
 
 bool CreateSession() {
-    std::lock_guard lock(g_sessionMutex);
+    MutexLock lock(g_sessionMutex);
     if (!g_session) {
         g_session = InternetSession::Create();
     }
@@ -74,12 +76,12 @@ bool CreateSession() {
 void DeleteSession() {
     std::shared_ptr<InternetSession> released;
     {
-        std::lock_guard lock(g_sessionMutex);
+        MutexLock lock(g_sessionMutex);
         released.swap(g_session);
     }
 }
 
 std::shared_ptr<InternetSession> SharedSession() {
-    std::lock_guard lock(g_sessionMutex);
+    MutexLock lock(g_sessionMutex);
     return g_session;
 }

@@ -118,8 +118,7 @@ bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin&
         }
     }
     // The login folder, as the server names it, is where relative folders start.
-    // One character, not a literal: GCC 12's -Wrestrict misreads assigning a literal here.
-    current.assign(1, '/');
+    current = "/";
     Prepare("/~/");
     curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
     const CurlStringList quote(curl_slist_append(nullptr, "pwd"));

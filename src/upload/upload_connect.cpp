@@ -37,14 +37,7 @@ std::string ShellWord(const std::string& name) {
                                             "abcdefghijklmnopqrstuvwxyz"
                                             "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
                                             "0123456789._-+@%") == std::string::npos;
-    if (plain) {
-        return name;
-    }
-    // Appended, not "'" + text: GCC 12's -Wrestrict misreads that in an optimised build.
-    std::string word(1, '\'');
-    word += ReplaceAll(name, "'", "'\\''");
-    word += '\'';
-    return word;
+    return plain ? name : "'" + ReplaceAll(name, "'", "'\\''") + "'";
 }
 
 // A certificate other than the pinned one may be someone listening in: never a question,

@@ -33,11 +33,7 @@ std::string Heading(const std::string& folder, const Group& group) {
             group.bytesToSend == 1 ? "" : "s");
     }
     if (group.toDelete > 0) {
-        if (!counts.empty()) {
-            counts += ", ";
-        }
-        counts += GroupedNumber(group.toDelete);
-        counts += " to delete";
+        counts += (counts.empty() ? "" : ", ") + GroupedNumber(group.toDelete) + " to delete";
     }
     return StringPrintf("folder  %s: %s\n", folder.empty() ? "(top folder)" : folder.c_str(),
                         counts.empty() ? "nothing to send or delete" : counts.c_str());
@@ -86,11 +82,7 @@ std::string PlanText(const std::vector<PlannedAction>& actions) {
     }
     std::string text;
     for (const auto& [folder, group] : groups) {
-        if (!text.empty()) {
-            text += '\n';
-        }
-        text += Heading(folder, group);
-        text += group.lines;
+        text += (text.empty() ? "" : "\n") + Heading(folder, group) + group.lines;
     }
     return text;
 }

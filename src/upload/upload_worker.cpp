@@ -122,8 +122,9 @@ class Upload {
     Attempt CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing& file, int fd,
                        std::int64_t from, std::int64_t& counted, std::int64_t& reached);
     // Why the connection failed, as an attempt's end: Lost for the connection itself,
-    // Failed (after a box of format) for a server's refusal.
-    Attempt Broken(Lane& lane, const char* format, const std::string& name);
+    // Failed (after a box that says what failed on name, and the server's reply) for a
+    // server's refusal.
+    Attempt Broken(Lane& lane, const char* what, const std::string& name);
     bool EnterLaneFolder(Lane& lane, const std::string& folder);
     bool Reconnect(Lane& lane, std::string& failure);
     void SayFewerConnections(const std::string& failure);
@@ -819,7 +820,7 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, st
     }
     Status(StringPrintf("Closing \"%s\" ...", name.c_str()));
     if (!remoteFile->Close()) {
-        return Broken(lane, "Failed to close FTP file \"%s\":\n\n%s", name);
+        return Broken(lane, "Failed to close FTP file", name);
     }
     remoteFile.reset();
     CountBytes(file.size - counted);
@@ -865,7 +866,7 @@ Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing
                 remoteFile.Abort();
                 return Attempt::Stopped;
             }
-            return Broken(lane, "Failed to write FTP file \"%s\":\n\n%s", name);
+            return Broken(lane, "Failed to write FTP file", name);
         }
         offset += static_cast<std::uint64_t>(got);
         const std::int64_t sent = from + remoteFile.BytesSent();
@@ -876,14 +877,15 @@ Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing
     }
 }
 
-Attempt Upload::Broken(Lane& lane, const char* format, const std::string& name) {
+Attempt Upload::Broken(Lane& lane, const char* what, const std::string& name) {
     if (CancelRequested()) {
         return Attempt::Stopped;
     }
     if (lane.connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
         return Attempt::Lost;
     }
-    Box(StringPrintf(format, name.c_str(), Cut(lane.connection->LastErrorText()).c_str()));
+    Box(StringPrintf("%s \"%s\":\n\n%s", what, name.c_str(),
+                     Cut(lane.connection->LastErrorText()).c_str()));
     return Attempt::Failed;
 }
 
