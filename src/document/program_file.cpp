@@ -86,13 +86,12 @@ Result ReadProgramText(const std::string& path, std::string& text, struct stat& 
 }
 
 // The fixed first line of a failure, then why the system refused.
-Result Explained(const char* format, const std::string& path, const Result& failure) {
-    return Result(failure).WithText(StringPrintf(format, path.c_str()) +
-                                    "\n\nReason: " + failure.reason());
+Result Explained(const std::string& firstLine, const Result& failure) {
+    return Result(failure).WithText(firstLine + "\n\nReason: " + failure.reason());
 }
 
 Result CannotRead(const std::string& path, const Result& failure) {
-    return Explained("Could not open file '%s' for reading", path, failure);
+    return Explained(StringPrintf("Could not open file '%s' for reading", path.c_str()), failure);
 }
 
 // True when text holds a line that is neither blank nor a comment, but no key of a
@@ -121,7 +120,8 @@ std::string NotAProgramText(const std::string& path) {
 // Replaces the file with text as every save does, saying which step failed and why.
 Result Replace(const std::string& path, const std::string& text) {
     if (const Result replaced = ReplaceFileContents(path, text, true); !replaced.ok()) {
-        return Explained("Could not open file '%s' for writing", path, replaced);
+        return Explained(StringPrintf("Could not open file '%s' for writing", path.c_str()),
+                         replaced);
     }
     return Result::Ok();
 }
