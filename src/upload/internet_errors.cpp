@@ -25,3 +25,8 @@ std::string InternetErrorText(int code) {
     }
     return ErrorCodeText(code);
 }
+
+Result InternetFailure(int code, std::string text) {
+    SetLastInternetError(code, text);
+    return Result::FromErrno({}, {}, code).WithText(std::move(text));
+}

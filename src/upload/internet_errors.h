@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/result.h"
+
 // A server that refused a request gives the extended error, whose text is the server's
 // last reply line; a connection that failed or was lost gives the aborted error, whose text
 // says why.
@@ -18,3 +20,8 @@ void SetLastInternetError(int code, std::string text);
 // One-line description of an Internet error code recorded on this thread with
 // SetLastInternetError; any other code is taken for an errno value (ErrorCodeText).
 std::string InternetErrorText(int code);
+
+// A failed request as a Result: error() is code, text() says why (read text(), not reason(),
+// which is for errno values). Records code and text for the calling thread as well, as
+// SetLastInternetError does.
+Result InternetFailure(int code, std::string text);
