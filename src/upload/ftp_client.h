@@ -7,9 +7,8 @@
 //
 // Every call that can fail returns a Result (see InternetFailure): error() is
 // ERROR_INTERNET_EXTENDED_ERROR when the server refused (the text is its reply line) or
-// ERROR_INTERNET_CONNECTION_ABORTED when the connection failed; the same code and text are
-// set for the calling thread, so InternetErrorText(error()) gives the text as well. A client
-// and its files belong to one thread, and at most one remote file is open at a time.
+// ERROR_INTERNET_CONNECTION_ABORTED when the connection failed. A client and its files
+// belong to one thread, and at most one remote file is open at a time.
 
 #include <atomic>
 #include <cstdint>

@@ -268,7 +268,6 @@ bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status)
     curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
     const CURLcode code = transfer->Perform();
     if (code != CURLE_OK) {
-        (void)Curl::FailRequest(*this, code);  // records the failure for the thread
         return false;
     }
     curl_off_t size = -1;

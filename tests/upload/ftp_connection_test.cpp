@@ -54,7 +54,6 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
     const Result missing = connection->SetCurrentDirectory("new folder");
     EXPECT_FALSE(missing.ok());
     EXPECT_EQ(missing.error(), ERROR_INTERNET_EXTENDED_ERROR);
-    EXPECT_EQ(InternetErrorText(ERROR_INTERNET_EXTENDED_ERROR), "550 No such file or directory.");
     EXPECT_EQ(missing.text(), "550 No such file or directory.");
 
     ASSERT_TRUE(connection->CreateDirectory("new folder").ok());
@@ -173,7 +172,6 @@ TEST_F(FtpConnectionTest, ALostControlConnectionIsNotSilentlyReplaced) {
     const Result opened = connection->OpenFile("page.htm", file);
     EXPECT_FALSE(file);
     EXPECT_EQ(opened.text(), "The connection to the FTP server was lost.");
-    EXPECT_EQ(InternetErrorText(opened.error()), opened.text());
     EXPECT_FALSE(connection->SetCurrentDirectory("sub").ok());
     const std::vector<std::string> commands = server.Commands();
     EXPECT_EQ(server.Count("STOR"), 0) << testing::PrintToString(commands);
