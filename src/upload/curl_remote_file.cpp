@@ -2,34 +2,34 @@
 
 CurlRemoteFile::~CurlRemoteFile() {
     if (!closed) {
-        Close();
+        (void)Close();
     }
 }
 
-bool CurlRemoteFile::Write(const char* data, std::size_t size) {
+Result CurlRemoteFile::Write(const char* data, std::size_t size) {
     if (closed || !transfer.Send(std::string_view(data, size))) {
         return Ended();
     }
-    return true;
+    return Result::Ok();
 }
 
-bool CurlRemoteFile::Close() {
+Result CurlRemoteFile::Close() {
     if (closed) {
         return closeResult;
     }
     closed = true;
     const CURLcode code = transfer.EndUpload();
-    closeResult = code == CURLE_OK || fail(code, nullptr);
+    closeResult = code == CURLE_OK ? Result::Ok() : fail(code, nullptr);
     return closeResult;
 }
 
 void CurlRemoteFile::Abort() {
     closed = true;
-    closeResult = false;
+    closeResult = Result::Failure({});
     transfer.Abort();
 }
 
-bool CurlRemoteFile::Ended() {
+Result CurlRemoteFile::Ended() {
     if (transfer.StopRequested()) {
         return fail(CURLE_ABORTED_BY_CALLBACK, "The upload was stopped.");
     }

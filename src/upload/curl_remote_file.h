@@ -2,8 +2,8 @@
 
 // A remote file written through a CurlTransfer, for the FTP and the SFTP connection
 // alike: each block is handed to libcurl's upload of the file, Close ends it, Abort
-// resets the connection. Failures go to the connection through fail, which records
-// them (see FtpClient) and returns false. Same thread as its connection.
+// resets the connection. fail turns a failure into the connection's Result
+// (see FtpClient). Same thread as its connection.
 
 #include <functional>
 
@@ -13,23 +13,23 @@
 class CurlRemoteFile final : public FtpRemoteFile {
   public:
     // fail(code, text): text explains a failure that libcurl has no code for, or is null.
-    using FailFunction = std::function<bool(CURLcode code, const char* text)>;
+    using FailFunction = std::function<Result(CURLcode code, const char* text)>;
 
     CurlRemoteFile(CurlTransfer& transfer, FailFunction fail)
         : transfer(transfer), fail(std::move(fail)) {}
     ~CurlRemoteFile() override;
 
-    bool Write(const char* data, std::size_t size) override;
-    bool Close() override;
+    Result Write(const char* data, std::size_t size) override;
+    Result Close() override;
     void Abort() override;
     std::int64_t BytesSent() const override { return transfer.BytesSent(); }
 
   private:
     // The transfer is over before the file was: say why.
-    bool Ended();
+    Result Ended();
 
     CurlTransfer& transfer;
     FailFunction fail;
     bool closed = false;
-    bool closeResult = false;
+    Result closeResult = Result::Ok();
 };

@@ -5,11 +5,10 @@
 // remove), the size and time of a file in the current folder, a remote file to write in
 // blocks, and deleting a file.
 //
-// Every failing call records why: LastError() is ERROR_INTERNET_EXTENDED_ERROR when the
-// server refused (the text is its reply line) or ERROR_INTERNET_CONNECTION_ABORTED when
-// the connection failed; the same code and text are set for the calling thread, so
-// InternetErrorText(LastError()) gives the text. A client and its files belong to one
-// thread, and at most one remote file is open at a time.
+// Every call that can fail returns a Result (see InternetFailure): error() is
+// ERROR_INTERNET_EXTENDED_ERROR when the server refused (the text is its reply line) or
+// ERROR_INTERNET_CONNECTION_ABORTED when the connection failed. A client and its files
+// belong to one thread, and at most one remote file is open at a time.
 
 #include <cstdint>
 #include <ctime>
@@ -36,15 +35,14 @@ struct RemoteEntry {
     RemoteFileStatus status;  // size and time, where the listing gives them
 };
 
-// A file on the server being written; its failures are recorded on the client that
-// opened it. Destroying it without Close closes it all the same.
+// A file on the server being written. Destroying it without Close closes it all the same.
 class FtpRemoteFile {
   public:
     virtual ~FtpRemoteFile() = default;
-    // Sends size bytes; false when they could not be sent (or a stop came first).
-    virtual bool Write(const char* data, std::size_t size) = 0;
-    // Ends the file; false when the server did not confirm it whole.
-    virtual bool Close() = 0;
+    // Sends size bytes; fails when they could not be sent (or a stop came first).
+    virtual Result Write(const char* data, std::size_t size) = 0;
+    // Ends the file; fails when the server did not confirm it whole.
+    virtual Result Close() = 0;
     // Ends the file at once without sending what is still on its way, and with it the
     // connection; the server keeps what it received.
     virtual void Abort() = 0;
@@ -58,60 +56,48 @@ class FtpClient {
 
     // Changes the server's current folder; a relative folder is taken from the current
     // one. The empty text names the current folder itself.
-    virtual bool SetCurrentDirectory(const std::string& folder) = 0;
+    virtual Result SetCurrentDirectory(const std::string& folder) = 0;
     // Creates one folder.
-    virtual bool CreateDirectory(const std::string& folder) = 0;
+    virtual Result CreateDirectory(const std::string& folder) = 0;
     // The server's current folder as the server names it.
-    virtual bool GetCurrentDirectory(std::string& folder) = 0;
+    virtual Result GetCurrentDirectory(std::string& folder) = 0;
     // True when name is a file in the current folder, asking the server afresh; status
-    // gets what the server says of it.
+    // gets what the server says of it. False when it is not there and when the server
+    // could not say.
     virtual bool FindFile(const std::string& name, RemoteFileStatus& status) = 0;
-    // Opens name in the current folder for writing, binary, replacing what is there;
-    // null on failure.
-    virtual std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) = 0;
+    // Opens name in the current folder for writing, binary, replacing what is there, into
+    // file; file is null on failure.
+    virtual Result OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) = 0;
     // Opens name in the current folder for writing on from byte from, keeping the bytes
     // before it: a transfer that was cut goes on where it stopped. BytesSent of the file
-    // counts from there. Null on failure, and where the server cannot do it.
-    virtual std::unique_ptr<FtpRemoteFile> ResumeFile(const std::string& name, std::int64_t from) {
+    // counts from there. Fails, file null, also where the server cannot do it.
+    virtual Result ResumeFile(const std::string& name, std::int64_t from,
+                              std::unique_ptr<FtpRemoteFile>& file) {
         (void)name;
         (void)from;
-        Fail(ERROR_INTERNET_EXTENDED_ERROR, "The server cannot go on with a file.");
-        return nullptr;
+        file.reset();
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               "The server cannot go on with a file.");
     }
     // The entries of the current folder, without the folder itself and its parent, each
-    // name once. False when the listing failed, was cut short or could not be read whole:
+    // name once. Fails when the listing failed, was cut short or could not be read whole:
     // a listing that is not all there must never pass for a folder with less in it.
-    virtual bool ListFolder(std::vector<RemoteEntry>& entries) = 0;
+    virtual Result ListFolder(std::vector<RemoteEntry>& entries) = 0;
     // The entries of the folder at the full path folder, which does not become current;
     // links may show as what they lead to. Where the server can, in one request: cheaper
     // than changing into the folder first. The times may be those of a long listing (to
     // the minute or the day).
-    virtual bool ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) {
-        return SetCurrentDirectory(folder) && ListFolder(entries);
+    virtual Result ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) {
+        Result entered = SetCurrentDirectory(folder);
+        return entered.ok() ? ListFolder(entries) : entered;
     }
     // Deletes a file, or an empty folder, of the current folder.
-    virtual bool DeleteFile(const std::string& name) = 0;
-    virtual bool RemoveDirectory(const std::string& name) = 0;
+    virtual Result DeleteFile(const std::string& name) = 0;
+    virtual Result RemoveDirectory(const std::string& name) = 0;
     // Logs out and closes the connection; later calls fail.
     virtual void Close() = 0;
 
     // From now on every request ends early, failing, once *flag is not 0 (the upload's
     // stop flag); null for never.
     virtual void SetStopFlag(const StopFlag* flag) { (void)flag; }
-
-    int LastError() const { return lastError; }
-    const std::string& LastErrorText() const { return lastErrorText; }
-
-  protected:
-    // Records a failure (see above) and returns false, for "return Fail(...);".
-    bool Fail(int code, std::string text) {
-        lastError = code;
-        lastErrorText = text;
-        SetLastInternetError(code, std::move(text));
-        return false;
-    }
-
-  private:
-    int lastError = 0;
-    std::string lastErrorText;
 };

@@ -37,8 +37,8 @@ struct FtpConnection::Curl {
     // Runs a listing of the current folder with command ("MLSD" or "LIST") into text.
     static CURLcode Listing(FtpConnection& connection, const std::string& command,
                             std::string& text);
-    // Records the failure of a request that ended with code; returns false.
-    static bool FailRequest(FtpConnection& connection, CURLcode code, const char* text = nullptr);
+    // The failure of a request that ended with code.
+    static Result FailRequest(FtpConnection& connection, CURLcode code, const char* text = nullptr);
 };
 
 FtpConnection::FtpConnection(std::shared_ptr<InternetSession> session, bool tls)
@@ -84,7 +84,7 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
         return nullptr;
     }
     connection->SetStopFlag(stop);
-    if (!connection->LogIn(address, login)) {
+    if (const Result loggedIn = connection->LogIn(address, login); !loggedIn.ok()) {
         const CertificateCheck& check = *connection->certificateCheck;
         if (tls && CertificateRefused(connection->transfer->Result(), check)) {
             // Another certificate than the pinned one is no question of trust but a warning.
@@ -92,10 +92,9 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
                                                      : ConnectFailure::Kind::ChangedCertificate;
             failure.fingerprint = check.fingerprint;
             failure.text = "The server's certificate is not trusted: " +
-                           (check.problem.empty() ? connection->LastErrorText() : check.problem) +
-                           ".";
+                           (check.problem.empty() ? loggedIn.text() : check.problem) + ".";
         } else {
-            failure.text = connection->LastErrorText();
+            failure.text = loggedIn.text();
         }
         return nullptr;
     }
@@ -114,7 +113,7 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
     return connection;
 }
 
-bool FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
+Result FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
     const bool ipv6 = address.host.find(':') != std::string::npos;
     rootUrl = "ftp://" + (ipv6 ? "[" + address.host + "]" : address.host) + ":" +
               std::to_string(address.port) + "/";
@@ -122,16 +121,17 @@ bool FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
     password = login.password;
     certificateCheck->pinned = login.certificate;
     if (HasLineBreak(username) || HasLineBreak(password)) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED,
-                    "A user name or password with a line break cannot be sent.");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
+                               "A user name or password with a line break cannot be sent.");
     }
     Prepare("");
     curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
     const CURLcode code = transfer->Perform();
     if (code == CURLE_USE_SSL_FAILED) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED,
-                    "The server does not offer TLS (AUTH TLS); the password would go in clear "
-                    "text, so Mavren does not log in.");
+        return InternetFailure(
+            ERROR_INTERNET_CONNECTION_ABORTED,
+            "The server does not offer TLS (AUTH TLS); the password would go in clear "
+            "text, so Mavren does not log in.");
     }
     if (code != CURLE_OK) {
         return Curl::FailRequest(*this, code);
@@ -144,7 +144,7 @@ bool FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login) {
             loginFolderKnown = true;
         }
     }
-    return true;
+    return Result::Ok();
 }
 
 void FtpConnection::Close() {
@@ -177,20 +177,20 @@ void FtpConnection::SayGoodbye() {
     lost = true;  // the server has hung up, or will
 }
 
-bool FtpConnection::Usable() {
+Result FtpConnection::Usable() {
     if (closed) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The FTP connection is closed.");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The FTP connection is closed.");
     }
     if (lost) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
     }
     if (transfer->Running()) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "A remote file is still open.");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "A remote file is still open.");
     }
-    return true;
+    return Result::Ok();
 }
 
-bool FtpConnection::SetCurrentDirectory(const std::string& folder) {
+Result FtpConnection::SetCurrentDirectory(const std::string& folder) {
     if (folder.empty()) {
         return Usable();  // the current folder; some servers refuse a bare CWD
     }
@@ -200,40 +200,41 @@ bool FtpConnection::SetCurrentDirectory(const std::string& folder) {
     return Simple("CWD " + folder);
 }
 
-bool FtpConnection::CreateDirectory(const std::string& folder) {
+Result FtpConnection::CreateDirectory(const std::string& folder) {
     return Simple("MKD " + folder);
 }
 
-bool FtpConnection::DeleteFile(const std::string& name) {
+Result FtpConnection::DeleteFile(const std::string& name) {
     listed.erase(name);
     return Simple("DELE " + name);
 }
 
-bool FtpConnection::RemoveDirectory(const std::string& name) {
+Result FtpConnection::RemoveDirectory(const std::string& name) {
     return Simple("RMD " + name);
 }
 
-bool FtpConnection::Simple(const std::string& command) {
+Result FtpConnection::Simple(const std::string& command) {
     Reply reply;
-    if (!Command(command, reply)) {
-        return false;
+    if (Result sent = Command(command, reply); !sent.ok()) {
+        return sent;
     }
-    return reply.code / 100 == 2 || Fail(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
+    return reply.code / 100 == 2 ? Result::Ok()
+                                 : InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
 }
 
-bool FtpConnection::GetCurrentDirectory(std::string& folder) {
-    if (loginFolderKnown && Usable()) {
+Result FtpConnection::GetCurrentDirectory(std::string& folder) {
+    if (loginFolderKnown && Usable().ok()) {
         folder = loginFolder;
-        return true;
+        return Result::Ok();
     }
     Reply reply;
-    if (!Command("PWD", reply)) {
-        return false;
+    if (Result sent = Command("PWD", reply); !sent.ok()) {
+        return sent;
     }
     if (reply.code / 100 != 2 || !ParseQuotedFolder(reply.line, folder)) {
-        return Fail(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
     }
-    return true;
+    return Result::Ok();
 }
 
 bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) {
@@ -266,7 +267,7 @@ bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) 
 bool FtpConnection::ListForFind() {
     listed.clear();
     std::vector<RemoteEntry> entries;
-    if (!Usable() || !List("MLSD", entries)) {
+    if (!Usable().ok() || !List("MLSD", entries).ok()) {
         if (Unknown(LastReply().code)) {
             mlsdRefused = true;
         }
@@ -286,7 +287,7 @@ bool FtpConnection::ListForFind() {
 bool FtpConnection::FindByListing(const std::string& name, RemoteFileStatus& status,
                                   bool& answered) {
     Reply reply;
-    if (!Command("MLST " + name, reply)) {
+    if (!Command("MLST " + name, reply).ok()) {
         return false;
     }
     if (Unknown(reply.code)) {
@@ -310,12 +311,12 @@ bool FtpConnection::FindByListing(const std::string& name, RemoteFileStatus& sta
 bool FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatus& status) {
     Reply reply;
     if (!binaryTypeSet) {
-        if (!Command("TYPE I", reply)) {
+        if (!Command("TYPE I", reply).ok()) {
             return false;
         }
         binaryTypeSet = true;
     }
-    if (!Command("SIZE " + name, reply)) {
+    if (!Command("SIZE " + name, reply).ok()) {
         return false;
     }
     if (reply.code != 213) {
@@ -325,27 +326,26 @@ bool FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatus&
     const std::string value = FtpReplyArgument(reply.line);
     std::from_chars(value.data(), value.data() + value.size(), size);
     status.size = size;
-    if (Command("MDTM " + name, reply) && reply.code == 213) {
+    if (Command("MDTM " + name, reply).ok() && reply.code == 213) {
         status.lastWriteTime = ParseFtpTime(FtpReplyArgument(reply.line));
     }
     return true;
 }
 
-std::unique_ptr<FtpRemoteFile> FtpConnection::ResumeFile(const std::string& name,
-                                                         std::int64_t from) {
-    if (!Usable()) {
-        return nullptr;
+Result FtpConnection::ResumeFile(const std::string& name, std::int64_t from,
+                                 std::unique_ptr<FtpRemoteFile>& file) {
+    file.reset();
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     if (name.empty() || HasLineBreak(name)) {
-        Fail(ERROR_INTERNET_CONNECTION_ABORTED,
-             "A file name that is empty or holds a line break cannot be sent.");
-        return nullptr;
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
+                               "A file name that is empty or holds a line break cannot be sent.");
     }
     char* escaped =
         curl_easy_escape(transfer->Handle(), name.data(), static_cast<int>(name.size()));
     if (escaped == nullptr) {
-        Fail(ERROR_INTERNET_CONNECTION_ABORTED, "Out of memory.");
-        return nullptr;
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "Out of memory.");
     }
     const std::string path = escaped;
     curl_free(escaped);
@@ -356,15 +356,15 @@ std::unique_ptr<FtpRemoteFile> FtpConnection::ResumeFile(const std::string& name
             auto fail = [this](CURLcode code, const char* text) {
                 return Curl::FailRequest(*this, code, text);
             };
-            return std::make_unique<CurlRemoteFile>(*transfer, std::move(fail));
+            file = std::make_unique<CurlRemoteFile>(*transfer, std::move(fail));
+            return Result::Ok();
         }
         if (transfer->Result() == CURLE_FTP_WEIRD_PASV_REPLY && !activeMode) {
             activeMode = true;  // passive refused: the server connects to us instead
             continue;
         }
-        Curl::FailRequest(
+        return Curl::FailRequest(
             *this, transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
-        return nullptr;
     }
 }
 
@@ -388,73 +388,74 @@ CURLcode FtpConnection::Curl::Listing(FtpConnection& connection, const std::stri
     }
 }
 
-bool FtpConnection::List(const std::string& command, std::vector<RemoteEntry>& entries) {
+Result FtpConnection::List(const std::string& command, std::vector<RemoteEntry>& entries) {
     entries.clear();
     std::string text;
     const CURLcode code = Curl::Listing(*this, command, text);
     if (code != CURLE_OK) {
         const std::string limit = ListingLimitText(*transfer, code, listingLimits);
         return limit.empty() ? Curl::FailRequest(*this, code)
-                             : Fail(ERROR_INTERNET_EXTENDED_ERROR, limit);
+                             : InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, limit);
     }
     std::string problem;
     if (!ParseListing(text, command.rfind("MLSD", 0) == 0, entries, problem)) {
-        return Fail(ERROR_INTERNET_EXTENDED_ERROR,
-                    "The listing is in a form Mavren does not understand (" + problem + ").");
+        return InternetFailure(
+            ERROR_INTERNET_EXTENDED_ERROR,
+            "The listing is in a form Mavren does not understand (" + problem + ").");
     }
-    return true;
+    return Result::Ok();
 }
 
-bool FtpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
+Result FtpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
     entries.clear();
-    if (!Usable()) {
-        return false;
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     if (!mlsdRefused) {
-        if (List("MLSD", entries)) {
+        Result listed = List("MLSD", entries);
+        if (listed.ok()) {
             return FindLinks(entries);
         }
         if (!Unknown(LastReply().code) || transfer->BodyTooLong()) {
-            return false;
+            return listed;
         }
         mlsdRefused = true;  // an older server: its long listing will do, and shows links
     }
     return List("LIST", entries);
 }
 
-bool FtpConnection::ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) {
+Result FtpConnection::ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) {
     entries.clear();
-    if (!Usable()) {
-        return false;
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     if (mlsdRefused || HasLineBreak(folder)) {
-        return Fail(ERROR_INTERNET_EXTENDED_ERROR, "The server cannot list a folder by its path.");
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               "The server cannot list a folder by its path.");
     }
     // MLSD takes the folder itself: no CWD on the way, a round trip less.
-    if (List("MLSD " + folder, entries)) {
-        return true;
-    }
-    if (Unknown(LastReply().code)) {
+    Result listed = List("MLSD " + folder, entries);
+    if (!listed.ok() && Unknown(LastReply().code)) {
         mlsdRefused = true;
     }
-    return false;
+    return listed;
 }
 
-bool FtpConnection::FindLinks(std::vector<RemoteEntry>& entries) {
+Result FtpConnection::FindLinks(std::vector<RemoteEntry>& entries) {
     if (std::none_of(entries.begin(), entries.end(),
                      [](const RemoteEntry& entry) { return entry.folder; })) {
-        return true;
+        return Result::Ok();
     }
     std::vector<RemoteEntry> longListing;
-    if (!List("LIST", longListing)) {
-        if (LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
-            return false;
+    if (Result listed = List("LIST", longListing); !listed.ok()) {
+        if (listed.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+            return listed;
         }
         // Refused or unreadable: every folder may be a link.
         for (RemoteEntry& entry : entries) {
             entry.mayBeLink = entry.folder;
         }
-        return true;
+        return Result::Ok();
     }
     std::set<std::string> links;
     for (const RemoteEntry& entry : longListing) {
@@ -468,16 +469,16 @@ bool FtpConnection::FindLinks(std::vector<RemoteEntry>& entries) {
             entry.link = true;
         }
     }
-    return true;
+    return Result::Ok();
 }
 
-bool FtpConnection::Command(const std::string& command, Reply& reply) {
-    if (!Usable()) {
-        return false;
+Result FtpConnection::Command(const std::string& command, Reply& reply) {
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     if (HasLineBreak(command)) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED,
-                    "A name that holds a line break cannot be sent to an FTP server.");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
+                               "A name that holds a line break cannot be sent to an FTP server.");
     }
     Prepare("");
     curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
@@ -491,10 +492,10 @@ bool FtpConnection::Command(const std::string& command, Reply& reply) {
     }
     reply = LastReply();
     if (reply.code == 0) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED,
-                    "The FTP server did not answer \"" + command.substr(0, 4) + "\".");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
+                               "The FTP server did not answer \"" + command.substr(0, 4) + "\".");
     }
-    return true;
+    return Result::Ok();
 }
 
 FtpConnection::Reply FtpConnection::LastReply() const {
@@ -508,23 +509,24 @@ FtpConnection::Reply FtpConnection::LastReply() const {
     return {};
 }
 
-bool FtpConnection::Curl::FailRequest(FtpConnection& connection, CURLcode code, const char* text) {
+Result FtpConnection::Curl::FailRequest(FtpConnection& connection, CURLcode code,
+                                        const char* text) {
     if (connection.transfer->StopRequested()) {
         // The stop ended the request; the connection may be anywhere now.
         connection.lost = true;
-        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
     }
     if (connection.lost) {
-        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);
     }
     if (text != nullptr) {
-        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, text);
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, text);
     }
     const Reply reply = connection.LastReply();
     if (reply.code >= 400) {
-        return connection.Fail(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
     }
-    return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, connection.transfer->ErrorText(code));
+    return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, connection.transfer->ErrorText(code));
 }
 
 void FtpConnection::Prepare(const std::string& path) {

@@ -72,18 +72,19 @@ class FtpConnection final : public FtpClient {
     FtpConnection(const FtpConnection&) = delete;
     FtpConnection& operator=(const FtpConnection&) = delete;
 
-    bool SetCurrentDirectory(const std::string& folder) override;
-    bool CreateDirectory(const std::string& folder) override;
-    bool GetCurrentDirectory(std::string& folder) override;
+    Result SetCurrentDirectory(const std::string& folder) override;
+    Result CreateDirectory(const std::string& folder) override;
+    Result GetCurrentDirectory(std::string& folder) override;
     bool FindFile(const std::string& name, RemoteFileStatus& status) override;
-    std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override {
-        return ResumeFile(name, 0);
+    Result OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) override {
+        return ResumeFile(name, 0, file);
     }
-    std::unique_ptr<FtpRemoteFile> ResumeFile(const std::string& name, std::int64_t from) override;
-    bool ListFolder(std::vector<RemoteEntry>& entries) override;
-    bool ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) override;
-    bool DeleteFile(const std::string& name) override;
-    bool RemoveDirectory(const std::string& name) override;
+    Result ResumeFile(const std::string& name, std::int64_t from,
+                      std::unique_ptr<FtpRemoteFile>& file) override;
+    Result ListFolder(std::vector<RemoteEntry>& entries) override;
+    Result ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) override;
+    Result DeleteFile(const std::string& name) override;
+    Result RemoveDirectory(const std::string& name) override;
     void Close() override;
     void SetStopFlag(const StopFlag* flag) override;
 
@@ -103,24 +104,24 @@ class FtpConnection final : public FtpClient {
     };
 
     FtpConnection(std::shared_ptr<InternetSession> session, bool tls);
-    bool LogIn(const FtpAddress& address, const ServerLogin& login);
+    Result LogIn(const FtpAddress& address, const ServerLogin& login);
 
     // Sends one command on the control connection. True when the server answered,
-    // whatever the answer; false (recorded) when the connection failed.
-    bool Command(const std::string& command, Reply& reply);
+    // whatever the answer; fails when the connection failed.
+    Result Command(const std::string& command, Reply& reply);
     // A command whose success is a reply of the 200s.
-    bool Simple(const std::string& command);
+    Result Simple(const std::string& command);
     bool FindByListing(const std::string& name, RemoteFileStatus& status, bool& answered);
     bool FindBySizeAndTime(const std::string& name, RemoteFileStatus& status);
     bool ListForFind();
-    // Lists the current folder with command ("MLSD" or "LIST") into entries; false, with
-    // the failure recorded, when it fails or cannot be read.
-    bool List(const std::string& command, std::vector<RemoteEntry>& entries);
-    // Marks the folders of an MLSD listing that LIST shows as links; false when the
+    // Lists the current folder with command ("MLSD" or "LIST") into entries; fails when
+    // it fails or cannot be read.
+    Result List(const std::string& command, std::vector<RemoteEntry>& entries);
+    // Marks the folders of an MLSD listing that LIST shows as links; fails when the
     // connection failed meanwhile.
-    bool FindLinks(std::vector<RemoteEntry>& entries);
+    Result FindLinks(std::vector<RemoteEntry>& entries);
     void SayGoodbye();
-    bool Usable();
+    Result Usable();
 
     // Sets the handle up for a request on path below the server's root URL.
     void Prepare(const std::string& path);

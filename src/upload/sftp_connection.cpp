@@ -35,8 +35,9 @@ std::string Quoted(const std::string& path) {
 }  // namespace
 
 struct SftpConnection::Curl {
-    // Records the failure of a request that ended with code; returns false.
-    static bool FailRequest(SftpConnection& connection, CURLcode code, const char* text = nullptr);
+    // The failure of a request that ended with code.
+    static Result FailRequest(SftpConnection& connection, CURLcode code,
+                              const char* text = nullptr);
 };
 
 SftpConnection::SftpConnection(std::shared_ptr<InternetSession> session)
@@ -75,9 +76,9 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
         return nullptr;
     }
     connection->preferredKeyType = PreferredKeyTypeFile(*connection->hostKey);
-    const bool loggedIn = connection->LogIn(address.host, address.port, login);
+    const Result loggedIn = connection->LogIn(address.host, address.port, login);
     hostKey = *connection->hostKey;
-    if (!loggedIn) {
+    if (!loggedIn.ok()) {
         switch (hostKey.outcome) {
             case HostKeyCheck::Outcome::Unknown:
                 failure.kind = ConnectFailure::Kind::UnknownHostKey;
@@ -95,7 +96,7 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
                                "; Mavren does not connect to it.";
                 break;
             default:
-                failure.text = connection->LastErrorText();
+                failure.text = loggedIn.text();
                 break;
         }
         return nullptr;
@@ -103,7 +104,7 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
     return connection;
 }
 
-bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin& login) {
+Result SftpConnection::LogIn(const std::string& host, int port, const ServerLogin& login) {
     const bool ipv6 = host.find(':') != std::string::npos;
     rootUrl = "sftp://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
     username = login.username;
@@ -125,11 +126,11 @@ bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin&
     curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote.get());
     const CURLcode code = transfer->Perform();
     if (code == CURLE_LOGIN_DENIED) {
-        return Fail(ERROR_INTERNET_EXTENDED_ERROR,
-                    password.empty()
-                        ? "The server refused the login: no SSH key of yours (agent or "
-                          "~/.ssh) was accepted for this user."
-                        : "The server refused the login: wrong user name or password.");
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               password.empty()
+                                   ? "The server refused the login: no SSH key of yours (agent or "
+                                     "~/.ssh) was accepted for this user."
+                                   : "The server refused the login: wrong user name or password.");
     }
     if (code != CURLE_OK) {
         return Curl::FailRequest(*this, code);
@@ -141,7 +142,7 @@ bool SftpConnection::LogIn(const std::string& host, int port, const ServerLogin&
         }
     }
     current = RemoteFolderPath("/", home);
-    return true;
+    return Result::Ok();
 }
 
 void SftpConnection::Close() {
@@ -161,14 +162,14 @@ void SftpConnection::SetStopFlag(const StopFlag* flag) {
     }
 }
 
-bool SftpConnection::Usable() {
+Result SftpConnection::Usable() {
     if (closed) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The SFTP connection is closed.");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The SFTP connection is closed.");
     }
     if (transfer->Running()) {
-        return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "A remote file is still open.");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "A remote file is still open.");
     }
-    return true;
+    return Result::Ok();
 }
 
 std::string SftpConnection::PathOf(const std::string& name) const {
@@ -220,41 +221,43 @@ void SftpConnection::Prepare(const std::string& path) {
     ApplyHostKeyCheck(handle, *hostKey, preferredKeyType);
 }
 
-bool SftpConnection::SetCurrentDirectory(const std::string& folder) {
-    if (!Usable()) {
-        return false;
+Result SftpConnection::SetCurrentDirectory(const std::string& folder) {
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     const std::string target = PathOf(folder);
-    if (target != current && !List(target, nullptr)) {
-        return false;
+    if (target != current) {
+        if (Result listed = List(target, nullptr); !listed.ok()) {
+            return listed;
+        }
     }
     current = target;
-    return true;
+    return Result::Ok();
 }
 
-bool SftpConnection::CreateDirectory(const std::string& folder) {
+Result SftpConnection::CreateDirectory(const std::string& folder) {
     return Quote("mkdir " + Quoted(PathOf(folder)));
 }
 
-bool SftpConnection::DeleteFile(const std::string& name) {
+Result SftpConnection::DeleteFile(const std::string& name) {
     return Quote("rm " + Quoted(PathOf(name)));
 }
 
-bool SftpConnection::RemoveDirectory(const std::string& name) {
+Result SftpConnection::RemoveDirectory(const std::string& name) {
     return Quote("rmdir " + Quoted(PathOf(name)));
 }
 
-bool SftpConnection::GetCurrentDirectory(std::string& folder) {
-    if (!Usable()) {
-        return false;
+Result SftpConnection::GetCurrentDirectory(std::string& folder) {
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     folder = current;
-    return true;
+    return Result::Ok();
 }
 
 bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status) {
     status = RemoteFileStatus{};
-    if (!Usable()) {
+    if (!Usable().ok()) {
         return false;
     }
     Prepare(PathOf(name));
@@ -263,7 +266,7 @@ bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status)
     curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
     const CURLcode code = transfer->Perform();
     if (code != CURLE_OK) {
-        return Curl::FailRequest(*this, code);
+        return false;
     }
     curl_off_t size = -1;
     curl_off_t time = -1;
@@ -274,31 +277,36 @@ bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status)
     return true;
 }
 
-std::unique_ptr<FtpRemoteFile> SftpConnection::ResumeFile(const std::string& name,
-                                                          std::int64_t from) {
-    if (!Usable()) {
-        return nullptr;
+Result SftpConnection::ResumeFile(const std::string& name, std::int64_t from,
+                                  std::unique_ptr<FtpRemoteFile>& file) {
+    file.reset();
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     if (name.empty()) {
-        Fail(ERROR_INTERNET_CONNECTION_ABORTED, "A file name cannot be empty.");
-        return nullptr;
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "A file name cannot be empty.");
     }
     Prepare(PathOf(name));
     if (!transfer->BeginUpload(from)) {
-        Curl::FailRequest(
+        return Curl::FailRequest(
             *this, transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
-        return nullptr;
     }
-    return std::make_unique<CurlRemoteFile>(*transfer, [this](CURLcode code, const char* text) {
+    file = std::make_unique<CurlRemoteFile>(*transfer, [this](CURLcode code, const char* text) {
         return Curl::FailRequest(*this, code, text);
     });
+    return Result::Ok();
 }
 
-bool SftpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
-    return Usable() && List(current, &entries);
+Result SftpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
+    return ListFolderAt(current, entries);
 }
 
-bool SftpConnection::List(const std::string& folder, std::vector<RemoteEntry>* entries) {
+Result SftpConnection::ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) {
+    Result usable = Usable();
+    return usable.ok() ? List(folder, &entries) : usable;
+}
+
+Result SftpConnection::List(const std::string& folder, std::vector<RemoteEntry>* entries) {
     Prepare(folder == "/" ? folder : folder + "/");
     const ListingLimits limits;
     ApplyListingLimits(*transfer, limits);
@@ -306,42 +314,43 @@ bool SftpConnection::List(const std::string& folder, std::vector<RemoteEntry>* e
     if (code != CURLE_OK) {
         const std::string limit = ListingLimitText(*transfer, code, limits);
         return limit.empty() ? Curl::FailRequest(*this, code)
-                             : Fail(ERROR_INTERNET_EXTENDED_ERROR, limit);
+                             : InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, limit);
     }
     std::string problem;
     if (entries != nullptr && !ParseListing(transfer->Body(), false, *entries, problem)) {
-        return Fail(ERROR_INTERNET_EXTENDED_ERROR,
-                    "The listing is in a form Mavren does not understand (" + problem + ").");
+        return InternetFailure(
+            ERROR_INTERNET_EXTENDED_ERROR,
+            "The listing is in a form Mavren does not understand (" + problem + ").");
     }
-    return true;
+    return Result::Ok();
 }
 
-bool SftpConnection::Quote(const std::string& command) {
-    if (!Usable()) {
-        return false;
+Result SftpConnection::Quote(const std::string& command) {
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     Prepare("/");
     curl_easy_setopt(transfer->Handle(), CURLOPT_NOBODY, 1L);
     const CurlStringList quote(curl_slist_append(nullptr, command.c_str()));
     curl_easy_setopt(transfer->Handle(), CURLOPT_QUOTE, quote.get());
     const CURLcode code = transfer->Perform();
-    return code == CURLE_OK || Curl::FailRequest(*this, code);
+    return code == CURLE_OK ? Result::Ok() : Curl::FailRequest(*this, code);
 }
 
-bool SftpConnection::Curl::FailRequest(SftpConnection& connection, CURLcode code,
-                                       const char* text) {
+Result SftpConnection::Curl::FailRequest(SftpConnection& connection, CURLcode code,
+                                         const char* text) {
     if (connection.transfer->StopRequested()) {
-        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
     }
     if (text != nullptr) {
-        return connection.Fail(ERROR_INTERNET_CONNECTION_ABORTED, text);
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, text);
     }
     // What the server refused (a missing file or folder, a permission) is its answer;
     // anything else is the connection's failure.
     const bool refused = code == CURLE_REMOTE_FILE_NOT_FOUND || code == CURLE_QUOTE_ERROR ||
                          code == CURLE_REMOTE_ACCESS_DENIED || code == CURLE_UPLOAD_FAILED ||
                          code == CURLE_REMOTE_DISK_FULL || code == CURLE_REMOTE_FILE_EXISTS;
-    return connection.Fail(
+    return InternetFailure(
         refused ? ERROR_INTERNET_EXTENDED_ERROR : ERROR_INTERNET_CONNECTION_ABORTED,
         connection.transfer->ErrorText(code));
 }

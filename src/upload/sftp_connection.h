@@ -36,20 +36,19 @@ class SftpConnection final : public FtpClient {
     SftpConnection(const SftpConnection&) = delete;
     SftpConnection& operator=(const SftpConnection&) = delete;
 
-    bool SetCurrentDirectory(const std::string& folder) override;
-    bool CreateDirectory(const std::string& folder) override;
-    bool GetCurrentDirectory(std::string& folder) override;
+    Result SetCurrentDirectory(const std::string& folder) override;
+    Result CreateDirectory(const std::string& folder) override;
+    Result GetCurrentDirectory(std::string& folder) override;
     bool FindFile(const std::string& name, RemoteFileStatus& status) override;
-    std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override {
-        return ResumeFile(name, 0);
+    Result OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) override {
+        return ResumeFile(name, 0, file);
     }
-    std::unique_ptr<FtpRemoteFile> ResumeFile(const std::string& name, std::int64_t from) override;
-    bool ListFolder(std::vector<RemoteEntry>& entries) override;
-    bool ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) override {
-        return Usable() && List(folder, &entries);
-    }
-    bool DeleteFile(const std::string& name) override;
-    bool RemoveDirectory(const std::string& name) override;
+    Result ResumeFile(const std::string& name, std::int64_t from,
+                      std::unique_ptr<FtpRemoteFile>& file) override;
+    Result ListFolder(std::vector<RemoteEntry>& entries) override;
+    Result ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) override;
+    Result DeleteFile(const std::string& name) override;
+    Result RemoveDirectory(const std::string& name) override;
     void Close() override;
     void SetStopFlag(const StopFlag* flag) override;
 
@@ -58,17 +57,17 @@ class SftpConnection final : public FtpClient {
     struct Curl;
 
     explicit SftpConnection(std::shared_ptr<InternetSession> session);
-    bool LogIn(const std::string& host, int port, const ServerLogin& login);
+    Result LogIn(const std::string& host, int port, const ServerLogin& login);
 
     // The absolute path of name taken from the current folder.
     std::string PathOf(const std::string& name) const;
     // Sets the handle up for a request on an absolute path.
     void Prepare(const std::string& path);
     // Runs one quote command ("mkdir /a") on the connection.
-    bool Quote(const std::string& command);
+    Result Quote(const std::string& command);
     // Lists the folder at an absolute path into entries.
-    bool List(const std::string& folder, std::vector<RemoteEntry>* entries);
-    bool Usable();
+    Result List(const std::string& folder, std::vector<RemoteEntry>* entries);
+    Result Usable();
 
     std::unique_ptr<CurlTransfer> transfer;
     std::unique_ptr<HostKeyCheck> hostKey;

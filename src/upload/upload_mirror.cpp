@@ -26,8 +26,12 @@ std::string Below(const std::string& folder, const std::string& name) {
 bool Enter(FtpClient& connection, const std::string& folder, MirrorFailure& failure) {
     failure.folder = folder;
     std::string said;
-    if (!connection.SetCurrentDirectory(folder) || !connection.GetCurrentDirectory(said)) {
-        failure.reason = connection.LastErrorText();
+    Result entered = connection.SetCurrentDirectory(folder);
+    if (entered.ok()) {
+        entered = connection.GetCurrentDirectory(said);
+    }
+    if (!entered.ok()) {
+        failure.reason = entered.text();
         return false;
     }
     if (!SameRemoteFolder(said, folder)) {
@@ -166,8 +170,8 @@ class ExtraWalk {
         if (!Enter(connection, RemoteFolderPath(scope.root, folder), failure)) {
             return false;
         }
-        if (!connection.ListFolder(entries)) {
-            failure.reason = connection.LastErrorText();
+        if (const Result listed = connection.ListFolder(entries); !listed.ok()) {
+            failure.reason = listed.text();
             return false;
         }
         // In name order, whatever order the server lists them in.
@@ -222,11 +226,11 @@ bool DeleteRemoteEntries(FtpClient& connection, const std::string& root,
             entered = true;
         }
         const std::string name = PathFileName(extra.path);
-        const bool deleted = extra.kind == RemoteExtra::Kind::Folder
-                                 ? connection.RemoveDirectory(name)
-                                 : connection.DeleteFile(name);
-        if (!deleted) {
-            failure = {ShownExtra(extra), connection.LastErrorText()};
+        const Result deleted = extra.kind == RemoteExtra::Kind::Folder
+                                   ? connection.RemoveDirectory(name)
+                                   : connection.DeleteFile(name);
+        if (!deleted.ok()) {
+            failure = {ShownExtra(extra), deleted.text()};
             return false;
         }
     }

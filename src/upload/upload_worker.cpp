@@ -71,6 +71,7 @@ struct Lane {
     std::unique_ptr<FtpClient> connection;
     std::string folder = std::string(1, '\0');  // local subfolder whose twin is current; none
     std::vector<char> buffer;
+    std::string lost;  // why its last attempt lost the connection
 };
 
 // How one attempt at sending a file ended.
@@ -124,8 +125,8 @@ class Upload {
     // Why the connection failed, as an attempt's end: Lost for the connection itself,
     // Failed (after a box that says what failed on name, and the server's reply) for a
     // server's refusal.
-    Attempt Broken(Lane& lane, const char* what, const std::string& name);
-    bool EnterLaneFolder(Lane& lane, const std::string& folder);
+    Attempt Broken(Lane& lane, const Result& failure, const char* what, const std::string& name);
+    Result EnterLaneFolder(Lane& lane, const std::string& folder);
     bool Reconnect(Lane& lane, std::string& failure);
     void SayFewerConnections(const std::string& failure);
     void Halt(UploadOutcome outcome, const char* status);
@@ -323,10 +324,10 @@ bool Upload::OpenRemoteFolder() {
     const std::string& remote = job.remoteFolder;
     // Asked before any change of folder: later answers are checked against what was asked.
     std::string login;
-    if (!connection->GetCurrentDirectory(login)) {
+    if (const Result asked = connection->GetCurrentDirectory(login); !asked.ok()) {
         if (!CancelRequested()) {
             MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
-                        InternetErrorText(connection->LastError()).c_str());
+                        asked.text().c_str());
         }
         return false;
     }
@@ -339,29 +340,28 @@ bool Upload::OpenRemoteFolder() {
     if (recordInUse && !job.deleteExtra && ListFiles(remoteRoot)) {
         return true;
     }
-    if (!connection->SetCurrentDirectory(remote)) {
-        int error = connection->LastError();
-        if (error == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
+    if (Result entered = connection->SetCurrentDirectory(remote); !entered.ok()) {
+        if (entered.error() == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
             // Nothing is made in a dry run: everything would go into a new folder.
             Status(StringPrintf("\"%s\" would be created", remote.c_str()));
             remoteMissing = rootMissing = true;
             return true;
         }
-        if (error == ERROR_INTERNET_EXTENDED_ERROR && !CancelRequested() &&
+        if (entered.error() == ERROR_INTERNET_EXTENDED_ERROR && !CancelRequested() &&
             ShowMessageBox(StringPrintf("Cannot change to FTP directory \"%s\".\n\n"
                                         "Would you like to create it?",
                                         remote.c_str()),
                            MB_YESNO | MB_ICONQUESTION) == IDYES) {
-            error = CreateRemotePath(*connection, remote);
-            if (error == 0 && !connection->SetCurrentDirectory(remoteRoot)) {
-                error = connection->LastError();
+            entered = CreateRemotePath(*connection, remote);
+            if (entered.ok()) {
+                entered = connection->SetCurrentDirectory(remoteRoot);
             }
         }
-        if (error != 0) {
+        if (!entered.ok()) {
             if (!CancelRequested()) {
                 MessageBoxF(
                     "Failed to change directory on FTP server\n\nDirectory: %s\n\nReason: %s",
-                    remote.c_str(), InternetErrorText(error).c_str());
+                    remote.c_str(), entered.text().c_str());
             }
             return false;
         }
@@ -372,11 +372,11 @@ bool Upload::OpenRemoteFolder() {
     // A server that names another folder than the one asked for is not trusted to delete
     // anything.
     std::string said;
-    if (!connection->GetCurrentDirectory(said)) {
-        if (connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+    if (const Result asked = connection->GetCurrentDirectory(said); !asked.ok()) {
+        if (asked.error() != ERROR_INTERNET_EXTENDED_ERROR) {
             if (!CancelRequested()) {
                 MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
-                            InternetErrorText(connection->LastError()).c_str());
+                            asked.text().c_str());
             }
             return false;
         }
@@ -439,30 +439,31 @@ bool Upload::EnterSubfolder(const std::string& folder) {
     if (recordInUse && ListFiles(target)) {
         return true;
     }
-    if (connection->SetCurrentDirectory(target)) {
+    Result entered = connection->SetCurrentDirectory(target);
+    if (entered.ok()) {
         return true;
     }
-    int error = connection->LastError();
-    if (error == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
+    if (entered.error() == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
         // Nothing is made in a dry run: a missing folder means all of its files would go.
         remoteMissing = true;
         return true;
     }
-    if (error == ERROR_INTERNET_EXTENDED_ERROR && !folder.empty()) {
+    if (entered.error() == ERROR_INTERNET_EXTENDED_ERROR && !folder.empty()) {
         std::vector<std::string> made;
-        error = connection->SetCurrentDirectory(remoteRoot)
-                    ? CreateRemotePath(*connection, folder, &made)
-                    : connection->LastError();
+        entered = connection->SetCurrentDirectory(remoteRoot);
+        if (entered.ok()) {
+            entered = CreateRemotePath(*connection, folder, &made);
+        }
         madeFolders.insert(made.begin(), made.end());
-        if (error == 0 && !connection->SetCurrentDirectory(target)) {
-            error = connection->LastError();
+        if (entered.ok()) {
+            entered = connection->SetCurrentDirectory(target);
         }
     }
-    if (error != 0) {
+    if (!entered.ok()) {
         if (!CancelRequested()) {
             MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
                         folder.empty() ? remoteRoot.c_str() : folder.c_str(),
-                        InternetErrorText(error).c_str());
+                        entered.text().c_str());
         }
         return false;
     }
@@ -472,7 +473,7 @@ bool Upload::EnterSubfolder(const std::string& folder) {
 bool Upload::ListFiles(const std::string& target) {
     folderFiles.reset();
     std::vector<RemoteEntry> entries;
-    if (!connection->ListFolderAt(target, entries)) {
+    if (!connection->ListFolderAt(target, entries).ok()) {
         return false;  // changing into the folder tells more: missing, or the connection
     }
     folderFiles.emplace();
@@ -683,7 +684,7 @@ UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
                 break;
         }
         if (connected) {
-            reason = lane.connection->LastErrorText();
+            reason = lane.lost;
         }
         if (retry > kRetries) {
             Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
@@ -718,7 +719,7 @@ UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
         from = 0;
         RemoteFileStatus remote;
         if (file.size > kResumeAbove && reached > 0 &&
-            EnterLaneFolder(lane, PathFolder(file.path)) &&
+            EnterLaneFolder(lane, PathFolder(file.path)).ok() &&
             lane.connection->FindFile(name, remote) && remote.size > 0 && remote.size < file.size &&
             remote.size <= reached) {
             from = remote.size;
@@ -741,15 +742,15 @@ bool Upload::Reconnect(Lane& lane, std::string& failure) {
     return true;
 }
 
-bool Upload::EnterLaneFolder(Lane& lane, const std::string& folder) {
+Result Upload::EnterLaneFolder(Lane& lane, const std::string& folder) {
     if (lane.folder == folder) {
-        return true;
+        return Result::Ok();
     }
-    if (!lane.connection->SetCurrentDirectory(RemoteFolderPath(remoteRoot, folder))) {
-        return false;
+    Result entered = lane.connection->SetCurrentDirectory(RemoteFolderPath(remoteRoot, folder));
+    if (entered.ok()) {
+        lane.folder = folder;
     }
-    lane.folder = folder;
-    return true;
+    return entered;
 }
 
 // One attempt at sending the file, from byte from on when the server keeps what came
@@ -760,17 +761,18 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, st
     if (!lane.connection) {
         return Attempt::Lost;
     }
-    if (!EnterLaneFolder(lane, PathFolder(file.path))) {
+    if (const Result entered = EnterLaneFolder(lane, PathFolder(file.path)); !entered.ok()) {
         if (CancelRequested()) {
             return Attempt::Stopped;
         }
-        if (lane.connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+        if (entered.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+            lane.lost = entered.text();
             return Attempt::Lost;
         }
         const std::string folder = PathFolder(file.path);
         Box(StringPrintf("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
                          folder.empty() ? remoteRoot.c_str() : folder.c_str(),
-                         Cut(lane.connection->LastErrorText()).c_str()));
+                         Cut(entered.text()).c_str()));
         return Attempt::Failed;
     }
     const UniqueFd fd(::open(Local(file.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -783,28 +785,30 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, st
 
     Status(StringPrintf("Opening \"%s\" ...", name.c_str()));
     std::unique_ptr<FtpRemoteFile> remoteFile;
+    Result opened = Result::Ok();
     if (from > 0) {
-        remoteFile = lane.connection->ResumeFile(name, from);
-        if (remoteFile) {
+        opened = lane.connection->ResumeFile(name, from, remoteFile);
+        if (opened.ok()) {
             Status(StringPrintf("Going on with \"%s\" from byte %s", name.c_str(),
                                 GroupedNumber(from).c_str()));
-        } else if (lane.connection->LastError() == ERROR_INTERNET_EXTENDED_ERROR) {
+        } else if (opened.error() == ERROR_INTERNET_EXTENDED_ERROR) {
             from = 0;  // the server cannot: the whole file again
         }
     }
     if (from == 0) {
-        remoteFile = lane.connection->OpenFile(name);
+        opened = lane.connection->OpenFile(name, remoteFile);
     }
-    if (!remoteFile) {
+    if (!opened.ok()) {
         if (CancelRequested()) {
             return Attempt::Stopped;
         }
         // A file the server refuses leaves the others to go; a lost connection is tried again.
-        if (lane.connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+        if (opened.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+            lane.lost = opened.text();
             return Attempt::Lost;
         }
         Box(StringPrintf("Failed to open FTP file \"%s\":\n\n%s", name.c_str(),
-                         Cut(lane.connection->LastErrorText()).c_str()));
+                         Cut(opened.text()).c_str()));
         CountFile(file.size, false, &failedFiles);
         return Attempt::Refused;
     }
@@ -819,8 +823,8 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, st
         return copied;
     }
     Status(StringPrintf("Closing \"%s\" ...", name.c_str()));
-    if (!remoteFile->Close()) {
-        return Broken(lane, "Failed to close FTP file", name);
+    if (const Result closed = remoteFile->Close(); !closed.ok()) {
+        return Broken(lane, closed, "Failed to close FTP file", name);
     }
     remoteFile.reset();
     CountBytes(file.size - counted);
@@ -860,13 +864,14 @@ Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing
         if (got == 0) {
             return Attempt::Sent;
         }
+        Result written = Result::Ok();
         if (!limiter.Take(got, *job.stop) ||
-            !remoteFile.Write(buffer.data(), static_cast<std::size_t>(got))) {
+            !(written = remoteFile.Write(buffer.data(), static_cast<std::size_t>(got))).ok()) {
             if (CancelRequested()) {
                 remoteFile.Abort();
                 return Attempt::Stopped;
             }
-            return Broken(lane, "Failed to write FTP file", name);
+            return Broken(lane, written, "Failed to write FTP file", name);
         }
         offset += static_cast<std::uint64_t>(got);
         const std::int64_t sent = from + remoteFile.BytesSent();
@@ -877,15 +882,16 @@ Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing
     }
 }
 
-Attempt Upload::Broken(Lane& lane, const char* what, const std::string& name) {
+Attempt Upload::Broken(Lane& lane, const Result& failure, const char* what,
+                       const std::string& name) {
     if (CancelRequested()) {
         return Attempt::Stopped;
     }
-    if (lane.connection->LastError() != ERROR_INTERNET_EXTENDED_ERROR) {
+    if (failure.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+        lane.lost = failure.text();
         return Attempt::Lost;
     }
-    Box(StringPrintf("%s \"%s\":\n\n%s", what, name.c_str(),
-                     Cut(lane.connection->LastErrorText()).c_str()));
+    Box(StringPrintf("%s \"%s\":\n\n%s", what, name.c_str(), Cut(failure.text()).c_str()));
     return Attempt::Failed;
 }
 
@@ -1148,16 +1154,16 @@ UploadOutcome RunUpload(const UploadJob& job, const FtpConnector& connect) {
     }
 }
 
-int CreateRemotePath(FtpClient& connection, const std::string& path,
-                     std::vector<std::string>* made) {
+Result CreateRemotePath(FtpClient& connection, const std::string& path,
+                        std::vector<std::string>* made) {
     std::string remembered;
-    if (!connection.GetCurrentDirectory(remembered)) {
-        return connection.LastError();
+    if (Result asked = connection.GetCurrentDirectory(remembered); !asked.ok()) {
+        return asked;
     }
     std::string rest = path;
     if (!rest.empty() && rest.front() == '/') {
-        if (!connection.SetCurrentDirectory("/")) {
-            return connection.LastError();
+        if (Result entered = connection.SetCurrentDirectory("/"); !entered.ok()) {
+            return entered;
         }
         rest.erase(0, rest.find_first_not_of('/'));
     }
@@ -1167,20 +1173,17 @@ int CreateRemotePath(FtpClient& connection, const std::string& path,
         const std::string piece = rest.substr(0, separator);
         rest = separator == std::string::npos ? std::string() : rest.substr(separator + 1);
         walked += (walked.empty() ? "" : "/") + piece;
-        if (!connection.SetCurrentDirectory(piece)) {
-            if (!connection.CreateDirectory(piece) && connection.LastError() != 0) {
-                return connection.LastError();
+        if (!connection.SetCurrentDirectory(piece).ok()) {
+            if (Result created = connection.CreateDirectory(piece); !created.ok()) {
+                return created;
             }
             if (made != nullptr) {
                 made->push_back(walked);
             }
-            if (!connection.SetCurrentDirectory(piece) && connection.LastError() != 0) {
-                return connection.LastError();
+            if (Result entered = connection.SetCurrentDirectory(piece); !entered.ok()) {
+                return entered;
             }
         }
     } while (!rest.empty());
-    if (!connection.SetCurrentDirectory(remembered)) {
-        return connection.LastError();
-    }
-    return 0;
+    return connection.SetCurrentDirectory(remembered);
 }

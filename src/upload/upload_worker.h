@@ -117,8 +117,8 @@ UploadOutcome RunUpload(const UploadJob& job, const FtpConnector& connect);
 
 // Creates each level of the relative path below the server's current folder (a path
 // that starts with "/" from the server's root), changing into each, then goes back to
-// the folder it started in. Returns 0, or the error code of the step that failed
-// (InternetErrorText gives its text); the server's folder then stays where the walk stopped.
+// the folder it started in. Fails with the failure of the step that failed; the server's
+// folder then stays where the walk stopped.
 // made (when given) gets the part of path up to each level it created ("a", "a/b").
-int CreateRemotePath(FtpClient& connection, const std::string& path,
-                     std::vector<std::string>* made = nullptr);
+Result CreateRemotePath(FtpClient& connection, const std::string& path,
+                        std::vector<std::string>* made = nullptr);

@@ -56,30 +56,30 @@ class FakeFtp : public FtpClient {
         ++this->server->connections;
     }
 
-    bool SetCurrentDirectory(const std::string& folder) override {
+    Result SetCurrentDirectory(const std::string& folder) override {
         server->log.push_back("CWD " + folder);
         if (closed) {
-            return Fail(ERROR_INTERNET_CONNECTION_ABORTED, "closed");
+            return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "closed");
         }
         const std::string target = server->Resolve(folder);
         if (server->folders.count(target) == 0) {
-            return Fail(ERROR_INTERNET_EXTENDED_ERROR, "550 " + target + ": no such folder.");
+            return Refuse("550 " + target + ": no such folder.");
         }
         server->current = target;
-        return true;
+        return Result::Ok();
     }
-    bool CreateDirectory(const std::string& folder) override {
+    Result CreateDirectory(const std::string& folder) override {
         server->log.push_back("MKD " + folder);
         const std::string target = server->Resolve(folder);
         if (server->unmakeable.count(folder) != 0 || server->folders.count(target) != 0) {
-            return Fail(ERROR_INTERNET_EXTENDED_ERROR, "550 Cannot make " + folder + ".");
+            return Refuse("550 Cannot make " + folder + ".");
         }
         server->folders.insert(target);
-        return true;
+        return Result::Ok();
     }
-    bool GetCurrentDirectory(std::string& folder) override {
+    Result GetCurrentDirectory(std::string& folder) override {
         folder = server->current;
-        return true;
+        return Result::Ok();
     }
     bool FindFile(const std::string& name, RemoteFileStatus& status) override {
         const auto it = server->files.find(server->Resolve(name));
@@ -90,8 +90,8 @@ class FakeFtp : public FtpClient {
         status.lastWriteTime = it->second.time;
         return true;
     }
-    std::unique_ptr<FtpRemoteFile> OpenFile(const std::string& name) override;
-    bool ListFolder(std::vector<RemoteEntry>& entries) override {
+    Result OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) override;
+    Result ListFolder(std::vector<RemoteEntry>& entries) override {
         entries.clear();
         const std::string prefix = server->current == "/" ? "/" : server->current + "/";
         const auto direct = [&prefix](const std::string& path) {
@@ -113,17 +113,19 @@ class FakeFtp : public FtpClient {
                 entries.push_back(entry);
             }
         }
-        return true;
+        return Result::Ok();
     }
-    bool DeleteFile(const std::string& name) override {
+    Result DeleteFile(const std::string& name) override {
         server->log.push_back("DELE " + name);
-        return server->files.erase(server->Resolve(name)) == 1 ||
-               Refuse("550 " + name + ": no such file.");
+        return server->files.erase(server->Resolve(name)) == 1
+                   ? Result::Ok()
+                   : Refuse("550 " + name + ": no such file.");
     }
-    bool RemoveDirectory(const std::string& name) override {
+    Result RemoveDirectory(const std::string& name) override {
         server->log.push_back("RMD " + name);
-        return server->folders.erase(server->Resolve(name)) == 1 ||
-               Refuse("550 " + name + ": no such folder.");
+        return server->folders.erase(server->Resolve(name)) == 1
+                   ? Result::Ok()
+                   : Refuse("550 " + name + ": no such folder.");
     }
     void Close() override {
         if (!closed) {
@@ -132,7 +134,9 @@ class FakeFtp : public FtpClient {
         closed = true;
     }
 
-    bool Refuse(const std::string& text) { return Fail(ERROR_INTERNET_EXTENDED_ERROR, text); }
+    static Result Refuse(const std::string& text) {
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, text);
+    }
 
     std::shared_ptr<FakeFtpServer> server;
     bool closed = false;
@@ -144,14 +148,14 @@ class FakeRemoteFile : public FtpRemoteFile {
         : connection(connection), path(std::move(path)) {}
     ~FakeRemoteFile() override {
         if (!closed) {
-            Close();
+            (void)Close();
         }
     }
-    bool Write(const char* data, std::size_t size) override {
+    Result Write(const char* data, std::size_t size) override {
         FakeFtpServer::File& file = connection.server->files[path];
         const long long limit = connection.server->failWriteAfter;
         if (limit >= 0 && static_cast<long long>(file.bytes.size() + size) > limit) {
-            return connection.Refuse("426 Connection closed; transfer aborted.");
+            return FakeFtp::Refuse("426 Connection closed; transfer aborted.");
         }
         file.bytes.append(data, size);
         connection.server->writes.push_back(size);
@@ -159,7 +163,7 @@ class FakeRemoteFile : public FtpRemoteFile {
             connection.server->cancelAfterWrites) {
             connection.server->stop->Request();
         }
-        return true;
+        return Result::Ok();
     }
     void Abort() override {
         closed = true;
@@ -168,11 +172,12 @@ class FakeRemoteFile : public FtpRemoteFile {
     std::int64_t BytesSent() const override {
         return static_cast<std::int64_t>(connection.server->files[path].bytes.size());
     }
-    bool Close() override {
+    Result Close() override {
         closed = true;
         connection.server->log.push_back("CLOSE " + path);
         connection.server->files[path].closed = true;
-        return !connection.server->failClose || connection.Refuse("451 Local error in processing.");
+        return connection.server->failClose ? FakeFtp::Refuse("451 Local error in processing.")
+                                            : Result::Ok();
     }
 
   private:
@@ -181,15 +186,16 @@ class FakeRemoteFile : public FtpRemoteFile {
     bool closed = false;
 };
 
-inline std::unique_ptr<FtpRemoteFile> FakeFtp::OpenFile(const std::string& name) {
+inline Result FakeFtp::OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) {
     const std::string path = server->Resolve(name);
     server->log.push_back("OPEN " + path);
+    file.reset();
     if (server->unopenable.count(name) != 0) {
-        Refuse("553 Could not create file.");
-        return nullptr;
+        return Refuse("553 Could not create file.");
     }
     server->files[path] = FakeFtpServer::File{"", server->now, false};
-    return std::make_unique<FakeRemoteFile>(*this, path);
+    file = std::make_unique<FakeRemoteFile>(*this, path);
+    return Result::Ok();
 }
 
 // Connects every upload to server.

@@ -21,15 +21,16 @@ class FtpConnectionTest : public ::testing::Test {
         return connection;
     }
 
-    static bool Send(FtpClient& connection, const std::string& name, const std::string& bytes,
-                     std::size_t block) {
-        std::unique_ptr<FtpRemoteFile> file = connection.OpenFile(name);
-        if (!file) {
-            return false;
+    static Result Send(FtpClient& connection, const std::string& name, const std::string& bytes,
+                       std::size_t block) {
+        std::unique_ptr<FtpRemoteFile> file;
+        if (Result opened = connection.OpenFile(name, file); !opened.ok()) {
+            return opened;
         }
         for (std::size_t at = 0; at < bytes.size(); at += block) {
-            if (!file->Write(bytes.data() + at, std::min(block, bytes.size() - at))) {
-                return false;
+            Result written = file->Write(bytes.data() + at, std::min(block, bytes.size() - at));
+            if (!written.ok()) {
+                return written;
             }
         }
         return file->Close();
@@ -47,20 +48,19 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
     auto connection = Connect(server);
     ASSERT_TRUE(connection);
     std::string folder;
-    ASSERT_TRUE(connection->GetCurrentDirectory(folder));
+    ASSERT_TRUE(connection->GetCurrentDirectory(folder).ok());
     EXPECT_EQ(folder, "/");
 
-    EXPECT_FALSE(connection->SetCurrentDirectory("new folder"));
-    EXPECT_EQ(connection->LastError(), ERROR_INTERNET_EXTENDED_ERROR);
-    EXPECT_EQ(InternetErrorText(ERROR_INTERNET_EXTENDED_ERROR), "550 No such file or directory.");
-    EXPECT_EQ(connection->LastErrorText(), "550 No such file or directory.");
+    const Result missing = connection->SetCurrentDirectory("new folder");
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error(), ERROR_INTERNET_EXTENDED_ERROR);
+    EXPECT_EQ(missing.text(), "550 No such file or directory.");
 
-    ASSERT_TRUE(connection->CreateDirectory("new folder"));
-    EXPECT_FALSE(connection->CreateDirectory("new folder"));
-    EXPECT_EQ(connection->LastError(), ERROR_INTERNET_EXTENDED_ERROR);
-    ASSERT_TRUE(connection->SetCurrentDirectory("new folder"));
-    ASSERT_TRUE(connection->SetCurrentDirectory(""));
-    ASSERT_TRUE(connection->GetCurrentDirectory(folder));
+    ASSERT_TRUE(connection->CreateDirectory("new folder").ok());
+    EXPECT_EQ(connection->CreateDirectory("new folder").error(), ERROR_INTERNET_EXTENDED_ERROR);
+    ASSERT_TRUE(connection->SetCurrentDirectory("new folder").ok());
+    ASSERT_TRUE(connection->SetCurrentDirectory("").ok());
+    ASSERT_TRUE(connection->GetCurrentDirectory(folder).ok());
     EXPECT_EQ(folder, "/new folder");
 
     std::string bytes(300 * 1000 + 7, '\0');
@@ -69,7 +69,8 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
     }
     bytes[10] = '\r';
     bytes[11] = '\n';  // binary: no line-end translation
-    ASSERT_TRUE(Send(*connection, "a b#%.bin", bytes, 65536)) << connection->LastErrorText();
+    const Result sent = Send(*connection, "a b#%.bin", bytes, 65536);
+    ASSERT_TRUE(sent.ok()) << sent.text();
     const std::string stored = server.Root() + "/new folder/a b#%.bin";
     EXPECT_EQ(ReadFileBytes(stored), bytes);
 
@@ -78,26 +79,28 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
     EXPECT_EQ(status.size, static_cast<std::int64_t>(bytes.size()));
     EXPECT_EQ(status.lastWriteTime, ModificationTime(stored));
     SetModificationTime(stored, 1000000000);
-    ASSERT_TRUE(connection->SetCurrentDirectory("/new folder"));
+    ASSERT_TRUE(connection->SetCurrentDirectory("/new folder").ok());
     ASSERT_TRUE(connection->FindFile("a b#%.bin", status)) << "listed afresh";
     EXPECT_EQ(status.lastWriteTime, 1000000000);
     EXPECT_FALSE(connection->FindFile("missing.htm", status));
-    ASSERT_TRUE(connection->SetCurrentDirectory("/"));
+    ASSERT_TRUE(connection->SetCurrentDirectory("/").ok());
     EXPECT_FALSE(connection->FindFile("new folder", status)) << "a folder is no file";
 
     // One thing at a time on the connection: a folder change waits for the open file.
-    std::unique_ptr<FtpRemoteFile> open = connection->OpenFile("open.txt");
-    ASSERT_TRUE(open);
-    ASSERT_TRUE(open->Write("part", 4));
-    EXPECT_FALSE(connection->SetCurrentDirectory("new folder"));
-    EXPECT_FALSE(connection->OpenFile("other.txt"));
-    ASSERT_TRUE(open->Close());
+    std::unique_ptr<FtpRemoteFile> open;
+    ASSERT_TRUE(connection->OpenFile("open.txt", open).ok());
+    ASSERT_TRUE(open->Write("part", 4).ok());
+    EXPECT_FALSE(connection->SetCurrentDirectory("new folder").ok());
+    std::unique_ptr<FtpRemoteFile> other;
+    EXPECT_FALSE(connection->OpenFile("other.txt", other).ok());
+    EXPECT_FALSE(other);
+    ASSERT_TRUE(open->Close().ok());
     EXPECT_EQ(ReadFileBytes(server.Root() + "/open.txt"), "part");
 
-    ASSERT_TRUE(Send(*connection, "empty.txt", "", 1024));
+    ASSERT_TRUE(Send(*connection, "empty.txt", "", 1024).ok());
     EXPECT_EQ(ReadFileBytes(server.Root() + "/empty.txt"), "");
     connection->Close();
-    EXPECT_FALSE(connection->SetCurrentDirectory("new folder"));
+    EXPECT_FALSE(connection->SetCurrentDirectory("new folder").ok());
 
     EXPECT_EQ(server.Count("USER"), 1) << "one login for everything";
     EXPECT_EQ(server.Count("QUIT"), 1);
@@ -122,8 +125,10 @@ TEST_F(FtpConnectionTest, SendsInActiveModeWhenPassiveIsRefused) {
     FtpTestServer server({.noPassive = true});
     auto connection = Connect(server);
     ASSERT_TRUE(connection);
-    ASSERT_TRUE(Send(*connection, "one.txt", "first", 2)) << connection->LastErrorText();
-    ASSERT_TRUE(Send(*connection, "two.txt", "second", 2)) << connection->LastErrorText();
+    for (const auto& [name, bytes] : {std::pair{"one.txt", "first"}, {"two.txt", "second"}}) {
+        const Result sent = Send(*connection, name, bytes, 2);
+        ASSERT_TRUE(sent.ok()) << sent.text();
+    }
     EXPECT_TRUE(connection->UsesActiveMode());
     EXPECT_EQ(ReadFileBytes(server.Root() + "/one.txt"), "first");
     EXPECT_EQ(ReadFileBytes(server.Root() + "/two.txt"), "second");
@@ -154,19 +159,20 @@ TEST_F(FtpConnectionTest, ALostControlConnectionIsNotSilentlyReplaced) {
     FtpTestServer server;
     auto connection = Connect(server);
     ASSERT_TRUE(connection);
-    ASSERT_TRUE(connection->CreateDirectory("sub"));
-    ASSERT_TRUE(connection->SetCurrentDirectory("sub"));
+    ASSERT_TRUE(connection->CreateDirectory("sub").ok());
+    ASSERT_TRUE(connection->SetCurrentDirectory("sub").ok());
     // The server hangs up, as one does on a connection left idle too long.
-    EXPECT_FALSE(connection->SetCurrentDirectory(FtpTestServer::kClosingFolder));
-    EXPECT_EQ(connection->LastErrorText(), "421 Control connection timed out.");
+    EXPECT_EQ(connection->SetCurrentDirectory(FtpTestServer::kClosingFolder).text(),
+              "421 Control connection timed out.");
 
     // A fresh login would be in the root folder, not in sub: nothing may be stored there.
     std::string folder;
-    EXPECT_FALSE(connection->GetCurrentDirectory(folder));
-    EXPECT_FALSE(connection->OpenFile("page.htm"));
-    EXPECT_EQ(connection->LastErrorText(), "The connection to the FTP server was lost.");
-    EXPECT_EQ(InternetErrorText(connection->LastError()), connection->LastErrorText());
-    EXPECT_FALSE(connection->SetCurrentDirectory("sub"));
+    EXPECT_FALSE(connection->GetCurrentDirectory(folder).ok());
+    std::unique_ptr<FtpRemoteFile> file;
+    const Result opened = connection->OpenFile("page.htm", file);
+    EXPECT_FALSE(file);
+    EXPECT_EQ(opened.text(), "The connection to the FTP server was lost.");
+    EXPECT_FALSE(connection->SetCurrentDirectory("sub").ok());
     const std::vector<std::string> commands = server.Commands();
     EXPECT_EQ(server.Count("STOR"), 0) << testing::PrintToString(commands);
     EXPECT_EQ(commands.back(), "PWD") << "only the login of the new connection";
@@ -176,21 +182,21 @@ TEST_F(FtpConnectionTest, AServerThatDiesDuringAFileFailsTheWriteOrTheClose) {
     FtpTestServer server({.throttle = 256 * 1024});
     auto connection = Connect(server);
     ASSERT_TRUE(connection);
-    std::unique_ptr<FtpRemoteFile> file = connection->OpenFile("big.bin");
-    ASSERT_TRUE(file);
+    std::unique_ptr<FtpRemoteFile> file;
+    ASSERT_TRUE(connection->OpenFile("big.bin", file).ok());
     const std::string block(65536, 'x');
-    ASSERT_TRUE(file->Write(block.data(), block.size()));
+    ASSERT_TRUE(file->Write(block.data(), block.size()).ok());
     server.Stop();
-    bool failed = false;
-    for (int i = 0; i < 1000 && !failed; ++i) {
-        failed = !file->Write(block.data(), block.size());
+    Result written = Result::Ok();
+    for (int i = 0; i < 1000 && written.ok(); ++i) {
+        written = file->Write(block.data(), block.size());
     }
-    if (!failed) {
-        failed = !file->Close();
+    if (written.ok()) {
+        written = file->Close();
     }
-    EXPECT_TRUE(failed);
-    EXPECT_FALSE(connection->LastErrorText().empty());
-    EXPECT_FALSE(file->Close());
+    EXPECT_FALSE(written.ok());
+    EXPECT_FALSE(written.text().empty());
+    EXPECT_FALSE(file->Close().ok());
 }
 
 TEST_F(FtpConnectionTest, AListingThatTricklesInOrNeverEndsFails) {
@@ -212,10 +218,11 @@ TEST_F(FtpConnectionTest, AListingThatTricklesInOrNeverEndsFails) {
         auto connection = Connect(server);
         ASSERT_TRUE(connection);
         connection->SetListingLimits(limits);
-        ASSERT_TRUE(connection->SetCurrentDirectory(c.folder));
+        ASSERT_TRUE(connection->SetCurrentDirectory(c.folder).ok());
         std::vector<RemoteEntry> entries;
-        EXPECT_FALSE(connection->ListFolder(entries));
-        EXPECT_EQ(connection->LastErrorText(), c.failure);
+        const Result listed = connection->ListFolder(entries);
+        EXPECT_FALSE(listed.ok());
+        EXPECT_EQ(listed.text(), c.failure);
         EXPECT_TRUE(entries.empty());
     }
 }

@@ -431,7 +431,8 @@ TEST(CreateRemotePath, CreatesEachMissingLevelAndReturnsToTheStart) {
         server->current = c.start;
         server->unmakeable = c.unmakeable;
         FakeFtp connection(server);
-        EXPECT_EQ(CreateRemotePath(connection, c.path), c.result) << c.path;
+        const Result created = CreateRemotePath(connection, c.path);
+        EXPECT_EQ(created.error(), c.result) << c.path;
         EXPECT_EQ(server->folders, c.folders) << c.path;
         EXPECT_EQ(server->current, c.current) << c.path;
         std::vector<std::string> made;
@@ -442,7 +443,7 @@ TEST(CreateRemotePath, CreatesEachMissingLevelAndReturnsToTheStart) {
         }
         EXPECT_EQ(made, c.made) << c.path;
         if (c.result != 0) {
-            EXPECT_EQ(InternetErrorText(c.result), "550 Cannot make b.");
+            EXPECT_EQ(created.text(), "550 Cannot make b.");
         }
     }
 }

@@ -627,26 +627,27 @@ TEST_F(SftpUploadTest, AFileGoesOnWhereItsCutCopyEnds) {
     std::string failure;
     std::unique_ptr<FtpClient> connection = ConnectForUpload(job, failure);
     ASSERT_TRUE(connection) << failure;
-    ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()));
-    std::unique_ptr<FtpRemoteFile> file = connection->OpenFile("cut.bin");
-    ASSERT_TRUE(file);
-    ASSERT_TRUE(file->Write(bytes.data(), 1 << 20));
+    ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()).ok());
+    std::unique_ptr<FtpRemoteFile> file;
+    ASSERT_TRUE(connection->OpenFile("cut.bin", file).ok());
+    ASSERT_TRUE(file->Write(bytes.data(), 1 << 20).ok());
     file->Abort();  // as a dropped connection ends it
     file.reset();
     connection.reset();
 
     connection = ConnectForUpload(job, failure);
     ASSERT_TRUE(connection) << failure;
-    ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()));
+    ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()).ok());
     RemoteFileStatus kept;
     ASSERT_TRUE(connection->FindFile("cut.bin", kept));
     ASSERT_GT(kept.size, 0);
     ASSERT_LE(kept.size, 1 << 20);
-    file = connection->ResumeFile("cut.bin", kept.size);
-    ASSERT_TRUE(file) << connection->LastErrorText();
+    const Result resumed = connection->ResumeFile("cut.bin", kept.size, file);
+    ASSERT_TRUE(resumed.ok()) << resumed.text();
     const auto from = static_cast<std::size_t>(kept.size);
-    ASSERT_TRUE(file->Write(bytes.data() + from, bytes.size() - from));
-    ASSERT_TRUE(file->Close()) << connection->LastErrorText();
+    ASSERT_TRUE(file->Write(bytes.data() + from, bytes.size() - from).ok());
+    const Result closed = file->Close();
+    ASSERT_TRUE(closed.ok()) << closed.text();
     EXPECT_TRUE(ReadFileBytes(sshd.Root() + "/cut.bin") == bytes) << "not byte for byte";
 }
 
