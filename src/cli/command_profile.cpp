@@ -297,6 +297,9 @@ int RunProfileCommand(const CommandLine& line) {
     std::string lastProfile;
     // Listing says where passwords are kept, without asking the secret store for them.
     LoadFtpProfiles(list, lastProfile, action != "list");
+    if (const std::string leftOut = LeftOutProfilesText(list); !leftOut.empty()) {
+        ShowMessageBox(leftOut, MB_OK | MB_ICONEXCLAMATION);
+    }
     if (action == "list") {
         if (options.positional.size() != 1) {
             return UsageError(command, "profile list takes no arguments");

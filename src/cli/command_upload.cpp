@@ -6,6 +6,7 @@
 #include "cli/console_progress.h"
 #include "cli/interrupt.h"
 #include "cli/upload_limits.h"
+#include "platform/message_box.h"
 #include "platform/registry_store.h"
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
@@ -70,6 +71,9 @@ int RunUploadCommand(const CommandLine& line) {
     FtpProfileList profiles;
     std::string lastProfile;
     LoadFtpProfiles(profiles, lastProfile);
+    if (const std::string leftOut = LeftOutProfilesText(profiles); !leftOut.empty()) {
+        ShowMessageBox(leftOut, MB_OK | MB_ICONEXCLAMATION);
+    }
     const std::string name = options.Has("--profile") ? options.values["--profile"] : lastProfile;
     if (name.empty() && profiles.count == 0) {
         return UsageError(command,

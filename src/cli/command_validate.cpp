@@ -39,7 +39,10 @@ std::string Warnings(const Program& program) {
         } else {
             std::unique_ptr<FileList> list = ScanFiles(sourceDir, patterns, false);
             if (list && SourceKindOf(program) == SourceKind::Html) {
-                std::erase_if(*list, IsGeneratedFile);  // pages of an earlier run are no sources
+                // Pages of an earlier run are no sources. No window: a file that cannot be
+                // read is told at once.
+                std::erase_if(
+                    *list, [](const std::string& path) { return IsGeneratedFile(path, nullptr); });
             }
             if (!list || list->empty()) {
                 warnings += "  The source directory \"" + sourceDir +

@@ -144,7 +144,7 @@ void ConsoleProgressReceiver::Post(WorkerMessage message) {
             progress->SetTiming(message.text);
             break;
         case WM_APP_ERROR_TEXT:
-            ShowMessageBox(message.text, MB_OK);
+            ShowMessageBox(message.text, static_cast<unsigned>(message.wParam));
             break;
         default:
             break;
@@ -169,7 +169,7 @@ QuestionAnswerer ConsoleProgressBoxes::Answerer() const {
 
 void QuietProgressReceiver::Post(WorkerMessage message) {
     if (message.message == WM_APP_ERROR_TEXT) {
-        ShowMessageBox(message.text, MB_OK);
+        ShowMessageBox(message.text, static_cast<unsigned>(message.wParam));
     }
 }
 

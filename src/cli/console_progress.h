@@ -56,7 +56,7 @@ class ConsoleProgress {
 };
 
 // Posts to a ConsoleProgress: percentages, status lines and timing lines to it,
-// error texts as OK boxes through the installed backend.
+// error texts as their boxes through the installed backend.
 class ConsoleProgressReceiver : public WorkerMessageReceiver {
   public:
     explicit ConsoleProgressReceiver(std::shared_ptr<ConsoleProgress> progress)
@@ -81,7 +81,7 @@ class ConsoleProgressBoxes : public MessageBoxBackend {
     std::shared_ptr<MessageBoxBackend> boxes;
 };
 
-// Shows nothing of a job but its error texts, as OK boxes (for --quiet).
+// Shows nothing of a job but its error texts, as their boxes (for --quiet).
 class QuietProgressReceiver : public WorkerMessageReceiver {
   public:
     void Post(WorkerMessage message) override;

@@ -38,6 +38,10 @@ class AlbumWindow : public WorkerMessageReceiver {
         : window(std::move(window)), done(done), pictures(pictures), total(total) {}
 
     void Post(WorkerMessage message) override {
+        if (message.message == WM_APP_ERROR_TEXT) {
+            PostErrorText(window, message.text, static_cast<unsigned>(message.wParam));
+            return;
+        }
         if (window == nullptr) {
             return;
         }
@@ -152,7 +156,7 @@ class AlbumRun {
         albumProgram.SetFromText(ProgramKey::SourceDir, albumSource);
         albumProgram.SetFromText(ProgramKey::TargetDir, albumTarget);
         FileList files = album.files;
-        DropOwnFiles(albumProgram, files, options.stop.get());
+        DropOwnFiles(albumProgram, files, options);
         const std::string fingerprint = Fingerprint(AlbumInputs(albumProgram, files, place));
 
         AlbumState& state = record.albums[album.path];
@@ -301,7 +305,7 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     }
     const int total = PictureCount(tree.top);
     if (total == 0) {
-        ShowNoFilesFound(sourceDir, patterns);
+        ShowNoFilesFound(window, sourceDir, patterns);
         return kRunNoSourceFiles;
     }
 

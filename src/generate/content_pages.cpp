@@ -92,7 +92,8 @@ void WritePicture(PageWriter& page, const Program& program,
 // photo pages, null on others. False when the user chose to stop.
 bool WriteContent(PageWriter& page, const Program& program, SourceKind kind,
                   const std::vector<SourceRecord>& records, std::size_t i,
-                  const std::string* caption) {
+                  const std::string* caption,
+                  const std::shared_ptr<WorkerMessageReceiver>& window) {
     const SourceRecord& record = records[i];
     switch (kind) {
         case SourceKind::Images:
@@ -114,7 +115,7 @@ bool WriteContent(PageWriter& page, const Program& program, SourceKind kind,
         }
         case SourceKind::Html: {
             std::string body;
-            if (ExtractBody(record.source, body, kLargestSourceFile)) {
+            if (ExtractBody(record.source, body, window, kLargestSourceFile)) {
                 page.Write(body);
             } else if (AskToContinue("Problem with HTML file.\n\nDo you want to continue?")) {
                 page.Write(kNotIncluded);
@@ -223,7 +224,8 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
             }
             caption = PhotoCaption(program, record, descriptions.Find(PathFileName(record.source)));
         }
-        if (!WriteContent(page, program, kind, records, i, photoMarkup ? &caption : nullptr)) {
+        if (!WriteContent(page, program, kind, records, i, photoMarkup ? &caption : nullptr,
+                          window)) {
             return false;
         }
         if (photoMarkup) {
@@ -284,8 +286,9 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         previousPage = PathFileName(record.contentPage);
 
         const PageWords words = run->frame.Words(title, PathFileName(record.source));
-        if (!boilerplate.empty() && (!ApplyBoilerplate(path, boilerplate, words) ||
-                                     !AddGeneratorMeta(path) || !DeclarePageCharset(path))) {
+        if (!boilerplate.empty() &&
+            (!ApplyBoilerplate(path, boilerplate, words, window) ||
+             !AddGeneratorMeta(path, window) || !DeclarePageCharset(path, window))) {
             return false;
         }
         ++run->summary.contentPages;

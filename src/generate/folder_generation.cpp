@@ -36,10 +36,11 @@
 
 namespace {
 
-void ShowCopyFailure(const std::string& from, const std::string& to) {
+void ShowCopyFailure(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& from,
+                     const std::string& to) {
     const std::string reason = ErrorCodeText(errno);
-    MessageBoxF("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)", from.c_str(), to.c_str(),
-                reason.c_str());
+    PostErrorText(window, MessageBoxText("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)",
+                                         from.c_str(), to.c_str(), reason.c_str()));
 }
 
 // The same folder, also when written differently ("photos" and "/home/ann/photos"):
@@ -197,7 +198,8 @@ std::string SourcePatterns(const Program& program) {
     return setting.empty() ? std::string(kClassicImagePatterns) : setting;
 }
 
-bool DropOwnFiles(const Program& program, FileList& list, const StopFlag* stop) {
+bool DropOwnFiles(const Program& program, FileList& list, const GenerationOptions& options) {
+    const StopFlag* stop = options.stop.get();
     const SourceKind kind = SourceKindOf(program);
     if (kind == SourceKind::Images) {
         return DropEntries(list, stop, [](const std::string& entry) {
@@ -205,15 +207,18 @@ bool DropOwnFiles(const Program& program, FileList& list, const StopFlag* stop) 
             return name == kCreditBadgeName || name == kGifPlaceholderName;
         });
     }
-    return kind == SourceKind::Html && DropEntries(list, stop, IsGeneratedFile);
+    return kind == SourceKind::Html &&
+           DropEntries(list, stop, [&options](const std::string& entry) {
+               return IsGeneratedFile(entry, options.window);
+           });
 }
 
-void ShowNoFilesFound(const std::string& sourceDir, const std::string& patterns,
+void ShowNoFilesFound(const std::shared_ptr<WorkerMessageReceiver>& window,
+                      const std::string& sourceDir, const std::string& patterns,
                       const std::string& note) {
-    ShowMessageBox("No files found!\n\nThe directory:\n\n\t" + sourceDir +
-                       "\n\ndoes not contain any files of type \"" + AsciiUpperCase(patterns) +
-                       "\"" + note,
-                   MB_OK);
+    PostErrorText(window, "No files found!\n\nThe directory:\n\n\t" + sourceDir +
+                              "\n\ndoes not contain any files of type \"" +
+                              AsciiUpperCase(patterns) + "\"" + note);
 }
 
 void EndRun(Program& program, const GenerationOptions& options, GenerationSummary& summary,
@@ -238,7 +243,8 @@ bool PrepareTarget(const Program& program, const std::timespec& started,
     if (program.GetBool(ProgramKey::GenerateThumbnails)) {
         const std::string folder = JoinPath(targetDir, "Thumbs");
         if (!EnsureDirectory(folder, true)) {
-            MessageBoxF("Cannot create thumbnail directory:\n\n  %s", folder.c_str());
+            PostErrorText(window, MessageBoxText("Cannot create thumbnail directory:\n\n  %s",
+                                                 folder.c_str()));
             return false;
         }
     }
@@ -318,7 +324,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");
             PostProgress(window, PercentDone(i, count));
             if (!CopyIfChanged(record.source, destination)) {
-                ShowCopyFailure(record.source, destination);
+                ShowCopyFailure(window, record.source, destination);
                 return kRunEndedAfterMessage;
             }
             record.source = destination;
@@ -356,7 +362,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         const std::string badge = JoinPath(ExecutableFolder(), kCreditBadgeName);
         const std::string destination = JoinPath(targetDir, kCreditBadgeName);
         if (!CopyIfChanged(badge, destination)) {
-            ShowCopyFailure(badge, destination);
+            ShowCopyFailure(window, badge, destination);
         }
     }
     // A page step that failed has told the user; its pages are not a finished site.

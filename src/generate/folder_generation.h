@@ -36,7 +36,7 @@ std::string SourcePatterns(const Program& program);
 // Drops from list the files of the tool's own that the kind of source may pick up: the
 // credit badge and the placeholder among pictures, generated pages among HTML files. True
 // when any was dropped.
-bool DropOwnFiles(const Program& program, FileList& list, const StopFlag* stop);
+bool DropOwnFiles(const Program& program, FileList& list, const GenerationOptions& options);
 
 // Makes the target folder and its "Thumbs" (when thumbnails are on) and removes the
 // temporary files a killed run left there. False after telling the user when "Thumbs"
@@ -53,7 +53,8 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
 
 // Tells the user that the source folder holds no files of the patterns; note says why
 // some files there did not count.
-void ShowNoFilesFound(const std::string& sourceDir, const std::string& patterns,
+void ShowNoFilesFound(const std::shared_ptr<WorkerMessageReceiver>& window,
+                      const std::string& sourceDir, const std::string& patterns,
                       const std::string& note = {});
 
 // The end of a run that was not ended by a message: Last-Generated stamped (cleared after a

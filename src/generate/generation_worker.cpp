@@ -3,21 +3,20 @@
 #include <exception>
 #include <string>
 
-#include "platform/message_box.h"
 #include "work/worker_messages.h"
 
 namespace {
 
 constexpr std::size_t kLongestReason = 259;
 
-void ShowFailure(std::string reason) {
+void ShowFailure(const std::shared_ptr<WorkerMessageReceiver>& window, std::string reason) {
     if (reason.empty()) {
         reason = "Unknown error";
     }
     if (reason.size() > kLongestReason) {
         reason.resize(kLongestReason);
     }
-    ShowMessageBox("Cannot complete generation.\n\nReason: " + reason, MB_OK | MB_ICONSTOP);
+    PostErrorText(window, "Cannot complete generation.\n\nReason: " + reason, MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace
@@ -30,12 +29,12 @@ int GenerationWorker(const GenerationRequest& request) {
     try {
         outcome = RunGeneration(request.kind, *request.program, options);
         if (!failure.ok()) {
-            ShowFailure(failure.text());
+            ShowFailure(options.window, failure.text());
         }
     } catch (const std::exception& exception) {
-        ShowFailure(exception.what());
+        ShowFailure(options.window, exception.what());
     } catch (...) {
-        ShowFailure({});
+        ShowFailure(options.window, {});
     }
     PostWorkDone(request.options.window);
     return outcome;

@@ -26,7 +26,8 @@ bool IsWebAddress(const std::string& image) {
 
 // What BACKGROUND names: the web address, or the image's copy beside the pages. Empty
 // after telling the user when the copy failed.
-std::string BackgroundSource(const Program& program, const std::string& image) {
+std::string BackgroundSource(const Program& program, const std::string& image,
+                             const std::shared_ptr<WorkerMessageReceiver>& window) {
     if (IsWebAddress(image)) {
         return image;
     }
@@ -34,8 +35,9 @@ std::string BackgroundSource(const Program& program, const std::string& image) {
     const std::string destination = JoinPath(program.GetText(ProgramKey::TargetDir), name);
     if (!CopyIfChanged(image, destination)) {
         const std::string reason = ErrorCodeText(errno);
-        MessageBoxF("Failed to copy background image:\n\n   %s\nto\n  %s\n\n(%s)", image.c_str(),
-                    destination.c_str(), reason.c_str());
+        PostErrorText(window,
+                      MessageBoxText("Failed to copy background image:\n\n   %s\nto\n  %s\n\n(%s)",
+                                     image.c_str(), destination.c_str(), reason.c_str()));
         return {};
     }
     return UrlPath(name);
@@ -43,7 +45,8 @@ std::string BackgroundSource(const Program& program, const std::string& image) {
 
 }  // namespace
 
-bool BuildBodyAttributes(const Program& program, std::string& attributes) {
+bool BuildBodyAttributes(const Program& program, std::string& attributes,
+                         const std::shared_ptr<WorkerMessageReceiver>& window) {
     attributes.clear();
     bool copied = true;
     switch (program.GetInt(ProgramKey::HtmlBackgroundStyle)) {
@@ -52,7 +55,7 @@ bool BuildBodyAttributes(const Program& program, std::string& attributes) {
             if (image.empty()) {
                 break;
             }
-            const std::string source = BackgroundSource(program, image);
+            const std::string source = BackgroundSource(program, image, window);
             if (source.empty()) {
                 copied = false;
                 break;

@@ -4,14 +4,19 @@
 // "<MAVREN-BOILERPLATE>" where generated content goes), the body of an HTML file, and
 // the generator mark by which the tool knows its own pages.
 //
-// Each function that returns false has already told the user in a stop or OK box, and
-// its caller only stops; IsGeneratedFile's false also means, silently, "not marked".
+// Each function that takes a window and returns false has already told window (a stop or
+// OK box), and its caller only stops; IsGeneratedFile's false also means, silently, "not
+// marked".
 // A file is rewritten only once its whole new content is built. No shared state: safe
 // from any thread.
 
 #include <cstddef>
 #include <limits>
+#include <memory>
 #include <string>
+
+#include "platform/result.h"
+#include "work/worker_messages.h"
 
 // The tag a boilerplate file holds where the generated content goes (exact case).
 inline constexpr char kBoilerplateTag[] = "<MAVREN-BOILERPLATE>";
@@ -26,23 +31,26 @@ inline constexpr std::size_t kNoSizeLimit = std::numeric_limits<std::size_t>::ma
 // unread, and the text says so.
 std::string ReadSourceFile(const std::string& path, std::string& contents);
 
-// True when the file is readable text of at most kLargestSourceFile holding the
-// boilerplate tag.
-bool CheckBoilerplate(const std::string& path);
+// Ok when the file is readable text of at most kLargestSourceFile holding the
+// boilerplate tag; otherwise the text of the stop box that says why it cannot serve.
+Result CheckBoilerplate(const std::string& path);
 
 // Sets body to the text between the body tag and the end-of-body tag, as read.
 // False (body unchanged) when the file cannot be read, is larger than largest, or either
 // tag is missing.
-bool ExtractBody(const std::string& path, std::string& body, std::size_t largest = kNoSizeLimit);
+bool ExtractBody(const std::string& path, std::string& body,
+                 const std::shared_ptr<WorkerMessageReceiver>& window,
+                 std::size_t largest = kNoSizeLimit);
 
 // Puts a generator META element into the file's head (or a new head after the html tag)
 // unless the file carries the mark already, in any letter case. True when marked after.
-bool AddGeneratorMeta(const std::string& path);
+bool AddGeneratorMeta(const std::string& path,
+                      const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // True when the file holds the generator mark in exactly this letter case. Of a file
 // larger than kLargestSourceFile only the start is read: a page the tool wrote carries
 // the mark in its head.
-bool IsGeneratedFile(const std::string& path);
+bool IsGeneratedFile(const std::string& path, const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // IsGeneratedFile without a message: a file that cannot be read is not marked.
 bool CarriesGeneratorMark(const std::string& path);
@@ -50,7 +58,8 @@ bool CarriesGeneratorMark(const std::string& path);
 // Declares UTF-8 on the line after the generator META of a merged page that holds UTF-8
 // text and whose boilerplate declares no charset (text_encoding.h). True when the page is
 // right afterwards; false after showing the read or write error alone.
-bool DeclarePageCharset(const std::string& path);
+bool DeclarePageCharset(const std::string& path,
+                        const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // Tags a boilerplate may hold besides the boilerplate tag, for what lies outside the body:
 // the page's title (as in "<title><MAVREN-TITLE></title>") and its language (as in
@@ -68,4 +77,4 @@ struct PageWords {
 // boilerplate tag, and the words in place of theirs. True on success; on failure the page
 // is left as it was.
 bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath,
-                      const PageWords& words = {});
+                      const PageWords& words, const std::shared_ptr<WorkerMessageReceiver>& window);

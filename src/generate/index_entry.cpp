@@ -24,10 +24,11 @@ namespace {
 
 constexpr char kThumbnailFolder[] = "Thumbs";
 
-void ShowCopyFailure(const std::string& from, const std::string& to) {
+void ShowCopyFailure(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& from,
+                     const std::string& to) {
     const std::string reason = ErrorCodeText(errno);
-    MessageBoxF("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)", from.c_str(), to.c_str(),
-                reason.c_str());
+    PostErrorText(window, MessageBoxText("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)",
+                                         from.c_str(), to.c_str(), reason.c_str()));
 }
 
 }  // namespace
@@ -159,7 +160,7 @@ bool IndexEntryWriter::GifPicture(const SourceRecord& record, Picture& picture) 
             const std::string thumbnail = std::string(kThumbnailFolder) + "/TN_" + name;
             const std::string destination = JoinPath(target, thumbnail);
             if (!CopyIfChanged(ready, destination)) {
-                ShowCopyFailure(ready, destination);
+                ShowCopyFailure(window, ready, destination);
                 return false;
             }
             measured = destination;
@@ -193,7 +194,7 @@ bool IndexEntryWriter::CopyPlaceholder() {
     }
     const std::string placeholder = JoinPath(ExecutableFolder(), kGifPlaceholderName);
     if (!CopyIfChanged(placeholder, JoinPath(target, kGifPlaceholderName))) {
-        ShowCopyFailure(placeholder, target);
+        ShowCopyFailure(window, placeholder, target);
         return false;
     }
     placeholderCopied = true;

@@ -211,10 +211,11 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         previousPage = name;
 
         if (!boilerplate.empty() &&
-            !ApplyBoilerplate(path, boilerplate, run->frame.Words(title, "Index"))) {
+            !ApplyBoilerplate(path, boilerplate, run->frame.Words(title, "Index"), window)) {
             return false;
         }
-        if (!AddGeneratorMeta(path) || (!boilerplate.empty() && !DeclarePageCharset(path))) {
+        if (!AddGeneratorMeta(path, window) ||
+            (!boilerplate.empty() && !DeclarePageCharset(path, window))) {
             return false;
         }
         ++run->summary.indexPages;

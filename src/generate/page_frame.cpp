@@ -3,16 +3,15 @@
 #include "document/language_tag.h"
 #include "generate/html_attributes.h"
 #include "generate/web_names.h"
-#include "platform/message_box.h"
 
 bool PageFrame::Start(PageWriter& page, const std::string& path) {
     if (!page.Open(path).ok()) {
-        ShowMessageBox("Failed to create file: " + path, MB_OK);
+        PostErrorText(window, "Failed to create file: " + path);
         return false;
     }
     if (!built) {
         // A failed background copy has been reported; the pages go on without it.
-        BuildBodyAttributes(program, body);
+        BuildBodyAttributes(program, body, window);
         BuildFontTag(program, font);
         built = true;
     }

@@ -19,7 +19,8 @@
 
 class PageFrame {
   public:
-    explicit PageFrame(const Program& program) : program(program) {}
+    PageFrame(const Program& program, std::shared_ptr<WorkerMessageReceiver> window)
+        : program(program), window(std::move(window)) {}
 
     // Creates the page and writes its header; the FONT tag is then page.fontTag(). False
     // after telling the user "Failed to create file: " and the path.
@@ -32,6 +33,7 @@ class PageFrame {
 
   private:
     const Program& program;
+    std::shared_ptr<WorkerMessageReceiver> window;  // told of what fails
     bool built = false;
     std::string body;
     std::string font;
@@ -46,7 +48,7 @@ struct PageRun {
     explicit PageRun(const Program& program,
                      std::shared_ptr<WorkerMessageReceiver> window = nullptr,
                      const StopFlag* stop = nullptr)
-        : frame(program), window(std::move(window)), stop(stop) {}
+        : frame(program, window), window(std::move(window)), stop(stop) {}
 
     PageFrame frame;
     GenerationSummary summary;

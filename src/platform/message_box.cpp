@@ -60,7 +60,7 @@ int ShowMessageBox(const std::string& text, unsigned flags) {
     return NegativeAnswer(flags);
 }
 
-int MessageBoxF(const char* format, ...) {
+std::string MessageBoxText(const char* format, ...) {
     constexpr std::size_t kBufferSize = 10240;
     constexpr std::size_t kShownWhenTooLong = 1024;
     std::string text(kBufferSize, '\0');
@@ -75,5 +75,5 @@ int MessageBoxF(const char* format, ...) {
     } else {
         text.resize(static_cast<std::size_t>(needed));
     }
-    return ShowMessageBox(text, MB_OK);
+    return text;
 }

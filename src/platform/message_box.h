@@ -1,9 +1,11 @@
 #pragma once
 
-// The one way the core asks the user something or tells them about a problem.
+// The one way the core asks the user something, and the boxes a front end shows.
 // A front end installs a backend (windows, terminal, or a script in tests);
 // callers pass the text and Win32-style flags and get the button that was pressed.
-// Safe to call from any thread: the backend decides how to reach the user.
+// Safe to call from any thread: the backend decides how to reach the user. A job's
+// failures do not come here: they travel to the job's window (work/worker_messages.h),
+// which shows them; only the questions a job must have answered before it goes on do.
 
 #include <memory>
 #include <string>
@@ -66,6 +68,6 @@ int NegativeAnswer(unsigned flags);
 // The answer that goes on: IDOK, IDYES or IDRETRY.
 int PositiveAnswer(unsigned flags);
 
-// Formats printf-style and shows the text in an OK box. A text that does not fit
-// 10240 bytes is cut to its first 1024 characters.
-int MessageBoxF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Formats printf-style for a box. A text that does not fit 10240 bytes is cut to its
+// first 1024 characters.
+std::string MessageBoxText(const char* format, ...) __attribute__((format(printf, 1, 2)));

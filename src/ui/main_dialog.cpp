@@ -360,7 +360,11 @@ void CMavrenMainDialog::customEvent(QEvent* event) {
         CVQDialog::customEvent(event);
         return;
     }
-    const WorkerMessage& message = static_cast<WorkerEvent*>(event)->Message();
+    m_workerBoxes.Take(static_cast<WorkerEvent*>(event)->Message(),
+                       [this](const WorkerMessage& message) { HandleWorkerMessage(message); });
+}
+
+void CMavrenMainDialog::HandleWorkerMessage(const WorkerMessage& message) {
     switch (message.message) {
         case WM_APP_PROGRESS:
             m_ui->progressBar->setValue(message.wParam);

@@ -26,6 +26,7 @@
 #include "platform/result.h"
 #include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
+#include "ui/worker_events.h"
 #include "work/stop_flag.h"
 
 namespace Ui {
@@ -33,7 +34,6 @@ class MainDialog;
 }
 
 class Program;
-class QtWorkerReceiver;
 struct GenerationSummary;
 
 enum class UiState { NoProgram, Loaded, Running };
@@ -75,6 +75,8 @@ class CMavrenMainDialog final : public CVQDialog {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // A worker message other than a failure box (m_workerBoxes shows those).
+    void HandleWorkerMessage(const WorkerMessage& message);
     void ConnectCommands();
     void RunPendingCommand(PendingCommand command);
     void Refresh();
@@ -115,6 +117,7 @@ class CMavrenMainDialog final : public CVQDialog {
     std::string m_commandLinePath;
     std::shared_ptr<Program> m_program;
     std::shared_ptr<QtWorkerReceiver> m_receiver;
+    WorkerBoxQueue m_workerBoxes;
     std::shared_ptr<GenerationSummary> m_runSummary;  // filled by the worker of the last run
     WorkerThread m_worker;
     std::shared_ptr<StopFlag> m_stop;  // the flag of the last run, shared with its worker

@@ -2,6 +2,7 @@
 
 #include "generate/html_files.h"
 #include "generate/themes.h"
+#include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "ui/folder_browser.h"
@@ -61,7 +62,11 @@ bool PickBoilerplateFile(QWidget* owner, const std::string& currentPath, std::st
         folder = ThemesFolder();  // nothing picked before: start among the themes
     }
     const std::string file = OpenFile(owner, kHtmlFilter, folder, PathFileName(currentPath));
-    if (file.empty() || !CheckBoilerplate(file)) {
+    if (file.empty()) {
+        return false;
+    }
+    if (const Result usable = CheckBoilerplate(file); !usable.ok()) {
+        ShowMessageBox(usable.text(), MB_OK | MB_ICONSTOP);
         return false;
     }
     chosen = file;

@@ -61,7 +61,11 @@ bool CMavrenUploadStatusDialog::OnInitDialog() {
         return false;
     }
     std::string lastProfile;
-    if (LoadFtpProfiles(m_profiles, lastProfile) == 0) {
+    const int loaded = LoadFtpProfiles(m_profiles, lastProfile);
+    if (const std::string leftOut = LeftOutProfilesText(m_profiles); !leftOut.empty()) {
+        ShowMessageBox(leftOut, MB_OK | MB_ICONEXCLAMATION);
+    }
+    if (loaded == 0) {
         // A settings file that cannot be read may well hold profiles: no offer of a first
         // one, only the word on the damage (once per process).
         if (!CheckRegistryStore()) {
@@ -280,6 +284,10 @@ void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
     if (m_closing && message.message != WM_APP_WORK_DONE) {
         return;
     }
+    m_workerBoxes.Take(message, [this](const WorkerMessage& next) { HandleWorkerMessage(next); });
+}
+
+void CMavrenUploadStatusDialog::HandleWorkerMessage(const WorkerMessage& message) {
     switch (message.message) {
         case WM_APP_PROGRESS:
             m_ui->progressBar->setValue(message.wParam);
@@ -293,9 +301,6 @@ void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
             break;
         case WM_APP_TIMING_TEXT:
             ShowTiming(message.text);
-            break;
-        case WM_APP_ERROR_TEXT:
-            ShowMessageBox(message.text, MB_OK);
             break;
         case WM_APP_WORK_DONE:
             OnTransferOver();

@@ -19,14 +19,13 @@
 
 #include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
+#include "ui/worker_events.h"
 #include "upload/ftp_profiles.h"
 #include "work/stop_flag.h"
 
 namespace Ui {
 class UploadStatusDialog;
 }
-
-class QtWorkerReceiver;
 
 class CMavrenUploadStatusDialog final : public CVQDialog {
     Q_OBJECT
@@ -48,6 +47,8 @@ class CMavrenUploadStatusDialog final : public CVQDialog {
     void customEvent(QEvent* event) override;
 
   private:
+    // A worker message other than a failure box (m_workerBoxes shows those).
+    void HandleWorkerMessage(const WorkerMessage& message);
     // The profile slot of the selected entry, or -1 (also when the typed text names no
     // entry).
     int SelectedSlot() const;
@@ -73,6 +74,7 @@ class CMavrenUploadStatusDialog final : public CVQDialog {
     std::string m_localFolder;
     FtpProfileList m_profiles;
     std::shared_ptr<QtWorkerReceiver> m_receiver;
+    WorkerBoxQueue m_workerBoxes;
     WorkerThread m_worker;
     std::shared_ptr<StopFlag> m_stop;  // the flag of the last upload, shared with its worker
     bool m_running = false;            // from the start of an upload until its end arrives

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "platform/message_box.h"
+
 WorkerEvent::WorkerEvent(WorkerMessage message)
     : QEvent(EventType()), m_message(std::move(message)) {}
 
@@ -20,6 +22,24 @@ void QtWorkerReceiver::Post(WorkerMessage message) {
 void QtWorkerReceiver::Detach() {
     std::lock_guard lock(m_mutex);
     m_window = nullptr;
+}
+
+void WorkerBoxQueue::Take(WorkerMessage message, const Handler& handle) {
+    m_waiting.push_back(std::move(message));
+    if (m_boxOpen) {
+        return;  // the loop below, further up the stack, takes it once the box is closed
+    }
+    while (!m_waiting.empty()) {
+        const WorkerMessage next = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        if (next.message != WM_APP_ERROR_TEXT) {
+            handle(next);
+            continue;
+        }
+        m_boxOpen = true;
+        ShowMessageBox(next.text, static_cast<unsigned>(next.wParam));
+        m_boxOpen = false;
+    }
 }
 
 void DropWorkerEvents(QObject* window) {

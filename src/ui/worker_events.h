@@ -8,6 +8,8 @@
 
 #include <QEvent>
 #include <QString>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -39,6 +41,23 @@ class QtWorkerReceiver : public WorkerMessageReceiver {
   private:
     std::mutex m_mutex;
     QObject* m_window;
+};
+
+// Shows a worker's failure boxes one at a time: a message that arrives while a box is open
+// waits, with every message behind it, until the box is closed. Boxes never stack, and a
+// run's end is handled after its last box has been read, as when the worker waited for it.
+// For the GUI thread only.
+class WorkerBoxQueue {
+  public:
+    using Handler = std::function<void(const WorkerMessage&)>;
+
+    // Shows message's box now (through the installed backend), hands any other message to
+    // handle, or keeps it for later while a box is open.
+    void Take(WorkerMessage message, const Handler& handle);
+
+  private:
+    bool m_boxOpen = false;
+    std::deque<WorkerMessage> m_waiting;
 };
 
 // The worker messages still queued for window, dropped with their texts unseen.

@@ -5,7 +5,6 @@
 
 #include "platform/ascii.h"
 #include "platform/format.h"
-#include "platform/message_box.h"
 #include "platform/numbers.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
@@ -342,13 +341,12 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSec
     if (profiles == nullptr) {
         return 0;
     }
-    std::string leftOut;
     for (const RegistryKey& key : profiles->subkeys) {
         if (key.FindValue("Host") == nullptr) {
             continue;  // a certificate pinned before its profile was saved
         }
         if (list.count >= MaxFtpProfiles) {
-            leftOut += "  " + key.name + "\n";
+            list.leftOut += "  " + key.name + "\n";
             continue;
         }
         FtpProfile profile;
@@ -380,14 +378,18 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSec
         list.storedNames[static_cast<std::size_t>(slot)] = key.name;
         list.changedFields[static_cast<std::size_t>(slot)] = 0;
     }
-    if (!leftOut.empty()) {
-        // A renamed profile leaves its old key behind; more keys than slots can pile up.
-        ShowMessageBox(StringPrintf("Only %d FTP profiles can be used at a time. These were "
-                                    "left out:\n\n%s\nDelete a profile to use one of them.",
-                                    MaxFtpProfiles, leftOut.c_str()),
-                       MB_OK | MB_ICONEXCLAMATION);
-    }
     return list.count;
+}
+
+std::string LeftOutProfilesText(const FtpProfileList& list) {
+    if (list.leftOut.empty()) {
+        return {};
+    }
+    // A renamed profile leaves its old key behind; more keys than slots can pile up.
+    return StringPrintf(
+        "Only %d FTP profiles can be used at a time. These were "
+        "left out:\n\n%s\nDelete a profile to use one of them.",
+        MaxFtpProfiles, list.leftOut.c_str());
 }
 
 bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, std::string* note) {

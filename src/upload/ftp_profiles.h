@@ -66,6 +66,8 @@ struct FtpProfileList {
     // since the list was loaded) and the fields changed since (FtpProfileFieldFlags).
     std::array<std::string, MaxFtpProfiles> storedNames;
     std::array<unsigned, MaxFtpProfiles> changedFields{};
+    // The stored profiles the load left out for want of a slot, one "  name\n" each.
+    std::string leftOut;
 
     // Puts profile into the slot at count and returns that index; -1 when the list is full.
     // A save adds it to the store with all its fields.
@@ -87,9 +89,13 @@ struct FtpProfileList {
 
 // Fills list from one reading of the store and sets lastProfile to the name stored as
 // "LastFTPProfile". Returns the count; 0 when the store cannot be read. With more than
-// MaxFtpProfiles profile keys, the first ones in name order are kept and one box names
-// those left out. Passwords in the secret store are read only with readSecrets.
+// MaxFtpProfiles profile keys, the first ones in name order are kept and the list's
+// leftOut names the others. Passwords in the secret store are read only with readSecrets.
 int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSecrets = true);
+
+// The text of the exclamation box a front end shows after a load that left profiles out;
+// empty when it left none out.
+std::string LeftOutProfilesText(const FtpProfileList& list);
 
 // Writes what changed in list since it was loaded, and, when selected is an index of the
 // list, that profile's name as "LastFTPProfile", all in one change of the store; what

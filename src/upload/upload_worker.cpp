@@ -147,9 +147,9 @@ class Upload {
     std::string SummaryText() const;
     UploadOutcome FtpFailure();
     UploadOutcome Stopped();
+    // A failure or notice for the window to show; the upload does not wait for it.
     void Box(const std::string& text, unsigned flags = MB_OK) {
-        const std::lock_guard<std::mutex> lock(boxMutex);
-        ShowMessageBox(text, flags);
+        PostErrorText(job.window, text, flags);
     }
     void Report(UploadAction action, const std::string& path, std::int64_t bytes = 0) const {
         if (job.report) {
@@ -204,7 +204,6 @@ class Upload {
     const char* haltStatus = "FTP Error.";
     StatusPacer sendingPacer;  // the percentages while files are on their way
 
-    std::mutex boxMutex;
     mutable std::mutex reportMutex;
 };
 
@@ -213,9 +212,9 @@ UploadOutcome Upload::Run() {
         const UniqueFd folder(::open(job.localFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!folder.valid()) {
             const int error = errno;
-            MessageBoxF(
+            Box(MessageBoxText(
                 "Failed to change directory on local machine\n\nDirectory: %s\n\nReason: %s",
-                job.localFolder.c_str(), ErrorCodeText(error).c_str());
+                job.localFolder.c_str(), ErrorCodeText(error).c_str()));
             Status("Error.");
             PostWorkDone(job.window);
             return UploadOutcome::Failed;
@@ -295,8 +294,8 @@ UploadOutcome Upload::Run() {
         std::string failure;
         connection = connect(furtherJob, failure);
         if (!connection) {
-            MessageBoxF("Failed to open FTP connection to \"%s\"\n\nReason: %s", job.host.c_str(),
-                        Cut(failure).c_str());
+            Box(MessageBoxText("Failed to open FTP connection to \"%s\"\n\nReason: %s",
+                               job.host.c_str(), Cut(failure).c_str()));
             return FtpFailure();
         }
         connection->SetStopFlag(job.stop.get());
@@ -326,8 +325,8 @@ bool Upload::OpenRemoteFolder() {
     std::string login;
     if (const Result asked = connection->GetCurrentDirectory(login); !asked.ok()) {
         if (!CancelRequested()) {
-            MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
-                        asked.text().c_str());
+            Box(MessageBoxText("Failed to get directory on FTP server\n\nReason: %s",
+                               asked.text().c_str()));
         }
         return false;
     }
@@ -359,9 +358,9 @@ bool Upload::OpenRemoteFolder() {
         }
         if (!entered.ok()) {
             if (!CancelRequested()) {
-                MessageBoxF(
+                Box(MessageBoxText(
                     "Failed to change directory on FTP server\n\nDirectory: %s\n\nReason: %s",
-                    remote.c_str(), entered.text().c_str());
+                    remote.c_str(), entered.text().c_str()));
             }
             return false;
         }
@@ -375,8 +374,8 @@ bool Upload::OpenRemoteFolder() {
     if (const Result asked = connection->GetCurrentDirectory(said); !asked.ok()) {
         if (asked.error() != ERROR_INTERNET_EXTENDED_ERROR) {
             if (!CancelRequested()) {
-                MessageBoxF("Failed to get directory on FTP server\n\nReason: %s",
-                            asked.text().c_str());
+                Box(MessageBoxText("Failed to get directory on FTP server\n\nReason: %s",
+                                   asked.text().c_str()));
             }
             return false;
         }
@@ -461,9 +460,9 @@ bool Upload::EnterSubfolder(const std::string& folder) {
     }
     if (!entered.ok()) {
         if (!CancelRequested()) {
-            MessageBoxF("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
-                        folder.empty() ? remoteRoot.c_str() : folder.c_str(),
-                        entered.text().c_str());
+            Box(MessageBoxText(
+                "Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
+                folder.empty() ? remoteRoot.c_str() : folder.c_str(), entered.text().c_str()));
         }
         return false;
     }
@@ -918,10 +917,10 @@ UploadOutcome Upload::DeleteExtraEntries() {
         return UploadOutcome::Finished;  // a dry run into a folder still to be made
     }
     if (!folderDoubt.empty()) {
-        MessageBoxF(
-            "Nothing was deleted on the FTP server: after changing into \"%s\" the "
-            "server %s, so Mavren cannot be sure which folder it would delete in.",
-            remoteRoot.c_str(), folderDoubt.c_str());
+        Box(
+            MessageBoxText("Nothing was deleted on the FTP server: after changing into \"%s\" the "
+                           "server %s, so Mavren cannot be sure which folder it would delete in.",
+                           remoteRoot.c_str(), folderDoubt.c_str()));
         return FtpFailure();
     }
     Status("Looking for files the site no longer has ...");
@@ -933,10 +932,10 @@ UploadOutcome Upload::DeleteExtraEntries() {
         if (CancelRequested()) {
             return Stopped();
         }
-        MessageBoxF(
+        Box(MessageBoxText(
             "Failed to list directory on FTP server\n\nDirectory: %s\n\nReason: %s\n\n"
             "Nothing was deleted.",
-            failure.folder.c_str(), Cut(failure.reason).c_str());
+            failure.folder.c_str(), Cut(failure.reason).c_str()));
         return FtpFailure();
     }
     for (const std::string& kept : plan.kept) {
@@ -967,8 +966,8 @@ UploadOutcome Upload::DeleteExtraEntries() {
         if (CancelRequested()) {
             return Stopped();
         }
-        MessageBoxF("Failed to delete \"%s\" on FTP server\n\nReason: %s", failure.folder.c_str(),
-                    Cut(failure.reason).c_str());
+        Box(MessageBoxText("Failed to delete \"%s\" on FTP server\n\nReason: %s",
+                           failure.folder.c_str(), Cut(failure.reason).c_str()));
         return FtpFailure();
     }
     for (const RemoteExtra& extra : extras) {
@@ -1024,8 +1023,8 @@ bool Upload::ConfirmDeletion(const std::vector<RemoteExtra>& extras, std::int64_
         return ShowMessageBox(found + count + over + ". Delete them all the same?",
                               MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
     }
-    ShowMessageBox(found + count + over + ", so Mavren deleted none of them." + job.limitAdvice,
-                   MB_OK | MB_ICONEXCLAMATION);
+    Box(found + count + over + ", so Mavren deleted none of them." + job.limitAdvice,
+        MB_OK | MB_ICONEXCLAMATION);
     filesNotDeleted = files;
     return false;
 }

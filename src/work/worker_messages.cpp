@@ -1,5 +1,6 @@
 #include "work/worker_messages.h"
 
+#include <future>
 #include <utility>
 
 namespace {
@@ -7,7 +8,7 @@ namespace {
 void Post(const std::shared_ptr<WorkerMessageReceiver>& window, unsigned message, int wParam,
           std::string text) {
     if (window) {
-        window->Post(WorkerMessage{message, wParam, std::move(text)});
+        window->Post(WorkerMessage{message, wParam, std::move(text), nullptr});
     }
 }
 
@@ -21,8 +22,18 @@ void PostTimingText(const std::shared_ptr<WorkerMessageReceiver>& window, const 
     Post(window, WM_APP_TIMING_TEXT, 0, text);
 }
 
-void PostErrorText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text) {
-    Post(window, WM_APP_ERROR_TEXT, 0, text);
+void PostErrorText(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& text,
+                   unsigned flags) {
+    if (window == nullptr) {
+        ShowMessageBox(text, flags);
+        return;
+    }
+    auto closed = std::make_shared<std::promise<void>>();
+    std::future<void> boxClosed = closed->get_future();
+    WorkerMessage message{WM_APP_ERROR_TEXT, static_cast<int>(flags), text,
+                          std::shared_ptr<void>(nullptr, [closed](void*) { closed->set_value(); })};
+    window->Post(std::move(message));
+    boxClosed.wait();
 }
 
 void PostProgress(const std::shared_ptr<WorkerMessageReceiver>& window, int percent) {

@@ -442,7 +442,7 @@ TEST_F(SiteTest, PagesWithoutTheMarkAreReplacedOnlyAfterOneQuestion) {
 
     boxes->QueueAnswer(IDYES);
     ASSERT_EQ(Generate(), kRunFinished);
-    EXPECT_TRUE(IsGeneratedFile(target + "/INDEX000.HTM"));
+    EXPECT_TRUE(IsGeneratedFile(target + "/INDEX000.HTM", nullptr));
     EXPECT_EQ(Page("INDEX001.HTM"), "<HTML>INDEX001.HTM of my own</HTML>") << "not written";
     EXPECT_EQ(boxes->UnscriptedCount(), 0);
 }

@@ -20,7 +20,7 @@ class HtmlAttributes : public ::testing::Test {
 
     std::string Body() {
         std::string attributes = "stale";
-        EXPECT_TRUE(BuildBodyAttributes(program, attributes));
+        EXPECT_TRUE(BuildBodyAttributes(program, attributes, nullptr));
         return attributes;
     }
 
@@ -120,7 +120,7 @@ TEST_F(HtmlAttributes, FailedCopyIsReportedAndTheRestIsStillBuilt) {
     program.SetInt(K::HtmlBackgroundFixed, 1);
     program.SetString(K::HtmlTextColorColor, "Navy");
     std::string attributes = "stale";
-    EXPECT_FALSE(BuildBodyAttributes(program, attributes));
+    EXPECT_FALSE(BuildBodyAttributes(program, attributes, nullptr));
     EXPECT_EQ(attributes, " TEXT=\"Navy\"");
     ASSERT_EQ(boxes->Texts().size(), 1u);
     EXPECT_EQ(

@@ -35,7 +35,7 @@ TEST_F(Themes, EveryInstalledThemeIsABoilerplatePairForPhones) {
         EXPECT_FALSE(theme.description.empty()) << theme.name;
         for (const char* file : {kThemeIndexFile, kThemeContentFile}) {
             const std::string path = theme.folder + "/" + file;
-            EXPECT_TRUE(CheckBoilerplate(path)) << path;
+            EXPECT_TRUE(CheckBoilerplate(path).ok()) << path;
             const std::string text = ReadFileBytes(path);
             EXPECT_EQ(text.rfind("<!DOCTYPE html>\n", 0), 0u) << path;
             // The generator mark goes after a plain head tag; the page declares its own

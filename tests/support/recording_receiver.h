@@ -1,17 +1,24 @@
 #pragma once
 
-// A window for tests: records every posted message, in order, from any thread.
+// A window for tests: records every posted message, in order, from any thread, and shows
+// failure boxes through the installed backend as a front end does.
 
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/message_box.h"
 #include "work/worker_messages.h"
 
 class RecordingReceiver : public WorkerMessageReceiver {
   public:
     void Post(WorkerMessage message) override {
+        if (message.message == WM_APP_ERROR_TEXT) {
+            // As a front end does; the worker goes on once the box is closed.
+            ShowMessageBox(message.text, static_cast<unsigned>(message.wParam));
+            message.boxOpen.reset();
+        }
         std::lock_guard lock(mutex);
         messages.push_back(std::move(message));
     }

@@ -672,7 +672,7 @@ class MainDialogTest : public ProgramWindowTest {
         mainWindow.SetCommandLinePath(path);
         ExecWith(mainWindow, [&](QWidget* window) {
             mainWindow.SetUiState(UiState::Running);
-            WorkerEvent status(WorkerMessage{WM_APP_STATUS_TEXT, 0, text.toStdString()});
+            WorkerEvent status(WorkerMessage{WM_APP_STATUS_TEXT, 0, text.toStdString(), nullptr});
             QCoreApplication::sendEvent(window, &status);
             auto* label = Find<QLabel>(window, "statusLabel");
             const auto needed = [label] {

@@ -459,7 +459,7 @@ class UploadDialogTest : public QObject {
                  "9000 bytes in 20 seconds; 2 files unchanged", ""},
             };
             for (const Case& c : cases) {
-                WorkerEvent status(WorkerMessage{c.kind, 0, c.text});
+                WorkerEvent status(WorkerMessage{c.kind, 0, c.text, nullptr});
                 QCoreApplication::sendEvent(window, &status);
                 if (!c.line1.isEmpty()) {
                     QCOMPARE(Line(window, "statusLine1Edit").trimmed(), c.line1);

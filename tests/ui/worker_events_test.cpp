@@ -1,10 +1,12 @@
 // Worker messages reaching a window: posted from another thread and handled on the GUI
-// thread in order; nothing after the receiver is detached; queued ones dropped on request.
+// thread in order; nothing after the receiver is detached; queued ones dropped on request;
+// failure boxes one at a time, with what follows them held back until they are closed.
 
 #include <QTest>
 #include <thread>
 #include <vector>
 
+#include "platform/message_box.h"
 #include "support/ui_test_support.h"
 #include "ui/worker_events.h"
 
@@ -19,10 +21,41 @@ class Collector : public QObject {
     void customEvent(QEvent* event) override {
         if (event->type() == WorkerEvent::EventType()) {
             received.push_back(static_cast<WorkerEvent*>(event)->Message());
+            received.back().boxOpen.reset();  // seen: the event's end lets the worker on
             onGuiThread.push_back(QThread::currentThread() ==
                                   QCoreApplication::instance()->thread());
         }
     }
+};
+
+// A window that shows failure boxes through a WorkerBoxQueue, logging what it does.
+class BoxWindow : public QObject {
+  public:
+    std::vector<std::string> log;
+
+  protected:
+    void customEvent(QEvent* event) override {
+        m_boxes.Take(static_cast<WorkerEvent*>(event)->Message(),
+                     [this](const WorkerMessage& message) { log.push_back(message.text); });
+    }
+
+  private:
+    WorkerBoxQueue m_boxes;
+};
+
+// A box that, like a modal one, runs the window's events while it is open.
+class NestedLoopBoxes : public MessageBoxBackend {
+  public:
+    explicit NestedLoopBoxes(BoxWindow* window) : window(window) {}
+    int Show(const std::string& text, unsigned) override {
+        window->log.push_back("open " + text);
+        QCoreApplication::sendPostedEvents(window);
+        window->log.push_back("closed " + text);
+        return IDOK;
+    }
+
+  private:
+    BoxWindow* window;
 };
 
 }  // namespace
@@ -37,11 +70,11 @@ class WorkerEventsTest : public QObject {
         std::thread worker([receiver] {
             PostStatusText(receiver, "Initializing ...");
             PostProgress(receiver, 40);
-            PostErrorText(receiver, "Cannot open 100% of it");
+            PostErrorText(receiver, "Cannot open 100% of it");  // waits until handled
             PostWorkDone(receiver);
         });
-        worker.join();
         QTRY_COMPARE(window.received.size(), size_t(4));
+        worker.join();
         QCOMPARE(window.received[0].message, WM_APP_STATUS_TEXT);
         QCOMPARE(window.received[0].text, std::string("Initializing ..."));
         QCOMPARE(window.received[1].wParam, 40);
@@ -60,6 +93,20 @@ class WorkerEventsTest : public QObject {
         // Anything posted is in the queue by now: deliver it.
         QCoreApplication::sendPostedEvents(&window);
         QVERIFY(window.received.empty());
+    }
+
+    void boxesNeverStackAndWhatFollowsWaitsForThem() {
+        BoxWindow window;
+        const auto previous = SetMessageBoxBackend(std::make_shared<NestedLoopBoxes>(&window));
+        QtWorkerReceiver receiver(&window);
+        for (const char* text : {"first", "second"}) {
+            receiver.Post(WorkerMessage{WM_APP_ERROR_TEXT, MB_OK, text, nullptr});
+        }
+        receiver.Post(WorkerMessage{WM_APP_WORK_DONE, 0, "done", nullptr});
+        QCoreApplication::sendPostedEvents(&window);
+        SetMessageBoxBackend(previous);
+        QCOMPARE(window.log, (std::vector<std::string>{"open first", "closed first", "open second",
+                                                       "closed second", "done"}));
     }
 };
 

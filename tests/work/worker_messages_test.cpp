@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "support/recording_receiver.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ TEST(WorkerMessages, PostsArriveInOrderWithTheirTexts) {
     std::thread worker([window] {
         PostStatusText(window, "");
         PostStatusText(window, "first");
-        PostErrorText(window, "broken");
+        PostErrorText(window, "broken", MB_OK | MB_ICONSTOP);
         PostProgress(window, 42);
         PostTimingText(window, "9 bytes in 1 second");
         PostWorkDone(window);
@@ -27,6 +28,7 @@ TEST(WorkerMessages, PostsArriveInOrderWithTheirTexts) {
     EXPECT_EQ(messages[1].text, "first");
     EXPECT_EQ(messages[2].message, WM_APP_ERROR_TEXT);
     EXPECT_EQ(messages[2].text, "broken");
+    EXPECT_EQ(messages[2].wParam, static_cast<int>(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(messages[3].message, WM_APP_PROGRESS);
     EXPECT_EQ(messages[3].wParam, 42);
     EXPECT_EQ(messages[4].message, WM_APP_TIMING_TEXT);
@@ -34,11 +36,15 @@ TEST(WorkerMessages, PostsArriveInOrderWithTheirTexts) {
     EXPECT_EQ(messages[5].message, WM_APP_WORK_DONE);
 }
 
-TEST(WorkerMessages, NoWindowDropsPosts) {
+TEST(WorkerMessages, NoWindowDropsPostsButShowsFailuresInABox) {
+    ScopedScriptedBoxes boxes;
     PostStatusText(nullptr, "into nothing");
-    PostErrorText(nullptr, "into nothing");
+    PostErrorText(nullptr, "broken", MB_OK | MB_ICONSTOP);
     PostProgress(nullptr, 1);
     PostWorkDone(nullptr);
+    ASSERT_EQ(boxes->Boxes().size(), 1u);
+    EXPECT_EQ(boxes->Boxes()[0].text, "broken");
+    EXPECT_EQ(boxes->Boxes()[0].flags, MB_OK | MB_ICONSTOP);
 }
 
 }  // namespace

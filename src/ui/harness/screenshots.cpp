@@ -150,7 +150,7 @@ bool MakeSamplePhotos(const QString& folder) {
 
 // Hands the window a worker's message, as a running worker would post it.
 void Deliver(QWidget* window, unsigned message, int value, const std::string& text) {
-    WorkerEvent event(WorkerMessage{message, value, text});
+    WorkerEvent event(WorkerMessage{message, value, text, nullptr});
     QCoreApplication::sendEvent(window, &event);
 }
 
