@@ -1,6 +1,7 @@
 #include "ui/worker_events.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include "platform/message_box.h"
 
@@ -13,7 +14,14 @@ QEvent::Type WorkerEvent::EventType() {
 }
 
 void QtWorkerReceiver::Post(WorkerMessage message) {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    if (m_window != nullptr && message.message == WM_APP_ERROR_TEXT &&
+        QThread::currentThread() == m_window->thread()) {
+        // Its poster waits until the box is closed: queued, it would wait for itself.
+        lock.unlock();
+        ShowMessageBox(message.text, static_cast<unsigned>(message.wParam));
+        return;
+    }
     if (m_window != nullptr) {
         QCoreApplication::postEvent(m_window, new WorkerEvent(std::move(message)));
     }

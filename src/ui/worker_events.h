@@ -4,7 +4,8 @@
 // message into an event queued for the window, handled later on the GUI thread. The
 // window detaches the receiver before it goes away; from then on a worker that still
 // holds the receiver posts into nothing, so it can never reach the window again.
-// Post and Detach are safe from any thread; posting never blocks for long.
+// Post and Detach are safe from any thread; posting never blocks for long, but for an error
+// box posted on the window's own thread, which is shown at once.
 
 #include <QEvent>
 #include <QString>

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "platform/scripted_message_box.h"
 #include "support/ui_test_support.h"
 #include "ui/worker_events.h"
 
@@ -93,6 +94,15 @@ class WorkerEventsTest : public QObject {
         // Anything posted is in the queue by now: deliver it.
         QCoreApplication::sendPostedEvents(&window);
         QVERIFY(window.received.empty());
+    }
+
+    void aFailurePostedOnTheGuiThreadIsShownAtOnce() {
+        Collector window;
+        auto boxes = std::make_shared<ScriptedMessageBox>();
+        const auto previous = SetMessageBoxBackend(boxes);
+        PostErrorText(std::make_shared<QtWorkerReceiver>(&window), "no thread");  // no wait
+        SetMessageBoxBackend(previous);
+        QCOMPARE(boxes->Texts(), std::vector<std::string>{"no thread"});
     }
 
     void boxesNeverStackAndWhatFollowsWaitsForThem() {
