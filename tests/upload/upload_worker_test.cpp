@@ -639,7 +639,9 @@ TEST_F(SftpUploadTest, AFileGoesOnWhereItsCutCopyEnds) {
     ASSERT_TRUE(connection) << failure;
     ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()).ok());
     RemoteFileStatus kept;
-    ASSERT_TRUE(connection->FindFile("cut.bin", kept));
+    bool found = false;
+    ASSERT_TRUE(connection->FindFile("cut.bin", kept, found).ok());
+    ASSERT_TRUE(found);
     ASSERT_GT(kept.size, 0);
     ASSERT_LE(kept.size, 1 << 20);
     const Result resumed = connection->ResumeFile("cut.bin", kept.size, file);
