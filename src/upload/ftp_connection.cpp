@@ -240,6 +240,10 @@ Result FtpConnection::GetCurrentDirectory(std::string& folder) {
 Result FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status, bool& found) {
     status = RemoteFileStatus{};
     found = false;
+    // A closed connection has no transfer left to read a refusal from.
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
+    }
     // One listing of the folder answers for all of its files: a round trip a file less
     // than asking for each name.
     if (!mlsdRefused && !folderUnlisted && (folderListed || ListForFind())) {
