@@ -104,14 +104,14 @@ int RunNew(const CommandLine& line) {
         AbsoluteFolder(arguments.target.empty() ? arguments.source : arguments.target);
     // Made with every missing folder above it, after one question: the site may go where
     // nothing exists yet ("~/Sites/trip" without "~/Sites").
-    if (!EnsureDirectoryPath(target, false)) {
+    if (!EnsureDirectoryPath(target, false).ok()) {
         std::fprintf(stderr, "mavren-cli new: a destination folder is required; '%s' is none.\n",
                      target.c_str());
         return kExitFileError;
     }
     const std::string folder =
         AbsoluteFolder(arguments.folder.empty() ? arguments.source : arguments.folder);
-    if (!EnsureDirectoryPath(folder, false)) {
+    if (!EnsureDirectoryPath(folder, false).ok()) {
         std::fprintf(stderr, "mavren-cli new: the program folder '%s' is not available.\n",
                      folder.c_str());
         return kExitFileError;

@@ -99,7 +99,8 @@ bool SaveAlbumRecord(const std::string& path, const AlbumRecord& record) {
             }
         }
     }
-    return EnsureDirectoryPath(PathFolder(path), true) && WriteWholeFile(path, text.str()).ok();
+    return EnsureDirectoryPath(PathFolder(path), true).ok() &&
+           WriteWholeFile(path, text.str()).ok();
 }
 
 std::string Fingerprint(const std::string& text) {

@@ -228,7 +228,7 @@ class AlbumRun {
                                    tracker.RemainingText());
         const std::string albumTarget = albumProgram.GetText(ProgramKey::TargetDir);
         // The top's folder was made ready before the scan, which must not take it for an album.
-        EnsureDirectoryPath(albumTarget, true);
+        (void)EnsureDirectoryPath(albumTarget, true);
         if (!album.path.empty() && !PrepareTarget(albumProgram, started, window)) {
             return false;
         }

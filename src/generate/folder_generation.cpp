@@ -238,11 +238,11 @@ bool PrepareTarget(const Program& program, const std::timespec& started,
                    const std::shared_ptr<WorkerMessageReceiver>& window) {
     const std::string targetDir = program.GetText(ProgramKey::TargetDir);
     // A missing target folder is made here; when that fails the steps that need it say so.
-    EnsureDirectory(targetDir, true);
+    (void)EnsureDirectory(targetDir, true);
     RemoveLeftovers(targetDir, started, window);
     if (program.GetBool(ProgramKey::GenerateThumbnails)) {
         const std::string folder = JoinPath(targetDir, "Thumbs");
-        if (!EnsureDirectory(folder, true)) {
+        if (!EnsureDirectory(folder, true).ok()) {
             PostErrorText(window, MessageBoxText("Cannot create thumbnail directory:\n\n  %s",
                                                  folder.c_str()));
             return false;

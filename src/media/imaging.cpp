@@ -1,6 +1,7 @@
 #include "media/imaging.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -224,11 +225,12 @@ Image OpenFile(const std::string& path, FileKind kind) {
     pixels->path = path;
     pixels->kind = kind;
     if (kind == FileKind::Jpeg) {
-        const ReadBytesResult held = ReadFileBytes(path, kMaxHeldBytes, pixels->bytes);
-        if (held == ReadBytesResult::Failed) {
+        const Result held = ReadFileBytes(path, kMaxHeldBytes, pixels->bytes);
+        // A file too large to hold is read from its path instead.
+        if (!held.ok() && held.error() != EFBIG) {
             return Image();
         }
-        pixels->held = held == ReadBytesResult::Read;
+        pixels->held = held.ok();
     }
     PictureHeader header;
     if (!ReadPlainJpegHeader(*pixels, header)) {

@@ -145,7 +145,7 @@ Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, co
     Pixels pixels;
     std::string bytes;
     if (!facts.jpegHeader || !facts.header.plain ||
-        ReadFileBytes(source, kMaxHeldBytes, bytes) != ReadBytesResult::Read) {
+        !ReadFileBytes(source, kMaxHeldBytes, bytes).ok()) {
         return pixels;
     }
     Raster decoded;
@@ -217,8 +217,7 @@ bool CopyBytes(const std::string& source, const std::string& destination) {
     std::string bytes;
     // Written anew rather than copied with the source's time, so that smart mode sees it
     // is newer than its source.
-    return ReadFileBytes(source, static_cast<std::size_t>(1) << 31, bytes) ==
-               ReadBytesResult::Read &&
+    return ReadFileBytes(source, static_cast<std::size_t>(1) << 31, bytes).ok() &&
            MakeFolderOf(destination) && ReplaceFileContents(destination, bytes, false).ok();
 }
 

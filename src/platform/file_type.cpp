@@ -138,7 +138,7 @@ constexpr std::size_t kLargestOwnFile = 1 << 20;
 // Writes text to path unless it holds that already. True when the file changed.
 bool WriteIfDifferent(const std::string& path, const std::string& text) {
     std::string current;
-    if (ReadFileBytes(path, kLargestOwnFile, current) == ReadBytesResult::Read && current == text) {
+    if (ReadFileBytes(path, kLargestOwnFile, current).ok() && current == text) {
         return false;
     }
     if (CreateFolderPath(PathFolder(path), 0700) != 0) {
@@ -197,7 +197,7 @@ bool RegisterFileType(const std::string& progId, const std::string& extension,
         RemoveIfPresent(themeIcon);
     } else {
         std::string iconBytes;
-        if (ReadFileBytes(typeIcon, kLargestOwnFile, iconBytes) == ReadBytesResult::Read) {
+        if (ReadFileBytes(typeIcon, kLargestOwnFile, iconBytes).ok()) {
             WriteIfDifferent(themeIcon, iconBytes);
         }
         mimeChanged = WriteIfDifferent(package, MimePackage(type, extension, description)) ||

@@ -49,6 +49,12 @@ std::string SizeLimitText(std::size_t limit) {
                                   : StringPrintf("%zu bytes", limit);
 }
 
+// The refusal of a file over a reader's limit.
+std::string TooLargeText(const std::string& path, std::size_t limit, long long size) {
+    return StringPrintf("'%s' is larger than %s (%lld bytes) and is not read\n", path.c_str(),
+                        SizeLimitText(limit).c_str(), size);
+}
+
 // Writes in place; used only where no temporary file may be made beside the target.
 Result OverwriteInPlace(const std::string& path, std::string_view data, bool sync) {
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
@@ -145,8 +151,7 @@ Result ReadLimitedFile(const std::string& path, std::string& contents, std::size
     if (static_cast<unsigned long long>(status.st_size) > limit) {
         if (over == OverLimit::Refuse) {
             return Result::Failure(
-                StringPrintf("'%s' is larger than %s (%lld bytes) and is not read\n", path.c_str(),
-                             SizeLimitText(limit).c_str(), static_cast<long long>(status.st_size)));
+                TooLargeText(path, limit, static_cast<long long>(status.st_size)));
         }
         size = limit;
     }
@@ -172,23 +177,28 @@ Result ReadLimitedFile(const std::string& path, std::string& contents, std::size
     return Result::Ok();
 }
 
-ReadBytesResult ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes) {
+Result ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes) {
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status;
-    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return ReadBytesResult::Failed;
-    }
-    if (static_cast<unsigned long long>(status.st_size) > limit) {
-        return ReadBytesResult::TooLarge;
-    }
-    bytes.resize(static_cast<std::size_t>(status.st_size));
-    const ssize_t got = ReadAll(fd.get(), bytes.data(), bytes.size());
-    if (got < 0) {
+    int error = 0;
+    if (!fd.valid() || ::fstat(fd.get(), &status) != 0) {
+        error = errno;
+    } else if (!S_ISREG(status.st_mode)) {
+        error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    } else if (static_cast<unsigned long long>(status.st_size) > limit) {
+        return Result::FromErrno("read", path, EFBIG)
+            .WithText(TooLargeText(path, limit, static_cast<long long>(status.st_size)));
+    } else {
+        bytes.resize(static_cast<std::size_t>(status.st_size));
+        const ssize_t got = ReadAll(fd.get(), bytes.data(), bytes.size());
+        if (got >= 0) {
+            bytes.resize(static_cast<std::size_t>(got));
+            return Result::Ok();
+        }
+        error = errno;
         bytes.clear();
-        return ReadBytesResult::Failed;
     }
-    bytes.resize(static_cast<std::size_t>(got));
-    return ReadBytesResult::Read;
+    return Result::FromErrno(fd.valid() ? "read" : "open", path, error);
 }
 
 Result WriteWholeFile(const std::string& path, std::string_view text) {
@@ -214,15 +224,25 @@ bool AskToCreateDirectory(const std::string& path) {
     return ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+// Ok for a folder; anything else is in the way, as mkdir would find it.
+Result ExistingAsFolder(const std::string& path, const struct stat& status) {
+    return S_ISDIR(status.st_mode) ? Result::Ok() : Result::FromErrno("mkdir", path, EEXIST);
+}
+
+// The answer No to the question.
+Result NotCreated(const std::string& path) {
+    return Result::Failure("The directory \"" + path + "\" was not created.");
+}
+
 }  // namespace
 
-bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
+Result EnsureDirectory(const std::string& path, bool createWithoutAsking) {
     struct stat status;
     if (::stat(path.c_str(), &status) == 0) {
-        return S_ISDIR(status.st_mode);
+        return ExistingAsFolder(path, status);
     }
     if (errno != ENOENT) {
-        return false;
+        return Result::FromErrno("stat", path, errno);
     }
     // Only the last level may be missing: with its parent gone too there is nothing to ask.
     std::string trimmed = path;
@@ -230,33 +250,46 @@ bool EnsureDirectory(const std::string& path, bool createWithoutAsking) {
         trimmed.pop_back();
     }
     if (trimmed.empty()) {
-        return false;
+        return Result::FromErrno("mkdir", path, ENOENT);
     }
     std::string parent = PathFolder(trimmed);
     if (parent.empty()) {
         parent = trimmed.front() == '/' ? "/" : ".";
     }
     struct stat parentStatus;
-    if (::stat(parent.c_str(), &parentStatus) != 0 || !S_ISDIR(parentStatus.st_mode)) {
-        return false;
+    if (::stat(parent.c_str(), &parentStatus) != 0) {
+        return Result::FromErrno("stat", parent, errno);
     }
-    return (createWithoutAsking || AskToCreateDirectory(path)) && ::mkdir(path.c_str(), 0777) == 0;
-}
-
-bool EnsureDirectoryPath(const std::string& path, bool createWithoutAsking) {
-    struct stat status;
-    if (::stat(path.c_str(), &status) == 0) {
-        return S_ISDIR(status.st_mode);
-    }
-    if (errno != ENOENT) {
-        return false;
+    if (!S_ISDIR(parentStatus.st_mode)) {
+        return Result::FromErrno("stat", parent, ENOTDIR);
     }
     if (!createWithoutAsking && !AskToCreateDirectory(path)) {
-        return false;
+        return NotCreated(path);
+    }
+    return ::mkdir(path.c_str(), 0777) == 0 ? Result::Ok()
+                                            : Result::FromErrno("mkdir", path, errno);
+}
+
+Result EnsureDirectoryPath(const std::string& path, bool createWithoutAsking) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0) {
+        return ExistingAsFolder(path, status);
+    }
+    if (errno != ENOENT) {
+        return Result::FromErrno("stat", path, errno);
+    }
+    if (!createWithoutAsking && !AskToCreateDirectory(path)) {
+        return NotCreated(path);
     }
     std::error_code error;
     std::filesystem::create_directories(path, error);
-    return !error && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    if (error) {
+        return Result::FromErrno("mkdir", path, error.value());
+    }
+    if (::stat(path.c_str(), &status) != 0) {
+        return Result::FromErrno("stat", path, errno);
+    }
+    return ExistingAsFolder(path, status);
 }
 
 Result CheckRequiredFile(const std::string& path) {

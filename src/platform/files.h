@@ -1,8 +1,9 @@
 #pragma once
 
 // Whole-file reading and writing, folder and file checks, and system error texts.
-// Reads and writes come back as a Result whose text names the file and ends in a line
-// feed; folder checks as a bool after an optional question; nothing here keeps state.
+// Reads, writes and checks come back as a Result: the texts of ReadWholeFile,
+// ReadLimitedFile and WriteWholeFile name the file and end in a line feed, the others say
+// what each says; folder checks may ask a question first. Nothing here keeps state.
 
 #include <cstddef>
 #include <string>
@@ -25,14 +26,12 @@ enum class OverLimit {
 Result ReadLimitedFile(const std::string& path, std::string& contents, std::size_t limit,
                        OverLimit over);
 
-// How ReadFileBytes ended: the bytes read, a file over the limit (nothing read), or a
-// failure (missing, unreadable, not a regular file).
-enum class ReadBytesResult { Read, TooLarge, Failed };
-
 // Reads a regular file of at most limit bytes, whatever they are, into bytes. Opens
 // non-blocking, so a named pipe cannot hang it; a file that shrinks meanwhile gives what
-// is there, one that grows its old length.
-ReadBytesResult ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes);
+// is there, one that grows its old length. A file over the limit is not read: error() is
+// EFBIG and the text names the file, its size and the limit, as ReadLimitedFile's refusal.
+// Any other failure (missing, unreadable, not a regular file) comes from errno.
+Result ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes);
 
 // Replaces the file with text. The bytes go to a temporary file in the same folder that
 // is then renamed over the old one, keeping its permissions, so a failed write leaves the
@@ -45,14 +44,17 @@ Result WriteWholeFile(const std::string& path, std::string_view text);
 // "close" or "rename"), the file the step worked on and the errno value.
 Result ReplaceFileContents(const std::string& path, std::string_view data, bool sync);
 
-// True when path is a folder. A missing folder whose parent exists is created, after a
-// Yes/No question unless createWithoutAsking is set. A file, or a missing parent, gives false.
-bool EnsureDirectory(const std::string& path, bool createWithoutAsking);
+// Ok when path is a folder, there already or made now. A missing folder whose parent
+// exists is created, after a Yes/No question unless createWithoutAsking is set. A failure
+// from errno names its step and path: a file in the way ("mkdir", EEXIST), a missing
+// parent ("stat" of the parent), the mkdir's own; the answer No is a Failure without
+// errno that says the folder was not created.
+Result EnsureDirectory(const std::string& path, bool createWithoutAsking);
 
 // EnsureDirectory for a whole path: a missing folder is made with every missing folder
 // above it, after the same one question unless createWithoutAsking is set. A file in
-// the way (asked nothing), or a folder that cannot be made, gives false.
-bool EnsureDirectoryPath(const std::string& path, bool createWithoutAsking);
+// the way (asked nothing), a folder that cannot be made, or the answer No fail as there.
+Result EnsureDirectoryPath(const std::string& path, bool createWithoutAsking);
 
 // Ok when path names an existing file that is not a folder; otherwise the text says why,
 // for a front end that shows it in a stop box.

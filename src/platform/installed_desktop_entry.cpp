@@ -99,8 +99,7 @@ bool InstalledEntryOpens(const std::string& type, const std::string& program) {
             const std::string& name = entry.name;
             std::string text;
             if (name.ends_with(".desktop") &&
-                ReadFileBytes(JoinPath(folder, name), kLargestEntry, text) ==
-                    ReadBytesResult::Read &&
+                ReadFileBytes(JoinPath(folder, name), kLargestEntry, text).ok() &&
                 EntryOpens(text, type, real)) {
                 return true;
             }

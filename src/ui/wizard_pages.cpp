@@ -163,7 +163,8 @@ bool CMavrenWizardPage1::validatePage() {
     ReadControls();
     // Made with every missing folder above it, after one question, as `mavren-cli new`
     // makes it: the site may go where nothing exists yet.
-    if (!m_answers.targetFolder.empty() && EnsureDirectoryPath(m_answers.targetFolder, false)) {
+    if (!m_answers.targetFolder.empty() &&
+        EnsureDirectoryPath(m_answers.targetFolder, false).ok()) {
         return true;
     }
     AskToContinue(wizard(), "A destination folder is required.");
@@ -224,7 +225,7 @@ bool CMavrenWizardPage2::validatePage() {
         FocusFirstMissing();
         return false;
     }
-    if (!EnsureDirectory(m_answers.programFolder, false)) {
+    if (!EnsureDirectory(m_answers.programFolder, false).ok()) {
         m_ui->programFolderEdit->setFocus(Qt::OtherFocusReason);
         return false;
     }

@@ -61,10 +61,10 @@ class FtpClient {
     virtual Result CreateDirectory(const std::string& folder) = 0;
     // The server's current folder as the server names it.
     virtual Result GetCurrentDirectory(std::string& folder) = 0;
-    // True when name is a file in the current folder, asking the server afresh; status
-    // gets what the server says of it. False when it is not there and when the server
-    // could not say.
-    virtual bool FindFile(const std::string& name, RemoteFileStatus& status) = 0;
+    // Whether name is a file in the current folder, asking the server afresh: ok with found
+    // set when it is, status getting what the server says of it; ok with found clear when
+    // it is not there (or is no file); failed, found clear, when the server could not say.
+    virtual Result FindFile(const std::string& name, RemoteFileStatus& status, bool& found) = 0;
     // Opens name in the current folder for writing, binary, replacing what is there, into
     // file; file is null on failure.
     virtual Result OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) = 0;

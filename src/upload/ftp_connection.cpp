@@ -237,29 +237,30 @@ Result FtpConnection::GetCurrentDirectory(std::string& folder) {
     return Result::Ok();
 }
 
-bool FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status) {
+Result FtpConnection::FindFile(const std::string& name, RemoteFileStatus& status, bool& found) {
     status = RemoteFileStatus{};
+    found = false;
+    // A closed connection has no transfer left to read a refusal from.
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
+    }
     // One listing of the folder answers for all of its files: a round trip a file less
     // than asking for each name.
     if (!mlsdRefused && !folderUnlisted && (folderListed || ListForFind())) {
         const auto it = listed.find(name);
-        if (it == listed.end()) {
-            return false;
+        if (it != listed.end()) {
+            status = it->second;
+            found = true;
         }
-        status = it->second;
-        return true;
+        return Result::Ok();
     }
     if (!listingRefused) {
-        bool answered = false;
-        const bool found = FindByListing(name, status, answered);
-        if (answered) {
-            return found;
-        }
+        Result asked = FindByListing(name, status, found);
         if (!listingRefused) {
-            return false;  // the connection failed
+            return asked;  // the server's answer, or the connection's failure
         }
     }
-    return FindBySizeAndTime(name, status);
+    return FindBySizeAndTime(name, status, found);
 }
 
 // Lists the current folder (MLSD) into the files FindFile looks in. False when that
@@ -283,44 +284,51 @@ bool FtpConnection::ListForFind() {
     return true;
 }
 
-// MLST: one command on the control connection gives the size and the time.
-bool FtpConnection::FindByListing(const std::string& name, RemoteFileStatus& status,
-                                  bool& answered) {
+// MLST: one command on the control connection gives the size and the time. A server that
+// does not know MLST is marked, and nothing found.
+Result FtpConnection::FindByListing(const std::string& name, RemoteFileStatus& status,
+                                    bool& found) {
     Reply reply;
-    if (!Command("MLST " + name, reply).ok()) {
-        return false;
+    if (Result sent = Command("MLST " + name, reply); !sent.ok()) {
+        return sent;
     }
     if (Unknown(reply.code)) {
         listingRefused = true;
-        return false;
+        return Result::Ok();
     }
-    answered = true;
-    if (reply.code / 100 != 2) {
-        return false;
+    if (reply.code == 550) {
+        return Result::Ok();  // no such file
     }
     // The facts line: " type=file;size=1234;modify=20240102030405; name".
-    for (const std::string& line : transfer->ReplyLines()) {
-        if (!line.empty() && line.front() == ' ') {
-            return ParseListingFacts(line, status);
+    if (reply.code / 100 == 2) {
+        for (const std::string& line : transfer->ReplyLines()) {
+            if (!line.empty() && line.front() == ' ') {
+                found = ParseListingFacts(line, status);
+                return Result::Ok();
+            }
         }
     }
-    return false;
+    return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
 }
 
 // For servers without MLST: SIZE (in binary mode, where it counts bytes) and MDTM.
-bool FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatus& status) {
+Result FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatus& status,
+                                        bool& found) {
     Reply reply;
     if (!binaryTypeSet) {
-        if (!Command("TYPE I", reply).ok()) {
-            return false;
+        if (Result sent = Command("TYPE I", reply); !sent.ok()) {
+            return sent;
         }
         binaryTypeSet = true;
     }
-    if (!Command("SIZE " + name, reply).ok()) {
-        return false;
+    if (Result sent = Command("SIZE " + name, reply); !sent.ok()) {
+        return sent;
+    }
+    if (reply.code == 550) {
+        return Result::Ok();  // no such file, or no plain file
     }
     if (reply.code != 213) {
-        return false;
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
     }
     std::int64_t size = -1;
     const std::string value = FtpReplyArgument(reply.line);
@@ -329,7 +337,8 @@ bool FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatus&
     if (Command("MDTM " + name, reply).ok() && reply.code == 213) {
         status.lastWriteTime = ParseFtpTime(FtpReplyArgument(reply.line));
     }
-    return true;
+    found = true;
+    return Result::Ok();
 }
 
 Result FtpConnection::ResumeFile(const std::string& name, std::int64_t from,

@@ -75,7 +75,7 @@ class FtpConnection final : public FtpClient {
     Result SetCurrentDirectory(const std::string& folder) override;
     Result CreateDirectory(const std::string& folder) override;
     Result GetCurrentDirectory(std::string& folder) override;
-    bool FindFile(const std::string& name, RemoteFileStatus& status) override;
+    Result FindFile(const std::string& name, RemoteFileStatus& status, bool& found) override;
     Result OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) override {
         return ResumeFile(name, 0, file);
     }
@@ -111,8 +111,10 @@ class FtpConnection final : public FtpClient {
     Result Command(const std::string& command, Reply& reply);
     // A command whose success is a reply of the 200s.
     Result Simple(const std::string& command);
-    bool FindByListing(const std::string& name, RemoteFileStatus& status, bool& answered);
-    bool FindBySizeAndTime(const std::string& name, RemoteFileStatus& status);
+    // FindFile by MLST; sets listingRefused when the server does not know it.
+    Result FindByListing(const std::string& name, RemoteFileStatus& status, bool& found);
+    // FindFile by SIZE and MDTM.
+    Result FindBySizeAndTime(const std::string& name, RemoteFileStatus& status, bool& found);
     bool ListForFind();
     // Lists the current folder with command ("MLSD" or "LIST") into entries; fails when
     // it fails or cannot be read.

@@ -255,18 +255,22 @@ Result SftpConnection::GetCurrentDirectory(std::string& folder) {
     return Result::Ok();
 }
 
-bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status) {
+Result SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status, bool& found) {
     status = RemoteFileStatus{};
-    if (!Usable().ok()) {
-        return false;
+    found = false;
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
     }
     Prepare(PathOf(name));
     CURL* handle = transfer->Handle();
     curl_easy_setopt(handle, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
     const CURLcode code = transfer->Perform();
+    if (code == CURLE_REMOTE_FILE_NOT_FOUND) {
+        return Result::Ok();
+    }
     if (code != CURLE_OK) {
-        return false;
+        return Curl::FailRequest(*this, code);
     }
     curl_off_t size = -1;
     curl_off_t time = -1;
@@ -274,7 +278,8 @@ bool SftpConnection::FindFile(const std::string& name, RemoteFileStatus& status)
     curl_easy_getinfo(handle, CURLINFO_FILETIME_T, &time);
     status.size = size;
     status.lastWriteTime = static_cast<std::time_t>(time);
-    return true;
+    found = true;
+    return Result::Ok();
 }
 
 Result SftpConnection::ResumeFile(const std::string& name, std::int64_t from,

@@ -39,7 +39,7 @@ class SftpConnection final : public FtpClient {
     Result SetCurrentDirectory(const std::string& folder) override;
     Result CreateDirectory(const std::string& folder) override;
     Result GetCurrentDirectory(std::string& folder) override;
-    bool FindFile(const std::string& name, RemoteFileStatus& status) override;
+    Result FindFile(const std::string& name, RemoteFileStatus& status, bool& found) override;
     Result OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) override {
         return ResumeFile(name, 0, file);
     }

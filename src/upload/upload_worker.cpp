@@ -519,7 +519,8 @@ UploadOutcome Upload::CheckFile(const std::string& path, std::int64_t listedSize
         found = listed != folderFiles->end();
         remote = found ? listed->second : RemoteFileStatus{};
     } else {
-        found = !remoteMissing && connection->FindFile(name, remote);
+        // A server that could not say is taken not to have the file, which is then sent.
+        found = !remoteMissing && connection->FindFile(name, remote, found).ok() && found;
     }
     RecordedFile kept;
     if (Unchanged(path, local, found ? &remote : nullptr, kept)) {
@@ -717,10 +718,12 @@ UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
         // A large file the server kept part of goes on from there.
         from = 0;
         RemoteFileStatus remote;
+        bool kept = false;
+        // A server that could not say is taken to keep nothing: the file starts over.
         if (file.size > kResumeAbove && reached > 0 &&
             EnterLaneFolder(lane, PathFolder(file.path)).ok() &&
-            lane.connection->FindFile(name, remote) && remote.size > 0 && remote.size < file.size &&
-            remote.size <= reached) {
+            lane.connection->FindFile(name, remote, kept).ok() && kept && remote.size > 0 &&
+            remote.size < file.size && remote.size <= reached) {
             from = remote.size;
         }
     }

@@ -339,8 +339,7 @@ TEST_F(CliDocument, WrongArgumentsAndMissingFiles) {
 bool SomeoneWaitsForTheLockOf(const std::string& folder) {
     struct stat status;
     EXPECT_EQ(::stat(folder.c_str(), &status), 0);
-    std::string inode(1, ':');
-    inode += std::to_string(status.st_ino) + " ";
+    const std::string inode = ":" + std::to_string(status.st_ino) + " ";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
         std::istringstream locks(ReadFileBytes("/proc/locks"));

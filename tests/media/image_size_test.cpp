@@ -35,10 +35,7 @@ std::string GifHeader(const char* version, int width, int height, int tableBits)
 }
 
 std::string ImageDescriptor(int width, int height) {
-    std::string bytes = "\x2C";  // appended, as "\x2C" + a temporary trips GCC 12's -Wrestrict
-    bytes += Le16(3) + Le16(4) + Le16(width) + Le16(height);
-    bytes += '\0';
-    return bytes;
+    return "\x2C" + Le16(3) + Le16(4) + Le16(width) + Le16(height) + std::string(1, '\0');
 }
 
 const std::string kGraphicControl = std::string("\x21\xF9\x04\x00\x00\x00\x00\x00", 8);

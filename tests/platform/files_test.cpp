@@ -81,19 +81,21 @@ TEST_F(Files, ReadFileBytesTakesAnyBytesUpToTheLimit) {
     const std::string bytes("\xFF\xD8\0\0\xFF\xD9", 6);
     WriteFileBytes(path, bytes);
     std::string read = "stale";
-    EXPECT_EQ(ReadFileBytes(path, 6, read), ReadBytesResult::Read);
+    EXPECT_TRUE(ReadFileBytes(path, 6, read).ok());
     EXPECT_EQ(read, bytes);
-    EXPECT_EQ(ReadFileBytes(path, 5, read), ReadBytesResult::TooLarge);
+    const Result tooLarge = ReadFileBytes(path, 5, read);
+    EXPECT_EQ(tooLarge.error(), EFBIG);
+    EXPECT_EQ(tooLarge.text(), "'" + path + "' is larger than 5 bytes (6 bytes) and is not read\n");
 
     WriteFileBytes(path, "");
-    EXPECT_EQ(ReadFileBytes(path, 6, read), ReadBytesResult::Read);
+    EXPECT_TRUE(ReadFileBytes(path, 6, read).ok());
     EXPECT_EQ(read, "");
 
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(ReadFileBytes(fifo, 6, read), ReadBytesResult::Failed);  // and does not hang
-    EXPECT_EQ(ReadFileBytes(dir.path(), 6, read), ReadBytesResult::Failed);
-    EXPECT_EQ(ReadFileBytes(dir / "missing", 6, read), ReadBytesResult::Failed);
+    EXPECT_EQ(ReadFileBytes(fifo, 6, read).error(), EINVAL);  // and does not hang
+    EXPECT_EQ(ReadFileBytes(dir.path(), 6, read).error(), EISDIR);
+    EXPECT_EQ(ReadFileBytes(dir / "missing", 6, read).error(), ENOENT);
 }
 
 TEST_F(Files, WriteReplacesTruncatesAndKeepsPermissions) {
@@ -234,19 +236,21 @@ TEST_F(Files, LongNamesAreReplacedAsWellAsShortOnes) {
 }
 
 TEST_F(Files, EnsureDirectoryAsksBeforeCreatingOneLevel) {
-    EXPECT_TRUE(EnsureDirectory(dir.path(), false));
+    EXPECT_TRUE(EnsureDirectory(dir.path(), false).ok());
     const std::string file = dir / "file";
     WriteFileBytes(file, "x");
-    EXPECT_FALSE(EnsureDirectory(file, false));
-    EXPECT_FALSE(EnsureDirectory(dir / "no/parent", false));
+    EXPECT_EQ(EnsureDirectory(file, false).error(), EEXIST);
+    EXPECT_EQ(EnsureDirectory(dir / "no/parent", false).path(), dir / "no");
     EXPECT_TRUE(boxes->Boxes().empty()) << "no question for a file or a missing parent";
 
     const std::string site = dir / "site";
     boxes->QueueAnswer(IDNO);
-    EXPECT_FALSE(EnsureDirectory(site, false));
+    const Result declined = EnsureDirectory(site, false);
+    EXPECT_FALSE(declined.ok());
+    EXPECT_EQ(declined.error(), 0);
     EXPECT_FALSE(std::filesystem::exists(site));
     boxes->QueueAnswer(IDYES);
-    EXPECT_TRUE(EnsureDirectory(site, false));
+    EXPECT_TRUE(EnsureDirectory(site, false).ok());
     EXPECT_TRUE(std::filesystem::is_directory(site));
     const auto shown = boxes->Boxes();
     ASSERT_EQ(shown.size(), 2u);
@@ -254,9 +258,9 @@ TEST_F(Files, EnsureDirectoryAsksBeforeCreatingOneLevel) {
               "The directory \"" + site + "\" does not exist.\n\nDo you want to create it?");
     EXPECT_EQ(shown[0].flags, MB_YESNO | MB_ICONQUESTION);
 
-    EXPECT_TRUE(EnsureDirectory(dir / "quiet", true));
+    EXPECT_TRUE(EnsureDirectory(dir / "quiet", true).ok());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "quiet"));
-    EXPECT_FALSE(EnsureDirectory("", true));
+    EXPECT_FALSE(EnsureDirectory("", true).ok());
     EXPECT_EQ(boxes->Boxes().size(), 2u);
 }
 

@@ -81,14 +81,14 @@ class FakeFtp : public FtpClient {
         folder = server->current;
         return Result::Ok();
     }
-    bool FindFile(const std::string& name, RemoteFileStatus& status) override {
+    Result FindFile(const std::string& name, RemoteFileStatus& status, bool& found) override {
         const auto it = server->files.find(server->Resolve(name));
-        if (it == server->files.end()) {
-            return false;
+        found = it != server->files.end();
+        if (found) {
+            status.size = static_cast<std::int64_t>(it->second.bytes.size());
+            status.lastWriteTime = it->second.time;
         }
-        status.size = static_cast<std::int64_t>(it->second.bytes.size());
-        status.lastWriteTime = it->second.time;
-        return true;
+        return Result::Ok();
     }
     Result OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile>& file) override;
     Result ListFolder(std::vector<RemoteEntry>& entries) override {

@@ -75,16 +75,21 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
     EXPECT_EQ(ReadFileBytes(stored), bytes);
 
     RemoteFileStatus status;
-    ASSERT_TRUE(connection->FindFile("a b#%.bin", status));
+    bool found = false;
+    ASSERT_TRUE(connection->FindFile("a b#%.bin", status, found).ok());
+    ASSERT_TRUE(found);
     EXPECT_EQ(status.size, static_cast<std::int64_t>(bytes.size()));
     EXPECT_EQ(status.lastWriteTime, ModificationTime(stored));
     SetModificationTime(stored, 1000000000);
     ASSERT_TRUE(connection->SetCurrentDirectory("/new folder").ok());
-    ASSERT_TRUE(connection->FindFile("a b#%.bin", status)) << "listed afresh";
+    ASSERT_TRUE(connection->FindFile("a b#%.bin", status, found).ok());
+    ASSERT_TRUE(found) << "listed afresh";
     EXPECT_EQ(status.lastWriteTime, 1000000000);
-    EXPECT_FALSE(connection->FindFile("missing.htm", status));
+    EXPECT_TRUE(connection->FindFile("missing.htm", status, found).ok());
+    EXPECT_FALSE(found);
     ASSERT_TRUE(connection->SetCurrentDirectory("/").ok());
-    EXPECT_FALSE(connection->FindFile("new folder", status)) << "a folder is no file";
+    EXPECT_TRUE(connection->FindFile("new folder", status, found).ok());
+    EXPECT_FALSE(found) << "a folder is no file";
 
     // One thing at a time on the connection: a folder change waits for the open file.
     std::unique_ptr<FtpRemoteFile> open;
@@ -101,6 +106,7 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
     EXPECT_EQ(ReadFileBytes(server.Root() + "/empty.txt"), "");
     connection->Close();
     EXPECT_FALSE(connection->SetCurrentDirectory("new folder").ok());
+    EXPECT_FALSE(connection->FindFile("empty.txt", status, found).ok()) << "cannot say";
 
     EXPECT_EQ(server.Count("USER"), 1) << "one login for everything";
     EXPECT_EQ(server.Count("QUIT"), 1);
@@ -113,10 +119,13 @@ TEST_F(FtpConnectionTest, FindsFilesWithSizeAndTimeWhereListingIsUnknown) {
     auto connection = Connect(server);
     ASSERT_TRUE(connection);
     RemoteFileStatus status;
-    ASSERT_TRUE(connection->FindFile("page.htm", status));
+    bool found = false;
+    ASSERT_TRUE(connection->FindFile("page.htm", status, found).ok());
+    ASSERT_TRUE(found);
     EXPECT_EQ(status.size, 5);
     EXPECT_EQ(status.lastWriteTime, 1234567890);
-    EXPECT_FALSE(connection->FindFile("other.htm", status));
+    EXPECT_TRUE(connection->FindFile("other.htm", status, found).ok());
+    EXPECT_FALSE(found);
     EXPECT_EQ(server.Count("MLST"), 1) << "asked once, then not again";
     EXPECT_EQ(server.Count("SIZE"), 2);
 }

@@ -61,8 +61,7 @@ TEST(KnownHosts, HashedNamesFromSshKeygenAreFound) {
 TEST(KnownHosts, EveryReadableLineCountsWhateverComesBefore) {
     std::string many;  // one line of about 7 KB that names 400 hosts
     for (int i = 0; i < 400; ++i) {
-        many += i == 0 ? "host" : ",host";
-        many += std::to_string(i) + ".example.org";
+        many += (i == 0 ? "" : ",") + std::string("host") + std::to_string(i) + ".example.org";
     }
     const std::string text = std::string("# comment\n") + "damaged line\n" + many +
                              " ssh-ed25519 " + kOtherKey + "\n" +

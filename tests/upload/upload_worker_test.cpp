@@ -639,7 +639,9 @@ TEST_F(SftpUploadTest, AFileGoesOnWhereItsCutCopyEnds) {
     ASSERT_TRUE(connection) << failure;
     ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()).ok());
     RemoteFileStatus kept;
-    ASSERT_TRUE(connection->FindFile("cut.bin", kept));
+    bool found = false;
+    ASSERT_TRUE(connection->FindFile("cut.bin", kept, found).ok());
+    ASSERT_TRUE(found);
     ASSERT_GT(kept.size, 0);
     ASSERT_LE(kept.size, 1 << 20);
     const Result resumed = connection->ResumeFile("cut.bin", kept.size, file);
@@ -684,8 +686,7 @@ TEST_F(SftpUploadTest, KnownHostsLinesThatCannotBeReadAreSkippedWithOneWarning) 
     MakeSite();
     std::string many;  // one valid line of about 7 KB naming 400 other hosts
     for (int i = 0; i < 400; ++i) {
-        many += i == 0 ? "host" : ",host";
-        many += std::to_string(i) + ".example.org";
+        many += (i == 0 ? "" : ",") + std::string("host") + std::to_string(i) + ".example.org";
     }
     many += " ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIBtGiBCQnkQeZpN3o7xuv0N0QH0eDSa4cp0hd0QwGJpv\n";
     const std::string known = "|1|damaged\n" + many + sshd.KnownHostsLine();
