@@ -16,11 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view boilerplateBytes = bytes.substr(std::min(split + 1, bytes.size()));
     const std::string page = WriteFuzzFile("page.htm", pageBytes);
     const std::string boilerplate = WriteFuzzFile("boilerplate.htm", boilerplateBytes);
-    CheckBoilerplate(boilerplate);
+    (void)CheckBoilerplate(boilerplate);
     std::string body;
-    const bool hasBody = ExtractBody(page, body);
+    const bool hasBody = ExtractBody(page, body, nullptr);
     const PageWords words{"Title &amp; more", "de-CH"};
-    if (ApplyBoilerplate(page, boilerplate, words)) {
+    if (ApplyBoilerplate(page, boilerplate, words, nullptr)) {
         std::string merged = ReplaceAll(boilerplateBytes, kTitleTag, words.title);
         merged =
             ReplaceAll(ReplaceAll(merged, kLanguageTag, words.language), kBoilerplateTag, body);

@@ -15,15 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes = InputBytes(data, size);
     const std::string page = WriteFuzzFile("page.htm", bytes);
     std::string body = "untouched";
-    if (ExtractBody(page, body)) {
+    if (ExtractBody(page, body, nullptr)) {
         if (body.size() > bytes.size() || bytes.find(body) == std::string_view::npos) {
             Broken("the body is a part of the page");
         }
     } else if (body != "untouched") {
         Broken("a page without a body leaves the output alone");
     }
-    IsGeneratedFile(page);
-    if (AddGeneratorMeta(page)) {
+    IsGeneratedFile(page, nullptr);
+    if (AddGeneratorMeta(page, nullptr)) {
         const std::string marked = ReadFuzzFile(page);
         if (AsciiUpperCase(marked).find(AsciiUpperCase(std::string(kGeneratorMark))) ==
             std::string::npos) {
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (!IsNonAsciiUtf8(marked) || declared.find(kUtf8Meta) == std::string::npos)) {
             Broken("only a page of UTF-8 text is declared UTF-8");
         }
-        DeclarePageCharset(page);
+        DeclarePageCharset(page, nullptr);
     } else if (ReadFuzzFile(page) != bytes) {
         Broken("a page that cannot be marked is left as it was");
     }
