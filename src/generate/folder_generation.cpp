@@ -10,6 +10,7 @@
 #include "generate/content_pages.h"
 #include "generate/file_descriptions.h"
 #include "generate/html_files.h"
+#include "generate/index_entry.h"
 #include "generate/index_pages.h"
 #include "generate/page_frame.h"
 #include "generate/photo_order.h"
@@ -35,13 +36,6 @@
 #include "work/worker_messages.h"
 
 namespace {
-
-void ShowCopyFailure(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& from,
-                     const std::string& to) {
-    const std::string reason = ErrorCodeText(errno);
-    PostErrorText(window, MessageBoxText("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)",
-                                         from.c_str(), to.c_str(), reason.c_str()));
-}
 
 // The same folder, also when written differently ("photos" and "/home/ann/photos"):
 // copying a file onto itself must never happen.

@@ -24,14 +24,14 @@ namespace {
 
 constexpr char kThumbnailFolder[] = "Thumbs";
 
+}  // namespace
+
 void ShowCopyFailure(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& from,
                      const std::string& to) {
     const std::string reason = ErrorCodeText(errno);
     PostErrorText(window, MessageBoxText("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)",
                                          from.c_str(), to.c_str(), reason.c_str()));
 }
-
-}  // namespace
 
 IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails,
                                    GenerationSummary& summary,

@@ -15,6 +15,10 @@
 #include "generate/thumbnail_queue.h"
 #include "work/worker_messages.h"
 
+// Tells window in an OK box that from could not be copied to to, errno saying why.
+void ShowCopyFailure(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& from,
+                     const std::string& to);
+
 class IndexEntryWriter {
   public:
     // Thumbnails made, kept and missing are counted in summary; a picture without a good

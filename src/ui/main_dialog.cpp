@@ -360,7 +360,7 @@ void CMavrenMainDialog::customEvent(QEvent* event) {
         CVQDialog::customEvent(event);
         return;
     }
-    m_workerBoxes.Take(static_cast<WorkerEvent*>(event)->Message(),
+    m_workerBoxes.Take(static_cast<WorkerEvent*>(event)->TakeMessage(),
                        [this](const WorkerMessage& message) { HandleWorkerMessage(message); });
 }
 

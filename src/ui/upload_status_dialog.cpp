@@ -279,12 +279,13 @@ void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
         CVQDialog::customEvent(event);
         return;
     }
-    const WorkerMessage& message = static_cast<WorkerEvent*>(event)->Message();
+    WorkerMessage message = static_cast<WorkerEvent*>(event)->TakeMessage();
     // A closing dialog shows only that it waits, and then that it exits.
     if (m_closing && message.message != WM_APP_WORK_DONE) {
         return;
     }
-    m_workerBoxes.Take(message, [this](const WorkerMessage& next) { HandleWorkerMessage(next); });
+    m_workerBoxes.Take(std::move(message),
+                       [this](const WorkerMessage& next) { HandleWorkerMessage(next); });
 }
 
 void CMavrenUploadStatusDialog::HandleWorkerMessage(const WorkerMessage& message) {

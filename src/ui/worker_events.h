@@ -25,6 +25,8 @@ class WorkerEvent : public QEvent {
     static QEvent::Type EventType();
 
     const WorkerMessage& Message() const { return m_message; }
+    // Moves the message out: an error box's worker then waits on the taker's copy alone.
+    WorkerMessage TakeMessage() { return std::move(m_message); }
 
   private:
     WorkerMessage m_message;

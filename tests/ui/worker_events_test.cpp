@@ -36,7 +36,7 @@ class BoxWindow : public QObject {
 
   protected:
     void customEvent(QEvent* event) override {
-        m_boxes.Take(static_cast<WorkerEvent*>(event)->Message(),
+        m_boxes.Take(static_cast<WorkerEvent*>(event)->TakeMessage(),
                      [this](const WorkerMessage& message) { log.push_back(message.text); });
     }
 
