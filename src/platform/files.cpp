@@ -177,8 +177,11 @@ Result ReadLimitedFile(const std::string& path, std::string& contents, std::size
     return Result::Ok();
 }
 
-Result ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes) {
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+namespace {
+
+Result ReadRegularFile(const std::string& path, std::size_t limit, std::string& bytes, int flags) {
+    bytes.clear();
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | flags));
     struct stat status;
     int error = 0;
     if (!fd.valid() || ::fstat(fd.get(), &status) != 0) {
@@ -199,6 +202,44 @@ Result ReadFileBytes(const std::string& path, std::size_t limit, std::string& by
         bytes.clear();
     }
     return Result::FromErrno(fd.valid() ? "read" : "open", path, error);
+}
+
+}  // namespace
+
+Result ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes) {
+    return ReadRegularFile(path, limit, bytes, 0);
+}
+
+Result ReadOwnFile(const std::string& path, std::size_t limit, std::string& bytes) {
+    return ReadRegularFile(path, limit, bytes, O_NOFOLLOW);
+}
+
+Result ReplaceOwnFile(const std::string& path, std::string_view data, mode_t mode) {
+    std::string temporary;
+    UniqueFd fd = CreateTemporaryBeside(path, temporary);
+    if (!fd.valid()) {
+        return Result::FromErrno("open", path, errno);
+    }
+    auto fail = [&temporary, &path](const char* step, int error) {
+        ::unlink(temporary.c_str());
+        return Result::FromErrno(step, path, error);
+    };
+    if (::fchmod(fd.get(), mode) != 0) {
+        return fail("chmod", errno);
+    }
+    if (!WriteAll(fd.get(), data)) {
+        return fail("write", errno);
+    }
+    if (::fsync(fd.get()) != 0) {
+        return fail("sync", errno);
+    }
+    if (const int error = fd.Close()) {
+        return fail("close", error);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        return fail("rename", errno);
+    }
+    return Result::Ok();
 }
 
 Result WriteWholeFile(const std::string& path, std::string_view text) {

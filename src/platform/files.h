@@ -5,6 +5,8 @@
 // ReadLimitedFile and WriteWholeFile name the file and end in a line feed, the others say
 // what each says; folder checks may ask a question first. Nothing here keeps state.
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -32,6 +34,18 @@ Result ReadLimitedFile(const std::string& path, std::string& contents, std::size
 // EFBIG and the text names the file, its size and the limit, as ReadLimitedFile's refusal.
 // Any other failure (missing, unreadable, not a regular file) comes from errno.
 Result ReadFileBytes(const std::string& path, std::size_t limit, std::string& bytes);
+
+// Files of Mavren's own that nobody else should have written (the records of uploads and
+// albums): a symbolic link put in their place is never followed, so what it leads to is
+// neither read nor replaced nor given another mode.
+//
+// ReadOwnFile is ReadFileBytes for such a file: a link in its place fails with ELOOP.
+// ReplaceOwnFile writes data through a synced temporary file in the same folder, made with
+// mode before any byte goes in, and renames it over path: a link there is replaced by the
+// file, the file it led to stays as it was. A failure names its step as
+// ReplaceFileContents's do.
+Result ReadOwnFile(const std::string& path, std::size_t limit, std::string& bytes);
+Result ReplaceOwnFile(const std::string& path, std::string_view data, mode_t mode);
 
 // Replaces the file with text. The bytes go to a temporary file in the same folder that
 // is then renamed over the old one, keeping its permissions, so a failed write leaves the

@@ -98,6 +98,29 @@ TEST_F(Files, ReadFileBytesTakesAnyBytesUpToTheLimit) {
     EXPECT_EQ(ReadFileBytes(dir / "missing", 6, read).error(), ENOENT);
 }
 
+TEST_F(Files, OwnFilesNeverFollowALinkInTheirPlace) {
+    const std::string victim = dir / "victim.txt";
+    WriteFileBytes(victim, "the user's");
+    ASSERT_EQ(::chmod(victim.c_str(), 0644), 0);
+    const std::string record = dir / "record.txt";
+    ASSERT_EQ(::symlink(victim.c_str(), record.c_str()), 0);
+    std::string read;
+    EXPECT_EQ(ReadOwnFile(record, 100, read).error(), ELOOP);
+    EXPECT_EQ(read, "");
+
+    ASSERT_TRUE(ReplaceOwnFile(record, "ours", 0600).ok());
+    EXPECT_EQ(ReadFileBytes(victim), "the user's");
+    struct stat status;
+    ASSERT_EQ(::lstat(record.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode)) << "the link itself was replaced";
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(victim.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+    EXPECT_TRUE(ReadOwnFile(record, 4, read).ok());
+    EXPECT_EQ(read, "ours");
+    EXPECT_EQ(ReadOwnFile(record, 3, read).error(), EFBIG);
+}
+
 TEST_F(Files, WriteReplacesTruncatesAndKeepsPermissions) {
     const std::string path = dir / "out.htm";
     EXPECT_EQ(WriteWholeFile(path, "first\r\n").text(), "");
