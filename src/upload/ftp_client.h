@@ -3,7 +3,8 @@
 // What the upload worker needs of a server (FTP, FTPS or SFTP), as an interface so that
 // the worker can also be driven by a fake: folders (change, create, name, list and
 // remove), the size and time of a file in the current folder, a remote file to write in
-// blocks, and deleting a file.
+// blocks, reading a file back or asking for its hash (to check what the server kept), and
+// deleting a file.
 //
 // Every call that can fail returns a Result (see InternetFailure): error() is
 // ERROR_INTERNET_EXTENDED_ERROR when the server refused (the text is its reply line) or
@@ -78,6 +79,38 @@ class FtpClient {
         file.reset();
         return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
                                "The server cannot go on with a file.");
+    }
+    // The size of name in the current folder as the server tells it now (never from a
+    // listing made before): ok with found set and size, or found clear when there is no
+    // such file; failed when the server could not say. A server that has no way to tell a
+    // file's size fails with ERROR_INTERNET_EXTENDED_ERROR.
+    virtual Result SizeOf(const std::string& name, std::int64_t& size, bool& found) {
+        RemoteFileStatus status;
+        Result asked = FindFile(name, status, found);
+        size = found ? status.size : -1;
+        return asked;
+    }
+    // Reads name in the current folder from byte from to its end, as the server sends it,
+    // into bytes; fails when more than limit bytes come (the connection may be lost then),
+    // and, bytes empty, where the server cannot send files.
+    virtual Result ReadToEnd(const std::string& name, std::int64_t from, std::int64_t limit,
+                             std::string& bytes) {
+        (void)name;
+        (void)from;
+        (void)limit;
+        bytes.clear();
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, "The server cannot send a file.");
+    }
+    // The hash of the whole of name in the current folder by a command the server offers
+    // for it: algorithm gets its name as OpenSSL knows it ("SHA256", "SHA1", "MD5") and
+    // hex the hash in lowercase hexadecimal. Fails with ERROR_INTERNET_EXTENDED_ERROR, and
+    // algorithm empty, where the server offers none.
+    virtual Result HashOf(const std::string& name, std::string& algorithm, std::string& hex) {
+        (void)name;
+        algorithm.clear();
+        hex.clear();
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               "The server offers no command that hashes a file.");
     }
     // The entries of the current folder, without the folder itself and its parent, each
     // name once. Fails when the listing failed, was cut short or could not be read whole:

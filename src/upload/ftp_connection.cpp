@@ -341,23 +341,35 @@ Result FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatu
     return Result::Ok();
 }
 
+std::string FtpConnection::EscapedName(const std::string& name, Result& failure) {
+    if (name.empty() || HasLineBreak(name)) {
+        failure =
+            InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
+                            "A file name that is empty or holds a line break cannot be sent.");
+        return {};
+    }
+    char* escaped =
+        curl_easy_escape(transfer->Handle(), name.data(), static_cast<int>(name.size()));
+    if (escaped == nullptr) {
+        failure = InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "Out of memory.");
+        return {};
+    }
+    std::string path = escaped;
+    curl_free(escaped);
+    return path;
+}
+
 Result FtpConnection::ResumeFile(const std::string& name, std::int64_t from,
                                  std::unique_ptr<FtpRemoteFile>& file) {
     file.reset();
     if (Result usable = Usable(); !usable.ok()) {
         return usable;
     }
-    if (name.empty() || HasLineBreak(name)) {
-        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
-                               "A file name that is empty or holds a line break cannot be sent.");
+    Result failure = Result::Ok();
+    const std::string path = EscapedName(name, failure);
+    if (path.empty()) {
+        return failure;
     }
-    char* escaped =
-        curl_easy_escape(transfer->Handle(), name.data(), static_cast<int>(name.size()));
-    if (escaped == nullptr) {
-        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "Out of memory.");
-    }
-    const std::string path = escaped;
-    curl_free(escaped);
     listed.erase(name);
     for (;;) {
         Prepare(path);
@@ -375,6 +387,130 @@ Result FtpConnection::ResumeFile(const std::string& name, std::int64_t from,
         return Curl::FailRequest(
             *this, transfer->Result() == CURLE_OK ? CURLE_UPLOAD_FAILED : transfer->Result());
     }
+}
+
+Result FtpConnection::SizeOf(const std::string& name, std::int64_t& size, bool& found) {
+    size = -1;
+    found = false;
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
+    }
+    if (!listingRefused) {
+        RemoteFileStatus status;
+        Result asked = FindByListing(name, status, found);
+        if (!listingRefused) {
+            if (!asked.ok() || !found || status.size >= 0) {
+                size = found ? status.size : -1;
+                return asked;
+            }
+            found = false;  // MLST named no size: SIZE may tell it
+        }
+    }
+    if (sizeRefused) {
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               "The server tells the size of no file.");
+    }
+    return SizeInBinary(name, size, found);
+}
+
+Result FtpConnection::SizeInBinary(const std::string& name, std::int64_t& size, bool& found) {
+    // A listing since may have put the server into ASCII mode, where SIZE counts (or
+    // refuses) otherwise.
+    Reply reply;
+    if (Result sent = Command("TYPE I", reply); !sent.ok()) {
+        return sent;
+    }
+    if (Result sent = Command("SIZE " + name, reply); !sent.ok()) {
+        return sent;
+    }
+    if (Unknown(reply.code)) {
+        sizeRefused = true;
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               "The server tells the size of no file.");
+    }
+    if (reply.code == 550) {
+        return Result::Ok();
+    }
+    const std::string value = FtpReplyArgument(reply.line);
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
+    if (reply.code != 213 || error != std::errc() || end != value.data() + value.size()) {
+        size = -1;
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
+    }
+    found = true;
+    return Result::Ok();
+}
+
+Result FtpConnection::ReadToEnd(const std::string& name, std::int64_t from, std::int64_t limit,
+                                std::string& bytes) {
+    bytes.clear();
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
+    }
+    Result failure = Result::Ok();
+    const std::string path = EscapedName(name, failure);
+    if (path.empty()) {
+        return failure;
+    }
+    // A read that ends before the file does makes libcurl close the control connection,
+    // so the read goes to the end, wherever the server has it, not where SIZE says: libcurl
+    // is told no size (and so sends no REST of its own), the REST goes just before RETR.
+    const CurlStringList restart(
+        curl_slist_append(nullptr, ("REST " + std::to_string(from)).c_str()));
+    for (;;) {
+        Prepare(path);
+        CURL* handle = transfer->Handle();
+        curl_easy_setopt(handle, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        curl_easy_setopt(handle, CURLOPT_PREQUOTE, restart.get());
+        transfer->LimitBody(static_cast<std::size_t>(limit), 0);
+        const CURLcode code = transfer->Perform();
+        if (code == CURLE_FTP_WEIRD_PASV_REPLY && !activeMode) {
+            activeMode = true;
+            continue;
+        }
+        if (code != CURLE_OK) {
+            return Curl::FailRequest(*this, code);
+        }
+        bytes = transfer->Body();
+        return Result::Ok();
+    }
+}
+
+Result FtpConnection::HashOf(const std::string& name, std::string& algorithm, std::string& hex) {
+    algorithm.clear();
+    hex.clear();
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
+    }
+    Reply reply;
+    if (!featuresAsked) {
+        if (Result sent = Command("FEAT", reply); !sent.ok()) {
+            return sent;
+        }
+        featuresAsked = true;
+        hashOffered =
+            reply.code / 100 == 2 && ParseHashFeature(transfer->ReplyLines(), hashCommand);
+        // HASH works with the algorithm selected for the connection: select ours once.
+        if (hashOffered && !hashCommand.selection.empty()) {
+            hashOffered = Simple("OPTS HASH " + hashCommand.selection).ok();
+        }
+    }
+    // The older commands take a blank as the end of the name.
+    if (!hashOffered || (hashCommand.command != "HASH" && name.find(' ') != std::string::npos)) {
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               "The server offers no command that hashes a file.");
+    }
+    if (Result sent = Command(hashCommand.command + " " + name, reply); !sent.ok()) {
+        return sent;
+    }
+    const std::size_t digits = hashCommand.algorithm == "SHA256" ? 64
+                               : hashCommand.algorithm == "SHA1" ? 40
+                                                                 : 32;
+    if (reply.code / 100 != 2 || !ParseHashReply(reply.line, digits, hex)) {
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, reply.line);
+    }
+    algorithm = hashCommand.algorithm;
+    return Result::Ok();
 }
 
 CURLcode FtpConnection::Curl::Listing(FtpConnection& connection, const std::string& command,

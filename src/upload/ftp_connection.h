@@ -34,6 +34,7 @@
 
 #include "upload/ftp_address.h"
 #include "upload/ftp_client.h"
+#include "upload/ftp_replies.h"
 #include "upload/internet_session.h"
 #include "upload/listing_limits.h"
 
@@ -81,6 +82,13 @@ class FtpConnection final : public FtpClient {
     }
     Result ResumeFile(const std::string& name, std::int64_t from,
                       std::unique_ptr<FtpRemoteFile>& file) override;
+    // MLST, or SIZE in binary mode on a server without MLST.
+    Result SizeOf(const std::string& name, std::int64_t& size, bool& found) override;
+    // RETR from byte from on (REST), to the end the server sends, not the one SIZE tells.
+    Result ReadToEnd(const std::string& name, std::int64_t from, std::int64_t limit,
+                     std::string& bytes) override;
+    // The best hash command the server's FEAT offers (see ParseHashFeature).
+    Result HashOf(const std::string& name, std::string& algorithm, std::string& hex) override;
     Result ListFolder(std::vector<RemoteEntry>& entries) override;
     Result ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) override;
     Result DeleteFile(const std::string& name) override;
@@ -115,6 +123,11 @@ class FtpConnection final : public FtpClient {
     Result FindByListing(const std::string& name, RemoteFileStatus& status, bool& found);
     // FindFile by SIZE and MDTM.
     Result FindBySizeAndTime(const std::string& name, RemoteFileStatus& status, bool& found);
+    // SIZE, in binary mode (where it counts bytes); 550 is no such file.
+    Result SizeInBinary(const std::string& name, std::int64_t& size, bool& found);
+    // The name as a path below the root URL, escaped; empty (with failure set) when it
+    // cannot be sent.
+    std::string EscapedName(const std::string& name, Result& failure);
     bool ListForFind();
     // Lists the current folder with command ("MLSD" or "LIST") into entries; fails when
     // it fails or cannot be read.
@@ -147,6 +160,10 @@ class FtpConnection final : public FtpClient {
     ListingLimits listingLimits;
     std::map<std::string, RemoteFileStatus> listed;
     bool binaryTypeSet = false;
+    bool sizeRefused = false;  // the server knows neither MLST nor SIZE
+    bool featuresAsked = false;
+    bool hashOffered = false;  // hashCommand is one the server offers
+    FtpHashCommand hashCommand;
     // The folder the server logged in to, as its answer to libcurl's PWD named it; known
     // until the first change of folder.
     std::string loginFolder;

@@ -354,3 +354,99 @@ bool ParseListing(const std::string& text, bool mlsd, std::vector<RemoteEntry>& 
     }
     return true;
 }
+
+namespace {
+
+struct KnownHash {
+    const char* name;       // in HASH's list
+    const char* xCommand;   // the older command of its own
+    const char* algorithm;  // OpenSSL's name
+};
+
+// Strongest first.
+constexpr KnownHash kKnownHashes[] = {
+    {"SHA-256", "XSHA256", "SHA256"},
+    {"SHA-1", "XSHA1", "SHA1"},
+    {"MD5", "XMD5", "MD5"},
+};
+
+// The words of a FEAT line (" HASH SHA-1;SHA-256*"), upper-cased.
+std::vector<std::string> FeatureWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : line) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            if (!word.empty()) {
+                words.push_back(AsciiUpperCase(word));
+            }
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) {
+        words.push_back(AsciiUpperCase(word));
+    }
+    return words;
+}
+
+}  // namespace
+
+bool ParseHashFeature(const std::vector<std::string>& lines, FtpHashCommand& command) {
+    std::string selected;              // HASH's current algorithm
+    std::vector<std::string> offered;  // by HASH
+    std::vector<std::string> older;    // XSHA256 and the like
+    for (const std::string& line : lines) {
+        if (line.empty() || line.front() != ' ') {
+            continue;  // the feature lines are the continuation lines that start with a blank
+        }
+        const std::vector<std::string> words = FeatureWords(line);
+        if (words.empty()) {
+            continue;
+        }
+        if (words[0] == "HASH" && words.size() > 1) {
+            std::size_t start = 0;
+            const std::string& list = words[1];
+            while (start <= list.size()) {
+                std::size_t end = list.find(';', start);
+                if (end == std::string::npos) {
+                    end = list.size();
+                }
+                std::string name = list.substr(start, end - start);
+                if (!name.empty() && name.back() == '*') {
+                    name.pop_back();
+                    selected = name;
+                }
+                offered.push_back(name);
+                start = end + 1;
+            }
+        } else {
+            older.push_back(words[0]);
+        }
+    }
+    const auto has = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    for (const KnownHash& known : kKnownHashes) {
+        if (has(offered, known.name)) {
+            command = {"HASH", selected == known.name ? "" : known.name, known.algorithm};
+            return true;
+        }
+        if (has(older, known.xCommand)) {
+            command = {known.xCommand, "", known.algorithm};
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseHashReply(const std::string& line, std::size_t hexLength, std::string& hex) {
+    for (const std::string& word : FeatureWords(line.size() > 4 ? line.substr(4) : std::string())) {
+        if (word.size() == hexLength &&
+            word.find_first_not_of("0123456789ABCDEF") == std::string::npos) {
+            hex = AsciiLowerCase(word);
+            return true;
+        }
+    }
+    return false;
+}

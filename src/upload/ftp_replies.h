@@ -57,3 +57,21 @@ ListingLine ParseListLine(const std::string& line, RemoteEntry& entry);
 // that is not understood (and its number from 1) in problem, when any line is not.
 bool ParseListing(const std::string& text, bool mlsd, std::vector<RemoteEntry>& entries,
                   std::string& problem);
+
+// A command by which a server hashes a whole file, as its reply to FEAT offers it:
+// "HASH" (whose algorithm the FEAT line marks with "*", or one OPTS HASH selects), or one
+// of the older "XSHA256", "XSHA1" and "XMD5".
+struct FtpHashCommand {
+    std::string command;    // "HASH", "XSHA256", ...
+    std::string selection;  // for HASH: the algorithm to select first ("SHA-256"); else empty
+    std::string algorithm;  // as OpenSSL names it: "SHA256", "SHA1", "MD5"
+};
+
+// The best hash command among the lines of a reply to FEAT (SHA-256 before SHA-1 before
+// MD5; HASH before the others at equal strength). False when none is offered.
+bool ParseHashFeature(const std::vector<std::string>& lines, FtpHashCommand& command);
+
+// The hash in a reply line to a hash command ("213 SHA-256 0-99 <hex> a.jpg", "250 <hex>"):
+// the first word that is hexadecimal of hexLength digits, lowercased. False when there is
+// none.
+bool ParseHashReply(const std::string& line, std::size_t hexLength, std::string& hex);

@@ -302,6 +302,26 @@ Result SftpConnection::ResumeFile(const std::string& name, std::int64_t from,
     return Result::Ok();
 }
 
+Result SftpConnection::ReadToEnd(const std::string& name, std::int64_t from, std::int64_t limit,
+                                 std::string& bytes) {
+    bytes.clear();
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
+    }
+    if (name.empty()) {
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "A file name cannot be empty.");
+    }
+    Prepare(PathOf(name));
+    curl_easy_setopt(transfer->Handle(), CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(from));
+    transfer->LimitBody(static_cast<std::size_t>(limit), 0);
+    const CURLcode code = transfer->Perform();
+    if (code != CURLE_OK) {
+        return Curl::FailRequest(*this, code);
+    }
+    bytes = transfer->Body();
+    return Result::Ok();
+}
+
 Result SftpConnection::ListFolder(std::vector<RemoteEntry>& entries) {
     return ListFolderAt(current, entries);
 }

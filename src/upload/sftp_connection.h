@@ -45,6 +45,10 @@ class SftpConnection final : public FtpClient {
     }
     Result ResumeFile(const std::string& name, std::int64_t from,
                       std::unique_ptr<FtpRemoteFile>& file) override;
+    // A read of the file from byte from on. (The SFTP extension that hashes a file on the
+    // server cannot be asked through libcurl: HashOf is not offered.)
+    Result ReadToEnd(const std::string& name, std::int64_t from, std::int64_t limit,
+                     std::string& bytes) override;
     Result ListFolder(std::vector<RemoteEntry>& entries) override;
     Result ListFolderAt(const std::string& folder, std::vector<RemoteEntry>& entries) override;
     Result DeleteFile(const std::string& name) override;

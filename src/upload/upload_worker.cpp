@@ -22,10 +22,12 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "upload/content_hash.h"
 #include "upload/ftp_profiles.h"
 #include "upload/internet_errors.h"
 #include "upload/rate_limiter.h"
 #include "upload/remote_paths.h"
+#include "upload/server_copy_check.h"
 #include "upload/upload_connect.h"
 #include "upload/upload_mirror.h"
 #include "upload/upload_record.h"
@@ -60,10 +62,39 @@ bool LoginRefused(const std::string& failure) {
            failure.find("uthentication fail") != std::string::npos;
 }
 
-// A file the server needs, found by the check.
+// A file the server needs, found by the check, with what the server had of it then.
 struct Outgoing {
     std::string path;
     std::int64_t size = 0;
+    bool existed = false;
+    RemoteFileStatus before = {};
+};
+
+// The local file as an attempt opened it: one written to since, or replaced, differs.
+struct LocalFileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::int64_t size = -1;
+    std::int64_t modified = -1;  // nanoseconds
+    std::int64_t changed = -1;   // the status change, which no one can set back
+
+    static LocalFileState Of(const struct stat& status) {
+        return {
+            status.st_dev, status.st_ino, status.st_size, ModifiedNanoseconds(status),
+            static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec};
+    }
+    bool operator==(const LocalFileState&) const = default;
+};
+
+// One file on its way, over all its attempts.
+struct Sending {
+    std::int64_t from = 0;     // where the next attempt starts
+    std::int64_t counted = 0;  // bytes of the file the tracker has
+    std::int64_t reached = 0;  // the most bytes of it this upload handed to the server
+    bool reported = false;
+    // The file as the attempts that reached the server's copy sent it: a resumed sending goes
+    // on only while the file is still this one.
+    std::optional<LocalFileState> sent;
 };
 
 // One connection of the sending, and what belongs to it alone.
@@ -76,11 +107,13 @@ struct Lane {
 
 // How one attempt at sending a file ended.
 enum class Attempt {
-    Sent,     // the server has it whole
-    Refused,  // the server refused it, or the local file went: the others go on
-    Lost,     // the connection dropped or timed out: worth another try
-    Failed,   // the user was told in a box; the upload ends
-    Stopped,  // a stop was asked for
+    Sent,      // the server has it whole
+    Refused,   // the server refused it, or the local file went: the others go on
+    Lost,      // the connection dropped or timed out: worth another try
+    Mismatch,  // the server kept other bytes than were sent: it goes again whole
+    Changed,   // the local file changed while it was sent: it goes again whole
+    Failed,    // the user was told in a box; the upload ends
+    Stopped,   // a stop was asked for
 };
 
 // One run of the worker. The local files are addressed below the job's folder, never
@@ -118,10 +151,16 @@ class Upload {
     UploadOutcome SendAll();
     void RunLane(Lane& lane, bool own);
     UploadOutcome SendWithRetries(Lane& lane, const Outgoing& file);
-    Attempt SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, std::int64_t& counted,
-                     std::int64_t& reached, bool& reported);
+    // Where the next attempt at a cut file starts: where the server's copy ends when that
+    // copy is the part this upload sent of the file as it still is, else 0.
+    std::int64_t ResumePoint(Lane& lane, const Outgoing& file, Sending& sending);
+    Attempt SendOnce(Lane& lane, const Outgoing& file, Sending& sending);
     Attempt CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing& file, int fd,
-                       std::int64_t from, std::int64_t& counted, std::int64_t& reached);
+                       Sending& sending, ContentHash& hash, std::int64_t& end);
+    // After the server confirmed the file: Sent when its copy has the size sent (and, after
+    // a resumed sending, the bytes on either side of the join), and the local file is
+    // still the one sent.
+    Attempt CheckSent(Lane& lane, const Outgoing& file, int fd, Sending& sending, std::int64_t end);
     // Why the connection failed, as an attempt's end: Lost for the connection itself,
     // Failed (after a box that says what failed on name, and the server's reply) for a
     // server's refusal.
@@ -189,6 +228,7 @@ class Upload {
     RateLimiter limiter;
     std::atomic<bool> halted{false};  // a sending thread failed or saw a stop: all end
     std::once_flag fewerConnectionsSaid;
+    std::once_flag noSizesSaid;
 
     // Shared by the sending threads, under mutex.
     mutable std::mutex mutex;
@@ -540,7 +580,7 @@ UploadOutcome Upload::CheckFile(const std::string& path, std::int64_t listedSize
         CountFile(size, true, &sentFiles);
         return UploadOutcome::Finished;
     }
-    outgoing.push_back(Outgoing{path, size});
+    outgoing.push_back(Outgoing{path, size, found, remote});
     return UploadOutcome::Finished;
 }
 
@@ -665,14 +705,12 @@ void Upload::SayFewerConnections(const std::string& failure) {
 
 UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
     const std::string name = PathFileName(file.path);
-    std::int64_t from = 0;
-    std::int64_t counted = 0;  // bytes of the file the tracker has
-    std::int64_t reached = 0;  // the most bytes of it any attempt handed to the server
-    bool reported = false;
+    Sending sending;
     std::string reason;     // why the last attempt failed
     bool connected = true;  // the last attempt had a connection
     for (int retry = 1;; ++retry) {
-        switch (SendOnce(lane, file, from, counted, reached, reported)) {
+        const Attempt attempt = SendOnce(lane, file, sending);
+        switch (attempt) {
             case Attempt::Sent:
             case Attempt::Refused:
                 return UploadOutcome::Finished;
@@ -681,18 +719,30 @@ UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
             case Attempt::Failed:
                 return UploadOutcome::Failed;
             case Attempt::Lost:
+            case Attempt::Mismatch:
+            case Attempt::Changed:
                 break;
         }
-        if (connected) {
+        if (connected || attempt != Attempt::Lost) {
             reason = lane.lost;
         }
         if (retry > kRetries) {
+            if (attempt == Attempt::Changed) {
+                // Not the server's fault: the others go on, and the next upload sends it.
+                Status(
+                    StringPrintf("\"%s\" kept changing while it was sent; the next upload "
+                                 "sends it.",
+                                 name.c_str()));
+                CountBytes(-sending.counted);
+                CountFile(file.size, false, &failedFiles);
+                return UploadOutcome::Finished;
+            }
             Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
                              Cut(reason).c_str()));
             return UploadOutcome::Failed;
         }
-        CountBytes(-counted);
-        counted = 0;
+        CountBytes(-sending.counted);
+        sending.counted = 0;
         const int pause = 1 << (retry - 1);
         Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),
                             retry, kRetries, pause, pause == 1 ? "" : "s", Cut(reason).c_str()));
@@ -702,7 +752,11 @@ UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        connected = Reconnect(lane, reason);
+        // A connection that only carried a file the server kept wrong, or that changed, is
+        // still good.
+        if (attempt == Attempt::Lost || !lane.connection) {
+            connected = Reconnect(lane, reason);
+        }
         if (!connected) {
             if (CancelRequested()) {
                 return UploadOutcome::Canceled;
@@ -715,18 +769,48 @@ UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
             }
             continue;  // the next try connects again
         }
-        // A large file the server kept part of goes on from there.
-        from = 0;
-        RemoteFileStatus remote;
-        bool kept = false;
-        // A server that could not say is taken to keep nothing: the file starts over.
-        if (file.size > kResumeAbove && reached > 0 &&
-            EnterLaneFolder(lane, PathFolder(file.path)).ok() &&
-            lane.connection->FindFile(name, remote, kept).ok() && kept && remote.size > 0 &&
-            remote.size < file.size && remote.size <= reached) {
-            from = remote.size;
-        }
+        sending.from = ResumePoint(lane, file, sending);
     }
+}
+
+std::int64_t Upload::ResumePoint(Lane& lane, const Outgoing& file, Sending& sending) {
+    const std::string name = PathFileName(file.path);
+    if (file.size <= kResumeAbove || sending.reached <= 0 || !sending.sent) {
+        return 0;
+    }
+    const UniqueFd fd(::open(Local(file.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat now;
+    if (!fd.valid() || ::fstat(fd.get(), &now) != 0 || LocalFileState::Of(now) != *sending.sent) {
+        Status(StringPrintf("\"%s\" changed since its transfer was cut; it goes again whole",
+                            name.c_str()));
+        sending.reached = 0;
+        return 0;
+    }
+    // A server that could not say is taken to keep nothing: the file starts over.
+    RemoteFileStatus remote;
+    bool kept = false;
+    if (!EnterLaneFolder(lane, PathFolder(file.path)).ok() ||
+        !lane.connection->FindFile(name, remote, kept).ok() || !kept || remote.size <= 0 ||
+        remote.size >= now.st_size || remote.size > sending.reached) {
+        return 0;
+    }
+    // A server that writes under another name until a file is whole keeps its earlier copy
+    // when the transfer is cut.
+    if (file.existed && remote.size == file.before.size && remote.lastWriteTime >= 0 &&
+        remote.lastWriteTime == file.before.lastWriteTime) {
+        Status(StringPrintf("The server kept its earlier copy of \"%s\"; it goes again whole",
+                            name.c_str()));
+        return 0;
+    }
+    if (const Result ours = CheckServerCopy(*lane.connection, name, fd.get(), remote.size);
+        !ours.ok()) {
+        Status(
+            StringPrintf("The server's part of \"%s\" is not the part sent (%s); it goes "
+                         "again whole",
+                         name.c_str(), Cut(ours.text()).c_str()));
+        return 0;
+    }
+    return remote.size;
 }
 
 // Opens a fresh connection for the lane; false with the reason when none came.
@@ -755,10 +839,9 @@ Result Upload::EnterLaneFolder(Lane& lane, const std::string& folder) {
     return entered;
 }
 
-// One attempt at sending the file, from byte from on when the server keeps what came
-// before; counted and reached follow the bytes on their way.
-Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, std::int64_t& counted,
-                         std::int64_t& reached, bool& reported) {
+// One attempt at sending the file, from byte sending.from on when the server keeps what
+// came before.
+Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) {
     const std::string name = PathFileName(file.path);
     if (!lane.connection) {
         return Attempt::Lost;
@@ -784,20 +867,39 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, st
         CountFile(file.size, false);
         return Attempt::Refused;
     }
+    const LocalFileState state = LocalFileState::Of(before);
+    if (sending.from > 0 && state != sending.sent) {
+        sending.from =
+            0;  // changed since it was looked at: the part on the server is no longer its
+    }
+    if (sending.from == 0) {
+        sending.sent = state;
+        sending.reached = 0;
+    }
+
+    // What the record keeps is the hash of the bytes as they went, the part before
+    // sending.from included.
+    ContentHash hash;
+    if (sending.from > 0 &&
+        !hash.AddFilePart(fd.get(), 0, static_cast<std::uint64_t>(sending.from))) {
+        sending.from = 0;
+        hash.Finish();  // begins again
+    }
 
     Status(StringPrintf("Opening \"%s\" ...", name.c_str()));
     std::unique_ptr<FtpRemoteFile> remoteFile;
     Result opened = Result::Ok();
-    if (from > 0) {
-        opened = lane.connection->ResumeFile(name, from, remoteFile);
+    if (sending.from > 0) {
+        opened = lane.connection->ResumeFile(name, sending.from, remoteFile);
         if (opened.ok()) {
             Status(StringPrintf("Going on with \"%s\" from byte %s", name.c_str(),
-                                GroupedNumber(from).c_str()));
+                                GroupedNumber(sending.from).c_str()));
         } else if (opened.error() == ERROR_INTERNET_EXTENDED_ERROR) {
-            from = 0;  // the server cannot: the whole file again
+            sending.from = 0;  // the server cannot: the whole file again
+            hash.Finish();
         }
     }
-    if (from == 0) {
+    if (sending.from == 0) {
         opened = lane.connection->OpenFile(name, remoteFile);
     }
     if (!opened.ok()) {
@@ -814,13 +916,14 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, st
         CountFile(file.size, false, &failedFiles);
         return Attempt::Refused;
     }
-    if (!reported) {
+    if (!sending.reported) {
         Report(UploadAction::Send, file.path, file.size);
-        reported = true;
+        sending.reported = true;
     }
-    CountBytes(from - counted);
-    counted = from;
-    const Attempt copied = CopyBlocks(lane, *remoteFile, file, fd.get(), from, counted, reached);
+    CountBytes(sending.from - sending.counted);
+    sending.counted = sending.from;
+    std::int64_t end = 0;
+    const Attempt copied = CopyBlocks(lane, *remoteFile, file, fd.get(), sending, hash, end);
     if (copied != Attempt::Sent) {
         return copied;
     }
@@ -829,25 +932,79 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, std::int64_t from, st
         return Broken(lane, closed, "Failed to close FTP file", name);
     }
     remoteFile.reset();
-    CountBytes(file.size - counted);
-    counted = file.size;
-    // The record takes the file only as it was sent: one written meanwhile goes again.
-    RecordedFile sent{file.size, ModifiedNanoseconds(before), {}};
-    struct stat after;
-    if (HashFileContent(fd.get(), sent.hash) && ::fstat(fd.get(), &after) == 0 &&
-        ModifiedNanoseconds(after) == sent.modified && after.st_size == file.size) {
+    const Attempt checked = CheckSent(lane, file, fd.get(), sending, end);
+    if (checked != Attempt::Sent) {
+        return checked;
+    }
+    CountBytes(file.size - sending.counted);
+    sending.counted = file.size;
+    {
         const std::lock_guard<std::mutex> lock(mutex);
-        newRecord.files[file.path] = std::move(sent);
+        newRecord.files[file.path] = RecordedFile{end, sending.sent->modified, hash.Finish()};
     }
     CountFile(file.size, true, &sentFiles);
     return Attempt::Sent;
 }
 
-// Hands the local file from byte from on to the open remote file, block by block.
+Attempt Upload::CheckSent(Lane& lane, const Outgoing& file, int fd, Sending& sending,
+                          std::int64_t end) {
+    const std::string name = PathFileName(file.path);
+    const std::int64_t from = sending.from;
+    // Whatever comes of it, the next attempt starts whole: what the server kept is not known
+    // to be ours any more.
+    sending.from = 0;
+    sending.reached = 0;
+    std::int64_t kept = -1;
+    bool found = false;
+    const Result sized = lane.connection->SizeOf(name, kept, found);
+    if (!sized.ok() && sized.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+        if (CancelRequested()) {
+            return Attempt::Stopped;
+        }
+        lane.lost = sized.text();
+        return Attempt::Lost;
+    }
+    if (!sized.ok()) {
+        std::call_once(noSizesSaid, [&] {
+            Status(
+                StringPrintf("The server does not tell the size of \"%s\" (%s), so Mavren "
+                             "cannot check that it kept each file whole.",
+                             name.c_str(), Cut(sized.text()).c_str()));
+        });
+    } else if (!found || kept != end) {
+        lane.lost =
+            found ? StringPrintf("The server says it kept %s bytes of \"%s\", not the %s sent.",
+                                 GroupedNumber(kept).c_str(), name.c_str(),
+                                 GroupedNumber(end).c_str())
+                  : StringPrintf("The server has no \"%s\" after it took the file.", name.c_str());
+        return Attempt::Mismatch;
+    }
+    if (from > 0) {
+        if (const Result joined = CheckServerCopy(*lane.connection, name, fd, end); !joined.ok()) {
+            if (CancelRequested()) {
+                return Attempt::Stopped;
+            }
+            lane.lost = StringPrintf("The server's copy of \"%s\" is not the file sent: %s.",
+                                     name.c_str(), joined.text().c_str());
+            return joined.error() == ERROR_INTERNET_EXTENDED_ERROR ? Attempt::Mismatch
+                                                                   : Attempt::Lost;
+        }
+    }
+    struct stat after;
+    if (::fstat(fd, &after) != 0 || LocalFileState::Of(after) != *sending.sent) {
+        lane.lost = StringPrintf("\"%s\" changed while it was sent.", name.c_str());
+        return Attempt::Changed;
+    }
+    return Attempt::Sent;
+}
+
+// Hands the local file from byte sending.from on to the open remote file, block by block,
+// each into hash too; end gets where the file ended.
 Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing& file, int fd,
-                           std::int64_t from, std::int64_t& counted, std::int64_t& reached) {
+                           Sending& sending, ContentHash& hash, std::int64_t& end) {
     const std::string name = PathFileName(file.path);
     std::vector<char>& buffer = lane.buffer;
+    const std::int64_t from = sending.from;
     auto offset = static_cast<std::uint64_t>(from);
     for (;;) {
         if (CancelRequested()) {
@@ -864,8 +1021,10 @@ Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing
             return Attempt::Failed;
         }
         if (got == 0) {
+            end = static_cast<std::int64_t>(offset);
             return Attempt::Sent;
         }
+        hash.Add(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
         Result written = Result::Ok();
         if (!limiter.Take(got, *job.stop) ||
             !(written = remoteFile.Write(buffer.data(), static_cast<std::size_t>(got))).ok()) {
@@ -877,9 +1036,9 @@ Attempt Upload::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing
         }
         offset += static_cast<std::uint64_t>(got);
         const std::int64_t sent = from + remoteFile.BytesSent();
-        reached = std::max(reached, sent);
-        CountBytes(sent - counted);
-        counted = sent;
+        sending.reached = std::max(sending.reached, sent);
+        CountBytes(sent - sending.counted);
+        sending.counted = sent;
         ShowSending(name, file.size, sent);
     }
 }
@@ -1177,7 +1336,13 @@ Result CreateRemotePath(FtpClient& connection, const std::string& path,
         walked += (walked.empty() ? "" : "/") + piece;
         if (!connection.SetCurrentDirectory(piece).ok()) {
             if (Result created = connection.CreateDirectory(piece); !created.ok()) {
-                return created;
+                // Another upload may have made it meanwhile ("550 File exists"): then it is
+                // there to go into, though not ours.
+                if (created.error() != ERROR_INTERNET_EXTENDED_ERROR ||
+                    !connection.SetCurrentDirectory(piece).ok()) {
+                    return created;
+                }
+                continue;
             }
             if (made != nullptr) {
                 made->push_back(walked);

@@ -14,8 +14,14 @@
 // certain, even one that ended early.
 //
 // A file whose connection is lost or times out is tried again on a fresh connection, up
-// to three times after a growing pause; a file over 1 MB of which the server kept a part
-// goes on from there. A rate limit holds all connections together. What the walk of the
+// to three times after a growing pause. A file over 1 MB of which the server kept a part
+// goes on from there only when that part is what this upload sent of the file as it still
+// is (same size, times and inode locally; on the server not the copy it had before, and
+// the same bytes by the server's hash or by parts read back); otherwise it goes whole.
+// After every file the server's size of it must be the size sent (and after a resumed
+// sending the bytes around the join must be the file's), and the local file must not have
+// changed meanwhile; otherwise it goes again whole, and only a file that passed enters the
+// record. A rate limit holds all connections together. What the walk of the
 // site leaves out (upload_walk.h: links out of it, names no server takes) gets a status
 // line each and is not touched on the server.
 //
@@ -118,7 +124,8 @@ UploadOutcome RunUpload(const UploadJob& job, const FtpConnector& connect);
 // Creates each level of the relative path below the server's current folder (a path
 // that starts with "/" from the server's root), changing into each, then goes back to
 // the folder it started in. Fails with the failure of the step that failed; the server's
-// folder then stays where the walk stopped.
+// folder then stays where the walk stopped. A level that another client made meanwhile (its
+// creation refused, yet it can be entered) is there to go into, and is not reported in made.
 // made (when given) gets the part of path up to each level it created ("a", "a/b").
 Result CreateRemotePath(FtpClient& connection, const std::string& path,
                         std::vector<std::string>* made = nullptr);

@@ -34,6 +34,44 @@ std::string FirstLine(int fd) {
     return line;
 }
 
+// Starts arguments (the program first) with standard input from /dev/null and returns
+// the first line it writes, whole, before its output pipe is closed; pid gets its process.
+std::string StartAndReadFirstLine(std::vector<std::string> arguments, pid_t& pid) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    int output[2];
+    if (::pipe2(output, O_CLOEXEC) != 0) {
+        throw std::runtime_error("cannot make a pipe for " + arguments[1]);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(output[1]);
+    if (spawned != 0) {
+        ::close(output[0]);
+        pid = -1;
+        throw std::runtime_error("cannot start " + arguments[1]);
+    }
+    const std::string line = FirstLine(output[0]);
+    ::close(output[0]);
+    return line;
+}
+
+void Kill(pid_t& pid) {
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        pid = -1;
+    }
+}
+
 }  // namespace
 
 FtpTestServer::FtpTestServer(const Options& options) {
@@ -85,31 +123,7 @@ void FtpTestServer::Start(const Options& options) {
         arguments.push_back("--tls");
         arguments.push_back(folder + "/certificate.pem");
     }
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-
-    int output[2];
-    if (::pipe2(output, O_CLOEXEC) != 0) {
-        throw std::runtime_error("cannot make a pipe for the FTP server");
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(output[1]);
-    if (spawned != 0) {
-        ::close(output[0]);
-        pid = -1;
-        throw std::runtime_error("cannot start the FTP server (python3-pyftpdlib)");
-    }
-    // The whole line, before the pipe is closed.
-    const std::string line = FirstLine(output[0]);
-    ::close(output[0]);
+    const std::string line = StartAndReadFirstLine(arguments, pid);
     port = std::atoi(line.c_str());
     if (const std::size_t blank = line.find(' '); blank != std::string::npos) {
         fingerprint = line.substr(blank + 1);
@@ -120,12 +134,23 @@ void FtpTestServer::Start(const Options& options) {
 }
 
 void FtpTestServer::Stop() {
-    if (pid > 0) {
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        pid = -1;
+    Kill(pid);
+}
+
+CuttingProxy::CuttingProxy(int serverPort, long long cutAfter) {
+    const std::string line = StartAndReadFirstLine(
+        {"/usr/bin/python3", MAVREN_SOURCE_DIR "/tests/upload/cutting_proxy.py",
+         std::to_string(serverPort), std::to_string(cutAfter)},
+        pid);
+    port = std::atoi(line.c_str());
+    if (port <= 0) {
+        Kill(pid);
+        throw std::runtime_error("the cutting proxy did not say its port");
     }
+}
+
+CuttingProxy::~CuttingProxy() {
+    Kill(pid);
 }
 
 void FtpTestServer::RemoveFolder() {

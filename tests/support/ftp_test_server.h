@@ -23,10 +23,12 @@ class FtpTestServer {
         long throttle = 0;       // bytes a second on data connections; 0 for no limit
         bool tls = false;        // require AUTH TLS, with a certificate made here
         // Ways of real (or hostile) servers, as ftp_server.py names them: "case-insensitive",
-        // "lying-pwd", "silent-quit", "dos-list", "seven-field-list", "endless-mlsd", "slow-mlsd".
+        // "lying-pwd", "silent-quit", "dos-list", "seven-field-list", "endless-mlsd",
+        // "slow-mlsd", "keep-old-on-cut", "short-store", "mkdir-race", "hash", "xmd5".
         std::vector<std::string> quirks = {};
         // More of ftp_server.py's options, as its command line takes them:
-        // {"--max-logins", "2"}, {"--clock-offset", "18000"}, {"--cut-after", "3000000"}.
+        // {"--max-logins", "2"}, {"--clock-offset", "18000"}, {"--cut-after", "3000000"},
+        // {"--size-offset", "7"}.
         std::vector<std::string> more = {};
     };
 
@@ -69,5 +71,22 @@ class FtpTestServer {
     std::string folder;  // temporary, removed with everything in it
     std::string root;
     std::string log;
+    pid_t pid = -1;
+};
+
+// A TCP proxy on 127.0.0.1 in front of a server on serverPort (tests/upload/cutting_proxy.py)
+// that cuts the first connection to carry more than cutAfter bytes from the client, there,
+// with a reset, as a broken link does; later connections go through. Stopped when the object
+// goes. Throws std::runtime_error when it cannot be started.
+class CuttingProxy {
+  public:
+    CuttingProxy(int serverPort, long long cutAfter);
+    ~CuttingProxy();
+    CuttingProxy(const CuttingProxy&) = delete;
+    CuttingProxy& operator=(const CuttingProxy&) = delete;
+
+    int port = 0;
+
+  private:
     pid_t pid = -1;
 };

@@ -41,18 +41,32 @@ Each --quirk makes the server behave as some real servers do (or as a hostile on
   seven-field-list  LIST lines without a group column
   endless-mlsd      MLSD of a folder called "endless" never ends
   slow-mlsd         MLSD of a folder called "slow" sends one line a second, forever
+  keep-old-on-cut   a file is written under a temporary name (".in.NAME", an APPE onto a
+                    copy of the old file) and renamed into place only when it arrived
+                    whole: a cut upload leaves the old file as it was
+  short-store       the first file that arrives whole loses its last 10 bytes, and the
+                    client is told it was stored
+  mkdir-race        MKD of a missing folder makes it, then answers "550 File exists.", as
+                    when another client made it a moment before
+  hash              FEAT offers HASH (SHA-256), which hashes a whole file
+  xmd5              FEAT offers XMD5, which hashes a whole file
+
+  --size-offset N      every file size the server tells (SIZE, MLST, MLSD, LIST) is off by
+                       N bytes (may be negative), as a server that misreports sizes
 
 usage: ftp_server.py ROOT USER PASSWORD LOG [--no-passive] [--no-mlst]
                      [--throttle BYTES_PER_SECOND] [--tls CERT] [--delay MS]
                      [--clock-offset SECONDS] [--max-logins N] [--cut-after BYTES]
-                     [--quirk NAME ...]
+                     [--size-offset N] [--quirk NAME ...]
 """
 
 import argparse
 import errno
+import hashlib
 import itertools
 import logging
 import os
+import shutil
 import socket
 import stat
 import struct
@@ -179,6 +193,47 @@ def clock_shifted(fs_class, offset):
     return ShiftedFS
 
 
+class ResizedStatus:
+    """A stat result whose size is off by offset bytes."""
+
+    def __init__(self, status, offset):
+        self._status = status
+        self.st_size = status.st_size + offset if stat.S_ISREG(status.st_mode) else status.st_size
+
+    def __getattr__(self, name):
+        return getattr(self._status, name)
+
+
+def size_shifted(fs_class, offset):
+    class ResizedFS(fs_class):
+        def stat(self, path):
+            return ResizedStatus(fs_class.stat(self, path), offset)
+
+        def lstat(self, path):
+            return ResizedStatus(fs_class.lstat(self, path), offset)
+
+        def getsize(self, path):
+            return fs_class.getsize(self, path) + offset
+    return ResizedFS
+
+
+INCOMING = ".in."
+
+
+def incoming_name(path):
+    """Where a keep-old-on-cut server writes path until it is whole."""
+    folder, name = os.path.split(path)
+    return os.path.join(folder, INCOMING + name)
+
+
+def arrived_name(path):
+    """The file an incoming one becomes; None for any other file."""
+    folder, name = os.path.split(path)
+    if not name.startswith(INCOMING):
+        return None
+    return os.path.join(folder, name[len(INCOMING):])
+
+
 class EndWatch:
     """A data connection's socket that notes on its channel when the client broke the
     connection off (a reset, or over TLS no close_notify) instead of ending it: what
@@ -244,9 +299,13 @@ def main():
                         help="refuse clients beyond this many at once")
     parser.add_argument("--cut-after", type=int, default=0, metavar="BYTES",
                         help="break the first upload that reaches this many bytes")
+    parser.add_argument("--size-offset", type=int, default=0, metavar="BYTES",
+                        help="tell file sizes off by this many bytes")
     parser.add_argument("--quirk", action="append", default=[],
                         choices=["case-insensitive", "lying-pwd", "silent-quit", "dos-list",
-                                 "seven-field-list", "endless-mlsd", "slow-mlsd"])
+                                 "seven-field-list", "endless-mlsd", "slow-mlsd",
+                                 "keep-old-on-cut", "short-store", "mkdir-race", "hash",
+                                 "xmd5"])
     options = parser.parse_args()
     if options.tls and not os.path.exists(options.tls):
         make_certificate(options.tls)
@@ -282,7 +341,7 @@ def main():
     delay = options.delay / 1000
     # Shared by the connections' threads when the server runs one per client.
     lock = threading.Lock()
-    shared = {"logins": 0, "cut": False}
+    shared = {"logins": 0, "cut": False, "shortened": False}
 
     broken_errors = (ConnectionError, TimeoutError)
     if options.tls:
@@ -394,11 +453,82 @@ def main():
                 return
             return base.pre_process_command(self, line, cmd, arg)
 
+        proto_cmds = dict(base.proto_cmds,
+                          HASH=dict(perm="r", auth=True, arg=True, help="Syntax: HASH <SP> name"),
+                          XMD5=dict(perm="r", auth=True, arg=True, help="Syntax: XMD5 <SP> name"))
+
         def on_file_received(self, file):
+            arrived = arrived_name(file)
+            if arrived is not None:
+                os.replace(file, arrived)
+                file = arrived
+            if "short-store" in options.quirk:
+                with lock:
+                    shorten = not shared["shortened"] and os.path.getsize(file) > 10
+                    shared["shortened"] = shared["shortened"] or shorten
+                if shorten:
+                    os.truncate(file, os.path.getsize(file) - 10)
             log("~received " + os.path.relpath(file, options.root))
 
         def on_incomplete_file_received(self, file):
+            arrived = arrived_name(file)
+            if arrived is not None:
+                os.remove(file)
+                file = arrived
             log("~incomplete " + os.path.relpath(file, options.root))
+
+        def ftp_STOR(self, file, mode="w"):
+            if "keep-old-on-cut" not in options.quirk:
+                return base.ftp_STOR(self, file, mode)
+            incoming = incoming_name(file)
+            if "a" in mode and os.path.exists(file):
+                shutil.copyfile(file, incoming)
+            return base.ftp_STOR(self, incoming, mode)
+
+        def ftp_MKD(self, path):
+            if "mkdir-race" in options.quirk and not os.path.exists(path):
+                os.mkdir(path)
+                self.respond("550 File exists.")
+                return
+            return base.ftp_MKD(self, path)
+
+        def ftp_FEAT(self, line):
+            extra = []
+            if "hash" in options.quirk:
+                extra.append("HASH SHA-256*")
+            if "xmd5" in options.quirk:
+                extra.append("XMD5")
+            self._extra_feats = self._extra_feats + extra
+            try:
+                return base.ftp_FEAT(self, line)
+            finally:
+                self._extra_feats = self._extra_feats[:len(self._extra_feats) - len(extra)]
+
+        def hashed(self, path, algorithm):
+            """The hash of the whole file at path, or None after answering why not."""
+            if not os.path.isfile(path):
+                self.respond("550 No such file.")
+                return None
+            with open(path, "rb") as file:
+                return hashlib.new(algorithm, file.read()).hexdigest()
+
+        def ftp_HASH(self, path):
+            if "hash" not in options.quirk:
+                self.respond('500 Command "HASH" not understood.')
+                return
+            digest = self.hashed(path, "sha256")
+            if digest is not None:
+                size = os.path.getsize(path)
+                self.respond("213 SHA-256 0-%d %s %s" % (max(size - 1, 0), digest,
+                                                        os.path.basename(path)))
+
+        def ftp_XMD5(self, path):
+            if "xmd5" not in options.quirk:
+                self.respond('500 Command "XMD5" not understood.')
+                return
+            digest = self.hashed(path, "md5")
+            if digest is not None:
+                self.respond("250 " + digest.upper())
 
         def ftp_PWD(self, line):
             if "lying-pwd" in options.quirk:
@@ -454,6 +584,8 @@ def main():
     handler.abstracted_fs = own_folder(handler.abstracted_fs)
     if options.clock_offset:
         handler.abstracted_fs = clock_shifted(handler.abstracted_fs, options.clock_offset)
+    if options.size_offset:
+        handler.abstracted_fs = size_shifted(handler.abstracted_fs, options.size_offset)
     handler.auth_failed_timeout = 0
     handler.permit_foreign_addresses = True
 
