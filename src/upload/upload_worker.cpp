@@ -27,6 +27,7 @@
 #include "upload/internet_errors.h"
 #include "upload/rate_limiter.h"
 #include "upload/remote_paths.h"
+#include "upload/sent_files_check.h"
 #include "upload/server_copy_check.h"
 #include "upload/upload_connect.h"
 #include "upload/upload_mirror.h"
@@ -68,6 +69,7 @@ struct Outgoing {
     std::int64_t size = 0;
     bool existed = false;
     RemoteFileStatus before = {};
+    int tries = 0;  // tries again it had before
 };
 
 // The local file as an attempt opened it: one written to since, or replaced, differs.
@@ -92,6 +94,7 @@ struct Sending {
     std::int64_t counted = 0;  // bytes of the file the tracker has
     std::int64_t reached = 0;  // the most bytes of it this upload handed to the server
     bool reported = false;
+    int tries = 0;  // tries again so far
     // The file as the attempts that reached the server's copy sent it: a resumed sending goes
     // on only while the file is still this one.
     std::optional<LocalFileState> sent;
@@ -103,6 +106,13 @@ struct Lane {
     std::string folder = std::string(1, '\0');  // local subfolder whose twin is current; none
     std::vector<char> buffer;
     std::string lost;  // why its last attempt lost the connection
+};
+
+// A file sent whole whose copy on the server is still to be checked, and what the record
+// keeps of it once it is.
+struct SentWhole {
+    Outgoing file;
+    RecordedFile record;
 };
 
 // How one attempt at sending a file ended.
@@ -148,7 +158,12 @@ class Upload {
     // holds of the file.
     bool Unchanged(const std::string& path, const struct stat& local,
                    const RemoteFileStatus* remote, RecordedFile& kept);
+    // Sends what the check found, then checks what the server kept of it, sending again
+    // whole what it did not keep, until all is there or a file went too often.
     UploadOutcome SendAll();
+    UploadOutcome SendOutgoing();
+    // Checks the files sent whole since the last check; those to go again become outgoing.
+    UploadOutcome CheckSentWhole();
     void RunLane(Lane& lane, bool own);
     UploadOutcome SendWithRetries(Lane& lane, const Outgoing& file);
     // Where the next attempt at a cut file starts: where the server's copy ends when that
@@ -157,10 +172,9 @@ class Upload {
     Attempt SendOnce(Lane& lane, const Outgoing& file, Sending& sending);
     Attempt CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing& file, int fd,
                        Sending& sending, ContentHash& hash, std::int64_t& end);
-    // After the server confirmed the file: Sent when its copy has the size sent (and, after
-    // a resumed sending, the bytes on either side of the join), and the local file is
-    // still the one sent.
-    Attempt CheckSent(Lane& lane, const Outgoing& file, int fd, Sending& sending, std::int64_t end);
+    // After the server confirmed a file whose sending went on where a cut one ended: Sent
+    // when its copy has the size sent and ends as the file does.
+    Attempt CheckResumed(Lane& lane, const Outgoing& file, int fd, std::int64_t end);
     // Why the connection failed, as an attempt's end: Lost for the connection itself,
     // Failed (after a box that says what failed on name, and the server's reply) for a
     // server's refusal.
@@ -180,6 +194,8 @@ class Upload {
     void CountFile(std::int64_t size, bool sent, std::int64_t* kind = nullptr);
     // Counts bytes of a file as on the server (fewer again after a lost connection).
     void CountBytes(std::int64_t amount);
+    // Takes back the count of a file sent whole that goes again.
+    void Uncount(std::int64_t size);
     void ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent);
     // "12 files (1,200,000 bytes) left - 300 bytes in 2 seconds - 5 seconds remaining".
     std::string TimingText() const;
@@ -223,12 +239,12 @@ class Upload {
     bool recordInUse = false;
     UploadRecord newRecord;
 
-    std::vector<Outgoing> outgoing;  // what the check found to send
+    std::vector<Outgoing> outgoing;    // what the check found to send
+    std::vector<SentWhole> sentWhole;  // under mutex
     std::atomic<std::size_t> nextOutgoing{0};
     RateLimiter limiter;
     std::atomic<bool> halted{false};  // a sending thread failed or saw a stop: all end
     std::once_flag fewerConnectionsSaid;
-    std::once_flag noSizesSaid;
 
     // Shared by the sending threads, under mutex.
     mutable std::mutex mutex;
@@ -617,8 +633,88 @@ bool Upload::Unchanged(const std::string& path, const struct stat& local,
     return recorded == nullptr || kept.hash == recorded->hash;
 }
 
-// Sends what the check found over up to job.connections connections at once.
 UploadOutcome Upload::SendAll() {
+    for (;;) {
+        if (const UploadOutcome sent = SendOutgoing(); sent != UploadOutcome::Finished) {
+            return sent;
+        }
+        if (sentWhole.empty()) {
+            return UploadOutcome::Finished;
+        }
+        const UploadOutcome checked = CheckSentWhole();
+        if (checked != UploadOutcome::Finished || outgoing.empty()) {
+            return checked;
+        }
+    }
+}
+
+UploadOutcome Upload::CheckSentWhole() {
+    std::vector<SentWhole> checking = std::move(sentWhole);
+    sentWhole.clear();
+    outgoing.clear();
+    nextOutgoing = 0;
+    if (!connection) {
+        // The first connection was lost for good while the others sent the rest.
+        std::string failure;
+        connection = connect(furtherJob, failure);
+        if (!connection) {
+            if (!CancelRequested()) {
+                Box(MessageBoxText("Failed to open FTP connection to \"%s\"\n\nReason: %s",
+                                   job.host.c_str(), Cut(failure).c_str()));
+            }
+            return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
+        }
+        connection->SetStopFlag(job.stop.get());
+    }
+    Status("Checking what the server kept ...");
+    std::vector<SentFile> files;
+    for (const SentWhole& sent : checking) {
+        files.push_back({sent.file.path, sent.record.size});
+    }
+    SentFileFindings findings;
+    const Result checked = CheckSentFiles(*connection, remoteRoot, files, findings);
+    currentFolder = std::string(1, '\0');  // the check may leave the server anywhere
+    if (!checked.ok()) {
+        if (CancelRequested()) {
+            return UploadOutcome::Canceled;
+        }
+        // Unchecked files do not enter the record: the next upload sends them again.
+        Box(MessageBoxText("Failed to check the files sent to the FTP server\n\nReason: %s",
+                           Cut(checked.text()).c_str()));
+        return UploadOutcome::Failed;
+    }
+    int pause = 0;
+    for (std::size_t i = 0; i < checking.size(); ++i) {
+        Outgoing& file = checking[i].file;
+        const std::string name = PathFileName(file.path);
+        if (findings[i].empty()) {
+            newRecord.files[file.path] = std::move(checking[i].record);
+            continue;
+        }
+        if (++file.tries > kRetries) {
+            Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
+                             Cut(findings[i]).c_str()));
+            return UploadOutcome::Failed;
+        }
+        Uncount(file.size);
+        const int wait = 1 << (file.tries - 1);
+        Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),
+                            file.tries, kRetries, wait, wait == 1 ? "" : "s",
+                            Cut(findings[i]).c_str()));
+        pause = std::max(pause, wait);
+        outgoing.push_back(std::move(file));
+    }
+    for (int tenth = 0; tenth < pause * 10; ++tenth) {
+        if (CancelRequested()) {
+            return UploadOutcome::Canceled;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return UploadOutcome::Finished;
+}
+
+// Sends what the check found over up to job.connections connections at once.
+UploadOutcome Upload::SendOutgoing() {
     if (outgoing.empty()) {
         return UploadOutcome::Finished;
     }
@@ -708,7 +804,8 @@ UploadOutcome Upload::SendWithRetries(Lane& lane, const Outgoing& file) {
     Sending sending;
     std::string reason;     // why the last attempt failed
     bool connected = true;  // the last attempt had a connection
-    for (int retry = 1;; ++retry) {
+    for (int retry = file.tries + 1;; ++retry) {
+        sending.tries = retry - 1;
         const Attempt attempt = SendOnce(lane, file, sending);
         switch (attempt) {
             case Attempt::Sent:
@@ -932,70 +1029,65 @@ Attempt Upload::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) {
         return Broken(lane, closed, "Failed to close FTP file", name);
     }
     remoteFile.reset();
-    const Attempt checked = CheckSent(lane, file, fd.get(), sending, end);
-    if (checked != Attempt::Sent) {
-        return checked;
+    // Whatever comes of it, a next attempt starts whole: what the server kept is not known
+    // to be this file's any more.
+    const std::int64_t from = sending.from;
+    sending.from = 0;
+    sending.reached = 0;
+    struct stat after;
+    if (::fstat(fd.get(), &after) != 0 || LocalFileState::Of(after) != *sending.sent) {
+        lane.lost = StringPrintf("\"%s\" changed while it was sent.", name.c_str());
+        return Attempt::Changed;
+    }
+    if (from > 0) {
+        if (const Attempt checked = CheckResumed(lane, file, fd.get(), end);
+            checked != Attempt::Sent) {
+            return checked;
+        }
     }
     CountBytes(file.size - sending.counted);
     sending.counted = file.size;
     {
+        RecordedFile record{end, sending.sent->modified, hash.Finish()};
         const std::lock_guard<std::mutex> lock(mutex);
-        newRecord.files[file.path] = RecordedFile{end, sending.sent->modified, hash.Finish()};
+        if (from > 0) {
+            newRecord.files[file.path] = std::move(record);
+        } else {
+            // Checked with the others of its folder, in one listing, once all are sent.
+            Outgoing sent = file;
+            sent.tries = sending.tries;
+            sentWhole.push_back({std::move(sent), std::move(record)});
+        }
     }
     CountFile(file.size, true, &sentFiles);
     return Attempt::Sent;
 }
 
-Attempt Upload::CheckSent(Lane& lane, const Outgoing& file, int fd, Sending& sending,
-                          std::int64_t end) {
+Attempt Upload::CheckResumed(Lane& lane, const Outgoing& file, int fd, std::int64_t end) {
     const std::string name = PathFileName(file.path);
-    const std::int64_t from = sending.from;
-    // Whatever comes of it, the next attempt starts whole: what the server kept is not known
-    // to be ours any more.
-    sending.from = 0;
-    sending.reached = 0;
     std::int64_t kept = -1;
     bool found = false;
-    const Result sized = lane.connection->SizeOf(name, kept, found);
-    if (!sized.ok() && sized.error() != ERROR_INTERNET_EXTENDED_ERROR) {
-        if (CancelRequested()) {
-            return Attempt::Stopped;
-        }
-        lane.lost = sized.text();
-        return Attempt::Lost;
-    }
-    if (!sized.ok()) {
-        std::call_once(noSizesSaid, [&] {
-            Status(
-                StringPrintf("The server does not tell the size of \"%s\" (%s), so Mavren "
-                             "cannot check that it kept each file whole.",
-                             name.c_str(), Cut(sized.text()).c_str()));
-        });
-    } else if (!found || kept != end) {
-        lane.lost =
-            found ? StringPrintf("The server says it kept %s bytes of \"%s\", not the %s sent.",
-                                 GroupedNumber(kept).c_str(), name.c_str(),
-                                 GroupedNumber(end).c_str())
-                  : StringPrintf("The server has no \"%s\" after it took the file.", name.c_str());
+    Result checked = lane.connection->SizeOf(name, kept, found);
+    if (checked.ok() && (!found || kept != end)) {
+        lane.lost = SentFileFinding(name, found, kept, end);
         return Attempt::Mismatch;
     }
-    if (from > 0) {
-        if (const Result joined = CheckServerCopy(*lane.connection, name, fd, end); !joined.ok()) {
-            if (CancelRequested()) {
-                return Attempt::Stopped;
-            }
-            lane.lost = StringPrintf("The server's copy of \"%s\" is not the file sent: %s.",
-                                     name.c_str(), joined.text().c_str());
-            return joined.error() == ERROR_INTERNET_EXTENDED_ERROR ? Attempt::Mismatch
-                                                                   : Attempt::Lost;
-        }
+    if (checked.ok()) {
+        checked = CheckServerCopy(*lane.connection, name, fd, end);
     }
-    struct stat after;
-    if (::fstat(fd, &after) != 0 || LocalFileState::Of(after) != *sending.sent) {
-        lane.lost = StringPrintf("\"%s\" changed while it was sent.", name.c_str());
-        return Attempt::Changed;
+    if (checked.ok()) {
+        return Attempt::Sent;
     }
-    return Attempt::Sent;
+    if (CancelRequested()) {
+        return Attempt::Stopped;
+    }
+    if (checked.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+        lane.lost = checked.text();
+        return Attempt::Lost;
+    }
+    lane.lost = StringPrintf("The server's copy of \"%s\" is not the file sent: %s.", name.c_str(),
+                             checked.text().c_str());
+    return Attempt::Mismatch;
 }
 
 // Hands the local file from byte sending.from on to the open remote file, block by block,
@@ -1211,6 +1303,14 @@ void Upload::CountFile(std::int64_t size, bool sent, std::int64_t* kind) {
     }
     PostProgress(job.window, percent);
     TimingStatus(timing);
+}
+
+void Upload::Uncount(std::int64_t size) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    bytesDone -= size;
+    --filesDone;
+    --sentFiles;
+    tracker.total += size;  // its bytes go once more
 }
 
 void Upload::CountBytes(std::int64_t amount) {

@@ -110,6 +110,8 @@ class FakeFtp : public FtpClient {
             if (direct(path)) {
                 RemoteEntry entry;
                 entry.name = path.substr(prefix.size());
+                entry.status.size = static_cast<std::int64_t>(file.bytes.size());
+                entry.status.lastWriteTime = file.time;
                 entries.push_back(entry);
             }
         }

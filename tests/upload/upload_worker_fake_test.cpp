@@ -111,6 +111,7 @@ TEST_F(UploadWorkerFake, ReportsEachStepAndSendsTopLevelFilesToTheRemoteRoot) {
         "Opening \"index.htm\" ...",
         "Closing \"index.htm\" ...",
         "@",
+        "Checking what the server kept ...",
         "@",
         "Done.",
     };
