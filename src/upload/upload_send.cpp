@@ -1,0 +1,322 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <system_error>
+#include <thread>
+
+#include "platform/file_descriptor.h"
+#include "upload/internet_errors.h"
+#include "upload/remote_paths.h"
+#include "upload/sent_files_check.h"
+#include "upload/server_copy_check.h"
+#include "upload/upload_run.h"
+
+namespace upload_run {
+
+UploadOutcome UploadRun::SendAll() {
+    for (;;) {
+        if (const UploadOutcome sent = SendOutgoing(); sent != UploadOutcome::Finished) {
+            return sent;
+        }
+        if (sentWhole.empty()) {
+            return UploadOutcome::Finished;
+        }
+        const UploadOutcome checked = CheckSentWhole();
+        if (checked != UploadOutcome::Finished || outgoing.empty()) {
+            return checked;
+        }
+    }
+}
+
+UploadOutcome UploadRun::CheckSentWhole() {
+    std::vector<SentWhole> checking = std::move(sentWhole);
+    sentWhole.clear();
+    outgoing.clear();
+    nextOutgoing = 0;
+    if (!connection) {
+        // The first connection was lost for good while the others sent the rest.
+        std::string failure;
+        connection = connect(furtherJob, failure);
+        if (!connection) {
+            if (!CancelRequested()) {
+                Box(MessageBoxText("Failed to open FTP connection to \"%s\"\n\nReason: %s",
+                                   job.host.c_str(), Cut(failure).c_str()));
+            }
+            return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
+        }
+        connection->SetStopFlag(job.stop.get());
+    }
+    Status("Checking what the server kept ...");
+    std::vector<SentFile> files;
+    for (const SentWhole& sent : checking) {
+        files.push_back({sent.file.path, sent.record.size});
+    }
+    SentFileFindings findings;
+    const Result checked = CheckSentFiles(*connection, remoteRoot, files, findings);
+    currentFolder = std::string(1, '\0');  // the check may leave the server anywhere
+    if (!checked.ok()) {
+        if (CancelRequested()) {
+            return UploadOutcome::Canceled;
+        }
+        // Unchecked files do not enter the record: the next upload sends them again.
+        Box(MessageBoxText("Failed to check the files sent to the FTP server\n\nReason: %s",
+                           Cut(checked.text()).c_str()));
+        return UploadOutcome::Failed;
+    }
+    int pause = 0;
+    for (std::size_t i = 0; i < checking.size(); ++i) {
+        Outgoing& file = checking[i].file;
+        const std::string name = PathFileName(file.path);
+        if (findings[i].empty()) {
+            newRecord.files[file.path] = std::move(checking[i].record);
+            continue;
+        }
+        if (++file.tries > kRetries) {
+            Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
+                             Cut(findings[i]).c_str()));
+            return UploadOutcome::Failed;
+        }
+        Uncount(file.size);
+        const int wait = 1 << (file.tries - 1);
+        Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),
+                            file.tries, kRetries, wait, wait == 1 ? "" : "s",
+                            Cut(findings[i]).c_str()));
+        pause = std::max(pause, wait);
+        outgoing.push_back(std::move(file));
+    }
+    for (int tenth = 0; tenth < pause * 10; ++tenth) {
+        if (CancelRequested()) {
+            return UploadOutcome::Canceled;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return UploadOutcome::Finished;
+}
+
+// Sends what the check found over up to job.connections connections at once.
+UploadOutcome UploadRun::SendOutgoing() {
+    if (outgoing.empty()) {
+        return UploadOutcome::Finished;
+    }
+    const int wanted = std::clamp(job.connections, 1, kMaxUploadConnections);
+    const auto count = std::min<std::size_t>(static_cast<std::size_t>(wanted), outgoing.size());
+    std::vector<Lane> lanes(count);
+    lanes[0].connection = std::move(connection);
+    std::vector<std::thread> threads;
+    threads.reserve(count - 1);
+    for (std::size_t i = 1; i < count; ++i) {
+        try {
+            threads.emplace_back([this, &lanes, i] { RunLane(lanes[i], true); });
+        } catch (const std::system_error&) {
+            break;  // the system gives no more threads: the ones started do the work
+        }
+    }
+    RunLane(lanes[0], false);
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    connection = std::move(lanes[0].connection);
+    if (CancelRequested()) {
+        return UploadOutcome::Canceled;
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    return haltOutcome;
+}
+
+// Sends files from outgoing until none is left or the upload ends. own: the lane opens
+// (and closes) a connection of its own, on its own thread.
+void UploadRun::RunLane(Lane& lane, bool own) {
+    try {
+        if (own) {
+            std::string failure;
+            lane.connection = connect(furtherJob, failure);
+            if (!lane.connection) {
+                if (!CancelRequested()) {
+                    SayFewerConnections(failure);
+                }
+                return;
+            }
+            lane.connection->SetStopFlag(job.stop.get());
+        }
+        lane.buffer.resize(limiter.BlockSize(kBlockSize));
+        while (!CancelRequested() && !halted.load()) {
+            const std::size_t next = nextOutgoing.fetch_add(1);
+            if (next >= outgoing.size()) {
+                break;
+            }
+            const UploadOutcome outcome = SendWithRetries(lane, outgoing[next]);
+            if (outcome != UploadOutcome::Finished) {
+                Halt(outcome, "FTP Error.");
+                break;
+            }
+        }
+    } catch (const std::exception& failure) {
+        PostErrorText(job.window, StringPrintf("Cannot complete upload.\n\n%s", failure.what()));
+        Halt(UploadOutcome::Failed, "Error.");
+    }
+    if (own && lane.connection) {
+        lane.connection->Close();
+        lane.connection.reset();  // on the thread it belongs to
+    }
+}
+
+void UploadRun::Halt(UploadOutcome outcome, const char* status) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!halted.exchange(true)) {
+        haltOutcome = outcome;
+        haltStatus = status;
+    }
+}
+
+// A server that takes fewer connections than asked for (421 "Too many connections")
+// leaves the upload to the ones it took: said once.
+void UploadRun::SayFewerConnections(const std::string& failure) {
+    std::call_once(fewerConnectionsSaid, [&] {
+        Status(
+            StringPrintf("The server refused another connection (%s); going on with the "
+                         "connections it took.",
+                         Cut(failure).c_str()));
+    });
+}
+
+UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
+    const std::string name = PathFileName(file.path);
+    Sending sending;
+    std::string reason;     // why the last attempt failed
+    bool connected = true;  // the last attempt had a connection
+    for (int retry = file.tries + 1;; ++retry) {
+        sending.tries = retry - 1;
+        const Attempt attempt = SendOnce(lane, file, sending);
+        switch (attempt) {
+            case Attempt::Sent:
+            case Attempt::Refused:
+                return UploadOutcome::Finished;
+            case Attempt::Stopped:
+                return UploadOutcome::Canceled;
+            case Attempt::Failed:
+                return UploadOutcome::Failed;
+            case Attempt::Lost:
+            case Attempt::Mismatch:
+            case Attempt::Changed:
+                break;
+        }
+        if (connected || attempt != Attempt::Lost) {
+            reason = lane.lost;
+        }
+        if (retry > kRetries) {
+            if (attempt == Attempt::Changed) {
+                // Not the server's fault: the others go on, and the next upload sends it.
+                Status(
+                    StringPrintf("\"%s\" kept changing while it was sent; the next upload "
+                                 "sends it.",
+                                 name.c_str()));
+                CountBytes(-sending.counted);
+                CountFile(file.size, false, &failedFiles);
+                return UploadOutcome::Finished;
+            }
+            Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
+                             Cut(reason).c_str()));
+            return UploadOutcome::Failed;
+        }
+        CountBytes(-sending.counted);
+        sending.counted = 0;
+        const int pause = 1 << (retry - 1);
+        Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),
+                            retry, kRetries, pause, pause == 1 ? "" : "s", Cut(reason).c_str()));
+        for (int tenth = 0; tenth < pause * 10; ++tenth) {
+            if (CancelRequested()) {
+                return UploadOutcome::Canceled;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        // A connection that only carried a file the server kept wrong, or that changed, is
+        // still good.
+        if (attempt == Attempt::Lost || !lane.connection) {
+            connected = Reconnect(lane, reason);
+        }
+        if (!connected) {
+            if (CancelRequested()) {
+                return UploadOutcome::Canceled;
+            }
+            if (LoginRefused(reason)) {
+                // Asking again would only be refused again, and could lock the account.
+                Box(StringPrintf("Failed to open FTP connection to \"%s\"\n\nReason: %s",
+                                 job.host.c_str(), Cut(reason).c_str()));
+                return UploadOutcome::Failed;
+            }
+            continue;  // the next try connects again
+        }
+        sending.from = ResumePoint(lane, file, sending);
+    }
+}
+
+std::int64_t UploadRun::ResumePoint(Lane& lane, const Outgoing& file, Sending& sending) {
+    const std::string name = PathFileName(file.path);
+    if (file.size <= kResumeAbove || sending.reached <= 0 || !sending.sent) {
+        return 0;
+    }
+    const UniqueFd fd(::open(Local(file.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat now;
+    if (!fd.valid() || ::fstat(fd.get(), &now) != 0 || LocalFileState::Of(now) != *sending.sent) {
+        Status(StringPrintf("\"%s\" changed since its transfer was cut; it goes again whole",
+                            name.c_str()));
+        sending.reached = 0;
+        return 0;
+    }
+    // A server that could not say is taken to keep nothing: the file starts over.
+    RemoteFileStatus remote;
+    bool kept = false;
+    if (!EnterLaneFolder(lane, PathFolder(file.path)).ok() ||
+        !lane.connection->FindFile(name, remote, kept).ok() || !kept || remote.size <= 0 ||
+        remote.size >= now.st_size || remote.size > sending.reached) {
+        return 0;
+    }
+    // A server that writes under another name until a file is whole keeps its earlier copy
+    // when the transfer is cut.
+    if (file.existed && remote.size == file.before.size && remote.lastWriteTime >= 0 &&
+        remote.lastWriteTime == file.before.lastWriteTime) {
+        Status(StringPrintf("The server kept its earlier copy of \"%s\"; it goes again whole",
+                            name.c_str()));
+        return 0;
+    }
+    if (const Result ours = CheckServerCopy(*lane.connection, name, fd.get(), remote.size);
+        !ours.ok()) {
+        Status(
+            StringPrintf("The server's part of \"%s\" is not the part sent (%s); it goes "
+                         "again whole",
+                         name.c_str(), Cut(ours.text()).c_str()));
+        return 0;
+    }
+    return remote.size;
+}
+
+// Opens a fresh connection for the lane; false with the reason when none came.
+bool UploadRun::Reconnect(Lane& lane, std::string& failure) {
+    if (lane.connection) {
+        lane.connection->Close();
+        lane.connection.reset();
+    }
+    lane.folder = std::string(1, '\0');
+    lane.connection = connect(furtherJob, failure);
+    if (!lane.connection) {
+        return false;
+    }
+    lane.connection->SetStopFlag(job.stop.get());
+    return true;
+}
+
+Result UploadRun::EnterLaneFolder(Lane& lane, const std::string& folder) {
+    if (lane.folder == folder) {
+        return Result::Ok();
+    }
+    Result entered = lane.connection->SetCurrentDirectory(RemoteFolderPath(remoteRoot, folder));
+    if (entered.ok()) {
+        lane.folder = folder;
+    }
+    return entered;
+}
+
+}  // namespace upload_run
