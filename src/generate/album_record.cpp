@@ -145,6 +145,11 @@ bool LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRe
 }
 
 Result SaveAlbumRecord(const std::string& path, const AlbumRecord& record) {
+    if (HasLineBreak(record.target) || HasLineBreak(record.program)) {
+        return Result::Failure(
+            "the name of the target folder or of the program file holds a "
+            "line break");
+    }
     std::ostringstream text;
     text << kHeader << "\ntarget " << record.target << "\nprogram " << record.program << "\n";
     text.precision(17);

@@ -70,8 +70,9 @@ bool LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRe
                      std::string& problem);
 
 // Writes record to path, making its folder, through a temporary file that replaces it
-// (a link there included) with mode 0600. A failure names its step; the next run then
-// makes every album again.
+// (a link there included) with mode 0600. A failure names its step, or says that the
+// target or the program file has a line break in its name, which a record cannot hold;
+// the next run then makes every album again.
 Result SaveAlbumRecord(const std::string& path, const AlbumRecord& record);
 
 // A short, stable digest of text, as hexadecimal.

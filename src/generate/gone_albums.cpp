@@ -30,13 +30,14 @@ using FolderId = std::pair<dev_t, ino_t>;
 // or, where it ignores letter case, by the folder each name finds.
 class AlbumFolders {
   public:
-    template <typename Paths>
-    AlbumFolders(const std::string& target, bool ignoresCase, const Paths& paths)
-        : target(target), ignoresCase(ignoresCase) {
-        for (const auto& path : paths) {
-            names.insert(Path(path));
+    AlbumFolders(const std::string& target, bool ignoresCase, std::set<std::string> paths)
+        : target(target), ignoresCase(ignoresCase), names(std::move(paths)) {
+        if (!ignoresCase) {
+            return;
+        }
+        for (const std::string& path : names) {
             struct stat status;
-            if (ignoresCase && ::lstat(JoinPath(target, Path(path)).c_str(), &status) == 0) {
+            if (::lstat(JoinPath(target, path).c_str(), &status) == 0) {
                 ids.insert({status.st_dev, status.st_ino});
             }
         }
@@ -50,12 +51,6 @@ class AlbumFolders {
     }
 
   private:
-    static const std::string& Path(const std::string& path) { return path; }
-    template <typename State>
-    static const std::string& Path(const std::pair<const std::string, State>& entry) {
-        return entry.first;
-    }
-
     const std::string& target;
     bool ignoresCase;
     std::set<std::string> names;
@@ -223,7 +218,11 @@ int RemoveGoneAlbums(const std::string& target, const std::string& source,
                      bool ignoresCase, const std::vector<std::string>& sources,
                      const std::shared_ptr<WorkerMessageReceiver>& window) {
     const AlbumFolders current(target, ignoresCase, albums);
-    const AlbumFolders recorded(target, ignoresCase, record.albums);
+    std::set<std::string> recordedPaths;
+    for (const auto& [path, state] : record.albums) {
+        recordedPaths.insert(path);
+    }
+    const AlbumFolders recorded(target, ignoresCase, std::move(recordedPaths));
     GoneAlbums gone(target, source, sources, window);
     // Every album below another comes after it in the record's order: backwards, the
     // deepest go first.
