@@ -9,7 +9,7 @@ python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
 dbus-daemon gnome-keyring libsecret-tools
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
 scdoc bash-completion appstream desktop-file-utils clang libclang-rt-dev
-libimage-exiftool-perl"
+libimage-exiftool-perl python3-fusepy"
 
 # The upload tests start their own servers: pyftpdlib, with TLS through python3-openssl,
 # and OpenSSH's sshd (never the system's service); the upload benchmark compares with
@@ -18,6 +18,9 @@ libimage-exiftool-perl"
 # libsecret keeps FTP passwords in the desktop's secret store; its tests start their own
 # D-Bus session bus (dbus-daemon) with GNOME Keyring's daemon on it, and secret-tool
 # (libsecret-tools) tells when the keyring answers.
+
+# The album tests mount a folder whose names compare ignoring letter case, as on vfat,
+# through FUSE with Debian's python3-fusepy (tests/generate/case_insensitive_fs.py).
 
 # libexiv2 reads what the camera recorded (EXIF, IPTC, XMP) and, when asked, keeps it in web
 # copies; liblcms2 turns pictures with a colour profile into sRGB. The photo tests check

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <charconv>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -13,7 +15,8 @@
 
 namespace {
 
-constexpr char kHeader[] = "Mavren album record 1";
+constexpr char kHeader[] = "Mavren album record 2";
+constexpr char kEarlierHeader[] = "Mavren album record 1";  // names no program
 
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
@@ -33,34 +36,20 @@ std::string Rest(std::istringstream& line) {
     return rest.empty() ? rest : rest.substr(1);
 }
 
-}  // namespace
-
-std::string AlbumRecordPath(const std::string& target) {
-    return RegistryStoreFolder() + "/Album records/" + Fingerprint(target) + ".txt";
-}
-
-void LoadAlbumRecord(const std::string& path, AlbumRecord& record) {
-    record.albums.clear();
-    std::string text;
-    if (!ReadWholeFile(path, text).ok()) {
-        return;
-    }
-    std::istringstream lines(text);
-    std::string line;
-    if (!std::getline(lines, line) || line != kHeader || !std::getline(lines, line) ||
-        line != "target " + record.target) {
-        return;
-    }
+// Reads the albums from the lines after the header ones; the number of the first line
+// that cannot be read (counted from 1), or 0 when all can.
+int ReadAlbums(std::istringstream& lines, int number, AlbumRecord& record) {
     AlbumState* album = nullptr;
-    while (std::getline(lines, line)) {
+    for (std::string line; std::getline(lines, line);) {
+        ++number;
         std::istringstream fields(line);
         std::string word;
         fields >> word;
-        std::int64_t numbers[3] = {};
+        std::int64_t numbers[2] = {};
         if (word == "album") {
             album = &record.albums[Rest(fields)];
         } else if (album == nullptr) {
-            break;
+            return number;
         } else if (word == "fingerprint") {
             fields >> album->fingerprint;
         } else if (word == "cover" && ReadNumber(fields, numbers[0]) &&
@@ -74,17 +63,95 @@ void LoadAlbumRecord(const std::string& path, AlbumRecord& record) {
                    ReadNumber(fields, numbers[1])) {
             album->outputs.push_back({Rest(fields), numbers[0], numbers[1]});
         } else {
-            break;
+            return number;
         }
     }
-    if (lines) {  // stopped at a line it does not know: a damaged record
-        record.albums.clear();
-    }
+    return 0;
 }
 
-bool SaveAlbumRecord(const std::string& path, const AlbumRecord& record) {
+}  // namespace
+
+std::string AlbumTarget(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    if (error) {
+        return folder;
+    }
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+    std::string text = (error ? absolute.lexically_normal() : resolved).string();
+    while (text.size() > 1 && text.ends_with('/')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string ProgramFileIdentity(const std::string& path) {
+    return path.empty() ? std::string() : AlbumTarget(path);
+}
+
+std::string AlbumRecordPath(const std::string& target) {
+    return EarlierAlbumRecordPath(AlbumTarget(target));
+}
+
+std::string EarlierAlbumRecordPath(const std::string& target) {
+    return RegistryStoreFolder() + "/Album records/" + Fingerprint(target) + ".txt";
+}
+
+bool LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRecord& record,
+                     std::string& problem) {
+    record.target = AlbumTarget(target);
+    record.program.clear();
+    record.albums.clear();
+    problem.clear();
+    std::string text;
+    if (const Result read = ReadOwnFile(path, kAlbumRecordLimit, text); !read.ok()) {
+        if (read.error() != ENOENT) {
+            std::string reason = read.text();
+            if (reason.ends_with('\n')) {
+                reason.pop_back();
+            }
+            problem = "The record of the albums cannot be read: " + reason;
+        }
+        return false;
+    }
+    std::istringstream lines(text);
+    std::string line;
+    int bad = 0;
+    std::string header;
+    std::getline(lines, header);
+    if (header != kHeader && header != kEarlierHeader) {
+        bad = 1;
+    } else if (!std::getline(lines, line) ||
+               (line != "target " + record.target && line != "target " + target)) {
+        bad = 2;
+    } else if (header == kHeader) {
+        if (!std::getline(lines, line) || !line.starts_with("program /")) {
+            bad = 3;
+        } else {
+            record.program = line.substr(8);
+        }
+    }
+    if (bad == 0) {
+        bad = ReadAlbums(lines, header == kHeader ? 3 : 2, record);
+    }
+    if (bad != 0) {
+        record.program.clear();
+        record.albums.clear();
+        problem = StringPrintf("The record of the albums (%s) is damaged: line %d cannot be read.",
+                               path.c_str(), bad);
+        return false;
+    }
+    return true;
+}
+
+Result SaveAlbumRecord(const std::string& path, const AlbumRecord& record) {
+    if (HasLineBreak(record.target) || HasLineBreak(record.program)) {
+        return Result::Failure(
+            "the name of the target folder or of the program file holds a "
+            "line break");
+    }
     std::ostringstream text;
-    text << kHeader << "\ntarget " << record.target << "\n";
+    text << kHeader << "\ntarget " << record.target << "\nprogram " << record.program << "\n";
     text.precision(17);
     for (const auto& [name, album] : record.albums) {
         if (HasLineBreak(name) || HasLineBreak(album.cover)) {
@@ -99,8 +166,10 @@ bool SaveAlbumRecord(const std::string& path, const AlbumRecord& record) {
             }
         }
     }
-    return EnsureDirectoryPath(PathFolder(path), true).ok() &&
-           WriteWholeFile(path, text.str()).ok();
+    if (Result folder = EnsureDirectoryPath(PathFolder(path), true); !folder.ok()) {
+        return folder;
+    }
+    return ReplaceOwnFile(path, text.str(), 0600);
 }
 
 std::string Fingerprint(const std::string& text) {

@@ -1,6 +1,7 @@
 #include "generate/album_run.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
@@ -10,17 +11,21 @@
 #include <vector>
 
 #include "document/language_tag.h"
+#include "generate/album_claim.h"
+#include "generate/album_folder_case.h"
 #include "generate/album_place.h"
 #include "generate/album_record.h"
 #include "generate/folder_generation.h"
+#include "generate/gone_albums.h"
 #include "generate/product.h"
-#include "generate/stale_output.h"
 #include "media/image_size.h"
 #include "platform/album_scan.h"
+#include "platform/app_folders.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
+#include "platform/name_case.h"
 #include "platform/paths.h"
 #include "work/progress_pacing.h"
 #include "work/progress_tracker.h"
@@ -103,6 +108,17 @@ std::string AlbumInputs(const Program& program, const FileList& files, const Alb
     return text;
 }
 
+// True when the folder holds the placeholder an index entry of a GIF shows, as the run
+// copies it there: with the size and time of the one installed.
+bool IsPlaceholderCopy(const std::string& folder) {
+    struct stat copy;
+    struct stat original;
+    return ::lstat(JoinPath(folder, kGifPlaceholderName).c_str(), &copy) == 0 &&
+           S_ISREG(copy.st_mode) &&
+           ::stat(JoinPath(ExecutableFolder(), kGifPlaceholderName).c_str(), &original) == 0 &&
+           copy.st_size == original.st_size && copy.st_mtim.tv_sec == original.st_mtim.tv_sec;
+}
+
 // Copies every value of from into to.
 void CopyProgram(const Program& from, Program& to) {
     for (const KeyDescriptor& row : kKeyTable) {
@@ -112,16 +128,29 @@ void CopyProgram(const Program& from, Program& to) {
 
 class AlbumRun {
   public:
-    AlbumRun(Program& program, const GenerationOptions& options, const std::timespec& started)
+    AlbumRun(Program& program, const GenerationOptions& options, const std::timespec& started,
+             AlbumRecord record)
         : program(program),
           options(options),
           window(options.window),
           started(started),
           sourceDir(program.GetText(ProgramKey::SourceDir)),
-          targetDir(program.GetText(ProgramKey::TargetDir)) {
-        record.target = targetDir;
-        recordPath = AlbumRecordPath(targetDir);
-        LoadAlbumRecord(recordPath, record);
+          targetDir(program.GetText(ProgramKey::TargetDir)),
+          record(std::move(record)) {}
+
+    // Saves the record, unless the program was never saved and so owns nothing; says so
+    // when it cannot be saved.
+    void SaveRecord() {
+        if (record.program.empty()) {
+            return;
+        }
+        const std::string path = AlbumRecordPath(targetDir);
+        if (const Result saved = SaveAlbumRecord(path, record); !saved.ok()) {
+            PostStatusText(window, "The record of the albums cannot be saved to " + path + ": " +
+                                       saved.reason());
+        } else if (const std::string earlier = EarlierAlbumRecordPath(targetDir); earlier != path) {
+            ::unlink(earlier.c_str());  // read in its place, if it was there
+        }
     }
 
     // Makes album and everything below it; entry is what its parent lists. False when the
@@ -205,7 +234,6 @@ class AlbumRun {
     const std::string sourceDir;
     const std::string targetDir;
     AlbumRecord record;
-    std::string recordPath;
     GenerationSummary summary;
     ProgressTracker tracker;
     std::int64_t totalPictures = 0;
@@ -247,6 +275,9 @@ class AlbumRun {
         }
         if (albumProgram.GetBool(ProgramKey::MiscIncludeMavrenLink)) {
             outcome.outputs.emplace_back(kCreditBadgeName);
+        }
+        if (IsPlaceholderCopy(albumTarget)) {
+            outcome.outputs.emplace_back(kGifPlaceholderName);
         }
         for (const std::string& output : outcome.outputs) {
             AlbumOutputFile file = OutputFileNow(albumTarget, output);
@@ -295,6 +326,10 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     const std::string patterns = SourcePatterns(program);
     const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
     const std::string targetDir = program.GetText(ProgramKey::TargetDir);
+    AlbumRecord record;
+    if (!ClaimAlbumRecord(program, record, window)) {
+        return kRunEndedAfterMessage;
+    }
     if (!PrepareTarget(program, startTime, window)) {
         return kRunNoThumbnailFolder;
     }
@@ -309,7 +344,11 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
         return kRunNoSourceFiles;
     }
 
-    AlbumRun run(program, options, startTime);
+    AlbumRun run(program, options, startTime, std::move(record));
+    const bool ignoresCase = IgnoresLetterCase(targetDir);
+    if (ignoresCase) {
+        MatchAlbumFolderCase(targetDir, tree.top, run.record, window);
+    }
     run.albums = CountAlbums(tree.top);
     run.totalPictures = total;
     run.tracker.Start("picture", total);
@@ -319,7 +358,7 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
         return kRunFailed;
     }
     // Finished albums are whole even when the run ends early: the next run keeps them.
-    SaveAlbumRecord(run.recordPath, run.record);
+    run.SaveRecord();
     if (!whole) {
         return kRunEndedAfterMessage;
     }
@@ -329,11 +368,12 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
         std::set<std::string> paths;
         std::vector<std::string> files;
         CollectPaths(tree.top, paths, files);
-        run.summary.filesRemoved += RemoveGoneAlbums(targetDir, sourceDir, paths, files, window);
+        run.summary.filesRemoved +=
+            RemoveGoneAlbums(targetDir, sourceDir, run.record, paths, ignoresCase, files, window);
         for (auto it = run.record.albums.begin(); it != run.record.albums.end();) {
             it = paths.contains(it->first) ? std::next(it) : run.record.albums.erase(it);
         }
-        SaveAlbumRecord(run.recordPath, run.record);
+        run.SaveRecord();
         PostStatusText(
             window, StringPrintf("%d files in %d albums: %d made, %d unchanged.", total, run.albums,
                                  run.albumsMade, run.albums - run.albumsMade));

@@ -4,8 +4,10 @@
 // the source tree is walked once, every album is made in the same relative folder of the
 // target, sub-albums before the album that lists them, and an album whose sources,
 // settings and sub-album entries are as the last run left them, and whose files are still
-// there, is left as it is. Albums whose source folder is gone lose what Mavren made of
-// them. Runs on the generation worker thread, as RunGeneration, which calls it.
+// there, is left as it is. Albums whose source folder is gone lose what this program made
+// of them; a target whose albums belong to another program is refused before anything is
+// written (album_claim.h). Runs on the generation worker thread, as RunGeneration, which
+// calls it.
 
 #include <chrono>
 #include <ctime>

@@ -9,7 +9,6 @@
 // written.
 
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -25,26 +24,14 @@ bool IsLinkedThumbnailFolder(const std::string& target);
 // status line per file removed (or that could not be removed). written says how many
 // index and content pages this run wrote. Pictures are removed only from "Thumbs",
 // "Thumbs/2x", "Web" and "Web/Small" that are folders, not links (which get one status
-// line instead), and from the last two only when some record has a web copy. A record whose
-// original is not published has its copy in the target removed when that has the source's size and
-// modification time. Returns the number of files removed.
+// line instead), and from the last two only when some record has a web copy; a picture in
+// the last three only while "Thumbs" held a thumbnail of its name before anything was
+// removed. A record whose original is not published has its copy in the target removed
+// when that has the source's size and modification time. Returns the number of files
+// removed.
 int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>& records,
                       const GenerationSummary& written,
                       const std::shared_ptr<WorkerMessageReceiver>& window);
-
-// In a site of albums: removes what Mavren made of each album whose source folder is gone.
-// Such an album is a folder below target (not a link, not hidden, not a "Thumbs" or "Web"
-// folder, not the source folder) that is none of albums (paths relative to target) and
-// holds an index or content page with the generator mark. It loses its marked pages, its
-// thumbnails and web copies and the tool's own pictures, and the copies of its photos that
-// are still sources elsewhere (sources: every source file of the site; a copy has the
-// name, size and modification time of one), then every folder of it left empty. A copy
-// whose photo is no longer anywhere in the source may be its last copy, and stays, as do
-// files of the user's own. Deepest albums first; one status line per file and per album.
-// Returns the number of files removed.
-int RemoveGoneAlbums(const std::string& target, const std::string& source,
-                     const std::set<std::string>& albums, const std::vector<std::string>& sources,
-                     const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // The number of files in the target folder matching patterns that are neither one of the
 // records' sources nor one of keep (the tool's own pictures and the like).

@@ -47,6 +47,9 @@ TEST_F(StaleOutput, PagesAndThumbnailsOfDroppedSourcesGoAndNothingElse) {
     WriteFileBytes(target + "/Thumbs/notes.txt", "mine");
     WriteFileBytes(target + "/Thumbs/TN_GifPlaceHolder.gif", "GIF89a");
     WriteFileBytes(target + "/Thumbs/TN_gone.jpg", "stale");
+    // Doubles go with their thumbnail, whichever goes first; a picture without one is not ours.
+    WriteFileBytes(target + "/Thumbs/2x/TN_Fjord.jpg", "double");
+    WriteFileBytes(target + "/Thumbs/2x/mine.jpg", "mine");
 
     fs::remove(source + "/Fjord.jpg");
     fs::remove(source + "/Meadow.jpg");
@@ -56,15 +59,17 @@ TEST_F(StaleOutput, PagesAndThumbnailsOfDroppedSourcesGoAndNothingElse) {
 
     EXPECT_EQ(Removed(*second.get()),
               (std::vector<std::string>{"\"GEN0002.HTM\"", "\"GEN0003.HTM\"", "\"INDEX002.HTM\"",
-                                        "\"INDEX003.HTM\"", "\"Thumbs/TN_Fjord.jpg\"",
-                                        "\"Thumbs/TN_Meadow.jpg\"", "\"Thumbs/TN_gone.jpg\""}));
-    EXPECT_EQ(summary.filesRemoved, 7);
+                                        "\"INDEX003.HTM\"", "\"Thumbs/2x/TN_Fjord.jpg\"",
+                                        "\"Thumbs/TN_Fjord.jpg\"", "\"Thumbs/TN_Meadow.jpg\"",
+                                        "\"Thumbs/TN_gone.jpg\""}));
+    EXPECT_EQ(summary.filesRemoved, 8);
+    EXPECT_EQ(FileNames(target + "/Thumbs/2x"), (std::vector<std::string>{"mine.jpg"}));
     EXPECT_EQ(FileNames(target, ".HTM"),
               (std::vector<std::string>{"GEN0000.HTM", "GEN0001.HTM", "INDEX000.HTM",
                                         "INDEX0005.HTM", "INDEX001.HTM", "INDEX009.HTM"}));
-    EXPECT_EQ(
-        FileNames(target + "/Thumbs"),
-        (std::vector<std::string>{"TN_Alpine Lake.jpg", "TN_GifPlaceHolder.gif", "notes.txt"}));
+    EXPECT_EQ(FileNames(target + "/Thumbs"),
+              (std::vector<std::string>{"2x", "TN_Alpine Lake.jpg", "TN_GifPlaceHolder.gif",
+                                        "notes.txt"}));
     // Copies stay, and the user hears of them at the end.
     EXPECT_TRUE(fs::exists(target + "/Fjord.jpg"));
     EXPECT_TRUE(fs::exists(target + "/Meadow.jpg"));

@@ -1,0 +1,236 @@
+#include "generate/gone_albums.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string_view>
+#include <tuple>
+#include <utility>
+
+#include "generate/html_files.h"
+#include "generate/output_removal.h"
+#include "generate/product.h"
+#include "platform/paths.h"
+
+namespace {
+
+constexpr char kThumbnailFolder[] = "Thumbs/";
+constexpr char kDoubleThumbnailFolder[] = "Thumbs/2x/";
+constexpr char kWebFolder[] = "Web/";
+constexpr char kPhoneFolder[] = "Web/Small/";
+constexpr char kThumbnailPrefix[] = "TN_";
+
+using FolderId = std::pair<dev_t, ino_t>;
+
+// Folders of albums as the target's file system tells them apart: by name as written,
+// or, where it ignores letter case, by the folder each name finds.
+class AlbumFolders {
+  public:
+    AlbumFolders(const std::string& target, bool ignoresCase, std::set<std::string> paths)
+        : target(target), ignoresCase(ignoresCase), names(std::move(paths)) {
+        if (!ignoresCase) {
+            return;
+        }
+        for (const std::string& path : names) {
+            struct stat status;
+            if (::lstat(JoinPath(target, path).c_str(), &status) == 0) {
+                ids.insert({status.st_dev, status.st_ino});
+            }
+        }
+    }
+
+    bool Contains(const std::string& path) const {
+        struct stat status;
+        return names.contains(path) ||
+               (ignoresCase && ::lstat(JoinPath(target, path).c_str(), &status) == 0 &&
+                ids.contains({status.st_dev, status.st_ino}));
+    }
+
+  private:
+    const std::string& target;
+    bool ignoresCase;
+    std::set<std::string> names;
+    std::set<FolderId> ids;
+};
+
+// True when the file is there as the record says the run wrote it.
+bool AsWritten(const std::string& folder, const AlbumOutputFile& file) {
+    struct stat status;
+    return file.size >= 0 && ::lstat(JoinPath(folder, file.path).c_str(), &status) == 0 &&
+           S_ISREG(status.st_mode) && status.st_size == file.size &&
+           static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec ==
+               file.modified;
+}
+
+// True when relative leads from target to a folder through folders only, never a link.
+bool IsFolderBelow(const std::string& target, const std::string& relative) {
+    std::string path = target;
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        const std::size_t end = std::min(relative.find('/', start), relative.size());
+        path = JoinPath(path, relative.substr(start, end - start));
+        struct stat status;
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+bool CarriesMarkedPage(const std::string& folder) {
+    for (const std::string& name : EntryNames(folder, false)) {
+        if (IsPageName(name) && CarriesGeneratorMark(JoinPath(folder, name))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class GoneAlbums {
+  public:
+    GoneAlbums(const std::string& target, const std::string& source,
+               const std::vector<std::string>& sources,
+               const std::shared_ptr<WorkerMessageReceiver>& window)
+        : target(target), sources(sources), window(window) {
+        struct stat status;
+        if (::stat(source.c_str(), &status) == 0) {
+            sourceId = {status.st_dev, status.st_ino};
+        }
+    }
+
+    void Remove(const std::string& relative, const AlbumState& state) {
+        const std::string folder = JoinPath(target, relative);
+        struct stat status;
+        if (!IsFolderBelow(target, relative) || ::stat(folder.c_str(), &status) != 0 ||
+            FolderId(status.st_dev, status.st_ino) == sourceId) {
+            return;  // nothing of the album's is there any more
+        }
+        // What may go is decided before anything goes, so the order of removals decides
+        // nothing.
+        std::set<std::string> intact;
+        std::map<std::string, const AlbumOutputFile*> facts;
+        for (const AlbumOutputFile& file : state.outputs) {
+            if (AsWritten(folder, file)) {
+                intact.insert(file.path);
+                facts[file.path] = &file;
+            }
+        }
+        Remover remover(folder, window, relative);
+        for (const std::string& name : intact) {
+            if (MayGo(folder, name, *facts[name], intact)) {
+                remover.Remove(name);
+            }
+        }
+        removed += remover.removed;
+        for (const char* sub :
+             {kPhoneFolder, kWebFolder, kDoubleThumbnailFolder, kThumbnailFolder}) {
+            ::rmdir(JoinPath(folder, sub).c_str());
+        }
+        PostStatusText(window, ::rmdir(folder.c_str()) == 0
+                                   ? "Removed the album \"" + relative +
+                                         "\": its folder is gone "
+                                         "from the source"
+                                   : "Kept the folder \"" + relative +
+                                         "\" of an album gone from the source: it holds files "
+                                         "that are in the source no longer, or not ours");
+    }
+
+    // Says which folders below the albums hold marked pages but are none of ours.
+    void KeepOthers(const std::string& relative, const AlbumFolders& current,
+                    const AlbumFolders& recorded) {
+        const std::string folder = JoinPath(target, relative);
+        for (const std::string& name : EntryNames(folder, true)) {
+            const std::string child = JoinPath(relative, name);
+            struct stat status;
+            if (name.starts_with('.') || name == "Thumbs" || name == "Web" ||
+                ::lstat(JoinPath(target, child).c_str(), &status) != 0 ||
+                !S_ISDIR(status.st_mode) || FolderId(status.st_dev, status.st_ino) == sourceId) {
+                continue;
+            }
+            if (current.Contains(child)) {
+                KeepOthers(child, current, recorded);
+            } else if (!recorded.Contains(child) && CarriesMarkedPage(JoinPath(target, child))) {
+                PostStatusText(window, "Kept the folder \"" + child +
+                                           "\": its pages are not from an album of this program");
+            }
+        }
+    }
+
+    int removed = 0;
+
+  private:
+    // Whether the output name (relative to the album's folder), as written, may go with
+    // the album; intact: every output that is.
+    bool MayGo(const std::string& folder, const std::string& name, const AlbumOutputFile& file,
+               const std::set<std::string>& intact) {
+        if (name.starts_with(kDoubleThumbnailFolder)) {
+            return intact.contains(kThumbnailFolder +
+                                   name.substr(std::string_view(kDoubleThumbnailFolder).size()));
+        }
+        for (const std::string_view web : {kPhoneFolder, kWebFolder}) {
+            if (name.starts_with(web)) {
+                return intact.contains(std::string(kThumbnailFolder) + kThumbnailPrefix +
+                                       name.substr(web.size()));
+            }
+        }
+        if (name.find('/') != std::string::npos) {
+            return name.starts_with(kThumbnailFolder);
+        }
+        if (IsPageName(name)) {
+            return CarriesGeneratorMark(JoinPath(folder, name));
+        }
+        return name == kCreditBadgeName || name == kGifPlaceholderName || IsStillSource(name, file);
+    }
+
+    // Whether a file of that name, size and time is among the sources: then the file is a
+    // copy of a photo that lives on, and may go with its album.
+    bool IsStillSource(const std::string& name, const AlbumOutputFile& copy) {
+        if (!sourcesKnown) {
+            for (const std::string& path : sources) {
+                struct stat status;
+                if (::stat(path.c_str(), &status) == 0) {
+                    sourceFacts.insert({PathFileName(path), status.st_size, status.st_mtim.tv_sec});
+                }
+            }
+            sourcesKnown = true;
+        }
+        return sourceFacts.contains(
+            {name, static_cast<off_t>(copy.size), static_cast<time_t>(copy.modified / 1000000000)});
+    }
+
+    const std::string& target;
+    const std::vector<std::string>& sources;
+    const std::shared_ptr<WorkerMessageReceiver>& window;
+    FolderId sourceId{};
+    bool sourcesKnown = false;
+    std::set<std::tuple<std::string, off_t, time_t>> sourceFacts;
+};
+
+}  // namespace
+
+int RemoveGoneAlbums(const std::string& target, const std::string& source,
+                     const AlbumRecord& record, const std::set<std::string>& albums,
+                     bool ignoresCase, const std::vector<std::string>& sources,
+                     const std::shared_ptr<WorkerMessageReceiver>& window) {
+    const AlbumFolders current(target, ignoresCase, albums);
+    std::set<std::string> recordedPaths;
+    for (const auto& [path, state] : record.albums) {
+        recordedPaths.insert(path);
+    }
+    const AlbumFolders recorded(target, ignoresCase, std::move(recordedPaths));
+    GoneAlbums gone(target, source, sources, window);
+    // Every album below another comes after it in the record's order: backwards, the
+    // deepest go first.
+    for (auto it = record.albums.rbegin(); it != record.albums.rend(); ++it) {
+        if (!it->first.empty() && !current.Contains(it->first)) {
+            gone.Remove(it->first, it->second);
+        }
+    }
+    gone.KeepOthers(std::string(), current, recorded);
+    return gone.removed;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+// What both removals of a run use (stale output in a folder of the site, albums that are
+// gone): the remover that says what it removed, the names of a folder's entries and the
+// names of the pages the generators write. Runs on the generation worker thread.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "work/worker_messages.h"
+
+class Remover {
+  public:
+    // Removes files of target; shownAs: how the status lines name the target folder ("" for
+    // the site's own). Both must outlive the remover.
+    Remover(const std::string& target, const std::shared_ptr<WorkerMessageReceiver>& window,
+            std::string shownAs = {});
+
+    // Removes the file named relative to the target folder, and says so, also when it cannot.
+    void Remove(const std::string& name);
+
+    int removed = 0;
+
+  private:
+    const std::string& target;
+    const std::shared_ptr<WorkerMessageReceiver>& window;
+    std::string shownAs;
+};
+
+// The names of a folder's entries that are folders (not links to them), or else those that
+// are not.
+std::vector<std::string> EntryNames(const std::string& folder, bool folders);
+
+// The page number of a name the generators write as prefix, a number of at least width
+// digits and ".HTM" ("INDEX007.HTM"), or -1.
+int PageNumber(const std::string& name, const char* prefix, int width);
+
+// True for the name of an index or a content page as the generators write them.
+bool IsPageName(const std::string& name);
