@@ -125,17 +125,15 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
     }
     CountBytes(file.size - sending.counted);
     sending.counted = file.size;
-    {
-        RecordedFile record{end, sending.sent->modified, hash.Finish()};
+    RecordedFile record{end, sending.sent->modified, hash.Finish()};
+    if (from > 0) {
         const std::lock_guard<std::mutex> lock(mutex);
-        if (from > 0) {
-            newRecord.files[file.path] = std::move(record);
-        } else {
-            // Checked with the others of its folder, in one listing, once all are sent.
-            Outgoing sent = file;
-            sent.tries = sending.tries;
-            sentWhole.push_back({std::move(sent), std::move(record)});
-        }
+        newRecord.files[file.path] = std::move(record);
+    } else {
+        // Checked later with the others of its folder, in one listing.
+        Outgoing sent = file;
+        sent.tries = sending.tries;
+        lane.unchecked.push_back({std::move(sent), std::move(record)});
     }
     CountFile(file.size, true, &sentFiles);
     return Attempt::Sent;

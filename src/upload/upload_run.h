@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -25,6 +26,7 @@
 #include "upload/content_hash.h"
 #include "upload/ftp_client.h"
 #include "upload/rate_limiter.h"
+#include "upload/sent_files_check.h"
 #include "upload/upload_mirror.h"
 #include "upload/upload_record.h"
 #include "upload/upload_walk.h"
@@ -44,6 +46,8 @@ inline constexpr int kRetries = 3;
 // Only a file larger than this goes on where a cut transfer left it; a smaller one is
 // sent whole again, which costs about what asking for its size does.
 inline constexpr std::int64_t kResumeAbove = 1024 * 1024;
+// How often a sending connection checks what the server kept of the files it sent whole.
+inline constexpr int kCheckSeconds = 30;
 
 inline std::string Cut(const std::string& text) {
     return text.substr(0, kMessageLimit);
@@ -96,19 +100,23 @@ struct Sending {
     std::optional<LocalFileState> sent;
 };
 
+// A file sent whole whose copy on the server is still to be checked, and what the record
+// keeps of it once it is.
+struct SentWhole {
+    Outgoing file;
+    RecordedFile record;
+};
+
 // One connection of the sending, and what belongs to it alone.
 struct Lane {
     std::unique_ptr<FtpClient> connection;
     std::string folder = std::string(1, '\0');  // local subfolder whose twin is current; none
     std::vector<char> buffer;
     std::string lost;  // why its last attempt lost the connection
-};
-
-// A file sent whole whose copy on the server is still to be checked, and what the record
-// keeps of it once it is.
-struct SentWhole {
-    Outgoing file;
-    RecordedFile record;
+    // What it sent whole since it last checked (one listing a folder for all of them): at
+    // least every kCheckSeconds, so a stop leaves little that the next upload sends again.
+    std::vector<SentWhole> unchecked;
+    std::chrono::steady_clock::time_point checked = std::chrono::steady_clock::now();
 };
 
 // How one attempt at sending a file ended.
@@ -158,9 +166,20 @@ class UploadRun {
     // whole what it did not keep, until all is there or a file went too often.
     UploadOutcome SendAll();
     UploadOutcome SendOutgoing();
-    // Checks the files sent whole since the last check; those to go again become outgoing.
+    // Checks the files sent whole that a lane could not check; those to go again become
+    // outgoing.
     UploadOutcome CheckSentWhole();
     void RunLane(Lane& lane, bool own);
+    // Checks the files the lane sent whole, sending those the server did not keep again
+    // until all passed; false when the lane is to end (after a box, a stop or a halt).
+    bool CheckLane(Lane& lane);
+    // Takes the findings of a check: a file that passed enters the record, one that did
+    // not goes to again (counted once more) with the pause before it; false after the box
+    // of a file that went too often.
+    bool TakeFindings(std::vector<SentWhole>& checked, const SentFileFindings& findings,
+                      std::vector<Outgoing>& again, int& pause);
+    // Waits seconds unless a stop comes first; false on a stop.
+    bool Pause(int seconds) const;
     UploadOutcome SendWithRetries(Lane& lane, const Outgoing& file);
     // Where the next attempt at a cut file starts: where the server's copy ends when that
     // copy is the part this upload sent of the file as it still is, else 0.
@@ -236,7 +255,7 @@ class UploadRun {
     UploadRecord newRecord;
 
     std::vector<Outgoing> outgoing;    // what the check found to send
-    std::vector<SentWhole> sentWhole;  // under mutex
+    std::vector<SentWhole> sentWhole;  // that a lane could not check; under mutex
     std::atomic<std::size_t> nextOutgoing{0};
     RateLimiter limiter;
     std::atomic<bool> halted{false};  // a sending thread failed or saw a stop: all end

@@ -67,17 +67,26 @@ UploadOutcome UploadRun::CheckSentWhole() {
         return UploadOutcome::Failed;
     }
     int pause = 0;
-    for (std::size_t i = 0; i < checking.size(); ++i) {
-        Outgoing& file = checking[i].file;
+    if (!TakeFindings(checking, findings, outgoing, pause)) {
+        return UploadOutcome::Failed;
+    }
+    return Pause(pause) ? UploadOutcome::Finished : UploadOutcome::Canceled;
+}
+
+bool UploadRun::TakeFindings(std::vector<SentWhole>& checked, const SentFileFindings& findings,
+                             std::vector<Outgoing>& again, int& pause) {
+    for (std::size_t i = 0; i < checked.size(); ++i) {
+        Outgoing& file = checked[i].file;
         const std::string name = PathFileName(file.path);
         if (findings[i].empty()) {
-            newRecord.files[file.path] = std::move(checking[i].record);
+            const std::lock_guard<std::mutex> lock(mutex);
+            newRecord.files[file.path] = std::move(checked[i].record);
             continue;
         }
         if (++file.tries > kRetries) {
             Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
                              Cut(findings[i]).c_str()));
-            return UploadOutcome::Failed;
+            return false;
         }
         Uncount(file.size);
         const int wait = 1 << (file.tries - 1);
@@ -85,15 +94,65 @@ UploadOutcome UploadRun::CheckSentWhole() {
                             file.tries, kRetries, wait, wait == 1 ? "" : "s",
                             Cut(findings[i]).c_str()));
         pause = std::max(pause, wait);
-        outgoing.push_back(std::move(file));
+        again.push_back(std::move(file));
     }
-    for (int tenth = 0; tenth < pause * 10; ++tenth) {
+    return true;
+}
+
+bool UploadRun::Pause(int seconds) const {
+    for (int tenth = 0; tenth < seconds * 10; ++tenth) {
         if (CancelRequested()) {
-            return UploadOutcome::Canceled;
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    return UploadOutcome::Finished;
+    return !CancelRequested();
+}
+
+bool UploadRun::CheckLane(Lane& lane) {
+    while (!lane.unchecked.empty()) {
+        lane.checked = std::chrono::steady_clock::now();
+        std::vector<SentWhole> checking = std::move(lane.unchecked);
+        lane.unchecked.clear();
+        std::vector<SentFile> files;
+        for (const SentWhole& sent : checking) {
+            files.push_back({sent.file.path, sent.record.size});
+        }
+        SentFileFindings findings;
+        Result checked = lane.connection ? Result::Ok() : Result::Failure({});
+        if (lane.connection) {
+            Status("Checking what the server kept ...");
+            checked = CheckSentFiles(*lane.connection, remoteRoot, files, findings);
+            lane.folder = std::string(1, '\0');  // the check may leave the server anywhere
+        }
+        if (!checked.ok()) {
+            if (CancelRequested()) {
+                return false;
+            }
+            // Left to the check at the end, on a connection of its own.
+            const std::lock_guard<std::mutex> lock(mutex);
+            sentWhole.insert(sentWhole.end(), std::make_move_iterator(checking.begin()),
+                             std::make_move_iterator(checking.end()));
+            return true;
+        }
+        std::vector<Outgoing> again;
+        int pause = 0;
+        if (!TakeFindings(checking, findings, again, pause)) {
+            Halt(UploadOutcome::Failed, "FTP Error.");
+            return false;
+        }
+        if (!again.empty() && !Pause(pause)) {
+            return false;
+        }
+        for (const Outgoing& file : again) {
+            if (const UploadOutcome outcome = SendWithRetries(lane, file);
+                outcome != UploadOutcome::Finished) {
+                Halt(outcome, "FTP Error.");
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 // Sends what the check found over up to job.connections connections at once.
@@ -152,6 +211,14 @@ void UploadRun::RunLane(Lane& lane, bool own) {
                 Halt(outcome, "FTP Error.");
                 break;
             }
+            if (std::chrono::steady_clock::now() - lane.checked >=
+                    std::chrono::seconds(kCheckSeconds) &&
+                !CheckLane(lane)) {
+                break;
+            }
+        }
+        if (!CancelRequested() && !halted.load()) {
+            CheckLane(lane);
         }
     } catch (const std::exception& failure) {
         PostErrorText(job.window, StringPrintf("Cannot complete upload.\n\n%s", failure.what()));
