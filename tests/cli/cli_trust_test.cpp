@@ -17,6 +17,7 @@
 #include "support/test_support.h"
 #include "upload/ftp_profiles.h"
 #include "upload/password_scramble.h"
+#include "upload/secret_service_calls.h"
 #include "upload/secret_store.h"
 
 namespace {
@@ -191,6 +192,36 @@ TEST_F(CliTrust, WithoutASecretStorePasswordsStayInTheSettingsFileWithOneNote) {
     EXPECT_NE(run.out.find("second        ftp       h     u                    settings file\n"),
               std::string::npos)
         << run.out;
+}
+
+// What a secret store that answers no more costs: one wait for the process, not one a call.
+TEST_F(CliTrust, AHungSecretStoreIsGivenUpAfterOneWaitAndThePasswordGoesToTheSettingsFile) {
+    const SecretServiceSession hung(SecretStoreOnBus::Silent);
+    ASSERT_TRUE(hung.IsRunning());
+    // Two profiles saved where a store ran: loading the profiles asks for both passwords,
+    // and the save then asks whether the store takes the new one.
+    for (const std::string name : {"a", "b"}) {
+        const std::string key = std::string(kFtpProfilesKey) + "\\" + name;
+        CreateRegistryKeyPath(key);
+        SetRegistryString(key, "Host", "h");
+        SetRegistryString(key, "Username", "u");
+        SetRegistryString(key, "PasswordStore", "Secret Service");
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const ProgramRun run =
+        Cli({"profile", "add", "c", "--host", "h", "--user", "u", "--password", "p-c"}, "",
+            hung.Address());
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::seconds(3 * kSecretStoreAnswerSeconds));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string line =
+        "The secret store did not answer within 5 seconds; Mavren goes on without it.";
+    EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(line), run.err.rfind(line)) << "said once";
+    EXPECT_NE(run.err.find("Mavren keeps your FTP passwords in its settings file"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(UnscramblePassword(PasswordValue("c")), "p-c");
 }
 
 }  // namespace
