@@ -224,4 +224,66 @@ TEST_F(CliTrust, AHungSecretStoreIsGivenUpAfterOneWaitAndThePasswordGoesToTheSet
     EXPECT_EQ(UnscramblePassword(PasswordValue("c")), "p-c");
 }
 
+TEST_F(CliTrust, ARenameWhoseSecretCannotMoveIsRefusedAndChangesNothing) {
+    SecretServiceSession keyring;  // its own: one case makes it refuse new secrets
+    const SecretServiceSession busAlone(false);
+    const SecretServiceSession hung(SecretStoreOnBus::Silent);
+    ASSERT_TRUE(keyring.IsRunning() && busAlone.IsRunning() && hung.IsRunning());
+    for (const std::string name : {"one", "two"}) {
+        ASSERT_EQ(Cli({"profile", "add", name, "--host", "h", "--user", "u", "--password",
+                       "secret " + name},
+                      "", keyring.Address())
+                      .status,
+                  0);
+    }
+    const std::vector<std::string> lookUp = {"lookup", "profile", "one", "settings",
+                                             RegistryStorePath()};
+    const std::vector<std::string> keyringBus = {"DBUS_SESSION_BUS_ADDRESS=" + keyring.Address()};
+    // The store loses the secret of "two".
+    ASSERT_EQ(
+        RunProgram("/usr/bin/secret-tool",
+                   {"clear", "profile", "two", "settings", RegistryStorePath()}, "", keyringBus)
+            .status,
+        0);
+    const struct {
+        const char* name;
+        std::string bus;
+        bool refuseNewSecrets;
+        std::string profile;
+        std::string why;
+    } cases[] = {
+        {"no secret store", busAlone.Address(), false, "one", "cannot give it: "},
+        {"a hung secret store", hung.Address(), false, "one",
+         "cannot give it: the secret store did not answer within 5 seconds."},
+        {"the store lost the secret", keyring.Address(), false, "two",
+         "cannot give it: the secret store holds no password for it."},
+        {"the store takes no new secret", keyring.Address(), true, "one",
+         "cannot take it under the new name: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.refuseNewSecrets) {
+            ASSERT_TRUE(keyring.RefuseNewSecrets());
+        }
+        const std::string before = ReadFileBytes(RegistryStorePath());
+        const ProgramRun run = Cli(
+            {"profile", "edit", c.profile, "--name", "renamed", "--directory", "www"}, "", c.bus);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.out.find("Saved"), std::string::npos) << run.out;
+        EXPECT_NE(
+            run.err.find("The FTP profile '" + c.profile +
+                         "' was not renamed: its password is in the secret store, which " + c.why),
+            std::string::npos)
+            << run.err;
+        EXPECT_EQ(ReadFileBytes(RegistryStorePath()), before);
+    }
+    // The old name still has its password.
+    const ProgramRun found = RunProgram("/usr/bin/secret-tool", lookUp, "", keyringBus);
+    EXPECT_EQ(found.out, "secret one");
+    EXPECT_NE(Cli({"profile", "list"})
+                  .out.find("one           ftp       h     u                    "
+                            "secret store\n"),
+              std::string::npos);
+}
+
 }  // namespace
