@@ -6,7 +6,7 @@ set -eu
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
 libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
-dbus-daemon gnome-keyring libsecret-tools
+dbus-daemon gnome-keyring libsecret-tools python3-dbus
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
 scdoc bash-completion appstream desktop-file-utils clang libclang-rt-dev
 libimage-exiftool-perl python3-fusepy"
@@ -17,7 +17,8 @@ libimage-exiftool-perl python3-fusepy"
 
 # libsecret keeps FTP passwords in the desktop's secret store; its tests start their own
 # D-Bus session bus (dbus-daemon) with GNOME Keyring's daemon on it, and secret-tool
-# (libsecret-tools) tells when the keyring answers.
+# (libsecret-tools) tells when the keyring answers. python3-dbus plays a secret store
+# that owns its name on the bus and never answers.
 
 # The album tests mount a folder whose names compare ignoring letter case, as on vfat,
 # through FUSE with Debian's python3-fusepy (tests/generate/case_insensitive_fs.py).

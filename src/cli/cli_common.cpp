@@ -187,7 +187,8 @@ const std::vector<Command>& Commands() {
          "--yes). At most 3 profiles can be kept. Each change writes only what it\n"
          "changes, so several at once all hold. Exit status 1 when the settings could\n"
          "not be read or written, or the change met one made meanwhile (a profile of\n"
-         "that name added, the profile deleted).\n",
+         "that name added, the profile deleted), or a rename could not move the\n"
+         "password the secret store keeps (the profile then keeps its old name).\n",
          RunProfileCommand},
     };
     return commands;

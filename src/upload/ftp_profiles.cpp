@@ -8,7 +8,7 @@
 #include "platform/numbers.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
-#include "upload/password_scramble.h"
+#include "upload/profile_passwords.h"
 #include "upload/secret_store.h"
 #include "upload/upload_worker.h"
 
@@ -16,35 +16,10 @@ namespace {
 
 const char* const kLastFtpProfileValue = "LastFTPProfile";
 const char* const kCertificateValue = "Certificate";
-const char* const kPasswordValue = "Password";
 // Written only when they differ from the defaults, so a profile that keeps them reads
 // the same in an older copy.
 const char* const kConnectionsValue = "Connections";
 const char* const kRateLimitValue = "RateLimit";
-// Where the password is when it is not the "Password" value, and the word for the
-// secret store there.
-const char* const kPasswordStoreValue = "PasswordStore";
-const char* const kSecretStoreName = "Secret Service";
-// Under the application key: "1" once the user was told that passwords are kept in
-// the settings file.
-const char* const kPasswordNoteValue = "FtpPasswordNoteShown";
-
-// What a save has to do in the secret store once the settings are written.
-struct SecretWork {
-    struct Store {
-        std::string name;
-        std::string password;
-        std::string oldName;  // whose secret goes once this one is stored; may be name
-    };
-    std::vector<Store> stores;
-    std::vector<std::string> clears;
-    bool wroteToSettingsFile = false;  // a password went into the settings file
-};
-
-bool KeptInSecretStore(const RegistryKey& key) {
-    const std::string* place = key.FindValue(kPasswordStoreValue);
-    return place != nullptr && EqualsIgnoringCase(*place, kSecretStoreName);
-}
 
 std::string ProfileKeyPath(const std::string& name) {
     return std::string(kFtpProfilesKey) + "\\" + name;
@@ -79,39 +54,6 @@ int ProfileCount(const RegistryKey& profiles) {
         count += key.FindValue("Host") != nullptr ? 1 : 0;
     }
     return count;
-}
-
-// Writes the password where it goes now: the secret store when one runs (the key only
-// says so; the secret follows the save), else the settings file. oldName is the name
-// the profile's secret may be kept under so far.
-void WritePassword(RegistryKey& key, const FtpProfile& profile, const std::string& oldName,
-                   bool secretStore, SecretWork& work) {
-    const bool wasSecret = KeptInSecretStore(key);
-    if (!profile.password.empty() && secretStore) {
-        key.RemoveValue(kPasswordValue);
-        key.SetValue(kPasswordStoreValue, kSecretStoreName);
-        work.stores.push_back({profile.name, profile.password, wasSecret ? oldName : ""});
-        return;
-    }
-    key.SetValue(kPasswordValue, ScramblePassword(profile.password));
-    key.RemoveValue(kPasswordStoreValue);
-    work.wroteToSettingsFile = work.wroteToSettingsFile || !profile.password.empty();
-    if (wasSecret) {
-        work.clears.push_back(oldName);
-    }
-}
-
-// Writes the password of a profile saved with changes: when it changed, or when it
-// can move from the settings file to the secret store; and moves the secret of a
-// renamed profile.
-void SavePassword(RegistryKey& key, const FtpProfile& profile, const std::string& oldName,
-                  unsigned fields, bool secretStore, SecretWork& work) {
-    const bool moves = secretStore && !profile.password.empty() && !KeptInSecretStore(key);
-    if ((fields & kFtpPasswordChanged) != 0 || moves) {
-        WritePassword(key, profile, oldName, secretStore, work);
-    } else if (KeptInSecretStore(key) && oldName != profile.name) {
-        work.stores.push_back({profile.name, profile.password, oldName});
-    }
 }
 
 void WriteFields(RegistryKey& key, const FtpProfile& profile, unsigned fields) {
@@ -173,10 +115,14 @@ unsigned ChangedFields(const FtpProfile& before, const FtpProfile& after) {
     return fields;
 }
 
-// Applies the change of one slot to the tree; the empty text, or why it was not applied.
-std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile& profile,
-                     const std::string& storedName, unsigned fields, bool secretStore,
-                     SecretWork& work) {
+// Applies the change of the list's slot to the tree; the empty text, or why it was not
+// applied. secret is what the secret store gave for a rename before the change.
+std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfileList& list, int slot,
+                     const MovingSecret& secret, bool secretStore, SecretWork& work) {
+    const auto index = static_cast<std::size_t>(slot);
+    const FtpProfile& profile = list.profiles[index];
+    const std::string& storedName = list.storedNames[index];
+    const unsigned fields = list.changedFields[index];
     const std::string& name = profile.name;
     if (storedName.empty()) {
         if (ExistingProfile(profiles, name) != nullptr) {
@@ -188,7 +134,7 @@ std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile&
         }
         RegistryKey& key = profiles.AddSubkey(name);
         WriteFields(key, profile, kFtpAllFieldsChanged);
-        WritePassword(key, profile, name, secretStore, work);
+        WriteNewPassword(key, profile, secretStore, work);
         return {};
     }
     if (ExistingProfile(profiles, storedName) == nullptr) {
@@ -203,10 +149,18 @@ std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile&
     if (!EqualsIgnoringCase(name, storedName) && ExistingProfile(profiles, name) != nullptr) {
         return StringPrintf("There already is an FTP profile called '%s'.", name.c_str());
     }
+    RegistryKey& old = *profiles.FindSubkey(storedName);
+    const std::vector<std::pair<std::string, std::string>> values = old.values;
+    // A secret kept under the old name moves to the new one, or the rename is not made.
+    const bool secretMoves = KeptInSecretStore(old) && (fields & kFtpPasswordChanged) == 0;
+    if (secretMoves) {
+        if (std::string refusal = PlanSecretMove(profile, storedName, slot, secret, values, work);
+            !refusal.empty()) {
+            return refusal;
+        }
+    }
     // The key moves to the new name. A pin made for the old name goes (the renamed
     // profile may lead elsewhere); one made for the new name (an upload before this save) stays.
-    std::vector<std::pair<std::string, std::string>> values =
-        std::move(profiles.FindSubkey(storedName)->values);
     profiles.RemoveSubkey(storedName);
     RegistryKey& moved = profiles.AddSubkey(name);
     moved.name = name;
@@ -216,7 +170,9 @@ std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile&
         }
     }
     WriteFields(moved, profile, fields);
-    SavePassword(moved, profile, storedName, fields, secretStore, work);
+    if (!secretMoves) {
+        SavePassword(moved, profile, storedName, fields, secretStore, work);
+    }
     RegistryKey* application = FindRegistryKey(root, kApplicationKey);
     if (application != nullptr &&
         EqualsIgnoringCase(ValueOf(*application, kLastFtpProfileValue), storedName)) {
@@ -225,41 +181,83 @@ std::string SaveSlot(RegistryKey& root, RegistryKey& profiles, const FtpProfile&
     return {};
 }
 
-// Does in the secret store what a save left to do. A password the store does not take
-// goes into the settings file after all (a store that went away meanwhile).
-void DoSecretWork(const SecretWork& work, std::vector<SecretWork::Store>& failed) {
-    for (const SecretWork::Store& store : work.stores) {
-        std::string password = store.password;
-        std::string problem;
-        // A renamed profile whose password was not read (the store did not answer then).
-        if (password.empty() && !LookUpFtpPassword(store.oldName, password, problem)) {
-            continue;  // the secret stays under the old name; nothing better can be done
-        }
-        if (!StoreFtpPassword(store.name, password, problem)) {
-            failed.push_back({store.name, password, store.oldName});
-            continue;
-        }
-        // The store's names ignore letter case, the secret store's do not.
-        if (!store.oldName.empty() && store.oldName != store.name) {
-            ClearFtpPassword(store.oldName);
-        }
+// Puts back the rename of a profile whose secret the secret store did not take under the
+// new name: its key goes back to the old name with the values it had, a pin made for the
+// new name before the save stays. False when the old name is taken by now, or the
+// renamed key is gone.
+bool PutRenameBack(RegistryKey& root, RegistryKey& profiles, const SecretWork::Store& move) {
+    const RegistryKey* renamed = profiles.FindSubkey(move.name);
+    if (renamed == nullptr || (!EqualsIgnoringCase(move.name, move.oldName) &&
+                               ExistingProfile(profiles, move.oldName) != nullptr)) {
+        return false;
     }
-    for (const std::string& name : work.clears) {
-        ClearFtpPassword(name);
+    const std::string pin = ValueOf(*renamed, kCertificateValue);
+    profiles.RemoveSubkey(move.name);
+    if (!pin.empty()) {
+        profiles.AddSubkey(move.name).SetValue(kCertificateValue, pin);
     }
+    RegistryKey& key = profiles.AddSubkey(move.oldName);
+    key.name = move.oldName;
+    key.values = move.oldValues;
+    RegistryKey* application = FindRegistryKey(root, kApplicationKey);
+    if (application != nullptr &&
+        EqualsIgnoringCase(ValueOf(*application, kLastFtpProfileValue), move.name)) {
+        application->SetValue(kLastFtpProfileValue, move.oldName);
+    }
+    return true;
 }
 
-// Marks the note as shown and returns its text, unless it was shown before.
-std::string TakePasswordNote(RegistryKey& root) {
-    RegistryKey* application = FindRegistryKey(root, kApplicationKey);
-    if (application == nullptr || application->FindValue(kPasswordNoteValue) != nullptr) {
+// Does in the secret store what a save left to do, then mends the settings where it
+// could not: a password the store did not take goes into the settings file after all (a
+// store that went away meanwhile), and a renamed profile whose secret stayed under the
+// old name gets that name back; its slot leaves saved. Returns a refusal line for each
+// rename put back; sets noteText when a password went into the settings file first.
+std::string FinishSecretWork(const SecretWork& work, std::vector<std::size_t>& saved,
+                             std::string& noteText) {
+    std::vector<SecretWork::Store> failed;
+    std::vector<UnmovedSecret> unmoved;
+    DoSecretWork(work, failed, unmoved);
+    if (failed.empty() && unmoved.empty()) {
         return {};
     }
-    application->SetValue(kPasswordNoteValue, "1");
-    return "Mavren keeps your FTP passwords in its settings file, " + RegistryStorePath() +
-           ", which only you can read: no secret store (such as GNOME Keyring) answers on "
-           "this desktop. Once one runs, each password moves there the next time its profile "
-           "is saved.";
+    std::string putBack;
+    std::vector<std::size_t> notRenamed;
+    const RegistryStoreChange after = ChangeRegistryStore([&](RegistryKey& root) {
+        putBack.clear();
+        notRenamed.clear();
+        std::vector<SecretWork::Store> toSettings = failed;
+        RegistryKey& profiles = ProfilesKey(root);
+        for (const UnmovedSecret& secret : unmoved) {
+            if (PutRenameBack(root, profiles, secret.store)) {
+                putBack += NotRenamedText(secret.store.oldName,
+                                          "cannot take it under the new name: " + secret.problem) +
+                           "\n";
+                notRenamed.push_back(static_cast<std::size_t>(secret.store.slot));
+            } else {
+                toSettings.push_back(secret.store);
+            }
+        }
+        bool kept = false;
+        for (const SecretWork::Store& store : toSettings) {
+            RegistryKey* key = profiles.FindSubkey(store.name);
+            if (key != nullptr && KeptInSecretStore(*key)) {
+                KeepPasswordInSettings(*key, store.password);
+                kept = true;
+            }
+        }
+        if (kept && noteText.empty()) {
+            noteText = TakePasswordNote(root);
+        }
+        return 0;
+    });
+    ShowRegistryStoreFailure(after);
+    if (!after.ok) {
+        return {};
+    }
+    std::erase_if(saved, [&](std::size_t slot) {
+        return std::find(notRenamed.begin(), notRenamed.end(), slot) != notRenamed.end();
+    });
+    return putBack;
 }
 
 }  // namespace
@@ -353,20 +351,7 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSec
         profile.name = key.name;
         profile.host = ValueOf(key, "Host");
         profile.username = ValueOf(key, "Username");
-        if (KeptInSecretStore(key)) {
-            profile.passwordPlace = FtpPasswordPlace::SecretStore;
-            std::string problem;
-            if (readSecrets && !LookUpFtpPassword(key.name, profile.password, problem)) {
-                profile.passwordProblem = StringPrintf(
-                    "The password of the FTP profile '%s' is kept in the desktop's secret "
-                    "store, which cannot give it: %s.",
-                    key.name.c_str(), problem.c_str());
-            }
-        } else {
-            profile.password = UnscramblePassword(ValueOf(key, kPasswordValue));
-            profile.passwordPlace =
-                profile.password.empty() ? FtpPasswordPlace::None : FtpPasswordPlace::SettingsFile;
-        }
+        ReadProfilePassword(key, profile, readSecrets);
         profile.directory = ValueOf(key, "Directory");
         // Absent (written by an older copy) or unknown: plain FTP, as before.
         if (!ParseFtpProtocol(ValueOf(key, "Protocol"), profile.protocol)) {
@@ -393,10 +378,15 @@ std::string LeftOutProfilesText(const FtpProfileList& list) {
 }
 
 bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, std::string* note) {
-    // The secret store is asked only when a password may go there.
+    // The secret store is asked only when a password may go there, and before the
+    // settings are locked for the change: for the secrets of renamed profiles, which must
+    // move with them, and whether it takes passwords at all.
+    std::array<MovingSecret, MaxFtpProfiles> secrets;
     bool passwordsToWrite = false;
     for (int i = 0; i < list.count; ++i) {
         const auto slot = static_cast<std::size_t>(i);
+        secrets[slot] = AskForMovingSecret(list.profiles[slot], list.storedNames[slot],
+                                           list.changedFields[slot]);
         passwordsToWrite =
             passwordsToWrite ||
             (!list.profiles[slot].password.empty() &&
@@ -421,8 +411,8 @@ bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, s
             if (profile.name.empty() || unchanged) {
                 continue;
             }
-            const std::string problem = SaveSlot(root, profiles, profile, list.storedNames[slot],
-                                                 list.changedFields[slot], secretStore, work);
+            const std::string problem =
+                SaveSlot(root, profiles, list, i, secrets[slot], secretStore, work);
             if (problem.empty()) {
                 saved.push_back(slot);
             } else {
@@ -444,24 +434,7 @@ bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, s
         ShowRegistryStoreFailure(result);
         return false;
     }
-    std::vector<SecretWork::Store> failed;
-    DoSecretWork(work, failed);
-    if (!failed.empty()) {
-        ShowRegistryStoreFailure(ChangeRegistryStore([&](RegistryKey& root) {
-            RegistryKey& profiles = ProfilesKey(root);
-            for (const SecretWork::Store& store : failed) {
-                RegistryKey* key = profiles.FindSubkey(store.name);
-                if (key != nullptr && KeptInSecretStore(*key)) {
-                    key->RemoveValue(kPasswordStoreValue);
-                    key->SetValue(kPasswordValue, ScramblePassword(store.password));
-                }
-            }
-            if (noteText.empty()) {
-                noteText = TakePasswordNote(root);
-            }
-            return 0;
-        }));
-    }
+    notSaved += FinishSecretWork(work, saved, noteText);
     if (note != nullptr) {
         *note = noteText;
     }

@@ -10,8 +10,9 @@
 // the key's "Password" in its scrambled form, and the first such save leaves a note
 // for the user (once, remembered in the store). A password kept in the settings file
 // moves to the secret store the next time its profile is saved while one runs; deleting
-// or renaming a profile deletes or moves its secret. A list remembers what changed in
-// it since it was loaded, and a save writes
+// or renaming a profile deletes or moves its secret (profile_passwords.h), and a rename
+// whose secret cannot move is not made. A list remembers what changed in it since it
+// was loaded, and a save writes
 // only that, in one locked change of the store, so that other windows and processes
 // changing profiles at the same time keep their changes. A list belongs to the thread
 // that uses it; the store functions are safe from any thread and process.
@@ -103,7 +104,10 @@ std::string LeftOutProfilesText(const FtpProfileList& list);
 // one of its name by now or MaxFtpProfiles profiles; a changed one not when its key has
 // gone meanwhile (it was deleted) or its new name is taken. A renamed profile's key
 // moves to the new name, without the pinned certificate, and "LastFTPProfile" follows
-// it. What was written counts as unchanged afterwards. True when all of it was stored.
+// it; when its password is in the secret store, the store must give it under the old
+// name before the change and take it under the new one after it, or the profile keeps
+// its old name, key and secret (a rename written already is put back). What was written
+// counts as unchanged afterwards. True when all of it was stored.
 // Otherwise false: a store that cannot be written shows the store's own box, and refused
 // (when given) gets one line for each profile that was not written and why. note (when
 // given) gets the one-time note that passwords are kept in the settings file, when this

@@ -8,27 +8,33 @@
 // share.
 //
 // Each password is an item of the default collection, found by the profile's name and the
-// settings file it belongs to. Where no session bus runs, or no secret store answers on
-// it, every call fails at once; a call that waits on the store (a keyring to unlock, say)
-// gives up after kSecretStoreWaitSeconds. Safe from any thread; each call is one round
-// trip to the store and blocks until it is answered.
+// settings file it belongs to. Where no session bus runs, or no secret store is on it,
+// every call fails at once. Each call first asks the store for a sign of life, which
+// must come within kSecretStoreAnswerSeconds; only then does it ask for the password,
+// and that may wait kSecretStorePromptSeconds, for the store may first have to ask the
+// user to unlock a keyring. A call that waited in vain ends TimedOut. Safe from any
+// thread; each call blocks until it is answered or times out.
 
 #include <string>
 
-inline constexpr int kSecretStoreWaitSeconds = 60;
+inline constexpr int kSecretStoreAnswerSeconds = 5;
+inline constexpr int kSecretStorePromptSeconds = 60;
+
+// How a call ended; problem says why when it did not end Done.
+enum class SecretCallEnd { Done, Failed, TimedOut };
 
 class SecretServiceCalls {
   public:
     virtual ~SecretServiceCalls() = default;
-    // True when a secret store answers on the session bus.
-    virtual bool Available() const = 0;
-    // False with the store's reason in problem.
-    virtual bool Store(const std::string& profile, const std::string& settings,
-                       const std::string& password, std::string& problem) const = 0;
-    virtual bool LookUp(const std::string& profile, const std::string& settings,
-                        std::string& password, std::string& problem) const = 0;
-    // True when no such password is left.
-    virtual bool Clear(const std::string& profile, const std::string& settings) const = 0;
+    // Done when a secret store answers on the session bus.
+    virtual SecretCallEnd Available(std::string& problem) const = 0;
+    virtual SecretCallEnd Store(const std::string& profile, const std::string& settings,
+                                const std::string& password, std::string& problem) const = 0;
+    virtual SecretCallEnd LookUp(const std::string& profile, const std::string& settings,
+                                 std::string& password, std::string& problem) const = 0;
+    // Done when no such password is left.
+    virtual SecretCallEnd Clear(const std::string& profile, const std::string& settings,
+                                std::string& problem) const = 0;
 };
 
 // The module's one entry point: the calls, made once, for the life of the process.

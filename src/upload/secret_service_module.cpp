@@ -2,6 +2,7 @@
 
 #include <libsecret/secret.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -38,14 +39,14 @@ std::unique_ptr<GHashTable, HashTableFree> Attributes(const std::string& name,
     return table;
 }
 
-// A cancellable that cancels itself when a call takes longer than the store may take.
+// A cancellable that cancels itself when a call takes longer than seconds.
 class Deadline {
   public:
-    Deadline() : cancellable(g_cancellable_new()) {
-        watcher = std::thread([this] {
+    explicit Deadline(int seconds) : cancellable(g_cancellable_new()) {
+        watcher = std::thread([this, seconds] {
             std::unique_lock lock(mutex);
-            if (!ended.wait_for(lock, std::chrono::seconds(kSecretStoreWaitSeconds),
-                                [this] { return done; })) {
+            if (!ended.wait_for(lock, std::chrono::seconds(seconds), [this] { return done; })) {
+                expired = true;
                 g_cancellable_cancel(cancellable);
             }
         });
@@ -63,12 +64,15 @@ class Deadline {
     Deadline& operator=(const Deadline&) = delete;
 
     GCancellable* Get() const { return cancellable; }
+    // True once the time ran out (and the call was cancelled).
+    bool Expired() const { return expired; }
 
   private:
     GCancellable* cancellable;
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
+    std::atomic<bool> expired = false;
     std::thread watcher;
 };
 
@@ -82,60 +86,109 @@ std::string Take(GError* error, const char* fallback) {
     return text;
 }
 
+// How a call that did not succeed ended: TimedOut when its deadline ran out, else Failed
+// with the store's reason. Frees error.
+SecretCallEnd Ended(const Deadline& deadline, int seconds, GError* error, const char* fallback,
+                    std::string& problem) {
+    problem = Take(error, fallback);
+    if (!deadline.Expired()) {
+        return SecretCallEnd::Failed;
+    }
+    problem = "the secret store did not answer within " + std::to_string(seconds) + " seconds";
+    return SecretCallEnd::TimedOut;
+}
+
+// Done when something on the session bus answers as the secret store within
+// kSecretStoreAnswerSeconds. A store that is busy with a prompt still answers this, so
+// only a store that answers nothing at all runs out of time here.
+SecretCallEnd Answering(std::string& problem) {
+    const Deadline deadline(kSecretStoreAnswerSeconds);
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, deadline.Get(), &error);
+    if (bus == nullptr) {
+        return Ended(deadline, kSecretStoreAnswerSeconds, error, "no session bus", problem);
+    }
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.DBus.Peer",
+        "Ping", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, deadline.Get(), &error);
+    g_object_unref(bus);
+    if (reply == nullptr) {
+        return Ended(deadline, kSecretStoreAnswerSeconds, error, "no secret store answers",
+                     problem);
+    }
+    g_variant_unref(reply);
+    return SecretCallEnd::Done;
+}
+
 class LibsecretCalls final : public SecretServiceCalls {
   public:
-    bool Available() const override {
-        const Deadline deadline;
+    SecretCallEnd Available(std::string& problem) const override {
+        if (const SecretCallEnd answer = Answering(problem); answer != SecretCallEnd::Done) {
+            return answer;
+        }
+        const Deadline deadline(kSecretStorePromptSeconds);
         GError* error = nullptr;
         SecretService* service =
             secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, deadline.Get(), &error);
         if (service == nullptr) {
-            Take(error, "");
-            return false;
+            return Ended(deadline, kSecretStorePromptSeconds, error,
+                         "the secret store opens no session", problem);
         }
         g_object_unref(service);
-        return true;
+        return SecretCallEnd::Done;
     }
 
-    bool Store(const std::string& profile, const std::string& settings, const std::string& password,
-               std::string& problem) const override {
+    SecretCallEnd Store(const std::string& profile, const std::string& settings,
+                        const std::string& password, std::string& problem) const override {
+        if (const SecretCallEnd answer = Answering(problem); answer != SecretCallEnd::Done) {
+            return answer;
+        }
         const auto attributes = Attributes(profile, settings);
         const std::string label = "Mavren FTP profile '" + profile + "'";
-        const Deadline deadline;
+        const Deadline deadline(kSecretStorePromptSeconds);
         GError* error = nullptr;
         if (!secret_password_storev_sync(Schema(), attributes.get(), SECRET_COLLECTION_DEFAULT,
                                          label.c_str(), password.c_str(), deadline.Get(), &error)) {
-            problem = Take(error, "the secret store did not take the password");
-            return false;
+            return Ended(deadline, kSecretStorePromptSeconds, error,
+                         "the secret store did not take the password", problem);
         }
-        return true;
+        return SecretCallEnd::Done;
     }
 
-    bool LookUp(const std::string& profile, const std::string& settings, std::string& password,
-                std::string& problem) const override {
+    SecretCallEnd LookUp(const std::string& profile, const std::string& settings,
+                         std::string& password, std::string& problem) const override {
+        if (const SecretCallEnd answer = Answering(problem); answer != SecretCallEnd::Done) {
+            return answer;
+        }
         const auto attributes = Attributes(profile, settings);
-        const Deadline deadline;
+        const Deadline deadline(kSecretStorePromptSeconds);
         GError* error = nullptr;
         gchar* found =
             secret_password_lookupv_sync(Schema(), attributes.get(), deadline.Get(), &error);
         if (found == nullptr) {
-            problem = Take(error, "the secret store holds no password for it");
-            return false;
+            return Ended(deadline, kSecretStorePromptSeconds, error,
+                         "the secret store holds no password for it", problem);
         }
         password = found;
         secret_password_free(found);
-        return true;
+        return SecretCallEnd::Done;
     }
 
-    bool Clear(const std::string& profile, const std::string& settings) const override {
+    SecretCallEnd Clear(const std::string& profile, const std::string& settings,
+                        std::string& problem) const override {
+        if (const SecretCallEnd answer = Answering(problem); answer != SecretCallEnd::Done) {
+            return answer;
+        }
         const auto attributes = Attributes(profile, settings);
-        const Deadline deadline;
+        const Deadline deadline(kSecretStorePromptSeconds);
         GError* error = nullptr;
-        secret_password_clearv_sync(Schema(), attributes.get(), deadline.Get(), &error);
         // Nothing to clear is no failure.
-        const bool cleared = error == nullptr;
-        Take(error, "");
-        return cleared;
+        secret_password_clearv_sync(Schema(), attributes.get(), deadline.Get(), &error);
+        if (error != nullptr || deadline.Expired()) {
+            return Ended(deadline, kSecretStorePromptSeconds, error,
+                         "the secret store did not remove the password", problem);
+        }
+        return SecretCallEnd::Done;
     }
 };
 

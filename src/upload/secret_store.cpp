@@ -2,8 +2,12 @@
 
 #include <dlfcn.h>
 
+#include <functional>
 #include <mutex>
 
+#include "platform/ascii.h"
+#include "platform/message_box.h"
+#include "platform/mutex.h"
 #include "platform/registry_store.h"
 #include "upload/secret_service_calls.h"
 
@@ -37,32 +41,75 @@ const Module& LoadedModule() {
     return loaded;
 }
 
+// Why the store was given up for the process; empty while it was not. A store that
+// hangs would otherwise stall every call after the first one too.
+Mutex givenUpMutex;
+std::string givenUp GUARDED_BY(givenUpMutex);
+
+// Makes one call to the store, unless there is none or it was given up. True when the
+// call was done; otherwise false with the reason in problem.
+bool Call(const std::function<SecretCallEnd(const SecretServiceCalls&)>& call,
+          std::string& problem) {
+    const Module& module = LoadedModule();
+    if (module.calls == nullptr) {
+        problem = module.problem;
+        return false;
+    }
+    {
+        MutexLock lock(givenUpMutex);
+        if (!givenUp.empty()) {
+            problem = givenUp;
+            return false;
+        }
+    }
+    const SecretCallEnd end = call(*module.calls);
+    if (end != SecretCallEnd::TimedOut) {
+        return end == SecretCallEnd::Done;
+    }
+    bool first = false;
+    {
+        MutexLock lock(givenUpMutex);
+        first = givenUp.empty();
+        if (first) {
+            givenUp = problem;
+        }
+    }
+    if (first) {
+        std::string line = problem + "; Mavren goes on without it.";
+        line[0] = AsciiUpper(line[0]);
+        ShowMessageBox(line, MB_OK | MB_ICONEXCLAMATION);
+    }
+    return false;
+}
+
 }  // namespace
 
 bool SecretStoreAvailable() {
-    const Module& module = LoadedModule();
-    return module.calls != nullptr && module.calls->Available();
+    std::string problem;
+    return Call([&](const SecretServiceCalls& calls) { return calls.Available(problem); }, problem);
 }
 
 bool StoreFtpPassword(const std::string& name, const std::string& password, std::string& problem) {
-    const Module& module = LoadedModule();
-    if (module.calls == nullptr) {
-        problem = module.problem;
-        return false;
-    }
-    return module.calls->Store(name, RegistryStorePath(), password, problem);
+    return Call(
+        [&](const SecretServiceCalls& calls) {
+            return calls.Store(name, RegistryStorePath(), password, problem);
+        },
+        problem);
 }
 
 bool LookUpFtpPassword(const std::string& name, std::string& password, std::string& problem) {
-    const Module& module = LoadedModule();
-    if (module.calls == nullptr) {
-        problem = module.problem;
-        return false;
-    }
-    return module.calls->LookUp(name, RegistryStorePath(), password, problem);
+    return Call(
+        [&](const SecretServiceCalls& calls) {
+            return calls.LookUp(name, RegistryStorePath(), password, problem);
+        },
+        problem);
 }
 
 bool ClearFtpPassword(const std::string& name) {
-    const Module& module = LoadedModule();
-    return module.calls != nullptr && module.calls->Clear(name, RegistryStorePath());
+    std::string problem;
+    return Call(
+        [&](const SecretServiceCalls& calls) {
+            return calls.Clear(name, RegistryStorePath(), problem);
+        },
+        problem);
 }

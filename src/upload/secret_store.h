@@ -5,10 +5,16 @@
 // through libsecret in a module loaded on first use (secret_service_calls.h says how the
 // store is asked). Each password is an item of the default collection, found by the
 // profile's name and the settings file it belongs to. Where no session bus runs, or no
-// secret store answers on it, or the module is missing, every call fails at once.
+// secret store is on it, or the module is missing, every call fails at once.
+//
+// A store that does not answer within kSecretStoreAnswerSeconds (or leaves a call
+// waiting longer than kSecretStorePromptSeconds, an unlock prompt nobody answers) is
+// given up for the rest of the process: the first such call shows one exclamation box
+// that says so, and every later call fails at once with the same reason, so passwords go
+// where they go without a store.
 //
 // Safe from any thread; each call is one round trip to the store and blocks until it
-// is answered.
+// is answered or times out.
 
 #include <string>
 

@@ -1,7 +1,6 @@
 #include "upload/upload_record.h"
 
 #include <openssl/evp.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,6 +22,10 @@ constexpr mode_t kFileMode = 0600;
 constexpr unsigned kFolderMode = 0700;
 constexpr std::size_t kNameLength = 40;
 constexpr std::size_t kHashBlock = 256 * 1024;
+// A line is about 100 bytes and the path: room for half a million files, and a record
+// that size is read in well under a second.
+constexpr std::size_t kMegabyte = 1024 * 1024;
+constexpr std::size_t kMaxRecordSize = 64 * kMegabyte;
 
 std::string Hex(const unsigned char* bytes, std::size_t count) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -60,12 +63,13 @@ bool TakeField(std::string_view& line, std::string_view& field) {
     return true;
 }
 
-// "<size>\t<modified>\t<hash>\t<path>"; the path is the rest, tabs and all.
+// "<size>\t<modified>\t<hash>\t<path>"; the path is the rest, tabs and all, but no
+// zero byte, which no path holds.
 bool ParseFileLine(std::string_view line, std::string& path, RecordedFile& file) {
     std::string_view size, modified, hash;
-    if (!TakeField(line, size) || !TakeField(line, modified) || !TakeField(line, hash) ||
-        !ParseNumber(size, file.size) || !ParseNumber(modified, file.modified) || !IsHex(hash) ||
-        line.empty()) {
+    if (line.find('\0') != std::string_view::npos || !TakeField(line, size) ||
+        !TakeField(line, modified) || !TakeField(line, hash) || !ParseNumber(size, file.size) ||
+        !ParseNumber(modified, file.modified) || !IsHex(hash) || line.empty()) {
         return false;
     }
     file.hash = hash;
@@ -104,16 +108,23 @@ std::string UploadRecordPath(const std::string& profileName, const std::string& 
 bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string& problem) {
     record.files.clear();
     problem.clear();
-    struct stat status;
-    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
-        return false;
-    }
     std::string text;
-    if (std::string reason = ReadWholeFile(path, text).text(); !reason.empty()) {
-        if (reason.back() == '\n') {
-            reason.pop_back();
+    if (const Result read = ReadOwnFile(path, kMaxRecordSize, text); !read.ok()) {
+        switch (read.error()) {
+            case ENOENT:
+                break;  // no record yet
+            case EFBIG:
+                problem = "The record of the last upload (" + path + ") is larger than " +
+                          std::to_string(kMaxRecordSize / kMegabyte) + " MB and is not read.";
+                break;
+            case ELOOP:
+                problem = "The record of the last upload (" + path +
+                          ") is a symbolic link, which Mavren does not follow.";
+                break;
+            default:
+                problem = "The record of the last upload cannot be read: " + read.reason() + ".";
+                break;
         }
-        problem = "The record of the last upload cannot be read: " + reason;
         return false;
     }
     const std::string damaged = "The record of the last upload (" + path + ") is damaged: ";
@@ -187,28 +198,25 @@ bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::
         ++count;
     }
     text += "end " + std::to_string(count) + "\n";
+    if (text.size() > kMaxRecordSize) {
+        problem = cannot + "it would be larger than " + std::to_string(kMaxRecordSize / kMegabyte) +
+                  " MB.";
+        return false;
+    }
     if (const int error = CreateFolderPath(PathFolder(path), kFolderMode)) {
         problem = cannot + ErrorCodeText(error);
         return false;
     }
-    const Result written = ReplaceFileContents(path, text, true);
-    if (!written.ok()) {
+    // A link put in the record's place is replaced, never written through.
+    if (const Result written = ReplaceOwnFile(path, text, kFileMode); !written.ok()) {
         problem = cannot + ErrorCodeText(written.error());
-        return false;
-    }
-    // A new file takes the umask's mode; the folder is ours alone meanwhile, and every
-    // later replacement keeps the mode set here.
-    struct stat status;
-    if (::stat(path.c_str(), &status) == 0 && (status.st_mode & 07777) != kFileMode &&
-        ::chmod(path.c_str(), kFileMode) != 0) {
-        problem = cannot + ErrorCodeText(errno);
         return false;
     }
     return true;
 }
 
 void DeleteUploadRecord(const std::string& path) {
-    ::unlink(path.c_str());
+    ::unlink(path.c_str());  // a link in its place goes, not what it leads to
 }
 
 bool HashFileContent(int fd, std::string& hash) {

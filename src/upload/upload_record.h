@@ -8,8 +8,12 @@
 // folder is no record at all: the upload then checks every file as if it had none.
 // Losing it only costs time.
 //
-// Files are written through a synced temporary file and a rename, so a crash leaves the
-// old record or the new one. Safe from any thread; one upload at a time per record.
+// Records are files of Mavren's own (ReadOwnFile, ReplaceOwnFile): a symbolic link put
+// in a record's place is neither read nor written through nor given another mode, and a
+// record over 64 MB (half a million files) is neither read nor written. Files are
+// written through a synced temporary file, made readable by its owner only before any
+// byte goes in, and a rename, so a crash leaves the old record or the new one. Safe
+// from any thread; one upload at a time per record.
 
 #include <cstdint>
 #include <map>
@@ -36,8 +40,8 @@ std::string UploadRecordPath(const std::string& profileName, const std::string& 
                              const std::string& folder);
 
 // Reads the record at path into record. False when there is none (problem empty), or it
-// cannot be read or understood, or names another server or folder than record already
-// does (problem says why); record.files is then empty.
+// is a link, too large, cannot be read or understood, or names another server or folder
+// than record already does (problem says why); record.files is then empty.
 bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string& problem);
 
 // Writes record to path, replacing what is there, readable by its owner only, and
@@ -46,7 +50,7 @@ bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string
 // with problem on failure.
 bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::string& problem);
 
-// Deletes the record at path, if any.
+// Deletes the record at path, if any; a link in its place goes, not what it leads to.
 void DeleteUploadRecord(const std::string& path);
 
 // The hash of the content of the open file fd, read from its start; false with errno

@@ -17,6 +17,7 @@
 #include "support/test_support.h"
 #include "upload/ftp_profiles.h"
 #include "upload/password_scramble.h"
+#include "upload/secret_service_calls.h"
 #include "upload/secret_store.h"
 
 namespace {
@@ -191,6 +192,98 @@ TEST_F(CliTrust, WithoutASecretStorePasswordsStayInTheSettingsFileWithOneNote) {
     EXPECT_NE(run.out.find("second        ftp       h     u                    settings file\n"),
               std::string::npos)
         << run.out;
+}
+
+// What a secret store that answers no more costs: one wait for the process, not one a call.
+TEST_F(CliTrust, AHungSecretStoreIsGivenUpAfterOneWaitAndThePasswordGoesToTheSettingsFile) {
+    const SecretServiceSession hung(SecretStoreOnBus::Silent);
+    ASSERT_TRUE(hung.IsRunning());
+    // Two profiles saved where a store ran: loading the profiles asks for both passwords,
+    // and the save then asks whether the store takes the new one.
+    for (const std::string name : {"a", "b"}) {
+        const std::string key = std::string(kFtpProfilesKey) + "\\" + name;
+        CreateRegistryKeyPath(key);
+        SetRegistryString(key, "Host", "h");
+        SetRegistryString(key, "Username", "u");
+        SetRegistryString(key, "PasswordStore", "Secret Service");
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const ProgramRun run =
+        Cli({"profile", "add", "c", "--host", "h", "--user", "u", "--password", "p-c"}, "",
+            hung.Address());
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::seconds(3 * kSecretStoreAnswerSeconds));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string line =
+        "The secret store did not answer within 5 seconds; Mavren goes on without it.";
+    EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(line), run.err.rfind(line)) << "said once";
+    EXPECT_NE(run.err.find("Mavren keeps your FTP passwords in its settings file"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(UnscramblePassword(PasswordValue("c")), "p-c");
+}
+
+TEST_F(CliTrust, ARenameWhoseSecretCannotMoveIsRefusedAndChangesNothing) {
+    SecretServiceSession keyring;  // its own: one case makes it refuse new secrets
+    const SecretServiceSession busAlone(false);
+    const SecretServiceSession hung(SecretStoreOnBus::Silent);
+    ASSERT_TRUE(keyring.IsRunning() && busAlone.IsRunning() && hung.IsRunning());
+    for (const std::string name : {"one", "two"}) {
+        ASSERT_EQ(Cli({"profile", "add", name, "--host", "h", "--user", "u", "--password",
+                       "secret " + name},
+                      "", keyring.Address())
+                      .status,
+                  0);
+    }
+    const std::vector<std::string> lookUp = {"lookup", "profile", "one", "settings",
+                                             RegistryStorePath()};
+    const std::vector<std::string> keyringBus = {"DBUS_SESSION_BUS_ADDRESS=" + keyring.Address()};
+    // The store loses the secret of "two".
+    ASSERT_EQ(
+        RunProgram("/usr/bin/secret-tool",
+                   {"clear", "profile", "two", "settings", RegistryStorePath()}, "", keyringBus)
+            .status,
+        0);
+    const struct {
+        const char* name;
+        std::string bus;
+        bool refuseNewSecrets;
+        std::string profile;
+        std::string why;
+    } cases[] = {
+        {"no secret store", busAlone.Address(), false, "one", "cannot give it: "},
+        {"a hung secret store", hung.Address(), false, "one",
+         "cannot give it: the secret store did not answer within 5 seconds."},
+        {"the store lost the secret", keyring.Address(), false, "two",
+         "cannot give it: the secret store holds no password for it."},
+        {"the store takes no new secret", keyring.Address(), true, "one",
+         "cannot take it under the new name: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.refuseNewSecrets) {
+            ASSERT_TRUE(keyring.RefuseNewSecrets());
+        }
+        const std::string before = ReadFileBytes(RegistryStorePath());
+        const ProgramRun run = Cli(
+            {"profile", "edit", c.profile, "--name", "renamed", "--directory", "www"}, "", c.bus);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.out.find("Saved"), std::string::npos) << run.out;
+        EXPECT_NE(
+            run.err.find("The FTP profile '" + c.profile +
+                         "' was not renamed: its password is in the secret store, which " + c.why),
+            std::string::npos)
+            << run.err;
+        EXPECT_EQ(ReadFileBytes(RegistryStorePath()), before);
+    }
+    // The old name still has its password.
+    const ProgramRun found = RunProgram("/usr/bin/secret-tool", lookUp, "", keyringBus);
+    EXPECT_EQ(found.out, "secret one");
+    EXPECT_NE(Cli({"profile", "list"})
+                  .out.find("one           ftp       h     u                    "
+                            "secret store\n"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 // A real Secret Service for tests: a D-Bus session bus of its own (dbus-daemon, which
 // starts no service by itself) with GNOME Keyring's daemon on it, its login keyring in
 // a temporary folder, created and unlocked; or, without keyring, the bus alone, as a
-// desktop without a secret store has it. Address() is the value for
-// DBUS_SESSION_BUS_ADDRESS. Both are stopped (and waited for) when the object goes.
+// desktop without a secret store has it; or the bus with a process that owns the secret
+// store's name and never answers, as a hung store. Address() is the value for
+// DBUS_SESSION_BUS_ADDRESS. All are stopped (and waited for) when the object goes.
 //
 // libsecret and GDBus keep their connection to a session bus for the life of a process,
 // so a test program starts one session at most (see Shared()) and child processes are
@@ -30,21 +31,18 @@
 
 extern char** environ;
 
+// What a session has on its bus.
+enum class SecretStoreOnBus { Keyring, None, Silent };
+
 class SecretServiceSession {
   public:
-    explicit SecretServiceSession(bool keyring = true) {
-        const std::string bus = folder / "bus";
+    explicit SecretServiceSession(bool keyring = true)
+        : SecretServiceSession(keyring ? SecretStoreOnBus::Keyring : SecretStoreOnBus::None) {}
+    explicit SecretServiceSession(SecretStoreOnBus store) {
         const std::string run = folder / "run";
-        ::mkdir(bus.c_str(), 0700);
+        ::mkdir((folder / "bus").c_str(), 0700);
         ::mkdir(run.c_str(), 0700);
-        std::ofstream(folder / "session.conf")
-            << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
-               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-               "<busconfig><type>session</type><listen>unix:dir="
-            << bus
-            << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-               "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-               "<allow own=\"*\"/></policy></busconfig>\n";
+        WriteConfiguration("");
         address =
             StartAndReadLine({"/usr/bin/dbus-daemon", "--config-file=" + (folder / "session.conf"),
                               "--nofork", "--print-address=1"},
@@ -53,15 +51,29 @@ class SecretServiceSession {
             ADD_FAILURE() << "cannot start dbus-daemon";
             return;
         }
-        if (!keyring) {
+        if (store == SecretStoreOnBus::None) {
             ready = true;
+            return;
+        }
+        if (store == SecretStoreOnBus::Silent) {
+            // Owns the name and runs no main loop, so every call to it stays unanswered.
+            ready = StartAndReadLine({"/usr/bin/python3", "-c",
+                                      "import dbus, signal\n"
+                                      "bus = dbus.SessionBus()\n"
+                                      "bus.request_name('org.freedesktop.secrets')\n"
+                                      "print('ready', flush=True)\n"
+                                      "signal.pause()\n"},
+                                     {"DBUS_SESSION_BUS_ADDRESS=" + address}, storePid) == "ready";
+            if (!ready) {
+                ADD_FAILURE() << "cannot start the silent secret store (python3-dbus)";
+            }
             return;
         }
         const std::vector<std::string> environment = {
             "DBUS_SESSION_BUS_ADDRESS=" + address, "HOME=" + folder.path(),
             "XDG_DATA_HOME=" + (folder / "data"), "XDG_RUNTIME_DIR=" + run};
         // The keyring's password on standard input creates the login keyring, unlocked.
-        keyringPid = Spawn(
+        storePid = Spawn(
             {"/usr/bin/gnome-keyring-daemon", "--foreground", "--components=secrets", "--unlock"},
             environment, "test keyring password");
         // Ready once a secret can be stored and read back.
@@ -79,7 +91,7 @@ class SecretServiceSession {
         }
     }
     ~SecretServiceSession() {
-        for (const pid_t pid : {keyringPid, busPid}) {
+        for (const pid_t pid : {storePid, busPid}) {
             if (pid > 0) {
                 ::kill(pid, SIGTERM);
                 int status = 0;
@@ -99,7 +111,34 @@ class SecretServiceSession {
     bool IsRunning() const { return ready; }
     const std::string& Address() const { return address; }
 
+    // From now on the bus passes no new secret to the store, as a store that refuses
+    // them would have it: items are neither made nor replaced, reading them still works.
+    bool RefuseNewSecrets() {
+        WriteConfiguration(
+            "<deny send_destination=\"org.freedesktop.secrets\" "
+            "send_interface=\"org.freedesktop.Secret.Collection\" send_member=\"CreateItem\"/>");
+        // Answered once the bus has read the file again.
+        return RunProgram("/usr/bin/dbus-send",
+                          {"--bus=" + address, "--print-reply", "--dest=org.freedesktop.DBus",
+                           "/org/freedesktop/DBus", "org.freedesktop.DBus.ReloadConfig"})
+                   .status == 0;
+    }
+
   private:
+    // The bus's configuration: a session bus in the test's folder on which anyone may own
+    // any name and send anything, unless rules say otherwise.
+    void WriteConfiguration(const std::string& rules) {
+        std::ofstream(folder / "session.conf")
+            << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
+               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+               "<busconfig><type>session</type><listen>unix:dir="
+            << (folder / "bus")
+            << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+               "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+               "<allow own=\"*\"/>"
+            << rules << "</policy></busconfig>\n";
+    }
+
     // Starts a program with extra environment entries and text on its standard input.
     static pid_t Spawn(const std::vector<std::string>& arguments,
                        const std::vector<std::string>& environment, const std::string& input,
@@ -175,6 +214,6 @@ class SecretServiceSession {
     TempDir folder;
     std::string address;
     pid_t busPid = -1;
-    pid_t keyringPid = -1;
+    pid_t storePid = -1;  // the keyring or the silent store
     bool ready = false;
 };

@@ -91,6 +91,8 @@ TEST(UploadRecord, DamagedRecordIsNoRecord) {
         {"same path twice", top + line + line + "end 2\n"},
         {"end count wrong", top + line + "end 2\n"},
         {"lines after the end", top + "end 0\n" + line},
+        {"a zero byte in a path",
+         top + "12\t34\t" + kHash + "\ta" + std::string(1, '\0') + "b\n" + "end 1\n"},
     };
     const std::string path = UploadRecordPath("Damaged", kServer, kFolder);
     for (const auto& c : cases) {
@@ -106,6 +108,57 @@ TEST(UploadRecord, DamagedRecordIsNoRecord) {
     UploadRecord record;
     std::string problem;
     EXPECT_TRUE(LoadUploadRecord(path, record, problem)) << problem;
+}
+
+TEST(UploadRecord, ALinkInTheRecordsPlaceIsNeitherReadNorWrittenThrough) {
+    const std::string path = UploadRecordPath("Linked", kServer, kFolder);
+    std::string problem;
+    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord(), problem)) << problem;
+    // A file of someone else's, holding a record that would read well.
+    TempDir elsewhere;
+    const std::string target = elsewhere / "theirs.txt";
+    const std::string theirs = ReadFileBytes(path);
+    WriteFileBytes(target, theirs);
+    ASSERT_EQ(::chmod(target.c_str(), 0644), 0);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+
+    UploadRecord record;
+    EXPECT_FALSE(LoadUploadRecord(path, record, problem));
+    EXPECT_EQ(problem, "The record of the last upload (" + path +
+                           ") is a symbolic link, which Mavren does not follow.");
+    EXPECT_TRUE(record.files.empty());
+    UploadRecord saved = SampleRecord();
+    saved.files.erase("index.html");
+    ASSERT_TRUE(SaveUploadRecord(path, saved, problem)) << problem;
+    EXPECT_EQ(ReadFileBytes(target), theirs);
+    EXPECT_EQ(Mode(target), 0644u);
+    struct stat status {};
+    ASSERT_EQ(::lstat(path.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode)) << "the link was replaced by the record";
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+    ASSERT_TRUE(LoadUploadRecord(path, record, problem)) << problem;
+    EXPECT_EQ(record.files, saved.files);
+
+    // Deleting takes the link, not what it leads to.
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+    DeleteUploadRecord(path);
+    EXPECT_NE(::lstat(path.c_str(), &status), 0);
+    EXPECT_EQ(ReadFileBytes(target), theirs);
+}
+
+TEST(UploadRecord, ARecordOver64MBIsNotReadAndTheLineNamesItAndTheLimit) {
+    const std::string path = UploadRecordPath("Huge", kServer, kFolder);
+    std::string problem;
+    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord(), problem)) << problem;
+    // A whole record, then zero bytes up to one past the limit (sparse: no room on disk).
+    ASSERT_EQ(::truncate(path.c_str(), (64LL << 20) + 1), 0);
+    UploadRecord record;
+    EXPECT_FALSE(LoadUploadRecord(path, record, problem));
+    EXPECT_EQ(problem,
+              "The record of the last upload (" + path + ") is larger than 64 MB and is not read.");
+    EXPECT_TRUE(record.files.empty());
 }
 
 TEST(UploadRecord, RecordOfAnotherServerOrFolderIsRefused) {
