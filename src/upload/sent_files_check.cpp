@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/ascii.h"
 #include "platform/format.h"
 #include "platform/paths.h"
 #include "upload/remote_paths.h"
@@ -71,9 +72,20 @@ Result CheckSentFiles(FtpClient& connection, const std::string& remoteRoot,
             continue;
         }
         std::map<std::string, std::int64_t> sizes;
+        // A server that ignores letter case may keep the name a file had before.
+        std::map<std::string, std::vector<std::int64_t>> sizesIgnoringCase;
         for (const RemoteEntry& entry : entries) {
             if (!entry.folder && !entry.link) {
                 sizes[entry.name] = entry.status.size;
+                sizesIgnoringCase[AsciiLowerCase(entry.name)].push_back(entry.status.size);
+            }
+        }
+        for (const std::size_t index : indexes) {
+            const std::string name = PathFileName(files[index].path);
+            const auto same = sizesIgnoringCase.find(AsciiLowerCase(name));
+            if (sizes.count(name) == 0 && same != sizesIgnoringCase.end() &&
+                same->second.size() == 1) {
+                sizes[name] = same->second.front();
             }
         }
         std::vector<std::size_t> unsized;  // listed without a size

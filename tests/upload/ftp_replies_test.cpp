@@ -19,6 +19,41 @@ TEST(FtpReplies, CodesAndArguments) {
     EXPECT_EQ(FtpReplyArgument("213"), "");
 }
 
+TEST(FtpReplies, TheStrongestHashCommandAServerOffers) {
+    struct Case {
+        std::vector<std::string> feat;
+        bool offered;
+        FtpHashCommand command;
+    };
+    const std::string md5(32, 'a');
+    const Case cases[] = {
+        {{"211-Features:", " HASH SHA-1*;SHA-256;MD5", " XMD5", "211 End"},
+         true,
+         {"HASH", "SHA-256", "SHA256"}},
+        {{"211-Features:", " hash sha-256*", "211 End"}, true, {"HASH", "", "SHA256"}},
+        {{"211-Features:", " XMD5", " XSHA1", " HASH MD5*", "211 End"},
+         true,
+         {"XSHA1", "", "SHA1"}},
+        {{"211-Features:", " HASH CRC32*", " MDTM", "211 End"}, false, {}},
+        {{"211 No features"}, false, {}},
+    };
+    for (const Case& c : cases) {
+        FtpHashCommand command;
+        EXPECT_EQ(ParseHashFeature(c.feat, command), c.offered) << c.feat[1];
+        if (c.offered) {
+            EXPECT_EQ(command.command, c.command.command) << c.feat[1];
+            EXPECT_EQ(command.selection, c.command.selection) << c.feat[1];
+            EXPECT_EQ(command.algorithm, c.command.algorithm) << c.feat[1];
+        }
+    }
+    std::string hex;
+    EXPECT_TRUE(ParseHashReply("213 MD5 0-99 " + md5 + " a b.jpg", 32, hex));
+    EXPECT_EQ(hex, md5);
+    EXPECT_TRUE(ParseHashReply("250 " + std::string(32, 'F'), 32, hex));
+    EXPECT_EQ(hex, std::string(32, 'f'));
+    EXPECT_FALSE(ParseHashReply("213 SHA-256 0-99 " + md5 + " a.jpg", 64, hex));
+}
+
 TEST(FtpReplies, FolderNamesAndTimes) {
     std::string folder;
     EXPECT_TRUE(ParseQuotedFolder("257 \"/www/site\" is the current directory.", folder));
