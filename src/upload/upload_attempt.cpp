@@ -44,8 +44,8 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
     }
     const LocalFileState state = LocalFileState::Of(before);
     if (sending.from > 0 && state != sending.sent) {
-        sending.from =
-            0;  // changed since it was looked at: the part on the server is no longer its
+        // Changed since the part on the server was looked at: that part is not its own now.
+        sending.from = 0;
     }
     if (sending.from == 0) {
         sending.sent = state;
