@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <limits>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "platform/file_descriptor.h"
@@ -73,6 +74,32 @@ Result OverwriteInPlace(const std::string& path, std::string_view data, bool syn
     return Result::Ok();
 }
 
+// Gives the new temporary file fd its mode (when given) and data, closes it and renames it
+// over path; on failure the temporary file goes and the step is named.
+Result FillAndRename(UniqueFd& fd, const std::string& temporary, const std::string& path,
+                     std::string_view data, bool sync, std::optional<mode_t> mode) {
+    auto fail = [&temporary, &path](const char* step, int error) {
+        ::unlink(temporary.c_str());
+        return Result::FromErrno(step, path, error);
+    };
+    if (mode && ::fchmod(fd.get(), *mode) != 0) {
+        return fail("chmod", errno);
+    }
+    if (!WriteAll(fd.get(), data)) {
+        return fail("write", errno);
+    }
+    if (sync && ::fsync(fd.get()) != 0) {
+        return fail("sync", errno);
+    }
+    if (const int error = fd.Close()) {
+        return fail("close", error);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        return fail("rename", errno);
+    }
+    return Result::Ok();
+}
+
 // The text of a read that could not open its file.
 Result CannotOpen(const std::string& path, int error) {
     return Result::FromErrno("open", path, error)
@@ -98,26 +125,8 @@ Result ReplaceFileContents(const std::string& requested, std::string_view data, 
         }
         return Result::FromErrno("open", path, error);
     }
-    auto fail = [&temporary, &path](const char* step, int error) {
-        ::unlink(temporary.c_str());
-        return Result::FromErrno(step, path, error);
-    };
-    if (exists && ::fchmod(fd.get(), existing.st_mode & 07777) != 0) {
-        return fail("chmod", errno);
-    }
-    if (!WriteAll(fd.get(), data)) {
-        return fail("write", errno);
-    }
-    if (sync && ::fsync(fd.get()) != 0) {
-        return fail("sync", errno);
-    }
-    if (const int error = fd.Close()) {
-        return fail("close", error);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        return fail("rename", errno);
-    }
-    return Result::Ok();
+    return FillAndRename(fd, temporary, path, data, sync,
+                         exists ? std::optional<mode_t>(existing.st_mode & 07777) : std::nullopt);
 }
 
 Result ReadWholeFile(const std::string& path, std::string& contents) {
@@ -220,26 +229,7 @@ Result ReplaceOwnFile(const std::string& path, std::string_view data, mode_t mod
     if (!fd.valid()) {
         return Result::FromErrno("open", path, errno);
     }
-    auto fail = [&temporary, &path](const char* step, int error) {
-        ::unlink(temporary.c_str());
-        return Result::FromErrno(step, path, error);
-    };
-    if (::fchmod(fd.get(), mode) != 0) {
-        return fail("chmod", errno);
-    }
-    if (!WriteAll(fd.get(), data)) {
-        return fail("write", errno);
-    }
-    if (::fsync(fd.get()) != 0) {
-        return fail("sync", errno);
-    }
-    if (const int error = fd.Close()) {
-        return fail("close", error);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        return fail("rename", errno);
-    }
-    return Result::Ok();
+    return FillAndRename(fd, temporary, path, data, true, mode);
 }
 
 Result WriteWholeFile(const std::string& path, std::string_view text) {

@@ -341,34 +341,31 @@ Result FtpConnection::FindBySizeAndTime(const std::string& name, RemoteFileStatu
     return Result::Ok();
 }
 
-std::string FtpConnection::EscapedName(const std::string& name, Result& failure) {
+Result FtpConnection::UsablePath(const std::string& name, std::string& path) {
+    path.clear();
+    if (Result usable = Usable(); !usable.ok()) {
+        return usable;
+    }
     if (name.empty() || HasLineBreak(name)) {
-        failure =
-            InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
-                            "A file name that is empty or holds a line break cannot be sent.");
-        return {};
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
+                               "A file name that is empty or holds a line break cannot be sent.");
     }
     char* escaped =
         curl_easy_escape(transfer->Handle(), name.data(), static_cast<int>(name.size()));
     if (escaped == nullptr) {
-        failure = InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "Out of memory.");
-        return {};
+        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "Out of memory.");
     }
-    std::string path = escaped;
+    path = escaped;
     curl_free(escaped);
-    return path;
+    return Result::Ok();
 }
 
 Result FtpConnection::ResumeFile(const std::string& name, std::int64_t from,
                                  std::unique_ptr<FtpRemoteFile>& file) {
     file.reset();
-    if (Result usable = Usable(); !usable.ok()) {
+    std::string path;
+    if (Result usable = UsablePath(name, path); !usable.ok()) {
         return usable;
-    }
-    Result failure = Result::Ok();
-    const std::string path = EscapedName(name, failure);
-    if (path.empty()) {
-        return failure;
     }
     listed.erase(name);
     for (;;) {
@@ -444,13 +441,9 @@ Result FtpConnection::SizeInBinary(const std::string& name, std::int64_t& size, 
 Result FtpConnection::ReadToEnd(const std::string& name, std::int64_t from, std::int64_t limit,
                                 std::string& bytes) {
     bytes.clear();
-    if (Result usable = Usable(); !usable.ok()) {
+    std::string path;
+    if (Result usable = UsablePath(name, path); !usable.ok()) {
         return usable;
-    }
-    Result failure = Result::Ok();
-    const std::string path = EscapedName(name, failure);
-    if (path.empty()) {
-        return failure;
     }
     // A read that ends before the file does makes libcurl close the control connection,
     // so the read goes to the end, wherever the server has it, not where SIZE says: libcurl

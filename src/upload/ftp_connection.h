@@ -125,9 +125,9 @@ class FtpConnection final : public FtpClient {
     Result FindBySizeAndTime(const std::string& name, RemoteFileStatus& status, bool& found);
     // SIZE, in binary mode (where it counts bytes); 550 is no such file.
     Result SizeInBinary(const std::string& name, std::int64_t& size, bool& found);
-    // The name as a path below the root URL, escaped; empty (with failure set) when it
-    // cannot be sent.
-    std::string EscapedName(const std::string& name, Result& failure);
+    // Usable, with name as a path below the root URL, escaped, in path; fails also when
+    // the name cannot be sent.
+    Result UsablePath(const std::string& name, std::string& path);
     bool ListForFind();
     // Lists the current folder with command ("MLSD" or "LIST") into entries; fails when
     // it fails or cannot be read.
