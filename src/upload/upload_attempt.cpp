@@ -193,6 +193,10 @@ Attempt UploadRun::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgo
             return Attempt::Sent;
         }
         hash.Add(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        // The most the server can have of ours, a block that fails on its way included:
+        // libcurl's own count lags behind.
+        sending.reached = std::max(
+            sending.reached, static_cast<std::int64_t>(offset) + static_cast<std::int64_t>(got));
         Result written = Result::Ok();
         if (!limiter.Take(got, *job.stop) ||
             !(written = remoteFile.Write(buffer.data(), static_cast<std::size_t>(got))).ok()) {
@@ -204,7 +208,6 @@ Attempt UploadRun::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgo
         }
         offset += static_cast<std::uint64_t>(got);
         const std::int64_t sent = from + remoteFile.BytesSent();
-        sending.reached = std::max(sending.reached, sent);
         CountBytes(sent - sending.counted);
         sending.counted = sent;
         ShowSending(name, file.size, sent);

@@ -144,31 +144,41 @@ TEST_F(UploadWorkerTest, AFileChangedBetweenACutAndItsRetryGoesWhole) {
         receiver->Saw("\"big.bin\" changed since its transfer was cut; it goes again whole"));
 }
 
-TEST_F(SftpUploadTest, AFileChangedBetweenACutAndItsRetryGoesWhole) {
+// Through a proxy that cuts the SSH connection after 2 MB, once.
+TEST_F(SftpUploadTest, ACutFileGoesOnOnlyWhileItIsTheFileThatWasCut) {
     ASSERT_TRUE(sshd.IsRunning());
     const int sshdPort = std::stoi(sshd.Host().substr(sshd.Host().rfind(':') + 1));
-    CuttingProxy proxy(sshdPort, 3000000);
     const std::string path = site / "big.bin";
-    WriteFileBytes(path, Varied(6 << 20));
-    WriteFileBytes(site / "resumed.bin", Varied(5 << 20));
-    SetModificationTime(path, 1700000000);
-    receiver->hook = [&path](const std::string& status) {
-        if (status.rfind("Trying \"big.bin\" again", 0) == 0) {
-            WriteFileBytes(path, Reexported(6 << 20));
-            SetModificationTime(path, 1700000000);
-        }
-    };
-    UploadJob job = SftpJob();
-    job.host = "127.0.0.1:" + std::to_string(proxy.port);
-    job.connections = 1;
-    boxes->QueueAnswer(IDYES);  // the host key
-    boxes->QueueAnswer(IDYES);  // the missing folder
-    ASSERT_EQ(Run(job), UploadOutcome::Finished)
-        << testing::PrintToString(receiver->ErrorTexts()) << testing::PrintToString(boxes->Texts());
-    ExpectServerHasSite(site.path(), sshd.Root() + "/www");
-    EXPECT_TRUE(
-        receiver->Saw("\"big.bin\" changed since its transfer was cut; it goes again whole"))
-        << testing::PrintToString(receiver->StatusTexts());
+    for (const bool changed : {false, true}) {
+        SCOPED_TRACE(changed ? "changed" : "unchanged");
+        CuttingProxy proxy(sshdPort, 2000000);
+        receiver = std::make_shared<HookedReceiver>();
+        WriteFileBytes(path, Varied(4 << 20));
+        SetModificationTime(path, 1700000000);
+        receiver->hook = [&path, changed](const std::string& status) {
+            if (changed && status.rfind("Trying \"big.bin\" again", 0) == 0) {
+                WriteFileBytes(path, Reexported(4 << 20));
+                SetModificationTime(path, 1700000000);
+            }
+        };
+        UploadJob job = SftpJob();
+        job.host = "127.0.0.1:" + std::to_string(proxy.port);
+        job.connections = 1;
+        boxes->QueueAnswer(IDYES);  // the host key of the proxy's port
+        boxes->QueueAnswer(IDYES);  // the missing folder
+        ASSERT_EQ(Run(job), UploadOutcome::Finished)
+            << testing::PrintToString(receiver->ErrorTexts())
+            << testing::PrintToString(boxes->Texts());
+        ExpectServerHasSite(site.path(), sshd.Root() + "/www");
+        EXPECT_EQ(CountStarting(receiver->StatusTexts(), "Going on with \"big.bin\" from byte "),
+                  changed ? 0 : 1)
+            << testing::PrintToString(receiver->StatusTexts());
+        EXPECT_EQ(receiver->Saw("\"big.bin\" changed since its transfer was cut; it goes again "
+                                "whole"),
+                  changed)
+            << testing::PrintToString(receiver->StatusTexts());
+        fs::remove_all(sshd.Root() + "/www");
+    }
 }
 
 TEST_F(UploadWorkerTest, AFolderAnotherUploadMadeMeanwhileIsUsed) {
