@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <tuple>
@@ -18,11 +19,13 @@
 
 namespace {
 
-constexpr char kThumbnailFolder[] = "Thumbs/";
-constexpr char kDoubleThumbnailFolder[] = "Thumbs/2x/";
-constexpr char kWebFolder[] = "Web/";
-constexpr char kPhoneFolder[] = "Web/Small/";
-constexpr char kThumbnailPrefix[] = "TN_";
+// The rest of name after "folder/", when name lies in folder.
+std::optional<std::string> Inside(const std::string& name, std::string_view folder) {
+    if (name.size() > folder.size() && name.starts_with(folder) && name[folder.size()] == '/') {
+        return name.substr(folder.size() + 1);
+    }
+    return std::nullopt;
+}
 
 using FolderId = std::pair<dev_t, ino_t>;
 
@@ -147,7 +150,7 @@ class GoneAlbums {
         for (const std::string& name : EntryNames(folder, true)) {
             const std::string child = JoinPath(relative, name);
             struct stat status;
-            if (name.starts_with('.') || name == "Thumbs" || name == "Web" ||
+            if (name.starts_with('.') || name == kThumbnailFolder || name == kWebFolder ||
                 ::lstat(JoinPath(target, child).c_str(), &status) != 0 ||
                 !S_ISDIR(status.st_mode) || FolderId(status.st_dev, status.st_ino) == sourceId) {
                 continue;
@@ -168,18 +171,17 @@ class GoneAlbums {
     // the album; intact: every output that is.
     bool MayGo(const std::string& folder, const std::string& name, const AlbumOutputFile& file,
                const std::set<std::string>& intact) {
-        if (name.starts_with(kDoubleThumbnailFolder)) {
-            return intact.contains(kThumbnailFolder +
-                                   name.substr(std::string_view(kDoubleThumbnailFolder).size()));
+        const std::string thumbnails = std::string(kThumbnailFolder) + "/";
+        if (const auto doubled = Inside(name, kDoubleThumbnailFolder)) {
+            return intact.contains(thumbnails + *doubled);
         }
         for (const std::string_view web : {kPhoneFolder, kWebFolder}) {
-            if (name.starts_with(web)) {
-                return intact.contains(std::string(kThumbnailFolder) + kThumbnailPrefix +
-                                       name.substr(web.size()));
+            if (const auto copy = Inside(name, web)) {
+                return intact.contains(thumbnails + kThumbnailPrefix + *copy);
             }
         }
         if (name.find('/') != std::string::npos) {
-            return name.starts_with(kThumbnailFolder);
+            return Inside(name, kThumbnailFolder).has_value();
         }
         if (IsPageName(name)) {
             return CarriesGeneratorMark(JoinPath(folder, name));

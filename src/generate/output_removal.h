@@ -10,6 +10,13 @@
 
 #include "work/worker_messages.h"
 
+// Where a run keeps the pictures it makes of a source, relative to its target folder.
+inline constexpr char kThumbnailFolder[] = "Thumbs";
+inline constexpr char kThumbnailPrefix[] = "TN_";
+inline constexpr char kDoubleThumbnailFolder[] = "Thumbs/2x";
+inline constexpr char kWebFolder[] = "Web";
+inline constexpr char kPhoneFolder[] = "Web/Small";
+
 class Remover {
   public:
     // Removes files of target; shownAs: how the status lines name the target folder ("" for

@@ -15,12 +15,6 @@
 
 namespace {
 
-constexpr char kThumbnailFolder[] = "Thumbs";
-constexpr char kThumbnailPrefix[] = "TN_";
-constexpr char kDoubleThumbnailFolder[] = "Thumbs/2x";
-constexpr char kWebFolder[] = "Web";
-constexpr char kPhoneFolder[] = "Web/Small";
-
 std::vector<std::string> FileNames(const std::string& folder) {
     return EntryNames(folder, false);
 }
