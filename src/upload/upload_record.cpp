@@ -1,19 +1,17 @@
 #include "upload/upload_record.h"
 
-#include <openssl/evp.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
-#include <memory>
+#include <limits>
 #include <string_view>
 #include <vector>
 
-#include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/registry_store.h"
 #include "platform/xdg_folders.h"
+#include "upload/content_hash.h"
 
 namespace {
 
@@ -21,21 +19,10 @@ constexpr std::string_view kHeader = "Mavren upload record 1";
 constexpr mode_t kFileMode = 0600;
 constexpr unsigned kFolderMode = 0700;
 constexpr std::size_t kNameLength = 40;
-constexpr std::size_t kHashBlock = 256 * 1024;
 // A line is about 100 bytes and the path: room for half a million files, and a record
 // that size is read in well under a second.
 constexpr std::size_t kMegabyte = 1024 * 1024;
 constexpr std::size_t kMaxRecordSize = 64 * kMegabyte;
-
-std::string Hex(const unsigned char* bytes, std::size_t count) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 15];
-    }
-    return text;
-}
 
 bool IsNameCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -98,11 +85,11 @@ std::string UploadRecordPath(const std::string& profileName, const std::string& 
     for (const char c : profileName.substr(0, kNameLength)) {
         name += IsNameCharacter(c) ? c : '_';
     }
-    const std::string place = server + "\n" + folder;
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(place.data(), place.size(), digest, &length, EVP_sha256(), nullptr);
-    return RegistryStoreFolder() + "/Upload records/" + name + "-" + Hex(digest, 8) + ".txt";
+    ContentHash place;
+    place.Add(server + "\n" + folder);
+    // The first 8 bytes of the hash tell the places apart well enough.
+    return RegistryStoreFolder() + "/Upload records/" + name + "-" + place.Finish().substr(0, 16) +
+           ".txt";
 }
 
 bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string& problem) {
@@ -220,29 +207,5 @@ void DeleteUploadRecord(const std::string& path) {
 }
 
 bool HashFileContent(int fd, std::string& hash) {
-    hash.clear();
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
-                                                                          &EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
-        errno = ENOMEM;
-        return false;
-    }
-    std::vector<unsigned char> block(kHashBlock);
-    std::uint64_t offset = 0;
-    for (;;) {
-        const ssize_t got = ReadAllAt(fd, offset, block.data(), block.size());
-        if (got < 0) {
-            return false;
-        }
-        EVP_DigestUpdate(context.get(), block.data(), static_cast<std::size_t>(got));
-        offset += static_cast<std::uint64_t>(got);
-        if (static_cast<std::size_t>(got) < block.size()) {
-            break;  // the file ends
-        }
-    }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_DigestFinal_ex(context.get(), digest, &length);
-    hash = Hex(digest, length);
-    return true;
+    return HashFilePart(fd, 0, std::numeric_limits<std::uint64_t>::max(), "SHA256", hash);
 }
