@@ -17,11 +17,12 @@
 // to three times after a growing pause. A file over 1 MB of which the server kept a part
 // goes on from there only when that part is what this upload sent of the file as it still
 // is (same size, times and inode locally; on the server not the copy it had before, and
-// the same bytes by the server's hash or by parts read back); otherwise it goes whole.
-// After every file the server's size of it must be the size sent (and after a resumed
-// sending the bytes around the join must be the file's), and the local file must not have
-// changed meanwhile; otherwise it goes again whole, and only a file that passed enters the
-// record. A rate limit holds all connections together. What the walk of the
+// the same bytes by the server's hash or by its end read back); otherwise it goes whole.
+// Every file's size on the server must then be the size sent: a resumed one is checked at
+// once (its end or hash too), the others in one listing of each folder, which each
+// connection makes at least every 30 seconds and at its end. A file the server kept
+// otherwise, or that changed locally while it was sent, goes again whole, and only a file
+// that passed enters the record. A rate limit holds all connections together. What the walk of the
 // site leaves out (upload_walk.h: links out of it, names no server takes) gets a status
 // line each and is not touched on the server.
 //
