@@ -13,6 +13,7 @@ constexpr int kGeneration = 0;
 constexpr int kLinkOptions = 1;
 constexpr int kIndexOptions = 2;
 constexpr int kContentOptions = 3;
+constexpr int kFtpOptions = 4;
 constexpr int kMisc = 5;
 constexpr int kHtmlOptions = 6;
 constexpr int kPhotos = 7;
@@ -86,6 +87,9 @@ const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable = {{
     {"Photo-Order",                   K::PhotoOrder,                 T::Int,    kPhotos,         true, true, "0"},
     {"Page-Language",                 K::PageLanguage,               T::String, kPages,           true, true, ""},
     {"Include-Subfolders",            K::IncludeSubfolders,          T::Bool,   kPhotos,         true, true, "No"},
+    {"Photo-Originals-Without-Place", K::PhotoOriginalsWithoutPlace, T::Bool,   kPhotos,         true, true, "No"},
+    {"Site-Index-Html",               K::SiteIndexHtml,              T::Bool,   kPages,          true, true, "No"},
+    {"Upload-Whole-Folder",           K::UploadWholeFolder,          T::Bool,   kFtpOptions,     true, true, "No"},
 }};
 // clang-format on
 

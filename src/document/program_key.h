@@ -74,6 +74,9 @@ enum class ProgramKey : int {
     PhotoOrder = 58,
     PageLanguage = 59,
     IncludeSubfolders = 60,
+    PhotoOriginalsWithoutPlace = 61,
+    SiteIndexHtml = 62,
+    UploadWholeFolder = 63,
 };
 
 // Value types, numbered as the table stores them.
@@ -91,7 +94,7 @@ struct KeyDescriptor {
     std::string_view standard = {};
 };
 
-constexpr int kProgramKeyCount = 61;
+constexpr int kProgramKeyCount = 64;
 constexpr int kOriginalKeyCount = 53;
 
 // Values of Misc-GIF-Thumbnail-Type and Photo-Order.

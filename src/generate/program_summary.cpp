@@ -286,8 +286,12 @@ const std::vector<Row>& Rows() {
         Plain(kPhotos, "Captions from the camera", K::PhotoCameraCaptions, YesNo),
         {kPhotos, "Order", {K::PhotoOrder}, Order},
         Plain(kPhotos, "Subfolders as albums", K::IncludeSubfolders, YesNo),
+        Plain(kPhotos, "Originals without place and identity", K::PhotoOriginalsWithoutPlace,
+              YesNo),
         // Left out while empty: the pages then declare the system's language.
         Plain(kPages, "Page language", K::PageLanguage, TextOf),
+        Plain(kPages, "index.html start page", K::SiteIndexHtml, YesNo),
+        Plain(kOther, "Upload the whole target folder", K::UploadWholeFolder, YesNo),
     };
     return rows;
 }

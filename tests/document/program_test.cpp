@@ -80,6 +80,9 @@ const ExpectedRow kExpected[] = {
     {"Photo-Order", 58, KeyType::Int, "Photos", "0"},
     {"Page-Language", 59, KeyType::String, "Pages", ""},
     {"Include-Subfolders", 60, KeyType::Bool, "Photos", "No"},
+    {"Photo-Originals-Without-Place", 61, KeyType::Bool, "Photos", "No"},
+    {"Site-Index-Html", 62, KeyType::Bool, "Pages", "No"},
+    {"Upload-Whole-Folder", 63, KeyType::Bool, "FTP Options", "No"},
 };
 
 TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
@@ -95,9 +98,9 @@ TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
         EXPECT_EQ(kKeyTable[row].listed, row != 0);
         ids.insert(kExpected[row].id);
     }
-    EXPECT_EQ(ids.size(), 61u);  // dense 0 to 60
+    EXPECT_EQ(ids.size(), 64u);  // dense 0 to 63
     EXPECT_EQ(*ids.begin(), 0);
-    EXPECT_EQ(*ids.rbegin(), 60);
+    EXPECT_EQ(*ids.rbegin(), 63);
 }
 
 TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {
