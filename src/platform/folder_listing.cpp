@@ -3,7 +3,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-FolderListing::FolderListing(const std::string& folder) : m_dir(::opendir(folder.c_str())) {}
+#include <cerrno>
+
+FolderListing::FolderListing(const std::string& folder) : m_dir(::opendir(folder.c_str())) {
+    if (m_dir == nullptr) {
+        m_error = errno != 0 ? errno : EIO;
+    }
+}
 
 FolderListing::~FolderListing() {
     if (m_dir != nullptr) {
@@ -12,10 +18,17 @@ FolderListing::~FolderListing() {
 }
 
 bool FolderListing::Next(FolderEntry& entry) {
-    if (m_dir == nullptr) {
+    if (m_dir == nullptr || m_error != 0) {
         return false;
     }
-    while (const dirent* item = ::readdir(m_dir)) {
+    for (;;) {
+        // readdir tells the end of the folder from a failed read only by errno.
+        errno = 0;
+        const dirent* item = ::readdir(m_dir);
+        if (item == nullptr) {
+            m_error = errno;
+            return false;
+        }
         const std::string_view name = item->d_name;
         if (name == "." || name == "..") {
             continue;
@@ -24,7 +37,6 @@ bool FolderListing::Next(FolderEntry& entry) {
         entry.type = item->d_type;
         return true;
     }
-    return false;
 }
 
 unsigned char FolderListing::TypeOf(const FolderEntry& entry) const {

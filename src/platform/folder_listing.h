@@ -2,7 +2,9 @@
 
 // One folder's entries, read one at a time while the folder stays open, and closed when the
 // listing goes. Entries come in the order the file system hands them out, "." and ".." left
-// out; callers that want an order sort. Not thread-safe: one listing belongs to one thread.
+// out; callers that want an order sort. A listing that breaks off says so: a folder read only
+// in part is never taken for the whole folder. Not thread-safe: one listing belongs to one
+// thread.
 
 #include <dirent.h>
 
@@ -25,9 +27,13 @@ class FolderListing {
 
     bool IsOpen() const { return m_dir != nullptr; }
 
-    // The next entry into entry; false after the last one, and always on a listing that is
-    // not open.
+    // The next entry into entry; false after the last one, when reading the folder failed
+    // (Error then says why), and always on a listing that is not open.
     bool Next(FolderEntry& entry);
+
+    // The errno of the failure that ended the listing: of opening the folder, or of a read
+    // that broke off part way; 0 while every read so far succeeded.
+    int Error() const { return m_error; }
 
     // The entry's type, from its own status (a link not followed) where the file system did
     // not tell; DT_UNKNOWN when that status cannot be had either, as for an entry gone
@@ -39,4 +45,5 @@ class FolderListing {
 
   private:
     DIR* m_dir;
+    int m_error = 0;
 };

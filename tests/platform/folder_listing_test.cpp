@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <map>
 
+#include "support/fuse_mount.h"
 #include "support/test_support.h"
 
 namespace {
@@ -53,9 +54,40 @@ TEST(FolderListing, AFolderThatCannotBeOpenedSaysWhy) {
         FolderListing listing(c.folder);
         EXPECT_FALSE(listing.IsOpen()) << c.folder;
         EXPECT_EQ(errno, c.error) << c.folder;
+        EXPECT_EQ(listing.Error(), c.error) << c.folder;
         FolderEntry entry;
         EXPECT_FALSE(listing.Next(entry)) << c.folder;
     }
+}
+
+TEST(FolderListing, AListingThatBreaksOffPartWayIsAFailureNotTheEnd) {
+    TempDir dir;
+    for (int i = 0; i < 20; ++i) {
+        WriteFileBytes(dir / ("disk/photo" + std::to_string(i) + ".jpg"), "x");
+    }
+    const FuseMount mount(MAVREN_SOURCE_DIR "/tests/support/breaking_listing_fs.py", dir / "disk",
+                          dir / "mount");
+    if (!mount.Mounted()) {
+        GTEST_SKIP() << "No FUSE mount to test on (/dev/fuse, root, python3-fusepy): "
+                     << mount.said;
+    }
+    const auto count = [&](int& error) {
+        FolderListing listing(dir / "mount");
+        int entries = 0;
+        for (FolderEntry entry; listing.Next(entry);) {
+            ++entries;
+        }
+        error = listing.Error();
+        return entries;
+    };
+    int error = -1;
+    EXPECT_EQ(count(error), 20);
+    EXPECT_EQ(error, 0);
+    WriteFileBytes(dir / "disk/.listing-breaks", "");
+    const int read = count(error);
+    EXPECT_GT(read, 0);
+    EXPECT_LT(read, 20);
+    EXPECT_EQ(error, EIO);
 }
 
 }  // namespace
