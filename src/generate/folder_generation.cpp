@@ -17,6 +17,7 @@
 #include "generate/picture_names.h"
 #include "generate/picture_size_question.h"
 #include "generate/product.h"
+#include "generate/site_index_page.h"
 #include "generate/source_kind.h"
 #include "generate/stale_output.h"
 #include "generate/thumbnail_queue.h"
@@ -397,15 +398,23 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     } else if (!contentOnly) {
         outcome.startPage = "INDEX000.HTM";
     }
+    bool siteIndex = false;
     if (!IsStopRequested(stop)) {
         // Only a finished run knows what the site is, and so what is no longer part of it.
         run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
         if (copySources) {
             ReportOtherPictures(program, SourcePatterns(program), records, window);
         }
+        // The site's address shows its top folder's index.html; an album below has none.
+        siteIndex =
+            (album == nullptr || !album->hasParent) &&
+            UpdateSiteIndexPage(program, outcome.startPage, window, run.summary.filesRemoved);
     }
     if (album != nullptr) {
         FillOutcome(program, records, copySources, run.summary, outcome);
+        if (siteIndex) {
+            outcome.outputs.emplace_back(kSiteIndexName);
+        }
     }
     return tally(kRunFinished);
 }
