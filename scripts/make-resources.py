@@ -2,6 +2,7 @@
 """Makes the files Mavren installs beside its programs, in resources/:
 
   GifPlaceHolder.gif       the neutral picture index pages show for GIF sources
+  DamagedPlaceHolder.png   the neutral picture pages show for a photo that cannot be read
   GeneratedWithMavren.gif  the 96 x 31 credit badge of content pages
   Default.mav              the template a new program starts from, written by
                            mavren-cli itself, so it has the exact program file layout
@@ -81,6 +82,16 @@ def placeholder(target):
     canvas.save(target)
 
 
+def damaged(target):
+    """A crossed-out frame: a picture that is not there."""
+    canvas = Canvas(120, 120, (232, 232, 232))
+    canvas.frame((150, 150, 150))
+    for step in range(60):
+        canvas.rectangle(30 + step, 30 + step, 3, 3, (150, 150, 150))
+        canvas.rectangle(87 - step, 30 + step, 3, 3, (150, 150, 150))
+    canvas.save(target)
+
+
 def badge(target):
     canvas = Canvas(96, 31, (192, 0, 0))
     canvas.frame((110, 0, 0))
@@ -102,6 +113,7 @@ def main():
     build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build")
     resources = os.path.join(root, "resources")
     placeholder(os.path.join(resources, "GifPlaceHolder.gif"))
+    damaged(os.path.join(resources, "DamagedPlaceHolder.png"))
     badge(os.path.join(resources, "GeneratedWithMavren.gif"))
     default_program(os.path.join(build, "mavren-cli"), os.path.join(resources, "Default.mav"))
 

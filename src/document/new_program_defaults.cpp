@@ -28,6 +28,8 @@ void ApplyNewProgramDefaults(Program& program, const NewProgramSettings& setting
     program.SetInt(ProgramKey::IndexThumbnailLayoutType, 1);  // the counts below, not 3 by 3
     program.SetInt(ProgramKey::IndexThumbnailsAcross, kNewProgramThumbnailsAcross);
     program.SetInt(ProgramKey::IndexThumbnailsDown, kNewProgramThumbnailsDown);
+    // The site's own address shows its start page.
+    program.SetInt(ProgramKey::SiteIndexHtml, 1);
     if (settings.pictures) {
         ApplyPictureProgramSettings(program, settings.pictureChoices);
     }

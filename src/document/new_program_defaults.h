@@ -3,7 +3,8 @@
 // What a program made by `mavren-cli new` or the New Program wizard starts with over the
 // default program: its folders and file patterns, the source folder's own name as the
 // index title (with albums, each album's path, which on the top album is that name),
-// pages of 4 by 5 thumbnails, and for pictures what ApplyPictureProgramSettings gives.
+// pages of 4 by 5 thumbnails, an index.html that shows the start page, and for pictures
+// what ApplyPictureProgramSettings gives.
 // The default program and programs written before are left as they are. The callers give
 // new programs kNewProgramTheme once the program file exists, since a theme is copied
 // beside it. Pure functions.

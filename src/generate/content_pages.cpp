@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "document/pattern_expansion.h"
+#include "generate/damaged_pictures.h"
 #include "generate/file_descriptions.h"
 #include "generate/html_files.h"
 #include "generate/page_frame.h"
@@ -97,7 +98,11 @@ bool WriteContent(PageWriter& page, const Program& program, SourceKind kind,
     const SourceRecord& record = records[i];
     switch (kind) {
         case SourceKind::Images:
-            WritePicture(page, program, records, i, caption);
+            if (!record.damage.empty()) {
+                WriteDamagedPicture(page, record, 0);
+            } else {
+                WritePicture(page, program, records, i, caption);
+            }
             return true;
         case SourceKind::Text: {
             std::string text;

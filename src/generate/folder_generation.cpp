@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "generate/content_pages.h"
+#include "generate/damaged_pictures.h"
 #include "generate/file_descriptions.h"
 #include "generate/html_files.h"
 #include "generate/index_entry.h"
@@ -17,6 +19,7 @@
 #include "generate/picture_names.h"
 #include "generate/picture_size_question.h"
 #include "generate/product.h"
+#include "generate/site_index_page.h"
 #include "generate/source_kind.h"
 #include "generate/stale_output.h"
 #include "generate/thumbnail_queue.h"
@@ -67,7 +70,8 @@ void ReportOtherPictures(const Program& program, const std::string& patterns,
                          const std::vector<SourceRecord>& records,
                          const std::shared_ptr<WorkerMessageReceiver>& window) {
     std::vector<std::string> ours = {std::string(kGifPlaceholderName),
-                                     std::string(kCreditBadgeName)};
+                                     std::string(kCreditBadgeName),
+                                     std::string(kDamagedPlaceholderName)};
     if (program.GetInt(ProgramKey::HtmlBackgroundStyle) == 0) {
         ours.push_back(PathFileName(program.GetText(ProgramKey::HtmlBackgroundImage)));
     }
@@ -110,11 +114,17 @@ void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
     for (int i = 0; i < count && !IsStopRequested(stop); ++i) {
         SourceRecord& record = records[static_cast<std::size_t>(i)];
         ThumbnailQueue::Job job;
-        if (!PictureJob(record, program, withThumbnails, job)) {
+        if (!record.damage.empty() || !PictureJob(record, program, withThumbnails, job)) {
             continue;
         }
         PostProgress(window, PercentDone(i, count));
         const PictureSet& pictures = queue.Pictures(i, job);
+        if (pictures.thumbnail.unreadable) {
+            MarkDamaged(record, pictures.thumbnail.reason);
+            PostStatusText(window, "Cannot show \"" + PathFileName(record.source) +
+                                       "\": " + pictures.thumbnail.reason);
+            continue;
+        }
         const std::string web = WebCopyName(record.source, program);
         if (pictures.web.exists) {
             record.webCopy = web;
@@ -143,7 +153,7 @@ void AddOutputs(const SourceRecord& record, const std::string& target, bool copi
             outputs.push_back(*name);
         }
     }
-    if (copied) {
+    if (copied && record.damage.empty()) {
         outputs.push_back(RelativePath(target, record.source));
     }
 }
@@ -198,7 +208,8 @@ bool DropOwnFiles(const Program& program, FileList& list, const GenerationOption
     if (kind == SourceKind::Images) {
         return DropEntries(list, stop, [](const std::string& entry) {
             const std::string name = PathFileName(entry);
-            return name == kCreditBadgeName || name == kGifPlaceholderName;
+            return name == kCreditBadgeName || name == kGifPlaceholderName ||
+                   name == kDamagedPlaceholderName;
         });
     }
     return kind == SourceKind::Html &&
@@ -338,6 +349,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
                                             window)) {
                     return kRunEndedAfterMessage;
                 }
+                MarkDamaged(record, DamageFromSizeError(error));
             }
         }
         // A picture that cannot be measured is not one the run can vouch for: its index
@@ -389,6 +401,20 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         return ended();
     }
 
+    bool anyDamaged = false;
+    for (int i = 0; i < count; ++i) {
+        SourceRecord& record = records[static_cast<std::size_t>(i)];
+        if (!record.damage.empty()) {
+            // The copy in the target goes with the stale output: it is the source's.
+            record.source = list[static_cast<std::size_t>(i)];
+            record.originalPublished = false;
+            anyDamaged = true;
+        }
+    }
+    if (anyDamaged && !IsStopRequested(stop)) {
+        (void)CopyDamagedPlaceholder(targetDir, window);  // a failure has been told
+    }
+
     const bool contentOnly = !program.GetBool(ProgramKey::GenerateIndexPage) &&
                              program.GetBool(ProgramKey::GenerateContentPages);
     if (!records.empty()) {
@@ -397,15 +423,29 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     } else if (!contentOnly) {
         outcome.startPage = "INDEX000.HTM";
     }
+    bool siteIndex = false;
     if (!IsStopRequested(stop)) {
         // Only a finished run knows what the site is, and so what is no longer part of it.
         run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
+        if (anyDamaged) {
+            run.summary.filesRemoved += RemoveDamagedWebCopies(program, records, window);
+        }
         if (copySources) {
             ReportOtherPictures(program, SourcePatterns(program), records, window);
         }
+        // The site's address shows its top folder's index.html; an album below has none.
+        siteIndex =
+            (album == nullptr || !album->hasParent) &&
+            UpdateSiteIndexPage(program, outcome.startPage, window, run.summary.filesRemoved);
     }
     if (album != nullptr) {
         FillOutcome(program, records, copySources, run.summary, outcome);
+        if (siteIndex) {
+            outcome.outputs.emplace_back(kSiteIndexName);
+        }
+        if (anyDamaged) {
+            outcome.outputs.emplace_back(kDamagedPlaceholderName);
+        }
     }
     return tally(kRunFinished);
 }

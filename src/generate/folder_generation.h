@@ -34,7 +34,7 @@ struct FolderOutcome {
 std::string SourcePatterns(const Program& program);
 
 // Drops from list the files of the tool's own that the kind of source may pick up: the
-// credit badge and the placeholder among pictures, generated pages among HTML files. True
+// credit badge and the placeholders among pictures, generated pages among HTML files. True
 // when any was dropped.
 bool DropOwnFiles(const Program& program, FileList& list, const GenerationOptions& options);
 

@@ -186,7 +186,8 @@ class GoneAlbums {
         if (IsPageName(name)) {
             return CarriesGeneratorMark(JoinPath(folder, name));
         }
-        return name == kCreditBadgeName || name == kGifPlaceholderName || IsStillSource(name, file);
+        return name == kCreditBadgeName || name == kGifPlaceholderName ||
+               name == kDamagedPlaceholderName || IsStillSource(name, file);
     }
 
     // Whether a file of that name, size and time is among the sources: then the file is a

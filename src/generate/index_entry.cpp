@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "document/pattern_expansion.h"
+#include "generate/damaged_pictures.h"
 #include "generate/index_pages.h"
 #include "generate/photo_markup.h"
 #include "generate/picture_size_question.h"
@@ -51,9 +52,25 @@ IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumb
     entriesOnFirstScreen = EntriesOnFirstScreen(across, boxSize);
 }
 
-bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord& record,
-                             int shownAt) {
+bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& record, int shownAt) {
     page.Line(2, "<TD ALIGN=CENTER VALIGN=MIDDLE>\n");
+    Picture picture;
+    if (showThumbnails && !FindPicture(position, record, picture)) {
+        return false;
+    }
+    if (!record.damage.empty()) {
+        // Nothing of the picture is in the site: its content page, if any, is all there is.
+        if (contentPages) {
+            page.Format("%s<A HREF=\"%s\">\n", page.Indent(0).c_str(),
+                        UrlPath(record.contentPage).c_str());
+        }
+        WriteDamagedPicture(page, record, showThumbnails ? boxSize : 0);
+        if (contentPages) {
+            page.Line(0, "</A>\n");
+        }
+        page.Line(-2, "</TD>\n");
+        return true;
+    }
     // Without content pages the entry leads to the file itself, by a path that still
     // holds once the site is uploaded.
     std::string link = contentPages ? record.contentPage : RelativePath(target, record.source);
@@ -62,10 +79,6 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord&
     }
     page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(link).c_str());
     if (showThumbnails) {
-        Picture picture;
-        if (!FindPicture(position, record, picture)) {
-            return false;
-        }
         if (picture.source.empty()) {
             WriteLabelAlone(page, record);
             page.Line(0, "</A>\n");
@@ -111,7 +124,7 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, const SourceRecord&
     return true;
 }
 
-bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Picture& picture) {
+bool IndexEntryWriter::FindPicture(int position, SourceRecord& record, Picture& picture) {
     if (record.thumbnail.empty()) {
         ++summary.withoutThumbnail;  // the run could not measure it and has said so
         return true;
@@ -142,6 +155,9 @@ bool IndexEntryWriter::FindPicture(int position, const SourceRecord& record, Pic
             ++summary.withoutThumbnail;
             PostStatusText(window, "No thumbnail for \"" + PathFileName(record.source) +
                                        "\": " + outcome.reason);
+            if (outcome.unreadable) {
+                MarkDamaged(record, outcome.reason);
+            }
             return true;
     }
     picture.source = std::string(kThumbnailFolder) + "/" + PathFileName(record.thumbnail);

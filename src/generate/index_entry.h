@@ -31,8 +31,11 @@ class IndexEntryWriter {
     // Writes the cell of the record at position. False after telling the user when the
     // index generation must end (a picture could not be copied, or the user said No).
     // shownAt is the entry's place among all the entries of the pages, when entries of
-    // sub-albums come before the records; -1: position.
-    bool Write(PageWriter& page, int position, const SourceRecord& record, int shownAt = -1);
+    // sub-albums come before the records; -1: position. A picture whose thumbnail cannot be
+    // made because it cannot be decoded is marked damaged in record, and its cell, like
+    // that of every damaged picture, shows the placeholder, its name and the reason, linked
+    // to its content page when there are content pages.
+    bool Write(PageWriter& page, int position, SourceRecord& record, int shownAt = -1);
 
   private:
     // What the cell's IMG element shows; width and height are -1 when not known. No
@@ -43,7 +46,7 @@ class IndexEntryWriter {
         int height = -1;
     };
 
-    bool FindPicture(int position, const SourceRecord& record, Picture& picture);
+    bool FindPicture(int position, SourceRecord& record, Picture& picture);
     bool GifPicture(const SourceRecord& record, Picture& picture);
     bool CopyPlaceholder();
     std::string Label(const SourceRecord& record);

@@ -19,3 +19,4 @@ constexpr std::string_view kProductHomePage = "https://mavren.example.org/";
 // The pictures the tool installs beside its programs and places in generated sites.
 constexpr std::string_view kGifPlaceholderName = "GifPlaceHolder.gif";
 constexpr std::string_view kCreditBadgeName = "GeneratedWithMavren.gif";
+constexpr std::string_view kDamagedPlaceholderName = "DamagedPlaceHolder.png";

@@ -28,6 +28,9 @@ class SourceRecord {
     int phoneHeight = 0;            // likewise
     std::string thumbnail2x;        // the thumbnail at twice its size, for sharp screens
     bool originalPublished = true;  // the source was copied into the target
+    // Why the picture cannot be shown ("it is not a valid JPG file"): nothing of it is then
+    // published and its pages show the placeholder instead. Empty for a sound picture.
+    std::string damage;
 
     PhotoFacts facts;  // what the camera recorded, read when a page or the order needs it
 };

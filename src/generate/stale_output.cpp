@@ -96,6 +96,9 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
     std::set<std::string> thumbnailNames;
     std::set<std::string> copyNames;
     for (const SourceRecord& record : records) {
+        if (!record.damage.empty()) {
+            continue;  // nothing made of a damaged picture stays in the site
+        }
         const std::string name = PathFileName(record.source);
         for (const std::string& kept : {name, name + ".jpg", name + ".png"}) {
             thumbnailNames.insert(kThumbnailPrefix + kept);

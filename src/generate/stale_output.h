@@ -2,7 +2,8 @@
 
 // What a finished run leaves behind from earlier runs, and only that: index and content
 // pages numbered past this run's last (each only when it carries the generator mark), and
-// thumbnails, their doubles, web and phone copies whose source is no longer a source.
+// thumbnails, their doubles, web and phone copies whose source is no longer a source or is
+// a damaged picture.
 // Copies of sources are removed only when the program withholds the originals, and only
 // exact ones (the target may be the source folder); pictures in the target that are not
 // among the sources are only counted. Runs on the generation worker thread after the pages are

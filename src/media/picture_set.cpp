@@ -222,10 +222,13 @@ bool CopyBytes(const std::string& source, const std::string& destination) {
 }
 
 // Why a source that could not be decoded gives no thumbnail.
-std::string DecodeFailure() {
+// Why the source could not be decoded; damaged is set when the fault is the file's own.
+std::string DecodeFailure(bool& damaged) {
+    damaged = false;
     if (const std::string problem = ImagingProblem(); !problem.empty()) {
         return "the picture library is missing: " + problem;
     }
+    damaged = true;
     return "it is damaged or not a picture";
 }
 
@@ -265,7 +268,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
 
     SourceFacts facts;
     if (!ReadSourceFacts(request.source, facts) || facts.width < 1 || facts.height < 1) {
-        set.thumbnail.reason = DecodeFailure();
+        set.thumbnail.reason = DecodeFailure(set.thumbnail.unreadable);
         return set;
     }
     if (static_cast<long long>(facts.width) * facts.height > kMaxDecodePixels) {
@@ -347,9 +350,14 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
     Pixels pixels = DecodeOnce(request.source, facts, outputs.front(), damaged);
     set.decodes = 1;
     if (pixels.empty()) {
-        if (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists) {
-            set.thumbnail.reason = DecodeFailure();
+        // Said also when a thumbnail was kept or not asked for: the web copy is missing.
+        bool fileAtFault = false;
+        const std::string failure = DecodeFailure(fileAtFault);
+        if (set.thumbnail.reason.empty() ||
+            (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists)) {
+            set.thumbnail.reason = failure;
         }
+        set.thumbnail.unreadable = fileAtFault;
         return set;
     }
     for (const Output& output : outputs) {

@@ -35,7 +35,9 @@ bool KeptThumbnailSize(const std::string& source, const std::string& thumbnail,
 }
 
 // Why a source that could not be decoded gives no thumbnail.
-std::string DecodeFailure(const std::string& source, bool jpeg) {
+// Why source could not be decoded; damaged is set when the fault is the file's own.
+std::string DecodeFailure(const std::string& source, bool jpeg, bool& damaged) {
+    damaged = false;
     if (const std::string problem = ImagingProblem(); !problem.empty()) {
         return "the picture library is missing: " + problem;
     }
@@ -46,6 +48,7 @@ std::string DecodeFailure(const std::string& source, bool jpeg) {
     if (sized && static_cast<long long>(width) * height > kMaxDecodePixels) {
         return "it has more than 100 million pixels";
     }
+    damaged = true;
     return jpeg ? "it is damaged or not a JPEG picture" : "it is damaged or not a PNG picture";
 }
 
@@ -94,7 +97,7 @@ bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int 
     }
     const Image decoded = jpeg ? DecodeJpeg(source) : DecodePng(source);
     if (decoded.empty()) {
-        result.reason = DecodeFailure(source, jpeg);
+        result.reason = DecodeFailure(source, jpeg, result.unreadable);
         return finish();
     }
     int width = 0;
@@ -107,6 +110,7 @@ bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int 
     const Image scaled = ScaleImage(decoded, width, height);
     if (scaled.empty()) {
         result.reason = "it is damaged";
+        result.unreadable = true;
         return finish();
     }
     if (!WriteImage(thumbnail, scaled)) {

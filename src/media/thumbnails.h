@@ -20,6 +20,7 @@ struct ThumbnailOutcome {
     Kind kind = Kind::NotMade;
     std::string reason;    // when not made, why, for the user: "it is damaged or not a PNG picture"
     bool damaged = false;  // made from a JPEG with corrupt data: it shows what could be read
+    bool unreadable = false;  // the source's pixels could not be decoded (reason says why)
 };
 
 // Makes the thumbnail file of a source whose extension is JPG (or JPEG, JPE) or PNG, scaled to

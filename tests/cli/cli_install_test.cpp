@@ -33,10 +33,10 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
         EXPECT_TRUE(fs::is_regular_file(link)) << "the link leads nowhere: " << link.string();
     }
     for (const char* file :
-         {"Default.mav", "splash1.jpg", "GifPlaceHolder.gif", "GeneratedWithMavren.gif",
-          "mavren.png", "mavren-program.png", "mavren-vips.so", "mavren-secrets.so",
-          "Help/GEN0000.htm", "Help/GEN0008.htm", "Help/INDEX000.HTM", "themes/light/index.htm",
-          "themes/dark/content.htm", "themes/gallery/theme.txt"}) {
+         {"Default.mav", "splash1.jpg", "GifPlaceHolder.gif", "DamagedPlaceHolder.png",
+          "GeneratedWithMavren.gif", "mavren.png", "mavren-program.png", "mavren-vips.so",
+          "mavren-secrets.so", "Help/GEN0000.htm", "Help/GEN0008.htm", "Help/INDEX000.HTM",
+          "themes/light/index.htm", "themes/dark/content.htm", "themes/gallery/theme.txt"}) {
         EXPECT_TRUE(fs::is_regular_file(prefix / (std::string("lib/mavren/") + file))) << file;
     }
     for (const char* file :

@@ -30,4 +30,16 @@ TEST(NewProgramDefaults, TheIndexTitleShowsTheSourceFolderName) {
     }
 }
 
+// New programs, of pictures or not, give their site an index.html; the default program
+// (and so every program written before) does not.
+TEST(NewProgramDefaults, NewProgramsGetAnIndexHtmlStartPage) {
+    Program program;
+    program.ApplyDefaults();
+    EXPECT_FALSE(program.GetBool(ProgramKey::SiteIndexHtml));
+    for (const bool pictures : {true, false}) {
+        ApplyNewProgramDefaults(program, {"/home/ann/Trip", "/srv/site", "*.txt", pictures, {}});
+        EXPECT_TRUE(program.GetBool(ProgramKey::SiteIndexHtml)) << pictures;
+    }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/app_folders.h"
+#include "support/site_links.h"
 
 namespace fs = std::filesystem;
 
@@ -88,4 +89,6 @@ void SiteTest::ExpectGoldenSite(const std::string& name) {
         EXPECT_TRUE(expected == actual)
             << name << "/" << page << ": " << FirstDifference(expected, actual);
     }
+    EXPECT_FALSE(fs::exists(target + "/index.html")) << "not asked for";
+    EXPECT_EQ(BrokenSiteLinks(target), std::vector<std::string>()) << name;
 }

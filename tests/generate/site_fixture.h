@@ -33,7 +33,8 @@ class SiteTest : public ::testing::Test {
     static std::vector<std::string> FileNames(const std::string& folder,
                                               const std::string& suffix = "");
 
-    // Expects the target's pages to be exactly the golden ones of tests/generate/golden/name.
+    // Expects the target's pages to be exactly the golden ones of tests/generate/golden/name,
+    // with no index.html beside them and every link of them leading to a file of the site.
     void ExpectGoldenSite(const std::string& name);
 
     std::string Page(const std::string& name) { return ReadFileBytes(target + "/" + name); }
