@@ -285,6 +285,38 @@ class PropertyPagesTest : public QObject {
         QCOMPARE(result.GetBool(ProgramKey::IncludeSubfolders), true);
     }
 
+    void photosPageTellsWhatPublishedOriginalsCarry() {
+        Program result;
+        OnPage(
+            kPhotos, {},
+            [](QWidget* sheet) {
+                auto* publish = Find<QAbstractButton>(sheet, "publishOriginalsCheckBox");
+                auto* withoutPlace = Find<QAbstractButton>(sheet, "originalsWithoutPlaceCheckBox");
+                auto* warning = Find<QLabel>(sheet, "originalsPlaceLabel");
+                QCOMPARE(warning->text(), QStringLiteral("Originals are published as taken, with "
+                                                         "the place where they were taken"));
+                // Published as taken: {publish, without place} -> {box enabled, warning}.
+                const struct {
+                    bool publish, withoutPlace, enabled, warned;
+                } steps[] = {{true, false, true, true},
+                             {true, true, true, false},
+                             {false, true, false, false},
+                             {true, false, true, true},
+                             {true, true, true, false}};
+                for (const auto& step : steps) {
+                    publish->setChecked(step.publish);
+                    withoutPlace->setChecked(step.withoutPlace);
+                    QCOMPARE(withoutPlace->isEnabled(), step.enabled);
+                    QCOMPARE(!warning->isHidden(), step.warned);
+                }
+                QVERIFY(publish->isEnabled());  // a withheld original matters without web copies
+                PressButton(sheet, QDialogButtonBox::Ok);
+            },
+            &result);
+        QCOMPARE(result.GetBool(ProgramKey::PhotoPublishOriginals), true);
+        QCOMPARE(result.GetBool(ProgramKey::PhotoOriginalsWithoutPlace), true);
+    }
+
     void gifHandlingOffersFirstFrameThumbnails_data() {
         QTest::addColumn<int>("stored");
         QTest::addColumn<QString>("radio");
