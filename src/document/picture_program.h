@@ -18,7 +18,8 @@ constexpr int kNewProgramWebSize = 1600;
 struct PictureProgramChoices {
     bool webCopies = true;
     PhotoOrder order = PhotoOrder::ByName;
-    bool albums = false;  // each subfolder with pictures an album of its own
+    bool albums = false;            // each subfolder with pictures an album of its own
+    bool publishOriginals = false;  // as taken
 };
 
 void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& choices = {});
