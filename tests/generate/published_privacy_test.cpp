@@ -196,7 +196,13 @@ TEST_F(PublishedPrivacyTest, OriginalsWithoutPlaceAreTheSourceApartFromIt) {
     MakeNewProgram(true);
     program.SetInt(K::PhotoPublishOriginals, 1);
     program.SetInt(K::PhotoOriginalsWithoutPlace, 1);
+    AddExamplePhoto("Pebbles.png");
+    ExifTool({"-q", "-overwrite_original", "-GPSLatitude=48.1", "-GPSLatitudeRef=N",
+              "-SerialNumber=PNG-SERIAL-PRIVATE", source + "/Pebbles.png"});
     ASSERT_EQ(Generate(), kRunFinished);
+    const std::string png = Tags(target + "/Pebbles.png");
+    EXPECT_EQ(png.find("GPS"), std::string::npos) << png;
+    EXPECT_EQ(png.find("Serial"), std::string::npos) << png;
     const std::string original = source + "/Alpine Lake.jpg";
     const std::string published = target + "/Alpine Lake.jpg";
     const std::string tags = Tags(published);
@@ -221,8 +227,8 @@ TEST_F(PublishedPrivacyTest, OriginalsWithoutPlaceAreTheSourceApartFromIt) {
     program.SetInt(K::PhotoOriginalsWithoutPlace, 0);
     ASSERT_EQ(Generate(), kRunFinished);
     EXPECT_EQ(ReadFileBytes(published), ReadFileBytes(original));
-    EXPECT_EQ(summary.originalsWithPlace, 1);
-    EXPECT_NE(SummaryLine(summary).find(". 1 published original shows where it was taken"),
+    EXPECT_EQ(summary.originalsWithPlace, 2);
+    EXPECT_NE(SummaryLine(summary).find(". 2 published originals show where they were taken"),
               std::string::npos)
         << SummaryLine(summary);
 }
