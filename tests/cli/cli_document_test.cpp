@@ -171,7 +171,8 @@ TEST_F(CliDocument, ValidateCountsOriginalsThatShowWhereTheyWereTaken) {
         std::vector<std::string> settings;
         std::string warnings;
     } cases[] = {
-        {{}, "\nWarnings:\n\n  2 published originals show where they were taken\n"},
+        {{"Source-File-Extension=*.jpg;*.png;*.gif"},
+         "\nWarnings:\n\n  2 published originals show where they were taken\n"},
         {{"Photo-Originals-Without-Place=Yes"}, ""},
         {{"Photo-Originals-Without-Place=No", "Photo-Publish-Originals=No"}, ""},
         // The target is the source folder: the originals are in the site as they are.
