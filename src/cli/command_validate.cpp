@@ -6,7 +6,9 @@
 
 #include "cli/cli.h"
 #include "generate/album_run.h"
+#include "generate/generation_summary.h"
 #include "generate/html_files.h"
+#include "generate/originals_with_place.h"
 #include "generate/source_kind.h"
 #include "platform/ascii.h"
 #include "platform/format.h"
@@ -15,8 +17,9 @@
 namespace {
 
 // What a user needs to know before generating that does not make the program invalid:
-// a source folder that is missing or holds nothing to generate from, and numbers the
-// chosen layout ignores. One line each, as the reasons are written.
+// a source folder that is missing or holds nothing to generate from, numbers the chosen
+// layout ignores, and originals that would show where they were taken. One line each, as the
+// reasons are written.
 std::string Warnings(const Program& program) {
     std::string warnings;
     const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
@@ -68,6 +71,9 @@ std::string Warnings(const Program& program) {
             warnings += numbers + " while Index-Thumbnail-Layout-Type is 0 (optimize for a " +
                         "typical browser window); set it to 1 to use them\n";
         }
+    }
+    if (const int withPlace = CountOriginalsWithPlace(program); withPlace > 0) {
+        warnings += "  " + OriginalsWithPlaceLine(withPlace) + "\n";
     }
     return warnings;
 }

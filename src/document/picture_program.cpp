@@ -4,6 +4,7 @@
 
 void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& choices) {
     program.SetInt(ProgramKey::PhotoWebSize, choices.webCopies ? kNewProgramWebSize : 0);
+    program.SetInt(ProgramKey::PhotoPublishOriginals, choices.publishOriginals ? 1 : 0);
     program.SetInt(ProgramKey::PhotoCameraCaptions, 1);
     program.SetInt(ProgramKey::MiscGifThumbnailType, kGifThumbnailOfFirstFrame);
     program.SetInt(ProgramKey::PhotoOrder, static_cast<int>(choices.order));

@@ -1,7 +1,8 @@
 #pragma once
 
 // What a new picture program starts with beyond the default program and its picture list:
-// web-size copies (unless the user declines them), captions from the camera, real
+// web-size copies (unless the user declines them), the originals kept out of the site
+// (visitors see the web copies, or clean copies without them), captions from the camera, real
 // thumbnails of GIFs (their first frame), the order the user chose, and albums of the
 // subfolders when the user asks for them. Text and HTML programs get none of it. Pure
 // functions.
@@ -17,7 +18,8 @@ constexpr int kNewProgramWebSize = 1600;
 struct PictureProgramChoices {
     bool webCopies = true;
     PhotoOrder order = PhotoOrder::ByName;
-    bool albums = false;  // each subfolder with pictures an album of its own
+    bool albums = false;            // each subfolder with pictures an album of its own
+    bool publishOriginals = false;  // as taken
 };
 
 void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& choices = {});

@@ -25,8 +25,10 @@
 #include "generate/thumbnail_queue.h"
 #include "generate/unmarked_pages.h"
 #include "generate/web_names.h"
+#include "media/clean_copy.h"
 #include "media/file_copy.h"
 #include "media/image_size.h"
+#include "media/place_removal.h"
 #include "platform/app_folders.h"
 #include "platform/ascii.h"
 #include "platform/date_time.h"
@@ -39,16 +41,6 @@
 #include "work/worker_messages.h"
 
 namespace {
-
-// The same folder, also when written differently ("photos" and "/home/ann/photos"):
-// copying a file onto itself must never happen.
-bool SameFolder(const std::string& a, const std::string& b) {
-    if (a == b) {
-        return true;
-    }
-    std::error_code error;
-    return std::filesystem::equivalent(a.empty() ? "." : a, b.empty() ? "." : b, error);
-}
 
 // Drops, from the last entry to the first while no stop is asked for, the entries that
 // `drop` picks; true when any was dropped.
@@ -103,6 +95,36 @@ void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
             PostStatusText(window, "Removed leftover \"" + folder + name + "\"");
         }
     }
+}
+
+// Puts the source into the site as copy says; published is false when a picture that
+// cannot be cleaned was left out (and the user told). False when the run must end after a
+// failure the user was shown.
+bool CopySource(const std::string& source, const std::string& destination, SourceCopy copy,
+                const std::shared_ptr<WorkerMessageReceiver>& window, bool& published) {
+    published = true;
+    if (copy == SourceCopy::AsTaken) {
+        if (!CopyIfChanged(source, destination)) {
+            ShowCopyFailure(window, source, destination);
+            return false;
+        }
+        return true;
+    }
+    const Result copied = PublishCopyIfChanged(
+        source, destination,
+        copy == SourceCopy::Clean ? PublishedCopy::Clean : PublishedCopy::WithoutPlace);
+    if (copied.ok()) {
+        return true;
+    }
+    if (copied.error() != 0) {
+        errno = copied.error();
+        ShowCopyFailure(window, source, destination);
+        return false;
+    }
+    published = false;
+    PostStatusText(window,
+                   "\"" + PathFileName(source) + "\" is left out of the site: " + copied.text());
+    return true;
 }
 
 // Waits for the pictures of every record, in order, and notes in each record what it got.
@@ -197,6 +219,14 @@ void FillOutcome(const Program& program, const std::vector<SourceRecord>& record
 
 }  // namespace
 
+bool SameFolder(const std::string& a, const std::string& b) {
+    if (a == b) {
+        return true;
+    }
+    std::error_code error;
+    return std::filesystem::equivalent(a.empty() ? "." : a, b.empty() ? "." : b, error);
+}
+
 std::string SourcePatterns(const Program& program) {
     const std::string setting = program.GetText(ProgramKey::SourceFileExtension);
     return setting.empty() ? std::string(kClassicImagePatterns) : setting;
@@ -286,6 +316,11 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         PostStatusText(window,
                        "The originals stay in the site: the target folder is the source "
                        "folder.");
+    } else if (kind == SourceKind::Images && !copySources &&
+               program.GetBool(ProgramKey::PhotoOriginalsWithoutPlace)) {
+        PostStatusText(window,
+                       "The originals keep their place and serial numbers: the target folder is "
+                       "the source folder.");
     }
     const bool indexThumbnails = program.GetBool(ProgramKey::GenerateIndexPage) &&
                                  kind == SourceKind::Images && thumbnailsOn;
@@ -322,17 +357,26 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         if (!facts.empty()) {
             record.facts = std::move(facts[static_cast<std::size_t>(i)]);
         }
-        // A GIF is shown as it is: it has no web copy, and no camera data to keep back.
-        const bool published = publishOriginals || PathExtension(record.source) == "GIF";
-        if (copySources && published) {
+        const SourceCopy copy =
+            copySources ? SourceCopyKind(record.source, program) : SourceCopy::None;
+        // With the target in the source folder the originals are there anyway; they count
+        // as published as the program has them.
+        bool published = copySources ? copy != SourceCopy::None
+                                     : publishOriginals || PathExtension(record.source) == "GIF";
+        if (copy != SourceCopy::None) {
             const std::string destination = JoinPath(targetDir, PathFileName(record.source));
             PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");
             PostProgress(window, PercentDone(i, count));
-            if (!CopyIfChanged(record.source, destination)) {
-                ShowCopyFailure(window, record.source, destination);
+            if (!CopySource(record.source, destination, copy, window, published)) {
                 return kRunEndedAfterMessage;
             }
-            record.source = destination;
+            if (published) {
+                record.source = destination;
+            }
+        }
+        if (kind == SourceKind::Images && (copy == SourceCopy::AsTaken || !copySources) &&
+            CarriesPlace(record.source)) {
+            ++summary.originalsWithPlace;
         }
         struct stat status;
         if (::stat(record.source.c_str(), &status) == 0) {

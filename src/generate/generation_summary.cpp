@@ -21,5 +21,16 @@ std::string SummaryLine(const GenerationSummary& summary) {
            std::to_string(summary.thumbnailsKept) + " kept, " +
            Count(summary.filesRemoved, "file", "files") + " removed, " +
            Count(summary.withoutThumbnail, "picture", "pictures") + " without a thumbnail, " +
-           StringPrintf("%.1f seconds", summary.seconds);
+           StringPrintf("%.1f seconds", summary.seconds) +
+           (summary.originalsWithPlace > 0
+                ? ". " + OriginalsWithPlaceLine(summary.originalsWithPlace)
+                : std::string());
+}
+
+std::string OriginalsWithPlaceLine(int count) {
+    if (count <= 0) {
+        return {};
+    }
+    return count == 1 ? "1 published original shows where it was taken"
+                      : std::to_string(count) + " published originals show where they were taken";
 }

@@ -1,6 +1,7 @@
 #include "generate/picture_names.h"
 
 #include "generate/product.h"
+#include "media/image_size.h"
 #include "platform/paths.h"
 
 namespace {
@@ -51,6 +52,20 @@ std::string PhoneCopyName(const std::string& webCopy) {
 
 std::string Thumbnail2xName(const std::string& thumbnail) {
     return "Thumbs/2x/" + PathFileName(thumbnail);
+}
+
+SourceCopy SourceCopyKind(const std::string& source, const Program& program) {
+    const bool shownAsItIs =
+        IsGif(source) ||
+        (WebCopyName(source, program).empty() &&
+         (IsJpegExtension(PathExtension(source)) || PathExtension(source) == "PNG"));
+    if (!program.GetBool(ProgramKey::PhotoPublishOriginals)) {
+        return shownAsItIs ? SourceCopy::Clean : SourceCopy::None;
+    }
+    if (!program.GetBool(ProgramKey::PhotoOriginalsWithoutPlace)) {
+        return SourceCopy::AsTaken;
+    }
+    return IsGif(source) ? SourceCopy::Clean : SourceCopy::WithoutPlace;
 }
 
 bool MakesNewPictures(const std::string& source, const Program& program) {

@@ -27,6 +27,14 @@ std::string PhoneCopyName(const std::string& webCopy);
 // The double of a thumbnail: "Thumbs/2x/TN_NAME" for "Thumbs/TN_NAME".
 std::string Thumbnail2xName(const std::string& thumbnail);
 
+// How a source reaches the site under its own name, when the target is not the source
+// folder: not at all (its web copy shows it), as taken, cleaned of all but the picture, or
+// without its place and the camera's identity. A program that publishes originals as
+// taken copies every source as taken, GIFs too; otherwise a GIF, and a JPEG or PNG
+// without a web copy, is shown as it is and so goes clean.
+enum class SourceCopy { None, AsTaken, Clean, WithoutPlace };
+SourceCopy SourceCopyKind(const std::string& source, const Program& program);
+
 // True when the run makes pictures beyond the classic thumbnails for this source: web
 // size on, a converted picture, or a GIF with a thumbnail of its own.
 bool MakesNewPictures(const std::string& source, const Program& program);

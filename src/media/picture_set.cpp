@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "media/camera_data.h"
+#include "media/clean_copy.h"
 #include "media/colour_profile.h"
 #include "media/image_size.h"
 #include "media/imaging.h"
@@ -202,8 +203,9 @@ bool WriteOutput(const std::string& source, const Pixels& pixels, const Output& 
     return MakeFolderOf(*output.path) && ReplaceFileContents(*output.path, encoded, false).ok();
 }
 
-// A web copy at the source's own size may be the source itself: same format, nothing in
-// it to strip, no turn and no profile to apply.
+// A web copy at the source's own size may be the source's own coded picture: same format,
+// no camera data to strip, no turn and no profile to apply. Comments, text and what
+// follows the picture are cleaned off on the way.
 bool MayCopyBytes(const std::string& source, const std::string& webCopy, const SourceFacts& facts) {
     const std::string extension = PathExtension(source);
     if (IsJpegExtension(extension) && IsJpegName(webCopy)) {
@@ -213,12 +215,18 @@ bool MayCopyBytes(const std::string& source, const std::string& webCopy, const S
     return extension == "PNG" && PathExtension(webCopy) == "PNG" && !CarriesCameraData(source);
 }
 
-bool CopyBytes(const std::string& source, const std::string& destination) {
+// The source's bytes less what is not the picture (comments, text, a trailing video),
+// read whole; false when they cannot be read or cleaned.
+bool ReadCleanBytes(const std::string& source, std::string& cleaned) {
     std::string bytes;
+    return ReadFileBytes(source, static_cast<std::size_t>(1) << 31, bytes).ok() &&
+           CleanPictureBytes(bytes, cleaned);
+}
+
+bool WriteBytes(const std::string& destination, const std::string& bytes) {
     // Written anew rather than copied with the source's time, so that smart mode sees it
     // is newer than its source.
-    return ReadFileBytes(source, static_cast<std::size_t>(1) << 31, bytes).ok() &&
-           MakeFolderOf(destination) && ReplaceFileContents(destination, bytes, false).ok();
+    return MakeFolderOf(destination) && ReplaceFileContents(destination, bytes, false).ok();
 }
 
 // Why a source that could not be decoded gives no thumbnail.
@@ -315,10 +323,13 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
                        request.webSize > 0 ? request.webSize : std::max(facts.width, facts.height),
                        webWidth, webHeight);
         const bool ownSize = webWidth == facts.width && webHeight == facts.height;
-        if (ownSize && MayCopyBytes(request.source, request.webCopy, facts)) {
+        std::string cleaned;
+        if (ownSize && MayCopyBytes(request.source, request.webCopy, facts) &&
+            (IsKept(sourceSecond, request.webCopy, webWidth, webHeight) ||
+             ReadCleanBytes(request.source, cleaned))) {
             set.web = {true, false, webWidth, webHeight};
-            if (!IsKept(sourceSecond, request.webCopy, webWidth, webHeight)) {
-                set.web.exists = CopyBytes(request.source, request.webCopy);
+            if (!cleaned.empty()) {
+                set.web.exists = WriteBytes(request.webCopy, cleaned);
                 set.web.made = set.web.exists;
             }
         } else {

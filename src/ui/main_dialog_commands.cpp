@@ -100,7 +100,8 @@ void CMavrenMainDialog::OnNew() {
         ShowMessageBox(loaded.text(), MB_OK | MB_ICONEXCLAMATION);
     }
     const PictureProgramChoices pictureChoices = {
-        answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder), answers.albums != 0};
+        answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder), answers.albums != 0,
+        answers.publishOriginals != 0};
     ApplyNewProgramDefaults(*m_program,
                             {answers.sourceFolder, answers.targetFolder,
                              PatternOfSourceType(answers.fileType, {}, std::string(kPhotoPatterns)),

@@ -1,10 +1,12 @@
 #pragma once
 
 // The "Photos" page of the program property sheet: web-size copies of the pictures (their
-// longest side and JPEG quality, whether the originals are published beside them and
-// whether they keep the camera's data), captions from the camera, the order of the
-// pictures, and albums of the subfolders. The web-copy settings are usable only while
-// web-size copies are on. GUI thread only.
+// longest side and JPEG quality, and whether they keep the camera's data), whether the
+// originals are published and whether without their place and serial numbers, captions
+// from the camera, the order of the pictures, and albums of the subfolders. The web-copy
+// settings are usable only while web-size copies are on, the place removal only while
+// originals are published; originals published as taken are pointed out, whether or not a
+// photo carries a place (reading every photo would hold up the dialog). GUI thread only.
 
 #include <QButtonGroup>
 #include <memory>
@@ -20,6 +22,7 @@ struct PhotosPageSettings {
     int webSize = 0;  // longest side of web copies; 0 for none
     int webQuality = 82;
     int publishOriginals = 1;
+    int originalsWithoutPlace = 0;
     int keepCameraData = 0;
     int cameraCaptions = 0;
     int order = 0;  // PhotoOrder

@@ -12,8 +12,9 @@ struct WizardAnswers {
     int fileType = 0;  // 0 images, 1 text, 2 HTML
     // Pictures only.
     int webCopies = 1;
-    int photoOrder = 0;  // PhotoOrder
-    int albums = 0;      // each subfolder with pictures an album
+    int photoOrder = 0;        // PhotoOrder
+    int albums = 0;            // each subfolder with pictures an album
+    int publishOriginals = 0;  // as taken, beside the web copies
     std::string targetFolder;
     std::string programFolder;
     std::string programName;  // ends in ".mav" after Finish

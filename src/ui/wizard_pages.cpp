@@ -75,6 +75,8 @@ CMavrenWizardPage0::CMavrenWizardPage0(WizardAnswers& answers, QWidget* parent)
     m_typeGroup.addButton(m_ui->textRadio, 1);
     m_typeGroup.addButton(m_ui->htmlRadio, 2);
     connect(&m_typeGroup, &QButtonGroup::idToggled, this, [this] { UpdateEnabling(); });
+    connect(m_ui->publishOriginalsCheckBox, &QCheckBox::toggled, this,
+            [this] { UpdateEnabling(); });
     connect(m_ui->sourceFolderBrowseButton, &QToolButton::clicked, this, [this] {
         ReadControls();
         if (PickFolderFrom(this, kSourceFolderPick, m_answers.sourceFolder)) {
@@ -104,6 +106,7 @@ void CMavrenWizardPage0::ReadControls() {
     m_answers.webCopies = CheckValue(m_ui->webCopiesCheckBox);
     m_answers.photoOrder = m_ui->orderCombo->currentIndex();
     m_answers.albums = CheckValue(m_ui->albumsCheckBox);
+    m_answers.publishOriginals = CheckValue(m_ui->publishOriginalsCheckBox);
 }
 
 void CMavrenWizardPage0::ShowAnswers() {
@@ -112,6 +115,7 @@ void CMavrenWizardPage0::ShowAnswers() {
     SetCheckValue(m_ui->webCopiesCheckBox, m_answers.webCopies);
     m_ui->orderCombo->setCurrentIndex(m_answers.photoOrder);
     SetCheckValue(m_ui->albumsCheckBox, m_answers.albums);
+    SetCheckValue(m_ui->publishOriginalsCheckBox, m_answers.publishOriginals);
     UpdateEnabling();
 }
 
@@ -122,6 +126,8 @@ void CMavrenWizardPage0::UpdateEnabling() {
     m_ui->orderLabel->setEnabled(pictures);
     m_ui->orderCombo->setEnabled(pictures);
     m_ui->albumsCheckBox->setEnabled(pictures);
+    m_ui->publishOriginalsCheckBox->setEnabled(pictures);
+    m_ui->originalsPlaceLabel->setVisible(pictures && m_ui->publishOriginalsCheckBox->isChecked());
 }
 
 // Page 1: target folder.

@@ -1,7 +1,8 @@
 #pragma once
 
 // The three pages of the new-program wizard: where the source files are and what kind,
-// with web-size copies, the order and albums for pictures (page 0), where the generated
+// with web-size copies, the order, albums and whether the originals are published (as
+// taken, which the page points out) for pictures (page 0), where the generated
 // site goes (page 1), and where the program file is kept under which name (page 2). Each
 // reads its controls into the shared answers when the user goes on, asking when a
 // required value is missing. GUI thread only.

@@ -156,6 +156,42 @@ TEST_F(CliDocument, ValidateWarnsAfterTheReasonsWithoutChangingTheStatus) {
     }
 }
 
+TEST_F(CliDocument, ValidateCountsOriginalsThatShowWhereTheyWereTaken) {
+    const std::string photos = dir / "photos";
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        WriteFileBytes(photos + "/" + name,
+                       ReadFileBytes(MAVREN_SOURCE_DIR "/examples/photos/Meadow.jpg"));
+    }
+    const ProgramRun tagged = RunProgram(
+        "/usr/bin/exiftool", {"-q", "-overwrite_original", "-GPSLatitude=48.1",
+                              "-GPSLongitude=11.5", photos + "/a.jpg", photos + "/b.jpg"});
+    ASSERT_EQ(tagged.status, 0) << tagged.err;
+    SaveFresh(photos);
+    const struct {
+        std::vector<std::string> settings;
+        std::string warnings;
+    } cases[] = {
+        {{"Source-File-Extension=*.jpg;*.png;*.gif"},
+         "\nWarnings:\n\n  2 published originals show where they were taken\n"},
+        {{"Photo-Originals-Without-Place=Yes"}, ""},
+        {{"Photo-Originals-Without-Place=No", "Photo-Publish-Originals=No"}, ""},
+        // The target is the source folder: the originals are in the site as they are.
+        {{"Target-Dir=" + photos},
+         "\nWarnings:\n\n  2 published originals show where they were taken\n"},
+    };
+    for (const auto& c : cases) {
+        if (!c.settings.empty()) {
+            std::vector<std::string> set = {"set", path};
+            set.insert(set.end(), c.settings.begin(), c.settings.end());
+            ASSERT_EQ(Cli(set).status, 0);
+        }
+        const ProgramRun run = Cli({"validate", path});
+        EXPECT_EQ(run.status, 0) << run.out;
+        const std::size_t heading = run.out.find("\nWarnings:");
+        EXPECT_EQ(heading == std::string::npos ? "" : run.out.substr(heading), c.warnings);
+    }
+}
+
 TEST_F(CliDocument, SetConvertsByTypeAndSaves) {
     const ProgramRun run =
         Cli({"set", path, "thumbnail-size=150", "Generate-Thumbnails=no",

@@ -499,13 +499,14 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
          "",
          {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
           {"Misc-GIF-Thumbnail-Type", "3"}},
-         {"Photo-Web-Size = 1600", "Photo-Camera-Captions = Yes"}},
+         {"Photo-Web-Size = 1600", "Photo-Publish-Originals = No", "Photo-Camera-Captions = Yes"}},
         {"images",
          "none",
          {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
           {"Misc-GIF-Thumbnail-Type", "3"},
           {"Index-Page-Title", "%A"}},
-         {"Photo-Web-Size = 1600", "Photo-Camera-Captions = Yes", "Include-Subfolders = Yes"},
+         {"Photo-Web-Size = 1600", "Photo-Publish-Originals = No", "Photo-Camera-Captions = Yes",
+          "Include-Subfolders = Yes"},
          true},
     };
     for (Case c : cases) {

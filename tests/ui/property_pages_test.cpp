@@ -235,8 +235,7 @@ class PropertyPagesTest : public QObject {
             [&](QWidget* sheet) {
                 const auto webSide = [sheet](bool on) {
                     for (const char* name :
-                         {"webSizeSpinBox", "webQualitySpinBox", "publishOriginalsCheckBox",
-                          "keepCameraDataCheckBox"}) {
+                         {"webSizeSpinBox", "webQualitySpinBox", "keepCameraDataCheckBox"}) {
                         QVERIFY2(Enabled(sheet, name) == on, name);
                     }
                 };
@@ -246,6 +245,8 @@ class PropertyPagesTest : public QObject {
                 webSide(stored > 0);
                 QVERIFY(Enabled(sheet, "cameraCaptionsCheckBox"));
                 QVERIFY(Enabled(sheet, "oldestFirstRadio"));
+                // Without web copies a withheld original is still shown, as a clean copy.
+                QVERIFY(Enabled(sheet, "publishOriginalsCheckBox"));
                 webCopies->click();
                 webSide(stored == 0);
                 if (stored == 0) {
@@ -283,6 +284,37 @@ class PropertyPagesTest : public QObject {
         QCOMPARE(result.GetBool(ProgramKey::PhotoCameraCaptions), true);
         QCOMPARE(result.GetInt(ProgramKey::PhotoOrder), int(PhotoOrder::NewestFirst));
         QCOMPARE(result.GetBool(ProgramKey::IncludeSubfolders), true);
+    }
+
+    void photosPageTellsWhatPublishedOriginalsCarry() {
+        Program result;
+        OnPage(
+            kPhotos, {},
+            [](QWidget* sheet) {
+                auto* publish = Find<QAbstractButton>(sheet, "publishOriginalsCheckBox");
+                auto* withoutPlace = Find<QAbstractButton>(sheet, "originalsWithoutPlaceCheckBox");
+                auto* warning = Find<QLabel>(sheet, "originalsPlaceLabel");
+                QCOMPARE(warning->text(), QStringLiteral("Originals are published as taken, with "
+                                                         "the place where they were taken"));
+                // Published as taken: {publish, without place} -> {box enabled, warning}.
+                const struct {
+                    bool publish, withoutPlace, enabled, warned;
+                } steps[] = {{true, false, true, true},
+                             {true, true, true, false},
+                             {false, true, false, false},
+                             {true, false, true, true},
+                             {true, true, true, false}};
+                for (const auto& step : steps) {
+                    publish->setChecked(step.publish);
+                    withoutPlace->setChecked(step.withoutPlace);
+                    QCOMPARE(withoutPlace->isEnabled(), step.enabled);
+                    QCOMPARE(!warning->isHidden(), step.warned);
+                }
+                PressButton(sheet, QDialogButtonBox::Ok);
+            },
+            &result);
+        QCOMPARE(result.GetBool(ProgramKey::PhotoPublishOriginals), true);
+        QCOMPARE(result.GetBool(ProgramKey::PhotoOriginalsWithoutPlace), true);
     }
 
     void gifHandlingOffersFirstFrameThumbnails_data() {

@@ -188,13 +188,22 @@ class WizardTest : public QObject {
             QCOMPARE(order->currentIndex(), 0);
             QCOMPARE(order->count(), 3);
             QVERIFY(!albums->isChecked());
+            auto* publish = Find<QCheckBox>(window, "publishOriginalsCheckBox");
+            auto* warning = Find<QLabel>(window, "originalsPlaceLabel");
+            QVERIFY(!publish->isChecked());  // originals stay home
+            QVERIFY(warning->isHidden());
             Find<QRadioButton>(window, radio.toLatin1().constData())->click();
             QCOMPARE(webCopies->isEnabled(), pictures);
             QCOMPARE(order->isEnabled(), pictures);
             QCOMPARE(albums->isEnabled(), pictures);
+            QCOMPARE(publish->isEnabled(), pictures);
             webCopies->setChecked(false);
             order->setCurrentIndex(int(PhotoOrder::NewestFirst));
             albums->setChecked(true);
+            publish->setChecked(true);
+            QCOMPARE(!warning->isHidden(), pictures);
+            QCOMPARE(warning->text(), QStringLiteral("Originals are published as taken, with the "
+                                                     "place where they were taken"));
             Type(window, "sourceFolderEdit", root.path());
             Next(window);
             QCOMPARE(CurrentPage(window), 1);
@@ -202,6 +211,7 @@ class WizardTest : public QObject {
         QCOMPARE(wizard.Answers().webCopies, 0);
         QCOMPARE(wizard.Answers().photoOrder, int(PhotoOrder::NewestFirst));
         QCOMPARE(wizard.Answers().albums, 1);
+        QCOMPARE(wizard.Answers().publishOriginals, 1);
     }
 
     void requiredValueQuestions_data() {
