@@ -116,7 +116,7 @@ examples=/usr/share/doc/mavren/examples
 as_user cp -r "$examples/photos" /home/ann/photos
 as_user mavren-cli new --source /home/ann/photos --target /home/ann/site --yes >/dev/null ||
     fail "mavren-cli new"
-start=$(as_user mavren-cli generate --quiet /home/ann/photos/photos.mav) || fail "mavren-cli generate"
+start=$(as_user mavren-cli generate --quiet /home/ann/photos.mav) || fail "mavren-cli generate"
 [ "$start" = /home/ann/site/INDEX000.HTM ] || fail "generate printed '$start'"
 sources=$(find "$root/home/ann/photos" -name '*.jpg' -o -name '*.png' | wc -l)
 thumbnails=$(find "$root/home/ann/site/Thumbs" -name 'TN_*' | wc -l)

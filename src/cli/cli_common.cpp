@@ -58,9 +58,12 @@ const std::vector<Command>& Commands() {
          "[--name NAME] [--theme NAME] [--albums]",
          "make a new program for a folder",
          "Makes a program from the default program for the source folder and prints its\n"
-         "path. The site goes to --target and the program file to --folder (both the\n"
-         "source folder unless given); a missing folder is made, with the folders\n"
-         "above it, after one question (--yes answers it).\n"
+         "path. The site goes to --target and the program file to --folder; a missing\n"
+         "folder is made, with the folders above it, after one question (--yes answers\n"
+         "it). Unless given, neither goes into the source folder: the site gets a folder\n"
+         "of its own beside it (trip: \"trip site\", or \"trip site 2\" when that is taken\n"
+         "by anything but an empty folder), and the program file goes beside the source\n"
+         "folder (for / and the home folder: into the home folder).\n"
          "The name is the folder's own name (trip.mav, then trip00.mav, trip01.mav ...)\n"
          "unless --name gives one. An existing program file is never replaced.\n"
          "The index is titled with the source folder's own name and shows pages of 4 by 5\n"
@@ -74,7 +77,9 @@ const std::vector<Command>& Commands() {
          "             none for the classic pages)\n"
          "  --albums   make each subfolder that holds pictures, directly or further\n"
          "             down, an album with its own index pages, titled with its path\n"
-         "             (Include-Subfolders=Yes, Index-Page-Title=%A); images only\n",
+         "             (Include-Subfolders=Yes, Index-Page-Title=%A); images only.\n"
+         "             A source folder whose pictures are all in subfolders gets\n"
+         "             albums without it, and new says so\n",
          RunNew},
         {"themes", "mavren-cli themes", "list the installed themes",
          "Lists the installed themes, one a line with what it looks like. A theme gives\n"

@@ -6,8 +6,10 @@
 #include "cli/command_options.h"
 #include "document/default_program.h"
 #include "document/new_program_defaults.h"
+#include "document/new_program_place.h"
 #include "document/program_name.h"
 #include "generate/source_kind.h"
+#include "generate/subfolder_albums.h"
 #include "generate/themes.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -100,17 +102,27 @@ int RunNew(const CommandLine& line) {
                      source.c_str());
         return kExitFileError;
     }
+    // Without --target the site gets a folder of its own beside the source, made without
+    // asking: nothing is written into a folder of photos unless the user names it.
+    const bool ownSiteFolder = arguments.target.empty();
     const std::string target =
-        AbsoluteFolder(arguments.target.empty() ? arguments.source : arguments.target);
+        ownSiteFolder ? DefaultSiteFolder(source) : AbsoluteFolder(arguments.target);
+    if (target.empty()) {
+        std::fprintf(stderr,
+                     "mavren-cli new: every name for a site folder beside '%s' is taken; give "
+                     "one with --target.\n",
+                     source.c_str());
+        return kExitFileError;
+    }
     // Made with every missing folder above it, after one question: the site may go where
     // nothing exists yet ("~/Sites/trip" without "~/Sites").
-    if (!EnsureDirectoryPath(target, false).ok()) {
+    if (!EnsureDirectoryPath(target, ownSiteFolder).ok()) {
         std::fprintf(stderr, "mavren-cli new: a destination folder is required; '%s' is none.\n",
                      target.c_str());
         return kExitFileError;
     }
     const std::string folder =
-        AbsoluteFolder(arguments.folder.empty() ? arguments.source : arguments.folder);
+        arguments.folder.empty() ? NewProgramFolder(source) : AbsoluteFolder(arguments.folder);
     if (!EnsureDirectoryPath(folder, false).ok()) {
         std::fprintf(stderr, "mavren-cli new: the program folder '%s' is not available.\n",
                      folder.c_str());
@@ -144,6 +156,18 @@ int RunNew(const CommandLine& line) {
     }
     PictureProgramChoices pictureChoices;
     pictureChoices.albums = arguments.albums;
+    std::string albumsNote;
+    if (!arguments.albums && arguments.type == "images") {
+        // The source as a run would look at it.
+        Program probe;
+        probe.SetString(ProgramKey::SourceDir, source);
+        probe.SetString(ProgramKey::TargetDir, target);
+        probe.SetString(ProgramKey::SourceFileExtension, PatternsOf(arguments.type));
+        if (const SubfolderPictures found = PicturesOnlyInSubfolders(probe); found.pictures > 0) {
+            pictureChoices.albums = true;
+            albumsNote = AlbumsTurnedOnNote(found);
+        }
+    }
     ApplyNewProgramDefaults(program, {source, target, PatternsOf(arguments.type),
                                       arguments.type == "images", pictureChoices});
     program.path = path;
@@ -159,6 +183,13 @@ int RunNew(const CommandLine& line) {
             std::fprintf(stderr, "mavren-cli new: %s was made without the theme.\n", path.c_str());
             return status;
         }
+    }
+    // Said on standard error: standard output is the program's path alone, for scripts.
+    if (!albumsNote.empty()) {
+        std::fprintf(stderr, "%s\n", albumsNote.c_str());
+    }
+    if (ownSiteFolder) {
+        std::fprintf(stderr, "The site goes into \"%s\"\n", target.c_str());
     }
     std::printf("%s\n", path.c_str());
     return kExitOk;

@@ -251,6 +251,13 @@ bool DropOwnFiles(const Program& program, FileList& list, const GenerationOption
 void ShowNoFilesFound(const std::shared_ptr<WorkerMessageReceiver>& window,
                       const std::string& sourceDir, const std::string& patterns,
                       const std::string& note) {
+    // A folder that is gone (renamed, an unplugged disk) is missing, not empty.
+    struct stat status;
+    if (::stat(sourceDir.c_str(), &status) != 0 ? errno == ENOENT || errno == ENOTDIR
+                                                : !S_ISDIR(status.st_mode)) {
+        PostErrorText(window, "The source directory \"" + sourceDir + "\" does not exist.");
+        return;
+    }
     PostErrorText(window, "No files found!\n\nThe directory:\n\n\t" + sourceDir +
                               "\n\ndoes not contain any files of type \"" +
                               AsciiUpperCase(patterns) + "\"" + note);

@@ -56,7 +56,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
                    const AlbumPlace* album, GenerationSummary& summary, FolderOutcome& outcome);
 
 // Tells the user that the source folder holds no files of the patterns; note says why
-// some files there did not count.
+// some files there did not count. A source folder that does not exist is named as missing.
 void ShowNoFilesFound(const std::shared_ptr<WorkerMessageReceiver>& window,
                       const std::string& sourceDir, const std::string& patterns,
                       const std::string& note = {});

@@ -3,10 +3,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QWizard>
 #include <algorithm>
 #include <cerrno>
 
+#include "document/new_program_place.h"
+#include "document/program.h"
+#include "generate/source_kind.h"
+#include "generate/subfolder_albums.h"
 #include "generate/themes.h"
 #include "platform/file_descriptor.h"
 #include "platform/files.h"
@@ -80,8 +85,14 @@ CMavrenWizardPage0::CMavrenWizardPage0(WizardAnswers& answers, QWidget* parent)
     connect(m_ui->sourceFolderBrowseButton, &QToolButton::clicked, this, [this] {
         ReadControls();
         if (PickFolderFrom(this, kSourceFolderPick, m_answers.sourceFolder)) {
+            LookAtSourceFolder();
             ShowAnswers();
         }
+    });
+    connect(m_ui->sourceFolderEdit, &QLineEdit::editingFinished, this, [this] {
+        ReadControls();
+        LookAtSourceFolder();
+        ShowAnswers();
     });
 }
 
@@ -94,7 +105,12 @@ void CMavrenWizardPage0::initializePage() {
 bool CMavrenWizardPage0::validatePage() {
     ReadControls();
     if (!m_answers.sourceFolder.empty()) {
-        return true;
+        LookAtSourceFolder();
+        ShowAnswers();
+        // Albums the user did not ask for are shown before the wizard goes on.
+        const bool stay = m_noteUnseen;
+        m_noteUnseen = false;
+        return !stay;
     }
     AskToContinue(wizard(), "A source folder is required.");
     return false;
@@ -117,6 +133,35 @@ void CMavrenWizardPage0::ShowAnswers() {
     SetCheckValue(m_ui->albumsCheckBox, m_answers.albums);
     SetCheckValue(m_ui->publishOriginalsCheckBox, m_answers.publishOriginals);
     UpdateEnabling();
+}
+
+// A folder of pictures that holds none of its own but whose subfolders do is a folder of
+// albums: they go on, once per folder, with a note saying why. Albums turned on for one
+// folder go off again when the folder changes.
+void CMavrenWizardPage0::LookAtSourceFolder() {
+    if (m_answers.fileType != 0 || m_answers.sourceFolder == m_lookedAt) {
+        return;
+    }
+    m_lookedAt = m_answers.sourceFolder;
+    if (m_albumsByUs) {
+        m_albumsByUs = false;
+        m_answers.albums = 0;
+    }
+    m_ui->albumsNoteLabel->clear();
+    if (m_answers.albums != 0) {
+        return;
+    }
+    Program probe;
+    probe.SetString(ProgramKey::SourceDir, m_answers.sourceFolder);
+    probe.SetString(ProgramKey::SourceFileExtension, std::string(kPhotoPatterns));
+    const SubfolderPictures found = PicturesOnlyInSubfolders(probe);
+    if (found.pictures == 0) {
+        return;
+    }
+    m_answers.albums = 1;
+    m_albumsByUs = true;
+    m_noteUnseen = true;
+    m_ui->albumsNoteLabel->setText(QString::fromStdString(AlbumsTurnedOnNote(found)));
 }
 
 // The picture choices mean nothing to text and HTML programs.
@@ -144,7 +189,12 @@ CMavrenWizardPage1::CMavrenWizardPage1(WizardAnswers& answers, QWidget* parent)
     });
     connect(m_ui->newFolderButton, &QPushButton::clicked, this, [this] {
         ReadControls();
-        CMavrenNewFolderDialog dialog({m_answers.targetFolder, {}}, this);
+        // The site folder offered is made only at Next: until then new folders go beside it.
+        std::string current = m_answers.targetFolder;
+        if (current == m_suggested && !QFileInfo(QString::fromStdString(current)).isDir()) {
+            current = PathFolder(current);
+        }
+        CMavrenNewFolderDialog dialog({current, {}}, this);
         if (dialog.exec() == QDialog::Accepted) {
             m_answers.targetFolder = dialog.Settings().newFolder;
             ShowText(m_ui->targetFolderEdit, m_answers.targetFolder);
@@ -160,7 +210,8 @@ void CMavrenWizardPage1::initializePage() {
     }
     // Later changes on page 0 do not reach this page.
     m_shown = true;
-    m_answers.targetFolder = m_answers.sourceFolder;
+    m_suggested = DefaultSiteFolder(m_answers.sourceFolder);
+    m_answers.targetFolder = m_suggested;
     m_caption = WizardTitle(m_answers.programName);
     ShowText(m_ui->targetFolderEdit, m_answers.targetFolder);
 }
@@ -168,9 +219,10 @@ void CMavrenWizardPage1::initializePage() {
 bool CMavrenWizardPage1::validatePage() {
     ReadControls();
     // Made with every missing folder above it, after one question, as `mavren-cli new`
-    // makes it: the site may go where nothing exists yet.
+    // makes it: the site may go where nothing exists yet. The folder offered is made
+    // without asking, as the place the wizard chose.
     if (!m_answers.targetFolder.empty() &&
-        EnsureDirectoryPath(m_answers.targetFolder, false).ok()) {
+        EnsureDirectoryPath(m_answers.targetFolder, m_answers.targetFolder == m_suggested).ok()) {
         return true;
     }
     AskToContinue(wizard(), "A destination folder is required.");
@@ -211,8 +263,8 @@ void CMavrenWizardPage2::initializePage() {
         return;
     }
     m_shown = true;
-    m_answers.programFolder = m_answers.sourceFolder;
-    m_answers.programName = SuggestProgramName(m_answers.programFolder);
+    m_answers.programFolder = NewProgramFolder(m_answers.sourceFolder);
+    m_answers.programName = SuggestProgramName(m_answers.sourceFolder);
     ShowAnswers();
     m_focusPending = true;
 }

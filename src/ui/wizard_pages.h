@@ -1,11 +1,13 @@
 #pragma once
 
 // The three pages of the new-program wizard: where the source files are and what kind,
-// with web-size copies, the order, albums and whether the originals are published (as
-// taken, which the page points out) for pictures (page 0), where the generated
-// site goes (page 1), and where the program file is kept under which name (page 2). Each
-// reads its controls into the shared answers when the user goes on, asking when a
-// required value is missing. GUI thread only.
+// with web-size copies, the order, albums (a folder whose pictures are all in subfolders
+// turns them on, and the page says so) and whether the originals are published (as taken,
+// which the page points out) for pictures (page 0), where the generated site goes (page 1;
+// a folder of its own beside the source folder unless the user picks another), and where
+// the program file is kept under which name (page 2; beside the source folder unless the
+// user picks another). Each reads its controls into the shared answers when the user goes
+// on, asking when a required value is missing. GUI thread only.
 
 #include <QButtonGroup>
 #include <QWizard>
@@ -44,10 +46,14 @@ class CMavrenWizardPage0 final : public QWizardPage {
     void ReadControls();
     void ShowAnswers();
     void UpdateEnabling();
+    void LookAtSourceFolder();
 
     WizardAnswers& m_answers;
     const std::unique_ptr<Ui::WizardSourcePage> m_ui;
     QButtonGroup m_typeGroup;
+    std::string m_lookedAt;     // the source folder last looked at for albums
+    bool m_albumsByUs = false;  // albums are on because of that folder, not the user
+    bool m_noteUnseen = false;  // the note on albums has not stopped a Next yet
 };
 
 class CMavrenWizardPage1 final : public QWizardPage {
@@ -70,6 +76,7 @@ class CMavrenWizardPage1 final : public QWizardPage {
     const std::unique_ptr<Ui::WizardTargetPage> m_ui;
     bool m_shown = false;
     QString m_caption;
+    std::string m_suggested;  // the site folder offered, made without asking
 };
 
 class CMavrenWizardPage2 final : public QWizardPage {

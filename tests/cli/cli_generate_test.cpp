@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "document/program.h"
+#include "platform/paths.h"
 #include "support/run_program.h"
 #include "support/test_support.h"
 
@@ -67,7 +68,7 @@ class CliGenerate : public ::testing::Test {
 
 TEST_F(CliGenerate, GeneratesSavesAndPrintsTheStartPage) {
     const std::string program = NewPhotoProgram({"Fjord.jpg", "Bubbles.gif"});
-    EXPECT_EQ(program, source + "/trip.mav");
+    EXPECT_EQ(program, dir / "trip.mav");
     const ProgramRun run = Cli({"generate", program});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     // Without a terminal the status lines come one by one, on standard error.
@@ -406,30 +407,30 @@ TEST(CliNew, SuggestsTheFolderNameWithCountersAndRefusesExistingFiles) {
     fs::create_directories(source);
     ProgramRun run = Cli({"new", "--source", source});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, source + "/Cats.mav\n");
+    EXPECT_EQ(run.out, dir / "Cats.mav\n");
     run = Cli({"new", "--source", source + "/", "--type", "text"});
-    EXPECT_EQ(run.out, source + "/Cats00.mav\n");
+    EXPECT_EQ(run.out, dir / "Cats00.mav\n");
     run = Cli({"new", "--source", source});
-    EXPECT_EQ(run.out, source + "/Cats01.mav\n");
+    EXPECT_EQ(run.out, dir / "Cats01.mav\n");
 
     Program program;
-    ASSERT_TRUE(program.Load(source + "/Cats00.mav").ok());
+    ASSERT_TRUE(program.Load(dir / "Cats00.mav").ok());
     EXPECT_EQ(program.GetText(ProgramKey::SourceDir), source);
-    EXPECT_EQ(program.GetText(ProgramKey::TargetDir), source);
+    EXPECT_EQ(program.GetText(ProgramKey::TargetDir), dir / "Cats site");
     EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension), "*.txt");
     EXPECT_EQ(program.GetText(ProgramKey::IndexPageTitle), "Cats");
     EXPECT_EQ(program.GetText(ProgramKey::LastGenerated), "Never");
 
-    const std::string before = ReadFileBytes(source + "/Cats.mav");
+    const std::string before = ReadFileBytes(dir / "Cats.mav");
     run = Cli({"new", "--source", source, "--name", "Cats"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
               "Error: A file called \"Cats.mav\" already exists.\n\nPlease choose a different "
               "name.\n");
-    EXPECT_EQ(ReadFileBytes(source + "/Cats.mav"), before);
+    EXPECT_EQ(ReadFileBytes(dir / "Cats.mav"), before);
 
     run = Cli({"new", "--source", source, "--name", "Site.MAV", "--type", "html"});
-    EXPECT_EQ(run.out, source + "/Site.MAV\n");
+    EXPECT_EQ(run.out, dir / "Site.MAV\n");
 }
 
 TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndMissingFoldersAreMadeAfterOneQuestion) {
@@ -522,14 +523,14 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
         const ProgramRun run = Cli(arguments);
         ASSERT_EQ(run.status, 0) << run.err;
         c.values["Source-Dir"] = source;
-        c.values["Target-Dir"] = source;
+        c.values["Target-Dir"] = dir / "100% Rome site";
         c.values.try_emplace("Index-Page-Title", "100%% Rome");
         c.values["Index-Thumbnail-Layout-Type"] = "1";
         c.values["Index-Thumbnails-Across"] = "4";
         c.values["Index-Thumbnails-Down"] = "5";
         if (c.theme.empty()) {
-            c.values["Index-Boilerplate"] = source + "/" + name + "-theme/index.htm";
-            c.values["Content-Boilerplate"] = source + "/" + name + "-theme/content.htm";
+            c.values["Index-Boilerplate"] = dir / (name + "-theme/index.htm");
+            c.values["Content-Boilerplate"] = dir / (name + "-theme/content.htm");
         }
         std::vector<std::string> lines =
             SettingLines(ReadFileBytes(MAVREN_BINARY_DIR "/Default.mav"));
@@ -540,8 +541,77 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
             }
         }
         lines.insert(lines.end(), c.added.begin(), c.added.end());
-        EXPECT_EQ(SettingLines(ReadFileBytes(source + "/" + name + ".mav")), lines) << name;
+        EXPECT_EQ(SettingLines(ReadFileBytes(dir / (name + ".mav"))), lines) << name;
     }
+}
+
+// Every entry below folder with its size and modification time, one a line.
+std::string Listing(const std::string& folder) {
+    std::string listing;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        listing += fs::relative(entry.path(), folder).string() + " " +
+                   (entry.is_regular_file() ? std::to_string(entry.file_size()) : "folder") + " " +
+                   std::to_string(entry.last_write_time().time_since_epoch().count()) + "\n";
+    }
+    return listing;
+}
+
+// Without --target and --folder, new and the run it makes write nothing into the photo
+// folder: the program and its theme go beside it, the site into a folder of its own
+// there. A folder whose pictures are all in subfolders gets albums, and new says so; the
+// home folder gets neither a site beside it nor albums unasked.
+TEST(CliNew, ThePhotoFolderStaysAsItWas) {
+    const struct Case {
+        std::vector<std::string> photos;  // below the photo folder "Trip"
+        std::string said;                 // on standard error, after new
+        bool albums;
+    } cases[] = {
+        {{"Fjord.jpg", "Bubbles.gif"}, "", false},
+        {{"Day 1/Fjord.jpg", "Day 2/Bubbles.gif", "Day 2/Harbour/Fjord.jpg"},
+         "The folder holds no pictures of its own but its 2 subfolders hold 3: each becomes an "
+         "album.\n",
+         true},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string photos = dir / "Trip";
+        for (const std::string& photo : c.photos) {
+            fs::create_directories(fs::path(photos + "/" + photo).parent_path());
+            fs::copy_file(kExamples + "/photos/" + PathFileName(photo), photos + "/" + photo);
+        }
+        fs::create_directories(dir / "Trip site");
+        WriteFileBytes(dir / "Trip site/notes.txt", "someone else's");
+        const std::string before = Listing(photos);
+
+        const ProgramRun made = Cli({"new", "--source", photos});
+        ASSERT_EQ(made.status, 0) << made.err;
+        EXPECT_EQ(made.out, dir / "Trip.mav\n");
+        EXPECT_EQ(made.err, c.said + "The site goes into \"" + dir / "Trip site 2" + "\"\n");
+        EXPECT_TRUE(fs::is_regular_file(dir / "Trip-theme/index.htm"));
+        Program program;
+        ASSERT_TRUE(program.Load(dir / "Trip.mav").ok());
+        EXPECT_EQ(program.GetText(ProgramKey::TargetDir), dir / "Trip site 2");
+        EXPECT_EQ(program.GetBool(ProgramKey::IncludeSubfolders), c.albums);
+        EXPECT_EQ(Listing(photos), before);
+
+        const ProgramRun run = Cli({"generate", "--quiet", dir / "Trip.mav"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(LastLine(run.out), dir / "Trip site 2/INDEX000.HTM");
+        EXPECT_EQ(Listing(photos), before);
+        EXPECT_EQ(ReadFileBytes(dir / "Trip site/notes.txt"), "someone else's");
+    }
+
+    TempDir home;
+    WriteFileBytes(home / "Pictures/a.jpg", "x");
+    const ProgramRun made =
+        RunProgram(MAVREN_CLI, {"new", "--source", home.path()}, "", {"HOME=" + home.path()});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string name = PathFileName(home.path());
+    EXPECT_EQ(made.out, home / (name + ".mav\n"));
+    EXPECT_EQ(made.err, "The site goes into \"" + home / (name + " site") + "\"\n");
+    Program program;
+    ASSERT_TRUE(program.Load(home / (name + ".mav")).ok());
+    EXPECT_FALSE(program.GetBool(ProgramKey::IncludeSubfolders));
 }
 
 TEST(CliNew, AtATerminalTheWholeMissingPathIsAskedForOnce) {
@@ -584,9 +654,10 @@ TEST(CliNew, WithoutTheDefaultProgramTheBuiltInDefaultsServe) {
     EXPECT_EQ(run.err, "Warning: Cannot find default Mavren program:\n\n  " +
                            dir / "bin/Default.mav" +
                            "\n\nSome program defaults may be incorrect.\n\nReinstalling Mavren "
-                           "will fix this problem.\n");
+                           "will fix this problem.\nThe site goes into \"" +
+                           dir / "src site" + "\"\n");
     Program program;
-    ASSERT_TRUE(program.Load(dir / "src/src.mav").ok());
+    ASSERT_TRUE(program.Load(dir / "src.mav").ok());
     EXPECT_EQ(program.GetInt(ProgramKey::ThumbnailSize), 120);
 }
 

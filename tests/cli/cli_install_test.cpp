@@ -79,7 +79,7 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
                    "", {"HOME=" + work.path(), "XDG_CONFIG_HOME=" + work / "config"});
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_FALSE(Contains(made.err, "default Mavren program")) << made.err;
-    const std::string program = work / "photos/photos.mav";
+    const std::string program = work / "photos.mav";
     ASSERT_EQ(RunProgram(cli, {"set", program, "Misc-Include-Mavren-Link=Yes"}).status, 0);
     const ProgramRun generated =
         RunProgram(cli, {"generate", "--quiet", program}, "",

@@ -25,8 +25,8 @@ TEST(CliTheme, ThemesAreListedAppliedAndCleared) {
     std::filesystem::create_directory(dir / "photos");
     run = Cli({"new", "--source", dir / "photos", "--theme", "gallery"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::string path = dir / "photos/photos.mav";
-    const std::string copies = dir / "photos/photos-theme";
+    const std::string path = dir / "photos.mav";
+    const std::string copies = dir / "photos-theme";
     Program program;
     ASSERT_TRUE(program.Load(path).ok());
     EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate), copies + "/index.htm");
@@ -42,7 +42,7 @@ TEST(CliTheme, ThemesAreListedAppliedAndCleared) {
     EXPECT_EQ(ReadFileBytes(path), before);
     run = Cli({"new", "--source", dir / "photos", "--name", "other", "--theme", "sepia"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_FALSE(std::filesystem::exists(dir / "photos/other.mav"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "other.mav"));
 
     run = Cli({"theme", path, "none"});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -57,8 +57,8 @@ TEST(CliTheme, NoToReplacingOwnChangesChangesNothing) {
     TempDir dir;
     std::filesystem::create_directory(dir / "photos");
     ASSERT_EQ(Cli({"new", "--source", dir / "photos", "--theme", "light"}).status, 0);
-    const std::string path = dir / "photos/photos.mav";
-    const std::string copies = dir / "photos/photos-theme";
+    const std::string path = dir / "photos.mav";
+    const std::string copies = dir / "photos-theme";
     WriteFileBytes(copies + "/index.htm", "<p><MAVREN-BOILERPLATE> mine");
     WriteFileBytes(path, ReadFileBytes(path) + "Index-Boilerplate = " + dir / "own.htm\r\n");
     const std::string program = ReadFileBytes(path);

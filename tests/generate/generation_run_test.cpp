@@ -133,17 +133,44 @@ TEST_F(SiteTest, StopDuringIndexPagesClosesThePageAndSkipsContentPages) {
     EXPECT_EQ(program.GetDate(K::LastGenerated), 0.0);
 }
 
-TEST_F(SiteTest, NoFilesFoundNamesTheFolderAndTheUpperCasePatterns) {
+// "No files found!" as it always was for a folder without sources (a "%" kept as written);
+// a folder whose pictures are all in subfolders, as an album run finds them, adds how to
+// turn albums on; a folder that is gone is named as missing, with albums or without.
+TEST_F(SiteTest, NoFilesFoundNamesTheFolderTheUpperCasePatternsAndWhereThePicturesAre) {
     const std::string odd = dir / "100% sure";
-    fs::create_directories(odd);
+    const std::string noFiles = "No files found!\n\nThe directory:\n\n\t" + odd +
+                                "\n\ndoes not contain any files of type \"*.JPG;*.PNG;*.GIF\"";
+    const std::string turnOn =
+        ": turn on albums (mavren-cli set '/home/ann/my trip.mav' Include-Subfolders=Yes, or "
+        "the Photos page)";
+    const struct Case {
+        std::vector<std::string> files;  // below the source folder; none: it is missing
+        bool albums;
+        std::string text;
+    } cases[] = {
+        {{"notes.txt", "Notes/a.txt"}, false, noFiles},
+        {{"Rome/a.jpg", "Rome/Day 1/b.png", "Paris/c.gif", ".hidden/d.jpg", "Thumbs/TN_e.jpg",
+          "Web/f.jpg", "Empty/notes.txt"},
+         false,
+         noFiles + "\n\nIts 2 subfolders hold 3 pictures" + turnOn},
+        {{"Rome/Day 1/b.png"}, false, noFiles + "\n\nIts subfolder holds 1 picture" + turnOn},
+        {{}, false, "The source directory \"" + odd + "\" does not exist."},
+        {{}, true, "The source directory \"" + odd + "\" does not exist."},
+    };
     program.SetString(K::SourceDir, odd);
-    WriteFileBytes(odd + "/notes.txt", "x");
-    EXPECT_EQ(Generate(), kRunNoSourceFiles);
-    ASSERT_EQ(boxes->Texts().size(), 1u);
-    EXPECT_EQ(boxes->Texts()[0], "No files found!\n\nThe directory:\n\n\t" + odd +
-                                     "\n\ndoes not contain any files of type "
-                                     "\"*.JPG;*.PNG;*.GIF\"");
-    EXPECT_EQ(program.GetDate(K::LastGenerated), 0.0);
+    program.path = "/home/ann/my trip.mav";
+    for (const Case& c : cases) {
+        fs::remove_all(odd);
+        for (const std::string& file : c.files) {
+            WriteFileBytes(odd + "/" + file, "x");
+        }
+        program.SetInt(K::IncludeSubfolders, c.albums ? 1 : 0);
+        const std::size_t shown = boxes->Texts().size();
+        EXPECT_EQ(Generate(), kRunNoSourceFiles);
+        ASSERT_EQ(boxes->Texts().size(), shown + 1);
+        EXPECT_EQ(boxes->Texts().back(), c.text);
+        EXPECT_EQ(program.GetDate(K::LastGenerated), 0.0);
+    }
 }
 
 TEST_F(SiteTest, PagesOfAnEarlierRunInTheSameFolderAreNotSources) {

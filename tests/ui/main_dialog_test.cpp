@@ -501,7 +501,8 @@ class MainDialogTest : public ProgramWindowTest {
         SetExecutableFolder(defaultThere ? MAVREN_BINARY_DIR : noResources.path().toStdString());
         const QString source = folder.filePath("Cats");
         QVERIFY(MakePictures(source, 1));
-        const QString expected = QDir(source).filePath("Cats.mav");
+        // Beside the photo folder, which the wizard leaves as it is.
+        const QString expected = folder.filePath("Cats.mav");
         RunMain(folder.filePath("none.mav").toStdString(), [&](QWidget* window) {
             const auto wizard = OnNextModal([&](QWidget* shown) {
                 Find<QLineEdit>(shown, "sourceFolderEdit")->setText(source);
@@ -526,7 +527,8 @@ class MainDialogTest : public ProgramWindowTest {
         });
         UseBuildResources();
         QCOMPARE(ProgramFileValue(expected, "Source-Dir"), source.toStdString());
-        QCOMPARE(ProgramFileValue(expected, "Target-Dir"), source.toStdString());
+        QCOMPARE(ProgramFileValue(expected, "Target-Dir"),
+                 folder.filePath("Cats site").toStdString());
         const std::pair<const char*, std::string> indexLines[] = {
             {"Index-Page-Title", title.toStdString()},
             {"Index-Thumbnail-Layout-Type", "1"},
@@ -543,7 +545,7 @@ class MainDialogTest : public ProgramWindowTest {
                      photoLines[i]);
         }
         // The theme's files are copied beside the program, and the program uses the copies.
-        const QString copies = QDir(source).filePath("Cats-theme");
+        const QString copies = folder.filePath("Cats-theme");
         QCOMPARE(ProgramFileValue(expected, "Index-Boilerplate"),
                  theme.isEmpty() ? std::string() : (copies + "/index.htm").toStdString());
         QCOMPARE(QFileInfo(copies + "/content.htm").isFile(), !theme.isEmpty());

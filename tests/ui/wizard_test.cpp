@@ -70,6 +70,13 @@ QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
 }
 
+// A source folder below root, so that what goes beside it stays in root.
+QString Photos(const QTemporaryDir& root) {
+    const QString photos = root.filePath(QStringLiteral("photos"));
+    QDir().mkpath(photos);
+    return photos;
+}
+
 }  // namespace
 
 class WizardTest : public QObject {
@@ -80,8 +87,8 @@ class WizardTest : public QObject {
     void init() { ForgetSettings(); }
 
     void suggestedProgramName_data() {
-        QTest::addColumn<QString>("folder");  // below a temporary folder
-        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QString>("folder");        // below a temporary folder
+        QTest::addColumn<QStringList>("existing");  // files beside it
         QTest::addColumn<QString>("suggested");
         QStringList all = {"Cats.mav"};
         for (int i = 0; i <= 24; ++i) {
@@ -106,8 +113,9 @@ class WizardTest : public QObject {
         QTemporaryDir root;
         const QString path = root.filePath(folder);
         QDir().mkpath(path);
+        // The program goes beside the source folder, so that is where names are taken.
         for (const QString& name : existing) {
-            Touch(QDir(path).filePath(name));
+            Touch(root.filePath(name));
         }
         QCOMPARE(QString::fromStdString(SuggestProgramName(path.toStdString())), suggested);
     }
@@ -131,13 +139,14 @@ class WizardTest : public QObject {
 
             QCOMPARE(CurrentPage(window), 1);
             QCOMPARE(window->windowTitle(), QStringLiteral("Mavren Wizard"));
-            QCOMPARE(Find<QLineEdit>(window, "targetFolderEdit")->text(), source);
+            QCOMPARE(Find<QLineEdit>(window, "targetFolderEdit")->text(),
+                     root.filePath(QStringLiteral("Cats site")));
             Type(window, "targetFolderEdit", target);
             Next(window);
 
             QCOMPARE(CurrentPage(window), 2);
             QCOMPARE(window->windowTitle(), QStringLiteral("Mavren Wizard: New Program"));
-            QCOMPARE(Find<QLineEdit>(window, "programFolderEdit")->text(), source);
+            QCOMPARE(Find<QLineEdit>(window, "programFolderEdit")->text(), root.path());
             auto* name = Find<QLineEdit>(window, "programNameEdit");
             QCOMPARE(name->text(), QStringLiteral("Cats.mav"));
             QVERIFY(name->isEnabled());
@@ -152,7 +161,7 @@ class WizardTest : public QObject {
             Next(window);
             QCOMPARE(Find<QLineEdit>(window, "targetFolderEdit")->text(), target);
             Next(window);
-            QCOMPARE(Find<QLineEdit>(window, "programFolderEdit")->text(), source);
+            QCOMPARE(Find<QLineEdit>(window, "programFolderEdit")->text(), root.path());
             Finish(window);
         });
         QCOMPARE(result, int(QDialog::Accepted));
@@ -162,10 +171,78 @@ class WizardTest : public QObject {
         QCOMPARE(QString::fromStdString(answers.sourceFolder), root.path());
         QCOMPARE(answers.fileType, 1);
         QCOMPARE(QString::fromStdString(answers.targetFolder), target);
-        QCOMPARE(QString::fromStdString(answers.programFolder), source);
+        QCOMPARE(QString::fromStdString(answers.programFolder), root.path());
         QCOMPARE(answers.programName, std::string("Cats.mav"));
         // The test file is gone again.
-        QVERIFY(FilesIn(source).isEmpty());
+        QVERIFY(FilesIn(root.path()).isEmpty());
+    }
+
+    // A folder whose pictures are all in subfolders turns albums on, with a note, and the
+    // first Next stays so that it is seen; another folder takes them off again, and a
+    // folder with pictures of its own, or albums already on, changes nothing.
+    void folderOfFoldersTurnsAlbumsOn() {
+        QTemporaryDir root;
+        const QString trip = root.filePath(QStringLiteral("Trip"));
+        QVERIFY(WriteTextFile(trip + QStringLiteral("/Day 1/a.jpg"), "x"));
+        QVERIFY(WriteTextFile(trip + QStringLiteral("/Day 2/b.png"), "x"));
+        QVERIFY(WriteTextFile(trip + QStringLiteral("/Day 2/Harbour/c.jpg"), "x"));
+        QVERIFY(WriteTextFile(trip + QStringLiteral("/.hidden/d.jpg"), "x"));
+        const QString own = root.filePath(QStringLiteral("Own"));
+        QVERIFY(WriteTextFile(own + QStringLiteral("/top.jpg"), "x"));
+        QVERIFY(WriteTextFile(own + QStringLiteral("/Day 1/a.jpg"), "x"));
+        CMavrenWizardSheet wizard;
+        ExecWith(wizard, [&](QWidget* window) {
+            auto* albums = Find<QCheckBox>(window, "albumsCheckBox");
+            auto* note = Find<QLabel>(window, "albumsNoteLabel");
+            Type(window, "sourceFolderEdit", trip);
+            Next(window);
+            QCOMPARE(CurrentPage(window), 0);
+            QVERIFY(albums->isChecked());
+            QCOMPARE(note->text(), QStringLiteral("The folder holds no pictures of its own but its "
+                                                  "2 subfolders hold 3: each becomes an album."));
+            Type(window, "sourceFolderEdit", own);
+            Next(window);
+            QCOMPARE(CurrentPage(window), 1);
+            QVERIFY(!albums->isChecked());
+            QVERIFY(note->text().isEmpty());
+            AsWizard(window)->back();
+            Type(window, "sourceFolderEdit", trip);
+            Next(window);
+            QCOMPARE(CurrentPage(window), 0);
+            Next(window);
+            QCOMPARE(CurrentPage(window), 1);
+        });
+        QCOMPARE(wizard.Answers().albums, 1);
+    }
+
+    // The site goes into a folder of its own beside the source folder, made at Next
+    // without a question, and the program file beside the source folder: nothing is
+    // written into the photo folder.
+    void siteAndProgramGoBesideThePhotos() {
+        ScriptedBoxes boxes;
+        QTemporaryDir root;
+        const QString trip = root.filePath(QStringLiteral("Trip"));
+        QVERIFY(WriteTextFile(trip + QStringLiteral("/a.jpg"), "x"));
+        QVERIFY(WriteTextFile(root.filePath(QStringLiteral("Trip site")), "a file"));
+        const QStringList before = QDir(trip).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        CMavrenWizardSheet wizard;
+        const int result = ExecWith(wizard, [&](QWidget* window) {
+            Type(window, "sourceFolderEdit", trip);
+            Next(window);
+            QCOMPARE(Find<QLineEdit>(window, "targetFolderEdit")->text(),
+                     root.filePath(QStringLiteral("Trip site 2")));
+            Next(window);
+            QCOMPARE(CurrentPage(window), 2);
+            QCOMPARE(Find<QLineEdit>(window, "programFolderEdit")->text(), root.path());
+            QCOMPARE(Find<QLineEdit>(window, "programNameEdit")->text(),
+                     QStringLiteral("Trip.mav"));
+            Finish(window);
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(boxes->Texts().empty());
+        QVERIFY(QFileInfo(root.filePath(QStringLiteral("Trip site 2"))).isDir());
+        QCOMPARE(wizard.Answers().albums, 0);
+        QCOMPARE(QDir(trip).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
     }
 
     void pictureChoicesAreForPictures_data() {
@@ -235,7 +312,7 @@ class WizardTest : public QObject {
         bool stayed = false;
         const int result = ExecWith(wizard, [&](QWidget* window) {
             if (page > 0) {
-                Type(window, "sourceFolderEdit", root.path());
+                Type(window, "sourceFolderEdit", Photos(root));
                 Next(window);
             }
             if (page == 1) {
@@ -329,7 +406,7 @@ class WizardTest : public QObject {
         Touch(root.filePath(QStringLiteral("Taken.mav")));
         CMavrenWizardSheet wizard;
         const int result = ExecWith(wizard, [&](QWidget* window) {
-            ToProgramPage(window, root.path());
+            ToProgramPage(window, Photos(root));
             Type(window, "programNameEdit", typed);
             Finish(window);
             if (!finished) {
@@ -359,7 +436,7 @@ class WizardTest : public QObject {
         QVERIFY(WriteTextFile(chosen + QStringLiteral("/photo.jpg"), "x"));
         CMavrenWizardSheet wizard;
         ExecWith(wizard, [&](QWidget* window) {
-            ToProgramPage(window, root.path());
+            ToProgramPage(window, Photos(root));
             auto* name = Find<QLineEdit>(window, "programNameEdit");
             Type(window, "programFolderEdit", QString());
             QVERIFY(!name->isEnabled());
@@ -409,8 +486,9 @@ class WizardTest : public QObject {
         QTemporaryDir root;
         CMavrenWizardSheet wizard;
         ExecWith(wizard, [&](QWidget* window) {
-            Type(window, "sourceFolderEdit", root.path());
+            Type(window, "sourceFolderEdit", Photos(root));
             Next(window);
+            // The site folder offered does not exist yet: new folders go beside it.
             const auto watcher = OnNextModal([&](QWidget* dialog) {
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("New Folder"));
                 QCOMPARE(Find<QLabel>(dialog, "currentFolderLabel")->text(), root.path());
@@ -488,7 +566,7 @@ class WizardTest : public QObject {
         ExecWith(wizard, [&](QWidget* window) {
             QApplication::processEvents();  // the first page laid out
             const QRect first = window->geometry();
-            Type(window, "sourceFolderEdit", root.path());
+            Type(window, "sourceFolderEdit", Photos(root));
             for (const int page : {1, 2}) {
                 Next(window);
                 QCOMPARE(CurrentPage(window), page);
