@@ -94,9 +94,16 @@ void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
         folders.emplace_back("Thumbs/2x/");
     }
     for (const std::string& folder : folders) {
+        int broken = 0;
         for (const std::string& name :
-             RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started)) {
+             RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started, &broken)) {
             PostStatusText(window, "Removed leftover \"" + folder + name + "\"");
+        }
+        if (broken != 0) {
+            PostStatusText(window,
+                           "Stopped looking for leftover files in " +
+                               (folder.empty() ? "the target folder" : "\"" + folder + "\"") +
+                               ": its listing broke off (" + ErrorCodeText(broken) + ")");
         }
     }
 }
@@ -143,7 +150,7 @@ void AddOutputs(const SourceRecord& record, const std::string& target, bool copi
             outputs.push_back(*name);
         }
     }
-    if (copied) {
+    if (copied && record.originalPublished) {  // else the source lies outside the target
         outputs.push_back(RelativePath(target, record.source));
     }
 }
@@ -162,7 +169,7 @@ OleDate NewestOf(const std::vector<SourceRecord>& records) {
     return newest;
 }
 
-// What the parent album and the record of the site need of an album just made.
+// What the parent album and the record of the site need of a folder just made.
 void FillOutcome(const Program& program, const std::vector<SourceRecord>& records, bool copied,
                  const GenerationSummary& written, FolderOutcome& outcome) {
     const std::string target = program.GetText(ProgramKey::TargetDir);
@@ -399,13 +406,13 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     }
     if (!IsStopRequested(stop)) {
         // Only a finished run knows what the site is, and so what is no longer part of it.
-        run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
+        if (options.removeStale) {
+            run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
+        }
         if (copySources) {
             ReportOtherPictures(program, SourcePatterns(program), records, window);
         }
     }
-    if (album != nullptr) {
-        FillOutcome(program, records, copySources, run.summary, outcome);
-    }
+    FillOutcome(program, records, copySources, run.summary, outcome);
     return tally(kRunFinished);
 }
