@@ -173,12 +173,11 @@ class AlbumRun {
         if (state.fingerprint != fingerprint || !OutputsIntact(albumTarget, state)) {
             const std::vector<AlbumOutputFile> before = std::move(state.outputs);
             state = AlbumState();  // until the album is whole again
-            if (!MakePages(album, albumProgram, files, place, pictures, state)) {
-                return false;
-            }
-            if (IsStopRequested(options.stop)) {
-                record.albums.erase(album.path);
-                return true;
+            const bool made = MakePages(album, albumProgram, files, place, pictures, state);
+            if (!made || IsStopRequested(options.stop)) {
+                // Made again next time; what earlier runs made there is still theirs.
+                KeepEarlierOutputs(state.outputs, before);
+                return made;
             }
             if (former != nullptr) {
                 former->DiscardDropped(albumTarget, album.path, before, state.outputs);
