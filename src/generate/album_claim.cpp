@@ -1,6 +1,7 @@
 #include "generate/album_claim.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -27,11 +28,12 @@ bool ClaimAlbumRecord(const Program& program, AlbumRecord& record,
         PostStatusText(window, problem);
     }
     const std::string self = ProgramFileIdentity(program.path);
+    const char* what = program.GetBool(ProgramKey::IncludeSubfolders) ? "albums" : "site";
     if (found && record.program != self && !record.program.empty() && Exists(record.program)) {
-        PostErrorText(window, MessageBoxText("The folder \"%s\" holds the albums of another "
+        PostErrorText(window, MessageBoxText("The folder \"%s\" holds the %s of another "
                                              "program, \"%s\".\n\nGive this program another "
                                              "target folder, or delete that program file.",
-                                             target.c_str(), record.program.c_str()));
+                                             target.c_str(), what, record.program.c_str()));
         return false;
     }
     if (found && self.empty()) {
@@ -39,9 +41,24 @@ bool ClaimAlbumRecord(const Program& program, AlbumRecord& record,
     } else if (found && record.program != self) {
         PostStatusText(window, record.program.empty()
                                    ? "Took over the albums an earlier version of Mavren made here"
-                                   : "Took over the albums of \"" + record.program +
+                                   : std::string("Took over the ") + what + " of \"" +
+                                         record.program +
                                          "\": that program file is no longer there");
     }
     record.program = self;
     return true;
+}
+
+void SaveClaimedRecord(const std::string& target, const AlbumRecord& record,
+                       const std::shared_ptr<WorkerMessageReceiver>& window) {
+    if (record.program.empty()) {
+        return;
+    }
+    const std::string path = AlbumRecordPath(target);
+    if (const Result saved = SaveAlbumRecord(path, record); !saved.ok()) {
+        PostStatusText(
+            window, "The record of the albums cannot be saved to " + path + ": " + saved.reason());
+    } else if (const std::string earlier = EarlierAlbumRecordPath(target); earlier != path) {
+        ::unlink(earlier.c_str());  // read in its place, if it was there
+    }
 }

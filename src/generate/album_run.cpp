@@ -16,6 +16,7 @@
 #include "generate/album_place.h"
 #include "generate/album_record.h"
 #include "generate/folder_generation.h"
+#include "generate/former_outputs.h"
 #include "generate/gone_albums.h"
 #include "generate/product.h"
 #include "media/image_size.h"
@@ -108,17 +109,6 @@ std::string AlbumInputs(const Program& program, const FileList& files, const Alb
     return text;
 }
 
-// True when the folder holds the placeholder an index entry of a GIF shows, as the run
-// copies it there: with the size and time of the one installed.
-bool IsPlaceholderCopy(const std::string& folder) {
-    struct stat copy;
-    struct stat original;
-    return ::lstat(JoinPath(folder, kGifPlaceholderName).c_str(), &copy) == 0 &&
-           S_ISREG(copy.st_mode) &&
-           ::stat(JoinPath(ExecutableFolder(), kGifPlaceholderName).c_str(), &original) == 0 &&
-           copy.st_size == original.st_size && copy.st_mtim.tv_sec == original.st_mtim.tv_sec;
-}
-
 // Copies every value of from into to.
 void CopyProgram(const Program& from, Program& to) {
     for (const KeyDescriptor& row : kKeyTable) {
@@ -140,18 +130,7 @@ class AlbumRun {
 
     // Saves the record, unless the program was never saved and so owns nothing; says so
     // when it cannot be saved.
-    void SaveRecord() {
-        if (record.program.empty()) {
-            return;
-        }
-        const std::string path = AlbumRecordPath(targetDir);
-        if (const Result saved = SaveAlbumRecord(path, record); !saved.ok()) {
-            PostStatusText(window, "The record of the albums cannot be saved to " + path + ": " +
-                                       saved.reason());
-        } else if (const std::string earlier = EarlierAlbumRecordPath(targetDir); earlier != path) {
-            ::unlink(earlier.c_str());  // read in its place, if it was there
-        }
-    }
+    void SaveRecord() { SaveClaimedRecord(targetDir, record, window); }
 
     // Makes album and everything below it; entry is what its parent lists. False when the
     // run must end after a message.
@@ -192,13 +171,18 @@ class AlbumRun {
         ++albumsDone;
         const std::int64_t pictures = static_cast<std::int64_t>(album.files.size());
         if (state.fingerprint != fingerprint || !OutputsIntact(albumTarget, state)) {
+            const std::vector<AlbumOutputFile> before = std::move(state.outputs);
             state = AlbumState();  // until the album is whole again
-            if (!MakePages(album, albumProgram, files, place, pictures, state)) {
-                return false;
+            const bool made = MakePages(album, albumProgram, files, place, pictures, state);
+            if (!made || IsStopRequested(options.stop)) {
+                // Made again next time; what earlier runs made there is still theirs.
+                KeepEarlierOutputs(state.outputs, before);
+                return made;
             }
-            if (IsStopRequested(options.stop)) {
-                record.albums.erase(album.path);
-                return true;
+            if (former != nullptr) {
+                former->DiscardDropped(albumTarget, album.path, before, state.outputs);
+            } else {
+                KeepEarlierOutputs(state.outputs, before);
             }
             state.fingerprint = fingerprint;
             ++albumsMade;
@@ -242,7 +226,8 @@ class AlbumRun {
     int albumsDone = 0;
     int albumsMade = 0;
     std::string startPage;
-    bool pageFailed = false;  // a page could not be written: the run ends at once
+    FormerOutputs* former = nullptr;  // null when the source was not read whole
+    bool pageFailed = false;          // a page could not be written: the run ends at once
 
   private:
     bool MakePages(const Album& album, Program& albumProgram, FileList& files,
@@ -261,6 +246,7 @@ class AlbumRun {
             return false;
         }
         GenerationOptions albumOptions = options;
+        albumOptions.removeStale = former != nullptr;
         albumOptions.window =
             std::make_shared<AlbumWindow>(window, picturesDone, pictures, totalPictures);
         FolderOutcome outcome;
@@ -273,18 +259,7 @@ class AlbumRun {
         if (album.path.empty()) {
             startPage = outcome.startPage;
         }
-        if (albumProgram.GetBool(ProgramKey::MiscIncludeMavrenLink)) {
-            outcome.outputs.emplace_back(kCreditBadgeName);
-        }
-        if (IsPlaceholderCopy(albumTarget)) {
-            outcome.outputs.emplace_back(kGifPlaceholderName);
-        }
-        for (const std::string& output : outcome.outputs) {
-            AlbumOutputFile file = OutputFileNow(albumTarget, output);
-            if (file.size >= 0) {
-                state.outputs.push_back(std::move(file));
-            }
-        }
+        state.outputs = WrittenOutputs(albumProgram, outcome.outputs);
         state.newest = outcome.newest;
         if (!outcome.cover.empty() &&
             GetImageSize(JoinPath(albumTarget, outcome.cover), state.coverWidth, state.coverHeight)
@@ -344,7 +319,16 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
         return kRunNoSourceFiles;
     }
 
+    std::set<std::string> paths;
+    std::vector<std::string> files;
+    CollectPaths(tree.top, paths, files);
+    FormerOutputs former(std::move(files), window);
     AlbumRun run(program, options, startTime, std::move(record));
+    if (tree.complete) {
+        run.former = &former;
+    } else {
+        PostStatusText(window, kSourceNotWhole);
+    }
     const bool ignoresCase = IgnoresLetterCase(targetDir);
     if (ignoresCase) {
         MatchAlbumFolderCase(targetDir, tree.top, run.record, window);
@@ -354,6 +338,9 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     run.tracker.Start("picture", total);
     AlbumEntry top;
     const bool whole = run.Make(tree.top, tree.top.name, top);
+    if (run.pageFailed || !whole) {
+        former.Report(run.summary);
+    }
     if (run.pageFailed) {
         return kRunFailed;
     }
@@ -364,20 +351,21 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     }
     SetLastStartPage(JoinPath(targetDir, run.startPage.empty() ? "INDEX000.HTM" : run.startPage));
 
-    if (!IsStopRequested(options.stop)) {
-        std::set<std::string> paths;
-        std::vector<std::string> files;
-        CollectPaths(tree.top, paths, files);
-        run.summary.filesRemoved +=
-            RemoveGoneAlbums(targetDir, sourceDir, run.record, paths, ignoresCase, files, window);
+    if (!IsStopRequested(options.stop) && tree.complete) {
+        // An album missing from a source read only in part is not gone: it stays, and
+        // stays in the record.
+        RemoveGoneAlbums(targetDir, sourceDir, run.record, paths, ignoresCase, former, window);
         for (auto it = run.record.albums.begin(); it != run.record.albums.end();) {
             it = paths.contains(it->first) ? std::next(it) : run.record.albums.erase(it);
         }
         run.SaveRecord();
+    }
+    if (!IsStopRequested(options.stop)) {
         PostStatusText(
             window, StringPrintf("%d files in %d albums: %d made, %d unchanged.", total, run.albums,
                                  run.albumsMade, run.albums - run.albumsMade));
     }
+    former.Report(run.summary);
     run.summary.albums = run.albums;
     run.summary.pictures = total;
     EndRun(program, options, run.summary, started);

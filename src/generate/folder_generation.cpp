@@ -90,9 +90,16 @@ void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
         folders.emplace_back("Thumbs/2x/");
     }
     for (const std::string& folder : folders) {
+        int broken = 0;
         for (const std::string& name :
-             RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started)) {
+             RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started, &broken)) {
             PostStatusText(window, "Removed leftover \"" + folder + name + "\"");
+        }
+        if (broken != 0) {
+            PostStatusText(window,
+                           "Stopped looking for leftover files in " +
+                               (folder.empty() ? "the target folder" : "\"" + folder + "\"") +
+                               ": its listing broke off (" + ErrorCodeText(broken) + ")");
         }
     }
 }
@@ -175,7 +182,8 @@ void AddOutputs(const SourceRecord& record, const std::string& target, bool copi
             outputs.push_back(*name);
         }
     }
-    if (copied && record.damage.empty()) {
+    // Else the source lies outside the target, or nothing of it was published.
+    if (copied && record.originalPublished && record.damage.empty()) {
         outputs.push_back(RelativePath(target, record.source));
     }
 }
@@ -194,7 +202,7 @@ OleDate NewestOf(const std::vector<SourceRecord>& records) {
     return newest;
 }
 
-// What the parent album and the record of the site need of an album just made.
+// What the parent album and the record of the site need of a folder just made.
 void FillOutcome(const Program& program, const std::vector<SourceRecord>& records, bool copied,
                  const GenerationSummary& written, FolderOutcome& outcome) {
     const std::string target = program.GetText(ProgramKey::TargetDir);
@@ -477,7 +485,9 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     bool siteIndex = false;
     if (!IsStopRequested(stop)) {
         // Only a finished run knows what the site is, and so what is no longer part of it.
-        run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
+        if (options.removeStale) {
+            run.summary.filesRemoved = RemoveStaleOutput(targetDir, records, run.summary, window);
+        }
         if (anyDamaged) {
             run.summary.filesRemoved += RemoveDamagedWebCopies(program, records, window);
         }
@@ -489,14 +499,12 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             (album == nullptr || !album->hasParent) &&
             UpdateSiteIndexPage(program, outcome.startPage, window, run.summary.filesRemoved);
     }
-    if (album != nullptr) {
-        FillOutcome(program, records, copySources, run.summary, outcome);
-        if (siteIndex) {
-            outcome.outputs.emplace_back(kSiteIndexName);
-        }
-        if (anyDamaged) {
-            outcome.outputs.emplace_back(kDamagedPlaceholderName);
-        }
+    FillOutcome(program, records, copySources, run.summary, outcome);
+    if (siteIndex) {
+        outcome.outputs.emplace_back(kSiteIndexName);
+    }
+    if (anyDamaged) {
+        outcome.outputs.emplace_back(kDamagedPlaceholderName);
     }
     return tally(kRunFinished);
 }

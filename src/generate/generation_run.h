@@ -2,7 +2,8 @@
 
 // One "Generate": finds the program's source files, drops the tool's own output, copies
 // image sources into the target folder and measures them, writes the index and content
-// pages, removes what earlier runs wrote that this one did not (stale_output.h), and
+// pages, removes what earlier runs wrote that this one did not (stale_output.h,
+// former_outputs.h), and
 // records the outcome in the program (Last-Generated) and in LastStartPage. A run that
 // ends after a message records nothing.
 // Runs on one worker thread; reports only through the worker messages to the options'
@@ -25,6 +26,9 @@ struct GenerationOptions {
     std::shared_ptr<WorkerMessageReceiver> window = {};  // where every report goes; may be null
     // Polled at the run's checkpoints; the front end keeps a copy and sets it to stop the run.
     std::shared_ptr<StopFlag> stop = std::make_shared<StopFlag>();
+    // Set by the run itself, not the front ends: false when the source was not read whole,
+    // so a source missing from it may be there all the same and nothing stale is removed.
+    bool removeStale = true;
 };
 
 // Outcomes of a run.

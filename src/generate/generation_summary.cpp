@@ -19,9 +19,12 @@ std::string SummaryLine(const GenerationSummary& summary) {
     return albums + Count(summary.indexPages + summary.contentPages, "page", "pages") +
            " written, " + Count(summary.thumbnailsMade, "thumbnail", "thumbnails") + " made, " +
            std::to_string(summary.thumbnailsKept) + " kept, " +
-           Count(summary.filesRemoved, "file", "files") + " removed, " +
-           Count(summary.withoutThumbnail, "picture", "pictures") + " without a thumbnail, " +
-           StringPrintf("%.1f seconds", summary.seconds) +
+           Count(summary.filesRemoved, "file", "files") + " removed" +
+           (summary.photosTrashed > 0
+                ? " (" + Count(summary.photosTrashed, "photo", "photos") + " moved to the trash)"
+                : std::string()) +
+           ", " + Count(summary.withoutThumbnail, "picture", "pictures") +
+           " without a thumbnail, " + StringPrintf("%.1f seconds", summary.seconds) +
            (summary.originalsWithPlace > 0
                 ? ". " + OriginalsWithPlaceLine(summary.originalsWithPlace)
                 : std::string());

@@ -13,16 +13,18 @@ struct GenerationSummary {
     int thumbnailsKept = 0;
     int withoutThumbnail = 0;  // pictures whose thumbnail could not be made
     int filesRemoved = 0;
-    int albums = 0;              // in a site of albums, with the top; 0 for a site without albums
-    int pictures = 0;            // the sources of all its albums
+    int photosTrashed = 0;  // of those, copies of photos gone from the source, in the trash
+    int albums = 0;         // in a site of albums, with the top; 0 for a site without albums
+    int pictures = 0;       // the sources of all its albums
     int originalsWithPlace = 0;  // originals published as taken that carry a GPS position
     double seconds = 0;
 };
 
 // One line for the end of a run: "12 pages written, 10 thumbnails made, 0 kept, 1 file
 // removed, 1 picture without a thumbnail, 2.4 seconds", led by "2000 files in 41 albums: "
-// for a site of albums, and followed by the OriginalsWithPlaceLine sentence when some
-// published original shows where it was taken.
+// for a site of albums; "(2 photos moved to the trash)" follows the files removed when any
+// were, and the OriginalsWithPlaceLine sentence ends it when some published original shows
+// where it was taken.
 std::string SummaryLine(const GenerationSummary& summary);
 
 // "12 published originals show where they were taken"; "" for none.

@@ -4,17 +4,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <string_view>
-#include <tuple>
 #include <utility>
 
+#include "generate/former_outputs.h"
 #include "generate/html_files.h"
 #include "generate/output_removal.h"
 #include "generate/product.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace {
@@ -60,33 +59,8 @@ class AlbumFolders {
     std::set<FolderId> ids;
 };
 
-// True when the file is there as the record says the run wrote it.
-bool AsWritten(const std::string& folder, const AlbumOutputFile& file) {
-    struct stat status;
-    return file.size >= 0 && ::lstat(JoinPath(folder, file.path).c_str(), &status) == 0 &&
-           S_ISREG(status.st_mode) && status.st_size == file.size &&
-           static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec ==
-               file.modified;
-}
-
-// True when relative leads from target to a folder through folders only, never a link.
-bool IsFolderBelow(const std::string& target, const std::string& relative) {
-    std::string path = target;
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-        const std::size_t end = std::min(relative.find('/', start), relative.size());
-        path = JoinPath(path, relative.substr(start, end - start));
-        struct stat status;
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-            return false;
-        }
-        start = end + 1;
-    }
-    return true;
-}
-
 bool CarriesMarkedPage(const std::string& folder) {
-    for (const std::string& name : EntryNames(folder, false)) {
+    for (const std::string& name : EntryNames(folder, false).names) {
         if (IsPageName(name) && CarriesGeneratorMark(JoinPath(folder, name))) {
             return true;
         }
@@ -96,10 +70,9 @@ bool CarriesMarkedPage(const std::string& folder) {
 
 class GoneAlbums {
   public:
-    GoneAlbums(const std::string& target, const std::string& source,
-               const std::vector<std::string>& sources,
+    GoneAlbums(const std::string& target, const std::string& source, FormerOutputs& former,
                const std::shared_ptr<WorkerMessageReceiver>& window)
-        : target(target), sources(sources), window(window) {
+        : target(target), former(former), window(window) {
         struct stat status;
         if (::stat(source.c_str(), &status) == 0) {
             sourceId = {status.st_dev, status.st_ino};
@@ -116,20 +89,16 @@ class GoneAlbums {
         // What may go is decided before anything goes, so the order of removals decides
         // nothing.
         std::set<std::string> intact;
-        std::map<std::string, const AlbumOutputFile*> facts;
         for (const AlbumOutputFile& file : state.outputs) {
             if (AsWritten(folder, file)) {
                 intact.insert(file.path);
-                facts[file.path] = &file;
             }
         }
-        Remover remover(folder, window, relative);
         for (const std::string& name : intact) {
-            if (MayGo(folder, name, *facts[name], intact)) {
-                remover.Remove(name);
+            if (MayGo(folder, name, intact)) {
+                former.Discard(folder, relative, name);
             }
         }
-        removed += remover.removed;
         for (const char* sub :
              {kPhoneFolder, kWebFolder, kDoubleThumbnailFolder, kThumbnailFolder}) {
             ::rmdir(JoinPath(folder, sub).c_str());
@@ -140,14 +109,19 @@ class GoneAlbums {
                                          "from the source"
                                    : "Kept the folder \"" + relative +
                                          "\" of an album gone from the source: it holds files "
-                                         "that are in the source no longer, or not ours");
+                                         "that are not ours");
     }
 
     // Says which folders below the albums hold marked pages but are none of ours.
     void KeepOthers(const std::string& relative, const AlbumFolders& current,
                     const AlbumFolders& recorded) {
-        const std::string folder = JoinPath(target, relative);
-        for (const std::string& name : EntryNames(folder, true)) {
+        const EntryList children = EntryNames(JoinPath(target, relative), true);
+        if (children.error != 0) {
+            PostStatusText(window, "Could not look through " + ShownFolder(relative) +
+                                       ": its listing broke off (" + ErrorCodeText(children.error) +
+                                       ")");
+        }
+        for (const std::string& name : children.names) {
             const std::string child = JoinPath(relative, name);
             struct stat status;
             if (name.starts_with('.') || name == kThumbnailFolder || name == kWebFolder ||
@@ -164,12 +138,10 @@ class GoneAlbums {
         }
     }
 
-    int removed = 0;
-
   private:
     // Whether the output name (relative to the album's folder), as written, may go with
     // the album; intact: every output that is.
-    bool MayGo(const std::string& folder, const std::string& name, const AlbumOutputFile& file,
+    bool MayGo(const std::string& folder, const std::string& name,
                const std::set<std::string>& intact) {
         const std::string thumbnails = std::string(kThumbnailFolder) + "/";
         if (const auto doubled = Inside(name, kDoubleThumbnailFolder)) {
@@ -187,46 +159,28 @@ class GoneAlbums {
             return CarriesGeneratorMark(JoinPath(folder, name));
         }
         return name == kCreditBadgeName || name == kGifPlaceholderName ||
-               name == kDamagedPlaceholderName || IsStillSource(name, file);
-    }
-
-    // Whether a file of that name, size and time is among the sources: then the file is a
-    // copy of a photo that lives on, and may go with its album.
-    bool IsStillSource(const std::string& name, const AlbumOutputFile& copy) {
-        if (!sourcesKnown) {
-            for (const std::string& path : sources) {
-                struct stat status;
-                if (::stat(path.c_str(), &status) == 0) {
-                    sourceFacts.insert({PathFileName(path), status.st_size, status.st_mtim.tv_sec});
-                }
-            }
-            sourcesKnown = true;
-        }
-        return sourceFacts.contains(
-            {name, static_cast<off_t>(copy.size), static_cast<time_t>(copy.modified / 1000000000)});
+               name == kDamagedPlaceholderName || IsOriginalCopy(name);
     }
 
     const std::string& target;
-    const std::vector<std::string>& sources;
+    FormerOutputs& former;
     const std::shared_ptr<WorkerMessageReceiver>& window;
     FolderId sourceId{};
-    bool sourcesKnown = false;
-    std::set<std::tuple<std::string, off_t, time_t>> sourceFacts;
 };
 
 }  // namespace
 
-int RemoveGoneAlbums(const std::string& target, const std::string& source,
-                     const AlbumRecord& record, const std::set<std::string>& albums,
-                     bool ignoresCase, const std::vector<std::string>& sources,
-                     const std::shared_ptr<WorkerMessageReceiver>& window) {
+void RemoveGoneAlbums(const std::string& target, const std::string& source,
+                      const AlbumRecord& record, const std::set<std::string>& albums,
+                      bool ignoresCase, FormerOutputs& former,
+                      const std::shared_ptr<WorkerMessageReceiver>& window) {
     const AlbumFolders current(target, ignoresCase, albums);
     std::set<std::string> recordedPaths;
     for (const auto& [path, state] : record.albums) {
         recordedPaths.insert(path);
     }
     const AlbumFolders recorded(target, ignoresCase, std::move(recordedPaths));
-    GoneAlbums gone(target, source, sources, window);
+    GoneAlbums gone(target, source, former, window);
     // Every album below another comes after it in the record's order: backwards, the
     // deepest go first.
     for (auto it = record.albums.rbegin(); it != record.albums.rend(); ++it) {
@@ -235,5 +189,4 @@ int RemoveGoneAlbums(const std::string& target, const std::string& source,
         }
     }
     gone.KeepOthers(std::string(), current, recorded);
-    return gone.removed;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "generate/album_record.h"
+#include "generate/former_outputs.h"
 #include "work/worker_messages.h"
 
 // Removes what the record says this program made of each album that is gone: an album of
@@ -19,14 +20,13 @@
 // where ignoresCase, by the folder each name finds) and whose folder lies below target
 // through folders, not links, and is not the source folder. It loses its pages, its
 // thumbnails, the doubles and web copies beside a thumbnail of their name that goes too,
-// the tool's own pictures, and the copies of its photos that are still sources elsewhere
-// (sources: every source file of the site; a copy has the name, size and modification
-// time of one), then every folder of it left empty. A copy whose photo is no longer
-// anywhere in the source may be its last copy, and stays, as do files of the user's own.
-// Deepest albums first; one status line per file and per album. A folder below the
-// target's albums that holds pages with the generator mark but is no album of the record
-// is kept with one status line. Returns the number of files removed.
-int RemoveGoneAlbums(const std::string& target, const std::string& source,
-                     const AlbumRecord& record, const std::set<std::string>& albums,
-                     bool ignoresCase, const std::vector<std::string>& sources,
-                     const std::shared_ptr<WorkerMessageReceiver>& window);
+// the tool's own pictures, and the copies of its photos, through former (a copy whose photo
+// is no longer anywhere in the source goes to the trash), then every folder of it left
+// empty. Files of the user's own stay. Deepest albums first; one status line per file and
+// per album. A folder below the target's albums that holds pages with the generator mark
+// but is no album of the record is kept with one status line. What was removed is counted
+// in former.
+void RemoveGoneAlbums(const std::string& target, const std::string& source,
+                      const AlbumRecord& record, const std::set<std::string>& albums,
+                      bool ignoresCase, FormerOutputs& former,
+                      const std::shared_ptr<WorkerMessageReceiver>& window);

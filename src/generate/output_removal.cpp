@@ -26,16 +26,35 @@ void Remover::Remove(const std::string& name) {
     }
 }
 
-std::vector<std::string> EntryNames(const std::string& folder, bool folders) {
-    std::vector<std::string> names;
+EntryList EntryNames(const std::string& folder, bool folders) {
+    EntryList list;
     FolderListing listing(folder);
     for (FolderEntry entry; listing.Next(entry);) {
         const unsigned char type = listing.TypeOf(entry);
         if (type != DT_UNKNOWN && (type == DT_DIR) == folders) {
-            names.push_back(std::move(entry.name));
+            list.names.push_back(std::move(entry.name));
         }
     }
-    return names;
+    if (listing.IsOpen() && listing.Error() != 0) {
+        // Part of a folder is not the folder: what is missing from it would look gone.
+        list.names.clear();
+        list.error = listing.Error();
+    }
+    return list;
+}
+
+std::string ShownFolder(const std::string& relative) {
+    return relative.empty() ? std::string("the target folder") : "\"" + relative + "\"";
+}
+
+bool ListedWhole(const EntryList& list, const std::string& shown,
+                 const std::shared_ptr<WorkerMessageReceiver>& window) {
+    if (list.error == 0) {
+        return true;
+    }
+    PostStatusText(window, "Not removing stale files from " + ShownFolder(shown) +
+                               ": its listing broke off (" + ErrorCodeText(list.error) + ")");
+    return false;
 }
 
 int PageNumber(const std::string& name, const char* prefix, int width) {

@@ -36,8 +36,22 @@ class Remover {
 };
 
 // The names of a folder's entries that are folders (not links to them), or else those that
-// are not.
-std::vector<std::string> EntryNames(const std::string& folder, bool folders);
+// are not. A listing that breaks off part way gives no names at all: error is then its
+// errno (0 otherwise, also for a folder that cannot be opened, which gives no names either).
+struct EntryList {
+    std::vector<std::string> names;
+    int error = 0;
+};
+EntryList EntryNames(const std::string& folder, bool folders);
+
+// True when list is whole; otherwise posts to window that nothing stale goes from the
+// folder (shown: its name relative to the target, "" for the target itself) and why.
+bool ListedWhole(const EntryList& list, const std::string& shown,
+                 const std::shared_ptr<WorkerMessageReceiver>& window);
+
+// How the status lines name a folder relative to the target: "the target folder" for "",
+// else in quotes.
+std::string ShownFolder(const std::string& relative);
 
 // The page number of a name the generators write as prefix, a number of at least width
 // digits and ".HTM" ("INDEX007.HTM"), or -1.

@@ -15,8 +15,13 @@
 
 namespace {
 
-std::vector<std::string> FileNames(const std::string& folder) {
-    return EntryNames(folder, false);
+// The files of folder (relative to target); none after a status line when its listing
+// broke off.
+std::vector<std::string> FileNames(const std::string& target, const std::string& folder,
+                                   const std::shared_ptr<WorkerMessageReceiver>& window) {
+    EntryList list = EntryNames(JoinPath(target, folder), false);
+    ListedWhole(list, folder, window);
+    return std::move(list.names);
 }
 
 bool IsLink(const std::string& path) {
@@ -40,7 +45,7 @@ void RemoveStalePictures(const std::string& target, const char* folder,
                                    "\" is a link to another folder");
         return;
     }
-    for (const std::string& name : FileNames(path)) {
+    for (const std::string& name : FileNames(target, folder, window)) {
         const std::string extension = PathExtension(name);
         const bool picture =
             extension == "JPG" || extension == "JPEG" || extension == "JPE" || extension == "PNG";
@@ -82,7 +87,7 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
                       const GenerationSummary& written,
                       const std::shared_ptr<WorkerMessageReceiver>& window) {
     Remover remover(target, window);
-    for (const std::string& name : FileNames(target)) {
+    for (const std::string& name : FileNames(target, std::string(), window)) {
         const int index = PageNumber(name, "INDEX", 3);
         const int content = PageNumber(name, "GEN", 4);
         const bool stale = (index >= 0 && index >= written.indexPages) ||
@@ -110,8 +115,7 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
         copyNames.insert(name + ".jpg");
     }
     // Taken before anything goes, so that the order of the removals decides nothing.
-    const std::string thumbnails = JoinPath(target, kThumbnailFolder);
-    const std::vector<std::string> thumbnailsThere = FileNames(thumbnails);
+    const std::vector<std::string> thumbnailsThere = FileNames(target, kThumbnailFolder, window);
     const std::set<std::string> before(thumbnailsThere.begin(), thumbnailsThere.end());
 
     RemoveWithheldOriginals(target, records, remover);

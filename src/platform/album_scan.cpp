@@ -89,6 +89,7 @@ class TreeWalk {
         struct stat status;
         if (::stat(source.empty() ? "." : source.c_str(), &status) != 0) {
             notes.push_back(Note(source, "it cannot be read (" + ErrorCodeText(errno) + ")"));
+            complete = false;
             return;
         }
         visited.insert(IdOf(status));
@@ -103,6 +104,7 @@ class TreeWalk {
     }
 
     std::vector<std::string> notes;
+    bool complete = true;
 
   private:
     // Files of the folder into node; its subfolders, hidden and excluded ones noted and left out.
@@ -110,7 +112,9 @@ class TreeWalk {
         std::vector<SubFolder> subFolders;
         FolderListing listing(folder.empty() ? "." : folder);
         if (!listing.IsOpen()) {
-            notes.push_back(Note(folder, "it cannot be read (" + ErrorCodeText(errno) + ")"));
+            notes.push_back(
+                Note(folder, "it cannot be read (" + ErrorCodeText(listing.Error()) + ")"));
+            complete = false;
             return subFolders;
         }
         for (FolderEntry entry; listing.Next(entry);) {
@@ -171,6 +175,12 @@ class TreeWalk {
                 continue;
             }
             subFolders.push_back({name, IdOf(status), isLink});
+        }
+        if (listing.Error() != 0) {
+            // What was read is kept, as a folder read whole would be; the tree says it is not.
+            notes.push_back("Read \"" + folder + "\" only in part: its listing broke off (" +
+                            ErrorCodeText(listing.Error()) + ").");
+            complete = false;
         }
         return subFolders;
     }
@@ -270,6 +280,7 @@ AlbumTree ScanAlbums(const std::string& sourceFolder, const std::string& pattern
     AlbumTree tree;
     Build(top, tree.top);
     tree.notes = std::move(walk.notes);
+    tree.complete = walk.complete;
     // By folder rather than in the order the file system happens to list entries.
     std::sort(tree.notes.begin(), tree.notes.end(), FileListOrder);
     return tree;

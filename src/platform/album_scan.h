@@ -19,6 +19,9 @@ struct Album {
 struct AlbumTree {
     Album top;                       // the source folder itself, kept even when empty
     std::vector<std::string> notes;  // one sentence per folder left out, sorted by folder
+    // False when some folder could not be read, or its listing broke off part way: an
+    // album missing from the tree may then be there all the same.
+    bool complete = true;
 };
 
 // patterns: a ";"-separated wildcard list as ScanFiles takes it. excludedFolders: folders
@@ -26,7 +29,8 @@ struct AlbumTree {
 // by identity, so any spelling of the path will do. Hidden folders are left out; a link to
 // a folder is followed only when it leads inside the source to a folder not walked yet
 // (real folders are walked before links, so a link never hides the folder it points to).
-// Unreadable folders give a note and the scan goes on. A folder named as one of
+// Unreadable folders, and folders whose listing breaks off, give a note, the tree is not
+// complete, and the scan goes on. A folder named as one of
 // reservedNames (ignoring letter case) is left out wherever it lies: every album of the
 // site keeps its own pictures in folders of those names.
 AlbumTree ScanAlbums(const std::string& sourceFolder, const std::string& patterns,

@@ -36,6 +36,7 @@ class FolderWalk {
                     names.push_back(entry.name);
                 }
             }
+            whole = whole && listing.Error() == 0;
         }
         for (const std::string& name : names) {
             std::string path = JoinPath(folder, name);
@@ -58,6 +59,7 @@ class FolderWalk {
     }
 
     FileList entries;
+    bool whole = true;
 
   private:
     bool recurse;
@@ -87,10 +89,13 @@ void SortFileList(FileList& files) {
 }
 
 std::unique_ptr<FileList> ScanFiles(const std::string& folder, const std::string& patterns,
-                                    bool recurse) {
+                                    bool recurse, bool* whole) {
     FolderWalk walk(folder, recurse);
     for (const std::string& pattern : SplitPatterns(patterns)) {
         walk.Walk(folder, pattern);
+    }
+    if (whole != nullptr) {
+        *whole = walk.whole;
     }
     if (walk.entries.empty()) {
         return nullptr;

@@ -14,9 +14,10 @@ using FileList = std::vector<std::string>;
 // regular files (and links to them) are listed; with recurse, matching subfolders are
 // walked and every other entry is listed, for the caller to judge. A file matching two
 // patterns is listed twice. The result is sorted by whole path, A to Z compared as a to z; null
-// when nothing matched. Thread-safe.
+// when nothing matched. whole, when given, is set to false when a folder's listing broke
+// off part way (what was read is listed all the same), else to true. Thread-safe.
 std::unique_ptr<FileList> ScanFiles(const std::string& folder, const std::string& patterns,
-                                    bool recurse);
+                                    bool recurse, bool* whole = nullptr);
 
 // The patterns of a ";"-separated list in the order written, empty ones included (they
 // match nothing). A name is listed once for every pattern it matches.

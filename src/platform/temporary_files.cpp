@@ -59,7 +59,7 @@ UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary) 
 }
 
 std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
-                                                      const std::timespec& since) {
+                                                      const std::timespec& since, int* broken) {
     std::vector<std::string> removed;
     FolderListing listing(folder.empty() ? "." : folder);
     for (FolderEntry entry; listing.Next(entry);) {
@@ -77,6 +77,9 @@ std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
         if (::unlinkat(listing.Descriptor(), name.c_str(), 0) == 0) {
             removed.push_back(name);
         }
+    }
+    if (broken != nullptr) {
+        *broken = listing.IsOpen() ? listing.Error() : 0;
     }
     return removed;
 }

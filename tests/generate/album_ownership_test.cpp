@@ -58,7 +58,7 @@ TEST_F(AlbumTest, ARerunRemovesOnlyAlbumsItsProgramMade) {
                     "program"));
     EXPECT_TRUE(Has(texts,
                     "Kept the folder \"Zürich\" of an album gone from the source: it "
-                    "holds files that are in the source no longer, or not ours"));
+                    "holds files that are not ours"));
 }
 
 TEST_F(AlbumTest, AnotherProgramsAlbumsAreRefusedUntilItsFileIsGone) {

@@ -1,0 +1,38 @@
+// The one line that ends a run.
+
+#include "generate/generation_summary.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SummaryLine, NamesThePhotosMovedToTheTrashOnlyWhenThereAreAny) {
+    const struct {
+        int removed;
+        int trashed;
+        const char* line;
+    } cases[] = {
+        {0, 0,
+         "3 pages written, 2 thumbnails made, 1 kept, 0 files removed, 0 pictures without a "
+         "thumbnail, 1.5 seconds"},
+        {4, 1,
+         "3 pages written, 2 thumbnails made, 1 kept, 4 files removed (1 photo moved to the "
+         "trash), 0 pictures without a thumbnail, 1.5 seconds"},
+        {4, 2,
+         "3 pages written, 2 thumbnails made, 1 kept, 4 files removed (2 photos moved to the "
+         "trash), 0 pictures without a thumbnail, 1.5 seconds"},
+    };
+    for (const auto& row : cases) {
+        GenerationSummary summary;
+        summary.indexPages = 1;
+        summary.contentPages = 2;
+        summary.thumbnailsMade = 2;
+        summary.thumbnailsKept = 1;
+        summary.filesRemoved = row.removed;
+        summary.photosTrashed = row.trashed;
+        summary.seconds = 1.5;
+        EXPECT_EQ(SummaryLine(summary), row.line);
+    }
+}
+
+}  // namespace
