@@ -6,6 +6,8 @@
 #include "cli/console_progress.h"
 #include "cli/interrupt.h"
 #include "cli/upload_limits.h"
+#include "document/target_folder.h"
+#include "generate/html_files.h"
 #include "platform/message_box.h"
 #include "platform/registry_store.h"
 #include "upload/ftp_profiles.h"
@@ -116,6 +118,9 @@ int RunUploadCommand(const CommandLine& line) {
         job.fullCheck = options.flags.count("--full-check") != 0;
         job.deleteExtra = dryRun || options.flags.count("--delete") != 0;
         job.dryRun = dryRun;
+        if (UploadsOnlySite(program)) {
+            job.onlySite = &CarriesGeneratorMark;
+        }
         job.deleteLimit = deleteLimit;
         job.limitAdvice =
             "\n\nTo delete them all the same, upload again with --max-delete and at least "

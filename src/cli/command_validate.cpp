@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "document/target_folder.h"
 #include "generate/album_run.h"
 #include "generate/generation_summary.h"
 #include "generate/html_files.h"
@@ -53,6 +54,15 @@ std::string Warnings(const Program& program) {
                             "\"\n";
             }
         }
+    }
+
+    if (!program.GetText(ProgramKey::TargetDir).empty() && TargetIsSourceFolder(program)) {
+        warnings += program.GetBool(ProgramKey::UploadWholeFolder)
+                        ? "  The target folder is the source folder and Upload-Whole-Folder is "
+                          "Yes: uploads send everything in the folder, private files too\n"
+                        : "  The target folder is the source folder: uploads send only the "
+                          "site's files; everything else in the folder stays private "
+                          "(Upload-Whole-Folder=Yes sends it all)\n";
     }
 
     Program defaults;

@@ -8,6 +8,7 @@
 #include "document/default_program.h"
 #include "document/new_program_defaults.h"
 #include "document/program.h"
+#include "document/target_folder.h"
 #include "generate/generation_run.h"
 #include "generate/program_summary.h"
 #include "generate/site_start_page.h"
@@ -79,6 +80,7 @@ void CMavrenMainDialog::OnEdit() {
 void CMavrenMainDialog::OnUpload() {
     CMavrenUploadStatusDialog dialog(this);
     dialog.SetLocalFolder(m_program->GetText(ProgramKey::TargetDir));
+    dialog.SetOnlySite(UploadsOnlySite(*m_program));
     dialog.exec();
 }
 

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <string_view>
 
+#include "generate/html_files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "platform/registry_store.h"
@@ -218,6 +219,9 @@ void CMavrenUploadStatusDialog::StartUpload() {
     UploadJob job = MakeUploadJob(m_profiles.profiles[static_cast<std::size_t>(slot)],
                                   m_localFolder, m_receiver);
     job.deleteExtra = m_ui->deleteExtraCheck->isChecked();
+    if (m_onlySite) {
+        job.onlySite = &CarriesGeneratorMark;
+    }
     // Here the user sees the list and decides; No is the answer offered.
     job.askAboveLimit = true;
     m_ui->timeLeftValue->clear();

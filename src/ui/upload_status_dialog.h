@@ -37,6 +37,8 @@ class CMavrenUploadStatusDialog final : public CVQDialog {
 
     // The folder to upload; set before the dialog runs.
     void SetLocalFolder(const std::string& folder) { m_localFolder = folder; }
+    // Whether only the site's files go, not the rest of the folder (document/target_folder.h).
+    void SetOnlySite(bool onlySite) { m_onlySite = onlySite; }
 
   protected:
     bool OnInitDialog() override;
@@ -72,6 +74,7 @@ class CMavrenUploadStatusDialog final : public CVQDialog {
 
     const std::unique_ptr<Ui::UploadStatusDialog> m_ui;
     std::string m_localFolder;
+    bool m_onlySite = false;
     FtpProfileList m_profiles;
     std::shared_ptr<QtWorkerReceiver> m_receiver;
     WorkerBoxQueue m_workerBoxes;

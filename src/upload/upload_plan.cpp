@@ -13,6 +13,9 @@ bool PictureFolder(std::string_view name) {
     return name == "Thumbs" || name == "Web";
 }
 
+// The most names of files left out that a plan shows: about a screenful.
+constexpr std::size_t kLeftOutShown = 20;
+
 const char* ActionWord(UploadAction action) {
     return action == UploadAction::Send ? "send" : action == UploadAction::Skip ? "skip" : "delete";
 }
@@ -70,7 +73,12 @@ std::string PlanText(const std::vector<PlannedAction>& actions) {
         return order != 0 ? order < 0 : a < b;
     };
     std::map<std::string, Group, decltype(byPath)> groups(byPath);
+    std::vector<std::string> leftOut;
     for (const PlannedAction& planned : actions) {
+        if (planned.action == UploadAction::LeaveOut) {
+            leftOut.push_back(planned.path);
+            continue;
+        }
         Group& group = groups[PlanFolder(planned.path)];
         if (planned.action == UploadAction::Send) {
             ++group.filesToSend;
@@ -83,6 +91,21 @@ std::string PlanText(const std::vector<PlannedAction>& actions) {
     std::string text;
     for (const auto& [folder, group] : groups) {
         text += (text.empty() ? "" : "\n") + Heading(folder, group) + group.lines;
+    }
+    if (leftOut.empty()) {
+        return text;
+    }
+    // A short list: the names are the user's private files, worth a look, not a page.
+    text += StringPrintf("%sLeft out (not part of the site): %s file%s\n", text.empty() ? "" : "\n",
+                         GroupedNumber(static_cast<std::int64_t>(leftOut.size())).c_str(),
+                         leftOut.size() == 1 ? "" : "s");
+    const std::size_t shown = leftOut.size() > kLeftOutShown + 1 ? kLeftOutShown : leftOut.size();
+    for (std::size_t i = 0; i < shown; ++i) {
+        text += "  " + leftOut[i] + "\n";
+    }
+    if (shown < leftOut.size()) {
+        text +=
+            "  and " + GroupedNumber(static_cast<std::int64_t>(leftOut.size() - shown)) + " more\n";
     }
     return text;
 }

@@ -5,7 +5,8 @@
 // folder and says how many files and bytes would go there and how many entries would be
 // deleted; then come its "send", "skip" and "delete" lines, as they arrived. A generated
 // album keeps its pictures in "Thumbs" and "Web" and their subfolders, so what lies there
-// is shown with the album. Plain data and functions; not thread-safe.
+// is shown with the album. The files left out as not part of the site come last, as a
+// count and at most a screenful of their names. Plain data and functions; not thread-safe.
 
 #include <cstdint>
 #include <string>

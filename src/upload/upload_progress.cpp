@@ -89,6 +89,15 @@ std::string UploadRun::SummaryText() const {
         text += StringPrintf("; %s left out",
                              GroupedNumber(static_cast<std::int64_t>(site.skipped.size())).c_str());
     }
+    if (!site.leftOut.empty()) {
+        text += StringPrintf("; %s not part of the site",
+                             GroupedNumber(static_cast<std::int64_t>(site.leftOut.size())).c_str());
+    }
+    if (!site.unread.empty()) {
+        text += StringPrintf("; %s folder%s not read whole",
+                             GroupedNumber(static_cast<std::int64_t>(site.unread.size())).c_str(),
+                             site.unread.size() == 1 ? "" : "s");
+    }
     if (filesNotDeleted > 0) {
         text += StringPrintf("; %s file%s not deleted", GroupedNumber(filesNotDeleted).c_str(),
                              filesNotDeleted == 1 ? "" : "s");

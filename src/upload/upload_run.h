@@ -149,6 +149,7 @@ class UploadRun {
     UploadOutcome Abandon(const char* reason);
 
   private:
+    bool ReadSite();
     bool OpenRemoteFolder();
     void LoadRecord();
     void SaveRecord();
@@ -232,6 +233,10 @@ class UploadRun {
     void Status(const std::string& text) { PostStatusText(job.window, text); }
     void TimingStatus(const std::string& text) { PostTimingText(job.window, text); }
     std::string Local(const std::string& path) const { return JoinPath(job.localFolder, path); }
+    // A walked folder as status lines name it: the top one by its own path.
+    std::string ShownFolder(const std::string& path) const {
+        return path.empty() ? job.localFolder : ShownPath(path);
+    }
 
     const UploadJob& job;
     UploadJob furtherJob;  // for the connections after the first

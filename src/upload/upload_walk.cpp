@@ -80,6 +80,10 @@ class SiteWalk {
             for (FolderEntry entry; listing.Next(entry);) {
                 names.push_back(std::move(entry.name));
             }
+            if (listing.Error() != 0) {
+                // What was read is there to send; the rest of the folder is unknown.
+                site.unread.push_back({folder, ErrorCodeText(listing.Error())});
+            }
         }
         for (const std::string& name : names) {
             Take(folder.empty() ? name : folder + "/" + name, name, pending);

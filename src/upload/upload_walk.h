@@ -8,7 +8,9 @@
 // Names with a line break or another control character cannot be sent to a server and
 // are left out, as are temporary files of ours (a save that was killed leaves one),
 // pipes, devices, broken links and what cannot be read. The mirror deletion leaves the
-// server's copy of everything left out alone. Thread-safe.
+// server's copy of everything left out alone. A folder whose listing breaks off part way
+// is no folder read whole: the walk notes it, and the upload deletes nothing on the
+// server (what it did not see would look gone). Thread-safe.
 
 #include <set>
 #include <string>
@@ -25,6 +27,11 @@ struct LocalSite {
     std::set<std::string> folders;      // the subfolders walked, relative
     std::vector<SkippedEntry> skipped;  // sorted by path
     std::set<std::string> skippedPaths;
+    // The folders whose listing broke off part way ("" for the top one), with the reason:
+    // what they hold beyond the break is not among the files.
+    std::vector<SkippedEntry> unread;
+    // Files that are not part of the site, when only the site goes (site_files.h).
+    std::vector<std::string> leftOut;
 };
 
 // Walks the folder and its subfolders. A folder that cannot be resolved gives an empty site.

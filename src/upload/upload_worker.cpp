@@ -12,6 +12,7 @@
 #include "upload/ftp_profiles.h"
 #include "upload/internet_errors.h"
 #include "upload/remote_paths.h"
+#include "upload/site_files.h"
 #include "upload/upload_connect.h"
 #include "upload/upload_run.h"
 
@@ -32,11 +33,10 @@ UploadOutcome UploadRun::Run() {
     }
 
     Status("Getting filelist ...");
-    site = WalkLocalSite(job.localFolder);
-    for (const SkippedEntry& skipped : site.skipped) {
-        const std::string shown = ShownPath(skipped.path);
-        Status(StringPrintf("Skipping \"%s\" (%s)", shown.c_str(), skipped.reason.c_str()));
-        Report(UploadAction::Skip, shown);
+    if (!ReadSite()) {
+        Status("Error.");
+        PostWorkDone(job.window);
+        return UploadOutcome::Failed;
     }
     const std::vector<std::string>& files = site.files;
     std::vector<std::int64_t> listedSizes(files.size(), 0);
@@ -113,6 +113,9 @@ UploadOutcome UploadRun::Run() {
     // Deleting what the site no longer has only makes sense once the site is all there.
     if (job.deleteExtra && failedFiles > 0) {
         Status("Nothing was deleted: not every file could be sent.");
+    } else if (job.deleteExtra && !site.unread.empty()) {
+        // What the walk did not see would look gone from the site.
+        Status("Nothing was deleted: not every folder could be read.");
     } else if (job.deleteExtra) {
         const UploadOutcome outcome = DeleteExtraEntries();
         if (outcome != UploadOutcome::Finished) {
@@ -121,10 +124,57 @@ UploadOutcome UploadRun::Run() {
     }
     TimingStatus(SummaryText());
     connection->Close();
+    if (!site.unread.empty()) {
+        std::string folders;
+        for (const SkippedEntry& unread : site.unread) {
+            folders += "  " + ShownFolder(unread.path) + " (" + unread.reason + ")\n";
+        }
+        Box("Not every folder could be read, so the upload is not complete:\n\n" + folders +
+                "\nUpload again once the folders can be read.",
+            MB_OK | MB_ICONSTOP);
+        Status("Error.");
+        PostWorkDone(job.window);
+        return UploadOutcome::Failed;
+    }
     Status("Done.");
     PostWorkDone(job.window);
     return failedFiles == 0 && filesNotDeleted == 0 ? UploadOutcome::Finished
                                                     : UploadOutcome::Failed;
+}
+
+// Walks the site and says what it leaves out; false, after a box, when only the site is to
+// go and there is none.
+bool UploadRun::ReadSite() {
+    site = WalkLocalSite(job.localFolder);
+    for (const SkippedEntry& unread : site.unread) {
+        Status(StringPrintf("Reading the folder \"%s\" broke off: %s",
+                            ShownFolder(unread.path).c_str(), unread.reason.c_str()));
+    }
+    if (job.onlySite && !KeepOnlySiteFiles(site, job.localFolder, job.onlySite)) {
+        Box(MessageBoxText("There is no site to upload in \"%s\": no page there was written by "
+                           "Mavren.\n\nGenerate the site first, or set Upload-Whole-Folder to Yes "
+                           "to upload the whole folder.",
+                           job.localFolder.c_str()),
+            MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    for (const SkippedEntry& skipped : site.skipped) {
+        const std::string shown = ShownPath(skipped.path);
+        Status(StringPrintf("Skipping \"%s\" (%s)", shown.c_str(), skipped.reason.c_str()));
+        Report(UploadAction::Skip, shown);
+    }
+    if (!site.leftOut.empty()) {
+        const bool one = site.leftOut.size() == 1;
+        Status(StringPrintf(
+            "Leaving out %s file%s that %s not part of the site (Upload-Whole-Folder=Yes sends "
+            "the whole folder)",
+            GroupedNumber(static_cast<std::int64_t>(site.leftOut.size())).c_str(), one ? "" : "s",
+            one ? "is" : "are"));
+        for (const std::string& path : site.leftOut) {
+            Report(UploadAction::LeaveOut, ShownPath(path));
+        }
+    }
+    return true;
 }
 
 // Changes into the job's remote folder, offering to create it. Its full path is the

@@ -24,7 +24,10 @@
 // otherwise, or that changed locally while it was sent, goes again whole, and only a file
 // that passed enters the record. A rate limit holds all connections together. What the walk of the
 // site leaves out (upload_walk.h: links out of it, names no server takes) gets a status
-// line each and is not touched on the server.
+// line each and is not touched on the server. When the job asks for the site only, the
+// folder's other files stay at home, and the server's copies of them count as files the
+// site does not have. A folder whose listing broke off ends the upload as a failure,
+// after the rest was sent, and nothing is deleted then.
 //
 // The remote folder is the profile's folder as written, a relative one taken from the
 // folder the server logged in to; every later change of folder names the full path, so a
@@ -60,7 +63,8 @@ struct FtpProfile;
 
 // What an upload does, or in a dry run would do, with one file or folder (relative
 // path, a folder with a trailing "/"); bytes: the size of a file to send, else 0.
-enum class UploadAction { Send, Skip, Delete };
+// LeaveOut: a file of the folder that is not part of the site, when only the site goes.
+enum class UploadAction { Send, Skip, Delete, LeaveOut };
 using UploadActionReport =
     std::function<void(UploadAction action, const std::string& path, std::int64_t bytes)>;
 
@@ -96,6 +100,10 @@ struct UploadJob {
     int connections = 4;           // transfers at once, 1 to kMaxUploadConnections
     std::int64_t rateLimit = 0;    // bytes a second for the whole upload; 0 for no limit
     bool fullCheck = false;        // ignore the record of the last upload
+    // When set, only the site goes (site_files.h), not the rest of the folder: the folder
+    // is also where the user keeps the sources, and private files beside them. Tells
+    // whether the file at a path is a page Mavren wrote; called on the worker's thread.
+    std::function<bool(const std::string& path)> onlySite = {};
     // A further connection of an upload that has one: it asks no questions and repeats no
     // warnings, which the first connection did.
     bool furtherConnection = false;

@@ -27,7 +27,7 @@ class CliTrust : public ::testing::Test {
     CliTrust() {
         Program program;
         program.ApplyDefaults();
-        program.SetString(ProgramKey::SourceDir, site.path());
+        program.SetString(ProgramKey::SourceDir, programs.path());
         program.SetString(ProgramKey::TargetDir, site.path());
         EXPECT_TRUE(program.Save(programPath).ok());
         WriteFileBytes(site / "a.htm", "<p>a</p>");

@@ -8,6 +8,10 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <set>
+#include <sstream>
 #include <thread>
 
 #include "document/program.h"
@@ -23,7 +27,7 @@ class CliUpload : public ::testing::Test {
     CliUpload() {
         Program program;
         program.ApplyDefaults();
-        program.SetString(ProgramKey::SourceDir, site.path());
+        program.SetString(ProgramKey::SourceDir, programs.path());
         program.SetString(ProgramKey::TargetDir, site.path());
         EXPECT_TRUE(program.Save(programPath).ok());
     }
@@ -160,6 +164,106 @@ TEST_F(CliUpload, FailuresHaveTheirExitStatus) {
     EXPECT_EQ(Cli({"upload", programPath}).status, 1) << "the profile used last, again";
     EXPECT_EQ(Cli({"upload", "--profile", "test"}).status, 2);
     EXPECT_EQ(Cli({"upload", programs / "missing.mav", "--profile", "test"}).status, 1);
+}
+
+// The regular files below folder that are not hidden, relative.
+std::set<std::string> VisibleFiles(const std::string& folder) {
+    std::set<std::string> files;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder);
+         it != std::filesystem::recursive_directory_iterator(); ++it) {
+        if (it->path().filename().string().front() == '.') {
+            it.disable_recursion_pending();
+        } else if (it->is_regular_file()) {
+            files.insert(std::filesystem::relative(it->path(), folder).string());
+        }
+    }
+    return files;
+}
+
+// The paths of a plan's lines that begin with word.
+std::set<std::string> PlanPaths(const std::string& plan, const std::string& word) {
+    std::set<std::string> paths;
+    std::istringstream lines(plan);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(word + " ", 0) == 0) {
+            paths.insert(line.substr(line.find_first_not_of(' ', word.size())));
+        }
+    }
+    return paths;
+}
+
+// A program made before the target folder was asked for writes its site into the photos
+// folder, where the user's private files are: an upload sends only the site.
+TEST_F(CliUpload, ASiteInItsSourceFolderGoesUpWithoutTheFoldersOtherFiles) {
+    FtpTestServer server;
+    for (const char* photo : {"Fjord.jpg", "Alpine Lake.jpg"}) {
+        std::filesystem::copy_file(MAVREN_SOURCE_DIR "/examples/photos/" + std::string(photo),
+                                   site / photo);
+        // A thumbnail is kept only when written in a later second than its source.
+        SetModificationTime(site / photo, std::time(nullptr) - 3600);
+    }
+    Program program;
+    ASSERT_TRUE(program.Load(programPath).ok());
+    program.SetString(ProgramKey::SourceDir, site.path());
+    program.SetString(ProgramKey::TargetDir, site / ".");  // the same folder, written otherwise
+    program.SetString(ProgramKey::SourceFileExtension, "*.jpg;*.png;*.gif");
+    program.SetInt(ProgramKey::GenerateThumbnails, 1);
+    ASSERT_TRUE(program.Save(programPath).ok());
+    ProgramRun run = Cli({"generate", programPath});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::set<std::string> generated = VisibleFiles(site.path());
+    ASSERT_TRUE(generated.count("Thumbs/TN_Fjord.jpg") != 0) << run.err;
+    for (const char* secret :
+         {".hidden/id_rsa", "private/passport.txt", "Taxes 2025.pdf", "Trip.mav", "notes.htm"}) {
+        WriteFileBytes(site / secret, "secret");
+    }
+    // An upload of the whole folder, made before, left these on the server.
+    WriteFileBytes(server.Root() + "/private/passport.txt", "secret");
+    WriteFileBytes(server.Root() + "/Taxes 2025.pdf", "secret");
+    AddProfile(server, "");
+
+    run = Cli({"validate", programPath});
+    EXPECT_NE(run.out.find("\n  The target folder is the source folder: uploads send only the "
+                           "site's files; everything else in the folder stays private "
+                           "(Upload-Whole-Folder=Yes sends it all)\n"),
+              std::string::npos)
+        << run.out;
+    run = Cli({"upload", programPath, "--profile", "test", "--dry-run"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(PlanPaths(run.out, "send"), generated) << run.out;
+    EXPECT_EQ(PlanPaths(run.out, "delete"),
+              (std::set<std::string>{"Taxes 2025.pdf", "private/", "private/passport.txt"}))
+        << run.out;
+    EXPECT_NE(run.out.find("\nLeft out (not part of the site): 5 files\n  .hidden/id_rsa\n  "
+                           "notes.htm\n  private/passport.txt\n  Taxes 2025.pdf\n  Trip.mav\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find("Leaving out 5 files that are not part of the site "
+                           "(Upload-Whole-Folder=Yes sends the whole folder)\n"),
+              std::string::npos)
+        << run.err;
+
+    run = Cli({"upload", programPath, "--profile", "test", "--yes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::set<std::string> sent = generated;
+    sent.insert({"private/passport.txt", "Taxes 2025.pdf"});  // no --delete, so they stay
+    EXPECT_EQ(VisibleFiles(server.Root()), sent);
+    EXPECT_FALSE(std::filesystem::exists(server.Root() + "/.hidden"));
+
+    program.SetInt(ProgramKey::UploadWholeFolder, 1);
+    ASSERT_TRUE(program.Save(programPath).ok());
+    run = Cli({"upload", programPath, "--profile", "test", "--dry-run"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(PlanPaths(run.out, "send"),
+              (std::set<std::string>{".hidden/id_rsa", "Trip.mav", "notes.htm",
+                                     "private/passport.txt", "Taxes 2025.pdf"}))
+        << run.out;
+    EXPECT_EQ(run.out.find("Left out"), std::string::npos) << run.out;
+    run = Cli({"validate", programPath});
+    EXPECT_NE(run.out.find("\n  The target folder is the source folder and Upload-Whole-Folder "
+                           "is Yes: uploads send everything in the folder, private files too\n"),
+              std::string::npos)
+        << run.out;
 }
 
 // Without --profile and before any upload, the message says what to do next.

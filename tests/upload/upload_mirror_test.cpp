@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/ftp_test_server.h"
+#include "support/fuse_mount.h"
 #include "support/recording_receiver.h"
 #include "support/sftp_test_server.h"
 #include "support/test_support.h"
@@ -263,6 +264,50 @@ TEST_F(MirrorTest, AListingThatNeverEndsFailsTheMirror) {
                                        "was deleted."});
     EXPECT_TRUE(Deletions(server).empty());
     EXPECT_TRUE(Exists(server.Root() + "/www/old.htm"));
+}
+
+// A folder whose listing breaks off part way (a failing disk, a network share that drops)
+// was not read whole: what the walk did not see is not gone from the site, so nothing is
+// deleted, and the upload ends as a failure once the rest is sent.
+TEST_F(MirrorTest, AFolderListedOnlyInPartDeletesNothingAndFails) {
+    const struct {
+        const char* breaks;  // the folder whose listing breaks off
+        const char* shown;   // as the lines name it; "" for the mount point
+    } cases[] = {{"", ""}, {"album", "album"}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        FtpTestServer server;
+        for (const char* folder : {"", "album/"}) {
+            for (int i = 0; i < 10; ++i) {
+                const std::string name = std::string(folder) + "p" + std::to_string(i) + ".htm";
+                WriteFileBytes(dir / ("disk/" + name), name);
+                WriteFileBytes(server.Root() + "/www/" + name, name);  // sent before
+            }
+        }
+        WriteFileBytes(dir / ("disk/" + std::string(c.breaks) + "/.listing-breaks"), "");
+        const FuseMount mount(MAVREN_SOURCE_DIR "/tests/support/breaking_listing_fs.py",
+                              dir / "disk", dir / "mount");
+        if (!mount.Mounted()) {
+            GTEST_SKIP() << "No FUSE mount to test on (/dev/fuse, root, python3-fusepy): "
+                         << mount.said;
+        }
+        const std::string shown = *c.shown != '\0' ? c.shown : dir / "mount";
+        UploadJob job = Job(server, "www");
+        job.localFolder = dir / "mount";
+        job.fullCheck = true;
+        boxes->QueueAnswer(IDYES);  // were a deletion asked about, the user would say Yes
+        EXPECT_EQ(Run(job), UploadOutcome::Failed) << c.breaks;
+        EXPECT_TRUE(Deletions(server).empty()) << c.breaks;
+        EXPECT_TRUE(Saw("Reading the folder \"" + shown + "\" broke off: Input/output error"))
+            << testing::PrintToString(receiver->StatusTexts());
+        EXPECT_TRUE(Saw("Nothing was deleted: not every folder could be read."));
+        EXPECT_EQ(receiver->StatusTexts().back(), "Error.");
+        // The one box of the case: no question about deleting.
+        EXPECT_EQ(boxes->Texts().size(), static_cast<std::size_t>(&c - cases + 1));
+        EXPECT_EQ(boxes->Texts().back(),
+                  "Not every folder could be read, so the upload is not complete:\n\n  " + shown +
+                      " (Input/output error)\n\nUpload again once the folders can be read.");
+    }
 }
 
 TEST_F(MirrorTest, AnUnansweredQuitIsNotWaitedFor) {

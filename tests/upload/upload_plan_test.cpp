@@ -54,4 +54,35 @@ TEST(UploadPlan, GroupsTheTopFolderFirstThenTheAlbumsByPath) {
     }
 }
 
+// What only-the-site leaves out is listed last, a screenful at most.
+TEST(UploadPlan, FilesLeftOutComeLastAsAShortList) {
+    const auto leftOut = [](int count) {
+        std::vector<PlannedAction> actions = {{UploadAction::Send, "INDEX000.HTM", 1}};
+        for (int i = 0; i < count; ++i) {
+            actions.push_back({UploadAction::LeaveOut, "private/" + std::to_string(100 + i)});
+        }
+        return PlanText(actions);
+    };
+    const std::string top =
+        "folder  (top folder): 1 file (1 byte) to send\nsend    INDEX000.HTM\n\n";
+    std::string twentyOne;
+    for (int i = 0; i < 21; ++i) {
+        twentyOne += "  private/" + std::to_string(100 + i) + "\n";
+    }
+    const struct {
+        int count;
+        std::string text;
+    } cases[] = {
+        {1, top + "Left out (not part of the site): 1 file\n  private/100\n"},
+        {21, top + "Left out (not part of the site): 21 files\n" + twentyOne},
+        {1022, top + "Left out (not part of the site): 1,022 files\n" +
+                   twentyOne.substr(0, twentyOne.size() - 14) + "  and 1,002 more\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(leftOut(c.count), c.text) << c.count;
+    }
+    EXPECT_EQ(PlanText({{UploadAction::LeaveOut, "a.pdf"}}),
+              "Left out (not part of the site): 1 file\n  a.pdf\n");
+}
+
 }  // namespace
