@@ -198,9 +198,9 @@ TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 13u + 1u + 13u + 13u + 13u + 11u)
-        << "photos, the index page (4 by 5), content pages, thumbnails, their doubles and the "
-           "web copies";
+    EXPECT_EQ(compared, 13u + 1u + 1u + 13u + 13u + 13u + 11u)
+        << "photos, the index page (4 by 5) and index.html, content pages, thumbnails, their "
+           "doubles and the web copies";
 }
 
 // Runs mavren-cli with a pseudo-terminal as its standard input, so that its questions
@@ -539,6 +539,7 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
             }
         }
         lines.insert(lines.end(), c.added.begin(), c.added.end());
+        lines.emplace_back("Site-Index-Html = Yes");  // every new program's site shows its start
         EXPECT_EQ(SettingLines(ReadFileBytes(source + "/" + name + ".mav")), lines) << name;
     }
 }
