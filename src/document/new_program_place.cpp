@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/xdg_folders.h"
 
@@ -11,12 +12,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kLastSiteNumber = 999;
-
-bool SameFolder(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal() ||
-           fs::equivalent(a, b, error);
-}
 
 // "/home/ann/Trip/" as "/home/ann/Trip"; a relative folder from the current one.
 std::string Plain(const std::string& folder) {

@@ -1,18 +1,10 @@
 #include "document/target_folder.h"
 
-#include <filesystem>
-#include <string>
-#include <system_error>
+#include "platform/files.h"
 
 bool TargetIsSourceFolder(const Program& program) {
-    const std::string source = program.GetText(ProgramKey::SourceDir);
-    const std::string target = program.GetText(ProgramKey::TargetDir);
-    if (source == target) {
-        return true;
-    }
-    std::error_code error;
-    return std::filesystem::equivalent(source.empty() ? "." : source, target.empty() ? "." : target,
-                                       error);
+    return SameFolder(program.GetText(ProgramKey::SourceDir),
+                      program.GetText(ProgramKey::TargetDir));
 }
 
 bool UploadsOnlySite(const Program& program) {

@@ -30,6 +30,16 @@ bool ClaimAlbumRecord(const Program& program, AlbumRecord& record,
     const std::string self = ProgramFileIdentity(program.path);
     const char* what = program.GetBool(ProgramKey::IncludeSubfolders) ? "albums" : "site";
     if (found && record.program != self && !record.program.empty() && Exists(record.program)) {
+        if (!program.GetBool(ProgramKey::IncludeSubfolders)) {
+            // Two programs may share a folder as they always could; neither then removes
+            // what the other made, and this one keeps no record there.
+            PostStatusText(window,
+                           "Removed nothing that earlier runs made: the folder holds "
+                           "the site of another program, \"" +
+                               record.program + "\"");
+            record = AlbumRecord();
+            return true;
+        }
         PostErrorText(window, MessageBoxText("The folder \"%s\" holds the %s of another "
                                              "program, \"%s\".\n\nGive this program another "
                                              "target folder, or delete that program file.",

@@ -19,8 +19,10 @@
 // Reads the record of the program's target into record, with one status line when it
 // cannot be read or is damaged (then it is no record). True with record.program set to
 // this program (empty for a program never saved: such a record is not to be saved).
-// False after a message box naming the target folder and the other program, when the
-// record belongs to another program whose file still exists: the run must end at once.
+// When the record belongs to another program whose file still exists: for a program of
+// albums, false after a message box naming the target folder and the other program (the
+// run must end at once); for one without albums, true with no record and an empty
+// record.program, after one status line (the run removes nothing earlier runs made).
 bool ClaimAlbumRecord(const Program& program, AlbumRecord& record,
                       const std::shared_ptr<WorkerMessageReceiver>& window);
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -226,14 +225,6 @@ void FillOutcome(const Program& program, const std::vector<SourceRecord>& record
 }
 
 }  // namespace
-
-bool SameFolder(const std::string& a, const std::string& b) {
-    if (a == b) {
-        return true;
-    }
-    std::error_code error;
-    return std::filesystem::equivalent(a.empty() ? "." : a, b.empty() ? "." : b, error);
-}
 
 std::string SourcePatterns(const Program& program) {
     const std::string setting = program.GetText(ProgramKey::SourceFileExtension);

@@ -33,10 +33,6 @@ struct FolderOutcome {
 // The patterns of the program's sources (the classic image patterns when it names none).
 std::string SourcePatterns(const Program& program);
 
-// The same folder, also when written differently ("photos" and "/home/ann/photos"):
-// copying a file onto itself must never happen.
-bool SameFolder(const std::string& a, const std::string& b);
-
 // Drops from list the files of the tool's own that the kind of source may pick up: the
 // credit badge and the placeholders among pictures, generated pages among HTML files. True
 // when any was dropped.

@@ -7,6 +7,7 @@
 #include "generate/picture_names.h"
 #include "generate/source_kind.h"
 #include "media/place_removal.h"
+#include "platform/files.h"
 #include "platform/source_scan.h"
 
 namespace {

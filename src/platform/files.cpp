@@ -347,3 +347,13 @@ std::string ErrorCodeText(int code) {
     }
     return StringPrintf("Cannot resolve error code %d (FormatMessage() returned %d)", code, EINVAL);
 }
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    const std::filesystem::path first = a.empty() ? "." : a;
+    const std::filesystem::path second = b.empty() ? "." : b;
+    if (a == b || first.lexically_normal() == second.lexically_normal()) {
+        return true;
+    }
+    std::error_code error;
+    return std::filesystem::equivalent(first, second, error);
+}

@@ -70,6 +70,10 @@ Result EnsureDirectory(const std::string& path, bool createWithoutAsking);
 // the way (asked nothing), a folder that cannot be made, or the answer No fail as there.
 Result EnsureDirectoryPath(const std::string& path, bool createWithoutAsking);
 
+// True when a and b are the same folder, also when written differently ("photos",
+// "photos/." and "/home/ann/photos", or through a link); "" is the current folder.
+bool SameFolder(const std::string& a, const std::string& b);
+
 // Ok when path names an existing file that is not a folder; otherwise the text says why,
 // for a front end that shows it in a stop box.
 Result CheckRequiredFile(const std::string& path);

@@ -177,7 +177,9 @@ TEST_F(CliDocument, ValidateCountsOriginalsThatShowWhereTheyWereTaken) {
         {{"Photo-Originals-Without-Place=No", "Photo-Publish-Originals=No"}, ""},
         // The target is the source folder: the originals are in the site as they are.
         {{"Target-Dir=" + photos},
-         "\nWarnings:\n\n  2 published originals show where they were taken\n"},
+         "\nWarnings:\n\n  The target folder is the source folder: uploads send only the "
+         "site's files; everything else in the folder stays private (Upload-Whole-Folder=Yes "
+         "sends it all)\n  2 published originals show where they were taken\n"},
     };
     for (const auto& c : cases) {
         if (!c.settings.empty()) {

@@ -75,7 +75,8 @@ check "mavren-cli theme trip.mav " dark gallery light none
 check "mavren-cli theme " OLD.MAV sub trip.mav
 check "mavren-cli set " OLD.MAV sub trip.mav
 check "mavren-cli set trip.mav Photo-" Photo-Web-Size= Photo-Web-Quality= Photo-Order= \
-    Photo-Publish-Originals= Photo-Keep-Camera-Data= Photo-Camera-Captions=
+    Photo-Publish-Originals= Photo-Keep-Camera-Data= Photo-Camera-Captions= \
+    Photo-Originals-Without-Place=
 check "mavren-cli set trip.mav Misc-GIF-Thumbnail-Type=" 0 1 2 3
 check "mavren-cli set trip.mav photo-order=" 0 1 2
 check "mavren-cli set trip.mav Photo-Camera-Captions=N" No
@@ -87,7 +88,7 @@ check "mavren-cli set trip.mav Photo-Web-Size="
 program=$(mavren-cli new --source sub --name keys --yes) &&
     mavren-cli set "$program" Photo-Web-Quality=90 Photo-Publish-Originals=No \
         Photo-Keep-Camera-Data=Yes Photo-Order=2 Page-Language=de Include-Subfolders=Yes \
-        >/dev/null
+        Photo-Originals-Without-Place=Yes Upload-Whole-Folder=Yes >/dev/null
 # shellcheck disable=SC2046
 check "mavren-cli set trip.mav " $(sed -n 's/ = .*/=/p' "$program")
 

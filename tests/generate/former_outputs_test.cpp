@@ -66,6 +66,7 @@ class SiteWithTrash : public WithTrash<SiteTest> {
         }
         program.SetString(K::SourceFileExtension, "*.jpg;*.png;*.gif");
         program.SetInt(K::PhotoPublishOriginals, 1);
+        program.SetInt(K::PhotoWebSize, 0);
     }
 };
 
@@ -114,7 +115,9 @@ TEST_F(SiteWithTrash, CopiesOfSourcesThatLeftAreRemovedTheLastOnesToTheTrash) {
          [this] {
              fs::remove(source + "/Meadow.jpg");
              fs::remove(source + "/Fjord.jpg");
+             // With web copies: without them the pages show clean copies of the originals.
              program.SetInt(K::PhotoPublishOriginals, 0);
+             program.SetInt(K::PhotoWebSize, 1600);
          },
          {"Alpine Lake.jpg", "Fjord.jpg", "Meadow.jpg", "Pebbles.png"},
          {"Fjord.jpg", "Meadow.jpg"},
@@ -140,6 +143,25 @@ TEST_F(SiteWithTrash, CopiesOfSourcesThatLeftAreRemovedTheLastOnesToTheTrash) {
     }
     // What changed since stays as the user left it.
     EXPECT_EQ(ReadFileBytes(target + "/Fjord.jpg"), "my own now");
+}
+
+// Two programs without albums may share a target, as they always could: neither removes
+// what the other's runs made.
+TEST_F(SiteWithTrash, AnotherProgramsSiteInTheTargetIsLeftAlone) {
+    Populate();
+    ASSERT_EQ(Generate(), kRunFinished);
+    const std::string first = program.path;
+    program.path = dir / "second.mav";
+    ASSERT_TRUE(program.Save(program.path).ok());
+    fs::remove(source + "/Fjord.jpg");
+    window = std::make_shared<RecordingReceiver>();
+    ASSERT_EQ(Generate(), kRunFinished);
+    EXPECT_TRUE(fs::exists(target + "/Fjord.jpg"));
+    EXPECT_TRUE(TrashedNames().empty());
+    EXPECT_TRUE(Has(window->StatusTexts(),
+                    "Removed nothing that earlier runs made: the folder holds the site of "
+                    "another program, \"" +
+                        first + "\""));
 }
 
 class AlbumsWithTrash : public WithTrash<AlbumTest> {};
