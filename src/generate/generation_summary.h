@@ -13,9 +13,9 @@ struct GenerationSummary {
     int thumbnailsKept = 0;
     int withoutThumbnail = 0;  // pictures whose thumbnail could not be made
     int filesRemoved = 0;
-    int photosTrashed = 0;  // of those, copies of photos gone from the source, in the trash
-    int albums = 0;         // in a site of albums, with the top; 0 for a site without albums
-    int pictures = 0;       // the sources of all its albums
+    int photosTrashed = 0;       // of those, copies of photos gone from the source, in the trash
+    int albums = 0;              // in a site of albums, with the top; 0 for a site without albums
+    int pictures = 0;            // the sources of all its albums
     int originalsWithPlace = 0;  // originals published as taken that carry a GPS position
     double seconds = 0;
 };
