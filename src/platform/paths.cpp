@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <algorithm>
+
 #include "platform/ascii.h"
 
 namespace {
@@ -58,4 +60,23 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
     }
     result.append(text.substr(from));
     return result;
+}
+
+bool PathParts(std::string_view path, std::vector<std::string>& parts) {
+    parts.clear();
+    bool within = true;
+    for (std::size_t at = 0; at <= path.size();) {
+        const std::size_t slash = std::min(path.find('/', at), path.size());
+        const std::string_view piece = path.substr(at, slash - at);
+        if (piece == "..") {
+            within = within && !parts.empty();
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+        } else if (!piece.empty() && piece != ".") {
+            parts.emplace_back(piece);
+        }
+        at = slash + 1;
+    }
+    return within;
 }

@@ -3,23 +3,12 @@
 #include <vector>
 
 #include "platform/ascii.h"
+#include "platform/paths.h"
 
 std::string RemoteFolderPath(const std::string& base, const std::string& path) {
     const std::string whole = !path.empty() && path.front() == '/' ? path : base + "/" + path;
     std::vector<std::string> parts;
-    std::size_t at = 0;
-    while (at <= whole.size()) {
-        const std::size_t slash = std::min(whole.find('/', at), whole.size());
-        const std::string piece = whole.substr(at, slash - at);
-        if (piece == "..") {
-            if (!parts.empty()) {
-                parts.pop_back();
-            }
-        } else if (!piece.empty() && piece != ".") {
-            parts.push_back(piece);
-        }
-        at = slash + 1;
-    }
+    PathParts(whole, parts);  // ".." at the root stays at the root, as servers take it
     std::string result;
     for (const std::string& part : parts) {
         result += "/" + part;

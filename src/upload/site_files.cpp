@@ -173,19 +173,8 @@ std::string ReferencedPath(const std::string& from, std::string_view reference) 
     std::string decoded = PercentDecoded(reference);
     std::replace(decoded.begin(), decoded.end(), '\\', '/');  // as browsers read it
     std::vector<std::string> parts;
-    const std::string whole = Below(PathFolder(from), decoded);
-    for (std::size_t at = 0; at <= whole.size();) {
-        const std::size_t slash = std::min(whole.find('/', at), whole.size());
-        const std::string piece = whole.substr(at, slash - at);
-        if (piece == "..") {
-            if (parts.empty()) {
-                return {};  // out of the folder
-            }
-            parts.pop_back();
-        } else if (!piece.empty() && piece != ".") {
-            parts.push_back(piece);
-        }
-        at = slash + 1;
+    if (!PathParts(Below(PathFolder(from), decoded), parts)) {
+        return {};  // out of the folder
     }
     std::string path;
     for (const std::string& part : parts) {
