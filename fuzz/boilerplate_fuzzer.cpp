@@ -19,11 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)CheckBoilerplate(boilerplate);
     std::string body;
     const bool hasBody = ExtractBody(page, body, nullptr);
-    const PageWords words{"Title &amp; more", "de-CH"};
+    const PageWords words{"Title &amp; more", "de-CH", "<meta name=\"x\">"};
     if (ApplyBoilerplate(page, boilerplate, words, nullptr)) {
         std::string merged = ReplaceAll(boilerplateBytes, kTitleTag, words.title);
-        merged =
-            ReplaceAll(ReplaceAll(merged, kLanguageTag, words.language), kBoilerplateTag, body);
+        merged = ReplaceAll(
+            ReplaceAll(ReplaceAll(merged, kLanguageTag, words.language), kHeadTag, words.head),
+            kBoilerplateTag, body);
         if (!hasBody || ReadFuzzFile(page) != merged) {
             Broken(
                 "the merged page is the boilerplate with the body and words in place of the tags");

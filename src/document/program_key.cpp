@@ -90,6 +90,9 @@ const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable = {{
     {"Photo-Originals-Without-Place", K::PhotoOriginalsWithoutPlace, T::Bool,   kPhotos,         true, true, "No"},
     {"Site-Index-Html",               K::SiteIndexHtml,              T::Bool,   kPages,          true, true, "No"},
     {"Upload-Whole-Folder",           K::UploadWholeFolder,          T::Bool,   kFtpOptions,     true, true, "No"},
+    {"Page-Names-From-Files",         K::PageNamesFromFiles,         T::Bool,   kPages,          true, true, "No"},
+    {"Site-Name",                     K::SiteName,                   T::String, kPages,          true, true, ""},
+    {"Pages-For-Sharing",             K::PagesForSharing,            T::Bool,   kPages,          true, true, "No"},
 }};
 // clang-format on
 

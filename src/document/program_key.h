@@ -77,6 +77,9 @@ enum class ProgramKey : int {
     PhotoOriginalsWithoutPlace = 61,
     SiteIndexHtml = 62,
     UploadWholeFolder = 63,
+    PageNamesFromFiles = 64,
+    SiteName = 65,
+    PagesForSharing = 66,
 };
 
 // Value types, numbered as the table stores them.
@@ -94,7 +97,7 @@ struct KeyDescriptor {
     std::string_view standard = {};
 };
 
-constexpr int kProgramKeyCount = 64;
+constexpr int kProgramKeyCount = 67;
 constexpr int kOriginalKeyCount = 53;
 
 // Values of Misc-GIF-Thumbnail-Type and Photo-Order.

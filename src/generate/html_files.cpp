@@ -179,6 +179,7 @@ bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplat
     // The words go in before the body, so that a body quoting a tag keeps it.
     boilerplate = ReplaceAll(boilerplate, kTitleTag, words.title);
     boilerplate = ReplaceAll(boilerplate, kLanguageTag, words.language);
+    boilerplate = ReplaceAll(boilerplate, kHeadTag, words.head);
     const std::string merged = ReplaceAll(boilerplate, kBoilerplateTag, body);
     if (const std::string error = WriteWholeFile(pagePath, merged).text(); !error.empty()) {
         PostErrorText(window, error);

@@ -66,11 +66,15 @@ bool DeclarePageCharset(const std::string& path,
 // "<html lang=\"<MAVREN-LANGUAGE>\">"). A boilerplate without them is merged as before.
 inline constexpr char kTitleTag[] = "<MAVREN-TITLE>";
 inline constexpr char kLanguageTag[] = "<MAVREN-LANGUAGE>";
+// Where the page's own elements of the head go (tags for shared links and the like); a
+// boilerplate without it goes without them.
+inline constexpr char kHeadTag[] = "<MAVREN-HEAD>";
 
 // What goes in place of those tags, as HTML text.
 struct PageWords {
     std::string title;
     std::string language;
+    std::string head;  // whole elements, one a line; "" for none
 };
 
 // Replaces the written page by the boilerplate with the page's body in place of every

@@ -26,5 +26,5 @@ PageWords PageFrame::Words(const std::string& heading, const std::string& fallba
         const std::string& named = program.GetText(ProgramKey::PageLanguage);
         language = HtmlText(named.empty() ? SystemLanguageTag() : named);
     }
-    return {heading.empty() ? HtmlText(fallback) : heading, language};
+    return {heading.empty() ? HtmlText(fallback) : heading, language, {}};
 }

@@ -291,6 +291,9 @@ const std::vector<Row>& Rows() {
         // Left out while empty: the pages then declare the system's language.
         Plain(kPages, "Page language", K::PageLanguage, TextOf),
         Plain(kPages, "index.html start page", K::SiteIndexHtml, YesNo),
+        Plain(kPages, "Pages named after their files", K::PageNamesFromFiles, YesNo),
+        Plain(kPages, "Site name", K::SiteName, TextOf),
+        Plain(kPages, "Pages for sharing", K::PagesForSharing, YesNo),
         Plain(kOther, "Upload the whole target folder", K::UploadWholeFolder, YesNo),
     };
     return rows;

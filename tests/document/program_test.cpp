@@ -83,6 +83,9 @@ const ExpectedRow kExpected[] = {
     {"Photo-Originals-Without-Place", 61, KeyType::Bool, "Photos", "No"},
     {"Site-Index-Html", 62, KeyType::Bool, "Pages", "No"},
     {"Upload-Whole-Folder", 63, KeyType::Bool, "FTP Options", "No"},
+    {"Page-Names-From-Files", 64, KeyType::Bool, "Pages", "No"},
+    {"Site-Name", 65, KeyType::String, "Pages", ""},
+    {"Pages-For-Sharing", 66, KeyType::Bool, "Pages", "No"},
 };
 
 TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
