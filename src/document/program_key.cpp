@@ -93,6 +93,7 @@ const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable = {{
     {"Page-Names-From-Files",         K::PageNamesFromFiles,         T::Bool,   kPages,          true, true, "No"},
     {"Site-Name",                     K::SiteName,                   T::String, kPages,          true, true, ""},
     {"Pages-For-Sharing",             K::PagesForSharing,            T::Bool,   kPages,          true, true, "No"},
+    {"Site-Address",                  K::SiteAddress,                T::String, kPages,          true, true, ""},
 }};
 // clang-format on
 

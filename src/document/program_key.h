@@ -80,6 +80,7 @@ enum class ProgramKey : int {
     PageNamesFromFiles = 64,
     SiteName = 65,
     PagesForSharing = 66,
+    SiteAddress = 67,
 };
 
 // Value types, numbered as the table stores them.
@@ -97,7 +98,7 @@ struct KeyDescriptor {
     std::string_view standard = {};
 };
 
-constexpr int kProgramKeyCount = 67;
+constexpr int kProgramKeyCount = 68;
 constexpr int kOriginalKeyCount = 53;
 
 // Values of Misc-GIF-Thumbnail-Type and Photo-Order.

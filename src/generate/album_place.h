@@ -24,4 +24,7 @@ struct AlbumPlace {
     std::string path;  // what "%A" stands for: "Rome › Day 1", the folder's name at the top
     bool hasParent = false;
     std::vector<AlbumEntry> albums;
+    // The folder names from the site's top down to this album: {"2024", "Rome"}; empty at
+    // the top. Its size is how many "../" lead back to the top.
+    std::vector<std::string> trail;
 };

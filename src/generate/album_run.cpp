@@ -138,6 +138,7 @@ class AlbumRun {
         AlbumPlace place;
         place.path = shownPath;
         place.hasParent = !album.path.empty();
+        PathParts(album.path, place.trail);
         for (const Album& sub : album.albums) {
             AlbumEntry subEntry;
             const std::string subPath =

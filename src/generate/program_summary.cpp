@@ -294,6 +294,7 @@ const std::vector<Row>& Rows() {
         Plain(kPages, "Pages named after their files", K::PageNamesFromFiles, YesNo),
         Plain(kPages, "Site name", K::SiteName, TextOf),
         Plain(kPages, "Pages for sharing", K::PagesForSharing, YesNo),
+        Plain(kPages, "Site address", K::SiteAddress, TextOf),
         Plain(kOther, "Upload the whole target folder", K::UploadWholeFolder, YesNo),
     };
     return rows;

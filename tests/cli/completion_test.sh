@@ -89,7 +89,8 @@ program=$(mavren-cli new --source sub --name keys --yes) &&
     mavren-cli set "$program" Photo-Web-Quality=90 Photo-Publish-Originals=No \
         Photo-Keep-Camera-Data=Yes Photo-Order=2 Page-Language=de Include-Subfolders=Yes \
         Photo-Originals-Without-Place=Yes Upload-Whole-Folder=Yes \
-        Page-Names-From-Files=Yes Site-Name=Trip Pages-For-Sharing=Yes >/dev/null
+        Page-Names-From-Files=Yes Site-Name=Trip Pages-For-Sharing=Yes \
+        Site-Address=https://example.org/trip/ >/dev/null
 # shellcheck disable=SC2046
 check "mavren-cli set trip.mav " $(sed -n 's/ = .*/=/p' "$program")
 

@@ -86,6 +86,7 @@ const ExpectedRow kExpected[] = {
     {"Page-Names-From-Files", 64, KeyType::Bool, "Pages", "No"},
     {"Site-Name", 65, KeyType::String, "Pages", ""},
     {"Pages-For-Sharing", 66, KeyType::Bool, "Pages", "No"},
+    {"Site-Address", 67, KeyType::String, "Pages", ""},
 };
 
 TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
