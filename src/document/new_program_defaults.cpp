@@ -3,17 +3,18 @@
 #include "document/program.h"
 #include "platform/paths.h"
 
-std::string FolderNameTitle(const std::string& folder) {
+std::string FolderName(const std::string& folder) {
     std::string_view path = folder;
     while (path.size() > 1 && path.ends_with('/')) {
         path.remove_suffix(1);
     }
     std::string name = PathFileName(path);
-    if (name.empty()) {
-        name = path;
-    }
+    return name.empty() ? std::string(path) : name;
+}
+
+std::string FolderNameTitle(const std::string& folder) {
     // Titles are patterns: a "%" of the name must not start a code.
-    return ReplaceAll(name, "%", "%%");
+    return ReplaceAll(FolderName(folder), "%", "%%");
 }
 
 void ApplyNewProgramDefaults(Program& program, const NewProgramSettings& settings) {
@@ -30,6 +31,10 @@ void ApplyNewProgramDefaults(Program& program, const NewProgramSettings& setting
     program.SetInt(ProgramKey::IndexThumbnailsDown, kNewProgramThumbnailsDown);
     // The site's own address shows its start page.
     program.SetInt(ProgramKey::SiteIndexHtml, 1);
+    // Pages that keep their address when files come and go, and that read well when shared.
+    program.SetInt(ProgramKey::PageNamesFromFiles, 1);
+    program.SetInt(ProgramKey::PagesForSharing, 1);
+    program.SetString(ProgramKey::SiteName, FolderName(settings.sourceFolder));
     if (settings.pictures) {
         ApplyPictureProgramSettings(program, settings.pictureChoices);
     }

@@ -3,8 +3,9 @@
 // What a program made by `mavren-cli new` or the New Program wizard starts with over the
 // default program: its folders and file patterns, the source folder's own name as the
 // index title (with albums, each album's path, which on the top album is that name),
-// pages of 4 by 5 thumbnails, an index.html that shows the start page, and for pictures
-// what ApplyPictureProgramSettings gives.
+// pages of 4 by 5 thumbnails, an index.html that shows the start page, pages named after
+// their files and made for sharing under the source folder's name as the site's name, and
+// for pictures what ApplyPictureProgramSettings gives.
 // The default program and programs written before are left as they are. The callers give
 // new programs kNewProgramTheme once the program file exists, since a theme is copied
 // beside it. Pure functions.
@@ -32,6 +33,10 @@ struct NewProgramSettings {
     bool pictures = true;
     PictureProgramChoices pictureChoices;  // pictures only
 };
+
+// The folder's own name, its last path component: "/home/ann/100% Rome/" gives
+// "100% Rome". The folder alone when it has no name ("/").
+std::string FolderName(const std::string& folder);
 
 // The title pattern that shows the folder's own name, its last path component, as
 // written: "/home/ann/100% Rome/" gives "100%% Rome". The folder alone when it has no

@@ -9,4 +9,5 @@ void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& 
     program.SetInt(ProgramKey::MiscGifThumbnailType, kGifThumbnailOfFirstFrame);
     program.SetInt(ProgramKey::PhotoOrder, static_cast<int>(choices.order));
     program.SetInt(ProgramKey::IncludeSubfolders, choices.albums ? 1 : 0);
+    program.SetInt(ProgramKey::ThumbnailSize, kNewProgramThumbnailSize);
 }

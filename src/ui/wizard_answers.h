@@ -12,7 +12,7 @@ struct WizardAnswers {
     int fileType = 0;  // 0 images, 1 text, 2 HTML
     // Pictures only.
     int webCopies = 1;
-    int photoOrder = 0;        // PhotoOrder
+    int photoOrder = 1;        // PhotoOrder: by date taken, oldest first
     int albums = 0;            // each subfolder with pictures an album
     int publishOriginals = 0;  // as taken, beside the web copies
     std::string targetFolder;

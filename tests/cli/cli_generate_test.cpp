@@ -200,9 +200,10 @@ TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 2u + 1u + 1u + 13u + 13u + 13u + 11u)
+    EXPECT_EQ(compared, 2u + 1u + 1u + 13u + 13u + 9u + 11u)
         << "the GIFs (the originals stay home), the index page (4 by 5) and index.html, "
-           "content pages, thumbnails, their doubles and the web copies";
+           "content pages, thumbnails, the doubles of the 9 photos of 480 pixels or more and "
+           "the web copies";
 }
 
 // Runs mavren-cli with a pseudo-terminal as its standard input, so that its questions
@@ -500,15 +501,18 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
         {"images",
          "",
          {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
-          {"Misc-GIF-Thumbnail-Type", "3"}},
-         {"Photo-Web-Size = 1600", "Photo-Publish-Originals = No", "Photo-Camera-Captions = Yes"}},
+          {"Misc-GIF-Thumbnail-Type", "3"},
+          {"Thumbnail-Size", "240"}},
+         {"Photo-Web-Size = 1600", "Photo-Publish-Originals = No", "Photo-Camera-Captions = Yes",
+          "Photo-Order = 1"}},
         {"images",
          "none",
          {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
           {"Misc-GIF-Thumbnail-Type", "3"},
+          {"Thumbnail-Size", "240"},
           {"Index-Page-Title", "%A"}},
          {"Photo-Web-Size = 1600", "Photo-Publish-Originals = No", "Photo-Camera-Captions = Yes",
-          "Include-Subfolders = Yes"},
+          "Photo-Order = 1", "Include-Subfolders = Yes"},
          true},
     };
     for (Case c : cases) {
@@ -542,7 +546,10 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
             }
         }
         lines.insert(lines.end(), c.added.begin(), c.added.end());
-        lines.emplace_back("Site-Index-Html = Yes");  // every new program's site shows its start
+        // Every new program's site shows its start page at its own address, keeps its links
+        // and carries its name.
+        lines.insert(lines.end(), {"Site-Index-Html = Yes", "Page-Names-From-Files = Yes",
+                                   "Site-Name = 100% Rome", "Pages-For-Sharing = Yes"});
         EXPECT_EQ(SettingLines(ReadFileBytes(dir / (name + ".mav"))), lines) << name;
     }
 }
@@ -660,7 +667,7 @@ TEST(CliNew, WithoutTheDefaultProgramTheBuiltInDefaultsServe) {
                            dir / "src site" + "\"\n");
     Program program;
     ASSERT_TRUE(program.Load(dir / "src.mav").ok());
-    EXPECT_EQ(program.GetInt(ProgramKey::ThumbnailSize), 120);
+    EXPECT_EQ(program.GetText(ProgramKey::ContentPageTitle), "%F");
 }
 
 }  // namespace

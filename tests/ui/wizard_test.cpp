@@ -262,7 +262,7 @@ class WizardTest : public QObject {
             auto* order = Find<QComboBox>(window, "orderCombo");
             auto* albums = Find<QCheckBox>(window, "albumsCheckBox");
             QVERIFY(webCopies->isChecked());
-            QCOMPARE(order->currentIndex(), 0);
+            QCOMPARE(order->currentIndex(), int(PhotoOrder::OldestFirst));  // by date taken
             QCOMPARE(order->count(), 3);
             QVERIFY(!albums->isChecked());
             auto* publish = Find<QCheckBox>(window, "publishOriginalsCheckBox");
