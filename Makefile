@@ -47,9 +47,8 @@ DEMO_SITE     = $(BUILD)/demo-site
 
 # Programs for the four sample folders (photos, travel photos with what the camera recorded,
 # text notes, HTML pages), made afresh with mavren-cli new, then generated into
-# build/demo-site (all but the photos in subfolders). The photos wear the gallery theme, with
-# thumbnails large enough for it, the travel photos in the order they were taken; the notes
-# and pages the light theme. A fifth program makes albums of a small tree of the same photos
+# build/demo-site (all but the photos in subfolders), each with a site name. The photos wear
+# the gallery theme; the notes and pages the light theme. A fifth program makes albums of a small tree of the same photos
 # (build/demo/Albums: Photos, Photos/Moving pictures, Travel) in build/demo-site/albums.
 demo: build
 	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS) $(DEMO_SITE)/notes $(DEMO_SITE)/pages \
@@ -57,21 +56,21 @@ demo: build
 	@./$(BUILD)/mavren-cli new --source examples/photos --target $(DEMO_SITE) \
 		--folder $(DEMO_PROGRAMS) --name photos --theme gallery --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/photos.mav "Index-Page-Title=Sample photos" \
-		Content-Show-Link-Begin=Yes Content-Show-Link-End=Yes Misc-Include-Mavren-Link=Yes \
-		Thumbnail-Size=200 >/dev/null
+		"Site-Name=Sample photos" Content-Show-Link-Begin=Yes Content-Show-Link-End=Yes \
+		Misc-Include-Mavren-Link=Yes >/dev/null
 	@./$(BUILD)/mavren-cli new --source examples/travel --target $(DEMO_SITE)/travel \
 		--folder $(DEMO_PROGRAMS) --name travel --theme gallery --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/travel.mav "Index-Page-Title=A week by the fjords" \
-		Photo-Order=1 Content-Image-Is-Link=Yes Thumbnail-Size=200 Content-Show-Labels=Yes \
+		"Site-Name=A week by the fjords" Content-Image-Is-Link=Yes Content-Show-Labels=Yes \
 		Content-Label-Type=2 "Content-Custom-Label=%C, %E" >/dev/null
 	@./$(BUILD)/mavren-cli new --source examples/notes --type text --target $(DEMO_SITE)/notes \
 		--folder $(DEMO_PROGRAMS) --name notes --theme light --yes >/dev/null
-	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/notes.mav "Index-Page-Title=Notes" \
+	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/notes.mav "Index-Page-Title=Notes" Site-Name=Notes \
 		Content-Guess-Paragraphs=Yes >/dev/null
 	@./$(BUILD)/mavren-cli new --source examples/pages --type html --target $(DEMO_SITE)/pages \
 		--folder $(DEMO_PROGRAMS) --name pages --theme light --yes >/dev/null
 	@./$(BUILD)/mavren-cli set $(DEMO_PROGRAMS)/pages.mav "Index-Page-Title=Club pages" \
-		HTML-Font-Face=Verdana >/dev/null
+		"Site-Name=Club pages" HTML-Font-Face=Verdana >/dev/null
 	@mkdir -p "$(DEMO_PROGRAMS)/Albums/Photos/Moving pictures" \
 		$(DEMO_PROGRAMS)/Albums/Travel $(DEMO_SITE)/albums
 	@cp examples/photos/*.jpg examples/photos/*.png $(DEMO_PROGRAMS)/Albums/Photos/
