@@ -19,6 +19,7 @@ set(libraries
     "libvips"   "^vips/"                              media
     "lcms2"     "^lcms2"                              media
     "Exiv2"     "^exiv2/"                             media
+    "ICU"       "^unicode/"                           generate
     "Qt"        "^Q"                                  ui)
 
 if(NOT IS_DIRECTORY "${SOURCE_DIR}")

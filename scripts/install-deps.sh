@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
-libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
+libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libicu-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
 dbus-daemon gnome-keyring libsecret-tools python3-dbus
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
@@ -26,6 +26,9 @@ libimage-exiftool-perl python3-fusepy"
 # libexiv2 reads what the camera recorded (EXIF, IPTC, XMP) and, when asked, keeps it in web
 # copies; liblcms2 turns pictures with a colour profile into sRGB. The photo tests check
 # with exiftool that nothing private reaches a published picture.
+
+# libicu-dev tells letters and digits of any script, and letter case, in the names of the
+# pages named after their photos.
 
 # libfile-mimeinfo-perl gives xdg-mime the file types of the shared MIME database
 # outside a desktop session (the file type tests ask it about .mav files).

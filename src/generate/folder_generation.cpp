@@ -14,6 +14,7 @@
 #include "generate/index_entry.h"
 #include "generate/index_pages.h"
 #include "generate/page_frame.h"
+#include "generate/page_names.h"
 #include "generate/photo_order.h"
 #include "generate/picture_names.h"
 #include "generate/picture_size_question.h"
@@ -231,15 +232,17 @@ std::string SourcePatterns(const Program& program) {
     return setting.empty() ? std::string(kClassicImagePatterns) : setting;
 }
 
+bool IsOwnPicture(const std::string& path) {
+    const std::string name = PathFileName(path);
+    return name == kCreditBadgeName || name == kGifPlaceholderName ||
+           name == kDamagedPlaceholderName;
+}
+
 bool DropOwnFiles(const Program& program, FileList& list, const GenerationOptions& options) {
     const StopFlag* stop = options.stop.get();
     const SourceKind kind = SourceKindOf(program);
     if (kind == SourceKind::Images) {
-        return DropEntries(list, stop, [](const std::string& entry) {
-            const std::string name = PathFileName(entry);
-            return name == kCreditBadgeName || name == kGifPlaceholderName ||
-                   name == kDamagedPlaceholderName;
-        });
+        return DropEntries(list, stop, IsOwnPicture);
     }
     return kind == SourceKind::Html &&
            DropEntries(list, stop, [&options](const std::string& entry) {
@@ -311,8 +314,11 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             ? IndexPageCount(
                   program, count + (album != nullptr ? static_cast<int>(album->albums.size()) : 0))
             : 0;
-    const int contentPages = program.GetBool(ProgramKey::GenerateContentPages) ? count : 0;
-    if (!AgreeToReplaceUnmarkedPages(targetDir, indexPages, contentPages)) {
+    const std::vector<std::string> pages = ContentPageNames(program, list);
+    if (!AgreeToReplaceUnmarkedPages(targetDir, indexPages,
+                                     program.GetBool(ProgramKey::GenerateContentPages)
+                                         ? pages
+                                         : std::vector<std::string>())) {
         return kRunEndedAfterMessage;
     }
     std::vector<SourceRecord> records(static_cast<std::size_t>(count));
@@ -358,7 +364,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     }
     for (int i = 0; i < count && !IsStopRequested(stop); ++i) {
         SourceRecord& record = records[static_cast<std::size_t>(i)];
-        record.contentPage = StringPrintf("GEN%04d.HTM", i);
+        record.contentPage = pages[static_cast<std::size_t>(i)];
         record.source = list[static_cast<std::size_t>(i)];
         if (!facts.empty()) {
             record.facts = std::move(facts[static_cast<std::size_t>(i)]);

@@ -33,6 +33,9 @@ struct FolderOutcome {
 // The patterns of the program's sources (the classic image patterns when it names none).
 std::string SourcePatterns(const Program& program);
 
+// True for a picture of the tool's own (the credit badge, the placeholders) at path.
+bool IsOwnPicture(const std::string& path);
+
 // Drops from list the files of the tool's own that the kind of source may pick up: the
 // credit badge and the placeholders among pictures, generated pages among HTML files. True
 // when any was dropped.

@@ -74,5 +74,6 @@ int PageNumber(const std::string& name, const char* prefix, int width) {
 }
 
 bool IsPageName(const std::string& name) {
-    return PageNumber(name, "INDEX", 3) >= 0 || PageNumber(name, "GEN", 4) >= 0;
+    return PageNumber(name, "INDEX", 3) >= 0 || PageNumber(name, "GEN", 4) >= 0 ||
+           (name.find('/') == std::string::npos && PathExtension(name) == "HTML");
 }

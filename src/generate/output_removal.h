@@ -57,5 +57,6 @@ std::string ShownFolder(const std::string& relative);
 // digits and ".HTM" ("INDEX007.HTM"), or -1.
 int PageNumber(const std::string& name, const char* prefix, int width);
 
-// True for the name of an index or a content page as the generators write them.
+// True for the name of an index or a content page as the generators write them, numbered
+// or named after its file ("IMG_2041.html").
 bool IsPageName(const std::string& name);

@@ -14,7 +14,7 @@ class SourceRecord {
     int height = 0;           // pixels; 0 when not an image or unknown
     int width = 0;            // pixels; likewise
     std::int64_t size = 0;    // bytes, from the file's status after any copy
-    std::string contentPage;  // "GEN%04d.HTM" with the record's position
+    std::string contentPage;  // "GEN%04d.HTM" by position, or after its file (page_names.h)
     std::string thumbnail;    // relative to the target folder, when thumbnails are made
     std::string source;       // full path; the copy's path once copied into the target
     std::string indexPage;    // the index page that shows this entry

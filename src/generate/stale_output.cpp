@@ -87,11 +87,17 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
                       const GenerationSummary& written,
                       const std::shared_ptr<WorkerMessageReceiver>& window) {
     Remover remover(target, window);
+    std::set<std::string> contentPages;
+    for (const SourceRecord& record : records) {
+        contentPages.insert(record.contentPage);
+    }
     for (const std::string& name : FileNames(target, std::string(), window)) {
         const int index = PageNumber(name, "INDEX", 3);
         const int content = PageNumber(name, "GEN", 4);
-        const bool stale = (index >= 0 && index >= written.indexPages) ||
-                           (content >= 0 && content >= written.contentPages);
+        // Numbered content pages are all stale once the pages are named after their files.
+        const bool stale =
+            (index >= 0 && index >= written.indexPages) ||
+            (content >= 0 && (content >= written.contentPages || !contentPages.contains(name)));
         if (stale && CarriesGeneratorMark(JoinPath(target, name))) {
             remover.Remove(name);
         }

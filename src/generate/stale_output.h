@@ -1,7 +1,8 @@
 #pragma once
 
 // What a finished run leaves behind from earlier runs, and only that: index and content
-// pages numbered past this run's last (each only when it carries the generator mark), and
+// pages numbered past this run's last, or numbered at all when this run's content pages are
+// named after their files (each only when it carries the generator mark), and
 // thumbnails, their doubles, web and phone copies whose source is no longer a source or is
 // a damaged picture.
 // Copies of sources are removed only when the program withholds the originals, and only

@@ -11,12 +11,10 @@
 
 namespace {
 
-// Adds to names the pages named prefix and a number of at least width digits, numbered from
-// 0 below count ("INDEX000.HTM"), that are not the tool's.
-void AddUnmarked(const std::string& target, const char* prefix, int width, int count,
+// Adds to names those of pages that exist in target and are not the tool's.
+void AddUnmarked(const std::string& target, const std::vector<std::string>& pages,
                  std::vector<std::string>& names) {
-    for (int number = 0; number < count; ++number) {
-        const std::string name = StringPrintf("%s%0*d.HTM", prefix, width, number);
+    for (const std::string& name : pages) {
         const std::string path = JoinPath(target, name);
         struct stat status;
         // A folder or a device in the way is no page; writing there fails with its own message.
@@ -29,10 +27,15 @@ void AddUnmarked(const std::string& target, const char* prefix, int width, int c
 
 }  // namespace
 
-bool AgreeToReplaceUnmarkedPages(const std::string& target, int indexPages, int contentPages) {
+bool AgreeToReplaceUnmarkedPages(const std::string& target, int indexPages,
+                                 const std::vector<std::string>& contentPages) {
     std::vector<std::string> names;
-    AddUnmarked(target, "INDEX", 3, indexPages, names);
-    AddUnmarked(target, "GEN", 4, contentPages, names);
+    std::vector<std::string> index;
+    for (int number = 0; number < indexPages; ++number) {
+        index.push_back(StringPrintf("INDEX%03d.HTM", number));
+    }
+    AddUnmarked(target, index, names);
+    AddUnmarked(target, contentPages, names);
     if (names.empty()) {
         return true;
     }

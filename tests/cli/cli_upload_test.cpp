@@ -266,6 +266,48 @@ TEST_F(CliUpload, ASiteInItsSourceFolderGoesUpWithoutTheFoldersOtherFiles) {
         << run.out;
 }
 
+// With pages named after their photos, a photo added changes the bytes of no page but its
+// own, its neighbours' and the index's, and the upload sends only those and its pictures,
+// found among the other files of the photos folder that the site is made in.
+TEST_F(CliUpload, APhotoAddedSendsOnlyItsOwnFilesItsNeighboursAndTheIndex) {
+    FtpTestServer server;
+    const auto add = [this](const std::string& photo) {
+        std::filesystem::copy_file(MAVREN_SOURCE_DIR "/examples/photos/" + photo, site / photo);
+        SetModificationTime(site / photo, std::time(nullptr) - 3600);
+    };
+    for (const char* photo : {"Alpine Lake.jpg", "Autumn Hills.jpg", "Beach at Dusk.jpg",
+                              "Fjord.jpg", "Glacier.jpg", "Harbour Morning.jpg"}) {
+        add(photo);
+    }
+    Program program;
+    ASSERT_TRUE(program.Load(programPath).ok());
+    program.SetString(ProgramKey::SourceDir, site.path());
+    program.SetString(ProgramKey::SourceFileExtension, "*.jpg;*.png;*.gif");
+    program.SetInt(ProgramKey::GenerateThumbnails, 1);
+    program.SetInt(ProgramKey::PageNamesFromFiles, 1);
+    ASSERT_TRUE(program.Save(programPath).ok());
+    ProgramRun run = Cli({"generate", programPath});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::set<std::string> before = VisibleFiles(site.path());
+    AddProfile(server, "");
+    run = Cli({"upload", programPath, "--profile", "test"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    add("Desert Road.jpg");
+    run = Cli({"generate", programPath});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::set<std::string> sent = {"Beach-at-Dusk.html", "Fjord.html", "INDEX000.HTM"};
+    for (const std::string& file : VisibleFiles(site.path())) {
+        if (!before.contains(file)) {
+            sent.insert(file);
+        }
+    }
+    EXPECT_TRUE(sent.contains("Desert-Road.html"));
+    run = Cli({"upload", programPath, "--profile", "test", "--dry-run"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(PlanPaths(run.out, "send"), sent) << run.out;
+}
+
 // Without --profile and before any upload, the message says what to do next.
 TEST_F(CliUpload, WithoutAProfileTheMessageSaysHowToGetOne) {
     FtpTestServer server;

@@ -424,7 +424,7 @@ TEST_F(SiteTest, PagesWithoutTheMarkAreReplacedOnlyAfterOneQuestion) {
     AddExamplePhoto("Fjord.jpg");
     AddExamplePhoto("Meadow.jpg");
     const std::vector<std::string> own = {"INDEX000.HTM", "INDEX001.HTM", "INDEX002.HTM",
-                                          "GEN0001.HTM", "GEN0002.HTM"};
+                                          "GEN0001.HTM",  "GEN0002.HTM",  "Meadow.html"};
     const struct {
         const char* name;
         std::function<void()> arrange;
@@ -439,6 +439,8 @@ TEST_F(SiteTest, PagesWithoutTheMarkAreReplacedOnlyAfterOneQuestion) {
          },
          "   INDEX000.HTM\n   INDEX001.HTM\n   GEN0001.HTM\n"},
         {"no index pages", [&] { program.SetInt(K::GenerateIndexPage, 0); }, "   GEN0001.HTM\n"},
+        {"pages named after their files", [&] { program.SetInt(K::PageNamesFromFiles, 1); },
+         "   INDEX000.HTM\n   Meadow.html\n"},
         {"no content pages", [&] { program.SetInt(K::GenerateContentPages, 0); },
          "   INDEX000.HTM\n"},
     };
@@ -454,6 +456,7 @@ TEST_F(SiteTest, PagesWithoutTheMarkAreReplacedOnlyAfterOneQuestion) {
         program.SetInt(K::IndexThumbnailLayoutType, 0);
         program.SetInt(K::GenerateIndexPage, 1);
         program.SetInt(K::GenerateContentPages, 1);
+        program.SetInt(K::PageNamesFromFiles, 0);
         c.arrange();
         boxes->QueueAnswer(IDNO);
 
@@ -470,7 +473,7 @@ TEST_F(SiteTest, PagesWithoutTheMarkAreReplacedOnlyAfterOneQuestion) {
         EXPECT_FALSE(fs::exists(target + "/Fjord.jpg")) << "nothing copied";
         EXPECT_EQ(program.GetDate(K::LastGenerated), 40000.5);
     }
-    EXPECT_EQ(boxes->Boxes().size(), 4u);
+    EXPECT_EQ(boxes->Boxes().size(), 5u);
 
     boxes->QueueAnswer(IDYES);
     ASSERT_EQ(Generate(), kRunFinished);
