@@ -80,7 +80,7 @@ TEST_F(CliGenerate, GeneratesSavesAndPrintsTheStartPage) {
     EXPECT_NE(run.err.find("\nFinished.\n" + LastLine(run.err) + "\n"), std::string::npos);
     EXPECT_TRUE(std::regex_match(LastLine(run.err), summary)) << run.err;
     EXPECT_EQ(run.out, target + "/INDEX000.HTM\n");
-    EXPECT_TRUE(fs::exists(target + "/GEN0001.HTM"));
+    EXPECT_TRUE(fs::exists(target + "/Fjord.html"));
     EXPECT_TRUE(fs::exists(target + "/Thumbs/TN_Fjord.jpg"));
     EXPECT_TRUE(Load(program)->HasBeenGenerated());
 
@@ -172,7 +172,7 @@ TEST_F(CliGenerate, APictureThatCannotBeMeasuredStopsAnUnattendedRunOnlyOnNo) {
                 << run.err;
             const std::string index = ReadFileBytes(target + "/INDEX000.HTM");
             EXPECT_TRUE(std::regex_search(
-                index, std::regex(std::string(R"(<A HREF="GEN\d{4}\.HTM">\s*<IMG [^>]*)"
+                index, std::regex(std::string(R"(<A HREF="[^"]+\.html">\s*<IMG [^>]*)"
                                               R"(SRC="DamagedPlaceHolder.png"[^>]*><BR>\s*)") +
                                   picture.name + " cannot be shown: it is not a valid JPG file.")))
                 << index;
