@@ -8,9 +8,11 @@
 #include "generate/file_descriptions.h"
 #include "generate/html_files.h"
 #include "generate/page_frame.h"
+#include "generate/page_words.h"
 #include "generate/photo_markup.h"
 #include "generate/product.h"
 #include "generate/progress_report.h"
+#include "generate/site_path.h"
 #include "generate/source_kind.h"
 #include "generate/text_to_html.h"
 #include "generate/web_names.h"
@@ -23,6 +25,7 @@
 namespace {
 
 constexpr char kNotIncluded[] = "File not included due to problems with content.";
+constexpr char kStandardContentTitle[] = "%F";  // the title of Default.mav and new programs
 
 bool AskToContinue(const std::string& question) {
     return ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -45,8 +48,15 @@ void WriteLinkedImage(PageWriter& page, const std::string& href, const char* fra
                 SizeAttributes(width, height).c_str(), source.c_str(), attributes.c_str(), "");
 }
 
-void WriteLink(PageWriter& page, const std::string& target, const std::string& label) {
-    page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(target).c_str());
+// rel: what the link leads to, for scripts and browsers; null for a classic link.
+void WriteLink(PageWriter& page, const std::string& target, const std::string& label,
+               const char* rel) {
+    if (rel != nullptr) {
+        page.Format("%s<A HREF=\"%s\" REL=\"%s\">", page.Indent(0).c_str(), UrlPath(target).c_str(),
+                    rel);
+    } else {
+        page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(target).c_str());
+    }
     page.Write(label);
     page.Line(0, "</A>\n");
     page.Line(0, "<P>\n");
@@ -65,11 +75,14 @@ void WritePicture(PageWriter& page, const Program& program,
     const SourceRecord& record = records[i];
     const bool web = !record.webCopy.empty();
     const std::string original = UrlPath(PathFileName(record.source));
-    const std::string image = web ? UrlPath(record.webCopy) : original;
-    const int width = web ? record.webWidth : record.width;
-    const int height = web ? record.webHeight : record.height;
-    const std::string attributes =
+    int width = 0;
+    int height = 0;
+    const std::string image = ShownPicture(record, width, height);
+    std::string attributes =
         caption == nullptr ? std::string() : ContentImageAttributes(record, *caption);
+    if (caption != nullptr && program.GetBool(ProgramKey::PagesForSharing)) {
+        attributes += " FETCHPRIORITY=\"high\"";  // the page's largest picture, at once
+    }
     if (program.GetBool(ProgramKey::ContentImageIsLink)) {
         std::string href;
         if (web) {
@@ -162,6 +175,74 @@ void WriteContentLabel(PageWriter& page, const Program& program, const SourceRec
     page.Format("%s<BR>%s\n", page.Indent(0).c_str(), label.c_str());
 }
 
+// The navigation links of page i: classic pages list them Index, Beginning, Next,
+// Previous, End; pages for sharing in the order the theme shows them, so that Tab follows
+// the screen. previousPage is the page before, "" for none.
+void WriteNavigation(PageWriter& page, const Program& program,
+                     const std::vector<SourceRecord>& records, std::size_t i,
+                     const std::string& previousPage) {
+    struct NavigationLink {
+        bool shown;
+        std::string target;
+        std::string label;
+        const char* rel;
+    };
+    const bool last = i + 1 == records.size();
+    const NavigationLink index{
+        program.GetBool(ProgramKey::ContentShowLinkIndex), records[i].indexPage,
+        LinkLabel(program, ProgramKey::ContentLinkIndexLabel, "Index"), "up"};
+    const NavigationLink begin{
+        program.GetBool(ProgramKey::ContentShowLinkBegin) && i != 0, records.front().contentPage,
+        LinkLabel(program, ProgramKey::ContentLinkBeginLabel, "Beginning"), "first"};
+    const NavigationLink next{program.GetBool(ProgramKey::ContentShowLinkNext) && !last,
+                              last ? std::string() : records[i + 1].contentPage,
+                              LinkLabel(program, ProgramKey::ContentLinkNextLabel, "Next"), "next"};
+    const NavigationLink previous{
+        program.GetBool(ProgramKey::ContentShowLinkPrev) && !previousPage.empty(), previousPage,
+        LinkLabel(program, ProgramKey::ContentLinkPrevLabel, "Previous"), "prev"};
+    const NavigationLink end{program.GetBool(ProgramKey::ContentShowLinkEnd) && !last,
+                             records.back().contentPage,
+                             LinkLabel(program, ProgramKey::ContentLinkEndLabel, "End"), "last"};
+    const bool sharing = program.GetBool(ProgramKey::PagesForSharing);
+    const bool rel = sharing || program.GetBool(ProgramKey::PageNamesFromFiles);
+    const NavigationLink* const classic[] = {&index, &begin, &next, &previous, &end};
+    const NavigationLink* const onScreen[] = {&begin, &previous, &index, &next, &end};
+    for (const NavigationLink* link : sharing ? onScreen : classic) {
+        if (link->shown) {
+            WriteLink(page, link->target, link->label, rel ? link->rel : nullptr);
+        }
+    }
+}
+
+// The words of a content page's boilerplate. On pages for sharing the title is the
+// picture's words, its album and the site, and the head holds what a shared link shows;
+// otherwise the title is the heading, followed by the site's name when it has one.
+PageWords ContentWords(PageFrame& frame, const Program& program, const SourceRecord& record,
+                       SourceKind kind, const std::string& heading, const std::string& shown,
+                       const AlbumPlace* album) {
+    PageWords words = frame.Words(heading, PathFileName(record.source));
+    const std::string& site = program.GetText(ProgramKey::SiteName);
+    if (!program.GetBool(ProgramKey::PagesForSharing)) {
+        words.title = JoinTitle({words.title, HtmlText(site)});
+        return words;
+    }
+    words.title = JoinTitle({HtmlText(shown), HtmlText(AlbumTitle(album)), HtmlText(site)});
+    ShareCard card;
+    card.title = shown;
+    card.description = shown;
+    if (record.facts.taken != 0) {
+        card.description += ", " + TakenText(record.facts.taken);
+    }
+    card.siteName = site;
+    if (kind == SourceKind::Images && record.damage.empty()) {
+        card.image = ShownPicture(record, card.imageWidth, card.imageHeight);
+    }
+    card.page = UrlPath(PathFileName(record.contentPage));
+    words.head = ShareTags(card, program.GetText(ProgramKey::SiteAddress),
+                           album != nullptr ? album->trail : std::vector<std::string>());
+    return words;
+}
+
 }  // namespace
 
 bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& program,
@@ -178,6 +259,12 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
     const bool creditLink = program.GetBool(ProgramKey::MiscIncludeMavrenLink);
     const bool showLabels = program.GetBool(ProgramKey::ContentShowLabels);
     const bool photoMarkup = kind == SourceKind::Images && PhotoMarkupOn(program);
+    const bool sharing = program.GetBool(ProgramKey::PagesForSharing);
+    // A title the user wrote is expanded as ever; the standard one gives way to words.
+    const bool headingShowsName =
+        sharing && program.GetText(ProgramKey::ContentPageTitle) == kStandardContentTitle;
+    const std::vector<std::string> trail =
+        run->album != nullptr ? run->album->trail : std::vector<std::string>();
     FileDescriptions descriptions;
     bool descriptionsLoaded = false;
 
@@ -199,13 +286,24 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         if (!run->frame.Start(page, path)) {
             return false;
         }
+        page.Write(SitePathLine(program, trail, record.indexPage));
+        std::string caption;
+        if (photoMarkup || sharing) {
+            if (!descriptionsLoaded) {
+                descriptions.Load(program.GetText(ProgramKey::SourceDir));
+                descriptionsLoaded = true;
+            }
+            caption = PhotoCaption(program, record, descriptions.Find(PathFileName(record.source)));
+        }
+        const std::string shown = sharing ? SharedName(caption, record) : std::string();
 
         page.Line(2, "<TABLE WIDTH=\"100%\">\n");
         page.Line(2, "<TR>\n");
         page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
         const std::string title =
-            ExpandPattern(program, ProgramKey::ContentPageTitle, record.source, record.width,
-                          record.height, HtmlText, &record.facts);
+            headingShowsName ? HtmlText(shown)
+                             : ExpandPattern(program, ProgramKey::ContentPageTitle, record.source,
+                                             record.width, record.height, HtmlText, &record.facts);
         if (!title.empty()) {
             page.Format("%s<H1>%s</H1>\n", page.Indent(0).c_str(), title.c_str());
         }
@@ -221,24 +319,17 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Line(-2, "</TR>\n");
         page.Line(2, "<TR>\n");
         page.Line(2, "<TD ALIGN=LEFT VALIGN=TOP>\n");
-        std::string caption;
-        if (photoMarkup) {
-            if (!descriptionsLoaded) {
-                descriptions.Load(program.GetText(ProgramKey::SourceDir));
-                descriptionsLoaded = true;
-            }
-            caption = PhotoCaption(program, record, descriptions.Find(PathFileName(record.source)));
-        }
-        if (!WriteContent(page, program, kind, records, i, photoMarkup ? &caption : nullptr,
-                          window)) {
+        const std::string& alt = sharing ? shown : caption;
+        if (!WriteContent(page, program, kind, records, i, photoMarkup ? &alt : nullptr, window)) {
             return false;
         }
         if (photoMarkup) {
-            // A label of descriptions shows the caption already.
-            const bool labelHasCaption =
-                showLabels && program.GetInt(ProgramKey::ContentLabelType) == 1;
+            // A label of descriptions, or the heading, shows the caption already.
+            const bool captionShown =
+                (showLabels && program.GetInt(ProgramKey::ContentLabelType) == 1) ||
+                headingShowsName;
             const std::string facts =
-                PhotoFactsLine(labelHasCaption ? std::string() : caption, record.facts);
+                PhotoFactsLine(captionShown ? std::string() : caption, record.facts);
             if (!facts.empty()) {
                 page.Format("%s%s\n", page.Indent(0).c_str(), facts.c_str());
             }
@@ -259,27 +350,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
 
         page.Line(-2, "</TD>\n");
         page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
-        const bool last = i + 1 == count;
-        if (program.GetBool(ProgramKey::ContentShowLinkIndex)) {
-            WriteLink(page, record.indexPage,
-                      LinkLabel(program, ProgramKey::ContentLinkIndexLabel, "Index"));
-        }
-        if (program.GetBool(ProgramKey::ContentShowLinkBegin) && i != 0) {
-            WriteLink(page, records.front().contentPage,
-                      LinkLabel(program, ProgramKey::ContentLinkBeginLabel, "Beginning"));
-        }
-        if (program.GetBool(ProgramKey::ContentShowLinkNext) && !last) {
-            WriteLink(page, records[i + 1].contentPage,
-                      LinkLabel(program, ProgramKey::ContentLinkNextLabel, "Next"));
-        }
-        if (program.GetBool(ProgramKey::ContentShowLinkPrev) && !previousPage.empty()) {
-            WriteLink(page, previousPage,
-                      LinkLabel(program, ProgramKey::ContentLinkPrevLabel, "Previous"));
-        }
-        if (program.GetBool(ProgramKey::ContentShowLinkEnd) && !last) {
-            WriteLink(page, records.back().contentPage,
-                      LinkLabel(program, ProgramKey::ContentLinkEndLabel, "End"));
-        }
+        WriteNavigation(page, program, records, i, previousPage);
         page.Line(-2, "</TD>\n");
         page.Line(-2, "</TR>\n");
         page.Line(-2, "</TABLE>\n");
@@ -290,9 +361,11 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         }
         previousPage = PathFileName(record.contentPage);
 
-        const PageWords words = run->frame.Words(title, PathFileName(record.source));
         if (!boilerplate.empty() &&
-            (!ApplyBoilerplate(path, boilerplate, words, window) ||
+            (!ApplyBoilerplate(
+                 path, boilerplate,
+                 ContentWords(run->frame, program, record, kind, title, shown, run->album),
+                 window) ||
              !AddGeneratorMeta(path, window) || !DeclarePageCharset(path, window))) {
             return false;
         }

@@ -429,6 +429,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     }
     // A page step that failed has told the user; its pages are not a finished site.
     PageRun run(program, window, stop);
+    run.album = album;
     const auto tally = [&summary, &run](int outcome) {
         summary.indexPages += run.summary.indexPages;
         summary.contentPages += run.summary.contentPages;

@@ -46,10 +46,17 @@ IndexEntryWriter::IndexEntryWriter(const Program& program, ThumbnailQueue& thumb
                      program.GetBool(ProgramKey::GenerateThumbnails)),
       contentPages(program.GetBool(ProgramKey::GenerateContentPages)),
       boxSize(program.GetInt(ProgramKey::ThumbnailSize)),
-      photoMarkup(SourceKindOf(program) == SourceKind::Images && PhotoMarkupOn(program)) {
+      photoMarkup(SourceKindOf(program) == SourceKind::Images && PhotoMarkupOn(program)),
+      sharing(program.GetBool(ProgramKey::PagesForSharing)) {
     int across = 1;
     IndexPageShape(program, across, entriesPerPage);
-    entriesOnFirstScreen = EntriesOnFirstScreen(across, boxSize);
+    entriesOnFirstScreen =
+        sharing ? EntriesOnPhoneScreen(boxSize) : EntriesOnFirstScreen(across, boxSize);
+}
+
+bool IndexEntryWriter::BelowFirstScreen(int place) const {
+    const int onPage = entriesPerPage > 0 ? place % entriesPerPage : place;
+    return onPage >= entriesOnFirstScreen;
 }
 
 bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& record, int shownAt) {
@@ -77,7 +84,12 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
     if (!contentPages && !record.originalPublished && !record.webCopy.empty()) {
         link = record.webCopy;  // the original stays private
     }
-    page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(link).c_str());
+    // The theme's viewer shows the picture from the index page itself.
+    const std::string viewer = sharing && SourceKindOf(program) == SourceKind::Images
+                                   ? ViewerData(record, SharedName(Caption(record), record))
+                                   : std::string();
+    page.Format("%s<A HREF=\"%s\"%s>", page.Indent(0).c_str(), UrlPath(link).c_str(),
+                viewer.c_str());
     if (showThumbnails) {
         if (picture.source.empty()) {
             WriteLabelAlone(page, record);
@@ -89,10 +101,10 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
         const std::string source = UrlPath(picture.source);
         std::string attributes;
         if (photoMarkup) {
-            const int place = shownAt >= 0 ? shownAt : position;
-            const int onPage = entriesPerPage > 0 ? place % entriesPerPage : place;
-            const bool below = onPage >= entriesOnFirstScreen;
-            attributes = ThumbnailAttributes(record, picture.source, Caption(record), below);
+            const std::string caption = Caption(record);
+            attributes = ThumbnailAttributes(record, picture.source,
+                                             sharing ? SharedName(caption, record) : caption,
+                                             BelowFirstScreen(shownAt >= 0 ? shownAt : position));
         }
         if (picture.width >= 0 && picture.height >= 0) {
             page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
@@ -117,7 +129,8 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
             }
         }
     } else {
-        page.Write(HtmlText(PathFileName(record.source)));
+        page.Write(
+            HtmlText(sharing ? SharedName(Caption(record), record) : PathFileName(record.source)));
     }
     page.Line(0, "</A>\n");
     page.Line(-2, "</TD>\n");
@@ -223,7 +236,8 @@ void IndexEntryWriter::WriteLabelAlone(PageWriter& page, const SourceRecord& rec
         label = Label(record);
     }
     if (label.empty()) {
-        page.Write(HtmlText(PathFileName(record.source)));
+        page.Write(
+            HtmlText(sharing ? SharedName(Caption(record), record) : PathFileName(record.source)));
         return;
     }
     const std::string& fontTag = page.fontTag();
@@ -256,6 +270,9 @@ std::string IndexEntryWriter::Label(const SourceRecord& record) {
             return ExpandPattern(program, ProgramKey::IndexThumbnailCustomLabel, record.source,
                                  record.width, record.height, HtmlText, &record.facts);
         default:
+            if (sharing) {
+                return HtmlText(SharedName(Caption(record), record));
+            }
             break;
     }
     return StringPrintf("%s (%lldKB)", HtmlText(name).c_str(),

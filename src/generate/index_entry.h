@@ -28,6 +28,10 @@ class IndexEntryWriter {
     IndexEntryWriter(const Program& program, ThumbnailQueue& thumbnails, GenerationSummary& summary,
                      std::shared_ptr<WorkerMessageReceiver> window);
 
+    // Whether the entry shown at place (counted over all the pages) lies below a first
+    // screenful of its page, and so loads lazily.
+    bool BelowFirstScreen(int place) const;
+
     // Writes the cell of the record at position. False after telling the user when the
     // index generation must end (a picture could not be copied, or the user said No).
     // shownAt is the entry's place among all the entries of the pages, when entries of
@@ -62,7 +66,8 @@ class IndexEntryWriter {
     bool contentPages;
     int boxSize;
     bool photoMarkup;
-    int entriesPerPage = 0;        // entries on one index page
+    bool sharing;            // pages for sharing: words before file names, data for the viewer
+    int entriesPerPage = 0;  // entries on one index page
     int entriesOnFirstScreen = 0;  // of them, those a first screenful shows
     bool placeholderCopied = false;
     bool descriptionsLoaded = false;

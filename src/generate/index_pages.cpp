@@ -1,5 +1,6 @@
 #include "generate/index_pages.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -7,10 +8,15 @@
 #include "generate/html_files.h"
 #include "generate/index_entry.h"
 #include "generate/page_frame.h"
+#include "generate/page_words.h"
+#include "generate/photo_markup.h"
 #include "generate/picture_names.h"
 #include "generate/progress_report.h"
+#include "generate/site_index_page.h"
+#include "generate/site_path.h"
 #include "generate/source_kind.h"
 #include "generate/web_names.h"
+#include "platform/files.h"
 #include "platform/format.h"
 #include "platform/paths.h"
 #include "work/progress_tracker.h"
@@ -48,17 +54,39 @@ Layout ChooseLayout(const Program& program, int count) {
     return layout;
 }
 
-void WriteNavigationCell(PageWriter& page, const std::string& target, const char* word) {
+// rel: what the link leads to, for scripts and browsers; null for a classic link.
+void WriteNavigationCell(PageWriter& page, const std::string& target, const char* word,
+                         const char* rel = nullptr) {
     page.Line(2, "<TD ALIGN=CENTER VALIGN=TOP>\n");
-    page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(target).c_str());
+    if (rel != nullptr) {
+        page.Format("%s<A HREF=\"%s\" REL=\"%s\">", page.Indent(0).c_str(), UrlPath(target).c_str(),
+                    rel);
+    } else {
+        page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(), UrlPath(target).c_str());
+    }
     page.Write(word);
     page.Line(0, "</A>\n");
     page.Line(-2, "</TD>\n");
 }
 
+// What a cover gains on pages for sharing: its double beside it (in the sub-album's
+// "Thumbs/2x", when the sub-album made one), and lazy loading below the first screen.
+std::string CoverAttributes(const std::string& target, const AlbumEntry& entry, bool below) {
+    std::string attributes;
+    const std::string cover2x =
+        JoinPath(JoinPath(PathFolder(entry.cover), "2x"), PathFileName(entry.cover));
+    if (CheckRequiredFile(JoinPath(target, cover2x)).ok()) {
+        attributes += " SRCSET=\"" + UrlPath(entry.cover) + " 1x, " + UrlPath(cover2x) + " 2x\"";
+    }
+    if (below) {
+        attributes += " LOADING=\"lazy\"";
+    }
+    return attributes;
+}
+
 // A sub-album's entry: its cover, then its name and how many pictures it holds, linked
-// to its first index page.
-void WriteAlbumCell(PageWriter& page, const AlbumEntry& entry) {
+// to its first index page. attributes: what the cover's IMG gains after ALT.
+void WriteAlbumCell(PageWriter& page, const AlbumEntry& entry, const std::string& attributes) {
     page.Line(2, "<TD ALIGN=CENTER VALIGN=MIDDLE>\n");
     page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(),
                 UrlPath(entry.folder + "/INDEX000.HTM").c_str());
@@ -66,12 +94,13 @@ void WriteAlbumCell(PageWriter& page, const AlbumEntry& entry) {
     if (!entry.cover.empty()) {
         const std::string indent = page.Indent(0);
         if (entry.coverWidth > 0 && entry.coverHeight > 0) {
-            page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"><BR>\n",
+            page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"%s><BR>\n",
                         indent.c_str(), entry.coverWidth, entry.coverHeight, indent.c_str(),
-                        UrlPath(entry.cover).c_str(), name.c_str());
+                        UrlPath(entry.cover).c_str(), name.c_str(), attributes.c_str());
         } else {
-            page.Format("%s<IMG BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"><BR>\n", indent.c_str(),
-                        indent.c_str(), UrlPath(entry.cover).c_str(), name.c_str());
+            page.Format("%s<IMG BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"%s><BR>\n", indent.c_str(),
+                        indent.c_str(), UrlPath(entry.cover).c_str(), name.c_str(),
+                        attributes.c_str());
         }
     }
     const std::string& fontTag = page.fontTag();
@@ -83,6 +112,70 @@ void WriteAlbumCell(PageWriter& page, const AlbumEntry& entry) {
     }
     page.Line(0, "</A>\n");
     page.Line(-2, "</TD>\n");
+}
+
+// The first picture an index page can show in a shared link: the first sound picture from
+// the page's first record on, else the cover of the first sub-album.
+void FirstPicture(const std::vector<SourceRecord>& records, std::size_t from,
+                  const AlbumPlace* album, ShareCard& card) {
+    for (std::size_t i = from; i < records.size(); ++i) {
+        const SourceRecord& record = records[i];
+        int width = 0;
+        int height = 0;
+        const std::string shown = ShownPicture(record, width, height);
+        if (record.damage.empty() && width > 0 && height > 0) {
+            card.image = shown;
+            card.imageWidth = width;
+            card.imageHeight = height;
+            return;
+        }
+    }
+    if (album != nullptr && !album->albums.empty() && !album->albums.front().cover.empty()) {
+        const AlbumEntry& first = album->albums.front();
+        card.image = UrlPath(first.cover);
+        card.imageWidth = first.coverWidth;
+        card.imageHeight = first.coverHeight;
+    }
+}
+
+// The words of an index page's boilerplate (plainTitle: the page's title as plain text;
+// firstRecord: the record its entries start with).
+// On pages for sharing the title is the album and the site, and the head holds what a
+// shared link shows; otherwise the title is the heading, followed by the site's name when
+// it has one.
+PageWords IndexWords(PageFrame& frame, const Program& program, const std::string& title,
+                     const std::string& plainTitle, const std::string& name, bool sitesFirstPage,
+                     const std::vector<SourceRecord>& records, std::size_t firstRecord,
+                     const AlbumPlace* album) {
+    PageWords words = frame.Words(title, "Index");
+    const std::string& site = program.GetText(ProgramKey::SiteName);
+    if (!program.GetBool(ProgramKey::PagesForSharing)) {
+        words.title = JoinTitle({words.title, HtmlText(site)});
+        return words;
+    }
+    const std::string albumTitle = AlbumTitle(album);
+    words.title =
+        JoinTitle({album != nullptr ? HtmlText(albumTitle) : words.title, HtmlText(site)});
+    ShareCard card;
+    card.title = album != nullptr     ? albumTitle
+                 : plainTitle.empty() ? std::string("Index")
+                                      : plainTitle;
+    card.siteName = site;
+    if (SourceKindOf(program) == SourceKind::Images) {
+        int pictures = static_cast<int>(records.size());
+        for (const AlbumEntry& entry :
+             album != nullptr ? album->albums : std::vector<AlbumEntry>()) {
+            pictures += entry.pictures;
+        }
+        card.description = StringPrintf(pictures == 1 ? "%d picture" : "%d pictures", pictures);
+        FirstPicture(records, firstRecord, album, card);
+    }
+    // The site's address shows its first page through index.html.
+    card.page = sitesFirstPage && program.GetBool(ProgramKey::SiteIndexHtml) ? std::string()
+                                                                             : UrlPath(name);
+    words.head = ShareTags(card, program.GetText(ProgramKey::SiteAddress),
+                           album != nullptr ? album->trail : std::vector<std::string>());
+    return words;
 }
 
 }  // namespace
@@ -142,6 +235,10 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
     int position = 0;
     std::string previousPage;
     const std::string* albumPath = album != nullptr ? &album->path : nullptr;
+    const bool sharing = program.GetBool(ProgramKey::PagesForSharing);
+    const bool rel = sharing || program.GetBool(ProgramKey::PageNamesFromFiles);
+    const std::vector<std::string> trail =
+        album != nullptr ? album->trail : std::vector<std::string>();
     for (int p = 0; p < layout.pages && !IsStopRequested(run->stop); ++p) {
         const std::string name = StringPrintf("INDEX%03d.HTM", p);
         const std::string path = JoinPath(target, name);
@@ -149,6 +246,8 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         if (!run->frame.Start(page, path)) {
             return false;
         }
+        page.Write(SitePathLine(program, trail, ""));
+        const std::size_t firstRecord = static_cast<std::size_t>(std::max(0, position - albums));
 
         const std::string title = ExpandPattern(program, ProgramKey::IndexPageTitle, path, 0, 0,
                                                 HtmlText, nullptr, albumPath);
@@ -162,7 +261,11 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
              ++j) {
             std::int64_t size = 0;
             if (position < albums) {
-                WriteAlbumCell(page, album->albums[static_cast<std::size_t>(position)]);
+                const AlbumEntry& entry = album->albums[static_cast<std::size_t>(position)];
+                WriteAlbumCell(
+                    page, entry,
+                    sharing ? CoverAttributes(target, entry, entries.BelowFirstScreen(position))
+                            : std::string());
             } else {
                 SourceRecord& record = records[static_cast<std::size_t>(position - albums)];
                 record.indexPage = name;
@@ -195,10 +298,11 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
             WriteNavigationCell(page, "../INDEX000.HTM", "Up");
         }
         if (!previousPage.empty()) {
-            WriteNavigationCell(page, previousPage, "Previous");
+            WriteNavigationCell(page, previousPage, "Previous", rel ? "prev" : nullptr);
         }
         if (p + 1 < layout.pages) {
-            WriteNavigationCell(page, StringPrintf("INDEX%03d.HTM", p + 1), "Next");
+            WriteNavigationCell(page, StringPrintf("INDEX%03d.HTM", p + 1), "Next",
+                                rel ? "next" : nullptr);
         }
         page.Line(-2, "</TR>\n");
         page.Line(-2, "</TABLE>\n");
@@ -211,7 +315,13 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         previousPage = name;
 
         if (!boilerplate.empty() &&
-            !ApplyBoilerplate(path, boilerplate, run->frame.Words(title, "Index"), window)) {
+            !ApplyBoilerplate(path, boilerplate,
+                              IndexWords(run->frame, program, title,
+                                         ExpandPattern(program, ProgramKey::IndexPageTitle, path, 0,
+                                                       0, nullptr, nullptr, albumPath),
+                                         name, p == 0 && (album == nullptr || !album->hasParent),
+                                         records, firstRecord, album),
+                              window)) {
             return false;
         }
         if (!AddGeneratorMeta(path, window) ||

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "document/program.h"
+#include "generate/album_place.h"
 #include "generate/generation_summary.h"
 #include "generate/html_files.h"
 #include "generate/page_writer.h"
@@ -42,8 +43,9 @@ class PageFrame {
 
 // What the page steps of one run share: the frame, the tally of what they did, the
 // window their reports go to (none: they report nothing), the run's stop flag (none: they
-// run to the end; the flag belongs to the run's options, which outlive this) and the page
-// that could not be written, which ends the run.
+// run to the end; the flag belongs to the run's options, which outlive this), the page
+// that could not be written, which ends the run, and where the pages stand in a site of
+// albums (none: a site without albums; the place outlives the run).
 struct PageRun {
     explicit PageRun(const Program& program,
                      std::shared_ptr<WorkerMessageReceiver> window = nullptr,
@@ -55,4 +57,5 @@ struct PageRun {
     std::shared_ptr<WorkerMessageReceiver> window;
     Result failure = Result::Ok();
     const StopFlag* stop;
+    const AlbumPlace* album = nullptr;
 };

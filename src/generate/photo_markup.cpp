@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "generate/page_words.h"
 #include "generate/web_names.h"
 #include "platform/format.h"
 #include "platform/paths.h"
@@ -27,7 +28,8 @@ std::string LocalTime(OleDate date, TimeForm form) {
 
 bool PhotoMarkupOn(const Program& program) {
     return program.GetInt(ProgramKey::PhotoWebSize) > 0 ||
-           program.GetBool(ProgramKey::PhotoCameraCaptions);
+           program.GetBool(ProgramKey::PhotoCameraCaptions) ||
+           program.GetBool(ProgramKey::PagesForSharing);
 }
 
 std::string PhotoCaption(const Program& program, const SourceRecord& record,
@@ -36,6 +38,10 @@ std::string PhotoCaption(const Program& program, const SourceRecord& record,
         return description;
     }
     return program.GetBool(ProgramKey::PhotoCameraCaptions) ? record.facts.caption : std::string();
+}
+
+std::string SharedName(const std::string& caption, const SourceRecord& record) {
+    return caption.empty() ? CleanName(record.source) : caption;
 }
 
 std::string AltAttribute(const std::string& caption, const SourceRecord& record) {
@@ -71,6 +77,53 @@ int EntriesOnFirstScreen(int across, int boxSize) {
     // A row is the thumbnail and about two lines of label.
     const int rows = std::max(1, (900 + boxSize + 39) / (std::max(boxSize, 1) + 40));
     return std::max(1, across) * rows;
+}
+
+int EntriesOnPhoneScreen(int boxSize) {
+    constexpr int kScreenWidth = 390;
+    constexpr int kScreenHeight = 844;
+    constexpr int kColumns = 2;
+    constexpr int kMargins = 16;   // at both sides and between the columns
+    constexpr int kLabel = 24;     // a line of label under the thumbnail
+    constexpr int kHeading = 120;  // the site's name and the album's heading
+    const int column = (kScreenWidth - (kColumns + 1) * kMargins) / kColumns;
+    const int cell = std::min(std::max(boxSize, 1), column) + kLabel;
+    // A row the screen shows in part is shown.
+    const int rows = (kScreenHeight - kHeading + cell - 1) / cell;
+    return kColumns * std::max(1, rows);
+}
+
+std::string TakenText(OleDate taken) {
+    return LocalTime(taken, TimeForm::Shown);
+}
+
+std::string ShownPicture(const SourceRecord& record, int& width, int& height) {
+    const bool web = !record.webCopy.empty();
+    width = web ? record.webWidth : record.width;
+    height = web ? record.webHeight : record.height;
+    return UrlPath(web ? record.webCopy : PathFileName(record.source));
+}
+
+std::string ViewerData(const SourceRecord& record, const std::string& shownName) {
+    int width = 0;
+    int height = 0;
+    const std::string shown = ShownPicture(record, width, height);
+    if (!record.damage.empty() || width <= 0 || height <= 0) {
+        return {};
+    }
+    std::string data =
+        StringPrintf(" DATA-PSWP-SRC=\"%s\" DATA-PSWP-WIDTH=\"%d\" DATA-PSWP-HEIGHT=\"%d\"",
+                     shown.c_str(), width, height);
+    if (!record.webCopy.empty() && !record.phoneCopy.empty()) {
+        data +=
+            StringPrintf(" DATA-PSWP-SRCSET=\"%s %dw, %s %dw\"", UrlPath(record.phoneCopy).c_str(),
+                         record.phoneWidth, UrlPath(record.webCopy).c_str(), record.webWidth);
+    }
+    data += " DATA-CAPTION=\"" + HtmlText(shownName) + "\"";
+    if (record.facts.taken != 0) {
+        data += " DATA-TAKEN=\"" + TakenText(record.facts.taken) + "\"";
+    }
+    return data;
 }
 
 std::string PhotoFactsLine(const std::string& caption, const PhotoFacts& facts) {

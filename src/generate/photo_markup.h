@@ -1,9 +1,10 @@
 #pragma once
 
 // The markup of photo pages: what an IMG element gains when a program makes web-size
-// pictures or takes captions from the camera (ALT text, srcset, lazy loading), and the
-// line with a content page's caption and date taken. A program that uses neither
-// gets none of it, so its pages stay as they were.
+// pictures, takes captions from the camera or makes pages for sharing (ALT text, srcset,
+// lazy loading), the line with a content page's caption and date taken, and the data an
+// index entry's link gives the theme's viewer. A program that uses none of them gets none
+// of it, so its pages stay as they were.
 
 #include <string>
 
@@ -17,6 +18,10 @@ bool PhotoMarkupOn(const Program& program);
 // from the camera, what the camera recorded. Plain text, "" when there is none.
 std::string PhotoCaption(const Program& program, const SourceRecord& record,
                          const std::string& description);
+
+// The words that stand for a picture on pages for sharing: its caption, else its file's
+// clean name (page_words.h). Plain text.
+std::string SharedName(const std::string& caption, const SourceRecord& record);
 
 // " ALT=\"...\"" with the caption, else the file name, escaped for an attribute.
 std::string AltAttribute(const std::string& caption, const SourceRecord& record);
@@ -34,6 +39,25 @@ std::string ThumbnailAttributes(const SourceRecord& record, const std::string& t
 // boxSize pixels that fit into a window 900 pixels high, across entries each (at least
 // one row).
 int EntriesOnFirstScreen(int across, int boxSize);
+
+// How many entries of an index page a phone shows on its first screen, counted from the
+// layout themes give it: two columns on a screen of 390 x 844 CSS pixels, each cell the
+// thumbnail (a box of boxSize pixels, shrunk to the column) and a line of label, below
+// the page's heading.
+int EntriesOnPhoneScreen(int boxSize);
+
+// A date taken as pages show it: "2024-05-01 14:03", local time.
+std::string TakenText(OleDate taken);
+
+// The picture a content page shows, URL-encoded relative to the page: the web copy when
+// there is one, else the picture itself; width and height are its pixels.
+std::string ShownPicture(const SourceRecord& record, int& width, int& height);
+
+// The attributes an index entry's link gets for the viewer: DATA-PSWP-SRC (the picture
+// the content page shows), its DATA-PSWP-WIDTH and -HEIGHT, DATA-PSWP-SRCSET with the
+// phone copy, DATA-CAPTION and, when known, DATA-TAKEN. "" for a damaged picture and one
+// whose size is not known.
+std::string ViewerData(const SourceRecord& record, const std::string& shownName);
 
 // The line under a content page's picture: the caption (unless the page's label shows it
 // already) and the date taken, each in an element that themes can style. "" when there

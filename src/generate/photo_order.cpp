@@ -38,8 +38,9 @@ bool RunNeedsPhotoFacts(const Program& program) {
     const bool content = program.GetBool(ProgramKey::GenerateContentPages);
     using K = ProgramKey;
     // Photo content pages show the date taken under the picture.
+    // Pages for sharing give the date taken to the viewer and to shared links.
     return OrderOf(program) != PhotoOrder::ByName || program.GetBool(K::PhotoCameraCaptions) ||
-           (content && PhotoMarkupOn(program)) ||
+           program.GetBool(K::PagesForSharing) || (content && PhotoMarkupOn(program)) ||
            PatternShownUsesFacts(program, content, K::ContentPageTitle) ||
            PatternShownUsesFacts(program,
                                  content && program.GetBool(K::ContentShowLabels) &&

@@ -17,6 +17,12 @@ bool GifThumbnailOfItsOwn(const std::string& source, const Program& program) {
            program.GetInt(ProgramKey::MiscGifThumbnailType) == kGifThumbnailOfFirstFrame;
 }
 
+// Pages for sharing show every thumbnail sharp on a phone's screen.
+bool MakesThumbnail2x(const Program& program) {
+    return program.GetInt(ProgramKey::PhotoWebSize) > 0 ||
+           program.GetBool(ProgramKey::PagesForSharing);
+}
+
 }  // namespace
 
 bool IsConvertedPicture(const std::string& source) {
@@ -69,7 +75,7 @@ SourceCopy SourceCopyKind(const std::string& source, const Program& program) {
 }
 
 bool MakesNewPictures(const std::string& source, const Program& program) {
-    return program.GetInt(ProgramKey::PhotoWebSize) > 0 || IsConvertedPicture(source) ||
+    return MakesThumbnail2x(program) || IsConvertedPicture(source) ||
            GifThumbnailOfItsOwn(source, program);
 }
 
@@ -84,7 +90,7 @@ bool PictureJob(const SourceRecord& record, const Program& program, bool withThu
     if (withThumbnail && !record.thumbnail.empty() &&
         (!IsGif(record.source) || GifThumbnailOfItsOwn(record.source, program))) {
         job.thumbnail = JoinPath(target, record.thumbnail);
-        if (webSize > 0) {
+        if (MakesThumbnail2x(program)) {
             job.thumbnail2x = JoinPath(target, Thumbnail2xName(record.thumbnail));
         }
     }

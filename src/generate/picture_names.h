@@ -36,11 +36,12 @@ enum class SourceCopy { None, AsTaken, Clean, WithoutPlace };
 SourceCopy SourceCopyKind(const std::string& source, const Program& program);
 
 // True when the run makes pictures beyond the classic thumbnails for this source: web
-// size on, a converted picture, or a GIF with a thumbnail of its own.
+// size or pages for sharing on, a converted picture, or a GIF with a thumbnail of its own.
 bool MakesNewPictures(const std::string& source, const Program& program);
 
 // The job that makes every picture of the record: its thumbnail (when withThumbnail and the
-// record has one) and, with web-size pictures, its double, the web and the phone copy.
+// record has one) and, with web-size pictures, its double, the web and the phone copy
+// (pages for sharing: the double too).
 // False when there is nothing to make. A program that uses none of the photo keys gets
 // exactly the classic thumbnail job.
 bool PictureJob(const SourceRecord& record, const Program& program, bool withThumbnail,

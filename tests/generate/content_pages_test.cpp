@@ -42,6 +42,60 @@ TEST_F(ContentPages, LinksInTheirOrderWithDefaultAndOwnLabels) {
     EXPECT_EQ(Links("GEN0002.HTM").find("Last"), std::string::npos);
 }
 
+TEST_F(ContentPages, NavigationCarriesRelAndPagesForSharingFollowTheScreen) {
+    MakeRecords(10);
+    program.SetInt(K::ContentShowLinkBegin, 1);
+    program.SetInt(K::ContentShowLinkEnd, 1);
+    const std::string up = "<A HREF=\"INDEX000.HTM\" REL=\"up\">Index";
+    const std::string first = "<A HREF=\"GEN0000.HTM\" REL=\"first\">Beginning";
+    const std::string previous = "<A HREF=\"GEN0000.HTM\" REL=\"prev\">Previous";
+    const std::string next = "<A HREF=\"GEN0002.HTM\" REL=\"next\">Next";
+    const std::string last = "<A HREF=\"GEN0009.HTM\" REL=\"last\">End";
+    const struct Case {
+        K key;
+        std::vector<std::string> links;
+    } cases[] = {
+        {K::PageNamesFromFiles, {up, first, next, previous, last}},
+        {K::PagesForSharing, {first, previous, up, next, last}},
+    };
+    const std::regex link("<A [^>]*>[A-Za-z]+");
+    for (const Case& c : cases) {
+        program.SetInt(c.key, 1);
+        ASSERT_TRUE(GenerateIndexPages(records, program));
+        ASSERT_TRUE(GenerateContentPages(records, program));
+        const std::string cell = Links("GEN0001.HTM");
+        std::vector<std::string> links;
+        for (std::sregex_iterator it(cell.begin(), cell.end(), link), end; it != end; ++it) {
+            links.push_back(it->str());
+        }
+        EXPECT_EQ(links, c.links);
+        EXPECT_NE(Page("INDEX000.HTM").find("<A HREF=\"INDEX001.HTM\" REL=\"next\">Next"),
+                  std::string::npos);
+        EXPECT_NE(Page("INDEX001.HTM").find("<A HREF=\"INDEX000.HTM\" REL=\"prev\">Previous"),
+                  std::string::npos);
+        program.SetInt(c.key, 0);
+    }
+}
+
+TEST_F(ContentPages, PagesForSharingNameTextFilesInWords) {
+    MakeRecords(2);
+    records[1].source = source + "/Notes_from-the   trip.txt";
+    WriteFileBytes(records[1].source, "text");
+    AddSource("descript.ion", "f00.txt Our first day\r\n");
+    program.SetInt(K::PagesForSharing, 1);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    const std::string index = Page("INDEX000.HTM");
+    EXPECT_NE(index.find(">Our first day "), std::string::npos) << index;
+    EXPECT_NE(index.find(">Notes from the trip "), std::string::npos);
+    EXPECT_NE(Page("GEN0000.HTM").find("<H1>Our first day</H1>"), std::string::npos);
+    EXPECT_NE(Page("GEN0001.HTM").find("<H1>Notes from the trip</H1>"), std::string::npos);
+    program.SetString(K::ContentPageTitle, "Note: %F");  // the user's own title stays
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_NE(Page("GEN0001.HTM").find("<H1>Note: Notes_from-the   trip.txt</H1>"),
+              std::string::npos);
+}
+
 TEST_F(ContentPages, EveryLinkOffLeavesAnEmptyCell) {
     MakeRecords(2);
     for (K key : {K::ContentShowLinkIndex, K::ContentShowLinkNext, K::ContentShowLinkPrev}) {

@@ -278,3 +278,20 @@ TEST_F(IndexImages, PhotoThumbnailsOfferTwiceTheirSizeAndLoadLazilyBelowTheFirst
               std::string::npos)
         << "each page has its own first screen";
 }
+
+TEST_F(IndexImages, PagesForSharingLoadLazilyAfterAPhonesFirstScreen) {
+    for (int i = 0; i < 10; ++i) {
+        AddRecord("Pebbles.png", StringPrintf("Pebble_%02d.png", i), 400, 300);
+    }
+    program.SetInt(K::PagesForSharing, 1);
+    program.SetInt(K::ThumbnailSize, 240);  // four rows of two fill a phone's first screen
+    program.SetInt(K::IndexGenerateMultiplePages, 0);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    const std::string page = Page("INDEX000.HTM");
+    EXPECT_NE(page.find("SRC=\"Thumbs/TN_Pebble_07.png\" ALT=\"Pebble 07\">"), std::string::npos)
+        << page;
+    EXPECT_NE(page.find("SRC=\"Thumbs/TN_Pebble_08.png\" ALT=\"Pebble 08\" LOADING=\"lazy\">"),
+              std::string::npos);
+    EXPECT_NE(page.find("<BR>\r\nPebble 08 "), std::string::npos);
+    EXPECT_EQ(page.find("KB)"), std::string::npos) << "labels without sizes";
+}

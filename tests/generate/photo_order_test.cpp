@@ -77,6 +77,7 @@ TEST(RunNeedsPhotoFacts, OnlyWhenTheOrderOrAShownTextUsesThem) {
         {{{K::PhotoCameraCaptions, "Yes"}}, true},
         {{{K::PhotoWebSize, "1600"}}, true},
         {{{K::PhotoWebSize, "1600"}, {K::GenerateContentPages, "No"}}, false},
+        {{{K::PagesForSharing, "Yes"}, {K::GenerateContentPages, "No"}}, true},
         {{{K::ContentPageTitle, "%F, %T"}}, true},
         {{{K::ContentPageTitle, "100%%C"}}, false},
         {{{K::ContentCustomLabel, "%E"}}, false},  // content labels are off
