@@ -18,7 +18,9 @@
 #include "generate/folder_generation.h"
 #include "generate/former_outputs.h"
 #include "generate/gone_albums.h"
+#include "generate/html_files.h"
 #include "generate/product.h"
+#include "generate/theme_files.h"
 #include "media/image_size.h"
 #include "platform/album_scan.h"
 #include "platform/app_folders.h"
@@ -74,6 +76,18 @@ std::string FileFacts(const std::string& path) {
            path + "\n";
 }
 
+// The facts of the files the boilerplate at path names, whose copies its pages address.
+std::string ThemeFileFacts(const std::string& path) {
+    std::string boilerplate;
+    std::string text;
+    if (ReadSourceFile(path, boilerplate).empty()) {
+        for (const std::string& name : ThemeFileNames(boilerplate)) {
+            text += FileFacts(JoinPath(PathFolder(path), name));
+        }
+    }
+    return text;
+}
+
 // Everything an album's pages and pictures are made from, as text: the program (less
 // what differs from album to album or says nothing of the pages), the sources and the
 // files the program names, the language the pages declare, the entries of the
@@ -91,6 +105,10 @@ std::string AlbumInputs(const Program& program, const FileList& files, const Alb
         if (row.type == KeyType::String && value.starts_with('/') &&
             ::stat(value.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
             text += FileFacts(value);  // a boilerplate, a background picture
+            if (row.id == ProgramKey::IndexBoilerplate ||
+                row.id == ProgramKey::ContentBoilerplate) {
+                text += ThemeFileFacts(value);
+            }
         }
     }
     const std::string folder = program.GetText(ProgramKey::SourceDir);

@@ -430,6 +430,9 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     // A page step that failed has told the user; its pages are not a finished site.
     PageRun run(program, window, stop);
     run.album = album;
+    if (album != nullptr) {
+        run.frame.SetDepth(album->trail.size());
+    }
     const auto tally = [&summary, &run](int outcome) {
         summary.indexPages += run.summary.indexPages;
         summary.contentPages += run.summary.contentPages;
@@ -503,6 +506,12 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     }
     if (anyDamaged) {
         outcome.outputs.emplace_back(kDamagedPlaceholderName);
+    }
+    if (album == nullptr || !album->hasParent) {
+        // The top keeps the theme's files of the whole site: a new version replaces the old.
+        for (std::string& copy : run.frame.ThemeCopies()) {
+            outcome.outputs.push_back(std::move(copy));
+        }
     }
     return tally(kRunFinished);
 }

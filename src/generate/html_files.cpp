@@ -2,6 +2,7 @@
 
 #include "generate/product.h"
 #include "generate/text_encoding.h"
+#include "generate/theme_files.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/format.h"
@@ -176,7 +177,14 @@ bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplat
     if (!ExtractBody(pagePath, body, window)) {
         return false;
     }
-    // The words go in before the body, so that a body quoting a tag keeps it.
+    // The words and files go in before the body, so that a body quoting a tag keeps it.
+    if (words.files != nullptr) {
+        if (const Result copied = words.files->ReplaceTags(boilerplate, boilerplatePath);
+            !copied.ok()) {
+            PostErrorText(window, copied.text(), MB_OK | MB_ICONSTOP);
+            return false;
+        }
+    }
     boilerplate = ReplaceAll(boilerplate, kTitleTag, words.title);
     boilerplate = ReplaceAll(boilerplate, kLanguageTag, words.language);
     boilerplate = ReplaceAll(boilerplate, kHeadTag, words.head);

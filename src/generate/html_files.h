@@ -18,6 +18,8 @@
 #include "platform/result.h"
 #include "work/worker_messages.h"
 
+class ThemeFiles;
+
 // The tag a boilerplate file holds where the generated content goes (exact case).
 inline constexpr char kBoilerplateTag[] = "<MAVREN-BOILERPLATE>";
 
@@ -75,6 +77,9 @@ struct PageWords {
     std::string title;
     std::string language;
     std::string head;  // whole elements, one a line; "" for none
+    // Where the files the boilerplate names with "<MAVREN-FILE:NAME>" are copied and how
+    // the page reaches them (theme_files.h); null leaves such tags as they are.
+    ThemeFiles* files = nullptr;
 };
 
 // Replaces the written page by the boilerplate with the page's body in place of every

@@ -3,6 +3,7 @@
 #include "document/language_tag.h"
 #include "generate/html_attributes.h"
 #include "generate/web_names.h"
+#include "platform/paths.h"
 
 bool PageFrame::Start(PageWriter& page, const std::string& path) {
     if (!page.Open(path).ok()) {
@@ -26,5 +27,13 @@ PageWords PageFrame::Words(const std::string& heading, const std::string& fallba
         const std::string& named = program.GetText(ProgramKey::PageLanguage);
         language = HtmlText(named.empty() ? SystemLanguageTag() : named);
     }
-    return {heading.empty() ? HtmlText(fallback) : heading, language, {}};
+    return {heading.empty() ? HtmlText(fallback) : heading, language, {}, &files};
+}
+
+void PageFrame::SetDepth(std::size_t depth) {
+    std::string top = program.GetText(ProgramKey::TargetDir);
+    for (std::size_t i = 0; i < depth; ++i) {
+        top = PathFolder(top);
+    }
+    files = ThemeFiles(top, depth);
 }

@@ -9,19 +9,23 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "document/program.h"
 #include "generate/album_place.h"
 #include "generate/generation_summary.h"
 #include "generate/html_files.h"
 #include "generate/page_writer.h"
+#include "generate/theme_files.h"
 #include "work/stop_flag.h"
 #include "work/worker_messages.h"
 
 class PageFrame {
   public:
     PageFrame(const Program& program, std::shared_ptr<WorkerMessageReceiver> window)
-        : program(program), window(std::move(window)) {}
+        : program(program),
+          window(std::move(window)),
+          files(program.GetText(ProgramKey::TargetDir), 0) {}
 
     // Creates the page and writes its header; the FONT tag is then page.fontTag(). False
     // after telling the user "Failed to create file: " and the path.
@@ -29,8 +33,15 @@ class PageFrame {
 
     // The words a boilerplate takes for a page with that heading (HTML text; when it is
     // empty, fallback, plain text, stands in): the heading and the site's language, the
-    // program's Page-Language or else the system's.
+    // program's Page-Language or else the system's; and the theme's files.
     PageWords Words(const std::string& heading, const std::string& fallback);
+
+    // The pages are depth folders below the site's top (0 at the top, the default): the
+    // theme's files are copied there and addressed from here.
+    void SetDepth(std::size_t depth);
+
+    // The theme's files the pages use, relative to the site's top.
+    std::vector<std::string> ThemeCopies() const { return files.Copies(); }
 
   private:
     const Program& program;
@@ -39,6 +50,7 @@ class PageFrame {
     std::string body;
     std::string font;
     std::string language;  // the page language, once known
+    ThemeFiles files;
 };
 
 // What the page steps of one run share: the frame, the tally of what they did, the

@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kThemeFiles[] = {kThemeIndexFile, kThemeContentFile, kThemeDescriptionFile};
-
 std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find_first_of("\r\n"));
 }
@@ -28,7 +26,7 @@ bool IsFile(const fs::path& path) {
 
 // True when text is exactly the file of that name in some installed theme: a copy the
 // user has not changed, which choosing another theme may replace without asking.
-bool IsCopyOfInstalledTheme(const std::string& text, const char* fileName) {
+bool IsCopyOfInstalledTheme(const std::string& text, const std::string& fileName) {
     for (const Theme& theme : InstalledThemes()) {
         std::string original;
         if (ReadWholeFile(JoinPath(theme.folder, fileName), original).ok() && original == text) {
@@ -41,8 +39,8 @@ bool IsCopyOfInstalledTheme(const std::string& text, const char* fileName) {
 // Decides whether the theme's file goes into the folder of copies: not when the copy there
 // already matches, and not without a Yes when it holds text of the user's own. False when
 // the user answers No.
-bool AgreeToCopy(const Theme& theme, const char* fileName, const std::string& folder,
-                 std::vector<const char*>& files) {
+bool AgreeToCopy(const Theme& theme, const std::string& fileName, const std::string& folder,
+                 std::vector<std::string>& files) {
     const std::string source = JoinPath(theme.folder, fileName);
     const std::string destination = JoinPath(folder, fileName);
     if (!IsFile(source)) {
@@ -69,7 +67,7 @@ bool AgreeToCopy(const Theme& theme, const char* fileName, const std::string& fo
 }
 
 // Copies one file of the theme into folder.
-Result CopyThemeFile(const Theme& theme, const char* fileName, const std::string& folder) {
+Result CopyThemeFile(const Theme& theme, const std::string& fileName, const std::string& folder) {
     std::string text;
     Result copied = ReadWholeFile(JoinPath(theme.folder, fileName), text);
     if (copied.ok()) {
@@ -80,6 +78,24 @@ Result CopyThemeFile(const Theme& theme, const char* fileName, const std::string
         return std::move(copied).WithText(std::move(text));
     }
     return Result::Ok();
+}
+
+// The files of the theme: its boilerplates and description, and the style sheets, scripts
+// and notes that lie beside them, by name.
+std::vector<std::string> FilesOfTheme(const Theme& theme) {
+    std::vector<std::string> names = {kThemeIndexFile, kThemeContentFile, kThemeDescriptionFile};
+    std::vector<std::string> others;
+    std::error_code error;
+    for (fs::directory_iterator entry(theme.folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (IsFile(entry->path()) && std::find(names.begin(), names.end(), name) == names.end()) {
+            others.push_back(name);
+        }
+    }
+    std::sort(others.begin(), others.end());
+    names.insert(names.end(), others.begin(), others.end());
+    return names;
 }
 
 }  // namespace
@@ -136,7 +152,7 @@ Result ChooseTheme(const std::string& programPath, const std::string& name, Them
                                             ThemesFolder().c_str()));
     }
     choice.folder = ProgramThemeFolder(programPath);
-    for (const char* fileName : kThemeFiles) {
+    for (const std::string& fileName : FilesOfTheme(choice.theme)) {
         if (!AgreeToCopy(choice.theme, fileName, choice.folder, choice.files)) {
             return Result::Failure({});
         }
@@ -157,7 +173,7 @@ Result CopyChosenTheme(const ThemeChoice& choice, Program& program) {
             StringPrintf("Cannot make the folder \"%s\" for the theme's files.\n\n%s",
                          choice.folder.c_str(), error.message().c_str()));
     }
-    for (const char* fileName : choice.files) {
+    for (const std::string& fileName : choice.files) {
         if (Result copied = CopyThemeFile(choice.theme, fileName, choice.folder); !copied.ok()) {
             return copied;
         }

@@ -48,7 +48,7 @@ std::string ProgramThemeFolder(const std::string& programPath);
 struct ThemeChoice {
     Theme theme;
     std::string folder;
-    std::vector<const char*> files;
+    std::vector<std::string> files;
 };
 
 // Decides what choosing the theme name for the program at programPath copies, writing

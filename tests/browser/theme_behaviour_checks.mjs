@@ -1,7 +1,8 @@
 // What a theme does for a visitor beyond the layout of loaded pages, in a real browser: its
 // colours when the visitor asked for none, a photo that holds its place while it loads, End
 // on pages without an End link (over HTTP and from a folder), swipes on a phone, the links of
-// content pages in reading order, and the slideshow, on from page to page until the visitor
+// content pages in reading order, Tab in the order of the screen with the focus shown, and
+// the slideshow, on from page to page until the visitor
 // stops it. The sites are those of theme_sites.mjs:
 // photos (Beginning and End links), classic (Beginning only; two index pages), texts and
 // pages (Index, Next and Previous only; the pages in a FONT tag, one with a strip of a fixed
@@ -43,6 +44,15 @@ const LINK_ORDERS = [
   ['classic/GEN0005.HTM', ['Beginning', 'Previous', 'Index']],
   ['texts/GEN0000.HTM', ['Index', 'Next', 'Slideshow']],
   ['pages/GEN0001.HTM', ['Previous', 'Index']],
+];
+
+// [page, screen]: Tab goes through the controls in the order the screen shows them, from the
+// top down and left to right in a row, each with a ring that shows it has the focus.
+const TAB_ORDERS = [
+  ['photos/GEN0001.HTM', PHONE],
+  ['photos/GEN0001.HTM', DESKTOP],
+  ['texts/GEN0000.HTM', PHONE],
+  ['photos/INDEX000.HTM', DESKTOP],
 ];
 
 // [page, screen, what stops the slideshow once it runs, the page it ends on]
@@ -94,7 +104,7 @@ async function checkPicturePlace(browser, server, theme, viewport) {
   page.on('request', (request) => (held && request.url().includes('/Web/') ? held.push(request)
     : request.continue()));
   await page.goto(`${server.url}photos/GEN0000.HTM`, { waitUntil: 'domcontentloaded' });
-  const place = () => page.$eval('main>table>tbody>tr:last-child>td:first-child img',
+  const place = () => page.$eval('main>table>tbody>tr:last-child>td:not(.links) img',
     (img) => [img.complete, ...['left', 'top', 'width', 'height']
       .map((side) => Math.round(img.getBoundingClientRect()[side]))]);
   const [loading, ...before] = await place();
@@ -141,13 +151,39 @@ async function checkSwipe(browser, server, theme, [start, where, [dx, dy], expec
 async function checkLinkOrder(browser, server, theme, [start, expected]) {
   const page = await openPage(browser, PHONE, server.url + start);
   const shown = await page.evaluate(() => {
-    const cell = document.querySelector(':is(main,main>font)>table>tbody>tr:last-child>td:last-child');
+    const cell = document.querySelector(':is(main,main>font)>table>tbody>tr:last-child>td.links');
     return [...cell.querySelectorAll('a, button')]
       .map((item) => ({ box: item.getBoundingClientRect(), label: item.textContent.trim() }))
       .sort((a, b) => Math.round(a.box.top) - Math.round(b.box.top) || a.box.left - b.box.left)
       .map((item) => item.label);
   });
   assert.deepEqual(shown, expected, `${theme}: the links of ${start}`);
+  await page.close();
+}
+
+// The controls of a page as its screen shows them, and as Tab visits them.
+export async function checkTabOrder(browser, url, where, viewport) {
+  const page = await openPage(browser, viewport, url);
+  const shown = await page.evaluate(() => [...document.querySelectorAll('a[href], button')]
+    .filter((item) => item.getClientRects().length)
+    .map((item) => {
+      const box = item.getBoundingClientRect();
+      return { x: box.left, y: box.top + box.height / 2 + scrollY, html: item.outerHTML };
+    })
+    .sort((a, b) => (Math.abs(a.y - b.y) > 8 ? a.y - b.y : a.x - b.x))
+    .map((item) => item.html));
+  const tabbed = [];
+  for (let i = 0; i < shown.length; i += 1) {
+    await page.keyboard.press('Tab');
+    const focus = await page.evaluate(() => {
+      const style = getComputedStyle(document.activeElement);
+      return { html: document.activeElement.outerHTML,
+        ring: style.outlineStyle !== 'none' && parseFloat(style.outlineWidth) >= 2 };
+    });
+    tabbed.push(focus.html);
+    assert.ok(focus.ring, `${where}: no focus ring on ${focus.html}`);
+  }
+  assert.deepEqual(tabbed, shown, `${where}: Tab order`);
   await page.close();
 }
 
@@ -181,6 +217,8 @@ export async function checkBehaviour(browser, server, sites, theme) {
     ...END_CASES.map((c) => checkEnd(browser, server, sites, theme, c)),
     ...SWIPES.map((c) => checkSwipe(browser, server, theme, c)),
     ...LINK_ORDERS.map((c) => checkLinkOrder(browser, server, theme, c)),
+    ...TAB_ORDERS.map(([start, viewport]) => checkTabOrder(browser, server.url + start,
+      `${theme} ${viewport.width}: ${start}`, viewport)),
     ...SLIDESHOWS.map((c) => checkSlideshow(browser, server, theme, c)),
   ]);
 }

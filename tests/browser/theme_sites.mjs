@@ -82,8 +82,10 @@ export async function makeSources(browser, folder) {
       writeFileSync(join(folder, 'photos', name), await drawPicture(page, width, height, format));
     }
     copyFileSync(join(EXAMPLES, 'travel', CAMERA_PHOTO), join(folder, 'photos', CAMERA_PHOTO));
-    // The same photos as pages of before: the originals shown, no web copies.
+    // The same photos as pages of before (the originals shown, no web copies), and as a
+    // site for sharing.
     cpSync(join(folder, 'photos'), join(folder, 'classic'), { recursive: true });
+    cpSync(join(folder, 'photos'), join(folder, 'sharing'), { recursive: true });
   } finally {
     await page.close();
   }
@@ -109,6 +111,13 @@ export const SAMPLE_SITES = [
   ['texts', 'text', ['Index-Page-Title=Notes', 'Content-Guess-Paragraphs=Yes']],
   // A font of their own wraps the pages in a FONT tag, which the themes must see through.
   ['pages', 'html', ['Index-Page-Title=Club pages', 'HTML-Font-Face=Verdana']],
+];
+
+// The photos as a site made for sharing: the viewer's data on the index pages, the links
+// of photo pages named by what they lead to.
+export const SHARING_SITES = [
+  ['sharing', 'images', ['Index-Page-Title=Shared', 'Pages-For-Sharing=Yes', 'Site-Name=Trip',
+    'Content-Show-Link-Begin=Yes', 'Content-Show-Link-End=Yes', 'Content-Image-Is-Link=Yes']],
 ];
 
 // Makes a program for each of sites ([kind, type, settings], the sources in

@@ -4,7 +4,8 @@
 // keys follow the links, no console errors, non-ASCII names read back over HTTP, and tidy
 // finds no errors; what else a visitor meets is in theme_behaviour_checks.mjs. Photo
 // pages show web copies (the phone's smaller one on a phone) with the caption and date
-// taken on the screen, and a 3x phone takes the thumbnails at twice their size.
+// taken on the screen, and a 3x phone takes the thumbnails at twice their size. The photo
+// viewer is in theme_viewer_checks.mjs.
 // Usage: node themes_test.mjs MAVREN-CLI
 
 import assert from 'node:assert/strict';
@@ -15,8 +16,10 @@ import { join } from 'node:path';
 import { launchBrowser, serveFolder } from './browser.mjs';
 import { checkBehaviour } from './theme_behaviour_checks.mjs';
 import {
-  CAMERA_PHOTO, makePrograms, makeSources, SAMPLE_SITES, sitePages, themeNames, wearTheme,
+  CAMERA_PHOTO, makePrograms, makeSources, SAMPLE_SITES, SHARING_SITES, sitePages, themeNames,
+  wearTheme,
 } from './theme_sites.mjs';
+import { checkViewer } from './theme_viewer_checks.mjs';
 
 const [cli] = process.argv.slice(2);
 const VIEWPORTS = [
@@ -35,9 +38,12 @@ function measure() {
   };
   const nextLink = [...document.querySelectorAll('a')]
     .find((a) => a.getAttribute('href') === next && !a.querySelector('img'));
-  const content = document.querySelector('main > table > tbody > tr:last-child > td:first-child');
+  // The script puts the links cell first and marks it.
+  const content = document.querySelector('main > table > tbody > tr:last-child > td:not(.links)');
   const picture = content && content.querySelector(':scope > img, :scope > a > img');
-  const entries = own[1] === 'INDEX' ? [...document.querySelectorAll('center > table:first-of-type td')] : [];
+  const grid = own[1] === 'INDEX' && document.querySelector('center > table:first-of-type');
+  const entries = grid ? [...grid.querySelectorAll('td')] : [];
+  const boxes = entries.map((td) => td.getBoundingClientRect());
   return {
     kind: own[1],
     innerWidth: window.innerWidth,
@@ -48,7 +54,10 @@ function measure() {
       naturalHeight: picture.naturalHeight, shown: decodeURIComponent(picture.currentSrc) } : null,
     facts: [...document.querySelectorAll('.photo-facts')].map((line) => ({ ...box(line),
       text: line.textContent })),
-    columns: new Set(entries.map((td) => Math.round(td.getBoundingClientRect().left))).size,
+    columns: new Set(boxes.map((b) => Math.round(b.left))).size,
+    // The room left of the entries and right of them, in the grid.
+    margins: grid && boxes.length ? [Math.min(...boxes.map((b) => b.left)) - grid.getBoundingClientRect().left,
+      grid.getBoundingClientRect().right - Math.max(...boxes.map((b) => b.right))] : null,
     entries: entries.map((td) => ({ image: !!td.querySelector('img'), label: td.textContent.trim() })),
     heading: (document.querySelector('h1') || { textContent: '' }).textContent.trim(),
     title: document.title,
@@ -107,6 +116,10 @@ async function checkPages(browser, server, programs, theme, viewport, script, fi
         assert.ok(p.height <= seen.innerHeight, `${where}: picture ${p.height} high`);
         assert.ok(Math.abs(p.width / p.height - p.naturalWidth / p.naturalHeight) < 0.02,
           `${where}: picture ${p.width} x ${p.height} of ${p.naturalWidth} x ${p.naturalHeight}`);
+      }
+      if (seen.margins) {
+        assert.ok(Math.abs(seen.margins[0] - seen.margins[1]) <= 2,
+          `${where}: entries off centre, ${seen.margins.join(' and ')} pixels beside them`);
       }
       if (seen.kind === 'INDEX' && seen.entries.length > 2) {
         figures.columns[viewport.name].add(seen.columns);
@@ -188,12 +201,15 @@ try {
   await makeSources(browser, join(work, 'sources'));
   const programs = await makePrograms(cli, join(work, 'sources'), join(work, 'sites'),
     SAMPLE_SITES);
+  const sharing = await makePrograms(cli, join(work, 'sources'), join(work, 'sites'),
+    SHARING_SITES);
   for (const theme of themes) {
-    await wearTheme(cli, programs, theme);
+    await wearTheme(cli, { ...programs, ...sharing }, theme);
     tidyPages(programs, theme);
     await Promise.all([...VIEWPORTS.flatMap((viewport) => [false, true].map((script) =>
       checkPages(browser, server, programs, theme, viewport, script, figures))),
-    checkBehaviour(browser, server, join(work, 'sites'), theme)]);
+    checkBehaviour(browser, server, join(work, 'sites'), theme),
+    checkViewer(browser, `${server.url}sharing/`, join(work, 'sites', 'sharing'), theme)]);
     await checkSharpThumbnails(browser, server, theme);
   }
   console.log(`${figures.views} page views in ${themes.length} themes (${themes.join(', ')}): ` +

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "generate/html_files.h"
+#include "generate/theme_files.h"
 #include "platform/app_folders.h"
 #include "support/test_support.h"
 
@@ -44,6 +47,11 @@ TEST_F(Themes, EveryInstalledThemeIsABoilerplatePairForPhones) {
             EXPECT_NE(text.find("<meta charset=\"utf-8\">"), std::string::npos) << path;
             EXPECT_NE(text.find("name=\"viewport\""), std::string::npos) << path;
             EXPECT_EQ(text.find("http"), std::string::npos) << path;
+            // The style sheet and scripts it names lie beside it.
+            EXPECT_FALSE(ThemeFileNames(text).empty()) << path;
+            for (const std::string& name : ThemeFileNames(text)) {
+                EXPECT_TRUE(std::filesystem::is_regular_file(theme.folder + "/" + name)) << name;
+            }
         }
     }
     EXPECT_EQ(names, (std::vector<std::string>{"dark", "gallery", "light"}));
@@ -84,8 +92,9 @@ TEST_F(Themes, ApplyingCopiesBesideTheProgramAndAsksBeforeReplacingOwnChanges) {
         EXPECT_EQ(ReadFileBytes(index),
                   step.indexFrom ? Installed(step.indexFrom, kThemeIndexFile) : step.ownIndex);
         EXPECT_EQ(ReadFileBytes(content), Installed(step.current, kThemeContentFile));
-        EXPECT_EQ(ReadFileBytes(copies + "/theme.txt"),
-                  Installed(step.current, kThemeDescriptionFile));
+        for (const char* file : {kThemeDescriptionFile, "theme.css", "theme.js"}) {
+            EXPECT_EQ(ReadFileBytes(copies + "/" + file), Installed(step.current, file)) << file;
+        }
         EXPECT_EQ(program.GetText(ProgramKey::IndexBoilerplate),
                   step.answer == IDNO ? "before" : index);
         EXPECT_EQ(program.GetText(ProgramKey::ContentBoilerplate), content);

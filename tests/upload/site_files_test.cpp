@@ -87,7 +87,13 @@ TEST(SiteFiles, TheSiteIsItsPagesWhatRunsMadeBesideThemAndWhatTheyShow) {
         {"private.txt", "secret", false},
         {"Trip.mav", "program", false},
         {".hidden/key", "secret", false},
-        {"Rome/INDEX000.HTM", mark, true},
+        {"Rome/INDEX000.HTM",
+         mark + "<link rel=\"stylesheet\" href=\"../Theme/theme.1a2b3c4d.css\">"
+                "<script defer src=\"../Theme/theme.5e6f7a8b.js\"></script>",
+         true},
+        {"Theme/theme.1a2b3c4d.css", "body{}", true},
+        {"Theme/theme.5e6f7a8b.js", "go()", true},
+        {"Theme/theme.00000000.css", "body{}", false},  // an older version no page names
         {"Rome/Thumbs/TN_a.jpg", "t", true},
         {"Rome/Thumbs/2x/TN_a.jpg", "t", true},
         {"Rome/Thumbs/old/TN_b.jpg", "t", false},
