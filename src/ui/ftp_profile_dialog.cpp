@@ -48,7 +48,6 @@ CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(const FtpProfile& profile, QWid
         m_ui->protocolCombo->addItem(QString::fromUtf8(FtpProtocolCaption(protocol)),
                                      static_cast<int>(protocol));
     }
-    m_ui->connectionTestValue->hide();
     connect(m_ui->protocolCombo, &QComboBox::currentIndexChanged, this,
             [this] { ShowProtocolWarning(); });
     connect(m_ui->saveButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -155,7 +154,6 @@ void CMavrenFtpProfileDialog::TestConnection() {
     }
     FtpProfile profile = Edited();
     QLabel* outcome = m_ui->connectionTestValue;
-    outcome->show();
     FtpAddress address;
     if (std::string problem; !ParseFtpHost(profile.host, address, problem)) {
         outcome->setText(QString::fromStdString(problem));
