@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/format.h"
 #include "platform/message_box.h"
 #include "ui/control_values.h"
+#include "ui/worker_events.h"
 #include "ui_ftp_profile_dialog.h"
 #include "upload/ftp_address.h"
+#include "upload/upload_connect.h"
 #include "upload/upload_worker.h"
 
 namespace {
@@ -22,22 +25,44 @@ int RateLimitKilobytes(std::int64_t bytesPerSecond, int maximum) {
     return static_cast<int>(std::clamp<std::int64_t>(kilobytes, 1, maximum));
 }
 
+// Plain FTP shows the password to anyone on the way: the safer protocols come first, and a
+// new profile starts with SFTP.
+FtpProfile NewProfile() {
+    FtpProfile profile;
+    profile.protocol = FtpProtocol::Sftp;
+    return profile;
+}
+
 }  // namespace
 
+CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(QWidget* parent)
+    : CMavrenFtpProfileDialog(NewProfile(), parent) {}
+
 CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(const FtpProfile& profile, QWidget* parent)
-    : CVQDialog(parent), m_ui(std::make_unique<Ui::FtpProfileDialog>()), m_profile(profile) {
+    : CVQDialog(parent),
+      m_ui(std::make_unique<Ui::FtpProfileDialog>()),
+      m_profile(profile),
+      m_receiver(std::make_shared<QtWorkerReceiver>(this)) {
     m_ui->setupUi(this);
-    for (const FtpProtocol protocol : {FtpProtocol::Ftp, FtpProtocol::Ftps, FtpProtocol::Sftp}) {
+    for (const FtpProtocol protocol : {FtpProtocol::Sftp, FtpProtocol::Ftps, FtpProtocol::Ftp}) {
         m_ui->protocolCombo->addItem(QString::fromUtf8(FtpProtocolCaption(protocol)),
                                      static_cast<int>(protocol));
     }
+    connect(m_ui->protocolCombo, &QComboBox::currentIndexChanged, this,
+            [this] { ShowProtocolWarning(); });
     connect(m_ui->saveButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->forgetCertificateButton, &QPushButton::clicked, this,
             [this] { ForgetCertificate(); });
+    connect(m_ui->testConnectionButton, &QPushButton::clicked, this, [this] { TestConnection(); });
 }
 
-CMavrenFtpProfileDialog::~CMavrenFtpProfileDialog() = default;
+CMavrenFtpProfileDialog::~CMavrenFtpProfileDialog() {
+    if (m_testStop) {
+        m_testStop->Request();
+    }
+    m_receiver->Detach();
+}
 
 bool CMavrenFtpProfileDialog::OnInitDialog() {
     if (!CVQDialog::OnInitDialog()) {
@@ -50,6 +75,7 @@ bool CMavrenFtpProfileDialog::OnInitDialog() {
     ShowText(m_ui->directoryEdit, m_profile.directory);
     m_ui->protocolCombo->setCurrentIndex(
         m_ui->protocolCombo->findData(static_cast<int>(m_profile.protocol)));
+    ShowProtocolWarning();
     m_ui->connectionsSpinBox->setMaximum(kMaxUploadConnections);
     m_ui->connectionsSpinBox->setValue(m_profile.connections);
     m_shownRateLimit = RateLimitKilobytes(m_profile.rateLimit, m_ui->rateLimitSpinBox->maximum());
@@ -66,7 +92,7 @@ bool CMavrenFtpProfileDialog::OnInitDialog() {
     return true;
 }
 
-void CMavrenFtpProfileDialog::accept() {
+FtpProfile CMavrenFtpProfileDialog::Edited() const {
     FtpProfile edited = m_profile;
     ReadText(m_ui->profileNameEdit, edited.name);
     ReadText(m_ui->hostEdit, edited.host);
@@ -78,7 +104,11 @@ void CMavrenFtpProfileDialog::accept() {
     if (m_ui->rateLimitSpinBox->value() != m_shownRateLimit) {
         edited.rateLimit = m_ui->rateLimitSpinBox->value() * kKilobyte;
     }
+    return edited;
+}
 
+void CMavrenFtpProfileDialog::accept() {
+    const FtpProfile edited = Edited();
     FtpProfileField firstMissing = FtpProfileField::None;
     const std::string missing = MissingFtpProfileFields(edited, firstMissing);
     if (!missing.empty()) {
@@ -104,6 +134,75 @@ void CMavrenFtpProfileDialog::accept() {
     }
     m_profile = edited;
     CVQDialog::accept();
+}
+
+void CMavrenFtpProfileDialog::done(int result) {
+    if (m_testStop) {
+        m_testStop->Request();  // its outcome would have no window to show in
+    }
+    CVQDialog::done(result);
+}
+
+void CMavrenFtpProfileDialog::ShowProtocolWarning() {
+    const auto protocol = static_cast<FtpProtocol>(m_ui->protocolCombo->currentData().toInt());
+    m_ui->plainFtpWarning->setVisible(protocol == FtpProtocol::Ftp);
+}
+
+void CMavrenFtpProfileDialog::TestConnection() {
+    if (m_testing) {
+        return;
+    }
+    FtpProfile profile = Edited();
+    QLabel* outcome = m_ui->connectionTestValue;
+    FtpAddress address;
+    if (std::string problem; !ParseFtpHost(profile.host, address, problem)) {
+        outcome->setText(QString::fromStdString(problem));
+        return;
+    }
+    // A password typed here replaces one the secret store could not give.
+    if (profile.password != m_profile.password) {
+        profile.passwordProblem.clear();
+    }
+    UploadJob job = MakeUploadJob(profile, {}, m_receiver);
+    m_testStop = job.stop;
+    const auto work = [job, receiver = m_receiver] {
+        std::string failure;
+        std::unique_ptr<FtpClient> connection = ConnectForUpload(job, failure);
+        std::string text;
+        if (connection) {
+            connection->Close();
+            text = StringPrintf("Connected to \"%s\" and logged in as \"%s\".", job.host.c_str(),
+                                job.username.c_str());
+        } else {
+            text = ConnectFailureText(job.host, failure);
+        }
+        receiver->Post(WorkerMessage{WM_APP_WORK_DONE, connection ? 1 : 0, text, nullptr});
+    };
+    // The last test's thread may still be on its way out after posting its outcome.
+    m_tester = WorkerThread();
+    if (!m_tester.Start(work)) {
+        outcome->setText(QStringLiteral("The test could not be started: no thread was free."));
+        return;
+    }
+    m_testing = true;
+    m_ui->testConnectionButton->setEnabled(false);
+    outcome->setText(
+        QString::fromStdString(StringPrintf("Connecting to \"%s\" ...", profile.host.c_str())));
+}
+
+void CMavrenFtpProfileDialog::customEvent(QEvent* event) {
+    if (event->type() != WorkerEvent::EventType()) {
+        CVQDialog::customEvent(event);
+        return;
+    }
+    const WorkerMessage& message = static_cast<WorkerEvent*>(event)->Message();
+    if (message.message == WM_APP_STATUS_TEXT) {
+        m_ui->connectionTestValue->setText(QString::fromStdString(message.text));
+    } else if (message.message == WM_APP_WORK_DONE) {
+        m_testing = false;
+        m_ui->testConnectionButton->setEnabled(true);
+        m_ui->connectionTestValue->setText(QString::fromStdString(message.text));
+    }
 }
 
 void CMavrenFtpProfileDialog::ForgetCertificate() {

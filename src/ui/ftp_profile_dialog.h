@@ -1,33 +1,45 @@
 #pragma once
 
 // The FTP Profile dialog: one profile's name, host, user name, password (shown masked),
-// remote folder and protocol (FTP, FTP with TLS, SFTP), and what its uploads may use (the
-// connections at once, a rate limit in KB a second or "No limit"), for a new profile (empty
-// fields, FTP, the default connections and no limit) or one being edited. "Save" checks that name,
+// remote folder and protocol (SFTP, FTP with TLS, FTP, with a warning under plain FTP), and
+// what its uploads may use (the connections at once, a rate limit in KB a second or "No
+// limit"), for a new profile (empty fields, SFTP, the default connections and no limit) or one
+// being edited. "Save" checks that name,
 // host and user name are filled in, lists what is missing in a stop box and puts the focus on the
 // first missing field; only a complete profile closes the dialog with OK. The caller hands in the
 // profile, runs the dialog and takes Profile() back after OK; Cancel leaves it alone. When the
 // profile trusts an FTPS server certificate, the dialog shows its fingerprint with "Forget
 // Certificate"; the pin is forgotten (in the settings store, at once) when the dialog is saved, so
-// that the next upload asks about the server's certificate again. GUI thread only.
+// that the next upload asks about the server's certificate again.
+//
+// "Test connection" logs in with what the fields hold, as an upload would (asking the same
+// questions about a server not trusted yet), on a worker thread, and shows the outcome
+// beside the button; a press while a test runs does nothing. The worker knows the dialog
+// only through a receiver, which the dialog detaches when it goes; a test still running
+// then is asked to stop and ends by itself. GUI thread only.
 
 #include <memory>
 
+#include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
 #include "upload/ftp_profiles.h"
+#include "work/stop_flag.h"
 
 namespace Ui {
 class FtpProfileDialog;
 }
 
 class QLineEdit;
+class QtWorkerReceiver;
 
 class CMavrenFtpProfileDialog final : public CVQDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CMavrenFtpProfileDialog)
 
   public:
-    // A default profile is a new one.
+    // A new profile.
+    explicit CMavrenFtpProfileDialog(QWidget* parent = nullptr);
+    // A profile to edit.
     explicit CMavrenFtpProfileDialog(const FtpProfile& profile, QWidget* parent = nullptr);
     ~CMavrenFtpProfileDialog() override;
 
@@ -37,10 +49,16 @@ class CMavrenFtpProfileDialog final : public CVQDialog {
   protected:
     bool OnInitDialog() override;
     void accept() override;
+    void done(int result) override;
+    void customEvent(QEvent* event) override;
 
   private:
+    // The profile as the fields hold it.
+    FtpProfile Edited() const;
     QLineEdit* FieldEdit(FtpProfileField field) const;
     void ForgetCertificate();
+    void ShowProtocolWarning();
+    void TestConnection();
 
     const std::unique_ptr<Ui::FtpProfileDialog> m_ui;
     FtpProfile m_profile;
@@ -49,4 +67,8 @@ class CMavrenFtpProfileDialog final : public CVQDialog {
     // The rate limit as first shown, rounded to KB: the profile's exact limit (set in bytes
     // by mavren-cli) stays unless the user changes the box.
     int m_shownRateLimit = 0;
+    std::shared_ptr<QtWorkerReceiver> m_receiver;
+    std::shared_ptr<StopFlag> m_testStop;  // of the test that runs or ran last
+    WorkerThread m_tester;
+    bool m_testing = false;  // from the press until the outcome is shown
 };

@@ -4,8 +4,10 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "document/program.h"
 #include "generate/generation_summary.h"
@@ -192,6 +194,9 @@ void CMavrenMainDialog::SetUiState(UiState state) {
     m_ui->progressBar->setVisible(running);
     m_ui->generateButton->setEnabled(state != UiState::NoProgram);
     m_ui->generateButton->setText(running ? kStopCaption : kGenerateCaption);
+    m_ui->generateButton->setToolTip(
+        running ? QStringLiteral("Stop making the site; the pages made so far stay")
+                : QStringLiteral("Make the site from your photos, or bring it up to date"));
     for (QPushButton* editing : {m_ui->editButton, m_ui->openButton, m_ui->newButton}) {
         editing->setEnabled(!running);
     }
@@ -352,7 +357,19 @@ void CMavrenMainDialog::ShowRunResult() {
                     QStringLiteral(". <a href=\"%1\">Open the site</a>")
                         .arg(QUrl::fromLocalFile(startPage).toString(QUrl::FullyEncoded)));
     result->setToolTip(startPage);
+    FitRunResult();
     result->show();
+}
+
+void CMavrenMainDialog::FitRunResult() {
+    QLabel* result = m_ui->runResultLabel;
+    const int twoLines = 2 * result->fontMetrics().lineSpacing();
+    result->setMinimumHeight(std::max(twoLines, result->heightForWidth(result->width())));
+}
+
+void CMavrenMainDialog::resizeEvent(QResizeEvent* event) {
+    CVQDialog::resizeEvent(event);
+    FitRunResult();  // the layout has given the line its new width by now
 }
 
 void CMavrenMainDialog::customEvent(QEvent* event) {

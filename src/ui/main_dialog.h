@@ -73,6 +73,7 @@ class CMavrenMainDialog final : public CVQDialog {
     void done(int result) override;
     void customEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     // A worker message other than a failure box (m_workerBoxes shows those).
@@ -83,6 +84,9 @@ class CMavrenMainDialog final : public CVQDialog {
     // The summary line of the run just ended and a link to its start page, after a run that
     // finished; nothing after one that was stopped or ended after a message.
     void ShowRunResult();
+    // Gives the run's line the height its text needs at its width, so that the window grows
+    // rather than the layout laying the line over the settings list, which keeps its height.
+    void FitRunResult();
     bool IsRunning() const;
     // Saves the whole program, first asking when its file changed on disk since it was
     // loaded or saved here (a set at the command line, another copy of Mavren).

@@ -157,7 +157,7 @@ void CMavrenUploadStatusDialog::NewProfile() {
     if (m_profiles.count >= MaxFtpProfiles) {
         ShowMessageBox(TooManyFtpProfilesText(), MB_OK | MB_ICONSTOP);
     } else {
-        CMavrenFtpProfileDialog dialog(FtpProfile{}, this);
+        CMavrenFtpProfileDialog dialog(this);
         if (dialog.exec() == QDialog::Accepted) {
             const int slot = m_profiles.Add(dialog.Profile());
             m_ui->profileCombo->setCurrentIndex(AddEntry(dialog.Profile().name, slot));

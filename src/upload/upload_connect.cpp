@@ -7,6 +7,7 @@
 #include "upload/ftp_profiles.h"
 #include "upload/sftp_connection.h"
 #include "upload/ssh_host_keys.h"
+#include "upload/upload_run.h"
 
 namespace {
 
@@ -116,4 +117,9 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
             return nullptr;
         }
     }
+}
+
+std::string ConnectFailureText(const std::string& host, const std::string& failure) {
+    return StringPrintf("Failed to open FTP connection to \"%s\"\n\nReason: %s", host.c_str(),
+                        upload_run::Cut(failure).c_str());
 }

@@ -19,3 +19,7 @@
 
 // A logged-in connection for the job, or null with the reason in failure.
 std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& failure);
+
+// What the user is told when a connection to host could not be opened, failure (the
+// reason ConnectForUpload gave) cut to the length a box takes.
+std::string ConnectFailureText(const std::string& host, const std::string& failure);

@@ -12,6 +12,7 @@
 #include "upload/remote_paths.h"
 #include "upload/sent_files_check.h"
 #include "upload/server_copy_check.h"
+#include "upload/upload_connect.h"
 #include "upload/upload_run.h"
 
 namespace upload_run {
@@ -42,8 +43,7 @@ UploadOutcome UploadRun::CheckSentWhole() {
         connection = connect(furtherJob, failure);
         if (!connection) {
             if (!CancelRequested()) {
-                Box(MessageBoxText("Failed to open FTP connection to \"%s\"\n\nReason: %s",
-                                   job.host.c_str(), Cut(failure).c_str()));
+                Box(ConnectFailureText(job.host, failure));
             }
             return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
         }
@@ -310,8 +310,7 @@ UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
             }
             if (LoginRefused(reason)) {
                 // Asking again would only be refused again, and could lock the account.
-                Box(StringPrintf("Failed to open FTP connection to \"%s\"\n\nReason: %s",
-                                 job.host.c_str(), Cut(reason).c_str()));
+                Box(ConnectFailureText(job.host, reason));
                 return UploadOutcome::Failed;
             }
             continue;  // the next try connects again

@@ -59,9 +59,7 @@ UploadOutcome UploadRun::Run() {
     connection = connect(job, failure);
     if (!connection && !CancelRequested()) {
         Status("FTP error");
-        PostErrorText(job.window,
-                      StringPrintf("Failed to open FTP connection to \"%s\"\n\nReason: %s",
-                                   job.host.c_str(), Cut(failure).c_str()));
+        PostErrorText(job.window, ConnectFailureText(job.host, failure));
     }
     if (CancelRequested() || !connection) {
         if (connection) {
@@ -104,8 +102,7 @@ UploadOutcome UploadRun::Run() {
         std::string failure;
         connection = connect(furtherJob, failure);
         if (!connection) {
-            Box(MessageBoxText("Failed to open FTP connection to \"%s\"\n\nReason: %s",
-                               job.host.c_str(), Cut(failure).c_str()));
+            Box(ConnectFailureText(job.host, failure));
             return FtpFailure();
         }
         connection->SetStopFlag(job.stop.get());

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -191,6 +192,29 @@ class MainDialogTest : public ProgramWindowTest {
         QVERIFY(!stamp.empty() && stamp != "Never");
         QTRY_COMPARE(ReadTextFile(record), LastStartPage());
         QCOMPARE(QString::fromStdString(LastStartPage()), folder.filePath("site/INDEX000.HTM"));
+    }
+
+    void runLineNeverCoversTheSettings() {
+        QTemporaryDir folder;
+        const QString program = PhotoProgram(folder, 2);
+        QVERIFY(!program.isEmpty());
+        RunMain(program.toStdString(), [&](QWidget* window) {
+            // A large desktop font, in the narrowest window: the line needs more than the
+            // two lines of room it keeps.
+            auto* result = Find<QLabel>(window, "runResultLabel");
+            QFont large = result->font();
+            large.setPointSizeF(large.pointSizeF() * 2.5);
+            result->setFont(large);
+            window->resize(window->minimumSize());
+            GenerateToTheEnd(window);
+            QVERIFY(result->isVisible());
+            const auto* list = Find<QPlainTextEdit>(window, "summaryEdit");
+            QTRY_VERIFY2(!result->geometry().intersects(list->geometry()),
+                         qPrintable(QStringLiteral("the list ends at %1, the line starts at %2")
+                                        .arg(list->geometry().bottom())
+                                        .arg(result->y())));
+            QVERIFY(result->height() >= result->heightForWidth(result->width()));
+        });
     }
 
     void failedPageEndsLoadedWithoutAStamp() {

@@ -1,4 +1,5 @@
-// The FTP Profile dialog (required fields, focus, Cancel) and the "FTP Upload Status"
+// The FTP Profile dialog (required fields, focus, Cancel, the protocols in their order, a test
+// of the login against a local FTP server) and the "FTP Upload Status"
 // dialog: the profile list and its buttons, an upload to a local FTP server to "Done.",
 // "Stop!" during an upload, and the profiles saved when it closes.
 
@@ -17,6 +18,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 #include "platform/registry.h"
 #include "platform/registry_store.h"
@@ -171,6 +173,68 @@ class UploadDialogTest : public QObject {
         QCOMPARE(list.profiles[0].protocol, FtpProtocol::Sftp);
     }
 
+    void profileDialogOffersTheSaferProtocolsFirst() {
+        struct Case {
+            bool isNew;
+            QString shown;
+            bool warned;  // that plain FTP sends the password in clear
+        };
+        for (const Case& c : {Case{true, "SFTP (SSH)", false}, Case{false, "FTP", true}}) {
+            auto dialog = c.isNew ? std::make_unique<CMavrenFtpProfileDialog>()
+                                  : std::make_unique<CMavrenFtpProfileDialog>(kAlpha);
+            ExecWith(*dialog, [&](QWidget* window) {
+                auto* protocol = Find<QComboBox>(window, "protocolCombo");
+                QStringList order;
+                for (int i = 0; i < protocol->count(); ++i) {
+                    order << protocol->itemText(i);
+                }
+                QCOMPARE(order, (QStringList{"SFTP (SSH)", "FTP with TLS (FTPS)", "FTP"}));
+                QCOMPARE(protocol->currentText(), c.shown);
+                auto* warning = Find<QLabel>(window, "plainFtpWarning");
+                QCOMPARE(warning->isVisible(), c.warned);
+                protocol->setCurrentIndex(c.warned ? 0 : 2);
+                QCOMPARE(warning->isVisible(), !c.warned);
+                Find<QPushButton>(window, "cancelButton")->click();
+            });
+        }
+    }
+
+    void testConnectionLogsInWithWhatTheWindowHolds() {
+        ScriptedBoxes boxes;
+        FtpTestServer server;
+        const QString host = QString::fromStdString(server.Host());
+        const struct {
+            const char* password;
+            QString outcome;
+        } cases[] = {
+            {FtpTestServer::kPassword, "Connected to \"" + host + "\" and logged in as \"ann\"."},
+            {"wrong", "Failed to open FTP connection to \"" + host +
+                          "\"\n\nReason: 530 Authentication failed."},
+        };
+        for (const auto& c : cases) {
+            const int logins = server.Count("USER");
+            CMavrenFtpProfileDialog dialog;
+            const int result = ExecWith(dialog, [&](QWidget* window) {
+                FillProfile(window, {"local", server.Host(), FtpTestServer::kUser, c.password, ""});
+                auto* protocol = Find<QComboBox>(window, "protocolCombo");
+                protocol->setCurrentIndex(protocol->findText(QStringLiteral("FTP")));
+                auto* test = Find<QPushButton>(window, "testConnectionButton");
+                test->click();
+                test->click();  // while the first test runs: nothing
+                QTRY_COMPARE_WITH_TIMEOUT(Shown(window, "connectionTestValue"), c.outcome, 30000);
+                QVERIFY(test->isEnabled());
+                Find<QPushButton>(window, "cancelButton")->click();
+            });
+            QCOMPARE(result, int(QDialog::Rejected));
+            QCOMPARE(server.Count("USER"), logins + 1);
+        }
+        QCOMPARE(boxes->Texts(), std::vector<std::string>());
+        // Testing saved nothing.
+        FtpProfileList list;
+        std::string last;
+        QCOMPARE(LoadFtpProfiles(list, last), 0);
+    }
+
     void profileDialogSetsConnectionsAndRateLimit() {
         struct Case {
             std::int64_t rateLimit;  // the profile's before
@@ -250,6 +314,8 @@ class UploadDialogTest : public QObject {
         ScriptedBoxes boxes;
         boxes->QueueAnswer(IDYES);
         const auto profileDialog = OnNextModal([](QWidget* window) {
+            QCOMPARE(Find<QComboBox>(window, "protocolCombo")->currentText(),
+                     QStringLiteral("SFTP (SSH)"));
             FillProfile(window, {"home", "127.0.0.1", "ann", "pw", "www"});
             Find<QPushButton>(window, "saveButton")->click();
         });
