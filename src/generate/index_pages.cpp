@@ -139,10 +139,9 @@ void FirstPicture(const std::vector<SourceRecord>& records, std::size_t from,
 }
 
 // The words of an index page's boilerplate (plainTitle: the page's title as plain text;
-// firstRecord: the record its entries start with).
-// On pages for sharing the title is the album and the site, and the head holds what a
-// shared link shows; otherwise the title is the heading, followed by the site's name when
-// it has one.
+// firstRecord: the record its entries start with). On pages for sharing the title is the
+// album and the site, and the head holds what a shared link shows; otherwise the title is
+// the heading, followed by the site's name when it has one.
 PageWords IndexWords(PageFrame& frame, const Program& program, const std::string& title,
                      const std::string& plainTitle, const std::string& name, bool sitesFirstPage,
                      const std::vector<SourceRecord>& records, std::size_t firstRecord,
@@ -163,9 +162,10 @@ PageWords IndexWords(PageFrame& frame, const Program& program, const std::string
     card.siteName = site;
     if (SourceKindOf(program) == SourceKind::Images) {
         int pictures = static_cast<int>(records.size());
-        for (const AlbumEntry& entry :
-             album != nullptr ? album->albums : std::vector<AlbumEntry>()) {
-            pictures += entry.pictures;
+        if (album != nullptr) {
+            for (const AlbumEntry& entry : album->albums) {
+                pictures += entry.pictures;
+            }
         }
         card.description = StringPrintf(pictures == 1 ? "%d picture" : "%d pictures", pictures);
         FirstPicture(records, firstRecord, album, card);

@@ -96,6 +96,22 @@ TEST_F(ContentPages, PagesForSharingNameTextFilesInWords) {
               std::string::npos);
 }
 
+TEST_F(ContentPages, SiteNameEndsTheTitleAndOpensTheBody) {
+    MakeRecords(1);
+    AddSource("plate.htm",
+              "<html><head><title><MAVREN-TITLE></title></head><body><MAVREN-BOILERPLATE></body>"
+              "</html>");
+    program.SetString(K::ContentBoilerplate, source + "/plate.htm");
+    program.SetString(K::SiteName, "Trips");
+    ASSERT_TRUE(GenerateContentPages(records, program));
+    EXPECT_NE(
+        Page("GEN0000.HTM")
+            .find("<title>f00.txt \u2013 Trips</title></head><body>\r\n<NAV CLASS=\"site-path\" "
+                  "ARIA-LABEL=\"Site\"><A HREF=\"INDEX000.HTM\">Trips</A></NAV>\r\n<TABLE"),
+        std::string::npos)
+        << Page("GEN0000.HTM");
+}
+
 TEST_F(ContentPages, EveryLinkOffLeavesAnEmptyCell) {
     MakeRecords(2);
     for (K key : {K::ContentShowLinkIndex, K::ContentShowLinkNext, K::ContentShowLinkPrev}) {
