@@ -28,7 +28,11 @@ run("${CLI}" set "${WORK}/help.mav"
     "HTML-Font-Face=Verdana, Arial, sans-serif"
     HTML-Background-Style=1
     HTML-Background-Color=White
-    "HTML-Link-Color=#C00000")
+    "HTML-Link-Color=#C00000"
+    # The desktop program opens the help by its numbered pages; classic pages, no site name.
+    Page-Names-From-Files=No
+    Pages-For-Sharing=No
+    Site-Name=)
 run("${CLI}" generate --quiet --jobs 1 "${WORK}/help.mav")
 
 file(GLOB pages RELATIVE "${TARGET}" "${TARGET}/GEN*.HTM")

@@ -101,16 +101,19 @@ export async function makeSources(browser, folder) {
 // The sample sites: [kind, source type, settings]. The photos come two by two on an
 // index page, so that their index has a second page; a new picture program gives them web
 // copies and captions, the classic site shows the originals and has no End link.
+// These sites keep the numbered pages and file-name labels of programs made before.
+const AS_BEFORE = ['Page-Names-From-Files=No', 'Pages-For-Sharing=No', 'Site-Name='];
 const PHOTO_SETTINGS = ['Index-Thumbnail-Layout-Type=1', 'Index-Thumbnails-Across=2',
-  'Index-Thumbnails-Down=2', 'Content-Show-Link-Begin=Yes'];
+  'Index-Thumbnails-Down=2', 'Content-Show-Link-Begin=Yes', 'Thumbnail-Size=120',
+  'Photo-Order=0', ...AS_BEFORE];
 export const SAMPLE_SITES = [
   ['photos', 'images', ['Index-Page-Title=Photos', ...PHOTO_SETTINGS, 'Content-Show-Link-End=Yes',
     'Content-Image-Is-Link=Yes']],
   ['classic', 'images', ['Index-Page-Title=Classic photos', ...PHOTO_SETTINGS,
     'Photo-Web-Size=0', 'Photo-Camera-Captions=No']],
-  ['texts', 'text', ['Index-Page-Title=Notes', 'Content-Guess-Paragraphs=Yes']],
+  ['texts', 'text', ['Index-Page-Title=Notes', 'Content-Guess-Paragraphs=Yes', ...AS_BEFORE]],
   // A font of their own wraps the pages in a FONT tag, which the themes must see through.
-  ['pages', 'html', ['Index-Page-Title=Club pages', 'HTML-Font-Face=Verdana']],
+  ['pages', 'html', ['Index-Page-Title=Club pages', 'HTML-Font-Face=Verdana', ...AS_BEFORE]],
 ];
 
 // The photos as a site made for sharing: the viewer's data on the index pages, the links

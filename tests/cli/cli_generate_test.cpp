@@ -200,10 +200,10 @@ TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 2u + 1u + 1u + 13u + 13u + 13u + 11u + 5u)
+    EXPECT_EQ(compared, 2u + 1u + 1u + 13u + 13u + 9u + 11u + 5u)
         << "the GIFs (the originals stay home), the index page (4 by 5) and index.html, "
-           "content pages, thumbnails, their doubles, the web copies and the theme's style "
-           "sheets and scripts";
+           "content pages, thumbnails, the doubles of the 9 photos of 480 pixels or more, the "
+           "web copies and the theme's style sheets and scripts";
 }
 
 // Runs mavren-cli with a pseudo-terminal as its standard input, so that its questions

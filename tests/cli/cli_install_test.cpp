@@ -89,7 +89,7 @@ TEST(Install, PutsProgramsAndFilesUnderThePrefix) {
               ReadFileBytes(prefix / "lib/mavren/GeneratedWithMavren.gif"));
     // The installed theme made it into the pages, and the installed libvips module the
     // GIF's first-frame thumbnail.
-    EXPECT_TRUE(Contains(ReadFileBytes(work / "site/GEN0000.HTM"), "name=\"viewport\""));
+    EXPECT_TRUE(Contains(ReadFileBytes(work / "site/Fjord.html"), "name=\"viewport\""));
     EXPECT_TRUE(fs::is_regular_file(work / "site/Thumbs/TN_Fjord.jpg"));
     EXPECT_TRUE(fs::is_regular_file(work / "site/Thumbs/TN_Bubbles.gif.png"));
 
