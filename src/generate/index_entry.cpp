@@ -102,9 +102,12 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
         std::string attributes;
         if (photoMarkup) {
             const std::string caption = Caption(record);
-            attributes = ThumbnailAttributes(record, picture.source,
-                                             sharing ? SharedName(caption, record) : caption,
-                                             BelowFirstScreen(shownAt >= 0 ? shownAt : position));
+            // Pages for sharing label a thumbnail with its caption or name, in the same link.
+            const bool labelled = sharing && program.GetBool(ProgramKey::IndexLabelThumbnails) &&
+                                  program.GetInt(ProgramKey::IndexThumbnailLabelType) != 2;
+            attributes = ThumbnailAttributes(
+                record, picture.source, sharing ? SharedName(caption, record) : caption,
+                BelowFirstScreen(shownAt >= 0 ? shownAt : position), labelled);
         }
         if (picture.width >= 0 && picture.height >= 0) {
             page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),

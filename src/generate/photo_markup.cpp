@@ -60,13 +60,13 @@ std::string ContentImageAttributes(const SourceRecord& record, const std::string
 }
 
 std::string ThumbnailAttributes(const SourceRecord& record, const std::string& thumbnail,
-                                const std::string& caption, bool belowFirstScreen) {
+                                const std::string& caption, bool belowFirstScreen, bool labelled) {
     std::string attributes;
     if (!record.thumbnail2x.empty()) {
         attributes +=
             " SRCSET=\"" + UrlPath(thumbnail) + " 1x, " + UrlPath(record.thumbnail2x) + " 2x\"";
     }
-    attributes += AltAttribute(caption, record);
+    attributes += labelled ? std::string(" ALT=\"\"") : AltAttribute(caption, record);
     if (belowFirstScreen) {
         attributes += " LOADING=\"lazy\"";
     }

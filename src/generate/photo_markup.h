@@ -32,8 +32,11 @@ std::string ContentImageAttributes(const SourceRecord& record, const std::string
 
 // The attributes after SRC of an index thumbnail: srcset with the 2x thumbnail when the
 // record has one, ALT, and lazy loading when the entry lies below the first screenful.
+// labelled: a label in the same link names the picture, so that ALT is empty and a screen
+// reader does not say the words twice.
 std::string ThumbnailAttributes(const SourceRecord& record, const std::string& thumbnail,
-                                const std::string& caption, bool belowFirstScreen);
+                                const std::string& caption, bool belowFirstScreen,
+                                bool labelled = false);
 
 // How many entries of an index page a first screenful shows: the rows of thumbnails of
 // boxSize pixels that fit into a window 900 pixels high, across entries each (at least
