@@ -10,4 +10,7 @@ void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& 
     program.SetInt(ProgramKey::PhotoOrder, static_cast<int>(choices.order));
     program.SetInt(ProgramKey::IncludeSubfolders, choices.albums ? 1 : 0);
     program.SetInt(ProgramKey::ThumbnailSize, kNewProgramThumbnailSize);
+    // Lighter pictures for browsers that take them; the JPEG stays for those that do not.
+    program.SetInt(ProgramKey::PhotoWebp, 1);
+    program.SetInt(ProgramKey::PhotoPngAsJpeg, 1);
 }

@@ -94,6 +94,9 @@ const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable = {{
     {"Site-Name",                     K::SiteName,                   T::String, kPages,          true, true, ""},
     {"Pages-For-Sharing",             K::PagesForSharing,            T::Bool,   kPages,          true, true, "No"},
     {"Site-Address",                  K::SiteAddress,                T::String, kPages,          true, true, ""},
+    {"Photo-WebP",                    K::PhotoWebp,                  T::Bool,   kPhotos,         true, true, "No"},
+    {"Photo-AVIF",                    K::PhotoAvif,                  T::Bool,   kPhotos,         true, true, "No"},
+    {"Photo-PNG-As-JPEG",             K::PhotoPngAsJpeg,             T::Bool,   kPhotos,         true, true, "No"},
 }};
 // clang-format on
 

@@ -81,6 +81,9 @@ enum class ProgramKey : int {
     SiteName = 65,
     PagesForSharing = 66,
     SiteAddress = 67,
+    PhotoWebp = 68,
+    PhotoAvif = 69,
+    PhotoPngAsJpeg = 70,
 };
 
 // Value types, numbered as the table stores them.
@@ -98,7 +101,7 @@ struct KeyDescriptor {
     std::string_view standard = {};
 };
 
-constexpr int kProgramKeyCount = 68;
+constexpr int kProgramKeyCount = 71;
 constexpr int kOriginalKeyCount = 53;
 
 // Values of Misc-GIF-Thumbnail-Type and Photo-Order.

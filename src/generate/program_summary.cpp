@@ -288,6 +288,9 @@ const std::vector<Row>& Rows() {
         Plain(kPhotos, "Subfolders as albums", K::IncludeSubfolders, YesNo),
         Plain(kPhotos, "Originals without place and identity", K::PhotoOriginalsWithoutPlace,
               YesNo),
+        Plain(kPhotos, "WebP copies", K::PhotoWebp, YesNo),
+        Plain(kPhotos, "AVIF copies", K::PhotoAvif, YesNo),
+        Plain(kPhotos, "Opaque PNG photos as JPEG", K::PhotoPngAsJpeg, YesNo),
         // Left out while empty: the pages then declare the system's language.
         Plain(kPages, "Page language", K::PageLanguage, TextOf),
         Plain(kPages, "index.html start page", K::SiteIndexHtml, YesNo),

@@ -31,6 +31,9 @@ class SourceRecord {
     // Why the picture cannot be shown ("it is not a valid JPG file"): nothing of it is then
     // published and its pages show the placeholder instead. Empty for a sound picture.
     std::string damage;
+    // A PNG that lets the background through: its copies stay PNG (and WebP with alpha)
+    // where an opaque one becomes JPEG.
+    bool transparent = false;
 
     PhotoFacts facts;  // what the camera recorded, read when a page or the order needs it
 };

@@ -127,6 +127,39 @@ bool IsJpegExtension(const std::string& extension) {
     return extension == "JPG" || extension == "JPEG" || extension == "JPE";
 }
 
+bool PngHasTransparency(const std::string& path) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const HeaderFile file(path);
+    unsigned char signature[8];
+    if (!file.ReadAt(0, signature, sizeof signature) ||
+        std::memcmp(signature, kSignature, sizeof kSignature) != 0) {
+        return true;
+    }
+    // The chunks that can say so all come before the first IDAT.
+    std::uint64_t offset = sizeof signature;
+    while (true) {
+        unsigned char head[8];
+        if (!file.ReadAt(offset, head, sizeof head)) {
+            return true;
+        }
+        if (std::memcmp(head + 4, "IHDR", 4) == 0) {
+            unsigned char data[10];
+            if (BigEndian32(head) < sizeof data || !file.ReadAt(offset + 8, data, sizeof data)) {
+                return true;
+            }
+            const int colourType = data[9];
+            if (colourType == 4 || colourType == 6) {
+                return true;
+            }
+        } else if (std::memcmp(head + 4, "tRNS", 4) == 0) {
+            return true;
+        } else if (std::memcmp(head + 4, "IDAT", 4) == 0) {
+            return false;
+        }
+        offset += 8 + std::uint64_t{BigEndian32(head)} + 4;
+    }
+}
+
 std::string GetImageSize(const std::string& path, int& width, int& height) {
     const std::string extension = PathExtension(path);
     if (IsJpegExtension(extension)) {

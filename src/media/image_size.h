@@ -22,3 +22,8 @@ bool ReadGifSize(const std::string& path, int& width, int& height);
 // The size from a PNG's IHDR chunk. Chunks before it are skipped without reading their
 // data, so a forged chunk length costs nothing. True on success; outputs written only then.
 bool ReadPngSize(const std::string& path, int& width, int& height);
+
+// True when a PNG can let what lies behind it show through: it has an alpha channel or a
+// transparent colour (tRNS). A file that cannot be read counts as transparent, so that
+// nothing is ever flattened by mistake.
+bool PngHasTransparency(const std::string& path);

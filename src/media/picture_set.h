@@ -29,7 +29,18 @@ struct PictureSetRequest {
     int webSize = 0;              // 0: the web copy keeps the source's size
     int webQuality = 82;          // JPEG quality of the web and phone copies
     bool keepCameraData = false;  // the web and phone copies get the source's metadata
+    // Every file made also gets a WebP (AVIF) copy of the same pixels beside it, named by
+    // WebpSibling (AvifSibling); transparency is kept in them.
+    bool webp = false;
+    bool avif = false;
 };
+
+inline std::string WebpSibling(const std::string& path) {
+    return path + ".webp";
+}
+inline std::string AvifSibling(const std::string& path) {
+    return path + ".avif";
+}
 
 // One output file after the call: whether it exists (made now or kept) and its size.
 struct PictureOutput {
@@ -37,6 +48,8 @@ struct PictureOutput {
     bool made = false;  // written by this call
     int width = 0;
     int height = 0;
+    bool webp = false;  // its WebP copy exists, when asked for
+    bool avif = false;  // its AVIF copy exists, when asked for
 };
 
 struct PictureSet {

@@ -76,7 +76,7 @@ check "mavren-cli theme " OLD.MAV sub trip.mav
 check "mavren-cli set " OLD.MAV sub trip.mav
 check "mavren-cli set trip.mav Photo-" Photo-Web-Size= Photo-Web-Quality= Photo-Order= \
     Photo-Publish-Originals= Photo-Keep-Camera-Data= Photo-Camera-Captions= \
-    Photo-Originals-Without-Place=
+    Photo-Originals-Without-Place= Photo-WebP= Photo-AVIF= Photo-PNG-As-JPEG=
 check "mavren-cli set trip.mav Misc-GIF-Thumbnail-Type=" 0 1 2 3
 check "mavren-cli set trip.mav photo-order=" 0 1 2
 check "mavren-cli set trip.mav Photo-Camera-Captions=N" No
@@ -90,7 +90,8 @@ program=$(mavren-cli new --source sub --name keys --yes) &&
         Photo-Keep-Camera-Data=Yes Photo-Order=2 Page-Language=de Include-Subfolders=Yes \
         Photo-Originals-Without-Place=Yes Upload-Whole-Folder=Yes \
         Page-Names-From-Files=Yes Site-Name=Trip Pages-For-Sharing=Yes \
-        Site-Address=https://example.org/trip/ >/dev/null
+        Site-Address=https://example.org/trip/ Photo-WebP=Yes Photo-AVIF=Yes \
+        Photo-PNG-As-JPEG=Yes >/dev/null
 # shellcheck disable=SC2046
 check "mavren-cli set trip.mav " $(sed -n 's/ = .*/=/p' "$program")
 

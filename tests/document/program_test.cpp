@@ -87,6 +87,9 @@ const ExpectedRow kExpected[] = {
     {"Site-Name", 65, KeyType::String, "Pages", ""},
     {"Pages-For-Sharing", 66, KeyType::Bool, "Pages", "No"},
     {"Site-Address", 67, KeyType::String, "Pages", ""},
+    {"Photo-WebP", 68, KeyType::Bool, "Photos", "No"},
+    {"Photo-AVIF", 69, KeyType::Bool, "Photos", "No"},
+    {"Photo-PNG-As-JPEG", 70, KeyType::Bool, "Photos", "No"},
 };
 
 TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
