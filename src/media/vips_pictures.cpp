@@ -133,6 +133,17 @@ VImage OnWhite(VImage image) {
     return image;
 }
 
+// Without metadata: the WebP and HEIF savers keep a colour profile despite "strip", and
+// the pixels are sRGB already.
+VImage WithoutMetadata(const VImage& image) {
+    VImage bare = image.copy();
+    for (const char* name :
+         {VIPS_META_ICC_NAME, VIPS_META_EXIF_NAME, VIPS_META_XMP_NAME, VIPS_META_IPTC_NAME}) {
+        bare.remove(name);
+    }
+    return bare;
+}
+
 class Libvips final : public VipsPictures {
   public:
     bool ReadHeader(const PictureSource& source, PictureHeader& header) const override {
@@ -216,12 +227,12 @@ class Libvips final : public VipsPictures {
                     blob = image.pngsave_buffer(VImage::option()->set("strip", true));
                     break;
                 case PictureFormat::Webp:
-                    blob = image.webpsave_buffer(
+                    blob = WithoutMetadata(image).webpsave_buffer(
                         VImage::option()->set("Q", quality)->set("strip", true)->set("effort", 4));
                     break;
                 case PictureFormat::Avif:
                     // The default effort takes seconds a photo; 2 keeps most of the gain.
-                    blob = image.heifsave_buffer(
+                    blob = WithoutMetadata(image).heifsave_buffer(
                         VImage::option()
                             ->set("Q", quality)
                             ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1)

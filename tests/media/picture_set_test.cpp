@@ -295,12 +295,22 @@ TEST_F(PictureSetTest, PicturesInAnotherColourSpaceArePublishedInSrgb) {
             .icc_transform("p3", vips::VImage::option()->set("input_profile", "srgb"))
             .write_to_file((dir / name).c_str());
         ASSERT_FALSE(Near(ReadPicture(dir / name).At(5, 5), green, 20));  // read as stored
-        const PictureSetRequest request = Request(name, name, 320);
+        PictureSetRequest request = Request(name, name, 320);
+        request.webp = true;
+        request.avif = true;
         ASSERT_TRUE(MakePictureSet(request).web.made);
         // Too small to scale, but not copied as it is: browsers would ignore the profile.
-        const Picture web = ReadPicture(request.webCopy);
-        EXPECT_EQ(web.width, 64);
-        EXPECT_TRUE(Near(web.At(5, 5), green, 8));
+        for (const std::string& path :
+             {request.webCopy, WebpSibling(request.webCopy), AvifSibling(request.webCopy)}) {
+            SCOPED_TRACE(path);
+            const Picture web = ReadPicture(path);
+            EXPECT_EQ(web.width, 64);
+            EXPECT_TRUE(Near(web.At(5, 5), green, 8));
+            // sRGB needs no profile; one can weigh more than a small picture.
+            const std::string bytes = ReadFileBytes(path);
+            EXPECT_EQ(bytes.find("ICCP"), std::string::npos);
+            EXPECT_EQ(bytes.find("colrprof"), std::string::npos);
+        }
     }
 }
 
