@@ -5,7 +5,8 @@
 # size is encoded as JPEG at the program's quality (82 for web copies, 75 for thumbnails)
 # and as WebP and AVIF at the qualities the program pairs with it, and scored with SSIM
 # against the resized pixels. Prints SSIM, bytes and seconds to encode per photo, then the
-# mean over the photos at every WebP and AVIF quality, to choose the pairing from.
+# mean over the photos at every WebP and AVIF quality, to choose the pairing from. Times are
+# processor seconds, every thread counted.
 #
 # usage: bench/formats/run.sh [BUILD]   (photos cached in $MAVREN_BENCH_CACHE)
 set -eu
