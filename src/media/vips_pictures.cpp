@@ -3,7 +3,9 @@
 #include <vips/vips8>
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <string>
 #include <utility>
 
 #include "media/raster.h"
@@ -133,8 +135,8 @@ VImage OnWhite(VImage image) {
     return image;
 }
 
-// Without metadata: the WebP and HEIF savers keep a colour profile despite "strip", and
-// the pixels are sRGB already.
+// Without metadata: the WebP saver keeps a colour profile despite "strip", and the pixels
+// are sRGB already.
 VImage WithoutMetadata(const VImage& image) {
     VImage bare = image.copy();
     for (const char* name :
@@ -142,6 +144,46 @@ VImage WithoutMetadata(const VImage& image) {
         bare.remove(name);
     }
     return bare;
+}
+
+// libvips 8.14 writes an EXIF chunk into a WebP whatever "strip" says. The metadata chunks
+// are taken out and the extended header's flags for them cleared; bytes that are not a
+// whole WebP are left as they are.
+std::string WebpWithoutMetadata(const std::string& webp) {
+    const auto size32 = [](const char* bytes) {
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+        return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+               (std::uint32_t{b[3]} << 24);
+    };
+    if (webp.size() < 12 || webp.compare(0, 4, "RIFF") != 0 || webp.compare(8, 4, "WEBP") != 0) {
+        return webp;
+    }
+    std::string kept = webp.substr(0, 12);
+    std::size_t offset = 12;
+    while (offset < webp.size()) {
+        if (webp.size() - offset < 8) {
+            return webp;
+        }
+        const std::uint32_t length = size32(webp.data() + offset + 4);
+        const std::size_t end = offset + 8 + std::size_t{length} + (length & 1);
+        if (end > webp.size()) {
+            return webp;
+        }
+        const std::string type = webp.substr(offset, 4);
+        if (type != "EXIF" && type != "XMP " && type != "ICCP") {
+            kept.append(webp, offset, end - offset);
+            if (type == "VP8X" && length >= 1) {
+                constexpr unsigned char kIcc = 0x20, kExif = 0x08, kXmp = 0x04;
+                kept[kept.size() - (end - offset) + 8] &= static_cast<char>(~(kIcc | kExif | kXmp));
+            }
+        }
+        offset = end;
+    }
+    const std::uint32_t riffSize = static_cast<std::uint32_t>(kept.size() - 8);
+    for (int i = 0; i < 4; ++i) {
+        kept[4 + i] = static_cast<char>((riffSize >> (8 * i)) & 0xFF);
+    }
+    return kept;
 }
 
 class Libvips final : public VipsPictures {
@@ -245,6 +287,9 @@ class Libvips final : public VipsPictures {
             size_t size = 0;
             const void* data = vips_blob_get(owned.get(), &size);
             encoded.assign(static_cast<const char*>(data), size);
+            if (format == PictureFormat::Webp) {
+                encoded = WebpWithoutMetadata(encoded);
+            }
         });
     }
 
