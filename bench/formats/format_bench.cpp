@@ -1,12 +1,19 @@
 // Compares the formats a site's pictures can be written in. Each photo is decoded whole and
 // resized with Lanczos3 to a web copy (longest side 1600) and a 2x thumbnail (300); each is
-// encoded as JPEG, WebP and AVIF with the encoders' settings the program uses, decoded again
+// encoded as JPEG, WebP and AVIF by the program's own encoders, decoded again
 // and scored with SSIM (luma, Gaussian window of 1.5) against the resized pixels.
 //
 //   format_bench search PHOTO...   mean SSIM and bytes over the photos per quality
 //   format_bench report JQ WQ AQ size PHOTO...   per photo at those qualities
 
 #include <vips/vips8>
+
+#include <memory>
+
+#include "media/jpeg_codec.h"
+#include "media/raster.h"
+#include "media/vips_module.h"
+#include "media/vips_pictures.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -68,37 +75,37 @@ struct Score {
     double seconds = 0;
 };
 
+// Encoded by the program's own encoders: libjpeg for JPEG, the libvips module for the rest.
 Score Encode(const VImage& reference, Format format, int quality) {
-    const double start = CpuSeconds();
-    VipsBlob* blob = nullptr;
-    switch (format) {
-        case Format::Jpeg:
-            blob = reference.jpegsave_buffer(VImage::option()
-                                                 ->set("Q", quality)
-                                                 ->set("strip", true)
-                                                 ->set("optimize_coding", true));
-            break;
-        case Format::Webp:
-            blob = reference.webpsave_buffer(
-                VImage::option()->set("Q", quality)->set("strip", true)->set("effort", 4));
-            break;
-        case Format::Avif:
-            blob = reference.heifsave_buffer(
-                VImage::option()
-                    ->set("Q", quality)
-                    ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1)
-                    ->set("effort", 2)
-                    ->set("strip", true));
-            break;
+    Raster raster;
+    raster.width = reference.width();
+    raster.height = reference.height();
+    raster.bands = reference.bands();
+    size_t memorySize = 0;
+    void* memory = reference.write_to_memory(&memorySize);
+    raster.samples.assign(static_cast<unsigned char*>(memory),
+                          static_cast<unsigned char*>(memory) + memorySize);
+    g_free(memory);
+    const VipsPictures* vips = VipsModule();
+    if (vips == nullptr) {
+        throw vips::VError("the libvips module is missing: " + VipsModuleProblem());
     }
+    const std::unique_ptr<VipsPicture> picture = vips->FromRaster(raster);
+    const double start = CpuSeconds();
+    std::string encoded;
+    const bool done =
+        format == Format::Jpeg
+            ? EncodeJpegData(raster, quality, encoded)
+            : vips->Encode(*picture,
+                           format == Format::Webp ? PictureFormat::Webp : PictureFormat::Avif,
+                           quality, encoded);
     Score score;
     score.seconds = CpuSeconds() - start;
-    size_t size = 0;
-    const void* data = vips_blob_get(blob, &size);
-    score.bytes = static_cast<double>(size);
-    const VImage decoded = VImage::new_from_buffer(data, size, "");
-    score.ssim = Ssim(reference, decoded);
-    vips_area_unref(VIPS_AREA(blob));
+    if (!done) {
+        throw vips::VError(std::string("cannot encode as ") + Name(format));
+    }
+    score.bytes = static_cast<double>(encoded.size());
+    score.ssim = Ssim(reference, VImage::new_from_buffer(encoded.data(), encoded.size(), ""));
     return score;
 }
 
