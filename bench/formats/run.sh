@@ -27,12 +27,16 @@ if [ ! -d "$photos/x" ]; then
         dpkg-deb -x plasma-workspace-wallpapers_*.deb x && rm -f plasma-workspace-wallpapers_*.deb)
 fi
 set --
+mkdir -p "$photos/set"
 for name in Autumn BytheWater ColorfulCups FallenLeaf Path SafeLanding OneStandsOut Canopee MilkyWay; do
-    # The largest picture of each: JPEG or PNG photographs of 2560 to 5120 pixels.
-    set -- "$@" "$(ls -S "$photos"/x/usr/share/wallpapers/$name/contents/images/* | head -n 1)"
+    # The largest picture of each, JPEG or PNG photographs of 2560 to 5120 pixels, by the
+    # wallpaper's name.
+    file=$(ls -S "$photos"/x/usr/share/wallpapers/$name/contents/images/* | head -n 1)
+    ln -sfn "$file" "$photos/set/$name.${file##*.}"
+    set -- "$@" "$photos/set/$name.${file##*.}"
 done
 
-echo "machine: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), libvips $(vips --version 2>/dev/null | sed 's/^vips-//'), one thread"
+echo "machine: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), libvips $(vips --version 2>/dev/null | sed "s/^vips-//"), $(nproc) cores"
 "$bench" report 82 "$webp82" "$avif82" 1600 "$@" 2>/dev/null
 "$bench" report 75 "$webp75" "$avif75" 300 "$@" 2>/dev/null
 "$bench" search "$@" 2>/dev/null
