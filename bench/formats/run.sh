@@ -18,8 +18,8 @@ photos="$cache/format-photos"
 [ -x "$bench" ] || { echo "formats: $bench is missing; configure with -DMAVREN_BUILD_BENCH=ON"; exit 1; }
 
 # The qualities src/media/picture_set.cpp pairs with JPEG 82 and 75.
-webp82=${WEBP82:-80} avif82=${AVIF82:-64}
-webp75=${WEBP75:-69} avif75=${AVIF75:-54}
+webp82=${WEBP82:-80} avif82=${AVIF82:-65}
+webp75=${WEBP75:-69} avif75=${AVIF75:-55}
 
 if [ ! -d "$photos/x" ]; then
     mkdir -p "$photos"
