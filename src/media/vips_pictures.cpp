@@ -3,7 +3,9 @@
 #include <vips/vips8>
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <string>
 #include <utility>
 
 #include "media/raster.h"
@@ -133,6 +135,57 @@ VImage OnWhite(VImage image) {
     return image;
 }
 
+// Without metadata: the WebP saver keeps a colour profile despite "strip", and the pixels
+// are sRGB already.
+VImage WithoutMetadata(const VImage& image) {
+    VImage bare = image.copy();
+    for (const char* name :
+         {VIPS_META_ICC_NAME, VIPS_META_EXIF_NAME, VIPS_META_XMP_NAME, VIPS_META_IPTC_NAME}) {
+        bare.remove(name);
+    }
+    return bare;
+}
+
+// libvips 8.14 writes an EXIF chunk into a WebP whatever "strip" says. The metadata chunks
+// are taken out and the extended header's flags for them cleared; bytes that are not a
+// whole WebP are left as they are.
+std::string WebpWithoutMetadata(const std::string& webp) {
+    const auto size32 = [](const char* bytes) {
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+        return std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+               (std::uint32_t{b[3]} << 24);
+    };
+    if (webp.size() < 12 || webp.compare(0, 4, "RIFF") != 0 || webp.compare(8, 4, "WEBP") != 0) {
+        return webp;
+    }
+    std::string kept = webp.substr(0, 12);
+    std::size_t offset = 12;
+    while (offset < webp.size()) {
+        if (webp.size() - offset < 8) {
+            return webp;
+        }
+        const std::uint32_t length = size32(webp.data() + offset + 4);
+        const std::size_t end = offset + 8 + std::size_t{length} + (length & 1);
+        if (end > webp.size()) {
+            return webp;
+        }
+        const std::string type = webp.substr(offset, 4);
+        if (type != "EXIF" && type != "XMP " && type != "ICCP") {
+            kept.append(webp, offset, end - offset);
+            if (type == "VP8X" && length >= 1) {
+                constexpr unsigned char kIcc = 0x20, kExif = 0x08, kXmp = 0x04;
+                kept[kept.size() - (end - offset) + 8] &= static_cast<char>(~(kIcc | kExif | kXmp));
+            }
+        }
+        offset = end;
+    }
+    const std::uint32_t riffSize = static_cast<std::uint32_t>(kept.size() - 8);
+    for (int i = 0; i < 4; ++i) {
+        kept[4 + i] = static_cast<char>((riffSize >> (8 * i)) & 0xFF);
+    }
+    return kept;
+}
+
 class Libvips final : public VipsPictures {
   public:
     bool ReadHeader(const PictureSource& source, PictureHeader& header) const override {
@@ -200,24 +253,43 @@ class Libvips final : public VipsPictures {
         });
     }
 
-    bool Encode(const VipsPicture& picture, bool jpeg, int quality,
+    bool Encode(const VipsPicture& picture, PictureFormat format, int quality,
                 std::string& encoded) const override {
         return Attempt([&] {
             const VImage image = EightBit(ImageOf(picture));
             VipsBlob* blob = nullptr;
-            if (jpeg) {
-                blob = OnWhite(image).jpegsave_buffer(VImage::option()
-                                                          ->set("Q", quality)
-                                                          ->set("strip", true)
-                                                          ->set("optimize_coding", true));
-            } else {
-                blob = image.pngsave_buffer(VImage::option()->set("strip", true));
+            switch (format) {
+                case PictureFormat::Jpeg:
+                    blob = OnWhite(image).jpegsave_buffer(VImage::option()
+                                                              ->set("Q", quality)
+                                                              ->set("strip", true)
+                                                              ->set("optimize_coding", true));
+                    break;
+                case PictureFormat::Png:
+                    blob = image.pngsave_buffer(VImage::option()->set("strip", true));
+                    break;
+                case PictureFormat::Webp:
+                    blob = WithoutMetadata(image).webpsave_buffer(
+                        VImage::option()->set("Q", quality)->set("strip", true)->set("effort", 4));
+                    break;
+                case PictureFormat::Avif:
+                    // The default effort takes seconds a photo; 2 keeps most of the gain.
+                    blob = WithoutMetadata(image).heifsave_buffer(
+                        VImage::option()
+                            ->set("Q", quality)
+                            ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1)
+                            ->set("effort", 2)
+                            ->set("strip", true));
+                    break;
             }
             const std::unique_ptr<VipsBlob, void (*)(VipsBlob*)> owned(
                 blob, [](VipsBlob* area) { vips_area_unref(VIPS_AREA(area)); });
             size_t size = 0;
             const void* data = vips_blob_get(owned.get(), &size);
             encoded.assign(static_cast<const char*>(data), size);
+            if (format == PictureFormat::Webp) {
+                encoded = WebpWithoutMetadata(encoded);
+            }
         });
     }
 
@@ -247,6 +319,18 @@ class Libvips final : public VipsPictures {
                 ExactSize(EightBit(image), width, height).copy_memory());
         });
         return loaded;
+    }
+
+    bool FindTransparentPixel(const std::string& path, bool& found) const override {
+        return Attempt([&] {
+            const VImage image =
+                VImage::pngload(path.c_str(), VImage::option()
+                                                  ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                  ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+            // A palette or colour key with tRNS loads with an alpha band too.
+            found =
+                image.has_alpha() && image.extract_band(image.bands() - 1).min() < MaxAlpha(image);
+        });
     }
 };
 
