@@ -127,7 +127,11 @@ bool IsJpegExtension(const std::string& extension) {
     return extension == "JPG" || extension == "JPEG" || extension == "JPE";
 }
 
-bool PngHasTransparency(const std::string& path) {
+namespace {
+
+// What the header says: an alpha channel or a transparent colour (tRNS). A file that
+// cannot be read counts as transparent.
+bool PngHeaderAllowsTransparency(const std::string& path) {
     static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     const HeaderFile file(path);
     unsigned char signature[8];
@@ -158,6 +162,18 @@ bool PngHasTransparency(const std::string& path) {
         }
         offset += 8 + std::uint64_t{BigEndian32(head)} + 4;
     }
+}
+
+}  // namespace
+
+bool PngHasTransparency(const std::string& path) {
+    if (!PngHeaderAllowsTransparency(path)) {
+        return false;
+    }
+    // Photos are often exported with an alpha channel that is opaque everywhere.
+    const VipsPictures* vips = VipsModule();
+    bool found = true;
+    return vips == nullptr || !vips->FindTransparentPixel(path, found) || found;
 }
 
 std::string GetImageSize(const std::string& path, int& width, int& height) {

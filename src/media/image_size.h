@@ -23,7 +23,8 @@ bool ReadGifSize(const std::string& path, int& width, int& height);
 // data, so a forged chunk length costs nothing. True on success; outputs written only then.
 bool ReadPngSize(const std::string& path, int& width, int& height);
 
-// True when a PNG can let what lies behind it show through: it has an alpha channel or a
-// transparent colour (tRNS). A file that cannot be read counts as transparent, so that
-// nothing is ever flattened by mistake.
+// True when a PNG lets what lies behind it show through: it has an alpha channel or a
+// transparent colour (tRNS) and at least one pixel that is not fully opaque. The pixels
+// are read row by row, only when the header allows transparency. A file that cannot be
+// read whole counts as transparent, so that nothing is ever flattened by mistake.
 bool PngHasTransparency(const std::string& path);

@@ -351,9 +351,11 @@ bool WriteImage(const std::string& path, const Image& image) {
             return false;
         }
         const std::unique_ptr<VipsPicture> picture = vips->FromRaster(memory->raster);
-        return picture != nullptr && vips->Encode(*picture, false, 75, encoded) &&
+        return picture != nullptr && vips->Encode(*picture, PictureFormat::Png, 75, encoded) &&
                ReplaceFileContents(path, encoded, false).ok();
     }
-    return memory->picture != nullptr && Vips()->Encode(*memory->picture, jpeg, 75, encoded) &&
+    return memory->picture != nullptr &&
+           Vips()->Encode(*memory->picture, jpeg ? PictureFormat::Jpeg : PictureFormat::Png, 75,
+                          encoded) &&
            ReplaceFileContents(path, encoded, false).ok();
 }

@@ -24,6 +24,15 @@
 namespace {
 
 constexpr int kThumbnailQuality = 75;
+
+// The WebP and AVIF qualities whose copies score the SSIM of a JPEG at jpegQuality, on
+// real photos at web and thumbnail sizes (bench/formats/run.sh).
+int WebpQuality(int jpegQuality) {
+    return std::clamp(jpegQuality + -2, 1, 100);
+}
+int AvifQuality(int jpegQuality) {
+    return std::clamp(jpegQuality + -30, 1, 100);
+}
 // Sources up to this size are read whole and decoded by libjpeg from memory.
 constexpr std::size_t kMaxHeldBytes = 64 << 20;
 
@@ -98,8 +107,8 @@ struct Pixels {
         return scaled;
     }
 
-    bool Encode(bool jpeg, int quality, std::string& encoded) const {
-        if (picture == nullptr && jpeg) {
+    bool Encode(PictureFormat format, int quality, std::string& encoded) const {
+        if (picture == nullptr && format == PictureFormat::Jpeg) {
             return EncodeJpegData(raster, quality, encoded);
         }
         const VipsPictures* vips = VipsModule();
@@ -107,14 +116,14 @@ struct Pixels {
             return false;
         }
         if (picture != nullptr) {
-            return vips->Encode(*picture, jpeg, quality, encoded);
+            return vips->Encode(*picture, format, quality, encoded);
         }
         const std::unique_ptr<VipsPicture> converted = vips->FromRaster(raster);
-        return converted != nullptr && vips->Encode(*converted, jpeg, quality, encoded);
+        return converted != nullptr && vips->Encode(*converted, format, quality, encoded);
     }
 };
 
-// One file to make.
+// One file to make, or only its siblings when the file itself is kept.
 struct Output {
     const std::string* path = nullptr;
     int width = 0;
@@ -122,6 +131,12 @@ struct Output {
     int quality = kThumbnailQuality;
     bool cameraData = false;  // put the source's metadata in
     PictureOutput* result = nullptr;
+    bool main = true;  // the file itself
+    bool webp = false;
+    bool avif = false;
+    // A PNG at the source's own size: the source's cleaned bytes are published instead
+    // when they are the smaller.
+    bool sourceBytesIfSmaller = false;
 };
 
 // The fewest eighths of its size (1 to 8) a JPEG can be decoded at and still have at
@@ -191,16 +206,64 @@ bool MakeFolderOf(const std::string& path) {
     return !error;
 }
 
-bool WriteOutput(const std::string& source, const Pixels& pixels, const Output& output) {
+// The source's bytes less what is not the picture (comments, text, a trailing video),
+// read whole; false when they cannot be read or cleaned.
+bool ReadCleanBytes(const std::string& source, std::string& cleaned) {
+    std::string bytes;
+    return ReadFileBytes(source, static_cast<std::size_t>(1) << 31, bytes).ok() &&
+           CleanPictureBytes(bytes, cleaned);
+}
+
+bool WriteMain(const std::string& source, const Pixels& pixels, const Output& output) {
     std::string encoded;
-    if (!pixels.Encode(IsJpegName(*output.path), output.quality, encoded)) {
+    if (!pixels.Encode(IsJpegName(*output.path) ? PictureFormat::Jpeg : PictureFormat::Png,
+                       output.quality, encoded)) {
         return false;
     }
     // Without its camera data the copy is still a good picture; the data is a bonus.
     if (output.cameraData) {
         CopyCameraData(source, encoded);
     }
+    // PNG encoders differ much in how well they pack; a copy must not outweigh its source.
+    if (std::string cleaned; output.sourceBytesIfSmaller && ReadCleanBytes(source, cleaned) &&
+                             cleaned.size() < encoded.size()) {
+        encoded = std::move(cleaned);
+    }
     return MakeFolderOf(*output.path) && ReplaceFileContents(*output.path, encoded, false).ok();
+}
+
+bool WriteSibling(const Pixels& pixels, PictureFormat format, int quality,
+                  const std::string& path) {
+    std::string encoded;
+    return pixels.Encode(format, quality, encoded) && MakeFolderOf(path) &&
+           ReplaceFileContents(path, encoded, false).ok();
+}
+
+void WriteOutput(const std::string& source, const Pixels& pixels, const Output& output) {
+    PictureOutput& result = *output.result;
+    if (output.main) {
+        result.exists = WriteMain(source, pixels, output);
+        result.made = result.exists;
+    }
+    if (!result.exists) {
+        return;
+    }
+    if (output.webp) {
+        result.webp = WriteSibling(pixels, PictureFormat::Webp, WebpQuality(output.quality),
+                                   WebpSibling(*output.path));
+    }
+    if (output.avif) {
+        result.avif = WriteSibling(pixels, PictureFormat::Avif, AvifQuality(output.quality),
+                                   AvifSibling(*output.path));
+    }
+}
+
+// A sibling of a kept file is kept when written after the source and not before the file,
+// which a change of size would have written anew.
+bool IsSiblingKept(long long sourceSecond, const std::string& output, const std::string& sibling) {
+    const long long siblingSecond = ModifiedSecond(sibling);
+    return sourceSecond >= 0 && sourceSecond < siblingSecond &&
+           ModifiedSecond(output) <= siblingSecond;
 }
 
 // A web copy at the source's own size may be the source's own coded picture: same format,
@@ -213,14 +276,6 @@ bool MayCopyBytes(const std::string& source, const std::string& webCopy, const S
                facts.header.orientation == 1;
     }
     return extension == "PNG" && PathExtension(webCopy) == "PNG" && !CarriesCameraData(source);
-}
-
-// The source's bytes less what is not the picture (comments, text, a trailing video),
-// read whole; false when they cannot be read or cleaned.
-bool ReadCleanBytes(const std::string& source, std::string& cleaned) {
-    std::string bytes;
-    return ReadFileBytes(source, static_cast<std::size_t>(1) << 31, bytes).ok() &&
-           CleanPictureBytes(bytes, cleaned);
 }
 
 bool WriteBytes(const std::string& destination, const std::string& bytes) {
@@ -262,8 +317,8 @@ void FitLongestSide(int width, int height, int longest, int& outWidth, int& outH
 PictureSet MakePictureSet(const PictureSetRequest& request) {
     PictureSet set;
     const std::string extension = PathExtension(request.source);
-    const bool onlyThumbnail =
-        request.thumbnail2x.empty() && request.webCopy.empty() && request.phoneCopy.empty();
+    const bool onlyThumbnail = request.thumbnail2x.empty() && request.webCopy.empty() &&
+                               request.phoneCopy.empty() && !request.webp && !request.avif;
     if (onlyThumbnail && (IsJpegExtension(extension) || extension == "PNG")) {
         int width = -1;
         int height = -1;
@@ -287,15 +342,27 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
     // What each output's size is, and which are already there.
     const long long sourceSecond = request.smart ? ModifiedSecond(request.source) : -1;
     std::vector<Output> outputs;
+    // Siblings of a file that is there are made when missing or stale.
+    const auto planSiblings = [&](Output output) {
+        PictureOutput& result = *output.result;
+        result.webp = request.webp && !output.main &&
+                      IsSiblingKept(sourceSecond, *output.path, WebpSibling(*output.path));
+        result.avif = request.avif && !output.main &&
+                      IsSiblingKept(sourceSecond, *output.path, AvifSibling(*output.path));
+        output.webp = request.webp && !result.webp;
+        output.avif = request.avif && !result.avif;
+        if (output.main || output.webp || output.avif) {
+            outputs.push_back(output);
+        }
+    };
     const auto plan = [&](const std::string& path, int width, int height, int quality,
                           bool cameraData, PictureOutput& result) {
         result.width = width;
         result.height = height;
-        if (IsKept(sourceSecond, path, width, height)) {
-            result.exists = true;
-        } else {
-            outputs.push_back({&path, width, height, quality, cameraData, &result});
-        }
+        result.exists = IsKept(sourceSecond, path, width, height);
+        Output output{&path, width, height, quality, cameraData, &result};
+        output.main = !result.exists;
+        return output;
     };
     int thumbWidth = 0;
     int thumbHeight = 0;
@@ -304,8 +371,8 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
     const bool thumbnailFits = thumbWidth >= 1 && thumbHeight >= 1;
     if (!request.thumbnail.empty()) {
         if (thumbnailFits) {
-            plan(request.thumbnail, thumbWidth, thumbHeight, kThumbnailQuality, false,
-                 set.thumbnailFile);
+            planSiblings(plan(request.thumbnail, thumbWidth, thumbHeight, kThumbnailQuality, false,
+                              set.thumbnailFile));
         } else {
             set.thumbnail.reason =
                 StringPrintf("it is too narrow for a thumbnail of %d pixels", request.boxSize);
@@ -313,8 +380,8 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
     }
     if (!request.thumbnail2x.empty() && thumbnailFits && facts.width >= 2 * thumbWidth &&
         facts.height >= 2 * thumbHeight) {
-        plan(request.thumbnail2x, 2 * thumbWidth, 2 * thumbHeight, kThumbnailQuality, false,
-             set.thumbnail2x);
+        planSiblings(plan(request.thumbnail2x, 2 * thumbWidth, 2 * thumbHeight, kThumbnailQuality,
+                          false, set.thumbnail2x));
     }
     if (!request.webCopy.empty()) {
         int webWidth = 0;
@@ -332,17 +399,27 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
                 set.web.exists = WriteBytes(request.webCopy, cleaned);
                 set.web.made = set.web.exists;
             }
+            if (set.web.exists) {
+                Output siblings{&request.webCopy,   webWidth, webHeight,
+                                request.webQuality, false,    &set.web};
+                siblings.main = false;
+                planSiblings(siblings);
+            }
         } else {
-            plan(request.webCopy, webWidth, webHeight, request.webQuality, request.keepCameraData,
-                 set.web);
+            Output output = plan(request.webCopy, webWidth, webHeight, request.webQuality,
+                                 request.keepCameraData, set.web);
+            output.sourceBytesIfSmaller = ownSize && !request.keepCameraData &&
+                                          extension == "PNG" &&
+                                          PathExtension(request.webCopy) == "PNG";
+            planSiblings(output);
         }
         if (!request.phoneCopy.empty() && std::max(webWidth, webHeight) > kPhoneCopyAbove) {
             int phoneWidth = 0;
             int phoneHeight = 0;
             // From the source's size, so that rounding the web copy's adds nothing.
             FitLongestSide(facts.width, facts.height, kPhoneCopySize, phoneWidth, phoneHeight);
-            plan(request.phoneCopy, phoneWidth, phoneHeight, request.webQuality,
-                 request.keepCameraData, set.phone);
+            planSiblings(plan(request.phoneCopy, phoneWidth, phoneHeight, request.webQuality,
+                              request.keepCameraData, set.phone));
         }
     }
 
@@ -379,8 +456,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
             }
             pixels = std::move(scaled);
         }
-        output.result->exists = WriteOutput(request.source, pixels, output);
-        output.result->made = output.result->exists;
+        WriteOutput(request.source, pixels, output);
     }
     if (set.thumbnailFile.made) {
         set.thumbnail.kind = ThumbnailOutcome::Kind::Made;

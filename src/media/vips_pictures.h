@@ -15,6 +15,9 @@
 
 struct Raster;
 
+// What Encode writes.
+enum class PictureFormat { Jpeg, Png, Webp, Avif };
+
 // Pixels held by libvips, in memory.
 class VipsPicture {
   public:
@@ -54,9 +57,9 @@ class VipsPictures {
                                                 int height) const = 0;
     // 8-bit grey or sRGB, transparency laid over white: what a browser would show.
     virtual bool ToRaster(const VipsPicture& picture, Raster& raster) const = 0;
-    // A JPEG at that quality (1 to 100) on white, or a PNG that keeps its transparency,
-    // both 8-bit and without metadata.
-    virtual bool Encode(const VipsPicture& picture, bool jpeg, int quality,
+    // A JPEG at that quality (1 to 100) on white, or a PNG, WebP or AVIF (AV1) that keeps
+    // its transparency, all 8-bit and without metadata. quality means nothing to PNG.
+    virtual bool Encode(const VipsPicture& picture, PictureFormat format, int quality,
                         std::string& encoded) const = 0;
     // The size of any picture file libvips reads (HEIF, WebP, TIFF, GIF, ...) as it is
     // shown, that is after its orientation; the pixels are not decoded. False on failure.
@@ -66,6 +69,9 @@ class VipsPictures {
     // file's format lets it skip at that size. Null on failure, also for a JPEG cut short.
     virtual std::unique_ptr<VipsPicture> LoadFitted(const std::string& path, int width,
                                                     int height) const = 0;
+    // Whether a PNG has a pixel that is not fully opaque, read row by row without holding
+    // the picture. False when the file cannot be read whole.
+    virtual bool FindTransparentPixel(const std::string& path, bool& found) const = 0;
 
   protected:
     ~VipsPictures() = default;

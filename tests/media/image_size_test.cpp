@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+#include <vips/vips8>
 
 #include "media/test_images.h"
 #include "support/test_support.h"
@@ -152,6 +154,64 @@ TEST_F(ImageSize, PngWrittenByALibrary) {
     EXPECT_TRUE(ReadPngSize(path, width, height));
     EXPECT_EQ(width, 123);
     EXPECT_EQ(height, 45);
+}
+
+TEST_F(ImageSize, PngTransparencyIsThatOfThePixels) {
+    using vips::VImage;
+    WritePng(dir / "rgb.png", 40, 30, [](int x, int y) { return Colour{x, y, 90}; });
+    const VImage rgb = VImage::new_from_file((dir / "rgb.png").c_str());
+    // rgb with an alpha band of value everywhere, but clear at one pixel when given.
+    const auto withAlpha = [&](double value, bool clearPixel) {
+        VImage alpha = (VImage::black(40, 30) + value).cast(VIPS_FORMAT_UCHAR);
+        if (clearPixel) {
+            alpha.draw_rect({0.0}, 17, 11, 1, 1);
+        }
+        return rgb.bandjoin(alpha);
+    };
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> write;
+        bool transparent;
+    } cases[] = {
+        {"rgb.png", nullptr, false},
+        {"opaque.png", [&](const std::string& p) { withAlpha(255, false).pngsave(p.c_str()); },
+         false},
+        {"opaque16.png",
+         [&](const std::string& p) {
+             withAlpha(255, false).colourspace(VIPS_INTERPRETATION_RGB16).pngsave(p.c_str());
+         },
+         false},
+        {"greyalpha.png",
+         [&](const std::string& p) {
+             withAlpha(255, false).colourspace(VIPS_INTERPRETATION_B_W).pngsave(p.c_str());
+         },
+         false},
+        {"onepixel.png", [&](const std::string& p) { withAlpha(255, true).pngsave(p.c_str()); },
+         true},
+        {"halfclear.png", [&](const std::string& p) { withAlpha(128, false).pngsave(p.c_str()); },
+         true},
+        {"palette.png",
+         [&](const std::string& p) {
+             withAlpha(255, true).pngsave(p.c_str(), VImage::option()->set("palette", true));
+         },
+         true},
+        // Pixels that cannot be read whole might be clear: never flattened.
+        {"cut.png",
+         [&](const std::string& p) {
+             withAlpha(255, false).pngsave(p.c_str());
+             const std::string bytes = ReadFileBytes(p);
+             WriteFileBytes(p, bytes.substr(0, bytes.size() / 2));
+         },
+         true},
+        {"missing.png", [](const std::string&) {}, true},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir / c.name;
+        if (c.write) {
+            c.write(path);
+        }
+        EXPECT_EQ(PngHasTransparency(path), c.transparent) << c.name;
+    }
 }
 
 TEST_F(ImageSize, MissingFilesAndFoldersAreNotValid) {

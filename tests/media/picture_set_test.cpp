@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 #include <vips/vips8>
 
 #include "media/test_images.h"
@@ -56,6 +58,17 @@ class PictureSetTest : public ::testing::Test {
 
     TempDir dir;
 };
+
+// The mean of a picture's pixels: lossy coding leaves it in place, other pixels move it.
+Colour MeanColour(const Picture& picture) {
+    long long sums[3] = {};
+    for (std::size_t i = 0; i < picture.rgb.size(); ++i) {
+        sums[i % 3] += picture.rgb[i];
+    }
+    const long long pixels = std::max<long long>(1, picture.rgb.size() / 3);
+    return {static_cast<int>(sums[0] / pixels), static_cast<int>(sums[1] / pixels),
+            static_cast<int>(sums[2] / pixels)};
+}
 
 struct Size {
     int width = 0;
@@ -145,12 +158,36 @@ TEST_F(PictureSetTest, MakesEveryOutputAtItsSizeFromOneDecode) {
          {640, 480},
          {},
          3},
+        // Opaque PNGs named as JPEGs become JPEGs, whatever their depth or palette.
+        {"deep.png",
+         "deep.png.jpg",
+         [](const std::string& p) { WritePng(p, 400, 300, kPhoto, {.sixteenBit = true}); },
+         320,
+         {150, 112},
+         {300, 224},
+         {320, 240},
+         {},
+         3},
+        {"palette.png",
+         "palette.png.jpg",
+         [](const std::string& p) {
+             WritePng(p + ".png", 400, 300, kPhoto);
+             vips::VImage::new_from_file((p + ".png").c_str())
+                 .pngsave(p.c_str(), vips::VImage::option()->set("palette", true));
+         },
+         0,
+         {150, 112},
+         {},
+         {400, 300},
+         {},
+         3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);
         c.write(dir / c.source);
         Age(c.source);
         PictureSetRequest request = Request(c.source, c.output, c.webSize);
+        request.webp = true;
         if (std::string(c.source).ends_with(".gif")) {
             request.webCopy.clear();  // the page shows the GIF itself
         }
@@ -184,6 +221,14 @@ TEST_F(PictureSetTest, MakesEveryOutputAtItsSizeFromOneDecode) {
             EXPECT_EQ(o.output.height, o.expected.height);
             EXPECT_EQ(written.orientation, 0);
             EXPECT_EQ(written.loader, o.path.ends_with(".png") ? "pngload" : "jpegload");
+            // Its WebP copy: the same pixels, transparency and all.
+            EXPECT_TRUE(o.output.webp);
+            const Picture webp = ReadPicture(WebpSibling(o.path));
+            EXPECT_EQ(webp.loader, "webpload");
+            EXPECT_EQ(webp.width, o.expected.width);
+            EXPECT_EQ(webp.height, o.expected.height);
+            EXPECT_EQ(webp.bands, written.bands);
+            EXPECT_TRUE(Near(MeanColour(webp), MeanColour(written), 4));
         }
         const Picture main = ReadPicture(c.web.width > 0 ? request.webCopy : request.thumbnail);
         EXPECT_EQ(main.bands, c.bands);
@@ -290,6 +335,101 @@ TEST_F(PictureSetTest, KeepsUpToDateOutputsAndRemakesThoseOfAnotherSize) {
     again = MakePictureSet(Request("a.jpg", "a.jpg", 1200));
     EXPECT_TRUE(again.thumbnailFile.made);
     EXPECT_TRUE(again.web.made);
+}
+
+TEST_F(PictureSetTest, SiblingsAreKeptAndMadeAgainWhenMissingOrStale) {
+    WriteJpeg(dir / "a.jpg", 1200, 900, kPhoto);
+    const long long now = std::time(nullptr);
+    SetModificationTime(dir / "a.jpg", now - 100);
+    PictureSetRequest request = Request("a.jpg", "a.jpg", 1100);
+    request.webp = true;
+    request.avif = true;
+    std::vector<std::string> files;
+    for (const std::string& path :
+         {request.thumbnail, request.thumbnail2x, request.webCopy, request.phoneCopy}) {
+        files.insert(files.end(), {path, WebpSibling(path), AvifSibling(path)});
+    }
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        int decodes;
+        std::vector<std::string> made;  // every file when empty and decodes is 1
+    } steps[] = {
+        {"first run", [] {}, 1, {}},
+        {"nothing changed", [] {}, 0, {}},
+        {"a WebP copy missing",
+         [&] { fs::remove(WebpSibling(request.webCopy)); },
+         1,
+         {WebpSibling(request.webCopy)}},
+        {"an AVIF copy older than the source",
+         [&] { SetModificationTime(AvifSibling(request.thumbnail), now - 200); },
+         1,
+         {AvifSibling(request.thumbnail)}},
+        {"a WebP copy older than its file",
+         [&] { SetModificationTime(WebpSibling(request.phoneCopy), now - 70); },
+         1,
+         {WebpSibling(request.phoneCopy)}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        // Files dated back, copies after their file: what is made now is told by its time.
+        for (std::size_t i = 0; i < files.size() && fs::exists(files.front()); ++i) {
+            SetModificationTime(files[i], now - (i % 3 == 0 ? 60 : 50));
+        }
+        step.change();
+        const PictureSet set = MakePictureSet(request);
+        EXPECT_EQ(set.decodes, step.decodes);
+        for (const PictureOutput* output :
+             {&set.thumbnailFile, &set.thumbnail2x, &set.web, &set.phone}) {
+            EXPECT_TRUE(output->exists && output->webp && output->avif);
+        }
+        for (const std::string& file : files) {
+            const bool made =
+                step.made.empty() ? step.decodes == 1 : std::ranges::count(step.made, file) == 1;
+            struct stat status {};
+            ASSERT_EQ(::stat(file.c_str(), &status), 0) << file;
+            EXPECT_EQ(status.st_mtime > now - 10, made) << file;
+        }
+    }
+    EXPECT_EQ(ReadPicture(AvifSibling(request.webCopy)).loader, "heifload");
+    EXPECT_EQ(ReadPicture(AvifSibling(request.webCopy)).width, 1100);
+}
+
+TEST_F(PictureSetTest, PngWebCopyIsNeverLargerThanItsSource) {
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> write;
+        int colourType;  // of the web copy: the source's 3 when its own bytes are published
+    } cases[] = {
+        // Eight bits a pixel: any RGB re-encode is larger.
+        {"palette.png",
+         [](const std::string& p) {
+             WritePng(p + ".png", 400, 300, kPhoto);
+             vips::VImage::new_from_file((p + ".png").c_str())
+                 .pngsave(p.c_str(), vips::VImage::option()->set("palette", true));
+         },
+         3},
+        // Sixteen bits a sample: the 8-bit re-encode is the smaller.
+        {"deep.png",
+         [](const std::string& p) { WritePng(p, 400, 300, kPhoto, {.sixteenBit = true}); }, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.write(dir / c.name);
+        // Camera data to strip: the bytes cannot be published as they are.
+        ASSERT_EQ(RunProgram("/usr/bin/exiftool",
+                             {"-overwrite_original", "-XMP-dc:Description=Harbour", dir / c.name})
+                      .status,
+                  0);
+        const PictureSetRequest request = Request(c.name, c.name, 1600);
+        ASSERT_TRUE(MakePictureSet(request).web.made);
+        const std::string web = ReadFileBytes(request.webCopy);
+        EXPECT_LT(web.size(), ReadFileBytes(dir / c.name).size());
+        ASSERT_GT(web.size(), 25u);
+        EXPECT_EQ(web[25], c.colourType);
+        EXPECT_EQ(Tags(request.webCopy), "");
+        EXPECT_EQ(ReadPicture(request.webCopy).width, 400);
+    }
 }
 
 TEST_F(PictureSetTest, FitsTheLongestSide) {
