@@ -33,17 +33,28 @@ std::size_t Count(const std::string& text, const std::string& part) {
     return count;
 }
 
-TEST_F(AlbumTest, WebpCopiesAreOfferedAndGoWhenSwitchedOff) {
+// An album's WebP copies go with the album, and all of them when the program stops
+// making them.
+TEST_F(AlbumTest, WebpCopiesAreOfferedAndGoWhenSwitchedOffOrTheirAlbumGoes) {
     program.SetInt(K::PhotoWebSize, 320);
     program.SetInt(K::PhotoPngAsJpeg, 1);
     const struct {
+        const char* step;
         bool webp;
-        std::size_t webpFiles;      // a thumbnail, its double and a web copy for each of 5 photos
+        const char* albumRemoved;
+        std::size_t webpFiles;      // a thumbnail, its double and a web copy of each photo
         std::size_t offeredOnRome;  // two thumbnails and the cover of "Day 1"
-    } cases[] = {{true, 15, 3}, {false, 0, 0}};
+    } cases[] = {
+        {"WebP on", true, nullptr, 15, 3},
+        {"an album removed", true, "Zürich", 12, 3},
+        {"WebP off", false, nullptr, 0, 0},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.webp ? "WebP on" : "WebP off");
+        SCOPED_TRACE(c.step);
         program.SetInt(K::PhotoWebp, c.webp);
+        if (c.albumRemoved != nullptr) {
+            fs::remove_all(source + "/" + c.albumRemoved);
+        }
         ASSERT_EQ(Generate(), kRunFinished);
         EXPECT_EQ(FilesEndingIn(target, ".webp").size(), c.webpFiles);
         EXPECT_EQ(fs::exists(target + "/Trip to Rome/Web/Pebbles.png.jpg.webp"), c.webp);
