@@ -39,13 +39,15 @@ std::string SizeAttributes(int width, int height) {
 }
 
 // "%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   WIDTH=%d HEIGHT=%d BORDER=0 SRC=\"%s\">%s</A>\n";
-// photo pages add their attributes after SRC.
+// photo pages add their attributes after SRC, and opening (PictureOpening) before the IMG.
 void WriteLinkedImage(PageWriter& page, const std::string& href, const char* frame, int width,
-                      int height, const std::string& source, const std::string& attributes = {}) {
+                      int height, const std::string& source, const std::string& attributes = {},
+                      const std::string& opening = {}) {
     const std::string indent = page.Indent(0);
-    page.Format("%s<A HREF=\"%s\" TARGET=\"%s\"><IMG\n%s   %sBORDER=0 SRC=\"%s\"%s>%s</A>\n",
-                indent.c_str(), href.c_str(), frame, page.Indent(0).c_str(),
-                SizeAttributes(width, height).c_str(), source.c_str(), attributes.c_str(), "");
+    page.Format("%s<A HREF=\"%s\" TARGET=\"%s\">%s<IMG\n%s   %sBORDER=0 SRC=\"%s\"%s>%s</A>\n",
+                indent.c_str(), href.c_str(), frame, opening.c_str(), page.Indent(0).c_str(),
+                SizeAttributes(width, height).c_str(), source.c_str(), attributes.c_str(),
+                PictureClosing(opening).c_str());
 }
 
 // rel: what the link leads to, for scripts and browsers; null for a classic link.
@@ -83,6 +85,7 @@ void WritePicture(PageWriter& page, const Program& program,
     if (caption != nullptr && program.GetBool(ProgramKey::PagesForSharing)) {
         attributes += " FETCHPRIORITY=\"high\"";  // the page's largest picture, at once
     }
+    const std::string opening = ContentPictureOpening(record);
     if (program.GetBool(ProgramKey::ContentImageIsLink)) {
         std::string href;
         if (web) {
@@ -92,12 +95,12 @@ void WritePicture(PageWriter& page, const Program& program,
                 program.GetInt(ProgramKey::ContentImageIsLinkStyle) == 0 && i + 1 < records.size();
             href = UrlPath(toNext ? records[i + 1].contentPage : record.indexPage);
         }
-        WriteLinkedImage(page, href, "", width, height, image, attributes);
+        WriteLinkedImage(page, href, "", width, height, image, attributes, opening);
     } else {
         const std::string indent = page.Indent(0);
-        page.Format("%s<IMG %sBORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
+        page.Format("%s%s<IMG %sBORDER=0\n%s     SRC=\"%s\"%s>%s", indent.c_str(), opening.c_str(),
                     SizeAttributes(width, height).c_str(), page.Indent(0).c_str(), image.c_str(),
-                    attributes.c_str());
+                    attributes.c_str(), PictureClosing(opening).c_str());
         page.Write("\n");
     }
 }

@@ -33,6 +33,10 @@ void MarkDamaged(SourceRecord& record, const std::string& reason) {
     record.thumbnail2x.clear();
     record.webCopy.clear();
     record.phoneCopy.clear();
+    record.thumbnailSiblings = {};
+    record.thumbnail2xSiblings = {};
+    record.webSiblings = {};
+    record.phoneSiblings = {};
 }
 
 void WriteDamagedPicture(PageWriter& page, const SourceRecord& record, int box) {
@@ -66,12 +70,15 @@ int RemoveDamagedWebCopies(const Program& program, const std::vector<SourceRecor
     const std::string target = program.GetText(ProgramKey::TargetDir);
     Remover remover(target, window);
     for (const SourceRecord& record : records) {
-        const std::string web =
-            record.damage.empty() ? std::string() : WebCopyName(record.source, program);
+        const std::string web = record.damage.empty()
+                                    ? std::string()
+                                    : WebCopyName(record.source, program, record.transparent);
         if (web.empty()) {
             continue;
         }
-        for (const std::string& name : {web, PhoneCopyName(web)}) {
+        const std::string phone = PhoneCopyName(web);
+        for (const std::string& name : {web, WebpSibling(web), AvifSibling(web), phone,
+                                        WebpSibling(phone), AvifSibling(phone)}) {
             struct stat status;
             // Only a file of the name the run gives it: a link there is the user's.
             if (::lstat(JoinPath(target, name).c_str(), &status) == 0 && S_ISREG(status.st_mode)) {

@@ -134,6 +134,22 @@ bool CopySource(const std::string& source, const std::string& destination, Sourc
     return true;
 }
 
+PictureSiblings SiblingsOf(const PictureOutput& output) {
+    return {.webp = output.exists && output.webp, .avif = output.exists && output.avif};
+}
+
+// Which sources are PNGs that let the background through, each read once, from its
+// header, and only when opaque PNGs' copies are to be JPEG.
+std::vector<bool> TransparentSources(const Program& program, const FileList& list) {
+    std::vector<bool> transparent(list.size(), false);
+    if (program.GetBool(ProgramKey::PhotoPngAsJpeg)) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            transparent[i] = PathExtension(list[i]) == "PNG" && PngHasTransparency(list[i]);
+        }
+    }
+    return transparent;
+}
+
 // Waits for the pictures of every record, in order, and notes in each record what it got.
 void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
                      bool withThumbnails, ThumbnailQueue& queue,
@@ -154,11 +170,15 @@ void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
                                        "\": " + pictures.thumbnail.reason);
             continue;
         }
-        const std::string web = WebCopyName(record.source, program);
+        const std::string web = WebCopyName(record.source, program, record.transparent);
+        if (!record.thumbnail.empty()) {
+            record.thumbnailSiblings = SiblingsOf(pictures.thumbnailFile);
+        }
         if (pictures.web.exists) {
             record.webCopy = web;
             record.webWidth = pictures.web.width;
             record.webHeight = pictures.web.height;
+            record.webSiblings = SiblingsOf(pictures.web);
         } else if (!web.empty()) {
             PostStatusText(window, "No web copy of \"" + PathFileName(record.source) + "\"");
         }
@@ -166,9 +186,11 @@ void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
             record.phoneCopy = PhoneCopyName(web);
             record.phoneWidth = pictures.phone.width;
             record.phoneHeight = pictures.phone.height;
+            record.phoneSiblings = SiblingsOf(pictures.phone);
         }
         if (pictures.thumbnail2x.exists && !record.thumbnail.empty()) {
             record.thumbnail2x = Thumbnail2xName(record.thumbnail);
+            record.thumbnail2xSiblings = SiblingsOf(pictures.thumbnail2x);
         }
     }
 }
@@ -176,10 +198,23 @@ void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
 // The files of a record in the target: its page, pictures and copy, relative to the target.
 void AddOutputs(const SourceRecord& record, const std::string& target, bool copied,
                 std::vector<std::string>& outputs) {
-    for (const std::string* name : {&record.contentPage, &record.thumbnail, &record.thumbnail2x,
-                                    &record.webCopy, &record.phoneCopy}) {
-        if (!name->empty()) {
-            outputs.push_back(*name);
+    const std::pair<const std::string*, PictureSiblings> files[] = {
+        {&record.contentPage, {}},
+        {&record.thumbnail, record.thumbnailSiblings},
+        {&record.thumbnail2x, record.thumbnail2xSiblings},
+        {&record.webCopy, record.webSiblings},
+        {&record.phoneCopy, record.phoneSiblings},
+    };
+    for (const auto& [name, siblings] : files) {
+        if (name->empty()) {
+            continue;
+        }
+        outputs.push_back(*name);
+        if (siblings.webp) {
+            outputs.push_back(WebpSibling(*name));
+        }
+        if (siblings.avif) {
+            outputs.push_back(AvifSibling(*name));
         }
     }
     // Else the source lies outside the target, or nothing of it was published.
@@ -343,6 +378,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         std::any_of(list.begin(), list.end(), [&program](const std::string& source) {
             return MakesNewPictures(source, program);
         });
+    const std::vector<bool> transparent = TransparentSources(program, list);
     std::unique_ptr<ThumbnailQueue> thumbnails;
     if (indexThumbnails || newPictures) {
         // Pictures are made ahead from the sources themselves, so that the decoding keeps
@@ -352,8 +388,9 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         for (int i = 0; i < count; ++i) {
             SourceRecord planned;
             planned.source = list[static_cast<std::size_t>(i)];
+            planned.transparent = transparent[static_cast<std::size_t>(i)];
             if (thumbnailsOn) {
-                planned.thumbnail = ThumbnailName(planned.source, program);
+                planned.thumbnail = ThumbnailName(planned.source, program, planned.transparent);
             }
             ThumbnailQueue::Job job;
             if (newPictures ? PictureJob(planned, program, indexThumbnails, job)
@@ -366,6 +403,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         SourceRecord& record = records[static_cast<std::size_t>(i)];
         record.contentPage = pages[static_cast<std::size_t>(i)];
         record.source = list[static_cast<std::size_t>(i)];
+        record.transparent = transparent[static_cast<std::size_t>(i)];
         if (!facts.empty()) {
             record.facts = std::move(facts[static_cast<std::size_t>(i)]);
         }
@@ -411,7 +449,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         // A picture that cannot be measured is not one the run can vouch for: its index
         // entry is its name, as a file's without thumbnails.
         if (thumbnailsOn && measured) {
-            record.thumbnail = ThumbnailName(record.source, program);
+            record.thumbnail = ThumbnailName(record.source, program, record.transparent);
         }
         record.originalPublished = kind != SourceKind::Images || published;
     }

@@ -100,6 +100,8 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
         const std::string indent = page.Indent(0);
         const std::string source = UrlPath(picture.source);
         std::string attributes;
+        const std::string opening = ThumbnailPictureOpening(record, picture.source);
+        const std::string closing = PictureClosing(opening);
         if (photoMarkup) {
             const std::string caption = Caption(record);
             // Pages for sharing label a thumbnail with its caption or name, in the same link.
@@ -110,12 +112,14 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
                 BelowFirstScreen(shownAt >= 0 ? shownAt : position), labelled);
         }
         if (picture.width >= 0 && picture.height >= 0) {
-            page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
-                        picture.width, picture.height, page.Indent(0).c_str(), source.c_str(),
-                        attributes.c_str());
+            page.Format("%s%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>%s",
+                        indent.c_str(), opening.c_str(), picture.width, picture.height,
+                        page.Indent(0).c_str(), source.c_str(), attributes.c_str(),
+                        closing.c_str());
         } else {
-            page.Format("%s<IMG BORDER=0\n%s     SRC=\"%s\"%s>", indent.c_str(),
-                        page.Indent(0).c_str(), source.c_str(), attributes.c_str());
+            page.Format("%s%s<IMG BORDER=0\n%s     SRC=\"%s\"%s>%s", indent.c_str(),
+                        opening.c_str(), page.Indent(0).c_str(), source.c_str(), attributes.c_str(),
+                        closing.c_str());
         }
         if (program.GetBool(ProgramKey::IndexLabelThumbnails)) {
             // The page's FONT tag again, around the label alone.

@@ -69,12 +69,16 @@ void WriteNavigationCell(PageWriter& page, const std::string& target, const char
     page.Line(-2, "</TD>\n");
 }
 
-// What a cover gains on pages for sharing: its double beside it (in the sub-album's
-// "Thumbs/2x", when the sub-album made one), and lazy loading below the first screen.
+// A cover's double, in the sub-album's "Thumbs/2x".
+std::string Cover2x(const AlbumEntry& entry) {
+    return JoinPath(JoinPath(PathFolder(entry.cover), "2x"), PathFileName(entry.cover));
+}
+
+// What a cover gains on pages for sharing: its double beside it (when the sub-album made
+// one), and lazy loading below the first screen.
 std::string CoverAttributes(const std::string& target, const AlbumEntry& entry, bool below) {
     std::string attributes;
-    const std::string cover2x =
-        JoinPath(JoinPath(PathFolder(entry.cover), "2x"), PathFileName(entry.cover));
+    const std::string cover2x = Cover2x(entry);
     if (CheckRequiredFile(JoinPath(target, cover2x)).ok()) {
         attributes += " SRCSET=\"" + UrlPath(entry.cover) + " 1x, " + UrlPath(cover2x) + " 2x\"";
     }
@@ -84,23 +88,47 @@ std::string CoverAttributes(const std::string& target, const AlbumEntry& entry, 
     return attributes;
 }
 
+// PictureOpening of a cover: the sub-album's run made its WebP and AVIF copies when the
+// program asks for them, and they are there. withDouble: the IMG offers the double too.
+std::string CoverOpening(const Program& program, const std::string& target, const AlbumEntry& entry,
+                         bool withDouble) {
+    const auto siblings = [&](const std::string& picture) {
+        const std::string path = JoinPath(target, picture);
+        return PictureSiblings{.webp = program.GetBool(ProgramKey::PhotoWebp) &&
+                                       CheckRequiredFile(WebpSibling(path)).ok(),
+                               .avif = program.GetBool(ProgramKey::PhotoAvif) &&
+                                       CheckRequiredFile(AvifSibling(path)).ok()};
+    };
+    std::vector<OfferedPicture> offered = {{entry.cover, siblings(entry.cover), "1x"}};
+    if (withDouble && CheckRequiredFile(JoinPath(target, Cover2x(entry))).ok()) {
+        offered.push_back({Cover2x(entry), siblings(Cover2x(entry)), "2x"});
+    }
+    return PictureOpening(offered, "");
+}
+
 // A sub-album's entry: its cover, then its name and how many pictures it holds, linked
-// to its first index page. attributes: what the cover's IMG gains after ALT.
-void WriteAlbumCell(PageWriter& page, const AlbumEntry& entry, const std::string& attributes) {
+// to its first index page. attributes: what the cover's IMG gains after ALT; opening: what
+// comes before it (PictureOpening).
+void WriteAlbumCell(PageWriter& page, const AlbumEntry& entry, const std::string& attributes,
+                    const std::string& opening) {
     page.Line(2, "<TD ALIGN=CENTER VALIGN=MIDDLE>\n");
     page.Format("%s<A HREF=\"%s\">", page.Indent(0).c_str(),
                 UrlPath(entry.folder + "/INDEX000.HTM").c_str());
     const std::string name = HtmlText(entry.name);
     if (!entry.cover.empty()) {
         const std::string indent = page.Indent(0);
+        const std::string closing = PictureClosing(opening);
         if (entry.coverWidth > 0 && entry.coverHeight > 0) {
-            page.Format("%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"%s><BR>\n",
-                        indent.c_str(), entry.coverWidth, entry.coverHeight, indent.c_str(),
-                        UrlPath(entry.cover).c_str(), name.c_str(), attributes.c_str());
+            page.Format(
+                "%s%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"%s>%s<BR>\n",
+                indent.c_str(), opening.c_str(), entry.coverWidth, entry.coverHeight,
+                indent.c_str(), UrlPath(entry.cover).c_str(), name.c_str(), attributes.c_str(),
+                closing.c_str());
         } else {
-            page.Format("%s<IMG BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"%s><BR>\n", indent.c_str(),
-                        indent.c_str(), UrlPath(entry.cover).c_str(), name.c_str(),
-                        attributes.c_str());
+            page.Format("%s%s<IMG BORDER=0\n%s     SRC=\"%s\" ALT=\"%s\"%s>%s<BR>\n",
+                        indent.c_str(), opening.c_str(), indent.c_str(),
+                        UrlPath(entry.cover).c_str(), name.c_str(), attributes.c_str(),
+                        closing.c_str());
         }
     }
     const std::string& fontTag = page.fontTag();
@@ -265,7 +293,9 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
                 WriteAlbumCell(
                     page, entry,
                     sharing ? CoverAttributes(target, entry, entries.BelowFirstScreen(position))
-                            : std::string());
+                            : std::string(),
+                    entry.cover.empty() ? std::string()
+                                        : CoverOpening(program, target, entry, sharing));
             } else {
                 SourceRecord& record = records[static_cast<std::size_t>(position - albums)];
                 record.indexPage = name;

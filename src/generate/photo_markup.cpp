@@ -5,6 +5,7 @@
 
 #include "generate/page_words.h"
 #include "generate/web_names.h"
+#include "media/picture_set.h"
 #include "platform/format.h"
 #include "platform/paths.h"
 
@@ -23,6 +24,23 @@ std::string LocalTime(OleDate date, TimeForm form) {
     }
     return text;
 }
+
+// The SIZES of a content page's picture with a phone copy: the web copy's width at most.
+std::string WebCopySizes(const SourceRecord& record) {
+    return StringPrintf(" SIZES=\"(max-width: %dpx) 100vw, %dpx\"", record.webWidth,
+                        record.webWidth);
+}
+
+// The newer formats a picture may be offered in, in the order browsers are to try them.
+struct Format {
+    const char* type;
+    bool PictureSiblings::*has;
+    std::string (*sibling)(const std::string&);
+};
+constexpr Format kFormats[] = {
+    {"image/avif", &PictureSiblings::avif, AvifSibling},
+    {"image/webp", &PictureSiblings::webp, WebpSibling},
+};
 
 }  // namespace
 
@@ -51,12 +69,58 @@ std::string AltAttribute(const std::string& caption, const SourceRecord& record)
 std::string ContentImageAttributes(const SourceRecord& record, const std::string& caption) {
     std::string attributes;
     if (!record.phoneCopy.empty() && !record.webCopy.empty()) {
-        attributes += StringPrintf(
-            " SRCSET=\"%s %dw, %s %dw\" SIZES=\"(max-width: %dpx) 100vw, %dpx\"",
-            UrlPath(record.phoneCopy).c_str(), record.phoneWidth, UrlPath(record.webCopy).c_str(),
-            record.webWidth, record.webWidth, record.webWidth);
+        attributes +=
+            StringPrintf(" SRCSET=\"%s %dw, %s %dw\"", UrlPath(record.phoneCopy).c_str(),
+                         record.phoneWidth, UrlPath(record.webCopy).c_str(), record.webWidth) +
+            WebCopySizes(record);
     }
     return attributes + AltAttribute(caption, record);
+}
+
+std::string PictureOpening(const std::vector<OfferedPicture>& offered, const std::string& sizes) {
+    std::string sources;
+    for (const Format& format : kFormats) {
+        std::string srcset;
+        for (const OfferedPicture& picture : offered) {
+            if (!(picture.siblings.*format.has)) {
+                continue;
+            }
+            srcset += (srcset.empty() ? "" : ", ") + UrlPath(format.sibling(picture.path));
+            if (offered.size() > 1) {
+                srcset += " " + picture.descriptor;
+            }
+        }
+        if (!srcset.empty()) {
+            sources += std::string("<SOURCE TYPE=\"") + format.type + "\" SRCSET=\"" + srcset +
+                       "\"" + (offered.size() > 1 ? sizes : std::string()) + ">";
+        }
+    }
+    return sources.empty() ? sources : "<PICTURE>" + sources;
+}
+
+std::string PictureClosing(const std::string& opening) {
+    return opening.empty() ? std::string() : std::string("</PICTURE>");
+}
+
+std::string ContentPictureOpening(const SourceRecord& record) {
+    if (record.webCopy.empty()) {
+        return {};  // the original is shown, which has no copies
+    }
+    if (record.phoneCopy.empty()) {
+        return PictureOpening({{record.webCopy, record.webSiblings, ""}}, "");
+    }
+    return PictureOpening(
+        {{record.phoneCopy, record.phoneSiblings, StringPrintf("%dw", record.phoneWidth)},
+         {record.webCopy, record.webSiblings, StringPrintf("%dw", record.webWidth)}},
+        WebCopySizes(record));
+}
+
+std::string ThumbnailPictureOpening(const SourceRecord& record, const std::string& thumbnail) {
+    std::vector<OfferedPicture> offered = {{thumbnail, record.thumbnailSiblings, "1x"}};
+    if (!record.thumbnail2x.empty()) {
+        offered.push_back({record.thumbnail2x, record.thumbnail2xSiblings, "2x"});
+    }
+    return PictureOpening(offered, "");
 }
 
 std::string ThumbnailAttributes(const SourceRecord& record, const std::string& thumbnail,

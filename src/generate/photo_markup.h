@@ -7,6 +7,7 @@
 // of it, so its pages stay as they were.
 
 #include <string>
+#include <vector>
 
 #include "document/program.h"
 #include "generate/source_record.h"
@@ -37,6 +38,30 @@ std::string ContentImageAttributes(const SourceRecord& record, const std::string
 std::string ThumbnailAttributes(const SourceRecord& record, const std::string& thumbnail,
                                 const std::string& caption, bool belowFirstScreen,
                                 bool labelled = false);
+
+// One picture an IMG offers (its SRC, or one entry of its SRCSET) and its copies in the
+// newer formats. path is relative to the page, not yet URL-encoded; descriptor is its
+// SRCSET descriptor ("2x", "800w").
+struct OfferedPicture {
+    std::string path;
+    PictureSiblings siblings;
+    std::string descriptor;
+};
+
+// "<PICTURE>" and a SOURCE element for each format some of offered have, AVIF first and
+// then WebP, whose SRCSET mirrors the IMG's (offered in its order; sizes is the IMG's SIZES,
+// "" for none): what comes before the IMG. "" when none of offered has a copy, so that the
+// IMG stands alone as before.
+std::string PictureOpening(const std::vector<OfferedPicture>& offered, const std::string& sizes);
+
+// "</PICTURE>" after the IMG when opening is not "".
+std::string PictureClosing(const std::string& opening);
+
+// PictureOpening of a content page's picture: its web copies, when the record has any.
+std::string ContentPictureOpening(const SourceRecord& record);
+
+// PictureOpening of an index thumbnail (at thumbnail) and its double.
+std::string ThumbnailPictureOpening(const SourceRecord& record, const std::string& thumbnail);
 
 // How many entries of an index page a first screenful shows: the rows of thumbnails of
 // boxSize pixels that fit into a window 900 pixels high, across entries each (at least

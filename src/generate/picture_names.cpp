@@ -23,6 +23,11 @@ bool MakesThumbnail2x(const Program& program) {
            program.GetBool(ProgramKey::PagesForSharing);
 }
 
+bool MakesWebCopy(const std::string& source, const Program& program) {
+    return IsConvertedPicture(source) ||
+           (!IsGif(source) && program.GetInt(ProgramKey::PhotoWebSize) > 0);
+}
+
 }  // namespace
 
 bool IsConvertedPicture(const std::string& source) {
@@ -31,9 +36,14 @@ bool IsConvertedPicture(const std::string& source) {
            extension == "TIF" || extension == "TIFF";
 }
 
-std::string ThumbnailName(const std::string& source, const Program& program) {
+bool PngAsJpeg(const std::string& source, const Program& program, bool transparent) {
+    return !transparent && PathExtension(source) == "PNG" &&
+           program.GetBool(ProgramKey::PhotoPngAsJpeg);
+}
+
+std::string ThumbnailName(const std::string& source, const Program& program, bool transparent) {
     const std::string name = PathFileName(source);
-    if (IsConvertedPicture(source)) {
+    if (IsConvertedPicture(source) || PngAsJpeg(source, program, transparent)) {
         return kThumbnailPrefix + name + ".jpg";
     }
     if (GifThumbnailOfItsOwn(source, program)) {
@@ -42,14 +52,12 @@ std::string ThumbnailName(const std::string& source, const Program& program) {
     return kThumbnailPrefix + (IsGif(source) ? std::string(kGifPlaceholderName) : name);
 }
 
-std::string WebCopyName(const std::string& source, const Program& program) {
-    if (IsConvertedPicture(source)) {
-        return "Web/" + PathFileName(source) + ".jpg";
-    }
-    if (IsGif(source) || program.GetInt(ProgramKey::PhotoWebSize) <= 0) {
+std::string WebCopyName(const std::string& source, const Program& program, bool transparent) {
+    if (!MakesWebCopy(source, program)) {
         return {};
     }
-    return "Web/" + PathFileName(source);
+    const bool jpeg = IsConvertedPicture(source) || PngAsJpeg(source, program, transparent);
+    return "Web/" + PathFileName(source) + (jpeg ? ".jpg" : "");
 }
 
 std::string PhoneCopyName(const std::string& webCopy) {
@@ -63,7 +71,7 @@ std::string Thumbnail2xName(const std::string& thumbnail) {
 SourceCopy SourceCopyKind(const std::string& source, const Program& program) {
     const bool shownAsItIs =
         IsGif(source) ||
-        (WebCopyName(source, program).empty() &&
+        (!MakesWebCopy(source, program) &&
          (IsJpegExtension(PathExtension(source)) || PathExtension(source) == "PNG"));
     if (!program.GetBool(ProgramKey::PhotoPublishOriginals)) {
         return shownAsItIs ? SourceCopy::Clean : SourceCopy::None;
@@ -76,7 +84,8 @@ SourceCopy SourceCopyKind(const std::string& source, const Program& program) {
 
 bool MakesNewPictures(const std::string& source, const Program& program) {
     return MakesThumbnail2x(program) || IsConvertedPicture(source) ||
-           GifThumbnailOfItsOwn(source, program);
+           GifThumbnailOfItsOwn(source, program) || program.GetBool(ProgramKey::PhotoWebp) ||
+           program.GetBool(ProgramKey::PhotoAvif);
 }
 
 bool PictureJob(const SourceRecord& record, const Program& program, bool withThumbnail,
@@ -87,6 +96,8 @@ bool PictureJob(const SourceRecord& record, const Program& program, bool withThu
     job.source = record.source;
     job.boxSize = program.GetInt(ProgramKey::ThumbnailSize);
     job.smart = program.GetBool(ProgramKey::SmartThumbnailGeneration);
+    job.webp = program.GetBool(ProgramKey::PhotoWebp);
+    job.avif = program.GetBool(ProgramKey::PhotoAvif);
     if (withThumbnail && !record.thumbnail.empty() &&
         (!IsGif(record.source) || GifThumbnailOfItsOwn(record.source, program))) {
         job.thumbnail = JoinPath(target, record.thumbnail);
@@ -94,7 +105,7 @@ bool PictureJob(const SourceRecord& record, const Program& program, bool withThu
             job.thumbnail2x = JoinPath(target, Thumbnail2xName(record.thumbnail));
         }
     }
-    const std::string web = WebCopyName(record.source, program);
+    const std::string web = WebCopyName(record.source, program, record.transparent);
     if (!web.empty()) {
         job.webCopy = JoinPath(target, web);
         job.webSize = webSize;

@@ -13,13 +13,19 @@
 // JPEG web copy and a JPEG thumbnail.
 bool IsConvertedPicture(const std::string& source);
 
-// The thumbnail: "Thumbs/TN_NAME"; "Thumbs/TN_NAME.jpg" for converted pictures; for a GIF,
-// "Thumbs/TN_NAME.png" of its first frame with thumbnail type 3, else the placeholder's.
-std::string ThumbnailName(const std::string& source, const Program& program);
+// True for a PNG source whose copies are JPEG: the program makes opaque PNGs' so and
+// transparent is false (PNG sources only; see SourceRecord::transparent).
+bool PngAsJpeg(const std::string& source, const Program& program, bool transparent);
 
-// The web copy: "Web/NAME" for JPEG and PNG sources, "Web/NAME.jpg" for converted ones,
-// "" for GIF pictures (the page shows the GIF itself) and when the program makes none.
-std::string WebCopyName(const std::string& source, const Program& program);
+// The thumbnail: "Thumbs/TN_NAME"; "Thumbs/TN_NAME.jpg" for converted pictures and PNGs
+// made JPEG; for a GIF, "Thumbs/TN_NAME.png" of its first frame with thumbnail type 3, else
+// the placeholder's.
+std::string ThumbnailName(const std::string& source, const Program& program, bool transparent);
+
+// The web copy: "Web/NAME" for JPEG and PNG sources, "Web/NAME.jpg" for converted ones and
+// PNGs made JPEG, "" for GIF pictures (the page shows the GIF itself) and when the program
+// makes none.
+std::string WebCopyName(const std::string& source, const Program& program, bool transparent);
 
 // The phone copy beside a web copy: "Web/Small/NAME" for "Web/NAME".
 std::string PhoneCopyName(const std::string& webCopy);
@@ -36,13 +42,14 @@ enum class SourceCopy { None, AsTaken, Clean, WithoutPlace };
 SourceCopy SourceCopyKind(const std::string& source, const Program& program);
 
 // True when the run makes pictures beyond the classic thumbnails for this source: web
-// size or pages for sharing on, a converted picture, or a GIF with a thumbnail of its own.
+// size, pages for sharing, WebP or AVIF copies on, a converted picture, or a GIF with a
+// thumbnail of its own.
 bool MakesNewPictures(const std::string& source, const Program& program);
 
 // The job that makes every picture of the record: its thumbnail (when withThumbnail and the
 // record has one) and, with web-size pictures, its double, the web and the phone copy
-// (pages for sharing: the double too).
-// False when there is nothing to make. A program that uses none of the photo keys gets
+// (pages for sharing: the double too), each with the WebP and AVIF copies the program asks
+// for. False when there is nothing to make. A program that uses none of the photo keys gets
 // exactly the classic thumbnail job.
 bool PictureJob(const SourceRecord& record, const Program& program, bool withThumbnail,
                 ThumbnailQueue::Job& job);

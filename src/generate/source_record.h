@@ -7,6 +7,13 @@
 
 #include "platform/photo_facts.h"
 
+// Which copies of one picture of the site lie beside it in the newer formats, named by
+// WebpSibling and AvifSibling (media/picture_set.h).
+struct PictureSiblings {
+    bool webp = false;
+    bool avif = false;
+};
+
 class SourceRecord {
   public:
     virtual ~SourceRecord() = default;
@@ -20,13 +27,18 @@ class SourceRecord {
     std::string indexPage;    // the index page that shows this entry
 
     // With web-size pictures on; empty and 0 otherwise. Paths relative to the target.
-    std::string webCopy;            // the picture the content page shows: "Web/NAME"
-    int webWidth = 0;               // its pixels
-    int webHeight = 0;              // likewise
-    std::string phoneCopy;          // a smaller web copy for phones, when the web copy is large
-    int phoneWidth = 0;             // its pixels
-    int phoneHeight = 0;            // likewise
-    std::string thumbnail2x;        // the thumbnail at twice its size, for sharp screens
+    std::string webCopy;      // the picture the content page shows: "Web/NAME"
+    int webWidth = 0;         // its pixels
+    int webHeight = 0;        // likewise
+    std::string phoneCopy;    // a smaller web copy for phones, when the web copy is large
+    int phoneWidth = 0;       // its pixels
+    int phoneHeight = 0;      // likewise
+    std::string thumbnail2x;  // the thumbnail at twice its size, for sharp screens
+    // With WebP or AVIF copies on: which of the pictures above have them.
+    PictureSiblings thumbnailSiblings;
+    PictureSiblings thumbnail2xSiblings;
+    PictureSiblings webSiblings;
+    PictureSiblings phoneSiblings;
     bool originalPublished = true;  // the source was copied into the target
     // Why the picture cannot be shown ("it is not a valid JPG file"): nothing of it is then
     // published and its pages show the placeholder instead. Empty for a sound picture.

@@ -9,6 +9,7 @@
 #include "generate/html_files.h"
 #include "generate/output_removal.h"
 #include "generate/product.h"
+#include "media/picture_set.h"
 #include "platform/paths.h"
 #include "platform/source_scan.h"
 #include "work/worker_messages.h"
@@ -29,12 +30,18 @@ bool IsLink(const std::string& path) {
     return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
+// The picture a WebP or AVIF copy stands beside ("a.jpg" for "a.jpg.webp"), else name.
+std::string SiblingBase(const std::string& name) {
+    const bool sibling = name.size() > 5 && (name.ends_with(".webp") || name.ends_with(".avif"));
+    return sibling ? name.substr(0, name.size() - 5) : name;
+}
+
 // Removes the pictures in folder (relative to the target) whose names are not in names,
 // and only those beside a thumbnail of theirs: "Thumbs" held prefix + the picture's name
 // before anything was removed, the mark of a former source ("Web" is an everyday folder
 // name, and a picture of the user's own there, or in "Thumbs/2x", has none). Only JPEG and
-// PNG files count: those are all the run writes there. A linked folder is left alone, as a
-// linked "Thumbs" is.
+// PNG files and their WebP and AVIF copies count: those are all the run writes there. A
+// linked folder is left alone, as a linked "Thumbs" is.
 void RemoveStalePictures(const std::string& target, const char* folder,
                          const std::set<std::string>& names,
                          const std::set<std::string>& thumbnails, const char* prefix,
@@ -46,10 +53,11 @@ void RemoveStalePictures(const std::string& target, const char* folder,
         return;
     }
     for (const std::string& name : FileNames(target, folder, window)) {
-        const std::string extension = PathExtension(name);
+        const std::string base = SiblingBase(name);
+        const std::string extension = PathExtension(base);
         const bool picture =
             extension == "JPG" || extension == "JPEG" || extension == "JPE" || extension == "PNG";
-        if (picture && names.count(name) == 0 && thumbnails.contains(prefix + name)) {
+        if (picture && names.count(name) == 0 && thumbnails.contains(prefix + base)) {
             remover.Remove(JoinPath(folder, name));
         }
     }
@@ -72,6 +80,18 @@ void RemoveWithheldOriginals(const std::string& target, const std::vector<Source
             copy.st_size == source.st_size && copy.st_mtim.tv_sec == source.st_mtim.tv_sec) {
             remover.Remove(name);
         }
+    }
+}
+
+// Adds to names the file names of picture's WebP and AVIF copies that the run made.
+void AddSiblings(const std::string& picture, const PictureSiblings& siblings,
+                 std::set<std::string>& names) {
+    const std::string name = PathFileName(picture);
+    if (!picture.empty() && siblings.webp) {
+        names.insert(WebpSibling(name));
+    }
+    if (!picture.empty() && siblings.avif) {
+        names.insert(AvifSibling(name));
     }
 }
 
@@ -111,14 +131,29 @@ int RemoveStaleOutput(const std::string& target, const std::vector<SourceRecord>
             continue;  // nothing made of a damaged picture stays in the site
         }
         const std::string name = PathFileName(record.source);
+        // A PNG's pictures are PNG or JPEG by the program and the picture: the other
+        // kind is a former run's.
+        const bool png = PathExtension(name) == "PNG";
+        const bool nowJpeg = png && (PathExtension(record.thumbnail) == "JPG" ||
+                                     PathExtension(record.webCopy) == "JPG");
+        const bool nowPng = png && (PathFileName(record.thumbnail) == kThumbnailPrefix + name ||
+                                    PathFileName(record.webCopy) == name);
         for (const std::string& kept : {name, name + ".jpg", name + ".png"}) {
+            if ((nowJpeg && kept == name) || (nowPng && kept == name + ".jpg")) {
+                continue;
+            }
             thumbnailNames.insert(kThumbnailPrefix + kept);
+            if (kept != name + ".png") {
+                copyNames.insert(kept);
+            }
         }
         if (PathExtension(name) == "GIF") {
             thumbnailNames.insert(kThumbnailPrefix + std::string(kGifPlaceholderName));
         }
-        copyNames.insert(name);
-        copyNames.insert(name + ".jpg");
+        AddSiblings(record.thumbnail, record.thumbnailSiblings, thumbnailNames);
+        AddSiblings(record.thumbnail2x, record.thumbnail2xSiblings, thumbnailNames);
+        AddSiblings(record.webCopy, record.webSiblings, copyNames);
+        AddSiblings(record.phoneCopy, record.phoneSiblings, copyNames);
     }
     // Taken before anything goes, so that the order of the removals decides nothing.
     const std::vector<std::string> thumbnailsThere = FileNames(target, kThumbnailFolder, window);

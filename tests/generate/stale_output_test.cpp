@@ -101,6 +101,66 @@ TEST_F(StaleOutput, NothingIsRemovedBehindALinkedThumbsFolder) {
     EXPECT_EQ(summary.filesRemoved, 0);
 }
 
+// WebP and AVIF copies stay while the run makes them and go with them; a PNG's pictures
+// of the kind it no longer gets go.
+TEST(StaleSiblings, CopiesInNewerFormatsAndPngsRenamedJpeg) {
+    const std::vector<std::string> there = {
+        "Thumbs/TN_a.jpg",    "Thumbs/TN_a.jpg.webp",    "Thumbs/TN_a.jpg.avif",
+        "Thumbs/2x/TN_a.jpg", "Thumbs/2x/TN_a.jpg.webp", "Web/a.jpg",
+        "Web/a.jpg.webp",     "Web/Small/a.jpg",         "Web/Small/a.jpg.webp",
+        "Thumbs/TN_b.png",    "Thumbs/TN_b.png.jpg",     "Thumbs/TN_b.png.jpg.webp",
+        "Web/b.png",          "Web/b.png.jpg",           "Web/b.png.jpg.webp",
+        "Web/mine.jpg.webp",  // the user's: no thumbnail of its name
+    };
+    const PictureSiblings none;
+    const PictureSiblings webp{.webp = true};
+    const struct Case {
+        const char* what;
+        PictureSiblings siblings;
+        bool pngAsJpeg;
+        std::vector<std::string> removed;
+    } cases[] = {
+        {"WebP on",
+         webp,
+         true,
+         {"\"Thumbs/TN_a.jpg.avif\"", "\"Thumbs/TN_b.png\"", "\"Web/b.png\""}},
+        {"WebP off",
+         none,
+         true,
+         {"\"Thumbs/2x/TN_a.jpg.webp\"", "\"Thumbs/TN_a.jpg.avif\"", "\"Thumbs/TN_a.jpg.webp\"",
+          "\"Thumbs/TN_b.png\"", "\"Thumbs/TN_b.png.jpg.webp\"", "\"Web/Small/a.jpg.webp\"",
+          "\"Web/a.jpg.webp\"", "\"Web/b.png\"", "\"Web/b.png.jpg.webp\""}},
+        {"PNG stays PNG",
+         webp,
+         false,
+         {"\"Thumbs/TN_a.jpg.avif\"", "\"Thumbs/TN_b.png.jpg\"", "\"Thumbs/TN_b.png.jpg.webp\"",
+          "\"Web/b.png.jpg\"", "\"Web/b.png.jpg.webp\""}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string target = dir / "site";
+        for (const std::string& name : there) {
+            WriteFileBytes(target + "/" + name, "picture");
+        }
+        SourceRecord a;
+        a.source = target + "/a.jpg";
+        a.thumbnail = "Thumbs/TN_a.jpg";
+        a.thumbnail2x = "Thumbs/2x/TN_a.jpg";
+        a.webCopy = "Web/a.jpg";
+        a.phoneCopy = "Web/Small/a.jpg";
+        a.thumbnailSiblings = a.thumbnail2xSiblings = a.webSiblings = a.phoneSiblings = c.siblings;
+        SourceRecord b;
+        b.source = target + "/b.png";
+        b.thumbnail = c.pngAsJpeg ? "Thumbs/TN_b.png.jpg" : "Thumbs/TN_b.png";
+        b.webCopy = c.pngAsJpeg ? "Web/b.png.jpg" : "Web/b.png";
+        b.thumbnailSiblings = b.webSiblings = c.pngAsJpeg ? c.siblings : none;
+        const auto receiver = std::make_shared<RecordingReceiver>();
+        RemoveStaleOutput(target, {a, b}, GenerationSummary{}, receiver);
+        EXPECT_EQ(Removed(*receiver), c.removed) << c.what;
+        EXPECT_TRUE(fs::exists(target + "/Web/mine.jpg.webp")) << c.what;
+    }
+}
+
 TEST_F(StaleOutput, AStoppedOrFailedRunRemovesNothing) {
     ASSERT_EQ(Generate(), kRunFinished);
     fs::remove(source + "/Fjord.jpg");
