@@ -4,8 +4,8 @@
 usage: ssim.py REFERENCE PICTURE...   prints one SSIM a line, in the order given
 
 Luminance is Y = 0.2125 R + 0.7154 G + 0.0721 B of the 8-bit sRGB values
-(skimage.color.rgb2gray); transparency is laid over white first, as a browser shows a
-page. SSIM with the Gaussian window of its authors (sigma 1.5, population covariance).
+(skimage.color.rgb2gray); 16-bit pictures are brought to 8-bit values; transparency is
+laid over white first, as a browser shows a page. SSIM with the Gaussian window of its authors (sigma 1.5, population covariance).
 A picture whose size differs from the reference's gets 0.
 """
 import sys
@@ -16,7 +16,10 @@ from skimage.metrics import structural_similarity
 
 
 def luminance(path):
-    pixels = io.imread(path).astype(numpy.float64)
+    read = io.imread(path)
+    pixels = read.astype(numpy.float64)
+    if read.dtype == numpy.uint16:
+        pixels /= 257.0
     if pixels.ndim == 2:
         return pixels
     if pixels.shape[2] in (2, 4):

@@ -30,7 +30,7 @@
 #include "media/pixel_budget.h"
 #include "work/stop_flag.h"
 
-inline constexpr std::size_t kPixelBudgetBytes = 64 << 20;
+inline constexpr std::size_t kPixelBudgetBytes = 104 << 20;
 
 class ThumbnailQueue {
   public:

@@ -122,12 +122,14 @@ struct Output {
     PictureOutput* result = nullptr;
 };
 
-// The fewest eighths of its size (1 to 8) a JPEG can be decoded at and still have at
-// least width by height stored pixels: the resampler then only ever reduces.
+// The eighths of its size (1 to 8) a JPEG is decoded at for an output of width by height:
+// the fewest that keep twice the output's pixels along each side, or the whole picture
+// when it has fewer. libjpeg's scaling in the frequency domain folds fine detail back as
+// it gets near the output's size; from twice that, the Lanczos filter does the reduction.
 int JpegEighthsAtLeast(const JpegHeader& header, int width, int height) {
     const bool sideways = header.orientation >= 5;
-    const long long storedWidth = sideways ? height : width;
-    const long long storedHeight = sideways ? width : height;
+    const long long storedWidth = 2LL * (sideways ? height : width);
+    const long long storedHeight = 2LL * (sideways ? width : height);
     for (int eighths = 1; eighths < 8; ++eighths) {
         if (header.width * eighths / 8 >= storedWidth &&
             header.height * eighths / 8 >= storedHeight) {
@@ -137,11 +139,12 @@ int JpegEighthsAtLeast(const JpegHeader& header, int width, int height) {
     return 8;
 }
 
-// About the most bytes of pixels the decode for the largest output holds at once: for
-// libjpeg the scaled decode, and the rows scaled from it twice over (as scanned and turned
-// for the column pass), 3 bytes a pixel; for libvips, which shrinks PNGs and JPEGs while it
-// reads them, a few copies of the output with alpha, and for the formats its decoders
-// give whole (HEIF, GIF, WebP, TIFF) the whole source besides.
+// About the most bytes of pixels the decode for the largest output holds at once, as
+// measured: for libjpeg the scaled decode and the rows scaled from it twice over (as
+// scanned and turned for the column pass), 3 bytes a pixel; for libvips, which scales as
+// it reads, the source rows behind some 256 output rows at 8 bytes a pixel (premultiplied
+// by their alpha) and a few copies of the output, and for the formats its decoders give
+// whole (HEIF, GIF, WebP, TIFF) the whole source at some 6 bytes a pixel besides.
 std::size_t PeakDecodeBytes(const std::string& source, const SourceFacts& facts,
                             const Output& largest) {
     const auto bytes = [](long long width, long long height, long long perPixel) {
@@ -154,10 +157,12 @@ std::size_t PeakDecodeBytes(const std::string& source, const SourceFacts& facts,
         const long long rows = facts.header.orientation >= 5 ? largest.width : largest.height;
         return bytes(width, height, 3) + 2 * bytes(width, rows, 3);
     }
-    std::size_t peak = 3 * bytes(largest.width, largest.height, 4);
+    const long long rows =
+        std::min<long long>(facts.height, 256LL * facts.height / std::max(1, largest.height));
+    std::size_t peak = 3 * bytes(largest.width, largest.height, 4) + bytes(facts.width, rows, 8);
     const std::string extension = PathExtension(source);
     if (!IsJpegExtension(extension) && extension != "PNG") {
-        peak += bytes(facts.width, facts.height, 4);
+        peak += bytes(facts.width, facts.height, 6);
     }
     return peak;
 }
