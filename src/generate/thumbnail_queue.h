@@ -14,9 +14,9 @@
 //
 // Memory: the decoded pixels of the pictures in flight are bounded by kPixelBudgetBytes
 // (a picture that needs more is made alone), and large buffers go back to the system when
-// freed. With the libvips module and the pages, a run stays under 150 MB whatever the
-// pictures, but for one that a decoder can only give whole at more than the budget (a
-// HEIF of 24 megapixels holds some 110 MB while it decodes).
+// freed, so a run of two jobs on 24-megapixel JPEGs and PNGs stays near 110 MB. A picture
+// that its decoder can only give whole is the exception: a HEIF of 24 megapixels alone
+// takes a run to some 180 MB.
 
 #include <condition_variable>
 #include <cstddef>
