@@ -1,10 +1,17 @@
 #include "generate/thumbnail_queue.h"
 
+#include <malloc.h>
+
 #include <exception>
 #include <utility>
 
 ThumbnailQueue::ThumbnailQueue(int threads, const StopFlag* stop)
-    : next(entries.end()), stop(stop) {
+    : next(entries.end()), stop(stop), budget(kPixelBudgetBytes) {
+    // glibc raises its threshold for mapping a block of its own after such a block is
+    // freed, up to 32 MB; decoded pictures below that would then come from the heaps of
+    // the threads and stay with the process after they are freed. A fixed threshold keeps
+    // every picture buffer mapped alone and given back whole.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     const int size = PoolSize(threads);
     for (int i = 0; i < size; ++i) {
         pool.emplace_back([this] { Work(); });
@@ -100,6 +107,7 @@ void ThumbnailQueue::Work() {
 
 void ThumbnailQueue::Run(Entry& entry) {
     try {
+        entry.job.budget = &budget;
         entry.pictures = MakePictureSet(entry.job);
     } catch (const std::exception& exception) {
         // The imaging adapter reports nothing; a failure leaves no thumbnail, as a

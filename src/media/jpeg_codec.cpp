@@ -76,11 +76,12 @@ bool Guarded(ErrorTrap& trap, Step&& step) {
     return true;
 }
 
-bool Decompress(jpeg_decompress_struct& info, ErrorTrap& trap, const unsigned char* data,
-                std::size_t size, int numerator, int denominator, long long maxPixels,
-                Raster& raster) {
+// Decodes from the source that setSource (a function of the decompressor) gives it.
+template <typename SetSource>
+bool Decompress(jpeg_decompress_struct& info, ErrorTrap& trap, SetSource&& setSource, int numerator,
+                int denominator, long long maxPixels, Raster& raster) {
     if (!Guarded(trap, [&] {
-            jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+            setSource(info);
             jpeg_read_header(&info, TRUE);
         })) {
         return false;
@@ -198,6 +199,12 @@ bool ReadThrough(jpeg_decompress_struct& info, ErrorTrap& trap) {
         }
         jpeg_finish_decompress(&info);
     });
+}
+
+auto MemorySource(const unsigned char* data, std::size_t size) {
+    return [data, size](jpeg_decompress_struct& info) {
+        jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    };
 }
 
 constexpr int kExifMarker = JPEG_APP0 + 1;  // EXIF and XMP
@@ -335,7 +342,7 @@ JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int
         return JpegDecodeResult::NotDecoded;
     }
     return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
-        return Decompress(info, trap, data, size, 1, shrink, maxPixels, raster);
+        return Decompress(info, trap, MemorySource(data, size), 1, shrink, maxPixels, raster);
     });
 }
 
@@ -345,7 +352,25 @@ JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t 
         return JpegDecodeResult::NotDecoded;
     }
     return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
-        return Decompress(info, trap, data, size, eighths, 8, maxPixels, raster);
+        return Decompress(info, trap, MemorySource(data, size), eighths, 8, maxPixels, raster);
+    });
+}
+
+JpegDecodeResult DecodeJpegFileInEighths(const std::string& path, int eighths, long long maxPixels,
+                                         Raster& raster) {
+    if (eighths < 1 || eighths > 8) {
+        return JpegDecodeResult::NotDecoded;
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rbe"),
+                                                               std::fclose);
+    if (!file) {
+        return JpegDecodeResult::NotDecoded;
+    }
+    return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+        return Decompress(
+            info, trap,
+            [&](jpeg_decompress_struct& decoder) { jpeg_stdio_src(&decoder, file.get()); }, eighths,
+            8, maxPixels, raster);
     });
 }
 

@@ -36,6 +36,10 @@ JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int
 JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t size, int eighths,
                                          long long maxPixels, Raster& raster);
 
+// DecodeJpegDataInEighths from a file, read as the decoder goes rather than held whole.
+JpegDecodeResult DecodeJpegFileInEighths(const std::string& path, int eighths, long long maxPixels,
+                                         Raster& raster);
+
 // Reads JPEG data, or a JPEG file, through as a decoder would, at the least cost (1/8
 // scale, in whatever colour space libjpeg reads it, keeping nothing), for a decoder that
 // cannot say what it met: Decoded, Damaged or Refused as DecodeJpegData says them, and

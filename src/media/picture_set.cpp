@@ -35,9 +35,6 @@ int AvifQuality(int jpegQuality) {
     return std::clamp(65 + (jpegQuality - 82) * 10 / 7, 1, 100);
 }
 
-// Sources up to this size are read whole and decoded by libjpeg from memory.
-constexpr std::size_t kMaxHeldBytes = 64 << 20;
-
 bool IsJpegName(const std::string& path) {
     return IsJpegExtension(PathExtension(path));
 }
@@ -141,12 +138,14 @@ struct Output {
     bool sourceBytesIfSmaller = false;
 };
 
-// The fewest eighths of its size (1 to 8) a JPEG can be decoded at and still have at
-// least width by height stored pixels: the resampler then only ever reduces.
+// The eighths of its size (1 to 8) a JPEG is decoded at for an output of width by height:
+// the fewest that keep twice the output's pixels along each side, or the whole picture
+// when it has fewer. libjpeg's scaling in the frequency domain folds fine detail back as
+// it gets near the output's size; from twice that, the Lanczos filter does the reduction.
 int JpegEighthsAtLeast(const JpegHeader& header, int width, int height) {
     const bool sideways = header.orientation >= 5;
-    const long long storedWidth = sideways ? height : width;
-    const long long storedHeight = sideways ? width : height;
+    const long long storedWidth = 2LL * (sideways ? height : width);
+    const long long storedHeight = 2LL * (sideways ? width : height);
     for (int eighths = 1; eighths < 8; ++eighths) {
         if (header.width * eighths / 8 >= storedWidth &&
             header.height * eighths / 8 >= storedHeight) {
@@ -156,29 +155,56 @@ int JpegEighthsAtLeast(const JpegHeader& header, int width, int height) {
     return 8;
 }
 
+// About the most bytes of pixels the decode for the largest output holds at once, as
+// measured: for libjpeg the scaled decode and the rows scaled from it twice over (as
+// scanned and turned for the column pass), 3 bytes a pixel; for libvips, which scales as
+// it reads, the source rows behind some 256 output rows at 8 bytes a pixel (premultiplied
+// by their alpha) and a few copies of the output, and for the formats its decoders give
+// whole (HEIF, GIF, WebP, TIFF) the whole source at some 6 bytes a pixel besides.
+std::size_t PeakDecodeBytes(const std::string& source, const SourceFacts& facts,
+                            const Output& largest) {
+    const auto bytes = [](long long width, long long height, long long perPixel) {
+        return static_cast<std::size_t>(width * height * perPixel);
+    };
+    if (facts.jpegHeader && facts.header.plain) {
+        const int eighths = JpegEighthsAtLeast(facts.header, largest.width, largest.height);
+        const long long width = static_cast<long long>(facts.header.width) * eighths / 8;
+        const long long height = static_cast<long long>(facts.header.height) * eighths / 8;
+        const long long rows = facts.header.orientation >= 5 ? largest.width : largest.height;
+        return bytes(width, height, 3) + 2 * bytes(width, rows, 3);
+    }
+    const long long rows =
+        std::min<long long>(facts.height, 256LL * facts.height / std::max(1, largest.height));
+    std::size_t peak = 3 * bytes(largest.width, largest.height, 4) + bytes(facts.width, rows, 8);
+    const std::string extension = PathExtension(source);
+    if (!IsJpegExtension(extension) && extension != "PNG") {
+        peak += bytes(facts.width, facts.height, 6);
+    }
+    return peak;
+}
+
 // The source decoded once by libjpeg at the largest output's size, upright and in sRGB. Empty when
 // libjpeg cannot take it; refused is set for data cut short.
 Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, const Output& largest,
                          bool& damaged, bool& refused) {
     Pixels pixels;
-    std::string bytes;
-    if (!facts.jpegHeader || !facts.header.plain ||
-        !ReadFileBytes(source, kMaxHeldBytes, bytes).ok()) {
+    if (!facts.jpegHeader || !facts.header.plain) {
         return pixels;
     }
     Raster decoded;
-    const JpegDecodeResult result = DecodeJpegDataInEighths(
-        reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-        JpegEighthsAtLeast(facts.header, largest.width, largest.height), kMaxDecodePixels, decoded);
+    const JpegDecodeResult result = DecodeJpegFileInEighths(
+        source, JpegEighthsAtLeast(facts.header, largest.width, largest.height), kMaxDecodePixels,
+        decoded);
     refused = result == JpegDecodeResult::Refused;
     if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
         return pixels;
     }
     damaged = result == JpegDecodeResult::Damaged;
     const bool sideways = facts.header.orientation >= 5;
-    pixels.raster = TurnRaster(ResizeRaster(decoded, sideways ? largest.height : largest.width,
-                                            sideways ? largest.width : largest.height),
-                               facts.header.orientation);
+    Raster resized = ResizeRaster(decoded, sideways ? largest.height : largest.width,
+                                  sideways ? largest.width : largest.height);
+    decoded = Raster();
+    pixels.raster = TurnRaster(std::move(resized), facts.header.orientation);
     if (!facts.header.iccProfile.empty()) {
         ConvertToSrgb(pixels.raster, facts.header.iccProfile);
     }
@@ -436,6 +462,11 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
         return static_cast<long long>(a.width) * a.height >
                static_cast<long long>(b.width) * b.height;
     });
+    // Held until the last output is written.
+    const PixelBudget::Share share =
+        request.budget != nullptr
+            ? request.budget->Take(PeakDecodeBytes(request.source, facts, outputs.front()))
+            : PixelBudget::Share();
     bool damaged = false;
     Pixels pixels = DecodeOnce(request.source, facts, outputs.front(), damaged);
     set.decodes = 1;

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "media/pixel_budget.h"
 #include "media/thumbnails.h"
 
 // Phone copies: made when the web copy's longest side exceeds kPhoneCopyAbove, with
@@ -33,6 +34,8 @@ struct PictureSetRequest {
     // WebpSibling (AvifSibling); transparency is kept in them.
     bool webp = false;
     bool avif = false;
+    // When given (it must outlive the call), the decode waits for its share of it.
+    PixelBudget* budget = nullptr;
 };
 
 inline std::string WebpSibling(const std::string& path) {

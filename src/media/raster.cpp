@@ -171,8 +171,13 @@ Raster ResizeRaster(const Raster& raster, int width, int height) {
         return rows;
     }
     // Columns the same way, turned into rows and back, which costs less than filtering
-    // along each row pixel by pixel.
-    return Transpose(ResizeRows(Transpose(rows), width));
+    // along each row pixel by pixel. Each step's input goes as soon as it is used, so that
+    // no more than two of them are held at once.
+    Raster columns = Transpose(rows);
+    rows = Raster();
+    Raster resized = ResizeRows(columns, width);
+    columns = Raster();
+    return Transpose(resized);
 }
 
 Raster TurnRaster(Raster raster, int orientation) {

@@ -93,7 +93,16 @@ VImage ResizeExactly(VImage image, int width, int height) {
     const bool alpha = image.has_alpha();
     const VipsBandFormat format = image.format();
     const double maxAlpha = MaxAlpha(image);
-    if (alpha) {
+    // 8-bit colour times 8-bit alpha fits 16 bits exactly: half the memory of the floats
+    // libvips premultiplies into, which the resize holds for many rows of a large picture.
+    const bool narrow = alpha && format == VIPS_FORMAT_UCHAR;
+    if (narrow) {
+        const int colours = image.bands() - 1;
+        const VImage opacity = image.extract_band(colours);
+        image = (image.extract_band(0, VImage::option()->set("n", colours)) * opacity)
+                    .cast(VIPS_FORMAT_USHORT)
+                    .bandjoin(opacity.cast(VIPS_FORMAT_USHORT));
+    } else if (alpha) {
         image = image.premultiply(VImage::option()->set("max_alpha", maxAlpha));
     }
     const double hscale = static_cast<double>(width) / image.width();
@@ -102,7 +111,14 @@ VImage ResizeExactly(VImage image, int width, int height) {
     // comes first. Smaller box shrinks cost more than they save on the small pictures the
     // scaled JPEG decode leaves.
     image = image.resize(hscale, VImage::option()->set("vscale", vscale)->set("gap", 4.0));
-    if (alpha) {
+    if (narrow) {
+        const int colours = image.bands() - 1;
+        const VImage opacity = image.extract_band(colours);
+        // Rounded to the nearest; where nothing shows, the division gives 0.
+        image = (image.extract_band(0, VImage::option()->set("n", colours)) / opacity + 0.5)
+                    .cast(VIPS_FORMAT_UCHAR)
+                    .bandjoin(opacity.cast(VIPS_FORMAT_UCHAR));
+    } else if (alpha) {
         image = image.unpremultiply(VImage::option()->set("max_alpha", maxAlpha)).cast(format);
     }
     return ExactSize(image, width, height);
@@ -184,6 +200,27 @@ std::string WebpWithoutMetadata(const std::string& webp) {
         kept[4 + i] = static_cast<char>((riffSize >> (8 * i)) & 0xFF);
     }
     return kept;
+}
+
+// An upright picture other than a JPEG read in one pass and scaled by one Lanczos resize
+// as it streams: sharper than the thumbnail operation's box shrink, and for a PNG it holds
+// a few rows rather than the whole picture. Null for a JPEG (its DCT scaling is cheaper)
+// and for a picture to be turned, which the thumbnail operation does. Throws on failure.
+std::unique_ptr<VipsPicture> LoadWholeFitted(const std::string& path, int width, int height) {
+    VImage image =
+        VImage::new_from_file(path.c_str(), VImage::option()
+                                                ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                                ->set("fail_on", VIPS_FAIL_ON_TRUNCATED));
+    const char* loader =
+        image.get_typeof("vips-loader") != 0 ? image.get_string("vips-loader") : "";
+    if (std::string(loader).starts_with("jpeg") || OrientationOf(image) != 1) {
+        return nullptr;
+    }
+    if (image.get_typeof(VIPS_META_ICC_NAME) != 0) {
+        image = image.icc_transform("srgb", VImage::option()->set("embedded", true));
+    }
+    return std::make_unique<LibvipsPicture>(
+        ResizeExactly(EightBit(image), width, height).copy_memory());
 }
 
 class Libvips final : public VipsPictures {
@@ -305,10 +342,13 @@ class Libvips final : public VipsPictures {
     std::unique_ptr<VipsPicture> LoadFitted(const std::string& path, int width,
                                             int height) const override {
         std::unique_ptr<VipsPicture> loaded;
+        if (Attempt([&] { loaded = LoadWholeFitted(path, width, height); }) && loaded) {
+            return loaded;
+        }
         Attempt([&] {
             // The thumbnail operation picks the cheapest decode for the size (DCT scaling,
-            // a HEIF's own smaller picture, a TIFF's pyramid) and converts an embedded
-            // colour profile to sRGB.
+            // a TIFF's pyramid), turns the picture upright and converts an embedded colour
+            // profile to sRGB.
             const VImage image = VImage::thumbnail(path.c_str(), width,
                                                    VImage::option()
                                                        ->set("height", height)
