@@ -114,9 +114,10 @@ TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
         std::vector<std::string> limit;
         std::string closing;
     } closings[] = {
-        {{}, "1 file (1 byte) would be sent; 2 files and 1 folder would not be deleted\n"},
+        {{},
+         "1 file (1 byte) would be sent; 2 files and 1 folder would not be deleted; 2 left out\n"},
         {{"--max-delete", "all"},
-         "1 file (1 byte) would be sent; 2 files and 1 folder would be deleted\n"},
+         "1 file (1 byte) would be sent; 2 files and 1 folder would be deleted; 2 left out\n"},
     };
     for (const auto& [limit, closing] : closings) {
         std::vector<std::string> arguments = {"upload", programPath, "--profile", "test",
