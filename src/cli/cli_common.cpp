@@ -59,8 +59,8 @@ const std::vector<Command>& Commands() {
          "make a new program for a folder",
          "Makes a program from the default program for the source folder and prints its\n"
          "path. The site goes to --target and the program file to --folder; a missing\n"
-         "folder is made, with the folders above it, after one question (--yes answers\n"
-         "it). Unless given, neither goes into the source folder: the site gets a folder\n"
+         "folder is made, with the folders above it, after one question (--yes makes it\n"
+         "without asking). Unless given, neither goes into the source folder: the site gets a folder\n"
          "of its own beside it (trip: \"trip site\", or \"trip site 2\" when that is taken\n"
          "by anything but an empty folder), and the program file goes beside the source\n"
          "folder (for / and the home folder: into the home folder).\n"
