@@ -374,7 +374,7 @@ TEST_F(SiteTest, FailedPageStepEndsTheRunWithoutFinishing) {
 TEST_F(SiteTest, FilesOverTheSizeLimitAreRefusedUnread) {
     const std::size_t limit = 16 * 1024 * 1024;
     const std::string plate = dir / "plate.htm";
-    const std::string tooLarge = "is larger than 16 MB (16777217 bytes) and is not read\n";
+    const std::string tooLarge = "is larger than 16 MB (16,777,217 bytes) and is not read\n";
     const struct {
         const char* name;
         const char* pattern;
