@@ -115,18 +115,29 @@ int RunNew(const CommandLine& line) {
         return kExitFileError;
     }
     // Made with every missing folder above it, after one question: the site may go where
-    // nothing exists yet ("~/Sites/trip" without "~/Sites").
-    if (!EnsureDirectoryPath(target, ownSiteFolder).ok()) {
+    // nothing exists yet ("~/Sites/trip" without "~/Sites"). With --yes the question is not
+    // put at all; the folders made are said instead.
+    const bool yes = line.policy == AnswerPolicy::AlwaysYes;
+    std::error_code unknown;  // a folder that cannot be looked at is not one said to be made
+    const bool targetMissing = !fs::exists(target, unknown) && !unknown;
+    if (!EnsureDirectoryPath(target, ownSiteFolder || yes).ok()) {
         std::fprintf(stderr, "mavren-cli new: a destination folder is required; '%s' is none.\n",
                      target.c_str());
         return kExitFileError;
     }
+    if (yes && targetMissing && !ownSiteFolder) {
+        std::fprintf(stderr, "Made the folder \"%s\" for the site\n", target.c_str());
+    }
     const std::string folder =
         arguments.folder.empty() ? NewProgramFolder(source) : AbsoluteFolder(arguments.folder);
-    if (!EnsureDirectoryPath(folder, false).ok()) {
+    const bool folderMissing = !fs::exists(folder, unknown) && !unknown;
+    if (!EnsureDirectoryPath(folder, yes).ok()) {
         std::fprintf(stderr, "mavren-cli new: the program folder '%s' is not available.\n",
                      folder.c_str());
         return kExitFileError;
+    }
+    if (yes && folderMissing) {
+        std::fprintf(stderr, "Made the folder \"%s\" for the program\n", folder.c_str());
     }
 
     std::string name = arguments.name;

@@ -252,12 +252,12 @@ class AlbumRun {
     bool MakePages(const Album& album, Program& albumProgram, FileList& files,
                    const AlbumPlace& place, std::int64_t pictures, AlbumState& state) {
         const std::string shown = album.path.empty() ? album.name : album.path;
-        PostStatusText(window, StringPrintf("Album %d of %d: \"%s\" - %lld of %lld pictures "
-                                            "done - ",
-                                            albumsDone, albums, shown.c_str(),
-                                            static_cast<long long>(picturesDone),
-                                            static_cast<long long>(totalPictures)) +
-                                   tracker.RemainingText());
+        // The time left only once there is something to reckon it from.
+        PostStatusText(window,
+                       StringPrintf("Album %d of %d: \"%s\" - %s of %s pictures done", albumsDone,
+                                    albums, shown.c_str(), GroupedNumber(picturesDone).c_str(),
+                                    GroupedNumber(totalPictures).c_str()) +
+                           (tracker.Estimates() ? " - " + tracker.RemainingText() : ""));
         const std::string albumTarget = albumProgram.GetText(ProgramKey::TargetDir);
         // The top's folder was made ready before the scan, which must not take it for an album.
         (void)EnsureDirectoryPath(albumTarget, true);

@@ -276,6 +276,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
     tracker.Start("byte", total);
     std::int64_t bytesDone = 0;
     StatusPacer pacer;
+    pacer.Hold();  // the first line once a second's work can be told of, not "0 ... in 0 seconds"
 
     const std::size_t count = records.size();
     std::string previousPage;
@@ -343,7 +344,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
 
         tracker.Advance(record.size);
         if (pacer.Due()) {
-            PostStatusText(window, StringPrintf("%d content files in %s", static_cast<int>(i),
+            PostStatusText(window, StringPrintf("%d content files in %s", static_cast<int>(i + 1),
                                                 tracker.ElapsedText().c_str()) +
                                        " - " + tracker.RemainingText());
         }

@@ -104,6 +104,13 @@ void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
     }
 }
 
+// The file at path as the file system numbers it; 0 when there is none. A copy is renamed
+// over its destination from a file made beside it, so a copy made gives another number.
+ino_t FileNumber(const std::string& path) {
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 ? status.st_ino : 0;
+}
+
 // Puts the source into the site as copy says; published is false when a picture that
 // cannot be cleaned was left out (and the user told). False when the run must end after a
 // failure the user was shown.
@@ -415,11 +422,15 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
                                      : publishOriginals || PathExtension(record.source) == "GIF";
         if (copy != SourceCopy::None) {
             const std::string destination = JoinPath(targetDir, PathFileName(record.source));
-            PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");
-            PostProgress(window, PercentDone(i, count));
+            // Said only of a copy made: one already there as it should be is left alone.
+            const ino_t before = FileNumber(destination);
             if (!CopySource(record.source, destination, copy, window, published)) {
                 return kRunEndedAfterMessage;
             }
+            if (FileNumber(destination) != before) {
+                PostStatusText(window, "Copying \"" + PathFileName(destination) + "\" ...");
+            }
+            PostProgress(window, PercentDone(i, count));
             if (published) {
                 record.source = destination;
             }

@@ -259,6 +259,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
     tracker.Start("byte", total);
     std::int64_t bytesDone = 0;
     StatusPacer pacer;
+    pacer.Hold();  // the first line once a second's work can be told of, not "0 ... in 0 seconds"
 
     int position = 0;
     std::string previousPage;
@@ -310,7 +311,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
                 page.Line(2, "<TR>\n");
             }
             if (pacer.Due()) {
-                PostStatusText(window, StringPrintf("%d %s in %s", position, unitWord.c_str(),
+                PostStatusText(window, StringPrintf("%d %s in %s", position + 1, unitWord.c_str(),
                                                     tracker.ElapsedText().c_str()) +
                                            " - " + tracker.RemainingText());
             }

@@ -47,13 +47,13 @@ std::string ResolveLink(const std::string& path) {
 std::string SizeLimitText(std::size_t limit) {
     constexpr std::size_t kMegabyte = 1024 * 1024;
     return limit % kMegabyte == 0 ? StringPrintf("%zu MB", limit / kMegabyte)
-                                  : StringPrintf("%zu bytes", limit);
+                                  : ByteCountText(static_cast<std::int64_t>(limit));
 }
 
 // The refusal of a file over a reader's limit.
 std::string TooLargeText(const std::string& path, std::size_t limit, long long size) {
-    return StringPrintf("'%s' is larger than %s (%lld bytes) and is not read\n", path.c_str(),
-                        SizeLimitText(limit).c_str(), size);
+    return StringPrintf("'%s' is larger than %s (%s) and is not read\n", path.c_str(),
+                        SizeLimitText(limit).c_str(), ByteCountText(size).c_str());
 }
 
 // Writes in place; used only where no temporary file may be made beside the target.
@@ -168,14 +168,16 @@ Result ReadLimitedFile(const std::string& path, std::string& contents, std::size
     try {
         buffer.resize(size);
     } catch (const std::bad_alloc&) {
-        return Result::Failure(StringPrintf("Cannot allocate %lld bytes for '%s'\n",
-                                            static_cast<long long>(size), path.c_str()));
+        return Result::Failure(StringPrintf("Cannot allocate %s for '%s'\n",
+                                            ByteCountText(static_cast<std::int64_t>(size)).c_str(),
+                                            path.c_str()));
     }
     const ssize_t got = ReadAll(fd.get(), buffer.data(), size);
     if (got < 0 || static_cast<std::size_t>(got) != size) {
         const int error = got < 0 ? errno : 0;
-        const std::string text = StringPrintf("Failed to read %lld bytes from '%s' (errno %d)\n",
-                                              static_cast<long long>(size), path.c_str(), error);
+        const std::string text = StringPrintf(
+            "Failed to read %s from '%s' (errno %d)\n",
+            ByteCountText(static_cast<std::int64_t>(size)).c_str(), path.c_str(), error);
         return error != 0 ? Result::FromErrno("read", path, error).WithText(text)
                           : Result::Failure(text);
     }
@@ -242,9 +244,9 @@ Result WriteWholeFile(const std::string& path, std::string_view text) {
         return std::move(result).WithText(
             StringPrintf("Cannot open '%s' for writing (errno %d)\n", path.c_str(), error));
     }
-    return std::move(result).WithText(
-        StringPrintf("Failed to write %lld bytes to '%s' (errno %d)\n",
-                     static_cast<long long>(text.size()), path.c_str(), error));
+    return std::move(result).WithText(StringPrintf(
+        "Failed to write %s to '%s' (errno %d)\n",
+        ByteCountText(static_cast<std::int64_t>(text.size())).c_str(), path.c_str(), error));
 }
 
 namespace {

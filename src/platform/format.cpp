@@ -31,3 +31,7 @@ std::string GroupedNumber(std::int64_t number) {
     }
     return digits;
 }
+
+std::string ByteCountText(std::int64_t bytes) {
+    return GroupedNumber(bytes) + (bytes == 1 ? " byte" : " bytes");
+}

@@ -11,3 +11,6 @@ std::string StringPrintfV(const char* format, va_list args) __attribute__((forma
 
 // A count with its thousands marked: 1000000 gives "1,000,000".
 std::string GroupedNumber(std::int64_t number);
+
+// A number of bytes as a user reads it: "1 byte", "239,837,680 bytes".
+std::string ByteCountText(std::int64_t bytes);

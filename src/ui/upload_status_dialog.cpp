@@ -253,7 +253,7 @@ void CMavrenUploadStatusDialog::SetStatusLine(int line, const QString& text) {
 }
 
 void CMavrenUploadStatusDialog::ShowTiming(const std::string& text) {
-    // "5300 bytes in 12 seconds - 30 seconds remaining": the time left gets a label of
+    // "5,300 bytes in 12 seconds - 30 seconds remaining": the time left gets a label of
     // its own, where a long line cannot push it out of sight. The closing summary has
     // no time left, and clears it.
     const std::size_t dash = text.rfind(kTimeLeftSeparator);

@@ -20,9 +20,8 @@ std::string ListingLimitText(const CurlTransfer& transfer, CURLcode code,
     }
     if (code == CURLE_OPERATION_TIMEDOUT && !transfer.StopRequested()) {
         return StringPrintf(
-            "The server sent the listing too slowly (less than %ld bytes a "
-            "second for %ld seconds).",
-            limits.slowestBytesPerSecond, limits.slowSeconds);
+            "The server sent the listing too slowly (less than %s a second for %ld seconds).",
+            ByteCountText(limits.slowestBytesPerSecond).c_str(), limits.slowSeconds);
     }
     return {};
 }

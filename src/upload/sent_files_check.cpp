@@ -47,8 +47,8 @@ std::string SentFileFinding(const std::string& name, bool found, std::int64_t ke
     if (kept == sent) {
         return {};
     }
-    return StringPrintf("The server says it kept %s bytes of \"%s\", not the %s sent.",
-                        GroupedNumber(kept).c_str(), name.c_str(), GroupedNumber(sent).c_str());
+    return StringPrintf("The server says it kept %s of \"%s\", not the %s sent.",
+                        ByteCountText(kept).c_str(), name.c_str(), GroupedNumber(sent).c_str());
 }
 
 Result CheckSentFiles(FtpClient& connection, const std::string& remoteRoot,

@@ -49,6 +49,9 @@ UploadOutcome UploadRun::DeleteExtraEntries() {
         if (!over.empty()) {
             Status("An upload would delete none of these: they are " + over + ".");
         }
+        filesToDelete = files;
+        foldersToDelete = static_cast<std::int64_t>(extras.size()) - files;
+        deletionOverLimit = !over.empty();
         return UploadOutcome::Finished;
     }
     if (!ConfirmDeletion(extras, files, over)) {
@@ -67,6 +70,23 @@ UploadOutcome UploadRun::DeleteExtraEntries() {
         Report(UploadAction::Delete, ShownExtra(extra));
     }
     return UploadOutcome::Finished;
+}
+
+std::string UploadRun::WouldBeDeletedText() const {
+    const auto counted = [](std::int64_t count, const char* noun) {
+        return GroupedNumber(count) + " " + noun + (count == 1 ? "" : "s");
+    };
+    std::string deleted;
+    if (filesToDelete > 0) {
+        deleted = counted(filesToDelete, "file");
+    }
+    if (foldersToDelete > 0) {
+        deleted += (deleted.empty() ? "" : " and ") + counted(foldersToDelete, "folder");
+    }
+    if (deleted.empty()) {
+        return {};
+    }
+    return "; " + deleted + (deletionOverLimit ? " would not be deleted" : " would be deleted");
 }
 
 std::string UploadRun::OverLimit(std::int64_t files, std::int64_t listed) const {

@@ -30,10 +30,9 @@ struct Group {
 std::string Heading(const std::string& folder, const Group& group) {
     std::string counts;
     if (group.filesToSend > 0) {
-        counts = StringPrintf(
-            "%s file%s (%s byte%s) to send", GroupedNumber(group.filesToSend).c_str(),
-            group.filesToSend == 1 ? "" : "s", GroupedNumber(group.bytesToSend).c_str(),
-            group.bytesToSend == 1 ? "" : "s");
+        counts = StringPrintf("%s file%s (%s) to send", GroupedNumber(group.filesToSend).c_str(),
+                              group.filesToSend == 1 ? "" : "s",
+                              ByteCountText(group.bytesToSend).c_str());
     }
     if (group.toDelete > 0) {
         counts += (counts.empty() ? "" : ", ") + GroupedNumber(group.toDelete) + " to delete";

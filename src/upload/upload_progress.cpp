@@ -60,8 +60,8 @@ std::string UploadRun::TimingText() const {
     const std::int64_t bytesLeft = total - bytesDone - bytesOnTheWay;
     std::string text;
     if (filesLeft > 0) {
-        text = StringPrintf("%s file%s (%s bytes) left - ", GroupedNumber(filesLeft).c_str(),
-                            filesLeft == 1 ? "" : "s", GroupedNumber(bytesLeft).c_str());
+        text = StringPrintf("%s file%s (%s) left - ", GroupedNumber(filesLeft).c_str(),
+                            filesLeft == 1 ? "" : "s", ByteCountText(bytesLeft).c_str());
     }
     return text + tracker.DoneText() + " - " + tracker.RemainingText();
 }
@@ -70,8 +70,9 @@ std::string UploadRun::TimingText() const {
 std::string UploadRun::SummaryText() const {
     std::string text;
     if (job.dryRun) {
-        text = StringPrintf("%s files (%s bytes) would be sent", GroupedNumber(sentFiles).c_str(),
-                            GroupedNumber(tracker.total).c_str());
+        text = StringPrintf("%s file%s (%s) would be sent", GroupedNumber(sentFiles).c_str(),
+                            sentFiles == 1 ? "" : "s", ByteCountText(tracker.total).c_str());
+        text += WouldBeDeletedText();
     } else if (tracker.done == 0 && failedFiles == 0) {
         text = "0 bytes sent";
     } else {

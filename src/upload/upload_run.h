@@ -216,6 +216,9 @@ class UploadRun {
     // "12 files (1,200,000 bytes) left - 300 bytes in 2 seconds - 5 seconds remaining".
     std::string TimingText() const;
     std::string SummaryText() const;
+    // "; 2 files and 1 folder would be deleted" ("would not be" above the limit), or empty
+    // when a dry run found nothing to delete.
+    std::string WouldBeDeletedText() const;
     UploadOutcome FtpFailure();
     UploadOutcome Stopped();
     // A failure or notice for the window to show; the upload does not wait for it.
@@ -247,8 +250,12 @@ class UploadRun {
     std::string folderDoubt;  // what the server said instead of naming remoteRoot
     std::set<std::string> madeFolders;  // subfolders this upload made, relative
     std::int64_t filesNotDeleted = 0;   // above the limit of a deletion
-    std::string currentFolder;          // relative local subfolder whose remote twin is current
-    bool remoteMissing = false;         // dry run: the remote folder (or subfolder) is not there
+    // Dry run: what the site no longer has, and whether it is too much to delete.
+    std::int64_t filesToDelete = 0;
+    std::int64_t foldersToDelete = 0;
+    bool deletionOverLimit = false;
+    std::string currentFolder;   // relative local subfolder whose remote twin is current
+    bool remoteMissing = false;  // dry run: the remote folder (or subfolder) is not there
     // The files of the current folder by one listing of it, when one was made.
     std::optional<std::map<std::string, RemoteFileStatus>> folderFiles;
     bool rootMissing = false;  // dry run: the profile's folder itself is not there

@@ -24,15 +24,19 @@ std::string ProgressTracker::ElapsedText() const {
 }
 
 std::string ProgressTracker::DoneText() const {
-    return StringPrintf("%lld %s%s in %s", static_cast<long long>(done), unit.c_str(),
+    return StringPrintf("%s %s%s in %s", GroupedNumber(done).c_str(), unit.c_str(),
                         done == 1 ? "" : "s", ElapsedText().c_str());
 }
 
+bool ProgressTracker::Estimates() const {
+    return ElapsedSeconds() >= 1 && done >= 1;
+}
+
 std::string ProgressTracker::RemainingText() const {
-    const int elapsed = ElapsedSeconds();
-    if (elapsed < 1 || done < 1) {
+    if (!Estimates()) {
         return "calculating remaining time";
     }
+    const int elapsed = ElapsedSeconds();
     auto remaining =
         static_cast<long long>(static_cast<double>(elapsed) / static_cast<double>(done) *
                                static_cast<double>(total - done));

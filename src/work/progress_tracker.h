@@ -24,12 +24,15 @@ class ProgressTracker {
     // The whole seconds since Start in words: "12 seconds", "1 second".
     std::string ElapsedText() const;
 
-    // "5300 bytes in 12 seconds": done, the unit (plural unless exactly 1), ElapsedText().
+    // "5,300 bytes in 12 seconds": done, the unit (plural unless exactly 1), ElapsedText().
     std::string DoneText() const;
 
     // "30 seconds remaining", "16 minutes remaining", or "calculating remaining time"
     // until a second has passed and something is done.
     std::string RemainingText() const;
+
+    // True once RemainingText is an estimate: a second has passed and something is done.
+    bool Estimates() const;
 
     std::time_t started = 0;
     std::string unit;

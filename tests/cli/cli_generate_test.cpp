@@ -91,6 +91,39 @@ TEST_F(CliGenerate, GeneratesSavesAndPrintsTheStartPage) {
     EXPECT_EQ(quiet.err.find('\n'), quiet.err.size() - 1) << "one line";
 }
 
+// A run with nothing to copy or make says nothing of copies or of time left, in a flat
+// site and in albums.
+TEST_F(CliGenerate, ARunWithNothingToMakeTellsNoTimeLeftNorCopies) {
+    const struct {
+        const char* folder;  // below the source; "" for a flat site
+        std::vector<std::string> extra;
+    } cases[] = {{"", {}}, {"2024/Rome", {"--albums"}}};
+    for (const auto& [folder, extra] : cases) {
+        fs::remove_all(dir.path());
+        fs::create_directories(source + "/" + folder);
+        for (const char* photo : {"Fjord.jpg", "Meadow.jpg"}) {
+            const std::string path = source + "/" + folder + "/" + photo;
+            fs::copy_file(kExamples + "/photos/" + photo, path);
+            fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
+        }
+        std::vector<std::string> arguments = {"new",      "--source", source,
+                                              "--target", target,     "--yes"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        ProgramRun run = Cli(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string program = LastLine(run.out);
+        ASSERT_EQ(Cli({"generate", program}).status, 0);
+        // Still older than its thumbnail, but its album is made again.
+        fs::last_write_time(source + "/" + folder + "/Fjord.jpg",
+                            fs::file_time_type::clock::now() - std::chrono::minutes(30));
+        run = Cli({"generate", program});
+        ASSERT_EQ(run.status, 0) << run.err;
+        for (const char* untrue : {"Copying", "remaining time", " in 0 seconds"}) {
+            EXPECT_EQ(run.err.find(untrue), std::string::npos) << folder << ":\n" << run.err;
+        }
+    }
+}
+
 TEST_F(CliGenerate, ExitStatusTellsTheOutcome) {
     const std::string program = NewPhotoProgram({});
     ProgramRun run = Cli({"generate", program});
@@ -456,6 +489,9 @@ TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndMissingFoldersAreMadeAfterOneQue
         {"new", "--source", relative, "--target", target, "--folder", dir / "my/progs", "--yes"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, dir / "my/progs/photos.mav\n");
+    // --yes answered before the question was put: only what was made is said.
+    EXPECT_EQ(run.err, "Made the folder \"" + target + "\" for the site\nMade the folder \"" +
+                           (dir / "my/progs") + "\" for the program\n");
     EXPECT_TRUE(fs::is_directory(target));
     Program program;
     ASSERT_TRUE(program.Load(dir / "my/progs/photos.mav").ok());

@@ -108,6 +108,26 @@ TEST_F(CliUpload, DryRunPrintsThePlanAndDeleteAsksFirst) {
               std::string::npos)
         << run.err;
     EXPECT_EQ(server.Count("STOR"), 0);
+    // The closing line counts what would go, and what would be deleted or is too much to.
+    WriteFileBytes(server.Root() + "/gone/old.htm", "old");
+    const struct {
+        std::vector<std::string> limit;
+        std::string closing;
+    } closings[] = {
+        {{},
+         "1 file (1 byte) would be sent; 2 files and 1 folder would not be deleted; 2 left out\n"},
+        {{"--max-delete", "all"},
+         "1 file (1 byte) would be sent; 2 files and 1 folder would be deleted; 2 left out\n"},
+    };
+    for (const auto& [limit, closing] : closings) {
+        std::vector<std::string> arguments = {"upload", programPath, "--profile", "test",
+                                              "--dry-run"};
+        arguments.insert(arguments.end(), limit.begin(), limit.end());
+        run = Cli(arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.err.find(closing), std::string::npos) << run.err;
+    }
+    std::filesystem::remove_all(server.Root() + "/gone");
 
     // One file of the two there: more than a quarter, so it takes --max-delete.
     run = Cli({"upload", programPath, "--profile", "test", "--delete", "--max-delete", "1"});

@@ -121,9 +121,9 @@ TEST_F(AlbumTest, TheRecordIsAFileOfOurOwn) {
 
     fs::resize_file(record, kAlbumRecordLimit + 1);
     ASSERT_EQ(Generate(), kRunFinished);
-    EXPECT_TRUE(
-        Has(window->StatusTexts(), "The record of the albums cannot be read: '" + record +
-                                       "' is larger than 64 MB (67108865 bytes) and is not read"));
+    EXPECT_TRUE(Has(window->StatusTexts(),
+                    "The record of the albums cannot be read: '" + record +
+                        "' is larger than 64 MB (67,108,865 bytes) and is not read"));
     EXPECT_LT(fs::file_size(record), 4096u);
 }
 

@@ -166,9 +166,9 @@ TEST_F(Files, WriteFailuresLeaveTheOldFileAndSayWhy) {
     WriteFileBytes(path, "precious");
     {
         const ScopedFileSizeLimit limit(1000);
-        EXPECT_EQ(
-            WriteWholeFile(path, std::string(5000, 'n')).text(),
-            "Failed to write 5000 bytes to '" + path + "' (errno " + std::to_string(EFBIG) + ")\n");
+        EXPECT_EQ(WriteWholeFile(path, std::string(5000, 'n')).text(),
+                  "Failed to write 5,000 bytes to '" + path + "' (errno " + std::to_string(EFBIG) +
+                      ")\n");
     }
     EXPECT_EQ(ReadFileBytes(path), "precious");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),

@@ -14,4 +14,17 @@ TEST(GroupedNumber, MarksTheThousands) {
     }
 }
 
+TEST(ByteCountText, MarksTheThousandsAndSaysByteForOne) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {0, "0 bytes"},
+        {1, "1 byte"},
+        {999, "999 bytes"},
+        {1000, "1,000 bytes"},
+        {239837680, "239,837,680 bytes"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(ByteCountText(bytes), text) << bytes;
+    }
+}
+
 }  // namespace

@@ -219,7 +219,7 @@ TEST_F(FtpConnectionTest, AListingThatTricklesInOrNeverEndsFails) {
     };
     const Case cases[] = {
         {"slow",
-         "The server sent the listing too slowly (less than 1024 bytes a second for 2 "
+         "The server sent the listing too slowly (less than 1,024 bytes a second for 2 "
          "seconds)."},
         {"endless", "The listing is longer than Mavren reads (more than 1,000 entries or 1 MB)."},
     };

@@ -54,7 +54,7 @@ TEST(ProgressTracker, DoneText) {
     EXPECT_EQ(tracker.DoneText(), "1 byte in 1 second");
     tracker.Advance(5299);
     tracker.now += 11;
-    EXPECT_EQ(tracker.DoneText(), "5300 bytes in 12 seconds");
+    EXPECT_EQ(tracker.DoneText(), "5,300 bytes in 12 seconds");
     tracker.Start("byte", 0);
     EXPECT_EQ(tracker.DoneText(), "0 bytes in 0 seconds");
 }
