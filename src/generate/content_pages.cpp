@@ -359,6 +359,7 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
             run->failure = std::move(closed);
             return false;
         }
+        run->summary.pagesUnchanged += page.unchanged() ? 1 : 0;
         previousPage = PathFileName(record.contentPage);
 
         if (!boilerplate.empty() &&

@@ -312,6 +312,7 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
             run->failure = std::move(closed);
             return false;
         }
+        run->summary.pagesUnchanged += page.unchanged() ? 1 : 0;
         previousPage = name;
 
         if (!boilerplate.empty() &&

@@ -3,8 +3,8 @@
 #include <exception>
 #include <utility>
 
-ThumbnailQueue::ThumbnailQueue(int threads, const StopFlag* stop)
-    : next(entries.end()), stop(stop) {
+ThumbnailQueue::ThumbnailQueue(int threads, const StopFlag* stop, const SourceFactsRecord* known)
+    : next(entries.end()), stop(stop), known(known) {
     const int size = PoolSize(threads);
     for (int i = 0; i < size; ++i) {
         pool.emplace_back([this] { Work(); });
@@ -77,6 +77,15 @@ void ThumbnailQueue::Cancel() {
     changed.notify_all();
 }
 
+void ThumbnailQueue::ForEachDone(const std::function<void(const Job&, const PictureSet&)>& done) {
+    std::lock_guard lock(mutex);
+    for (const auto& [record, entry] : entries) {
+        if (entry.state == State::Done) {
+            done(entry.job, entry.pictures);
+        }
+    }
+}
+
 void ThumbnailQueue::Work() {
     std::unique_lock lock(mutex);
     for (;;) {
@@ -98,7 +107,10 @@ void ThumbnailQueue::Work() {
     }
 }
 
-void ThumbnailQueue::Run(Entry& entry) {
+void ThumbnailQueue::Run(Entry& entry) const {
+    if (known != nullptr && known->KnownPictures(entry.job, entry.pictures)) {
+        return;
+    }
     try {
         entry.pictures = MakePictureSet(entry.job);
     } catch (const std::exception& exception) {

@@ -8,17 +8,22 @@
 // pictures and their order are thus the same as with no pool at all. A result stays
 // until the queue goes, so a record may be asked for more than once.
 //
+// A job whose pictures a record of the sources knows (source_facts_record.h) is taken from
+// it without reading the source.
+//
 // A stop request (the run's stop flag) or Cancel keeps the pool from starting further jobs;
 // a job asked for by Make is still made. The destructor cancels and waits for the jobs
 // under way. Add, Make, Pictures and Cancel may be called from different threads.
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "generate/source_facts_record.h"
 #include "media/picture_set.h"
 #include "work/stop_flag.h"
 
@@ -29,8 +34,10 @@ class ThumbnailQueue {
 
     // threads: how many pool threads make thumbnails ahead; 0 means one per core, and
     // with 1 or less every thumbnail is made by Make on the caller's thread. stop (may be
-    // null) must outlive the queue.
-    explicit ThumbnailQueue(int threads, const StopFlag* stop = nullptr);
+    // null) must outlive the queue, and so must known (may be null), which the pool only
+    // reads.
+    explicit ThumbnailQueue(int threads, const StopFlag* stop = nullptr,
+                            const SourceFactsRecord* known = nullptr);
     ~ThumbnailQueue();
     ThumbnailQueue(const ThumbnailQueue&) = delete;
     ThumbnailQueue& operator=(const ThumbnailQueue&) = delete;
@@ -51,6 +58,9 @@ class ThumbnailQueue {
     // Starts no further job in the pool.
     void Cancel();
 
+    // Calls done with each job made so far and its pictures, in the order of the records.
+    void ForEachDone(const std::function<void(const Job&, const PictureSet&)>& done);
+
     // The number of pool threads a request for `threads` gives.
     static int PoolSize(int threads);
 
@@ -63,7 +73,7 @@ class ThumbnailQueue {
     };
 
     void Work();
-    static void Run(Entry& entry);
+    void Run(Entry& entry) const;
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -71,5 +81,6 @@ class ThumbnailQueue {
     std::map<int, Entry>::iterator next;  // the first entry no pool thread has looked at
     bool cancelled = false;
     const StopFlag* stop;
+    const SourceFactsRecord* known;
     std::vector<std::thread> pool;
 };
