@@ -122,10 +122,8 @@ Result PageWriter::Close() {
                                ErrorCodeText(failure).c_str()));
 }
 
-bool PageWriter::HoldsContent() const {
-    struct stat status;
-    if (!readable || ::fstat(file.get(), &status) != 0 ||
-        status.st_size != static_cast<off_t>(content.size())) {
+bool PageWriter::HoldsContent(const struct stat& status) const {
+    if (status.st_size != static_cast<off_t>(content.size())) {
         return false;
     }
     std::string there(content.size(), '\0');
@@ -135,9 +133,13 @@ bool PageWriter::HoldsContent() const {
 }
 
 bool PageWriter::Flush() {
-    same = HoldsContent();
+    struct stat status;
+    // Only a file that can be read is compared, and only a file can be cut short: a
+    // device (a full disk in tests) is written to as it is.
+    const bool regular = readable && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode);
+    same = regular && HoldsContent(status);
     const bool written =
-        same || ((!readable || ::ftruncate(file.get(), 0) == 0) && WriteAll(file.get(), content));
+        same || ((!regular || ::ftruncate(file.get(), 0) == 0) && WriteAll(file.get(), content));
     content.clear();
     return written;
 }

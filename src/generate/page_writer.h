@@ -13,6 +13,8 @@
 // the like) fails at Close, which the page steps check; the generation worker reports
 // it. A page abandoned before Close is written as far as it got.
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
@@ -57,6 +59,9 @@ class PageWriter {
     // (<the system's reason>)", when the data could not be written.
     Result Close();
 
+    // The page gathered so far, line ends already CR LF, for a last change before Close.
+    std::string& text() { return content; }
+
     // True after a Close that found the page's bytes already in its file.
     bool unchanged() const { return same; }
 
@@ -65,7 +70,7 @@ class PageWriter {
 
   private:
     bool Flush();
-    bool HoldsContent() const;
+    bool HoldsContent(const struct stat& status) const;
 
     std::string filePath;
     UniqueFd file;

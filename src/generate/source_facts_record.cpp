@@ -219,12 +219,14 @@ SourceFactsRecord SourceFactsRecord::Load(const std::string& target) {
     if (!ReadOwnFile(PathOf(target), kLimit, text).ok()) {
         return record;
     }
+    record.loaded = text;
     std::istringstream lines(text);
     std::string header;
     std::string line;
     if (!std::getline(lines, header) || header != kHeader || !std::getline(lines, line) ||
         line != "target " + record.target || !ReadSources(lines, record.earlier)) {
         record.earlier.clear();
+        record.loaded.clear();
     }
     return record;
 }
@@ -401,6 +403,9 @@ Result SourceFactsRecord::Save() const {
         if (!HasLineBreak(source) && facts.size >= 0) {
             WriteSource(text, source, facts);
         }
+    }
+    if (text.str() == loaded) {
+        return Result::Ok();  // a rerun that learned nothing new spares the disk a sync
     }
     const std::string path = PathOf(written);
     if (Result folder = EnsureDirectoryPath(PathFolder(path), true); !folder.ok()) {

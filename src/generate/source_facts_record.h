@@ -97,7 +97,8 @@ class SourceFactsRecord {
     // Notes what job made, with each file's status now.
     void NotePictures(const PictureSetRequest& job, const PictureSet& pictures);
 
-    // Writes the record of what was checked. A failure names its step.
+    // Writes the record of what was checked, unless it is the one read. A failure names
+    // its step.
     Result Save() const;
 
   private:
@@ -114,6 +115,7 @@ class SourceFactsRecord {
     std::map<std::string, SourceFacts> earlier;
     std::map<std::string, bool> believed;
     std::map<std::string, SourceFacts> current;  // what Save writes
+    std::string loaded;                          // the record as read, when sound
 };
 
 // What a job asks for, as a short digest: every file, size and format.

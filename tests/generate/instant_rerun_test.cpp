@@ -63,35 +63,48 @@ TEST_F(InstantRerunTest, WarmRerunReadsNoPictureAndWritesOnlyPagesThatDiffer) {
     }
     fs::rename(source, disk + "/source");  // the photos keep their times
     program.SetString(K::SourceDir, dir / "mount/source");
-    ASSERT_EQ(Generate(), kRunFinished);
-    const int pages = summary.indexPages + summary.contentPages;
-    ASSERT_GT(pages, 4);
-    const auto cold = Snapshot(target);
-    WriteFileBytes(disk + "/source/.sealed", "");
-
-    const struct {
-        const char* what;
-        const char* page;  // changed in the target before the run; null: none
-        int written;
-    } cases[] = {
-        {"nothing changed", nullptr, 0},
-        {"one page edited", "INDEX000.HTM", 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        if (c.page != nullptr) {
-            WriteFileBytes(target + "/" + c.page, cold.at(c.page).first + "edited");
-        }
+    // Pages merged into a boilerplate, as a theme's are, and pages without.
+    const std::string boilerplate = dir / "theme.htm";
+    WriteFileBytes(boilerplate,
+                   "<HTML><HEAD><TITLE><MAVREN-TITLE></TITLE></HEAD>\n"
+                   "<BODY><MAVREN-BOILERPLATE></BODY></HTML>\n");
+    for (const std::string& theme : {std::string(), boilerplate}) {
+        SCOPED_TRACE(theme);
+        fs::remove(disk + "/source/.sealed");
+        fs::remove_all(target);
+        program.SetString(K::IndexBoilerplate, theme);
+        program.SetString(K::ContentBoilerplate, theme);
         ASSERT_EQ(Generate(), kRunFinished);
-        EXPECT_EQ(summary.indexPages + summary.contentPages - summary.pagesUnchanged, c.written);
-        EXPECT_EQ(summary.pagesUnchanged, pages - c.written);
-        EXPECT_EQ(summary.withoutThumbnail, 0);
-        const auto warm = Snapshot(target);
-        ASSERT_EQ(warm.size(), cold.size());
-        for (const auto& [path, file] : cold) {
-            const bool edited = c.page != nullptr && path == c.page;
-            EXPECT_TRUE(warm.at(path).first == file.first) << path;
-            EXPECT_EQ(warm.at(path).second == file.second, !edited) << path;
+        const int pages = summary.indexPages + summary.contentPages;
+        ASSERT_GT(pages, 4);
+        const auto cold = Snapshot(target);
+        WriteFileBytes(disk + "/source/.sealed", "");
+
+        const struct {
+            const char* what;
+            const char* page;  // changed in the target before the run; null: none
+            int written;
+        } cases[] = {
+            {"nothing changed", nullptr, 0},
+            {"one page edited", "INDEX000.HTM", 1},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.what);
+            if (c.page != nullptr) {
+                WriteFileBytes(target + "/" + c.page, cold.at(c.page).first + "edited");
+            }
+            ASSERT_EQ(Generate(), kRunFinished);
+            EXPECT_EQ(summary.indexPages + summary.contentPages - summary.pagesUnchanged,
+                      c.written);
+            EXPECT_EQ(summary.pagesUnchanged, pages - c.written);
+            EXPECT_EQ(summary.withoutThumbnail, 0);
+            const auto warm = Snapshot(target);
+            ASSERT_EQ(warm.size(), cold.size());
+            for (const auto& [path, file] : cold) {
+                const bool edited = c.page != nullptr && path == c.page;
+                EXPECT_TRUE(warm.at(path).first == file.first) << path;
+                EXPECT_EQ(warm.at(path).second == file.second, !edited) << path;
+            }
         }
     }
 }
