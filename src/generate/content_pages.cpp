@@ -359,20 +359,20 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         page.Line(-2, "</TR>\n");
         page.Line(-2, "</TABLE>\n");
         page.WriteClosing();
+        // Merged in memory, so that a page the same as before leaves its file alone.
+        if (!boilerplate.empty() && (!ApplyBoilerplate(page.text(), path, boilerplate,
+                                                       ContentWords(run->frame, program, record,
+                                                                    kind, title, shown, run->album),
+                                                       window) ||
+                                     !MarkGenerated(page.text(), path, window))) {
+            return false;
+        }
         if (Result closed = page.Close(); !closed.ok()) {
             run->failure = std::move(closed);
             return false;
         }
+        run->summary.pagesUnchanged += page.unchanged() ? 1 : 0;
         previousPage = PathFileName(record.contentPage);
-
-        if (!boilerplate.empty() &&
-            (!ApplyBoilerplate(
-                 path, boilerplate,
-                 ContentWords(run->frame, program, record, kind, title, shown, run->album),
-                 window) ||
-             !AddGeneratorMeta(path, window) || !DeclarePageCharset(path, window))) {
-            return false;
-        }
         ++run->summary.contentPages;
     }
     return true;

@@ -20,6 +20,7 @@
 #include "generate/picture_size_question.h"
 #include "generate/product.h"
 #include "generate/site_index_page.h"
+#include "generate/source_facts_record.h"
 #include "generate/source_kind.h"
 #include "generate/stale_output.h"
 #include "generate/thumbnail_queue.h"
@@ -145,13 +146,15 @@ PictureSiblings SiblingsOf(const PictureOutput& output) {
     return {.webp = output.exists && output.webp, .avif = output.exists && output.avif};
 }
 
-// Which sources are PNGs that let the background through, each read once, from its
-// header, and only when opaque PNGs' copies are to be JPEG.
-std::vector<bool> TransparentSources(const Program& program, const FileList& list) {
+// Which sources are PNGs that let the background through, each read once (or known from
+// the record of the sources), and only when opaque PNGs' copies are to be JPEG.
+std::vector<bool> TransparentSources(const Program& program, const FileList& list,
+                                     SourceFactsRecord& sources) {
     std::vector<bool> transparent(list.size(), false);
     if (program.GetBool(ProgramKey::PhotoPngAsJpeg)) {
         for (std::size_t i = 0; i < list.size(); ++i) {
-            transparent[i] = PathExtension(list[i]) == "PNG" && PngHasTransparency(list[i]);
+            transparent[i] =
+                PathExtension(list[i]) == "PNG" && sources.Transparent(list[i], list[i]);
         }
     }
     return transparent;
@@ -346,7 +349,9 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
     const std::string targetDir = program.GetText(ProgramKey::TargetDir);
 
-    std::vector<PhotoFacts> facts = ReadRunPhotoFacts(program, list, stop);
+    SourceFactsRecord sources = SourceFactsRecord::Load(targetDir);
+    sources.Check(list);
+    std::vector<PhotoFacts> facts = ReadRunPhotoFacts(program, list, stop, &sources);
     OrderByDateTaken(program, list, facts);
 
     const int count = static_cast<int>(list.size());
@@ -385,13 +390,13 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         std::any_of(list.begin(), list.end(), [&program](const std::string& source) {
             return MakesNewPictures(source, program);
         });
-    const std::vector<bool> transparent = TransparentSources(program, list);
+    const std::vector<bool> transparent = TransparentSources(program, list, sources);
     std::unique_ptr<ThumbnailQueue> thumbnails;
     if (indexThumbnails || newPictures) {
         // Pictures are made ahead from the sources themselves, so that the decoding keeps
         // the cores busy while the copies wait for the disk. A copy has its source's bytes
         // and time, so the pictures are the same as when made from the copies.
-        thumbnails = std::make_unique<ThumbnailQueue>(options.jobs, stop);
+        thumbnails = std::make_unique<ThumbnailQueue>(options.jobs, stop, &sources);
         for (int i = 0; i < count; ++i) {
             SourceRecord planned;
             planned.source = list[static_cast<std::size_t>(i)];
@@ -436,7 +441,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             }
         }
         if (kind == SourceKind::Images && (copy == SourceCopy::AsTaken || !copySources) &&
-            CarriesPlace(record.source)) {
+            sources.CarriesPlace(list[static_cast<std::size_t>(i)], record.source)) {
             ++summary.originalsWithPlace;
         }
         struct stat status;
@@ -445,7 +450,8 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         }
         bool measured = true;
         if (kind == SourceKind::Images) {
-            const std::string error = GetImageSize(record.source, record.width, record.height);
+            const std::string error = sources.ImageSize(list[static_cast<std::size_t>(i)],
+                                                        record.source, record.width, record.height);
             if (!error.empty()) {
                 record.width = 0;
                 record.height = 0;
@@ -485,6 +491,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     const auto tally = [&summary, &run](int outcome) {
         summary.indexPages += run.summary.indexPages;
         summary.contentPages += run.summary.contentPages;
+        summary.pagesUnchanged += run.summary.pagesUnchanged;
         summary.thumbnailsMade += run.summary.thumbnailsMade;
         summary.thumbnailsKept += run.summary.thumbnailsKept;
         summary.withoutThumbnail += run.summary.withoutThumbnail;
@@ -503,6 +510,11 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     if (program.GetBool(ProgramKey::GenerateIndexPage) &&
         !GenerateIndexPages(records, program, &run, thumbnails.get(), options.jobs, album)) {
         return ended();
+    }
+    if (thumbnails) {
+        thumbnails->ForEachDone([&sources](const ThumbnailQueue::Job& job, const PictureSet& made) {
+            sources.NotePictures(job, made);
+        });
     }
     thumbnails.reset();
     if (!IsStopRequested(stop) && program.GetBool(ProgramKey::GenerateContentPages) &&
@@ -560,6 +572,11 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         // The top keeps the theme's files of the whole site: a new version replaces the old.
         for (std::string& copy : run.frame.ThemeCopies()) {
             outcome.outputs.push_back(std::move(copy));
+        }
+    }
+    if (!IsStopRequested(stop)) {
+        if (const Result saved = sources.Save(); !saved.ok()) {
+            PostStatusText(window, "The record of the sources cannot be saved: " + saved.reason());
         }
     }
     return tally(kRunFinished);

@@ -16,8 +16,11 @@ std::string SummaryLine(const GenerationSummary& summary) {
         albums = Count(summary.pictures, "file", "files") + " in " +
                  Count(summary.albums, "album", "albums") + ": ";
     }
-    return albums + Count(summary.indexPages + summary.contentPages, "page", "pages") +
-           " written, " + Count(summary.thumbnailsMade, "thumbnail", "thumbnails") + " made, " +
+    const int pages = summary.indexPages + summary.contentPages;
+    return albums + Count(pages - summary.pagesUnchanged, "page", "pages") + " written, " +
+           (summary.pagesUnchanged > 0 ? std::to_string(summary.pagesUnchanged) + " unchanged, "
+                                       : std::string()) +
+           Count(summary.thumbnailsMade, "thumbnail", "thumbnails") + " made, " +
            std::to_string(summary.thumbnailsKept) + " kept, " +
            Count(summary.filesRemoved, "file", "files") + " removed" +
            (summary.photosTrashed > 0

@@ -9,6 +9,7 @@
 struct GenerationSummary {
     int indexPages = 0;
     int contentPages = 0;
+    int pagesUnchanged = 0;  // of those pages, the ones whose file already held their bytes
     int thumbnailsMade = 0;
     int thumbnailsKept = 0;
     int withoutThumbnail = 0;  // pictures whose thumbnail could not be made
@@ -21,7 +22,8 @@ struct GenerationSummary {
 };
 
 // One line for the end of a run: "12 pages written, 10 thumbnails made, 0 kept, 1 file
-// removed, 1 picture without a thumbnail, 2.4 seconds", led by "2000 files in 41 albums: "
+// removed, 1 picture without a thumbnail, 2.4 seconds" ("2 pages written, 10 unchanged,
+// ..." when some pages were already there as made), led by "2000 files in 41 albums: "
 // for a site of albums; "(2 photos moved to the trash)" follows the files removed when any
 // were, and the OriginalsWithPlaceLine sentence ends it when some published original shows
 // where it was taken.

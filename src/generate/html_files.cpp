@@ -31,13 +31,8 @@ std::size_t TagEnd(const std::string& text, std::size_t start) {
     return std::string::npos;
 }
 
-// The body as ExtractBody gives it, or the reason it cannot be had.
-std::string FindBody(const std::string& path, std::string& body, std::size_t largest) {
-    std::string content;
-    if (const Result read = ReadLimitedFile(path, content, largest, OverLimit::Refuse);
-        !read.ok()) {
-        return read.text();
-    }
+// The body of content, the file at path, or the reason it cannot be had.
+std::string BodyIn(const std::string& content, const std::string& path, std::string& body) {
     const std::string upper = AsciiUpperCase(content);
     const std::size_t open = upper.find("<BODY");
     if (open == std::string::npos) {
@@ -55,13 +50,20 @@ std::string FindBody(const std::string& path, std::string& body, std::size_t lar
     return {};
 }
 
-// The file's content with the META element put in, or the reason it cannot be.
-// Sets alreadyMarked (and changes nothing) when the file carries the mark.
-std::string MarkedContent(const std::string& path, std::string& content, bool& alreadyMarked) {
-    const std::string mark(kGeneratorMark);
-    if (const Result read = ReadWholeFile(path, content); !read.ok()) {
+// The body as ExtractBody gives it, or the reason it cannot be had.
+std::string FindBody(const std::string& path, std::string& body, std::size_t largest) {
+    std::string content;
+    if (const Result read = ReadLimitedFile(path, content, largest, OverLimit::Refuse);
+        !read.ok()) {
         return read.text();
     }
+    return BodyIn(content, path, body);
+}
+
+// Puts the META element into content, the file at path, or says why it cannot. Sets
+// alreadyMarked (and changes nothing) when the content carries the mark.
+std::string Mark(std::string& content, const std::string& path, bool& alreadyMarked) {
+    const std::string mark(kGeneratorMark);
     const std::string upper = AsciiUpperCase(content);
     alreadyMarked = upper.find(AsciiUpperCase(mark)) != std::string::npos;
     if (alreadyMarked) {
@@ -76,6 +78,14 @@ std::string MarkedContent(const std::string& path, std::string& content, bool& a
         return StringPrintf("No <HTML> or <HEAD> tag found in file '%s'.", path.c_str());
     }
     return {};
+}
+
+// The file's content with the META element put in, or the reason it cannot be.
+std::string MarkedContent(const std::string& path, std::string& content, bool& alreadyMarked) {
+    if (const Result read = ReadWholeFile(path, content); !read.ok()) {
+        return read.text();
+    }
+    return Mark(content, path, alreadyMarked);
 }
 
 // The file's start, far enough for the mark of any page the tool wrote, or the reason it
@@ -135,6 +145,16 @@ bool AddGeneratorMeta(const std::string& path,
     return true;
 }
 
+bool MarkGenerated(std::string& page, const std::string& path,
+                   const std::shared_ptr<WorkerMessageReceiver>& window) {
+    bool alreadyMarked = false;
+    if (const std::string error = Mark(page, path, alreadyMarked); !error.empty()) {
+        ShowStop(window, "Cannot add META-GENERATOR tag to file\n\n", error);
+        return false;
+    }
+    return true;
+}
+
 bool IsGeneratedFile(const std::string& path,
                      const std::shared_ptr<WorkerMessageReceiver>& window) {
     std::string content;
@@ -150,22 +170,8 @@ bool CarriesGeneratorMark(const std::string& path) {
     return ReadForMark(path, content).empty() && content.find(kGeneratorMark) != std::string::npos;
 }
 
-bool DeclarePageCharset(const std::string& path,
-                        const std::shared_ptr<WorkerMessageReceiver>& window) {
-    std::string page;
-    std::string error = ReadWholeFile(path, page).text();
-    if (error.empty() && DeclareUtf8(page)) {
-        error = WriteWholeFile(path, page).text();
-    }
-    if (!error.empty()) {
-        PostErrorText(window, error);
-        return false;
-    }
-    return true;
-}
-
-bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath,
-                      const PageWords& words,
+bool ApplyBoilerplate(std::string& page, const std::string& pagePath,
+                      const std::string& boilerplatePath, const PageWords& words,
                       const std::shared_ptr<WorkerMessageReceiver>& window) {
     // Read once for the check and the merge: a boilerplate may be large.
     std::string boilerplate;
@@ -174,7 +180,8 @@ bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplat
         return false;
     }
     std::string body;
-    if (!ExtractBody(pagePath, body, window)) {
+    if (const std::string error = BodyIn(page, pagePath, body); !error.empty()) {
+        ShowStop(window, "Cannot extract BODY from this HTML file\n\n", error);
         return false;
     }
     // The words and files go in before the body, so that a body quoting a tag keeps it.
@@ -188,8 +195,23 @@ bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplat
     boilerplate = ReplaceAll(boilerplate, kTitleTag, words.title);
     boilerplate = ReplaceAll(boilerplate, kLanguageTag, words.language);
     boilerplate = ReplaceAll(boilerplate, kHeadTag, words.head);
-    const std::string merged = ReplaceAll(boilerplate, kBoilerplateTag, body);
-    if (const std::string error = WriteWholeFile(pagePath, merged).text(); !error.empty()) {
+    page = ReplaceAll(boilerplate, kBoilerplateTag, body);
+    return true;
+}
+
+bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath,
+                      const PageWords& words,
+                      const std::shared_ptr<WorkerMessageReceiver>& window) {
+    std::string page;
+    if (const Result read = ReadLimitedFile(pagePath, page, kNoSizeLimit, OverLimit::Refuse);
+        !read.ok()) {
+        ShowStop(window, "Cannot extract BODY from this HTML file\n\n", read.text());
+        return false;
+    }
+    if (!ApplyBoilerplate(page, pagePath, boilerplatePath, words, window)) {
+        return false;
+    }
+    if (const std::string error = WriteWholeFile(pagePath, page).text(); !error.empty()) {
         PostErrorText(window, error);
         return false;
     }

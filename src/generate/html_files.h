@@ -49,6 +49,10 @@ bool ExtractBody(const std::string& path, std::string& body,
 bool AddGeneratorMeta(const std::string& path,
                       const std::shared_ptr<WorkerMessageReceiver>& window);
 
+// AddGeneratorMeta for a page in memory: page holds the bytes of the file at path.
+bool MarkGenerated(std::string& page, const std::string& path,
+                   const std::shared_ptr<WorkerMessageReceiver>& window);
+
 // True when the file holds the generator mark in exactly this letter case. Of a file
 // larger than kLargestSourceFile only the start is read: a page the tool wrote carries
 // the mark in its head.
@@ -56,12 +60,6 @@ bool IsGeneratedFile(const std::string& path, const std::shared_ptr<WorkerMessag
 
 // IsGeneratedFile without a message: a file that cannot be read is not marked.
 bool CarriesGeneratorMark(const std::string& path);
-
-// Declares UTF-8 on the line after the generator META of a merged page that holds UTF-8
-// text and whose boilerplate declares no charset (text_encoding.h). True when the page is
-// right afterwards; false after showing the read or write error alone.
-bool DeclarePageCharset(const std::string& path,
-                        const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // Tags a boilerplate may hold besides the boilerplate tag, for what lies outside the body:
 // the page's title (as in "<title><MAVREN-TITLE></title>") and its language (as in
@@ -87,3 +85,9 @@ struct PageWords {
 // is left as it was.
 bool ApplyBoilerplate(const std::string& pagePath, const std::string& boilerplatePath,
                       const PageWords& words, const std::shared_ptr<WorkerMessageReceiver>& window);
+
+// The same for a page in memory: page holds the bytes the page at pagePath is to have, and
+// becomes the merged page.
+bool ApplyBoilerplate(std::string& page, const std::string& pagePath,
+                      const std::string& boilerplatePath, const PageWords& words,
+                      const std::shared_ptr<WorkerMessageReceiver>& window);

@@ -339,14 +339,9 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
         page.Line(-2, "</TABLE>\n");
         page.Write("</CENTER>\n");
         page.WriteClosing();
-        if (Result closed = page.Close(); !closed.ok()) {
-            run->failure = std::move(closed);
-            return false;
-        }
-        previousPage = name;
-
+        // Merged in memory, so that a page the same as before leaves its file alone.
         if (!boilerplate.empty() &&
-            !ApplyBoilerplate(path, boilerplate,
+            !ApplyBoilerplate(page.text(), path, boilerplate,
                               IndexWords(run->frame, program, title,
                                          ExpandPattern(program, ProgramKey::IndexPageTitle, path, 0,
                                                        0, nullptr, nullptr, albumPath),
@@ -355,10 +350,15 @@ bool GenerateIndexPages(std::vector<SourceRecord>& records, const Program& progr
                               window)) {
             return false;
         }
-        if (!AddGeneratorMeta(path, window) ||
-            (!boilerplate.empty() && !DeclarePageCharset(path, window))) {
+        if (!MarkGenerated(page.text(), path, window)) {
             return false;
         }
+        if (Result closed = page.Close(); !closed.ok()) {
+            run->failure = std::move(closed);
+            return false;
+        }
+        run->summary.pagesUnchanged += page.unchanged() ? 1 : 0;
+        previousPage = name;
         ++run->summary.indexPages;
     }
     PostStatusText(window, StringPrintf("All %s done.", unitWord.c_str()));

@@ -1,7 +1,12 @@
 #include "generate/page_writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
+#include <cstdio>
 
 #include "generate/product.h"
 #include "generate/text_encoding.h"
@@ -15,16 +20,21 @@ constexpr int kMostBlanks = 80;
 }  // namespace
 
 PageWriter::~PageWriter() {
-    if (file != nullptr) {
+    if (file.valid()) {
         Flush();
-        std::fclose(file);
     }
 }
 
 Result PageWriter::Open(const std::string& path) {
     filePath = path;
-    file = std::fopen(path.c_str(), "wbe");
-    return file != nullptr ? Result::Ok() : Result::FromErrno("open", path, errno);
+    same = false;
+    file = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    readable = file.valid();
+    if (!readable && errno == EACCES) {
+        // A page the user may write but not read is written whole, as it always was.
+        file = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    }
+    return file.valid() ? Result::Ok() : Result::FromErrno("open", path, errno);
 }
 
 void PageWriter::Write(std::string_view text) {
@@ -97,15 +107,13 @@ void PageWriter::WriteClosing() {
 }
 
 Result PageWriter::Close() {
-    if (file == nullptr) {
+    if (!file.valid()) {
         return Result::Ok();
     }
     DeclareUtf8(content);
     const bool written = Flush();
     const int error = errno;
-    std::FILE* closing = file;
-    file = nullptr;
-    if (std::fclose(closing) == 0 && written) {
+    if (file.Close() == 0 && written) {
         return Result::Ok();
     }
     const int failure = written ? errno : error;
@@ -114,8 +122,24 @@ Result PageWriter::Close() {
                                ErrorCodeText(failure).c_str()));
 }
 
+bool PageWriter::HoldsContent(const struct stat& status) const {
+    if (status.st_size != static_cast<off_t>(content.size())) {
+        return false;
+    }
+    std::string there(content.size(), '\0');
+    return ReadAllAt(file.get(), 0, there.data(), there.size()) ==
+               static_cast<ssize_t>(there.size()) &&
+           there == content;
+}
+
 bool PageWriter::Flush() {
-    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    struct stat status;
+    // Only a file that can be read is compared, and only a file can be cut short: a
+    // device (a full disk in tests) is written to as it is.
+    const bool regular = readable && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode);
+    same = regular && HoldsContent(status);
+    const bool written =
+        same || ((!regular || ::ftruncate(file.get(), 0) == 0) && WriteAll(file.get(), content));
     content.clear();
     return written;
 }

@@ -6,14 +6,19 @@
 // written when it is closed, so that a page holding UTF-8 text can declare it on the
 // line after its generator META (text_encoding.h).
 //
+// A page whose bytes are already in its file leaves that file and its time alone, so that
+// a rerun of an unchanged program changes nothing the upload record would send again.
+//
 // One writer per page, used by one thread. A page that cannot be written (disk full and
 // the like) fails at Close, which the page steps check; the generation worker reports
 // it. A page abandoned before Close is written as far as it got.
 
-#include <cstdio>
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
+#include "platform/file_descriptor.h"
 #include "platform/result.h"
 
 class PageWriter {
@@ -23,7 +28,8 @@ class PageWriter {
     PageWriter(const PageWriter&) = delete;
     PageWriter& operator=(const PageWriter&) = delete;
 
-    // Creates or truncates path for writing; a failure names the step, the path and errno.
+    // Opens path for writing, creating it when missing; its bytes stay until Close. A
+    // failure names the step, the path and errno.
     Result Open(const std::string& path);
 
     // Writes text as it is, but for each line feed not preceded by a carriage return,
@@ -48,19 +54,28 @@ class PageWriter {
                      const std::string& language = {});
     void WriteClosing();
 
-    // Writes the page, declaring UTF-8 when it needs it, and closes the file. Fails, with
-    // "Failed to write '<path>' (<the system's reason>)", when the data could not be
-    // written.
+    // Writes the page, declaring UTF-8 when it needs it, unless the file holds exactly
+    // those bytes already, and closes the file. Fails, with "Failed to write '<path>'
+    // (<the system's reason>)", when the data could not be written.
     Result Close();
+
+    // The page gathered so far, line ends already CR LF, for a last change before Close.
+    std::string& text() { return content; }
+
+    // True after a Close that found the page's bytes already in its file.
+    bool unchanged() const { return same; }
 
     const std::string& path() const { return filePath; }
     const std::string& fontTag() const { return font; }
 
   private:
     bool Flush();
+    bool HoldsContent(const struct stat& status) const;
 
     std::string filePath;
-    std::FILE* file = nullptr;
+    UniqueFd file;
+    bool readable = false;  // the file could be opened for reading too
+    bool same = false;
     std::string content;  // the page so far, line ends already CR LF
     bool afterCarriageReturn = false;
     int level = 0;

@@ -53,14 +53,14 @@ bool RunNeedsPhotoFacts(const Program& program) {
 }
 
 std::vector<PhotoFacts> ReadRunPhotoFacts(const Program& program, const FileList& list,
-                                          const StopFlag* stop) {
+                                          const StopFlag* stop, SourceFactsRecord* known) {
     std::vector<PhotoFacts> facts;
     if (!RunNeedsPhotoFacts(program)) {
         return facts;
     }
     facts.resize(list.size());
     for (std::size_t i = 0; i < list.size() && !IsStopRequested(stop); ++i) {
-        facts[i] = ReadPhotoFacts(list[i]);
+        facts[i] = known != nullptr ? known->Facts(list[i], list[i]) : ReadPhotoFacts(list[i]);
     }
     return facts;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/program.h"
+#include "generate/source_facts_record.h"
 #include "platform/photo_facts.h"
 #include "platform/source_scan.h"
 #include "work/stop_flag.h"
@@ -19,8 +20,10 @@ bool RunNeedsPhotoFacts(const Program& program);
 
 // The facts of every file of list, in the list's order; empty when the run does not need
 // them (then nothing is read). Stops early, leaving the rest empty, when a stop is asked for.
+// With known, facts it holds of an unchanged source are not read again.
 std::vector<PhotoFacts> ReadRunPhotoFacts(const Program& program, const FileList& list,
-                                          const StopFlag* stop = nullptr);
+                                          const StopFlag* stop = nullptr,
+                                          SourceFactsRecord* known = nullptr);
 
 // With Photo-Order by date, sorts list and its facts alike (facts empty or one per entry):
 // oldest or newest taken first, a photo without a date by its file's modification time;

@@ -5,8 +5,8 @@
 #include <exception>
 #include <utility>
 
-ThumbnailQueue::ThumbnailQueue(int threads, const StopFlag* stop)
-    : next(entries.end()), stop(stop), budget(kPixelBudgetBytes) {
+ThumbnailQueue::ThumbnailQueue(int threads, const StopFlag* stop, const SourceFactsRecord* known)
+    : next(entries.end()), stop(stop), known(known), budget(kPixelBudgetBytes) {
     // glibc raises its threshold for mapping a block of its own after such a block is
     // freed, up to 32 MB; decoded pictures below that would then come from the heaps of
     // the threads and stay with the process after they are freed. A fixed threshold keeps
@@ -84,6 +84,15 @@ void ThumbnailQueue::Cancel() {
     changed.notify_all();
 }
 
+void ThumbnailQueue::ForEachDone(const std::function<void(const Job&, const PictureSet&)>& done) {
+    std::lock_guard lock(mutex);
+    for (const auto& [record, entry] : entries) {
+        if (entry.state == State::Done) {
+            done(entry.job, entry.pictures);
+        }
+    }
+}
+
 void ThumbnailQueue::Work() {
     std::unique_lock lock(mutex);
     for (;;) {
@@ -106,6 +115,9 @@ void ThumbnailQueue::Work() {
 }
 
 void ThumbnailQueue::Run(Entry& entry) {
+    if (known != nullptr && known->KnownPictures(entry.job, entry.pictures)) {
+        return;
+    }
     try {
         entry.job.budget = &budget;
         entry.pictures = MakePictureSet(entry.job);

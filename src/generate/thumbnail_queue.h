@@ -8,6 +8,9 @@
 // pictures and their order are thus the same as with no pool at all. A result stays
 // until the queue goes, so a record may be asked for more than once.
 //
+// A job whose pictures a record of the sources knows (source_facts_record.h) is taken from
+// it without reading the source.
+//
 // A stop request (the run's stop flag) or Cancel keeps the pool from starting further jobs;
 // a job asked for by Make is still made. The destructor cancels and waits for the jobs
 // under way. Add, Make, Pictures and Cancel may be called from different threads.
@@ -20,12 +23,14 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "generate/source_facts_record.h"
 #include "media/picture_set.h"
 #include "media/pixel_budget.h"
 #include "work/stop_flag.h"
@@ -39,8 +44,10 @@ class ThumbnailQueue {
 
     // threads: how many pool threads make thumbnails ahead; 0 means one per core, and
     // with 1 or less every thumbnail is made by Make on the caller's thread. stop (may be
-    // null) must outlive the queue.
-    explicit ThumbnailQueue(int threads, const StopFlag* stop = nullptr);
+    // null) must outlive the queue, and so must known (may be null), which the pool only
+    // reads.
+    explicit ThumbnailQueue(int threads, const StopFlag* stop = nullptr,
+                            const SourceFactsRecord* known = nullptr);
     ~ThumbnailQueue();
     ThumbnailQueue(const ThumbnailQueue&) = delete;
     ThumbnailQueue& operator=(const ThumbnailQueue&) = delete;
@@ -60,6 +67,9 @@ class ThumbnailQueue {
 
     // Starts no further job in the pool.
     void Cancel();
+
+    // Calls done with each job made so far and its pictures, in the order of the records.
+    void ForEachDone(const std::function<void(const Job&, const PictureSet&)>& done);
 
     // The number of pool threads a request for `threads` gives.
     static int PoolSize(int threads);
@@ -81,6 +91,7 @@ class ThumbnailQueue {
     std::map<int, Entry>::iterator next;  // the first entry no pool thread has looked at
     bool cancelled = false;
     const StopFlag* stop;
+    const SourceFactsRecord* known;
     // The pictures in flight, on the pool and on the callers' threads alike, share it.
     PixelBudget budget;
     std::vector<std::thread> pool;

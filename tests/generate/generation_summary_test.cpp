@@ -35,4 +35,19 @@ TEST(SummaryLine, NamesThePhotosMovedToTheTrashOnlyWhenThereAreAny) {
     }
 }
 
+TEST(SummaryLine, PagesLeftAsTheyWereAreNotCountedAsWritten) {
+    const std::pair<int, const char*> cases[] = {
+        {0, "3 pages written, 0 thumbnails made"},
+        {2, "1 page written, 2 unchanged, 0 thumbnails made"},
+        {3, "0 pages written, 3 unchanged, 0 thumbnails made"},
+    };
+    for (const auto& [unchanged, start] : cases) {
+        GenerationSummary summary;
+        summary.indexPages = 1;
+        summary.contentPages = 2;
+        summary.pagesUnchanged = unchanged;
+        EXPECT_EQ(SummaryLine(summary).rfind(start, 0), 0u) << SummaryLine(summary);
+    }
+}
+
 }  // namespace

@@ -1,6 +1,9 @@
 #include "generate/page_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "support/test_support.h"
 
@@ -80,6 +83,40 @@ TEST_F(PageWriterTest, FrameWithAndWithoutFontTag) {
         ReadFileBytes(dir / "font.htm"),
         "<HTML>\r\n<META NAME=\"generator\" CONTENT=\"Mavren 1.0\">\r\n"
         "<BODY  TEXT=\"Red\">\r\n<FONT FACE=\"Arial\">x\r\n</FONT>\r\n</BODY>\r\n</HTML>\r\n");
+}
+
+TEST(PageWriterFile, PageAlreadyThereIsLeftAloneOtherwiseReplacedWhole) {
+    const struct {
+        const char* what;
+        const char* there;  // null: no file
+        bool unchanged;
+    } cases[] = {
+        {"no file", nullptr, false},
+        {"the same bytes", "<P>a\r\n", true},
+        {"other bytes of the same length", "<P>b\r\n", false},
+        {"longer", "<P>a\r\n<P>b\r\n", false},
+        {"shorter", "<P>", false},
+        {"line feeds alone", "<P>a\n\n", false},
+    };
+    TempDir dir;
+    const std::string path = dir / "page.htm";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(path);
+        if (c.there != nullptr) {
+            WriteFileBytes(path, c.there);
+            SetModificationTime(path, 1700000000);
+        }
+        PageWriter page;
+        ASSERT_TRUE(page.Open(path).ok());
+        page.Write("<P>a\n");
+        ASSERT_TRUE(page.Close().ok());
+        EXPECT_EQ(page.unchanged(), c.unchanged);
+        EXPECT_EQ(ReadFileBytes(path), "<P>a\r\n");
+        struct stat status;
+        ASSERT_EQ(::stat(path.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mtime == 1700000000, c.unchanged);
+    }
 }
 
 }  // namespace
