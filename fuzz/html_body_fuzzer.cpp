@@ -34,7 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (!IsNonAsciiUtf8(marked) || declared.find(kUtf8Meta) == std::string::npos)) {
             Broken("only a page of UTF-8 text is declared UTF-8");
         }
-        DeclarePageCharset(page, nullptr);
     } else if (ReadFuzzFile(page) != bytes) {
         Broken("a page that cannot be marked is left as it was");
     }
