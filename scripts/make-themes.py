@@ -114,7 +114,9 @@ nav.site-path a:hover{text-decoration:underline}
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:last-child:not(.shown),td.links)>p{display:contents}
 /* The picture of a content page, also when it is a link: as large as the screen allows. */
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>img,
-.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>img{
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>picture>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>picture>img{
  --room:calc(100vh - var(--above));display:block;width:auto;height:auto;max-width:100%;
  max-height:var(--room);margin:0 auto;border-radius:var(--round);
  /* Where the browser reads the picture's size from its attributes, the picture holds its
@@ -123,7 +125,9 @@ nav.site-path a:hover{text-decoration:underline}
   calc(var(--room)*attr(width type(<number>))/attr(height type(<number>))))}
 /* Photo pages: the caption and the date taken under the picture, on the screen with it. */
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>img,
-.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>a>img{
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>a>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>picture>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>a>picture>img{
  --room:calc(100vh - var(--above) - 3rem)}
 .photo-facts{display:flex;flex-wrap:wrap;justify-content:center;align-items:baseline;
  gap:.25rem 1rem;margin:.75rem auto 0;text-align:center}
@@ -572,7 +576,9 @@ h1{font-weight:300;letter-spacing:.02em}
 .index center>table:first-of-type td a{color:#9a9a9a}
 .index center>table:first-of-type td img{box-shadow:0 2px 10px #000}
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>img,
-.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>img{box-shadow:0 4px 24px #000}
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>picture>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>picture>img{box-shadow:0 4px 24px #000}
 """,
     ),
 }

@@ -235,7 +235,7 @@ TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 2u + 1u + 1u + 13u + 13u + 9u + 11u + 5u)
+    EXPECT_EQ(compared, 2u + 1u + 1u + 13u + (13u + 9u + 11u) * 2 + 5u)
         << "the GIFs (the originals stay home), the index page (4 by 5) and index.html, "
            "content pages, thumbnails, the doubles of the 9 photos of 480 pixels or more, the "
            "web copies and the theme's style sheets and scripts";
@@ -588,6 +588,9 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
         // and carries its name.
         lines.insert(lines.end(), {"Site-Index-Html = Yes", "Page-Names-From-Files = Yes",
                                    "Site-Name = 100% Rome", "Pages-For-Sharing = Yes"});
+        if (c.type == "images") {
+            lines.insert(lines.end(), {"Photo-WebP = Yes", "Photo-PNG-As-JPEG = Yes"});
+        }
         EXPECT_EQ(SettingLines(ReadFileBytes(dir / (name + ".mav"))), lines) << name;
     }
 }
