@@ -24,14 +24,17 @@ picture() {
     seed=$2
     tmp="$cache/tmp"
     mkdir -p "$tmp"
+    n=0
     for band in r g b; do
-        vips perlin "$tmp/$band-cells.v" 6000 4000 --cell-size 300 --seed "$seed$band"
-        vips gaussnoise "$tmp/$band-noise.v" 6000 4000 --sigma 6 --seed "$seed$band"
+        n=$((n + 1))
+        # Seeds are numbers: libvips takes no other.
+        vips perlin "$tmp/$band-cells.v" 6000 4000 --cell-size 300 --seed $((seed * 10 + n))
+        vips gaussnoise "$tmp/$band-noise.v" 6000 4000 --sigma 6 --seed $((seed * 10 + n))
         vips add "$tmp/$band-cells.v" "$tmp/$band-noise.v" "$tmp/$band-sum.v"
         vips linear "$tmp/$band-sum.v" "$tmp/$band.v" 120 128 --uchar
     done
     if [ "${ALPHA:-0}" = 1 ]; then
-        vips perlin "$tmp/a-cells.v" 6000 4000 --cell-size 900 --seed "${seed}a"
+        vips perlin "$tmp/a-cells.v" 6000 4000 --cell-size 900 --seed $((seed * 10 + 9))
         vips linear "$tmp/a-cells.v" "$tmp/a.v" 400 128 --uchar
         vips bandjoin "$tmp/r.v $tmp/g.v $tmp/b.v $tmp/a.v" "$tmp/joined.v"
     else
@@ -55,7 +58,7 @@ animation() {
     rm -rf "$tmp"
 }
 
-if [ ! -f "$cache/ready" ]; then
+if [ ! -f "$cache/ready-2" ]; then
     echo "making the pictures in $cache (once)"
     rm -rf "$cache" && mkdir -p "$cache/jpeg" "$cache/png" "$cache/heic" "$cache/gif" "$cache/mixed"
     for i in 1 2 3 4 5 6 7 8; do
@@ -67,7 +70,7 @@ if [ ! -f "$cache/ready" ]; then
     cp "$cache/gif/moving1.gif" "$cache/gif/moving2.gif"
     cp "$cache/jpeg/photo1.jpg" "$cache/jpeg/photo2.jpg" "$cache/png/alpha.png" \
         "$cache/heic/photo.heic" "$cache/gif/moving1.gif" "$cache/mixed/"
-    touch "$cache/ready"
+    touch "$cache/ready-2"
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mavren-bench-memory.XXXXXX")

@@ -5,11 +5,16 @@
 # would script instead, each on two processes, writing three pictures of each photo (web
 # copy, 2x and 1x thumbnail, no metadata, upright) in both formats: GraphicsMagick with a
 # size hint, and vipsthumbnail (the thumbnails then made from its web copy). Then a warm rerun
-# with nothing changed. Prints seconds, ratios and peak memory.
+# with nothing changed. Then real photos of mixed formats (the reference photos of
+# bench/quality, JPEGs and PNGs, and a HEIC made from one of them), as a new program makes
+# them and as a program made before WebP copies and JPEG copies of PNGs: seconds, peak memory
+# and the bytes a phone (390 CSS pixels wide at 3 device pixels each) downloads per photo
+# page. Prints seconds, ratios and peak memory.
 #
 # usage: bench/photos/run.sh [BUILD]   (corpus cached in $MAVREN_BENCH_CACHE)
 set -eu
 
+here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 cli="$build/mavren-cli"
 maker="$build/bench/thumbnail_bench"  # the thumbnail benchmark's corpus maker
@@ -107,3 +112,41 @@ printf '  gm convert -size        %7.2f s\n' "$gm"
 printf '  vipsthumbnail           %7.2f s\n' "$vips"
 printf '  mavren warm rerun       %7.3f s   (target < 0.10 s)\n' "$warm"
 printf '  peak memory of mavren   %7.1f MB  (target < 150 MB)\n' "$(ratio "$peak" 1024 1)"
+
+# Real photos of mixed formats, before and after.
+mixed="$work/mixed"
+mkdir -p "$mixed"
+cp "$(sh "$here/../quality/reference_photos.sh" "$cache/quality")"/* "$mixed/"
+vips copy "$mixed/autumn.jpg" "$mixed/autumn-phone.heic[Q=50]"
+cat "$mixed"/* >/dev/null
+for kind in before after; do
+    mkdir -p "$work/mixed-$kind"
+    "$cli" new --source "$mixed" --target "$work/mixed-$kind" --folder "$work" \
+        --name "mixed-$kind" --yes >/dev/null
+    if [ $kind = before ]; then
+        "$cli" set "$work/mixed-$kind.mav" Photo-WebP=No Photo-PNG-As-JPEG=No >/dev/null
+    fi
+    : >"$work/times-mixed-$kind"
+    measure "$work/times-mixed-$kind" "$cli" generate --quiet "$work/mixed-$kind.mav"
+done
+printf 'real photos of mixed formats: %d (JPEG, PNG, HEIC), as a new program makes them\n' \
+    "$(ls "$mixed" | wc -l)"
+printf '  mavren whole site       %7.2f s   (%.2f s without WebP and JPEG copies of PNGs)\n' \
+    "$(cat "$work/times-mixed-after")" "$(cat "$work/times-mixed-before")"
+printf '  peak memory of mavren   %7.1f MB  (target < 150 MB)\n' \
+    "$(ratio "$(cat "$work/times-mixed-after-peak")" 1024 1)"
+browser_modules="$here/../../tests/browser/node_modules"
+if [ -d "$browser_modules/puppeteer-core" ] && [ -x /usr/bin/chromium ]; then
+    for kind in before after; do
+        pages=$(cd "$work/mixed-$kind" && ls -- *.html | grep -v '^index.html$')
+        # shellcheck disable=SC2086
+        node "$here/page_bytes.mjs" "$work/mixed-$kind" $pages | tail -1 |
+            awk '{ print $2 }' >"$work/bytes-$kind"
+    done
+    before=$(cat "$work/bytes-before")
+    after=$(cat "$work/bytes-after")
+    printf '  bytes per photo page, 390-px 3x phone: %d before, %d after (%s)\n' "$before" \
+        "$after" "$(ratio "$after" "$before" 1)"
+else
+    echo "  (bytes per photo page: make test-deps installs chromium and puppeteer-core)"
+fi

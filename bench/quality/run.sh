@@ -17,40 +17,13 @@ cli="$build/mavren-cli"
 cache="${MAVREN_BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mavren-bench}/quality"
 allowed=0.005
 
-for tool in gm vips vipsheader apt-get dpkg-deb; do
+for tool in gm vips vipsheader; do
     command -v $tool >/dev/null || { echo "quality: $tool is missing (make bench installs it)"; exit 1; }
 done
 /usr/bin/python3 -c 'import skimage' 2>/dev/null ||
     { echo "quality: python3-skimage is missing (make bench installs it)"; exit 1; }
 
-# Package, file in it, name in the set: JPEGs and PNGs (one with transparency, one with a
-# colour profile), from 720 x 1440 to 6028 x 3391, landscape, portrait and square.
-photos='
-lomiri-wallpapers-20.04 usr/share/backgrounds/Kleiber_by_Lukas_Baubkus.jpg kleiber.jpg
-lomiri-wallpapers-20.04 usr/share/backgrounds/Infinite-Sea_by_Aury88.jpg infinite-sea.jpg
-ukui-wallpapers usr/share/backgrounds/string.jpg string.jpg
-ukui-wallpapers usr/share/backgrounds/goldfish.png goldfish.png
-plasma-workspace-wallpapers usr/share/wallpapers/Volna/contents/images/5120x2880.jpg volna.jpg
-plasma-workspace-wallpapers usr/share/wallpapers/SafeLanding/contents/images/1622x2880.jpg safe-landing.jpg
-plasma-workspace-wallpapers usr/share/wallpapers/Autumn/contents/images/2560x1600.jpg autumn.jpg
-plasma-workspace-wallpapers usr/share/wallpapers/Shell/contents/images/720x1440.jpg shell.jpg
-plasma-workspace-wallpapers usr/share/wallpapers/MilkyWay/contents/images/5120x2880.png milky-way.png
-plasma-workspace-wallpapers usr/share/wallpapers/Canopee/contents/images/3840x2160.png canopee.png
-plasma-workspace-wallpapers usr/share/wallpapers/Opal/contents/images/3840x2160.png opal.png
-'
-
-set_folder="$cache/photos"
-mkdir -p "$set_folder" "$cache/debs"
-echo "$photos" | while read -r package file name; do
-    [ -n "$package" ] && [ ! -s "$set_folder/$name" ] || continue
-    if ! ls "$cache/debs/${package}_"*.deb >/dev/null 2>&1; then
-        (cd "$cache/debs" && apt-get download "$package" >/dev/null)
-    fi
-    rm -rf "$cache/unpacked" && mkdir "$cache/unpacked"
-    dpkg-deb -x "$(ls "$cache/debs/${package}_"*.deb | head -1)" "$cache/unpacked"
-    cp "$cache/unpacked/$file" "$set_folder/$name"
-    rm -rf "$cache/unpacked"
-done
+set_folder=$(sh "$here/reference_photos.sh" "$cache")
 echo "photos: $set_folder"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/mavren-bench-quality.XXXXXX")
