@@ -50,6 +50,16 @@ std::uint32_t BigEndian32(const unsigned char* bytes) {
            (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
 }
 
+constexpr std::size_t kPngSignatureSize = 8;
+
+bool StartsAsPng(const HeaderFile& file) {
+    static const unsigned char kSignature[kPngSignatureSize] = {0x89, 'P',  'N',  'G',
+                                                                0x0D, 0x0A, 0x1A, 0x0A};
+    unsigned char signature[kPngSignatureSize];
+    return file.ReadAt(0, signature, sizeof signature) &&
+           std::memcmp(signature, kSignature, sizeof kSignature) == 0;
+}
+
 std::string NotValid(const std::string& path, const char* kind) {
     return StringPrintf("Failed to get size of image '%s'.\n\nIt is not a valid %s file.",
                         path.c_str(), kind);
@@ -80,11 +90,8 @@ bool ReadGifSize(const std::string& path, int& width, int& height) {
 }
 
 bool ReadPngSize(const std::string& path, int& width, int& height) {
-    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     const HeaderFile file(path);
-    unsigned char signature[8];
-    if (!file.ReadAt(0, signature, sizeof signature) ||
-        std::memcmp(signature, kSignature, sizeof kSignature) != 0) {
+    if (!StartsAsPng(file)) {
         return false;
     }
     const long long size = file.Size();
@@ -93,7 +100,7 @@ bool ReadPngSize(const std::string& path, int& width, int& height) {
     }
     // Each chunk: 4-byte length, 4-byte type, the data, a 4-byte CRC. A chunk counts only
     // when the file holds all of it, as if it had been read whole.
-    std::uint64_t offset = sizeof signature;
+    std::uint64_t offset = kPngSignatureSize;
     while (true) {
         unsigned char head[8];
         if (!file.ReadAt(offset, head, sizeof head)) {
@@ -132,15 +139,12 @@ namespace {
 // What the header says: an alpha channel or a transparent colour (tRNS). A file that
 // cannot be read counts as transparent.
 bool PngHeaderAllowsTransparency(const std::string& path) {
-    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     const HeaderFile file(path);
-    unsigned char signature[8];
-    if (!file.ReadAt(0, signature, sizeof signature) ||
-        std::memcmp(signature, kSignature, sizeof kSignature) != 0) {
+    if (!StartsAsPng(file)) {
         return true;
     }
     // The chunks that can say so all come before the first IDAT.
-    std::uint64_t offset = sizeof signature;
+    std::uint64_t offset = kPngSignatureSize;
     while (true) {
         unsigned char head[8];
         if (!file.ReadAt(offset, head, sizeof head)) {
