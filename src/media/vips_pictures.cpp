@@ -306,8 +306,10 @@ class Libvips final : public VipsPictures {
                     blob = image.pngsave_buffer(VImage::option()->set("strip", true));
                     break;
                 case PictureFormat::Webp:
+                    // Effort 2 takes 40 % less time than the default 4 for files some 4 %
+                    // larger: a whole site's run is spent mostly here.
                     blob = WithoutMetadata(image).webpsave_buffer(
-                        VImage::option()->set("Q", quality)->set("strip", true)->set("effort", 4));
+                        VImage::option()->set("Q", quality)->set("strip", true)->set("effort", 2));
                     break;
                 case PictureFormat::Avif:
                     // The default effort takes seconds a photo; 2 keeps most of the gain.
