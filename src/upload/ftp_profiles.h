@@ -40,6 +40,7 @@ struct FtpProfile {
     std::string password;   // plain text in memory only
     std::string directory;  // remote folder to upload into; empty for the login folder
     FtpProtocol protocol = FtpProtocol::Ftp;
+    std::string region = {};  // S3: the region to sign for; empty for kDefaultS3Region
     int connections = kDefaultUploadConnections;  // transfers at once
     std::int64_t rateLimit = 0;  // bytes a second for a whole upload; 0 for no limit
     // Where the store kept the password when the profile was loaded, and why one kept in

@@ -15,6 +15,8 @@ constexpr ProtocolNames kProtocols[] = {
     {FtpProtocol::Ftp, "ftp", "FTP", 21},
     {FtpProtocol::Ftps, "ftps", "FTP with TLS (FTPS)", 21},
     {FtpProtocol::Sftp, "sftp", "SFTP (SSH)", 22},
+    {FtpProtocol::S3, "s3", "S3-compatible storage", 443},
+    {FtpProtocol::S3Http, "s3-http", "S3-compatible storage over HTTP", 80},
 };
 
 const ProtocolNames& Names(FtpProtocol protocol) {
@@ -52,4 +54,8 @@ bool ParseFtpProtocol(const std::string& name, FtpProtocol& protocol) {
 
 int DefaultPort(FtpProtocol protocol) {
     return Names(protocol).port;
+}
+
+bool IsObjectStorage(FtpProtocol protocol) {
+    return protocol == FtpProtocol::S3 || protocol == FtpProtocol::S3Http;
 }

@@ -314,6 +314,7 @@ UploadJob MakeUploadJob(const FtpProfile& profile, const std::string& localFolde
     UploadJob job{profile.host, profile.username,  profile.password,
                   localFolder,  profile.directory, std::move(window)};
     job.protocol = profile.protocol;
+    job.region = profile.region;
     job.profileName = profile.name;
     job.passwordProblem = profile.passwordProblem;
     job.connections = profile.connections;

@@ -89,6 +89,8 @@ struct UploadJob {
     // Set by the front end to stop the upload; shared, so it outlives either side.
     std::shared_ptr<StopFlag> stop = std::make_shared<StopFlag>();
     FtpProtocol protocol = FtpProtocol::Ftp;
+    std::string region = {};           // S3: the region requests are signed for; empty for
+                                       // kDefaultS3Region
     std::string profileName = {};      // where a trusted certificate is pinned
     std::string passwordProblem = {};  // why the profile's password could not be read
     bool deleteExtra = false;          // remove what the site no longer has, after asking
