@@ -179,10 +179,12 @@ std::string Fingerprint(const std::string& text) {
     return StringPrintf("%016zx%016zx", hash(text), hash("\x01" + text));
 }
 
-AlbumOutputFile OutputFileNow(const std::string& folder, const std::string& relative) {
+AlbumOutputFile OutputFileNow(const std::string& folder, const std::string& relative,
+                              FolderStats* stats) {
     AlbumOutputFile file{relative};
     struct stat status;
-    if (::stat(JoinPath(folder, relative).c_str(), &status) == 0) {
+    const std::string path = JoinPath(folder, relative);
+    if (stats != nullptr ? stats->Stat(path, status) : ::stat(path.c_str(), &status) == 0) {
         file.size = status.st_size;
         file.modified =
             static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
@@ -191,8 +193,9 @@ AlbumOutputFile OutputFileNow(const std::string& folder, const std::string& rela
 }
 
 bool OutputsIntact(const std::string& folder, const AlbumState& state) {
+    FolderStats stats;
     for (const AlbumOutputFile& file : state.outputs) {
-        if (file.size < 0 || OutputFileNow(folder, file.path) != file) {
+        if (file.size < 0 || OutputFileNow(folder, file.path, &stats) != file) {
             return false;
         }
     }

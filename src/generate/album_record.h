@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/date_time.h"
+#include "platform/folder_stats.h"
 #include "platform/result.h"
 
 struct AlbumOutputFile {
@@ -79,7 +80,10 @@ Result SaveAlbumRecord(const std::string& path, const AlbumRecord& record);
 std::string Fingerprint(const std::string& text);
 
 // The output file at path (absolute) as the record keeps it; size -1 when it is missing.
-AlbumOutputFile OutputFileNow(const std::string& folder, const std::string& relative);
+// stats (when given) asks the system, sparing a walk of the whole path for files of a
+// folder it asked about before.
+AlbumOutputFile OutputFileNow(const std::string& folder, const std::string& relative,
+                              FolderStats* stats = nullptr);
 
 // True when every output of the state is still there as the run left it.
 bool OutputsIntact(const std::string& folder, const AlbumState& state);

@@ -69,8 +69,8 @@ class AlbumWindow : public WorkerMessageReceiver {
 };
 
 // The file's size and time as a line of a fingerprint; a line of its own when missing.
-std::string FileFacts(const std::string& path) {
-    const AlbumOutputFile file = OutputFileNow(std::string(), path);
+std::string FileFacts(const std::string& path, FolderStats* stats = nullptr) {
+    const AlbumOutputFile file = OutputFileNow(std::string(), path, stats);
     return StringPrintf("%lld %lld ", static_cast<long long>(file.size),
                         static_cast<long long>(file.modified)) +
            path + "\n";
@@ -115,8 +115,9 @@ std::string AlbumInputs(const Program& program, const FileList& files, const Alb
     if (const auto found = ScanFiles(folder, "descript.ion", false); found && !found->empty()) {
         text += FileFacts(found->front());
     }
+    FolderStats stats;
     for (const std::string& file : files) {
-        text += FileFacts(file);
+        text += FileFacts(file, &stats);
     }
     text += place.path + "\n" + (place.hasParent ? "up\n" : "top\n");
     for (const AlbumEntry& entry : place.albums) {
