@@ -22,7 +22,7 @@ std::int64_t Nanoseconds(const struct timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
-RecordedFile FileNow(const std::string& path) {
+FileStamp FileNow(const std::string& path) {
     struct stat status;
     if (::stat(path.c_str(), &status) != 0) {
         return {};
@@ -188,7 +188,7 @@ std::array<PictureOutput*, 4> Outputs(PictureSet& pictures) {
     return {&pictures.thumbnailFile, &pictures.thumbnail2x, &pictures.web, &pictures.phone};
 }
 
-bool SiblingIntact(bool present, const std::string& path, const RecordedFile& file) {
+bool SiblingIntact(bool present, const std::string& path, const FileStamp& file) {
     return !present || (file.size >= 0 && FileNow(path) == file);
 }
 

@@ -27,12 +27,12 @@
 #include "platform/photo_facts.h"
 #include "platform/result.h"
 
-// A file as the record keeps it: size -1 when it was missing.
-struct RecordedFile {
+// A file as the record of the sources keeps it: size -1 when it was missing.
+struct FileStamp {
     std::int64_t size = -1;
     std::int64_t modified = -1;  // nanoseconds
 
-    bool operator==(const RecordedFile&) const = default;
+    bool operator==(const FileStamp&) const = default;
 };
 
 // One picture made from a source: path relative to the target folder, empty when the job
@@ -41,11 +41,11 @@ struct RecordedPicture {
     std::string path;
     int width = 0;
     int height = 0;
-    RecordedFile file;
+    FileStamp file;
     bool webp = false;  // its WebP sibling exists, with the status in webpFile
     bool avif = false;
-    RecordedFile webpFile;
-    RecordedFile avifFile;
+    FileStamp webpFile;
+    FileStamp avifFile;
 };
 
 struct SourceFacts {
