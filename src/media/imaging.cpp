@@ -1,7 +1,6 @@
 #include "media/imaging.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,11 +27,6 @@ bool TurnsSideways(int orientation) {
     return orientation >= 5;
 }
 
-// Larger files are decoded from the disk as they are read, so that a few threads at work
-// on huge pictures do not hold them all in memory. Smaller ones are read whole with one
-// read() rather than the decoder's many small ones.
-constexpr std::size_t kMaxHeldBytes = 64 << 20;
-
 // Reduction left to the resampler after libjpeg's scaled decode: at least 2, so the
 // final filter still has pixels to average.
 int JpegShrinkFor(int fullWidth, int fullHeight, int storedWidth, int storedHeight) {
@@ -55,8 +49,6 @@ struct Image::Pixels {
     // A file
     std::string path;  // empty for pixels in memory
     FileKind kind = FileKind::Jpeg;
-    std::string bytes;     // a JPEG's bytes, when held
-    bool held = false;     // decoded from bytes rather than from the file
     bool damaged = false;  // corrupt data was decoded past
     bool plain = false;    // 8-bit grey or colour: libjpeg may decode it alone
     int orientation = 1;   // EXIF orientation of a JPEG
@@ -71,7 +63,9 @@ struct Image::Pixels {
 
     bool InMemory() const { return path.empty(); }
 
-    PictureSource Source() const { return {path, held ? &bytes : nullptr, kind == FileKind::Jpeg}; }
+    // Decoded from the file as it is read, never held whole: a few threads at work on large
+    // JPEGs would otherwise hold their bytes beside the pixels.
+    PictureSource Source() const { return {path, nullptr, kind == FileKind::Jpeg}; }
 
     // The file's pixels at 1/shrink of their stored size, not turned. Null on failure,
     // also when the file no longer has the size its header had. libvips reads past
@@ -84,10 +78,7 @@ struct Image::Pixels {
             return nullptr;
         }
         if (kind == FileKind::Jpeg) {
-            const JpegDecodeResult check =
-                held ? CheckJpegData(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                     bytes.size())
-                     : CheckJpegFile(path);
+            const JpegDecodeResult check = CheckJpegFile(path);
             if (check == JpegDecodeResult::Refused) {
                 return nullptr;
             }
@@ -206,14 +197,11 @@ bool ReadJpegSize(const std::string& path, int& width, int& height) {
 
 namespace {
 
-// The header of an everyday JPEG held in memory, read by libjpeg, which then decodes it
-// alone: such a picture needs no libvips. False for any other file.
+// The header of an everyday JPEG, read by libjpeg, which then decodes it alone: such a
+// picture needs no libvips. False for any other file.
 bool ReadPlainJpegHeader(const Image::Pixels& pixels, PictureHeader& header) {
     JpegHeader read;
-    if (pixels.kind != FileKind::Jpeg || !pixels.held ||
-        !ReadJpegHeaderData(reinterpret_cast<const unsigned char*>(pixels.bytes.data()),
-                            pixels.bytes.size(), read) ||
-        !read.plain) {
+    if (pixels.kind != FileKind::Jpeg || !ReadJpegHeaderFile(pixels.path, read) || !read.plain) {
         return false;
     }
     header = {read.width, read.height, read.orientation, true};
@@ -224,14 +212,6 @@ Image OpenFile(const std::string& path, FileKind kind) {
     auto pixels = std::make_unique<Image::Pixels>();
     pixels->path = path;
     pixels->kind = kind;
-    if (kind == FileKind::Jpeg) {
-        const Result held = ReadFileBytes(path, kMaxHeldBytes, pixels->bytes);
-        // A file too large to hold is read from its path instead.
-        if (!held.ok() && held.error() != EFBIG) {
-            return Image();
-        }
-        pixels->held = held.ok();
-    }
     PictureHeader header;
     if (!ReadPlainJpegHeader(*pixels, header)) {
         const VipsPictures* vips = Vips();
@@ -246,7 +226,7 @@ Image OpenFile(const std::string& path, FileKind kind) {
     pixels->storedHeight = header.height;
     if (kind == FileKind::Jpeg) {
         pixels->orientation = header.orientation;
-        pixels->plain = pixels->held && header.plain;
+        pixels->plain = header.plain;
     }
     const bool sideways = TurnsSideways(pixels->orientation);
     pixels->width = sideways ? pixels->storedHeight : pixels->storedWidth;
@@ -269,12 +249,18 @@ bool ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& 
     if (file.plain) {
         Raster decoded;
         const JpegDecodeResult result =
-            DecodeJpegData(reinterpret_cast<const unsigned char*>(file.bytes.data()),
-                           file.bytes.size(), shrink, kMaxDecodePixels, decoded);
+            DecodeJpegFileInEighths(file.path, 8 / shrink, kMaxDecodePixels, decoded);
         if (result == JpegDecodeResult::Refused) {
             return false;
         }
-        if (result == JpegDecodeResult::Decoded || result == JpegDecodeResult::Damaged) {
+        const bool decodedWhole =
+            result == JpegDecodeResult::Decoded || result == JpegDecodeResult::Damaged;
+        // The file is read again: one that changed since it was opened is not scaled to fit.
+        if (decodedWhole && (decoded.width != file.storedWidth / shrink ||
+                             decoded.height != file.storedHeight / shrink)) {
+            return false;
+        }
+        if (decodedWhole) {
             scaled.raster =
                 TurnRaster(ResizeRaster(decoded, storedWidth, storedHeight), file.orientation);
             scaled.damaged = result == JpegDecodeResult::Damaged;

@@ -30,9 +30,9 @@ inline constexpr long long kMaxDecodePixels = 100'000'000;
 // Width and height are the picture as it is shown: a JPEG whose EXIF orientation turns it
 // reports the turned size, and its pixels come out upright. A decoded file is decoded when
 // its pixels are first needed, so ScaleImage can let the JPEG decoder work at 1/2, 1/4 or
-// 1/8 scale instead of decoding every pixel. A JPEG file's bytes are read once, when it is
-// opened (files over 64 MB are read again from the disk instead); a PNG is read again. A
-// file that is read again and no longer has the size it had is not decoded.
+// 1/8 scale instead of decoding every pixel. Opening reads the header; the pixels are
+// decoded from the file as it is read, never held whole. A file that no longer has the
+// size it had when opened is not decoded.
 class Image {
   public:
     Image();

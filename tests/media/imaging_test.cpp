@@ -157,35 +157,21 @@ TEST_F(Imaging, JpegsOfTooManyScansAreNotDecodedByEither) {
 TEST_F(Imaging, AFileChangedAfterOpeningIsNotMisread) {
     const PixelFunction red = [](int, int) { return Colour{220, 20, 20}; };
     const PixelFunction blue = [](int, int) { return Colour{20, 20, 220}; };
-    WriteJpeg(dir / "held.jpg", 400, 300, red);
+    WriteJpeg(dir / "a.jpg", 400, 300, red);
     WritePng(dir / "b.png", 400, 300, red);
-    // Over the size a decoder keeps in memory: read from the disk at each step.
-    WriteJpeg(dir / "big.jpg", 400, 300, red);
-    WriteFileBytes(dir / "big.jpg", ReadFileBytes(dir / "big.jpg") + std::string(65 << 20, '\0'));
-    const struct {
-        const char* name;
-        bool png;
-        bool scaled;  // false: the change is noticed and nothing is made
-    } cases[] = {{"held.jpg", false, true}, {"b.png", true, false}, {"big.jpg", false, false}};
-    for (const auto& c : cases) {
-        const std::string path = dir / c.name;
-        const Image opened = c.png ? DecodePng(path) : DecodeJpeg(path);
-        ASSERT_EQ(opened.width(), 400) << c.name;
-        ASSERT_FALSE(ScaleImage(opened, 40, 30).empty()) << c.name << " before the change";
+    // Both are read again from the disk when scaled; the change is noticed and nothing is made.
+    for (const bool png : {false, true}) {
+        const std::string path = dir / (png ? "b.png" : "a.jpg");
+        const Image opened = png ? DecodePng(path) : DecodeJpeg(path);
+        ASSERT_EQ(opened.width(), 400) << path;
+        ASSERT_FALSE(ScaleImage(opened, 40, 30).empty()) << path << " before the change";
         // Replaced by a picture of another size and colour, as an editor might save it.
-        if (c.png) {
+        if (png) {
             WritePng(path, 300, 400, blue);
         } else {
             WriteJpeg(path, 300, 400, blue);
         }
-        const Image scaled = ScaleImage(opened, 40, 30);
-        EXPECT_EQ(scaled.empty(), !c.scaled) << c.name;
-        if (c.scaled) {
-            // Made from the bytes read at opening, consistent with the size given then.
-            const std::vector<unsigned char> rgb = scaled.Rgb();
-            ASSERT_EQ(rgb.size(), 40u * 30 * 3) << c.name;
-            EXPECT_TRUE(Near(Colour{rgb[0], rgb[1], rgb[2]}, Colour{220, 20, 20}, 8)) << c.name;
-        }
+        EXPECT_TRUE(ScaleImage(opened, 40, 30).empty()) << path;
     }
 }
 
