@@ -65,7 +65,7 @@ struct Image::Pixels {
 
     // Decoded from the file as it is read, never held whole: a few threads at work on large
     // JPEGs would otherwise hold their bytes beside the pixels.
-    PictureSource Source() const { return {path, nullptr, kind == FileKind::Jpeg}; }
+    PictureSource Source() const { return {path, kind == FileKind::Jpeg}; }
 
     // The file's pixels at 1/shrink of their stored size, not turned. Null on failure,
     // also when the file no longer has the size its header had. libvips reads past
@@ -186,7 +186,7 @@ bool ReadJpegSize(const std::string& path, int& width, int& height) {
         header.orientation = read.orientation;
     } else {
         const VipsPictures* vips = Vips();
-        if (vips == nullptr || !vips->ReadHeader({path, nullptr, true}, header)) {
+        if (vips == nullptr || !vips->ReadHeader({path, true}, header)) {
             return false;
         }
     }

@@ -53,15 +53,10 @@ VOption* LoadOptions(int shrink) {
     return options;
 }
 
-// Throws on failure. Held bytes must outlive the image.
+// Throws on failure.
 VImage Open(const PictureSource& source, int shrink) {
     if (!source.jpeg) {
         return VImage::pngload(source.path.c_str(), LoadOptions(1));
-    }
-    if (source.bytes != nullptr) {
-        return VImage::jpegload_source(
-            vips::VSource::new_from_memory(source.bytes->data(), source.bytes->size()),
-            LoadOptions(shrink));
     }
     return VImage::jpegload(source.path.c_str(), LoadOptions(shrink));
 }

@@ -26,10 +26,9 @@ class VipsPicture {
     virtual int Height() const = 0;
 };
 
-// Where a picture's data lies: a JPEG or PNG file, or a JPEG's bytes held in memory.
+// Where a picture's data lies: a JPEG or PNG file.
 struct PictureSource {
     const std::string& path;
-    const std::string* bytes = nullptr;  // the JPEG's bytes, or null to read the file
     bool jpeg = true;
 };
 
