@@ -228,9 +228,9 @@ class UploadDialogTest : public QObject {
                 QCOMPARE(region->isVisible(), c.s3);
                 QCOMPARE(Find<QLabel>(window, "s3Note")->isVisible(), c.s3);
                 QCOMPARE(Find<QLabel>(window, "plainHttpWarning")->isVisible(), c.httpWarned);
-                QCOMPARE(captions(), c.s3 ? QStringList{"&Endpoint", "&Access key ID",
-                                                        "Secret access &key", "&Bucket/prefix"}
-                                          : ftp);
+                const QStringList s3 = {"&Endpoint", "&Access key ID", "Secret access &key",
+                                        "&Bucket/prefix"};
+                QCOMPARE(captions(), c.s3 ? s3 : ftp);
             }
             FillProfile(window, {"bucket", "s3.eu-west-1.amazonaws.com", "AKIAEXAMPLE", "secret",
                                  "My_Site/photos"});
