@@ -11,6 +11,7 @@
 #include "platform/registry_store.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_profiles.h"
+#include "upload/s3_profile_fields.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfi
     const std::pair<const char*, std::string FtpProfile::*> fields[] = {
         {"--name", &FtpProfile::name},           {"--host", &FtpProfile::host},
         {"--user", &FtpProfile::username},       {"--password", &FtpProfile::password},
-        {"--directory", &FtpProfile::directory},
+        {"--directory", &FtpProfile::directory}, {"--region", &FtpProfile::region},
     };
     for (const auto& [option, field] : fields) {
         if (const auto it = options.values.find(option); it != options.values.end()) {
@@ -47,8 +48,11 @@ int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfi
     }
     if (const auto it = options.values.find("--protocol"); it != options.values.end()) {
         if (it->second.empty() || !ParseFtpProtocol(it->second, profile.protocol)) {
-            return UsageError(command, "--protocol takes ftp, ftps or sftp");
+            return UsageError(command, "--protocol takes ftp, ftps, sftp, s3 or s3-http");
         }
+    }
+    if (options.Has("--region") && !IsObjectStorage(profile.protocol)) {
+        return UsageError(command, "--region is for the s3 and s3-http protocols");
     }
     if (const std::string problem =
             ReadUploadLimits(options, profile.connections, profile.rateLimit);
@@ -96,6 +100,10 @@ int CheckProfile(const FtpProfile& profile, const FtpProfileList& list, int self
     if (!nameProblem.empty()) {
         return Fail(nameProblem, kExitUsage);
     }
+    FtpProfileField field;
+    if (const std::string problem = S3ProfileProblem(profile, field); !problem.empty()) {
+        return Fail(problem, kExitUsage);
+    }
     FtpAddress address;
     std::string hostProblem;
     if (!ParseFtpHost(profile.host, address, hostProblem, DefaultPort(profile.protocol))) {
@@ -125,6 +133,14 @@ int FindNamedProfile(const Command& command, const CommandOptions& options,
     return kExitOk;
 }
 
+// The region an S3 profile's uploads sign for; nothing for the other protocols.
+std::string RegionText(const FtpProfile& profile) {
+    if (!IsObjectStorage(profile.protocol)) {
+        return {};
+    }
+    return profile.region.empty() ? std::string(kDefaultS3Region) : profile.region;
+}
+
 int ListProfiles(const FtpProfileList& list) {
     if (list.count == 0) {
         std::fprintf(stderr,
@@ -147,15 +163,20 @@ int ListProfiles(const FtpProfileList& list) {
         {"Password",
          [](const FtpProfile& p) { return std::string(FtpPasswordPlaceName(p.passwordPlace)); },
          0}};
-    // Columns for the upload settings only once a profile leaves their defaults, so the
-    // usual table stays narrow.
+    // Columns for the region and the upload settings only once a profile needs them, so
+    // the usual table stays narrow.
     const FtpProfile defaults;
+    bool region = false;
     bool connections = false;
     bool rateLimit = false;
     for (int i = 0; i < list.count; ++i) {
         const FtpProfile& profile = list.profiles[static_cast<std::size_t>(i)];
+        region = region || IsObjectStorage(profile.protocol);
         connections = connections || profile.connections != defaults.connections;
         rateLimit = rateLimit || profile.rateLimit != defaults.rateLimit;
+    }
+    if (region) {
+        columns.insert(columns.begin() + 2, {"Region", RegionText, 0});
     }
     if (connections) {
         columns.push_back(
@@ -277,7 +298,7 @@ int RunProfileCommand(const CommandLine& line) {
     std::string problem;
     if (!ParseCommandOptions(line.arguments,
                              {"--name", "--host", "--user", "--password", "--directory",
-                              "--protocol", "--connections", "--limit-rate"},
+                              "--protocol", "--region", "--connections", "--limit-rate"},
                              {"--password-stdin", "--forget-certificate"}, options, problem)) {
         return UsageError(command, problem);
     }

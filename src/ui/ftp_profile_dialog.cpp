@@ -9,6 +9,7 @@
 #include "ui/worker_events.h"
 #include "ui_ftp_profile_dialog.h"
 #include "upload/ftp_address.h"
+#include "upload/s3_profile_fields.h"
 #include "upload/upload_connect.h"
 #include "upload/upload_worker.h"
 
@@ -44,12 +45,16 @@ CMavrenFtpProfileDialog::CMavrenFtpProfileDialog(const FtpProfile& profile, QWid
       m_profile(profile),
       m_receiver(std::make_shared<QtWorkerReceiver>(this)) {
     m_ui->setupUi(this);
-    for (const FtpProtocol protocol : {FtpProtocol::Sftp, FtpProtocol::Ftps, FtpProtocol::Ftp}) {
+    // Safer first: S3 over plain HTTP never sends the secret, plain FTP sends the password.
+    for (const FtpProtocol protocol : {FtpProtocol::Sftp, FtpProtocol::Ftps, FtpProtocol::S3,
+                                       FtpProtocol::S3Http, FtpProtocol::Ftp}) {
         m_ui->protocolCombo->addItem(QString::fromUtf8(FtpProtocolCaption(protocol)),
                                      static_cast<int>(protocol));
     }
+    m_ftpCaptions = {m_ui->hostLabel->text(), m_ui->usernameLabel->text(),
+                     m_ui->passwordLabel->text(), m_ui->directoryLabel->text()};
     connect(m_ui->protocolCombo, &QComboBox::currentIndexChanged, this,
-            [this] { ShowProtocolWarning(); });
+            [this] { ShowProtocolFields(); });
     connect(m_ui->saveButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->forgetCertificateButton, &QPushButton::clicked, this,
@@ -73,9 +78,10 @@ bool CMavrenFtpProfileDialog::OnInitDialog() {
     ShowText(m_ui->usernameEdit, m_profile.username);
     ShowText(m_ui->passwordEdit, m_profile.password);
     ShowText(m_ui->directoryEdit, m_profile.directory);
+    ShowText(m_ui->regionEdit, m_profile.region);
     m_ui->protocolCombo->setCurrentIndex(
         m_ui->protocolCombo->findData(static_cast<int>(m_profile.protocol)));
-    ShowProtocolWarning();
+    ShowProtocolFields();
     m_ui->connectionsSpinBox->setMaximum(kMaxUploadConnections);
     m_ui->connectionsSpinBox->setValue(m_profile.connections);
     m_shownRateLimit = RateLimitKilobytes(m_profile.rateLimit, m_ui->rateLimitSpinBox->maximum());
@@ -99,7 +105,8 @@ FtpProfile CMavrenFtpProfileDialog::Edited() const {
     ReadText(m_ui->usernameEdit, edited.username);
     ReadText(m_ui->passwordEdit, edited.password);
     ReadText(m_ui->directoryEdit, edited.directory);
-    edited.protocol = static_cast<FtpProtocol>(m_ui->protocolCombo->currentData().toInt());
+    ReadText(m_ui->regionEdit, edited.region);
+    edited.protocol = ChosenProtocol();
     edited.connections = m_ui->connectionsSpinBox->value();
     if (m_ui->rateLimitSpinBox->value() != m_shownRateLimit) {
         edited.rateLimit = m_ui->rateLimitSpinBox->value() * kKilobyte;
@@ -120,6 +127,12 @@ void CMavrenFtpProfileDialog::accept() {
     if (const std::string problem = FtpProfileNameProblem(edited.name); !problem.empty()) {
         ShowMessageBox(problem, MB_OK | MB_ICONSTOP);
         m_ui->profileNameEdit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    FtpProfileField field = FtpProfileField::None;
+    if (const std::string problem = S3ProfileProblem(edited, field); !problem.empty()) {
+        ShowMessageBox(problem, MB_OK | MB_ICONSTOP);
+        FieldEdit(field)->setFocus(Qt::OtherFocusReason);
         return;
     }
     // A host that names no server would only fail when the upload starts.
@@ -143,9 +156,35 @@ void CMavrenFtpProfileDialog::done(int result) {
     CVQDialog::done(result);
 }
 
-void CMavrenFtpProfileDialog::ShowProtocolWarning() {
-    const auto protocol = static_cast<FtpProtocol>(m_ui->protocolCombo->currentData().toInt());
+FtpProtocol CMavrenFtpProfileDialog::ChosenProtocol() const {
+    return static_cast<FtpProtocol>(m_ui->protocolCombo->currentData().toInt());
+}
+
+void CMavrenFtpProfileDialog::ShowProtocolFields() {
+    const FtpProtocol protocol = ChosenProtocol();
+    const bool s3 = IsObjectStorage(protocol);
     m_ui->plainFtpWarning->setVisible(protocol == FtpProtocol::Ftp);
+    m_ui->plainHttpWarning->setVisible(protocol == FtpProtocol::S3Http);
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->s3Note), static_cast<QWidget*>(m_ui->regionLabel),
+          static_cast<QWidget*>(m_ui->regionEdit)}) {
+        widget->setVisible(s3);
+    }
+    const struct {
+        QLabel* label;
+        QLineEdit* edit;
+        const char* caption;
+        const char* example;
+    } fields[] = {
+        {m_ui->hostLabel, m_ui->hostEdit, "&Endpoint", "s3.eu-west-1.amazonaws.com"},
+        {m_ui->usernameLabel, m_ui->usernameEdit, "&Access key ID", ""},
+        {m_ui->passwordLabel, m_ui->passwordEdit, "Secret access &key", ""},
+        {m_ui->directoryLabel, m_ui->directoryEdit, "&Bucket/prefix", "my-site or my-site/photos"},
+    };
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        fields[i].label->setText(s3 ? QString::fromUtf8(fields[i].caption) : m_ftpCaptions[i]);
+        fields[i].edit->setPlaceholderText(s3 ? QString::fromUtf8(fields[i].example) : QString());
+    }
 }
 
 void CMavrenFtpProfileDialog::TestConnection() {
@@ -155,7 +194,9 @@ void CMavrenFtpProfileDialog::TestConnection() {
     FtpProfile profile = Edited();
     QLabel* outcome = m_ui->connectionTestValue;
     FtpAddress address;
-    if (std::string problem; !ParseFtpHost(profile.host, address, problem)) {
+    FtpProfileField field = FtpProfileField::None;
+    if (std::string problem = S3ProfileProblem(profile, field);
+        !problem.empty() || !ParseFtpHost(profile.host, address, problem)) {
         outcome->setText(QString::fromStdString(problem));
         return;
     }
@@ -223,6 +264,8 @@ QLineEdit* CMavrenFtpProfileDialog::FieldEdit(FtpProfileField field) const {
             return m_ui->passwordEdit;
         case FtpProfileField::Directory:
             return m_ui->directoryEdit;
+        case FtpProfileField::Region:
+            return m_ui->regionEdit;
         default:
             return m_ui->profileNameEdit;
     }

@@ -20,6 +20,7 @@ const char* const kCertificateValue = "Certificate";
 // the same in an older copy.
 const char* const kConnectionsValue = "Connections";
 const char* const kRateLimitValue = "RateLimit";
+const char* const kRegionValue = "Region";
 
 std::string ProfileKeyPath(const std::string& name) {
     return std::string(kFtpProfilesKey) + "\\" + name;
@@ -83,6 +84,13 @@ void WriteFields(RegistryKey& key, const FtpProfile& profile, unsigned fields) {
             key.SetValue(kRateLimitValue, std::to_string(profile.rateLimit));
         }
     }
+    if ((fields & kFtpRegionChanged) != 0) {
+        if (profile.region.empty() || profile.region == kDefaultS3Region) {
+            key.RemoveValue(kRegionValue);
+        } else {
+            key.SetValue(kRegionValue, profile.region);
+        }
+    }
 }
 
 // Absent or out of range: the nearest count an upload can use.
@@ -112,6 +120,7 @@ unsigned ChangedFields(const FtpProfile& before, const FtpProfile& after) {
     fields |= before.protocol != after.protocol ? kFtpProtocolChanged : 0u;
     fields |= before.connections != after.connections ? kFtpConnectionsChanged : 0u;
     fields |= before.rateLimit != after.rateLimit ? kFtpRateLimitChanged : 0u;
+    fields |= before.region != after.region ? kFtpRegionChanged : 0u;
     return fields;
 }
 
@@ -359,6 +368,7 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSec
         }
         profile.connections = ReadConnections(key);
         profile.rateLimit = ReadRateLimit(key);
+        profile.region = ValueOf(key, kRegionValue);
         const int slot = list.Add(profile);
         list.storedNames[static_cast<std::size_t>(slot)] = key.name;
         list.changedFields[static_cast<std::size_t>(slot)] = 0;
@@ -515,17 +525,23 @@ std::string MissingFtpProfileFields(const FtpProfile& profile, FtpProfileField& 
         FtpProfileField field;
         const char* line;
     };
+    const bool s3 = IsObjectStorage(profile.protocol);
     const Required required[] = {
         {profile.name, FtpProfileField::Name, "  Profile Name (a name for this profile)\n\n"},
         {profile.host, FtpProfileField::Host,
-         "  Host (an FTP server name like 'ftp.example.com')\n\n"},
+         s3 ? "  Endpoint (the storage service's server, like 's3.eu-west-1.amazonaws.com')\n\n"
+            : "  Host (an FTP server name like 'ftp.example.com')\n\n"},
         {profile.username, FtpProfileField::Username,
-         "  Username (a login name on the FTP server)\n\n"},
+         s3 ? "  Access key ID (the key your storage service gave you)\n\n"
+            : "  Username (a login name on the FTP server)\n\n"},
+        {profile.directory, FtpProfileField::Directory,
+         s3 ? "  Bucket/prefix (the bucket to upload into, like 'my-site' or 'my-site/photos')\n\n"
+            : nullptr},
     };
     firstMissing = FtpProfileField::None;
     std::string lines;
     for (const Required& field : required) {
-        if (field.value.empty()) {
+        if (field.line != nullptr && field.value.empty()) {
             if (firstMissing == FtpProfileField::None) {
                 firstMissing = field.field;
             }

@@ -4,9 +4,9 @@
 // that an upload connects with, the list of up to three that the upload window and
 // mavren-cli work on, and their place in the settings store (one key per profile below
 // "FTP Profiles", the protocol as "Protocol", absent for FTP; "Connections", absent for 4;
-// "RateLimit" in bytes a second, absent for no limit). A password lives in the
-// desktop's secret store when one runs (secret_store.h), and the profile's key says so
-// with "PasswordStore"="Secret Service"; otherwise, and in files written before, it is
+// "RateLimit" in bytes a second, absent for no limit; "Region", absent for kDefaultS3Region). A
+// password lives in the desktop's secret store when one runs (secret_store.h), and the profile's
+// key says so with "PasswordStore"="Secret Service"; otherwise, and in files written before, it is
 // the key's "Password" in its scrambled form, and the first such save leaves a note
 // for the user (once, remembered in the store). A password kept in the settings file
 // moves to the secret store the next time its profile is saved while one runs; deleting
@@ -58,7 +58,8 @@ enum FtpProfileFieldFlags : unsigned {
     kFtpProtocolChanged = 1u << 4,
     kFtpConnectionsChanged = 1u << 5,
     kFtpRateLimitChanged = 1u << 6,
-    kFtpAllFieldsChanged = (1u << 7) - 1,
+    kFtpRegionChanged = 1u << 7,
+    kFtpAllFieldsChanged = (1u << 8) - 1,
 };
 
 struct FtpProfileList {
@@ -138,11 +139,12 @@ bool DeleteFtpProfileKey(const std::string& name);
 int DeleteFtpProfile(FtpProfileList& list, int index);
 
 // The profile's fields in the order a profile window shows and checks them.
-enum class FtpProfileField { None = -1, Name, Host, Username, Password, Directory };
+enum class FtpProfileField { None = -1, Name, Host, Username, Password, Directory, Region };
 
 // The text of the box that lists the required fields left empty (a field of blanks counts
 // as filled), and in firstMissing the first of them; the empty text and None when
-// nothing is missing.
+// nothing is missing. An S3 profile names them as the profile window does for S3
+// ("Endpoint", "Access key ID") and needs its bucket in the directory too.
 std::string MissingFtpProfileFields(const FtpProfile& profile, FtpProfileField& firstMissing);
 
 // The box shown when the list is full and another profile is asked for.

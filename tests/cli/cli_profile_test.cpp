@@ -310,6 +310,57 @@ TEST_F(CliProfile, AddsAndADeleteAtOnceStoreExactlyWhatTheySaid) {
     EXPECT_EQ(stored[kept].directory, "new");
 }
 
+TEST_F(CliProfile, S3ProfilesNeedAValidBucketAndShowTheirRegion) {
+    const struct {
+        std::vector<std::string> options;
+        const char* said;
+    } refused[] = {
+        {{"--protocol", "s3", "--host", "s3.example.com", "--directory", "My_Site"},
+         "The bucket name 'My_Site' is not valid"},
+        {{"--protocol", "s3", "--host", "s3.example.com", "--directory", "/my-site"},
+         "without a slash before it"},
+        {{"--protocol", "s3", "--host", "https://s3.example.com", "--directory", "my-site"},
+         "without \"https://\""},
+        {{"--protocol", "s3-http", "--host", "h", "--directory", "my-site", "--region", "a:b"},
+         "The region 'a:b' is not valid"},
+        {{"--protocol", "s3", "--host", "h"}, "  Bucket/prefix (the bucket to upload into"},
+        {{"--host", "h", "--region", "eu-west-1"}, "--region is for the s3 and s3-http protocols"},
+    };
+    for (const auto& c : refused) {
+        std::vector<std::string> arguments = {"profile", "add", "bucket", "--user", "key"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const ProgramRun run = Cli(arguments);
+        EXPECT_EQ(run.status, 2) << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Stored().count, 0);
+
+    ASSERT_EQ(Cli({"profile", "add", "bucket", "--protocol", "s3", "--host",
+                   "s3.eu-west-1.amazonaws.com", "--user", "AKIAEXAMPLE", "--password", "pw",
+                   "--directory", "my-site/photos", "--region", "eu-west-1"})
+                  .status,
+              0);
+    ASSERT_EQ(Cli({"profile", "add", "home", "--host", "ftp.home.example", "--user", "ann"}).status,
+              0);
+    ASSERT_EQ(Cli({"profile", "add", "lab", "--protocol", "S3-HTTP", "--host", "127.0.0.1:7480",
+                   "--user", "key", "--directory", "lab"})
+                  .status,
+              0);
+    ProgramRun run = Cli({"profile", "list"});
+    EXPECT_EQ(run.out,
+              "Profile Name  Protocol  Region     Host                        Username     "
+              "Directory       Password\n"
+              "bucket        s3        eu-west-1  s3.eu-west-1.amazonaws.com  AKIAEXAMPLE  "
+              "my-site/photos  settings file\n"
+              "home          ftp                  ftp.home.example            ann          "
+              "                none\n"
+              "lab           s3-http   us-east-1  127.0.0.1:7480              key          "
+              "lab             none\n");
+    run = Cli({"profile", "edit", "bucket", "--region", ""});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(StoredProfilesByName()["bucket"].region, "");
+}
+
 TEST_F(CliProfile, ProfilesWrittenWithoutAProtocolAreFtp) {
     // As an older copy of Mavren wrote them: no "Protocol" value.
     CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\old");

@@ -65,6 +65,9 @@ check "mavren-cli profile " list add edit delete
 check "mavren-cli profile edit " 'my\ site' other
 check "mavren-cli profile delete m" 'my\ site'
 check "mavren-cli profile add " 
+check "mavren-cli profile add site --protocol " ftp ftps sftp s3 s3-http
+check "mavren-cli profile edit other --protocol s3" s3 s3-http
+check "mavren-cli profile edit --protocol s3 " 'my\ site' other
 check "mavren-cli profile edit other --f" --forget-certificate
 check "mavren-cli new --type " images text html
 check "mavren-cli new --source sub --al" --albums

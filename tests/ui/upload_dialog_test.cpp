@@ -1,7 +1,7 @@
-// The FTP Profile dialog (required fields, focus, Cancel, the protocols in their order, a test
-// of the login against a local FTP server) and the "FTP Upload Status"
-// dialog: the profile list and its buttons, an upload to a local FTP server to "Done.",
-// "Stop!" during an upload, and the profiles saved when it closes.
+// The FTP Profile dialog (required fields, focus, Cancel, the protocols in their order, the
+// fields of an S3 profile, a test of the login against a local FTP server) and the "FTP
+// Upload Status" dialog: the profile list and its buttons, an upload to a local FTP server
+// to "Done.", "Stop!" during an upload, and the profiles saved when it closes.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -158,7 +158,7 @@ class UploadDialogTest : public QObject {
         const int result = ExecWith(dialog, [](QWidget* window) {
             auto* protocol = Find<QComboBox>(window, "protocolCombo");
             QCOMPARE(protocol->currentText(), QStringLiteral("FTP"));
-            QCOMPARE(protocol->count(), 3);
+            QCOMPARE(protocol->count(), 5);
             protocol->setCurrentIndex(protocol->findText(QStringLiteral("SFTP (SSH)")));
             Find<QPushButton>(window, "saveButton")->click();
         });
@@ -188,15 +188,65 @@ class UploadDialogTest : public QObject {
                 for (int i = 0; i < protocol->count(); ++i) {
                     order << protocol->itemText(i);
                 }
-                QCOMPARE(order, (QStringList{"SFTP (SSH)", "FTP with TLS (FTPS)", "FTP"}));
+                QCOMPARE(order,
+                         (QStringList{"SFTP (SSH)", "FTP with TLS (FTPS)", "S3-compatible storage",
+                                      "S3-compatible storage over HTTP", "FTP"}));
                 QCOMPARE(protocol->currentText(), c.shown);
                 auto* warning = Find<QLabel>(window, "plainFtpWarning");
                 QCOMPARE(warning->isVisible(), c.warned);
-                protocol->setCurrentIndex(c.warned ? 0 : 2);
+                protocol->setCurrentIndex(c.warned ? 0 : 4);
                 QCOMPARE(warning->isVisible(), !c.warned);
                 Find<QPushButton>(window, "cancelButton")->click();
             });
         }
+    }
+
+    void profileDialogNamesTheS3FieldsAndChecksTheBucket() {
+        ScriptedBoxes boxes;
+        CMavrenFtpProfileDialog dialog;
+        const int result = ExecWith(dialog, [](QWidget* window) {
+            const auto captions = [window] {
+                QStringList texts;
+                for (const char* name :
+                     {"hostLabel", "usernameLabel", "passwordLabel", "directoryLabel"}) {
+                    texts << Shown(window, name);
+                }
+                return texts;
+            };
+            const QStringList ftp = captions();
+            auto* protocol = Find<QComboBox>(window, "protocolCombo");
+            auto* region = Find<QLineEdit>(window, "regionEdit");
+            struct Case {
+                const char* protocol;
+                bool s3;
+                bool httpWarned;
+            };
+            for (const Case c :
+                 {Case{"S3-compatible storage over HTTP", true, true},
+                  Case{"SFTP (SSH)", false, false}, Case{"S3-compatible storage", true, false}}) {
+                protocol->setCurrentIndex(protocol->findText(QString::fromUtf8(c.protocol)));
+                QCOMPARE(region->isVisible(), c.s3);
+                QCOMPARE(Find<QLabel>(window, "s3Note")->isVisible(), c.s3);
+                QCOMPARE(Find<QLabel>(window, "plainHttpWarning")->isVisible(), c.httpWarned);
+                const QStringList s3 = {"&Endpoint", "&Access key ID", "Secret access &key",
+                                        "&Bucket/prefix"};
+                QCOMPARE(captions(), c.s3 ? s3 : ftp);
+            }
+            FillProfile(window, {"bucket", "s3.eu-west-1.amazonaws.com", "AKIAEXAMPLE", "secret",
+                                 "My_Site/photos"});
+            region->setText(QStringLiteral("eu-west-1"));
+            Find<QPushButton>(window, "saveButton")->click();
+            QVERIFY(window->isVisible());
+            QCOMPARE(window->focusWidget()->objectName(), QStringLiteral("directoryEdit"));
+            Find<QLineEdit>(window, "directoryEdit")->setText(QStringLiteral("my-site/photos"));
+            Find<QPushButton>(window, "saveButton")->click();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(boxes->Boxes().size(), size_t(1));
+        QVERIFY(boxes->Boxes()[0].text.starts_with("The bucket name 'My_Site' is not valid"));
+        QCOMPARE(dialog.Profile().protocol, FtpProtocol::S3);
+        QCOMPARE(dialog.Profile().directory, std::string("my-site/photos"));
+        QCOMPARE(dialog.Profile().region, std::string("eu-west-1"));
     }
 
     void testConnectionLogsInWithWhatTheWindowHolds() {

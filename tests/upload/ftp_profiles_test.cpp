@@ -109,6 +109,43 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     }
 }
 
+TEST_F(FtpProfilesTest, AnS3RegionIsStoredOnlyWhenItIsNotTheDefault) {
+    const std::string settings = config / "Orvashi/Mavren 1.0/settings.ini";
+    // A file written before regions existed is written back without one.
+    StoreDirectly(Profile("old"));
+    FtpProfileList list;
+    std::string last;
+    ASSERT_EQ(LoadFtpProfiles(list, last), 1);
+    EXPECT_EQ(list.profiles[0].region, "");
+    FtpProfile edited = list.profiles[0];
+    edited.username = "changed";
+    list.Change(0, edited);
+    ASSERT_TRUE(SaveFtpProfiles(list, -1));
+    EXPECT_EQ(ReadFileBytes(settings).find("Region"), std::string::npos);
+
+    FtpProfile bucket = Profile("s3");
+    bucket.protocol = FtpProtocol::S3;
+    bucket.region = "eu-west-1";
+    ASSERT_EQ(list.Add(bucket), 1);
+    ASSERT_TRUE(SaveFtpProfiles(list, -1));
+    const std::string key = std::string(kFtpProfilesKey) + "\\s3";
+    EXPECT_EQ(GetRegistryString(key, "Region"), "eu-west-1");
+    ASSERT_EQ(LoadFtpProfiles(list, last), 2);
+    EXPECT_EQ(list.profiles[1].protocol, FtpProtocol::S3);
+    EXPECT_EQ(list.profiles[1].region, "eu-west-1");
+    EXPECT_EQ(list.profiles[0].region, "");
+
+    // Back to the default, by name or by leaving it empty: the value goes.
+    for (const char* region : {"eu-west-1", kDefaultS3Region, "auto", ""}) {
+        bucket = list.profiles[1];
+        bucket.region = region;
+        list.Change(1, bucket);
+        ASSERT_TRUE(SaveFtpProfiles(list, -1));
+        const bool stored = bucket.region != "" && bucket.region != kDefaultS3Region;
+        EXPECT_EQ(ReadFileBytes(settings).find("Region") != std::string::npos, stored) << region;
+    }
+}
+
 TEST_F(FtpProfilesTest, AnEmptyStoreLoadsNoProfile) {
     FtpProfileList list;
     std::string last = "stale";
@@ -333,6 +370,21 @@ TEST_F(FtpProfilesTest, RequiredFieldsAreListedInOrderAndTheFirstGetsTheFocus) {
         {{"", "h", "", "", ""}, head + name + user + tail, FtpProfileField::Name},
         {{" ", " ", " ", "", ""}, "", FtpProfileField::None},  // blanks count as filled
         {{"n", "h", "u", "", ""}, "", FtpProfileField::None},  // password and folder optional
+        // S3 names the fields as its window does, and needs the bucket.
+        {{"n", "", "", "", "", FtpProtocol::S3},
+         head +
+             "  Endpoint (the storage service's server, like 's3.eu-west-1.amazonaws.com')\n\n"
+             "  Access key ID (the key your storage service gave you)\n\n"
+             "  Bucket/prefix (the bucket to upload into, like 'my-site' or "
+             "'my-site/photos')\n\n" +
+             tail,
+         FtpProfileField::Host},
+        {{"n", "h", "u", "", "", FtpProtocol::S3Http},
+         head +
+             "  Bucket/prefix (the bucket to upload into, like 'my-site' or "
+             "'my-site/photos')\n\n" +
+             tail,
+         FtpProfileField::Directory},
     };
     for (const Case& c : cases) {
         FtpProfileField focus = FtpProfileField::Directory;
