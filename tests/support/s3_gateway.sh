@@ -9,12 +9,13 @@
 #        s3_gateway.sh stop DIR    stops every daemon started in DIR and waits for them
 #
 # The cluster also stops by itself when the process that started it (the script's parent,
-# or S3_GATEWAY_OWNER) ends.
+# or S3_GATEWAY_OWNER) ends. Each wait of the start gives up after S3_GATEWAY_TIMEOUT
+# seconds (90). Logs, with the time each step of the start took (start.log), in DIR/log.
+#
 # Exits 77 (a skipped test) when a Ceph package is missing, 1 when the cluster does not
 # come up (saying which daemon failed, with the end of its log), 2 on bad usage.
 set -eu
 
-# Seconds each step may take before the start gives up.
 START_TIMEOUT=${S3_GATEWAY_TIMEOUT:-90}
 
 say() { echo "s3 gateway: $*" >&2; }
