@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
-libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libicu-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
+libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libexpat1-dev libicu-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
 dbus-daemon gnome-keyring libsecret-tools python3-dbus
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
