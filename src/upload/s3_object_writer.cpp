@@ -70,6 +70,9 @@ class S3ObjectWriter final : public S3ObjectFile {
             return Ended();
         }
         ended = true;
+        if (IsStopRequested(options.stop)) {
+            return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+        }
         if (broken) {
             return *broken;
         }

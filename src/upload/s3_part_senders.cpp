@@ -93,11 +93,15 @@ void S3PartSenders::Run(S3Connection& connection) {
 }
 
 void S3PartSenders::Wait(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready) {
-    while (!failure && !ready()) {
+    // The stop first: a part that is done must not make the object once it was asked.
+    while (!failure) {
         if (IsStopRequested(stop)) {
             failure = Stopped();
             cut.Request();
             changed.notify_all();
+            return;
+        }
+        if (ready()) {
             return;
         }
         changed.wait_for(lock, kStopCheck);
@@ -106,6 +110,9 @@ void S3PartSenders::Wait(std::unique_lock<std::mutex>& lock, const std::function
 
 Result S3PartSenders::Send(int number, std::string bytes) {
     if (threads.empty()) {
+        if (!failure && IsStopRequested(stop)) {
+            failure = Stopped();
+        }
         if (failure) {
             return *failure;
         }

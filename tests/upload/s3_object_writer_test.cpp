@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/s3_test_gateway.h"
 #include "upload/internet_session.h"
 #include "upload/s3_multipart.h"
+#include "work/stop_flag.h"
 
 namespace {
 
@@ -164,6 +167,31 @@ TEST_F(S3ObjectWriterTest, ACutUploadIsTakenUpSendingOnlyWhatTheServerLacks) {
     EXPECT_TRUE(got.body == second) << got.body.size() << " bytes of " << second.size();
     EXPECT_EQ(Unfinished(key), 0U);
     EXPECT_EQ(Unfinished(key + ".old"), 1U);
+}
+
+// A stop that comes before Close ends the object unmade, even with every part on the
+// server: Close fails rather than complete it, and the upload stays for the next attempt.
+TEST_F(S3ObjectWriterTest, AStopLeavesTheObjectUnmadeAndItsUploadForTheNextAttempt) {
+    UseBucket("writer-stop");
+    const std::string bytes = Bytes(2 * kPart, 4);
+    StopFlag stop;
+    S3ObjectOptions options;
+    options.partsAtOnce = 2;
+    options.stop = &stop;
+    options.multipartThreshold = kPart;
+    options.partSize = kPart;
+    const auto file = OpenS3Object(
+        *connection, [this] { return Connect(); }, "clip.webm", options);
+    WriteBlocks(*file, bytes, 0, bytes.size());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (file->BytesSent() < 2 * kPart && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    ASSERT_EQ(file->BytesSent(), 2 * kPart);
+    stop.Request();
+    EXPECT_FALSE(file->Close().ok());
+    EXPECT_EQ(Get("clip.webm").status, 404);
+    EXPECT_EQ(Unfinished("clip.webm"), 1U);
 }
 
 // The Content-MD5 a PUT carries is checked: bytes changed on their way are refused, and
