@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
-libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libicu-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
+libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libxml2-dev libicu-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
 dbus-daemon gnome-keyring libsecret-tools python3-dbus
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
@@ -15,6 +15,8 @@ ceph-mon ceph-osd radosgw ceph-common python3-rados"
 # The upload tests start their own servers: pyftpdlib, with TLS through python3-openssl,
 # and OpenSSH's sshd (never the system's service); the upload benchmark compares with
 # lftp and curl.
+
+# libxml2 reads the XML answers of S3-compatible storage (listings, errors).
 
 # The S3 tests start their own Ceph cluster on loopback (tests/support/s3_gateway.sh): a
 # monitor, an OSD that keeps objects in memory and the RADOS gateway, with radosgw-admin
