@@ -15,6 +15,7 @@ set(libraries
     "OpenSSL"   "^openssl/"                           upload
     "libsecret" "^libsecret/"                         upload
     "GLib"      "^(glib|glib-object|gio|gobject)[/.]" upload
+    "libxml2"   "^libxml/"                            upload
     "libjpeg"   "^(jpeglib|jerror|jconfig|jmorecfg)\\.h$" media
     "libvips"   "^vips/"                              media
     "lcms2"     "^lcms2"                              media

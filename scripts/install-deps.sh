@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="build-essential cmake pkg-config libgtest-dev libgmock-dev
-libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libicu-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
+libvips-dev libjpeg-dev libexiv2-dev liblcms2-dev libcurl4-openssl-dev libssl-dev libxml2-dev libicu-dev libsecret-1-dev qt6-base-dev qt6-base-dev-tools
 python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
 dbus-daemon gnome-keyring libsecret-tools python3-dbus
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
@@ -14,6 +14,8 @@ libimage-exiftool-perl python3-fusepy"
 # The upload tests start their own servers: pyftpdlib, with TLS through python3-openssl,
 # and OpenSSH's sshd (never the system's service); the upload benchmark compares with
 # lftp and curl.
+
+# libxml2 reads the XML answers of S3-compatible storage (listings, errors).
 
 # libsecret keeps FTP passwords in the desktop's secret store; its tests start their own
 # D-Bus session bus (dbus-daemon) with GNOME Keyring's daemon on it, and secret-tool
