@@ -127,6 +127,21 @@ class FtpClient {
     // Deletes a file, or an empty folder, of the current folder.
     virtual Result DeleteFile(const std::string& name) = 0;
     virtual Result RemoveDirectory(const std::string& name) = 0;
+    // Deletes the files names of folder, the full path of the current folder, as many at
+    // once as the server takes (one by one here). Stops at the first that could not be
+    // deleted: failed gets its name and the Result says why; the names before it are gone.
+    virtual Result DeleteFiles(const std::string& folder, const std::vector<std::string>& names,
+                               std::string& failed) {
+        (void)folder;
+        failed.clear();
+        for (const std::string& name : names) {
+            if (Result deleted = DeleteFile(name); !deleted.ok()) {
+                failed = name;
+                return deleted;
+            }
+        }
+        return Result::Ok();
+    }
     // Logs out and closes the connection; later calls fail.
     virtual void Close() = 0;
 

@@ -214,9 +214,37 @@ bool FindExtraRemoteEntries(FtpClient& connection, const MirrorScope& scope, con
 
 bool DeleteRemoteEntries(FtpClient& connection, const std::string& root,
                          const std::vector<RemoteExtra>& extras, MirrorFailure& failure) {
+    // The files first, each folder's in one call (a server may take many at once), then
+    // the folders in their order, each after what it held.
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<std::string>> files;
+    for (const RemoteExtra& extra : extras) {
+        if (extra.kind != RemoteExtra::Kind::Folder) {
+            const std::string folder = PathFolder(extra.path);
+            if (files.count(folder) == 0) {
+                order.push_back(folder);
+            }
+            files[folder].push_back(PathFileName(extra.path));
+        }
+    }
+    for (const std::string& folder : order) {
+        const std::string path = RemoteFolderPath(root, folder);
+        if (!Enter(connection, path, failure)) {
+            return false;
+        }
+        std::string failed;
+        if (const Result deleted = connection.DeleteFiles(path, files[folder], failed);
+            !deleted.ok()) {
+            failure = {Below(folder, failed), deleted.text()};
+            return false;
+        }
+    }
     std::string current;
     bool entered = false;
     for (const RemoteExtra& extra : extras) {
+        if (extra.kind != RemoteExtra::Kind::Folder) {
+            continue;
+        }
         const std::string folder = PathFolder(extra.path);
         if (!entered || folder != current) {
             if (!Enter(connection, RemoteFolderPath(root, folder), failure)) {
@@ -225,12 +253,9 @@ bool DeleteRemoteEntries(FtpClient& connection, const std::string& root,
             current = folder;
             entered = true;
         }
-        const std::string name = PathFileName(extra.path);
-        const Result deleted = extra.kind == RemoteExtra::Kind::Folder
-                                   ? connection.RemoveDirectory(name)
-                                   : connection.DeleteFile(name);
-        if (!deleted.ok()) {
-            failure = {ShownExtra(extra), deleted.text()};
+        if (const Result removed = connection.RemoveDirectory(PathFileName(extra.path));
+            !removed.ok()) {
+            failure = {ShownExtra(extra), removed.text()};
             return false;
         }
     }

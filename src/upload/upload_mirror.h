@@ -60,7 +60,8 @@ struct MirrorFailure {
 bool FindExtraRemoteEntries(FtpClient& connection, const MirrorScope& scope, const LocalSite& site,
                             MirrorPlan& plan, MirrorFailure& failure);
 
-// Deletes the extras, in order, each from its own folder once the server confirmed it is
+// Deletes the extras: the files, a folder's files at once (FtpClient::DeleteFiles), then
+// the folders in their order, each from its own folder once the server confirmed it is
 // there. False at the first that cannot be deleted (failure.folder is then its shown
 // path) or whose folder the server does not confirm.
 bool DeleteRemoteEntries(FtpClient& connection, const std::string& root,
