@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "upload/ftp_connection.h"
 #include "upload/ftp_profiles.h"
+#include "upload/s3_connect.h"
 #include "upload/sftp_connection.h"
 #include "upload/ssh_host_keys.h"
 #include "upload/upload_run.h"
@@ -59,6 +60,9 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
     if (!job.passwordProblem.empty()) {
         failure = job.passwordProblem;  // rather than log in without it
         return nullptr;
+    }
+    if (IsObjectStorage(job.protocol)) {
+        return ConnectS3(job, failure);
     }
     ServerLogin login{job.host, job.username, job.password, {}};
     if (job.protocol == FtpProtocol::Ftps && !job.profileName.empty()) {

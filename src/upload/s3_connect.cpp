@@ -1,0 +1,167 @@
+#include "upload/s3_connect.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/format.h"
+#include "upload/ftp_address.h"
+#include "upload/internet_session.h"
+
+namespace {
+
+// S3's rule for the names of new buckets: 3 to 63 lower-case letters, digits, dots and
+// hyphens, a letter or digit at each end, no two dots in a row, and no IP address.
+bool ValidBucketName(const std::string& name) {
+    if (name.size() < 3 || name.size() > 63 ||
+        name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-") != std::string::npos ||
+        name.find("..") != std::string::npos) {
+        return false;
+    }
+    const auto letterOrDigit = [](char c) { return c != '.' && c != '-'; };
+    if (!letterOrDigit(name.front()) || !letterOrDigit(name.back())) {
+        return false;
+    }
+    return name.find_first_not_of("0123456789.") != std::string::npos;
+}
+
+// The time of a request as S3 signs it.
+std::string AmzDate(std::time_t time) {
+    std::tm parts{};
+    gmtime_r(&time, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+    return text;
+}
+
+std::string FailureOfFirstListing(const UploadJob& job, const S3Endpoint& endpoint,
+                                  const S3Response& response, std::time_t sentAt) {
+    const std::string& code = response.errorCode;
+    const char* bucket = endpoint.bucket.c_str();
+    if (code == "InvalidAccessKeyId") {
+        return StringPrintf(
+            "The storage does not know the access key \"%s\": check the user "
+            "name (the access key ID) in the profile.",
+            endpoint.accessKey.c_str());
+    }
+    if (code == "SignatureDoesNotMatch") {
+        return StringPrintf(
+            "The storage refused the secret of the access key \"%s\": check the "
+            "password (the secret access key) in the profile.",
+            endpoint.accessKey.c_str());
+    }
+    if (code == "NoSuchBucket") {
+        return StringPrintf(
+            "There is no bucket \"%s\" at %s: make it at your storage provider, "
+            "or correct the bucket in the profile's directory.",
+            bucket, job.host.c_str());
+    }
+    if (code == "RequestTimeTooSkewed") {
+        const std::time_t serverTime = curl_getdate(response.Header("date").c_str(), nullptr);
+        if (serverTime < 0) {
+            return "This computer's clock is off by more than the storage accepts: set it right "
+                   "and upload again.";
+        }
+        const long minutes = (std::labs(static_cast<long>(sentAt - serverTime)) + 30) / 60;
+        return StringPrintf(
+            "This computer's clock is off by %ld minutes, more than the storage "
+            "accepts: set it right and upload again.",
+            minutes);
+    }
+    if (code == "AccessDenied") {
+        return StringPrintf(
+            "The access key may not list the bucket \"%s\", which Mavren needs "
+            "to tell what is there already: allow it to list the bucket "
+            "(s3:ListBucket) at your storage provider.",
+            bucket);
+    }
+    if (!code.empty()) {
+        return StringPrintf("The storage refused to list the bucket \"%s\": %s", bucket,
+                            S3ErrorText(response).c_str());
+    }
+    return StringPrintf(
+        "%s does not answer as S3-compatible storage does: check the host, its "
+        "port and the protocol in the profile.",
+        job.host.c_str());
+}
+
+}  // namespace
+
+bool SplitS3Folder(const std::string& folder, std::string& bucket, std::string& prefix,
+                   std::string& problem) {
+    const std::size_t first = folder.find_first_not_of('/');
+    const std::string rest = first == std::string::npos ? std::string() : folder.substr(first);
+    const std::size_t slash = rest.find('/');
+    bucket = rest.substr(0, slash);
+    prefix = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    while (!prefix.empty() && prefix.back() == '/') {
+        prefix.pop_back();
+    }
+    if (bucket.empty()) {
+        problem = "The profile names no bucket: set its directory to BUCKET or BUCKET/PREFIX.";
+        return false;
+    }
+    if (!ValidBucketName(bucket)) {
+        problem = "\"" + bucket +
+                  "\" is no bucket name: a bucket's name has 3 to 63 lower-case letters, digits, "
+                  "dots and hyphens, and begins and ends with a letter or digit. Set the "
+                  "profile's directory to BUCKET or BUCKET/PREFIX.";
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
+                                     const S3ConnectOptions& options) {
+    const std::shared_ptr<InternetSession> session = SharedSession();
+    if (!session) {
+        failure = "The Internet session could not be set up.";
+        return nullptr;
+    }
+    S3Endpoint endpoint;
+    std::string prefix;
+    if (!SplitS3Folder(job.remoteFolder, endpoint.bucket, prefix, failure)) {
+        return nullptr;
+    }
+    FtpAddress address;
+    if (!ParseFtpHost(job.host, address, failure, DefaultPort(job.protocol))) {
+        return nullptr;
+    }
+    const bool ipv6 = address.host.find(':') != std::string::npos;
+    endpoint.host = (ipv6 ? "[" + address.host + "]" : address.host) +
+                    (address.port != DefaultPort(job.protocol) ? ":" + std::to_string(address.port)
+                                                               : std::string());
+    endpoint.https = job.protocol == FtpProtocol::S3;
+    endpoint.region = job.region.empty() ? kDefaultS3Region : job.region;
+    endpoint.accessKey = job.username;
+    endpoint.secret = job.password;
+
+    const std::shared_ptr<StopFlag> stop = job.stop;
+    const auto open = [session, endpoint, stop] {
+        auto connection = std::make_unique<S3Connection>(session, endpoint);
+        connection->SetStopFlag(stop.get());
+        return connection;
+    };
+    std::unique_ptr<S3Connection> connection = open();
+    const std::time_t sentAt = std::time(nullptr) + options.clockShift;
+    S3Request request;
+    request.query = {
+        {"list-type", "2"}, {"max-keys", "1"}, {"prefix", prefix.empty() ? "" : prefix + "/"}};
+    request.headers = {{"X-Amz-Date", AmzDate(sentAt)}};
+    S3Response response;
+    if (Result sent = connection->Send(request, response); !sent.ok()) {
+        failure = sent.text();
+        return nullptr;
+    }
+    // S3 names each answer, a refusal too; a web server that is not S3 names none.
+    const bool s3 = !response.Header("x-amz-request-id").empty();
+    if (!s3 || response.status != 200 ||
+        response.body.find("<ListBucketResult") == std::string::npos) {
+        failure = FailureOfFirstListing(job, endpoint, s3 ? response : S3Response{}, sentAt);
+        return nullptr;
+    }
+    return std::make_unique<S3Client>(std::move(connection), open, std::max(1, job.connections),
+                                      options.limits);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+// Opening an upload's S3 client: the profile's folder "BUCKET/PREFIX" split and the
+// bucket's name checked before any request, then one listing of the folder (at most one
+// key) that proves the server is S3-compatible storage, takes the key and its secret,
+// has the bucket and lets the key list it, and that this computer's clock is near enough
+// to the server's. Each of those failures gets a text that says what to do. Runs on the
+// thread of the upload connection it makes.
+
+#include <memory>
+#include <string>
+
+#include "upload/s3_client.h"
+#include "upload/upload_worker.h"
+
+// "BUCKET" and "PREFIX" of a profile's folder ("BUCKET/PREFIX", "BUCKET" or "/BUCKET/");
+// false, with what to do in problem, when it names no valid bucket.
+bool SplitS3Folder(const std::string& folder, std::string& bucket, std::string& prefix,
+                   std::string& problem);
+
+// What the tests change: the batch sizes, and how far this computer's clock seems off in
+// seconds (the first request says it is that much later than it is).
+struct S3ConnectOptions {
+    S3ClientLimits limits = {};
+    long clockShift = 0;
+};
+
+// The client for the job, or null with the reason in failure.
+std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
+                                     const S3ConnectOptions& options = {});
