@@ -101,7 +101,7 @@ test-asan: test-deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-BENCH_PACKAGES = libvips-tools libjpeg-turbo-progs graphicsmagick time rclone python3-skimage
+BENCH_PACKAGES = libvips-tools libjpeg-turbo-progs graphicsmagick time rclone s3cmd python3-skimage
 
 bench:
 	@MAVREN_EXTRA_PACKAGES="$(BENCH_PACKAGES)" sh scripts/install-deps.sh

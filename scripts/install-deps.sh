@@ -9,13 +9,19 @@ python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
 dbus-daemon gnome-keyring libsecret-tools python3-dbus
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
 scdoc bash-completion appstream desktop-file-utils clang libclang-rt-dev
-libimage-exiftool-perl python3-fusepy"
+libimage-exiftool-perl python3-fusepy
+ceph-mon ceph-osd radosgw ceph-common python3-rados"
 
 # The upload tests start their own servers: pyftpdlib, with TLS through python3-openssl,
 # and OpenSSH's sshd (never the system's service); the upload benchmark compares with
 # lftp and curl.
 
 # libxml2 reads the XML answers of S3-compatible storage (listings, errors).
+
+# The S3 tests start their own Ceph cluster on loopback (tests/support/s3_gateway.sh): a
+# monitor, an OSD that keeps objects in memory and the RADOS gateway, with radosgw-admin
+# (ceph-common) for the user and Python's rados module to add the OSD. Never the system's
+# Ceph services.
 
 # libsecret keeps FTP passwords in the desktop's secret store; its tests start their own
 # D-Bus session bus (dbus-daemon) with GNOME Keyring's daemon on it, and secret-tool
