@@ -30,7 +30,7 @@ dir=$2
 case $action in start | stop) ;; *) usage ;; esac
 
 skip() {
-    echo "s3 gateway: $1 is missing, so the S3 tests are skipped (apt-get install $2)"
+    echo "s3 gateway: $1 is missing (apt-get install $2)"
     exit 77
 }
 # A command and the Debian package it comes from.
