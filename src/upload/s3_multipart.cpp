@@ -1,91 +1,19 @@
 #include "upload/s3_multipart.h"
 
-#include <expat.h>
 #include <openssl/evp.h>
 
 #include <algorithm>
 #include <charconv>
-#include <map>
-#include <memory>
 
 #include "platform/ascii.h"
 #include "upload/content_hash.h"
 #include "upload/internet_errors.h"
+#include "upload/s3_xml.h"
 
 namespace {
 
 // Pages of a listing we read before giving up on a server that never says it is done.
 constexpr int kMostPages = 10000;
-
-// An S3 answer's XML as far as we need it: the root's name, the text of the root's
-// children, and of each child element called record the text of its own children.
-struct XmlAnswer {
-    std::string root;
-    std::map<std::string, std::string> fields;
-    std::vector<std::map<std::string, std::string>> records;
-};
-
-struct XmlReader {
-    std::string_view record;
-    XmlAnswer* answer = nullptr;
-    int depth = 0;
-    bool inRecord = false;
-    std::map<std::string, std::string> current;
-    std::string text;
-
-    static void Start(void* data, const XML_Char* name, const XML_Char**) {
-        auto* reader = static_cast<XmlReader*>(data);
-        ++reader->depth;
-        if (reader->depth == 1) {
-            reader->answer->root = name;
-        } else if (reader->depth == 2 && reader->record == name) {
-            reader->inRecord = true;
-            reader->current.clear();
-        }
-        reader->text.clear();
-    }
-    static void End(void* data, const XML_Char* name) {
-        auto* reader = static_cast<XmlReader*>(data);
-        if (reader->depth == 2 && reader->inRecord) {
-            reader->answer->records.push_back(std::move(reader->current));
-            reader->current.clear();
-            reader->inRecord = false;
-        } else if (reader->depth == 2) {
-            reader->answer->fields[name] = reader->text;
-        } else if (reader->depth == 3 && reader->inRecord) {
-            reader->current[name] = reader->text;
-        }
-        --reader->depth;
-        reader->text.clear();
-    }
-    static void Text(void* data, const XML_Char* text, int length) {
-        static_cast<XmlReader*>(data)->text.append(text, static_cast<std::size_t>(length));
-    }
-};
-
-struct ParserFree {
-    void operator()(XML_ParserStruct* parser) const { XML_ParserFree(parser); }
-};
-
-bool ReadXml(const std::string& xml, std::string_view record, XmlAnswer& answer) {
-    answer = XmlAnswer();
-    const std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
-    if (!parser) {
-        return false;
-    }
-    XmlReader reader;
-    reader.record = record;
-    reader.answer = &answer;
-    XML_SetUserData(parser.get(), &reader);
-    XML_SetElementHandler(parser.get(), &XmlReader::Start, &XmlReader::End);
-    XML_SetCharacterDataHandler(parser.get(), &XmlReader::Text);
-    return XML_Parse(parser.get(), xml.data(), static_cast<int>(xml.size()), 1) == XML_STATUS_OK;
-}
-
-std::string Field(const std::map<std::string, std::string>& fields, const std::string& name) {
-    const auto found = fields.find(name);
-    return found == fields.end() ? std::string() : found->second;
-}
 
 template <typename Integer>
 bool Number(const std::string& text, Integer& value) {
@@ -160,11 +88,11 @@ Result S3Answer(const S3Response& response, const std::string& what) {
     std::string code = response.errorCode;
     std::string message = response.errorMessage;
     // A request that takes long (CompleteMultipartUpload) may fail after a 200 has gone.
-    XmlAnswer error;
+    XmlElement error;
     if (code.empty() && response.body.find("<Error>") != std::string::npos &&
-        ReadXml(response.body, {}, error) && error.root == "Error") {
-        code = Field(error.fields, "Code");
-        message = Field(error.fields, "Message");
+        ParseXml(response.body, error) && error.name == "Error") {
+        code = error.ChildText("Code");
+        message = error.ChildText("Message");
     }
     if (response.status >= 200 && response.status < 300 && code.empty()) {
         return Result::Ok();
@@ -219,26 +147,26 @@ Result S3ListUnfinishedUploads(S3Connection& connection, const std::string& key,
         if (const Result asked = Ask(connection, request, response, what); !asked.ok()) {
             return asked;
         }
-        XmlAnswer answer;
-        if (!ReadXml(response.body, "Upload", answer) ||
-            answer.root != "ListMultipartUploadsResult") {
+        XmlElement answer;
+        if (!ParseXml(response.body, answer) || answer.name != "ListMultipartUploadsResult") {
             return Unreadable(what);
         }
-        for (const auto& upload : answer.records) {
+        for (const XmlElement& upload : answer.children) {
             // The prefix also brings the uploads of "a.mp4.old" for "a.mp4".
-            if (Field(upload, "Key") == key && !Field(upload, "UploadId").empty()) {
-                uploads.push_back({Field(upload, "UploadId"), Field(upload, "Initiated")});
+            if (upload.name == "Upload" && upload.ChildText("Key") == key &&
+                !upload.ChildText("UploadId").empty()) {
+                uploads.push_back({upload.ChildText("UploadId"), upload.ChildText("Initiated")});
             }
         }
-        if (Field(answer.fields, "IsTruncated") != "true") {
+        if (answer.ChildText("IsTruncated") != "true") {
             std::stable_sort(uploads.begin(), uploads.end(),
                              [](const S3UnfinishedUpload& a, const S3UnfinishedUpload& b) {
                                  return a.initiated < b.initiated;
                              });
             return Result::Ok();
         }
-        const std::string nextKey = Field(answer.fields, "NextKeyMarker");
-        const std::string nextId = Field(answer.fields, "NextUploadIdMarker");
+        const std::string nextKey = answer.ChildText("NextKeyMarker");
+        const std::string nextId = answer.ChildText("NextUploadIdMarker");
         if (nextKey.empty() || (nextKey == keyMarker && nextId == idMarker)) {
             return Unreadable(what);
         }
@@ -264,25 +192,28 @@ Result S3ListParts(S3Connection& connection, const std::string& key, const std::
         if (const Result asked = Ask(connection, request, response, what); !asked.ok()) {
             return asked;
         }
-        XmlAnswer answer;
-        if (!ReadXml(response.body, "Part", answer) || answer.root != "ListPartsResult") {
+        XmlElement answer;
+        if (!ParseXml(response.body, answer) || answer.name != "ListPartsResult") {
             return Unreadable(what);
         }
-        for (const auto& part : answer.records) {
+        for (const XmlElement& part : answer.children) {
+            if (part.name != "Part") {
+                continue;
+            }
             S3Part got;
-            got.etag = Field(part, "ETag");
-            if (!Number(Field(part, "PartNumber"), got.number) ||
-                !Number(Field(part, "Size"), got.size)) {
+            got.etag = part.ChildText("ETag");
+            if (!Number(part.ChildText("PartNumber"), got.number) ||
+                !Number(part.ChildText("Size"), got.size)) {
                 return Unreadable(what);
             }
             parts.push_back(std::move(got));
         }
-        if (Field(answer.fields, "IsTruncated") != "true") {
+        if (answer.ChildText("IsTruncated") != "true") {
             std::sort(parts.begin(), parts.end(),
                       [](const S3Part& a, const S3Part& b) { return a.number < b.number; });
             return Result::Ok();
         }
-        const std::string next = Field(answer.fields, "NextPartNumberMarker");
+        const std::string next = answer.ChildText("NextPartNumberMarker");
         if (next.empty() || next == marker) {
             return Unreadable(what);
         }
@@ -305,9 +236,9 @@ Result S3CreateMultipartUpload(S3Connection& connection, const std::string& key,
     if (const Result asked = Ask(connection, request, response, what); !asked.ok()) {
         return asked;
     }
-    XmlAnswer answer;
-    if (!ReadXml(response.body, {}, answer) || answer.root != "InitiateMultipartUploadResult" ||
-        (uploadId = Field(answer.fields, "UploadId")).empty()) {
+    XmlElement answer;
+    if (!ParseXml(response.body, answer) || answer.name != "InitiateMultipartUploadResult" ||
+        (uploadId = answer.ChildText("UploadId")).empty()) {
         return Unreadable(what);
     }
     return Result::Ok();

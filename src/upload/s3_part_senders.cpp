@@ -27,9 +27,13 @@ S3PartSenders::S3PartSenders(S3Connection& first, std::vector<std::unique_ptr<S3
       uploadId(std::move(uploadId)),
       present(std::move(present)) {
     for (const auto& connection : this->others) {
-        // Our own flag, which a stop, a failed part or Abort sets: one part that fails
-        // ends the others at once.
-        connection->SetStopFlag(&cut);
+        // Knowing the upload's stop flag, we pass it on (in Wait, and by Abort, which the
+        // worker calls on a stop) to a flag of our own, which a failed part sets too: one
+        // part that fails ends the others at once. Else the connections keep the flag
+        // they came with.
+        if (stop != nullptr) {
+            connection->SetStopFlag(&cut);
+        }
         threads.emplace_back([this, &connection] { Run(*connection); });
     }
 }

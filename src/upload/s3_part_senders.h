@@ -28,7 +28,8 @@ class S3PartSenders {
   public:
     // Parts of uploadId of key go through others (a thread each; they become the
     // senders' own) or, when there are none, through first. present: the parts the
-    // server holds, by number. stop: the upload's stop flag, or null.
+    // server holds, by number. stop: the upload's stop flag, or null; without it a part
+    // on its way ends on the flag its connection came with, and Abort waits for it.
     S3PartSenders(S3Connection& first, std::vector<std::unique_ptr<S3Connection>> others,
                   const StopFlag* stop, std::string key, std::string uploadId,
                   std::map<int, S3Part> present);
