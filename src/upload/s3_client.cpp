@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "upload/remote_paths.h"
@@ -25,6 +26,15 @@ std::time_t ListingTime(const std::string& text) {
     parts.tm_year -= 1900;
     parts.tm_mon -= 1;
     return timegm(&parts);
+}
+
+// A size as a listing or a header gives it; -1 for what is not one.
+std::int64_t ByteCount(const std::string& digits) {
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+        digits.size() > 18) {
+        return -1;
+    }
+    return std::strtoll(digits.c_str(), nullptr, 10);
 }
 
 std::string XmlEscaped(const std::string& text) {
@@ -166,8 +176,7 @@ Result S3Client::FindFile(const std::string& name, RemoteFileStatus& status, boo
     S3Response response;
     Result asked = Head(key, response, found);
     if (found) {
-        const std::string length = response.Header("content-length");
-        status.size = length.empty() ? -1 : std::stoll(length);
+        status.size = ByteCount(response.Header("content-length"));
         status.lastWriteTime = curl_getdate(response.Header("last-modified").c_str(), nullptr);
     }
     return asked;
@@ -257,8 +266,7 @@ Result S3Client::ListFolderAt(const std::string& folder, std::vector<RemoteEntry
         for (const XmlElement& item : page.children) {
             if (item.name == "Contents") {
                 if (RemoteEntry* entry = add(item.ChildText("Key"), false)) {
-                    const std::string size = item.ChildText("Size");
-                    entry->status.size = size.empty() ? -1 : std::stoll(size);
+                    entry->status.size = ByteCount(item.ChildText("Size"));
                     entry->status.lastWriteTime = ListingTime(item.ChildText("LastModified"));
                 }
             } else if (item.name == "CommonPrefixes") {

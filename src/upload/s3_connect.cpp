@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
+#include "platform/ascii.h"
 #include "platform/format.h"
 #include "upload/ftp_address.h"
 #include "upload/internet_session.h"
@@ -125,8 +127,15 @@ std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
     if (!SplitS3Folder(job.remoteFolder, endpoint.bucket, prefix, failure)) {
         return nullptr;
     }
+    // An endpoint is often copied from a provider's page as a URL.
+    std::string host = job.host;
+    for (const char* scheme : {"https://", "http://"}) {
+        if (AsciiLowerCase(host).rfind(scheme, 0) == 0) {
+            host.erase(0, std::string_view(scheme).size());
+        }
+    }
     FtpAddress address;
-    if (!ParseFtpHost(job.host, address, failure, DefaultPort(job.protocol))) {
+    if (!ParseFtpHost(host, address, failure, DefaultPort(job.protocol))) {
         return nullptr;
     }
     const bool ipv6 = address.host.find(':') != std::string::npos;
