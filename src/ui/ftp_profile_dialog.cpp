@@ -215,7 +215,7 @@ void CMavrenFtpProfileDialog::TestConnection() {
             text = StringPrintf("Connected to \"%s\" and logged in as \"%s\".", job.host.c_str(),
                                 job.username.c_str());
         } else {
-            text = ConnectFailureText(job.host, failure);
+            text = ConnectFailureText(job.host, failure, job.protocol);
         }
         receiver->Post(WorkerMessage{WM_APP_WORK_DONE, connection ? 1 : 0, text, nullptr});
     };

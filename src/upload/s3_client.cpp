@@ -191,7 +191,7 @@ Result S3Client::OpenFile(const std::string& name, std::unique_ptr<FtpRemoteFile
     if (Result named = ObjectKey(name, key); !named.ok()) {
         return named;
     }
-    file = OpenS3Object(*connection, more, partsAtOnce, key);
+    file = OpenS3Object(*connection, more, partsAtOnce, key, stop);
     return Result::Ok();
 }
 
@@ -372,6 +372,7 @@ void S3Client::Close() {
 }
 
 void S3Client::SetStopFlag(const StopFlag* flag) {
+    stop = flag;
     if (connection) {
         connection->SetStopFlag(flag);
     }

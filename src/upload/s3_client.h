@@ -63,6 +63,7 @@ class S3Client final : public FtpClient {
     std::unique_ptr<S3Connection> connection;
     S3ConnectionMaker more;
     int partsAtOnce;
+    const StopFlag* stop = nullptr;  // the upload's, handed on to each object's parts
     S3ClientLimits limits;
     std::string current = "/";
 };

@@ -11,23 +11,9 @@
 #include "platform/format.h"
 #include "upload/ftp_address.h"
 #include "upload/internet_session.h"
+#include "upload/s3_profile_fields.h"
 
 namespace {
-
-// S3's rule for the names of new buckets: 3 to 63 lower-case letters, digits, dots and
-// hyphens, a letter or digit at each end, no two dots in a row, and no IP address.
-bool ValidBucketName(const std::string& name) {
-    if (name.size() < 3 || name.size() > 63 ||
-        name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789.-") != std::string::npos ||
-        name.find("..") != std::string::npos) {
-        return false;
-    }
-    const auto letterOrDigit = [](char c) { return c != '.' && c != '-'; };
-    if (!letterOrDigit(name.front()) || !letterOrDigit(name.back())) {
-        return false;
-    }
-    return name.find_first_not_of("0123456789.") != std::string::npos;
-}
 
 // The time of a request as S3 signs it.
 std::string AmzDate(std::time_t time) {
@@ -105,14 +91,8 @@ bool SplitS3Folder(const std::string& folder, std::string& bucket, std::string& 
         problem = "The profile names no bucket: set its directory to BUCKET or BUCKET/PREFIX.";
         return false;
     }
-    if (!ValidBucketName(bucket)) {
-        problem = "\"" + bucket +
-                  "\" is no bucket name: a bucket's name has 3 to 63 lower-case letters, digits, "
-                  "dots and hyphens, and begins and ends with a letter or digit. Set the "
-                  "profile's directory to BUCKET or BUCKET/PREFIX.";
-        return false;
-    }
-    return true;
+    problem = S3BucketNameProblem(bucket);
+    return problem.empty();
 }
 
 std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,

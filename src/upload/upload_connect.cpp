@@ -123,7 +123,10 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
     }
 }
 
-std::string ConnectFailureText(const std::string& host, const std::string& failure) {
-    return StringPrintf("Failed to open FTP connection to \"%s\"\n\nReason: %s", host.c_str(),
-                        upload_run::Cut(failure).c_str());
+std::string ConnectFailureText(const std::string& host, const std::string& failure,
+                               FtpProtocol protocol) {
+    return StringPrintf(IsObjectStorage(protocol)
+                            ? "Failed to reach the storage at \"%s\"\n\nReason: %s"
+                            : "Failed to open FTP connection to \"%s\"\n\nReason: %s",
+                        host.c_str(), upload_run::Cut(failure).c_str());
 }

@@ -20,5 +20,7 @@
 std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& failure);
 
 // What the user is told when a connection to host could not be opened, failure (the
-// reason ConnectForUpload gave) cut to the length a box takes.
-std::string ConnectFailureText(const std::string& host, const std::string& failure);
+// reason ConnectForUpload gave) cut to the length a box takes. Object storage is not
+// called an FTP connection.
+std::string ConnectFailureText(const std::string& host, const std::string& failure,
+                               FtpProtocol protocol = FtpProtocol::Ftp);

@@ -43,7 +43,7 @@ UploadOutcome UploadRun::CheckSentWhole() {
         connection = connect(furtherJob, failure);
         if (!connection) {
             if (!CancelRequested()) {
-                Box(ConnectFailureText(job.host, failure));
+                Box(ConnectFailureText(job.host, failure, job.protocol));
             }
             return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
         }
@@ -310,7 +310,7 @@ UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
             }
             if (LoginRefused(reason)) {
                 // Asking again would only be refused again, and could lock the account.
-                Box(ConnectFailureText(job.host, reason));
+                Box(ConnectFailureText(job.host, reason, job.protocol));
                 return UploadOutcome::Failed;
             }
             continue;  // the next try connects again

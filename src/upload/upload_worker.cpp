@@ -59,7 +59,7 @@ UploadOutcome UploadRun::Run() {
     connection = connect(job, failure);
     if (!connection && !CancelRequested()) {
         Status("FTP error");
-        PostErrorText(job.window, ConnectFailureText(job.host, failure));
+        PostErrorText(job.window, ConnectFailureText(job.host, failure, job.protocol));
     }
     if (CancelRequested() || !connection) {
         if (connection) {
@@ -102,7 +102,7 @@ UploadOutcome UploadRun::Run() {
         std::string failure;
         connection = connect(furtherJob, failure);
         if (!connection) {
-            Box(ConnectFailureText(job.host, failure));
+            Box(ConnectFailureText(job.host, failure, job.protocol));
             return FtpFailure();
         }
         connection->SetStopFlag(job.stop.get());

@@ -298,9 +298,8 @@ TEST_F(S3ClientTest, AFirstListingTellsWhatIsWrong) {
                "protocol in the profile."},
         // Port 9 (discard) answers nothing: a request would fail otherwise.
         {"a malformed bucket name, before any request", "127.0.0.1:9", "", "", "My_Bucket/site", 0,
-         "\"My_Bucket\" is no bucket name: a bucket's name has 3 to 63 lower-case letters, "
-         "digits, dots and hyphens, and begins and ends with a letter or digit. Set the "
-         "profile's directory to BUCKET or BUCKET/PREFIX."},
+         "The bucket name 'My_Bucket' is not valid: bucket names contain only lower-case "
+         "letters, digits, dots and hyphens."},
     };
     for (const auto& row : rows) {
         UploadJob job = Job("");
