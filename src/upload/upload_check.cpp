@@ -22,7 +22,9 @@ bool UploadRun::EnterSubfolder(const std::string& folder) {
         Status(StringPrintf("Setting directory to \"%s\" ...", folder.c_str()));
     }
     const std::string target = RemoteFolderPath(remoteRoot, folder);
-    if (recordInUse && ListFiles(target)) {
+    // Object storage lists each file's time to the second: its listing serves a full
+    // check too, where FTP's (to the minute, or the day) would not.
+    if ((recordInUse || IsObjectStorage(job.protocol)) && ListFiles(target)) {
         return true;
     }
     Result entered = connection->SetCurrentDirectory(target);
