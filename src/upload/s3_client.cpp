@@ -300,8 +300,8 @@ Result S3Client::DeleteFiles(const std::string& folder, const std::vector<std::s
                              std::string& failed) {
     failed.clear();
     std::string folderKey;
-    if (!KeyOf(folder, folderKey) || folderKey.empty() ||
-        RemoteFolderPath(current, folder) != current) {
+    // The bucket's top (folderKey empty) is a folder too: a profile may name no prefix.
+    if (!KeyOf(folder, folderKey) || RemoteFolderPath(current, folder) != current) {
         failed = names.empty() ? std::string() : names.front();
         return Refused("\"" + folder + "\" is not the folder Mavren is in.");
     }

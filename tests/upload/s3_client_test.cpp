@@ -228,6 +228,14 @@ TEST_F(S3ClientTest, MirrorDeletesWithinThePrefixOnlyAndWithinTheLimit) {
     ASSERT_EQ(Run(job), UploadOutcome::Finished) << testing::PrintToString(boxes->Texts());
     EXPECT_EQ(Keys(), (std::vector<std::string>{"site-old/index.htm", "site/.well-known/kept",
                                                 "site/keep.htm", "siteindex.htm"}));
+
+    // A profile that names the bucket alone mirrors its top.
+    job = Job("");
+    job.deleteExtra = true;
+    job.deleteLimit = {DeleteLimit::Kind::AtMost, 3};
+    boxes->QueueAnswer(IDYES);
+    ASSERT_EQ(Run(job), UploadOutcome::Finished) << testing::PrintToString(boxes->Texts());
+    EXPECT_EQ(Keys(), (std::vector<std::string>{"keep.htm", "site/.well-known/kept"}));
 }
 
 TEST_F(S3ClientTest, AFirstListingTellsWhatIsWrong) {
