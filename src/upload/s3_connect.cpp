@@ -144,11 +144,10 @@ std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
         failure = sent.text();
         return nullptr;
     }
-    // S3 names each answer, a refusal too; a web server that is not S3 names none.
-    const bool s3 = !response.Header("x-amz-request-id").empty();
-    if (!s3 || response.status != 200 ||
-        response.body.find("<ListBucketResult") == std::string::npos) {
-        failure = FailureOfFirstListing(job, endpoint, s3 ? response : S3Response{}, sentAt);
+    // A refusal of S3 is an error document; a web server that is not S3 sends none. Not
+    // every service names its answers with x-amz-request-id, so that header decides nothing.
+    if (response.status != 200 || response.body.find("<ListBucketResult") == std::string::npos) {
+        failure = FailureOfFirstListing(job, endpoint, response, sentAt);
         return nullptr;
     }
     return std::make_unique<S3Client>(std::move(connection), open, std::max(1, job.connections),
