@@ -1,13 +1,13 @@
 #include "upload/s3_client.h"
 
 #include <curl/curl.h>
-#include <openssl/evp.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 #include "upload/remote_paths.h"
+#include "upload/s3_multipart.h"
 #include "upload/s3_xml.h"
 
 namespace {
@@ -35,43 +35,6 @@ std::int64_t ByteCount(const std::string& digits) {
         return -1;
     }
     return std::strtoll(digits.c_str(), nullptr, 10);
-}
-
-std::string XmlEscaped(const std::string& text) {
-    std::string escaped;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            case '\'':
-                escaped += "&apos;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
-}
-
-// The MD5 of text in base64, as Content-MD5 carries it.
-std::string Md5Base64(const std::string& text) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(text.data(), text.size(), digest, &length, EVP_md5(), nullptr);
-    std::string encoded(4 * ((length + 2) / 3) + 1, '\0');
-    encoded.resize(static_cast<std::size_t>(EVP_EncodeBlock(
-        reinterpret_cast<unsigned char*>(encoded.data()), digest, static_cast<int>(length))));
-    return encoded;
 }
 
 // The key of every object below folder ("" for the bucket's top): "site/", or "".
@@ -319,7 +282,7 @@ Result S3Client::DeleteFiles(const std::string& folder, const std::vector<std::s
         request.method = "POST";
         request.query = {{"delete", ""}};
         request.headers = {{"Content-Type", "application/xml"},
-                           {"Content-MD5", Md5Base64(document)}};
+                           {"Content-MD5", S3Md5Of(document).base64}};
         request.body = document.data();
         request.bodySize = document.size();
         S3Response response;

@@ -26,30 +26,6 @@ Result Unreadable(const std::string& what) {
                            what + ": the server's answer is not what S3 sends.");
 }
 
-// Escapes text for an XML element.
-std::string XmlText(const std::string& text) {
-    std::string escaped;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
-}
-
 Result Ask(S3Connection& connection, const S3Request& request, S3Response& response,
            const std::string& what) {
     if (const Result sent = connection.Send(request, response); !sent.ok()) {
@@ -268,7 +244,7 @@ Result S3CompleteMultipartUpload(S3Connection& connection, const std::string& ke
     std::string body = "<CompleteMultipartUpload>";
     for (const S3Part& part : parts) {
         body += "<Part><PartNumber>" + std::to_string(part.number) + "</PartNumber><ETag>" +
-                XmlText(part.etag) + "</ETag></Part>";
+                XmlEscaped(part.etag) + "</ETag></Part>";
     }
     body += "</CompleteMultipartUpload>";
     S3Request request;

@@ -18,5 +18,9 @@ struct XmlElement {
     std::string ChildText(const std::string& childName) const;
 };
 
+// text as the content of an element of a document Mavren sends (a key in a deletion or a
+// completion), with & < > " and ' escaped.
+std::string XmlEscaped(const std::string& text);
+
 // Reads an XML document into root; false when it is not well-formed XML.
 bool ParseXml(const std::string& document, XmlElement& root);
