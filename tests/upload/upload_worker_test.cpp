@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -445,6 +446,8 @@ TEST_F(UploadWorkerTest, FtpsRefusesAnUntrustedCertificateUntilTheUserPinsIt) {
     EXPECT_EQ(boxes->Texts().size(), 3u) << "a pinned certificate asks nothing more";
     EXPECT_TRUE(receiver->SawTiming("0 bytes sent; 3 files unchanged"));
     EXPECT_EQ(server.Count("STOR"), 3);
+    // The pin outlives the test when the whole program runs in one process.
+    ForgetFtpProfileCertificate("test");
 }
 
 TEST_F(UploadWorkerTest, FtpsSendsEveryFileWholeOverSeveralConnections) {
@@ -478,6 +481,8 @@ TEST_F(UploadWorkerTest, FtpsNeverLogsInToAServerWithoutTls) {
 
 TEST_F(SftpUploadTest, AsksAboutAnUnknownHostKeyThenUploadsOnlyWhatChanged) {
     ASSERT_TRUE(sshd.IsRunning());
+    // Other tests of this program record host keys in the same home when run in one process.
+    ::unlink(UserKnownHostsFile().c_str());
     MakeSite();
     UploadJob job = SftpJob();
     boxes->QueueAnswer(IDNO);
