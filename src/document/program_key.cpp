@@ -97,6 +97,9 @@ const std::array<KeyDescriptor, kProgramKeyCount> kKeyTable = {{
     {"Photo-WebP",                    K::PhotoWebp,                  T::Bool,   kPhotos,         true, true, "No"},
     {"Photo-AVIF",                    K::PhotoAvif,                  T::Bool,   kPhotos,         true, true, "No"},
     {"Photo-PNG-As-JPEG",             K::PhotoPngAsJpeg,             T::Bool,   kPhotos,         true, true, "No"},
+    {"Photo-Videos",                  K::PhotoVideos,                T::Bool,   kPhotos,         true, true, "No"},
+    {"Photo-Video-Size",              K::PhotoVideoSize,             T::Int,    kPhotos,         true, true, "720"},
+    {"Photo-Video-Threads",           K::PhotoVideoThreads,          T::Int,    kPhotos,         true, true, "0"},
 }};
 // clang-format on
 

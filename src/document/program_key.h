@@ -84,6 +84,9 @@ enum class ProgramKey : int {
     PhotoWebp = 68,
     PhotoAvif = 69,
     PhotoPngAsJpeg = 70,
+    PhotoVideos = 71,
+    PhotoVideoSize = 72,
+    PhotoVideoThreads = 73,
 };
 
 // Value types, numbered as the table stores them.
@@ -101,7 +104,7 @@ struct KeyDescriptor {
     std::string_view standard = {};
 };
 
-constexpr int kProgramKeyCount = 71;
+constexpr int kProgramKeyCount = 74;
 constexpr int kOriginalKeyCount = 53;
 
 // Values of Misc-GIF-Thumbnail-Type and Photo-Order.

@@ -21,6 +21,8 @@ constexpr KeyLimits kKeyLimits[] = {
     {ProgramKey::PhotoWebSize, "Web picture size", 320, 8000, "no web-size pictures"},
     {ProgramKey::PhotoWebQuality, "Web picture quality", 10, 100},
     {ProgramKey::PhotoOrder, "Photo order", 0, 2},
+    {ProgramKey::PhotoVideoSize, "Video size", 480, 1080},
+    {ProgramKey::PhotoVideoThreads, "Video threads", 1, 64, "as many as the cores allow"},
 };
 
 }  // namespace

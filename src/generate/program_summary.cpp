@@ -202,6 +202,15 @@ std::string Order(const Program& program) {
     return "Unknown order " + program.GetText(K::PhotoOrder);
 }
 
+std::string Videos(const Program& program) {
+    if (!program.GetBool(K::PhotoVideos)) {
+        return "No";
+    }
+    const int threads = program.GetInt(K::PhotoVideoThreads);
+    return StringPrintf("Yes, web copies of at most %dp", program.GetInt(K::PhotoVideoSize)) +
+           (threads > 0 ? StringPrintf(", %d threads each", threads) : std::string());
+}
+
 const char* const kGeneration = "Generation";
 const char* const kIndex = "Index pages";
 const char* const kLinks = "Links";
@@ -291,6 +300,7 @@ const std::vector<Row>& Rows() {
         Plain(kPhotos, "WebP copies", K::PhotoWebp, YesNo),
         Plain(kPhotos, "AVIF copies", K::PhotoAvif, YesNo),
         Plain(kPhotos, "Opaque PNG photos as JPEG", K::PhotoPngAsJpeg, YesNo),
+        {kPhotos, "Videos", {K::PhotoVideos, K::PhotoVideoSize, K::PhotoVideoThreads}, Videos},
         // Left out while empty: the pages then declare the system's language.
         Plain(kPages, "Page language", K::PageLanguage, TextOf),
         Plain(kPages, "index.html start page", K::SiteIndexHtml, YesNo),

@@ -15,6 +15,10 @@ inline constexpr std::string_view kImagePatterns = "*.jpg;*.jpeg;*.png;*.gif";
 inline constexpr std::string_view kClassicImagePatterns = "*.jpg;*.png;*.gif";
 // New picture programs also take the HEIC and HEIF photos of phones.
 inline constexpr std::string_view kPhotoPatterns = "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif";
+// The videos of phones and cameras, which new picture programs take as well.
+inline constexpr std::string_view kVideoPatterns = "*.mp4;*.mov;*.m4v;*.webm;*.3gp";
+inline constexpr std::string_view kPhotoVideoPatterns =
+    "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif;*.mp4;*.mov;*.m4v;*.webm;*.3gp";
 inline constexpr std::string_view kTextPatterns = "*.txt";
 inline constexpr std::string_view kHtmlPatterns = "*.htm;*.html";
 
@@ -24,8 +28,17 @@ enum class SourceKind { Images, Text, Html, Other };
 inline constexpr std::string_view kConvertedImagePatterns[] = {"*.heic", "*.heif", "*.webp",
                                                                "*.tif", "*.tiff"};
 
-// True for an image list alone or followed by converted picture patterns (";*.heic;*.heif").
-inline bool IsImagePatternList(std::string_view patterns) {
+inline constexpr std::string_view kVideoPatternList[] = {"*.mp4", "*.mov", "*.m4v", "*.webm",
+                                                         "*.3gp"};
+
+inline bool IsVideoPattern(std::string_view pattern) {
+    return std::find(std::begin(kVideoPatternList), std::end(kVideoPatternList), pattern) !=
+           std::end(kVideoPatternList);
+}
+
+// True for an image list alone or followed by converted picture patterns (";*.heic;*.heif")
+// and, with videos, video patterns.
+inline bool IsImagePatternList(std::string_view patterns, bool videos = false) {
     for (std::string_view list : {kImagePatterns, kClassicImagePatterns}) {
         if (patterns.substr(0, list.size()) != list) {
             continue;
@@ -36,9 +49,10 @@ inline bool IsImagePatternList(std::string_view patterns) {
             known = rest.front() == ';';
             rest.remove_prefix(1);
             const std::string_view pattern = rest.substr(0, rest.find(';'));
-            known = known && std::find(std::begin(kConvertedImagePatterns),
-                                       std::end(kConvertedImagePatterns),
-                                       pattern) != std::end(kConvertedImagePatterns);
+            known = known && (std::find(std::begin(kConvertedImagePatterns),
+                                        std::end(kConvertedImagePatterns),
+                                        pattern) != std::end(kConvertedImagePatterns) ||
+                              (videos && IsVideoPattern(pattern)));
             rest.remove_prefix(pattern.size());
         }
         if (known) {
@@ -50,7 +64,8 @@ inline bool IsImagePatternList(std::string_view patterns) {
 
 inline SourceKind SourceKindOf(const Program& program) {
     const std::string patterns = program.GetText(ProgramKey::SourceFileExtension);
-    if (IsImagePatternList(patterns)) {
+    // A program that does not take videos keeps treating a list naming them as before.
+    if (IsImagePatternList(patterns, program.GetBool(ProgramKey::PhotoVideos))) {
         return SourceKind::Images;
     }
     if (patterns == kTextPatterns) {

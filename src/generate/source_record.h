@@ -48,4 +48,11 @@ class SourceRecord {
     bool transparent = false;
 
     PhotoFacts facts;  // what the camera recorded, read when a page or the order needs it
+
+    // A video: the web copy its content page plays ("Web/NAME.mp4"), of webWidth by
+    // webHeight pixels like its poster (webCopy), and its length. facts.taken is the time
+    // the container says it was recorded.
+    bool video = false;
+    std::string webVideo;  // empty when no web copy could be made
+    double videoSeconds = 0;
 };
