@@ -9,7 +9,7 @@ python3-pyftpdlib python3-openssl openssh-server openssh-client lftp curl
 dbus-daemon gnome-keyring libsecret-tools python3-dbus
 qt6-qpa-plugins xvfb xauth clang-format xdg-utils shared-mime-info libfile-mimeinfo-perl
 scdoc bash-completion appstream desktop-file-utils clang libclang-rt-dev
-libimage-exiftool-perl python3-fusepy
+libimage-exiftool-perl python3-fusepy ffmpeg
 ceph-mon ceph-osd radosgw ceph-common python3-rados"
 
 # The upload tests start their own servers: pyftpdlib, with TLS through python3-openssl,
@@ -34,6 +34,9 @@ ceph-mon ceph-osd radosgw ceph-common python3-rados"
 # libexiv2 reads what the camera recorded (EXIF, IPTC, XMP) and, when asked, keeps it in web
 # copies; liblcms2 turns pictures with a colour profile into sRGB. The photo tests check
 # with exiftool that nothing private reaches a published picture.
+
+# ffmpeg and ffprobe make the posters and web copies of videos, run as child programs;
+# the video tests make their clips with ffmpeg and check them with ffprobe.
 
 # libicu-dev tells letters and digits of any script, and letter case, in the names of the
 # pages named after their photos.
