@@ -78,7 +78,7 @@ std::string PatternsOf(const std::string& type) {
     if (type == "html") {
         return std::string(kHtmlPatterns);
     }
-    return std::string(kPhotoPatterns);
+    return std::string(kPhotoVideoPatterns);
 }
 
 }  // namespace

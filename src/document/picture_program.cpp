@@ -13,4 +13,6 @@ void ApplyPictureProgramSettings(Program& program, const PictureProgramChoices& 
     // Lighter pictures for browsers that take them; the JPEG stays for those that do not.
     program.SetInt(ProgramKey::PhotoWebp, 1);
     program.SetInt(ProgramKey::PhotoPngAsJpeg, 1);
+    // The videos beside the photos get posters and web copies; the pattern list names them.
+    program.SetInt(ProgramKey::PhotoVideos, 1);
 }

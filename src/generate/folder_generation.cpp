@@ -25,11 +25,13 @@
 #include "generate/stale_output.h"
 #include "generate/thumbnail_queue.h"
 #include "generate/unmarked_pages.h"
+#include "generate/video_web_copies.h"
 #include "generate/web_names.h"
 #include "media/clean_copy.h"
 #include "media/file_copy.h"
 #include "media/image_size.h"
 #include "media/place_removal.h"
+#include "media/video_tools.h"
 #include "platform/app_folders.h"
 #include "platform/ascii.h"
 #include "platform/date_time.h"
@@ -214,6 +216,7 @@ void AddOutputs(const SourceRecord& record, const std::string& target, bool copi
         {&record.thumbnail2x, record.thumbnail2xSiblings},
         {&record.webCopy, record.webSiblings},
         {&record.phoneCopy, record.phoneSiblings},
+        {&record.webVideo, {}},
     };
     for (const auto& [name, siblings] : files) {
         if (name->empty()) {
@@ -391,6 +394,14 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             return MakesNewPictures(source, program);
         });
     const std::vector<bool> transparent = TransparentSources(program, list, sources);
+    const bool anyVideo = kind == SourceKind::Images &&
+                          std::any_of(list.begin(), list.end(), [](const std::string& source) {
+                              return IsVideoFile(source);
+                          });
+    const std::string missingTools = anyVideo ? MissingVideoToolsText(sources.Tools()) : "";
+    if (!missingTools.empty()) {
+        PostStatusText(window, missingTools + " The videos are shown as placeholders.");
+    }
     std::unique_ptr<ThumbnailQueue> thumbnails;
     if (indexThumbnails || newPictures) {
         // Pictures are made ahead from the sources themselves, so that the decoding keeps
@@ -401,6 +412,12 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             SourceRecord planned;
             planned.source = list[static_cast<std::size_t>(i)];
             planned.transparent = transparent[static_cast<std::size_t>(i)];
+            VideoProbe probe;
+            if (IsVideoFile(planned.source) &&
+                sources.Video(planned.source, planned.source, probe).ok()) {
+                planned.width = probe.width;  // the poster is made at the web copy's size
+                planned.height = probe.height;
+            }
             if (thumbnailsOn) {
                 planned.thumbnail = ThumbnailName(planned.source, program, planned.transparent);
             }
@@ -449,7 +466,29 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             record.size = status.st_size;
         }
         bool measured = true;
-        if (kind == SourceKind::Images) {
+        record.video = kind == SourceKind::Images && IsVideoFile(record.source);
+        if (record.video) {
+            VideoProbe probe;
+            const Result probed =
+                missingTools.empty()
+                    ? sources.Video(list[static_cast<std::size_t>(i)], record.source, probe)
+                    : Result::Failure("ffmpeg is not installed");
+            if (probed.ok()) {
+                record.width = probe.width;
+                record.height = probe.height;
+                record.videoSeconds = probe.seconds;
+                if (record.facts.taken == 0) {
+                    record.facts = sources.Facts(list[static_cast<std::size_t>(i)], record.source);
+                }
+            } else {
+                measured = false;
+                if (missingTools.empty()) {
+                    PostStatusText(window, "Cannot show \"" + PathFileName(record.source) +
+                                               "\": " + probed.reason());
+                }
+                MarkDamaged(record, probed.reason());
+            }
+        } else if (kind == SourceKind::Images) {
             const std::string error = sources.ImageSize(list[static_cast<std::size_t>(i)],
                                                         record.source, record.width, record.height);
             if (!error.empty()) {
@@ -472,6 +511,15 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
     }
     if (newPictures) {
         CollectPictures(records, program, indexThumbnails, *thumbnails, window, stop);
+    }
+    if (anyVideo && missingTools.empty()) {
+        VideoRun videos{program, sources, options.jobs, window, stop};
+        MakeVideoWebCopies(records, list, videos, summary);
+        for (const SourceRecord& record : records) {
+            if (record.video && !record.damage.empty()) {
+                summary.unreadableVideos.push_back(PathFileName(record.source));
+            }
+        }
     }
 
     if (program.GetBool(ProgramKey::MiscIncludeMavrenLink) && !IsStopRequested(stop)) {

@@ -5,6 +5,7 @@
 // the worker thread during the run and read once the run has ended.
 
 #include <string>
+#include <vector>
 
 struct GenerationSummary {
     int indexPages = 0;
@@ -18,6 +19,9 @@ struct GenerationSummary {
     int albums = 0;              // in a site of albums, with the top; 0 for a site without albums
     int pictures = 0;            // the sources of all its albums
     int originalsWithPlace = 0;  // originals published as taken that carry a GPS position
+    int videosMade = 0;          // web copies of videos made
+    int videosKept = 0;          // web copies of videos already there as made
+    std::vector<std::string> unreadableVideos;  // the names of videos that could not be read
     double seconds = 0;
 };
 
@@ -25,8 +29,10 @@ struct GenerationSummary {
 // removed, 1 picture without a thumbnail, 2.4 seconds" ("2 pages written, 10 unchanged,
 // ..." when some pages were already there as made), led by "2000 files in 41 albums: "
 // for a site of albums; "(2 photos moved to the trash)" follows the files removed when any
-// were, and the OriginalsWithPlaceLine sentence ends it when some published original shows
-// where it was taken.
+// were, "3 videos made, 9 kept, " follows the thumbnails in a site with videos,
+// "1 video could not be read: beach.mov" comes after the time when one could not, and
+// the OriginalsWithPlaceLine sentence ends it when some published original shows where it
+// was taken.
 std::string SummaryLine(const GenerationSummary& summary);
 
 // "12 published originals show where they were taken"; "" for none.

@@ -1,7 +1,11 @@
 #include "generate/picture_names.h"
 
+#include <algorithm>
+
 #include "generate/product.h"
 #include "media/image_size.h"
+#include "media/video_copies.h"
+#include "media/video_tools.h"
 #include "platform/paths.h"
 
 namespace {
@@ -24,7 +28,7 @@ bool MakesThumbnail2x(const Program& program) {
 }
 
 bool MakesWebCopy(const std::string& source, const Program& program) {
-    return IsConvertedPicture(source) ||
+    return IsConvertedPicture(source) || IsVideoFile(source) ||
            (!IsGif(source) && program.GetInt(ProgramKey::PhotoWebSize) > 0);
 }
 
@@ -43,7 +47,8 @@ bool PngAsJpeg(const std::string& source, const Program& program, bool transpare
 
 std::string ThumbnailName(const std::string& source, const Program& program, bool transparent) {
     const std::string name = PathFileName(source);
-    if (IsConvertedPicture(source) || PngAsJpeg(source, program, transparent)) {
+    if (IsConvertedPicture(source) || IsVideoFile(source) ||
+        PngAsJpeg(source, program, transparent)) {
         return kThumbnailPrefix + name + ".jpg";
     }
     if (GifThumbnailOfItsOwn(source, program)) {
@@ -56,8 +61,14 @@ std::string WebCopyName(const std::string& source, const Program& program, bool 
     if (!MakesWebCopy(source, program)) {
         return {};
     }
-    const bool jpeg = IsConvertedPicture(source) || PngAsJpeg(source, program, transparent);
+    const bool jpeg = IsConvertedPicture(source) || IsVideoFile(source) ||
+                      PngAsJpeg(source, program, transparent);
     return "Web/" + PathFileName(source) + (jpeg ? ".jpg" : "");
+}
+
+std::string VideoWebCopyName(const std::string& source) {
+    const std::string name = PathFileName(source);
+    return "Web/" + name + (PathExtension(source) == "MP4" ? "" : ".mp4");
 }
 
 std::string PhoneCopyName(const std::string& webCopy) {
@@ -69,6 +80,12 @@ std::string Thumbnail2xName(const std::string& thumbnail) {
 }
 
 SourceCopy SourceCopyKind(const std::string& source, const Program& program) {
+    if (IsVideoFile(source)) {
+        // The web copy plays it; an original is published only as taken, since no cleaning
+        // of ours reaches into a video's container.
+        return program.GetBool(ProgramKey::PhotoPublishOriginals) ? SourceCopy::AsTaken
+                                                                  : SourceCopy::None;
+    }
     const bool shownAsItIs =
         IsGif(source) ||
         (!MakesWebCopy(source, program) &&
@@ -83,7 +100,7 @@ SourceCopy SourceCopyKind(const std::string& source, const Program& program) {
 }
 
 bool MakesNewPictures(const std::string& source, const Program& program) {
-    return MakesThumbnail2x(program) || IsConvertedPicture(source) ||
+    return MakesThumbnail2x(program) || IsConvertedPicture(source) || IsVideoFile(source) ||
            GifThumbnailOfItsOwn(source, program) || program.GetBool(ProgramKey::PhotoWebp) ||
            program.GetBool(ProgramKey::PhotoAvif);
 }
@@ -98,15 +115,30 @@ bool PictureJob(const SourceRecord& record, const Program& program, bool withThu
     job.smart = program.GetBool(ProgramKey::SmartThumbnailGeneration);
     job.webp = program.GetBool(ProgramKey::PhotoWebp);
     job.avif = program.GetBool(ProgramKey::PhotoAvif);
+    const bool video = IsVideoFile(record.source);
     if (withThumbnail && !record.thumbnail.empty() &&
         (!IsGif(record.source) || GifThumbnailOfItsOwn(record.source, program))) {
         job.thumbnail = JoinPath(target, record.thumbnail);
-        if (MakesThumbnail2x(program)) {
+        if (MakesThumbnail2x(program) || video) {
             job.thumbnail2x = JoinPath(target, Thumbnail2xName(record.thumbnail));
         }
     }
     const std::string web = WebCopyName(record.source, program, record.transparent);
-    if (!web.empty()) {
+    if (video) {
+        // The poster: the size of the web copy it stands for, which needs the video's size.
+        if (record.width <= 0 || record.height <= 0) {
+            return false;
+        }
+        VideoProbe shown;
+        shown.width = record.width;
+        shown.height = record.height;
+        int width = 0;
+        int height = 0;
+        VideoWebSize(shown, program.GetInt(ProgramKey::PhotoVideoSize), width, height);
+        job.webCopy = JoinPath(target, web);
+        job.webSize = std::max(width, height);
+        job.webQuality = program.GetInt(ProgramKey::PhotoWebQuality);
+    } else if (!web.empty()) {
         job.webCopy = JoinPath(target, web);
         job.webSize = webSize;
         job.webQuality = program.GetInt(ProgramKey::PhotoWebQuality);

@@ -27,6 +27,10 @@ std::string ThumbnailName(const std::string& source, const Program& program, boo
 // makes none.
 std::string WebCopyName(const std::string& source, const Program& program, bool transparent);
 
+// The web copy of a video, which its page plays: "Web/NAME.mp4" for an MP4, else
+// "Web/NAME.mov.mp4". (Its poster is the web copy picture, "Web/NAME.mov.jpg".)
+std::string VideoWebCopyName(const std::string& source);
+
 // The phone copy beside a web copy: "Web/Small/NAME" for "Web/NAME".
 std::string PhoneCopyName(const std::string& webCopy);
 

@@ -1,15 +1,22 @@
 #include "generate/source_facts_record.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <charconv>
+#include <functional>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 #include "generate/album_record.h"
 #include "media/image_size.h"
 #include "media/photo_metadata.h"
 #include "media/place_removal.h"
+#include "media/video_tools.h"
+#include "platform/file_descriptor.h"
 #include "platform/files.h"
+#include "platform/format.h"
 #include "platform/paths.h"
 #include "platform/registry_store.h"
 
@@ -136,6 +143,28 @@ bool ReadSources(std::istringstream& lines, std::map<std::string, SourceFacts>& 
             fields >> source->job;
         } else if (word == "picture") {
             read = ReadPicture(fields, *source);
+        } else if (word == "video") {
+            VideoProbe& probe = source->probe;
+            read = ReadNumbers<int>(fields, {&probe.width, &probe.height, &probe.rotation}) &&
+                   static_cast<bool>(fields >> probe.seconds >> probe.taken);
+            source->probed = read;
+        } else if (word == "codecs") {
+            VideoProbe& probe = source->probe;
+            fields >> probe.videoCodec >> probe.pixelFormat >> probe.audioCodec;
+            probe.audioCodec = probe.audioCodec == "-" ? "" : probe.audioCodec;
+        } else if (word == "profile") {
+            source->probe.profile = Rest(fields);
+        } else if (word == "digest") {
+            fields >> source->digest;
+        } else if (word == "videocopy") {
+            RecordedPicture& copy = source->videoCopy;
+            int remuxed = 0;
+            read = ReadNumbers<int>(fields,
+                                    {&source->videoSize, &remuxed, &copy.width, &copy.height}) &&
+                   ReadNumbers<std::int64_t>(fields, {&copy.file.size, &copy.file.modified});
+            source->remuxed = remuxed != 0;
+            copy.path = Rest(fields);
+            read = read && !copy.path.empty();
         } else {
             read = false;
         }
@@ -162,6 +191,25 @@ void WriteSource(std::ostringstream& text, const std::string& path, const Source
     }
     if (source.transparent >= 0) {
         text << "transparent " << source.transparent << "\n";
+    }
+    if (source.probed && !HasLineBreak(source.probe.profile)) {
+        const VideoProbe& probe = source.probe;
+        const auto word = [](const std::string& text) {
+            return text.empty() || text.find(' ') != std::string::npos ? std::string("-") : text;
+        };
+        text << "video " << probe.width << " " << probe.height << " " << probe.rotation << " "
+             << probe.seconds << " " << probe.taken << "\ncodecs " << word(probe.videoCodec) << " "
+             << word(probe.pixelFormat) << " " << word(probe.audioCodec) << "\nprofile "
+             << probe.profile << "\n";
+    }
+    if (!source.digest.empty()) {
+        text << "digest " << source.digest << "\n";
+    }
+    if (const RecordedPicture& copy = source.videoCopy;
+        !copy.path.empty() && !HasLineBreak(copy.path)) {
+        text << "videocopy " << source.videoSize << " " << source.remuxed << " " << copy.width
+             << " " << copy.height << " " << copy.file.size << " " << copy.file.modified << " "
+             << copy.path << "\n";
     }
     if (source.job.empty()) {
         return;
@@ -243,11 +291,20 @@ void SourceFactsRecord::Check(const std::vector<std::string>& sources) {
             now.changed = Nanoseconds(status.st_ctim);
         }
         const auto known = earlier.find(source);
-        const bool same =
-            now.size >= 0 && known != earlier.end() && known->second.size == now.size &&
-            known->second.modified == now.modified && known->second.changed == now.changed;
-        believed[source] = same;
-        current[source] = same ? known->second : now;
+        const bool sameSize =
+            now.size >= 0 && known != earlier.end() && known->second.size == now.size;
+        bool same = sameSize && known->second.modified == now.modified &&
+                    known->second.changed == now.changed;
+        // A video copied anew keeps its bytes but not its times: read it rather than encode
+        // it again.
+        const bool sameBytes = !same && sameSize && !known->second.digest.empty() &&
+                               ContentDigest(source) == known->second.digest;
+        believed[source] = same || sameBytes;
+        current[source] = same || sameBytes ? known->second : now;
+        if (sameBytes) {
+            current[source].modified = now.modified;
+            current[source].changed = now.changed;
+        }
     }
 }
 
@@ -274,7 +331,20 @@ PhotoFacts SourceFactsRecord::Facts(const std::string& source, const std::string
     if (const SourceFacts* known = Believed(source); known != nullptr && known->factsRead) {
         return known->facts;
     }
-    PhotoFacts facts = ReadPhotoFacts(path);
+    PhotoFacts facts;
+    if (IsVideoFile(path)) {
+        // The time the container says it was recorded, else the file's.
+        VideoProbe probe;
+        if (Video(source, path, probe).ok()) {
+            facts.taken = probe.taken;
+        }
+        struct stat status;
+        if (facts.taken == 0 && ::stat(path.c_str(), &status) == 0) {
+            facts.taken = OleDateFromTime(status.st_mtime);
+        }
+    } else {
+        facts = ReadPhotoFacts(path);
+    }
     if (SourceFacts* noted = Noting(source); noted != nullptr) {
         noted->facts = facts;
         noted->factsRead = true;
@@ -412,4 +482,93 @@ Result SourceFactsRecord::Save() const {
         return folder;
     }
     return ReplaceOwnFile(path, text.str(), 0600);
+}
+
+const VideoTools& SourceFactsRecord::Tools() {
+    if (!toolsFound) {
+        tools = FindVideoTools();
+        toolsFound = true;
+    }
+    return tools;
+}
+
+Result SourceFactsRecord::Video(const std::string& source, const std::string& path,
+                                VideoProbe& probe) {
+    if (const SourceFacts* known = Believed(source); known != nullptr && known->probed) {
+        probe = known->probe;
+        return Result::Ok();
+    }
+    SourceFacts* noted = Noting(source);
+    if (noted != nullptr && noted->probed) {
+        probe = noted->probe;
+        return Result::Ok();
+    }
+    Result read = ProbeVideo(Tools(), path, probe);
+    if (read.ok() && noted != nullptr) {
+        noted->probed = true;
+        noted->probe = probe;
+    }
+    return read;
+}
+
+bool SourceFactsRecord::KnownVideoCopy(const std::string& source, const std::string& destination,
+                                       int size, VideoWebCopy& made) const {
+    const SourceFacts* known = Believed(source);
+    if (known == nullptr || known->videoCopy.path.empty() || known->videoSize != size ||
+        Full(known->videoCopy.path) != destination ||
+        FileNow(destination) != known->videoCopy.file) {
+        return false;
+    }
+    made = {.remuxed = known->remuxed,
+            .width = known->videoCopy.width,
+            .height = known->videoCopy.height};
+    return true;
+}
+
+void SourceFactsRecord::NoteVideoCopy(const std::string& source, const std::string& destination,
+                                      int size, const VideoWebCopy& made) {
+    SourceFacts* noted = Noting(source);
+    if (noted == nullptr) {
+        return;
+    }
+    noted->videoSize = size;
+    noted->remuxed = made.remuxed;
+    noted->videoCopy = {};
+    noted->videoCopy.path = Relative(destination);
+    noted->videoCopy.width = made.width;
+    noted->videoCopy.height = made.height;
+    noted->videoCopy.file = FileNow(destination);
+    if (noted->digest.empty()) {
+        noted->digest = ContentDigest(source);
+    }
+}
+
+std::string ContentDigest(const std::string& path) {
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) {
+        return {};
+    }
+    // Two differently seeded 64-bit hashes of every block, chained: this tells a video
+    // touched by a copy from one whose bytes changed, and no one gains by forging it.
+    std::vector<char> block(1 << 20);
+    const std::hash<std::string_view> hash;
+    std::uint64_t first = 0x9e3779b97f4a7c15u;
+    std::uint64_t second = 0xc2b2ae3d27d4eb4fu;
+    std::uint64_t length = 0;
+    for (;;) {
+        const ssize_t got = ReadAll(file.get(), block.data(), block.size());
+        if (got < 0) {
+            return {};
+        }
+        if (got == 0) {
+            break;
+        }
+        const std::string_view bytes(block.data(), static_cast<std::size_t>(got));
+        length += static_cast<std::uint64_t>(got);
+        first = (first ^ hash(bytes)) * 0x100000001b3u;
+        second = ((second << 7 | second >> 57) ^ hash(bytes.substr(1))) * 0xff51afd7ed558ccdu;
+    }
+    return StringPrintf("%016llx%016llx%llx", static_cast<unsigned long long>(first),
+                        static_cast<unsigned long long>(second),
+                        static_cast<unsigned long long>(length));
 }

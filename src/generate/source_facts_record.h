@@ -24,6 +24,8 @@
 #include <vector>
 
 #include "media/picture_set.h"
+#include "media/video_copies.h"
+#include "media/video_probe.h"
 #include "platform/photo_facts.h"
 #include "platform/result.h"
 
@@ -62,6 +64,16 @@ struct SourceFacts {
     int transparent = -1;  // likewise for a PNG that lets the background through
     std::string job;       // the fingerprint of the picture job below; empty: none
     std::array<RecordedPicture, 4> pictures;  // thumbnail, its double, web copy, phone copy
+
+    // Videos: what ffprobe said, a digest of the content that knows the video again when
+    // only its times changed (a copy from the phone), and the web copy made with the size
+    // setting it was made for.
+    bool probed = false;
+    VideoProbe probe;
+    std::string digest;
+    int videoSize = 0;
+    bool remuxed = false;
+    RecordedPicture videoCopy;
 };
 
 class SourceFactsRecord {
@@ -88,6 +100,22 @@ class SourceFactsRecord {
     // GetImageSize's answer; a failure is not noted, so the next run reads again.
     std::string ImageSize(const std::string& source, const std::string& path, int& width,
                           int& height);
+
+    // ProbeVideo's answer for a video; a failure is not noted, so the next run asks again.
+    Result Video(const std::string& source, const std::string& path, VideoProbe& probe);
+
+    // The web copy of a video as the record has it: true, with made filled, when the
+    // source is believed and its copy at destination was made for size and is there as it
+    // was left.
+    bool KnownVideoCopy(const std::string& source, const std::string& destination, int size,
+                        VideoWebCopy& made) const;
+
+    // Notes the web copy just made at destination for size.
+    void NoteVideoCopy(const std::string& source, const std::string& destination, int size,
+                       const VideoWebCopy& made);
+
+    // The tools that read videos, looked for once.
+    const VideoTools& Tools();
 
     // The pictures of job as the record has them: true, with pictures filled, when the
     // job's source is believed, the job asks for what was made then, and every file made
@@ -116,7 +144,13 @@ class SourceFactsRecord {
     std::map<std::string, bool> believed;
     std::map<std::string, SourceFacts> current;  // what Save writes
     std::string loaded;                          // the record as read, when sound
+    bool toolsFound = false;
+    VideoTools tools;
 };
+
+// A digest of a file's bytes, "" when it cannot be read: it tells a video whose times
+// changed but whose bytes did not.
+std::string ContentDigest(const std::string& path);
 
 // What a job asks for, as a short digest: every file, size and format.
 std::string PictureJobFingerprint(const PictureSetRequest& job);

@@ -50,4 +50,41 @@ TEST(SummaryLine, PagesLeftAsTheyWereAreNotCountedAsWritten) {
     }
 }
 
+TEST(SummaryLine, CountsVideosOnlyInASiteWithVideos) {
+    const struct {
+        int made;
+        int kept;
+        std::vector<std::string> unreadable;
+        const char* line;
+    } cases[] = {
+        {0,
+         0,
+         {},
+         "0 thumbnails made, 0 kept, 0 files removed, 0 pictures without a thumbnail, 1.0 seconds"},
+        {1,
+         2,
+         {},
+         "0 thumbnails made, 0 kept, 1 video made, 2 kept, 0 files removed, 0 pictures without a "
+         "thumbnail, 1.0 seconds"},
+        {2,
+         0,
+         {"a.mov"},
+         "0 thumbnails made, 0 kept, 2 videos made, 0 kept, 0 files removed, 0 pictures without a "
+         "thumbnail, 1.0 seconds. 1 video could not be read: a.mov"},
+        {0,
+         0,
+         {"a", "b", "c", "d", "e"},
+         "0 thumbnails made, 0 kept, 0 files removed, 0 pictures without a thumbnail, 1.0 seconds. "
+         "5 videos could not be read: a, b, c and 2 more"},
+    };
+    for (const auto& row : cases) {
+        GenerationSummary summary;
+        summary.videosMade = row.made;
+        summary.videosKept = row.kept;
+        summary.unreadableVideos = row.unreadable;
+        summary.seconds = 1;
+        EXPECT_EQ(SummaryLine(summary), std::string("0 pages written, ") + row.line);
+    }
+}
+
 }  // namespace
