@@ -499,7 +499,7 @@ TEST(CliNew, RelativeFoldersAreStoredAbsoluteAndMissingFoldersAreMadeAfterOneQue
     ASSERT_TRUE(program.Load(dir / "my/progs/photos.mav").ok());
     EXPECT_EQ(program.GetText(ProgramKey::SourceDir), dir / "photos");
     EXPECT_EQ(program.GetText(ProgramKey::SourceFileExtension),
-              "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif");
+              "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif;*.mp4;*.mov;*.m4v;*.webm;*.3gp");
     EXPECT_EQ(program.GetText(ProgramKey::TargetDir), target);
 }
 
@@ -538,14 +538,16 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
         {"html", "none", {{"Source-File-Extension", "*.htm;*.html"}}, {}},
         {"images",
          "",
-         {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
+         {{"Source-File-Extension",
+           "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif;*.mp4;*.mov;*.m4v;*.webm;*.3gp"},
           {"Misc-GIF-Thumbnail-Type", "3"},
           {"Thumbnail-Size", "240"}},
          {"Photo-Web-Size = 1600", "Photo-Publish-Originals = No", "Photo-Camera-Captions = Yes",
           "Photo-Order = 1"}},
         {"images",
          "none",
-         {{"Source-File-Extension", "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"},
+         {{"Source-File-Extension",
+           "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif;*.mp4;*.mov;*.m4v;*.webm;*.3gp"},
           {"Misc-GIF-Thumbnail-Type", "3"},
           {"Thumbnail-Size", "240"},
           {"Index-Page-Title", "%A"}},
@@ -589,7 +591,8 @@ TEST(CliNew, NewProgramsTakeTheirDefaultsOverTheDefaultProgram) {
         lines.insert(lines.end(), {"Site-Index-Html = Yes", "Page-Names-From-Files = Yes",
                                    "Site-Name = 100% Rome", "Pages-For-Sharing = Yes"});
         if (c.type == "images") {
-            lines.insert(lines.end(), {"Photo-WebP = Yes", "Photo-PNG-As-JPEG = Yes"});
+            lines.insert(lines.end(),
+                         {"Photo-WebP = Yes", "Photo-PNG-As-JPEG = Yes", "Photo-Videos = Yes"});
         }
         EXPECT_EQ(SettingLines(ReadFileBytes(dir / (name + ".mav"))), lines) << name;
     }

@@ -27,6 +27,15 @@ TEST(SourceKind, ConvertedPicturePatternsMayFollowAnImageList) {
     for (const auto& c : cases) {
         EXPECT_EQ(IsImagePatternList(c.patterns), c.images) << c.patterns;
     }
+    // Videos make a picture program only of one that takes them; before, such a list made
+    // a program of other files, and still does.
+    for (const bool videos : {false, true}) {
+        Program program;
+        program.ApplyDefaults();
+        program.SetString(K::SourceFileExtension, std::string(kPhotoVideoPatterns));
+        program.SetInt(K::PhotoVideos, videos);
+        EXPECT_EQ(SourceKindOf(program), videos ? SourceKind::Images : SourceKind::Other);
+    }
 }
 
 TEST(PictureNames, EachKindOfSourceHasItsOwnNames) {
@@ -52,6 +61,9 @@ TEST(PictureNames, EachKindOfSourceHasItsOwnNames) {
         {"/p/a.png", 1600, 0, false, true, "Thumbs/TN_a.png", "Web/a.png"},
         {"/p/a.jpg", 1600, 0, true, false, "Thumbs/TN_a.jpg", "Web/a.jpg"},
         {"/p/a.gif", 1600, kGifThumbnailOfFirstFrame, true, false, "Thumbs/TN_a.gif.png", ""},
+        // A video's poster, whatever the web size.
+        {"/p/a.MOV", 0, 0, false, false, "Thumbs/TN_a.MOV.jpg", "Web/a.MOV.jpg"},
+        {"/p/a.mp4", 1600, 0, true, false, "Thumbs/TN_a.mp4.jpg", "Web/a.mp4.jpg"},
     };
     for (const auto& c : cases) {
         Program program;
@@ -63,6 +75,8 @@ TEST(PictureNames, EachKindOfSourceHasItsOwnNames) {
         EXPECT_EQ(WebCopyName(c.source, program, c.transparent), c.web) << c.source;
     }
     EXPECT_EQ(PhoneCopyName("Web/a.heic.jpg"), "Web/Small/a.heic.jpg");
+    EXPECT_EQ(VideoWebCopyName("/p/a.mp4"), "Web/a.mp4");
+    EXPECT_EQ(VideoWebCopyName("/p/a.MOV"), "Web/a.MOV.mp4");
     EXPECT_EQ(Thumbnail2xName("Thumbs/TN_a.gif.png"), "Thumbs/2x/TN_a.gif.png");
 }
 
@@ -112,6 +126,43 @@ TEST(PictureJob, AsksForTheFormatsAndNamesTheProgramWants) {
     ASSERT_TRUE(PictureJob(record, program, false, job));
     EXPECT_EQ(job.webCopy, "/t/Web/a.png.jpg");
     EXPECT_EQ(job.phoneCopy, "/t/Web/Small/a.png.jpg");
+}
+
+// A video's poster is made at the size of its web copy, which needs the video's size; the
+// original is published only when the program publishes originals, and then as taken.
+TEST(PictureJob, AVideosPosterHasTheSizeOfItsWebCopy) {
+    const struct {
+        int width, height, size;
+        bool job;
+        int posterSize;
+    } cases[] = {
+        {1920, 1080, 720, true, 1280},
+        {1080, 1920, 480, true, 852},
+        {640, 360, 1080, true, 640},
+        {0, 0, 720, false, 0},
+    };
+    for (const auto& c : cases) {
+        Program program;
+        program.ApplyDefaults();
+        program.SetText(K::TargetDir, "/t");
+        program.SetInt(K::PhotoVideoSize, c.size);
+        SourceRecord record;
+        record.source = "/p/clip.mov";
+        record.width = c.width;
+        record.height = c.height;
+        record.thumbnail = ThumbnailName(record.source, program, false);
+        ThumbnailQueue::Job job;
+        ASSERT_EQ(PictureJob(record, program, true, job), c.job) << c.width;
+        if (c.job) {
+            EXPECT_EQ(job.webCopy, "/t/Web/clip.mov.jpg");
+            EXPECT_EQ(job.webSize, c.posterSize) << c.width << "x" << c.height;
+            EXPECT_EQ(job.thumbnail2x, "/t/Thumbs/2x/TN_clip.mov.jpg");
+            EXPECT_TRUE(job.phoneCopy.empty());
+        }
+        EXPECT_EQ(SourceCopyKind(record.source, program), SourceCopy::AsTaken);
+        program.SetInt(K::PhotoPublishOriginals, 0);
+        EXPECT_EQ(SourceCopyKind(record.source, program), SourceCopy::None);
+    }
 }
 
 }  // namespace
