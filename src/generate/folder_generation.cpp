@@ -458,6 +458,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
             }
         }
         if (kind == SourceKind::Images && (copy == SourceCopy::AsTaken || !copySources) &&
+            !IsVideoFile(record.source) &&
             sources.CarriesPlace(list[static_cast<std::size_t>(i)], record.source)) {
             ++summary.originalsWithPlace;
         }
