@@ -11,6 +11,7 @@
 #include "generate/html_files.h"
 #include "generate/originals_with_place.h"
 #include "generate/source_kind.h"
+#include "media/video_tools.h"
 #include "platform/ascii.h"
 #include "platform/format.h"
 #include "platform/source_scan.h"
@@ -19,7 +20,8 @@ namespace {
 
 // What a user needs to know before generating that does not make the program invalid:
 // a source folder that is missing or holds nothing to generate from, numbers the chosen
-// layout ignores, and originals that would show where they were taken. One line each, as the
+// layout ignores, videos without ffmpeg to make their web copies, and originals that would
+// show where they were taken. One line each, as the
 // reasons are written.
 std::string Warnings(const Program& program) {
     std::string warnings;
@@ -53,6 +55,12 @@ std::string Warnings(const Program& program) {
                             "\" does not contain any files of type \"" + AsciiUpperCase(patterns) +
                             "\"\n";
             }
+        }
+    }
+
+    if (SourceKindOf(program) == SourceKind::Images && program.GetBool(ProgramKey::PhotoVideos)) {
+        if (const std::string missing = MissingVideoToolsText(FindVideoTools()); !missing.empty()) {
+            warnings += "  " + missing + "\n";
         }
     }
 
