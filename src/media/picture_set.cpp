@@ -1,6 +1,7 @@
 #include "media/picture_set.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,10 +17,12 @@
 #include "media/imaging.h"
 #include "media/jpeg_codec.h"
 #include "media/raster.h"
+#include "media/video_copies.h"
 #include "media/vips_module.h"
 #include "platform/files.h"
 #include "platform/format.h"
 #include "platform/paths.h"
+#include "platform/temporary_files.h"
 
 namespace {
 
@@ -66,10 +69,24 @@ struct SourceFacts {
     int height = 0;
     bool jpegHeader = false;  // read by libjpeg: header below holds what it found
     JpegHeader header;
+    // A video: its pictures come from its poster frame, read by ffmpeg.
+    bool video = false;
+    VideoTools tools;
+    std::string videoFailure;  // why its size or frame could not be read
 };
 
 bool ReadSourceFacts(const std::string& path, SourceFacts& facts) {
     const std::string extension = PathExtension(path);
+    if (IsVideoFile(path)) {
+        facts.video = true;
+        facts.tools = FindVideoTools();
+        VideoProbe probe;
+        const Result probed = ProbeVideo(facts.tools, path, probe);
+        facts.videoFailure = probed.text();
+        facts.width = probe.width;
+        facts.height = probe.height;
+        return probed.ok();
+    }
     if (IsJpegExtension(extension) && ReadJpegHeaderFile(path, facts.header)) {
         facts.jpegHeader = true;
         const bool sideways = facts.header.orientation >= 5;
@@ -211,10 +228,40 @@ Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, co
     return pixels;
 }
 
+// Output folders ("Web/Small") are made when their first file is written, so that a site
+// has none it does not use.
+bool MakeFolderOf(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    return !error;
+}
+
+// A video's poster frame at the largest output's size, through a PNG beside that output
+// that goes once it is read.
+Pixels DecodeVideoFrame(const std::string& source, SourceFacts& facts, const Output& largest) {
+    Pixels pixels;
+    const VipsPictures* vips = VipsModule();
+    std::string png;
+    if (vips == nullptr || !MakeFolderOf(*largest.path) ||
+        !CreateTemporaryBeside(*largest.path, png).valid()) {
+        return pixels;
+    }
+    const Result frame = MakeVideoFrame(facts.tools, source, png);
+    facts.videoFailure = frame.text();
+    if (frame.ok()) {
+        pixels.picture = vips->LoadFitted(png, largest.width, largest.height);
+    }
+    ::unlink(png.c_str());
+    return pixels;
+}
+
 // The source decoded once at the largest output's size: by libjpeg when it can, else by
 // libvips. Empty on failure.
-Pixels DecodeOnce(const std::string& source, const SourceFacts& facts, const Output& largest,
+Pixels DecodeOnce(const std::string& source, SourceFacts& facts, const Output& largest,
                   bool& damaged) {
+    if (facts.video) {
+        return DecodeVideoFrame(source, facts, largest);
+    }
     bool refused = false;
     Pixels pixels = DecodeWithLibjpeg(source, facts, largest, damaged, refused);
     if (!pixels.empty() || refused) {
@@ -224,14 +271,6 @@ Pixels DecodeOnce(const std::string& source, const SourceFacts& facts, const Out
         pixels.picture = vips->LoadFitted(source, largest.width, largest.height);
     }
     return pixels;
-}
-
-// Output folders ("Web/Small") are made when their first file is written, so that a site
-// has none it does not use.
-bool MakeFolderOf(const std::string& path) {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    return !error;
 }
 
 // The source's bytes less what is not the picture (comments, text, a trailing video),
@@ -312,10 +351,13 @@ bool WriteBytes(const std::string& destination, const std::string& bytes) {
     return MakeFolderOf(destination) && ReplaceFileContents(destination, bytes, false).ok();
 }
 
-// Why a source that could not be decoded gives no thumbnail.
 // Why the source could not be decoded; damaged is set when the fault is the file's own.
-std::string DecodeFailure(bool& damaged) {
+std::string DecodeFailure(const SourceFacts& facts, bool& damaged) {
     damaged = false;
+    if (facts.video && !facts.videoFailure.empty()) {
+        damaged = MissingVideoToolsText(facts.tools).empty();
+        return facts.videoFailure;
+    }
     if (const std::string problem = ImagingProblem(); !problem.empty()) {
         return "the picture library is missing: " + problem;
     }
@@ -359,7 +401,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
 
     SourceFacts facts;
     if (!ReadSourceFacts(request.source, facts) || facts.width < 1 || facts.height < 1) {
-        set.thumbnail.reason = DecodeFailure(set.thumbnail.unreadable);
+        set.thumbnail.reason = DecodeFailure(facts, set.thumbnail.unreadable);
         return set;
     }
     if (static_cast<long long>(facts.width) * facts.height > kMaxDecodePixels) {
@@ -367,6 +409,8 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
         return set;
     }
 
+    // A video's place and device never reach its pictures.
+    const bool keepCameraData = request.keepCameraData && !facts.video;
     // What each output's size is, and which are already there.
     const long long sourceSecond = request.smart ? ModifiedSecond(request.source) : -1;
     std::vector<Output> outputs;
@@ -435,7 +479,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
             }
         } else {
             Output output = plan(request.webCopy, webWidth, webHeight, request.webQuality,
-                                 request.keepCameraData, set.web);
+                                 keepCameraData, set.web);
             output.sourceBytesIfSmaller = ownSize && !request.keepCameraData &&
                                           extension == "PNG" &&
                                           PathExtension(request.webCopy) == "PNG";
@@ -447,7 +491,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
             // From the source's size, so that rounding the web copy's adds nothing.
             FitLongestSide(facts.width, facts.height, kPhoneCopySize, phoneWidth, phoneHeight);
             planSiblings(plan(request.phoneCopy, phoneWidth, phoneHeight, request.webQuality,
-                              request.keepCameraData, set.phone));
+                              keepCameraData, set.phone));
         }
     }
 
@@ -473,7 +517,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
     if (pixels.empty()) {
         // Said also when a thumbnail was kept or not asked for: the web copy is missing.
         bool fileAtFault = false;
-        const std::string failure = DecodeFailure(fileAtFault);
+        const std::string failure = DecodeFailure(facts, fileAtFault);
         if (set.thumbnail.reason.empty() ||
             (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists)) {
             set.thumbnail.reason = failure;

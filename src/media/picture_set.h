@@ -20,7 +20,9 @@ inline constexpr int kPhoneCopySize = 800;
 // Which files to make for one source. Paths are full; an empty one is not made. The
 // format of each file follows its name: JPEG for ".jpg" (and ".jpeg", ".jpe"), else PNG.
 struct PictureSetRequest {
-    std::string source;     // a JPEG, PNG, GIF (first frame), HEIF, WebP or TIFF picture
+    // A JPEG, PNG, GIF (first frame), HEIF, WebP or TIFF picture, or a video
+    // (IsVideoFile), whose poster frame the files show; they never get a video's metadata.
+    std::string source;
     std::string thumbnail;  // fitted into the boxSize square
     int boxSize = 0;
     bool smart = false;           // keep an output newer than the source of the expected size
