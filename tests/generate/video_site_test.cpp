@@ -37,7 +37,7 @@ class VideoSiteTest : public SiteTest {
     void AddClip(const std::string& name, const std::string& pattern = "testsrc2") {
         const ProgramRun made = RunProgram(
             "/usr/bin/ffmpeg",
-            {"-v", "error", "-y", "-f", "lavfi", "-i", pattern + "=size=320x240:rate=25:duration=2",
+            {"-v", "error", "-y", "-f", "lavfi", "-i", pattern + "=size=640x360:rate=25:duration=2",
              "-f", "lavfi", "-i", "sine=duration=2", "-c:v", "libx264", "-pix_fmt", "yuv420p",
              "-c:a", "aac", "-shortest", source + "/" + name});
         ASSERT_EQ(made.status, 0) << "ffmpeg (Debian's ffmpeg package) made no clip: " << made.err;
@@ -72,7 +72,7 @@ TEST_F(VideoSiteTest, EncodesEachVideoOnceAndKnowsItAgainAfterACopy) {
     }
 
     fs::remove(clip);
-    AddClip("beach.mov", "mandelbrot");
+    AddClip("beach.mov", "testsrc");
     ASSERT_EQ(Generate(2), kRunFinished);
     EXPECT_EQ(summary.videosMade, 1) << "a changed video is made again";
 }
