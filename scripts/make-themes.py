@@ -112,11 +112,13 @@ nav.site-path a:hover{text-decoration:underline}
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:last-child:not(.shown),td.links){order:-1;flex:1 1 100%;
  display:flex;flex-wrap:wrap;justify-content:center;gap:.5rem}
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:last-child:not(.shown),td.links)>p{display:contents}
-/* The picture of a content page, also when it is a link: as large as the screen allows. */
+/* The picture of a content page, also when it is a link, and a video: as large as the
+   screen allows. */
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>img,
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>img,
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>picture>img,
-.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>picture>img{
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>picture>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>video{
  --room:calc(100vh - var(--above));display:block;width:auto;height:auto;max-width:100%;
  max-height:var(--room);margin:0 auto;border-radius:var(--round);
  /* Where the browser reads the picture's size from its attributes, the picture holds its
@@ -127,11 +129,18 @@ nav.site-path a:hover{text-decoration:underline}
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>img,
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>a>img,
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>picture>img,
-.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>a>picture>img{
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>a>picture>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown):has(>.photo-facts)>video{
  --room:calc(100vh - var(--above) - 3rem)}
 .photo-facts{display:flex;flex-wrap:wrap;justify-content:center;align-items:baseline;
  gap:.25rem 1rem;margin:.75rem auto 0;text-align:center}
-.photo-taken{font-size:.875rem;opacity:.75}
+.photo-taken,.video-duration{font-size:.875rem;opacity:.75}
+/* A video's thumbnail: the play sign and its length over its lower corner. */
+.video-thumb{position:relative;display:block;margin:auto 0}
+.index center>table:first-of-type td .video-thumb img{margin:0}
+.video-mark{position:absolute;left:.35rem;bottom:.35rem;padding:.1rem .5rem;border-radius:999px;
+ background:rgba(0,0,0,.65);color:#fff;font-size:.8rem;line-height:1.4;
+ font-variant-numeric:tabular-nums;white-space:nowrap;pointer-events:none}
 /* The viewer: the caption and the date at the foot of the photo, focus as on the page. */
 .pswp__caption{position:absolute;left:0;right:0;bottom:0;padding:.75rem 1rem
  calc(.75rem + env(safe-area-inset-bottom));text-align:center;color:#f2f2f2;
@@ -489,7 +498,7 @@ SCRIPT = r"""(function () {
     var target = event.target;
     if (viewing || event.altKey || event.ctrlKey || event.metaKey || event.shiftKey ||
         event.defaultPrevented || target.isContentEditable ||
-        /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName)) {
+        /^(INPUT|TEXTAREA|SELECT|VIDEO|AUDIO)$/.test(target.tagName)) {
       return;
     }
     var action = keys[event.key];
@@ -510,7 +519,8 @@ SCRIPT = r"""(function () {
   });
 
   // On a touch screen a swipe to the left is Next, to the right Previous; not while the
-  // page is zoomed in, nor on something that scrolls sideways.
+  // page is zoomed in, nor on something that scrolls sideways, nor on a video, whose
+  // controls take a swipe along its time.
   var touch = null;
   function scrollsSideways(element) {
     for (; element && element !== document.body; element = element.parentElement) {
@@ -523,7 +533,8 @@ SCRIPT = r"""(function () {
   }
   document.addEventListener('touchstart', function (event) {
     var zoomed = window.visualViewport && visualViewport.scale > 1.01;
-    touch = event.touches.length === 1 && !zoomed && !viewing && !scrollsSideways(event.target) ?
+    touch = event.touches.length === 1 && !zoomed && !viewing && !scrollsSideways(event.target) &&
+      !event.target.closest('video') ?
       { x: event.touches[0].clientX, y: event.touches[0].clientY } : null;
   }, { passive: true });
   document.addEventListener('touchend', function (event) {
@@ -578,7 +589,8 @@ h1{font-weight:300;letter-spacing:.02em}
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>img,
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>img,
 .content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>picture>img,
-.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>picture>img{box-shadow:0 4px 24px #000}
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>a>picture>img,
+.content :is(main,main>font)>table>tbody>tr:last-child>:is(td:first-child:not(.links),td.shown)>video{box-shadow:0 4px 24px #000}
 """,
     ),
 }

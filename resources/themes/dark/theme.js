@@ -341,7 +341,7 @@
     var target = event.target;
     if (viewing || event.altKey || event.ctrlKey || event.metaKey || event.shiftKey ||
         event.defaultPrevented || target.isContentEditable ||
-        /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName)) {
+        /^(INPUT|TEXTAREA|SELECT|VIDEO|AUDIO)$/.test(target.tagName)) {
       return;
     }
     var action = keys[event.key];
@@ -362,7 +362,8 @@
   });
 
   // On a touch screen a swipe to the left is Next, to the right Previous; not while the
-  // page is zoomed in, nor on something that scrolls sideways.
+  // page is zoomed in, nor on something that scrolls sideways, nor on a video, whose
+  // controls take a swipe along its time.
   var touch = null;
   function scrollsSideways(element) {
     for (; element && element !== document.body; element = element.parentElement) {
@@ -375,7 +376,8 @@
   }
   document.addEventListener('touchstart', function (event) {
     var zoomed = window.visualViewport && visualViewport.scale > 1.01;
-    touch = event.touches.length === 1 && !zoomed && !viewing && !scrollsSideways(event.target) ?
+    touch = event.touches.length === 1 && !zoomed && !viewing && !scrollsSideways(event.target) &&
+      !event.target.closest('video') ?
       { x: event.touches[0].clientX, y: event.touches[0].clientY } : null;
   }, { passive: true });
   document.addEventListener('touchend', function (event) {
