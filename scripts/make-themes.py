@@ -498,7 +498,7 @@ SCRIPT = r"""(function () {
     var target = event.target;
     if (viewing || event.altKey || event.ctrlKey || event.metaKey || event.shiftKey ||
         event.defaultPrevented || target.isContentEditable ||
-        /^(INPUT|TEXTAREA|SELECT|VIDEO|AUDIO)$/.test(target.tagName)) {
+        /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName)) {
       return;
     }
     var action = keys[event.key];
@@ -506,6 +506,10 @@ SCRIPT = r"""(function () {
     if (timer && !(target === button && /^(Enter| )$/.test(event.key))) {
       event.preventDefault();
       stop();
+      return;
+    }
+    // A focused video takes its keys: the arrows seek, Space plays.
+    if (/^(VIDEO|AUDIO)$/.test(target.tagName)) {
       return;
     }
     if (action) {
