@@ -116,6 +116,9 @@ bool WriteContent(PageWriter& page, const Program& program, SourceKind kind,
         case SourceKind::Images:
             if (!record.damage.empty()) {
                 WriteDamagedPicture(page, record, 0);
+            } else if (const std::string video = VideoElement(record); !video.empty()) {
+                // Never in a link, whatever the program's pictures are: a click plays it.
+                page.Format("%s%s\n", page.Indent(0).c_str(), video.c_str());
             } else {
                 WritePicture(page, program, records, i, caption);
             }
@@ -327,13 +330,14 @@ bool GenerateContentPages(std::vector<SourceRecord>& records, const Program& pro
         if (!WriteContent(page, program, kind, records, i, photoMarkup ? &alt : nullptr, window)) {
             return false;
         }
-        if (photoMarkup) {
+        if (photoMarkup || record.video) {
             // A label of descriptions, or the heading, shows the caption already.
             const bool captionShown =
                 (showLabels && program.GetInt(ProgramKey::ContentLabelType) == 1) ||
                 headingShowsName;
             const std::string facts =
-                PhotoFactsLine(captionShown ? std::string() : caption, record.facts);
+                PhotoFactsLine(captionShown ? std::string() : caption, record.facts,
+                               record.video ? record.videoSeconds : 0);
             if (!facts.empty()) {
                 page.Format("%s%s\n", page.Indent(0).c_str(), facts.c_str());
             }

@@ -84,6 +84,9 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
     if (!contentPages && !record.originalPublished && !record.webCopy.empty()) {
         link = record.webCopy;  // the original stays private
     }
+    if (!contentPages && !record.webVideo.empty()) {
+        link = record.webVideo;  // the copy every browser plays, not the phone's own file
+    }
     // The theme's viewer shows the picture from the index page itself.
     const std::string viewer = sharing && SourceKindOf(program) == SourceKind::Images
                                    ? ViewerData(record, SharedName(Caption(record), record))
@@ -111,15 +114,19 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
                 record, picture.source, sharing ? SharedName(caption, record) : caption,
                 BelowFirstScreen(shownAt >= 0 ? shownAt : position), labelled);
         }
+        // A video's thumbnail and its mark share a box, so that themes can lay one over the
+        // other.
+        const std::string box = record.video ? "<SPAN CLASS=\"video-thumb\">" : "";
+        const std::string mark = record.video ? VideoMark(record) + "</SPAN>" : "";
         if (picture.width >= 0 && picture.height >= 0) {
-            page.Format("%s%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>%s",
-                        indent.c_str(), opening.c_str(), picture.width, picture.height,
-                        page.Indent(0).c_str(), source.c_str(), attributes.c_str(),
-                        closing.c_str());
+            page.Format("%s%s%s<IMG WIDTH=%d HEIGHT=%d BORDER=0\n%s     SRC=\"%s\"%s>%s%s",
+                        indent.c_str(), box.c_str(), opening.c_str(), picture.width, picture.height,
+                        page.Indent(0).c_str(), source.c_str(), attributes.c_str(), closing.c_str(),
+                        mark.c_str());
         } else {
-            page.Format("%s%s<IMG BORDER=0\n%s     SRC=\"%s\"%s>%s", indent.c_str(),
-                        opening.c_str(), page.Indent(0).c_str(), source.c_str(), attributes.c_str(),
-                        closing.c_str());
+            page.Format("%s%s%s<IMG BORDER=0\n%s     SRC=\"%s\"%s>%s%s", indent.c_str(),
+                        box.c_str(), opening.c_str(), page.Indent(0).c_str(), source.c_str(),
+                        attributes.c_str(), closing.c_str(), mark.c_str());
         }
         if (program.GetBool(ProgramKey::IndexLabelThumbnails)) {
             // The page's FONT tag again, around the label alone.
@@ -138,6 +145,9 @@ bool IndexEntryWriter::Write(PageWriter& page, int position, SourceRecord& recor
     } else {
         page.Write(
             HtmlText(sharing ? SharedName(Caption(record), record) : PathFileName(record.source)));
+        if (record.video) {
+            page.Write(" " + VideoMark(record));
+        }
     }
     page.Line(0, "</A>\n");
     page.Line(-2, "</TD>\n");

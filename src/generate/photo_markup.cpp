@@ -1,6 +1,7 @@
 #include "generate/photo_markup.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 
 #include "generate/page_words.h"
@@ -63,7 +64,8 @@ std::string SharedName(const std::string& caption, const SourceRecord& record) {
 }
 
 std::string AltAttribute(const std::string& caption, const SourceRecord& record) {
-    return " ALT=\"" + HtmlText(caption.empty() ? PathFileName(record.source) : caption) + "\"";
+    const std::string words = caption.empty() ? PathFileName(record.source) : caption;
+    return " ALT=\"" + HtmlText(record.video ? "Video: " + words : words) + "\"";
 }
 
 std::string ContentImageAttributes(const SourceRecord& record, const std::string& caption) {
@@ -172,7 +174,7 @@ std::string ViewerData(const SourceRecord& record, const std::string& shownName)
     int width = 0;
     int height = 0;
     const std::string shown = ShownPicture(record, width, height);
-    if (!record.damage.empty() || width <= 0 || height <= 0) {
+    if (!record.damage.empty() || record.video || width <= 0 || height <= 0) {
         return {};
     }
     std::string data =
@@ -190,18 +192,59 @@ std::string ViewerData(const SourceRecord& record, const std::string& shownName)
     return data;
 }
 
-std::string PhotoFactsLine(const std::string& caption, const PhotoFacts& facts) {
-    std::string line;
+std::string PhotoFactsLine(const std::string& caption, const PhotoFacts& facts,
+                           double videoSeconds) {
+    std::vector<std::string> parts;
     if (!caption.empty()) {
-        line += "<SPAN CLASS=\"photo-caption\">" + HtmlText(caption) + "</SPAN>";
+        parts.push_back("<SPAN CLASS=\"photo-caption\">" + HtmlText(caption) + "</SPAN>");
+    }
+    if (const std::string duration = DurationText(videoSeconds); !duration.empty()) {
+        parts.push_back(StringPrintf("<TIME CLASS=\"video-duration\" DATETIME=\"PT%ldS\">",
+                                     std::lround(videoSeconds)) +
+                        duration + "</TIME>");
     }
     if (facts.taken != 0) {
-        if (!line.empty()) {
-            line += " ";
-        }
-        line += "<TIME CLASS=\"photo-taken\" DATETIME=\"" +
-                LocalTime(facts.taken, TimeForm::Attribute) + "\">" +
-                LocalTime(facts.taken, TimeForm::Shown) + "</TIME>";
+        parts.push_back("<TIME CLASS=\"photo-taken\" DATETIME=\"" +
+                        LocalTime(facts.taken, TimeForm::Attribute) + "\">" +
+                        LocalTime(facts.taken, TimeForm::Shown) + "</TIME>");
+    }
+    std::string line;
+    for (const std::string& part : parts) {
+        line += (line.empty() ? "" : " ") + part;
     }
     return line.empty() ? line : "<P CLASS=\"photo-facts\">" + line + "</P>";
+}
+
+std::string DurationText(double seconds) {
+    if (!std::isfinite(seconds) || seconds <= 0) {
+        return {};
+    }
+    const long total = std::lround(seconds);
+    const long hours = total / 3600;
+    const long minutes = total / 60 % 60;
+    return hours > 0 ? StringPrintf("%ld:%02ld:%02ld", hours, minutes, total % 60)
+                     : StringPrintf("%ld:%02ld", minutes, total % 60);
+}
+
+std::string VideoElement(const SourceRecord& record) {
+    if (record.webVideo.empty()) {
+        return {};
+    }
+    std::string element = "<VIDEO CONTROLS PLAYSINLINE PRELOAD=\"metadata\"";
+    if (!record.webCopy.empty()) {
+        element += " POSTER=\"" + UrlPath(record.webCopy) + "\"";
+    }
+    if (record.webWidth > 0 && record.webHeight > 0) {
+        element += StringPrintf(" WIDTH=%d HEIGHT=%d", record.webWidth, record.webHeight);
+    }
+    return element + "><SOURCE SRC=\"" + UrlPath(record.webVideo) +
+           "\" TYPE=\"video/mp4\"></VIDEO>";
+}
+
+std::string VideoMark(const SourceRecord& record) {
+    // A character reference, so that pages in any character set have the sign; U+FE0E asks
+    // for the text form rather than a coloured emoji.
+    const std::string duration = DurationText(record.videoSeconds);
+    return "<SPAN CLASS=\"video-mark\"><SPAN ARIA-HIDDEN=\"true\">&#9654;&#xFE0E;</SPAN>" +
+           (duration.empty() ? std::string() : " " + duration) + "</SPAN>";
 }

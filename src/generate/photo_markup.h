@@ -24,7 +24,8 @@ std::string PhotoCaption(const Program& program, const SourceRecord& record,
 // clean name (page_words.h). Plain text.
 std::string SharedName(const std::string& caption, const SourceRecord& record);
 
-// " ALT=\"...\"" with the caption, else the file name, escaped for an attribute.
+// " ALT=\"...\"" with the caption, else the file name, escaped for an attribute; for a
+// video's poster the words begin with "Video: ".
 std::string AltAttribute(const std::string& caption, const SourceRecord& record);
 
 // The attributes after SRC of a content page's picture: srcset and sizes of the web
@@ -84,10 +85,23 @@ std::string ShownPicture(const SourceRecord& record, int& width, int& height);
 // The attributes an index entry's link gets for the viewer: DATA-PSWP-SRC (the picture
 // the content page shows), its DATA-PSWP-WIDTH and -HEIGHT, DATA-PSWP-SRCSET with the
 // phone copy, DATA-CAPTION and, when known, DATA-TAKEN. "" for a damaged picture and one
-// whose size is not known.
+// whose size is not known, and for a video, whose entry leads to its page, where it plays.
 std::string ViewerData(const SourceRecord& record, const std::string& shownName);
 
 // The line under a content page's picture: the caption (unless the page's label shows it
-// already) and the date taken, each in an element that themes can style. "" when there
-// is neither.
-std::string PhotoFactsLine(const std::string& caption, const PhotoFacts& facts);
+// already), a video's length (videoSeconds; 0: not a video, or not known) and the date
+// taken, each in an element that themes can style. "" when there is none of them.
+std::string PhotoFactsLine(const std::string& caption, const PhotoFacts& facts,
+                           double videoSeconds = 0);
+
+// A video's length as pages show it: "0:12", "12:03", "1:02:03". "" when not known.
+std::string DurationText(double seconds);
+
+// The VIDEO element of a video's content page: its web copy, URL-encoded relative to the
+// page, with the poster (the JPEG: browsers take no PICTURE for a poster) and the size of
+// both. "" when the record has no web copy of the video.
+std::string VideoElement(const SourceRecord& record);
+
+// What an index thumbnail of a video shows over it: a play sign and the video's length,
+// which pages without a theme show after the thumbnail.
+std::string VideoMark(const SourceRecord& record);

@@ -280,3 +280,41 @@ TEST_F(ContentPages, PhotoPagesShowTheWebCopyWithItsSizesCaptionAndDate) {
         }
     }
 }
+
+// A video plays on its page, never inside a link, with its length in the facts line; one
+// without a web copy shows its poster as a picture.
+TEST_F(ContentPages, VideosPlayOnTheirPagesWhateverThePicturesDo) {
+    program.SetString(K::SourceFileExtension, "*.jpg;*.jpeg;*.png;*.gif;*.mp4;*.mov");
+    program.SetInt(K::PhotoVideos, 1);
+    program.SetInt(K::PhotoWebSize, 1600);
+    program.SetInt(K::ContentImageIsLink, 1);
+    MakeRecords(2);
+    for (SourceRecord& record : records) {
+        const std::string name = fs::path(record.source).filename().string();
+        record.video = true;
+        record.webVideo = "Web/" + name + ".mp4";
+        record.webCopy = "Web/" + name + ".jpg";
+        record.webWidth = 1280;
+        record.webHeight = 720;
+        record.videoSeconds = 83;
+    }
+    records[1].webVideo.clear();
+    ASSERT_TRUE(ParseOleDate("06/01/24 14:05:09", records[0].facts.taken));
+    for (const int photoMarkup : {1600, 0}) {
+        program.SetInt(K::PhotoWebSize, photoMarkup);
+        ASSERT_TRUE(GenerateContentPages(records, program));
+        const std::string played = Page("GEN0000.HTM");
+        EXPECT_NE(played.find("      <VIDEO CONTROLS PLAYSINLINE PRELOAD=\"metadata\" "
+                              "POSTER=\"Web/f00.txt.jpg\" WIDTH=1280 HEIGHT=720><SOURCE "
+                              "SRC=\"Web/f00.txt.mp4\" TYPE=\"video/mp4\"></VIDEO>\r\n"
+                              "      <P CLASS=\"photo-facts\"><TIME CLASS=\"video-duration\" "
+                              "DATETIME=\"PT83S\">1:23</TIME> <TIME CLASS=\"photo-taken\""),
+                  std::string::npos)
+            << played;
+        EXPECT_EQ(played.find("TARGET=\"\"><VIDEO"), std::string::npos);
+        EXPECT_EQ(played.find("<IMG"), std::string::npos);
+        const std::string poster = Page("GEN0001.HTM");
+        EXPECT_NE(poster.find("BORDER=0 SRC=\"Web/f01.txt.jpg\""), std::string::npos) << poster;
+        EXPECT_EQ(poster.find("<VIDEO"), std::string::npos);
+    }
+}

@@ -294,3 +294,39 @@ TEST_F(IndexImages, PagesForSharingLoadLazilyAfterAPhonesFirstScreen) {
     EXPECT_NE(page.find("<BR>\r\nPebble 08 "), std::string::npos);
     EXPECT_EQ(page.find("KB)"), std::string::npos) << "labels without sizes";
 }
+
+// A video's entry: its poster's thumbnail with the play sign and its length in one box,
+// words that say it is a video, and no viewer data, so that a click opens its page.
+TEST_F(IndexImages, VideoEntriesMarkThePosterAndLeadToTheirPages) {
+    AddRecord("Pebbles.png", "clip.png", 400, 300);
+    records[0].video = true;
+    records[0].videoSeconds = 12.4;
+    records[0].webCopy = "Web/clip.png";
+    records[0].webWidth = 400;
+    records[0].webHeight = 300;
+    records[0].webVideo = "Web/clip.mp4";
+    AddRecord("Pebbles.png", "still.png", 400, 300);
+    program.SetInt(K::PhotoWebSize, 1600);
+    for (const int sharing : {0, 1}) {
+        program.SetInt(K::PagesForSharing, sharing);
+        ASSERT_TRUE(GenerateIndexPages(records, program));
+        const std::string page = Page("INDEX000.HTM");
+        // Pages for sharing name it in the label beside it.
+        const std::string alt = sharing ? "\"\"" : "\"Video: clip.png\"";
+        EXPECT_NE(
+            page.find("<A HREF=\"GEN0000.HTM\">      <SPAN CLASS=\"video-thumb\"><IMG WIDTH=120 "
+                      "HEIGHT=90 BORDER=0\r\n           SRC=\"Thumbs/TN_clip.png\" ALT=" +
+                      alt +
+                      "><SPAN CLASS=\"video-mark\"><SPAN ARIA-HIDDEN=\"true\">&#9654;&#xFE0E;"
+                      "</SPAN> 0:12</SPAN></SPAN>"),
+            std::string::npos)
+            << page;
+        EXPECT_EQ(page.find("video-thumb"), page.rfind("video-thumb")) << "the photo has no mark";
+        EXPECT_EQ(page.find("DATA-PSWP-SRC=\"Web/clip"), std::string::npos);
+        EXPECT_EQ(page.find("DATA-PSWP-SRC=\"still.png\"") != std::string::npos, sharing == 1);
+    }
+    // Without content pages the entry leads to the copy that plays.
+    program.SetInt(K::GenerateContentPages, 0);
+    ASSERT_TRUE(GenerateIndexPages(records, program));
+    EXPECT_NE(Page("INDEX000.HTM").find("<A HREF=\"Web/clip.mp4\""), std::string::npos);
+}

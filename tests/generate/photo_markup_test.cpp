@@ -1,9 +1,11 @@
-// The data an index entry's link gives the theme's viewer, and the formats a picture is
-// offered in.
+// The data an index entry's link gives the theme's viewer, the formats a picture is
+// offered in, and what pages show of a video.
 
 #include "generate/photo_markup.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -26,6 +28,12 @@ TEST(ViewerData, ThePictureTheContentPageShowsWithItsSizeAndWords) {
     ASSERT_TRUE(ParseOleDate("05/01/24 14:03:59", web.facts.taken));
     SourceRecord damaged = Photo("b.jpg", 640, 480);
     damaged.damage = "it is not a valid JPG file";
+    SourceRecord video = Photo("clip.mp4", 0, 0);
+    video.video = true;
+    video.webVideo = "Web/clip.mp4";
+    video.webCopy = "Web/clip.mp4.jpg";
+    video.webWidth = 1280;
+    video.webHeight = 720;
     const struct Case {
         SourceRecord record;
         std::string words;
@@ -39,6 +47,7 @@ TEST(ViewerData, ThePictureTheContentPageShowsWithItsSizeAndWords) {
          " DATA-PSWP-SRC=\"%232.gif\" DATA-PSWP-WIDTH=\"320\" DATA-PSWP-HEIGHT=\"200\" "
          "DATA-CAPTION=\"2\""},
         {damaged, "b", ""},
+        {video, "clip", ""},              // its entry leads to its page, where it plays
         {Photo("c.jpg", 0, 0), "c", ""},  // not measured: the viewer could not lay it out
     };
     for (const Case& c : cases) {
@@ -111,6 +120,77 @@ TEST(PictureOpening, OffersTheCopiesThereAreAvifFirst) {
         EXPECT_EQ(opening, c.opening) << c.record.source;
         EXPECT_EQ(PictureClosing(opening), c.opening.empty() ? "" : "</PICTURE>");
     }
+}
+
+}  // namespace
+
+namespace {
+
+SourceRecord Video(const std::string& name) {
+    SourceRecord record = Photo(name, 0, 0);
+    record.video = true;
+    record.webVideo = "Web/" + name + ".mp4";
+    record.webCopy = "Web/" + name + ".jpg";
+    record.webWidth = 1280;
+    record.webHeight = 720;
+    record.videoSeconds = 12.4;
+    return record;
+}
+
+TEST(VideoMarkup, DurationsPlayerAndWords) {
+    const struct {
+        double seconds;
+        const char* text;
+    } durations[] = {
+        {0, ""},        {-3, ""},       {std::nan(""), ""}, {12.4, "0:12"},
+        {59.6, "1:00"}, {723, "12:03"}, {3723, "1:02:03"},
+    };
+    for (const auto& c : durations) {
+        EXPECT_EQ(DurationText(c.seconds), c.text) << c.seconds;
+    }
+
+    SourceRecord withoutCopy = Video("c.mp4");
+    withoutCopy.webVideo.clear();
+    SourceRecord withoutPoster = Video("d.mp4");
+    withoutPoster.webCopy.clear();
+    withoutPoster.webWidth = withoutPoster.webHeight = 0;
+    const struct {
+        SourceRecord record;
+        const char* element;
+    } players[] = {
+        {Video("Beach #1.mov"),
+         "<VIDEO CONTROLS PLAYSINLINE PRELOAD=\"metadata\" POSTER=\"Web/Beach%20%231.mov.jpg\" "
+         "WIDTH=1280 HEIGHT=720><SOURCE SRC=\"Web/Beach%20%231.mov.mp4\" "
+         "TYPE=\"video/mp4\"></VIDEO>"},
+        {withoutPoster,
+         "<VIDEO CONTROLS PLAYSINLINE PRELOAD=\"metadata\"><SOURCE SRC=\"Web/d.mp4.mp4\" "
+         "TYPE=\"video/mp4\"></VIDEO>"},
+        {withoutCopy, ""},  // its page shows the poster as a picture
+    };
+    for (const auto& c : players) {
+        EXPECT_EQ(VideoElement(c.record), c.element) << c.record.source;
+    }
+
+    SourceRecord unmeasured = Video("e.mp4");
+    unmeasured.videoSeconds = 0;
+    EXPECT_EQ(VideoMark(Video("a.mp4")),
+              "<SPAN CLASS=\"video-mark\"><SPAN ARIA-HIDDEN=\"true\">&#9654;&#xFE0E;</SPAN> "
+              "0:12</SPAN>");
+    EXPECT_EQ(
+        VideoMark(unmeasured),
+        "<SPAN CLASS=\"video-mark\"><SPAN ARIA-HIDDEN=\"true\">&#9654;&#xFE0E;</SPAN></SPAN>");
+    EXPECT_EQ(AltAttribute("", Video("a.mp4")), " ALT=\"Video: a.mp4\"");
+    EXPECT_EQ(AltAttribute("Waves & sand", Video("a.mp4")), " ALT=\"Video: Waves &amp; sand\"");
+
+    PhotoFacts facts;
+    ASSERT_TRUE(ParseOleDate("05/01/24 14:03:59", facts.taken));
+    EXPECT_EQ(PhotoFactsLine("Waves", facts, 723),
+              "<P CLASS=\"photo-facts\"><SPAN CLASS=\"photo-caption\">Waves</SPAN> <TIME "
+              "CLASS=\"video-duration\" DATETIME=\"PT723S\">12:03</TIME> <TIME "
+              "CLASS=\"photo-taken\" DATETIME=\"2024-05-01T14:03:59\">2024-05-01 14:03</TIME></P>");
+    EXPECT_EQ(PhotoFactsLine("", PhotoFacts(), 12.4),
+              "<P CLASS=\"photo-facts\"><TIME CLASS=\"video-duration\" "
+              "DATETIME=\"PT12S\">0:12</TIME></P>");
 }
 
 }  // namespace
