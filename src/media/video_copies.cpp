@@ -61,10 +61,14 @@ off_t FileSize(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 ? status.st_size : -1;
 }
 
-bool MakeFolderOf(const std::string& path) {
+// 0, or the errno value why the folder path is to be in could not be made.
+int MakeFolderOf(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    return !error;
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, error);
+    }
+    return error.value();
 }
 
 // A temporary file beside destination that ffmpeg writes over; removed when it goes
@@ -72,13 +76,11 @@ bool MakeFolderOf(const std::string& path) {
 class TemporaryOutput {
   public:
     explicit TemporaryOutput(const std::string& destination) : destination(destination) {
-        if (MakeFolderOf(destination)) {
-            const UniqueFd fd = CreateTemporaryBeside(destination, path);
-            if (!fd.valid()) {
-                path.clear();
-            }
+        error = MakeFolderOf(destination);
+        if (error == 0 && !CreateTemporaryBeside(destination, path).valid()) {
+            error = errno;
+            path.clear();
         }
-        error = errno;
     }
     ~TemporaryOutput() {
         if (!path.empty()) {
@@ -90,7 +92,7 @@ class TemporaryOutput {
 
     // Whether it could be made; when not, why.
     Result Made() const {
-        return path.empty() ? Result::FromErrno("create", destination, error) : Result::Ok();
+        return error != 0 ? Result::FromErrno("create", destination, error) : Result::Ok();
     }
     const std::string& Path() const { return path; }
 

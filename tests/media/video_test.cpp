@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <ctime>
 #include <fstream>
@@ -405,6 +406,11 @@ TEST_F(VideoTest, AFileThatIsNoVideoFailsAloneAndLeavesNothing) {
         "it is not a video that can be read");
     EXPECT_EQ(MakeVideoWebCopy({}, probe, {*clips / "fits.mp4", dir / "fits.mp4"}, made).text(),
               MissingVideoToolsText({}));
+    // A folder that cannot be made: the system's reason.
+    EXPECT_EQ(
+        MakeVideoWebCopy(*tools, probe, {*clips / "fits.mp4", *clips / "fits.mp4/web.mp4"}, made)
+            .error(),
+        ENOTDIR);
     EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{});
 }
 
