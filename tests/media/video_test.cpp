@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 #include <fstream>
-#include <future>
 #include <map>
 #include <thread>
 
@@ -418,19 +418,20 @@ TEST_F(VideoTest, AStopEndsTheEncodeAndLeavesWhatWasThere) {
     const std::string copy = dir / "large.mp4";
     WriteFileBytes(copy, "before");
     std::atomic<bool> stop{false};
-    std::promise<void> going;
-    // One thread, so that it is still at work when the first progress comes.
+    // One thread, so that the encode is long enough to be caught at work.
     VideoWebCopyRequest request{*clips / "large.mp4", copy, 480, 1};
     request.stopped = [&] { return stop.load(); };
-    request.progress = [&, once = false](double) mutable {
-        if (!once) {
-            once = true;
-            going.set_value();
-        }
-    };
+    // Stopped once ffmpeg has begun to write its file.
     std::thread stopper([&] {
-        going.get_future().wait();
-        stop = true;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!stop && std::chrono::steady_clock::now() < deadline) {
+            for (const std::string& name : FolderNames(dir.path())) {
+                struct stat status;
+                stop = stop || (name != "large.mp4" && ::stat((dir / name).c_str(), &status) == 0 &&
+                                status.st_size > 0);
+            }
+            std::this_thread::yield();
+        }
     });
     VideoWebCopy made;
     const Result result = MakeVideoWebCopy(*tools, Probe("large.mp4"), request, made);
