@@ -55,6 +55,8 @@ void CMavrenProgPropSheet::OnClosing(int result) {
         for (CMavrenProgPropPage* page : m_programPages) {
             page->Store(m_program);
         }
+        // Last, as the Videos box changes the picture list the Content page stored.
+        m_photos->KeepPatternsInStep(m_program);
     }
     SetRegistryInt(kApplicationKey, kActivePageValue, GetActiveIndex(), HKEY_CURRENT_USER);
 }

@@ -16,8 +16,14 @@ constexpr int kPatternType = 3;
 
 int SourceTypeOfPattern(const std::string& patterns, std::string& customPattern) {
     customPattern.clear();
-    if (patterns == kImagePatterns || patterns == kClassicImagePatterns ||
-        patterns == kPhotoPatterns) {
+    // A picture list may end in the videos, which the Photos page adds and takes away.
+    std::string_view pictures = patterns;
+    const std::string videoList = ";" + std::string(kVideoPatterns);
+    if (pictures.ends_with(videoList)) {
+        pictures.remove_suffix(videoList.size());
+    }
+    if (pictures == kImagePatterns || pictures == kClassicImagePatterns ||
+        pictures == kPhotoPatterns) {
         return 0;
     }
     if (patterns == kTextPatterns) {

@@ -286,6 +286,77 @@ class PropertyPagesTest : public QObject {
         QCOMPARE(result.GetBool(ProgramKey::IncludeSubfolders), true);
     }
 
+    // Videos and the size of their web copies round trip, and a click on Videos keeps a
+    // picture list in step; any other list, and a list nobody clicked for, stay as they are.
+    void photosPageKeepsVideosAndTheirPatternsInStep_data() {
+        QTest::addColumn<QString>("patterns");
+        QTest::addColumn<bool>("videos");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("click");    // on Videos
+        QTest::addColumn<QString>("pick");  // in the size box, when enabled
+        QTest::addColumn<QStringList>("offered");
+        QTest::addColumn<QString>("stored");  // patterns after OK
+        QTest::addColumn<int>("storedSize");
+        const QString photos = QStringLiteral("*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif");
+        const QString videos = QStringLiteral(";*.mp4;*.mov;*.m4v;*.webm;*.3gp");
+        const QStringList sizes{"480p", "720p", "1080p"};
+        QTest::newRow("on") << photos << false << 720 << true << "1080p" << sizes << photos + videos
+                            << 1080;
+        QTest::newRow("off") << photos + videos << true << 480 << true << "" << sizes << photos
+                             << 480;
+        QTest::newRow("classic list") << "*.jpg;*.png;*.gif" << false << 720 << true << "480p"
+                                      << sizes << "*.jpg;*.png;*.gif" + videos << 480;
+        QTest::newRow("own pattern")
+            << "*.JPG" << false << 720 << true << "" << sizes << "*.JPG" << 720;
+        QTest::newRow("no click") << photos + videos << false << 720 << false << "" << sizes
+                                  << photos + videos << 720;
+        QTest::newRow("size set elsewhere")
+            << photos << true << 600 << false << "" << QStringList{"480p", "600p", "720p", "1080p"}
+            << photos << 600;
+    }
+    void photosPageKeepsVideosAndTheirPatternsInStep() {
+        QFETCH(QString, patterns);
+        QFETCH(bool, videos);
+        QFETCH(int, size);
+        QFETCH(bool, click);
+        QFETCH(QString, pick);
+        QFETCH(QStringList, offered);
+        QFETCH(QString, stored);
+        QFETCH(int, storedSize);
+        Program result;
+        OnPage(
+            kPhotos,
+            [&](Program& program) {
+                program.SetString(ProgramKey::SourceFileExtension, patterns.toStdString());
+                program.SetInt(ProgramKey::PhotoVideos, videos ? 1 : 0);
+                program.SetInt(ProgramKey::PhotoVideoSize, size);
+            },
+            [&](QWidget* sheet) {
+                auto* box = Find<QAbstractButton>(sheet, "videosCheckBox");
+                auto* combo = Find<QComboBox>(sheet, "videoSizeCombo");
+                QStringList shown;
+                for (int i = 0; i < combo->count(); ++i) {
+                    shown << combo->itemText(i);
+                }
+                QCOMPARE(shown, offered);
+                QCOMPARE(combo->currentText(), QStringLiteral("%1p").arg(size));
+                QCOMPARE(box->isChecked(), videos);
+                QCOMPARE(combo->isEnabled(), videos);
+                if (click) {
+                    box->click();
+                    QCOMPARE(combo->isEnabled(), !videos);
+                }
+                if (!pick.isEmpty()) {
+                    combo->setCurrentText(pick);
+                }
+                PressButton(sheet, QDialogButtonBox::Ok);
+            },
+            &result);
+        QCOMPARE(result.GetBool(ProgramKey::PhotoVideos), videos != click);
+        QCOMPARE(result.GetInt(ProgramKey::PhotoVideoSize), storedSize);
+        QCOMPARE(QString::fromStdString(result.GetText(ProgramKey::SourceFileExtension)), stored);
+    }
+
     void photosPageTellsWhatPublishedOriginalsCarry() {
         Program result;
         OnPage(

@@ -116,6 +116,12 @@ class PropertySheetTest : public QObject {
         QTest::newRow("images with .heic") << "*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif"
                                            << "imagesRadio"
                                            << "";
+        QTest::newRow("with videos") << "*.jpg;*.png;*.gif;*.mp4;*.mov;*.m4v;*.webm;*.3gp"
+                                     << "imagesRadio"
+                                     << "";
+        QTest::newRow("videos alone") << "*.mp4;*.mov;*.m4v;*.webm;*.3gp"
+                                      << "patternRadio"
+                                      << "*.mp4;*.mov;*.m4v;*.webm;*.3gp";
         QTest::newRow("text") << "*.txt"
                               << "textRadio"
                               << "";
