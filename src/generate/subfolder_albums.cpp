@@ -4,8 +4,11 @@
 
 #include "document/new_program_place.h"
 #include "generate/album_run.h"
+#include "generate/folder_generation.h"
 #include "generate/source_kind.h"
 #include "platform/format.h"
+#include "platform/paths.h"
+#include "platform/wildcard.h"
 
 namespace {
 
@@ -23,6 +26,27 @@ std::string AsTyped(const std::string& path) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     return quoted + "'";
+}
+
+void CountFiles(const FileList& files, FolderMedia& found) {
+    for (const std::string& file : files) {
+        const std::string name = PathFileName(file);
+        const bool video =
+            std::any_of(std::begin(kVideoPatternList), std::end(kVideoPatternList),
+                        [&name](std::string_view pattern) { return WildcardMatch(pattern, name); });
+        ++(video ? found.videos : found.pictures);
+    }
+}
+
+void CountAlbum(const Album& album, FolderMedia& found) {
+    CountFiles(album.files, found);
+    for (const Album& sub : album.albums) {
+        CountAlbum(sub, found);
+    }
+}
+
+std::string Counted(int count, const char* one, const char* many) {
+    return StringPrintf("%d %s", count, count == 1 ? one : many);
 }
 
 }  // namespace
@@ -66,4 +90,32 @@ std::string TurnOnAlbumsHint(const SubfolderPictures& found, const std::string& 
     return "\n\n" + counts + ": turn on albums (mavren-cli set " +
            AsTyped(programPath.empty() ? std::string("PROGRAM.mav") : programPath) +
            " Include-Subfolders=Yes, or the Photos page)";
+}
+
+FolderMedia CountFolderMedia(const Program& program) {
+    const std::string source = program.GetText(ProgramKey::SourceDir);
+    FolderMedia found;
+    if (source.empty()) {
+        return found;
+    }
+    if (!program.GetBool(ProgramKey::IncludeSubfolders)) {
+        if (const auto files = ScanFiles(source, SourcePatterns(program), false)) {
+            CountFiles(*files, found);
+        }
+    } else if (!IsWholeTreeFolder(source)) {
+        CountAlbum(ScanProgramAlbums(program).top, found);
+    }
+    return found;
+}
+
+std::string FoundVideosNote(const FolderMedia& found) {
+    if (found.videos == 0) {
+        return {};
+    }
+    const std::string videos = Counted(found.videos, "video", "videos");
+    return "Found " +
+           (found.pictures == 0
+                ? videos
+                : Counted(found.pictures, "picture", "pictures") + " and " + videos) +
+           ": each video gets a web copy that every browser plays.";
 }

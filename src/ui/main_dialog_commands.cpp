@@ -104,10 +104,10 @@ void CMavrenMainDialog::OnNew() {
     const PictureProgramChoices pictureChoices = {
         answers.webCopies != 0, static_cast<PhotoOrder>(answers.photoOrder), answers.albums != 0,
         answers.publishOriginals != 0};
-    ApplyNewProgramDefaults(*m_program,
-                            {answers.sourceFolder, answers.targetFolder,
-                             PatternOfSourceType(answers.fileType, {}, std::string(kPhotoPatterns)),
-                             answers.fileType == 0, pictureChoices});
+    ApplyNewProgramDefaults(
+        *m_program, {answers.sourceFolder, answers.targetFolder,
+                     PatternOfSourceType(answers.fileType, {}, std::string(kPhotoVideoPatterns)),
+                     answers.fileType == 0, pictureChoices});
     m_program->path = JoinPath(answers.programFolder, answers.programName);
     WriteProgramFile();
     // A theme that cannot be copied, or one refused at its question, copies nothing; the

@@ -137,7 +137,8 @@ void CMavrenWizardPage0::ShowAnswers() {
 
 // A folder of pictures that holds none of its own but whose subfolders do is a folder of
 // albums: they go on, once per folder, with a note saying why. Albums turned on for one
-// folder go off again when the folder changes.
+// folder go off again when the folder changes. Videos found beside the pictures are
+// counted in a note too, shown once per folder, since making their web copies takes time.
 void CMavrenWizardPage0::LookAtSourceFolder() {
     if (m_answers.fileType != 0 || m_answers.sourceFolder == m_lookedAt) {
         return;
@@ -148,20 +149,26 @@ void CMavrenWizardPage0::LookAtSourceFolder() {
         m_answers.albums = 0;
     }
     m_ui->albumsNoteLabel->clear();
-    if (m_answers.albums != 0) {
-        return;
-    }
     Program probe;
     probe.SetString(ProgramKey::SourceDir, m_answers.sourceFolder);
-    probe.SetString(ProgramKey::SourceFileExtension, std::string(kPhotoPatterns));
-    const SubfolderPictures found = PicturesOnlyInSubfolders(probe);
-    if (found.pictures == 0) {
-        return;
+    probe.SetString(ProgramKey::SourceFileExtension, std::string(kPhotoVideoPatterns));
+    probe.SetInt(ProgramKey::PhotoVideos, 1);
+    std::string note;
+    if (m_answers.albums == 0) {
+        if (const SubfolderPictures found = PicturesOnlyInSubfolders(probe); found.pictures > 0) {
+            m_answers.albums = 1;
+            m_albumsByUs = true;
+            note = AlbumsTurnedOnNote(found);
+        }
     }
-    m_answers.albums = 1;
-    m_albumsByUs = true;
-    m_noteUnseen = true;
-    m_ui->albumsNoteLabel->setText(QString::fromStdString(AlbumsTurnedOnNote(found)));
+    probe.SetInt(ProgramKey::IncludeSubfolders, m_answers.albums);
+    if (const std::string videos = FoundVideosNote(CountFolderMedia(probe)); !videos.empty()) {
+        note += (note.empty() ? "" : "\n") + videos;
+    }
+    if (!note.empty()) {
+        m_noteUnseen = true;
+        m_ui->albumsNoteLabel->setText(QString::fromStdString(note));
+    }
 }
 
 // The picture choices mean nothing to text and HTML programs.

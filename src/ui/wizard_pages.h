@@ -2,12 +2,13 @@
 
 // The three pages of the new-program wizard: where the source files are and what kind,
 // with web-size copies, the order, albums (a folder whose pictures are all in subfolders
-// turns them on, and the page says so) and whether the originals are published (as taken,
-// which the page points out) for pictures (page 0), where the generated site goes (page 1;
-// a folder of its own beside the source folder unless the user picks another), and where
-// the program file is kept under which name (page 2; beside the source folder unless the
-// user picks another). Each reads its controls into the shared answers when the user goes
-// on, asking when a required value is missing. GUI thread only.
+// turns them on, and the page says so; it also says how many videos it found) and
+// whether the originals are published (as taken, which the page points out) for pictures
+// (page 0), where the generated site goes (page 1; a folder of its own beside the source
+// folder unless the user picks another), and where the program file is kept under which
+// name (page 2; beside the source folder unless the user picks another). Each reads its
+// controls into the shared answers when the user goes on, asking when a required value is
+// missing. GUI thread only.
 
 #include <QButtonGroup>
 #include <QWizard>

@@ -493,18 +493,19 @@ class MainDialogTest : public ProgramWindowTest {
         QTest::addColumn<QString>("title");
         // The photo keys' lines: empty when the file leaves a key out.
         QTest::addColumn<QStringList>("photoLines");
+        const QString pictures =
+            QStringLiteral("*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif;*.mp4;*.mov;*.m4v;*.webm;*.3gp");
         QTest::newRow("with Default.mav and a theme")
             << true << "gallery"
             << "imagesRadio" << true << 0 << false << "Cats"
-            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "1600", "Yes", "", "3", ""};
+            << QStringList{pictures, "1600", "Yes", "", "3", ""};
         QTest::newRow("without Default.mav, no web copies, newest first")
             << false << ""
             << "imagesRadio" << false << 2 << false << "Cats"
-            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "", "Yes", "2", "3", ""};
-        QTest::newRow("albums")
-            << true << ""
-            << "imagesRadio" << true << 0 << true << "%A"
-            << QStringList{"*.jpg;*.jpeg;*.png;*.gif;*.heic;*.heif", "1600", "Yes", "", "3", "Yes"};
+            << QStringList{pictures, "", "Yes", "2", "3", ""};
+        QTest::newRow("albums") << true << ""
+                                << "imagesRadio" << true << 0 << true << "%A"
+                                << QStringList{pictures, "1600", "Yes", "", "3", "Yes"};
         QTest::newRow("text, albums ticked before") << true << ""
                                                     << "textRadio" << true << 1 << true << "Cats"
                                                     << QStringList{"*.txt", "", "", "", "0", ""};

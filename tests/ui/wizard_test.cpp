@@ -215,6 +215,46 @@ class WizardTest : public QObject {
         QCOMPARE(wizard.Answers().albums, 1);
     }
 
+    // Videos beside the pictures are counted, in plain words, and the first Next stays so
+    // that the note is seen; a folder without videos says nothing.
+    void videosFoundAreCounted_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("note");
+        const QString plays =
+            QStringLiteral(": each video gets a web copy that every browser plays.");
+        QTest::newRow("beside pictures")
+            << QStringList{"a.jpg", "b.heic", "clip.mp4"} << "Found 2 pictures and 1 video" + plays;
+        QTest::newRow("one picture") << QStringList{"a.jpg", "b.MOV", "c.webm", "notes.txt"}
+                                     << "Found 1 picture and 2 videos" + plays;
+        QTest::newRow("videos alone") << QStringList{"a.3gp"} << "Found 1 video" + plays;
+        QTest::newRow("in albums")
+            << QStringList{"Day 1/a.jpg", "Day 2/b.m4v", "Day 2/Harbour/c.mp4"}
+            << "The folder holds no pictures of its own but its 2 subfolders hold 3: each "
+               "becomes an album.\nFound 1 picture and 2 videos" +
+                   plays;
+        QTest::newRow("no videos") << QStringList{"a.jpg", "b.avi"} << "";
+    }
+    void videosFoundAreCounted() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, note);
+        QTemporaryDir root;
+        const QString photos = Photos(root);
+        for (const QString& file : files) {
+            Touch(photos + QStringLiteral("/") + file);
+        }
+        CMavrenWizardSheet wizard;
+        ExecWith(wizard, [&](QWidget* window) {
+            Type(window, "sourceFolderEdit", photos);
+            Next(window);
+            QCOMPARE(Find<QLabel>(window, "albumsNoteLabel")->text(), note);
+            QCOMPARE(CurrentPage(window), note.isEmpty() ? 1 : 0);
+            if (!note.isEmpty()) {
+                Next(window);
+                QCOMPARE(CurrentPage(window), 1);
+            }
+        });
+    }
+
     // The site goes into a folder of its own beside the source folder, made at Next
     // without a question, and the program file beside the source folder: nothing is
     // written into the photo folder.
