@@ -49,7 +49,8 @@ DEMO_SITE     = $(BUILD)/demo-site
 # text notes, HTML pages), made afresh with mavren-cli new, then generated into
 # build/demo-site (all but the photos in subfolders), each with a site name. The photos wear
 # the gallery theme; the notes and pages the light theme. A fifth program makes albums of a small tree of the same photos
-# (build/demo/Albums: Photos, Photos/Moving pictures, Travel) in build/demo-site/albums.
+# (build/demo/Albums: Photos, Photos/Moving pictures with the GIFs and the clip, Travel) in
+# build/demo-site/albums.
 demo: build
 	@rm -rf $(DEMO_PROGRAMS) && mkdir -p $(DEMO_PROGRAMS) $(DEMO_SITE)/notes $(DEMO_SITE)/pages \
 		$(DEMO_SITE)/travel
@@ -74,7 +75,7 @@ demo: build
 	@mkdir -p "$(DEMO_PROGRAMS)/Albums/Photos/Moving pictures" \
 		$(DEMO_PROGRAMS)/Albums/Travel $(DEMO_SITE)/albums
 	@cp examples/photos/*.jpg examples/photos/*.png $(DEMO_PROGRAMS)/Albums/Photos/
-	@cp examples/photos/*.gif "$(DEMO_PROGRAMS)/Albums/Photos/Moving pictures/"
+	@cp examples/photos/*.gif examples/photos/*.mp4 "$(DEMO_PROGRAMS)/Albums/Photos/Moving pictures/"
 	@cp examples/travel/*.jpg $(DEMO_PROGRAMS)/Albums/Travel/
 	@./$(BUILD)/mavren-cli new --source $(DEMO_PROGRAMS)/Albums --target $(DEMO_SITE)/albums \
 		--folder $(DEMO_PROGRAMS) --name albums --theme light --albums --yes >/dev/null

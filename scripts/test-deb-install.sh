@@ -119,8 +119,13 @@ as_user mavren-cli new --source /home/ann/photos --target /home/ann/site --yes >
 start=$(as_user mavren-cli generate --quiet /home/ann/photos.mav) || fail "mavren-cli generate"
 [ "$start" = /home/ann/site/INDEX000.HTM ] || fail "generate printed '$start'"
 sources=$(find "$root/home/ann/photos" -name '*.jpg' -o -name '*.png' | wc -l)
+# The sample clip's thumbnail is made from its poster frame, by ffmpeg when it is there.
+if [ -x "$root/usr/bin/ffmpeg" ]; then
+    sources=$((sources + $(find "$root/home/ann/photos" -name '*.mp4' | wc -l)))
+fi
 thumbnails=$(find "$root/home/ann/site/Thumbs" -name 'TN_*' | wc -l)
-[ "$thumbnails" -eq "$sources" ] || fail "$thumbnails thumbnails for $sources JPEG and PNG photos"
+[ "$thumbnails" -eq "$sources" ] ||
+    fail "$thumbnails thumbnails for $sources JPEG and PNG photos and videos"
 grep -q 'CONTENT="Mavren 1.0"' "$root/home/ann/site/INDEX000.HTM" || fail "no generator mark"
 echo "generated $(find "$root/home/ann/site" -name '*.HTM' | wc -l) pages and $thumbnails thumbnails"
 if as_user mavren-cli --help | grep -q '^  themes '; then

@@ -24,9 +24,10 @@ TEST(CliSampleSites, EveryLinkOfTheSampleSitesHolds) {
     fs::create_directories(albums + "/Photos/Moving pictures");
     fs::create_directories(albums + "/Travel");
     for (const auto& entry : fs::directory_iterator(examples + "/photos")) {
-        const bool gif = entry.path().extension() == ".gif";
+        const bool moving =
+            entry.path().extension() == ".gif" || entry.path().extension() == ".mp4";
         fs::copy_file(entry.path(),
-                      (gif ? albums + "/Photos/Moving pictures/" : albums + "/Photos/") +
+                      (moving ? albums + "/Photos/Moving pictures/" : albums + "/Photos/") +
                           entry.path().filename().string());
     }
     fs::copy(examples + "/travel", albums + "/Travel");
