@@ -174,6 +174,7 @@ int RunNew(const CommandLine& line) {
         probe.SetString(ProgramKey::SourceDir, source);
         probe.SetString(ProgramKey::TargetDir, target);
         probe.SetString(ProgramKey::SourceFileExtension, PatternsOf(arguments.type));
+        probe.SetInt(ProgramKey::PhotoVideos, 1);
         if (const SubfolderPictures found = PicturesOnlyInSubfolders(probe); found.pictures > 0) {
             pictureChoices.albums = true;
             albumsNote = AlbumsTurnedOnNote(found);
@@ -182,6 +183,8 @@ int RunNew(const CommandLine& line) {
     ApplyNewProgramDefaults(program, {source, target, PatternsOf(arguments.type),
                                       arguments.type == "images", pictureChoices});
     program.path = path;
+    const std::string videosNote =
+        arguments.type == "images" ? FoundVideosNote(CountFolderMedia(program)) : std::string();
     if (!program.Save(path).ok()) {
         ShowMessageBox("Cannot create a file called '" + name + "' in\ndirectory '" + folder +
                            "'.\n\nPlease choose a different name or directory.",
@@ -198,6 +201,9 @@ int RunNew(const CommandLine& line) {
     // Said on standard error: standard output is the program's path alone, for scripts.
     if (!albumsNote.empty()) {
         std::fprintf(stderr, "%s\n", albumsNote.c_str());
+    }
+    if (!videosNote.empty()) {
+        std::fprintf(stderr, "%s\n", videosNote.c_str());
     }
     if (ownSiteFolder) {
         std::fprintf(stderr, "The site goes into \"%s\"\n", target.c_str());

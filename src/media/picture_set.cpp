@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -242,8 +243,11 @@ Pixels DecodeVideoFrame(const std::string& source, SourceFacts& facts, const Out
     Pixels pixels;
     const VipsPictures* vips = VipsModule();
     std::string png;
-    if (vips == nullptr || !MakeFolderOf(*largest.path) ||
-        !CreateTemporaryBeside(*largest.path, png).valid()) {
+    if (vips == nullptr) {
+        return pixels;
+    }
+    if (!MakeFolderOf(*largest.path) || !CreateTemporaryBeside(*largest.path, png).valid()) {
+        facts.videoFailure = Result::FromErrno("create", *largest.path, errno).text();
         return pixels;
     }
     const Result frame = MakeVideoFrame(facts.tools, source, png);

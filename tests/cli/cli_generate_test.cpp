@@ -235,10 +235,11 @@ TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 2u + 1u + 1u + 13u + (13u + 9u + 11u) * 2 + 5u)
+    EXPECT_EQ(compared, 2u + 1u + 1u + 14u + (14u + 10u + 12u) * 2 + 5u + 1u)
         << "the GIFs (the originals stay home), the index page (4 by 5) and index.html, "
-           "content pages, thumbnails, the doubles of the 9 photos of 480 pixels or more, the "
-           "web copies and the theme's style sheets and scripts";
+           "content pages, thumbnails, the doubles of the 9 photos of 480 pixels or more and "
+           "of the clip, the web copies and the clip's poster, the theme's style sheets and "
+           "scripts, and the clip's web copy";
 }
 
 // Runs mavren-cli with a pseudo-terminal as its standard input, so that its questions
@@ -611,8 +612,8 @@ std::string Listing(const std::string& folder) {
 
 // Without --target and --folder, new and the run it makes write nothing into the photo
 // folder: the program and its theme go beside it, the site into a folder of its own
-// there. A folder whose pictures are all in subfolders gets albums, and new says so; the
-// home folder gets neither a site beside it nor albums unasked.
+// there. A folder whose pictures are all in subfolders gets albums, and new says so, as it
+// says how many videos it found; the home folder gets neither a site beside it nor albums unasked.
 TEST(CliNew, ThePhotoFolderStaysAsItWas) {
     const struct Case {
         std::vector<std::string> photos;  // below the photo folder "Trip"
@@ -624,6 +625,9 @@ TEST(CliNew, ThePhotoFolderStaysAsItWas) {
          "The folder holds no pictures of its own but its 2 subfolders hold 3: each becomes an "
          "album.\n",
          true},
+        {{"Fjord.jpg", "Dusk Colours.mp4"},
+         "Found 1 picture and 1 video: each video gets a web copy that every browser plays.\n",
+         false},
     };
     for (const Case& c : cases) {
         TempDir dir;

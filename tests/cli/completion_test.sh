@@ -79,9 +79,11 @@ check "mavren-cli theme " OLD.MAV sub trip.mav
 check "mavren-cli set " OLD.MAV sub trip.mav
 check "mavren-cli set trip.mav Photo-" Photo-Web-Size= Photo-Web-Quality= Photo-Order= \
     Photo-Publish-Originals= Photo-Keep-Camera-Data= Photo-Camera-Captions= \
-    Photo-Originals-Without-Place= Photo-WebP= Photo-AVIF= Photo-PNG-As-JPEG=
+    Photo-Originals-Without-Place= Photo-WebP= Photo-AVIF= Photo-PNG-As-JPEG= \
+    Photo-Videos= Photo-Video-Size= Photo-Video-Threads=
 check "mavren-cli set trip.mav Misc-GIF-Thumbnail-Type=" 0 1 2 3
 check "mavren-cli set trip.mav photo-order=" 0 1 2
+check "mavren-cli set trip.mav Photo-Video-Size=" 480 720 1080
 check "mavren-cli set trip.mav Photo-Camera-Captions=N" No
 check "mavren-cli set trip.mav include-subfolders=" Yes No
 check "mavren-cli set trip.mav Photo-Web-Size=" 
@@ -94,7 +96,7 @@ program=$(mavren-cli new --source sub --name keys --yes) &&
         Photo-Originals-Without-Place=Yes Upload-Whole-Folder=Yes \
         Page-Names-From-Files=Yes Site-Name=Trip Pages-For-Sharing=Yes \
         Site-Address=https://example.org/trip/ Photo-WebP=Yes Photo-AVIF=Yes \
-        Photo-PNG-As-JPEG=Yes >/dev/null
+        Photo-PNG-As-JPEG=Yes Photo-Video-Size=1080 Photo-Video-Threads=2 >/dev/null
 # shellcheck disable=SC2046
 check "mavren-cli set trip.mav " $(sed -n 's/ = .*/=/p' "$program")
 

@@ -90,6 +90,9 @@ const ExpectedRow kExpected[] = {
     {"Photo-WebP", 68, KeyType::Bool, "Photos", "No"},
     {"Photo-AVIF", 69, KeyType::Bool, "Photos", "No"},
     {"Photo-PNG-As-JPEG", 70, KeyType::Bool, "Photos", "No"},
+    {"Photo-Videos", 71, KeyType::Bool, "Photos", "No"},
+    {"Photo-Video-Size", 72, KeyType::Int, "Photos", "720"},
+    {"Photo-Video-Threads", 73, KeyType::Int, "Photos", "0"},
 };
 
 TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
@@ -105,9 +108,9 @@ TEST(KeyTable, RowsGiveEveryKeyItsNameIdTypeAndSectionInOrder) {
         EXPECT_EQ(kKeyTable[row].listed, row != 0);
         ids.insert(kExpected[row].id);
     }
-    EXPECT_EQ(ids.size(), 71u);  // dense 0 to 70
+    EXPECT_EQ(ids.size(), 74u);  // dense 0 to 73
     EXPECT_EQ(*ids.begin(), 0);
-    EXPECT_EQ(*ids.rbegin(), 70);
+    EXPECT_EQ(*ids.rbegin(), 73);
 }
 
 TEST(KeyTable, NamesAreFoundIgnoringCaseAndIdsByValue) {

@@ -467,6 +467,14 @@ TEST_F(VideoTest, APictureSetOfAVideoIsMadeFromItsPosterWithoutItsMetadata) {
     EXPECT_EQ(FolderNames(dir / "Web"),
               (std::vector<std::string>{"turned.mov.jpg", "turned.mov.jpg.webp"}));
 
+    // Made once: a second run finds them newer than the video and leaves ffmpeg alone.
+    SetModificationTime(request.source, static_cast<long long>(std::time(nullptr)) - 100);
+    request.smart = true;
+    const PictureSet again = MakePictureSet(request);
+    EXPECT_EQ(again.thumbnail.kind, ThumbnailOutcome::Kind::Kept);
+    EXPECT_EQ(again.decodes, 0);
+    EXPECT_TRUE(again.web.exists && again.web.webp && !again.web.made);
+
     request.source = *clips / "noise.mp4";
     const PictureSet broken = MakePictureSet(request);
     EXPECT_EQ(broken.thumbnail.reason, "it is not a video that can be read");

@@ -498,17 +498,18 @@ class MainDialogTest : public ProgramWindowTest {
         QTest::newRow("with Default.mav and a theme")
             << true << "gallery"
             << "imagesRadio" << true << 0 << false << "Cats"
-            << QStringList{pictures, "1600", "Yes", "", "3", ""};
+            << QStringList{pictures, "1600", "Yes", "", "3", "", "Yes"};
         QTest::newRow("without Default.mav, no web copies, newest first")
             << false << ""
             << "imagesRadio" << false << 2 << false << "Cats"
-            << QStringList{pictures, "", "Yes", "2", "3", ""};
+            << QStringList{pictures, "", "Yes", "2", "3", "", "Yes"};
         QTest::newRow("albums") << true << ""
                                 << "imagesRadio" << true << 0 << true << "%A"
-                                << QStringList{pictures, "1600", "Yes", "", "3", "Yes"};
-        QTest::newRow("text, albums ticked before") << true << ""
-                                                    << "textRadio" << true << 1 << true << "Cats"
-                                                    << QStringList{"*.txt", "", "", "", "0", ""};
+                                << QStringList{pictures, "1600", "Yes", "", "3", "Yes", "Yes"};
+        QTest::newRow("text, albums ticked before")
+            << true << ""
+            << "textRadio" << true << 1 << true << "Cats"
+            << QStringList{"*.txt", "", "", "", "0", "", ""};
     }
 
     void newMakesAProgramFromTheWizard() {
@@ -562,9 +563,9 @@ class MainDialogTest : public ProgramWindowTest {
         for (const auto& [key, value] : indexLines) {
             QCOMPARE(ProgramFileValue(expected, key), value);
         }
-        const char* photoKeys[] = {"Source-File-Extension",   "Photo-Web-Size",
-                                   "Photo-Camera-Captions",   "Photo-Order",
-                                   "Misc-GIF-Thumbnail-Type", "Include-Subfolders"};
+        const char* photoKeys[] = {
+            "Source-File-Extension",   "Photo-Web-Size",     "Photo-Camera-Captions", "Photo-Order",
+            "Misc-GIF-Thumbnail-Type", "Include-Subfolders", "Photo-Videos"};
         for (int i = 0; i < photoLines.size(); ++i) {
             QCOMPARE(QString::fromStdString(ProgramFileValue(expected, photoKeys[i])),
                      photoLines[i]);
