@@ -2,8 +2,8 @@
 # Times the videos of a photo site: ten clips of 1080p as a phone writes them (H.264 at a
 # phone's bit rate with AAC sound, 10 to 30 s of testsrc2 with noise, so that nothing
 # squeezes them for free; one of them HEVC in a .mov with a rotation flag), each given a
-# poster frame and a web copy of at most 720p (H.264 High, CRF 23, AAC, index at the
-# front).
+# poster frame and a web copy of at most 720p (H.264 High, CRF 23 at x264's veryfast
+# preset, AAC, index at the front).
 #
 # (a) the ffmpeg commands Mavren runs for each video, run directly, two videos at a time;
 # (b) mavren-cli generate of a new program over the clips: empty target, no record;

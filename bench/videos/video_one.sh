@@ -12,7 +12,8 @@ video=$1
 out="$2/$(basename "$video")"
 size=$3
 
-ffmpeg -nostdin -v error -y -ss 1 -i "$video" -frames:v 1 -map_metadata -1 "$out.png"
+ffmpeg -nostdin -v error -y -ss 1 -i "$video" -map 0:V:0 -frames:v 1 -c:v png -pix_fmt rgb24 \
+    -map_metadata -1 "$out.png"
 
 # Copied: H.264 in a profile every browser plays, yuv420p, AAC or no sound, nothing to
 # turn, the shorter side within the size.
@@ -41,8 +42,8 @@ else
     fit="min(1\,$size/min(iw\,ih))"
     ffmpeg -nostdin -v error -y -i "$video" -map 0:v:0 -map '0:a:0?' \
         -vf "scale=trunc(iw*$fit/2)*2:trunc(ih*$fit/2)*2" \
-        -c:v libx264 -preset medium -crf 23 -profile:v high -pix_fmt yuv420p \
-        -bsf:v filter_units=remove_types=6 -c:a aac -b:a 128k \
+        -c:v libx264 -preset veryfast -crf 23 -profile:v high -pix_fmt yuv420p \
+        -bsf:v filter_units=remove_types=6 -c:a aac -b:a 128k -af "aformat=channel_layouts=mono|stereo" \
         -map_metadata -1 -map_chapters -1 -fflags +bitexact -flags:v +bitexact \
         -flags:a +bitexact -movflags +faststart -progress pipe:1 -nostats "$out.mp4" >/dev/null
 fi

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <utility>
 
 extern char** environ;
 
@@ -29,9 +30,9 @@ class SpawnSettings {
     posix_spawn_file_actions_t actions;
 };
 
-}  // namespace
-
-int StartChildProcess(const std::vector<std::string>& arguments, bool quiet, pid_t& pid) {
+// Starts the child with its output to out and its errors to err: descriptors to take in
+// their place, or -1 for /dev/null, or -2 to keep this process's own.
+int Spawn(const std::vector<std::string>& arguments, int out, int err, pid_t& pid) {
     if (arguments.empty() || arguments[0].empty()) {
         return ENOENT;
     }
@@ -55,12 +56,25 @@ int StartChildProcess(const std::vector<std::string>& arguments, bool quiet, pid
     posix_spawnattr_setflags(&settings.attributes,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawn_file_actions_addopen(&settings.actions, 0, "/dev/null", O_RDONLY, 0);
-    if (quiet) {
-        posix_spawn_file_actions_addopen(&settings.actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_adddup2(&settings.actions, 1, 2);
+    for (const auto& [from, to] : {std::pair{out, 1}, std::pair{err, 2}}) {
+        if (from >= 0) {
+            posix_spawn_file_actions_adddup2(&settings.actions, from, to);
+        } else if (from == -1) {
+            posix_spawn_file_actions_addopen(&settings.actions, to, "/dev/null", O_WRONLY, 0);
+        }
     }
     return posix_spawnp(&pid, argv[0], &settings.actions, &settings.attributes, argv.data(),
                         environ);
+}
+
+}  // namespace
+
+int StartChildProcess(const std::vector<std::string>& arguments, bool quiet, pid_t& pid) {
+    return Spawn(arguments, quiet ? -1 : -2, quiet ? -1 : -2, pid);
+}
+
+int StartChildProcess(const std::vector<std::string>& arguments, int out, int err, pid_t& pid) {
+    return Spawn(arguments, out, err, pid);
 }
 
 int WaitForChildProcess(pid_t pid) {

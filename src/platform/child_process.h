@@ -16,6 +16,8 @@
 // child's pid, or the errno value saying why it could not be started (missing, not
 // executable, not a program).
 int StartChildProcess(const std::vector<std::string>& arguments, bool quiet, pid_t& pid);
+// The same with the child's output and errors going to the descriptors out and err.
+int StartChildProcess(const std::vector<std::string>& arguments, int out, int err, pid_t& pid);
 
 // Waits for the child to end and returns its wait status (see waitpid), or -1.
 int WaitForChildProcess(pid_t pid);

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,32 +11,13 @@
 #include <cerrno>
 #include <chrono>
 
+#include "platform/child_process.h"
 #include "platform/file_descriptor.h"
-
-extern char** environ;
 
 namespace {
 
 constexpr std::size_t kErrorTail = 4096;
 constexpr int kPollMilliseconds = 100;
-
-// Owns the two spawn descriptions for one start.
-class SpawnSettings {
-  public:
-    SpawnSettings() {
-        posix_spawnattr_init(&attributes);
-        posix_spawn_file_actions_init(&actions);
-    }
-    ~SpawnSettings() {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-    }
-    SpawnSettings(const SpawnSettings&) = delete;
-    SpawnSettings& operator=(const SpawnSettings&) = delete;
-
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_t actions;
-};
 
 // A pipe whose ends close on exec, so a child started meanwhile by another thread does
 // not hold it open; the reading end does not block.
@@ -49,37 +29,6 @@ bool MakePipe(UniqueFd& read, UniqueFd& write) {
     read = UniqueFd(ends[0]);
     write = UniqueFd(ends[1]);
     return ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK) == 0;
-}
-
-// Starts the child in a session of its own (so that its whole group can be killed),
-// with the signals at their defaults, standard input from /dev/null. 0 or an errno value.
-int Spawn(const std::vector<std::string>& arguments, int out, int err, pid_t& pid) {
-    if (arguments.empty() || arguments[0].empty()) {
-        return ENOENT;
-    }
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-
-    SpawnSettings settings;
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signal : {SIGPIPE, SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGCHLD}) {
-        sigaddset(&defaults, signal);
-    }
-    posix_spawnattr_setsigmask(&settings.attributes, &none);
-    posix_spawnattr_setsigdefault(&settings.attributes, &defaults);
-    posix_spawnattr_setflags(&settings.attributes,
-                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    posix_spawn_file_actions_addopen(&settings.actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&settings.actions, out, 1);
-    posix_spawn_file_actions_adddup2(&settings.actions, err, 2);
-    return posix_spawnp(&pid, argv[0], &settings.actions, &settings.attributes, argv.data(),
-                        environ);
 }
 
 // A descriptor that becomes readable when the child ends, or none where the kernel has
@@ -103,16 +52,6 @@ bool HasEnded(pid_t pid) {
         }
     }
     return info.si_pid == pid;
-}
-
-int Reap(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            return -1;
-        }
-    }
-    return status;
 }
 
 // What the child writes, taken as it comes.
@@ -192,7 +131,7 @@ WatchedChildEnd RunWatchedChild(const WatchedChildRun& run) {
         return end;
     }
     pid_t pid = 0;
-    end.startError = Spawn(run.arguments, outWrite.get(), errWrite.get(), pid);
+    end.startError = StartChildProcess(run.arguments, outWrite.get(), errWrite.get(), pid);
     outWrite = UniqueFd();
     errWrite = UniqueFd();
     if (end.startError != 0) {
@@ -236,7 +175,7 @@ WatchedChildEnd RunWatchedChild(const WatchedChildRun& run) {
     }
     // Whatever it started goes with it; its pid stays its own until it is reaped below.
     ::kill(-pid, SIGKILL);
-    const int status = Reap(pid);
+    const int status = WaitForChildProcess(pid);
     if (!end.stopped && !end.timedOut) {
         end.status = status;
         // What it wrote before it ended is still in the pipes.
