@@ -100,7 +100,7 @@ step "Trying the installed programs as a user"
 for program in mavren mavren-cli; do
     found=$(as_user sh -c "command -v $program") || fail "$program is not on PATH"
     echo "$program: $found"
-    shown=$(as_user "$program" --version) || fail "$program --version"
+    shown=$(as_user "$program" --version | head -1) || fail "$program --version"
     [ "$shown" = "$program $version" ] || fail "$program --version says '$shown', not '$program $version'"
 done
 for file in /usr/share/man/man1/mavren.1.gz /usr/share/man/man1/mavren-cli.1.gz \

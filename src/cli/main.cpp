@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (name == "--version") {
-        std::printf("mavren-cli %s\n", kMavrenVersion);
+        std::printf("mavren-cli %s\n%s\n", kMavrenVersion, kMavrenLicence);
         return kExitOk;
     }
     const Command* command = nullptr;

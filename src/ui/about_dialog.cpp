@@ -42,6 +42,7 @@ CMavrenAboutDialog::CMavrenAboutDialog(const AboutSettings& settings, QWidget* p
         QString::fromUtf8(kProductHomePage.data(), static_cast<int>(kProductHomePage.size()));
     m_ui->homePageButton->setText(QUrl(homePage).host());
     m_ui->supportButton->setText(QString::fromLatin1(kSupportAddress));
+    m_ui->licenceLabel->setText(QString::fromLatin1(kMavrenLicence));
     connect(m_ui->homePageButton, &QPushButton::clicked, this,
             [homePage] { OpenUrl(homePage.toStdString()); });
     connect(m_ui->supportButton, &QPushButton::clicked, this,

@@ -78,8 +78,11 @@ std::vector<std::string> ListedCommands() {
 }  // namespace
 
 TEST(Release, EveryProgramShowsTheVersionTheBuildSets) {
-    EXPECT_EQ(Help(MAVREN_CLI, {"--version"}), "mavren-cli " MAVREN_VERSION "\n");
-    EXPECT_EQ(Help(MAVREN_GUI, {"--version"}), "mavren " MAVREN_VERSION "\n");
+    const std::string licence =
+        "Free software under the GNU General Public License, version 2 or later, with no "
+        "warranty.\n";
+    EXPECT_EQ(Help(MAVREN_CLI, {"--version"}), "mavren-cli " MAVREN_VERSION "\n" + licence);
+    EXPECT_EQ(Help(MAVREN_GUI, {"--version"}), "mavren " MAVREN_VERSION "\n" + licence);
     const std::string changelog = ReadFileBytes(MAVREN_SOURCE_DIR "/debian/changelog");
     EXPECT_TRUE(changelog.starts_with("mavren (" MAVREN_VERSION ") "))
         << "debian/changelog's first entry must be version " MAVREN_VERSION;

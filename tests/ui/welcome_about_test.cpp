@@ -110,6 +110,7 @@ class WelcomeAboutTest : public ProgramWindowTest {
         const int result = RunAbout(about, [&](QWidget* window) {
             // The caption opens on the version, for the default period.
             QCOMPARE(about.CaptionText(), QStringLiteral("Mavren 1.0"));
+            QVERIFY(Find<QLabel>(window, "licenceLabel")->text().startsWith("Free software"));
             QTest::keyClick(window, Qt::Key_Escape);
             QVERIFY(window->isVisible());
             window->close();

@@ -13,7 +13,7 @@
 int main(int argc, char** argv) {
     // Answered before Qt starts, so that they work without a display.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("mavren %s\n", kMavrenVersion);
+        std::printf("mavren %s\n%s\n", kMavrenVersion, kMavrenLicence);
         return 0;
     }
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
