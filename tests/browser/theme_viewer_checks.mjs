@@ -67,8 +67,13 @@ async function checkView(browser, url, theme, [viewport, how, zoom]) {
   assert.ok(caption.includes(links[0][1]), `${where}: caption "${caption}"`);
 
   if (zoom === 'double tap') {
-    const box = await (await page.$('.pswp__item:not([aria-hidden="true"]) .pswp__img'))
-      .boundingBox();
+    // The shown slide's full picture, once laid out: its placeholder may still be there, and
+    // has no box once hidden.
+    const image = await page.waitForSelector(
+      '.pswp__item:not([aria-hidden="true"]) .pswp__img:not(.pswp__img--placeholder)',
+      { visible: true });
+    const box = await image.boundingBox();
+    assert.ok(box, `${where}: the open photo has no box to tap`);
     const x = box.x + box.width / 2;
     const y = box.y + box.height / 2;
     await page.touchscreen.tap(x, y);
