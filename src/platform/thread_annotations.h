@@ -20,3 +20,10 @@
 #define REQUIRES(...) MAVREN_THREAD_ANNOTATION(requires_capability(__VA_ARGS__))
 #define ACQUIRE(...) MAVREN_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define RELEASE(...) MAVREN_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+
+// Functions that must not be called with the mutex held (they take it themselves).
+#define EXCLUDES(...) MAVREN_THREAD_ANNOTATION(locks_excluded(__VA_ARGS__))
+
+// A function whose locking the analysis cannot follow, such as a library's lock callback;
+// say why where it is used.
+#define NO_THREAD_SAFETY_ANALYSIS MAVREN_THREAD_ANNOTATION(no_thread_safety_analysis)

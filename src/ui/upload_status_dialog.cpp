@@ -233,12 +233,8 @@ void CMavrenUploadStatusDialog::StartUpload() {
     setCursor(Qt::BusyCursor);
     m_stop = job.stop;
     m_running = true;
-    // A stopped upload reports nothing more, but the dialog waits to hear that it ended.
-    const auto work = [job] {
-        if (RunUpload(job) == UploadOutcome::Canceled) {
-            PostWorkDone(job.window);
-        }
-    };
+    // However it ends, the upload tells the dialog that its work is done.
+    const auto work = [job] { RunUpload(job); };
     if (!m_worker.Start(work)) {
         ShowMessageBox("Cannot start the upload.", MB_OK | MB_ICONSTOP);
         OnTransferOver();

@@ -39,7 +39,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
     struct stat before;
     if (!fd.valid() || ::fstat(fd.get(), &before) != 0) {
         Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
-        CountFile(file.size, false);
+        CountFile(file.size, FileEnd::Passed);
         return Attempt::Refused;
     }
     const LocalFileState state = LocalFileState::Of(before);
@@ -88,14 +88,14 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
         }
         Box(StringPrintf("Failed to open FTP file \"%s\":\n\n%s", name.c_str(),
                          Cut(opened.text()).c_str()));
-        CountFile(file.size, false, &failedFiles);
+        CountFile(file.size, FileEnd::Failed);
         return Attempt::Refused;
     }
     if (!sending.reported) {
         Report(UploadAction::Send, file.path, file.size);
         sending.reported = true;
     }
-    CountBytes(sending.from - sending.counted);
+    tally.CountBytes(sending.from - sending.counted);
     sending.counted = sending.from;
     std::int64_t end = 0;
     const Attempt copied = CopyBlocks(lane, *remoteFile, file, fd.get(), sending, hash, end);
@@ -123,11 +123,11 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
             return checked;
         }
     }
-    CountBytes(file.size - sending.counted);
+    tally.CountBytes(file.size - sending.counted);
     sending.counted = file.size;
     RecordedFile record{end, sending.sent->modified, hash.Finish()};
     if (from > 0) {
-        const std::lock_guard<std::mutex> lock(mutex);
+        const MutexLock lock(mutex);
         newRecord.files[file.path] = std::move(record);
     } else {
         // Checked later with the others of its folder, in one listing.
@@ -135,7 +135,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
         sent.tries = sending.tries;
         lane.unchecked.push_back({std::move(sent), std::move(record)});
     }
-    CountFile(file.size, true, &sentFiles);
+    CountFile(file.size, FileEnd::Sent);
     return Attempt::Sent;
 }
 
@@ -208,7 +208,7 @@ Attempt UploadRun::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgo
         }
         offset += static_cast<std::uint64_t>(got);
         const std::int64_t sent = from + remoteFile.BytesSent();
-        CountBytes(sent - sending.counted);
+        tally.CountBytes(sent - sending.counted);
         sending.counted = sent;
         ShowSending(name, file.size, sent);
     }

@@ -83,21 +83,19 @@ UploadOutcome UploadRun::CheckFile(const std::string& path, std::int64_t listedS
     struct stat local;
     if (::stat(Local(path).c_str(), &local) != 0) {
         Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
-        CountFile(listedSize, false);
+        CountFile(listedSize, FileEnd::Passed);
         return UploadOutcome::Finished;
     }
     if (!S_ISREG(local.st_mode)) {
         // A pipe or a device would never end.
         Status(StringPrintf("Skipping \"%s\" (not a regular file)", name.c_str()));
-        CountFile(listedSize, false);
+        CountFile(listedSize, FileEnd::Passed);
         return UploadOutcome::Finished;
     }
     const std::int64_t size = local.st_size;
     if (size != listedSize) {
         // Changed since the sizes were summed: the totals follow the file as it is now.
-        const std::lock_guard<std::mutex> lock(mutex);
-        total += size - listedSize;
-        tracker.total += size - listedSize;
+        tally.Resize(listedSize, size);
     }
 
     Status(StringPrintf("Checking \"%s\" ...", name.c_str()));
@@ -117,8 +115,11 @@ UploadOutcome UploadRun::CheckFile(const std::string& path, std::int64_t listedS
                             recordInUse ? "unchanged since the last upload"
                                         : "sizes and modification times match"));
         Report(UploadAction::Skip, path);
-        newRecord.files[path] = std::move(kept);
-        CountFile(size, false, &unchangedFiles);
+        {
+            const MutexLock lock(mutex);
+            newRecord.files[path] = std::move(kept);
+        }
+        CountFile(size, FileEnd::Unchanged);
         return UploadOutcome::Finished;
     }
     if (CancelRequested()) {
@@ -126,7 +127,7 @@ UploadOutcome UploadRun::CheckFile(const std::string& path, std::int64_t listedS
     }
     if (job.dryRun) {
         Report(UploadAction::Send, path, size);
-        CountFile(size, true, &sentFiles);
+        CountFile(size, FileEnd::Sent);
         return UploadOutcome::Finished;
     }
     outgoing.push_back(Outgoing{path, size, found, remote});

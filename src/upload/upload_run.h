@@ -4,8 +4,8 @@
 // upload_worker.cpp the run itself, the remote folder and the record; upload_check.cpp what
 // the server needs; upload_send.cpp the sending over several connections, its retries and
 // the check of what the server kept; upload_attempt.cpp one attempt at one file;
-// upload_delete.cpp the deletion of what the site no longer has; upload_progress.cpp the
-// counts and the texts that report them. Only those files include it.
+// upload_delete.cpp the deletion of what the site no longer has. The counts and the texts
+// that report them are an UploadTally (upload_tally.h). Only those files include it.
 
 #include <sys/stat.h>
 
@@ -22,6 +22,7 @@
 
 #include "platform/format.h"
 #include "platform/message_box.h"
+#include "platform/mutex.h"
 #include "platform/paths.h"
 #include "upload/content_hash.h"
 #include "upload/ftp_client.h"
@@ -29,10 +30,9 @@
 #include "upload/sent_files_check.h"
 #include "upload/upload_mirror.h"
 #include "upload/upload_record.h"
+#include "upload/upload_tally.h"
 #include "upload/upload_walk.h"
 #include "upload/upload_worker.h"
-#include "work/progress_pacing.h"
-#include "work/progress_tracker.h"
 
 namespace upload_run {
 
@@ -140,7 +140,7 @@ enum class Attempt {
 class UploadRun {
   public:
     UploadRun(const UploadJob& job, const FtpConnector& connect)
-        : job(job), furtherJob(job), connect(connect), limiter(job.rateLimit) {
+        : job(job), furtherJob(job), connect(connect), limiter(job.rateLimit), tally(job.dryRun) {
         furtherJob.furtherConnection = true;
     }
 
@@ -199,22 +199,23 @@ class UploadRun {
     bool Reconnect(Lane& lane, std::string& failure);
     void SayFewerConnections(const std::string& failure);
     void Halt(UploadOutcome outcome, const char* status);
+    // The status line of the halt, once the sending threads ended.
+    const char* HaltStatus() const {
+        const MutexLock lock(mutex);
+        return haltStatus;
+    }
     UploadOutcome DeleteExtraEntries();
     // Why deleting files would go past the job's limit ("more than 50 files"); empty when not.
     std::string OverLimit(std::int64_t files, std::int64_t listed) const;
     // Asks before deleting the extras (or refuses above the limit); true to go ahead.
     bool ConfirmDeletion(const std::vector<RemoteExtra>& extras, std::int64_t files,
                          const std::string& over);
-    // Counts a file as done; sent tells whether its bytes went to the server, kind (when
-    // given) is the count of its kind of files, one more.
-    void CountFile(std::int64_t size, bool sent, std::int64_t* kind = nullptr);
-    // Counts bytes of a file as on the server (fewer again after a lost connection).
-    void CountBytes(std::int64_t amount);
-    // Takes back the count of a file sent whole that goes again.
-    void Uncount(std::int64_t size);
+    void CountFile(std::int64_t size, FileEnd end) { Show(tally.CountFile(size, end)); }
     void ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent);
-    // "12 files (1,200,000 bytes) left - 300 bytes in 2 seconds - 5 seconds remaining".
-    std::string TimingText() const;
+    void Show(const UploadShown& shown) {
+        PostProgress(job.window, shown.percent);
+        TimingStatus(shown.timing);
+    }
     std::string SummaryText() const;
     // "; 2 files and 1 folder would be deleted" ("would not be" above the limit), or empty
     // when a dry run found nothing to delete.
@@ -227,7 +228,7 @@ class UploadRun {
     }
     void Report(UploadAction action, const std::string& path, std::int64_t bytes = 0) const {
         if (job.report) {
-            const std::lock_guard<std::mutex> lock(reportMutex);
+            const MutexLock lock(reportMutex);
             job.report(action, path, bytes);
         }
     }
@@ -264,30 +265,22 @@ class UploadRun {
     std::string recordPath;
     UploadRecord lastRecord;
     bool recordInUse = false;
-    UploadRecord newRecord;
 
-    std::vector<Outgoing> outgoing;    // what the check found to send
-    std::vector<SentWhole> sentWhole;  // that a lane could not check; under mutex
+    std::vector<Outgoing> outgoing;  // what the check found to send
     std::atomic<std::size_t> nextOutgoing{0};
     RateLimiter limiter;
     std::atomic<bool> halted{false};  // a sending thread failed or saw a stop: all end
     std::once_flag fewerConnectionsSaid;
+    UploadTally tally;  // the counts, under a mutex of its own
 
-    // Shared by the sending threads, under mutex.
-    mutable std::mutex mutex;
-    ProgressTracker tracker;  // counts the bytes sent; files left as they were drop out
-    std::int64_t total = 0;
-    std::int64_t bytesDone = 0;      // of files sent or left as they were
-    std::int64_t bytesOnTheWay = 0;  // of files being sent
-    std::int64_t filesDone = 0;
-    std::int64_t unchangedFiles = 0;
-    std::int64_t sentFiles = 0;
-    std::int64_t failedFiles = 0;
-    UploadOutcome haltOutcome = UploadOutcome::Finished;
-    const char* haltStatus = "FTP Error.";
-    StatusPacer sendingPacer;  // the percentages while files are on their way
+    // Shared by the sending threads.
+    mutable Mutex mutex;
+    UploadRecord newRecord GUARDED_BY(mutex);
+    std::vector<SentWhole> sentWhole GUARDED_BY(mutex);  // that a lane could not check
+    UploadOutcome haltOutcome GUARDED_BY(mutex) = UploadOutcome::Finished;
+    const char* haltStatus GUARDED_BY(mutex) = "FTP Error.";
 
-    mutable std::mutex reportMutex;
+    mutable Mutex reportMutex;  // one report at a time, whichever thread makes it
 };
 
 }  // namespace upload_run

@@ -22,7 +22,7 @@ UploadOutcome UploadRun::SendAll() {
         if (const UploadOutcome sent = SendOutgoing(); sent != UploadOutcome::Finished) {
             return sent;
         }
-        if (sentWhole.empty()) {
+        if (const MutexLock lock(mutex); sentWhole.empty()) {
             return UploadOutcome::Finished;
         }
         const UploadOutcome checked = CheckSentWhole();
@@ -33,8 +33,12 @@ UploadOutcome UploadRun::SendAll() {
 }
 
 UploadOutcome UploadRun::CheckSentWhole() {
-    std::vector<SentWhole> checking = std::move(sentWhole);
-    sentWhole.clear();
+    std::vector<SentWhole> checking;
+    {
+        const MutexLock lock(mutex);
+        checking = std::move(sentWhole);
+        sentWhole.clear();
+    }
     outgoing.clear();
     nextOutgoing = 0;
     if (!connection) {
@@ -79,7 +83,7 @@ bool UploadRun::TakeFindings(std::vector<SentWhole>& checked, const SentFileFind
         Outgoing& file = checked[i].file;
         const std::string name = PathFileName(file.path);
         if (findings[i].empty()) {
-            const std::lock_guard<std::mutex> lock(mutex);
+            const MutexLock lock(mutex);
             newRecord.files[file.path] = std::move(checked[i].record);
             continue;
         }
@@ -88,7 +92,7 @@ bool UploadRun::TakeFindings(std::vector<SentWhole>& checked, const SentFileFind
                              Cut(findings[i]).c_str()));
             return false;
         }
-        Uncount(file.size);
+        tally.Uncount(file.size);
         const int wait = 1 << (file.tries - 1);
         Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),
                             file.tries, kRetries, wait, wait == 1 ? "" : "s",
@@ -130,7 +134,7 @@ bool UploadRun::CheckLane(Lane& lane) {
                 return false;
             }
             // Left to the check at the end, on a connection of its own.
-            const std::lock_guard<std::mutex> lock(mutex);
+            const MutexLock lock(mutex);
             sentWhole.insert(sentWhole.end(), std::make_move_iterator(checking.begin()),
                              std::make_move_iterator(checking.end()));
             return true;
@@ -181,7 +185,7 @@ UploadOutcome UploadRun::SendOutgoing() {
     if (CancelRequested()) {
         return UploadOutcome::Canceled;
     }
-    const std::lock_guard<std::mutex> lock(mutex);
+    const MutexLock lock(mutex);
     return haltOutcome;
 }
 
@@ -231,7 +235,7 @@ void UploadRun::RunLane(Lane& lane, bool own) {
 }
 
 void UploadRun::Halt(UploadOutcome outcome, const char* status) {
-    const std::lock_guard<std::mutex> lock(mutex);
+    const MutexLock lock(mutex);
     if (!halted.exchange(true)) {
         haltOutcome = outcome;
         haltStatus = status;
@@ -280,15 +284,15 @@ UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
                     StringPrintf("\"%s\" kept changing while it was sent; the next upload "
                                  "sends it.",
                                  name.c_str()));
-                CountBytes(-sending.counted);
-                CountFile(file.size, false, &failedFiles);
+                tally.CountBytes(-sending.counted);
+                CountFile(file.size, FileEnd::Failed);
                 return UploadOutcome::Finished;
             }
             Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
                              Cut(reason).c_str()));
             return UploadOutcome::Failed;
         }
-        CountBytes(-sending.counted);
+        tally.CountBytes(-sending.counted);
         sending.counted = 0;
         const int pause = 1 << (retry - 1);
         Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),

@@ -27,7 +27,6 @@ UploadOutcome UploadRun::Run() {
                 "Failed to change directory on local machine\n\nDirectory: %s\n\nReason: %s",
                 job.localFolder.c_str(), ErrorCodeText(error).c_str()));
             Status("Error.");
-            PostWorkDone(job.window);
             return UploadOutcome::Failed;
         }
     }
@@ -35,11 +34,11 @@ UploadOutcome UploadRun::Run() {
     Status("Getting filelist ...");
     if (!ReadSite()) {
         Status("Error.");
-        PostWorkDone(job.window);
         return UploadOutcome::Failed;
     }
     const std::vector<std::string>& files = site.files;
     std::vector<std::int64_t> listedSizes(files.size(), 0);
+    std::int64_t total = 0;
     for (std::size_t i = 0; i < files.size() && !CancelRequested(); ++i) {
         struct stat status;
         if (::stat(Local(files[i]).c_str(), &status) == 0) {
@@ -47,10 +46,9 @@ UploadOutcome UploadRun::Run() {
             total += status.st_size;
         }
     }
-    tracker.Start("byte", total);
+    tally.Start(static_cast<std::int64_t>(files.size()), total);
     if (CancelRequested()) {
         Status("Canceled.");
-        PostWorkDone(job.window);
         return UploadOutcome::Canceled;
     }
 
@@ -65,7 +63,6 @@ UploadOutcome UploadRun::Run() {
         if (connection) {
             connection->Close();
         }
-        PostWorkDone(job.window);
         return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
     }
     connection->SetStopFlag(job.stop.get());
@@ -73,7 +70,7 @@ UploadOutcome UploadRun::Run() {
     if (!OpenRemoteFolder()) {
         return CancelRequested() ? Stopped() : FtpFailure();
     }
-    sendingPacer.Hold();
+    tally.HoldSending();
     for (std::size_t i = 0; i < files.size() && !CancelRequested(); ++i) {
         const UploadOutcome outcome = CheckFile(files[i], listedSizes[i]);
         if (outcome != UploadOutcome::Finished) {
@@ -90,11 +87,10 @@ UploadOutcome UploadRun::Run() {
         if (sent == UploadOutcome::Canceled) {
             return Stopped();
         }
-        Status(haltStatus);
+        Status(HaltStatus());
         if (connection) {
             connection->Close();
         }
-        PostWorkDone(job.window);
         return UploadOutcome::Failed;
     }
     if (!connection) {
@@ -108,7 +104,7 @@ UploadOutcome UploadRun::Run() {
         connection->SetStopFlag(job.stop.get());
     }
     // Deleting what the site no longer has only makes sense once the site is all there.
-    if (job.deleteExtra && failedFiles > 0) {
+    if (job.deleteExtra && tally.failedFiles() > 0) {
         Status("Nothing was deleted: not every file could be sent.");
     } else if (job.deleteExtra && !site.unread.empty()) {
         // What the walk did not see would look gone from the site.
@@ -130,13 +126,11 @@ UploadOutcome UploadRun::Run() {
                 "\nUpload again once the folders can be read.",
             MB_OK | MB_ICONSTOP);
         Status("Error.");
-        PostWorkDone(job.window);
         return UploadOutcome::Failed;
     }
     Status("Done.");
-    PostWorkDone(job.window);
-    return failedFiles == 0 && filesNotDeleted == 0 ? UploadOutcome::Finished
-                                                    : UploadOutcome::Failed;
+    return tally.failedFiles() == 0 && filesNotDeleted == 0 ? UploadOutcome::Finished
+                                                            : UploadOutcome::Failed;
 }
 
 // Walks the site and says what it leaves out; false, after a box, when only the site is to
@@ -245,6 +239,7 @@ bool UploadRun::OpenRemoteFolder() {
 
 // Reads the record of the last upload into this folder, unless the job ignores it.
 void UploadRun::LoadRecord() {
+    const MutexLock lock(mutex);
     newRecord.server = StringPrintf("%s://%s %s", FtpProtocolKey(job.protocol), job.host.c_str(),
                                     job.username.c_str());
     newRecord.folder = remoteRoot;
@@ -268,6 +263,7 @@ void UploadRun::LoadRecord() {
 // sent whole. A file that was on its way when the upload ended is left out, so that the
 // next upload sends it.
 void UploadRun::SaveRecord() {
+    const MutexLock lock(mutex);
     if (job.dryRun || recordPath.empty() || (recordInUse && newRecord.files == lastRecord.files)) {
         return;
     }
@@ -279,17 +275,38 @@ void UploadRun::SaveRecord() {
     }
 }
 
+// The percentage of the file the server has, and the overall one, at most once a second.
+void UploadRun::ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent) {
+    const std::optional<UploadShown> shown = tally.SendingDue();
+    if (!shown) {
+        return;
+    }
+    Status(StringPrintf("Uploading \"%s\" - %d%%", name.c_str(), PercentDone(sent, fileSize)));
+    Show(*shown);
+}
+
+// What the run did, for the closing line.
+std::string UploadRun::SummaryText() const {
+    UploadSummaryFacts facts;
+    facts.dryRun = job.dryRun;
+    facts.wouldBeDeleted = job.dryRun ? WouldBeDeletedText() : std::string();
+    facts.leftOut = static_cast<std::int64_t>(site.skipped.size());
+    facts.notPartOfSite = static_cast<std::int64_t>(site.leftOut.size());
+    facts.foldersNotRead = static_cast<std::int64_t>(site.unread.size());
+    facts.filesNotDeleted = filesNotDeleted;
+    return tally.SummaryText(facts);
+}
+
 // Ends after a failure the user was told of in a box.
 UploadOutcome UploadRun::FtpFailure() {
     if (connection) {
         connection->Close();
     }
     Status("FTP Error.");
-    PostWorkDone(job.window);
     return UploadOutcome::Failed;
 }
 
-// Ends after a stop request: nothing more is reported.
+// Ends after a stop request: nothing more is reported than that the work is done.
 UploadOutcome UploadRun::Stopped() {
     if (connection) {
         connection->Close();
@@ -303,7 +320,6 @@ UploadOutcome UploadRun::Abandon(const char* reason) {
     }
     Status("Error.");
     PostErrorText(job.window, StringPrintf("Cannot complete upload.\n\n%s", reason));
-    PostWorkDone(job.window);
     return UploadOutcome::Failed;
 }
 
@@ -327,6 +343,7 @@ UploadOutcome RunUpload(const UploadJob& job) {
 }
 
 UploadOutcome RunUpload(const UploadJob& job, const FtpConnector& connect) {
+    const WorkDoneNotice notice(job.window);
     upload_run::UploadRun upload(job, connect);
     try {
         return upload.Run();

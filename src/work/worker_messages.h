@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/message_box.h"
 
@@ -53,3 +54,17 @@ void PostErrorText(const std::shared_ptr<WorkerMessageReceiver>& window, const s
                    unsigned flags = MB_OK);
 void PostProgress(const std::shared_ptr<WorkerMessageReceiver>& window, int percent);
 void PostWorkDone(const std::shared_ptr<WorkerMessageReceiver>& window);
+
+// Posts "work done" to a window when it goes out of scope: a worker tells its window once
+// that its run ended, whichever way the run ends (an early return, an exception).
+class WorkDoneNotice {
+  public:
+    explicit WorkDoneNotice(std::shared_ptr<WorkerMessageReceiver> window)
+        : window(std::move(window)) {}
+    ~WorkDoneNotice() { PostWorkDone(window); }
+    WorkDoneNotice(const WorkDoneNotice&) = delete;
+    WorkDoneNotice& operator=(const WorkDoneNotice&) = delete;
+
+  private:
+    std::shared_ptr<WorkerMessageReceiver> window;
+};
