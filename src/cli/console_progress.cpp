@@ -38,13 +38,13 @@ ConsoleProgress::ConsoleProgress(std::FILE* stream, bool terminal, int width)
     : stream(stream), terminal(terminal), width(std::max(width, 20)) {}
 
 void ConsoleProgress::SetPercent(int value) {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     percent = std::clamp(value, 0, 100);
     Draw(false);
 }
 
 void ConsoleProgress::SetStatus(const std::string& text) {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     status = text;
     if (!terminal && !finished) {
         std::fprintf(stream, "%s\n", text.c_str());
@@ -54,25 +54,25 @@ void ConsoleProgress::SetStatus(const std::string& text) {
 }
 
 void ConsoleProgress::SetTiming(const std::string& text) {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     timing = text;
     Draw(false);
 }
 
 void ConsoleProgress::Suspend() {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     Clear();
     suspended = true;
 }
 
 void ConsoleProgress::Resume() {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     suspended = false;
     Draw(true);
 }
 
 void ConsoleProgress::Finish() {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     if (finished) {
         return;
     }
@@ -100,6 +100,11 @@ std::string ConsoleProgress::Bar() const {
 }
 
 std::string ConsoleProgress::BarLine() const {
+    const MutexLock lock(mutex);
+    return Line();
+}
+
+std::string ConsoleProgress::Line() const {
     std::string line = Bar();
     if (!status.empty()) {
         line += "  " + status;
@@ -120,7 +125,7 @@ void ConsoleProgress::Draw(bool force) {
     }
     lastDraw = now;
     drawn = true;
-    std::fprintf(stream, "\r%s\x1b[K", BarLine().c_str());
+    std::fprintf(stream, "\r%s\x1b[K", Line().c_str());
     std::fflush(stream);
 }
 

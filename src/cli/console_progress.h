@@ -14,10 +14,11 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <mutex>
+
 #include <string>
 
 #include "platform/message_box.h"
+#include "platform/mutex.h"
 #include "work/worker_messages.h"
 
 class ConsoleProgress {
@@ -35,24 +36,25 @@ class ConsoleProgress {
     void Finish();
 
     // The bar line as it would be drawn now (without the terminal's control codes).
-    std::string BarLine() const;
+    std::string BarLine() const EXCLUDES(mutex);
 
   private:
-    std::string Bar() const;  // "[#####...............]  25%"
-    void Draw(bool force);
-    void Clear();
+    std::string Bar() const REQUIRES(mutex);  // "[#####...............]  25%"
+    std::string Line() const REQUIRES(mutex);
+    void Draw(bool force) REQUIRES(mutex);
+    void Clear() REQUIRES(mutex);
 
     std::FILE* stream;
     bool terminal;
     int width;
-    mutable std::mutex mutex;
-    int percent = 0;
-    std::string status;
-    std::string timing;
-    bool suspended = false;
-    bool drawn = false;
-    bool finished = false;
-    std::chrono::steady_clock::time_point lastDraw;
+    mutable Mutex mutex;  // one writer of the stream at a time, whichever thread reports
+    int percent GUARDED_BY(mutex) = 0;
+    std::string status GUARDED_BY(mutex);
+    std::string timing GUARDED_BY(mutex);
+    bool suspended GUARDED_BY(mutex) = false;
+    bool drawn GUARDED_BY(mutex) = false;
+    bool finished GUARDED_BY(mutex) = false;
+    std::chrono::steady_clock::time_point lastDraw GUARDED_BY(mutex);
 };
 
 // Posts to a ConsoleProgress: percentages, status lines and timing lines to it,

@@ -36,7 +36,7 @@ int ThumbnailQueue::PoolSize(int threads) {
 }
 
 void ThumbnailQueue::Add(int record, Job job) {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     const auto [added, inserted] = entries.emplace(record, Entry{std::move(job)});
     if (pool.empty()) {
         return;  // made when asked for
@@ -60,7 +60,7 @@ void ThumbnailQueue::Make(int record, const Job& job, int& width, int& height,
 }
 
 const PictureSet& ThumbnailQueue::Pictures(int record, const Job& job) {
-    std::unique_lock lock(mutex);
+    MutexLock lock(mutex);
     auto found = entries.find(record);
     if (found == entries.end()) {
         found = entries.emplace(record, Entry{job}).first;
@@ -68,24 +68,26 @@ const PictureSet& ThumbnailQueue::Pictures(int record, const Job& job) {
     Entry& entry = found->second;
     if (entry.state == State::Waiting) {
         entry.state = State::Started;  // no pool thread will take it now
-        lock.unlock();
+        lock.Unlock();
         Run(entry);
-        lock.lock();
+        lock.Lock();
         entry.state = State::Done;
         changed.notify_all();
     }
-    changed.wait(lock, [&entry] { return entry.state == State::Done; });
+    while (entry.state != State::Done) {
+        mutex.Wait(changed);
+    }
     return entry.pictures;
 }
 
 void ThumbnailQueue::Cancel() {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     cancelled = true;
     changed.notify_all();
 }
 
 void ThumbnailQueue::ForEachDone(const std::function<void(const Job&, const PictureSet&)>& done) {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     for (const auto& [record, entry] : entries) {
         if (entry.state == State::Done) {
             done(entry.job, entry.pictures);
@@ -94,9 +96,11 @@ void ThumbnailQueue::ForEachDone(const std::function<void(const Job&, const Pict
 }
 
 void ThumbnailQueue::Work() {
-    std::unique_lock lock(mutex);
+    MutexLock lock(mutex);
     for (;;) {
-        changed.wait(lock, [this] { return cancelled || next != entries.end(); });
+        while (!cancelled && next == entries.end()) {
+            mutex.Wait(changed);
+        }
         if (cancelled || IsStopRequested(stop)) {
             return;
         }
@@ -106,9 +110,9 @@ void ThumbnailQueue::Work() {
             continue;
         }
         entry.state = State::Started;
-        lock.unlock();
+        lock.Unlock();
         Run(entry);
-        lock.lock();
+        lock.Lock();
         entry.state = State::Done;
         changed.notify_all();
     }

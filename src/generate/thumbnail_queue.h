@@ -25,10 +25,11 @@
 #include <cstddef>
 #include <functional>
 #include <map>
-#include <mutex>
+
 #include <string>
 #include <thread>
 #include <vector>
+#include "platform/mutex.h"
 
 #include "generate/source_facts_record.h"
 #include "media/picture_set.h"
@@ -85,11 +86,14 @@ class ThumbnailQueue {
     void Work();
     void Run(Entry& entry);
 
-    std::mutex mutex;
+    Mutex mutex;
     std::condition_variable changed;
-    std::map<int, Entry> entries;
-    std::map<int, Entry>::iterator next;  // the first entry no pool thread has looked at
-    bool cancelled = false;
+    // An entry's state and pictures are read and written under the mutex too, through a
+    // reference the analysis does not follow.
+    std::map<int, Entry> entries GUARDED_BY(mutex);
+    // The first entry no pool thread has looked at.
+    std::map<int, Entry>::iterator next GUARDED_BY(mutex);
+    bool cancelled GUARDED_BY(mutex) = false;
     const StopFlag* stop;
     const SourceFactsRecord* known;
     // The pictures in flight, on the pool and on the callers' threads alike, share it.

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -13,6 +12,7 @@
 #include "generate/thumbnail_queue.h"
 #include "media/video_copies.h"
 #include "platform/format.h"
+#include "platform/mutex.h"
 #include "platform/paths.h"
 #include "work/progress_pacing.h"
 #include "work/progress_tracker.h"
@@ -56,8 +56,8 @@ class Encoder {
     // encodes under the lock. False once every encode has ended.
     template <typename Look>
     bool Watch(Look look) {
-        std::unique_lock lock(mutex);
-        changed.wait_for(lock, std::chrono::milliseconds(250));
+        const MutexLock lock(mutex);
+        mutex.WaitUntil(changed, std::chrono::steady_clock::now() + std::chrono::milliseconds(250));
         look();
         return ended < encodes.size();
     }
@@ -67,7 +67,7 @@ class Encoder {
         for (;;) {
             Encode* encode = nullptr;
             {
-                std::lock_guard lock(mutex);
+                const MutexLock lock(mutex);
                 if (next >= encodes.size()) {
                     return;
                 }
@@ -83,13 +83,13 @@ class Encoder {
             VideoWebCopyRequest request = encode->request;
             request.stopped = [this] { return IsStopRequested(stop); };
             request.progress = [this, encode](double done) {
-                std::lock_guard lock(mutex);
+                const MutexLock lock(mutex);
                 encode->done = std::clamp(done, 0.0, 1.0);
                 changed.notify_all();
             };
             VideoWebCopy made;
             Result result = MakeVideoWebCopy(tools, encode->probe, request, made);
-            std::lock_guard lock(mutex);
+            const MutexLock lock(mutex);
             encode->made = made;
             encode->result = std::move(result);
             ++ended;
@@ -100,10 +100,12 @@ class Encoder {
     std::vector<Encode>& encodes;
     const VideoTools& tools;
     const StopFlag* stop;
-    std::mutex mutex;
+    // Guards the encodes' progress and ends too, which the analysis cannot see through
+    // the reference.
+    Mutex mutex;
     std::condition_variable changed;
-    std::size_t next = 0;
-    std::size_t ended = 0;
+    std::size_t next GUARDED_BY(mutex) = 0;
+    std::size_t ended GUARDED_BY(mutex) = 0;
 };
 
 void UseCopy(SourceRecord& record, const VideoWebCopy& made) {

@@ -27,9 +27,11 @@ PixelBudget::Share& PixelBudget::Share::operator=(Share&& other) noexcept {
 
 PixelBudget::Share PixelBudget::Take(std::size_t bytes) {
     bytes = std::min(bytes, total);
-    std::unique_lock lock(mutex);
+    const MutexLock lock(mutex);
     ++waiting;
-    freed.wait(lock, [&] { return total - held >= bytes; });
+    while (total - held < bytes) {
+        mutex.Wait(freed);
+    }
     --waiting;
     held += bytes;
     return Share(this, bytes);
@@ -37,18 +39,18 @@ PixelBudget::Share PixelBudget::Take(std::size_t bytes) {
 
 void PixelBudget::Give(std::size_t bytes) {
     {
-        std::lock_guard lock(mutex);
+        const MutexLock lock(mutex);
         held -= bytes;
     }
     freed.notify_all();
 }
 
 std::size_t PixelBudget::Held() const {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     return held;
 }
 
 int PixelBudget::Waiting() const {
-    std::lock_guard lock(mutex);
+    const MutexLock lock(mutex);
     return waiting;
 }

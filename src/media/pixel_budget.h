@@ -7,7 +7,8 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <mutex>
+
+#include "platform/mutex.h"
 
 class PixelBudget {
   public:
@@ -42,8 +43,8 @@ class PixelBudget {
     void Give(std::size_t bytes);
 
     const std::size_t total;
-    mutable std::mutex mutex;
+    mutable Mutex mutex;
     std::condition_variable freed;
-    std::size_t held = 0;
-    int waiting = 0;
+    std::size_t held GUARDED_BY(mutex) = 0;
+    int waiting GUARDED_BY(mutex) = 0;
 };

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -28,10 +27,10 @@ struct BrowserStart {
 
 // The end of a child, handed from the thread that reaps it to the one that waits.
 struct ChildEnd {
-    std::mutex mutex;
+    Mutex mutex;
     std::condition_variable changed;
-    bool ended = false;
-    int status = 0;
+    bool ended GUARDED_BY(mutex) = false;
+    int status GUARDED_BY(mutex) = 0;
 };
 
 // What xdg-open's exit statuses mean, in its manual's words.
@@ -79,7 +78,7 @@ BrowserStart StartBrowser(const std::string& handler, const std::string& url,
     try {
         std::thread([pid, end] {
             const int status = WaitForChildProcess(pid);
-            std::lock_guard lock(end->mutex);
+            const MutexLock lock(end->mutex);
             end->ended = true;
             end->status = status;
             end->changed.notify_all();
@@ -87,9 +86,12 @@ BrowserStart StartBrowser(const std::string& handler, const std::string& url,
     } catch (const std::system_error&) {
         return {true, {}};  // no thread to watch it with: trust the start
     }
-    std::unique_lock lock(end->mutex);
-    if (!end->changed.wait_for(lock, startWindow, [&end] { return end->ended; })) {
-        return {true, {}};
+    const auto deadline = std::chrono::steady_clock::now() + startWindow;
+    const MutexLock lock(end->mutex);
+    while (!end->ended) {
+        if (!end->mutex.WaitUntil(end->changed, deadline) && !end->ended) {
+            return {true, {}};
+        }
     }
     if (end->status != -1 && WIFEXITED(end->status) && WEXITSTATUS(end->status) == 0) {
         return {true, {}};

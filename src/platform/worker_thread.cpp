@@ -3,9 +3,10 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "platform/mutex.h"
 
 namespace {
 
@@ -14,9 +15,9 @@ std::atomic<int> g_running{0};
 }  // namespace
 
 struct WorkerThread::State {
-    std::mutex mutex;
+    Mutex mutex;
     std::condition_variable ended;
-    bool done = false;
+    bool done GUARDED_BY(mutex) = false;
 };
 
 bool WorkerThread::Start(std::function<void()> work) {
@@ -32,7 +33,7 @@ bool WorkerThread::Start(std::function<void()> work) {
             // Counted down before the waiter hears of it, so that a waiter that saw the
             // end never counts this thread as running.
             g_running.fetch_sub(1);
-            std::lock_guard lock(started->mutex);
+            const MutexLock lock(started->mutex);
             started->done = true;
             started->ended.notify_all();
         }).detach();
@@ -48,16 +49,22 @@ bool WorkerThread::WaitFor(int milliseconds) const {
     if (!state) {
         return true;
     }
-    std::unique_lock lock(state->mutex);
-    return state->ended.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                 [this] { return state->done; });
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const MutexLock lock(state->mutex);
+    while (!state->done) {
+        if (!state->mutex.WaitUntil(state->ended, deadline)) {
+            return state->done;
+        }
+    }
+    return true;
 }
 
 bool WorkerThread::IsRunning() const {
     if (!state) {
         return false;
     }
-    std::lock_guard lock(state->mutex);
+    const MutexLock lock(state->mutex);
     return !state->done;
 }
 

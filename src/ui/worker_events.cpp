@@ -14,11 +14,11 @@ QEvent::Type WorkerEvent::EventType() {
 }
 
 void QtWorkerReceiver::Post(WorkerMessage message) {
-    std::unique_lock lock(m_mutex);
+    MutexLock lock(m_mutex);
     if (m_window != nullptr && message.message == WM_APP_ERROR_TEXT &&
         QThread::currentThread() == m_window->thread()) {
         // Its poster waits until the box is closed: queued, it would wait for itself.
-        lock.unlock();
+        lock.Unlock();
         ShowMessageBox(message.text, static_cast<unsigned>(message.wParam));
         return;
     }
@@ -28,7 +28,7 @@ void QtWorkerReceiver::Post(WorkerMessage message) {
 }
 
 void QtWorkerReceiver::Detach() {
-    std::lock_guard lock(m_mutex);
+    const MutexLock lock(m_mutex);
     m_window = nullptr;
 }
 

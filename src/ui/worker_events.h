@@ -11,9 +11,9 @@
 #include <QString>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 
+#include "platform/mutex.h"
 #include "work/worker_messages.h"
 
 class QObject;
@@ -42,8 +42,8 @@ class QtWorkerReceiver : public WorkerMessageReceiver {
     void Detach();
 
   private:
-    std::mutex m_mutex;
-    QObject* m_window;
+    Mutex m_mutex;
+    QObject* m_window GUARDED_BY(m_mutex);
 };
 
 // Shows a worker's failure boxes one at a time: a message that arrives while a box is open

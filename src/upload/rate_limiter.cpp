@@ -9,7 +9,7 @@ bool RateLimiter::Take(std::int64_t size, const StopFlag& stop) {
     }
     Clock::time_point start;
     {
-        const std::lock_guard<std::mutex> lock(mutex);
+        const MutexLock lock(mutex);
         // Time not used while nobody sent is not saved up for a burst later.
         start = std::max(Clock::now(), next);
         next = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 
+#include "platform/mutex.h"
 #include "work/stop_flag.h"
 
 class RateLimiter {
@@ -27,6 +27,6 @@ class RateLimiter {
     using Clock = std::chrono::steady_clock;
 
     const std::int64_t rate;
-    std::mutex mutex;
-    Clock::time_point next{};  // when the next block may go
+    Mutex mutex;
+    Clock::time_point next GUARDED_BY(mutex) = {};  // when the next block may go
 };

@@ -73,26 +73,28 @@ void S3PartSenders::Record(Result sent, S3Part got) {
 }
 
 void S3PartSenders::Run(S3Connection& connection) {
-    std::unique_lock<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     for (;;) {
-        changed.wait(lock, [this] { return !waiting.empty() || finishing || failure; });
+        while (waiting.empty() && !finishing && !failure) {
+            mutex.Wait(changed);
+        }
         if (failure || waiting.empty()) {
             return;
         }
         Part part = std::move(waiting.front());
         waiting.pop_front();
         ++busy;
-        lock.unlock();
+        lock.Unlock();
         S3Part got;
         Result sent = SendPart(connection, part, got);
         part.bytes = std::string();  // before waiting for the lock: memory stays bounded
-        lock.lock();
+        lock.Lock();
         --busy;
         Record(std::move(sent), std::move(got));
     }
 }
 
-void S3PartSenders::Wait(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready) {
+void S3PartSenders::Wait(Awaited awaited) {
     // The stop first: a part that is done must not make the object once it was asked.
     while (!failure) {
         if (IsStopRequested(stop)) {
@@ -101,29 +103,35 @@ void S3PartSenders::Wait(std::unique_lock<std::mutex>& lock, const std::function
             changed.notify_all();
             return;
         }
-        if (ready()) {
+        const bool ready = awaited == Awaited::Room
+                               ? waiting.size() + static_cast<std::size_t>(busy) < threads.size()
+                               : waiting.empty() && busy == 0;
+        if (ready) {
             return;
         }
-        changed.wait_for(lock, kStopCheck);
+        mutex.WaitUntil(changed, std::chrono::steady_clock::now() + kStopCheck);
     }
 }
 
 Result S3PartSenders::Send(int number, std::string bytes) {
     if (threads.empty()) {
-        if (!failure && IsStopRequested(stop)) {
-            failure = Stopped();
-        }
-        if (failure) {
-            return *failure;
+        {
+            const MutexLock lock(mutex);
+            if (!failure && IsStopRequested(stop)) {
+                failure = Stopped();
+            }
+            if (failure) {
+                return *failure;
+            }
         }
         S3Part got;
         Result sent = SendPart(first, Part{number, std::move(bytes)}, got);
-        const std::lock_guard<std::mutex> lock(mutex);
+        const MutexLock lock(mutex);
         Record(std::move(sent), std::move(got));
         return failure ? *failure : Result::Ok();
     }
-    std::unique_lock<std::mutex> lock(mutex);
-    Wait(lock, [this] { return waiting.size() + static_cast<std::size_t>(busy) < threads.size(); });
+    const MutexLock lock(mutex);
+    Wait(Awaited::Room);
     if (failure) {
         return *failure;
     }
@@ -135,15 +143,16 @@ Result S3PartSenders::Send(int number, std::string bytes) {
 Result S3PartSenders::Finish(std::vector<S3Part>& parts) {
     parts.clear();
     {
-        std::unique_lock<std::mutex> lock(mutex);
+        const MutexLock lock(mutex);
         finishing = true;
         changed.notify_all();
-        Wait(lock, [this] { return waiting.empty() && busy == 0; });
+        Wait(Awaited::AllDone);
     }
     for (std::thread& thread : threads) {
         thread.join();
     }
     threads.clear();
+    const MutexLock lock(mutex);
     if (failure) {
         return *failure;
     }
@@ -155,7 +164,7 @@ Result S3PartSenders::Finish(std::vector<S3Part>& parts) {
 
 void S3PartSenders::Abort() {
     {
-        const std::lock_guard<std::mutex> lock(mutex);
+        const MutexLock lock(mutex);
         if (!failure) {
             failure = Stopped();
         }

@@ -12,15 +12,14 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/mutex.h"
 #include "upload/s3_multipart.h"
 #include "work/stop_flag.h"
 
@@ -60,10 +59,12 @@ class S3PartSenders {
     // Sends or takes up one part on connection; done gets it as the server holds it.
     Result SendPart(S3Connection& connection, const Part& part, S3Part& done);
     void Run(S3Connection& connection);
-    // Records how a part ended; the lock is held.
-    void Record(Result sent, S3Part done);
-    // Waits, the lock held, until ready() or a failure, looking at the stop flag.
-    void Wait(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready);
+    // Records how a part ended.
+    void Record(Result sent, S3Part done) REQUIRES(mutex);
+    // What Send and Finish wait for: room for one more part, or every part done.
+    enum class Awaited { Room, AllDone };
+    // Waits until what is awaited or a failure, looking at the stop flag.
+    void Wait(Awaited awaited) REQUIRES(mutex);
 
     S3Connection& first;
     std::vector<std::unique_ptr<S3Connection>> others;
@@ -77,12 +78,12 @@ class S3PartSenders {
     std::atomic<std::int64_t> kept{0};
     std::atomic<std::int64_t> transferred{0};
 
-    std::mutex mutex;
+    Mutex mutex;
     std::condition_variable changed;
-    std::deque<Part> waiting;
-    int busy = 0;
-    bool finishing = false;
-    std::optional<Result> failure;
-    std::vector<S3Part> done;
+    std::deque<Part> waiting GUARDED_BY(mutex);
+    int busy GUARDED_BY(mutex) = 0;
+    bool finishing GUARDED_BY(mutex) = false;
+    std::optional<Result> failure GUARDED_BY(mutex);
+    std::vector<S3Part> done GUARDED_BY(mutex);
     std::vector<std::thread> threads;
 };

@@ -6,8 +6,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
+
+#include "platform/mutex.h"
 
 namespace {
 
@@ -44,16 +45,22 @@ class Deadline {
   public:
     explicit Deadline(int seconds) : cancellable(g_cancellable_new()) {
         watcher = std::thread([this, seconds] {
-            std::unique_lock lock(mutex);
-            if (!ended.wait_for(lock, std::chrono::seconds(seconds), [this] { return done; })) {
-                expired = true;
-                g_cancellable_cancel(cancellable);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            const MutexLock lock(mutex);
+            while (!done) {
+                if (!mutex.WaitUntil(ended, deadline)) {
+                    if (!done) {
+                        expired = true;
+                        g_cancellable_cancel(cancellable);
+                    }
+                    return;
+                }
             }
         });
     }
     ~Deadline() {
         {
-            const std::lock_guard lock(mutex);
+            const MutexLock lock(mutex);
             done = true;
         }
         ended.notify_one();
@@ -69,9 +76,9 @@ class Deadline {
 
   private:
     GCancellable* cancellable;
-    std::mutex mutex;
+    Mutex mutex;
     std::condition_variable ended;
-    bool done = false;
+    bool done GUARDED_BY(mutex) = false;
     std::atomic<bool> expired = false;
     std::thread watcher;
 };

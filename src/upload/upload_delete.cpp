@@ -41,7 +41,7 @@ UploadOutcome UploadRun::DeleteExtraEntries() {
     const std::int64_t files = std::count_if(
         extras.begin(), extras.end(),
         [](const RemoteExtra& extra) { return extra.kind != RemoteExtra::Kind::Folder; });
-    const std::string over = OverLimit(files, plan.filesListed);
+    const std::string over = DeletionOverLimit(job.deleteLimit, files, plan.filesListed);
     if (job.dryRun) {
         for (const RemoteExtra& extra : extras) {
             Report(UploadAction::Delete, ShownExtra(extra));
@@ -87,29 +87,6 @@ std::string UploadRun::WouldBeDeletedText() const {
         return {};
     }
     return "; " + deleted + (deletionOverLimit ? " would not be deleted" : " would be deleted");
-}
-
-std::string UploadRun::OverLimit(std::int64_t files, std::int64_t listed) const {
-    constexpr std::int64_t kMostFiles = 50;
-    const DeleteLimit& limit = job.deleteLimit;
-    switch (limit.kind) {
-        case DeleteLimit::Kind::None:
-            return {};
-        case DeleteLimit::Kind::AtMost:
-            return files > limit.count ? StringPrintf("more than the %s allowed",
-                                                      GroupedNumber(limit.count).c_str())
-                                       : std::string();
-        case DeleteLimit::Kind::Default:
-            break;
-    }
-    if (files > kMostFiles) {
-        return StringPrintf("more than %s", GroupedNumber(kMostFiles).c_str());
-    }
-    if (files * 4 > listed) {
-        return StringPrintf("more than a quarter of the %s files there",
-                            GroupedNumber(listed).c_str());
-    }
-    return {};
 }
 
 bool UploadRun::ConfirmDeletion(const std::vector<RemoteExtra>& extras, std::int64_t files,

@@ -261,3 +261,25 @@ bool DeleteRemoteEntries(FtpClient& connection, const std::string& root,
     }
     return true;
 }
+
+std::string DeletionOverLimit(const DeleteLimit& limit, std::int64_t files, std::int64_t listed) {
+    constexpr std::int64_t kMostFiles = 50;
+    switch (limit.kind) {
+        case DeleteLimit::Kind::None:
+            return {};
+        case DeleteLimit::Kind::AtMost:
+            return files > limit.count ? StringPrintf("more than the %s allowed",
+                                                      GroupedNumber(limit.count).c_str())
+                                       : std::string();
+        case DeleteLimit::Kind::Default:
+            break;
+    }
+    if (files > kMostFiles) {
+        return StringPrintf("more than %s", GroupedNumber(kMostFiles).c_str());
+    }
+    if (files * 4 > listed) {
+        return StringPrintf("more than a quarter of the %s files there",
+                            GroupedNumber(listed).c_str());
+    }
+    return {};
+}

@@ -23,6 +23,7 @@
 
 #include "upload/ftp_client.h"
 #include "upload/upload_walk.h"
+#include "upload/upload_worker.h"
 
 // One thing on the server that the site no longer has.
 struct RemoteExtra {
@@ -66,3 +67,7 @@ bool FindExtraRemoteEntries(FtpClient& connection, const MirrorScope& scope, con
 // path) or whose folder the server does not confirm.
 bool DeleteRemoteEntries(FtpClient& connection, const std::string& root,
                          const std::vector<RemoteExtra>& extras, MirrorFailure& failure);
+
+// Why deleting files of the listed ones would go past limit: "more than 50", "more than the
+// 10 allowed", "more than a quarter of the 8 files there"; empty when it would not.
+std::string DeletionOverLimit(const DeleteLimit& limit, std::int64_t files, std::int64_t listed);

@@ -205,8 +205,6 @@ class UploadRun {
         return haltStatus;
     }
     UploadOutcome DeleteExtraEntries();
-    // Why deleting files would go past the job's limit ("more than 50 files"); empty when not.
-    std::string OverLimit(std::int64_t files, std::int64_t listed) const;
     // Asks before deleting the extras (or refuses above the limit); true to go ahead.
     bool ConfirmDeletion(const std::vector<RemoteExtra>& extras, std::int64_t files,
                          const std::string& over);

@@ -21,6 +21,7 @@
 #include "upload/internet_session.h"
 #include "upload/ssh_host_keys.h"
 #include "upload/upload_in_time.h"
+#include "upload/upload_mirror.h"
 #include "upload/upload_worker.h"
 
 namespace {
@@ -318,6 +319,33 @@ TEST_F(MirrorTest, AnUnansweredQuitIsNotWaitedFor) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(server.Count("QUIT"), 1);
     EXPECT_EQ(receiver->StatusTexts().back(), "Done.");
+}
+
+// The limits are "more than": the count itself is still allowed.
+TEST(DeletionOverLimit, RefusesJustPastEachLimit) {
+    const DeleteLimit standard;
+    const DeleteLimit atMost10{DeleteLimit::Kind::AtMost, 10};
+    const DeleteLimit none{DeleteLimit::Kind::None, 0};
+    struct Case {
+        const DeleteLimit& limit;
+        std::int64_t files;
+        std::int64_t listed;
+        const char* over;
+    };
+    const Case cases[] = {
+        {standard, 50, 1000, ""},
+        {standard, 51, 1000, "more than 50"},
+        {standard, 2, 8, ""},
+        {standard, 3, 8, "more than a quarter of the 8 files there"},
+        {standard, 1, 1, "more than a quarter of the 1 files there"},
+        {atMost10, 10, 10, ""},
+        {atMost10, 11, 1000, "more than the 10 allowed"},
+        {none, 5000, 5000, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DeletionOverLimit(c.limit, c.files, c.listed), c.over)
+            << c.files << " of " << c.listed;
+    }
 }
 
 }  // namespace
