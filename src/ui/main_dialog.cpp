@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 
@@ -55,6 +54,8 @@ CMavrenMainDialog::CMavrenMainDialog(QWidget* parent)
       m_ui(std::make_unique<Ui::MainDialog>()),
       m_program(std::make_shared<Program>()),
       m_receiver(std::make_shared<QtWorkerReceiver>(this)),
+      m_work(
+          kStopWaitMilliseconds, [this] { OnRunEnded(); }, [this] { FinishClose(); }),
       m_titleFont(QStringLiteral("Arial"), 40) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -213,10 +214,6 @@ void CMavrenMainDialog::Refresh() {
     m_ui->programNameLabel->setText(QString::fromStdString(m_nameText));
 }
 
-bool CMavrenMainDialog::IsRunning() const {
-    return m_running;
-}
-
 void CMavrenMainDialog::SaveProgramFile() {
     const std::string path = m_program->path;
     bool changedOnDisk = false;
@@ -288,9 +285,9 @@ void CMavrenMainDialog::SaveRunOutcome() {
 
 void CMavrenMainDialog::OnGenerate() {
     // A running program is not checked again: Stop must always stop.
-    if (IsRunning()) {
+    if (m_work.IsRunning()) {
         m_ui->progressBar->setValue(0);
-        StopRun();
+        m_work.Stop();
         return;
     }
     std::string reasons;
@@ -306,7 +303,6 @@ void CMavrenMainDialog::OnGenerate() {
 
 void CMavrenMainDialog::StartRun() {
     m_generatedAtStart = m_program->GetDate(ProgramKey::LastGenerated);
-    m_running = true;
     SetUiState(UiState::Running);
     setCursor(Qt::BusyCursor);
     // The worker shares the program and the summary, so they stay valid if the window goes
@@ -316,23 +312,17 @@ void CMavrenMainDialog::StartRun() {
     GenerationRequest request{1, program.get(), {}};
     request.options.window = m_receiver;
     request.options.summary = m_runSummary.get();
-    m_stop = request.options.stop;
-    if (!m_worker.Start(
-            [program, summary = m_runSummary, request] { GenerationWorker(request); })) {
+    // Refused too while the thread of the last run is still ending.
+    if (m_work.Start(request.options.stop, [program, summary = m_runSummary, request] {
+            GenerationWorker(request);
+        }) != WorkStart::Started) {
         ShowMessageBox("Cannot complete generation.\n\nReason: no thread could be started.",
                        MB_OK | MB_ICONSTOP);
-        OnWorkDone();
+        OnRunEnded();
     }
 }
 
-void CMavrenMainDialog::StopRun() {
-    if (m_stop) {
-        m_stop->Request();
-    }
-}
-
-void CMavrenMainDialog::OnWorkDone() {
-    m_running = false;
+void CMavrenMainDialog::OnRunEnded() {
     SetUiState(UiState::Loaded);
     unsetCursor();
     SaveRunOutcome();
@@ -340,9 +330,6 @@ void CMavrenMainDialog::OnWorkDone() {
     // The run has stamped Last-Generated; a summary still saying "Never" would mislead.
     m_summaryText = ProgramSummary(*m_program);
     Refresh();
-    if (m_closing) {
-        FinishClose();
-    }
 }
 
 void CMavrenMainDialog::ShowRunResult() {
@@ -390,7 +377,7 @@ void CMavrenMainDialog::HandleWorkerMessage(const WorkerMessage& message) {
             m_ui->statusLabel->setText(WrappableText(PaddedStatusText(message.text)));
             break;
         case WM_APP_WORK_DONE:
-            OnWorkDone();
+            m_work.WorkDone();
             break;
         default:
             break;
@@ -413,25 +400,12 @@ void CMavrenMainDialog::OnExit() {
 
 void CMavrenMainDialog::done(int result) {
     m_closeResult = result;
-    if (m_closing) {
-        return;
-    }
-    if (!IsRunning()) {
-        FinishClose();
-        return;
-    }
-    // The close goes on when the run's end arrives, which also saves what it recorded.
-    m_closing = true;
-    StopRun();
-    QTimer::singleShot(kStopWaitMilliseconds, this, [this] {
-        if (m_closing) {
-            FinishClose();
-        }
-    });
+    // A close during a run goes on when the run's end arrives, which also saves what it
+    // recorded.
+    m_work.Close();
 }
 
 void CMavrenMainDialog::FinishClose() {
-    m_closing = false;
     // A run left behind reaches the window no more.
     m_receiver->Detach();
     DropWorkerEvents(this);

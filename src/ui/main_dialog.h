@@ -24,10 +24,9 @@
 #include "document/program_file_lock.h"
 #include "platform/date_time.h"
 #include "platform/result.h"
-#include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
+#include "ui/window_work.h"
 #include "ui/worker_events.h"
-#include "work/stop_flag.h"
 
 namespace Ui {
 class MainDialog;
@@ -87,7 +86,6 @@ class CMavrenMainDialog final : public CVQDialog {
     // Gives the run's line the height its text needs at its width, so that the window grows
     // rather than the layout laying the line over the settings list, which keeps its height.
     void FitRunResult();
-    bool IsRunning() const;
     // Saves the whole program, first asking when its file changed on disk since it was
     // loaded or saved here (a set at the command line, another copy of Mavren).
     void SaveProgramFile();
@@ -101,9 +99,8 @@ class CMavrenMainDialog final : public CVQDialog {
 
     void OnGenerate();
     void StartRun();
-    // Asks the run to stop; its end arrives later as WM_APP_WORK_DONE.
-    void StopRun();
-    void OnWorkDone();
+    // The window's part of a run's end: the buttons, the run's outcome saved and shown.
+    void OnRunEnded();
     // The rest of the closing sequence, once no run holds the close back.
     void FinishClose();
     void OnTest();
@@ -123,10 +120,7 @@ class CMavrenMainDialog final : public CVQDialog {
     std::shared_ptr<QtWorkerReceiver> m_receiver;
     WorkerBoxQueue m_workerBoxes;
     std::shared_ptr<GenerationSummary> m_runSummary;  // filled by the worker of the last run
-    WorkerThread m_worker;
-    std::shared_ptr<StopFlag> m_stop;  // the flag of the last run, shared with its worker
-    bool m_running = false;            // from the start of a run until its end arrives
-    bool m_closing = false;            // a close waits for the run to end
+    WindowWork m_work;
     int m_closeResult = 0;
     QFont m_titleFont;
     std::string m_summaryText;

@@ -1,7 +1,6 @@
 #include "ui/upload_status_dialog.h"
 
 #include <QComboBox>
-#include <QTimer>
 #include <string_view>
 
 #include "generate/html_files.h"
@@ -39,7 +38,9 @@ bool IsConnectionNotice(const std::string& text) {
 CMavrenUploadStatusDialog::CMavrenUploadStatusDialog(QWidget* parent)
     : CVQDialog(parent),
       m_ui(std::make_unique<Ui::UploadStatusDialog>()),
-      m_receiver(std::make_shared<QtWorkerReceiver>(this)) {
+      m_receiver(std::make_shared<QtWorkerReceiver>(this)),
+      m_work(
+          kStopWaitMilliseconds, [this] { OnTransferOver(); }, [this] { FinishReject(); }) {
     m_ui->setupUi(this);
     m_ui->progressBar->setRange(0, 100);
     m_ui->statusLine1Edit->setMaxLength(kLongestShownText);
@@ -211,11 +212,6 @@ void CMavrenUploadStatusDialog::StartUpload() {
     if (NoSelection(slot)) {
         return;
     }
-    if (m_worker.IsRunning()) {
-        ShowMessageBox("The last upload is still ending.\n\nPlease try again in a moment.",
-                       MB_OK | MB_ICONSTOP);
-        return;
-    }
     UploadJob job = MakeUploadJob(m_profiles.profiles[static_cast<std::size_t>(slot)],
                                   m_localFolder, m_receiver);
     job.deleteExtra = m_ui->deleteExtraCheck->isChecked();
@@ -224,21 +220,27 @@ void CMavrenUploadStatusDialog::StartUpload() {
     }
     // Here the user sees the list and decides; No is the answer offered.
     job.askAboveLimit = true;
+    // However it ends, the upload tells the dialog that its work is done.
+    const auto work = [job] { RunUpload(job); };
+    // The worker's messages wait in the queue until the lines below are set.
+    const WorkStart started = m_work.Start(job.stop, work);
+    if (started == WorkStart::Busy) {
+        ShowMessageBox("The last upload is still ending.\n\nPlease try again in a moment.",
+                       MB_OK | MB_ICONSTOP);
+        return;
+    }
     m_ui->timeLeftValue->clear();
     m_ui->noticesList->clear();
     m_ui->noticesList->hide();
+    if (started == WorkStart::NoThread) {
+        ShowMessageBox("Cannot start the upload.", MB_OK | MB_ICONSTOP);
+        OnTransferOver();
+        return;
+    }
     m_ui->startButton->setEnabled(false);
     m_ui->startButton->hide();
     m_ui->cancelButton->setText(kStopCaption);
     setCursor(Qt::BusyCursor);
-    m_stop = job.stop;
-    m_running = true;
-    // However it ends, the upload tells the dialog that its work is done.
-    const auto work = [job] { RunUpload(job); };
-    if (!m_worker.Start(work)) {
-        ShowMessageBox("Cannot start the upload.", MB_OK | MB_ICONSTOP);
-        OnTransferOver();
-    }
 }
 
 void CMavrenUploadStatusDialog::SetStatusLine(int line, const QString& text) {
@@ -264,14 +266,10 @@ void CMavrenUploadStatusDialog::ShowTiming(const std::string& text) {
 }
 
 void CMavrenUploadStatusDialog::OnTransferOver() {
-    m_running = false;
     m_ui->startButton->setEnabled(true);
     m_ui->startButton->show();
     unsetCursor();
     m_ui->cancelButton->setText(QStringLiteral("Close"));
-    if (m_closing) {
-        FinishReject();
-    }
 }
 
 void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
@@ -281,7 +279,7 @@ void CMavrenUploadStatusDialog::customEvent(QEvent* event) {
     }
     WorkerMessage message = static_cast<WorkerEvent*>(event)->TakeMessage();
     // A closing dialog shows only that it waits, and then that it exits.
-    if (m_closing && message.message != WM_APP_WORK_DONE) {
+    if (m_work.IsClosing() && message.message != WM_APP_WORK_DONE) {
         return;
     }
     m_workerBoxes.Take(std::move(message),
@@ -304,7 +302,7 @@ void CMavrenUploadStatusDialog::HandleWorkerMessage(const WorkerMessage& message
             ShowTiming(message.text);
             break;
         case WM_APP_WORK_DONE:
-            OnTransferOver();
+            m_work.WorkDone();
             break;
         default:
             break;
@@ -313,26 +311,13 @@ void CMavrenUploadStatusDialog::HandleWorkerMessage(const WorkerMessage& message
 
 void CMavrenUploadStatusDialog::reject() {
     unsetCursor();
-    if (m_closing) {
-        return;
+    // A close during an upload goes on when the upload's end arrives.
+    if (m_work.Close()) {
+        SetStatusLine(1, QStringLiteral("Waiting for FTP client to exit ..."));
     }
-    if (!m_running) {
-        FinishReject();
-        return;
-    }
-    // The close goes on when the upload's end arrives.
-    m_closing = true;
-    m_stop->Request();
-    SetStatusLine(1, QStringLiteral("Waiting for FTP client to exit ..."));
-    QTimer::singleShot(kStopWaitMilliseconds, this, [this] {
-        if (m_closing) {
-            FinishReject();
-        }
-    });
 }
 
 void CMavrenUploadStatusDialog::FinishReject() {
-    m_closing = false;
     SetStatusLine(1, QStringLiteral("Exiting ..."));
     CVQDialog::reject();
 }

@@ -17,11 +17,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/worker_thread.h"
 #include "ui/vq_dialog.h"
+#include "ui/window_work.h"
 #include "ui/worker_events.h"
 #include "upload/ftp_profiles.h"
-#include "work/stop_flag.h"
 
 namespace Ui {
 class UploadStatusDialog;
@@ -78,8 +77,5 @@ class CMavrenUploadStatusDialog final : public CVQDialog {
     FtpProfileList m_profiles;
     std::shared_ptr<QtWorkerReceiver> m_receiver;
     WorkerBoxQueue m_workerBoxes;
-    WorkerThread m_worker;
-    std::shared_ptr<StopFlag> m_stop;  // the flag of the last upload, shared with its worker
-    bool m_running = false;            // from the start of an upload until its end arrives
-    bool m_closing = false;            // a close waits for the upload to end
+    WindowWork m_work;
 };
