@@ -618,7 +618,7 @@ class MainDialogTest : public ProgramWindowTest {
         });
     }
 
-    void closingDuringARunWaitsAndLeavesTheWindowAlone() {
+    void closingDuringARunWaitsForItsEndAndClosesOnce() {
         ScriptedBoxes boxes;
         QTemporaryDir folder;
         const QString program = PhotoProgram(folder, 150);
@@ -626,16 +626,22 @@ class MainDialogTest : public ProgramWindowTest {
         {
             CMavrenMainDialog window;
             window.SetCommandLinePath(program.toStdString());
+            QSignalSpy finished(&window, &QDialog::finished);
             ExecWith(window, [&](QWidget* shown) {
                 Button(shown, "generateButton")->click();
                 static_cast<QDialog*>(shown)->reject();
+                // The run's end cannot have been heard yet: the window waits for it.
+                QVERIFY(shown->isVisible());
+                static_cast<QDialog*>(shown)->reject();
+                QVERIFY(shown->isVisible());
             });
             QVERIFY(!window.isVisible());
+            QCOMPARE(finished.count(), 1);
         }
         QTRY_COMPARE(RunningWorkerThreads(), 0);
         QCoreApplication::processEvents();
         QCOMPARE(GetRegistryString(kApplicationKey, "LastOpenProgram"), program.toStdString());
-        // The run that ended during the wait is stored all the same.
+        // The run was stopped before it recorded anything.
         QCOMPARE(ProgramFileValue(program, "Last-Generated"), std::string("Never"));
     }
 
