@@ -54,13 +54,22 @@ int RunSet(const CommandLine& line) {
     }
 
     const std::string& path = line.arguments[0];
-    // Load, change and save under the lock every save takes, so that a save made
-    // meanwhile (a run's Last-Generated) neither undoes this change nor is undone by it.
+    // The load's questions (an unexpected keyword) come before the lock, so that no save
+    // elsewhere waits for an answer; a Cancel changes nothing.
+    Program program;
+    const ProgramFileStamp before = StampProgramFile(path);
+    if (!LoadProgramOrReport(program, path)) {
+        return kExitFileError;
+    }
+    const ProgramFileStamp loaded = StampProgramFile(path);
+    // Change and save under the lock every save takes, so that a save made meanwhile (a
+    // run's Last-Generated) neither undoes this change nor is undone by it.
     const ProgramFileLock lock(path);
     // What a save killed halfway left beside the program goes before this one writes.
     RemoveLeftoverTemporaryFiles(path.substr(0, path.rfind('/') + 1), started);
-    Program program;
-    if (!LoadProgramOrReport(program, path)) {
+    // A file saved elsewhere since it was read is read again, as theme reads it.
+    if (!(before == loaded && StampProgramFile(path) == loaded) &&
+        !LoadProgramOrReport(program, path)) {
         return kExitFileError;
     }
     for (const auto& [row, value] : assignments) {

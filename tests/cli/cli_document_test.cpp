@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "generate/product.h"
 #include "support/run_program.h"
 #include "support/test_support.h"
+#include "terminal_run.h"
 
 namespace {
 
@@ -408,6 +410,29 @@ TEST_F(CliDocument, SetWaitsForTheProgramFileLock) {
     other.join();
     EXPECT_EQ(set.status, 0) << set.err;
     auto program = Reload();
+    EXPECT_EQ(program->GetText(ProgramKey::IndexPageTitle), "CHANGED");
+    EXPECT_EQ(program->GetInt(ProgramKey::ThumbnailSize), 99);
+}
+
+// set asks the load's questions before it takes the lock: a save elsewhere (the desktop
+// program's) goes on while a question waits, and set keeps what it wrote.
+TEST_F(CliDocument, SetAsksBeforeItTakesTheProgramFileLock) {
+    WriteFileBytes(path, "Thumbnail-Size = 150\r\nColour = red\r\n");
+    TerminalRun set({"set", path, "Index-Page-Title=CHANGED"});
+    ASSERT_TRUE(set.WaitForError("[y/n]? ")) << ReadFileBytes(set.err);
+    std::future<bool> saved = std::async(std::launch::async, [this] {
+        Program program;
+        program.ApplyDefaults();
+        program.SetInt(ProgramKey::ThumbnailSize, 99);
+        return program.Save(path).ok();
+    });
+    const bool savedWhileAsked =
+        saved.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    set.Type("y\n");
+    EXPECT_TRUE(savedWhileAsked) << "the save waited for the answer";
+    EXPECT_EQ(set.Wait(), 0) << ReadFileBytes(set.err);
+    EXPECT_TRUE(saved.get());
+    const auto program = Reload();
     EXPECT_EQ(program->GetText(ProgramKey::IndexPageTitle), "CHANGED");
     EXPECT_EQ(program->GetInt(ProgramKey::ThumbnailSize), 99);
 }
