@@ -27,6 +27,10 @@ class Gate {
         std::unique_lock lock(m_mutex);
         m_opened.wait(lock, [this] { return m_open; });
     }
+    bool IsOpen() {
+        std::lock_guard lock(m_mutex);
+        return m_open;
+    }
 
   private:
     std::mutex m_mutex;
@@ -101,7 +105,7 @@ class WindowWorkTest : public QObject {
         const LetGoAtEnd atEnd(letGo);
         if (running) {
             const auto run = [&window, stop, letGo, endsWhenStopped] {
-                while (!stop->IsRequested()) {
+                while (!stop->IsRequested() && !letGo->IsOpen()) {
                     QThread::msleep(1);
                 }
                 if (endsWhenStopped) {
@@ -158,8 +162,15 @@ class WindowWorkTest : public QObject {
         const auto second = [&secondRuns] { ++secondRuns; };
         if (threadEnded) {
             letGo->Open();
-            // Taken once the first thread has returned.
-            QTRY_COMPARE(window.work.Start(nullptr, second), WorkStart::Started);
+            // Taken once the first thread has returned; tried until then, started once.
+            WorkStart started = WorkStart::Busy;
+            const auto startOnce = [&] {
+                if (started != WorkStart::Started) {
+                    started = window.work.Start(nullptr, second);
+                }
+                return started;
+            };
+            QTRY_COMPARE(startOnce(), WorkStart::Started);
         } else {
             QCOMPARE(window.work.Start(nullptr, second), WorkStart::Busy);
             letGo->Open();
