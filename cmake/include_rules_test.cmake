@@ -1,6 +1,7 @@
 # include_rules.cmake tried on trees of one file each: what it must refuse, with the file
-# and line it must name, and what it must let through.
-# cmake -DWORK_DIR=<folder it may fill> -P include_rules_test.cmake
+# and line it must name, and what it must let through; then on the real src/.
+# cmake -DWORK_DIR=<folder it may fill> -DSOURCE_DIR=<src> -DFLOORS=<the build's floors file>
+#       -P include_rules_test.cmake
 
 cmake_minimum_required(VERSION 3.25)
 
@@ -21,7 +22,19 @@ set(cases
     "generate/a.h"     "#include <QString>"        "src/generate/a.h:3: .*Qt belongs to src/ui/"
     "ui/harness/a.cpp" "#include <QString>"        ""
     "cli/a.cpp"        "#include <queue>"          ""
-    "platform/a.cpp"   "// #include <curl/curl.h>" "")
+    "platform/a.cpp"   "// #include <curl/curl.h>" ""
+    "platform/a.cpp"   "#include <zlib.h>"         "src/platform/a.cpp:3: .*<zlib.h>: not a C"
+    "platform/a.cpp"   "#include \"zlib.h\""       "src/platform/a.cpp:3: .*not a header beside"
+    "platform/a.cpp"   "#include \"curl/curl.h\""  "src/platform/a.cpp:3: .*not a header of src/"
+    "platform/a.cpp"   "#include <sys/stat.h>"     ""
+    "platform/a.h"     "#include \"/usr/include/zlib.h\"" "src/platform/a.h:3: .*no absolute paths"
+    "generate/a.cpp"   "#include MAVREN_HEADER"    "src/generate/a.cpp:3: .*not through a macro"
+    "platform/a.h"     "#include \"generate/web_names.h\""
+                       "src/platform/a.h:3: .*src/platform/ does not use src/generate/"
+    "upload/a.cpp"     "#include \"media/raster.h\"" "src/upload/ does not use src/media/"
+    "cli/a.cpp"        "#include \"platform/files.h\"" ""
+    "cli/a.cpp"        "#include \"mavren_version.h\"" ""
+    "ui/harness/a.h"   "#include \"a.h\""          "")
 
 list(LENGTH cases count)
 math(EXPR last "${count} - 1")
@@ -36,7 +49,7 @@ foreach(at RANGE 0 ${last} 3)
     file(REMOVE_RECURSE "${tree}")
     file(WRITE "${tree}/src/${file}" "#pragma once\n\n${line}\n\nint a;\n")
     execute_process(
-        COMMAND "${CMAKE_COMMAND}" -DSOURCE_DIR=${tree}/src
+        COMMAND "${CMAKE_COMMAND}" -DSOURCE_DIR=${tree}/src -DFLOORS=${FLOORS}
                 -P "${CMAKE_CURRENT_LIST_DIR}/include_rules.cmake"
         RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(said STREQUAL "" AND NOT result EQUAL 0)
@@ -46,6 +59,14 @@ foreach(at RANGE 0 ${last} 3)
     endif()
 endforeach()
 file(REMOVE_RECURSE "${WORK_DIR}")
+
+execute_process(
+    COMMAND "${CMAKE_COMMAND}" -DSOURCE_DIR=${SOURCE_DIR} -DFLOORS=${FLOORS}
+            -P "${CMAKE_CURRENT_LIST_DIR}/include_rules.cmake"
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+    string(APPEND failures "${SOURCE_DIR} was refused:\n${output}\n")
+endif()
 
 if(failures)
     message(FATAL_ERROR "${failures}")
