@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/album_scan.h"
+#include "generate/album_scan.h"
 
 namespace {
 

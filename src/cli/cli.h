@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/terminal_message_box.h"
 #include "document/program.h"
-#include "platform/terminal_message_box.h"
 
 // Exit statuses shared by the commands.
 constexpr int kExitOk = 0;

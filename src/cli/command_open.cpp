@@ -2,9 +2,9 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/terminal_browser_chooser.h"
 #include "platform/open_url.h"
 #include "platform/registry_store.h"
-#include "platform/terminal_browser_chooser.h"
 
 int RunOpen(const CommandLine& line) {
     const Command& command = FindCommand("open");

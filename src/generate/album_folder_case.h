@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "generate/album_record.h"
-#include "platform/album_scan.h"
+#include "generate/album_scan.h"
 #include "work/worker_messages.h"
 
 // Renames, from the top down, every album folder below target that the file system finds

@@ -13,8 +13,8 @@
 #include <ctime>
 
 #include "document/program.h"
+#include "generate/album_scan.h"
 #include "generate/generation_run.h"
-#include "platform/album_scan.h"
 
 // The albums of the program's source tree as a run finds them: the site's own folders
 // (the target, and every album's "Thumbs" and "Web") are none.

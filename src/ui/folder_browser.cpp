@@ -6,7 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "platform/folder_preview.h"
+#include "ui/folder_preview.h"
 
 void FolderBrowser::SetTitle(const std::string& newTitle) {
     title = newTitle.substr(0, 259);

@@ -4,11 +4,11 @@
 #include <QIcon>
 
 #include "platform/app_folders.h"
-#include "platform/file_type.h"
-#include "platform/forget_request.h"
 #include "platform/paths.h"
 #include "platform/registry_store.h"
 #include "ui/desktop_backends.h"
+#include "ui/file_type.h"
+#include "ui/forget_request.h"
 #include "ui/main_dialog.h"
 #include "upload/internet_session.h"
 

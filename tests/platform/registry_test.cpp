@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/forget_request.h"
 #include "platform/registry_store.h"
 #include "support/isolated_home.h"
 #include "support/test_support.h"
@@ -373,31 +372,6 @@ TEST_F(Registry, TwoProcessesWritingAtOnceLoseNothing) {
         }
     }
     EXPECT_EQ(lost, 0);
-}
-
-TEST_F(Registry, ForgetRemovesPlacementsAndDialogChoices) {
-    CreateRegistryKeyPath(kWindowPositionsKey);
-    CreateRegistryKeyPath(kDontShowAgainKey);
-    CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\Home");
-    SetRegistryString(kWindowPositionsKey, "Mavren", "1 2 3 4");
-    SetRegistryString(kDontShowAgainKey, "Welcome", "1");
-    SetRegistryString(kApp, "LastProgDir", "/a");
-
-    EXPECT_FALSE(HonourForgetRequest()) << "no Forget value";
-    SetRegistryString(kWindowPositionsKey, "Forget", "");
-    EXPECT_FALSE(HonourForgetRequest()) << "an empty Forget value";
-    EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "Mavren"), "1 2 3 4");
-
-    SetRegistryString(kWindowPositionsKey, "Forget", "yes");
-    EXPECT_TRUE(HonourForgetRequest());
-    EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "Mavren"), "");
-    EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "Forget"), "");
-    EXPECT_EQ(GetRegistryString(kDontShowAgainKey, "Welcome"), "");
-    EXPECT_EQ(CountRegistrySubkeys(kApp), 1);
-    EXPECT_EQ(GetRegistrySubkeyName(kApp, 0), "FTP Profiles");
-    EXPECT_EQ(GetRegistryString(kApp, "LastProgDir"), "/a");
-    EXPECT_FALSE(HonourForgetRequest()) << "forgotten once";
-    EXPECT_TRUE(boxes->Texts().empty());
 }
 
 }  // namespace

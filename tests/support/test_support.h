@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/scripted_message_box.h"
+#include "support/scripted_message_box.h"
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
-#include "platform/scripted_message_box.h"
+#include "support/scripted_message_box.h"
 #include "support/ui_test_support.h"
 #include "ui/worker_events.h"
 

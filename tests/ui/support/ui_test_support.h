@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/scripted_message_box.h"
+#include "support/scripted_message_box.h"
 #include "ui/modal_watcher.h"
 
 class QWidget;

@@ -1,4 +1,4 @@
-#include "platform/album_scan.h"
+#include "generate/album_scan.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "platform/file_type.h"
+#include "ui/file_type.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

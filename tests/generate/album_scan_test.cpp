@@ -1,4 +1,4 @@
-#include "platform/album_scan.h"
+#include "generate/album_scan.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/scripted_message_box.h"
+#include "support/scripted_message_box.h"
 
 int ScriptedMessageBox::Show(const std::string& text, unsigned flags) {
     std::lock_guard lock(mutex);

@@ -1,4 +1,4 @@
-#include "platform/forget_request.h"
+#include "ui/forget_request.h"
 
 #include "platform/registry.h"
 

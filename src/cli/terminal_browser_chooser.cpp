@@ -1,4 +1,4 @@
-#include "platform/terminal_browser_chooser.h"
+#include "cli/terminal_browser_chooser.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/terminal_message_box.h"
+#include "cli/terminal_message_box.h"
 
 #include <unistd.h>
 

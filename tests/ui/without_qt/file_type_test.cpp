@@ -1,4 +1,4 @@
-#include "platform/file_type.h"
+#include "ui/file_type.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

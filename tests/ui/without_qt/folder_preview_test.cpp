@@ -1,4 +1,4 @@
-#include "platform/folder_preview.h"
+#include "ui/folder_preview.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/folder_preview.h"
+#include "ui/folder_preview.h"
 
 #include "platform/paths.h"
 #include "platform/source_scan.h"
