@@ -81,7 +81,7 @@ TerminalBrowserChooser::TerminalBrowserChooser()
     : TerminalBrowserChooser(stdin, stderr, ::isatty(STDIN_FILENO) != 0) {}
 
 std::string TerminalBrowserChooser::ChooseBrowser() {
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     if (!interactive) {
         std::fprintf(err, "(no terminal to ask for a browser program)\n");
         return {};

@@ -5,9 +5,9 @@
 // pick is cancelled. One question at a time, from any thread.
 
 #include <cstdio>
-#include <mutex>
 #include <string>
 
+#include "platform/mutex.h"
 #include "platform/open_url.h"
 
 // The full path of the program that typed names: a text holding "/" is a path (relative
@@ -25,8 +25,8 @@ class TerminalBrowserChooser : public BrowserChooser {
     std::string ChooseBrowser() override;
 
   private:
-    std::FILE* in;
-    std::FILE* err;
+    Mutex mutex;  // one question at a time
+    std::FILE* in GUARDED_BY(mutex);
+    std::FILE* err GUARDED_BY(mutex);
     bool interactive;
-    std::mutex mutex;
 };

@@ -59,7 +59,7 @@ std::string WithTypedAnswers(const std::string& text, unsigned flags) {
 }  // namespace
 
 int TerminalMessageBox::Show(const std::string& text, unsigned flags) {
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     const unsigned buttons = flags & MB_BUTTON_MASK;
     if (buttons == MB_OK) {
         std::fprintf(err, "%s%s\n", IconWord(flags), text.c_str());

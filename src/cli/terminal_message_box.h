@@ -7,9 +7,9 @@
 // those answers instead of the buttons of a window.
 
 #include <cstdio>
-#include <mutex>
 
 #include "platform/message_box.h"
+#include "platform/mutex.h"
 
 enum class AnswerPolicy { Ask, AlwaysYes, AlwaysNo };
 
@@ -26,11 +26,11 @@ class TerminalMessageBox : public MessageBoxBackend {
     QuestionAnswerer Answerer() const override;
 
   private:
-    int Ask(unsigned flags);
+    int Ask(unsigned flags) REQUIRES(mutex);
 
+    Mutex mutex;  // one question at a time, even from several threads
     AnswerPolicy policy;
-    std::FILE* in;
-    std::FILE* err;
+    std::FILE* in GUARDED_BY(mutex);
+    std::FILE* err GUARDED_BY(mutex);
     bool interactive;
-    std::mutex mutex;  // one question at a time, even from several threads
 };

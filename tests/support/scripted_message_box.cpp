@@ -1,7 +1,7 @@
 #include "support/scripted_message_box.h"
 
 int ScriptedMessageBox::Show(const std::string& text, unsigned flags) {
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     shown.push_back({text, flags});
     if ((flags & MB_BUTTON_MASK) == MB_OK) {
         return IDOK;  // nothing to decide
@@ -16,17 +16,17 @@ int ScriptedMessageBox::Show(const std::string& text, unsigned flags) {
 }
 
 void ScriptedMessageBox::QueueAnswer(int answer) {
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     answers.push_back(answer);
 }
 
 std::vector<ScriptedMessageBox::Shown> ScriptedMessageBox::Boxes() const {
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     return shown;
 }
 
 std::vector<std::string> ScriptedMessageBox::Texts() const {
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     std::vector<std::string> texts;
     for (const Shown& box : shown) {
         texts.push_back(box.text);
@@ -35,6 +35,6 @@ std::vector<std::string> ScriptedMessageBox::Texts() const {
 }
 
 int ScriptedMessageBox::UnscriptedCount() const {
-    std::lock_guard lock(mutex);
+    MutexLock lock(mutex);
     return unscripted;
 }

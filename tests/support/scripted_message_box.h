@@ -6,11 +6,11 @@
 // notices it. Safe from any thread.
 
 #include <deque>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/message_box.h"
+#include "platform/mutex.h"
 
 class ScriptedMessageBox : public MessageBoxBackend {
   public:
@@ -27,8 +27,8 @@ class ScriptedMessageBox : public MessageBoxBackend {
     int UnscriptedCount() const;
 
   private:
-    mutable std::mutex mutex;
-    std::deque<int> answers;
-    std::vector<Shown> shown;
-    int unscripted = 0;
+    mutable Mutex mutex;
+    std::deque<int> answers GUARDED_BY(mutex);
+    std::vector<Shown> shown GUARDED_BY(mutex);
+    int unscripted GUARDED_BY(mutex) = 0;
 };
