@@ -24,19 +24,27 @@ TEST(TemporaryFiles, OursAreKnownByTheirPrefix) {
     }
 }
 
-TEST(TemporaryFiles, NamesStayShortWhateverTheFinalName) {
+TEST(TemporaryFiles, NamesStayShortAndApartWhateverTheFinalName) {
     TempDir dir;
     for (const std::string& path :
          {dir / "a.htm", dir / (std::string(251, 'n') + ".jpg"), std::string("relative.mav")}) {
-        std::string temporary;
-        ASSERT_TRUE(CreateTemporaryBeside(path, temporary).valid()) << path;
+        // Two writers beside the same final path at once, each with a file of its own.
+        std::string temporaries[2];
+        UniqueFd fds[2];
+        for (int i = 0; i < 2; ++i) {
+            fds[i] = CreateTemporaryBeside(path, temporaries[i]);
+            ASSERT_TRUE(fds[i].valid()) << path << " #" << i;
+        }
+        EXPECT_NE(temporaries[0], temporaries[1]) << path;
         const std::string folder = path.substr(0, path.rfind('/') + 1);
-        EXPECT_EQ(temporary.substr(0, folder.size()), folder) << "beside " << path;
-        const std::string name = temporary.substr(folder.size());
-        EXPECT_TRUE(IsTemporaryFileName(name)) << name;
-        EXPECT_LT(name.size(), 40u) << name;
-        EXPECT_TRUE(std::filesystem::is_regular_file(temporary));
-        ::unlink(temporary.c_str());
+        for (const std::string& temporary : temporaries) {
+            EXPECT_EQ(temporary.substr(0, folder.size()), folder) << "beside " << path;
+            const std::string name = temporary.substr(folder.size());
+            EXPECT_TRUE(IsTemporaryFileName(name)) << name;
+            EXPECT_LT(name.size(), 40u) << name;
+            EXPECT_TRUE(std::filesystem::is_regular_file(temporary));
+            ::unlink(temporary.c_str());
+        }
     }
 }
 
