@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/test_support.h"
@@ -29,20 +31,54 @@ TEST(ScriptedMessageBox, AnswersQuestionsInOrderAndCountsUnscriptedOnes) {
     EXPECT_EQ(boxes->Texts(), (std::vector<std::string>{"note", "q1", "q2", "q3"}));
 }
 
-TEST(ScriptedMessageBox, WorksFromSeveralThreadsAtOnce) {
-    ScopedScriptedBoxes boxes;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([] {
-            for (int i = 0; i < 100; ++i) {
-                ShowMessageBox("x", MB_OK);
-            }
-        });
+// A backend that notes the boxes it is given and gives one answer to all.
+class NotingBackend : public MessageBoxBackend {
+  public:
+    NotingBackend(int answer, QuestionAnswerer answerer) : answer(answer), answerer(answerer) {}
+    int Show(const std::string& text, unsigned flags) override {
+        shown.emplace_back(text, flags);
+        return answer;
     }
-    for (std::thread& thread : threads) {
-        thread.join();
+    QuestionAnswerer Answerer() const override { return answerer; }
+
+    const int answer;
+    const QuestionAnswerer answerer;
+    std::vector<std::pair<std::string, unsigned>> shown;
+};
+
+TEST(MessageBox, GoesToTheInstalledBackendAndDeclinesWithoutOne) {
+    const std::shared_ptr<MessageBoxBackend> previous = SetMessageBoxBackend(nullptr);
+    // No backend: the text goes to standard error, the negative button answers, and no
+    // one is there to answer.
+    EXPECT_EQ(CurrentAnswerer(), QuestionAnswerer::NoOne);
+    const struct {
+        const char* text;
+        unsigned flags;
+        int answer;
+    } unanswered[] = {
+        {"Replace?", MB_YESNO | MB_ICONQUESTION, IDNO},
+        {"Retry?", MB_RETRYCANCEL, IDCANCEL},
+        {"Send?", MB_OKCANCEL, IDCANCEL},
+        {"Done", MB_OK | MB_ICONSTOP, IDOK},
+    };
+    for (const auto& box : unanswered) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(ShowMessageBox(box.text, box.flags), box.answer) << box.text;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(box.text) + "\n");
     }
-    EXPECT_EQ(boxes->Boxes().size(), 400u);
+
+    const auto first = std::make_shared<NotingBackend>(IDRETRY, QuestionAnswerer::AlwaysYes);
+    const auto second = std::make_shared<NotingBackend>(IDNO, QuestionAnswerer::User);
+    EXPECT_EQ(SetMessageBoxBackend(first), nullptr);
+    EXPECT_EQ(CurrentAnswerer(), QuestionAnswerer::AlwaysYes);
+    EXPECT_EQ(ShowMessageBox("Try again?", MB_RETRYCANCEL | MB_ICONEXCLAMATION), IDRETRY);
+    EXPECT_EQ(SetMessageBoxBackend(second), first);
+    EXPECT_EQ(CurrentAnswerer(), QuestionAnswerer::User);
+    EXPECT_EQ(ShowMessageBox("Go on?", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    using Shown = std::vector<std::pair<std::string, unsigned>>;
+    EXPECT_EQ(first->shown, (Shown{{"Try again?", MB_RETRYCANCEL | MB_ICONEXCLAMATION}}));
+    EXPECT_EQ(second->shown, (Shown{{"Go on?", MB_YESNO | MB_DEFBUTTON2}}));
+    EXPECT_EQ(SetMessageBoxBackend(previous), second);
 }
 
 TEST(MessageBox, PositiveAndNegativeAnswersFollowTheButtons) {
