@@ -101,9 +101,53 @@ TEST(ProgramSummary, SettingsReadAsWords) {
     }
 }
 
-TEST(ProgramSummary, EveryListedKeyHasWords) {
+// Every key of the program's table that is listed shows in the summary: changing it alone
+// changes a line (or brings one in), and changing a key that is not listed changes none.
+// Some keys only count once others are set; those others come first.
+TEST(ProgramSummary, EveryListedKeyShowsItsValue) {
+    using Settings = std::vector<std::pair<ProgramKey, const char*>>;
+    const std::pair<ProgramKey, Settings> needs[] = {
+        {K::IndexThumbnailsAcross, {{K::IndexThumbnailLayoutType, "1"}}},
+        {K::IndexThumbnailsDown, {{K::IndexThumbnailLayoutType, "1"}}},
+        {K::IndexThumbnailCustomLabel, {{K::IndexThumbnailLabelType, "2"}}},
+        {K::ContentImageIsLinkStyle, {{K::ContentImageIsLink, "Yes"}}},
+        {K::ContentLabelType, {{K::ContentShowLabels, "Yes"}}},
+        {K::ContentCustomLabel, {{K::ContentShowLabels, "Yes"}, {K::ContentLabelType, "2"}}},
+        {K::HtmlBackgroundStyle, {{K::HtmlBackgroundImage, "paper.jpg"}}},
+        {K::HtmlBackgroundImage, {{K::HtmlBackgroundStyle, "0"}}},
+        {K::HtmlBackgroundFixed, {{K::HtmlBackgroundStyle, "0"}, {K::HtmlBackgroundImage, "a"}}},
+        {K::HtmlBackgroundColor, {{K::HtmlBackgroundStyle, "1"}}},
+        {K::MiscGifThumbnailDir, {{K::MiscGifThumbnailType, "2"}}},
+        {K::PhotoWebQuality, {{K::PhotoWebSize, "1600"}}},
+        {K::PhotoVideoSize, {{K::PhotoVideos, "Yes"}}},
+        {K::PhotoVideoThreads, {{K::PhotoVideos, "Yes"}}},
+    };
     for (const KeyDescriptor& row : kKeyTable) {
-        EXPECT_EQ(SummaryCoversKey(row.id), row.listed) << row.name;
+        Program program;
+        program.ApplyDefaults();
+        for (const auto& [id, settings] : needs) {
+            for (const auto& [other, text] : settings) {
+                if (id == row.id) {
+                    program.SetText(other, text);
+                }
+            }
+        }
+        const std::string before = ProgramSummary(program);
+        switch (row.type) {
+            case KeyType::Date:
+                program.SetDate(row.id, program.GetDate(row.id) + 1);
+                break;
+            case KeyType::String:
+                program.SetString(row.id, program.GetText(row.id) + "x");
+                break;
+            case KeyType::Bool:
+                program.SetInt(row.id, program.GetBool(row.id) ? 0 : 1);
+                break;
+            case KeyType::Int:
+                program.SetInt(row.id, program.GetInt(row.id) + 1);
+                break;
+        }
+        EXPECT_EQ(ProgramSummary(program) != before, row.listed) << row.name << "\n" << before;
     }
 }
 
