@@ -2,9 +2,9 @@
 
 // An FTP server in memory for the upload worker's tests, with the failures a real server
 // rarely produces on demand: a write that fails after so many bytes, a close that fails,
-// a file that cannot be opened, a folder that cannot be made. The test keeps the
-// FakeFtpServer; the worker gets FakeFtp connections to it. Folders are absolute paths
-// ("/", "/www/a"). One thread.
+// a file that cannot be opened, a folder that cannot be made, a listing that breaks off.
+// The test keeps the FakeFtpServer; the worker gets FakeFtp connections to it. Folders are
+// absolute paths ("/", "/www/a"). One thread.
 
 #include <map>
 #include <memory>
@@ -25,11 +25,12 @@ struct FakeFtpServer {
     // Failures to inject.
     long long failWriteAfter = -1;  // bytes of a file accepted before Write fails
     bool failClose = false;
-    std::set<std::string> unopenable;  // file names
-    std::set<std::string> unmakeable;  // folder names as given to MKD
-    std::time_t now = 2000000000;      // the time written files get
-    int cancelAfterWrites = -1;        // asks the upload to stop after so many writes
-    std::shared_ptr<StopFlag> stop;    // the upload's flag, for cancelAfterWrites
+    std::set<std::string> unopenable;      // file names
+    std::set<std::string> unmakeable;      // folder names as given to MKD
+    std::set<std::string> brokenListings;  // folders (absolute) listed only in part
+    std::time_t now = 2000000000;          // the time written files get
+    int cancelAfterWrites = -1;            // asks the upload to stop after so many writes
+    std::shared_ptr<StopFlag> stop;        // the upload's flag, for cancelAfterWrites
 
     std::vector<std::size_t> writes;  // the size of each block written
 
@@ -114,6 +115,10 @@ class FakeFtp : public FtpClient {
                 entry.status.lastWriteTime = file.time;
                 entries.push_back(entry);
             }
+        }
+        if (server->brokenListings.count(server->current) != 0) {
+            entries.resize(entries.empty() ? 0 : 1);  // what arrived before the break
+            return Refuse("426 Connection closed; transfer aborted.");
         }
         return Result::Ok();
     }

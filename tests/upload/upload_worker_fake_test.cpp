@@ -351,6 +351,41 @@ TEST_F(UploadWorkerFake, TheWalkStaysInTheSiteAndTheMirrorKeepsWhatItLeftOut) {
     EXPECT_EQ(statuses.back(), "Done.");
 }
 
+// A folder on the server whose listing breaks off leaves the search for what the site no
+// longer has unfinished: nothing is deleted, not even what was found before the break, and
+// the upload fails naming the folder, once the site's files are sent.
+TEST_F(UploadWorkerFake, AListingThatBreaksOffDeletesNothing) {
+    WriteFileBytes(site / "index.htm", "page");
+    WriteFileBytes(site / "album/b.jpg", "b");
+    // A folder the site has too, and one it no longer has; each after an extra file.
+    for (const std::string broken : {"/www/album", "/www/zz"}) {
+        server = std::make_shared<FakeFtpServer>();
+        server->folders = {"/", "/www", "/www/album", "/www/zz"};
+        for (const char* path : {"/www/aaa.htm", "/www/album/a.jpg", "/www/album/c.jpg",
+                                 "/www/zz/y.htm", "/www/zz/z.htm"}) {
+            server->files[path] = {"old", 1, true};
+        }
+        server->brokenListings.insert(broken);
+        boxes->QueueAnswer(IDYES);  // were a deletion asked about, the user would say Yes
+        UploadJob job = Job();
+        job.deleteExtra = true;
+        job.deleteLimit.kind = DeleteLimit::Kind::None;
+
+        EXPECT_EQ(RunUpload(job, ConnectTo(server)), UploadOutcome::Failed) << broken;
+        EXPECT_EQ(Remote("/www/album/b.jpg"), "b") << broken;
+        for (const std::string& command : server->log) {
+            EXPECT_TRUE(command.rfind("DELE ", 0) != 0 && command.rfind("RMD ", 0) != 0)
+                << broken << ": " << command;
+        }
+        EXPECT_EQ(server->files.size(), 7u) << broken;
+        EXPECT_EQ(boxes->Texts().back(),
+                  "Failed to list directory on FTP server\n\nDirectory: " + broken +
+                      "\n\nReason: 426 Connection closed; transfer aborted.\n\nNothing was "
+                      "deleted.");
+        EXPECT_EQ(receiver->StatusTexts().back(), "FTP Error.");
+    }
+}
+
 TEST_F(UploadWorkerFake, NothingButEmptyFilesShowsAllDone) {
     WriteFileBytes(site / "a.htm", "");
     WriteFileBytes(site / "b.htm", "");
