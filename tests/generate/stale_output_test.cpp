@@ -196,4 +196,30 @@ TEST_F(StaleOutput, AStoppedOrFailedRunRemovesNothing) {
     EXPECT_TRUE(Removed(*window).empty());
 }
 
+// With the originals withheld, a source's copy goes from the target, but never the source
+// itself: not where the target is the source folder, nor a hard link to it.
+TEST(StaleOriginals, AWithheldSourceLosesItsCopyButNeverItself) {
+    TempDir dir;
+    WriteFileBytes(dir / "photos/a.jpg", "a");
+    WriteFileBytes(dir / "photos/b.jpg", "b");
+    fs::create_directories(dir / "site");
+    fs::copy_file(dir / "photos/a.jpg", dir / "site/a.jpg");
+    fs::last_write_time(dir / "site/a.jpg", fs::last_write_time(dir / "photos/a.jpg"));
+    fs::create_hard_link(dir / "photos/b.jpg", dir / "site/b.jpg");
+    std::vector<SourceRecord> records(2);
+    records[0].source = dir / "photos/a.jpg";
+    records[1].source = dir / "photos/b.jpg";
+    for (SourceRecord& record : records) {
+        record.originalPublished = false;
+    }
+    const auto window = std::make_shared<RecordingReceiver>();
+    for (const std::string& target : {dir / "photos", dir / "site"}) {
+        RemoveStaleOutput(target, records, GenerationSummary{}, window);
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "photos/a.jpg"), "a");
+    EXPECT_EQ(ReadFileBytes(dir / "photos/b.jpg"), "b");
+    EXPECT_FALSE(fs::exists(dir / "site/a.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "site/b.jpg"));
+}
+
 }  // namespace
