@@ -348,6 +348,10 @@ TEST_F(UploadWorkerFake, TheWalkStaysInTheSiteAndTheMirrorKeepsWhatItLeftOut) {
     }
     EXPECT_NE(receiver->TimingTexts().back().find("; 11 left out"), std::string::npos)
         << receiver->TimingTexts().back();
+    // Their copies on the server stay for the reason given above, and for no other.
+    EXPECT_TRUE(std::none_of(statuses.begin(), statuses.end(), [](const std::string& line) {
+        return line.starts_with("Keeping ");
+    })) << testing::PrintToString(statuses);
     EXPECT_EQ(statuses.back(), "Done.");
 }
 
