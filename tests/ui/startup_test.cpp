@@ -2,7 +2,6 @@
 // the Forget request, the file type registration, and Test before any run.
 
 #include <QCheckBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -230,10 +229,20 @@ class StartupTest : public ProgramWindowTest {
         QTemporaryDir folder;
         const QString path = folder.filePath("a.mav");
         SaveProgram(path, folder.path(), folder.path());
+        // No package installed the type for everyone, so it goes to the user's data folder.
+        QTemporaryDir system;
+        const QByteArray systemFolders = qgetenv("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_DIRS", system.path().toLocal8Bit());
         Start({"mavren", path}, {});
+        if (systemFolders.isNull()) {
+            qunsetenv("XDG_DATA_DIRS");
+        } else {
+            qputenv("XDG_DATA_DIRS", systemFolders);
+        }
         const QString data = qEnvironmentVariable("XDG_DATA_HOME");
-        QVERIFY(QFileInfo::exists(data + "/mime/packages/x-mavren-program.xml") ||
-                !QDir(data + "/mime/packages").entryList({"*.xml"}).isEmpty());
+        const std::string package = ReadTextFile(data + "/mime/packages/mavren-program.xml");
+        QVERIFY(!package.empty());
+        QCOMPARE(package, ReadTextFile(MAVREN_SOURCE_DIR "/resources/mavren-program.xml"));
         const std::string entry = ReadTextFile(data + "/applications/mavren.desktop");
         QVERIFY(entry.find("MimeType=application/x-mavren-program;") != std::string::npos);
     }
