@@ -165,6 +165,9 @@ TEST_F(UploadWorkerTest, AServerThatStopsDuringAFileEndsTheUploadWithAMessage) {
                 box.rfind("Failed to close FTP file \"big.bin\":\n\n", 0) == 0)
         << box;
     EXPECT_GT(box.size(), std::string("Failed to write FTP file \"big.bin\":\n\n").size()) << box;
+    // Given up only after the last of the retries.
+    EXPECT_EQ(CountStarting(receiver->StatusTexts(), "Trying \"big.bin\" again (3 of 3)"), 1)
+        << testing::PrintToString(receiver->StatusTexts());
     EXPECT_EQ(receiver->StatusTexts().back(), "FTP Error.");
     EXPECT_TRUE(receiver->WorkDone());
 }
