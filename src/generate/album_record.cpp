@@ -105,7 +105,7 @@ bool LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRe
     problem.clear();
     std::string text;
     if (const Result read = ReadOwnFile(path, kAlbumRecordLimit, text); !read.ok()) {
-        if (read.error() != ENOENT) {
+        if (read.kind() != Result::Kind::NotFound) {
             std::string reason = read.text();
             if (reason.ends_with('\n')) {
                 reason.pop_back();

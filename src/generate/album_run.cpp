@@ -261,7 +261,10 @@ class AlbumRun {
                            (tracker.Estimates() ? " - " + tracker.RemainingText() : ""));
         const std::string albumTarget = albumProgram.GetText(ProgramKey::TargetDir);
         // The top's folder was made ready before the scan, which must not take it for an album.
-        (void)EnsureDirectoryPath(albumTarget, true);
+        if (const Result made = EnsureDirectoryPath(albumTarget, true); !made.ok()) {
+            ShowFolderNotMade(window, "target", albumTarget, made);
+            return false;
+        }
         if (!album.path.empty() && !PrepareTarget(albumProgram, started, window)) {
             return false;
         }

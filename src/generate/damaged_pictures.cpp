@@ -54,15 +54,13 @@ void WriteDamagedPicture(PageWriter& page, const SourceRecord& record, int box) 
                 HtmlText(PathFileName(record.source)).c_str(), HtmlText(record.damage).c_str());
 }
 
-bool CopyDamagedPlaceholder(const std::string& target,
+void CopyDamagedPlaceholder(const std::string& target,
                             const std::shared_ptr<WorkerMessageReceiver>& window) {
     const std::string placeholder = JoinPath(ExecutableFolder(), kDamagedPlaceholderName);
     const std::string destination = JoinPath(target, kDamagedPlaceholderName);
     if (!CopyIfChanged(placeholder, destination)) {
         ShowCopyFailure(window, placeholder, destination);
-        return false;
     }
-    return true;
 }
 
 int RemoveDamagedWebCopies(const Program& program, const std::vector<SourceRecord>& records,

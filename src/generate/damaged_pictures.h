@@ -29,9 +29,9 @@ void MarkDamaged(SourceRecord& record, const std::string& reason);
 // and, on a line of its own, the sentence that names the picture and the reason.
 void WriteDamagedPicture(PageWriter& page, const SourceRecord& record, int box);
 
-// Copies the installed placeholder into target unless an equal copy is there. False after
-// telling window that it could not.
-bool CopyDamagedPlaceholder(const std::string& target,
+// Copies the installed placeholder into target unless an equal copy is there; tells window
+// when it could not, and the run goes on (its pages then miss the placeholder only).
+void CopyDamagedPlaceholder(const std::string& target,
                             const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // Removes the web and phone copies of the damaged pictures among records, made by an

@@ -133,7 +133,7 @@ bool CopySource(const std::string& source, const std::string& destination, Sourc
     if (copied.ok()) {
         return true;
     }
-    if (copied.error() != 0) {
+    if (copied.kind() != Result::Kind::DamagedInput) {
         errno = copied.error();
         ShowCopyFailure(window, source, destination);
         return false;
@@ -326,17 +326,25 @@ void EndRun(Program& program, const GenerationOptions& options, GenerationSummar
     }
 }
 
+void ShowFolderNotMade(const std::shared_ptr<WorkerMessageReceiver>& window, const char* which,
+                       const std::string& folder, const Result& made) {
+    PostErrorText(window, MessageBoxText("Cannot create %s directory:\n\n  %s\n\nReason: %s", which,
+                                         folder.c_str(), made.reason().c_str()));
+}
+
 bool PrepareTarget(const Program& program, const std::timespec& started,
                    const std::shared_ptr<WorkerMessageReceiver>& window) {
     const std::string targetDir = program.GetText(ProgramKey::TargetDir);
-    // A missing target folder is made here; when that fails the steps that need it say so.
-    (void)EnsureDirectory(targetDir, true);
+    // A missing target folder is made here; one that cannot be made ends the run.
+    if (const Result made = EnsureDirectory(targetDir, true); !made.ok()) {
+        ShowFolderNotMade(window, "target", targetDir, made);
+        return false;
+    }
     RemoveLeftovers(targetDir, started, window);
     if (program.GetBool(ProgramKey::GenerateThumbnails)) {
         const std::string folder = JoinPath(targetDir, "Thumbs");
-        if (!EnsureDirectory(folder, true).ok()) {
-            PostErrorText(window, MessageBoxText("Cannot create thumbnail directory:\n\n  %s",
-                                                 folder.c_str()));
+        if (const Result made = EnsureDirectory(folder, true); !made.ok()) {
+            ShowFolderNotMade(window, "thumbnail", folder, made);
             return false;
         }
     }
@@ -582,7 +590,7 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         }
     }
     if (anyDamaged && !IsStopRequested(stop)) {
-        (void)CopyDamagedPlaceholder(targetDir, window);  // a failure has been told
+        CopyDamagedPlaceholder(targetDir, window);
     }
 
     const bool contentOnly = !program.GetBool(ProgramKey::GenerateIndexPage) &&

@@ -17,6 +17,7 @@
 #include "generate/generation_run.h"
 #include "generate/generation_summary.h"
 #include "platform/date_time.h"
+#include "platform/result.h"
 #include "platform/source_scan.h"
 #include "work/worker_messages.h"
 
@@ -42,10 +43,14 @@ bool IsOwnPicture(const std::string& path);
 bool DropOwnFiles(const Program& program, FileList& list, const GenerationOptions& options);
 
 // Makes the target folder and its "Thumbs" (when thumbnails are on) and removes the
-// temporary files a killed run left there. False after telling the user when "Thumbs"
+// temporary files a killed run left there. False after telling the user when either
 // cannot be made.
 bool PrepareTarget(const Program& program, const std::timespec& started,
                    const std::shared_ptr<WorkerMessageReceiver>& window);
+
+// Tells the user that folder, the "target" or "thumbnail" directory, cannot be made, and why.
+void ShowFolderNotMade(const std::shared_ptr<WorkerMessageReceiver>& window, const char* which,
+                       const std::string& folder, const Result& made);
 
 // Makes the folder of program's Target-Dir from list, the sources of its Source-Dir (not
 // empty, in page order once the program's order is applied here). album: where the

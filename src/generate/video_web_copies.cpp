@@ -73,7 +73,7 @@ class Encoder {
                 }
                 encode = &encodes[next++];
                 if (IsStopRequested(stop)) {
-                    encode->result = Result::Failure("Stopped");
+                    encode->result = Result::Failure("Stopped", Result::Kind::Stopped);
                     ++ended;
                     changed.notify_all();
                     continue;

@@ -292,14 +292,16 @@ Result PublishCopyIfChanged(const std::string& source, const std::string& destin
     if (kind == PublishedCopy::WithoutPlace) {
         int removed = 0;
         if (Result removal = RemovePlaceAndIdentity(bytes, removed); !removal.ok()) {
-            return Result::Failure("its place and serial numbers cannot be removed (" +
-                                   removal.text() + ")");
+            return Result::Failure(
+                "its place and serial numbers cannot be removed (" + removal.text() + ")",
+                Result::Kind::DamagedInput);
         }
         return WriteWithTimeOf(status, destination, bytes);
     }
     std::string cleaned;
     if (!CleanPictureBytes(bytes, cleaned)) {
-        return Result::Failure("it is damaged or not a JPEG, PNG or GIF picture");
+        return Result::Failure("it is damaged or not a JPEG, PNG or GIF picture",
+                               Result::Kind::DamagedInput);
     }
     return WriteWithTimeOf(status, destination, cleaned);
 }

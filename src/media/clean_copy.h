@@ -31,6 +31,6 @@ enum class PublishedCopy {
 // The copy goes through a temporary file renamed over destination and gets the source's
 // modification time and permission bits, so the next run recognises it. The failure's
 // text says why: the file could not be read or written, or it could not be cleaned (then
-// nothing was written).
+// nothing was written, and the kind is DamagedInput).
 Result PublishCopyIfChanged(const std::string& source, const std::string& destination,
                             PublishedCopy kind);

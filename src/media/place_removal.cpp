@@ -112,7 +112,7 @@ Result RemovePlaceAndIdentity(std::string& bytes, int& removed) {
         removed = erased;
         return Result::Ok();
     } catch (const std::exception& error) {
-        return Result::Failure(error.what());
+        return Result::Failure(error.what(), Result::Kind::DamagedInput);
     }
 }
 

@@ -116,7 +116,7 @@ class TemporaryOutput {
 // How a run of ffmpeg that did not end well is told.
 Result Failed(const WatchedChildEnd& end, double limit) {
     if (end.stopped) {
-        return Result::Failure("Stopped");
+        return Result::Failure("Stopped", Result::Kind::Stopped);
     }
     if (end.startError != 0) {
         return Result::Failure(MissingVideoToolsText({}));
@@ -125,7 +125,7 @@ Result Failed(const WatchedChildEnd& end, double limit) {
         return Result::Failure(
             StringPrintf("it could not be converted within %d seconds", static_cast<int>(limit)));
     }
-    return Result::Failure(std::string(kUnreadableVideoText));
+    return Result::Failure(std::string(kUnreadableVideoText), Result::Kind::DamagedInput);
 }
 
 }  // namespace
@@ -185,7 +185,7 @@ Result MakeVideoFrame(const VideoTools& tools, const std::string& video, const s
             return output.Keep();
         }
     }
-    return Result::Failure(std::string(kUnreadableVideoText));
+    return Result::Failure(std::string(kUnreadableVideoText), Result::Kind::DamagedInput);
 }
 
 Result MakeVideoWebCopy(const VideoTools& tools, const VideoProbe& probe,

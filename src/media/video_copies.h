@@ -46,6 +46,6 @@ struct VideoWebCopy {
 };
 
 // Makes the web copy of a video probe describes. A time limit grows with the video's
-// length; a stop kills ffmpeg and fails with the text "Stopped".
+// length; a stop kills ffmpeg and fails with the text "Stopped", of kind Stopped.
 Result MakeVideoWebCopy(const VideoTools& tools, const VideoProbe& probe,
                         const VideoWebCopyRequest& request, VideoWebCopy& made);

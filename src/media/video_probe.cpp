@@ -129,7 +129,7 @@ Result ProbeVideo(const VideoTools& tools, const std::string& path, VideoProbe& 
     const int width = static_cast<int>(Number(fields, video + "width"));
     const int height = static_cast<int>(Number(fields, video + "height"));
     if (!end.ok() || video.empty() || width < 1 || height < 1) {
-        return Result::Failure(std::string(kUnreadableVideoText));
+        return Result::Failure(std::string(kUnreadableVideoText), Result::Kind::DamagedInput);
     }
     probe.width = width;
     probe.height = height;

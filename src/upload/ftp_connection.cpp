@@ -586,7 +586,7 @@ Result FtpConnection::FindLinks(std::vector<RemoteEntry>& entries) {
     }
     std::vector<RemoteEntry> longListing;
     if (Result listed = List("LIST", longListing); !listed.ok()) {
-        if (listed.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+        if (listed.kind() != Result::Kind::Refused) {
             return listed;
         }
         // Refused or unreadable: every folder may be a link.
@@ -652,7 +652,7 @@ Result FtpConnection::Curl::FailRequest(FtpConnection& connection, CURLcode code
     if (connection.transfer->StopRequested()) {
         // The stop ended the request; the connection may be anywhere now.
         connection.lost = true;
-        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+        return InternetStopped();
     }
     if (connection.lost) {
         return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, kConnectionLost);

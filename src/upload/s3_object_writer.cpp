@@ -71,7 +71,7 @@ class S3ObjectWriter final : public S3ObjectFile {
         }
         ended = true;
         if (IsStopRequested(options.stop)) {
-            return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+            return InternetStopped();
         }
         if (broken) {
             return *broken;
@@ -144,7 +144,7 @@ class S3ObjectWriter final : public S3ObjectFile {
         std::vector<S3UnfinishedUpload> uploads;
         // A service that does not list uploads leaves nothing to take up.
         if (Result listed = S3ListUnfinishedUploads(connection, key, uploads);
-            !listed.ok() && listed.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+            !listed.ok() && listed.kind() != Result::Kind::Refused) {
             return listed;
         }
         std::map<int, S3Part> present;
@@ -156,14 +156,14 @@ class S3ObjectWriter final : public S3ObjectFile {
                 for (S3Part& part : parts) {
                     present.emplace(part.number, std::move(part));
                 }
-            } else if (partsListed.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+            } else if (partsListed.kind() != Result::Kind::Refused) {
                 return partsListed;
             }
             // Gone in between, or refused: a new upload then. Older ones only keep space.
             for (std::size_t i = 0; i + 1 < uploads.size(); ++i) {
                 const Result abandoned =
                     S3AbortMultipartUpload(connection, key, uploads[i].uploadId);
-                if (!abandoned.ok() && abandoned.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+                if (!abandoned.ok() && abandoned.kind() != Result::Kind::Refused) {
                     return abandoned;
                 }
             }

@@ -12,7 +12,7 @@ namespace {
 constexpr std::chrono::milliseconds kStopCheck{50};
 
 Result Stopped() {
-    return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+    return InternetStopped();
 }
 
 }  // namespace

@@ -182,9 +182,11 @@ Result S3Connection::Send(const S3Request& request, S3Response& response) {
 
     const CURLcode code = transfer.Perform();
     if (code != CURLE_OK) {
+        if (transfer.StopRequested()) {
+            return InternetStopped();
+        }
         return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED,
-                               transfer.StopRequested() ? "The upload was stopped."
-                               : transfer.BodyTooLong()
+                               transfer.BodyTooLong()
                                    ? "The server's answer was far longer than any Mavren asked for."
                                    : transfer.ErrorText(code));
     }

@@ -28,7 +28,7 @@ Result AskEach(FtpClient& connection, const std::vector<std::size_t>& indexes,
 Result ListFolder(FtpClient& connection, const std::string& folder,
                   std::vector<RemoteEntry>& entries) {
     Result listed = connection.ListFolderAt(folder, entries);
-    if (listed.ok() || listed.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+    if (listed.ok() || listed.kind() != Result::Kind::Refused) {
         return listed;
     }
     if (Result entered = connection.SetCurrentDirectory(folder); !entered.ok()) {
@@ -63,7 +63,7 @@ Result CheckSentFiles(FtpClient& connection, const std::string& remoteRoot,
         const Result listed = ListFolder(connection, RemoteFolderPath(remoteRoot, folder), entries);
         if (!listed.ok()) {
             // A listing the server refuses may still leave it telling sizes one by one.
-            if (listed.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+            if (listed.kind() != Result::Kind::Refused) {
                 return listed;
             }
             if (Result asked = AskEach(connection, indexes, files, findings); !asked.ok()) {

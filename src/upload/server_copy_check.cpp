@@ -29,14 +29,14 @@ Result CheckServerCopy(FtpClient& connection, const std::string& name, int fd,
         return localHash == remoteHash ? Result::Ok()
                                        : Differs("the server's " + algorithm + " hash differs");
     }
-    if (hashed.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+    if (hashed.kind() != Result::Kind::Refused) {
         return hashed;
     }
     const std::int64_t start = std::max<std::int64_t>(0, length - kCheckedTail);
     std::string remote;
     // Room for more than asked for, so a copy longer than the server says shows as such.
     if (Result read = connection.ReadToEnd(name, start, 2 * kCheckedTail, remote); !read.ok()) {
-        if (read.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+        if (read.kind() != Result::Kind::Refused) {
             return read;
         }
         return Differs("the server could not send it back: " + read.text());

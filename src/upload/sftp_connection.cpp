@@ -365,7 +365,7 @@ Result SftpConnection::Quote(const std::string& command) {
 Result SftpConnection::Curl::FailRequest(SftpConnection& connection, CURLcode code,
                                          const char* text) {
     if (connection.transfer->StopRequested()) {
-        return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "The upload was stopped.");
+        return InternetStopped();
     }
     if (text != nullptr) {
         return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, text);

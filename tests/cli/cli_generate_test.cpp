@@ -130,7 +130,7 @@ TEST_F(CliGenerate, ExitStatusTellsTheOutcome) {
     WriteFileBytes(dir / "file", "a file, not a folder");
     run = Cli({"generate", program});
     EXPECT_EQ(run.status, 3);
-    EXPECT_NE(run.err.find("Cannot create thumbnail directory:"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Cannot create target directory:"), std::string::npos) << run.err;
 
     {
         auto invalid = Load(program);

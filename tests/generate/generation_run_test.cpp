@@ -638,12 +638,26 @@ TEST_F(SiteTest, FailedCopyEndsTheRun) {
     EXPECT_EQ(boxes->Texts()[0].back(), ')');
 }
 
-TEST_F(SiteTest, ThumbnailFolderThatCannotBeMadeEndsTheRun) {
-    WriteFileBytes(target, "a file where the target folder should be");
+TEST_F(SiteTest, TargetOrThumbnailFolderThatCannotBeMadeEndsTheRunWithWhy) {
     AddExamplePhoto("Meadow.jpg");
-    EXPECT_EQ(Generate(), kRunNoThumbnailFolder);
-    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{"Cannot create thumbnail directory:\n\n  " +
-                                                       target + "/Thumbs"});
+    const struct {
+        std::string inTheWay;  // a file where a folder should be
+        std::string text;
+    } cases[] = {
+        {target, "Cannot create target directory:\n\n  " + target + "\n\nReason: mkdir '" +
+                     target + "': File exists"},
+        {target + "/Thumbs", "Cannot create thumbnail directory:\n\n  " + target +
+                                 "/Thumbs\n\nReason: mkdir '" + target + "/Thumbs': File exists"},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(target);
+        fs::create_directories(fs::path(c.inTheWay).parent_path());
+        WriteFileBytes(c.inTheWay, "a file where a folder should be");
+        const std::size_t shown = boxes->Texts().size();
+        EXPECT_EQ(Generate(), kRunNoThumbnailFolder) << c.inTheWay;
+        ASSERT_EQ(boxes->Texts().size(), shown + 1) << c.inTheWay;
+        EXPECT_EQ(boxes->Texts().back(), c.text);
+    }
 }
 
 TEST_F(SiteTest, MissingTargetFolderIsMade) {

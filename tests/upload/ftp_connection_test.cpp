@@ -5,6 +5,7 @@
 
 #include "support/ftp_test_server.h"
 #include "support/test_support.h"
+#include "work/stop_flag.h"
 
 namespace {
 
@@ -53,11 +54,12 @@ TEST_F(FtpConnectionTest, WorksWithFoldersAndFilesOnOneControlConnection) {
 
     const Result missing = connection->SetCurrentDirectory("new folder");
     EXPECT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error(), ERROR_INTERNET_EXTENDED_ERROR);
-    EXPECT_EQ(missing.text(), "550 No such file or directory.");
+    EXPECT_EQ(missing.kind(), Result::Kind::Refused);
+    EXPECT_EQ(missing.internetCode(), ERROR_INTERNET_EXTENDED_ERROR);
+    EXPECT_EQ(missing.reason(), "550 No such file or directory.");
 
     ASSERT_TRUE(connection->CreateDirectory("new folder").ok());
-    EXPECT_EQ(connection->CreateDirectory("new folder").error(), ERROR_INTERNET_EXTENDED_ERROR);
+    EXPECT_EQ(connection->CreateDirectory("new folder").kind(), Result::Kind::Refused);
     ASSERT_TRUE(connection->SetCurrentDirectory("new folder").ok());
     ASSERT_TRUE(connection->SetCurrentDirectory("").ok());
     ASSERT_TRUE(connection->GetCurrentDirectory(folder).ok());
@@ -181,6 +183,7 @@ TEST_F(FtpConnectionTest, ALostControlConnectionIsNotSilentlyReplaced) {
     const Result opened = connection->OpenFile("page.htm", file);
     EXPECT_FALSE(file);
     EXPECT_EQ(opened.text(), "The connection to the FTP server was lost.");
+    EXPECT_EQ(opened.kind(), Result::Kind::Network);
     EXPECT_FALSE(connection->SetCurrentDirectory("sub").ok());
     const std::vector<std::string> commands = server.Commands();
     EXPECT_EQ(server.Count("STOR"), 0) << testing::PrintToString(commands);
@@ -205,7 +208,30 @@ TEST_F(FtpConnectionTest, AServerThatDiesDuringAFileFailsTheWriteOrTheClose) {
     }
     EXPECT_FALSE(written.ok());
     EXPECT_FALSE(written.text().empty());
+    EXPECT_EQ(written.kind(), Result::Kind::Network);
     EXPECT_FALSE(file->Close().ok());
+}
+
+TEST_F(FtpConnectionTest, AStopDuringAFileIsToldApartFromALostConnection) {
+    FtpTestServer server({.throttle = 256 * 1024});
+    auto connection = Connect(server);
+    ASSERT_TRUE(connection);
+    StopFlag stop;
+    connection->SetStopFlag(&stop);
+    std::unique_ptr<FtpRemoteFile> file;
+    ASSERT_TRUE(connection->OpenFile("big.bin", file).ok());
+    const std::string block(65536, 'x');
+    ASSERT_TRUE(file->Write(block.data(), block.size()).ok());
+    stop.Request();
+    Result written = Result::Ok();
+    for (int i = 0; i < 1000 && written.ok(); ++i) {
+        written = file->Write(block.data(), block.size());
+    }
+    if (written.ok()) {
+        written = file->Close();
+    }
+    EXPECT_EQ(written.kind(), Result::Kind::Stopped);
+    EXPECT_EQ(written.text(), "The upload was stopped.");
 }
 
 TEST_F(FtpConnectionTest, AListingThatTricklesInOrNeverEndsFails) {
