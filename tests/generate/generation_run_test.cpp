@@ -644,8 +644,8 @@ TEST_F(SiteTest, TargetOrThumbnailFolderThatCannotBeMadeEndsTheRunWithWhy) {
         std::string inTheWay;  // a file where a folder should be
         std::string text;
     } cases[] = {
-        {target, "Cannot create target directory:\n\n  " + target + "\n\nReason: mkdir '" +
-                     target + "': File exists"},
+        {target, "Cannot create target directory:\n\n  " + target + "\n\nReason: mkdir '" + target +
+                     "': File exists"},
         {target + "/Thumbs", "Cannot create thumbnail directory:\n\n  " + target +
                                  "/Thumbs\n\nReason: mkdir '" + target + "/Thumbs': File exists"},
     };

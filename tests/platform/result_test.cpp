@@ -19,12 +19,12 @@ TEST(Result, OkCarriesNothing) {
 TEST(Result, KindFollowsErrno) {
     using Kind = Result::Kind;
     const std::pair<int, Kind> cases[] = {
-        {ENOENT, Kind::NotFound},     {ENOTDIR, Kind::NotFound},    {EACCES, Kind::Permission},
-        {EPERM, Kind::Permission},    {EROFS, Kind::Permission},    {ENOSPC, Kind::NoSpace},
-        {EDQUOT, Kind::NoSpace},      {EFBIG, Kind::NoSpace},       {ECONNREFUSED, Kind::Network},
-        {ECONNRESET, Kind::Network},  {ETIMEDOUT, Kind::Network},   {EHOSTUNREACH, Kind::Network},
-        {ENETUNREACH, Kind::Network}, {EPIPE, Kind::Network},       {ECANCELED, Kind::Stopped},
-        {EEXIST, Kind::Other},        {EINVAL, Kind::Other},        {EISDIR, Kind::Other},
+        {ENOENT, Kind::NotFound},     {ENOTDIR, Kind::NotFound},  {EACCES, Kind::Permission},
+        {EPERM, Kind::Permission},    {EROFS, Kind::Permission},  {ENOSPC, Kind::NoSpace},
+        {EDQUOT, Kind::NoSpace},      {EFBIG, Kind::NoSpace},     {ECONNREFUSED, Kind::Network},
+        {ECONNRESET, Kind::Network},  {ETIMEDOUT, Kind::Network}, {EHOSTUNREACH, Kind::Network},
+        {ENETUNREACH, Kind::Network}, {EPIPE, Kind::Network},     {ECANCELED, Kind::Stopped},
+        {EEXIST, Kind::Other},        {EINVAL, Kind::Other},      {EISDIR, Kind::Other},
     };
     for (const auto& [error, kind] : cases) {
         const Result failed = Result::FromErrno("open", "/x", error);
