@@ -4,7 +4,9 @@
 #include <string_view>
 
 #include "cli/cli.h"
+#include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/registry_store.h"
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -256,4 +258,18 @@ std::string AbsoluteFolder(const std::string& folder) {
         path.pop_back();
     }
     return path;
+}
+
+bool CheckSettings() {
+    const Result checked = CheckRegistryStore();
+    if (RegistryStoreFailureToTell(checked)) {
+        ShowMessageBox(RegistryStoreUnusableText(checked), MB_OK | MB_ICONSTOP);
+    }
+    return checked.ok();
+}
+
+void TellSettingsWriteFailure(const Result& written) {
+    if (RegistryStoreFailureToTell(written)) {
+        ShowMessageBox(RegistryStoreChangeFailedText(written), MB_OK);
+    }
 }

@@ -13,7 +13,7 @@ int RunOpen(const CommandLine& line) {
                           line.arguments.empty() ? "nothing to open" : "too many arguments");
     }
     // The browser to use is a setting.
-    if (!CheckRegistryStore()) {
+    if (!CheckSettings()) {
         return kExitFileError;
     }
     SetBrowserChooser(std::make_shared<TerminalBrowserChooser>());

@@ -8,7 +8,6 @@
 #include "cli/upload_limits.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
-#include "platform/registry_store.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_profiles.h"
 #include "upload/s3_profile_fields.h"
@@ -69,12 +68,13 @@ int ApplyOptions(const Command& command, const CommandOptions& options, FtpProfi
 int Save(FtpProfileList& list, const std::string& name) {
     std::string refused;
     std::string note;
-    if (!SaveFtpProfiles(list, -1, &refused, &note)) {
-        if (!refused.empty()) {
-            refused.pop_back();  // its line end
-            return Fail(refused, kExitFileError);
-        }
+    if (const Result saved = SaveFtpProfiles(list, -1, &refused, &note); !saved.ok()) {
+        TellSettingsWriteFailure(saved);
         return Fail("'" + name + "' could not be stored in the settings", kExitFileError);
+    }
+    if (!refused.empty()) {
+        refused.pop_back();  // its line end
+        return Fail(refused, kExitFileError);
     }
     std::printf("Saved FTP profile '%s'.\n", name.c_str());
     if (!note.empty()) {
@@ -253,12 +253,16 @@ int EditProfile(const Command& command, const CommandOptions& options, FtpProfil
         const std::string& name = list.profiles[static_cast<std::size_t>(index)].name;
         if (FtpProfileCertificate(name).empty()) {
             std::printf("FTP profile '%s' trusts no certificate of its own.\n", name.c_str());
-        } else if (ForgetFtpProfileCertificate(name)) {
+        } else if (const Expected<bool> forgotten = ForgetFtpProfileCertificate(name);
+                   forgotten.ok() && *forgotten) {
             std::printf(
                 "Forgot the certificate trusted for FTP profile '%s'; the next upload "
                 "asks about the server's certificate.\n",
                 name.c_str());
         } else {
+            if (!forgotten.ok()) {
+                TellSettingsWriteFailure(forgotten.failure());
+            }
             return Fail("the certificate '" + name + "' trusts could not be forgotten",
                         kExitFileError);
         }
@@ -311,7 +315,7 @@ int RunProfileCommand(const CommandLine& line) {
         return UsageError(command, "profile " + action + " takes no options");
     }
     // A settings file that cannot be read must not pass for one without profiles.
-    if (!CheckRegistryStore()) {
+    if (!CheckSettings()) {
         return kExitFileError;
     }
     FtpProfileList list;

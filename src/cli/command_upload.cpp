@@ -9,7 +9,6 @@
 #include "document/target_folder.h"
 #include "generate/html_files.h"
 #include "platform/message_box.h"
-#include "platform/registry_store.h"
 #include "upload/ftp_profiles.h"
 #include "upload/internet_session.h"
 #include "upload/remote_protocol.h"
@@ -62,7 +61,7 @@ int RunUploadCommand(const CommandLine& line) {
         return UsageError(command,
                           options.positional.empty() ? "no program named" : "too many arguments");
     }
-    if (!CheckRegistryStore()) {
+    if (!CheckSettings()) {
         return kExitFileError;  // its profiles cannot be known
     }
     Program program;
@@ -104,7 +103,7 @@ int RunUploadCommand(const CommandLine& line) {
     const bool dryRun = options.flags.count("--dry-run") != 0;
     if (!dryRun) {
         // As the upload window does: the next upload without --profile takes this one.
-        SetLastFtpProfile(profile.name);
+        TellSettingsWriteFailure(SetLastFtpProfile(profile.name));
     }
 
     UploadOutcome outcome = UploadOutcome::Failed;

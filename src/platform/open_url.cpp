@@ -122,7 +122,11 @@ bool OpenUrlAndWait(const std::string& url, std::chrono::milliseconds startWindo
             // about again next time instead of failing first. It is used even when it
             // cannot be stored.
             if (picked) {
-                SetRegistryString(kApplicationKey, "URLHandler", handler, HKEY_CURRENT_USER);
+                const Result stored =
+                    SetRegistryString(kApplicationKey, "URLHandler", handler, HKEY_CURRENT_USER);
+                if (RegistryStoreFailureToTell(stored)) {
+                    ShowMessageBox(RegistryStoreChangeFailedText(stored), MB_OK);
+                }
             }
             return true;
         }

@@ -10,11 +10,10 @@ namespace {
 
 // Reads the key at keyPath and hands it to use; returns fallback when it is missing or
 // the store cannot be read.
-template <typename Result, typename Use>
-Result ReadKey(const std::string& keyPath, Result fallback, Use use) {
+template <typename Value, typename Use>
+Value ReadKey(const std::string& keyPath, Value fallback, Use use) {
     RegistryKey root;
-    std::string reason;
-    if (!ReadRegistryStore(root, reason)) {
+    if (!ReadRegistryStore(root).ok()) {
         return fallback;
     }
     const RegistryKey* key = FindRegistryKey(root, keyPath);
@@ -30,8 +29,9 @@ std::string GetRegistryString(std::string keyPath, std::string valueName, Regist
     });
 }
 
-bool SetRegistryString(std::string keyPath, std::string valueName, std::string text, RegistryRoot) {
-    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+Result SetRegistryString(std::string keyPath, std::string valueName, std::string text,
+                         RegistryRoot) {
+    return ChangeRegistryStore([&](RegistryKey& root) {
         RegistryKey* key = FindRegistryKey(root, keyPath);
         if (key == nullptr) {
             return ENOENT;
@@ -42,38 +42,37 @@ bool SetRegistryString(std::string keyPath, std::string valueName, std::string t
         key->SetValue(valueName, text);
         return 0;
     });
-    ShowRegistryStoreFailure(result);
-    return true;
 }
 
 int GetRegistryInt(std::string keyPath, std::string valueName, RegistryRoot root) {
     return ParseLeadingInt(GetRegistryString(std::move(keyPath), std::move(valueName), root));
 }
 
-bool SetRegistryInt(std::string keyPath, std::string valueName, int value, RegistryRoot root) {
+Result SetRegistryInt(std::string keyPath, std::string valueName, int value, RegistryRoot root) {
     return SetRegistryString(std::move(keyPath), std::move(valueName), std::to_string(value), root);
 }
 
 bool CreateRegistryKeyPath(std::string keyPath, RegistryRoot) {
-    ChangeRegistryStore([&keyPath](RegistryKey& root) {
-        RegistryKey* key = &root;
-        std::string_view rest = keyPath;
-        for (std::size_t depth = 0; !rest.empty() && depth < kMaxRegistryKeyDepth; ++depth) {
-            const std::size_t backslash = rest.find('\\');
-            const std::string_view name = rest.substr(0, backslash);
-            if (!IsValidRegistryKeyName(name)) {
-                break;
-            }
-            key = &key->AddSubkey(name);
-            rest.remove_prefix(backslash == std::string_view::npos ? rest.size() : backslash + 1);
-        }
-        return 0;
-    });
-    return true;
+    return ChangeRegistryStore([&keyPath](RegistryKey& root) {
+               RegistryKey* key = &root;
+               std::string_view rest = keyPath;
+               for (std::size_t depth = 0; !rest.empty() && depth < kMaxRegistryKeyDepth; ++depth) {
+                   const std::size_t backslash = rest.find('\\');
+                   const std::string_view name = rest.substr(0, backslash);
+                   if (!IsValidRegistryKeyName(name)) {
+                       break;
+                   }
+                   key = &key->AddSubkey(name);
+                   rest.remove_prefix(backslash == std::string_view::npos ? rest.size()
+                                                                          : backslash + 1);
+               }
+               return 0;
+           })
+        .ok();
 }
 
 bool DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName, RegistryRoot) {
-    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+    const Result result = ChangeRegistryStore([&](RegistryKey& root) {
         RegistryKey* parent = FindRegistryKey(root, parentKeyPath);
         // An empty name would be the parent itself; nobody asks for that.
         if (parent == nullptr || subkeyName.empty()) {
@@ -88,7 +87,7 @@ bool DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName, Regist
             backslash == std::string::npos ? subkeyName : subkeyName.substr(backslash + 1);
         return parent != nullptr && parent->RemoveSubkey(last) ? 0 : ENOENT;
     });
-    return result.ok;
+    return result.ok();
 }
 
 int CountRegistrySubkeys(std::string keyPath, RegistryRoot) {

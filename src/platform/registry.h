@@ -4,11 +4,13 @@
 // paths below a root, each holding string values and subkeys. Only the current user's
 // root is stored (registry_store.h says where and how). Reads never fail visibly: a
 // missing key or value reads as the empty text. A write to a key that does not exist
-// shows "Setting registry key failed." with the reason and stores nothing; writers of
+// fails and stores nothing (front ends show RegistryStoreChangeFailedText); writers of
 // subkey values create the key path first. Every call reads or changes the store on
 // disk at once, so several threads and processes may use it together.
 
 #include <string>
+
+#include "platform/result.h"
 
 // The roots a key path starts from. The file type's part of the desktop is written by
 // RegisterFileType, not kept here.
@@ -28,23 +30,23 @@ std::string GetRegistryString(std::string keyPath, std::string valueName,
                               RegistryRoot root = HKEY_CURRENT_USER);
 
 // Stores text under valueName of an existing key (the application key exists from the
-// first write on). A missing key, a text over 10239 bytes or a store that cannot be
-// written shows "Setting registry key failed.\n\n" and the reason in an OK box, and
-// stores nothing. Always true, as callers only go on.
-bool SetRegistryString(std::string keyPath, std::string valueName, std::string text,
-                       RegistryRoot root = HKEY_CURRENT_USER);
+// first write on). A missing key (ENOENT), a text over 10239 bytes (EOVERFLOW) or a store
+// that cannot be written fails with the reason as text, and stores nothing.
+Result SetRegistryString(std::string keyPath, std::string valueName, std::string text,
+                         RegistryRoot root = HKEY_CURRENT_USER);
 
 // The number the value's text begins with (blanks, a sign, digits); 0 when there is none.
 int GetRegistryInt(std::string keyPath, std::string valueName,
                    RegistryRoot root = HKEY_CURRENT_USER);
 
 // SetRegistryString of the number in decimal.
-bool SetRegistryInt(std::string keyPath, std::string valueName, int value,
-                    RegistryRoot root = HKEY_CURRENT_USER);
+Result SetRegistryInt(std::string keyPath, std::string valueName, int value,
+                      RegistryRoot root = HKEY_CURRENT_USER);
 
 // Creates every missing key along the path. The walk stops at the first empty or
 // invalid name (a doubled or trailing backslash, a name over 1023 bytes or with a
-// control character), and below the 512th level. Failures are not reported; always true.
+// control character), and below the 512th level. False when the store cannot be changed;
+// the write that needs the key then fails too and says why.
 bool CreateRegistryKeyPath(std::string keyPath, RegistryRoot root = HKEY_CURRENT_USER);
 
 // Deletes the subkey of the parent key with its values and everything below it.

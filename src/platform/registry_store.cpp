@@ -6,12 +6,12 @@
 
 #include <cerrno>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
-#include "platform/message_box.h"
 #include "platform/mutex.h"
 #include "platform/registry.h"
 #include "platform/xdg_folders.h"
@@ -21,12 +21,13 @@ namespace {
 constexpr mode_t kFileMode = 0600;  // it holds FTP passwords
 constexpr mode_t kFolderMode = 0700;
 
-RegistryStoreChange Failure(std::string reason) {
-    return {false, std::move(reason)};
+// A failure to make, lock or write the store, worded as the system's description of error.
+Result Failure(const char* what, const std::string& path, int error) {
+    return Result::FromErrno(what, path, error).WithText(ErrorCodeText(error));
 }
 
-// The damage CheckRegistryStore last told the user about, so that each write that fails
-// on it does not say so again.
+// The damage the user was last told about, so that each write that fails on it does not
+// say so again.
 Mutex toldMutex;
 std::string toldDamage GUARDED_BY(toldMutex);
 
@@ -40,26 +41,27 @@ void CreateApplicationKey(RegistryKey& root) {
 }
 
 // ReadRegistryStore, also handing out the file's text.
-bool ReadStoreFile(RegistryKey& root, std::string& reason, std::string& text) {
+Result ReadStoreFile(RegistryKey& root, std::string& text) {
     root = RegistryKey();
     const std::string path = RegistryStorePath();
     struct stat status;
     if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
-        return true;
+        return Result::Ok();
     }
-    reason = ReadWholeFile(path, text).text();
-    if (!reason.empty()) {
-        if (reason.back() == '\n') {
+    if (const Result read = ReadWholeFile(path, text); !read.ok()) {
+        std::string reason = read.text();
+        if (reason.ends_with('\n')) {
             reason.pop_back();
         }
-        return false;
+        return Result::Failure(std::move(reason), Result::Kind::DamagedInput);
     }
-    if (!ParseRegistryText(text, root, reason)) {
-        reason = "'" + path + "' cannot be read, " + reason;
+    std::string error;
+    if (!ParseRegistryText(text, root, error)) {
         root = RegistryKey();
-        return false;
+        return Result::Failure("'" + path + "' cannot be read, " + error,
+                               Result::Kind::DamagedInput);
     }
-    return true;
+    return Result::Ok();
 }
 
 }  // namespace
@@ -72,12 +74,12 @@ std::string RegistryStorePath() {
     return RegistryStoreFolder() + "/settings.ini";
 }
 
-bool ReadRegistryStore(RegistryKey& root, std::string& reason) {
+Result ReadRegistryStore(RegistryKey& root) {
     std::string text;
-    return ReadStoreFile(root, reason, text);
+    return ReadStoreFile(root, text);
 }
 
-RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change) {
+Result ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change) {
     // flock also excludes other threads, as each lock opens the folder anew; the mutex
     // only spares them the queue in the kernel.
     static std::mutex threads;
@@ -85,78 +87,72 @@ RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& roo
 
     const std::string folder = RegistryStoreFolder();
     if (const int error = CreateFolderPath(folder, kFolderMode)) {
-        return Failure(ErrorCodeText(error));
+        return Failure("mkdir", folder, error);
     }
     const FolderLock lock(folder);
     if (lock.error() != 0) {
-        return Failure(ErrorCodeText(lock.error()));
+        return Failure("lock", folder, lock.error());
     }
     RegistryKey root;
-    std::string reason;
     std::string before;
-    if (!ReadStoreFile(root, reason, before)) {
-        return {false, reason, true};  // never replace a file we could not understand
+    if (Result read = ReadStoreFile(root, before); !read.ok()) {
+        return read;  // never replace a file we could not understand
     }
     CreateApplicationKey(root);
+    const std::string path = RegistryStorePath();
     if (const int error = change(root)) {
-        return Failure(ErrorCodeText(error));
+        return Failure("change", path, error);
     }
     const std::string after = FormatRegistryText(root);
-    const std::string path = RegistryStorePath();
     struct stat status;
     const bool exists = ::stat(path.c_str(), &status) == 0;
     if (exists && (status.st_mode & 07777) != kFileMode && ::chmod(path.c_str(), kFileMode) != 0) {
-        return Failure(ErrorCodeText(errno));
+        return Failure("chmod", path, errno);
     }
     if (exists && after == before) {
-        return {};  // nothing changed
+        return Result::Ok();  // nothing changed
     }
     if (!exists) {
         // Created empty with its final mode first; the replacement keeps the mode.
         const UniqueFd created(
             ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode));
         if (!created.valid()) {
-            return Failure(ErrorCodeText(errno));
+            return Failure("open", path, errno);
         }
     }
-    const Result written = ReplaceFileContents(path, after, true);
-    if (!written.ok()) {
-        return Failure(ErrorCodeText(written.error()));
+    if (Result written = ReplaceFileContents(path, after, true); !written.ok()) {
+        const int error = written.error();
+        return std::move(written).WithText(ErrorCodeText(error));
     }
-    return {};
+    return Result::Ok();
 }
 
-bool CheckRegistryStore() {
+Result CheckRegistryStore() {
     RegistryKey root;
-    std::string reason;
-    if (ReadRegistryStore(root, reason)) {
+    return ReadRegistryStore(root);
+}
+
+std::string RegistryStoreUnusableText(const Result& checked) {
+    return "Mavren's settings cannot be used:\n\n" + checked.text() +
+           "\n\nThe file is left as it is, and no settings are saved until it is mended or "
+           "removed.";
+}
+
+std::string RegistryStoreChangeFailedText(const Result& changed) {
+    return "Setting registry key failed.\n\n" + changed.text();
+}
+
+bool RegistryStoreFailureToTell(const Result& failure) {
+    if (failure.ok()) {
+        return false;
+    }
+    if (failure.kind() != Result::Kind::DamagedInput) {
         return true;
     }
-    {
-        MutexLock lock(toldMutex);
-        if (toldDamage == reason) {
-            return false;
-        }
-        toldDamage = reason;
+    MutexLock lock(toldMutex);
+    if (toldDamage == failure.text()) {
+        return false;
     }
-    ShowMessageBox("Mavren's settings cannot be used:\n\n" + reason +
-                       "\n\nThe file is left as it is, and no settings are saved until it is "
-                       "mended or removed.",
-                   MB_OK | MB_ICONSTOP);
-    return false;
-}
-
-void ShowRegistryStoreFailure(const RegistryStoreChange& change) {
-    if (change.ok) {
-        return;
-    }
-    if (change.damaged) {
-        // A file damaged while the program runs is said once too, not at every write.
-        MutexLock lock(toldMutex);
-        if (toldDamage == change.reason) {
-            return;
-        }
-        toldDamage = change.reason;
-    }
-    ShowMessageBox("Setting registry key failed.\n\n" + change.reason, MB_OK);
+    toldDamage = failure.text();
+    return true;
 }

@@ -11,34 +11,35 @@
 #include <string>
 
 #include "platform/registry_tree.h"
+#include "platform/result.h"
 
 // The store's folder and file, from the environment at each call.
 std::string RegistryStoreFolder();
 std::string RegistryStorePath();
 
-// Reads the store into root. A missing file is an empty store. On failure root is
-// empty and reason says why.
-bool ReadRegistryStore(RegistryKey& root, std::string& reason);
-
-// How a change of the store ended.
-struct RegistryStoreChange {
-    bool ok = true;
-    std::string reason;    // why not, in the system's words
-    bool damaged = false;  // the file is there but cannot be read or understood
-};
+// Reads the store into root. A missing file is an empty store. A file that cannot be read
+// or understood fails with kind DamagedInput and a text that names the file (and the
+// line); root is then empty.
+Result ReadRegistryStore(RegistryKey& root);
 
 // Applies change to the current store and writes the result. change returns 0 to keep
-// what it did, or an errno value to drop it (nothing is written and the reason is that
-// value's text). The application key is added to the tree before change sees it,
-// so the first write of all creates it.
-RegistryStoreChange ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change);
+// what it did, or an errno value to drop it (nothing is written). The application key is
+// added to the tree before change sees it, so the first write of all creates it. A
+// failure's text is why, in the system's words: ReadRegistryStore's failure when the file
+// cannot be read or understood (it is then left as it is), else the errno value's text.
+Result ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change);
 
-// Checks that the store's file can be read and understood (a missing file can). When it
-// cannot, says so in a box naming the file and the line, once per process and kind of
-// damage, and returns false; the file is then left as it is and nothing is saved.
-bool CheckRegistryStore();
+// ReadRegistryStore's failure when the store's file cannot be read or understood (a
+// missing file can); nothing is saved until it is mended or removed.
+Result CheckRegistryStore();
 
-// Shows "Setting registry key failed.\n\n" and the reason in an OK box, unless the change
-// failed on a damaged file that the user has already been told about (by this or by
-// CheckRegistryStore).
-void ShowRegistryStoreFailure(const RegistryStoreChange& change);
+// What a front end shows for a failure of CheckRegistryStore, in a stop box: "Mavren's
+// settings cannot be used:" and why; and for a failed change, in an OK box: "Setting
+// registry key failed." and why.
+std::string RegistryStoreUnusableText(const Result& checked);
+std::string RegistryStoreChangeFailedText(const Result& changed);
+
+// Whether the user is still to be told of a failure of CheckRegistryStore or of a change:
+// a file that cannot be read or understood is told once per process and kind of damage,
+// by whichever of them meets it first; any other failure every time. Counts it as told.
+bool RegistryStoreFailureToTell(const Result& failure);

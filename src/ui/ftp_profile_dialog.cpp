@@ -6,6 +6,7 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "ui/control_values.h"
+#include "ui/settings_failures.h"
 #include "ui/worker_events.h"
 #include "ui_ftp_profile_dialog.h"
 #include "upload/ftp_address.h"
@@ -143,7 +144,10 @@ void CMavrenFtpProfileDialog::accept() {
         return;
     }
     if (m_forgetCertificate) {
-        ForgetFtpProfileCertificate(m_pinnedName);
+        if (const Expected<bool> forgotten = ForgetFtpProfileCertificate(m_pinnedName);
+            !forgotten.ok()) {
+            TellSettingsWriteFailure(forgotten.failure());
+        }
     }
     m_profile = edited;
     CVQDialog::accept();

@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "ui/embossed_text.h"
+#include "ui/settings_failures.h"
 #include "ui/welcome_dialog.h"
 #include "ui/worker_events.h"
 #include "ui_main_dialog.h"
@@ -409,7 +410,8 @@ void CMavrenMainDialog::FinishClose() {
     // A run left behind reaches the window no more.
     m_receiver->Detach();
     DropWorkerEvents(this);
-    SetRegistryString(kApplicationKey, "LastOpenProgram", m_program->path);
+    TellSettingsWriteFailure(
+        SetRegistryString(kApplicationKey, "LastOpenProgram", m_program->path));
     CVQDialog::done(m_closeResult);
 }
 

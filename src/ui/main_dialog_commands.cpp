@@ -23,6 +23,7 @@
 #include "ui/main_dialog.h"
 #include "ui/prog_prop_sheet.h"
 #include "ui/prop_page_content_opts.h"
+#include "ui/settings_failures.h"
 #include "ui/upload_status_dialog.h"
 #include "ui/vq_file_dialog.h"
 #include "ui/wizard_sheet.h"
@@ -135,5 +136,5 @@ void CMavrenMainDialog::OnOpen() {
     }
     const std::string path = dialog.selectedFiles().front().toStdString();
     LoadProgramFile(path);
-    SetRegistryString(kApplicationKey, "LastProgDir", PathFolder(path));
+    TellSettingsWriteFailure(SetRegistryString(kApplicationKey, "LastProgDir", PathFolder(path)));
 }

@@ -5,11 +5,11 @@
 
 #include "platform/app_folders.h"
 #include "platform/paths.h"
-#include "platform/registry_store.h"
 #include "ui/desktop_backends.h"
 #include "ui/file_type.h"
 #include "ui/forget_request.h"
 #include "ui/main_dialog.h"
+#include "ui/settings_failures.h"
 #include "upload/internet_session.h"
 
 std::string CommandLineProgramPath(const QStringList& arguments) {
@@ -26,7 +26,7 @@ int CMavrenApp::InitInstance(const QStringList& arguments) {
     InstallDesktopBackends();
     // A damaged settings file is named once here; the windows then go on with their
     // defaults, and their saves leave the file alone without a box each.
-    CheckRegistryStore();
+    CheckSettings();
     SetFoldersFromExecutable();
     const QIcon icon(QString::fromStdString(JoinPath(ExecutableFolder(), "mavren.png")));
     if (!icon.isNull()) {

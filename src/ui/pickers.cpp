@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "ui/folder_browser.h"
+#include "ui/settings_failures.h"
 #include "ui/vq_file_dialog.h"
 
 namespace {
@@ -45,7 +46,8 @@ bool PickFolder(QWidget* owner, const FolderPick& pick, const std::string& initi
         return false;
     }
     chosen = browser.GetPath();
-    SetRegistryString(kApplicationKey, pick.registryValue, chosen, HKEY_CURRENT_USER);
+    TellSettingsWriteFailure(
+        SetRegistryString(kApplicationKey, pick.registryValue, chosen, HKEY_CURRENT_USER));
     return true;
 }
 
@@ -70,8 +72,8 @@ bool PickBoilerplateFile(QWidget* owner, const std::string& currentPath, std::st
         return false;
     }
     chosen = file;
-    SetRegistryString(kApplicationKey, kBoilerplateFolderValue, PathFolder(file),
-                      HKEY_CURRENT_USER);
+    TellSettingsWriteFailure(SetRegistryString(kApplicationKey, kBoilerplateFolderValue,
+                                               PathFolder(file), HKEY_CURRENT_USER));
     return true;
 }
 

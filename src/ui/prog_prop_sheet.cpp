@@ -10,6 +10,7 @@
 #include "ui/prop_page_index_opts.h"
 #include "ui/prop_page_misc.h"
 #include "ui/prop_page_photos.h"
+#include "ui/settings_failures.h"
 
 namespace {
 
@@ -58,5 +59,6 @@ void CMavrenProgPropSheet::OnClosing(int result) {
         // Last, as the Videos box changes the picture list the Content page stored.
         m_photos->KeepPatternsInStep(m_program);
     }
-    SetRegistryInt(kApplicationKey, kActivePageValue, GetActiveIndex(), HKEY_CURRENT_USER);
+    TellSettingsWriteFailure(
+        SetRegistryInt(kApplicationKey, kActivePageValue, GetActiveIndex(), HKEY_CURRENT_USER));
 }

@@ -6,8 +6,8 @@
 #include "generate/html_files.h"
 #include "platform/format.h"
 #include "platform/message_box.h"
-#include "platform/registry_store.h"
 #include "ui/ftp_profile_dialog.h"
+#include "ui/settings_failures.h"
 #include "ui/worker_events.h"
 #include "ui_upload_status_dialog.h"
 #include "upload/upload_worker.h"
@@ -70,7 +70,7 @@ bool CMavrenUploadStatusDialog::OnInitDialog() {
     if (loaded == 0) {
         // A settings file that cannot be read may well hold profiles: no offer of a first
         // one, only the word on the damage (once per process).
-        if (!CheckRegistryStore()) {
+        if (!CheckSettings()) {
             Refresh();
         } else if (ShowMessageBox(
                        "No FTP profiles found.\n\n"
@@ -329,7 +329,8 @@ void CMavrenUploadStatusDialog::done(int result) {
     // Only what was changed here is written; changes other copies made meanwhile stay.
     std::string refused;
     std::string note;
-    if (!SaveFtpProfiles(m_profiles, SelectedSlot(), &refused, &note) && !refused.empty()) {
+    TellSettingsWriteFailure(SaveFtpProfiles(m_profiles, SelectedSlot(), &refused, &note));
+    if (!refused.empty()) {
         ShowMessageBox("These changes to the FTP profiles could not be saved:\n\n" + refused,
                        MB_OK | MB_ICONEXCLAMATION);
     }

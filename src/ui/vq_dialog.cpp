@@ -8,6 +8,7 @@
 
 #include "platform/numbers.h"
 #include "platform/registry.h"
+#include "ui/settings_failures.h"
 #include "ui/window_placement.h"
 
 CVQDialog::CVQDialog(QWidget* parent) : QDialog(parent) {}
@@ -67,11 +68,12 @@ void CVQDialog::done(int result) {
                 m_dontShow = check->isChecked() ? 1 : 0;
             }
             if (m_dontShow != 0) {
-                SetRegistryString(kDontShowAgainKey, name.toStdString(), "1", HKEY_CURRENT_USER);
+                TellSettingsWriteFailure(SetRegistryString(kDontShowAgainKey, name.toStdString(),
+                                                           "1", HKEY_CURRENT_USER));
             }
             CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER);
-            SetRegistryString(kWindowPositionsKey, name.toStdString(), placement.toStdString(),
-                              HKEY_CURRENT_USER);
+            TellSettingsWriteFailure(SetRegistryString(kWindowPositionsKey, name.toStdString(),
+                                                       placement.toStdString(), HKEY_CURRENT_USER));
         }
     }
     QDialog::done(result);

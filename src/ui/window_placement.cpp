@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/registry.h"
+#include "ui/settings_failures.h"
 
 namespace {
 
@@ -130,6 +131,6 @@ void SaveWindowPlacement(const QWidget* window, const QString& name) {
         return;
     }
     CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER);
-    SetRegistryString(kWindowPositionsKey, name.toStdString(), text.toStdString(),
-                      HKEY_CURRENT_USER);
+    TellSettingsWriteFailure(SetRegistryString(kWindowPositionsKey, name.toStdString(),
+                                               text.toStdString(), HKEY_CURRENT_USER));
 }

@@ -4,7 +4,9 @@
 #include <cstdlib>
 
 #include "platform/ascii.h"
+#include "platform/expected.h"
 #include "platform/format.h"
+#include "platform/message_box.h"
 #include "platform/numbers.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
@@ -220,18 +222,19 @@ bool PutRenameBack(RegistryKey& root, RegistryKey& profiles, const SecretWork::S
 // could not: a password the store did not take goes into the settings file after all (a
 // store that went away meanwhile), and a renamed profile whose secret stayed under the
 // old name gets that name back; its slot leaves saved. Returns a refusal line for each
-// rename put back; sets noteText when a password went into the settings file first.
-std::string FinishSecretWork(const SecretWork& work, std::vector<std::size_t>& saved,
-                             std::string& noteText) {
+// rename put back, or the store's failure; sets noteText when a password went into the
+// settings file first.
+Expected<std::string> FinishSecretWork(const SecretWork& work, std::vector<std::size_t>& saved,
+                                       std::string& noteText) {
     std::vector<SecretWork::Store> failed;
     std::vector<UnmovedSecret> unmoved;
     DoSecretWork(work, failed, unmoved);
     if (failed.empty() && unmoved.empty()) {
-        return {};
+        return std::string();
     }
     std::string putBack;
     std::vector<std::size_t> notRenamed;
-    const RegistryStoreChange after = ChangeRegistryStore([&](RegistryKey& root) {
+    Result after = ChangeRegistryStore([&](RegistryKey& root) {
         putBack.clear();
         notRenamed.clear();
         std::vector<SecretWork::Store> toSettings = failed;
@@ -259,9 +262,8 @@ std::string FinishSecretWork(const SecretWork& work, std::vector<std::size_t>& s
         }
         return 0;
     });
-    ShowRegistryStoreFailure(after);
-    if (!after.ok) {
-        return {};
+    if (!after.ok()) {
+        return after;
     }
     std::erase_if(saved, [&](std::size_t slot) {
         return std::find(notRenamed.begin(), notRenamed.end(), slot) != notRenamed.end();
@@ -337,8 +339,7 @@ int LoadFtpProfiles(FtpProfileList& list, std::string& lastProfile, bool readSec
     list = FtpProfileList{};
     lastProfile.clear();
     RegistryKey root;
-    std::string reason;
-    if (!ReadRegistryStore(root, reason)) {
+    if (!ReadRegistryStore(root).ok()) {
         return 0;  // CheckRegistryStore is the one to say why
     }
     if (const RegistryKey* application = FindRegistryKey(root, kApplicationKey)) {
@@ -387,7 +388,8 @@ std::string LeftOutProfilesText(const FtpProfileList& list) {
         MaxFtpProfiles, list.leftOut.c_str());
 }
 
-bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, std::string* note) {
+Result SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused,
+                       std::string* note) {
     // The secret store is asked only when a password may go there, and before the
     // settings are locked for the change: for the secrets of renamed profiles, which must
     // move with them, and whether it takes passwords at all.
@@ -407,7 +409,7 @@ bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, s
     std::vector<std::size_t> saved;
     SecretWork work;
     std::string noteText;
-    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+    Result result = ChangeRegistryStore([&](RegistryKey& root) {
         notSaved.clear();
         saved.clear();
         work = SecretWork{};
@@ -440,11 +442,15 @@ bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, s
         }
         return 0;
     });
-    if (!result.ok) {
-        ShowRegistryStoreFailure(result);
-        return false;
+    if (!result.ok()) {
+        return result;
     }
-    notSaved += FinishSecretWork(work, saved, noteText);
+    Expected<std::string> putBack = FinishSecretWork(work, saved, noteText);
+    if (putBack.ok()) {
+        notSaved += *putBack;
+    } else {
+        result = putBack.failure();
+    }
     if (note != nullptr) {
         *note = noteText;
     }
@@ -456,11 +462,11 @@ bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused, s
     if (refused != nullptr) {
         *refused = notSaved;
     }
-    return notSaved.empty();
+    return result;
 }
 
-void SetLastFtpProfile(const std::string& name) {
-    SetRegistryString(kApplicationKey, kLastFtpProfileValue, name);
+Result SetLastFtpProfile(const std::string& name) {
+    return SetRegistryString(kApplicationKey, kLastFtpProfileValue, name);
 }
 
 std::string FtpProfileCertificate(const std::string& name) {
@@ -472,15 +478,18 @@ void SetFtpProfileCertificate(const std::string& name, const std::string& finger
         return;
     }
     // One change: the key is made (for a profile not saved yet) and the pin set together.
-    ShowRegistryStoreFailure(ChangeRegistryStore([&](RegistryKey& root) {
+    const Result pinned = ChangeRegistryStore([&](RegistryKey& root) {
         ProfilesKey(root).AddSubkey(name).SetValue(kCertificateValue, fingerprint);
         return 0;
-    }));
+    });
+    if (RegistryStoreFailureToTell(pinned)) {
+        ShowMessageBox(RegistryStoreChangeFailedText(pinned), MB_OK);
+    }
 }
 
-bool ForgetFtpProfileCertificate(const std::string& name) {
+Expected<bool> ForgetFtpProfileCertificate(const std::string& name) {
     bool forgotten = false;
-    const RegistryStoreChange result = ChangeRegistryStore([&](RegistryKey& root) {
+    Result result = ChangeRegistryStore([&](RegistryKey& root) {
         forgotten = false;
         RegistryKey* profiles = FindRegistryKey(root, kFtpProfilesKey);
         RegistryKey* key = profiles == nullptr ? nullptr : profiles->FindSubkey(name);
@@ -492,8 +501,10 @@ bool ForgetFtpProfileCertificate(const std::string& name) {
         }
         return 0;
     });
-    ShowRegistryStoreFailure(result);
-    return result.ok && forgotten;
+    if (!result.ok()) {
+        return result;
+    }
+    return forgotten;
 }
 
 bool DeleteFtpProfileKey(const std::string& name) {

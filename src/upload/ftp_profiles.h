@@ -21,6 +21,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/expected.h"
+#include "platform/result.h"
 #include "upload/remote_protocol.h"
 
 inline constexpr int MaxFtpProfiles = 3;
@@ -109,26 +111,28 @@ std::string LeftOutProfilesText(const FtpProfileList& list);
 // it; when its password is in the secret store, the store must give it under the old
 // name before the change and take it under the new one after it, or the profile keeps
 // its old name, key and secret (a rename written already is put back). What was written
-// counts as unchanged afterwards. True when all of it was stored.
-// Otherwise false: a store that cannot be written shows the store's own box, and refused
-// (when given) gets one line for each profile that was not written and why. note (when
-// given) gets the one-time note that passwords are kept in the settings file, when this
-// save is the first to keep one there; the caller shows it.
-bool SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused = nullptr,
-                     std::string* note = nullptr);
+// counts as unchanged afterwards. Fails with the store's failure when it cannot be
+// written (the caller tells it as the store's failure). refused (when given) gets one line
+// for each profile that was not written and why; empty when all of it was stored. note
+// (when given) gets the one-time note that passwords are kept in the settings file, when
+// this save is the first to keep one there; the caller shows it.
+Result SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused = nullptr,
+                       std::string* note = nullptr);
 
 // Stores name as "LastFTPProfile", the profile an upload without a choice takes.
-void SetLastFtpProfile(const std::string& name);
+Result SetLastFtpProfile(const std::string& name);
 
 // The server certificate the user chose to trust for the profile, as its SHA-256
 // fingerprint ("AB:CD:..."), stored as "Certificate" in the profile's key; the empty
 // text when none was. The pin is written at once when the user trusts a certificate,
-// and goes with the profile's key (a deleted or renamed profile forgets it).
+// and goes with the profile's key (a deleted or renamed profile forgets it); a pin the
+// store does not take is told in the store's OK box.
 std::string FtpProfileCertificate(const std::string& name);
 void SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint);
 // Forgets the pinned certificate, so that the next upload asks about the server's
-// certificate again. True when one was pinned.
-bool ForgetFtpProfileCertificate(const std::string& name);
+// certificate again. True when one was pinned; the store's failure when it cannot be
+// written.
+Expected<bool> ForgetFtpProfileCertificate(const std::string& name);
 
 // Removes the profile's key from the store at once, and its password from the secret
 // store. True when the key was there and is gone.

@@ -364,8 +364,9 @@ TEST_F(CliProfile, S3ProfilesNeedAValidBucketAndShowTheirRegion) {
 TEST_F(CliProfile, ProfilesWrittenWithoutAProtocolAreFtp) {
     // As an older copy of Mavren wrote them: no "Protocol" value.
     CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\old");
-    SetRegistryString(std::string(kFtpProfilesKey) + "\\old", "Host", "ftp.old.example");
-    SetRegistryString(std::string(kFtpProfilesKey) + "\\old", "Username", "ann");
+    EXPECT_TRUE(
+        SetRegistryString(std::string(kFtpProfilesKey) + "\\old", "Host", "ftp.old.example").ok());
+    EXPECT_TRUE(SetRegistryString(std::string(kFtpProfilesKey) + "\\old", "Username", "ann").ok());
     ASSERT_EQ(Stored().count, 1);
     EXPECT_EQ(Stored().profiles[0].protocol, FtpProtocol::Ftp);
     const ProgramRun run = Cli({"profile", "list"});

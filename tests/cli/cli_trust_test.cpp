@@ -105,9 +105,9 @@ TEST_F(CliTrust, PasswordsLiveInTheSecretStoreWhenOneRunsAndMoveThereFromOldFile
     // As a settings file written before: the password scrambled in it.
     const std::string old = std::string(kFtpProfilesKey) + "\\old";
     CreateRegistryKeyPath(old);
-    SetRegistryString(old, "Host", "ftp.old.example");
-    SetRegistryString(old, "Username", "ann");
-    SetRegistryString(old, "Password", ScramblePassword("old secret"));
+    EXPECT_TRUE(SetRegistryString(old, "Host", "ftp.old.example").ok());
+    EXPECT_TRUE(SetRegistryString(old, "Username", "ann").ok());
+    EXPECT_TRUE(SetRegistryString(old, "Password", ScramblePassword("old secret")).ok());
 
     ProgramRun run =
         Cli({"profile", "add", "new", "--host", "h", "--user", "u", "--password-stdin"},
@@ -203,9 +203,9 @@ TEST_F(CliTrust, AHungSecretStoreIsGivenUpAfterOneWaitAndThePasswordGoesToTheSet
     for (const std::string name : {"a", "b"}) {
         const std::string key = std::string(kFtpProfilesKey) + "\\" + name;
         CreateRegistryKeyPath(key);
-        SetRegistryString(key, "Host", "h");
-        SetRegistryString(key, "Username", "u");
-        SetRegistryString(key, "PasswordStore", "Secret Service");
+        EXPECT_TRUE(SetRegistryString(key, "Host", "h").ok());
+        EXPECT_TRUE(SetRegistryString(key, "Username", "u").ok());
+        EXPECT_TRUE(SetRegistryString(key, "PasswordStore", "Secret Service").ok());
     }
     const auto start = std::chrono::steady_clock::now();
     const ProgramRun run =

@@ -83,7 +83,7 @@ TEST_F(OpenUrlTest, WithoutAHandlerTheDesktopDefaultOpensTheUrl) {
 TEST_F(OpenUrlTest, TheStoredHandlerGetsTheUrlAsItsOneArgument) {
     const std::string xdgOpen = Script("xdg-open");
     const std::string browser = Script("my browser");
-    SetRegistryString(kApplicationKey, "URLHandler", browser);
+    EXPECT_TRUE(SetRegistryString(kApplicationKey, "URLHandler", browser).ok());
     const std::string url = "http://example.com/a b?x=1&y=\"2\"";
     EXPECT_TRUE(OpenUrlAndWait(url));
     EXPECT_EQ(ArgumentsOf(browser), "1\n" + url + "\n");
@@ -124,7 +124,7 @@ TEST_F(OpenUrlTest, AFailedStartAsksWithTheReason) {
         if (!c.xdgOpen.empty()) {
             Script("xdg-open", c.xdgOpen);
         }
-        SetRegistryString(kApplicationKey, "URLHandler", c.handler);
+        EXPECT_TRUE(SetRegistryString(kApplicationKey, "URLHandler", c.handler).ok());
         ScopedScriptedBoxes asked;
         EXPECT_FALSE(OpenUrlAndWait(kUrl)) << "No was the answer";
         ASSERT_EQ(asked->Boxes().size(), 1u) << c.reason;
@@ -141,7 +141,7 @@ TEST_F(OpenUrlTest, WithoutXdgOpenTheDefaultBrowserCannotBeStarted) {
 }
 
 TEST_F(OpenUrlTest, NoOrACancelledPickEndsItAndKeepsTheOldHandler) {
-    SetRegistryString(kApplicationKey, "URLHandler", "/nonexistent/browser");
+    EXPECT_TRUE(SetRegistryString(kApplicationKey, "URLHandler", "/nonexistent/browser").ok());
     const struct {
         int answer;
         std::vector<std::string> picks;
@@ -189,7 +189,7 @@ TEST_F(OpenUrlTest, APickThatFailsTooIsAskedAboutAgainAndNotStored) {
         {"/nonexistent/browser", "using \"/nonexistent/browser\"", "No such file or directory"},
     };
     for (const auto& c : cases) {
-        SetRegistryString(kApplicationKey, "URLHandler", c.stored);
+        EXPECT_TRUE(SetRegistryString(kApplicationKey, "URLHandler", c.stored).ok());
         const auto chooser = InstallChooser({bad});
         ScopedScriptedBoxes asked;
         asked->QueueAnswer(IDYES);
@@ -210,7 +210,7 @@ TEST_F(OpenUrlTest, ABrowserThatKeepsRunningHasStarted) {
     const std::string browser =
         Script("browser", "echo $$ > \"" + pidFile + ".part\"\nmv \"" + pidFile + ".part\" \"" +
                               pidFile + "\"\nexec sleep 60");
-    SetRegistryString(kApplicationKey, "URLHandler", browser);
+    EXPECT_TRUE(SetRegistryString(kApplicationKey, "URLHandler", browser).ok());
     EXPECT_TRUE(OpenUrlAndWait(kUrl, std::chrono::milliseconds(100)));
     EXPECT_TRUE(boxes->Texts().empty());
     // So short a window may close before the browser has written its process id.
@@ -237,7 +237,7 @@ class ThreadRecordingBoxes : public MessageBoxBackend {
 };
 
 TEST_F(OpenUrlTest, OpenUrlLeavesTheWorkToAnotherThread) {
-    SetRegistryString(kApplicationKey, "URLHandler", "/nonexistent/browser");
+    EXPECT_TRUE(SetRegistryString(kApplicationKey, "URLHandler", "/nonexistent/browser").ok());
     auto recording = std::make_shared<ThreadRecordingBoxes>();
     const auto previous = SetMessageBoxBackend(recording);
     EXPECT_TRUE(OpenUrl(kUrl));

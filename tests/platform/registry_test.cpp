@@ -48,7 +48,7 @@ TEST_F(Registry, AFreshStoreReadsEmptyAndReadsCreateNothing) {
 }
 
 TEST_F(Registry, ApplicationKeyValuesCanBeWrittenOnAFreshStore) {
-    EXPECT_TRUE(SetRegistryString(kApp, "LastProgDir", "/home/ann/Web", HKEY_CURRENT_USER));
+    EXPECT_TRUE(SetRegistryString(kApp, "LastProgDir", "/home/ann/Web", HKEY_CURRENT_USER).ok());
     EXPECT_TRUE(boxes->Texts().empty());
     EXPECT_EQ(GetRegistryString(kApp, "LastProgDir"), "/home/ann/Web");
     EXPECT_EQ(ModeOf(storePath), 0600u);
@@ -60,18 +60,21 @@ TEST_F(Registry, ApplicationKeyValuesCanBeWrittenOnAFreshStore) {
         << text;
 }
 
-TEST_F(Registry, WritingToAMissingKeyShowsTheMessageAndStoresNothing) {
-    SetRegistryString(kWindowPositionsKey, "Main", "1 2 3 4");
-    EXPECT_EQ(boxes->Texts(), std::vector<std::string>{kNoKeyMessage});
-    EXPECT_EQ(boxes->Boxes()[0].flags, MB_OK);
+TEST_F(Registry, WritingToAMissingKeyFailsWithWhyAndStoresNothing) {
+    const Result written = SetRegistryString(kWindowPositionsKey, "Main", "1 2 3 4");
+    EXPECT_EQ(written.kind(), Result::Kind::NotFound);
+    EXPECT_EQ(RegistryStoreChangeFailedText(written), kNoKeyMessage);
+    EXPECT_TRUE(RegistryStoreFailureToTell(written));
+    EXPECT_TRUE(RegistryStoreFailureToTell(written)) << "told every time, unlike damage";
     EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "Main"), "");
     EXPECT_FALSE(std::filesystem::exists(storePath)) << "a failed write writes nothing";
 
-    SetRegistryString(kApp, "LastProgDir", "/x");
-    SetRegistryInt(kApp + "\\Missing", "ActivePage", 2);
-    SetRegistryString("Software\\Other", "Value", "x");
-    EXPECT_EQ(boxes->Texts(),
-              (std::vector<std::string>{kNoKeyMessage, kNoKeyMessage, kNoKeyMessage}));
+    EXPECT_TRUE(SetRegistryString(kApp, "LastProgDir", "/x").ok());
+    for (const Result& missing : {SetRegistryInt(kApp + "\\Missing", "ActivePage", 2),
+                                  SetRegistryString("Software\\Other", "Value", "x")}) {
+        EXPECT_EQ(RegistryStoreChangeFailedText(missing), kNoKeyMessage);
+    }
+    EXPECT_TRUE(boxes->Texts().empty()) << "the store shows no box of its own";
 }
 
 TEST_F(Registry, CreatingAKeyPathCreatesEveryLevel) {
@@ -90,7 +93,7 @@ TEST_F(Registry, CreatingAKeyPathCreatesEveryLevel) {
         EXPECT_EQ(GetRegistrySubkeyName(level.path, 0), level.child) << level.path;
     }
     EXPECT_EQ(CountRegistrySubkeys(kWindowPositionsKey), 0);
-    SetRegistryString(kWindowPositionsKey, "Main", "1 2 3 4");
+    EXPECT_TRUE(SetRegistryString(kWindowPositionsKey, "Main", "1 2 3 4").ok());
     EXPECT_TRUE(boxes->Texts().empty());
     EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "Main"), "1 2 3 4");
 }
@@ -102,7 +105,7 @@ TEST_F(Registry, AKeyExistsWithoutValues) {
     EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 1);
     EXPECT_EQ(GetRegistrySubkeyName(kFtpProfilesKey, 0), "Home");
     EXPECT_EQ(CountRegistrySubkeys(kApp), 2);
-    SetRegistryString(kDontShowAgainKey, "Welcome", "1");
+    EXPECT_TRUE(SetRegistryString(kDontShowAgainKey, "Welcome", "1").ok());
     EXPECT_TRUE(boxes->Texts().empty());
 }
 
@@ -155,8 +158,9 @@ TEST_F(Registry, SubkeysAreListedByNameIgnoringCase) {
 
 TEST_F(Registry, NamesIgnoreLetterCaseAndKeepTheirFirstSpelling) {
     CreateRegistryKeyPath(kWindowPositionsKey);
-    SetRegistryString("software\\ORVASHI\\mavren 1.0\\window positions", "Main", "a");
-    SetRegistryString(kWindowPositionsKey, "MAIN", "b");
+    EXPECT_TRUE(
+        SetRegistryString("software\\ORVASHI\\mavren 1.0\\window positions", "Main", "a").ok());
+    EXPECT_TRUE(SetRegistryString(kWindowPositionsKey, "MAIN", "b").ok());
     CreateRegistryKeyPath(kApp + "\\WINDOW POSITIONS\\Extra");
     EXPECT_TRUE(boxes->Texts().empty());
     EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "main"), "b");
@@ -168,7 +172,7 @@ TEST_F(Registry, NamesIgnoreLetterCaseAndKeepTheirFirstSpelling) {
 TEST_F(Registry, DeletingRemovesTheSubkeyWithEverythingBelowIt) {
     const std::string home = std::string(kFtpProfilesKey) + "\\Home";
     CreateRegistryKeyPath(home + "\\Nested");
-    SetRegistryString(home, "Host", "ftp.example.com");
+    EXPECT_TRUE(SetRegistryString(home, "Host", "ftp.example.com").ok());
     CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\Work");
 
     EXPECT_TRUE(DeleteRegistryKey(kFtpProfilesKey, "home", HKEY_CURRENT_USER));
@@ -188,7 +192,7 @@ TEST_F(Registry, DeletingRemovesTheSubkeyWithEverythingBelowIt) {
 }
 
 TEST_F(Registry, NumbersAreStoredAsDecimalText) {
-    SetRegistryInt(kApp, "ActivePage", -5);
+    EXPECT_TRUE(SetRegistryInt(kApp, "ActivePage", -5).ok());
     EXPECT_EQ(GetRegistryString(kApp, "ActivePage"), "-5");
     const struct {
         const char* text;
@@ -204,7 +208,7 @@ TEST_F(Registry, NumbersAreStoredAsDecimalText) {
         {"-99999999999", INT_MIN},
     };
     for (const auto& c : cases) {
-        SetRegistryString(kApp, "ActivePage", c.text);
+        EXPECT_TRUE(SetRegistryString(kApp, "ActivePage", c.text).ok());
         EXPECT_EQ(GetRegistryInt(kApp, "ActivePage", HKEY_CURRENT_USER), c.value) << c.text;
     }
     EXPECT_TRUE(boxes->Texts().empty());
@@ -225,7 +229,7 @@ TEST_F(Registry, AnyTextRoundTrips) {
     const std::string key = std::string(kFtpProfilesKey) + "\\My ]site/; #1";
     CreateRegistryKeyPath(key);
     for (const auto& [name, text] : values) {
-        SetRegistryString(key, name, text);
+        EXPECT_TRUE(SetRegistryString(key, name, text).ok());
     }
     EXPECT_TRUE(boxes->Texts().empty());
     for (const auto& [name, text] : values) {
@@ -236,14 +240,11 @@ TEST_F(Registry, AnyTextRoundTrips) {
 
 TEST_F(Registry, ValuesHaveALimit) {
     const std::string longest(10239, 'v');
-    SetRegistryString(kApp, "Long", longest);
-    EXPECT_TRUE(boxes->Texts().empty());
+    EXPECT_TRUE(SetRegistryString(kApp, "Long", longest).ok());
     EXPECT_EQ(GetRegistryString(kApp, "Long"), longest);
 
-    SetRegistryString(kApp, "Long", longest + "v");
-    EXPECT_EQ(boxes->Texts(),
-              std::vector<std::string>{
-                  "Setting registry key failed.\n\nValue too large for defined data type"});
+    EXPECT_EQ(RegistryStoreChangeFailedText(SetRegistryString(kApp, "Long", longest + "v")),
+              "Setting registry key failed.\n\nValue too large for defined data type");
     EXPECT_EQ(GetRegistryString(kApp, "Long"), longest) << "the old value stays";
 
     // One put there by hand reads as missing rather than cut short.
@@ -256,51 +257,49 @@ TEST_F(Registry, AStoreThatCannotBeReadIsNeverOverwritten) {
     const std::string text = "[Software\\Orvashi\\Mavren 1.0]\n\"LastProgDir\"=\"/a\"\nrubbish\n";
     WriteFileBytes(storePath, text);
     EXPECT_EQ(GetRegistryString(kApp, "LastProgDir"), "");
-    SetRegistryString(kApp, "LastProgDir", "/b");
-    EXPECT_EQ(boxes->Texts(),
-              std::vector<std::string>{"Setting registry key failed.\n\n'" + storePath +
-                                       "' cannot be read, line 3: not a [key] line or a "
-                                       "\"name\"=\"text\" line"});
+    EXPECT_EQ(RegistryStoreChangeFailedText(SetRegistryString(kApp, "LastProgDir", "/b")),
+              "Setting registry key failed.\n\n'" + storePath +
+                  "' cannot be read, line 3: not a [key] line or a \"name\"=\"text\" line");
     EXPECT_FALSE(DeleteRegistryKey("Software\\Orvashi", "Mavren 1.0"));
     EXPECT_EQ(ReadFileBytes(storePath), text);
 }
 
-TEST_F(Registry, ADamagedStoreIsNamedOnceAndThenLeftAloneQuietly) {
+TEST_F(Registry, ADamagedStoreIsToldOnceAndThenLeftAloneQuietly) {
     const std::string text = "[Software\\Orvashi\\Mavren 1.0]\n\"LastProgDir\"=\"/a\n";
     WriteFileBytes(storePath, text);
-    EXPECT_FALSE(CheckRegistryStore());
-    EXPECT_EQ(boxes->Texts(),
-              std::vector<std::string>{"Mavren's settings cannot be used:\n\n'" + storePath +
-                                       "' cannot be read, line 2: the closing double quote is "
-                                       "missing\n\nThe file is left as it is, and no settings are "
-                                       "saved until it is mended or removed."});
-    EXPECT_FALSE(CheckRegistryStore());
-    SetRegistryString(kApp, "LastProgDir", "/b");
-    CreateRegistryKeyPath(kWindowPositionsKey);
-    EXPECT_EQ(boxes->Texts().size(), 1u) << "told once";
+    const Result checked = CheckRegistryStore();
+    EXPECT_EQ(checked.kind(), Result::Kind::DamagedInput);
+    EXPECT_EQ(RegistryStoreUnusableText(checked),
+              "Mavren's settings cannot be used:\n\n'" + storePath +
+                  "' cannot be read, line 2: the closing double quote is missing\n\nThe file is "
+                  "left as it is, and no settings are saved until it is mended or removed.");
+    EXPECT_TRUE(RegistryStoreFailureToTell(checked));
+    EXPECT_FALSE(RegistryStoreFailureToTell(CheckRegistryStore())) << "told once";
+    EXPECT_FALSE(RegistryStoreFailureToTell(SetRegistryString(kApp, "LastProgDir", "/b")));
+    EXPECT_FALSE(CreateRegistryKeyPath(kWindowPositionsKey));
     EXPECT_EQ(ReadFileBytes(storePath), text);
 
     std::filesystem::remove(storePath);
-    EXPECT_TRUE(CheckRegistryStore()) << "no file is an empty store";
-    EXPECT_EQ(boxes->Texts().size(), 1u);
+    EXPECT_TRUE(CheckRegistryStore().ok()) << "no file is an empty store";
 
     // Damaged while the program runs: the first write that meets it says so, no other.
     const std::string later = "[Software\\Orvashi\\Mavren 1.0]\n\"LastProgDir\"\n";
     WriteFileBytes(storePath, later);
-    SetRegistryString(kApp, "LastProgDir", "/c");
-    SetRegistryString(kApp, "LastOpenProgram", "/c.mav");
-    ASSERT_EQ(boxes->Texts().size(), 2u);
-    EXPECT_NE(boxes->Texts()[1].find("Setting registry key failed.\n\n'" + storePath +
-                                     "' cannot be read, line 2:"),
+    const Result first = SetRegistryString(kApp, "LastProgDir", "/c");
+    EXPECT_TRUE(RegistryStoreFailureToTell(first));
+    EXPECT_NE(RegistryStoreChangeFailedText(first).find("Setting registry key failed.\n\n'" +
+                                                        storePath + "' cannot be read, line 2:"),
               std::string::npos)
-        << boxes->Texts()[1];
+        << first.text();
+    EXPECT_FALSE(RegistryStoreFailureToTell(SetRegistryString(kApp, "LastOpenProgram", "/c.mav")));
     EXPECT_EQ(ReadFileBytes(storePath), later);
+    EXPECT_TRUE(boxes->Texts().empty()) << "the store shows no box of its own";
 }
 
 TEST_F(Registry, TheStoreIsKeptPrivate) {
-    SetRegistryString(kApp, "LastProgDir", "/a");
+    EXPECT_TRUE(SetRegistryString(kApp, "LastProgDir", "/a").ok());
     ASSERT_EQ(::chmod(storePath.c_str(), 0644), 0);
-    SetRegistryString(kApp, "LastProgDir", "/b");
+    EXPECT_TRUE(SetRegistryString(kApp, "LastProgDir", "/b").ok());
     EXPECT_EQ(ModeOf(storePath), 0600u);
     // A write that changes nothing still closes it.
     ASSERT_EQ(::chmod(storePath.c_str(), 0640), 0);
@@ -310,7 +309,7 @@ TEST_F(Registry, TheStoreIsKeptPrivate) {
 }
 
 TEST_F(Registry, TheStoreFollowsTheConfigurationFolder) {
-    SetRegistryString(kApp, "Where", "config");
+    EXPECT_TRUE(SetRegistryString(kApp, "Where", "config").ok());
     EXPECT_TRUE(std::filesystem::exists(storePath));
 
     TempDir home;
@@ -320,7 +319,7 @@ TEST_F(Registry, TheStoreFollowsTheConfigurationFolder) {
         ScopedEnvironmentVariable unset("XDG_CONFIG_HOME", std::nullopt);
         EXPECT_EQ(RegistryStorePath(), fallback);
         EXPECT_EQ(GetRegistryString(kApp, "Where"), "");
-        SetRegistryString(kApp, "Where", "home");
+        EXPECT_TRUE(SetRegistryString(kApp, "Where", "home").ok());
         EXPECT_TRUE(std::filesystem::exists(fallback));
     }
     {

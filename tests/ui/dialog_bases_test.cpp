@@ -65,7 +65,7 @@ std::string StoredPlacement(const char* name) {
 
 void StorePlacement(const char* name, const QString& text) {
     CreateRegistryKeyPath(kWindowPositionsKey);
-    SetRegistryString(kWindowPositionsKey, name, text.toStdString());
+    QVERIFY(SetRegistryString(kWindowPositionsKey, name, text.toStdString()).ok());
 }
 
 // Where a dialog opens when nothing is remembered.
@@ -206,7 +206,8 @@ class DialogBasesTest : public QObject {
         QFETCH(bool, shown);
         if (!stored.isEmpty()) {
             CreateRegistryKeyPath(kDontShowAgainKey);
-            SetRegistryString(kDontShowAgainKey, "Probe Dialog", stored.toStdString());
+            QVERIFY(
+                SetRegistryString(kDontShowAgainKey, "Probe Dialog", stored.toStdString()).ok());
         }
         ProbeDialog dialog(true);
         dialog.SetAutomaticResult(7);

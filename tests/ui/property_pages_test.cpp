@@ -538,7 +538,8 @@ class PropertyPagesTest : public QObject {
         QVERIFY(WriteTextFile(file, content.toStdString()));
         const QString remembered = folder.filePath(QStringLiteral("remembered"));
         QDir().mkpath(remembered);
-        SetRegistryString(kApplicationKey, "LastBoilerplateDir", remembered.toStdString());
+        QVERIFY(SetRegistryString(kApplicationKey, "LastBoilerplateDir", remembered.toStdString())
+                    .ok());
         OnPage(kIndex, {}, [&](QWidget* sheet) {
             PickInDialog(sheet, "indexBoilerplateBrowseButton", file, [&](QFileDialog* dialog) {
                 QCOMPARE(dialog->directory().absolutePath(), remembered);
@@ -605,7 +606,7 @@ class PropertyPagesTest : public QObject {
         const QString chosen = folder.filePath(QStringLiteral("photos/2024"));
         QDir().mkpath(chosen);
         QVERIFY(WriteTextFile(start + QStringLiteral("/a.jpg"), "x"));
-        SetRegistryString(kApplicationKey, "LastSourceDir", start.toStdString());
+        QVERIFY(SetRegistryString(kApplicationKey, "LastSourceDir", start.toStdString()).ok());
         Program stored;
         OnPage(
             kGeneration, [](Program& program) { program.SetString(ProgramKey::SourceDir, "/old"); },
@@ -631,7 +632,7 @@ class PropertyPagesTest : public QObject {
     }
 
     void cancelledFolderPickerChangesNothing() {
-        SetRegistryString(kApplicationKey, "LastGifDir", "/nowhere");
+        QVERIFY(SetRegistryString(kApplicationKey, "LastGifDir", "/nowhere").ok());
         OnPage(
             kMisc,
             [](Program& program) { program.SetString(ProgramKey::MiscGifThumbnailDir, "/g"); },
@@ -660,8 +661,9 @@ class PropertyPagesTest : public QObject {
         QFETCH(QString, file);
         const QString record = TestHome() + QStringLiteral("/help-opened");
         QFile::remove(record);
-        SetRegistryString(kApplicationKey, "URLHandler",
-                          MakeRecordingBrowser(TestHome(), record).toStdString());
+        QVERIFY(SetRegistryString(kApplicationKey, "URLHandler",
+                                  MakeRecordingBrowser(TestHome(), record).toStdString())
+                    .ok());
         SetExecutableFolder(TestHome().toStdString() + "/app");
         OnPage(Page(page), {}, [](QWidget* sheet) { PressButton(sheet, QDialogButtonBox::Help); });
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(ReadTextFile(record)),

@@ -375,7 +375,7 @@ class PropertySheetTest : public QObject {
         RunSheet(program, [](QWidget* sheet) {
             QCOMPARE(Find<QTabWidget>(sheet, "pageTabs")->currentIndex(), int(kMisc));
         });
-        SetRegistryInt(kApplicationKey, "ActivePage", 9);
+        QVERIFY(SetRegistryInt(kApplicationKey, "ActivePage", 9).ok());
         RunSheet(program, [](QWidget* sheet) {
             QCOMPARE(Find<QTabWidget>(sheet, "pageTabs")->currentIndex(), int(kGeneration));
         });

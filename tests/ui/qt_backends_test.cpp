@@ -161,7 +161,9 @@ class QtBackendsTest : public QObject {
         QtBackends backends;
         const QString record = TestHome() + QStringLiteral("/opened-url");
         const QString program = MakeRecordingBrowser(TestHome(), record);
-        SetRegistryString(kApplicationKey, "URLHandler", TestHome().toStdString() + "/missing");
+        QVERIFY(
+            SetRegistryString(kApplicationKey, "URLHandler", TestHome().toStdString() + "/missing")
+                .ok());
         std::unique_ptr<ModalWatcher> chooserWatcher;
         QString question;
         const auto questionWatcher = OnNextModal([&](QWidget* window) {

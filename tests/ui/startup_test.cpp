@@ -130,7 +130,7 @@ class StartupTest : public ProgramWindowTest {
         QTemporaryDir folder;
         const QString path = folder.filePath("last.mav");
         SaveProgram(path, folder.path(), folder.path());
-        SetRegistryString(kApplicationKey, "LastOpenProgram", path.toStdString());
+        QVERIFY(SetRegistryString(kApplicationKey, "LastOpenProgram", path.toStdString()).ok());
         const StartRecord record = Start({"mavren"}, [](QWidget* welcome) {
             Find<QPushButton>(welcome, "openLastButton")->click();
         });
@@ -142,9 +142,9 @@ class StartupTest : public ProgramWindowTest {
         QTemporaryDir folder;
         const QString path = folder.filePath("last.mav");
         SaveProgram(path, folder.path(), folder.path());
-        SetRegistryString(kApplicationKey, "LastOpenProgram", path.toStdString());
+        QVERIFY(SetRegistryString(kApplicationKey, "LastOpenProgram", path.toStdString()).ok());
         CreateRegistryKeyPath(kDontShowAgainKey);
-        SetRegistryString(kDontShowAgainKey, "Welcome", "1");
+        QVERIFY(SetRegistryString(kDontShowAgainKey, "Welcome", "1").ok());
         const StartRecord record = Start({"mavren"}, {});
         QCOMPARE(record.windows, QStringList{kMain});
         QCOMPARE(record.title, path);
@@ -161,10 +161,10 @@ class StartupTest : public ProgramWindowTest {
 
     void forgetBringsTheWelcomeBack() {
         CreateRegistryKeyPath(kDontShowAgainKey);
-        SetRegistryString(kDontShowAgainKey, "Welcome", "1");
+        QVERIFY(SetRegistryString(kDontShowAgainKey, "Welcome", "1").ok());
         CreateRegistryKeyPath(kWindowPositionsKey);
-        SetRegistryString(kWindowPositionsKey, "Wizard", "1;2;300;400;1;0;1024;96");
-        SetRegistryString(kWindowPositionsKey, "Forget", "yes");
+        QVERIFY(SetRegistryString(kWindowPositionsKey, "Wizard", "1;2;300;400;1;0;1024;96").ok());
+        QVERIFY(SetRegistryString(kWindowPositionsKey, "Forget", "yes").ok());
         const StartRecord record =
             Start({"mavren"}, [](QWidget* welcome) { QTest::keyClick(welcome, Qt::Key_Escape); });
         QCOMPARE(record.windows, (QStringList{kWelcome, kMain}));

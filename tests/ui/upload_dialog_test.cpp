@@ -60,7 +60,7 @@ void StoreProfiles(const std::vector<FtpProfile>& profiles, int selected = -1) {
     for (const FtpProfile& profile : profiles) {
         list.Add(profile);
     }
-    SaveFtpProfiles(list, selected);
+    QVERIFY(SaveFtpProfiles(list, selected).ok());
 }
 
 void FillProfile(QWidget* dialog, const FtpProfile& profile) {
@@ -167,7 +167,7 @@ class UploadDialogTest : public QObject {
         // Stored with the profile, and read back as it was.
         FtpProfileList list;
         list.Add(dialog.Profile());
-        QVERIFY(SaveFtpProfiles(list, 0));
+        QVERIFY(SaveFtpProfiles(list, 0).ok());
         std::string last;
         QCOMPARE(LoadFtpProfiles(list, last), 1);
         QCOMPARE(list.profiles[0].protocol, FtpProtocol::Sftp);
@@ -436,7 +436,7 @@ class UploadDialogTest : public QObject {
 
     void lastProfileIsSelectedByItsBeginning() {
         StoreProfiles({kAlpha, kBeta, kGamma});
-        SetRegistryString(kApplicationKey, "LastFTPProfile", "GAM");
+        QVERIFY(SetRegistryString(kApplicationKey, "LastFTPProfile", "GAM").ok());
         RunUploadDialog(TestHome(), [](QWidget* window) {
             QCOMPARE(Entries(window), (QStringList{"alpha", "beta", "Gamma"}));
             QCOMPARE(Profiles(window)->currentText(), QStringLiteral("Gamma"));

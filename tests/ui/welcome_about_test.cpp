@@ -44,7 +44,7 @@ class WelcomeAboutTest : public ProgramWindowTest {
     void welcomeResults() {
         QFETCH(QString, action);
         QFETCH(int, result);
-        SetRegistryString(kApplicationKey, "LastOpenProgram", "/home/ann/gone.mav");
+        QVERIFY(SetRegistryString(kApplicationKey, "LastOpenProgram", "/home/ann/gone.mav").ok());
         CMavrenWelcomeDialog welcome;
         const int ended = ExecWith(welcome, [&](QWidget* window) {
             QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);

@@ -507,7 +507,7 @@ class WizardTest : public QObject {
         const QString remembered = root.filePath(QStringLiteral("remembered"));
         QDir().mkpath(typedFolder);
         QDir().mkpath(remembered);
-        SetRegistryString(kApplicationKey, "LastSourceDir", remembered.toStdString());
+        QVERIFY(SetRegistryString(kApplicationKey, "LastSourceDir", remembered.toStdString()).ok());
         CMavrenWizardSheet wizard;
         ExecWith(wizard, [&](QWidget* window) {
             if (typed) {
@@ -618,8 +618,9 @@ class WizardTest : public QObject {
 
     void wizardRemembersItsPlaceAndOpensHelp() {
         const QString record = TestHome() + QStringLiteral("/wizard-help");
-        SetRegistryString(kApplicationKey, "URLHandler",
-                          MakeRecordingBrowser(TestHome(), record).toStdString());
+        QVERIFY(SetRegistryString(kApplicationKey, "URLHandler",
+                                  MakeRecordingBrowser(TestHome(), record).toStdString())
+                    .ok());
         SetExecutableFolder(TestHome().toStdString() + "/app");
         CMavrenWizardSheet wizard;
         ExecWith(wizard, [](QWidget* window) {

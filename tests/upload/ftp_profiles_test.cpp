@@ -29,10 +29,10 @@ class FtpProfilesTest : public ::testing::Test {
 void StoreDirectly(const FtpProfile& profile) {
     const std::string key = std::string(kFtpProfilesKey) + "\\" + profile.name;
     CreateRegistryKeyPath(key);
-    SetRegistryString(key, "Host", profile.host);
-    SetRegistryString(key, "Username", profile.username);
-    SetRegistryString(key, "Password", ScramblePassword(profile.password));
-    SetRegistryString(key, "Directory", profile.directory);
+    EXPECT_TRUE(SetRegistryString(key, "Host", profile.host).ok());
+    EXPECT_TRUE(SetRegistryString(key, "Username", profile.username).ok());
+    EXPECT_TRUE(SetRegistryString(key, "Password", ScramblePassword(profile.password)).ok());
+    EXPECT_TRUE(SetRegistryString(key, "Directory", profile.directory).ok());
 }
 
 void ExpectSameProfile(const FtpProfile& actual, const FtpProfile& expected) {
@@ -56,7 +56,7 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     empty.password.clear();
     empty.directory.clear();
     ASSERT_EQ(list.Add(empty), 2);
-    SaveFtpProfiles(list, 0);
+    EXPECT_TRUE(SaveFtpProfiles(list, 0).ok());
 
     const std::string key = std::string(kFtpProfilesKey) + "\\a";
     EXPECT_EQ(GetRegistryString(key, "Host"), "ftp.a.example");
@@ -91,7 +91,7 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     slow.connections = 4;
     slow.rateLimit = 0;
     loaded.Change(0, slow);
-    ASSERT_TRUE(SaveFtpProfiles(loaded, -1));
+    ASSERT_TRUE(SaveFtpProfiles(loaded, -1).ok());
     EXPECT_EQ(GetRegistryString(key, "Connections"), "");
     EXPECT_EQ(GetRegistryString(key, "RateLimit"), "");
 
@@ -101,8 +101,8 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
         int connections;
     } counts[] = {{"0", 1}, {"-3", 1}, {"16", 16}, {"99", 16}, {"x", 1}};
     for (const auto& count : counts) {
-        SetRegistryString(keyC, "Connections", count.stored);
-        SetRegistryString(keyC, "RateLimit", "-5");
+        EXPECT_TRUE(SetRegistryString(keyC, "Connections", count.stored).ok());
+        EXPECT_TRUE(SetRegistryString(keyC, "RateLimit", "-5").ok());
         ASSERT_EQ(LoadFtpProfiles(loaded, last), 3);
         EXPECT_EQ(loaded.profiles[2].connections, count.connections) << count.stored;
         EXPECT_EQ(loaded.profiles[2].rateLimit, 0);
@@ -120,14 +120,14 @@ TEST_F(FtpProfilesTest, AnS3RegionIsStoredOnlyWhenItIsNotTheDefault) {
     FtpProfile edited = list.profiles[0];
     edited.username = "changed";
     list.Change(0, edited);
-    ASSERT_TRUE(SaveFtpProfiles(list, -1));
+    ASSERT_TRUE(SaveFtpProfiles(list, -1).ok());
     EXPECT_EQ(ReadFileBytes(settings).find("Region"), std::string::npos);
 
     FtpProfile bucket = Profile("s3");
     bucket.protocol = FtpProtocol::S3;
     bucket.region = "eu-west-1";
     ASSERT_EQ(list.Add(bucket), 1);
-    ASSERT_TRUE(SaveFtpProfiles(list, -1));
+    ASSERT_TRUE(SaveFtpProfiles(list, -1).ok());
     const std::string key = std::string(kFtpProfilesKey) + "\\s3";
     EXPECT_EQ(GetRegistryString(key, "Region"), "eu-west-1");
     ASSERT_EQ(LoadFtpProfiles(list, last), 2);
@@ -140,7 +140,7 @@ TEST_F(FtpProfilesTest, AnS3RegionIsStoredOnlyWhenItIsNotTheDefault) {
         bucket = list.profiles[1];
         bucket.region = region;
         list.Change(1, bucket);
-        ASSERT_TRUE(SaveFtpProfiles(list, -1));
+        ASSERT_TRUE(SaveFtpProfiles(list, -1).ok());
         const bool stored = bucket.region != "" && bucket.region != kDefaultS3Region;
         EXPECT_EQ(ReadFileBytes(settings).find("Region") != std::string::npos, stored) << region;
     }
@@ -161,7 +161,7 @@ TEST_F(FtpProfilesTest, TheListHoldsThreeAndDeletingMovesTheLastIntoTheGap) {
     EXPECT_EQ(list.Add(Profile("c")), 2);
     EXPECT_EQ(list.Add(Profile("d")), -1);
     EXPECT_EQ(list.count, MaxFtpProfiles);
-    SaveFtpProfiles(list, -1);
+    EXPECT_TRUE(SaveFtpProfiles(list, -1).ok());
 
     EXPECT_EQ(DeleteFtpProfile(list, 0), 2);
     EXPECT_EQ(list.count, 2);
@@ -188,8 +188,8 @@ TEST_F(FtpProfilesTest, APasswordTheSecretStoreCannotGiveIsSaidUntilANewOneIsGiv
     // Saved where a secret store ran; read here, where none does.
     StoreDirectly(Profile("a"));
     const std::string key = std::string(kFtpProfilesKey) + "\\a";
-    SetRegistryString(key, "Password", "");
-    SetRegistryString(key, "PasswordStore", "Secret Service");
+    EXPECT_TRUE(SetRegistryString(key, "Password", "").ok());
+    EXPECT_TRUE(SetRegistryString(key, "PasswordStore", "Secret Service").ok());
     FtpProfileList list;
     std::string last;
     ASSERT_EQ(LoadFtpProfiles(list, last), 1);
@@ -207,7 +207,7 @@ TEST_F(FtpProfilesTest, APasswordTheSecretStoreCannotGiveIsSaidUntilANewOneIsGiv
     list.Change(0, edited);
     EXPECT_EQ(list.profiles[0].passwordProblem, "") << "the new password is there to use";
     std::string note;
-    ASSERT_TRUE(SaveFtpProfiles(list, 0, nullptr, &note));
+    ASSERT_TRUE(SaveFtpProfiles(list, 0, nullptr, &note).ok());
     EXPECT_NE(note, "");
     EXPECT_EQ(GetRegistryString(key, "PasswordStore"), "");
     EXPECT_EQ(UnscramblePassword(GetRegistryString(key, "Password")), "typed anew");
@@ -218,7 +218,7 @@ TEST_F(FtpProfilesTest, MoreKeysThanSlotsKeepTheFirstThreeAndSayOnceWhichWereLef
     first.Add(Profile("delta"));
     first.Add(Profile("Alpha"));
     first.Add(Profile("echo"));
-    SaveFtpProfiles(first, -1);
+    EXPECT_TRUE(SaveFtpProfiles(first, -1).ok());
     // As renames by an older copy left them behind.
     StoreDirectly(Profile("charlie"));
     StoreDirectly(Profile("bravo"));
@@ -257,7 +257,7 @@ TEST_F(FtpProfilesTest, ASaveWritesOnlyItsOwnChangesOverWhatOthersDidMeanwhile) 
              list.Change(0, edited);
          },
          [&] {
-             SetRegistryString(a, "Username", "someone else");
+             EXPECT_TRUE(SetRegistryString(a, "Username", "someone else").ok());
              StoreDirectly(Profile("b"));
          },
          "",
@@ -338,14 +338,14 @@ TEST_F(FtpProfilesTest, ASaveWritesOnlyItsOwnChangesOverWhatOthersDidMeanwhile) 
             StoreDirectly(Profile(name));
             SetFtpProfileCertificate(name, "AA");
         }
-        SetRegistryString(kApplicationKey, "LastFTPProfile", "a");
+        EXPECT_TRUE(SetRegistryString(kApplicationKey, "LastFTPProfile", "a").ok());
         FtpProfileList list;
         std::string last;
         LoadFtpProfiles(list, last);
         c.change(list);
         c.meanwhile();
         std::string refused = "not set";
-        EXPECT_EQ(SaveFtpProfiles(list, -1, &refused), c.refused.empty());
+        EXPECT_TRUE(SaveFtpProfiles(list, -1, &refused).ok());
         EXPECT_EQ(refused, c.refused);
         c.check();
     }

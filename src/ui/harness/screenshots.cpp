@@ -38,6 +38,7 @@
 #include "ui/modal_watcher.h"
 #include "ui/new_folder_dialog.h"
 #include "ui/prog_prop_sheet.h"
+#include "ui/settings_failures.h"
 #include "ui/thumbnail_options_dialog.h"
 #include "ui/upload_status_dialog.h"
 #include "ui/welcome_dialog.h"
@@ -175,7 +176,7 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
         renderer.failures << QStringLiteral("the sample photos");
         return;
     }
-    SetRegistryString(kApplicationKey, "LastOpenProgram", program.path);
+    TellSettingsWriteFailure(SetRegistryString(kApplicationKey, "LastOpenProgram", program.path));
 
     renderer.RunSimple(QStringLiteral("main_window_empty"), [&] {
         CMavrenMainDialog window;
@@ -232,7 +233,7 @@ void RenderDesktopWindows(Renderer& renderer, const QString& samples) {
 
     FtpProfileList profiles;
     profiles.Add(kSampleProfile);
-    SaveFtpProfiles(profiles, 0);
+    TellSettingsWriteFailure(SaveFtpProfiles(profiles, 0));
     renderer.RunSimple(QStringLiteral("ftp_profile"), [] {
         CMavrenFtpProfileDialog dialog(kSampleProfile);
         dialog.exec();

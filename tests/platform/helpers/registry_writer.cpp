@@ -4,32 +4,15 @@
 //
 // usage: registry_writer PREFIX COUNT
 // Writes "<PREFIX><i>" = "value <i> of <PREFIX>" under the application key's subkey
-// "Race" for i from 0 to COUNT - 1. Exit status 1 when any write showed a message.
+// "Race" for i from 0 to COUNT - 1. Exit status 1 when any write failed.
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
-#include "platform/message_box.h"
 #include "platform/registry.h"
-
-namespace {
-
-class CountingBoxes : public MessageBoxBackend {
-  public:
-    int Show(const std::string& text, unsigned flags) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        ++count;
-        return NegativeAnswer(flags);
-    }
-    std::atomic<int> count{0};
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -38,17 +21,21 @@ int main(int argc, char** argv) {
     }
     const std::string prefix = argv[1];
     const int count = std::atoi(argv[2]);
-    auto boxes = std::make_shared<CountingBoxes>();
-    SetMessageBoxBackend(boxes);
 
     char ignored;
     while (::read(STDIN_FILENO, &ignored, 1) > 0) {
     }
     const std::string key = std::string(kApplicationKey) + "\\Race";
     CreateRegistryKeyPath(key);
+    int failed = 0;
     for (int i = 0; i < count; ++i) {
         const std::string index = std::to_string(i);
-        SetRegistryString(key, prefix + index, "value " + index + " of " + prefix);
+        const Result written =
+            SetRegistryString(key, prefix + index, "value " + index + " of " + prefix);
+        if (!written.ok()) {
+            std::fprintf(stderr, "%s\n", written.text().c_str());
+            ++failed;
+        }
     }
-    return boxes->count == 0 ? 0 : 1;
+    return failed == 0 ? 0 : 1;
 }

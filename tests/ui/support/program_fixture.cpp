@@ -54,7 +54,10 @@ void UseBuildResources() {
 QString UseRecordingBrowser() {
     const QString record = TestHome() + QStringLiteral("/opened.txt");
     QFile::remove(record);
-    SetRegistryString(kApplicationKey, "URLHandler",
-                      MakeRecordingBrowser(TestHome(), record).toStdString());
+    const Result stored = SetRegistryString(kApplicationKey, "URLHandler",
+                                            MakeRecordingBrowser(TestHome(), record).toStdString());
+    if (!stored.ok()) {
+        qFatal("%s", stored.text().c_str());
+    }
     return record;
 }

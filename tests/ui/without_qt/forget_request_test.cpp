@@ -21,16 +21,16 @@ TEST_F(ForgetRequest, RemovesPlacementsAndDialogChoices) {
     CreateRegistryKeyPath(kWindowPositionsKey);
     CreateRegistryKeyPath(kDontShowAgainKey);
     CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\Home");
-    SetRegistryString(kWindowPositionsKey, "Mavren", "1 2 3 4");
-    SetRegistryString(kDontShowAgainKey, "Welcome", "1");
-    SetRegistryString(kApplicationKey, "LastProgDir", "/a");
+    EXPECT_TRUE(SetRegistryString(kWindowPositionsKey, "Mavren", "1 2 3 4").ok());
+    EXPECT_TRUE(SetRegistryString(kDontShowAgainKey, "Welcome", "1").ok());
+    EXPECT_TRUE(SetRegistryString(kApplicationKey, "LastProgDir", "/a").ok());
 
     EXPECT_FALSE(HonourForgetRequest()) << "no Forget value";
-    SetRegistryString(kWindowPositionsKey, "Forget", "");
+    EXPECT_TRUE(SetRegistryString(kWindowPositionsKey, "Forget", "").ok());
     EXPECT_FALSE(HonourForgetRequest()) << "an empty Forget value";
     EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "Mavren"), "1 2 3 4");
 
-    SetRegistryString(kWindowPositionsKey, "Forget", "yes");
+    EXPECT_TRUE(SetRegistryString(kWindowPositionsKey, "Forget", "yes").ok());
     EXPECT_TRUE(HonourForgetRequest());
     EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "Mavren"), "");
     EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "Forget"), "");

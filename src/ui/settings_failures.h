@@ -1,0 +1,14 @@
+#pragma once
+
+// How the windows tell of settings that cannot be used or written, in the boxes the
+// settings store's failures call for; a damaged file is told once.
+
+#include "platform/result.h"
+
+// Checks the settings file; when it cannot be used, says so in a stop box (once per
+// damage) and returns false.
+bool CheckSettings();
+
+// Tells of a settings write that failed in an OK box, unless it met damage told already;
+// nothing for success.
+void TellSettingsWriteFailure(const Result& written);
