@@ -286,7 +286,7 @@ class AlbumRun {
         state.newest = outcome.newest;
         if (!outcome.cover.empty() &&
             GetImageSize(JoinPath(albumTarget, outcome.cover), state.coverWidth, state.coverHeight)
-                .empty()) {
+                .ok()) {
             state.cover = outcome.cover;
         }
         return true;

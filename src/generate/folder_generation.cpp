@@ -498,17 +498,17 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
                 MarkDamaged(record, probed.reason());
             }
         } else if (kind == SourceKind::Images) {
-            const std::string error = sources.ImageSize(list[static_cast<std::size_t>(i)],
-                                                        record.source, record.width, record.height);
-            if (!error.empty()) {
+            const Result error = sources.ImageSize(list[static_cast<std::size_t>(i)], record.source,
+                                                   record.width, record.height);
+            if (!error.ok()) {
                 record.width = 0;
                 record.height = 0;
                 measured = false;
-                if (!GoOnWithoutPictureSize(error, record.source, list[static_cast<std::size_t>(i)],
-                                            window)) {
+                if (!GoOnWithoutPictureSize(error.text(), record.source,
+                                            list[static_cast<std::size_t>(i)], window)) {
                     return kRunEndedAfterMessage;
                 }
-                MarkDamaged(record, DamageFromSizeError(error));
+                MarkDamaged(record, DamageFromSizeError(error.text()));
             }
         }
         // A picture that cannot be measured is not one the run can vouch for: its index

@@ -225,10 +225,9 @@ bool IndexEntryWriter::GifPicture(const SourceRecord& record, Picture& picture) 
     }
     int width = 0;
     int height = 0;
-    const std::string error = GetImageSize(measured, width, height);
-    if (!error.empty()) {
+    if (const Result error = GetImageSize(measured, width, height); !error.ok()) {
         // Yes: shown without a size.
-        return GoOnWithoutPictureSize(error, measured, measured, window);
+        return GoOnWithoutPictureSize(error.text(), measured, measured, window);
     }
     FitThumbnail(width, height, boxSize, boxSize, picture.width, picture.height);
     return true;

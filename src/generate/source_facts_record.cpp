@@ -374,15 +374,15 @@ bool SourceFactsRecord::Transparent(const std::string& source, const std::string
     return transparent;
 }
 
-std::string SourceFactsRecord::ImageSize(const std::string& source, const std::string& path,
-                                         int& width, int& height) {
+Result SourceFactsRecord::ImageSize(const std::string& source, const std::string& path, int& width,
+                                    int& height) {
     if (const SourceFacts* known = Believed(source); known != nullptr && known->measured) {
         width = known->width;
         height = known->height;
-        return {};
+        return Result::Ok();
     }
-    std::string error = GetImageSize(path, width, height);
-    if (SourceFacts* noted = Noting(source); noted != nullptr && error.empty()) {
+    Result error = GetImageSize(path, width, height);
+    if (SourceFacts* noted = Noting(source); noted != nullptr && error.ok()) {
         noted->measured = true;
         noted->width = width;
         noted->height = height;

@@ -98,8 +98,7 @@ class SourceFactsRecord {
     bool CarriesPlace(const std::string& source, const std::string& path);
     bool Transparent(const std::string& source, const std::string& path);
     // GetImageSize's answer; a failure is not noted, so the next run reads again.
-    std::string ImageSize(const std::string& source, const std::string& path, int& width,
-                          int& height);
+    Result ImageSize(const std::string& source, const std::string& path, int& width, int& height);
 
     // ProbeVideo's answer for a video; a failure is not noted, so the next run asks again.
     Result Video(const std::string& source, const std::string& path, VideoProbe& probe);

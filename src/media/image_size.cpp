@@ -60,9 +60,11 @@ bool StartsAsPng(const HeaderFile& file) {
            std::memcmp(signature, kSignature, sizeof kSignature) == 0;
 }
 
-std::string NotValid(const std::string& path, const char* kind) {
-    return StringPrintf("Failed to get size of image '%s'.\n\nIt is not a valid %s file.",
-                        path.c_str(), kind);
+Result NotValid(const std::string& path, const char* kind) {
+    return Result::Failure(
+        StringPrintf("Failed to get size of image '%s'.\n\nIt is not a valid %s file.",
+                     path.c_str(), kind),
+        Result::Kind::DamagedInput);
 }
 
 }  // namespace
@@ -180,33 +182,34 @@ bool PngHasTransparency(const std::string& path) {
     return vips == nullptr || !vips->FindTransparentPixel(path, found) || found;
 }
 
-std::string GetImageSize(const std::string& path, int& width, int& height) {
+Result GetImageSize(const std::string& path, int& width, int& height) {
     const std::string extension = PathExtension(path);
     if (IsJpegExtension(extension)) {
         if (!ReadJpegSize(path, width, height)) {
             width = 0;
             height = 0;
             if (const std::string problem = ImagingProblem(); !problem.empty()) {
-                return StringPrintf(
+                return Result::Failure(StringPrintf(
                     "Failed to get size of image '%s'.\n\nThe picture library is missing: %s",
-                    path.c_str(), problem.c_str());
+                    path.c_str(), problem.c_str()));
             }
             return NotValid(path, extension.c_str());
         }
-        return {};
+        return Result::Ok();
     }
     if (extension == "GIF") {
-        return ReadGifSize(path, width, height) ? std::string() : NotValid(path, "GIF");
+        return ReadGifSize(path, width, height) ? Result::Ok() : NotValid(path, "GIF");
     }
     if (extension == "PNG") {
-        return ReadPngSize(path, width, height) ? std::string() : NotValid(path, "PNG");
+        return ReadPngSize(path, width, height) ? Result::Ok() : NotValid(path, "PNG");
     }
     if (extension == "HEIC" || extension == "HEIF" || extension == "WEBP" || extension == "TIF" ||
         extension == "TIFF") {
         const VipsPictures* vips = VipsModule();
         return vips != nullptr && vips->ReadShownSize(path, width, height)
-                   ? std::string()
+                   ? Result::Ok()
                    : NotValid(path, extension.c_str());
     }
-    return StringPrintf("Unrecognized image file extension '%s'", extension.c_str());
+    return Result::Failure(
+        StringPrintf("Unrecognized image file extension '%s'", extension.c_str()));
 }

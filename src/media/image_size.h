@@ -6,14 +6,17 @@
 
 #include <string>
 
+#include "platform/result.h"
+
 // True for the extensions JPEG files go by, in upper case: JPG, JPEG and JPE.
 bool IsJpegExtension(const std::string& extension);
 
-// Empty on success with width and height set; otherwise a message for the user:
-// "Failed to get size of image ..." for a picture of those kinds that cannot be read (a JPEG's
-// outputs are then 0, the others' untouched) or "Unrecognized image file extension ..."
-// for any other extension (outputs untouched).
-std::string GetImageSize(const std::string& path, int& width, int& height);
+// Ok with width and height set; otherwise a failure whose text is a message for the user:
+// "Failed to get size of image ..." for a picture of those kinds that cannot be read (of
+// kind DamagedInput unless the picture library is missing; a JPEG's outputs are then 0,
+// the others' untouched) or "Unrecognized image file extension ..." for any other
+// extension (outputs untouched).
+Result GetImageSize(const std::string& path, int& width, int& height);
 
 // The size from a GIF87a or GIF89a header: the first image's when its descriptor comes
 // first, else the logical screen's. True on success; the outputs are written only then.

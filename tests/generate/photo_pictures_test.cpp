@@ -22,7 +22,7 @@ using K = ProgramKey;
 std::string SizeOf(const std::string& path) {
     int width = 0;
     int height = 0;
-    if (!GetImageSize(path, width, height).empty()) {
+    if (!GetImageSize(path, width, height).ok()) {
         return "unreadable";
     }
     return std::to_string(width) + "x" + std::to_string(height);

@@ -82,7 +82,7 @@ class ImageSize : public ::testing::Test {
             EXPECT_EQ(height, c.ok ? c.height : -7) << c.name;
 
             width = height = -7;
-            EXPECT_EQ(GetImageSize(path, width, height), c.ok ? "" : NotValid(path, kind))
+            EXPECT_EQ(GetImageSize(path, width, height).text(), c.ok ? "" : NotValid(path, kind))
                 << c.name;
             EXPECT_EQ(width, c.ok ? c.width : -7) << c.name;
             EXPECT_EQ(height, c.ok ? c.height : -7) << c.name;
@@ -219,7 +219,7 @@ TEST_F(ImageSize, MissingFilesAndFoldersAreNotValid) {
         const std::string path = dir / name;
         int width = 5;
         int height = 5;
-        EXPECT_NE(GetImageSize(path, width, height), "") << name;
+        EXPECT_FALSE(GetImageSize(path, width, height).ok()) << name;
     }
     ::mkdir((dir / "folder.gif").c_str(), 0777);
     ::mkdir((dir / "folder.png").c_str(), 0777);
@@ -260,7 +260,7 @@ TEST_F(ImageSize, ExtensionChoosesTheReader) {
         int height = -1;
         const std::string expected =
             c.expected == "PNG" || c.expected == "GIF" ? NotValid(path, c.expected) : c.expected;
-        EXPECT_EQ(GetImageSize(path, width, height), expected) << c.name;
+        EXPECT_EQ(GetImageSize(path, width, height).text(), expected) << c.name;
         if (c.expected.empty()) {
             EXPECT_EQ(width, 64) << c.name;
             EXPECT_EQ(height, 48) << c.name;
@@ -288,7 +288,9 @@ TEST_F(ImageSize, BadJpegsGiveTheMessageAndZeroSizes) {
         const std::string path = Write(c.name, c.bytes);
         int width = 9;
         int height = 9;
-        EXPECT_EQ(GetImageSize(path, width, height), NotValid(path, "JPG")) << c.name;
+        const Result measured = GetImageSize(path, width, height);
+        EXPECT_EQ(measured.text(), NotValid(path, "JPG")) << c.name;
+        EXPECT_EQ(measured.kind(), Result::Kind::DamagedInput) << c.name;
         EXPECT_EQ(width, 0) << c.name;
         EXPECT_EQ(height, 0) << c.name;
     }
@@ -304,7 +306,7 @@ TEST_F(ImageSize, TurnedJpegsReportTheSizeAsShown) {
                   {.orientation = orientation});
         int width = 0;
         int height = 0;
-        EXPECT_EQ(GetImageSize(path, width, height), "") << orientation;
+        EXPECT_TRUE(GetImageSize(path, width, height).ok()) << orientation;
         const bool sideways = orientation >= 5;
         EXPECT_EQ(width, sideways ? 30 : 80) << orientation;
         EXPECT_EQ(height, sideways ? 80 : 30) << orientation;
