@@ -188,10 +188,10 @@ Result GetImageSize(const std::string& path, int& width, int& height) {
         if (!ReadJpegSize(path, width, height)) {
             width = 0;
             height = 0;
-            if (const std::string problem = ImagingProblem(); !problem.empty()) {
+            if (const Result problem = ImagingProblem(); !problem.ok()) {
                 return Result::Failure(StringPrintf(
                     "Failed to get size of image '%s'.\n\nThe picture library is missing: %s",
-                    path.c_str(), problem.c_str()));
+                    path.c_str(), problem.text().c_str()));
             }
             return NotValid(path, extension.c_str());
         }

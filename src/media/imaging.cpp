@@ -172,7 +172,7 @@ void InitImaging() {
     Vips();
 }
 
-std::string ImagingProblem() {
+Result ImagingProblem() {
     return VipsModuleProblem();
 }
 

@@ -14,14 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 // Starts the library once per process: one worker thread per picture, since callers work
 // on several pictures in parallel themselves; no operation cache, which would hand back
 // a changed file's old pixels; no warnings on the terminal. Any thread, any number of times.
 void InitImaging();
 
 // Why no picture can be read or written in this process (the libvips module is missing or
-// libvips could not start), or "" when they can.
-std::string ImagingProblem();
+// libvips could not start) as a failure, or Ok when they can.
+Result ImagingProblem();
 
 // Pictures with more pixels than this are refused by the decoders.
 inline constexpr long long kMaxDecodePixels = 100'000'000;

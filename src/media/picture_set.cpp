@@ -355,18 +355,18 @@ bool WriteBytes(const std::string& destination, const std::string& bytes) {
     return MakeFolderOf(destination) && ReplaceFileContents(destination, bytes, false).ok();
 }
 
-// Why the source could not be decoded; damaged is set when the fault is the file's own.
-std::string DecodeFailure(const SourceFacts& facts, bool& damaged) {
-    damaged = false;
+// Why the source could not be decoded: of kind DamagedInput when the fault is the file's
+// own.
+Result DecodeFailure(const SourceFacts& facts) {
     if (facts.video && !facts.videoFailure.empty()) {
-        damaged = MissingVideoToolsText(facts.tools).empty();
-        return facts.videoFailure;
+        return Result::Failure(facts.videoFailure, MissingVideoToolsText(facts.tools).empty()
+                                                       ? Result::Kind::DamagedInput
+                                                       : Result::Kind::Other);
     }
-    if (const std::string problem = ImagingProblem(); !problem.empty()) {
-        return "the picture library is missing: " + problem;
+    if (const Result problem = ImagingProblem(); !problem.ok()) {
+        return Result::Failure("the picture library is missing: " + problem.text());
     }
-    damaged = true;
-    return "it is damaged or not a picture";
+    return Result::Failure("it is damaged or not a picture", Result::Kind::DamagedInput);
 }
 
 }  // namespace
@@ -405,7 +405,9 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
 
     SourceFacts facts;
     if (!ReadSourceFacts(request.source, facts) || facts.width < 1 || facts.height < 1) {
-        set.thumbnail.reason = DecodeFailure(facts, set.thumbnail.unreadable);
+        const Result failure = DecodeFailure(facts);
+        set.thumbnail.reason = failure.text();
+        set.thumbnail.unreadable = failure.kind() == Result::Kind::DamagedInput;
         return set;
     }
     if (static_cast<long long>(facts.width) * facts.height > kMaxDecodePixels) {
@@ -520,13 +522,12 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
     set.decodes = 1;
     if (pixels.empty()) {
         // Said also when a thumbnail was kept or not asked for: the web copy is missing.
-        bool fileAtFault = false;
-        const std::string failure = DecodeFailure(facts, fileAtFault);
+        const Result failure = DecodeFailure(facts);
         if (set.thumbnail.reason.empty() ||
             (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists)) {
-            set.thumbnail.reason = failure;
+            set.thumbnail.reason = failure.text();
         }
-        set.thumbnail.unreadable = fileAtFault;
+        set.thumbnail.unreadable = failure.kind() == Result::Kind::DamagedInput;
         return set;
     }
     for (const Output& output : outputs) {

@@ -34,22 +34,21 @@ bool KeptThumbnailSize(const std::string& source, const std::string& thumbnail,
                     (height == boxHeight && width <= boxWidth));
 }
 
-// Why a source that could not be decoded gives no thumbnail.
-// Why source could not be decoded; damaged is set when the fault is the file's own.
-std::string DecodeFailure(const std::string& source, bool jpeg, bool& damaged) {
-    damaged = false;
-    if (const std::string problem = ImagingProblem(); !problem.empty()) {
-        return "the picture library is missing: " + problem;
+// Why source could not be decoded: of kind DamagedInput when the fault is the file's own.
+Result DecodeFailure(const std::string& source, bool jpeg) {
+    if (const Result problem = ImagingProblem(); !problem.ok()) {
+        return Result::Failure("the picture library is missing: " + problem.text());
     }
     int width = 0;
     int height = 0;
     const bool sized =
         jpeg ? ReadJpegSize(source, width, height) : ReadPngSize(source, width, height);
     if (sized && static_cast<long long>(width) * height > kMaxDecodePixels) {
-        return "it has more than 100 million pixels";
+        return Result::Failure("it has more than 100 million pixels");
     }
-    damaged = true;
-    return jpeg ? "it is damaged or not a JPEG picture" : "it is damaged or not a PNG picture";
+    return Result::Failure(
+        jpeg ? "it is damaged or not a JPEG picture" : "it is damaged or not a PNG picture",
+        Result::Kind::DamagedInput);
 }
 
 }  // namespace
@@ -97,7 +96,9 @@ bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int 
     }
     const Image decoded = jpeg ? DecodeJpeg(source) : DecodePng(source);
     if (decoded.empty()) {
-        result.reason = DecodeFailure(source, jpeg, result.unreadable);
+        const Result failure = DecodeFailure(source, jpeg);
+        result.reason = failure.text();
+        result.unreadable = failure.kind() == Result::Kind::DamagedInput;
         return finish();
     }
     int width = 0;

@@ -44,8 +44,9 @@ const VipsPictures* VipsModule() {
     return LoadedModule().library;
 }
 
-std::string VipsModuleProblem() {
-    return LoadedModule().problem;
+Result VipsModuleProblem() {
+    const std::string& problem = LoadedModule().problem;
+    return problem.empty() ? Result::Ok() : Result::Failure(problem);
 }
 
 bool VipsModuleLoaded() {

@@ -7,12 +7,13 @@
 #include <string>
 
 #include "media/vips_pictures.h"
+#include "platform/result.h"
 
 // The started library, or null when the module is missing or libvips could not start.
 const VipsPictures* VipsModule();
 
-// Why VipsModule() is null, or "" when it is not; loads the module to find out.
-std::string VipsModuleProblem();
+// Why VipsModule() is null as a failure, or Ok when it is not; loads the module to find out.
+Result VipsModuleProblem();
 
 // True when the module has been loaded in this process; loads nothing.
 bool VipsModuleLoaded();
