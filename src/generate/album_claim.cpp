@@ -19,14 +19,15 @@ bool Exists(const std::string& path) {
 bool ClaimAlbumRecord(const Program& program, AlbumRecord& record,
                       const std::shared_ptr<WorkerMessageReceiver>& window) {
     const std::string target = program.GetText(ProgramKey::TargetDir);
-    std::string problem;
-    bool found = LoadAlbumRecord(AlbumRecordPath(target), target, record, problem);
-    if (!found && problem.empty() && EarlierAlbumRecordPath(target) != AlbumRecordPath(target)) {
-        found = LoadAlbumRecord(EarlierAlbumRecordPath(target), target, record, problem);
+    Result loaded = LoadAlbumRecord(AlbumRecordPath(target), target, record);
+    if (loaded.kind() == Result::Kind::NotFound &&
+        EarlierAlbumRecordPath(target) != AlbumRecordPath(target)) {
+        loaded = LoadAlbumRecord(EarlierAlbumRecordPath(target), target, record);
     }
-    if (!problem.empty()) {
-        PostStatusText(window, problem);
+    if (!loaded.ok() && loaded.kind() != Result::Kind::NotFound) {
+        PostStatusText(window, loaded.text());
     }
+    const bool found = loaded.ok();
     const std::string self = ProgramFileIdentity(program.path);
     const char* what = program.GetBool(ProgramKey::IncludeSubfolders) ? "albums" : "site";
     if (found && record.program != self && !record.program.empty() && Exists(record.program)) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/format.h"
@@ -97,22 +98,20 @@ std::string EarlierAlbumRecordPath(const std::string& target) {
     return RegistryStoreFolder() + "/Album records/" + Fingerprint(target) + ".txt";
 }
 
-bool LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRecord& record,
-                     std::string& problem) {
+Result LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRecord& record) {
     record.target = AlbumTarget(target);
     record.program.clear();
     record.albums.clear();
-    problem.clear();
     std::string text;
-    if (const Result read = ReadOwnFile(path, kAlbumRecordLimit, text); !read.ok()) {
-        if (read.kind() != Result::Kind::NotFound) {
-            std::string reason = read.text();
-            if (reason.ends_with('\n')) {
-                reason.pop_back();
-            }
-            problem = "The record of the albums cannot be read: " + reason;
+    if (Result read = ReadOwnFile(path, kAlbumRecordLimit, text); !read.ok()) {
+        if (read.kind() == Result::Kind::NotFound) {
+            return read;
         }
-        return false;
+        std::string reason = read.text();
+        if (reason.ends_with('\n')) {
+            reason.pop_back();
+        }
+        return std::move(read).WithText("The record of the albums cannot be read: " + reason);
     }
     std::istringstream lines(text);
     std::string line;
@@ -137,11 +136,12 @@ bool LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRe
     if (bad != 0) {
         record.program.clear();
         record.albums.clear();
-        problem = StringPrintf("The record of the albums (%s) is damaged: line %d cannot be read.",
-                               path.c_str(), bad);
-        return false;
+        return Result::Failure(
+            StringPrintf("The record of the albums (%s) is damaged: line %d cannot be read.",
+                         path.c_str(), bad),
+            Result::Kind::DamagedInput);
     }
-    return true;
+    return Result::Ok();
 }
 
 Result SaveAlbumRecord(const std::string& path, const AlbumRecord& record) {

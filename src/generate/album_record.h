@@ -63,12 +63,11 @@ std::string AlbumRecordPath(const std::string& target);
 std::string EarlierAlbumRecordPath(const std::string& target);
 
 // Reads the record at path of the site generated into target (a Target-Dir as written).
-// True when there is one; false with problem empty when there is none, or with problem
-// set to a status line when it cannot be read, is larger than kAlbumRecordLimit or is
-// damaged. Records of earlier versions, which name no program, are read too. record
-// gets the albums read (none on failure) and its target.
-bool LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRecord& record,
-                     std::string& problem);
+// Ok when there is one; a failure of kind NotFound when there is none, else one whose text
+// is a status line: it cannot be read, is larger than kAlbumRecordLimit or is damaged
+// (DamagedInput). Records of earlier versions, which name no program, are read too.
+// record gets the albums read (none on failure) and its target.
+Result LoadAlbumRecord(const std::string& path, const std::string& target, AlbumRecord& record);
 
 // Writes record to path, making its folder, through a temporary file that replaces it
 // (a link there included) with mode 0600. A failure names its step, or says that the

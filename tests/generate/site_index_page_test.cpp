@@ -91,8 +91,8 @@ TEST_F(AlbumTest, OnlyTheTopOfASiteOfAlbumsHasAnIndexHtml) {
     }
     EXPECT_THAT(BrokenSiteLinks(target), IsEmpty());
     AlbumRecord record;
-    std::string problem;
-    ASSERT_TRUE(LoadAlbumRecord(AlbumRecordPath(target), target, record, problem)) << problem;
+    const Result loaded = LoadAlbumRecord(AlbumRecordPath(target), target, record);
+    ASSERT_TRUE(loaded.ok()) << loaded.text();
     std::vector<std::string> topOutputs;
     for (const AlbumOutputFile& file : record.albums[""].outputs) {
         topOutputs.push_back(file.path);
