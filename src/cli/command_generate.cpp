@@ -76,11 +76,10 @@ int RunGenerate(const CommandLine& line) {
     if (!LoadProgramOrReport(program, arguments.program)) {
         return kExitFileError;
     }
-    std::string reasons;
-    if (!program.Validate(reasons)) {
+    if (const Result valid = program.Validate(); !valid.ok()) {
         std::fprintf(stderr,
                      "Cannot generate!\n\nThis is not a valid Mavren program because:\n\n%s",
-                     reasons.c_str());
+                     valid.text().c_str());
         return kExitInvalid;
     }
     int outcome = kRunFailed;

@@ -103,15 +103,14 @@ int RunValidate(const CommandLine& line) {
     if (const int status = LoadProgramArgument(FindCommand("validate"), line, program)) {
         return status;
     }
-    std::string messages;
-    const bool valid = program.Validate(messages);
-    if (valid) {
+    const Result valid = program.Validate();
+    if (valid.ok()) {
         std::printf("%s is a valid Mavren program.\n", line.arguments[0].c_str());
     } else {
-        std::printf("This is not a valid Mavren program because:\n\n%s", messages.c_str());
+        std::printf("This is not a valid Mavren program because:\n\n%s", valid.text().c_str());
     }
     if (const std::string warnings = Warnings(program); !warnings.empty()) {
         std::printf("\nWarnings:\n\n%s", warnings.c_str());
     }
-    return valid ? kExitOk : kExitInvalid;
+    return valid.ok() ? kExitOk : kExitInvalid;
 }

@@ -78,8 +78,9 @@ class Program {
     // key of a program.
     Result SaveLastGenerated(const std::string& path);
 
-    // Whether the program may be generated; messages gets one line per failed check.
-    bool Validate(std::string& messages) const;
+    // Ok when the program may be generated; else a failure whose text has one line per
+    // failed check.
+    Result Validate() const;
 
   private:
     struct Slot {

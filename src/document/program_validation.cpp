@@ -3,6 +3,8 @@
 #include "document/program.h"
 #include "platform/format.h"
 
+#include <utility>
+
 namespace {
 
 struct KeyLimits {
@@ -48,8 +50,8 @@ std::string TextKeyProblem(ProgramKey id, const std::string& text) {
     return {};
 }
 
-bool Program::Validate(std::string& messages) const {
-    messages.clear();
+Result Program::Validate() const {
+    std::string messages;
     if (GetText(ProgramKey::SourceDir).empty()) {
         messages += "  No source directory specified\n";
     }
@@ -71,5 +73,5 @@ bool Program::Validate(std::string& messages) const {
         !problem.empty()) {
         messages += "  " + problem + "\n";
     }
-    return messages.empty();
+    return messages.empty() ? Result::Ok() : Result::Failure(std::move(messages));
 }

@@ -291,10 +291,9 @@ void CMavrenMainDialog::OnGenerate() {
         m_work.Stop();
         return;
     }
-    std::string reasons;
-    if (!m_program->Validate(reasons)) {
+    if (const Result valid = m_program->Validate(); !valid.ok()) {
         ShowMessageBox(
-            "Cannot generate!\n\nThis is not a valid Mavren program because:\n\n" + reasons,
+            "Cannot generate!\n\nThis is not a valid Mavren program because:\n\n" + valid.text(),
             MB_OK | MB_ICONSTOP);
         return;
     }

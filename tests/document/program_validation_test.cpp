@@ -6,6 +6,13 @@ namespace {
 
 using K = ProgramKey;
 
+// Validate's verdict, with its lines in messages (empty when valid).
+bool Valid(const Program& program, std::string& messages) {
+    const Result valid = program.Validate();
+    messages = valid.text();
+    return valid.ok();
+}
+
 class Validation : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -20,17 +27,17 @@ class Validation : public ::testing::Test {
 TEST_F(Validation, DefaultProgramLacksBothFoldersSourceFirst) {
     Program fresh;
     fresh.ApplyDefaults();
-    EXPECT_FALSE(fresh.Validate(messages));
+    EXPECT_FALSE(Valid(fresh, messages));
     EXPECT_EQ(messages,
               "  No source directory specified\n"
               "  No target directory specified\n");
 }
 
 TEST_F(Validation, ValidProgramEmptiesTheMessages) {
-    EXPECT_TRUE(program.Validate(messages));
+    EXPECT_TRUE(Valid(program, messages));
     EXPECT_EQ(messages, "");
     program.SetString(K::SourceDir, " ");  // blanks are not empty
-    EXPECT_TRUE(program.Validate(messages));
+    EXPECT_TRUE(Valid(program, messages));
 }
 
 TEST_F(Validation, LimitsAreInclusiveAndReportedWithTheirBounds) {
@@ -57,7 +64,7 @@ TEST_F(Validation, LimitsAreInclusiveAndReportedWithTheirBounds) {
         p.SetString(K::TargetDir, "/dst");
         p.SetInt(K::GenerateThumbnails, 0);  // checked whether or not thumbnails are on
         p.SetInt(c.key, c.value);
-        EXPECT_EQ(p.Validate(messages), c.expected[0] == '\0');
+        EXPECT_EQ(Valid(p, messages), c.expected[0] == '\0');
         EXPECT_EQ(messages, c.expected);
     }
 }
@@ -70,7 +77,7 @@ TEST_F(Validation, EveryFailedCheckIsListedInTheOrderTheChecksRun) {
     p.SetInt(K::ThumbnailSize, 5);
     p.SetInt(K::IndexThumbnailsAcross, 0);
     p.SetInt(K::IndexThumbnailsDown, 1001);
-    EXPECT_FALSE(p.Validate(messages));
+    EXPECT_FALSE(Valid(p, messages));
     EXPECT_EQ(messages,
               "  No source directory specified\n"
               "  No target directory specified\n"
@@ -82,10 +89,10 @@ TEST_F(Validation, EveryFailedCheckIsListedInTheOrderTheChecksRun) {
 
 TEST_F(Validation, OneKindOfPageIsEnough) {
     program.SetInt(K::GenerateIndexPage, 0);
-    EXPECT_TRUE(program.Validate(messages));
+    EXPECT_TRUE(Valid(program, messages));
     program.SetInt(K::GenerateIndexPage, 1);
     program.SetInt(K::GenerateContentPages, 0);
-    EXPECT_TRUE(program.Validate(messages));
+    EXPECT_TRUE(Valid(program, messages));
 }
 
 }  // namespace
