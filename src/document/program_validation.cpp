@@ -1,9 +1,9 @@
+#include <utility>
+
 #include "document/key_limits.h"
 #include "document/language_tag.h"
 #include "document/program.h"
 #include "platform/format.h"
-
-#include <utility>
 
 namespace {
 
