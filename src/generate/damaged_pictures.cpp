@@ -58,8 +58,8 @@ void CopyDamagedPlaceholder(const std::string& target,
                             const std::shared_ptr<WorkerMessageReceiver>& window) {
     const std::string placeholder = JoinPath(ExecutableFolder(), kDamagedPlaceholderName);
     const std::string destination = JoinPath(target, kDamagedPlaceholderName);
-    if (!CopyIfChanged(placeholder, destination)) {
-        ShowCopyFailure(window, placeholder, destination);
+    if (const Result copied = CopyIfChanged(placeholder, destination); !copied.ok()) {
+        ShowCopyFailure(window, placeholder, destination, copied);
     }
 }
 

@@ -121,8 +121,8 @@ bool CopySource(const std::string& source, const std::string& destination, Sourc
                 const std::shared_ptr<WorkerMessageReceiver>& window, bool& published) {
     published = true;
     if (copy == SourceCopy::AsTaken) {
-        if (!CopyIfChanged(source, destination)) {
-            ShowCopyFailure(window, source, destination);
+        if (const Result copied = CopyIfChanged(source, destination); !copied.ok()) {
+            ShowCopyFailure(window, source, destination, copied);
             return false;
         }
         return true;
@@ -134,8 +134,7 @@ bool CopySource(const std::string& source, const std::string& destination, Sourc
         return true;
     }
     if (copied.kind() != Result::Kind::DamagedInput) {
-        errno = copied.error();
-        ShowCopyFailure(window, source, destination);
+        ShowCopyFailure(window, source, destination, copied);
         return false;
     }
     published = false;
@@ -535,8 +534,8 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         // Pages with the credit badge show it from beside them.
         const std::string badge = JoinPath(ExecutableFolder(), kCreditBadgeName);
         const std::string destination = JoinPath(targetDir, kCreditBadgeName);
-        if (!CopyIfChanged(badge, destination)) {
-            ShowCopyFailure(window, badge, destination);
+        if (const Result copied = CopyIfChanged(badge, destination); !copied.ok()) {
+            ShowCopyFailure(window, badge, destination, copied);
         }
     }
     // A page step that failed has told the user; its pages are not a finished site.

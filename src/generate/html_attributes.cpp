@@ -33,8 +33,8 @@ std::string BackgroundSource(const Program& program, const std::string& image,
     }
     const std::string name = PathFileName(image);
     const std::string destination = JoinPath(program.GetText(ProgramKey::TargetDir), name);
-    if (!CopyIfChanged(image, destination)) {
-        const std::string reason = ErrorCodeText(errno);
+    if (const Result copied = CopyIfChanged(image, destination); !copied.ok()) {
+        const std::string reason = ErrorCodeText(copied.error());
         PostErrorText(window,
                       MessageBoxText("Failed to copy background image:\n\n   %s\nto\n  %s\n\n(%s)",
                                      image.c_str(), destination.c_str(), reason.c_str()));

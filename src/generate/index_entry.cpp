@@ -28,8 +28,8 @@ constexpr char kThumbnailFolder[] = "Thumbs";
 }  // namespace
 
 void ShowCopyFailure(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& from,
-                     const std::string& to) {
-    const std::string reason = ErrorCodeText(errno);
+                     const std::string& to, const Result& failed) {
+    const std::string reason = ErrorCodeText(failed.error());
     PostErrorText(window, MessageBoxText("Failed to copy file:\n\n   %s\nto\n  %s\n\n(%s)",
                                          from.c_str(), to.c_str(), reason.c_str()));
 }
@@ -205,8 +205,8 @@ bool IndexEntryWriter::GifPicture(const SourceRecord& record, Picture& picture) 
         if (!folder.empty() && CheckRequiredFile(ready).ok()) {
             const std::string thumbnail = std::string(kThumbnailFolder) + "/TN_" + name;
             const std::string destination = JoinPath(target, thumbnail);
-            if (!CopyIfChanged(ready, destination)) {
-                ShowCopyFailure(window, ready, destination);
+            if (const Result copied = CopyIfChanged(ready, destination); !copied.ok()) {
+                ShowCopyFailure(window, ready, destination, copied);
                 return false;
             }
             measured = destination;
@@ -238,8 +238,9 @@ bool IndexEntryWriter::CopyPlaceholder() {
         return true;
     }
     const std::string placeholder = JoinPath(ExecutableFolder(), kGifPlaceholderName);
-    if (!CopyIfChanged(placeholder, JoinPath(target, kGifPlaceholderName))) {
-        ShowCopyFailure(window, placeholder, target);
+    if (const Result copied = CopyIfChanged(placeholder, JoinPath(target, kGifPlaceholderName));
+        !copied.ok()) {
+        ShowCopyFailure(window, placeholder, target, copied);
         return false;
     }
     placeholderCopied = true;

@@ -15,9 +15,10 @@
 #include "generate/thumbnail_queue.h"
 #include "work/worker_messages.h"
 
-// Tells window in an OK box that from could not be copied to to, errno saying why.
+// Tells window in an OK box that from could not be copied to to, the errno value of
+// failed saying why.
 void ShowCopyFailure(const std::shared_ptr<WorkerMessageReceiver>& window, const std::string& from,
-                     const std::string& to);
+                     const std::string& to, const Result& failed);
 
 class IndexEntryWriter {
   public:

@@ -79,14 +79,15 @@ bool CopyKeepingTime(const std::string& source, const std::string& destination) 
 
 }  // namespace
 
-bool CopyIfChanged(const std::string& source, const std::string& destination) {
+Result CopyIfChanged(const std::string& source, const std::string& destination) {
     struct stat sourceStatus;
     struct stat destinationStatus;
     if (::stat(source.c_str(), &sourceStatus) == 0 &&
         ::stat(destination.c_str(), &destinationStatus) == 0 &&
         S_ISREG(destinationStatus.st_mode) && sourceStatus.st_size == destinationStatus.st_size &&
         sourceStatus.st_mtim.tv_sec == destinationStatus.st_mtim.tv_sec) {
-        return true;
+        return Result::Ok();
     }
-    return CopyKeepingTime(source, destination);
+    return CopyKeepingTime(source, destination) ? Result::Ok()
+                                                : Result::FromErrno("copy", destination, errno);
 }

@@ -5,9 +5,12 @@
 
 #include <string>
 
-// True when destination already has source's size and modification time (to the
-// second), or when the copy succeeded. The copy goes to a temporary file in the
-// destination's folder that is renamed over the destination once complete, so an
-// interrupted copy never looks finished; it keeps the source's modification time and
-// permission bits. False on failure, with errno saying why and the destination untouched.
-bool CopyIfChanged(const std::string& source, const std::string& destination);
+#include "platform/result.h"
+
+// Ok when destination already has source's size and modification time (to the second),
+// or when the copy succeeded. The copy goes to a temporary file in the destination's
+// folder that is renamed over the destination once complete, so an interrupted copy never
+// looks finished; it keeps the source's modification time and permission bits. A failure
+// ("copy" of destination) carries the errno value that says why; the destination is left
+// untouched.
+Result CopyIfChanged(const std::string& source, const std::string& destination);

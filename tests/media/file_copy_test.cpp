@@ -57,7 +57,7 @@ class CopyIfChangedTest : public ::testing::Test {
 };
 
 TEST_F(CopyIfChangedTest, CopiesAndKeepsTheTime) {
-    ASSERT_TRUE(CopyIfChanged(source, destination));
+    ASSERT_TRUE(CopyIfChanged(source, destination).ok());
     EXPECT_EQ(ReadFileBytes(destination), "source bytes");
     const struct timespec copied = ModificationTime(destination);
     EXPECT_EQ(copied.tv_sec, 1'500'000'000);
@@ -82,7 +82,7 @@ TEST_F(CopyIfChangedTest, SkipsOnlyWhenSizeAndSecondMatch) {
     for (const Case& c : cases) {
         WriteFileBytes(destination, c.bytes);
         SetTime(destination, c.seconds, c.nanoseconds);
-        EXPECT_TRUE(CopyIfChanged(source, destination)) << c.what;
+        EXPECT_TRUE(CopyIfChanged(source, destination).ok()) << c.what;
         EXPECT_EQ(ReadFileBytes(destination), c.copied ? "source bytes" : c.bytes) << c.what;
         if (c.copied) {
             EXPECT_EQ(ModificationTime(destination).tv_sec, 1'500'000'000) << c.what;
@@ -93,23 +93,23 @@ TEST_F(CopyIfChangedTest, SkipsOnlyWhenSizeAndSecondMatch) {
 TEST_F(CopyIfChangedTest, LargeFilesArriveWhole) {
     const std::string big = RandomBytes((3 << 20) + 12345, 7);
     WriteFileBytes(source, big);
-    ASSERT_TRUE(CopyIfChanged(source, destination));
+    ASSERT_TRUE(CopyIfChanged(source, destination).ok());
     EXPECT_EQ(ReadFileBytes(destination), big);
     // Also across file systems, where the kernel copy may refuse and reading takes over.
     std::string shm = "/dev/shm/mavren-copy-XXXXXX";
     if (::mkdtemp(shm.data()) != nullptr) {
-        EXPECT_TRUE(CopyIfChanged(source, shm + "/a.jpg"));
+        EXPECT_TRUE(CopyIfChanged(source, shm + "/a.jpg").ok());
         EXPECT_EQ(ReadFileBytes(shm + "/a.jpg"), big);
         std::filesystem::remove_all(shm);
     }
     WriteFileBytes(source, "");
-    ASSERT_TRUE(CopyIfChanged(source, destination));
+    ASSERT_TRUE(CopyIfChanged(source, destination).ok());
     EXPECT_EQ(ReadFileBytes(destination), "");
 }
 
 TEST_F(CopyIfChangedTest, KeepsThePermissionBits) {
     ::chmod(source.c_str(), 0640);
-    ASSERT_TRUE(CopyIfChanged(source, destination));
+    ASSERT_TRUE(CopyIfChanged(source, destination).ok());
     struct stat status;
     ASSERT_EQ(::stat(destination.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
@@ -117,11 +117,11 @@ TEST_F(CopyIfChangedTest, KeepsThePermissionBits) {
     ::chmod(source.c_str(), 0444);
     WriteFileBytes(dir / "b.jpg", "newer source");
     ::chmod((dir / "b.jpg").c_str(), 0444);
-    ASSERT_TRUE(CopyIfChanged(dir / "b.jpg", destination));
+    ASSERT_TRUE(CopyIfChanged(dir / "b.jpg", destination).ok());
     EXPECT_EQ(ReadFileBytes(destination), "newer source");
 }
 
-TEST_F(CopyIfChangedTest, FailuresSetErrnoAndLeaveNothing) {
+TEST_F(CopyIfChangedTest, FailuresCarryErrnoAndLeaveNothing) {
     struct Case {
         const char* what;
         std::string source;
@@ -133,32 +133,26 @@ TEST_F(CopyIfChangedTest, FailuresSetErrnoAndLeaveNothing) {
         {"source is a folder", dir / "site", dir / "copy", EISDIR},
     };
     for (const Case& c : cases) {
-        errno = 0;
-        EXPECT_FALSE(CopyIfChanged(c.source, c.destination)) << c.what;
-        EXPECT_EQ(errno, c.error) << c.what;
+        EXPECT_EQ(CopyIfChanged(c.source, c.destination).error(), c.error) << c.what;
         EXPECT_FALSE(std::filesystem::exists(c.destination)) << c.what;
     }
     // A folder in the destination's place stays, and no temporary file is left beside it.
     std::filesystem::create_directories(dir / "site/folder.jpg/inside");
-    errno = 0;
-    EXPECT_FALSE(CopyIfChanged(source, dir / "site/folder.jpg"));
-    EXPECT_NE(errno, 0);
+    EXPECT_NE(CopyIfChanged(source, dir / "site/folder.jpg").error(), 0);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "site/folder.jpg/inside"));
     EXPECT_EQ(Entries(dir / "site"), 1u);
     // A file where the destination's folder should be, and a disk that fills up halfway:
     // failures root meets too. The old copy stays whole, with nothing left beside it.
     WriteFileBytes(dir / "plain", "x");
-    errno = 0;
-    EXPECT_FALSE(CopyIfChanged(source, dir / "plain/a.jpg"));
-    EXPECT_EQ(errno, ENOTDIR);
+    EXPECT_EQ(CopyIfChanged(source, dir / "plain/a.jpg").error(), ENOTDIR);
     const std::string old = dir / "site/old.jpg";
     WriteFileBytes(old, "the old copy");
     WriteFileBytes(dir / "large.jpg", std::string(5000, 'p'));
     {
         const ScopedFileSizeLimit diskFull(1000);
-        errno = 0;
-        EXPECT_FALSE(CopyIfChanged(dir / "large.jpg", old));
-        EXPECT_EQ(errno, EFBIG);
+        const Result copied = CopyIfChanged(dir / "large.jpg", old);
+        EXPECT_EQ(copied.error(), EFBIG);
+        EXPECT_EQ(copied.kind(), Result::Kind::NoSpace);
     }
     EXPECT_EQ(ReadFileBytes(old), "the old copy");
     EXPECT_EQ(Entries(dir / "site"), 2u);
