@@ -13,6 +13,7 @@
 #include "generate/page_writer.h"
 #include "generate/source_record.h"
 #include "generate/thumbnail_queue.h"
+#include "platform/result.h"
 #include "work/worker_messages.h"
 
 // Tells window in an OK box that from could not be copied to to, the errno value of
