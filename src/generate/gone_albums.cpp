@@ -60,7 +60,8 @@ class AlbumFolders {
 };
 
 bool CarriesMarkedPage(const std::string& folder) {
-    for (const std::string& name : EntryNames(folder, false).names) {
+    const Expected<std::vector<std::string>> names = EntryNames(folder, false);
+    for (const std::string& name : names.ok() ? *names : std::vector<std::string>()) {
         if (IsPageName(name) && CarriesGeneratorMark(JoinPath(folder, name))) {
             return true;
         }
@@ -115,13 +116,14 @@ class GoneAlbums {
     // Says which folders below the albums hold marked pages but are none of ours.
     void KeepOthers(const std::string& relative, const AlbumFolders& current,
                     const AlbumFolders& recorded) {
-        const EntryList children = EntryNames(JoinPath(target, relative), true);
-        if (children.error != 0) {
+        const Expected<std::vector<std::string>> listed =
+            EntryNames(JoinPath(target, relative), true);
+        if (!listed.ok()) {
             PostStatusText(window, "Could not look through " + ShownFolder(relative) +
-                                       ": its listing broke off (" + ErrorCodeText(children.error) +
-                                       ")");
+                                       ": its listing broke off (" +
+                                       ErrorCodeText(listed.failure().error()) + ")");
         }
-        for (const std::string& name : children.names) {
+        for (const std::string& name : listed.ok() ? *listed : std::vector<std::string>()) {
             const std::string child = JoinPath(relative, name);
             struct stat status;
             if (name.starts_with('.') || name == kThumbnailFolder || name == kWebFolder ||

@@ -26,35 +26,36 @@ void Remover::Remove(const std::string& name) {
     }
 }
 
-EntryList EntryNames(const std::string& folder, bool folders) {
-    EntryList list;
+Expected<std::vector<std::string>> EntryNames(const std::string& folder, bool folders) {
+    std::vector<std::string> names;
     FolderListing listing(folder);
     for (FolderEntry entry; listing.Next(entry);) {
         const unsigned char type = listing.TypeOf(entry);
         if (type != DT_UNKNOWN && (type == DT_DIR) == folders) {
-            list.names.push_back(std::move(entry.name));
+            names.push_back(std::move(entry.name));
         }
     }
     if (listing.IsOpen() && listing.Error() != 0) {
         // Part of a folder is not the folder: what is missing from it would look gone.
-        list.names.clear();
-        list.error = listing.Error();
+        return Result::FromErrno("list", folder, listing.Error());
     }
-    return list;
+    return names;
 }
 
 std::string ShownFolder(const std::string& relative) {
     return relative.empty() ? std::string("the target folder") : "\"" + relative + "\"";
 }
 
-bool ListedWhole(const EntryList& list, const std::string& shown,
-                 const std::shared_ptr<WorkerMessageReceiver>& window) {
-    if (list.error == 0) {
-        return true;
+std::vector<std::string> ListedWhole(Expected<std::vector<std::string>> list,
+                                     const std::string& shown,
+                                     const std::shared_ptr<WorkerMessageReceiver>& window) {
+    if (list.ok()) {
+        return std::move(*list);
     }
     PostStatusText(window, "Not removing stale files from " + ShownFolder(shown) +
-                               ": its listing broke off (" + ErrorCodeText(list.error) + ")");
-    return false;
+                               ": its listing broke off (" + ErrorCodeText(list.failure().error()) +
+                               ")");
+    return {};
 }
 
 int PageNumber(const std::string& name, const char* prefix, int width) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/expected.h"
 #include "work/worker_messages.h"
 
 // Where a run keeps the pictures it makes of a source, relative to its target folder.
@@ -36,18 +37,15 @@ class Remover {
 };
 
 // The names of a folder's entries that are folders (not links to them), or else those that
-// are not. A listing that breaks off part way gives no names at all: error is then its
-// errno (0 otherwise, also for a folder that cannot be opened, which gives no names either).
-struct EntryList {
-    std::vector<std::string> names;
-    int error = 0;
-};
-EntryList EntryNames(const std::string& folder, bool folders);
+// are not; a folder that cannot be opened has none. A listing that breaks off part way
+// fails ("list" of folder, with its errno value): part of a folder is not the folder.
+Expected<std::vector<std::string>> EntryNames(const std::string& folder, bool folders);
 
-// True when list is whole; otherwise posts to window that nothing stale goes from the
-// folder (shown: its name relative to the target, "" for the target itself) and why.
-bool ListedWhole(const EntryList& list, const std::string& shown,
-                 const std::shared_ptr<WorkerMessageReceiver>& window);
+// The names of list; when it failed, none after posting to window that nothing stale goes
+// from the folder (shown: its name relative to the target, "" for the target itself) and why.
+std::vector<std::string> ListedWhole(Expected<std::vector<std::string>> list,
+                                     const std::string& shown,
+                                     const std::shared_ptr<WorkerMessageReceiver>& window);
 
 // How the status lines name a folder relative to the target: "the target folder" for "",
 // else in quotes.

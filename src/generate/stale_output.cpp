@@ -20,9 +20,7 @@ namespace {
 // broke off.
 std::vector<std::string> FileNames(const std::string& target, const std::string& folder,
                                    const std::shared_ptr<WorkerMessageReceiver>& window) {
-    EntryList list = EntryNames(JoinPath(target, folder), false);
-    ListedWhole(list, folder, window);
-    return std::move(list.names);
+    return ListedWhole(EntryNames(JoinPath(target, folder), false), folder, window);
 }
 
 bool IsLink(const std::string& path) {
