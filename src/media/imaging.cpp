@@ -314,34 +314,37 @@ Image ScaleImage(const Image& image, int width, int height) {
     return ImagingAccess::Make(std::move(scaled));
 }
 
-bool WriteImage(const std::string& path, const Image& image) {
+Result WriteImage(const std::string& path, const Image& image) {
     const Image::Pixels* pixels = ImagingAccess::Get(image);
     const std::string extension = PathExtension(path);
     const bool jpeg = IsJpegExtension(extension);
-    if (pixels == nullptr || (!jpeg && extension != "PNG")) {
-        return false;
+    if (pixels == nullptr) {
+        return Result::Failure("the image is empty");
+    }
+    if (!jpeg && extension != "PNG") {
+        return Result::Failure("only JPEG and PNG files are written");
     }
     Image::Pixels decoded;
     const Image::Pixels* memory = pixels->Decoded(decoded);
     if (memory == nullptr) {
-        return false;
+        return Result::Failure("the pixels cannot be decoded", Result::Kind::DamagedInput);
     }
     std::string encoded;
+    bool coded = false;
     if (!memory->raster.empty()) {
         if (jpeg) {
-            return EncodeJpegData(memory->raster, 75, encoded) &&
-                   ReplaceFileContents(path, encoded, false).ok();
+            coded = EncodeJpegData(memory->raster, 75, encoded);
+        } else if (const VipsPictures* vips = Vips(); vips != nullptr) {
+            const std::unique_ptr<VipsPicture> picture = vips->FromRaster(memory->raster);
+            coded = picture != nullptr && vips->Encode(*picture, PictureFormat::Png, 75, encoded);
         }
-        const VipsPictures* vips = Vips();
-        if (vips == nullptr) {
-            return false;
-        }
-        const std::unique_ptr<VipsPicture> picture = vips->FromRaster(memory->raster);
-        return picture != nullptr && vips->Encode(*picture, PictureFormat::Png, 75, encoded) &&
-               ReplaceFileContents(path, encoded, false).ok();
+    } else {
+        coded = memory->picture != nullptr &&
+                Vips()->Encode(*memory->picture, jpeg ? PictureFormat::Jpeg : PictureFormat::Png,
+                               75, encoded);
     }
-    return memory->picture != nullptr &&
-           Vips()->Encode(*memory->picture, jpeg ? PictureFormat::Jpeg : PictureFormat::Png, 75,
-                          encoded) &&
-           ReplaceFileContents(path, encoded, false).ok();
+    if (!coded) {
+        return Result::Failure("the image cannot be encoded");
+    }
+    return ReplaceFileContents(path, encoded, false);
 }

@@ -80,5 +80,7 @@ Image ScaleImage(const Image& image, int width, int height);
 
 // Writes the image as JPEG at quality 75 when the file name ends in ".jpg", ".jpeg" or ".jpe",
 // as PNG when it ends in ".png" (any letter case), without metadata. The file is replaced
-// whole or not at all. False, leaving any old file alone, on failure or another ending.
-bool WriteImage(const std::string& path, const Image& image);
+// whole or not at all. A failure leaves any old file alone: another ending or an empty
+// image, pixels that cannot be decoded (DamagedInput), an encoder that refused, or the
+// file's own failure (its step and errno value).
+Result WriteImage(const std::string& path, const Image& image);

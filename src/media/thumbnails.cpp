@@ -114,7 +114,7 @@ bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int 
         result.unreadable = true;
         return finish();
     }
-    if (!WriteImage(thumbnail, scaled)) {
+    if (!WriteImage(thumbnail, scaled).ok()) {
         result.reason = "the thumbnail file could not be written";
         return finish();
     }
