@@ -246,8 +246,8 @@ class AlbumRun {
     int albumsDone = 0;
     int albumsMade = 0;
     std::string startPage;
-    FormerOutputs* former = nullptr;  // null when the source was not read whole
-    bool pageFailed = false;          // a page could not be written: the run ends at once
+    FormerOutputs* former = nullptr;   // null when the source was not read whole
+    Result pageFailed = Result::Ok();  // a page could not be written: the run ends at once
 
   private:
     bool MakePages(const Album& album, Program& albumProgram, FileList& files,
@@ -273,10 +273,13 @@ class AlbumRun {
         albumOptions.window =
             std::make_shared<AlbumWindow>(window, picturesDone, pictures, totalPictures);
         FolderOutcome outcome;
-        const int folder =
+        const Expected<int> folder =
             GenerateFolder(albumProgram, files, albumOptions, &place, summary, outcome);
-        if (folder != kRunFinished) {
-            pageFailed = folder == kRunFailed;
+        if (!folder.ok()) {
+            pageFailed = folder.failure();
+            return false;
+        }
+        if (*folder != kRunFinished) {
             return false;
         }
         if (album.path.empty()) {
@@ -317,9 +320,9 @@ AlbumTree ScanProgramAlbums(const Program& program) {
                       {program.GetText(ProgramKey::TargetDir)}, {"Thumbs", "Web"});
 }
 
-int RunAlbumGeneration(Program& program, const GenerationOptions& options,
-                       const std::timespec& startTime,
-                       std::chrono::steady_clock::time_point started) {
+Expected<int> RunAlbumGeneration(Program& program, const GenerationOptions& options,
+                                 const std::timespec& startTime,
+                                 std::chrono::steady_clock::time_point started) {
     const std::shared_ptr<WorkerMessageReceiver>& window = options.window;
     const std::string patterns = SourcePatterns(program);
     const std::string sourceDir = program.GetText(ProgramKey::SourceDir);
@@ -361,11 +364,11 @@ int RunAlbumGeneration(Program& program, const GenerationOptions& options,
     run.tracker.Start("picture", total);
     AlbumEntry top;
     const bool whole = run.Make(tree.top, tree.top.name, top);
-    if (run.pageFailed || !whole) {
+    if (!run.pageFailed.ok() || !whole) {
         former.Report(run.summary);
     }
-    if (run.pageFailed) {
-        return kRunFailed;
+    if (!run.pageFailed.ok()) {
+        return run.pageFailed;
     }
     // Finished albums are whole even when the run ends early: the next run keeps them.
     run.SaveRecord();

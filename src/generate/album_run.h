@@ -21,6 +21,6 @@
 AlbumTree ScanProgramAlbums(const Program& program);
 
 // Returns what RunGeneration returns; started and startTime are the run's start.
-int RunAlbumGeneration(Program& program, const GenerationOptions& options,
-                       const std::timespec& startTime,
-                       std::chrono::steady_clock::time_point started);
+Expected<int> RunAlbumGeneration(Program& program, const GenerationOptions& options,
+                                 const std::timespec& startTime,
+                                 std::chrono::steady_clock::time_point started);

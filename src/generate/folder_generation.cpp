@@ -350,8 +350,9 @@ bool PrepareTarget(const Program& program, const std::timespec& started,
     return true;
 }
 
-int GenerateFolder(Program& program, FileList& list, const GenerationOptions& options,
-                   const AlbumPlace* album, GenerationSummary& summary, FolderOutcome& outcome) {
+Expected<int> GenerateFolder(Program& program, FileList& list, const GenerationOptions& options,
+                             const AlbumPlace* album, GenerationSummary& summary,
+                             FolderOutcome& outcome) {
     const std::shared_ptr<WorkerMessageReceiver>& window = options.window;
     const StopFlag* stop = options.stop.get();
     const bool thumbnailsOn = program.GetBool(ProgramKey::GenerateThumbnails);
@@ -554,14 +555,12 @@ int GenerateFolder(Program& program, FileList& list, const GenerationOptions& op
         summary.filesRemoved += run.summary.filesRemoved;
         return outcome;
     };
-    const auto ended = [&] {
+    const auto ended = [&]() -> Expected<int> {
+        const int outcome = tally(kRunEndedAfterMessage);
         if (run.failure.ok()) {
-            return tally(kRunEndedAfterMessage);
+            return outcome;
         }
-        if (options.failure != nullptr) {
-            *options.failure = run.failure;
-        }
-        return tally(kRunFailed);
+        return run.failure;
     };
     if (program.GetBool(ProgramKey::GenerateIndexPage) &&
         !GenerateIndexPages(records, program, &run, thumbnails.get(), options.jobs, album)) {

@@ -55,9 +55,11 @@ void ShowFolderNotMade(const std::shared_ptr<WorkerMessageReceiver>& window, con
 // Makes the folder of program's Target-Dir from list, the sources of its Source-Dir (not
 // empty, in page order once the program's order is applied here). album: where the
 // folder stands in a site of albums; null for a site without them. The pages' tally is
-// added to summary. Returns kRunFinished (also when stopped) or kRunEndedAfterMessage.
-int GenerateFolder(Program& program, FileList& list, const GenerationOptions& options,
-                   const AlbumPlace* album, GenerationSummary& summary, FolderOutcome& outcome);
+// added to summary. Returns kRunFinished (also when stopped) or kRunEndedAfterMessage, or
+// the failure of a page that could not be written.
+Expected<int> GenerateFolder(Program& program, FileList& list, const GenerationOptions& options,
+                             const AlbumPlace* album, GenerationSummary& summary,
+                             FolderOutcome& outcome);
 
 // Tells the user that the source folder holds no files of the patterns; note says why
 // some files there did not count. A source folder that does not exist is named as missing.

@@ -37,7 +37,7 @@ std::string LastStartPage() {
     return g_lastStartPage;
 }
 
-int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& options) {
+Expected<int> RunGeneration(int /*kind*/, Program& program, const GenerationOptions& options) {
     const auto started = std::chrono::steady_clock::now();
     std::timespec startTime{};
     std::timespec_get(&startTime, TIME_UTC);
@@ -78,9 +78,10 @@ int RunGeneration(int /*kind*/, Program& program, const GenerationOptions& optio
     FormerOutputs former(*list, window);
     GenerationSummary summary;
     FolderOutcome outcome;
-    if (const int folder = GenerateFolder(program, *list, folderOptions, nullptr, summary, outcome);
-        folder != kRunFinished) {
-        return folder == kRunFailed ? kRunFailed : kRunEndedAfterMessage;
+    if (Expected<int> folder =
+            GenerateFolder(program, *list, folderOptions, nullptr, summary, outcome);
+        !folder.ok() || *folder != kRunFinished) {
+        return folder.ok() ? Expected<int>(kRunEndedAfterMessage) : folder;
     }
     list.reset();
     SetLastStartPage(JoinPath(targetDir, outcome.startPage));

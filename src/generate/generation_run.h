@@ -15,6 +15,7 @@
 
 #include "document/program.h"
 #include "generate/generation_summary.h"
+#include "platform/expected.h"
 #include "platform/result.h"
 #include "work/stop_flag.h"
 #include "work/worker_messages.h"
@@ -22,7 +23,6 @@
 struct GenerationOptions {
     int jobs = 0;                          // threads that make thumbnails ahead; 0: one per core
     GenerationSummary* summary = nullptr;  // filled with what the run did, when given
-    Result* failure = nullptr;             // when given, why a run that ended kRunFailed failed
     std::shared_ptr<WorkerMessageReceiver> window = {};  // where every report goes; may be null
     // Polled at the run's checkpoints; the front end keeps a copy and sets it to stop the run.
     std::shared_ptr<StopFlag> stop = std::make_shared<StopFlag>();
@@ -31,15 +31,17 @@ struct GenerationOptions {
     bool removeStale = true;
 };
 
-// Outcomes of a run.
+// Outcomes of a run. kRunFailed is no outcome RunGeneration returns (it returns the
+// failure itself) but what GenerationWorker says of such a run.
 constexpr int kRunFailed = -1;            // a page could not be written; nothing was asked
 constexpr int kRunFinished = 0;           // finished or stopped
 constexpr int kRunEndedAfterMessage = 1;  // a copy or a page failed, or the user said No
 constexpr int kRunNoSourceFiles = 2;
 constexpr int kRunNoThumbnailFolder = 3;
 
-// kind is kept for the request's sake and not used.
-int RunGeneration(int kind, Program& program, const GenerationOptions& options = {});
+// The run's outcome, or the failure of a page that could not be written (the run ended at
+// once). kind is kept for the request's sake and not used.
+Expected<int> RunGeneration(int kind, Program& program, const GenerationOptions& options = {});
 
 // The start page of the site last generated in this process; empty until a run has
 // recorded one. Safe from any thread.

@@ -23,13 +23,13 @@ void ShowFailure(const std::shared_ptr<WorkerMessageReceiver>& window, std::stri
 
 int GenerationWorker(const GenerationRequest& request) {
     int outcome = kRunFailed;
-    Result failure = Result::Ok();
-    GenerationOptions options = request.options;
-    options.failure = &failure;
+    const GenerationOptions& options = request.options;
     try {
-        outcome = RunGeneration(request.kind, *request.program, options);
-        if (!failure.ok()) {
-            ShowFailure(options.window, failure.text());
+        const Expected<int> ran = RunGeneration(request.kind, *request.program, options);
+        if (ran.ok()) {
+            outcome = *ran;
+        } else {
+            ShowFailure(options.window, ran.failure().text());
         }
     } catch (const std::exception& exception) {
         ShowFailure(options.window, exception.what());

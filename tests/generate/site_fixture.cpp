@@ -61,7 +61,8 @@ int SiteTest::Generate(int jobs) {
     options.summary = &summary;
     options.window = window;
     options.stop = stop;
-    return RunGeneration(1, program, options);
+    const Expected<int> ran = RunGeneration(1, program, options);
+    return ran.ok() ? *ran : kRunFailed;
 }
 
 std::vector<std::string> SiteTest::FileNames(const std::string& folder, const std::string& suffix) {
