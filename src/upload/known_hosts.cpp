@@ -142,44 +142,52 @@ KnownHosts ParseKnownHosts(std::string_view text) {
     return hosts;
 }
 
-bool ReadKnownHosts(const std::string& path, KnownHosts& hosts, std::string& problem) {
+namespace {
+
+// The file's own failure, worded as the system's description of error.
+Result Unusable(const char* what, const std::string& path, int error) {
+    return Result::FromErrno(what, path, error).WithText(ErrorCodeText(error));
+}
+
+Result TooLarge() {
+    return Result::Failure(
+        StringPrintf("it is larger than %zu MB", kMaxKnownHostsSize / (1024 * 1024)));
+}
+
+}  // namespace
+
+Result ReadKnownHosts(const std::string& path, KnownHosts& hosts) {
     hosts = KnownHosts{};
     // Without O_NONBLOCK, opening a FIFO would wait for a writer that never comes.
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.valid()) {
         if (errno == ENOENT) {
-            return true;
+            return Result::Ok();
         }
-        problem = ErrorCodeText(errno);
-        return false;
+        return Unusable("open", path, errno);
     }
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0) {
-        problem = ErrorCodeText(errno);
-        return false;
+        return Unusable("stat", path, errno);
     }
     if (!S_ISREG(status.st_mode)) {
-        problem = "it is not a regular file";
-        return false;
+        return Result::Failure("it is not a regular file");
     }
     if (static_cast<std::uint64_t>(status.st_size) > kMaxKnownHostsSize) {
-        problem = StringPrintf("it is larger than %zu MB", kMaxKnownHostsSize / (1024 * 1024));
-        return false;
+        return TooLarge();
     }
     // One more byte than the size, to see a file that grew meanwhile.
     std::string text(static_cast<std::size_t>(status.st_size) + 1, '\0');
     const ssize_t length = ReadAll(fd.get(), text.data(), text.size());
     if (length < 0) {
-        problem = ErrorCodeText(errno);
-        return false;
+        return Unusable("read", path, errno);
     }
     if (static_cast<std::size_t>(length) > kMaxKnownHostsSize) {
-        problem = StringPrintf("it is larger than %zu MB", kMaxKnownHostsSize / (1024 * 1024));
-        return false;
+        return TooLarge();
     }
     text.resize(static_cast<std::size_t>(length));
     hosts = ParseKnownHosts(text);
-    return true;
+    return Result::Ok();
 }
 
 std::string KnownHostsName(const std::string& host, int port) {

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
+
 struct KnownHostsLine {
     int number = 0;       // from 1
     std::string marker;   // "", "@cert-authority" or "@revoked"
@@ -33,8 +35,8 @@ KnownHosts ParseKnownHosts(std::string_view text);
 
 // Reads the file at path without waiting for it: a missing file has no lines; a file
 // that is not a regular file (a FIFO, a device, a folder), is larger than
-// kMaxKnownHostsSize or cannot be read gives false with the reason in problem.
-bool ReadKnownHosts(const std::string& path, KnownHosts& hosts, std::string& problem);
+// kMaxKnownHostsSize or cannot be read fails with the reason as its text.
+Result ReadKnownHosts(const std::string& path, KnownHosts& hosts);
 
 // How known_hosts names a server: "host", or "[host]:port" for another port than 22.
 std::string KnownHostsName(const std::string& host, int port);

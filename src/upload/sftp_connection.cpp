@@ -71,7 +71,8 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
     connection->hostKey->knownHosts = knownHosts;
     connection->hostKey->host = address.host;
     connection->hostKey->port = address.port;
-    if (!LoadKnownHosts(*connection->hostKey, failure.text)) {
+    if (const Result loaded = LoadKnownHosts(*connection->hostKey); !loaded.ok()) {
+        failure.text = loaded.text();
         hostKey = *connection->hostKey;
         return nullptr;
     }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -81,13 +82,12 @@ std::string UserKnownHostsFile() {
     return JoinPath(JoinPath(home, ".ssh"), "known_hosts");
 }
 
-bool LoadKnownHosts(HostKeyCheck& check, std::string& problem) {
-    std::string reason;
-    if (!ReadKnownHosts(check.knownHosts, check.recorded, reason)) {
-        problem = check.knownHosts + " cannot be used: " + reason + ".";
-        return false;
+Result LoadKnownHosts(HostKeyCheck& check) {
+    if (Result read = ReadKnownHosts(check.knownHosts, check.recorded); !read.ok()) {
+        const std::string reason = read.text();
+        return std::move(read).WithText(check.knownHosts + " cannot be used: " + reason + ".");
     }
-    return true;
+    return Result::Ok();
 }
 
 UniqueFd PreferredKeyTypeFile(const HostKeyCheck& check) {
@@ -135,7 +135,8 @@ bool RecordHostKey(const HostKeyCheck& check, std::string& problem) {
     }
     // Looked at again as it is now: another program may have recorded the server meanwhile.
     HostKeyCheck now = check;
-    if (!LoadKnownHosts(now, problem)) {
+    if (const Result loaded = LoadKnownHosts(now); !loaded.ok()) {
+        problem = loaded.text();
         return false;
     }
     std::string blob;

@@ -35,9 +35,9 @@ struct HostKeyCheck {
 // The user's known_hosts file: $HOME/.ssh/known_hosts.
 std::string UserKnownHostsFile();
 
-// Reads check.knownHosts into check.recorded (see ReadKnownHosts). False, with the
-// sentence to show in problem, when the file cannot be used.
-bool LoadKnownHosts(HostKeyCheck& check, std::string& problem);
+// Reads check.knownHosts into check.recorded (see ReadKnownHosts). Fails, with the
+// sentence to show as its text, when the file cannot be used.
+Result LoadKnownHosts(HostKeyCheck& check);
 
 // A file in memory that names the server with only its first recorded key, for libcurl
 // to ask the server for a key of that type (a server has keys of several types, and
