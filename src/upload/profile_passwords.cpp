@@ -1,5 +1,7 @@
 #include "upload/profile_passwords.h"
 
+#include <utility>
+
 #include "platform/ascii.h"
 #include "platform/format.h"
 #include "platform/registry.h"
@@ -42,12 +44,17 @@ bool KeptInSecretStore(const RegistryKey& key) {
 void ReadProfilePassword(const RegistryKey& key, FtpProfile& profile, bool readSecrets) {
     if (KeptInSecretStore(key)) {
         profile.passwordPlace = FtpPasswordPlace::SecretStore;
-        std::string problem;
-        if (readSecrets && !LookUpFtpPassword(key.name, profile.password, problem)) {
+        if (!readSecrets) {
+            return;
+        }
+        Expected<std::string> password = LookUpFtpPassword(key.name);
+        if (password.ok()) {
+            profile.password = std::move(*password);
+        } else {
             profile.passwordProblem = StringPrintf(
                 "The password of the FTP profile '%s' is kept in the desktop's secret "
                 "store, which cannot give it: %s.",
-                key.name.c_str(), problem.c_str());
+                key.name.c_str(), password.failure().text().c_str());
         }
         return;
     }
@@ -68,7 +75,13 @@ MovingSecret AskForMovingSecret(const FtpProfile& profile, const std::string& st
         return secret;
     }
     secret.asked = true;
-    secret.given = LookUpFtpPassword(storedName, secret.password, secret.problem);
+    Expected<std::string> password = LookUpFtpPassword(storedName);
+    secret.given = password.ok();
+    if (password.ok()) {
+        secret.password = std::move(*password);
+    } else {
+        secret.problem = password.failure().text();
+    }
     return secret;
 }
 
@@ -110,10 +123,9 @@ std::string PlanSecretMove(const FtpProfile& profile, const std::string& storedN
 void DoSecretWork(const SecretWork& work, std::vector<SecretWork::Store>& failed,
                   std::vector<UnmovedSecret>& unmoved) {
     for (const SecretWork::Store& store : work.stores) {
-        std::string problem;
-        if (!StoreFtpPassword(store.name, store.password, problem)) {
+        if (const Result stored = StoreFtpPassword(store.name, store.password); !stored.ok()) {
             if (store.slot >= 0) {
-                unmoved.push_back({store, problem});
+                unmoved.push_back({store, stored.text()});
             } else {
                 failed.push_back(store);
             }

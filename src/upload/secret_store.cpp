@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <mutex>
+#include <utility>
 
 #include "platform/ascii.h"
 #include "platform/message_box.h"
@@ -89,20 +90,28 @@ bool SecretStoreAvailable() {
     return Call([&](const SecretServiceCalls& calls) { return calls.Available(problem); }, problem);
 }
 
-bool StoreFtpPassword(const std::string& name, const std::string& password, std::string& problem) {
-    return Call(
+Result StoreFtpPassword(const std::string& name, const std::string& password) {
+    std::string problem;
+    const bool stored = Call(
         [&](const SecretServiceCalls& calls) {
             return calls.Store(name, RegistryStorePath(), password, problem);
         },
         problem);
+    return stored ? Result::Ok() : Result::Failure(std::move(problem));
 }
 
-bool LookUpFtpPassword(const std::string& name, std::string& password, std::string& problem) {
-    return Call(
+Expected<std::string> LookUpFtpPassword(const std::string& name) {
+    std::string password;
+    std::string problem;
+    const bool given = Call(
         [&](const SecretServiceCalls& calls) {
             return calls.LookUp(name, RegistryStorePath(), password, problem);
         },
         problem);
+    if (!given) {
+        return Result::Failure(std::move(problem));
+    }
+    return password;
 }
 
 bool ClearFtpPassword(const std::string& name) {

@@ -18,16 +18,19 @@
 
 #include <string>
 
+#include "platform/expected.h"
+#include "platform/result.h"
+
 // True when a secret store answers on the session bus.
 bool SecretStoreAvailable();
 
-// Stores the password of the profile called name, replacing the one stored before.
-// False with the store's reason in problem.
-bool StoreFtpPassword(const std::string& name, const std::string& password, std::string& problem);
+// Stores the password of the profile called name, replacing the one stored before. Fails
+// with the store's reason as text.
+Result StoreFtpPassword(const std::string& name, const std::string& password);
 
-// The password of the profile called name. False with the reason in problem when the
-// store cannot be reached or holds none.
-bool LookUpFtpPassword(const std::string& name, std::string& password, std::string& problem);
+// The password of the profile called name; fails with the reason as text when the store
+// cannot be reached or holds none.
+Expected<std::string> LookUpFtpPassword(const std::string& name);
 
 // Removes the password of the profile called name; true when none is left.
 bool ClearFtpPassword(const std::string& name);

@@ -135,13 +135,11 @@ TEST_F(CliTrust, PasswordsLiveInTheSecretStoreWhenOneRunsAndMoveThereFromOldFile
     stored = StoredProfilesByName();
     EXPECT_EQ(stored["renamed"].password, "old secret");
     EXPECT_EQ(stored["renamed"].passwordPlace, FtpPasswordPlace::SecretStore);
-    std::string password;
-    std::string problem;
-    EXPECT_FALSE(LookUpFtpPassword("old", password, problem)) << "moved, not copied";
+    EXPECT_FALSE(LookUpFtpPassword("old").ok()) << "moved, not copied";
 
     // Deleting the profile deletes its secret.
     ASSERT_EQ(Cli({"profile", "delete", "renamed", "--yes"}, "", bus).status, 0);
-    EXPECT_FALSE(LookUpFtpPassword("renamed", password, problem));
+    EXPECT_FALSE(LookUpFtpPassword("renamed").ok());
 
     // An upload logs in with the password from the secret store.
     FtpTestServer server;
