@@ -14,6 +14,7 @@
 #include "platform/message_box.h"
 #include "platform/mutex.h"
 #include "platform/registry.h"
+#include "platform/registry_store.h"
 
 namespace {
 
