@@ -45,9 +45,8 @@ class [[nodiscard]] Result {
     Kind kind() const { return failureKind; }
     const std::string& what() const { return step; }
     const std::string& path() const { return file; }
-    // The errno value of a failed system call, else the code of a failed Internet request
-    // (the upload steps that still compare it; new callers branch on kind()), else 0.
-    int error() const { return errorNumber != 0 ? errorNumber : internetError; }
+    // The errno value of a failed system call, else 0: callers branch on kind().
+    int error() const { return errorNumber; }
     // The code of a failed Internet request, else 0.
     int internetCode() const { return internetError; }
     const std::string& text() const { return message; }

@@ -25,7 +25,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
         if (CancelRequested()) {
             return Attempt::Stopped;
         }
-        if (entered.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+        if (entered.kind() != Result::Kind::Refused) {
             lane.lost = entered.text();
             return Attempt::Lost;
         }
@@ -69,7 +69,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
         if (opened.ok()) {
             Status(StringPrintf("Going on with \"%s\" from byte %s", name.c_str(),
                                 GroupedNumber(sending.from).c_str()));
-        } else if (opened.error() == ERROR_INTERNET_EXTENDED_ERROR) {
+        } else if (opened.kind() == Result::Kind::Refused) {
             sending.from = 0;  // the server cannot: the whole file again
             hash.Finish();
         }
@@ -82,7 +82,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
             return Attempt::Stopped;
         }
         // A file the server refuses leaves the others to go; a lost connection is tried again.
-        if (opened.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+        if (opened.kind() != Result::Kind::Refused) {
             lane.lost = opened.text();
             return Attempt::Lost;
         }
@@ -157,7 +157,7 @@ Attempt UploadRun::CheckResumed(Lane& lane, const Outgoing& file, int fd, std::i
     if (CancelRequested()) {
         return Attempt::Stopped;
     }
-    if (checked.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+    if (checked.kind() != Result::Kind::Refused) {
         lane.lost = checked.text();
         return Attempt::Lost;
     }
@@ -219,7 +219,7 @@ Attempt UploadRun::Broken(Lane& lane, const Result& failure, const char* what,
     if (CancelRequested()) {
         return Attempt::Stopped;
     }
-    if (failure.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+    if (failure.kind() != Result::Kind::Refused) {
         lane.lost = failure.text();
         return Attempt::Lost;
     }

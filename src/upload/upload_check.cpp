@@ -31,12 +31,12 @@ bool UploadRun::EnterSubfolder(const std::string& folder) {
     if (entered.ok()) {
         return true;
     }
-    if (entered.error() == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
+    if (entered.kind() == Result::Kind::Refused && job.dryRun) {
         // Nothing is made in a dry run: a missing folder means all of its files would go.
         remoteMissing = true;
         return true;
     }
-    if (entered.error() == ERROR_INTERNET_EXTENDED_ERROR && !folder.empty()) {
+    if (entered.kind() == Result::Kind::Refused && !folder.empty()) {
         std::vector<std::string> made;
         entered = connection->SetCurrentDirectory(remoteRoot);
         if (entered.ok()) {

@@ -191,13 +191,13 @@ bool UploadRun::OpenRemoteFolder() {
         return true;
     }
     if (Result entered = connection->SetCurrentDirectory(remote); !entered.ok()) {
-        if (entered.error() == ERROR_INTERNET_EXTENDED_ERROR && job.dryRun) {
+        if (entered.kind() == Result::Kind::Refused && job.dryRun) {
             // Nothing is made in a dry run: everything would go into a new folder.
             Status(StringPrintf("\"%s\" would be created", remote.c_str()));
             remoteMissing = rootMissing = true;
             return true;
         }
-        if (entered.error() == ERROR_INTERNET_EXTENDED_ERROR && !CancelRequested() &&
+        if (entered.kind() == Result::Kind::Refused && !CancelRequested() &&
             ShowMessageBox(StringPrintf("Cannot change to FTP directory \"%s\".\n\n"
                                         "Would you like to create it?",
                                         remote.c_str()),
@@ -223,7 +223,7 @@ bool UploadRun::OpenRemoteFolder() {
     // anything.
     std::string said;
     if (const Result asked = connection->GetCurrentDirectory(said); !asked.ok()) {
-        if (asked.error() != ERROR_INTERNET_EXTENDED_ERROR) {
+        if (asked.kind() != Result::Kind::Refused) {
             if (!CancelRequested()) {
                 Box(MessageBoxText("Failed to get directory on FTP server\n\nReason: %s",
                                    asked.text().c_str()));
@@ -375,7 +375,7 @@ Result CreateRemotePath(FtpClient& connection, const std::string& path,
             if (Result created = connection.CreateDirectory(piece); !created.ok()) {
                 // Another upload may have made it meanwhile ("550 File exists"): then it is
                 // there to go into, though not ours.
-                if (created.error() != ERROR_INTERNET_EXTENDED_ERROR ||
+                if (created.kind() != Result::Kind::Refused ||
                     !connection.SetCurrentDirectory(piece).ok()) {
                     return created;
                 }
