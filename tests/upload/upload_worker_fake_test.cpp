@@ -472,7 +472,7 @@ TEST(CreateRemotePath, CreatesEachMissingLevelAndReturnsToTheStart) {
         server->unmakeable = c.unmakeable;
         FakeFtp connection(server);
         const Result created = CreateRemotePath(connection, c.path);
-        EXPECT_EQ(created.error(), c.result) << c.path;
+        EXPECT_EQ(created.internetCode(), c.result) << c.path;
         EXPECT_EQ(server->folders, c.folders) << c.path;
         EXPECT_EQ(server->current, c.current) << c.path;
         std::vector<std::string> made;
