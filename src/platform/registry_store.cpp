@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -82,8 +81,8 @@ Result ReadRegistryStore(RegistryKey& root) {
 Result ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change) {
     // flock also excludes other threads, as each lock opens the folder anew; the mutex
     // only spares them the queue in the kernel.
-    static std::mutex threads;
-    std::lock_guard threadLock(threads);
+    static Mutex threads;
+    const MutexLock threadLock(threads);
 
     const std::string folder = RegistryStoreFolder();
     if (const int error = CreateFolderPath(folder, kFolderMode)) {
