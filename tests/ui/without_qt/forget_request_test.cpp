@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "support/isolated_home.h"
 #include "support/test_support.h"
 
 namespace {
