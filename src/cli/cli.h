@@ -8,6 +8,7 @@
 #include "cli/terminal_message_box.h"
 #include "document/program.h"
 #include "platform/result.h"
+#include "work/settings_failures.h"
 
 // Exit statuses shared by the commands.
 constexpr int kExitOk = 0;
@@ -43,14 +44,6 @@ bool LoadProgramOrReport(Program& program, const std::string& path);
 // For commands whose one argument is a program: loads it. Returns kExitOk when loaded,
 // else the exit status (usage or file error) after saying what went wrong.
 int LoadProgramArgument(const Command& command, const CommandLine& line, Program& program);
-
-// Checks the settings file; when it cannot be used, says so in a stop box (once per
-// damage) and returns false.
-bool CheckSettings();
-
-// Tells of a settings write that failed in an OK box, unless it met damage told already;
-// nothing for success.
-void TellSettingsWriteFailure(const Result& written);
 
 // Text with CR LF line ends as the terminal wants it.
 std::string WithNewlines(const std::string& text);

@@ -259,17 +259,3 @@ std::string AbsoluteFolder(const std::string& folder) {
     }
     return path;
 }
-
-bool CheckSettings() {
-    const Result checked = CheckRegistryStore();
-    if (RegistryStoreFailureToTell(checked)) {
-        ShowMessageBox(RegistryStoreUnusableText(checked), MB_OK | MB_ICONSTOP);
-    }
-    return checked.ok();
-}
-
-void TellSettingsWriteFailure(const Result& written) {
-    if (RegistryStoreFailureToTell(written)) {
-        ShowMessageBox(RegistryStoreChangeFailedText(written), MB_OK);
-    }
-}

@@ -6,13 +6,13 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "ui/control_values.h"
-#include "ui/settings_failures.h"
 #include "ui/worker_events.h"
 #include "ui_ftp_profile_dialog.h"
 #include "upload/ftp_address.h"
 #include "upload/s3_profile_fields.h"
 #include "upload/upload_connect.h"
 #include "upload/upload_worker.h"
+#include "work/settings_failures.h"
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "ui/embossed_text.h"
-#include "ui/settings_failures.h"
 #include "ui/welcome_dialog.h"
 #include "ui/worker_events.h"
 #include "ui_main_dialog.h"
+#include "work/settings_failures.h"
 #include "work/worker_messages.h"
 
 namespace {

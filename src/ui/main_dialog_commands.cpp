@@ -23,10 +23,10 @@
 #include "ui/main_dialog.h"
 #include "ui/prog_prop_sheet.h"
 #include "ui/prop_page_content_opts.h"
-#include "ui/settings_failures.h"
 #include "ui/upload_status_dialog.h"
 #include "ui/vq_file_dialog.h"
 #include "ui/wizard_sheet.h"
+#include "work/settings_failures.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "ui/file_type.h"
 #include "ui/forget_request.h"
 #include "ui/main_dialog.h"
-#include "ui/settings_failures.h"
 #include "upload/internet_session.h"
+#include "work/settings_failures.h"
 
 std::string CommandLineProgramPath(const QStringList& arguments) {
     if (arguments.size() < 2) {

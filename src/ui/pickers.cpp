@@ -6,8 +6,8 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "ui/folder_browser.h"
-#include "ui/settings_failures.h"
 #include "ui/vq_file_dialog.h"
+#include "work/settings_failures.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "ui/prop_page_index_opts.h"
 #include "ui/prop_page_misc.h"
 #include "ui/prop_page_photos.h"
-#include "ui/settings_failures.h"
+#include "work/settings_failures.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "platform/format.h"
 #include "platform/message_box.h"
 #include "ui/ftp_profile_dialog.h"
-#include "ui/settings_failures.h"
 #include "ui/worker_events.h"
 #include "ui_upload_status_dialog.h"
 #include "upload/upload_worker.h"
+#include "work/settings_failures.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "platform/numbers.h"
 #include "platform/registry.h"
-#include "ui/settings_failures.h"
 #include "ui/window_placement.h"
+#include "work/settings_failures.h"
 
 CVQDialog::CVQDialog(QWidget* parent) : QDialog(parent) {}
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "platform/registry.h"
-#include "ui/settings_failures.h"
+#include "work/settings_failures.h"
 
 namespace {
 

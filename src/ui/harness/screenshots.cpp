@@ -38,13 +38,13 @@
 #include "ui/modal_watcher.h"
 #include "ui/new_folder_dialog.h"
 #include "ui/prog_prop_sheet.h"
-#include "ui/settings_failures.h"
 #include "ui/thumbnail_options_dialog.h"
 #include "ui/upload_status_dialog.h"
 #include "ui/welcome_dialog.h"
 #include "ui/wizard_sheet.h"
 #include "ui/worker_events.h"
 #include "upload/ftp_profiles.h"
+#include "work/settings_failures.h"
 
 namespace {
 

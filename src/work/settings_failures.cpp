@@ -1,4 +1,4 @@
-#include "ui/settings_failures.h"
+#include "work/settings_failures.h"
 
 #include "platform/message_box.h"
 #include "platform/registry_store.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-// How the windows tell of settings that cannot be used or written, in the boxes the
-// settings store's failures call for; a damaged file is told once.
+// How the front ends (the windows and mavren-cli) tell of settings that cannot be used or
+// written, in the boxes the settings store's failures call for; a damaged file is told once.
 
 #include "platform/result.h"
 
