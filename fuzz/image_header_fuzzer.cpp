@@ -30,7 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string named = WriteFuzzFile(name, InputBytes(data, size));
         width = 0;
         height = 0;
-        GetImageSize(named, width, height);
+        const Result measured = GetImageSize(named, width, height);
+        if (!measured.ok() && measured.text().empty()) {
+            Broken("a picture that cannot be measured says why");
+        }
     }
     return 0;
 }

@@ -57,7 +57,7 @@ void ThroughLibvips(const std::uint8_t* data, std::size_t size, std::uint8_t cho
         scaled.Rgb().size() != static_cast<std::size_t>(width) * height * 3) {
         Broken("a picture scales to exactly the size asked for");
     }
-    if (!WriteImage(FuzzPath("thumbnail.jpg"), scaled)) {
+    if (!WriteImage(FuzzPath("thumbnail.jpg"), scaled).ok()) {
         Broken("a scaled picture is written");
     }
 }
