@@ -104,10 +104,10 @@ int CheckProfile(const FtpProfile& profile, const FtpProfileList& list, int self
     if (const std::string problem = S3ProfileProblem(profile, field); !problem.empty()) {
         return Fail(problem, kExitUsage);
     }
-    FtpAddress address;
-    std::string hostProblem;
-    if (!ParseFtpHost(profile.host, address, hostProblem, DefaultPort(profile.protocol))) {
-        return Fail(hostProblem, kExitUsage);
+    if (const Expected<FtpAddress> address =
+            ParseFtpHost(profile.host, DefaultPort(profile.protocol));
+        !address.ok()) {
+        return Fail(address.failure().text(), kExitUsage);
     }
     const int other = list.Find(profile.name);
     if (other >= 0 && other != self) {

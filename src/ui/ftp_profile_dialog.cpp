@@ -137,9 +137,8 @@ void CMavrenFtpProfileDialog::accept() {
         return;
     }
     // A host that names no server would only fail when the upload starts.
-    FtpAddress address;
-    if (std::string problem; !ParseFtpHost(edited.host, address, problem)) {
-        ShowMessageBox(problem, MB_OK | MB_ICONSTOP);
+    if (const Expected<FtpAddress> address = ParseFtpHost(edited.host); !address.ok()) {
+        ShowMessageBox(address.failure().text(), MB_OK | MB_ICONSTOP);
         m_ui->hostEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -197,10 +196,13 @@ void CMavrenFtpProfileDialog::TestConnection() {
     }
     FtpProfile profile = Edited();
     QLabel* outcome = m_ui->connectionTestValue;
-    FtpAddress address;
     FtpProfileField field = FtpProfileField::None;
-    if (std::string problem = S3ProfileProblem(profile, field);
-        !problem.empty() || !ParseFtpHost(profile.host, address, problem)) {
+    std::string problem = S3ProfileProblem(profile, field);
+    if (const Expected<FtpAddress> address = ParseFtpHost(profile.host);
+        problem.empty() && !address.ok()) {
+        problem = address.failure().text();
+    }
+    if (!problem.empty()) {
         outcome->setText(QString::fromStdString(problem));
         return;
     }

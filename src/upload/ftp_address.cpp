@@ -28,8 +28,7 @@ std::string TrimmedText(const std::string& text) {
 
 }  // namespace
 
-bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem,
-                  int defaultPort) {
+Expected<FtpAddress> ParseFtpHost(const std::string& text, int defaultPort) {
     std::string rest = TrimmedText(text);
     for (const std::string_view scheme : {"ftp://", "ftps://", "sftp://"}) {
         if (rest.size() >= scheme.size() &&
@@ -42,9 +41,8 @@ bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& pro
         rest.pop_back();
     }
     const auto invalid = [&]() {
-        problem = "\"" + text + "\" is not an FTP server name (like ftp.example.com or " +
-                  "ftp.example.com:2121).";
-        return false;
+        return Result::Failure("\"" + text + "\" is not an FTP server name (like ftp.example.com " +
+                               "or ftp.example.com:2121).");
     };
     std::string host;
     std::string port;
@@ -84,11 +82,12 @@ bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& pro
         const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
         if (port.empty() || error != std::errc() || end != port.data() + port.size() ||
             number < 1 || number > 65535) {
-            problem = "The port in \"" + text + "\" must be a number from 1 to 65535.";
-            return false;
+            return Result::Failure("The port in \"" + text +
+                                   "\" must be a number from 1 to 65535.");
         }
     }
+    FtpAddress address;
     address.host = host;
     address.port = number;
-    return true;
+    return address;
 }

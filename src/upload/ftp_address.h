@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/expected.h"
+
 struct FtpAddress {
     std::string host;  // a name, an IPv4 address, or an IPv6 address without brackets
     int port = 21;
@@ -13,6 +15,5 @@ struct FtpAddress {
 
 // Reads what a user types as the host; blanks around it, an "ftp://", "ftps://" or
 // "sftp://" before and "/" after are allowed. The port is defaultPort unless the text
-// names one. False, with the reason in problem, when the text cannot name a server.
-bool ParseFtpHost(const std::string& text, FtpAddress& address, std::string& problem,
-                  int defaultPort = 21);
+// names one. Fails, with the reason as text, when the text cannot name a server.
+Expected<FtpAddress> ParseFtpHost(const std::string& text, int defaultPort = 21);

@@ -74,10 +74,12 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
         failure.text = "The Internet session could not be set up.";
         return nullptr;
     }
-    FtpAddress address;
-    if (!ParseFtpHost(login.host, address, failure.text)) {
+    const Expected<FtpAddress> parsed = ParseFtpHost(login.host);
+    if (!parsed.ok()) {
+        failure.text = parsed.failure().text();
         return nullptr;
     }
+    const FtpAddress& address = *parsed;
     std::unique_ptr<FtpConnection> connection(new FtpConnection(std::move(session), tls));
     if (!connection->transfer->Ready()) {
         failure.text = "The Internet session could not be set up.";

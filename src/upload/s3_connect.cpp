@@ -114,10 +114,12 @@ std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
             host.erase(0, std::string_view(scheme).size());
         }
     }
-    FtpAddress address;
-    if (!ParseFtpHost(host, address, failure, DefaultPort(job.protocol))) {
+    const Expected<FtpAddress> parsed = ParseFtpHost(host, DefaultPort(job.protocol));
+    if (!parsed.ok()) {
+        failure = parsed.failure().text();
         return nullptr;
     }
+    const FtpAddress& address = *parsed;
     const bool ipv6 = address.host.find(':') != std::string::npos;
     endpoint.host = (ipv6 ? "[" + address.host + "]" : address.host) +
                     (address.port != DefaultPort(job.protocol) ? ":" + std::to_string(address.port)

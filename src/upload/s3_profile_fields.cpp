@@ -52,10 +52,10 @@ std::string EndpointProblem(const FtpProfile& profile) {
             "the bucket as the bucket/prefix.",
             host.c_str(), example);
     }
-    FtpAddress address;
-    std::string problem;
-    if (!ParseFtpHost(host, address, problem, DefaultPort(profile.protocol))) {
+    if (const Expected<FtpAddress> address = ParseFtpHost(host, DefaultPort(profile.protocol));
+        !address.ok()) {
         // The parser speaks of FTP servers; a port out of range it names well enough.
+        const std::string& problem = address.failure().text();
         return problem.rfind("The port", 0) == 0
                    ? problem
                    : StringPrintf("\"%s\" is not an S3 endpoint (%s).", host.c_str(), example);

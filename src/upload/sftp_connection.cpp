@@ -58,10 +58,12 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
         failure.text = "The Internet session could not be set up.";
         return nullptr;
     }
-    FtpAddress address;
-    if (!ParseFtpHost(login.host, address, failure.text, 22)) {
+    const Expected<FtpAddress> parsed = ParseFtpHost(login.host, 22);
+    if (!parsed.ok()) {
+        failure.text = parsed.failure().text();
         return nullptr;
     }
+    const FtpAddress& address = *parsed;
     std::unique_ptr<SftpConnection> connection(new SftpConnection(std::move(session)));
     if (!connection->transfer->Ready()) {
         failure.text = "The Internet session could not be set up.";

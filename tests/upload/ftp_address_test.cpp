@@ -31,16 +31,15 @@ TEST(ParseFtpHost, ReadsNamesPortsAndIpv6) {
         {"[::1]x", nullptr, 0},
     };
     for (const Case& c : cases) {
-        FtpAddress address;
-        std::string problem;
-        const bool ok = ParseFtpHost(c.text, address, problem);
+        const Expected<FtpAddress> address = ParseFtpHost(c.text);
         if (c.host == nullptr) {
-            EXPECT_FALSE(ok) << c.text;
-            EXPECT_NE(problem.find(c.text), std::string::npos) << problem;
+            EXPECT_FALSE(address.ok()) << c.text;
+            EXPECT_NE(address.failure().text().find(c.text), std::string::npos)
+                << address.failure().text();
         } else {
-            ASSERT_TRUE(ok) << c.text << ": " << problem;
-            EXPECT_EQ(address.host, c.host);
-            EXPECT_EQ(address.port, c.port) << c.text;
+            ASSERT_TRUE(address.ok()) << c.text << ": " << address.failure().text();
+            EXPECT_EQ(address->host, c.host);
+            EXPECT_EQ(address->port, c.port) << c.text;
         }
     }
 }

@@ -190,11 +190,10 @@ TEST(FtpReplies, ProtocolNamesAndPorts) {
         EXPECT_EQ(protocol, c.protocol) << c.name;
         EXPECT_EQ(DefaultPort(protocol), c.port) << c.name;
     }
-    FtpAddress address;
-    std::string problem;
-    ASSERT_TRUE(ParseFtpHost("sftp://ssh.example.com", address, problem, 22));
-    EXPECT_EQ(address.host, "ssh.example.com");
-    EXPECT_EQ(address.port, 22);
+    const Expected<FtpAddress> address = ParseFtpHost("sftp://ssh.example.com", 22);
+    ASSERT_TRUE(address.ok());
+    EXPECT_EQ(address->host, "ssh.example.com");
+    EXPECT_EQ(address->port, 22);
 }
 
 }  // namespace
