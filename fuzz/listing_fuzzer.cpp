@@ -11,16 +11,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(InputBytes(data, size));
     for (const bool mlsd : {true, false}) {
-        std::vector<RemoteEntry> entries;
-        std::string problem;
-        if (!ParseListing(text, mlsd, entries, problem)) {
-            if (problem.empty() || !entries.empty()) {
-                Broken("a refused listing says why and gives nothing");
+        const Expected<std::vector<RemoteEntry>> entries = ParseListing(text, mlsd);
+        if (!entries.ok()) {
+            if (entries.failure().text().empty()) {
+                Broken("a refused listing says why");
             }
             continue;
         }
         std::set<std::string> names;
-        for (const RemoteEntry& entry : entries) {
+        for (const RemoteEntry& entry : *entries) {
             if (entry.name.empty() || entry.name == "." || entry.name == "..") {
                 Broken("no entry is empty, the folder itself or its parent");
             }

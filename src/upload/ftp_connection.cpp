@@ -537,12 +537,13 @@ Result FtpConnection::List(const std::string& command, std::vector<RemoteEntry>&
         return limit.empty() ? Curl::FailRequest(*this, code)
                              : InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, limit);
     }
-    std::string problem;
-    if (!ParseListing(text, command.rfind("MLSD", 0) == 0, entries, problem)) {
-        return InternetFailure(
-            ERROR_INTERNET_EXTENDED_ERROR,
-            "The listing is in a form Mavren does not understand (" + problem + ").");
+    Expected<std::vector<RemoteEntry>> parsed = ParseListing(text, command.rfind("MLSD", 0) == 0);
+    if (!parsed.ok()) {
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               "The listing is in a form Mavren does not understand (" +
+                                   parsed.failure().text() + ").");
     }
+    entries = std::move(*parsed);
     return Result::Ok();
 }
 

@@ -325,9 +325,8 @@ ListingLine ParseListLine(const std::string& line, RemoteEntry& entry) {
     return ParseUnixLine(line, words, entry);
 }
 
-bool ParseListing(const std::string& text, bool mlsd, std::vector<RemoteEntry>& entries,
-                  std::string& problem) {
-    entries.clear();
+Expected<std::vector<RemoteEntry>> ParseListing(const std::string& text, bool mlsd) {
+    std::vector<RemoteEntry> entries;
     std::map<std::string, std::size_t> seen;  // name -> index in entries
     int number = 0;
     for (const std::string& line : ListingLines(text)) {
@@ -335,9 +334,8 @@ bool ParseListing(const std::string& text, bool mlsd, std::vector<RemoteEntry>& 
         RemoteEntry entry;
         const ListingLine kind = mlsd ? ParseMlsdLine(line, entry) : ParseListLine(line, entry);
         if (kind == ListingLine::NotUnderstood) {
-            problem = StringPrintf("line %d: \"%s\"", number, Shown(line).c_str());
-            entries.clear();
-            return false;
+            return Result::Failure(StringPrintf("line %d: \"%s\"", number, Shown(line).c_str()),
+                                   Result::Kind::DamagedInput);
         }
         if (kind == ListingLine::Skip) {
             continue;
@@ -352,7 +350,7 @@ bool ParseListing(const std::string& text, bool mlsd, std::vector<RemoteEntry>& 
         first.link = first.link || entry.link;
         first.folder = first.folder && entry.folder && !first.link;
     }
-    return true;
+    return entries;
 }
 
 namespace {

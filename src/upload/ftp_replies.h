@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/expected.h"
 #include "upload/ftp_client.h"
 
 // The code of a final reply line ("250 OK" gives 250); 0 for any other line, such as
@@ -53,10 +54,9 @@ ListingLine ParseListLine(const std::string& line, RemoteEntry& entry);
 
 // The entries of a whole listing, each name once (a name listed twice is one entry, a
 // link if either line says so). Lines end in CR LF, or in LF where the listing has no CR
-// LF at all, so a name holding a lone CR or LF stays whole. False, with the first line
-// that is not understood (and its number from 1) in problem, when any line is not.
-bool ParseListing(const std::string& text, bool mlsd, std::vector<RemoteEntry>& entries,
-                  std::string& problem);
+// LF at all, so a name holding a lone CR or LF stays whole. Fails (DamagedInput), with the
+// first line that is not understood and its number from 1 as text, when any line is not.
+Expected<std::vector<RemoteEntry>> ParseListing(const std::string& text, bool mlsd);
 
 // A command by which a server hashes a whole file, as its reply to FEAT offers it:
 // "HASH" (whose algorithm the FEAT line marks with "*", or one OPTS HASH selects), or one

@@ -344,12 +344,17 @@ Result SftpConnection::List(const std::string& folder, std::vector<RemoteEntry>*
         return limit.empty() ? Curl::FailRequest(*this, code)
                              : InternetFailure(ERROR_INTERNET_EXTENDED_ERROR, limit);
     }
-    std::string problem;
-    if (entries != nullptr && !ParseListing(transfer->Body(), false, *entries, problem)) {
-        return InternetFailure(
-            ERROR_INTERNET_EXTENDED_ERROR,
-            "The listing is in a form Mavren does not understand (" + problem + ").");
+    if (entries == nullptr) {
+        return Result::Ok();
     }
+    Expected<std::vector<RemoteEntry>> parsed = ParseListing(transfer->Body(), false);
+    if (!parsed.ok()) {
+        entries->clear();
+        return InternetFailure(ERROR_INTERNET_EXTENDED_ERROR,
+                               "The listing is in a form Mavren does not understand (" +
+                                   parsed.failure().text() + ").");
+    }
+    *entries = std::move(*parsed);
     return Result::Ok();
 }
 

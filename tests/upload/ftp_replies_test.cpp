@@ -148,13 +148,13 @@ TEST(FtpReplies, FolderListingLinesGiveNamesAndKinds) {
 }
 
 TEST(FtpReplies, WholeListingsKeepOddNamesWholeAndEachNameOnce) {
-    std::vector<RemoteEntry> entries;
-    std::string problem;
     // A lone CR in a name does not end its line; a name listed twice is one entry.
-    ASSERT_TRUE(
-        ParseListing("type=file;size=1; old\rname.htm\r\ntype=file;size=2; a\r\n"
-                     "type=dir; a\r\n",
-                     true, entries, problem));
+    Expected<std::vector<RemoteEntry>> listed = ParseListing(
+        "type=file;size=1; old\rname.htm\r\ntype=file;size=2; a\r\n"
+        "type=dir; a\r\n",
+        true);
+    ASSERT_TRUE(listed.ok());
+    std::vector<RemoteEntry> entries = *listed;
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].name, "old\rname.htm");
     EXPECT_EQ(entries[0].status.size, 1);
@@ -162,14 +162,15 @@ TEST(FtpReplies, WholeListingsKeepOddNamesWholeAndEachNameOnce) {
     EXPECT_FALSE(entries[1].folder) << "listed as a file and as a folder: neither is trusted";
 
     // Lines ending in LF alone.
-    ASSERT_TRUE(
-        ParseListing("total 1\n-rw-r--r-- 1 a a 1 Jan  1 12:00 x\n", false, entries, problem));
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, "x");
+    listed = ParseListing("total 1\n-rw-r--r-- 1 a a 1 Jan  1 12:00 x\n", false);
+    ASSERT_TRUE(listed.ok());
+    ASSERT_EQ(listed->size(), 1u);
+    EXPECT_EQ((*listed)[0].name, "x");
 
-    EXPECT_FALSE(ParseListing("type=file; a\r\n\x01 what\r\n", true, entries, problem));
-    EXPECT_EQ(problem, "line 2: \"? what\"");
-    EXPECT_TRUE(entries.empty());
+    listed = ParseListing("type=file; a\r\n\x01 what\r\n", true);
+    ASSERT_FALSE(listed.ok());
+    EXPECT_EQ(listed.failure().text(), "line 2: \"? what\"");
+    EXPECT_EQ(listed.failure().kind(), Result::Kind::DamagedInput);
 }
 
 TEST(FtpReplies, ProtocolNamesAndPorts) {
