@@ -77,22 +77,24 @@ std::string FailureOfFirstListing(const UploadJob& job, const S3Endpoint& endpoi
 
 }  // namespace
 
-bool SplitS3Folder(const std::string& folder, std::string& bucket, std::string& prefix,
-                   std::string& problem) {
+Expected<S3Folder> SplitS3Folder(const std::string& folder) {
     const std::size_t first = folder.find_first_not_of('/');
     const std::string rest = first == std::string::npos ? std::string() : folder.substr(first);
     const std::size_t slash = rest.find('/');
-    bucket = rest.substr(0, slash);
-    prefix = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
-    while (!prefix.empty() && prefix.back() == '/') {
-        prefix.pop_back();
+    S3Folder split;
+    split.bucket = rest.substr(0, slash);
+    split.prefix = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    while (!split.prefix.empty() && split.prefix.back() == '/') {
+        split.prefix.pop_back();
     }
-    if (bucket.empty()) {
-        problem = "The profile names no bucket: set its directory to BUCKET or BUCKET/PREFIX.";
-        return false;
+    if (split.bucket.empty()) {
+        return Result::Failure(
+            "The profile names no bucket: set its directory to BUCKET or BUCKET/PREFIX.");
     }
-    problem = S3BucketNameProblem(bucket);
-    return problem.empty();
+    if (std::string problem = S3BucketNameProblem(split.bucket); !problem.empty()) {
+        return Result::Failure(std::move(problem));
+    }
+    return split;
 }
 
 std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
@@ -102,11 +104,14 @@ std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
         failure = "The Internet session could not be set up.";
         return nullptr;
     }
-    S3Endpoint endpoint;
-    std::string prefix;
-    if (!SplitS3Folder(job.remoteFolder, endpoint.bucket, prefix, failure)) {
+    const Expected<S3Folder> folder = SplitS3Folder(job.remoteFolder);
+    if (!folder.ok()) {
+        failure = folder.failure().text();
         return nullptr;
     }
+    S3Endpoint endpoint;
+    endpoint.bucket = folder->bucket;
+    const std::string& prefix = folder->prefix;
     // An endpoint is often copied from a provider's page as a URL.
     std::string host = job.host;
     for (const char* scheme : {"https://", "http://"}) {

@@ -10,13 +10,19 @@
 #include <memory>
 #include <string>
 
+#include "platform/expected.h"
 #include "upload/s3_client.h"
 #include "upload/upload_worker.h"
 
+// A profile's folder taken apart.
+struct S3Folder {
+    std::string bucket;
+    std::string prefix;  // without a "/" at either end; empty for the whole bucket
+};
+
 // "BUCKET" and "PREFIX" of a profile's folder ("BUCKET/PREFIX", "BUCKET" or "/BUCKET/");
-// false, with what to do in problem, when it names no valid bucket.
-bool SplitS3Folder(const std::string& folder, std::string& bucket, std::string& prefix,
-                   std::string& problem);
+// fails, with what to do as text, when it names no valid bucket.
+Expected<S3Folder> SplitS3Folder(const std::string& folder);
 
 // What the tests change: the batch sizes, and how far this computer's clock seems off in
 // seconds (the first request says it is that much later than it is).
