@@ -116,28 +116,29 @@ void ApplyHostKeyCheck(CURL* handle, HostKeyCheck& check, const UniqueFd& prefer
     curl_easy_setopt(handle, CURLOPT_SSH_HOSTKEYDATA, &check);
 }
 
-bool RecordHostKey(const HostKeyCheck& check, std::string& problem) {
+Result RecordHostKey(const HostKeyCheck& check) {
+    const auto systemFailure = [](const char* what, const std::string& path) {
+        const int error = errno;
+        return Result::FromErrno(what, path, error).WithText(ErrorCodeText(error));
+    };
     if (check.keyType.empty() || check.keyBase64.empty()) {
-        problem = "The server's host key could not be read.";
-        return false;
+        return Result::Failure("The server's host key could not be read.",
+                               Result::Kind::DamagedInput);
     }
     const std::string folder = PathFolder(check.knownHosts);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        problem = ErrorCodeText(errno);
-        return false;
+        return systemFailure("mkdir", folder);
     }
     const UniqueFd fd(::open(check.knownHosts.c_str(),
                              O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
                              0600));
     if (!fd.valid()) {
-        problem = ErrorCodeText(errno);
-        return false;
+        return systemFailure("open", check.knownHosts);
     }
     // Looked at again as it is now: another program may have recorded the server meanwhile.
     HostKeyCheck now = check;
-    if (const Result loaded = LoadKnownHosts(now); !loaded.ok()) {
-        problem = loaded.text();
-        return false;
+    if (Result loaded = LoadKnownHosts(now); !loaded.ok()) {
+        return loaded;
     }
     std::string blob;
     const std::string line =
@@ -148,12 +149,11 @@ bool RecordHostKey(const HostKeyCheck& check, std::string& problem) {
     }
     switch (MatchHostKey(now.recorded, KnownHostsName(check.host, check.port), blob)) {
         case HostKeyMatch::Known:
-            return true;
+            return Result::Ok();
         case HostKeyMatch::Unknown:
             break;
         default:
-            problem = "Another key is recorded for the server there by now.";
-            return false;
+            return Result::Failure("Another key is recorded for the server there by now.");
     }
     std::string text = line;
     struct stat status {};
@@ -166,8 +166,7 @@ bool RecordHostKey(const HostKeyCheck& check, std::string& problem) {
         }
     }
     if (!WriteAll(fd.get(), text)) {
-        problem = ErrorCodeText(errno);
-        return false;
+        return systemFailure("write", check.knownHosts);
     }
-    return true;
+    return Result::Ok();
 }

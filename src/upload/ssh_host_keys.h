@@ -51,6 +51,6 @@ void ApplyHostKeyCheck(CURL* handle, HostKeyCheck& check, const UniqueFd& prefer
 
 // Appends the unknown key the last handshake showed to the known_hosts file, creating
 // it (and its folder) when missing, unless a line names the server by now (a key the
-// file already has is not added twice; another one is refused). False with the reason
-// in problem.
-bool RecordHostKey(const HostKeyCheck& check, std::string& problem);
+// file already has is not added twice; another one is refused). Fails with the reason as
+// text: the system's description of a failed step, or a sentence.
+Result RecordHostKey(const HostKeyCheck& check);

@@ -112,9 +112,9 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
             if (!AskToRecordHostKey(job, hostKey)) {
                 return nullptr;
             }
-            std::string problem;
-            if (!RecordHostKey(hostKey, problem)) {
-                failure = "The host key could not be recorded in " + knownHosts + ": " + problem;
+            if (const Result recorded = RecordHostKey(hostKey); !recorded.ok()) {
+                failure =
+                    "The host key could not be recorded in " + knownHosts + ": " + recorded.text();
                 return nullptr;
             }
         } else {
