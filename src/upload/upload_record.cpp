@@ -92,27 +92,25 @@ std::string UploadRecordPath(const std::string& profileName, const std::string& 
            ".txt";
 }
 
-bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string& problem) {
+Result LoadUploadRecord(const std::string& path, UploadRecord& record) {
     record.files.clear();
-    problem.clear();
     std::string text;
-    if (const Result read = ReadOwnFile(path, kMaxRecordSize, text); !read.ok()) {
-        switch (read.error()) {
-            case ENOENT:
-                break;  // no record yet
-            case EFBIG:
-                problem = "The record of the last upload (" + path + ") is larger than " +
-                          std::to_string(kMaxRecordSize / kMegabyte) + " MB and is not read.";
-                break;
-            case ELOOP:
-                problem = "The record of the last upload (" + path +
-                          ") is a symbolic link, which Mavren does not follow.";
-                break;
-            default:
-                problem = "The record of the last upload cannot be read: " + read.reason() + ".";
-                break;
+    if (Result read = ReadOwnFile(path, kMaxRecordSize, text); !read.ok()) {
+        if (read.kind() == Result::Kind::NotFound) {
+            return read;  // no record yet
         }
-        return false;
+        std::string problem;
+        if (read.kind() == Result::Kind::NoSpace) {
+            problem = "The record of the last upload (" + path + ") is larger than " +
+                      std::to_string(kMaxRecordSize / kMegabyte) + " MB and is not read.";
+        } else if (read.error() == ELOOP) {
+            // ReadOwnFile's sign of a link in the file's place; no kind names it.
+            problem = "The record of the last upload (" + path +
+                      ") is a symbolic link, which Mavren does not follow.";
+        } else {
+            problem = "The record of the last upload cannot be read: " + read.reason() + ".";
+        }
+        return std::move(read).WithText(std::move(problem));
     }
     const std::string damaged = "The record of the last upload (" + path + ") is damaged: ";
     std::vector<std::string_view> lines;
@@ -138,39 +136,38 @@ bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string
             bad = i + 1;
         }
     }
+    const auto damagedLine = [&damaged](std::size_t number) {
+        return Result::Failure(damaged + "line " + std::to_string(number) + " cannot be read.",
+                               Result::Kind::DamagedInput);
+    };
     if (bad != 0) {
-        problem = damaged + "line " + std::to_string(bad) + " cannot be read.";
-        return false;
+        return damagedLine(bad);
     }
     if (!whole || lines.size() < 4 || !lines.back().starts_with("end ")) {
-        problem = damaged + "it ends before its last line.";
-        return false;
+        return Result::Failure(damaged + "it ends before its last line.",
+                               Result::Kind::DamagedInput);
     }
     std::int64_t count = -1;
     if (!ParseNumber(lines.back().substr(4), count) ||
         count != static_cast<std::int64_t>(files.size())) {
-        problem = damaged + "line " + std::to_string(lines.size()) + " cannot be read.";
-        return false;
+        return damagedLine(lines.size());
     }
     if ((!record.server.empty() && record.server != server) ||
         (!record.folder.empty() && record.folder != folder)) {
-        problem =
-            "The record of the last upload (" + path + ") belongs to another server or folder.";
-        return false;
+        return Result::Failure("The record of the last upload (" + path +
+                               ") belongs to another server or folder.");
     }
     record.server = server;
     record.folder = folder;
     record.files = std::move(files);
-    return true;
+    return Result::Ok();
 }
 
-bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::string& problem) {
-    problem.clear();
+Result SaveUploadRecord(const std::string& path, const UploadRecord& record) {
     const std::string cannot = "The record of the upload cannot be saved to " + path + ": ";
     if (record.server.find('\n') != std::string::npos ||
         record.folder.find('\n') != std::string::npos) {
-        problem = cannot + "the server or folder name holds a line break.";
-        return false;
+        return Result::Failure(cannot + "the server or folder name holds a line break.");
     }
     std::string text =
         std::string(kHeader) + "\nserver\t" + record.server + "\nfolder\t" + record.folder + "\n";
@@ -186,20 +183,20 @@ bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::
     }
     text += "end " + std::to_string(count) + "\n";
     if (text.size() > kMaxRecordSize) {
-        problem = cannot + "it would be larger than " + std::to_string(kMaxRecordSize / kMegabyte) +
-                  " MB.";
-        return false;
+        return Result::Failure(cannot + "it would be larger than " +
+                                   std::to_string(kMaxRecordSize / kMegabyte) + " MB.",
+                               Result::Kind::NoSpace);
     }
     if (const int error = CreateFolderPath(PathFolder(path), kFolderMode)) {
-        problem = cannot + ErrorCodeText(error);
-        return false;
+        return Result::FromErrno("mkdir", PathFolder(path), error)
+            .WithText(cannot + ErrorCodeText(error));
     }
     // A link put in the record's place is replaced, never written through.
-    if (const Result written = ReplaceOwnFile(path, text, kFileMode); !written.ok()) {
-        problem = cannot + ErrorCodeText(written.error());
-        return false;
+    if (Result written = ReplaceOwnFile(path, text, kFileMode); !written.ok()) {
+        const int error = written.error();
+        return std::move(written).WithText(cannot + ErrorCodeText(error));
     }
-    return true;
+    return Result::Ok();
 }
 
 void DeleteUploadRecord(const std::string& path) {

@@ -19,6 +19,8 @@
 #include <map>
 #include <string>
 
+#include "platform/result.h"
+
 // What the record holds of one file (path relative to the local folder, "/" between
 // levels).
 struct RecordedFile {
@@ -39,16 +41,17 @@ struct UploadRecord {
 std::string UploadRecordPath(const std::string& profileName, const std::string& server,
                              const std::string& folder);
 
-// Reads the record at path into record. False when there is none (problem empty), or it
-// is a link, too large, cannot be read or understood, or names another server or folder
-// than record already does (problem says why); record.files is then empty.
-bool LoadUploadRecord(const std::string& path, UploadRecord& record, std::string& problem);
+// Reads the record at path into record. Fails NotFound when there is none; else, with the
+// text that says why, when it is a link, too large (NoSpace), cannot be read or understood
+// (DamagedInput), or names another server or folder than record already does; record.files
+// is then empty.
+Result LoadUploadRecord(const std::string& path, UploadRecord& record);
 
 // Writes record to path, replacing what is there, readable by its owner only, and
 // creates the folder when missing. A file whose path holds a line break, or whose hash
-// is not lowercase hexadecimal, is left out (the next upload checks it again). False
-// with problem on failure.
-bool SaveUploadRecord(const std::string& path, const UploadRecord& record, std::string& problem);
+// is not lowercase hexadecimal, is left out (the next upload checks it again). Fails with
+// the text that says why.
+Result SaveUploadRecord(const std::string& path, const UploadRecord& record);
 
 // Deletes the record at path, if any; a link in its place goes, not what it leads to.
 void DeleteUploadRecord(const std::string& path);

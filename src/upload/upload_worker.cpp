@@ -252,10 +252,10 @@ void UploadRun::LoadRecord() {
     }
     lastRecord.server = newRecord.server;
     lastRecord.folder = newRecord.folder;
-    std::string problem;
-    recordInUse = LoadUploadRecord(recordPath, lastRecord, problem);
-    if (!problem.empty()) {
-        Status(problem + " Every file is compared with the server's listing instead.");
+    const Result loaded = LoadUploadRecord(recordPath, lastRecord);
+    recordInUse = loaded.ok();
+    if (!loaded.ok() && loaded.kind() != Result::Kind::NotFound) {
+        Status(loaded.text() + " Every file is compared with the server's listing instead.");
     }
 }
 
@@ -267,11 +267,10 @@ void UploadRun::SaveRecord() {
     if (job.dryRun || recordPath.empty() || (recordInUse && newRecord.files == lastRecord.files)) {
         return;
     }
-    std::string problem;
-    if (!SaveUploadRecord(recordPath, newRecord, problem)) {
+    if (const Result saved = SaveUploadRecord(recordPath, newRecord); !saved.ok()) {
         // Without it the next upload only takes longer; an old one would be wrong.
         DeleteUploadRecord(recordPath);
-        Status(problem);
+        Status(saved.text());
     }
 }
 

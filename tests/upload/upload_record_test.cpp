@@ -41,17 +41,15 @@ TEST(UploadRecord, SavedRecordReadsBackAndOnlyItsOwnerMayReadIt) {
     const std::string path = UploadRecordPath("Round trip", kServer, kFolder);
     UploadRecord saved = SampleRecord();
     saved.files["two\nlines.txt"] = {1, 1, kHash};
-    std::string problem;
-    ASSERT_TRUE(SaveUploadRecord(path, saved, problem)) << problem;
+    ASSERT_TRUE(SaveUploadRecord(path, saved).ok());
     saved.files.erase("two\nlines.txt");
     // A second save replaces the first.
     saved.files["index.html"].size = 99;
-    ASSERT_TRUE(SaveUploadRecord(path, saved, problem)) << problem;
+    ASSERT_TRUE(SaveUploadRecord(path, saved).ok());
 
     UploadRecord loaded;
     loaded.server = kServer;
-    ASSERT_TRUE(LoadUploadRecord(path, loaded, problem)) << problem;
-    EXPECT_EQ(problem, "");
+    ASSERT_TRUE(LoadUploadRecord(path, loaded).ok());
     EXPECT_EQ(loaded.server, kServer);
     EXPECT_EQ(loaded.folder, kFolder);
     ASSERT_EQ(loaded.files.size(), saved.files.size());
@@ -65,8 +63,7 @@ TEST(UploadRecord, SavedRecordReadsBackAndOnlyItsOwnerMayReadIt) {
     EXPECT_EQ(Mode(path), 0600u);
     EXPECT_EQ(Mode(PathFolder(path)), 0700u);
     DeleteUploadRecord(path);
-    EXPECT_FALSE(LoadUploadRecord(path, loaded, problem));
-    EXPECT_EQ(problem, "");
+    EXPECT_EQ(LoadUploadRecord(path, loaded).kind(), Result::Kind::NotFound);
 }
 
 TEST(UploadRecord, DamagedRecordIsNoRecord) {
@@ -98,22 +95,21 @@ TEST(UploadRecord, DamagedRecordIsNoRecord) {
     for (const auto& c : cases) {
         WriteFileBytes(path, c.text);
         UploadRecord record = SampleRecord();
-        std::string problem;
-        EXPECT_FALSE(LoadUploadRecord(path, record, problem)) << c.name;
-        EXPECT_NE(problem.find(path), std::string::npos) << c.name << ": " << problem;
+        const Result loaded = LoadUploadRecord(path, record);
+        EXPECT_EQ(loaded.kind(), Result::Kind::DamagedInput) << c.name;
+        EXPECT_NE(loaded.text().find(path), std::string::npos) << c.name << ": " << loaded.text();
         EXPECT_TRUE(record.files.empty()) << c.name;
     }
     // The same lines whole are read.
     WriteFileBytes(path, top + line + "end 1\n");
     UploadRecord record;
-    std::string problem;
-    EXPECT_TRUE(LoadUploadRecord(path, record, problem)) << problem;
+    const Result loaded = LoadUploadRecord(path, record);
+    EXPECT_TRUE(loaded.ok()) << loaded.text();
 }
 
 TEST(UploadRecord, ALinkInTheRecordsPlaceIsNeitherReadNorWrittenThrough) {
     const std::string path = UploadRecordPath("Linked", kServer, kFolder);
-    std::string problem;
-    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord(), problem)) << problem;
+    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord()).ok());
     // A file of someone else's, holding a record that would read well.
     TempDir elsewhere;
     const std::string target = elsewhere / "theirs.txt";
@@ -124,20 +120,20 @@ TEST(UploadRecord, ALinkInTheRecordsPlaceIsNeitherReadNorWrittenThrough) {
     ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
 
     UploadRecord record;
-    EXPECT_FALSE(LoadUploadRecord(path, record, problem));
-    EXPECT_EQ(problem, "The record of the last upload (" + path +
-                           ") is a symbolic link, which Mavren does not follow.");
+    EXPECT_EQ(LoadUploadRecord(path, record).text(),
+              "The record of the last upload (" + path +
+                  ") is a symbolic link, which Mavren does not follow.");
     EXPECT_TRUE(record.files.empty());
     UploadRecord saved = SampleRecord();
     saved.files.erase("index.html");
-    ASSERT_TRUE(SaveUploadRecord(path, saved, problem)) << problem;
+    ASSERT_TRUE(SaveUploadRecord(path, saved).ok());
     EXPECT_EQ(ReadFileBytes(target), theirs);
     EXPECT_EQ(Mode(target), 0644u);
     struct stat status {};
     ASSERT_EQ(::lstat(path.c_str(), &status), 0);
     EXPECT_TRUE(S_ISREG(status.st_mode)) << "the link was replaced by the record";
     EXPECT_EQ(status.st_mode & 07777, 0600u);
-    ASSERT_TRUE(LoadUploadRecord(path, record, problem)) << problem;
+    ASSERT_TRUE(LoadUploadRecord(path, record).ok());
     EXPECT_EQ(record.files, saved.files);
 
     // Deleting takes the link, not what it leads to.
@@ -150,21 +146,18 @@ TEST(UploadRecord, ALinkInTheRecordsPlaceIsNeitherReadNorWrittenThrough) {
 
 TEST(UploadRecord, ARecordOver64MBIsNotReadAndTheLineNamesItAndTheLimit) {
     const std::string path = UploadRecordPath("Huge", kServer, kFolder);
-    std::string problem;
-    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord(), problem)) << problem;
+    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord()).ok());
     // A whole record, then zero bytes up to one past the limit (sparse: no room on disk).
     ASSERT_EQ(::truncate(path.c_str(), (64LL << 20) + 1), 0);
     UploadRecord record;
-    EXPECT_FALSE(LoadUploadRecord(path, record, problem));
-    EXPECT_EQ(problem,
+    EXPECT_EQ(LoadUploadRecord(path, record).text(),
               "The record of the last upload (" + path + ") is larger than 64 MB and is not read.");
     EXPECT_TRUE(record.files.empty());
 }
 
 TEST(UploadRecord, RecordOfAnotherServerOrFolderIsRefused) {
     const std::string path = UploadRecordPath("Elsewhere", kServer, kFolder);
-    std::string problem;
-    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord(), problem)) << problem;
+    ASSERT_TRUE(SaveUploadRecord(path, SampleRecord()).ok());
     const struct {
         const char* server;
         const char* folder;
@@ -173,8 +166,10 @@ TEST(UploadRecord, RecordOfAnotherServerOrFolderIsRefused) {
         UploadRecord record;
         record.server = c.server;
         record.folder = c.folder;
-        EXPECT_FALSE(LoadUploadRecord(path, record, problem)) << c.server << " " << c.folder;
-        EXPECT_NE(problem.find("another server or folder"), std::string::npos) << problem;
+        const Result loaded = LoadUploadRecord(path, record);
+        EXPECT_FALSE(loaded.ok()) << c.server << " " << c.folder;
+        EXPECT_NE(loaded.text().find("another server or folder"), std::string::npos)
+            << loaded.text();
         EXPECT_TRUE(record.files.empty());
     }
 }
