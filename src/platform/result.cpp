@@ -51,14 +51,6 @@ Result Result::FromErrno(std::string what, std::string path, int error) {
     return result;
 }
 
-Result Result::Failure(std::string text, Kind kind) {
-    Result result;
-    result.failed = true;
-    result.failureKind = kind;
-    result.message = std::move(text);
-    return result;
-}
-
 Result Result::Internet(int code, std::string text, Kind kind) {
     Result result = Failure(std::move(text), kind);
     result.internetError = code;

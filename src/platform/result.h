@@ -8,6 +8,7 @@
 // itself: copy it and pass it between threads freely.
 
 #include <string>
+#include <utility>
 
 class [[nodiscard]] Result {
   public:
@@ -31,8 +32,15 @@ class [[nodiscard]] Result {
     // from error.
     static Result FromErrno(std::string what, std::string path, int error);
 
-    // A failure whose text says it all, such as a fixed message.
-    static Result Failure(std::string text, Kind kind = Kind::Other);
+    // A failure whose text says it all, such as a fixed message. Defined here, so that code
+    // that links none of the platform's (the secret store's module) can make one too.
+    static Result Failure(std::string text, Kind kind = Kind::Other) {
+        Result result;
+        result.failed = true;
+        result.failureKind = kind;
+        result.message = std::move(text);
+        return result;
+    }
 
     // A failed Internet request: code is its Internet error code (12000 to 12999), text the
     // server's reply or why the connection failed. reason() is the text.

@@ -12,29 +12,29 @@
 // every call fails at once. Each call first asks the store for a sign of life, which
 // must come within kSecretStoreAnswerSeconds; only then does it ask for the password,
 // and that may wait kSecretStorePromptSeconds, for the store may first have to ask the
-// user to unlock a keyring. A call that waited in vain ends TimedOut. Safe from any
-// thread; each call blocks until it is answered or times out.
+// user to unlock a keyring. A call that waited in vain fails Network; any other failure is
+// Other, with the store's reason as text. Safe from any thread; each call blocks until it
+// is answered or times out.
 
 #include <string>
+
+#include "platform/expected.h"
+#include "platform/result.h"
 
 inline constexpr int kSecretStoreAnswerSeconds = 5;
 inline constexpr int kSecretStorePromptSeconds = 60;
 
-// How a call ended; problem says why when it did not end Done.
-enum class SecretCallEnd { Done, Failed, TimedOut };
-
 class SecretServiceCalls {
   public:
     virtual ~SecretServiceCalls() = default;
-    // Done when a secret store answers on the session bus.
-    virtual SecretCallEnd Available(std::string& problem) const = 0;
-    virtual SecretCallEnd Store(const std::string& profile, const std::string& settings,
-                                const std::string& password, std::string& problem) const = 0;
-    virtual SecretCallEnd LookUp(const std::string& profile, const std::string& settings,
-                                 std::string& password, std::string& problem) const = 0;
-    // Done when no such password is left.
-    virtual SecretCallEnd Clear(const std::string& profile, const std::string& settings,
-                                std::string& problem) const = 0;
+    // Ok when a secret store answers on the session bus.
+    virtual Result Available() const = 0;
+    virtual Result Store(const std::string& profile, const std::string& settings,
+                         const std::string& password) const = 0;
+    virtual Expected<std::string> LookUp(const std::string& profile,
+                                         const std::string& settings) const = 0;
+    // Ok when no such password is left.
+    virtual Result Clear(const std::string& profile, const std::string& settings) const = 0;
 };
 
 // The module's one entry point: the calls, made once, for the life of the process.

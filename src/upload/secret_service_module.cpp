@@ -93,44 +93,43 @@ std::string Take(GError* error, const char* fallback) {
     return text;
 }
 
-// How a call that did not succeed ended: TimedOut when its deadline ran out, else Failed
-// with the store's reason. Frees error.
-SecretCallEnd Ended(const Deadline& deadline, int seconds, GError* error, const char* fallback,
-                    std::string& problem) {
-    problem = Take(error, fallback);
+// The failure of a call that did not succeed: Network when its deadline ran out, else
+// Other with the store's reason. Frees error.
+Result Ended(const Deadline& deadline, int seconds, GError* error, const char* fallback) {
+    std::string problem = Take(error, fallback);
     if (!deadline.Expired()) {
-        return SecretCallEnd::Failed;
+        return Result::Failure(std::move(problem));
     }
-    problem = "the secret store did not answer within " + std::to_string(seconds) + " seconds";
-    return SecretCallEnd::TimedOut;
+    return Result::Failure(
+        "the secret store did not answer within " + std::to_string(seconds) + " seconds",
+        Result::Kind::Network);
 }
 
-// Done when something on the session bus answers as the secret store within
+// Ok when something on the session bus answers as the secret store within
 // kSecretStoreAnswerSeconds. A store that is busy with a prompt still answers this, so
 // only a store that answers nothing at all runs out of time here.
-SecretCallEnd Answering(std::string& problem) {
+Result Answering() {
     const Deadline deadline(kSecretStoreAnswerSeconds);
     GError* error = nullptr;
     GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, deadline.Get(), &error);
     if (bus == nullptr) {
-        return Ended(deadline, kSecretStoreAnswerSeconds, error, "no session bus", problem);
+        return Ended(deadline, kSecretStoreAnswerSeconds, error, "no session bus");
     }
     GVariant* reply = g_dbus_connection_call_sync(
         bus, "org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.DBus.Peer",
         "Ping", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, deadline.Get(), &error);
     g_object_unref(bus);
     if (reply == nullptr) {
-        return Ended(deadline, kSecretStoreAnswerSeconds, error, "no secret store answers",
-                     problem);
+        return Ended(deadline, kSecretStoreAnswerSeconds, error, "no secret store answers");
     }
     g_variant_unref(reply);
-    return SecretCallEnd::Done;
+    return Result::Ok();
 }
 
 class LibsecretCalls final : public SecretServiceCalls {
   public:
-    SecretCallEnd Available(std::string& problem) const override {
-        if (const SecretCallEnd answer = Answering(problem); answer != SecretCallEnd::Done) {
+    Result Available() const override {
+        if (Result answer = Answering(); !answer.ok()) {
             return answer;
         }
         const Deadline deadline(kSecretStorePromptSeconds);
@@ -139,15 +138,15 @@ class LibsecretCalls final : public SecretServiceCalls {
             secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, deadline.Get(), &error);
         if (service == nullptr) {
             return Ended(deadline, kSecretStorePromptSeconds, error,
-                         "the secret store opens no session", problem);
+                         "the secret store opens no session");
         }
         g_object_unref(service);
-        return SecretCallEnd::Done;
+        return Result::Ok();
     }
 
-    SecretCallEnd Store(const std::string& profile, const std::string& settings,
-                        const std::string& password, std::string& problem) const override {
-        if (const SecretCallEnd answer = Answering(problem); answer != SecretCallEnd::Done) {
+    Result Store(const std::string& profile, const std::string& settings,
+                 const std::string& password) const override {
+        if (Result answer = Answering(); !answer.ok()) {
             return answer;
         }
         const auto attributes = Attributes(profile, settings);
@@ -157,14 +156,14 @@ class LibsecretCalls final : public SecretServiceCalls {
         if (!secret_password_storev_sync(Schema(), attributes.get(), SECRET_COLLECTION_DEFAULT,
                                          label.c_str(), password.c_str(), deadline.Get(), &error)) {
             return Ended(deadline, kSecretStorePromptSeconds, error,
-                         "the secret store did not take the password", problem);
+                         "the secret store did not take the password");
         }
-        return SecretCallEnd::Done;
+        return Result::Ok();
     }
 
-    SecretCallEnd LookUp(const std::string& profile, const std::string& settings,
-                         std::string& password, std::string& problem) const override {
-        if (const SecretCallEnd answer = Answering(problem); answer != SecretCallEnd::Done) {
+    Expected<std::string> LookUp(const std::string& profile,
+                                 const std::string& settings) const override {
+        if (Result answer = Answering(); !answer.ok()) {
             return answer;
         }
         const auto attributes = Attributes(profile, settings);
@@ -174,16 +173,15 @@ class LibsecretCalls final : public SecretServiceCalls {
             secret_password_lookupv_sync(Schema(), attributes.get(), deadline.Get(), &error);
         if (found == nullptr) {
             return Ended(deadline, kSecretStorePromptSeconds, error,
-                         "the secret store holds no password for it", problem);
+                         "the secret store holds no password for it");
         }
-        password = found;
+        std::string password = found;
         secret_password_free(found);
-        return SecretCallEnd::Done;
+        return password;
     }
 
-    SecretCallEnd Clear(const std::string& profile, const std::string& settings,
-                        std::string& problem) const override {
-        if (const SecretCallEnd answer = Answering(problem); answer != SecretCallEnd::Done) {
+    Result Clear(const std::string& profile, const std::string& settings) const override {
+        if (Result answer = Answering(); !answer.ok()) {
             return answer;
         }
         const auto attributes = Attributes(profile, settings);
@@ -193,9 +191,9 @@ class LibsecretCalls final : public SecretServiceCalls {
         secret_password_clearv_sync(Schema(), attributes.get(), deadline.Get(), &error);
         if (error != nullptr || deadline.Expired()) {
             return Ended(deadline, kSecretStorePromptSeconds, error,
-                         "the secret store did not remove the password", problem);
+                         "the secret store did not remove the password");
         }
-        return SecretCallEnd::Done;
+        return Result::Ok();
     }
 };
 

@@ -47,78 +47,70 @@ const Module& LoadedModule() {
 Mutex givenUpMutex;
 std::string givenUp GUARDED_BY(givenUpMutex);
 
-// Makes one call to the store, unless there is none or it was given up. True when the
-// call was done; otherwise false with the reason in problem.
-bool Call(const std::function<SecretCallEnd(const SecretServiceCalls&)>& call,
-          std::string& problem) {
+// Makes one call to the store, unless there is none or it was given up: the call's
+// Result, or why it was not made. A call that timed out (Network) gives the store up.
+Result Call(const std::function<Result(const SecretServiceCalls&)>& call) {
     const Module& module = LoadedModule();
     if (module.calls == nullptr) {
-        problem = module.problem;
-        return false;
+        return Result::Failure(module.problem);
     }
     {
         MutexLock lock(givenUpMutex);
         if (!givenUp.empty()) {
-            problem = givenUp;
-            return false;
+            return Result::Failure(givenUp, Result::Kind::Network);
         }
     }
-    const SecretCallEnd end = call(*module.calls);
-    if (end != SecretCallEnd::TimedOut) {
-        return end == SecretCallEnd::Done;
+    Result made = call(*module.calls);
+    if (made.ok() || made.kind() != Result::Kind::Network) {
+        return made;
     }
     bool first = false;
     {
         MutexLock lock(givenUpMutex);
         first = givenUp.empty();
         if (first) {
-            givenUp = problem;
+            givenUp = made.text();
         }
     }
     if (first) {
-        std::string line = problem + "; Mavren goes on without it.";
+        std::string line = made.text() + "; Mavren goes on without it.";
         line[0] = AsciiUpper(line[0]);
         ShowMessageBox(line, MB_OK | MB_ICONEXCLAMATION);
     }
-    return false;
+    return made;
 }
 
 }  // namespace
 
 bool SecretStoreAvailable() {
-    std::string problem;
-    return Call([&](const SecretServiceCalls& calls) { return calls.Available(problem); }, problem);
+    return Call([](const SecretServiceCalls& calls) { return calls.Available(); }).ok();
 }
 
 Result StoreFtpPassword(const std::string& name, const std::string& password) {
-    std::string problem;
-    const bool stored = Call(
-        [&](const SecretServiceCalls& calls) {
-            return calls.Store(name, RegistryStorePath(), password, problem);
-        },
-        problem);
-    return stored ? Result::Ok() : Result::Failure(std::move(problem));
+    return Call([&](const SecretServiceCalls& calls) {
+        return calls.Store(name, RegistryStorePath(), password);
+    });
 }
 
 Expected<std::string> LookUpFtpPassword(const std::string& name) {
     std::string password;
-    std::string problem;
-    const bool given = Call(
-        [&](const SecretServiceCalls& calls) {
-            return calls.LookUp(name, RegistryStorePath(), password, problem);
-        },
-        problem);
-    if (!given) {
-        return Result::Failure(std::move(problem));
+    const Result given = Call([&](const SecretServiceCalls& calls) {
+        Expected<std::string> found = calls.LookUp(name, RegistryStorePath());
+        if (!found.ok()) {
+            return found.failure();
+        }
+        password = std::move(*found);
+        return Result::Ok();
+    });
+    if (!given.ok()) {
+        return given;
     }
     return password;
 }
 
 bool ClearFtpPassword(const std::string& name) {
-    std::string problem;
-    return Call(
-        [&](const SecretServiceCalls& calls) {
-            return calls.Clear(name, RegistryStorePath(), problem);
-        },
-        problem);
+    return Call([&](const SecretServiceCalls& calls) {
+               return calls.Clear(name, RegistryStorePath());
+           })
+        .ok();
 }
