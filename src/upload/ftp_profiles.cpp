@@ -6,7 +6,6 @@
 #include "platform/ascii.h"
 #include "platform/expected.h"
 #include "platform/format.h"
-#include "platform/message_box.h"
 #include "platform/numbers.h"
 #include "platform/registry.h"
 #include "platform/registry_store.h"
@@ -473,18 +472,15 @@ std::string FtpProfileCertificate(const std::string& name) {
     return GetRegistryString(ProfileKeyPath(name), kCertificateValue);
 }
 
-void SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint) {
+Result SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint) {
     if (!IsValidRegistryKeyName(name)) {
-        return;
+        return Result::Ok();
     }
     // One change: the key is made (for a profile not saved yet) and the pin set together.
-    const Result pinned = ChangeRegistryStore([&](RegistryKey& root) {
+    return ChangeRegistryStore([&](RegistryKey& root) {
         ProfilesKey(root).AddSubkey(name).SetValue(kCertificateValue, fingerprint);
         return 0;
     });
-    if (RegistryStoreFailureToTell(pinned)) {
-        ShowMessageBox(RegistryStoreChangeFailedText(pinned), MB_OK);
-    }
 }
 
 Expected<bool> ForgetFtpProfileCertificate(const std::string& name) {

@@ -125,10 +125,11 @@ Result SetLastFtpProfile(const std::string& name);
 // The server certificate the user chose to trust for the profile, as its SHA-256
 // fingerprint ("AB:CD:..."), stored as "Certificate" in the profile's key; the empty
 // text when none was. The pin is written at once when the user trusts a certificate,
-// and goes with the profile's key (a deleted or renamed profile forgets it); a pin the
-// store does not take is told in the store's OK box.
+// and goes with the profile's key (a deleted or renamed profile forgets it). Setting fails
+// with the store's failure when it does not take the pin; a name the store cannot hold as
+// a key pins nothing.
 std::string FtpProfileCertificate(const std::string& name);
-void SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint);
+Result SetFtpProfileCertificate(const std::string& name, const std::string& fingerprint);
 // Forgets the pinned certificate, so that the next upload asks about the server's
 // certificate again. True when one was pinned; the store's failure when it cannot be
 // written.

@@ -9,6 +9,7 @@
 #include "upload/sftp_connection.h"
 #include "upload/ssh_host_keys.h"
 #include "upload/upload_run.h"
+#include "work/settings_failures.h"
 
 namespace {
 
@@ -106,7 +107,8 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
             }
             login.certificate = reason.fingerprint;
             if (!job.profileName.empty()) {
-                SetFtpProfileCertificate(job.profileName, reason.fingerprint);
+                PostSettingsWriteFailure(
+                    job.window, SetFtpProfileCertificate(job.profileName, reason.fingerprint));
             }
         } else if (reason.kind == ConnectFailure::Kind::UnknownHostKey) {
             if (!AskToRecordHostKey(job, hostKey)) {

@@ -16,3 +16,10 @@ void TellSettingsWriteFailure(const Result& written) {
         ShowMessageBox(RegistryStoreChangeFailedText(written), MB_OK);
     }
 }
+
+void PostSettingsWriteFailure(const std::shared_ptr<WorkerMessageReceiver>& window,
+                              const Result& written) {
+    if (RegistryStoreFailureToTell(written)) {
+        PostErrorText(window, RegistryStoreChangeFailedText(written), MB_OK);
+    }
+}

@@ -64,7 +64,7 @@ TEST_F(CliTrust, AChangedCertificateIsRefusedEvenWithYesUntilTheOldOneIsForgotte
                   std::string(FtpTestServer::kPassword) + "\n")
                   .status,
               0);
-    SetFtpProfileCertificate("test", before);
+    ASSERT_TRUE(SetFtpProfileCertificate("test", before).ok());
 
     ProgramRun run = Upload();
     EXPECT_EQ(run.status, 1) << run.err;

@@ -74,7 +74,7 @@ TEST_F(FtpProfilesTest, SaveAndLoadRoundTripWithTheStoredLayout) {
     EXPECT_EQ(GetRegistryString(keyC, "RateLimit"), "");
     EXPECT_EQ(GetRegistryString(kApplicationKey, "LastFTPProfile"), "b");
     // An upload with a profile not saved yet pins its certificate under its name alone.
-    SetFtpProfileCertificate("unsaved", "AA");
+    EXPECT_TRUE(SetFtpProfileCertificate("unsaved", "AA").ok());
 
     FtpProfileList loaded;
     std::string last;
@@ -303,7 +303,7 @@ TEST_F(FtpProfilesTest, ASaveWritesOnlyItsOwnChangesOverWhatOthersDidMeanwhile) 
          },
          [] {
              // An upload with the renamed profile before the window closed.
-             SetFtpProfileCertificate("z", "ZZ");
+             EXPECT_TRUE(SetFtpProfileCertificate("z", "ZZ").ok());
          },
          "",
          [&] {
@@ -336,7 +336,7 @@ TEST_F(FtpProfilesTest, ASaveWritesOnlyItsOwnChangesOverWhatOthersDidMeanwhile) 
         DeleteRegistryKey(kApplicationKey, "FTP Profiles");
         for (const std::string& name : c.stored) {
             StoreDirectly(Profile(name));
-            SetFtpProfileCertificate(name, "AA");
+            EXPECT_TRUE(SetFtpProfileCertificate(name, "AA").ok());
         }
         EXPECT_TRUE(SetRegistryString(kApplicationKey, "LastFTPProfile", "a").ok());
         FtpProfileList list;
