@@ -7,10 +7,16 @@
 #include <vector>
 
 #include "platform/file_descriptor.h"
+#include "platform/files.h"
 
 namespace {
 
 constexpr std::size_t kReadBlock = 256 * 1024;
+
+// A read of the file that failed with error: the system's description as text.
+Result ReadFailure(int error) {
+    return Result::FromErrno("read", "", error).WithText(ErrorCodeText(error));
+}
 
 }  // namespace
 
@@ -49,13 +55,13 @@ std::string ContentHash::Finish() {
     return hex;
 }
 
-bool ContentHash::AddFilePart(int fd, std::uint64_t from, std::uint64_t count) {
+Result ContentHash::AddFilePart(int fd, std::uint64_t from, std::uint64_t count) {
     std::vector<char> block(static_cast<std::size_t>(std::min<std::uint64_t>(kReadBlock, count)));
     while (count > 0) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kReadBlock, count));
         const ssize_t got = ReadAllAt(fd, from, block.data(), want);
         if (got < 0) {
-            return false;
+            return ReadFailure(errno);
         }
         Add(std::string_view(block.data(), static_cast<std::size_t>(got)));
         if (static_cast<std::size_t>(got) < want) {
@@ -64,20 +70,17 @@ bool ContentHash::AddFilePart(int fd, std::uint64_t from, std::uint64_t count) {
         from += want;
         count -= want;
     }
-    return true;
+    return Result::Ok();
 }
 
-bool HashFilePart(int fd, std::uint64_t from, std::uint64_t count, const std::string& algorithm,
-                  std::string& hex) {
-    hex.clear();
+Expected<std::string> HashFilePart(int fd, std::uint64_t from, std::uint64_t count,
+                                   const std::string& algorithm) {
     ContentHash hash(algorithm);
     if (!hash.Valid()) {
-        errno = EINVAL;
-        return false;
+        return Result::FromErrno("hash", algorithm, EINVAL).WithText(ErrorCodeText(EINVAL));
     }
-    if (!hash.AddFilePart(fd, from, count)) {
-        return false;
+    if (Result added = hash.AddFilePart(fd, from, count); !added.ok()) {
+        return added;
     }
-    hex = hash.Finish();
-    return true;
+    return hash.Finish();
 }

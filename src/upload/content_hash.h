@@ -10,6 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/expected.h"
+#include "platform/result.h"
+
 struct evp_md_ctx_st;
 
 class ContentHash {
@@ -23,8 +26,8 @@ class ContentHash {
     bool Valid() const { return valid; }
     void Add(std::string_view bytes);
     // Adds count bytes of the open file fd from byte from on (fewer when the file ends
-    // first). False with errno set when the file cannot be read.
-    bool AddFilePart(int fd, std::uint64_t from, std::uint64_t count);
+    // first). Fails, with the system's description as text, when the file cannot be read.
+    Result AddFilePart(int fd, std::uint64_t from, std::uint64_t count);
     // The hash of everything added, in lowercase hexadecimal; the hash starts again after.
     std::string Finish();
 
@@ -38,7 +41,7 @@ class ContentHash {
 };
 
 // The hash of count bytes of the open file fd from byte from on (fewer when the file ends
-// first) into hex. False with errno set when the file cannot be read, or with EINVAL for an
-// algorithm OpenSSL does not know.
-bool HashFilePart(int fd, std::uint64_t from, std::uint64_t count, const std::string& algorithm,
-                  std::string& hex);
+// first) into hex. Fails, with the system's description as text, when the file cannot be
+// read, or with EINVAL's for an algorithm OpenSSL does not know.
+Expected<std::string> HashFilePart(int fd, std::uint64_t from, std::uint64_t count,
+                                   const std::string& algorithm);

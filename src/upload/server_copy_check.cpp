@@ -22,12 +22,13 @@ Result CheckServerCopy(FtpClient& connection, const std::string& name, int fd,
     std::string remoteHash;
     const Result hashed = connection.HashOf(name, algorithm, remoteHash);
     if (hashed.ok()) {
-        std::string localHash;
-        if (!HashFilePart(fd, 0, static_cast<std::uint64_t>(length), algorithm, localHash)) {
-            return Differs("the file cannot be read: " + ErrorCodeText(errno));
+        const Expected<std::string> localHash =
+            HashFilePart(fd, 0, static_cast<std::uint64_t>(length), algorithm);
+        if (!localHash.ok()) {
+            return Differs("the file cannot be read: " + localHash.failure().text());
         }
-        return localHash == remoteHash ? Result::Ok()
-                                       : Differs("the server's " + algorithm + " hash differs");
+        return *localHash == remoteHash ? Result::Ok()
+                                        : Differs("the server's " + algorithm + " hash differs");
     }
     if (hashed.kind() != Result::Kind::Refused) {
         return hashed;

@@ -56,7 +56,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
     // sending.from included.
     ContentHash hash;
     if (sending.from > 0 &&
-        !hash.AddFilePart(fd.get(), 0, static_cast<std::uint64_t>(sending.from))) {
+        !hash.AddFilePart(fd.get(), 0, static_cast<std::uint64_t>(sending.from)).ok()) {
         sending.from = 0;
         hash.Finish();  // begins again
     }

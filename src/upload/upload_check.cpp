@@ -161,7 +161,7 @@ bool UploadRun::Unchanged(const std::string& path, const struct stat& local,
     // Written again since (a page generated anew), or first seen: the content decides, and
     // the next record remembers it.
     const UniqueFd file(::open(Local(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!file.valid() || !HashFileContent(file.get(), kept.hash)) {
+    if (!file.valid() || !HashFileContent(file.get(), kept.hash).ok()) {
         return false;
     }
     return recorded == nullptr || kept.hash == recorded->hash;

@@ -203,6 +203,12 @@ void DeleteUploadRecord(const std::string& path) {
     ::unlink(path.c_str());  // a link in its place goes, not what it leads to
 }
 
-bool HashFileContent(int fd, std::string& hash) {
-    return HashFilePart(fd, 0, std::numeric_limits<std::uint64_t>::max(), "SHA256", hash);
+Result HashFileContent(int fd, std::string& hash) {
+    Expected<std::string> hashed =
+        HashFilePart(fd, 0, std::numeric_limits<std::uint64_t>::max(), "SHA256");
+    if (!hashed.ok()) {
+        return hashed.failure();
+    }
+    hash = std::move(*hashed);
+    return Result::Ok();
 }

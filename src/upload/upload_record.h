@@ -56,6 +56,6 @@ Result SaveUploadRecord(const std::string& path, const UploadRecord& record);
 // Deletes the record at path, if any; a link in its place goes, not what it leads to.
 void DeleteUploadRecord(const std::string& path);
 
-// The hash of the content of the open file fd, read from its start; false with errno
-// set when it cannot be read.
-bool HashFileContent(int fd, std::string& hash);
+// The hash of the content of the open file fd, read from its start, into hash; fails, with
+// the system's description as text, when it cannot be read.
+Result HashFileContent(int fd, std::string& hash);

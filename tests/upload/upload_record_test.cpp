@@ -218,11 +218,11 @@ TEST(UploadRecord, HashIsSha256OfTheWholeFileFromItsStart) {
         ASSERT_TRUE(fd.valid());
         ::lseek(fd.get(), 0, SEEK_END);  // wherever the descriptor stands
         std::string hash;
-        EXPECT_TRUE(HashFileContent(fd.get(), hash));
+        EXPECT_TRUE(HashFileContent(fd.get(), hash).ok());
         EXPECT_EQ(hash, c.hash) << c.content.size();
     }
     std::string hash;
-    EXPECT_FALSE(HashFileContent(-1, hash));
+    EXPECT_FALSE(HashFileContent(-1, hash).ok());
 }
 
 }  // namespace
