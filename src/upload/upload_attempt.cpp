@@ -1,3 +1,5 @@
+#include "upload/upload_send.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -6,23 +8,23 @@
 
 #include "platform/file_descriptor.h"
 #include "platform/files.h"
+#include "platform/format.h"
 #include "upload/internet_errors.h"
 #include "upload/remote_paths.h"
 #include "upload/sent_files_check.h"
 #include "upload/server_copy_check.h"
-#include "upload/upload_run.h"
 
 namespace upload_run {
 
 // One attempt at sending the file, from byte sending.from on when the server keeps what
 // came before.
-Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) {
+Attempt UploadSending::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) {
     const std::string name = PathFileName(file.path);
     if (!lane.connection) {
         return Attempt::Lost;
     }
     if (const Result entered = EnterLaneFolder(lane, PathFolder(file.path)); !entered.ok()) {
-        if (CancelRequested()) {
+        if (StopRequested()) {
             return Attempt::Stopped;
         }
         if (entered.kind() != Result::Kind::Refused) {
@@ -30,15 +32,16 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
             return Attempt::Lost;
         }
         const std::string folder = PathFolder(file.path);
-        Box(StringPrintf("Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
-                         folder.empty() ? remoteRoot.c_str() : folder.c_str(),
-                         Cut(entered.text()).c_str()));
+        messages.Box(StringPrintf(
+            "Failed to change directory on FTP server\n\nDirectory: %s\n\nReason %s",
+            folder.empty() ? remoteRoot.c_str() : folder.c_str(), Cut(entered.text()).c_str()));
         return Attempt::Failed;
     }
-    const UniqueFd fd(::open(Local(file.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const UniqueFd fd(::open(messages.Local(file.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat before;
     if (!fd.valid() || ::fstat(fd.get(), &before) != 0) {
-        Status(StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
+        messages.Status(
+            StringPrintf("Skipping \"%s\" (%s)", name.c_str(), ErrorCodeText(errno).c_str()));
         CountFile(file.size, FileEnd::Passed);
         return Attempt::Refused;
     }
@@ -61,14 +64,14 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
         hash.Finish();  // begins again
     }
 
-    Status(StringPrintf("Opening \"%s\" ...", name.c_str()));
+    messages.Status(StringPrintf("Opening \"%s\" ...", name.c_str()));
     std::unique_ptr<FtpRemoteFile> remoteFile;
     Result opened = Result::Ok();
     if (sending.from > 0) {
         opened = lane.connection->ResumeFile(name, sending.from, remoteFile);
         if (opened.ok()) {
-            Status(StringPrintf("Going on with \"%s\" from byte %s", name.c_str(),
-                                GroupedNumber(sending.from).c_str()));
+            messages.Status(StringPrintf("Going on with \"%s\" from byte %s", name.c_str(),
+                                         GroupedNumber(sending.from).c_str()));
         } else if (opened.kind() == Result::Kind::Refused) {
             sending.from = 0;  // the server cannot: the whole file again
             hash.Finish();
@@ -78,7 +81,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
         opened = lane.connection->OpenFile(name, remoteFile);
     }
     if (!opened.ok()) {
-        if (CancelRequested()) {
+        if (StopRequested()) {
             return Attempt::Stopped;
         }
         // A file the server refuses leaves the others to go; a lost connection is tried again.
@@ -86,13 +89,13 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
             lane.lost = opened.text();
             return Attempt::Lost;
         }
-        Box(StringPrintf("Failed to open FTP file \"%s\":\n\n%s", name.c_str(),
-                         Cut(opened.text()).c_str()));
+        messages.Box(StringPrintf("Failed to open FTP file \"%s\":\n\n%s", name.c_str(),
+                                  Cut(opened.text()).c_str()));
         CountFile(file.size, FileEnd::Failed);
         return Attempt::Refused;
     }
     if (!sending.reported) {
-        Report(UploadAction::Send, file.path, file.size);
+        messages.Report(UploadAction::Send, file.path, file.size);
         sending.reported = true;
     }
     tally.CountBytes(sending.from - sending.counted);
@@ -102,7 +105,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
     if (copied != Attempt::Sent) {
         return copied;
     }
-    Status(StringPrintf("Closing \"%s\" ...", name.c_str()));
+    messages.Status(StringPrintf("Closing \"%s\" ...", name.c_str()));
     if (const Result closed = remoteFile->Close(); !closed.ok()) {
         return Broken(lane, closed, "Failed to close FTP file", name);
     }
@@ -127,8 +130,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
     sending.counted = file.size;
     RecordedFile record{end, sending.sent->modified, hash.Finish()};
     if (from > 0) {
-        const MutexLock lock(mutex);
-        newRecord.files[file.path] = std::move(record);
+        kept.Keep(file.path, std::move(record));
     } else {
         // Checked later with the others of its folder, in one listing.
         Outgoing sent = file;
@@ -139,7 +141,7 @@ Attempt UploadRun::SendOnce(Lane& lane, const Outgoing& file, Sending& sending) 
     return Attempt::Sent;
 }
 
-Attempt UploadRun::CheckResumed(Lane& lane, const Outgoing& file, int fd, std::int64_t end) {
+Attempt UploadSending::CheckResumed(Lane& lane, const Outgoing& file, int fd, std::int64_t end) {
     const std::string name = PathFileName(file.path);
     std::int64_t kept = -1;
     bool found = false;
@@ -154,7 +156,7 @@ Attempt UploadRun::CheckResumed(Lane& lane, const Outgoing& file, int fd, std::i
     if (checked.ok()) {
         return Attempt::Sent;
     }
-    if (CancelRequested()) {
+    if (StopRequested()) {
         return Attempt::Stopped;
     }
     if (checked.kind() != Result::Kind::Refused) {
@@ -168,14 +170,14 @@ Attempt UploadRun::CheckResumed(Lane& lane, const Outgoing& file, int fd, std::i
 
 // Hands the local file from byte sending.from on to the open remote file, block by block,
 // each into hash too; end gets where the file ended.
-Attempt UploadRun::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing& file, int fd,
-                              Sending& sending, ContentHash& hash, std::int64_t& end) {
+Attempt UploadSending::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgoing& file,
+                                  int fd, Sending& sending, ContentHash& hash, std::int64_t& end) {
     const std::string name = PathFileName(file.path);
     std::vector<char>& buffer = lane.buffer;
     const std::int64_t from = sending.from;
     auto offset = static_cast<std::uint64_t>(from);
     for (;;) {
-        if (CancelRequested()) {
+        if (StopRequested()) {
             remoteFile.Abort();
             return Attempt::Stopped;
         }
@@ -183,8 +185,9 @@ Attempt UploadRun::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgo
         if (got < 0) {
             const int error = errno;
             remoteFile.Abort();
-            Box(StringPrintf("Failed to read \"%s\" on local machine\n\nReason: %s",
-                             Local(file.path).c_str(), ErrorCodeText(error).c_str()));
+            messages.Box(StringPrintf("Failed to read \"%s\" on local machine\n\nReason: %s",
+                                      messages.Local(file.path).c_str(),
+                                      ErrorCodeText(error).c_str()));
             Halt(UploadOutcome::Failed, "Error.");
             return Attempt::Failed;
         }
@@ -200,7 +203,7 @@ Attempt UploadRun::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgo
         Result written = Result::Ok();
         if (!limiter.Take(got, *job.stop) ||
             !(written = remoteFile.Write(buffer.data(), static_cast<std::size_t>(got))).ok()) {
-            if (CancelRequested()) {
+            if (StopRequested()) {
                 remoteFile.Abort();
                 return Attempt::Stopped;
             }
@@ -214,16 +217,16 @@ Attempt UploadRun::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const Outgo
     }
 }
 
-Attempt UploadRun::Broken(Lane& lane, const Result& failure, const char* what,
-                          const std::string& name) {
-    if (CancelRequested()) {
+Attempt UploadSending::Broken(Lane& lane, const Result& failure, const char* what,
+                              const std::string& name) {
+    if (StopRequested()) {
         return Attempt::Stopped;
     }
     if (failure.kind() != Result::Kind::Refused) {
         lane.lost = failure.text();
         return Attempt::Lost;
     }
-    Box(StringPrintf("%s \"%s\":\n\n%s", what, name.c_str(), Cut(failure.text()).c_str()));
+    messages.Box(StringPrintf("%s \"%s\":\n\n%s", what, name.c_str(), Cut(failure.text()).c_str()));
     return Attempt::Failed;
 }
 

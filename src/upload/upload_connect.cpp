@@ -8,7 +8,7 @@
 #include "upload/s3_connect.h"
 #include "upload/sftp_connection.h"
 #include "upload/ssh_host_keys.h"
-#include "upload/upload_run.h"
+#include "upload/upload_messages.h"
 #include "work/settings_failures.h"
 
 namespace {

@@ -1,3 +1,5 @@
+#include "upload/upload_send.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -8,16 +10,40 @@
 #include <thread>
 
 #include "platform/file_descriptor.h"
+#include "platform/format.h"
 #include "upload/internet_errors.h"
 #include "upload/remote_paths.h"
 #include "upload/sent_files_check.h"
 #include "upload/server_copy_check.h"
 #include "upload/upload_connect.h"
-#include "upload/upload_run.h"
 
 namespace upload_run {
 
-UploadOutcome UploadRun::SendAll() {
+UploadSending::UploadSending(const UploadJob& job, const FtpConnector& connect,
+                             const UploadMessages& messages, UploadTally& tally, KeptFiles& kept,
+                             std::string remoteRoot)
+    : job(job),
+      furtherJob(job),
+      connect(connect),
+      messages(messages),
+      tally(tally),
+      kept(kept),
+      remoteRoot(std::move(remoteRoot)),
+      limiter(job.rateLimit) {
+    furtherJob.furtherConnection = true;
+}
+
+UploadOutcome UploadSending::SendAll(std::vector<Outgoing> files,
+                                     std::unique_ptr<FtpClient>& first) {
+    outgoing = std::move(files);
+    nextOutgoing = 0;
+    connection = std::move(first);
+    const UploadOutcome sent = SendRounds();
+    first = std::move(connection);
+    return sent;
+}
+
+UploadOutcome UploadSending::SendRounds() {
     for (;;) {
         if (const UploadOutcome sent = SendOutgoing(); sent != UploadOutcome::Finished) {
             return sent;
@@ -32,7 +58,7 @@ UploadOutcome UploadRun::SendAll() {
     }
 }
 
-UploadOutcome UploadRun::CheckSentWhole() {
+UploadOutcome UploadSending::CheckSentWhole() {
     std::vector<SentWhole> checking;
     {
         const MutexLock lock(mutex);
@@ -46,27 +72,27 @@ UploadOutcome UploadRun::CheckSentWhole() {
         std::string failure;
         connection = connect(furtherJob, failure);
         if (!connection) {
-            if (!CancelRequested()) {
-                Box(ConnectFailureText(job.host, failure, job.protocol));
+            if (!StopRequested()) {
+                messages.Box(ConnectFailureText(job.host, failure, job.protocol));
             }
-            return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
+            return StopRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
         }
         connection->SetStopFlag(job.stop.get());
     }
-    Status("Checking what the server kept ...");
+    messages.Status("Checking what the server kept ...");
     std::vector<SentFile> files;
     for (const SentWhole& sent : checking) {
         files.push_back({sent.file.path, sent.record.size});
     }
     SentFileFindings findings;
     const Result checked = CheckSentFiles(*connection, remoteRoot, files, findings);
-    currentFolder = std::string(1, '\0');  // the check may leave the server anywhere
     if (!checked.ok()) {
-        if (CancelRequested()) {
+        if (StopRequested()) {
             return UploadOutcome::Canceled;
         }
         // Unchecked files do not enter the record: the next upload sends them again.
-        Box(MessageBoxText("Failed to check the files sent to the FTP server\n\nReason: %s",
+        messages.Box(
+            MessageBoxText("Failed to check the files sent to the FTP server\n\nReason: %s",
                            Cut(checked.text()).c_str()));
         return UploadOutcome::Failed;
     }
@@ -77,43 +103,42 @@ UploadOutcome UploadRun::CheckSentWhole() {
     return Pause(pause) ? UploadOutcome::Finished : UploadOutcome::Canceled;
 }
 
-bool UploadRun::TakeFindings(std::vector<SentWhole>& checked, const SentFileFindings& findings,
-                             std::vector<Outgoing>& again, int& pause) {
+bool UploadSending::TakeFindings(std::vector<SentWhole>& checked, const SentFileFindings& findings,
+                                 std::vector<Outgoing>& again, int& pause) {
     for (std::size_t i = 0; i < checked.size(); ++i) {
         Outgoing& file = checked[i].file;
         const std::string name = PathFileName(file.path);
         if (findings[i].empty()) {
-            const MutexLock lock(mutex);
-            newRecord.files[file.path] = std::move(checked[i].record);
+            kept.Keep(file.path, std::move(checked[i].record));
             continue;
         }
         if (++file.tries > kRetries) {
-            Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
-                             Cut(findings[i]).c_str()));
+            messages.Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
+                                      Cut(findings[i]).c_str()));
             return false;
         }
         tally.Uncount(file.size);
         const int wait = 1 << (file.tries - 1);
-        Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),
-                            file.tries, kRetries, wait, wait == 1 ? "" : "s",
-                            Cut(findings[i]).c_str()));
+        messages.Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s",
+                                     name.c_str(), file.tries, kRetries, wait, wait == 1 ? "" : "s",
+                                     Cut(findings[i]).c_str()));
         pause = std::max(pause, wait);
         again.push_back(std::move(file));
     }
     return true;
 }
 
-bool UploadRun::Pause(int seconds) const {
+bool UploadSending::Pause(int seconds) const {
     for (int tenth = 0; tenth < seconds * 10; ++tenth) {
-        if (CancelRequested()) {
+        if (StopRequested()) {
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    return !CancelRequested();
+    return !StopRequested();
 }
 
-bool UploadRun::CheckLane(Lane& lane) {
+bool UploadSending::CheckLane(Lane& lane) {
     while (!lane.unchecked.empty()) {
         lane.checked = std::chrono::steady_clock::now();
         std::vector<SentWhole> checking = std::move(lane.unchecked);
@@ -125,12 +150,12 @@ bool UploadRun::CheckLane(Lane& lane) {
         SentFileFindings findings;
         Result checked = lane.connection ? Result::Ok() : Result::Failure({});
         if (lane.connection) {
-            Status("Checking what the server kept ...");
+            messages.Status("Checking what the server kept ...");
             checked = CheckSentFiles(*lane.connection, remoteRoot, files, findings);
             lane.folder = std::string(1, '\0');  // the check may leave the server anywhere
         }
         if (!checked.ok()) {
-            if (CancelRequested()) {
+            if (StopRequested()) {
                 return false;
             }
             // Left to the check at the end, on a connection of its own.
@@ -160,7 +185,7 @@ bool UploadRun::CheckLane(Lane& lane) {
 }
 
 // Sends what the check found over up to job.connections connections at once.
-UploadOutcome UploadRun::SendOutgoing() {
+UploadOutcome UploadSending::SendOutgoing() {
     if (outgoing.empty()) {
         return UploadOutcome::Finished;
     }
@@ -182,7 +207,7 @@ UploadOutcome UploadRun::SendOutgoing() {
         thread.join();
     }
     connection = std::move(lanes[0].connection);
-    if (CancelRequested()) {
+    if (StopRequested()) {
         return UploadOutcome::Canceled;
     }
     const MutexLock lock(mutex);
@@ -191,13 +216,13 @@ UploadOutcome UploadRun::SendOutgoing() {
 
 // Sends files from outgoing until none is left or the upload ends. own: the lane opens
 // (and closes) a connection of its own, on its own thread.
-void UploadRun::RunLane(Lane& lane, bool own) {
+void UploadSending::RunLane(Lane& lane, bool own) {
     try {
         if (own) {
             std::string failure;
             lane.connection = connect(furtherJob, failure);
             if (!lane.connection) {
-                if (!CancelRequested()) {
+                if (!StopRequested()) {
                     SayFewerConnections(failure);
                 }
                 return;
@@ -205,7 +230,7 @@ void UploadRun::RunLane(Lane& lane, bool own) {
             lane.connection->SetStopFlag(job.stop.get());
         }
         lane.buffer.resize(limiter.BlockSize(kBlockSize));
-        while (!CancelRequested() && !halted.load()) {
+        while (!StopRequested() && !halted.load()) {
             const std::size_t next = nextOutgoing.fetch_add(1);
             if (next >= outgoing.size()) {
                 break;
@@ -221,7 +246,7 @@ void UploadRun::RunLane(Lane& lane, bool own) {
                 break;
             }
         }
-        if (!CancelRequested() && !halted.load()) {
+        if (!StopRequested() && !halted.load()) {
             CheckLane(lane);
         }
     } catch (const std::exception& failure) {
@@ -234,7 +259,7 @@ void UploadRun::RunLane(Lane& lane, bool own) {
     }
 }
 
-void UploadRun::Halt(UploadOutcome outcome, const char* status) {
+void UploadSending::Halt(UploadOutcome outcome, const char* status) {
     const MutexLock lock(mutex);
     if (!halted.exchange(true)) {
         haltOutcome = outcome;
@@ -244,16 +269,16 @@ void UploadRun::Halt(UploadOutcome outcome, const char* status) {
 
 // A server that takes fewer connections than asked for (421 "Too many connections")
 // leaves the upload to the ones it took: said once.
-void UploadRun::SayFewerConnections(const std::string& failure) {
+void UploadSending::SayFewerConnections(const std::string& failure) {
     std::call_once(fewerConnectionsSaid, [&] {
-        Status(
+        messages.Status(
             StringPrintf("The server refused another connection (%s); going on with the "
                          "connections it took.",
                          Cut(failure).c_str()));
     });
 }
 
-UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
+UploadOutcome UploadSending::SendWithRetries(Lane& lane, const Outgoing& file) {
     const std::string name = PathFileName(file.path);
     Sending sending;
     std::string reason;     // why the last attempt failed
@@ -280,7 +305,7 @@ UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
         if (retry > kRetries) {
             if (attempt == Attempt::Changed) {
                 // Not the server's fault: the others go on, and the next upload sends it.
-                Status(
+                messages.Status(
                     StringPrintf("\"%s\" kept changing while it was sent; the next upload "
                                  "sends it.",
                                  name.c_str()));
@@ -288,17 +313,18 @@ UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
                 CountFile(file.size, FileEnd::Failed);
                 return UploadOutcome::Finished;
             }
-            Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
-                             Cut(reason).c_str()));
+            messages.Box(StringPrintf("Failed to write FTP file \"%s\":\n\n%s", name.c_str(),
+                                      Cut(reason).c_str()));
             return UploadOutcome::Failed;
         }
         tally.CountBytes(-sending.counted);
         sending.counted = 0;
         const int pause = 1 << (retry - 1);
-        Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s", name.c_str(),
-                            retry, kRetries, pause, pause == 1 ? "" : "s", Cut(reason).c_str()));
+        messages.Status(StringPrintf("Trying \"%s\" again (%d of %d) in %d second%s: %s",
+                                     name.c_str(), retry, kRetries, pause, pause == 1 ? "" : "s",
+                                     Cut(reason).c_str()));
         for (int tenth = 0; tenth < pause * 10; ++tenth) {
-            if (CancelRequested()) {
+            if (StopRequested()) {
                 return UploadOutcome::Canceled;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -306,15 +332,19 @@ UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
         // A connection that only carried a file the server kept wrong, or that changed, is
         // still good.
         if (attempt == Attempt::Lost || !lane.connection) {
-            connected = Reconnect(lane, reason);
+            const Result reconnected = Reconnect(lane);
+            connected = reconnected.ok();
+            if (!connected) {
+                reason = reconnected.text();
+            }
         }
         if (!connected) {
-            if (CancelRequested()) {
+            if (StopRequested()) {
                 return UploadOutcome::Canceled;
             }
             if (LoginRefused(reason)) {
                 // Asking again would only be refused again, and could lock the account.
-                Box(ConnectFailureText(job.host, reason, job.protocol));
+                messages.Box(ConnectFailureText(job.host, reason, job.protocol));
                 return UploadOutcome::Failed;
             }
             continue;  // the next try connects again
@@ -323,16 +353,16 @@ UploadOutcome UploadRun::SendWithRetries(Lane& lane, const Outgoing& file) {
     }
 }
 
-std::int64_t UploadRun::ResumePoint(Lane& lane, const Outgoing& file, Sending& sending) {
+std::int64_t UploadSending::ResumePoint(Lane& lane, const Outgoing& file, Sending& sending) {
     const std::string name = PathFileName(file.path);
     if (file.size <= kResumeAbove || sending.reached <= 0 || !sending.sent) {
         return 0;
     }
-    const UniqueFd fd(::open(Local(file.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const UniqueFd fd(::open(messages.Local(file.path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat now;
     if (!fd.valid() || ::fstat(fd.get(), &now) != 0 || LocalFileState::Of(now) != *sending.sent) {
-        Status(StringPrintf("\"%s\" changed since its transfer was cut; it goes again whole",
-                            name.c_str()));
+        messages.Status(StringPrintf(
+            "\"%s\" changed since its transfer was cut; it goes again whole", name.c_str()));
         sending.reached = 0;
         return 0;
     }
@@ -348,13 +378,13 @@ std::int64_t UploadRun::ResumePoint(Lane& lane, const Outgoing& file, Sending& s
     // when the transfer is cut.
     if (file.existed && remote.size == file.before.size && remote.lastWriteTime >= 0 &&
         remote.lastWriteTime == file.before.lastWriteTime) {
-        Status(StringPrintf("The server kept its earlier copy of \"%s\"; it goes again whole",
-                            name.c_str()));
+        messages.Status(StringPrintf(
+            "The server kept its earlier copy of \"%s\"; it goes again whole", name.c_str()));
         return 0;
     }
     if (const Result ours = CheckServerCopy(*lane.connection, name, fd.get(), remote.size);
         !ours.ok()) {
-        Status(
+        messages.Status(
             StringPrintf("The server's part of \"%s\" is not the part sent (%s); it goes "
                          "again whole",
                          name.c_str(), Cut(ours.text()).c_str()));
@@ -363,22 +393,22 @@ std::int64_t UploadRun::ResumePoint(Lane& lane, const Outgoing& file, Sending& s
     return remote.size;
 }
 
-// Opens a fresh connection for the lane; false with the reason when none came.
-bool UploadRun::Reconnect(Lane& lane, std::string& failure) {
+Result UploadSending::Reconnect(Lane& lane) {
     if (lane.connection) {
         lane.connection->Close();
         lane.connection.reset();
     }
     lane.folder = std::string(1, '\0');
+    std::string failure;
     lane.connection = connect(furtherJob, failure);
     if (!lane.connection) {
-        return false;
+        return Result::Failure(failure, Result::Kind::Network);
     }
     lane.connection->SetStopFlag(job.stop.get());
-    return true;
+    return Result::Ok();
 }
 
-Result UploadRun::EnterLaneFolder(Lane& lane, const std::string& folder) {
+Result UploadSending::EnterLaneFolder(Lane& lane, const std::string& folder) {
     if (lane.folder == folder) {
         return Result::Ok();
     }
@@ -387,6 +417,17 @@ Result UploadRun::EnterLaneFolder(Lane& lane, const std::string& folder) {
         lane.folder = folder;
     }
     return entered;
+}
+
+// The percentage of the file the server has, and the overall one, at most once a second.
+void UploadSending::ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent) {
+    const std::optional<UploadShown> shown = tally.SendingDue();
+    if (!shown) {
+        return;
+    }
+    messages.Status(
+        StringPrintf("Uploading \"%s\" - %d%%", name.c_str(), PercentDone(sent, fileSize)));
+    messages.Show(*shown);
 }
 
 }  // namespace upload_run

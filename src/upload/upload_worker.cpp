@@ -9,21 +9,82 @@
 
 #include "platform/file_descriptor.h"
 #include "platform/files.h"
+#include "platform/format.h"
 #include "upload/ftp_profiles.h"
 #include "upload/internet_errors.h"
 #include "upload/remote_paths.h"
 #include "upload/site_files.h"
+#include "upload/upload_check.h"
 #include "upload/upload_connect.h"
-#include "upload/upload_run.h"
+#include "upload/upload_delete.h"
+#include "upload/upload_messages.h"
+#include "upload/upload_send.h"
 
 namespace upload_run {
+namespace {
+
+// One run of the worker: it reads the site, connects, has the check find what the server
+// needs (upload_check.h), the sending send it (upload_send.h), keeps the record, and has
+// the deletion take away what the site no longer has (upload_delete.h). The counts and
+// the texts that report them are an UploadTally (upload_tally.h).
+class UploadRun {
+  public:
+    UploadRun(const UploadJob& job, const FtpConnector& connect)
+        : job(job),
+          connect(connect),
+          messages(job),
+          tally(job.dryRun),
+          check(job, messages, tally, kept) {}
+
+    UploadOutcome Run();
+    // Ends after an unexpected failure (out of memory, say).
+    UploadOutcome Abandon(const char* reason);
+
+  private:
+    bool ReadSite();
+    // Reads the record of the last upload into the remote folder, unless the job ignores it.
+    void LoadRecord();
+    // Keeps what the server now has for certain.
+    void SaveRecord();
+    // Connects again when the first connection was lost for good while the others sent
+    // the rest; false after a box.
+    bool Reconnected();
+    UploadOutcome Delete();
+    std::string SummaryText() const;
+    // Ends after a failure the user was told of in a box.
+    UploadOutcome FtpFailure();
+    // Ends after a stop request: nothing more is reported than that the work is done.
+    UploadOutcome Stopped();
+    void Status(const std::string& text) const { messages.Status(text); }
+    bool StopRequested() const { return messages.StopRequested(); }
+    // A walked folder as status lines name it: the top one by its own path.
+    std::string ShownFolder(const std::string& path) const {
+        return path.empty() ? job.localFolder : ShownPath(path);
+    }
+
+    const UploadJob& job;
+    const FtpConnector& connect;
+    const UploadMessages messages;
+    UploadTally tally;
+    KeptFiles kept;  // for the record this upload leaves
+    UploadCheck check;
+    LocalSite site;                         // what goes, and what the walk left out
+    std::unique_ptr<FtpClient> connection;  // the checking one, and the first to send
+    DeletionCounts deletion;
+
+    // The record of the last upload, and the one this upload leaves, and where.
+    std::string recordPath;
+    UploadRecord lastRecord;
+    UploadRecord nextRecord;
+    bool recordInUse = false;
+};
 
 UploadOutcome UploadRun::Run() {
     {
         const UniqueFd folder(::open(job.localFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!folder.valid()) {
             const int error = errno;
-            Box(MessageBoxText(
+            messages.Box(MessageBoxText(
                 "Failed to change directory on local machine\n\nDirectory: %s\n\nReason: %s",
                 job.localFolder.c_str(), ErrorCodeText(error).c_str()));
             Status("Error.");
@@ -39,15 +100,15 @@ UploadOutcome UploadRun::Run() {
     const std::vector<std::string>& files = site.files;
     std::vector<std::int64_t> listedSizes(files.size(), 0);
     std::int64_t total = 0;
-    for (std::size_t i = 0; i < files.size() && !CancelRequested(); ++i) {
+    for (std::size_t i = 0; i < files.size() && !StopRequested(); ++i) {
         struct stat status;
-        if (::stat(Local(files[i]).c_str(), &status) == 0) {
+        if (::stat(messages.Local(files[i]).c_str(), &status) == 0) {
             listedSizes[i] = status.st_size;
             total += status.st_size;
         }
     }
     tally.Start(static_cast<std::int64_t>(files.size()), total);
-    if (CancelRequested()) {
+    if (StopRequested()) {
         Status("Canceled.");
         return UploadOutcome::Canceled;
     }
@@ -55,53 +116,50 @@ UploadOutcome UploadRun::Run() {
     Status(StringPrintf("Connecting to \"%s\" ...", job.host.c_str()));
     std::string failure;
     connection = connect(job, failure);
-    if (!connection && !CancelRequested()) {
+    if (!connection && !StopRequested()) {
         Status("FTP error");
         PostErrorText(job.window, ConnectFailureText(job.host, failure, job.protocol));
     }
-    if (CancelRequested() || !connection) {
+    if (StopRequested() || !connection) {
         if (connection) {
             connection->Close();
         }
-        return CancelRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
+        return StopRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
     }
     connection->SetStopFlag(job.stop.get());
 
-    if (!OpenRemoteFolder()) {
-        return CancelRequested() ? Stopped() : FtpFailure();
+    if (!check.FindRemoteRoot(*connection)) {
+        return StopRequested() ? Stopped() : FtpFailure();
+    }
+    LoadRecord();
+    if (!check.OpenRemoteFolder(*connection, recordInUse ? &lastRecord : nullptr)) {
+        return StopRequested() ? Stopped() : FtpFailure();
     }
     tally.HoldSending();
-    for (std::size_t i = 0; i < files.size() && !CancelRequested(); ++i) {
-        const UploadOutcome outcome = CheckFile(files[i], listedSizes[i]);
-        if (outcome != UploadOutcome::Finished) {
-            return outcome;
+    for (std::size_t i = 0; i < files.size() && !StopRequested(); ++i) {
+        if (!check.CheckFile(*connection, files[i], listedSizes[i])) {
+            return StopRequested() ? Stopped() : FtpFailure();
         }
     }
-    if (CancelRequested()) {
+    if (StopRequested()) {
         return Stopped();
     }
-    const UploadOutcome sent = SendAll();
+    UploadSending sending(job, connect, messages, tally, kept, check.RemoteRoot());
+    const UploadOutcome sent = sending.SendAll(std::move(check.Found()), connection);
     // What the server has for certain is worth keeping whatever happened next.
     SaveRecord();
     if (sent != UploadOutcome::Finished) {
         if (sent == UploadOutcome::Canceled) {
             return Stopped();
         }
-        Status(HaltStatus());
+        Status(sending.HaltStatus());
         if (connection) {
             connection->Close();
         }
         return UploadOutcome::Failed;
     }
-    if (!connection) {
-        // The first connection was lost for good while the others sent the rest.
-        std::string failure;
-        connection = connect(furtherJob, failure);
-        if (!connection) {
-            Box(ConnectFailureText(job.host, failure, job.protocol));
-            return FtpFailure();
-        }
-        connection->SetStopFlag(job.stop.get());
+    if (!Reconnected()) {
+        return FtpFailure();
     }
     // Deleting what the site no longer has only makes sense once the site is all there.
     if (job.deleteExtra && tally.failedFiles() > 0) {
@@ -109,28 +167,28 @@ UploadOutcome UploadRun::Run() {
     } else if (job.deleteExtra && !site.unread.empty()) {
         // What the walk did not see would look gone from the site.
         Status("Nothing was deleted: not every folder could be read.");
-    } else if (job.deleteExtra) {
-        const UploadOutcome outcome = DeleteExtraEntries();
-        if (outcome != UploadOutcome::Finished) {
-            return outcome;
+    } else if (job.deleteExtra && !check.RootMissing()) {
+        const UploadOutcome deleted = Delete();
+        if (deleted != UploadOutcome::Finished) {
+            return deleted == UploadOutcome::Canceled ? Stopped() : FtpFailure();
         }
     }
-    TimingStatus(SummaryText());
+    messages.Timing(SummaryText());
     connection->Close();
     if (!site.unread.empty()) {
         std::string folders;
         for (const SkippedEntry& unread : site.unread) {
             folders += "  " + ShownFolder(unread.path) + " (" + unread.reason + ")\n";
         }
-        Box("Not every folder could be read, so the upload is not complete:\n\n" + folders +
-                "\nUpload again once the folders can be read.",
-            MB_OK | MB_ICONSTOP);
+        messages.Box("Not every folder could be read, so the upload is not complete:\n\n" +
+                         folders + "\nUpload again once the folders can be read.",
+                     MB_OK | MB_ICONSTOP);
         Status("Error.");
         return UploadOutcome::Failed;
     }
     Status("Done.");
-    return tally.failedFiles() == 0 && filesNotDeleted == 0 ? UploadOutcome::Finished
-                                                            : UploadOutcome::Failed;
+    return tally.failedFiles() == 0 && deletion.filesNotDeleted == 0 ? UploadOutcome::Finished
+                                                                     : UploadOutcome::Failed;
 }
 
 // Walks the site and says what it leaves out; false, after a box, when only the site is to
@@ -142,7 +200,8 @@ bool UploadRun::ReadSite() {
                             ShownFolder(unread.path).c_str(), unread.reason.c_str()));
     }
     if (job.onlySite && !KeepOnlySiteFiles(site, job.localFolder, job.onlySite)) {
-        Box(MessageBoxText("There is no site to upload in \"%s\": no page there was written by "
+        messages.Box(
+            MessageBoxText("There is no site to upload in \"%s\": no page there was written by "
                            "Mavren.\n\nGenerate the site first, or set Upload-Whole-Folder to Yes "
                            "to upload the whole folder.",
                            job.localFolder.c_str()),
@@ -152,7 +211,7 @@ bool UploadRun::ReadSite() {
     for (const SkippedEntry& skipped : site.skipped) {
         const std::string shown = ShownPath(skipped.path);
         Status(StringPrintf("Skipping \"%s\" (%s)", shown.c_str(), skipped.reason.c_str()));
-        Report(UploadAction::Skip, shown);
+        messages.Report(UploadAction::Skip, shown);
     }
     if (!site.leftOut.empty()) {
         const bool one = site.leftOut.size() == 1;
@@ -162,96 +221,25 @@ bool UploadRun::ReadSite() {
             GroupedNumber(static_cast<std::int64_t>(site.leftOut.size())).c_str(), one ? "" : "s",
             one ? "is" : "are"));
         for (const std::string& path : site.leftOut) {
-            Report(UploadAction::LeaveOut, ShownPath(path));
+            messages.Report(UploadAction::LeaveOut, ShownPath(path));
         }
     }
     return true;
 }
 
-// Changes into the job's remote folder, offering to create it. Its full path is the
-// profile's folder taken from the folder the server logged in to.
-bool UploadRun::OpenRemoteFolder() {
-    const std::string& remote = job.remoteFolder;
-    // Asked before any change of folder: later answers are checked against what was asked.
-    std::string login;
-    if (const Result asked = connection->GetCurrentDirectory(login); !asked.ok()) {
-        if (!CancelRequested()) {
-            Box(MessageBoxText("Failed to get directory on FTP server\n\nReason: %s",
-                               asked.text().c_str()));
-        }
-        return false;
-    }
-    remoteRoot = RemoteFolderPath(RemoteFolderPath("/", login), remote);
-    LoadRecord();
-    Status(StringPrintf("Setting directory to \"%s\" ...", remote.c_str()));
-    // With a record the sizes are all the check needs, and a listing of the folder by its
-    // path tells that it is there too. A deletion wants the server to confirm the folder
-    // (below), which takes the change into it.
-    if (recordInUse && !job.deleteExtra && ListFiles(remoteRoot)) {
-        return true;
-    }
-    if (Result entered = connection->SetCurrentDirectory(remote); !entered.ok()) {
-        if (entered.kind() == Result::Kind::Refused && job.dryRun) {
-            // Nothing is made in a dry run: everything would go into a new folder.
-            Status(StringPrintf("\"%s\" would be created", remote.c_str()));
-            remoteMissing = rootMissing = true;
-            return true;
-        }
-        if (entered.kind() == Result::Kind::Refused && !CancelRequested() &&
-            ShowMessageBox(StringPrintf("Cannot change to FTP directory \"%s\".\n\n"
-                                        "Would you like to create it?",
-                                        remote.c_str()),
-                           MB_YESNO | MB_ICONQUESTION) == IDYES) {
-            entered = CreateRemotePath(*connection, remote);
-            if (entered.ok()) {
-                entered = connection->SetCurrentDirectory(remoteRoot);
-            }
-        }
-        if (!entered.ok()) {
-            if (!CancelRequested()) {
-                Box(MessageBoxText(
-                    "Failed to change directory on FTP server\n\nDirectory: %s\n\nReason: %s",
-                    remote.c_str(), entered.text().c_str()));
-            }
-            return false;
-        }
-    }
-    if (!job.deleteExtra) {
-        return true;  // files go by the full path whatever the server would say here
-    }
-    // A server that names another folder than the one asked for is not trusted to delete
-    // anything.
-    std::string said;
-    if (const Result asked = connection->GetCurrentDirectory(said); !asked.ok()) {
-        if (asked.kind() != Result::Kind::Refused) {
-            if (!CancelRequested()) {
-                Box(MessageBoxText("Failed to get directory on FTP server\n\nReason: %s",
-                                   asked.text().c_str()));
-            }
-            return false;
-        }
-        folderDoubt = "did not say where it is";
-    } else if (!SameRemoteFolder(said, remoteRoot)) {
-        folderDoubt = "said it is in \"" + said + "\"";
-    }
-    return true;
-}
-
-// Reads the record of the last upload into this folder, unless the job ignores it.
 void UploadRun::LoadRecord() {
-    const MutexLock lock(mutex);
-    newRecord.server = StringPrintf("%s://%s %s", FtpProtocolKey(job.protocol), job.host.c_str(),
-                                    job.username.c_str());
-    newRecord.folder = remoteRoot;
-    recordPath = UploadRecordPath(job.profileName, newRecord.server, newRecord.folder);
+    nextRecord.server = StringPrintf("%s://%s %s", FtpProtocolKey(job.protocol), job.host.c_str(),
+                                     job.username.c_str());
+    nextRecord.folder = check.RemoteRoot();
+    recordPath = UploadRecordPath(job.profileName, nextRecord.server, nextRecord.folder);
     if (job.fullCheck) {
         Status(
             "Comparing every file with the server's listing, not with the record of the "
             "last upload.");
         return;
     }
-    lastRecord.server = newRecord.server;
-    lastRecord.folder = newRecord.folder;
+    lastRecord.server = nextRecord.server;
+    lastRecord.folder = nextRecord.folder;
     const Result loaded = LoadUploadRecord(recordPath, lastRecord);
     recordInUse = loaded.ok();
     if (!loaded.ok() && loaded.kind() != Result::Kind::NotFound) {
@@ -259,40 +247,52 @@ void UploadRun::LoadRecord() {
     }
 }
 
-// Keeps what the server now has for certain: the files checked unchanged and the files
-// sent whole. A file that was on its way when the upload ended is left out, so that the
-// next upload sends it.
+// A file that was on its way when the upload ended is not kept, so the next upload sends it.
 void UploadRun::SaveRecord() {
-    const MutexLock lock(mutex);
-    if (job.dryRun || recordPath.empty() || (recordInUse && newRecord.files == lastRecord.files)) {
+    nextRecord.files = kept.Files();
+    if (job.dryRun || recordPath.empty() || (recordInUse && nextRecord.files == lastRecord.files)) {
         return;
     }
-    if (const Result saved = SaveUploadRecord(recordPath, newRecord); !saved.ok()) {
+    if (const Result saved = SaveUploadRecord(recordPath, nextRecord); !saved.ok()) {
         // Without it the next upload only takes longer; an old one would be wrong.
         DeleteUploadRecord(recordPath);
         Status(saved.text());
     }
 }
 
-// The percentage of the file the server has, and the overall one, at most once a second.
-void UploadRun::ShowSending(const std::string& name, std::int64_t fileSize, std::int64_t sent) {
-    const std::optional<UploadShown> shown = tally.SendingDue();
-    if (!shown) {
-        return;
+bool UploadRun::Reconnected() {
+    if (connection) {
+        return true;
     }
-    Status(StringPrintf("Uploading \"%s\" - %d%%", name.c_str(), PercentDone(sent, fileSize)));
-    Show(*shown);
+    UploadJob furtherJob = job;
+    furtherJob.furtherConnection = true;
+    std::string failure;
+    connection = connect(furtherJob, failure);
+    if (!connection) {
+        messages.Box(ConnectFailureText(job.host, failure, job.protocol));
+        return false;
+    }
+    connection->SetStopFlag(job.stop.get());
+    return true;
+}
+
+UploadOutcome UploadRun::Delete() {
+    UploadDeletion deleter(job, messages, MirrorScope{check.RemoteRoot(), check.MadeFolders()},
+                           check.FolderDoubt());
+    const UploadOutcome outcome = deleter.Run(*connection, site);
+    deletion = deleter.Counts();
+    return outcome;
 }
 
 // What the run did, for the closing line.
 std::string UploadRun::SummaryText() const {
     UploadSummaryFacts facts;
     facts.dryRun = job.dryRun;
-    facts.wouldBeDeleted = job.dryRun ? WouldBeDeletedText() : std::string();
+    facts.wouldBeDeleted = job.dryRun ? WouldBeDeletedText(deletion) : std::string();
     facts.leftOut = static_cast<std::int64_t>(site.skipped.size());
     facts.notPartOfSite = static_cast<std::int64_t>(site.leftOut.size());
     facts.foldersNotRead = static_cast<std::int64_t>(site.unread.size());
-    facts.filesNotDeleted = filesNotDeleted;
+    facts.filesNotDeleted = deletion.filesNotDeleted;
     return tally.SummaryText(facts);
 }
 
@@ -318,10 +318,11 @@ UploadOutcome UploadRun::Abandon(const char* reason) {
         connection->Close();
     }
     Status("Error.");
-    PostErrorText(job.window, StringPrintf("Cannot complete upload.\n\n%s", reason));
+    messages.Box(StringPrintf("Cannot complete upload.\n\n%s", reason));
     return UploadOutcome::Failed;
 }
 
+}  // namespace
 }  // namespace upload_run
 
 UploadJob MakeUploadJob(const FtpProfile& profile, const std::string& localFolder,

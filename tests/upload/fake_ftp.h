@@ -24,6 +24,7 @@ struct FakeFtpServer {
 
     // Failures to inject.
     long long failWriteAfter = -1;  // bytes of a file accepted before Write fails
+    int loseWrites = 0;             // writes that lose the connection, one each
     bool failClose = false;
     std::set<std::string> unopenable;      // file names
     std::set<std::string> unmakeable;      // folder names as given to MKD
@@ -159,6 +160,11 @@ class FakeRemoteFile : public FtpRemoteFile {
         }
     }
     Result Write(const char* data, std::size_t size) override {
+        if (connection.server->loseWrites > 0) {
+            --connection.server->loseWrites;
+            connection.closed = true;
+            return InternetFailure(ERROR_INTERNET_CONNECTION_ABORTED, "Connection lost.");
+        }
         FakeFtpServer::File& file = connection.server->files[path];
         const long long limit = connection.server->failWriteAfter;
         if (limit >= 0 && static_cast<long long>(file.bytes.size() + size) > limit) {
