@@ -624,10 +624,16 @@ SCRIPTS = {"index": ["photoswipe.umd.min.js", "photoswipe-lightbox.umd.min.js", 
            "content": ["theme.js"]}
 
 
+# The viewer's licence asks that its notice go wherever the viewer goes: the pages that
+# load it link to it, which also copies it into the site.
+LICENCES = {"index": ["photoswipe-LICENSE.txt"], "content": []}
+
+
 def head_links(kind):
-    """The head's style sheets and deferred scripts of a kind of page."""
+    """The head's style sheets, licences and deferred scripts of a kind of page."""
     return "".join('<link rel="stylesheet" href="%s">\n' % file_tag(name)
                    for name in STYLES[kind]) + \
+        "".join('<link rel="license" href="%s">\n' % file_tag(name) for name in LICENCES[kind]) + \
         "".join('<script defer src="%s"></script>\n' % file_tag(name) for name in SCRIPTS[kind])
 
 
