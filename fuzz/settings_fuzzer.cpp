@@ -7,16 +7,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text = InputBytes(data, size);
     RegistryKey root;
-    std::string error;
-    if (!ParseRegistryText(text, root, error)) {
-        if (error.empty()) {
+    if (const Result parsed = ParseRegistryText(text, root); !parsed.ok()) {
+        if (parsed.text().empty()) {
             Broken("a refused file is refused with a reason");
         }
         return 0;
     }
     const std::string written = FormatRegistryText(root);
     RegistryKey again;
-    if (!ParseRegistryText(written, again, error)) {
+    if (!ParseRegistryText(written, again).ok()) {
         Broken("what the store writes it reads back");
     }
     if (FormatRegistryText(again) != written) {

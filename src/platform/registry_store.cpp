@@ -54,11 +54,10 @@ Result ReadStoreFile(RegistryKey& root, std::string& text) {
         }
         return Result::Failure(std::move(reason), Result::Kind::DamagedInput);
     }
-    std::string error;
-    if (!ParseRegistryText(text, root, error)) {
+    if (Result parsed = ParseRegistryText(text, root); !parsed.ok()) {
         root = RegistryKey();
-        return Result::Failure("'" + path + "' cannot be read, " + error,
-                               Result::Kind::DamagedInput);
+        const std::string error = parsed.text();
+        return std::move(parsed).WithText("'" + path + "' cannot be read, " + error);
     }
     return Result::Ok();
 }

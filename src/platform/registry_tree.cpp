@@ -325,7 +325,7 @@ std::string FormatRegistryText(const RegistryKey& root) {
     return out;
 }
 
-bool ParseRegistryText(std::string_view text, RegistryKey& root, std::string& error) {
+Result ParseRegistryText(std::string_view text, RegistryKey& root) {
     RegistryKey* current = nullptr;
     int lineNumber = 0;
     while (!text.empty()) {
@@ -360,10 +360,10 @@ bool ParseRegistryText(std::string_view text, RegistryKey& root, std::string& er
         } else if (ParseValueLine(line, *current, problem)) {
             continue;
         }
-        error = StringPrintf("line %d: %s", lineNumber, problem.c_str());
         MergeAllDuplicateValues(root);
-        return false;
+        return Result::Failure(StringPrintf("line %d: %s", lineNumber, problem.c_str()),
+                               Result::Kind::DamagedInput);
     }
     MergeAllDuplicateValues(root);
-    return true;
+    return Result::Ok();
 }

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/result.h"
+
 // The longest value text the store keeps: a 10240-byte buffer with its zero.
 constexpr std::size_t kMaxRegistryValueLength = 10239;
 // The longest key name: a 1024-byte buffer with its zero.
@@ -54,8 +56,8 @@ const RegistryKey* FindRegistryKey(const RegistryKey& root, std::string_view pat
 // The text form of the whole tree, opening with a comment that explains it.
 std::string FormatRegistryText(const RegistryKey& root);
 
-// Reads the text form into root (which should be empty). On failure returns false and
-// error says which line could not be read and why ("line 3: ..."); root then holds what
-// came before. A key path deeper than kMaxRegistryKeyDepth is such an error. Nothing here
-// recurses on the text, so no file can exhaust the stack.
-bool ParseRegistryText(std::string_view text, RegistryKey& root, std::string& error);
+// Reads the text form into root (which should be empty). A failure has kind DamagedInput
+// and a text that says which line could not be read and why ("line 3: ..."); root then
+// holds what came before. A key path deeper than kMaxRegistryKeyDepth is such a failure.
+// Nothing here recurses on the text, so no file can exhaust the stack.
+Result ParseRegistryText(std::string_view text, RegistryKey& root);

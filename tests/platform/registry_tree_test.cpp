@@ -15,8 +15,8 @@ TEST(RegistryTree, TextFormRoundTrips) {
 
     const std::string text = FormatRegistryText(root);
     RegistryKey read;
-    std::string error;
-    ASSERT_TRUE(ParseRegistryText(text, read, error)) << error << "\n" << text;
+    const Result parsed = ParseRegistryText(text, read);
+    ASSERT_TRUE(parsed.ok()) << parsed.text() << "\n" << text;
     EXPECT_EQ(FormatRegistryText(read), text);
     const RegistryKey* readApp = FindRegistryKey(read, "Software\\Orvashi\\Mavren 1.0");
     ASSERT_NE(readApp, nullptr);
@@ -41,8 +41,8 @@ TEST(RegistryTree, ReadsHandEditedText) {
         "\"lastprogdir\"=\"/b\"\n"
         "[Other]";
     RegistryKey root;
-    std::string error;
-    ASSERT_TRUE(ParseRegistryText(text, root, error)) << error;
+    const Result parsed = ParseRegistryText(text, root);
+    ASSERT_TRUE(parsed.ok()) << parsed.text();
     const RegistryKey* app = FindRegistryKey(root, "software\\orvashi\\mavren 1.0");
     ASSERT_NE(app, nullptr);
     ASSERT_EQ(app->values.size(), 2u);
@@ -64,8 +64,8 @@ std::string DeepKeyLine(std::size_t levels) {
 TEST(RegistryTree, TheDeepestKeyRoundTripsWithoutRecursion) {
     const std::string text = DeepKeyLine(kMaxRegistryKeyDepth) + "\n\"a\"=\"1\"\n\"A\"=\"2\"\n";
     RegistryKey root;
-    std::string error;
-    ASSERT_TRUE(ParseRegistryText(text, root, error)) << error;
+    const Result parsed = ParseRegistryText(text, root);
+    ASSERT_TRUE(parsed.ok()) << parsed.text();
     const std::string formatted = FormatRegistryText(root);
     EXPECT_NE(formatted.find("\n" + DeepKeyLine(kMaxRegistryKeyDepth) + "\n\"a\"=\"2\"\n"),
               std::string::npos)
@@ -97,9 +97,10 @@ TEST(RegistryTree, ReportsTheLineItCannotRead) {
     };
     for (const auto& c : cases) {
         RegistryKey root;
-        std::string error;
-        EXPECT_FALSE(ParseRegistryText(c.text, root, error)) << c.text.substr(0, 60);
-        EXPECT_EQ(error, c.error) << c.text.substr(0, 60);
+        const Result parsed = ParseRegistryText(c.text, root);
+        EXPECT_FALSE(parsed.ok()) << c.text.substr(0, 60);
+        EXPECT_EQ(parsed.kind(), Result::Kind::DamagedInput) << c.text.substr(0, 60);
+        EXPECT_EQ(parsed.text(), c.error) << c.text.substr(0, 60);
     }
 }
 
