@@ -8,12 +8,12 @@
 FolderLock::FolderLock(const std::string& folder)
     : fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (!fd.valid()) {
-        failure = errno;
+        outcome = Result::FromErrno("lock", folder, errno);
         return;
     }
     while (::flock(fd.get(), LOCK_EX) != 0) {
         if (errno != EINTR) {
-            failure = errno;
+            outcome = Result::FromErrno("lock", folder, errno);
             return;
         }
     }

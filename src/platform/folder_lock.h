@@ -9,16 +9,17 @@
 #include <string>
 
 #include "platform/file_descriptor.h"
+#include "platform/result.h"
 
 class FolderLock {
   public:
-    // Waits until the lock is had, or fails (error() says why).
+    // Waits until the lock is had, or fails (result() says why).
     explicit FolderLock(const std::string& folder);
 
-    // 0 when held, else the errno value of the failure.
-    int error() const { return failure; }
+    // Ok when held, else the failure: "lock" of the folder, from errno.
+    const Result& result() const { return outcome; }
 
   private:
     UniqueFd fd;  // closing it releases the lock
-    int failure = 0;
+    Result outcome = Result::Ok();
 };

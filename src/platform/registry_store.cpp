@@ -84,12 +84,13 @@ Result ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change) 
     const MutexLock threadLock(threads);
 
     const std::string folder = RegistryStoreFolder();
-    if (const int error = CreateFolderPath(folder, kFolderMode)) {
-        return Failure("mkdir", folder, error);
+    if (Result made = CreateFolderPath(folder, kFolderMode); !made.ok()) {
+        const int error = made.error();
+        return std::move(made).WithText(ErrorCodeText(error));
     }
     const FolderLock lock(folder);
-    if (lock.error() != 0) {
-        return Failure("lock", folder, lock.error());
+    if (!lock.result().ok()) {
+        return Result(lock.result()).WithText(ErrorCodeText(lock.result().error()));
     }
     RegistryKey root;
     std::string before;

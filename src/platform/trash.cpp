@@ -87,8 +87,8 @@ Result CopyDurably(const std::string& from, const std::string& to) {
 // Makes the trash's folders, readable by the user only, as other trash users make them.
 Result EnsureTrashFolders(const std::string& trash) {
     for (const std::string& folder : {trash + "/files", trash + "/info"}) {
-        if (const int error = CreateFolderPath(folder, 0700); error != 0) {
-            return Result::FromErrno("mkdir", folder, error);
+        if (Result made = CreateFolderPath(folder, 0700); !made.ok()) {
+            return made;
         }
     }
     return Result::Ok();

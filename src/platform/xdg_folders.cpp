@@ -64,10 +64,10 @@ std::vector<std::string> XdgDataDirs() {
     return folders;
 }
 
-int CreateFolderPath(const std::string& path, unsigned mode) {
+Result CreateFolderPath(const std::string& path, unsigned mode) {
     struct stat existing;
     if (::stat(path.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-        return 0;
+        return Result::Ok();
     }
     std::size_t position = 0;
     while (position != std::string::npos) {
@@ -79,11 +79,11 @@ int CreateFolderPath(const std::string& path, unsigned mode) {
         const int error = errno;
         struct stat status;
         if (error != EEXIST || ::stat(prefix.c_str(), &status) != 0) {
-            return error;
+            return Result::FromErrno("mkdir", path, error);
         }
         if (!S_ISDIR(status.st_mode)) {
-            return ENOTDIR;
+            return Result::FromErrno("mkdir", path, ENOTDIR);
         }
     }
-    return 0;
+    return Result::Ok();
 }

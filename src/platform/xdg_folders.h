@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 // $XDG_CONFIG_HOME when it is an absolute path, otherwise $HOME/.config.
 std::string XdgConfigHome();
 
@@ -21,5 +23,6 @@ std::vector<std::string> XdgDataDirs();
 std::string HomeFolder();
 
 // Creates path and every missing folder above it with the given mode (before the
-// umask). Returns 0, or the errno of the step that failed.
-int CreateFolderPath(const std::string& path, unsigned mode);
+// umask). Ok, or the failure as "mkdir" of path, from the errno of the step that failed
+// (ENOTDIR for a file in the way).
+Result CreateFolderPath(const std::string& path, unsigned mode);

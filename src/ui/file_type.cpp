@@ -141,7 +141,7 @@ bool WriteIfDifferent(const std::string& path, const std::string& text) {
     if (ReadFileBytes(path, kLargestOwnFile, current).ok() && current == text) {
         return false;
     }
-    if (CreateFolderPath(PathFolder(path), 0700) != 0) {
+    if (!CreateFolderPath(PathFolder(path), 0700).ok()) {
         return false;
     }
     return WriteWholeFile(path, text).ok();

@@ -187,9 +187,9 @@ Result SaveUploadRecord(const std::string& path, const UploadRecord& record) {
                                    std::to_string(kMaxRecordSize / kMegabyte) + " MB.",
                                Result::Kind::NoSpace);
     }
-    if (const int error = CreateFolderPath(PathFolder(path), kFolderMode)) {
-        return Result::FromErrno("mkdir", PathFolder(path), error)
-            .WithText(cannot + ErrorCodeText(error));
+    if (Result made = CreateFolderPath(PathFolder(path), kFolderMode); !made.ok()) {
+        const int error = made.error();
+        return std::move(made).WithText(cannot + ErrorCodeText(error));
     }
     // A link put in the record's place is replaced, never written through.
     if (Result written = ReplaceOwnFile(path, text, kFileMode); !written.ok()) {
