@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -13,16 +14,21 @@
 
 namespace {
 
-// 0 when path is an executable file, else the errno value that says why not.
-int ExecutableFileError(const std::string& path) {
+// Ok when path is an executable file, else why not: "\"<path>\": <errno description>".
+Result ExecutableFile(const std::string& path) {
+    int error = 0;
     struct stat status;
     if (::stat(path.c_str(), &status) != 0) {
-        return errno;
+        error = errno;
+    } else if (S_ISDIR(status.st_mode)) {
+        error = EISDIR;
+    } else if (::access(path.c_str(), X_OK) != 0) {
+        error = EACCES;
+    } else {
+        return Result::Ok();
     }
-    if (S_ISDIR(status.st_mode)) {
-        return EISDIR;
-    }
-    return ::access(path.c_str(), X_OK) == 0 ? 0 : EACCES;
+    return Result::FromErrno("run", path, error)
+        .WithText("\"" + path + "\": " + ErrorCodeText(error));
 }
 
 std::string Trimmed(const std::string& text) {
@@ -40,8 +46,7 @@ std::string CurrentFolder() {
 
 }  // namespace
 
-std::string FindBrowserProgram(const std::string& typed, std::string& reason) {
-    reason.clear();
+Expected<std::string> FindBrowserProgram(const std::string& typed) {
     if (typed.find('/') == std::string::npos) {
         const char* searchPath = std::getenv("PATH");
         const std::string folders = searchPath != nullptr ? searchPath : "/usr/bin:/bin";
@@ -50,7 +55,7 @@ std::string FindBrowserProgram(const std::string& typed, std::string& reason) {
             const std::size_t colon = folders.find(':', start);
             const std::string folder = folders.substr(start, colon - start);
             // Only absolute folders: the stored path must not depend on where we ran.
-            if (folder.starts_with('/') && ExecutableFileError(JoinPath(folder, typed)) == 0) {
+            if (folder.starts_with('/') && ExecutableFile(JoinPath(folder, typed)).ok()) {
                 return JoinPath(folder, typed);
             }
             if (colon == std::string::npos) {
@@ -58,8 +63,8 @@ std::string FindBrowserProgram(const std::string& typed, std::string& reason) {
             }
             start = colon + 1;
         }
-        reason = "No program \"" + typed + "\" was found on the search path.";
-        return {};
+        return Result::Failure("No program \"" + typed + "\" was found on the search path.",
+                               Result::Kind::NotFound);
     }
     std::string path = typed;
     if (path.starts_with("~/")) {
@@ -67,9 +72,8 @@ std::string FindBrowserProgram(const std::string& typed, std::string& reason) {
     } else if (path.front() != '/') {
         path = JoinPath(CurrentFolder(), path);
     }
-    if (const int error = ExecutableFileError(path)) {
-        reason = "\"" + path + "\": " + ErrorCodeText(error);
-        return {};
+    if (Result executable = ExecutableFile(path); !executable.ok()) {
+        return executable;
     }
     return path;
 }
@@ -105,11 +109,10 @@ std::string TerminalBrowserChooser::ChooseBrowser() {
         if (typed.empty()) {
             return {};
         }
-        std::string reason;
-        std::string path = FindBrowserProgram(typed, reason);
-        if (!path.empty()) {
-            return path;
+        Expected<std::string> path = FindBrowserProgram(typed);
+        if (path.ok()) {
+            return std::move(*path);
         }
-        std::fprintf(err, "%s\n", reason.c_str());
+        std::fprintf(err, "%s\n", path.failure().text().c_str());
     }
 }

@@ -7,13 +7,15 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/expected.h"
 #include "platform/mutex.h"
 #include "platform/open_url.h"
 
 // The full path of the program that typed names: a text holding "/" is a path (relative
 // to the current folder, "~/" meaning the home folder), anything else is searched on
-// PATH. The empty text when it is not an executable file; reason then says why.
-std::string FindBrowserProgram(const std::string& typed, std::string& reason);
+// PATH. Fails when it is not an executable file, with a text that says why: a name found
+// nowhere on the search path has kind NotFound, a path the kind of its errno value.
+Expected<std::string> FindBrowserProgram(const std::string& typed);
 
 class TerminalBrowserChooser : public BrowserChooser {
   public:
