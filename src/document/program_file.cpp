@@ -76,12 +76,12 @@ Result ReadProgramText(const std::string& path, std::string& text, struct stat& 
         return Result::FromErrno("open", path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
     }
     text.resize(static_cast<std::size_t>(status.st_size));
-    const ssize_t got = ReadAll(fd.get(), text.data(), text.size());
-    if (got < 0) {
+    const Expected<std::size_t> got = ReadAll(fd.get(), text.data(), text.size());
+    if (!got.ok()) {
         text.clear();
-        return Result::FromErrno("read", path, errno);
+        return Result::FromErrno("read", path, got.failure().error());
     }
-    text.resize(static_cast<std::size_t>(got));
+    text.resize(*got);
     return Result::Ok();
 }
 

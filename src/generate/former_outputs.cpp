@@ -49,15 +49,18 @@ bool SameBytes(const std::string& a, const std::string& b) {
     std::string one(1 << 16, '\0');
     std::string two(1 << 16, '\0');
     for (;;) {
-        const ssize_t got = ReadAll(first.get(), one.data(), one.size());
-        if (got < 0 || ReadAll(second.get(), two.data(), two.size()) != got) {
+        const Expected<std::size_t> got = ReadAll(first.get(), one.data(), one.size());
+        if (!got.ok()) {
             return false;
         }
-        if (got == 0) {
+        const Expected<std::size_t> other = ReadAll(second.get(), two.data(), two.size());
+        if (!other.ok() || *other != *got) {
+            return false;
+        }
+        if (*got == 0) {
             return true;
         }
-        if (one.compare(0, static_cast<std::size_t>(got), two, 0, static_cast<std::size_t>(got)) !=
-            0) {
+        if (one.compare(0, *got, two, 0, *got) != 0) {
             return false;
         }
     }

@@ -21,7 +21,8 @@ constexpr int kMostBlanks = 80;
 
 PageWriter::~PageWriter() {
     if (file.valid()) {
-        Flush();
+        // A page dropped without Close has nobody to tell; Close is how a failure is heard.
+        [[maybe_unused]] const Result flushed = Flush();
     }
 }
 
@@ -111,12 +112,13 @@ Result PageWriter::Close() {
         return Result::Ok();
     }
     DeclareUtf8(content);
-    const bool written = Flush();
-    const int error = errno;
-    if (file.Close() == 0 && written) {
+    const Result flushed = Flush();
+    const int closed = file.Close();
+    if (closed == 0 && flushed.ok()) {
         return Result::Ok();
     }
-    const int failure = written ? errno : error;
+    const bool written = flushed.ok();
+    const int failure = written ? closed : flushed.error();
     return Result::FromErrno(written ? "close" : "write", filePath, failure)
         .WithText(StringPrintf("Failed to write '%s' (%s)", filePath.c_str(),
                                ErrorCodeText(failure).c_str()));
@@ -127,19 +129,22 @@ bool PageWriter::HoldsContent(const struct stat& status) const {
         return false;
     }
     std::string there(content.size(), '\0');
-    return ReadAllAt(file.get(), 0, there.data(), there.size()) ==
-               static_cast<ssize_t>(there.size()) &&
-           there == content;
+    const Expected<std::size_t> got = ReadAllAt(file.get(), 0, there.data(), there.size());
+    return got.ok() && *got == there.size() && there == content;
 }
 
-bool PageWriter::Flush() {
+Result PageWriter::Flush() {
     struct stat status;
     // Only a file that can be read is compared, and only a file can be cut short: a
     // device (a full disk in tests) is written to as it is.
     const bool regular = readable && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode);
     same = regular && HoldsContent(status);
-    const bool written =
-        same || ((!regular || ::ftruncate(file.get(), 0) == 0) && WriteAll(file.get(), content));
+    Result written = Result::Ok();
+    if (!same) {
+        written = regular && ::ftruncate(file.get(), 0) != 0
+                      ? Result::FromErrno("write", filePath, errno)
+                      : WriteAll(file.get(), content);
+    }
     content.clear();
     return written;
 }

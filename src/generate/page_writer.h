@@ -69,7 +69,8 @@ class PageWriter {
     const std::string& fontTag() const { return font; }
 
   private:
-    bool Flush();
+    // Writes the page unless its file holds it already: ok, or the step that failed.
+    Result Flush();
     bool HoldsContent(const struct stat& status) const;
 
     std::string filePath;

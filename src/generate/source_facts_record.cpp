@@ -556,15 +556,15 @@ std::string ContentDigest(const std::string& path) {
     std::uint64_t second = 0xc2b2ae3d27d4eb4fu;
     std::uint64_t length = 0;
     for (;;) {
-        const ssize_t got = ReadAll(file.get(), block.data(), block.size());
-        if (got < 0) {
+        const Expected<std::size_t> got = ReadAll(file.get(), block.data(), block.size());
+        if (!got.ok()) {
             return {};
         }
-        if (got == 0) {
+        if (*got == 0) {
             break;
         }
-        const std::string_view bytes(block.data(), static_cast<std::size_t>(got));
-        length += static_cast<std::uint64_t>(got);
+        const std::string_view bytes(block.data(), *got);
+        length += *got;
         first = (first ^ hash(bytes)) * 0x100000001b3u;
         second = ((second << 7 | second >> 57) ^ hash(bytes.substr(1))) * 0xff51afd7ed558ccdu;
     }

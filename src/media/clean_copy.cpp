@@ -251,12 +251,20 @@ Result WriteWithTimeOf(const struct stat& source, const std::string& destination
         return Result::FromErrno("create", destination, errno);
     }
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
-    if (::fchmod(out.get(), source.st_mode & 0777) == 0 && WriteAll(out.get(), bytes) &&
-        ::futimens(out.get(), times) == 0 && out.Close() == 0 &&
-        ::rename(temporary.c_str(), destination.c_str()) == 0) {
+    int error = 0;
+    if (::fchmod(out.get(), source.st_mode & 0777) != 0) {
+        error = errno;
+    } else if (const Result written = WriteAll(out.get(), bytes); !written.ok()) {
+        error = written.error();
+    } else if (::futimens(out.get(), times) != 0) {
+        error = errno;
+    } else if (const int closed = out.Close(); closed != 0) {
+        error = closed;
+    } else if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+        error = errno;
+    } else {
         return Result::Ok();
     }
-    const int error = errno;
     ::unlink(temporary.c_str());
     return Result::FromErrno("write", destination, error);
 }

@@ -13,30 +13,35 @@
 
 namespace {
 
-// Copies what is left of in to out with plain reads and writes.
-bool CopyByReading(int in, int out) {
+// Copies what is left of in to out with plain reads and writes: ok, or the read or write
+// that failed.
+Result CopyByReading(int in, int out) {
     static constexpr std::size_t kBlock = 1 << 17;
     auto buffer = std::make_unique_for_overwrite<char[]>(kBlock);
     while (true) {
-        const ssize_t got = ReadAll(in, buffer.get(), kBlock);
-        if (got <= 0) {
-            return got == 0;
+        const Expected<std::size_t> got = ReadAll(in, buffer.get(), kBlock);
+        if (!got.ok()) {
+            return got.failure();
         }
-        if (!WriteAll(out, std::string_view(buffer.get(), static_cast<std::size_t>(got)))) {
-            return false;
+        if (*got == 0) {
+            return Result::Ok();
+        }
+        if (Result written = WriteAll(out, std::string_view(buffer.get(), *got)); !written.ok()) {
+            return written;
         }
     }
 }
 
-// Copies in to out inside the kernel where the file systems allow it, else by reading.
-bool CopyContents(int in, int out) {
+// Copies in to out inside the kernel where the file systems allow it, else by reading: ok,
+// or the step that failed (no path).
+Result CopyContents(int in, int out) {
     while (true) {
         const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
         if (copied > 0) {
             continue;
         }
         if (copied == 0) {
-            return true;
+            return Result::Ok();
         }
         if (errno == EINTR) {
             continue;
@@ -46,35 +51,43 @@ bool CopyContents(int in, int out) {
             errno == EBADF) {
             return CopyByReading(in, out);
         }
-        return false;
+        return Result::FromErrno("copy", "", errno);
     }
 }
 
-bool CopyKeepingTime(const std::string& source, const std::string& destination) {
+// The copy of CopyIfChanged; its failure is "copy" of destination, from the errno value of
+// the step that failed.
+Result CopyKeepingTime(const std::string& source, const std::string& destination) {
     const UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat status;
     if (!in.valid() || ::fstat(in.get(), &status) != 0) {
-        return false;
+        return Result::FromErrno("copy", destination, errno);
     }
     if (!S_ISREG(status.st_mode)) {
-        errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
-        return false;
+        return Result::FromErrno("copy", destination, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
     }
     std::string temporary;
     UniqueFd out = CreateTemporaryBeside(destination, temporary);
     if (!out.valid()) {
-        return false;
+        return Result::FromErrno("copy", destination, errno);
     }
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
-    const bool written = ::fchmod(out.get(), status.st_mode & 0777) == 0 &&
-                         CopyContents(in.get(), out.get()) && ::futimens(out.get(), times) == 0;
-    if (written && out.Close() == 0 && ::rename(temporary.c_str(), destination.c_str()) == 0) {
-        return true;
+    int error = 0;
+    if (::fchmod(out.get(), status.st_mode & 0777) != 0) {
+        error = errno;
+    } else if (const Result copied = CopyContents(in.get(), out.get()); !copied.ok()) {
+        error = copied.error();
+    } else if (::futimens(out.get(), times) != 0) {
+        error = errno;
+    } else if (const int closed = out.Close(); closed != 0) {
+        error = closed;
+    } else if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+        error = errno;
+    } else {
+        return Result::Ok();
     }
-    const int error = errno;
     ::unlink(temporary.c_str());
-    errno = error;
-    return false;
+    return Result::FromErrno("copy", destination, error);
 }
 
 }  // namespace
@@ -88,6 +101,5 @@ Result CopyIfChanged(const std::string& source, const std::string& destination) 
         sourceStatus.st_mtim.tv_sec == destinationStatus.st_mtim.tv_sec) {
         return Result::Ok();
     }
-    return CopyKeepingTime(source, destination) ? Result::Ok()
-                                                : Result::FromErrno("copy", destination, errno);
+    return CopyKeepingTime(source, destination);
 }

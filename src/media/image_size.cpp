@@ -24,8 +24,11 @@ class HeaderFile {
 
     // Fills count bytes from offset; false when the file ends first or cannot be read.
     bool ReadAt(std::uint64_t offset, unsigned char* bytes, std::size_t count) const {
-        return fd.valid() &&
-               ReadAllAt(fd.get(), offset, bytes, count) == static_cast<ssize_t>(count);
+        if (!fd.valid()) {
+            return false;
+        }
+        const Expected<std::size_t> got = ReadAllAt(fd.get(), offset, bytes, count);
+        return got.ok() && *got == count;
     }
 
     // The file's length in bytes; -1 when unknown.

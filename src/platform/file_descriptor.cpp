@@ -11,7 +11,7 @@ namespace {
 // The one read loop: readSome(at, wanted, done) reads up to wanted bytes into at, the
 // done bytes before it being in already.
 template <typename ReadSome>
-ssize_t Fill(void* data, std::size_t size, ReadSome readSome) {
+Expected<std::size_t> Fill(void* data, std::size_t size, ReadSome readSome) {
     char* const bytes = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < size) {
@@ -20,14 +20,14 @@ ssize_t Fill(void* data, std::size_t size, ReadSome readSome) {
             continue;
         }
         if (got < 0) {
-            return -1;
+            return Result::FromErrno("read", "", errno);
         }
         if (got == 0) {
             break;
         }
         done += static_cast<std::size_t>(got);
     }
-    return static_cast<ssize_t>(done);
+    return done;
 }
 
 }  // namespace
@@ -58,32 +58,31 @@ int UniqueFd::Close() {
     return result == 0 ? 0 : errno;
 }
 
-ssize_t ReadAll(int fd, void* data, std::size_t size) {
+Expected<std::size_t> ReadAll(int fd, void* data, std::size_t size) {
     return Fill(data, size,
                 [fd](char* at, std::size_t wanted, std::size_t) { return ::read(fd, at, wanted); });
 }
 
-ssize_t ReadAllAt(int fd, std::uint64_t offset, void* data, std::size_t size) {
+Expected<std::size_t> ReadAllAt(int fd, std::uint64_t offset, void* data, std::size_t size) {
     constexpr auto kLargest = static_cast<std::uint64_t>(LLONG_MAX);
     if (size > kLargest || offset > kLargest - size) {
-        errno = EINVAL;
-        return -1;
+        return Result::FromErrno("read", "", EINVAL);
     }
     return Fill(data, size, [fd, offset](char* at, std::size_t wanted, std::size_t done) {
         return ::pread(fd, at, wanted, static_cast<off_t>(offset + done));
     });
 }
 
-bool WriteAll(int fd, std::string_view data) {
+Result WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t written = ::write(fd, data.data(), data.size());
         if (written < 0 && errno == EINTR) {
             continue;
         }
         if (written < 0) {
-            return false;
+            return Result::FromErrno("write", "", errno);
         }
         data.remove_prefix(static_cast<std::size_t>(written));
     }
-    return true;
+    return Result::Ok();
 }

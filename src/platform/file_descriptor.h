@@ -12,6 +12,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/expected.h"
+#include "platform/result.h"
+
 // An open descriptor, or none (-1), closed when the object goes. Closing on the way out
 // leaves errno as it was, so a failure's errno read after its descriptor has gone is
 // still that failure's. Movable, not copyable.
@@ -36,13 +39,17 @@ class UniqueFd {
     int fd = -1;
 };
 
+// The failures below come from errno and name their step, "read" or "write", but no path:
+// a descriptor does not know its file's name. A caller that reports one names the file it
+// read or wrote, as Result::FromErrno(step, path, failure.error()).
+
 // Reads size bytes from the descriptor's position into data, fewer only when the file
-// ends first. The count, or -1 with errno set.
-ssize_t ReadAll(int fd, void* data, std::size_t size);
+// ends first. The count, or the failure.
+Expected<std::size_t> ReadAll(int fd, void* data, std::size_t size);
 
 // ReadAll from offset on (pread): the descriptor's position stays where it was. An
-// offset no file can have gives -1 with EINVAL.
-ssize_t ReadAllAt(int fd, std::uint64_t offset, void* data, std::size_t size);
+// offset no file can have fails with EINVAL.
+Expected<std::size_t> ReadAllAt(int fd, std::uint64_t offset, void* data, std::size_t size);
 
-// Writes all of data at the descriptor's position. False with errno set on failure.
-bool WriteAll(int fd, std::string_view data);
+// Writes all of data at the descriptor's position. Ok, or the failure.
+Result WriteAll(int fd, std::string_view data);

@@ -62,8 +62,8 @@ Result OverwriteInPlace(const std::string& path, std::string_view data, bool syn
     if (!fd.valid()) {
         return Result::FromErrno("open", path, errno);
     }
-    if (!WriteAll(fd.get(), data)) {
-        return Result::FromErrno("write", path, errno);
+    if (const Result written = WriteAll(fd.get(), data); !written.ok()) {
+        return Result::FromErrno("write", path, written.error());
     }
     if (sync && ::fsync(fd.get()) != 0) {
         return Result::FromErrno("sync", path, errno);
@@ -85,8 +85,8 @@ Result FillAndRename(UniqueFd& fd, const std::string& temporary, const std::stri
     if (mode && ::fchmod(fd.get(), *mode) != 0) {
         return fail("chmod", errno);
     }
-    if (!WriteAll(fd.get(), data)) {
-        return fail("write", errno);
+    if (const Result written = WriteAll(fd.get(), data); !written.ok()) {
+        return fail("write", written.error());
     }
     if (sync && ::fsync(fd.get()) != 0) {
         return fail("sync", errno);
@@ -172,9 +172,9 @@ Result ReadLimitedFile(const std::string& path, std::string& contents, std::size
                                             ByteCountText(static_cast<std::int64_t>(size)).c_str(),
                                             path.c_str()));
     }
-    const ssize_t got = ReadAll(fd.get(), buffer.data(), size);
-    if (got < 0 || static_cast<std::size_t>(got) != size) {
-        const int error = got < 0 ? errno : 0;
+    const Expected<std::size_t> got = ReadAll(fd.get(), buffer.data(), size);
+    if (!got.ok() || *got != size) {
+        const int error = got.failure().error();
         const std::string text = StringPrintf(
             "Failed to read %s from '%s' (errno %d)\n",
             ByteCountText(static_cast<std::int64_t>(size)).c_str(), path.c_str(), error);
@@ -204,12 +204,12 @@ Result ReadRegularFile(const std::string& path, std::size_t limit, std::string& 
             .WithText(TooLargeText(path, limit, static_cast<long long>(status.st_size)));
     } else {
         bytes.resize(static_cast<std::size_t>(status.st_size));
-        const ssize_t got = ReadAll(fd.get(), bytes.data(), bytes.size());
-        if (got >= 0) {
-            bytes.resize(static_cast<std::size_t>(got));
+        const Expected<std::size_t> got = ReadAll(fd.get(), bytes.data(), bytes.size());
+        if (got.ok()) {
+            bytes.resize(*got);
             return Result::Ok();
         }
-        error = errno;
+        error = got.failure().error();
         bytes.clear();
     }
     return Result::FromErrno(fd.valid() ? "read" : "open", path, error);

@@ -55,16 +55,17 @@ Result CopyDurably(const std::string& from, const std::string& to) {
     Result result = Result::Ok();
     char buffer[1 << 16];
     for (;;) {
-        const ssize_t got = ReadAll(in.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            result = Result::FromErrno("read", from, errno);
+        const Expected<std::size_t> got = ReadAll(in.get(), buffer, sizeof buffer);
+        if (!got.ok()) {
+            result = Result::FromErrno("read", from, got.failure().error());
             break;
         }
-        if (got == 0) {
+        if (*got == 0) {
             break;
         }
-        if (!WriteAll(out.get(), std::string_view(buffer, static_cast<std::size_t>(got)))) {
-            result = Result::FromErrno("write", to, errno);
+        if (const Result written = WriteAll(out.get(), std::string_view(buffer, *got));
+            !written.ok()) {
+            result = Result::FromErrno("write", to, written.error());
             break;
         }
     }
@@ -147,7 +148,10 @@ Result MoveToTrash(const std::string& path, std::string* trashedName, std::time_
             continue;
         }
         Result result = Result::Ok();
-        if (!WriteAll(note.get(), InfoText(absolute, deleted)) || ::fsync(note.get()) != 0) {
+        if (const Result written = WriteAll(note.get(), InfoText(absolute, deleted));
+            !written.ok()) {
+            result = Result::FromErrno("write", info, written.error());
+        } else if (::fsync(note.get()) != 0) {
             result = Result::FromErrno("write", info, errno);
         } else if (note.Close() != 0) {
             result = Result::FromErrno("close", info, errno);

@@ -59,12 +59,12 @@ Result ContentHash::AddFilePart(int fd, std::uint64_t from, std::uint64_t count)
     std::vector<char> block(static_cast<std::size_t>(std::min<std::uint64_t>(kReadBlock, count)));
     while (count > 0) {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kReadBlock, count));
-        const ssize_t got = ReadAllAt(fd, from, block.data(), want);
-        if (got < 0) {
-            return ReadFailure(errno);
+        const Expected<std::size_t> got = ReadAllAt(fd, from, block.data(), want);
+        if (!got.ok()) {
+            return ReadFailure(got.failure().error());
         }
-        Add(std::string_view(block.data(), static_cast<std::size_t>(got)));
-        if (static_cast<std::size_t>(got) < want) {
+        Add(std::string_view(block.data(), *got));
+        if (*got < want) {
             break;  // the file ends
         }
         from += want;

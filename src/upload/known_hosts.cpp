@@ -178,14 +178,14 @@ Result ReadKnownHosts(const std::string& path, KnownHosts& hosts) {
     }
     // One more byte than the size, to see a file that grew meanwhile.
     std::string text(static_cast<std::size_t>(status.st_size) + 1, '\0');
-    const ssize_t length = ReadAll(fd.get(), text.data(), text.size());
-    if (length < 0) {
-        return Unusable("read", path, errno);
+    const Expected<std::size_t> length = ReadAll(fd.get(), text.data(), text.size());
+    if (!length.ok()) {
+        return Unusable("read", path, length.failure().error());
     }
-    if (static_cast<std::size_t>(length) > kMaxKnownHostsSize) {
+    if (*length > kMaxKnownHostsSize) {
         return TooLarge();
     }
-    text.resize(static_cast<std::size_t>(length));
+    text.resize(*length);
     hosts = ParseKnownHosts(text);
     return Result::Ok();
 }

@@ -43,12 +43,12 @@ Result CheckServerCopy(FtpClient& connection, const std::string& name, int fd,
         return Differs("the server could not send it back: " + read.text());
     }
     std::string local(static_cast<std::size_t>(length - start), '\0');
-    const ssize_t got =
+    const Expected<std::size_t> got =
         ReadAllAt(fd, static_cast<std::uint64_t>(start), local.data(), local.size());
-    if (got < 0) {
-        return Differs("the file cannot be read: " + ErrorCodeText(errno));
+    if (!got.ok()) {
+        return Differs("the file cannot be read: " + ErrorCodeText(got.failure().error()));
     }
-    local.resize(static_cast<std::size_t>(got));
+    local.resize(*got);
     if (remote.size() != local.size()) {
         return Differs("it ends at byte " +
                        GroupedNumber(start + static_cast<std::int64_t>(remote.size())) +

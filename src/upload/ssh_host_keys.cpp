@@ -98,7 +98,7 @@ UniqueFd PreferredKeyTypeFile(const HostKeyCheck& check) {
     UniqueFd file(::memfd_create("mavren-known-host", MFD_CLOEXEC));
     const std::string text = KnownHostsName(check.host, check.port) + " " + line->keyType + " " +
                              Base64(line->key) + "\n";
-    if (!file.valid() || !WriteAll(file.get(), text)) {
+    if (!file.valid() || !WriteAll(file.get(), text).ok()) {
         return UniqueFd();
     }
     return file;
@@ -160,13 +160,15 @@ Result RecordHostKey(const HostKeyCheck& check) {
     if (::fstat(fd.get(), &status) == 0 && status.st_size > 0) {
         char last = '\n';
         // A file whose last line lacks its end gets one first.
-        if (ReadAllAt(fd.get(), static_cast<std::uint64_t>(status.st_size - 1), &last, 1) == 1 &&
-            last != '\n') {
+        const Expected<std::size_t> got =
+            ReadAllAt(fd.get(), static_cast<std::uint64_t>(status.st_size - 1), &last, 1);
+        if (got.ok() && *got == 1 && last != '\n') {
             text.insert(text.begin(), '\n');
         }
     }
-    if (!WriteAll(fd.get(), text)) {
-        return systemFailure("write", check.knownHosts);
+    if (const Result written = WriteAll(fd.get(), text); !written.ok()) {
+        return Result::FromErrno("write", check.knownHosts, written.error())
+            .WithText(ErrorCodeText(written.error()));
     }
     return Result::Ok();
 }

@@ -181,9 +181,10 @@ Attempt UploadSending::CopyBlocks(Lane& lane, FtpRemoteFile& remoteFile, const O
             remoteFile.Abort();
             return Attempt::Stopped;
         }
-        const ssize_t got = ReadAllAt(fd, offset, buffer.data(), buffer.size());
+        const Expected<std::size_t> read = ReadAllAt(fd, offset, buffer.data(), buffer.size());
+        const ssize_t got = read.ok() ? static_cast<ssize_t>(*read) : -1;
         if (got < 0) {
-            const int error = errno;
+            const int error = read.failure().error();
             remoteFile.Abort();
             messages.Box(StringPrintf("Failed to read \"%s\" on local machine\n\nReason: %s",
                                       messages.Local(file.path).c_str(),

@@ -82,8 +82,8 @@ TEST(FileDescriptor, PipedBytesArriveWholeThroughSignalsAndShortCounts) {
                     ::pthread_sigmask(SIG_BLOCK, &alarm, nullptr);
                 }
                 for (std::size_t at = 0; at < sent.size() && written; at += c.writeChunk) {
-                    written =
-                        WriteAll(writer.get(), std::string_view(sent).substr(at, c.writeChunk));
+                    written = WriteAll(writer.get(), std::string_view(sent).substr(at, c.writeChunk))
+                                  .ok();
                 }
                 writer.Close();
             });
@@ -92,13 +92,14 @@ TEST(FileDescriptor, PipedBytesArriveWholeThroughSignalsAndShortCounts) {
             }
             std::string block(c.readChunk, '\0');
             for (;;) {
-                const ssize_t got = ReadAll(reader.get(), block.data(), block.size());
-                if (got <= 0) {
-                    shortRead = got < 0;
+                const Expected<std::size_t> got =
+                    ReadAll(reader.get(), block.data(), block.size());
+                if (!got.ok() || *got == 0) {
+                    shortRead = !got.ok();
                     break;
                 }
-                received.append(block, 0, static_cast<std::size_t>(got));
-                if (static_cast<std::size_t>(got) < block.size() && received.size() < sent.size()) {
+                received.append(block, 0, *got);
+                if (*got < block.size() && received.size() < sent.size()) {
                     shortRead = true;
                     break;
                 }
@@ -137,17 +138,20 @@ TEST(FileDescriptor, ReadsAtAnOffsetLeavingThePositionAlone) {
     };
     for (const auto& c : cases) {
         std::string buffer(c.size, '-');
-        errno = 0;
-        const ssize_t count = ReadAllAt(fd.get(), c.offset, buffer.data(), buffer.size());
-        EXPECT_EQ(count, c.count) << c.offset;
-        if (count < 0) {
-            EXPECT_EQ(errno, EINVAL) << c.offset;
+        const Expected<std::size_t> count =
+            ReadAllAt(fd.get(), c.offset, buffer.data(), buffer.size());
+        if (!count.ok()) {
+            EXPECT_EQ(c.count, -1) << c.offset;
+            EXPECT_EQ(count.failure().error(), EINVAL) << c.offset;
             continue;
         }
-        EXPECT_EQ(buffer.substr(0, static_cast<std::size_t>(count)), c.bytes) << c.offset;
+        EXPECT_EQ(static_cast<ssize_t>(*count), c.count) << c.offset;
+        EXPECT_EQ(buffer.substr(0, *count), c.bytes) << c.offset;
     }
     char start[3];
-    ASSERT_EQ(ReadAll(fd.get(), start, sizeof start), 3);
+    const Expected<std::size_t> read = ReadAll(fd.get(), start, sizeof start);
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(*read, 3u);
     EXPECT_EQ(std::string(start, 3), "012");
 }
 
