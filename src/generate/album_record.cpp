@@ -184,7 +184,7 @@ AlbumOutputFile OutputFileNow(const std::string& folder, const std::string& rela
     AlbumOutputFile file{relative};
     struct stat status;
     const std::string path = JoinPath(folder, relative);
-    if (stats != nullptr ? stats->Stat(path, status) : ::stat(path.c_str(), &status) == 0) {
+    if (stats != nullptr ? stats->Stat(path, status).ok() : ::stat(path.c_str(), &status) == 0) {
         file.size = status.st_size;
         file.modified =
             static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;

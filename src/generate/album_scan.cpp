@@ -113,7 +113,8 @@ class TreeWalk {
         FolderListing listing(folder.empty() ? "." : folder);
         if (!listing.IsOpen()) {
             notes.push_back(
-                Note(folder, "it cannot be read (" + ErrorCodeText(listing.Error()) + ")"));
+                Note(folder,
+                     "it cannot be read (" + ErrorCodeText(listing.failure().error()) + ")"));
             complete = false;
             return subFolders;
         }
@@ -176,10 +177,10 @@ class TreeWalk {
             }
             subFolders.push_back({name, IdOf(status), isLink});
         }
-        if (listing.Error() != 0) {
+        if (!listing.failure().ok()) {
             // What was read is kept, as a folder read whole would be; the tree says it is not.
             notes.push_back("Read \"" + folder + "\" only in part: its listing broke off (" +
-                            ErrorCodeText(listing.Error()) + ").");
+                            ErrorCodeText(listing.failure().error()) + ").");
             complete = false;
         }
         return subFolders;

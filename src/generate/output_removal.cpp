@@ -35,9 +35,9 @@ Expected<std::vector<std::string>> EntryNames(const std::string& folder, bool fo
             names.push_back(std::move(entry.name));
         }
     }
-    if (listing.IsOpen() && listing.Error() != 0) {
+    if (listing.IsOpen() && !listing.failure().ok()) {
         // Part of a folder is not the folder: what is missing from it would look gone.
-        return Result::FromErrno("list", folder, listing.Error());
+        return listing.failure();
     }
     return names;
 }

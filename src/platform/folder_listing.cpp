@@ -5,9 +5,10 @@
 
 #include <cerrno>
 
-FolderListing::FolderListing(const std::string& folder) : m_dir(::opendir(folder.c_str())) {
+FolderListing::FolderListing(const std::string& folder)
+    : m_folder(folder), m_dir(::opendir(folder.c_str())) {
     if (m_dir == nullptr) {
-        m_error = errno != 0 ? errno : EIO;
+        m_failure = Result::FromErrno("open", m_folder, errno != 0 ? errno : EIO);
     }
 }
 
@@ -18,7 +19,7 @@ FolderListing::~FolderListing() {
 }
 
 bool FolderListing::Next(FolderEntry& entry) {
-    if (m_dir == nullptr || m_error != 0) {
+    if (m_dir == nullptr || !m_failure.ok()) {
         return false;
     }
     for (;;) {
@@ -26,7 +27,9 @@ bool FolderListing::Next(FolderEntry& entry) {
         errno = 0;
         const dirent* item = ::readdir(m_dir);
         if (item == nullptr) {
-            m_error = errno;
+            if (errno != 0) {
+                m_failure = Result::FromErrno("list", m_folder, errno);
+            }
             return false;
         }
         const std::string_view name = item->d_name;

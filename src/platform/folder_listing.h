@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "platform/result.h"
+
 struct FolderEntry {
     std::string name;
     // DT_DIR, DT_REG, DT_LNK, ... as the file system tells it; DT_UNKNOWN where it does not.
@@ -19,7 +21,7 @@ struct FolderEntry {
 class FolderListing {
   public:
     // Opens folder as given ("." for the current folder). When it cannot be opened, IsOpen is
-    // false and errno says why.
+    // false and failure() says why.
     explicit FolderListing(const std::string& folder);
     ~FolderListing();
     FolderListing(const FolderListing&) = delete;
@@ -28,12 +30,12 @@ class FolderListing {
     bool IsOpen() const { return m_dir != nullptr; }
 
     // The next entry into entry; false after the last one, when reading the folder failed
-    // (Error then says why), and always on a listing that is not open.
+    // (failure() then says why), and always on a listing that is not open.
     bool Next(FolderEntry& entry);
 
-    // The errno of the failure that ended the listing: of opening the folder, or of a read
-    // that broke off part way; 0 while every read so far succeeded.
-    int Error() const { return m_error; }
+    // The failure that ended the listing, from errno: "open" of the folder, or "list" of it
+    // for a read that broke off part way; ok while every read so far succeeded.
+    const Result& failure() const { return m_failure; }
 
     // The entry's type, from its own status (a link not followed) where the file system did
     // not tell; DT_UNKNOWN when that status cannot be had either, as for an entry gone
@@ -44,6 +46,7 @@ class FolderListing {
     int Descriptor() const;
 
   private:
+    std::string m_folder;
     DIR* m_dir;
-    int m_error = 0;
+    Result m_failure = Result::Ok();
 };

@@ -2,10 +2,21 @@
 
 #include <fcntl.h>
 
-bool FolderStats::Stat(const std::string& path, struct stat& status) {
+#include <cerrno>
+
+namespace {
+
+// Ok for a call that returned 0, else its errno as "stat" of path.
+Result Stated(const std::string& path, int returned) {
+    return returned == 0 ? Result::Ok() : Result::FromErrno("stat", path, errno);
+}
+
+}  // namespace
+
+Result FolderStats::Stat(const std::string& path, struct stat& status) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos || slash + 1 == path.size()) {
-        return ::stat(path.c_str(), &status) == 0;
+        return Stated(path, ::stat(path.c_str(), &status));
     }
     const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
     auto found = folders.find(folder);
@@ -20,7 +31,7 @@ bool FolderStats::Stat(const std::string& path, struct stat& status) {
                 .first;
     }
     if (!found->second.valid()) {
-        return ::stat(path.c_str(), &status) == 0;
+        return Stated(path, ::stat(path.c_str(), &status));
     }
-    return ::fstatat(found->second.get(), path.c_str() + slash + 1, &status, 0) == 0;
+    return Stated(path, ::fstatat(found->second.get(), path.c_str() + slash + 1, &status, 0));
 }

@@ -11,11 +11,12 @@
 #include <string>
 
 #include "platform/file_descriptor.h"
+#include "platform/result.h"
 
 class FolderStats {
   public:
-    // As ::stat(path, &status) (links followed): false with errno set when it fails.
-    bool Stat(const std::string& path, struct stat& status);
+    // As ::stat(path, &status) (links followed): ok, or the failure ("stat" of path).
+    Result Stat(const std::string& path, struct stat& status);
 
   private:
     std::map<std::string, UniqueFd> folders;  // a folder that could not be opened: none

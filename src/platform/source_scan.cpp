@@ -36,7 +36,7 @@ class FolderWalk {
                     names.push_back(entry.name);
                 }
             }
-            whole = whole && listing.Error() == 0;
+            whole = whole && listing.failure().ok();
         }
         for (const std::string& name : names) {
             std::string path = JoinPath(folder, name);

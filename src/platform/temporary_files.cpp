@@ -79,7 +79,7 @@ std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
         }
     }
     if (broken != nullptr) {
-        *broken = listing.IsOpen() ? listing.Error() : 0;
+        *broken = listing.IsOpen() ? listing.failure().error() : 0;
     }
     return removed;
 }

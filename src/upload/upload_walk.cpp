@@ -73,16 +73,16 @@ class SiteWalk {
             FolderListing listing(Absolute(folder));
             if (!listing.IsOpen()) {
                 if (!folder.empty()) {
-                    Skip(folder, ErrorCodeText(errno));
+                    Skip(folder, ErrorCodeText(listing.failure().error()));
                 }
                 return;
             }
             for (FolderEntry entry; listing.Next(entry);) {
                 names.push_back(std::move(entry.name));
             }
-            if (listing.Error() != 0) {
+            if (!listing.failure().ok()) {
                 // What was read is there to send; the rest of the folder is unknown.
-                site.unread.push_back({folder, ErrorCodeText(listing.Error())});
+                site.unread.push_back({folder, ErrorCodeText(listing.failure().error())});
             }
         }
         for (const std::string& name : names) {

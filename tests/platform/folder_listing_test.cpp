@@ -50,11 +50,9 @@ TEST(FolderListing, AFolderThatCannotBeOpenedSaysWhy) {
         int error;
     } cases[] = {{dir / "missing", ENOENT}, {dir / "file", ENOTDIR}, {"", ENOENT}};
     for (const auto& c : cases) {
-        errno = 0;
         FolderListing listing(c.folder);
         EXPECT_FALSE(listing.IsOpen()) << c.folder;
-        EXPECT_EQ(errno, c.error) << c.folder;
-        EXPECT_EQ(listing.Error(), c.error) << c.folder;
+        EXPECT_EQ(listing.failure().error(), c.error) << c.folder;
         FolderEntry entry;
         EXPECT_FALSE(listing.Next(entry)) << c.folder;
     }
@@ -77,7 +75,7 @@ TEST(FolderListing, AListingThatBreaksOffPartWayIsAFailureNotTheEnd) {
         for (FolderEntry entry; listing.Next(entry);) {
             ++entries;
         }
-        error = listing.Error();
+        error = listing.failure().error();
         return entries;
     };
     int error = -1;
