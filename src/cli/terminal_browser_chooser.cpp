@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/xdg_folders.h"
+#include "work/settings_failures.h"
 
 namespace {
 
@@ -115,4 +116,8 @@ std::string TerminalBrowserChooser::ChooseBrowser() {
         }
         std::fprintf(err, "%s\n", path.failure().text().c_str());
     }
+}
+
+void TerminalBrowserChooser::PickNotStored(const Result& stored) {
+    TellSettingsWriteFailure(stored);
 }

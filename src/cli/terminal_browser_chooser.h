@@ -25,6 +25,8 @@ class TerminalBrowserChooser : public BrowserChooser {
     TerminalBrowserChooser();
 
     std::string ChooseBrowser() override;
+    // Tells of it as any failed settings write is told (TellSettingsWriteFailure).
+    void PickNotStored(const Result& stored) override;
 
   private:
     Mutex mutex;  // one question at a time

@@ -14,7 +14,6 @@
 #include "platform/message_box.h"
 #include "platform/mutex.h"
 #include "platform/registry.h"
-#include "platform/registry_store.h"
 
 namespace {
 
@@ -116,17 +115,18 @@ std::shared_ptr<BrowserChooser> SetBrowserChooser(std::shared_ptr<BrowserChooser
 bool OpenUrlAndWait(const std::string& url, std::chrono::milliseconds startWindow) {
     std::string handler = GetRegistryString(kApplicationKey, "URLHandler", HKEY_CURRENT_USER);
     bool picked = false;
+    std::shared_ptr<BrowserChooser> chooser;  // the one that picked handler, when picked
     for (;;) {
         const BrowserStart start = StartBrowser(handler, url, startWindow);
         if (start.started) {
             // Stored only once it has worked, so that a pick that cannot show pages is asked
             // about again next time instead of failing first. It is used even when it
-            // cannot be stored.
+            // cannot be stored; the chooser that picked it hears of that.
             if (picked) {
                 const Result stored =
                     SetRegistryString(kApplicationKey, "URLHandler", handler, HKEY_CURRENT_USER);
-                if (RegistryStoreFailureToTell(stored)) {
-                    ShowMessageBox(RegistryStoreChangeFailedText(stored), MB_OK);
+                if (!stored.ok()) {
+                    chooser->PickNotStored(stored);
                 }
             }
             return true;
@@ -139,7 +139,7 @@ bool OpenUrlAndWait(const std::string& url, std::chrono::milliseconds startWindo
         if (ShowMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
             return false;
         }
-        const std::shared_ptr<BrowserChooser> chooser = InstalledChooser();
+        chooser = InstalledChooser();
         const std::string chosen = chooser ? chooser->ChooseBrowser() : std::string();
         if (chosen.empty()) {
             return false;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/result.h"
+
 // A program that fails to open a URL says so within moments; one still running after
 // this long is the browser itself, showing the page.
 inline constexpr std::chrono::milliseconds kBrowserStartWindow{3000};
@@ -23,6 +25,11 @@ class BrowserChooser {
     virtual ~BrowserChooser() = default;
     // The full path of the program the user picked; the empty text when they cancelled.
     virtual std::string ChooseBrowser() = 0;
+
+    // Called on the same thread when the program picked has started but could not be
+    // stored as "URLHandler" (it is used all the same): stored is the settings store's
+    // failure, for the front end to tell as it tells any failed settings write.
+    virtual void PickNotStored(const Result& stored) = 0;
 };
 
 // Installs the chooser used from now on and returns the previous one. Without one,

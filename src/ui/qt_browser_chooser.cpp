@@ -5,6 +5,7 @@
 
 #include "ui/gui_thread.h"
 #include "ui/vq_file_dialog.h"
+#include "work/settings_failures.h"
 
 std::string ChooseBrowserProgram() {
     CVQFileDialog dialog(true, QStringLiteral("Programs (*)|*|"),
@@ -22,4 +23,8 @@ std::string ChooseBrowserProgram() {
 
 std::string QtBrowserChooser::ChooseBrowser() {
     return CallOnGuiThread([] { return ChooseBrowserProgram(); }, std::string());
+}
+
+void QtBrowserChooser::PickNotStored(const Result& stored) {
+    TellSettingsWriteFailure(stored);
 }

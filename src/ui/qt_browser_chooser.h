@@ -11,6 +11,8 @@
 class QtBrowserChooser : public BrowserChooser {
   public:
     std::string ChooseBrowser() override;
+    // Tells of it in the OK box of a failed settings write (TellSettingsWriteFailure).
+    void PickNotStored(const Result& stored) override;
 };
 
 // The dialog itself, on the GUI thread: the chosen program's path, or empty.

@@ -31,6 +31,9 @@ class FakeChooser : public BrowserChooser {
         picks.erase(picks.begin());
         return pick;
     }
+    void PickNotStored(const Result& stored) override {
+        ADD_FAILURE() << "the test's own store takes every pick: " << stored.text();
+    }
     std::vector<std::string> picks;
     int calls = 0;
 };
