@@ -16,8 +16,9 @@ constexpr long long kMostPixels = 65'536;
 void ThroughLibjpeg(const std::uint8_t* data, std::size_t size, std::uint8_t choice) {
     const int shrink = 1 << (choice & 3);
     Raster raster;
-    const JpegDecodeResult result = DecodeJpegData(data, size, shrink, kMostPixels, raster);
-    if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
+    const Expected<JpegDecodeResult> result =
+        DecodeJpegData(data, size, shrink, kMostPixels, raster);
+    if (!result.ok() || *result == JpegDecodeResult::NotDecoded) {
         if (!raster.empty()) {
             Broken("a failed decode gives no pixels");
         }

@@ -78,12 +78,12 @@ struct Image::Pixels {
             return nullptr;
         }
         if (kind == FileKind::Jpeg) {
-            const JpegDecodeResult check = CheckJpegFile(path);
-            if (check == JpegDecodeResult::Refused) {
+            const Expected<JpegDecodeResult> check = CheckJpegFile(path);
+            if (!check.ok() && check.failure().kind() == Result::Kind::DamagedInput) {
                 return nullptr;
             }
             if (damaged != nullptr) {
-                *damaged = check == JpegDecodeResult::Damaged;
+                *damaged = check.ok() && *check == JpegDecodeResult::Damaged;
             }
         }
         return vips->Load(Source(), shrink, storedWidth / shrink, storedHeight / shrink);
@@ -248,13 +248,13 @@ bool ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& 
             : 1;
     if (file.plain) {
         Raster decoded;
-        const JpegDecodeResult result =
+        const Expected<JpegDecodeResult> result =
             DecodeJpegFileInEighths(file.path, 8 / shrink, kMaxDecodePixels, decoded);
-        if (result == JpegDecodeResult::Refused) {
+        if (!result.ok() && result.failure().kind() == Result::Kind::DamagedInput) {
             return false;
         }
-        const bool decodedWhole =
-            result == JpegDecodeResult::Decoded || result == JpegDecodeResult::Damaged;
+        // A file that cannot be opened is left to libvips, which says the same.
+        const bool decodedWhole = result.ok() && *result != JpegDecodeResult::NotDecoded;
         // The file is read again: one that changed since it was opened is not scaled to fit.
         if (decodedWhole && (decoded.width != file.storedWidth / shrink ||
                              decoded.height != file.storedHeight / shrink)) {
@@ -263,7 +263,7 @@ bool ScaleFile(const Image::Pixels& file, int width, int height, Image::Pixels& 
         if (decodedWhole) {
             scaled.raster =
                 TurnRaster(ResizeRaster(decoded, storedWidth, storedHeight), file.orientation);
-            scaled.damaged = result == JpegDecodeResult::Damaged;
+            scaled.damaged = *result == JpegDecodeResult::Damaged;
             return true;
         }
     }

@@ -1,5 +1,6 @@
 #include "media/jpeg_codec.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +24,7 @@ struct ErrorTrap {
     jpeg_progress_mgr progress;
     std::jmp_buf jump;
     bool damaged = false;
-    bool refused = false;
+    const char* refusal = nullptr;  // why the data is not worth decoding on, when it is not
 };
 
 ErrorTrap& TrapOf(j_common_ptr info) {
@@ -39,7 +40,7 @@ void OnMessage(j_common_ptr info, int level) {
         return;
     }
     if (info->err->msg_code == JWRN_JPEG_EOF) {
-        TrapOf(info).refused = true;
+        TrapOf(info).refusal = "the JPEG data ends too soon";
         JumpBack(info);
     }
     TrapOf(info).damaged = true;
@@ -49,7 +50,7 @@ void OnMessage(j_common_ptr info, int level) {
 void OnProgress(j_common_ptr info) {
     if (info->is_decompressor &&
         reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
-        TrapOf(info).refused = true;
+        TrapOf(info).refusal = "the JPEG data holds too many scans";
         JumpBack(info);
     }
 }
@@ -160,17 +161,18 @@ bool Compress(jpeg_compress_struct& info, ErrorTrap& trap, const Raster& raster,
 }
 
 // Runs read (a bool function of the decompressor and the trap, after creating the one) and
-// tells what it met: corrupt data read past, data cut short or too many scans, a failure.
+// tells what it met: corrupt data read past, data cut short or too many scans (a failure
+// of kind DamagedInput), an error.
 template <typename Read>
-JpegDecodeResult Run(Read&& read) {
+Expected<JpegDecodeResult> Run(Read&& read) {
     ErrorTrap trap;
     SetTrap(trap);
     jpeg_decompress_struct info{};  // zeroed, so a failed start leaves nothing to free
     info.err = &trap.manager;
     const bool done = Guarded(trap, [&] { jpeg_create_decompress(&info); }) && read(info, trap);
     jpeg_destroy_decompress(&info);
-    if (trap.refused) {
-        return JpegDecodeResult::Refused;
+    if (trap.refusal != nullptr) {
+        return Result::Failure(trap.refusal, Result::Kind::DamagedInput);
     }
     if (!done) {
         return JpegDecodeResult::NotDecoded;
@@ -305,12 +307,13 @@ bool ReadJpegHeaderData(const unsigned char* data, std::size_t size, JpegHeader&
         return false;
     }
     JpegHeader read;
-    const JpegDecodeResult result = Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
-        return Guarded(trap,
-                       [&] { jpeg_mem_src(&info, data, static_cast<unsigned long>(size)); }) &&
-               ReadHeader(info, trap, read);
-    });
-    if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
+    const Expected<JpegDecodeResult> result =
+        Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+            return Guarded(trap,
+                           [&] { jpeg_mem_src(&info, data, static_cast<unsigned long>(size)); }) &&
+                   ReadHeader(info, trap, read);
+        });
+    if (!result.ok() || *result == JpegDecodeResult::NotDecoded) {
         return false;
     }
     header = std::move(read);
@@ -324,19 +327,20 @@ bool ReadJpegHeaderFile(const std::string& path, JpegHeader& header) {
         return false;
     }
     JpegHeader read;
-    const JpegDecodeResult result = Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
-        return Guarded(trap, [&] { jpeg_stdio_src(&info, file.get()); }) &&
-               ReadHeader(info, trap, read);
-    });
-    if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
+    const Expected<JpegDecodeResult> result =
+        Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
+            return Guarded(trap, [&] { jpeg_stdio_src(&info, file.get()); }) &&
+                   ReadHeader(info, trap, read);
+        });
+    if (!result.ok() || *result == JpegDecodeResult::NotDecoded) {
         return false;
     }
     header = std::move(read);
     return true;
 }
 
-JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
-                                long long maxPixels, Raster& raster) {
+Expected<JpegDecodeResult> DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
+                                          long long maxPixels, Raster& raster) {
     if (data == nullptr || size == 0 ||
         (shrink != 1 && shrink != 2 && shrink != 4 && shrink != 8)) {
         return JpegDecodeResult::NotDecoded;
@@ -346,8 +350,9 @@ JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int
     });
 }
 
-JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t size, int eighths,
-                                         long long maxPixels, Raster& raster) {
+Expected<JpegDecodeResult> DecodeJpegDataInEighths(const unsigned char* data, std::size_t size,
+                                                   int eighths, long long maxPixels,
+                                                   Raster& raster) {
     if (data == nullptr || size == 0 || eighths < 1 || eighths > 8) {
         return JpegDecodeResult::NotDecoded;
     }
@@ -356,15 +361,15 @@ JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t 
     });
 }
 
-JpegDecodeResult DecodeJpegFileInEighths(const std::string& path, int eighths, long long maxPixels,
-                                         Raster& raster) {
+Expected<JpegDecodeResult> DecodeJpegFileInEighths(const std::string& path, int eighths,
+                                                   long long maxPixels, Raster& raster) {
     if (eighths < 1 || eighths > 8) {
         return JpegDecodeResult::NotDecoded;
     }
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rbe"),
                                                                std::fclose);
     if (!file) {
-        return JpegDecodeResult::NotDecoded;
+        return Result::FromErrno("open", path, errno);
     }
     return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
         return Decompress(
@@ -374,7 +379,7 @@ JpegDecodeResult DecodeJpegFileInEighths(const std::string& path, int eighths, l
     });
 }
 
-JpegDecodeResult CheckJpegData(const unsigned char* data, std::size_t size) {
+Expected<JpegDecodeResult> CheckJpegData(const unsigned char* data, std::size_t size) {
     if (data == nullptr || size == 0) {
         return JpegDecodeResult::NotDecoded;
     }
@@ -385,11 +390,11 @@ JpegDecodeResult CheckJpegData(const unsigned char* data, std::size_t size) {
     });
 }
 
-JpegDecodeResult CheckJpegFile(const std::string& path) {
+Expected<JpegDecodeResult> CheckJpegFile(const std::string& path) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rbe"),
                                                                std::fclose);
     if (!file) {
-        return JpegDecodeResult::NotDecoded;
+        return Result::FromErrno("open", path, errno);
     }
     return Run([&](jpeg_decompress_struct& info, ErrorTrap& trap) {
         return Guarded(trap, [&] { jpeg_stdio_src(&info, file.get()); }) && ReadThrough(info, trap);

@@ -9,17 +9,18 @@
 #include <string>
 
 #include "media/raster.h"
+#include "platform/expected.h"
 
 // Progressive JPEGs may hold any number of scans, and each costs a pass over the whole
 // picture: a few kilobytes can keep a decoder busy for minutes. No real picture comes
 // near this many.
 inline constexpr int kMaxJpegScans = 1000;
 
-// What DecodeJpegData made of the data.
+// What DecodeJpegData made of the data when it did not fail. NotDecoded is no failure of
+// the picture: it only says this decoder does not take it, and another one may.
 enum class JpegDecodeResult {
     Decoded,     // the whole picture
     Damaged,     // corrupt data that libjpeg decoded past: the raster holds what a browser shows
-    Refused,     // cut short, or more than kMaxJpegScans scans: damaged, not worth another decoder
     NotDecoded,  // not one this decoder takes, or an error: another decoder may try
 };
 
@@ -28,24 +29,29 @@ enum class JpegDecodeResult {
 // has 1 or 3 bands and holds only the pixels that lie wholly inside the picture, that is
 // width / shrink by height / shrink rounded down; it is set only for Decoded and Damaged.
 // Any other JPEG (CMYK, for one), a picture over maxPixels and errors give NotDecoded.
-JpegDecodeResult DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
-                                long long maxPixels, Raster& raster);
+// Data cut short or of more than kMaxJpegScans scans fails with kind DamagedInput: it is
+// damaged, and not worth another decoder.
+Expected<JpegDecodeResult> DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,
+                                          long long maxPixels, Raster& raster);
 
 // DecodeJpegData at eighths / 8 of the size (1 to 8): libjpeg scales any number of eighths
 // while it decodes, so a picture wanted at 60% of its size need not be decoded whole.
-JpegDecodeResult DecodeJpegDataInEighths(const unsigned char* data, std::size_t size, int eighths,
-                                         long long maxPixels, Raster& raster);
+Expected<JpegDecodeResult> DecodeJpegDataInEighths(const unsigned char* data, std::size_t size,
+                                                   int eighths, long long maxPixels,
+                                                   Raster& raster);
 
-// DecodeJpegDataInEighths from a file, read as the decoder goes rather than held whole.
-JpegDecodeResult DecodeJpegFileInEighths(const std::string& path, int eighths, long long maxPixels,
-                                         Raster& raster);
+// DecodeJpegDataInEighths from a file, read as the decoder goes rather than held whole. A
+// file that cannot be opened fails as "open" of path, from errno.
+Expected<JpegDecodeResult> DecodeJpegFileInEighths(const std::string& path, int eighths,
+                                                   long long maxPixels, Raster& raster);
 
 // Reads JPEG data, or a JPEG file, through as a decoder would, at the least cost (1/8
 // scale, in whatever colour space libjpeg reads it, keeping nothing), for a decoder that
-// cannot say what it met: Decoded, Damaged or Refused as DecodeJpegData says them, and
-// NotDecoded for anything libjpeg cannot read (a 12-bit picture, a missing file).
-JpegDecodeResult CheckJpegData(const unsigned char* data, std::size_t size);
-JpegDecodeResult CheckJpegFile(const std::string& path);
+// cannot say what it met: Decoded, Damaged and the DamagedInput failure as DecodeJpegData
+// says them, NotDecoded for anything else libjpeg cannot read (a 12-bit picture), and a
+// file that cannot be opened as DecodeJpegFileInEighths says it.
+Expected<JpegDecodeResult> CheckJpegData(const unsigned char* data, std::size_t size);
+Expected<JpegDecodeResult> CheckJpegFile(const std::string& path);
 
 // What a JPEG's header says, read without decoding any pixels.
 struct JpegHeader {

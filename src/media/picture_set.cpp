@@ -210,14 +210,14 @@ Pixels DecodeWithLibjpeg(const std::string& source, const SourceFacts& facts, co
         return pixels;
     }
     Raster decoded;
-    const JpegDecodeResult result = DecodeJpegFileInEighths(
+    const Expected<JpegDecodeResult> result = DecodeJpegFileInEighths(
         source, JpegEighthsAtLeast(facts.header, largest.width, largest.height), kMaxDecodePixels,
         decoded);
-    refused = result == JpegDecodeResult::Refused;
-    if (result != JpegDecodeResult::Decoded && result != JpegDecodeResult::Damaged) {
+    refused = !result.ok() && result.failure().kind() == Result::Kind::DamagedInput;
+    if (!result.ok() || *result == JpegDecodeResult::NotDecoded) {
         return pixels;
     }
-    damaged = result == JpegDecodeResult::Damaged;
+    damaged = *result == JpegDecodeResult::Damaged;
     const bool sideways = facts.header.orientation >= 5;
     Raster resized = ResizeRaster(decoded, sideways ? largest.height : largest.width,
                                   sideways ? largest.width : largest.height);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 #include <vips/vips8>
@@ -12,13 +13,25 @@
 
 namespace {
 
+// Data refused as damaged: a failure of kind DamagedInput, where the others are outcomes.
+constexpr std::optional<JpegDecodeResult> kRefused;
+
+// What a decode or check said: its outcome, or kRefused (any other failure fails the test).
+std::optional<JpegDecodeResult> Outcome(const Expected<JpegDecodeResult>& said) {
+    if (said.ok()) {
+        return *said;
+    }
+    EXPECT_EQ(said.failure().kind(), Result::Kind::DamagedInput) << said.failure().text();
+    return kRefused;
+}
+
 class JpegCodec : public ::testing::Test {
   protected:
     // Decodes a file's bytes as DecodeJpegData does.
-    JpegDecodeResult Decode(const std::string& bytes, int shrink, Raster& raster,
-                            long long maxPixels = 100'000'000) {
-        return DecodeJpegData(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                              shrink, maxPixels, raster);
+    std::optional<JpegDecodeResult> Decode(const std::string& bytes, int shrink, Raster& raster,
+                                           long long maxPixels = 100'000'000) {
+        return Outcome(DecodeJpegData(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                      bytes.size(), shrink, maxPixels, raster));
     }
 
     TempDir dir;
@@ -77,14 +90,13 @@ TEST_F(JpegCodec, RefusesWhatItDoesNotDecodeExactly) {
     const std::string progressive = ReadFileBytes(dir / "progressive.jpg");
     std::string huge = good;
     PatchJpegSize(huge, 20000, 10000);
-    constexpr auto kRefused = JpegDecodeResult::Refused;
     constexpr auto kNotDecoded = JpegDecodeResult::NotDecoded;
     const struct {
         const char* name;
         std::string bytes;
         int shrink;
         long long maxPixels;
-        JpegDecodeResult result;
+        std::optional<JpegDecodeResult> result;
     } cases[] = {
         {"truncated", good.substr(0, good.size() * 2 / 3), 1, 100'000'000, kRefused},
         {"truncated, scaled", good.substr(0, good.size() * 2 / 3), 8, 100'000'000, kRefused},
@@ -140,25 +152,27 @@ TEST_F(JpegCodec, ACheckReadsAnyJpegThroughAndSaysWhatItMet) {
     const struct {
         const char* name;
         std::string bytes;
-        JpegDecodeResult result;
+        std::optional<JpegDecodeResult> result;
     } cases[] = {
         {"good.jpg", good, JpegDecodeResult::Decoded},
         {"cmyk.jpg", cmyk, JpegDecodeResult::Decoded},
         {"spoilt.jpg", WithCorruptScan(good), JpegDecodeResult::Damaged},
         {"spoilt cmyk.jpg", WithCorruptScan(cmyk), JpegDecodeResult::Damaged},
-        {"cut.jpg", good.substr(0, good.size() / 2), JpegDecodeResult::Refused},
-        {"many scans.jpg", WithRepeatedLastScan(cmyk, kMaxJpegScans), JpegDecodeResult::Refused},
+        {"cut.jpg", good.substr(0, good.size() / 2), kRefused},
+        {"many scans.jpg", WithRepeatedLastScan(cmyk, kMaxJpegScans), kRefused},
         {"text.jpg", "not a picture", JpegDecodeResult::NotDecoded},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(
-            CheckJpegData(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size()),
-            c.result)
+        EXPECT_EQ(Outcome(CheckJpegData(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                        c.bytes.size())),
+                  c.result)
             << c.name;
         WriteFileBytes(dir / c.name, c.bytes);
-        EXPECT_EQ(CheckJpegFile(dir / c.name), c.result) << c.name << " from the file";
+        EXPECT_EQ(Outcome(CheckJpegFile(dir / c.name)), c.result) << c.name << " from the file";
     }
-    EXPECT_EQ(CheckJpegFile(dir / "missing.jpg"), JpegDecodeResult::NotDecoded);
+    const Expected<JpegDecodeResult> missing = CheckJpegFile(dir / "missing.jpg");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.failure().kind(), Result::Kind::NotFound);
 }
 
 TEST_F(JpegCodec, EncodesWhatDecodesBackAtQuality) {
@@ -208,8 +222,9 @@ TEST_F(JpegCodec, DecodesAtAnyNumberOfEighths) {
     const std::string bytes = ReadFileBytes(path);
     for (int eighths = 1; eighths <= 8; ++eighths) {
         Raster raster;
-        ASSERT_EQ(DecodeJpegDataInEighths(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                          bytes.size(), eighths, 100'000'000, raster),
+        ASSERT_EQ(Outcome(DecodeJpegDataInEighths(
+                      reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), eighths,
+                      100'000'000, raster)),
                   JpegDecodeResult::Decoded)
             << eighths;
         EXPECT_EQ(raster.width, 333 * eighths / 8) << eighths;
@@ -223,8 +238,8 @@ TEST_F(JpegCodec, DecodesAtAnyNumberOfEighths) {
         EXPECT_TRUE(Near(at(raster.width - 3, raster.height - 3), kBottomRight)) << eighths;
     }
     Raster untouched;
-    EXPECT_EQ(DecodeJpegDataInEighths(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                      bytes.size(), 9, 100'000'000, untouched),
+    EXPECT_EQ(Outcome(DecodeJpegDataInEighths(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                              bytes.size(), 9, 100'000'000, untouched)),
               JpegDecodeResult::NotDecoded);
 }
 
