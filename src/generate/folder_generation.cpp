@@ -175,10 +175,11 @@ void CollectPictures(std::vector<SourceRecord>& records, const Program& program,
         }
         PostProgress(window, PercentDone(i, count));
         const PictureSet& pictures = queue.Pictures(i, job);
-        if (pictures.thumbnail.unreadable) {
-            MarkDamaged(record, pictures.thumbnail.reason);
+        if (!pictures.thumbnail.failure.ok() &&
+            pictures.thumbnail.failure.kind() == Result::Kind::DamagedInput) {
+            MarkDamaged(record, pictures.thumbnail.failure.text());
             PostStatusText(window, "Cannot show \"" + PathFileName(record.source) +
-                                       "\": " + pictures.thumbnail.reason);
+                                       "\": " + pictures.thumbnail.failure.text());
             continue;
         }
         const std::string web = WebCopyName(record.source, program, record.transparent);

@@ -184,9 +184,9 @@ bool IndexEntryWriter::FindPicture(int position, SourceRecord& record, Picture& 
             // Said once here rather than shown as a broken picture on the page.
             ++summary.withoutThumbnail;
             PostStatusText(window, "No thumbnail for \"" + PathFileName(record.source) +
-                                       "\": " + outcome.reason);
-            if (outcome.unreadable) {
-                MarkDamaged(record, outcome.reason);
+                                       "\": " + outcome.failure.text());
+            if (outcome.failure.kind() == Result::Kind::DamagedInput) {
+                MarkDamaged(record, outcome.failure.text());
             }
             return true;
     }

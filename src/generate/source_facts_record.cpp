@@ -427,7 +427,9 @@ void SourceFactsRecord::NotePictures(const PictureSetRequest& job, const Picture
     noted->job.clear();
     noted->pictures = {};
     // A picture that failed is tried again next time: only a whole set is kept.
-    if (!job.smart || pictures.thumbnail.unreadable || pictures.thumbnail.damaged ||
+    const bool unreadable = !pictures.thumbnail.failure.ok() &&
+                            pictures.thumbnail.failure.kind() == Result::Kind::DamagedInput;
+    if (!job.smart || unreadable || pictures.thumbnail.damaged ||
         (!job.thumbnail.empty() && !pictures.thumbnailFile.exists) ||
         (!job.webCopy.empty() && !pictures.web.exists)) {
         return;

@@ -133,7 +133,8 @@ void ThumbnailQueue::Run(Entry& entry) {
         // The imaging adapter reports nothing; a failure leaves no thumbnail, as a
         // failed decode does.
         entry.pictures = {};
-        entry.pictures.thumbnail = {ThumbnailOutcome::Kind::NotMade,
-                                    std::string("it could not be made: ") + exception.what()};
+        entry.pictures.thumbnail = {
+            ThumbnailOutcome::Kind::NotMade,
+            Result::Failure(std::string("it could not be made: ") + exception.what())};
     }
 }

@@ -405,13 +405,11 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
 
     SourceFacts facts;
     if (!ReadSourceFacts(request.source, facts) || facts.width < 1 || facts.height < 1) {
-        const Result failure = DecodeFailure(facts);
-        set.thumbnail.reason = failure.text();
-        set.thumbnail.unreadable = failure.kind() == Result::Kind::DamagedInput;
+        set.thumbnail.failure = DecodeFailure(facts);
         return set;
     }
     if (static_cast<long long>(facts.width) * facts.height > kMaxDecodePixels) {
-        set.thumbnail.reason = "it has more than 100 million pixels";
+        set.thumbnail.failure = Result::Failure("it has more than 100 million pixels");
         return set;
     }
 
@@ -452,8 +450,8 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
             planSiblings(plan(request.thumbnail, thumbWidth, thumbHeight, kThumbnailQuality, false,
                               set.thumbnailFile));
         } else {
-            set.thumbnail.reason =
-                StringPrintf("it is too narrow for a thumbnail of %d pixels", request.boxSize);
+            set.thumbnail.failure = Result::Failure(
+                StringPrintf("it is too narrow for a thumbnail of %d pixels", request.boxSize));
         }
     }
     if (!request.thumbnail2x.empty() && thumbnailFits && facts.width >= 2 * thumbWidth &&
@@ -522,12 +520,13 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
     set.decodes = 1;
     if (pixels.empty()) {
         // Said also when a thumbnail was kept or not asked for: the web copy is missing.
-        const Result failure = DecodeFailure(facts);
-        if (set.thumbnail.reason.empty() ||
-            (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists)) {
-            set.thumbnail.reason = failure.text();
+        Result failure = DecodeFailure(facts);
+        if (!set.thumbnail.failure.ok() &&
+            !(!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists)) {
+            // The thumbnail's own reason stays, of the decode's kind.
+            failure = Result::Failure(set.thumbnail.failure.text(), failure.kind());
         }
-        set.thumbnail.unreadable = failure.kind() == Result::Kind::DamagedInput;
+        set.thumbnail.failure = std::move(failure);
         return set;
     }
     for (const Output& output : outputs) {
@@ -544,7 +543,7 @@ PictureSet MakePictureSet(const PictureSetRequest& request) {
         set.thumbnail.kind = ThumbnailOutcome::Kind::Made;
         set.thumbnail.damaged = damaged;
     } else if (!request.thumbnail.empty() && thumbnailFits && !set.thumbnailFile.exists) {
-        set.thumbnail.reason = "the thumbnail file could not be written";
+        set.thumbnail.failure = Result::Failure("the thumbnail file could not be written");
     }
     return set;
 }

@@ -91,31 +91,30 @@ bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int 
     }
     const bool jpeg = IsJpegExtension(extension);
     if (!jpeg && extension != "PNG") {
-        result.reason = "it is not a JPEG or PNG picture";
+        result.failure = Result::Failure("it is not a JPEG or PNG picture");
         return finish();
     }
     const Image decoded = jpeg ? DecodeJpeg(source) : DecodePng(source);
     if (decoded.empty()) {
-        const Result failure = DecodeFailure(source, jpeg);
-        result.reason = failure.text();
-        result.unreadable = failure.kind() == Result::Kind::DamagedInput;
+        result.failure = DecodeFailure(source, jpeg);
         return finish();
     }
     int width = 0;
     int height = 0;
     FitThumbnail(decoded.width(), decoded.height(), boxWidth, boxHeight, width, height);
     if (width < 1 || height < 1) {
-        result.reason = StringPrintf("it is too narrow for a thumbnail of %d pixels", boxWidth);
+        result.failure =
+            Result::Failure(StringPrintf("it is too narrow for a thumbnail of %d pixels", boxWidth));
         return finish();
     }
     const Image scaled = ScaleImage(decoded, width, height);
     if (scaled.empty()) {
-        result.reason = "it is damaged";
-        result.unreadable = true;
+        result.failure = Result::Failure("it is damaged", Result::Kind::DamagedInput);
         return finish();
     }
     if (!WriteImage(thumbnail, scaled).ok()) {
-        result.reason = "the thumbnail file could not be written";
+        // Not the source's fault, whatever the writer met: the source is not taken for damaged.
+        result.failure = Result::Failure("the thumbnail file could not be written");
         return finish();
     }
     outWidth = width;

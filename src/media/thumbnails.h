@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/result.h"
+
 // The size of a width by height picture fitted into the box, in double precision and
 // truncated toward zero: a landscape picture takes the box width, any other the box
 // height, enlarging small pictures. A picture without pixels (a side of 0 or less)
@@ -14,13 +16,16 @@
 void FitThumbnail(int width, int height, int boxWidth, int boxHeight, int& outWidth,
                   int& outHeight);
 
-// What became of one source's thumbnail.
+// What became of one source's thumbnail: whether a file is there, and when none is made, the
+// failure that says why.
 struct ThumbnailOutcome {
     enum class Kind { Made, Kept, NotMade };
     Kind kind = Kind::NotMade;
-    std::string reason;    // when not made, why, for the user: "it is damaged or not a PNG picture"
+    // When not made, why, its text for the user ("it is damaged or not a PNG picture"), of
+    // kind DamagedInput when the source's pixels could not be decoded; ok when none was
+    // asked for or nothing failed.
+    Result failure = Result::Ok();
     bool damaged = false;  // made from a JPEG with corrupt data: it shows what could be read
-    bool unreadable = false;  // the source's pixels could not be decoded (reason says why)
 };
 
 // Makes the thumbnail file of a source whose extension is JPG (or JPEG, JPE) or PNG, scaled to

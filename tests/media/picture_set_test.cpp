@@ -197,7 +197,7 @@ TEST_F(PictureSetTest, MakesEveryOutputAtItsSizeFromOneDecode) {
         }
         const PictureSet set = MakePictureSet(request);
         EXPECT_EQ(set.decodes, 1);
-        EXPECT_EQ(set.thumbnail.kind, ThumbnailOutcome::Kind::Made) << set.thumbnail.reason;
+        EXPECT_EQ(set.thumbnail.kind, ThumbnailOutcome::Kind::Made) << set.thumbnail.failure.text();
         const struct {
             const PictureOutput& output;
             const std::string& path;

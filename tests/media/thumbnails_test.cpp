@@ -123,7 +123,7 @@ TEST_F(Thumbnails, NothingForOtherKindsOrEmptyFitsAndTheReasonSaysWhy) {
         EXPECT_EQ(Make(name, 120, false), std::make_pair(-1, -1)) << name;
         EXPECT_FALSE(std::filesystem::exists(Thumb(name))) << name;
         EXPECT_EQ(outcome.kind, ThumbnailOutcome::Kind::NotMade) << name;
-        EXPECT_EQ(outcome.reason, reason) << name;
+        EXPECT_EQ(outcome.failure.text(), reason) << name;
     }
 }
 
@@ -162,7 +162,7 @@ TEST_F(Thumbnails, BadSourcesLeaveNoThumbnailAndNoMessage) {
         EXPECT_EQ(Make(c.name, 120, false), std::make_pair(-1, -1)) << c.name;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.name;
         EXPECT_FALSE(std::filesystem::exists(Thumb(c.name))) << c.name;
-        EXPECT_EQ(outcome.reason, c.reason) << c.name;
+        EXPECT_EQ(outcome.failure.text(), c.reason) << c.name;
     }
     EXPECT_TRUE(boxes->Texts().empty());
     // Nothing was left half-written in the thumbnail folder either.
@@ -192,7 +192,7 @@ TEST_F(Thumbnails, DamagedJpegsKeepTheThumbnailABrowserWouldShowUnlessTheyCostTo
         Make(c.name, 120, false);
         EXPECT_EQ(outcome.kind, c.kind) << c.name;
         EXPECT_EQ(outcome.damaged, c.damaged) << c.name;
-        EXPECT_EQ(outcome.reason, c.reason) << c.name;
+        EXPECT_EQ(outcome.failure.text(), c.reason) << c.name;
         EXPECT_EQ(std::filesystem::exists(Thumb(c.name)), c.kind == ThumbnailOutcome::Kind::Made)
             << c.name;
     }
@@ -207,7 +207,7 @@ TEST_F(Thumbnails, LongNamesGetTheirThumbnail) {
         } else {
             WritePng(Source(name), 200, 100, kPhoto);
         }
-        EXPECT_EQ(Make(name, 120, false), std::make_pair(120, 60)) << outcome.reason;
+        EXPECT_EQ(Make(name, 120, false), std::make_pair(120, 60)) << outcome.failure.text();
         EXPECT_EQ(outcome.kind, ThumbnailOutcome::Kind::Made);
         EXPECT_TRUE(std::filesystem::exists(Thumb(name)));
     }

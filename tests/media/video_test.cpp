@@ -449,7 +449,7 @@ TEST_F(VideoTest, APictureSetOfAVideoIsMadeFromItsPosterWithoutItsMetadata) {
     request.webp = true;
     request.keepCameraData = true;
     const PictureSet set = MakePictureSet(request);
-    EXPECT_EQ(set.thumbnail.kind, ThumbnailOutcome::Kind::Made) << set.thumbnail.reason;
+    EXPECT_EQ(set.thumbnail.kind, ThumbnailOutcome::Kind::Made) << set.thumbnail.failure.text();
     const std::pair<const PictureOutput*, std::pair<int, int>> outputs[] = {
         {&set.thumbnailFile, {75, 100}}, {&set.thumbnail2x, {150, 200}}, {&set.web, {240, 320}}};
     for (const auto& [output, size] : outputs) {
@@ -477,8 +477,8 @@ TEST_F(VideoTest, APictureSetOfAVideoIsMadeFromItsPosterWithoutItsMetadata) {
 
     request.source = *clips / "noise.mp4";
     const PictureSet broken = MakePictureSet(request);
-    EXPECT_EQ(broken.thumbnail.reason, "it is not a video that can be read");
-    EXPECT_TRUE(broken.thumbnail.unreadable);
+    EXPECT_EQ(broken.thumbnail.failure.text(), "it is not a video that can be read");
+    EXPECT_EQ(broken.thumbnail.failure.kind(), Result::Kind::DamagedInput);
 }
 
 }  // namespace
