@@ -118,7 +118,7 @@ Result Failed(const WatchedChildEnd& end, double limit) {
     if (end.stopped) {
         return Result::Failure("Stopped", Result::Kind::Stopped);
     }
-    if (end.startError != 0) {
+    if (!end.start.ok()) {
         return Result::Failure(MissingVideoToolsText({}));
     }
     if (end.timedOut) {

@@ -121,7 +121,7 @@ Result ProbeVideo(const VideoTools& tools, const std::string& path, VideoProbe& 
         run.arguments.push_back(std::move(argument));
     }
     const WatchedChildEnd end = RunWatchedChild(run);
-    if (end.startError != 0) {
+    if (!end.start.ok()) {
         return Result::Failure(MissingVideoToolsText({tools.ffmpeg, ""}));
     }
     const Fields fields = ParseFlat(end.output);

@@ -32,9 +32,9 @@ class SpawnSettings {
 
 // Starts the child with its output to out and its errors to err: descriptors to take in
 // their place, or -1 for /dev/null, or -2 to keep this process's own.
-int Spawn(const std::vector<std::string>& arguments, int out, int err, pid_t& pid) {
+Expected<pid_t> Spawn(const std::vector<std::string>& arguments, int out, int err) {
     if (arguments.empty() || arguments[0].empty()) {
-        return ENOENT;
+        return Result::FromErrno("start", "", ENOENT);
     }
     std::vector<char*> argv;
     for (const std::string& argument : arguments) {
@@ -63,18 +63,22 @@ int Spawn(const std::vector<std::string>& arguments, int out, int err, pid_t& pi
             posix_spawn_file_actions_addopen(&settings.actions, to, "/dev/null", O_WRONLY, 0);
         }
     }
-    return posix_spawnp(&pid, argv[0], &settings.actions, &settings.attributes, argv.data(),
-                        environ);
+    pid_t pid = 0;
+    if (const int error = posix_spawnp(&pid, argv[0], &settings.actions, &settings.attributes,
+                                       argv.data(), environ)) {
+        return Result::FromErrno("start", arguments[0], error);
+    }
+    return pid;
 }
 
 }  // namespace
 
-int StartChildProcess(const std::vector<std::string>& arguments, bool quiet, pid_t& pid) {
-    return Spawn(arguments, quiet ? -1 : -2, quiet ? -1 : -2, pid);
+Expected<pid_t> StartChildProcess(const std::vector<std::string>& arguments, bool quiet) {
+    return Spawn(arguments, quiet ? -1 : -2, quiet ? -1 : -2);
 }
 
-int StartChildProcess(const std::vector<std::string>& arguments, int out, int err, pid_t& pid) {
-    return Spawn(arguments, out, err, pid);
+Expected<pid_t> StartChildProcess(const std::vector<std::string>& arguments, int out, int err) {
+    return Spawn(arguments, out, err);
 }
 
 int WaitForChildProcess(pid_t pid) {
@@ -88,10 +92,10 @@ int WaitForChildProcess(pid_t pid) {
 }
 
 bool RunChildProcess(const std::vector<std::string>& arguments) {
-    pid_t pid = 0;
-    if (StartChildProcess(arguments, true, pid) != 0) {
+    const Expected<pid_t> pid = StartChildProcess(arguments, true);
+    if (!pid.ok()) {
         return false;
     }
-    const int status = WaitForChildProcess(pid);
+    const int status = WaitForChildProcess(*pid);
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

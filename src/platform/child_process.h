@@ -11,13 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/expected.h"
+
 // Starts arguments[0] (searched on PATH when it holds no "/") with the rest as its
-// arguments. With quiet set, its output goes to /dev/null as well. Returns 0 and the
-// child's pid, or the errno value saying why it could not be started (missing, not
-// executable, not a program).
-int StartChildProcess(const std::vector<std::string>& arguments, bool quiet, pid_t& pid);
+// arguments. With quiet set, its output goes to /dev/null as well. The child's pid, or the
+// failure ("start" of arguments[0]) from the errno value saying why it could not be started
+// (missing, not executable, not a program).
+Expected<pid_t> StartChildProcess(const std::vector<std::string>& arguments, bool quiet);
 // The same with the child's output and errors going to the descriptors out and err.
-int StartChildProcess(const std::vector<std::string>& arguments, int out, int err, pid_t& pid);
+Expected<pid_t> StartChildProcess(const std::vector<std::string>& arguments, int out, int err);
 
 // Waits for the child to end and returns its wait status (see waitpid), or -1.
 int WaitForChildProcess(pid_t pid);

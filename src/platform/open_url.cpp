@@ -70,10 +70,11 @@ BrowserStart StartBrowser(const std::string& handler, const std::string& url,
     const std::string program = handler.empty() ? "xdg-open" : handler;
     // A path that begins with "-" must not be taken for an option.
     const std::string argument = url.starts_with('-') ? "./" + url : url;
-    pid_t pid = 0;
-    if (const int error = StartChildProcess({program, argument}, false, pid)) {
-        return {false, ErrorCodeText(error)};
+    const Expected<pid_t> started = StartChildProcess({program, argument}, false);
+    if (!started.ok()) {
+        return {false, ErrorCodeText(started.failure().error())};
     }
+    const pid_t pid = *started;
     auto end = std::make_shared<ChildEnd>();
     try {
         std::thread([pid, end] {

@@ -116,7 +116,7 @@ bool Drain(UniqueFd& fd, OutputSink& sink, bool errors) {
 }  // namespace
 
 bool WatchedChildEnd::ok() const {
-    return startError == 0 && !timedOut && !stopped && status != -1 && WIFEXITED(status) &&
+    return start.ok() && !timedOut && !stopped && status != -1 && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
 }
 
@@ -127,16 +127,17 @@ WatchedChildEnd RunWatchedChild(const WatchedChildRun& run) {
     UniqueFd errRead;
     UniqueFd errWrite;
     if (!MakePipe(outRead, outWrite) || !MakePipe(errRead, errWrite)) {
-        end.startError = errno;
+        end.start = Result::FromErrno("start", run.arguments.empty() ? "" : run.arguments[0], errno);
         return end;
     }
-    pid_t pid = 0;
-    end.startError = StartChildProcess(run.arguments, outWrite.get(), errWrite.get(), pid);
+    const Expected<pid_t> started = StartChildProcess(run.arguments, outWrite.get(), errWrite.get());
     outWrite = UniqueFd();
     errWrite = UniqueFd();
-    if (end.startError != 0) {
+    if (!started.ok()) {
+        end.start = started.failure();
         return end;
     }
+    const pid_t pid = *started;
 
     const UniqueFd pidFd = OpenPidFd(pid);
     const auto start = std::chrono::steady_clock::now();

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 struct WatchedChildRun {
     std::vector<std::string> arguments;  // arguments[0]: the program, a full path or a name
     double timeLimitSeconds = 0;         // 0: none
@@ -23,7 +25,9 @@ struct WatchedChildRun {
 };
 
 struct WatchedChildEnd {
-    int startError = 0;     // the errno value when it could not be started (ENOENT: missing)
+    // Why it could not be started: "start" of the program, from errno (kind NotFound:
+    // missing); ok once it has started.
+    Result start = Result::Ok();
     bool timedOut = false;  // killed at the time limit
     bool stopped = false;   // killed because the caller asked
     int status = -1;        // its wait status when it ended on its own

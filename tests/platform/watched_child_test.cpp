@@ -67,7 +67,7 @@ TEST(WatchedChild, EndsAsTheChildEndsOrWhenItIsTimeToEnd) {
         const auto start = Clock::now();
         const WatchedChildEnd end = RunWatchedChild(run);
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
-        EXPECT_EQ(end.startError, c.startError);
+        EXPECT_EQ(end.start.error(), c.startError);
         EXPECT_EQ(end.timedOut, c.timedOut);
         EXPECT_FALSE(end.stopped);
         EXPECT_EQ(end.ok(), c.exitCode == 0);
