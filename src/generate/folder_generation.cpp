@@ -93,16 +93,16 @@ void RemoveLeftovers(const std::string& targetDir, const std::timespec& started,
         folders.emplace_back("Thumbs/2x/");
     }
     for (const std::string& folder : folders) {
-        int broken = 0;
+        Result broken = Result::Ok();
         for (const std::string& name :
              RemoveLeftoverTemporaryFiles(JoinPath(targetDir, folder), started, &broken)) {
             PostStatusText(window, "Removed leftover \"" + folder + name + "\"");
         }
-        if (broken != 0) {
+        if (!broken.ok()) {
             PostStatusText(window,
                            "Stopped looking for leftover files in " +
                                (folder.empty() ? "the target folder" : "\"" + folder + "\"") +
-                               ": its listing broke off (" + ErrorCodeText(broken) + ")");
+                               ": its listing broke off (" + ErrorCodeText(broken.error()) + ")");
         }
     }
 }

@@ -59,7 +59,8 @@ UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary) 
 }
 
 std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
-                                                      const std::timespec& since, int* broken) {
+                                                      const std::timespec& since,
+                                                      Result* broken) {
     std::vector<std::string> removed;
     FolderListing listing(folder.empty() ? "." : folder);
     for (FolderEntry entry; listing.Next(entry);) {
@@ -79,7 +80,7 @@ std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
         }
     }
     if (broken != nullptr) {
-        *broken = listing.IsOpen() ? listing.failure().error() : 0;
+        *broken = listing.IsOpen() ? listing.failure() : Result::Ok();
     }
     return removed;
 }

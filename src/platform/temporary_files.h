@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/file_descriptor.h"
+#include "platform/result.h"
 
 // What every temporary file of ours starts with.
 inline constexpr std::string_view kTemporaryFilePrefix = ".mavren-tmp-";
@@ -31,10 +32,11 @@ UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary);
 // whose writing process is no longer running, so nothing that is being written goes.
 // Returns the names removed, in no particular order; a folder that cannot be read gives none.
 // A listing that breaks off part way ends the sweep there; broken, when given, is set to
-// its errno (0 when the folder was read whole or could not be opened at all).
+// its failure ("list" of the folder, from errno; ok when the folder was read whole or could
+// not be opened at all).
 std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
                                                       const std::timespec& since,
-                                                      int* broken = nullptr);
+                                                      Result* broken = nullptr);
 
 // How the removal asks whether a writer still runs: kill with signal 0, unless a test
 // installs its own (tests run as root, who may signal every process). Returns the previous.
