@@ -34,13 +34,13 @@ Result SetRegistryString(std::string keyPath, std::string valueName, std::string
     return ChangeRegistryStore([&](RegistryKey& root) {
         RegistryKey* key = FindRegistryKey(root, keyPath);
         if (key == nullptr) {
-            return ENOENT;
+            return Result::FromErrno("change", keyPath, ENOENT);
         }
         if (text.size() > kMaxRegistryValueLength) {
-            return EOVERFLOW;
+            return Result::FromErrno("change", keyPath, EOVERFLOW);
         }
         key->SetValue(valueName, text);
-        return 0;
+        return Result::Ok();
     });
 }
 
@@ -66,7 +66,7 @@ bool CreateRegistryKeyPath(std::string keyPath, RegistryRoot) {
                    rest.remove_prefix(backslash == std::string_view::npos ? rest.size()
                                                                           : backslash + 1);
                }
-               return 0;
+               return Result::Ok();
            })
         .ok();
 }
@@ -76,7 +76,7 @@ bool DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName, Regist
         RegistryKey* parent = FindRegistryKey(root, parentKeyPath);
         // An empty name would be the parent itself; nobody asks for that.
         if (parent == nullptr || subkeyName.empty()) {
-            return ENOENT;
+            return Result::FromErrno("change", parentKeyPath, ENOENT);
         }
         // The name may reach further down: "a\b" deletes b below a.
         const std::size_t backslash = subkeyName.rfind('\\');
@@ -85,7 +85,9 @@ bool DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName, Regist
         }
         const std::string last =
             backslash == std::string::npos ? subkeyName : subkeyName.substr(backslash + 1);
-        return parent != nullptr && parent->RemoveSubkey(last) ? 0 : ENOENT;
+        return parent != nullptr && parent->RemoveSubkey(last)
+                   ? Result::Ok()
+                   : Result::FromErrno("change", parentKeyPath, ENOENT);
     });
     return result.ok();
 }

@@ -77,7 +77,7 @@ Result ReadRegistryStore(RegistryKey& root) {
     return ReadStoreFile(root, text);
 }
 
-Result ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change) {
+Result ChangeRegistryStore(const std::function<Result(RegistryKey& root)>& change) {
     // flock also excludes other threads, as each lock opens the folder anew; the mutex
     // only spares them the queue in the kernel.
     static Mutex threads;
@@ -99,8 +99,8 @@ Result ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change) 
     }
     CreateApplicationKey(root);
     const std::string path = RegistryStorePath();
-    if (const int error = change(root)) {
-        return Failure("change", path, error);
+    if (const Result changed = change(root); !changed.ok()) {
+        return Failure("change", path, changed.error());
     }
     const std::string after = FormatRegistryText(root);
     struct stat status;

@@ -22,12 +22,13 @@ std::string RegistryStorePath();
 // line); root is then empty.
 Result ReadRegistryStore(RegistryKey& root);
 
-// Applies change to the current store and writes the result. change returns 0 to keep
-// what it did, or an errno value to drop it (nothing is written). The application key is
-// added to the tree before change sees it, so the first write of all creates it. A
-// failure's text is why, in the system's words: ReadRegistryStore's failure when the file
-// cannot be read or understood (it is then left as it is), else the errno value's text.
-Result ChangeRegistryStore(const std::function<int(RegistryKey& root)>& change);
+// Applies change to the current store and writes the result. change returns ok to keep
+// what it did, or a failure (from an errno value) to drop it (nothing is written). The
+// application key is added to the tree before change sees it, so the first write of all
+// creates it. A failure's text is why, in the system's words: ReadRegistryStore's failure
+// when the file cannot be read or understood (it is then left as it is), else the errno
+// value's text.
+Result ChangeRegistryStore(const std::function<Result(RegistryKey& root)>& change);
 
 // ReadRegistryStore's failure when the store's file cannot be read or understood (a
 // missing file can); nothing is saved until it is mended or removed.

@@ -259,7 +259,7 @@ Expected<std::string> FinishSecretWork(const SecretWork& work, std::vector<std::
         if (kept && noteText.empty()) {
             noteText = TakePasswordNote(root);
         }
-        return 0;
+        return Result::Ok();
     });
     if (!after.ok()) {
         return after;
@@ -439,7 +439,7 @@ Result SaveFtpProfiles(FtpProfileList& list, int selected, std::string* refused,
         if (work.wroteToSettingsFile) {
             noteText = TakePasswordNote(root);
         }
-        return 0;
+        return Result::Ok();
     });
     if (!result.ok()) {
         return result;
@@ -479,7 +479,7 @@ Result SetFtpProfileCertificate(const std::string& name, const std::string& fing
     // One change: the key is made (for a profile not saved yet) and the pin set together.
     return ChangeRegistryStore([&](RegistryKey& root) {
         ProfilesKey(root).AddSubkey(name).SetValue(kCertificateValue, fingerprint);
-        return 0;
+        return Result::Ok();
     });
 }
 
@@ -495,7 +495,7 @@ Expected<bool> ForgetFtpProfileCertificate(const std::string& name) {
                 profiles->RemoveSubkey(name);  // only held the pin of a profile not saved
             }
         }
-        return 0;
+        return Result::Ok();
     });
     if (!result.ok()) {
         return result;
