@@ -113,12 +113,12 @@ Result PageWriter::Close() {
     }
     DeclareUtf8(content);
     const Result flushed = Flush();
-    const int closed = file.Close();
-    if (closed == 0 && flushed.ok()) {
+    const Result closed = file.Close();
+    if (closed.ok() && flushed.ok()) {
         return Result::Ok();
     }
     const bool written = flushed.ok();
-    const int failure = written ? closed : flushed.error();
+    const int failure = written ? closed.error() : flushed.error();
     return Result::FromErrno(written ? "close" : "write", filePath, failure)
         .WithText(StringPrintf("Failed to write '%s' (%s)", filePath.c_str(),
                                ErrorCodeText(failure).c_str()));

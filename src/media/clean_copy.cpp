@@ -258,8 +258,8 @@ Result WriteWithTimeOf(const struct stat& source, const std::string& destination
         error = written.error();
     } else if (::futimens(out.get(), times) != 0) {
         error = errno;
-    } else if (const int closed = out.Close(); closed != 0) {
-        error = closed;
+    } else if (const Result closed = out.Close(); !closed.ok()) {
+        error = closed.error();
     } else if (::rename(temporary.c_str(), destination.c_str()) != 0) {
         error = errno;
     } else {

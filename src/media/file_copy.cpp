@@ -79,8 +79,8 @@ Result CopyKeepingTime(const std::string& source, const std::string& destination
         error = copied.error();
     } else if (::futimens(out.get(), times) != 0) {
         error = errno;
-    } else if (const int closed = out.Close(); closed != 0) {
-        error = closed;
+    } else if (const Result closed = out.Close(); !closed.ok()) {
+        error = closed.error();
     } else if (::rename(temporary.c_str(), destination.c_str()) != 0) {
         error = errno;
     } else {

@@ -49,13 +49,15 @@ UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
     return *this;
 }
 
-int UniqueFd::Close() {
+Result UniqueFd::Close() {
     if (fd < 0) {
-        return 0;
+        return Result::Ok();
     }
     // Never retried: Linux releases the descriptor even when close reports EINTR.
-    const int result = ::close(std::exchange(fd, -1));
-    return result == 0 ? 0 : errno;
+    if (::close(std::exchange(fd, -1)) != 0) {
+        return Result::FromErrno("close", "", errno);
+    }
+    return Result::Ok();
 }
 
 Expected<std::size_t> ReadAll(int fd, void* data, std::size_t size) {

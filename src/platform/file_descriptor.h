@@ -31,15 +31,16 @@ class UniqueFd {
     int get() const { return fd; }
     bool valid() const { return fd >= 0; }
 
-    // Closes now, for callers that must know whether the last bytes were taken: 0, or
-    // close's errno (also left in errno). Without a descriptor it does nothing and gives 0.
-    int Close();
+    // Closes now, for callers that must know whether the last bytes were taken: ok, or the
+    // failure ("close", from errno, no path). Without a descriptor it does nothing and is
+    // ok. A caller to whom a failure means nothing lets the object go, or assigns it none.
+    Result Close();
 
   private:
     int fd = -1;
 };
 
-// The failures below come from errno and name their step, "read" or "write", but no path:
+// The failures below, like Close's, come from errno and name their step, "read" or "write", but no path:
 // a descriptor does not know its file's name. A caller that reports one names the file it
 // read or wrote, as Result::FromErrno(step, path, failure.error()).
 

@@ -68,8 +68,8 @@ Result OverwriteInPlace(const std::string& path, std::string_view data, bool syn
     if (sync && ::fsync(fd.get()) != 0) {
         return Result::FromErrno("sync", path, errno);
     }
-    if (const int error = fd.Close()) {
-        return Result::FromErrno("close", path, error);
+    if (const Result closed = fd.Close(); !closed.ok()) {
+        return Result::FromErrno("close", path, closed.error());
     }
     return Result::Ok();
 }
@@ -91,8 +91,8 @@ Result FillAndRename(UniqueFd& fd, const std::string& temporary, const std::stri
     if (sync && ::fsync(fd.get()) != 0) {
         return fail("sync", errno);
     }
-    if (const int error = fd.Close()) {
-        return fail("close", error);
+    if (const Result closed = fd.Close(); !closed.ok()) {
+        return fail("close", closed.error());
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         return fail("rename", errno);

@@ -76,8 +76,10 @@ Result CopyDurably(const std::string& from, const std::string& to) {
     if (result.ok() && ::fsync(out.get()) != 0) {
         result = Result::FromErrno("sync", to, errno);
     }
-    if (result.ok() && out.Close() != 0) {
-        result = Result::FromErrno("close", to, errno);
+    if (result.ok()) {
+        if (const Result closed = out.Close(); !closed.ok()) {
+            result = Result::FromErrno("close", to, closed.error());
+        }
     }
     if (!result.ok()) {
         ::unlink(to.c_str());
@@ -143,7 +145,7 @@ Result MoveToTrash(const std::string& path, std::string* trashedName, std::time_
         }
         struct stat there;
         if (::lstat(file.c_str(), &there) == 0) {
-            note.Close();
+            note = UniqueFd();       // closed: the note goes anyway
             ::unlink(info.c_str());  // a file without its note holds the name
             continue;
         }
@@ -153,8 +155,8 @@ Result MoveToTrash(const std::string& path, std::string* trashedName, std::time_
             result = Result::FromErrno("write", info, written.error());
         } else if (::fsync(note.get()) != 0) {
             result = Result::FromErrno("write", info, errno);
-        } else if (note.Close() != 0) {
-            result = Result::FromErrno("close", info, errno);
+        } else if (const Result closed = note.Close(); !closed.ok()) {
+            result = Result::FromErrno("close", info, closed.error());
         } else if (::rename(absolute.c_str(), file.c_str()) != 0) {
             if (errno != EXDEV) {
                 result = Result::FromErrno("rename", absolute, errno);

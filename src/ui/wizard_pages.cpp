@@ -47,7 +47,7 @@ int TryCreateFile(const std::string& path) {
     if (!created.valid()) {
         return errno;
     }
-    created.Close();
+    created = UniqueFd();  // closed: only its making was in question
     ::unlink(path.c_str());
     return 0;
 }

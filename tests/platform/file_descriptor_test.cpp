@@ -85,7 +85,7 @@ TEST(FileDescriptor, PipedBytesArriveWholeThroughSignalsAndShortCounts) {
                     written = WriteAll(writer.get(), std::string_view(sent).substr(at, c.writeChunk))
                                   .ok();
                 }
-                writer.Close();
+                writer = UniqueFd();
             });
             if (!c.interruptReader) {
                 ::pthread_sigmask(SIG_BLOCK, &alarm, nullptr);
@@ -175,9 +175,9 @@ TEST(FileDescriptor, EachDescriptorIsClosedOnceByItsLastOwner) {
 
     UniqueFd closing(::open("/dev/null", O_RDONLY | O_CLOEXEC));
     const int number = closing.get();
-    EXPECT_EQ(closing.Close(), 0);
+    EXPECT_TRUE(closing.Close().ok());
     EXPECT_FALSE(IsOpen(number));
-    EXPECT_EQ(closing.Close(), 0) << "a second Close has nothing to close";
+    EXPECT_TRUE(closing.Close().ok()) << "a second Close has nothing to close";
 }
 
 }  // namespace
