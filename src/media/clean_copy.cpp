@@ -246,10 +246,11 @@ bool IsPublishedCopy(const struct stat& source, const std::string& path, Publish
 Result WriteWithTimeOf(const struct stat& source, const std::string& destination,
                        std::string_view bytes) {
     std::string temporary;
-    UniqueFd out = CreateTemporaryBeside(destination, temporary);
-    if (!out.valid()) {
-        return Result::FromErrno("create", destination, errno);
+    Expected<UniqueFd> made = CreateTemporaryBeside(destination, temporary);
+    if (!made.ok()) {
+        return Result::FromErrno("create", destination, made.failure().error());
     }
+    UniqueFd& out = *made;
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
     int error = 0;
     if (::fchmod(out.get(), source.st_mode & 0777) != 0) {

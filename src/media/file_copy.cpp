@@ -67,10 +67,11 @@ Result CopyKeepingTime(const std::string& source, const std::string& destination
         return Result::FromErrno("copy", destination, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
     }
     std::string temporary;
-    UniqueFd out = CreateTemporaryBeside(destination, temporary);
-    if (!out.valid()) {
-        return Result::FromErrno("copy", destination, errno);
+    Expected<UniqueFd> made = CreateTemporaryBeside(destination, temporary);
+    if (!made.ok()) {
+        return Result::FromErrno("copy", destination, made.failure().error());
     }
+    UniqueFd& out = *made;
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
     int error = 0;
     if (::fchmod(out.get(), status.st_mode & 0777) != 0) {

@@ -246,8 +246,13 @@ Pixels DecodeVideoFrame(const std::string& source, SourceFacts& facts, const Out
     if (vips == nullptr) {
         return pixels;
     }
-    if (!MakeFolderOf(*largest.path) || !CreateTemporaryBeside(*largest.path, png).valid()) {
+    if (!MakeFolderOf(*largest.path)) {
         facts.videoFailure = Result::FromErrno("create", *largest.path, errno).text();
+        return pixels;
+    }
+    if (const Expected<UniqueFd> made = CreateTemporaryBeside(*largest.path, png); !made.ok()) {
+        facts.videoFailure =
+            Result::FromErrno("create", *largest.path, made.failure().error()).text();
         return pixels;
     }
     const Result frame = MakeVideoFrame(facts.tools, source, png);

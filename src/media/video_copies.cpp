@@ -80,8 +80,11 @@ class TemporaryOutput {
   public:
     explicit TemporaryOutput(const std::string& destination) : destination(destination) {
         error = MakeFolderOf(destination);
-        if (error == 0 && !CreateTemporaryBeside(destination, path).valid()) {
-            error = errno;
+        if (error != 0) {
+            return;
+        }
+        if (const Expected<UniqueFd> made = CreateTemporaryBeside(destination, path); !made.ok()) {
+            error = made.failure().error();
             path.clear();
         }
     }

@@ -116,16 +116,16 @@ Result ReplaceFileContents(const std::string& requested, std::string_view data, 
         return Result::FromErrno("open", path, EISDIR);
     }
     std::string temporary;
-    UniqueFd fd = CreateTemporaryBeside(path, temporary);
-    if (!fd.valid()) {
-        const int error = errno;
+    Expected<UniqueFd> fd = CreateTemporaryBeside(path, temporary);
+    if (!fd.ok()) {
         // A writable file in a folder we may not create files in: write it in place.
-        if (exists && (error == EACCES || error == EPERM) && ::access(path.c_str(), W_OK) == 0) {
+        if (exists && fd.failure().kind() == Result::Kind::Permission &&
+            ::access(path.c_str(), W_OK) == 0) {
             return OverwriteInPlace(path, data, sync);
         }
-        return Result::FromErrno("open", path, error);
+        return Result::FromErrno("open", path, fd.failure().error());
     }
-    return FillAndRename(fd, temporary, path, data, sync,
+    return FillAndRename(*fd, temporary, path, data, sync,
                          exists ? std::optional<mode_t>(existing.st_mode & 07777) : std::nullopt);
 }
 
@@ -227,11 +227,11 @@ Result ReadOwnFile(const std::string& path, std::size_t limit, std::string& byte
 
 Result ReplaceOwnFile(const std::string& path, std::string_view data, mode_t mode) {
     std::string temporary;
-    UniqueFd fd = CreateTemporaryBeside(path, temporary);
-    if (!fd.valid()) {
-        return Result::FromErrno("open", path, errno);
+    Expected<UniqueFd> fd = CreateTemporaryBeside(path, temporary);
+    if (!fd.ok()) {
+        return Result::FromErrno("open", path, fd.failure().error());
     }
-    return FillAndRename(fd, temporary, path, data, true, mode);
+    return FillAndRename(*fd, temporary, path, data, true, mode);
 }
 
 Result WriteWholeFile(const std::string& path, std::string_view text) {

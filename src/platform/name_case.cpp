@@ -33,14 +33,14 @@ bool Lists(const std::string& folder, const std::string& name) {
 
 bool IgnoresLetterCase(const std::string& folder) {
     std::string probe;
-    UniqueFd fd = CreateTemporaryBeside(JoinPath(folder, "probe"), probe);
-    if (!fd.valid()) {
+    const Expected<UniqueFd> fd = CreateTemporaryBeside(JoinPath(folder, "probe"), probe);
+    if (!fd.ok()) {
         return false;
     }
     struct stat made;
     struct stat found;
     const std::string capitals = JoinPath(folder, AsciiUpperCase(PathFileName(probe)));
-    const bool ignores = ::fstat(fd.get(), &made) == 0 && ::lstat(capitals.c_str(), &found) == 0 &&
+    const bool ignores = ::fstat(fd->get(), &made) == 0 && ::lstat(capitals.c_str(), &found) == 0 &&
                          SameFile(made, found);
     ::unlink(probe.c_str());
     return ignores;

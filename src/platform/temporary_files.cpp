@@ -42,7 +42,7 @@ bool IsTemporaryFileName(std::string_view name) {
     return name.size() > kTemporaryFilePrefix.size() && name.starts_with(kTemporaryFilePrefix);
 }
 
-UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+Expected<UniqueFd> CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     static std::atomic<unsigned> counter{0};
     std::string start = path.substr(0, path.rfind('/') + 1);  // "" without a folder
     start += kTemporaryFilePrefix;
@@ -50,12 +50,14 @@ UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary) 
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = start + std::to_string(counter.fetch_add(1));
         UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (fd.valid() || errno != EEXIST) {
+        if (fd.valid()) {
             return fd;
         }
+        if (errno != EEXIST) {
+            return Result::FromErrno("open", temporary, errno);
+        }
     }
-    errno = EEXIST;
-    return UniqueFd();
+    return Result::FromErrno("open", temporary, EEXIST);
 }
 
 std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,

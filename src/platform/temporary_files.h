@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/expected.h"
 #include "platform/file_descriptor.h"
 #include "platform/result.h"
 
@@ -25,8 +26,8 @@ bool IsTemporaryFileName(std::string_view name);
 // Creates a new empty file for writing in the folder of path (a file that is to be
 // replaced or made) under a temporary name of ours; the kernel applies the umask to mode
 // 0666. Returns the descriptor (close-on-exec) with temporary set to the new file's path,
-// or none with errno set.
-UniqueFd CreateTemporaryBeside(const std::string& path, std::string& temporary);
+// or the failure ("open" of the last name tried, from errno).
+Expected<UniqueFd> CreateTemporaryBeside(const std::string& path, std::string& temporary);
 
 // Removes from folder the temporary files of ours that were last changed before since and
 // whose writing process is no longer running, so nothing that is being written goes.

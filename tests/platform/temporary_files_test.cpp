@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <utility>
 
 #include "support/test_support.h"
 
@@ -32,8 +33,9 @@ TEST(TemporaryFiles, NamesStayShortAndApartWhateverTheFinalName) {
         std::string temporaries[2];
         UniqueFd fds[2];
         for (int i = 0; i < 2; ++i) {
-            fds[i] = CreateTemporaryBeside(path, temporaries[i]);
-            ASSERT_TRUE(fds[i].valid()) << path << " #" << i;
+            Expected<UniqueFd> made = CreateTemporaryBeside(path, temporaries[i]);
+            ASSERT_TRUE(made.ok()) << path << " #" << i << ": " << made.failure().text();
+            fds[i] = std::move(*made);
         }
         EXPECT_NE(temporaries[0], temporaries[1]) << path;
         const std::string folder = path.substr(0, path.rfind('/') + 1);
