@@ -112,9 +112,8 @@ class TreeWalk {
         std::vector<SubFolder> subFolders;
         FolderListing listing(folder.empty() ? "." : folder);
         if (!listing.IsOpen()) {
-            notes.push_back(
-                Note(folder,
-                     "it cannot be read (" + ErrorCodeText(listing.failure().error()) + ")"));
+            notes.push_back(Note(
+                folder, "it cannot be read (" + ErrorCodeText(listing.failure().error()) + ")"));
             complete = false;
             return subFolders;
         }

@@ -103,8 +103,8 @@ bool MakeThumbnail(const std::string& source, const std::string& thumbnail, int 
     int height = 0;
     FitThumbnail(decoded.width(), decoded.height(), boxWidth, boxHeight, width, height);
     if (width < 1 || height < 1) {
-        result.failure =
-            Result::Failure(StringPrintf("it is too narrow for a thumbnail of %d pixels", boxWidth));
+        result.failure = Result::Failure(
+            StringPrintf("it is too narrow for a thumbnail of %d pixels", boxWidth));
         return finish();
     }
     const Image scaled = ScaleImage(decoded, width, height);

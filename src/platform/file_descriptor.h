@@ -40,8 +40,8 @@ class UniqueFd {
     int fd = -1;
 };
 
-// The failures below, like Close's, come from errno and name their step, "read" or "write", but no path:
-// a descriptor does not know its file's name. A caller that reports one names the file it
+// The failures below, like Close's, come from errno and name their step, "read" or "write", but no
+// path: a descriptor does not know its file's name. A caller that reports one names the file it
 // read or wrote, as Result::FromErrno(step, path, failure.error()).
 
 // Reads size bytes from the descriptor's position into data, fewer only when the file

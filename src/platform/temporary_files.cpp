@@ -61,8 +61,7 @@ Expected<UniqueFd> CreateTemporaryBeside(const std::string& path, std::string& t
 }
 
 std::vector<std::string> RemoveLeftoverTemporaryFiles(const std::string& folder,
-                                                      const std::timespec& since,
-                                                      Result* broken) {
+                                                      const std::timespec& since, Result* broken) {
     std::vector<std::string> removed;
     FolderListing listing(folder.empty() ? "." : folder);
     for (FolderEntry entry; listing.Next(entry);) {

@@ -127,10 +127,12 @@ WatchedChildEnd RunWatchedChild(const WatchedChildRun& run) {
     UniqueFd errRead;
     UniqueFd errWrite;
     if (!MakePipe(outRead, outWrite) || !MakePipe(errRead, errWrite)) {
-        end.start = Result::FromErrno("start", run.arguments.empty() ? "" : run.arguments[0], errno);
+        end.start =
+            Result::FromErrno("start", run.arguments.empty() ? "" : run.arguments[0], errno);
         return end;
     }
-    const Expected<pid_t> started = StartChildProcess(run.arguments, outWrite.get(), errWrite.get());
+    const Expected<pid_t> started =
+        StartChildProcess(run.arguments, outWrite.get(), errWrite.get());
     outWrite = UniqueFd();
     errWrite = UniqueFd();
     if (!started.ok()) {

@@ -222,10 +222,10 @@ TEST_F(JpegCodec, DecodesAtAnyNumberOfEighths) {
     const std::string bytes = ReadFileBytes(path);
     for (int eighths = 1; eighths <= 8; ++eighths) {
         Raster raster;
-        ASSERT_EQ(Outcome(DecodeJpegDataInEighths(
-                      reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), eighths,
-                      100'000'000, raster)),
-                  JpegDecodeResult::Decoded)
+        ASSERT_EQ(
+            Outcome(DecodeJpegDataInEighths(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                            bytes.size(), eighths, 100'000'000, raster)),
+            JpegDecodeResult::Decoded)
             << eighths;
         EXPECT_EQ(raster.width, 333 * eighths / 8) << eighths;
         EXPECT_EQ(raster.height, 211 * eighths / 8) << eighths;

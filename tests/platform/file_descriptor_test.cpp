@@ -82,8 +82,9 @@ TEST(FileDescriptor, PipedBytesArriveWholeThroughSignalsAndShortCounts) {
                     ::pthread_sigmask(SIG_BLOCK, &alarm, nullptr);
                 }
                 for (std::size_t at = 0; at < sent.size() && written; at += c.writeChunk) {
-                    written = WriteAll(writer.get(), std::string_view(sent).substr(at, c.writeChunk))
-                                  .ok();
+                    written =
+                        WriteAll(writer.get(), std::string_view(sent).substr(at, c.writeChunk))
+                            .ok();
                 }
                 writer = UniqueFd();
             });
@@ -92,8 +93,7 @@ TEST(FileDescriptor, PipedBytesArriveWholeThroughSignalsAndShortCounts) {
             }
             std::string block(c.readChunk, '\0');
             for (;;) {
-                const Expected<std::size_t> got =
-                    ReadAll(reader.get(), block.data(), block.size());
+                const Expected<std::size_t> got = ReadAll(reader.get(), block.data(), block.size());
                 if (!got.ok() || *got == 0) {
                     shortRead = !got.ok();
                     break;
