@@ -229,11 +229,11 @@ TEST_F(CliGenerate, SameBytesWithOneAndFourJobs) {
             ++compared;
         }
     }
-    EXPECT_EQ(compared, 2u + 1u + 1u + 14u + (14u + 10u + 12u) * 2 + 5u + 1u)
+    EXPECT_EQ(compared, 2u + 1u + 1u + 14u + (14u + 10u + 12u) * 2 + 6u + 1u)
         << "the GIFs (the originals stay home), the index page (4 by 5) and index.html, "
            "content pages, thumbnails, the doubles of the 9 photos of 480 pixels or more and "
-           "of the clip, the web copies and the clip's poster, the theme's style sheets and "
-           "scripts, and the clip's web copy";
+           "of the clip, the web copies and the clip's poster, the theme's style sheets, "
+           "scripts and the viewer's licence, and the clip's web copy";
 }
 
 TEST_F(CliGenerate, CtrlCStopsTheRunLikeTheStopButton) {

@@ -341,7 +341,7 @@ class UploadDialogTest : public QObject {
         for (const Case c : {Case{false, true}, Case{true, false}, Case{true, true}}) {
             ForgetSettings();
             if (c.pinned) {
-                EXPECT_TRUE(SetFtpProfileCertificate(kAlpha.name, pin).ok());
+                QVERIFY(SetFtpProfileCertificate(kAlpha.name, pin).ok());
             }
             CMavrenFtpProfileDialog dialog(kAlpha);
             ExecWith(dialog, [&](QWidget* window) {
