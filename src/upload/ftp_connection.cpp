@@ -77,6 +77,7 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
     const Expected<FtpAddress> parsed = ParseFtpHost(login.host);
     if (!parsed.ok()) {
         failure.text = parsed.failure().text();
+        failure.meaning = parsed.failure().kind();
         return nullptr;
     }
     const FtpAddress& address = *parsed;
@@ -97,21 +98,22 @@ std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSessi
                            (check.problem.empty() ? loggedIn.text() : check.problem) + ".";
         } else {
             failure.text = loggedIn.text();
+            failure.meaning = loggedIn.kind();
         }
         return nullptr;
     }
     return connection;
 }
 
-std::unique_ptr<FtpConnection> FtpConnection::Open(std::shared_ptr<InternetSession> session,
-                                                   const std::string& host,
-                                                   const std::string& username,
-                                                   const std::string& password,
-                                                   std::string& failure) {
+Expected<std::unique_ptr<FtpConnection>> FtpConnection::Open(
+    std::shared_ptr<InternetSession> session, const std::string& host, const std::string& username,
+    const std::string& password) {
     ConnectFailure reason;
     auto connection =
         Open(std::move(session), ServerLogin{host, username, password, {}}, false, nullptr, reason);
-    failure = reason.text;
+    if (!connection) {
+        return reason.AsResult();
+    }
     return connection;
 }
 
@@ -136,7 +138,13 @@ Result FtpConnection::LogIn(const FtpAddress& address, const ServerLogin& login)
             "text, so Mavren does not log in.");
     }
     if (code != CURLE_OK) {
-        return Curl::FailRequest(*this, code);
+        const Result failed = Curl::FailRequest(*this, code);
+        // 530 refuses the login itself; another refusal now (421, too many connections) may
+        // pass on a later connection.
+        if (failed.kind() == Result::Kind::Refused && LastReply().code != 530) {
+            return Result::Internet(failed.internetCode(), failed.text(), Result::Kind::Network);
+        }
+        return failed;
     }
     loggedIn = true;
     // libcurl asks PWD right after the login: its answer saves asking again.

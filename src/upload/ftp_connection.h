@@ -32,6 +32,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/expected.h"
+#include "platform/result.h"
 #include "upload/ftp_address.h"
 #include "upload/ftp_client.h"
 #include "upload/ftp_replies.h"
@@ -55,6 +57,14 @@ struct ConnectFailure {
     Kind kind = Kind::Other;
     std::string text;         // the reason, in plain words
     std::string fingerprint;  // of the certificate or host key the user may trust
+    // The failure's kind as a Result gives it: Refused only when the server refused the login
+    // (user name, password or key), which another try would not change; its other refusals
+    // while logging in (421, too many connections) are a failed connection, as a later one
+    // may pass.
+    Result::Kind meaning = Result::Kind::Other;
+
+    // The reason as a failed Result.
+    Result AsResult() const { return Result::Failure(text, meaning); }
 };
 
 class FtpConnection final : public FtpClient {
@@ -65,10 +75,11 @@ class FtpConnection final : public FtpClient {
     static std::unique_ptr<FtpConnection> Open(std::shared_ptr<InternetSession> session,
                                                const ServerLogin& login, bool tls,
                                                const StopFlag* stop, ConnectFailure& failure);
-    // Plain FTP without a stop flag.
-    static std::unique_ptr<FtpConnection> Open(std::shared_ptr<InternetSession> session,
-                                               const std::string& host, const std::string& username,
-                                               const std::string& password, std::string& failure);
+    // Plain FTP without a stop flag; the failure is the reason's AsResult.
+    static Expected<std::unique_ptr<FtpConnection>> Open(std::shared_ptr<InternetSession> session,
+                                                         const std::string& host,
+                                                         const std::string& username,
+                                                         const std::string& password);
     ~FtpConnection() override;
     FtpConnection(const FtpConnection&) = delete;
     FtpConnection& operator=(const FtpConnection&) = delete;

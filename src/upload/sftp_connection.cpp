@@ -61,6 +61,7 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
     const Expected<FtpAddress> parsed = ParseFtpHost(login.host, 22);
     if (!parsed.ok()) {
         failure.text = parsed.failure().text();
+        failure.meaning = parsed.failure().kind();
         return nullptr;
     }
     const FtpAddress& address = *parsed;
@@ -75,6 +76,7 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
     connection->hostKey->port = address.port;
     if (const Result loaded = LoadKnownHosts(*connection->hostKey); !loaded.ok()) {
         failure.text = loaded.text();
+        failure.meaning = loaded.kind();
         hostKey = *connection->hostKey;
         return nullptr;
     }
@@ -100,6 +102,7 @@ std::unique_ptr<SftpConnection> SftpConnection::Open(std::shared_ptr<InternetSes
                 break;
             default:
                 failure.text = loggedIn.text();
+                failure.meaning = loggedIn.kind();
                 break;
         }
         return nullptr;
@@ -136,7 +139,12 @@ Result SftpConnection::LogIn(const std::string& host, int port, const ServerLogi
                                    : "The server refused the login: wrong user name or password.");
     }
     if (code != CURLE_OK) {
-        return Curl::FailRequest(*this, code);
+        const Result failed = Curl::FailRequest(*this, code);
+        // Only the refused login above is one that another try would not change.
+        if (failed.kind() == Result::Kind::Refused) {
+            return Result::Internet(failed.internetCode(), failed.text(), Result::Kind::Network);
+        }
+        return failed;
     }
     std::string home;
     for (const std::string& line : transfer->ReplyLines()) {

@@ -15,11 +15,10 @@ class FtpConnectionTest : public ::testing::Test {
     ~FtpConnectionTest() override { DeleteSession(); }
 
     std::unique_ptr<FtpConnection> Connect(const FtpTestServer& target) {
-        std::string failure;
-        auto connection = FtpConnection::Open(SharedSession(), target.Host(), FtpTestServer::kUser,
-                                              FtpTestServer::kPassword, failure);
-        EXPECT_TRUE(connection) << failure;
-        return connection;
+        Expected<std::unique_ptr<FtpConnection>> connection = FtpConnection::Open(
+            SharedSession(), target.Host(), FtpTestServer::kUser, FtpTestServer::kPassword);
+        EXPECT_TRUE(connection.ok()) << connection.failure().text();
+        return connection.ok() ? std::move(*connection) : nullptr;
     }
 
     static Result Send(FtpClient& connection, const std::string& name, const std::string& bytes,
@@ -149,21 +148,38 @@ TEST_F(FtpConnectionTest, SendsInActiveModeWhenPassiveIsRefused) {
 
 TEST_F(FtpConnectionTest, LoginFailuresSayWhy) {
     FtpTestServer server;
-    std::string failure;
-    EXPECT_FALSE(FtpConnection::Open(SharedSession(), server.Host(), FtpTestServer::kUser, "wrong",
-                                     failure));
-    EXPECT_EQ(failure.rfind("530 ", 0), 0u) << failure;
-
-    const int port = server.port;
-    server.Stop();
-    EXPECT_FALSE(FtpConnection::Open(SharedSession(), "127.0.0.1:" + std::to_string(port),
-                                     FtpTestServer::kUser, FtpTestServer::kPassword, failure));
-    EXPECT_NE(failure.find("onnect"), std::string::npos) << failure;
-
-    EXPECT_FALSE(FtpConnection::Open(SharedSession(), "host:99999", "u", "p", failure));
-    EXPECT_NE(failure.find("1 to 65535"), std::string::npos) << failure;
-    EXPECT_FALSE(FtpConnection::Open(nullptr, "127.0.0.1", "u", "p", failure));
-    EXPECT_FALSE(failure.empty());
+    FtpTestServer full({.more = {"--max-logins", "1"}});
+    const std::unique_ptr<FtpConnection> taken = Connect(full);  // the one client it takes
+    FtpTestServer gone;
+    const std::string closed = "127.0.0.1:" + std::to_string(gone.port);
+    gone.Stop();
+    const struct {
+        const char* what;
+        bool session;
+        std::string host;
+        const char* password;
+        const char* said;  // where the text starts, or a part of it ("" for any text)
+        bool atStart;
+        bool loginRefused;  // so that a further try would only be refused again
+    } rows[] = {
+        {"a wrong password", true, server.Host(), "wrong", "530 ", true, true},
+        {"a server that takes no more clients", true, full.Host(), FtpTestServer::kPassword, "421 ",
+         true, false},
+        {"no server", true, closed, FtpTestServer::kPassword, "onnect", false, false},
+        {"a port out of range", true, "host:99999", "p", "1 to 65535", false, false},
+        {"no Internet session", false, "127.0.0.1", "p", "", false, false},
+    };
+    for (const auto& row : rows) {
+        const Expected<std::unique_ptr<FtpConnection>> opened = FtpConnection::Open(
+            row.session ? SharedSession() : nullptr, row.host, FtpTestServer::kUser, row.password);
+        ASSERT_FALSE(opened.ok()) << row.what;
+        const std::string& text = opened.failure().text();
+        const std::size_t at = text.find(row.said);
+        EXPECT_TRUE(row.atStart ? at == 0 : at != std::string::npos) << row.what << ": " << text;
+        EXPECT_FALSE(text.empty()) << row.what;
+        EXPECT_EQ(opened.failure().kind() == Result::Kind::Refused, row.loginRefused)
+            << row.what << ": " << text;
+    }
 }
 
 TEST_F(FtpConnectionTest, ALostControlConnectionIsNotSilentlyReplaced) {
