@@ -213,17 +213,16 @@ void CMavrenFtpProfileDialog::TestConnection() {
     UploadJob job = MakeUploadJob(profile, {}, m_receiver);
     m_testStop = job.stop;
     const auto work = [job, receiver = m_receiver] {
-        std::string failure;
-        std::unique_ptr<FtpClient> connection = ConnectForUpload(job, failure);
+        Expected<std::unique_ptr<FtpClient>> connection = ConnectForUpload(job);
         std::string text;
-        if (connection) {
-            connection->Close();
+        if (connection.ok()) {
+            (*connection)->Close();
             text = StringPrintf("Connected to \"%s\" and logged in as \"%s\".", job.host.c_str(),
                                 job.username.c_str());
         } else {
-            text = ConnectFailureText(job.host, failure, job.protocol);
+            text = ConnectFailureText(job.host, connection.failure().text(), job.protocol);
         }
-        receiver->Post(WorkerMessage{WM_APP_WORK_DONE, connection ? 1 : 0, text, nullptr});
+        receiver->Post(WorkerMessage{WM_APP_WORK_DONE, connection.ok() ? 1 : 0, text, nullptr});
     };
     // The last test's thread may still be on its way out after posting its outcome.
     m_tester = WorkerThread();

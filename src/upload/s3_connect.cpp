@@ -97,17 +97,15 @@ Expected<S3Folder> SplitS3Folder(const std::string& folder) {
     return split;
 }
 
-std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
-                                     const S3ConnectOptions& options) {
+Expected<std::unique_ptr<FtpClient>> ConnectS3(const UploadJob& job,
+                                               const S3ConnectOptions& options) {
     const std::shared_ptr<InternetSession> session = SharedSession();
     if (!session) {
-        failure = "The Internet session could not be set up.";
-        return nullptr;
+        return Result::Failure("The Internet session could not be set up.");
     }
     const Expected<S3Folder> folder = SplitS3Folder(job.remoteFolder);
     if (!folder.ok()) {
-        failure = folder.failure().text();
-        return nullptr;
+        return folder.failure();
     }
     S3Endpoint endpoint;
     endpoint.bucket = folder->bucket;
@@ -121,8 +119,7 @@ std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
     }
     const Expected<FtpAddress> parsed = ParseFtpHost(host, DefaultPort(job.protocol));
     if (!parsed.ok()) {
-        failure = parsed.failure().text();
-        return nullptr;
+        return parsed.failure();
     }
     const FtpAddress& address = *parsed;
     const bool ipv6 = address.host.find(':') != std::string::npos;
@@ -148,15 +145,17 @@ std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
     request.headers = {{"X-Amz-Date", AmzDate(sentAt)}};
     S3Response response;
     if (Result sent = connection->Send(request, response); !sent.ok()) {
-        failure = sent.text();
-        return nullptr;
+        return sent;
     }
     // A refusal of S3 is an error document; a web server that is not S3 sends none. Not
     // every service names its answers with x-amz-request-id, so that header decides nothing.
     if (response.status != 200 || response.body.find("<ListBucketResult") == std::string::npos) {
-        failure = FailureOfFirstListing(job, endpoint, response, sentAt);
-        return nullptr;
+        // A key or a secret the storage does not take is refused again on every try.
+        const bool loginRefused = response.errorCode == "InvalidAccessKeyId" ||
+                                  response.errorCode == "SignatureDoesNotMatch";
+        return Result::Failure(FailureOfFirstListing(job, endpoint, response, sentAt),
+                               loginRefused ? Result::Kind::Refused : Result::Kind::Other);
     }
-    return std::make_unique<S3Client>(std::move(connection), open, std::max(1, job.connections),
-                                      options.limits);
+    return std::unique_ptr<FtpClient>(std::make_unique<S3Client>(
+        std::move(connection), open, std::max(1, job.connections), options.limits));
 }

@@ -31,6 +31,7 @@ struct S3ConnectOptions {
     long clockShift = 0;
 };
 
-// The client for the job, or null with the reason in failure.
-std::unique_ptr<FtpClient> ConnectS3(const UploadJob& job, std::string& failure,
-                                     const S3ConnectOptions& options = {});
+// The client for the job, or why there is none: of kind Refused when the storage does not
+// take the key or its secret.
+Expected<std::unique_ptr<FtpClient>> ConnectS3(const UploadJob& job,
+                                               const S3ConnectOptions& options = {});

@@ -57,13 +57,12 @@ std::string ChangedCertificateText(const UploadJob& job) {
 
 }  // namespace
 
-std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& failure) {
+Expected<std::unique_ptr<FtpClient>> ConnectForUpload(const UploadJob& job) {
     if (!job.passwordProblem.empty()) {
-        failure = job.passwordProblem;  // rather than log in without it
-        return nullptr;
+        return Result::Failure(job.passwordProblem);  // rather than log in without it
     }
     if (IsObjectStorage(job.protocol)) {
-        return ConnectS3(job, failure);
+        return ConnectS3(job);
     }
     ServerLogin login{job.host, job.username, job.password, {}};
     if (job.protocol == FtpProtocol::Ftps && !job.profileName.empty()) {
@@ -92,18 +91,16 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
         if (connection) {
             return connection;
         }
-        failure = reason.text;
         if (reason.kind == ConnectFailure::Kind::ChangedCertificate) {
-            failure = ChangedCertificateText(job);
-            return nullptr;
+            return Result::Failure(ChangedCertificateText(job));
         }
         if (asked || IsStopRequested(job.stop)) {
-            return nullptr;
+            return reason.AsResult();
         }
         asked = true;
         if (reason.kind == ConnectFailure::Kind::UntrustedCertificate) {
             if (!AskToTrustCertificate(job, reason)) {
-                return nullptr;
+                return reason.AsResult();
             }
             login.certificate = reason.fingerprint;
             if (!job.profileName.empty()) {
@@ -112,15 +109,15 @@ std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& f
             }
         } else if (reason.kind == ConnectFailure::Kind::UnknownHostKey) {
             if (!AskToRecordHostKey(job, hostKey)) {
-                return nullptr;
+                return reason.AsResult();
             }
             if (const Result recorded = RecordHostKey(hostKey); !recorded.ok()) {
-                failure =
-                    "The host key could not be recorded in " + knownHosts + ": " + recorded.text();
-                return nullptr;
+                return Result::Failure(
+                    "The host key could not be recorded in " + knownHosts + ": " + recorded.text(),
+                    recorded.kind());
             }
         } else {
-            return nullptr;
+            return reason.AsResult();
         }
     }
 }

@@ -13,11 +13,13 @@
 #include <memory>
 #include <string>
 
+#include "platform/expected.h"
 #include "upload/ftp_client.h"
 #include "upload/upload_worker.h"
 
-// A logged-in connection for the job, or null with the reason in failure.
-std::unique_ptr<FtpClient> ConnectForUpload(const UploadJob& job, std::string& failure);
+// A logged-in connection for the job, or why there is none: of kind Refused when the server
+// refused the login.
+Expected<std::unique_ptr<FtpClient>> ConnectForUpload(const UploadJob& job);
 
 // What the user is told when a connection to host could not be opened, failure (the
 // reason ConnectForUpload gave) cut to the length a box takes. Object storage is not

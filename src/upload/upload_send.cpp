@@ -69,14 +69,15 @@ UploadOutcome UploadSending::CheckSentWhole() {
     nextOutgoing = 0;
     if (!connection) {
         // The first connection was lost for good while the others sent the rest.
-        std::string failure;
-        connection = connect(furtherJob, failure);
-        if (!connection) {
+        Expected<std::unique_ptr<FtpClient>> connected = connect(furtherJob);
+        if (!connected.ok()) {
             if (!StopRequested()) {
-                messages.Box(ConnectFailureText(job.host, failure, job.protocol));
+                messages.Box(
+                    ConnectFailureText(job.host, connected.failure().text(), job.protocol));
             }
             return StopRequested() ? UploadOutcome::Canceled : UploadOutcome::Failed;
         }
+        connection = std::move(*connected);
         connection->SetStopFlag(job.stop.get());
     }
     messages.Status("Checking what the server kept ...");
@@ -219,14 +220,14 @@ UploadOutcome UploadSending::SendOutgoing() {
 void UploadSending::RunLane(Lane& lane, bool own) {
     try {
         if (own) {
-            std::string failure;
-            lane.connection = connect(furtherJob, failure);
-            if (!lane.connection) {
+            Expected<std::unique_ptr<FtpClient>> connected = connect(furtherJob);
+            if (!connected.ok()) {
                 if (!StopRequested()) {
-                    SayFewerConnections(failure);
+                    SayFewerConnections(connected.failure().text());
                 }
                 return;
             }
+            lane.connection = std::move(*connected);
             lane.connection->SetStopFlag(job.stop.get());
         }
         lane.buffer.resize(limiter.BlockSize(kBlockSize));
@@ -399,11 +400,11 @@ Result UploadSending::Reconnect(Lane& lane) {
         lane.connection.reset();
     }
     lane.folder = std::string(1, '\0');
-    std::string failure;
-    lane.connection = connect(furtherJob, failure);
-    if (!lane.connection) {
-        return Result::Failure(failure, Result::Kind::Network);
+    Expected<std::unique_ptr<FtpClient>> connected = connect(furtherJob);
+    if (!connected.ok()) {
+        return connected.failure();
     }
+    lane.connection = std::move(*connected);
     lane.connection->SetStopFlag(job.stop.get());
     return Result::Ok();
 }

@@ -114,11 +114,13 @@ UploadOutcome UploadRun::Run() {
     }
 
     Status(StringPrintf("Connecting to \"%s\" ...", job.host.c_str()));
-    std::string failure;
-    connection = connect(job, failure);
-    if (!connection && !StopRequested()) {
+    Expected<std::unique_ptr<FtpClient>> connected = connect(job);
+    if (connected.ok()) {
+        connection = std::move(*connected);
+    } else if (!StopRequested()) {
         Status("FTP error");
-        PostErrorText(job.window, ConnectFailureText(job.host, failure, job.protocol));
+        PostErrorText(job.window,
+                      ConnectFailureText(job.host, connected.failure().text(), job.protocol));
     }
     if (StopRequested() || !connection) {
         if (connection) {
@@ -266,12 +268,12 @@ bool UploadRun::Reconnected() {
     }
     UploadJob furtherJob = job;
     furtherJob.furtherConnection = true;
-    std::string failure;
-    connection = connect(furtherJob, failure);
-    if (!connection) {
-        messages.Box(ConnectFailureText(job.host, failure, job.protocol));
+    Expected<std::unique_ptr<FtpClient>> connected = connect(furtherJob);
+    if (!connected.ok()) {
+        messages.Box(ConnectFailureText(job.host, connected.failure().text(), job.protocol));
         return false;
     }
+    connection = std::move(*connected);
     connection->SetStopFlag(job.stop.get());
     return true;
 }

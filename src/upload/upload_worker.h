@@ -54,6 +54,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/expected.h"
 #include "upload/ftp_client.h"
 #include "upload/remote_protocol.h"
 #include "work/stop_flag.h"
@@ -122,9 +123,9 @@ enum class UploadOutcome {
     Canceled,  // stopped on request
 };
 
-// Opens a logged-in connection for the job; null with the reason in failure.
-using FtpConnector =
-    std::function<std::unique_ptr<FtpClient>(const UploadJob& job, std::string& failure)>;
+// Opens a logged-in connection for the job, or gives why it could not: of kind Refused when
+// the server refused the login.
+using FtpConnector = std::function<Expected<std::unique_ptr<FtpClient>>(const UploadJob& job)>;
 
 // Uploads with a connection of the job's protocol over the shared Internet session.
 UploadOutcome RunUpload(const UploadJob& job);

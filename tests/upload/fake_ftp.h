@@ -213,7 +213,7 @@ inline Result FakeFtp::OpenFile(const std::string& name, std::unique_ptr<FtpRemo
 
 // Connects every upload to server.
 inline FtpConnector ConnectTo(std::shared_ptr<FakeFtpServer> server) {
-    return [server](const UploadJob&, std::string&) -> std::unique_ptr<FtpClient> {
-        return std::make_unique<FakeFtp>(server);
+    return [server](const UploadJob&) -> Expected<std::unique_ptr<FtpClient>> {
+        return std::unique_ptr<FtpClient>(std::make_unique<FakeFtp>(server));
     };
 }

@@ -111,8 +111,8 @@ class S3ClientTest : public ::testing::Test {
         sent.clear();
         receiver = std::make_shared<RecordingReceiver>();
         job.window = receiver;
-        return RunUpload(job, [](const UploadJob& each, std::string& failure) {
-            return ConnectS3(each, failure, S3ConnectOptions{S3ClientLimits{2, 2}});
+        return RunUpload(job, [](const UploadJob& each) {
+            return ConnectS3(each, S3ConnectOptions{S3ClientLimits{2, 2}});
         });
     }
 
@@ -195,13 +195,12 @@ TEST_F(S3ClientTest, UploadSendsWhatChangedAndReadsBack) {
     EXPECT_EQ(Get("site/a b/c+d#e%f(g).htm"), "changed");
 
     // The hash stored with each object is the hash of its content.
-    std::string failure;
-    std::unique_ptr<FtpClient> client = ConnectS3(Job("site"), failure);
-    ASSERT_TRUE(client) << failure;
-    ASSERT_TRUE(client->SetCurrentDirectory("/" + bucket + "/site/größe").ok());
+    Expected<std::unique_ptr<FtpClient>> client = ConnectS3(Job("site"));
+    ASSERT_TRUE(client.ok()) << client.failure().text();
+    ASSERT_TRUE((*client)->SetCurrentDirectory("/" + bucket + "/site/größe").ok());
     std::string algorithm;
     std::string hex;
-    ASSERT_TRUE(client->HashOf("naïve.jpg", algorithm, hex).ok());
+    ASSERT_TRUE((*client)->HashOf("naïve.jpg", algorithm, hex).ok());
     ContentHash hash("SHA256");
     hash.Add("non-ASCII");
     EXPECT_EQ(algorithm + " " + hex, "SHA256 " + hash.Finish());
@@ -280,13 +279,16 @@ TEST_F(S3ClientTest, AFirstListingTellsWhatIsWrong) {
         std::string host, user, secret, folder;
         long clockShift;
         std::string said;
+        bool loginRefused = false;  // which a further connection would not ask again
     } rows[] = {
         {"a wrong secret", gateway.Host(), gateway.AccessKey(), "wrong", bucket + "-open/site", 0,
          "The storage refused the secret of the access key \"" + gateway.AccessKey() +
-             "\": check the password (the secret access key) in the profile."},
+             "\": check the password (the secret access key) in the profile.",
+         true},
         {"an unknown key", gateway.Host(), "NOSUCHKEY", gateway.Secret(), bucket + "-open", 0,
          "The storage does not know the access key \"NOSUCHKEY\": check the user name (the "
-         "access key ID) in the profile."},
+         "access key ID) in the profile.",
+         true},
         {"a missing bucket", gateway.Host(), gateway.AccessKey(), gateway.Secret(),
          "no-such-bucket/x", 0,
          "There is no bucket \"no-such-bucket\" at " + gateway.Host() +
@@ -315,9 +317,11 @@ TEST_F(S3ClientTest, AFirstListingTellsWhatIsWrong) {
         job.username = row.user;
         job.password = row.secret;
         job.remoteFolder = row.folder;
-        std::string failure;
-        EXPECT_FALSE(ConnectS3(job, failure, S3ConnectOptions{{}, row.clockShift})) << row.what;
-        EXPECT_EQ(failure, row.said) << row.what;
+        const Expected<std::unique_ptr<FtpClient>> client =
+            ConnectS3(job, S3ConnectOptions{{}, row.clockShift});
+        ASSERT_FALSE(client.ok()) << row.what;
+        EXPECT_EQ(client.failure().text(), row.said) << row.what;
+        EXPECT_EQ(client.failure().kind() == Result::Kind::Refused, row.loginRefused) << row.what;
     }
 }
 

@@ -264,7 +264,7 @@ TEST_F(UploadWorkerFake, FilesThatCannotBeReadAreSkippedWithAStatusLine) {
     WriteFileBytes(site / "a.htm", "page");
     WriteFileBytes(site / "gone.htm", "removed after the list was made");
     ASSERT_EQ(::mkfifo((site / "pipe").c_str(), 0644), 0);
-    const FtpConnector connect = [this](const UploadJob&, std::string&) {
+    const FtpConnector connect = [this](const UploadJob&) -> Expected<std::unique_ptr<FtpClient>> {
         std::remove((site / "gone.htm").c_str());
         return std::unique_ptr<FtpClient>(std::make_unique<FakeFtp>(server));
     };

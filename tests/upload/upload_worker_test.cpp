@@ -525,9 +525,9 @@ TEST_F(SftpUploadTest, AFileGoesOnWhereItsCutCopyEnds) {
     const std::string bytes = Varied(3 << 20);
     UploadJob job = SftpJob();
     boxes->QueueAnswer(IDYES);  // the host key
-    std::string failure;
-    std::unique_ptr<FtpClient> connection = ConnectForUpload(job, failure);
-    ASSERT_TRUE(connection) << failure;
+    Expected<std::unique_ptr<FtpClient>> connected = ConnectForUpload(job);
+    ASSERT_TRUE(connected.ok()) << connected.failure().text();
+    std::unique_ptr<FtpClient> connection = std::move(*connected);
     ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()).ok());
     std::unique_ptr<FtpRemoteFile> file;
     ASSERT_TRUE(connection->OpenFile("cut.bin", file).ok());
@@ -536,8 +536,9 @@ TEST_F(SftpUploadTest, AFileGoesOnWhereItsCutCopyEnds) {
     file.reset();
     connection.reset();
 
-    connection = ConnectForUpload(job, failure);
-    ASSERT_TRUE(connection) << failure;
+    connected = ConnectForUpload(job);
+    ASSERT_TRUE(connected.ok()) << connected.failure().text();
+    connection = std::move(*connected);
     ASSERT_TRUE(connection->SetCurrentDirectory(sshd.Root()).ok());
     RemoteFileStatus kept;
     bool found = false;
