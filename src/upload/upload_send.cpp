@@ -337,18 +337,16 @@ UploadOutcome UploadSending::SendWithRetries(Lane& lane, const Outgoing& file) {
             connected = reconnected.ok();
             if (!connected) {
                 reason = reconnected.text();
+                if (StopRequested()) {
+                    return UploadOutcome::Canceled;
+                }
+                if (reconnected.kind() == Result::Kind::Refused) {
+                    // Asking again would only be refused again, and could lock the account.
+                    messages.Box(ConnectFailureText(job.host, reason, job.protocol));
+                    return UploadOutcome::Failed;
+                }
+                continue;  // the next try connects again
             }
-        }
-        if (!connected) {
-            if (StopRequested()) {
-                return UploadOutcome::Canceled;
-            }
-            if (LoginRefused(reason)) {
-                // Asking again would only be refused again, and could lock the account.
-                messages.Box(ConnectFailureText(job.host, reason, job.protocol));
-                return UploadOutcome::Failed;
-            }
-            continue;  // the next try connects again
         }
         sending.from = ResumePoint(lane, file, sending);
     }

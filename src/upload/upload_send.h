@@ -44,12 +44,6 @@ inline constexpr std::int64_t kResumeAbove = 1024 * 1024;
 // How often a sending connection checks what the server kept of the files it sent whole.
 inline constexpr int kCheckSeconds = 30;
 
-// A server that refused the login (FTP's 530, SSH's authentication) refuses it again.
-inline bool LoginRefused(const std::string& failure) {
-    return failure.rfind("530", 0) == 0 || failure.find("Login denied") != std::string::npos ||
-           failure.find("uthentication fail") != std::string::npos;
-}
-
 // The local file as an attempt opened it: one written to since, or replaced, differs.
 struct LocalFileState {
     dev_t device = 0;
@@ -155,7 +149,8 @@ class UploadSending {
     // server's refusal.
     Attempt Broken(Lane& lane, const Result& failure, const char* what, const std::string& name);
     Result EnterLaneFolder(Lane& lane, const std::string& folder);
-    // Opens a fresh connection for the lane; the reason when none came.
+    // Opens a fresh connection for the lane; the reason when none came, of kind Refused when
+    // the server refused the login.
     Result Reconnect(Lane& lane);
     void SayFewerConnections(const std::string& failure);
     void Halt(UploadOutcome outcome, const char* status) EXCLUDES(mutex);
