@@ -7,12 +7,12 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "media/file_copy.h"
 #include "media/jpeg_codec.h"
 #include "media/place_removal.h"
 #include "platform/file_descriptor.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "platform/temporary_files.h"
 
 namespace {
 
@@ -245,29 +245,8 @@ bool IsPublishedCopy(const struct stat& source, const std::string& path, Publish
 
 Result WriteWithTimeOf(const struct stat& source, const std::string& destination,
                        std::string_view bytes) {
-    std::string temporary;
-    Expected<UniqueFd> made = CreateTemporaryBeside(destination, temporary);
-    if (!made.ok()) {
-        return Result::FromErrno("create", destination, made.failure().error());
-    }
-    UniqueFd& out = *made;
-    const struct timespec times[2] = {source.st_atim, source.st_mtim};
-    int error = 0;
-    if (::fchmod(out.get(), source.st_mode & 0777) != 0) {
-        error = errno;
-    } else if (const Result written = WriteAll(out.get(), bytes); !written.ok()) {
-        error = written.error();
-    } else if (::futimens(out.get(), times) != 0) {
-        error = errno;
-    } else if (const Result closed = out.Close(); !closed.ok()) {
-        error = closed.error();
-    } else if (::rename(temporary.c_str(), destination.c_str()) != 0) {
-        error = errno;
-    } else {
-        return Result::Ok();
-    }
-    ::unlink(temporary.c_str());
-    return Result::FromErrno("write", destination, error);
+    return ReplaceKeepingTime(source, destination, "write",
+                              [bytes](int out) { return WriteAll(out, bytes); });
 }
 
 }  // namespace

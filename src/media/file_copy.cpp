@@ -66,29 +66,8 @@ Result CopyKeepingTime(const std::string& source, const std::string& destination
     if (!S_ISREG(status.st_mode)) {
         return Result::FromErrno("copy", destination, S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
     }
-    std::string temporary;
-    Expected<UniqueFd> made = CreateTemporaryBeside(destination, temporary);
-    if (!made.ok()) {
-        return Result::FromErrno("copy", destination, made.failure().error());
-    }
-    UniqueFd& out = *made;
-    const struct timespec times[2] = {status.st_atim, status.st_mtim};
-    int error = 0;
-    if (::fchmod(out.get(), status.st_mode & 0777) != 0) {
-        error = errno;
-    } else if (const Result copied = CopyContents(in.get(), out.get()); !copied.ok()) {
-        error = copied.error();
-    } else if (::futimens(out.get(), times) != 0) {
-        error = errno;
-    } else if (const Result closed = out.Close(); !closed.ok()) {
-        error = closed.error();
-    } else if (::rename(temporary.c_str(), destination.c_str()) != 0) {
-        error = errno;
-    } else {
-        return Result::Ok();
-    }
-    ::unlink(temporary.c_str());
-    return Result::FromErrno("copy", destination, error);
+    return ReplaceKeepingTime(status, destination, "copy",
+                              [&](int out) { return CopyContents(in.get(), out); });
 }
 
 }  // namespace
@@ -103,4 +82,31 @@ Result CopyIfChanged(const std::string& source, const std::string& destination) 
         return Result::Ok();
     }
     return CopyKeepingTime(source, destination);
+}
+
+Result ReplaceKeepingTime(const struct stat& source, const std::string& destination,
+                          const std::string& verb, const std::function<Result(int out)>& fill) {
+    std::string temporary;
+    Expected<UniqueFd> made = CreateTemporaryBeside(destination, temporary);
+    if (!made.ok()) {
+        return Result::FromErrno(verb, destination, made.failure().error());
+    }
+    UniqueFd& out = *made;
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    int error = 0;
+    if (::fchmod(out.get(), source.st_mode & 0777) != 0) {
+        error = errno;
+    } else if (const Result filled = fill(out.get()); !filled.ok()) {
+        error = filled.error();
+    } else if (::futimens(out.get(), times) != 0) {
+        error = errno;
+    } else if (const Result closed = out.Close(); !closed.ok()) {
+        error = closed.error();
+    } else if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+        error = errno;
+    } else {
+        return Result::Ok();
+    }
+    ::unlink(temporary.c_str());
+    return Result::FromErrno(verb, destination, error);
 }

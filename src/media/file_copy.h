@@ -3,6 +3,9 @@
 // Copying a source into the site unless an identical-looking copy is already there.
 // Keeps no state; safe to call from several threads at once for different destinations.
 
+#include <sys/stat.h>
+
+#include <functional>
 #include <string>
 
 #include "platform/result.h"
@@ -14,3 +17,10 @@
 // ("copy" of destination) carries the errno value that says why; the destination is left
 // untouched.
 Result CopyIfChanged(const std::string& source, const std::string& destination);
+
+// Writes destination afresh: fill writes the content to a temporary file beside it, which
+// takes source's permission bits and times and is renamed over destination once complete.
+// A failure is verb of destination, from the errno value of the step that failed; the
+// temporary is removed and destination left untouched.
+Result ReplaceKeepingTime(const struct stat& source, const std::string& destination,
+                          const std::string& verb, const std::function<Result(int out)>& fill);
