@@ -68,13 +68,13 @@ bool KeepsJpegSegment(unsigned marker, std::string_view payload) {
 }
 
 bool CleanJpeg(std::string_view bytes, std::string& cleaned) {
-    JpegHeader header;
-    if (!ReadJpegHeaderData(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                            header)) {
+    const Expected<JpegHeader> header =
+        ReadJpegHeaderData(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    if (!header.ok()) {
         return false;
     }
     cleaned.assign("\xFF\xD8");
-    bool orientationPending = header.orientation != 1;
+    bool orientationPending = header->orientation != 1;
     std::size_t at = 2;
     bool inScan = false;
     while (at < bytes.size()) {
@@ -122,7 +122,7 @@ bool CleanJpeg(std::string_view bytes, std::string& cleaned) {
         }
         const std::string_view payload = bytes.substr(at + 4, length - 2);
         if (orientationPending && marker != 0xE0) {
-            cleaned.append(OrientationSegment(header.orientation));
+            cleaned.append(OrientationSegment(header->orientation));
             orientationPending = false;
         }
         if (KeepsJpegSegment(marker, payload)) {

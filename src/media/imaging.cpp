@@ -178,12 +178,11 @@ Result ImagingProblem() {
 
 bool ReadJpegSize(const std::string& path, int& width, int& height) {
     // libjpeg reads the everyday JPEG's header without loading libvips.
-    JpegHeader read;
     PictureHeader header;
-    if (ReadJpegHeaderFile(path, read)) {
-        header.width = read.width;
-        header.height = read.height;
-        header.orientation = read.orientation;
+    if (const Expected<JpegHeader> read = ReadJpegHeaderFile(path); read.ok()) {
+        header.width = read->width;
+        header.height = read->height;
+        header.orientation = read->orientation;
     } else {
         const VipsPictures* vips = Vips();
         if (vips == nullptr || !vips->ReadHeader({path, true}, header)) {
@@ -200,11 +199,14 @@ namespace {
 // The header of an everyday JPEG, read by libjpeg, which then decodes it alone: such a
 // picture needs no libvips. False for any other file.
 bool ReadPlainJpegHeader(const Image::Pixels& pixels, PictureHeader& header) {
-    JpegHeader read;
-    if (pixels.kind != FileKind::Jpeg || !ReadJpegHeaderFile(pixels.path, read) || !read.plain) {
+    if (pixels.kind != FileKind::Jpeg) {
         return false;
     }
-    header = {read.width, read.height, read.orientation, true};
+    const Expected<JpegHeader> read = ReadJpegHeaderFile(pixels.path);
+    if (!read.ok() || !read->plain) {
+        return false;
+    }
+    header = {read->width, read->height, read->orientation, true};
     return true;
 }
 

@@ -300,11 +300,23 @@ bool ReadHeader(jpeg_decompress_struct& info, ErrorTrap& trap, JpegHeader& heade
     return true;
 }
 
+// The header read, or why not: a refusal as Run says it, anything else libjpeg cannot
+// read as a header that is not one this decoder takes.
+Expected<JpegHeader> HeaderOf(const Expected<JpegDecodeResult>& result, JpegHeader read) {
+    if (!result.ok()) {
+        return result.failure();
+    }
+    if (*result == JpegDecodeResult::NotDecoded) {
+        return Result::Failure("it is not a JPEG that libjpeg reads", Result::Kind::DamagedInput);
+    }
+    return read;
+}
+
 }  // namespace
 
-bool ReadJpegHeaderData(const unsigned char* data, std::size_t size, JpegHeader& header) {
+Expected<JpegHeader> ReadJpegHeaderData(const unsigned char* data, std::size_t size) {
     if (data == nullptr || size == 0) {
-        return false;
+        return Result::Failure("the JPEG data is empty", Result::Kind::DamagedInput);
     }
     JpegHeader read;
     const Expected<JpegDecodeResult> result =
@@ -313,18 +325,14 @@ bool ReadJpegHeaderData(const unsigned char* data, std::size_t size, JpegHeader&
                            [&] { jpeg_mem_src(&info, data, static_cast<unsigned long>(size)); }) &&
                    ReadHeader(info, trap, read);
         });
-    if (!result.ok() || *result == JpegDecodeResult::NotDecoded) {
-        return false;
-    }
-    header = std::move(read);
-    return true;
+    return HeaderOf(result, std::move(read));
 }
 
-bool ReadJpegHeaderFile(const std::string& path, JpegHeader& header) {
+Expected<JpegHeader> ReadJpegHeaderFile(const std::string& path) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rbe"),
                                                                std::fclose);
     if (!file) {
-        return false;
+        return Result::FromErrno("open", path, errno);
     }
     JpegHeader read;
     const Expected<JpegDecodeResult> result =
@@ -332,11 +340,7 @@ bool ReadJpegHeaderFile(const std::string& path, JpegHeader& header) {
             return Guarded(trap, [&] { jpeg_stdio_src(&info, file.get()); }) &&
                    ReadHeader(info, trap, read);
         });
-    if (!result.ok() || *result == JpegDecodeResult::NotDecoded) {
-        return false;
-    }
-    header = std::move(read);
-    return true;
+    return HeaderOf(result, std::move(read));
 }
 
 Expected<JpegDecodeResult> DecodeJpegData(const unsigned char* data, std::size_t size, int shrink,

@@ -63,10 +63,11 @@ struct JpegHeader {
     std::string iccProfile;   // the embedded colour profile; empty when there is none
 };
 
-// Reads the header of JPEG data or a JPEG file, up to its first scan. False when libjpeg
-// cannot read it (not a JPEG, cut short, or of a kind libjpeg does not take, such as 12-bit).
-bool ReadJpegHeaderData(const unsigned char* data, std::size_t size, JpegHeader& header);
-bool ReadJpegHeaderFile(const std::string& path, JpegHeader& header);
+// Reads the header of JPEG data or a JPEG file, up to its first scan. Fails with kind
+// DamagedInput when libjpeg cannot read it (not a JPEG, cut short, or of a kind libjpeg does
+// not take, such as 12-bit); a file that cannot be opened fails as "open" of path, from errno.
+Expected<JpegHeader> ReadJpegHeaderData(const unsigned char* data, std::size_t size);
+Expected<JpegHeader> ReadJpegHeaderFile(const std::string& path);
 
 // Encodes a 1- or 3-band raster as a baseline JPEG of that quality (1 to 100) with
 // optimised Huffman tables and no metadata. False, with encoded untouched, on failure.

@@ -88,12 +88,15 @@ bool ReadSourceFacts(const std::string& path, SourceFacts& facts) {
         facts.height = probe.height;
         return probed.ok();
     }
-    if (IsJpegExtension(extension) && ReadJpegHeaderFile(path, facts.header)) {
-        facts.jpegHeader = true;
-        const bool sideways = facts.header.orientation >= 5;
-        facts.width = sideways ? facts.header.height : facts.header.width;
-        facts.height = sideways ? facts.header.width : facts.header.height;
-        return true;
+    if (IsJpegExtension(extension)) {
+        if (Expected<JpegHeader> read = ReadJpegHeaderFile(path); read.ok()) {
+            facts.header = std::move(*read);
+            facts.jpegHeader = true;
+            const bool sideways = facts.header.orientation >= 5;
+            facts.width = sideways ? facts.header.height : facts.header.width;
+            facts.height = sideways ? facts.header.width : facts.header.height;
+            return true;
+        }
     }
     if (extension == "PNG") {
         return ReadPngSize(path, facts.width, facts.height);

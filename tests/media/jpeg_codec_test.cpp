@@ -269,14 +269,14 @@ TEST_F(JpegCodec, HeaderTellsOrientationCameraDataAndColourProfile) {
             arguments.push_back(plain);
             ASSERT_EQ(RunProgram("/usr/bin/exiftool", arguments).status, 0) << c.name;
         }
-        JpegHeader header;
-        ASSERT_TRUE(ReadJpegHeaderFile(path, header)) << c.name;
-        EXPECT_EQ(header.width, 40) << c.name;
-        EXPECT_EQ(header.height, 30) << c.name;
-        EXPECT_TRUE(header.plain) << c.name;
-        EXPECT_EQ(header.orientation, c.orientation) << c.name;
-        EXPECT_EQ(header.cameraData, c.cameraData) << c.name;
-        EXPECT_TRUE(header.iccProfile.empty()) << c.name;
+        const Expected<JpegHeader> header = ReadJpegHeaderFile(path);
+        ASSERT_TRUE(header.ok()) << c.name << ": " << header.failure().text();
+        EXPECT_EQ(header->width, 40) << c.name;
+        EXPECT_EQ(header->height, 30) << c.name;
+        EXPECT_TRUE(header->plain) << c.name;
+        EXPECT_EQ(header->orientation, c.orientation) << c.name;
+        EXPECT_EQ(header->cameraData, c.cameraData) << c.name;
+        EXPECT_TRUE(header->iccProfile.empty()) << c.name;
     }
     // A colour profile, read whole; the same header from the bytes in memory.
     const std::string profiled = dir / "p3.jpg";
@@ -284,14 +284,25 @@ TEST_F(JpegCodec, HeaderTellsOrientationCameraDataAndColourProfile) {
         .icc_transform("p3", vips::VImage::option()->set("input_profile", "srgb"))
         .write_to_file(profiled.c_str());
     const std::string bytes = ReadFileBytes(profiled);
-    JpegHeader header;
-    ASSERT_TRUE(ReadJpegHeaderData(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                   bytes.size(), header));
-    ASSERT_GT(header.iccProfile.size(), 128u);           // an ICC header at least
-    EXPECT_EQ(header.iccProfile.substr(36, 4), "acsp");  // the signature of every ICC profile
-    EXPECT_FALSE(ReadJpegHeaderFile(dir / "missing.jpg", header));
+    const Expected<JpegHeader> header =
+        ReadJpegHeaderData(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    ASSERT_TRUE(header.ok()) << header.failure().text();
+    ASSERT_GT(header->iccProfile.size(), 128u);           // an ICC header at least
+    EXPECT_EQ(header->iccProfile.substr(36, 4), "acsp");  // the signature of every ICC profile
+    // A file that is not there fails as the system said; one that is no JPEG as damaged.
     WriteFileBytes(dir / "text.jpg", "not a picture");
-    EXPECT_FALSE(ReadJpegHeaderFile(dir / "text.jpg", header));
+    const struct {
+        const char* name;
+        Result::Kind kind;
+    } failures[] = {
+        {"missing.jpg", Result::Kind::NotFound},
+        {"text.jpg", Result::Kind::DamagedInput},
+    };
+    for (const auto& f : failures) {
+        const Expected<JpegHeader> failed = ReadJpegHeaderFile(dir / f.name);
+        ASSERT_FALSE(failed.ok()) << f.name;
+        EXPECT_EQ(failed.failure().kind(), f.kind) << f.name;
+    }
 }
 
 }  // namespace
