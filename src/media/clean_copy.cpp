@@ -235,7 +235,8 @@ bool IsPublishedCopy(const struct stat& source, const std::string& path, Publish
         return false;
     }
     if (kind == PublishedCopy::WithoutPlace) {
-        return PlaceAndIdentityFields(path) == 0;
+        const Expected<int> fields = PlaceAndIdentityFields(path);
+        return fields.ok() && *fields == 0;
     }
     std::string bytes;
     std::string cleaned;

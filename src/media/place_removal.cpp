@@ -80,14 +80,14 @@ bool CarriesPlace(const std::string& path) {
     }
 }
 
-int PlaceAndIdentityFields(const std::string& path) {
+Expected<int> PlaceAndIdentityFields(const std::string& path) {
     PrepareExiv2();
     try {
         const auto image = Exiv2::ImageFactory::open(path, false);
         image->readMetadata();
         return FieldsOf(*image);
-    } catch (const std::exception&) {
-        return -1;
+    } catch (const std::exception& error) {
+        return Result::Failure(error.what(), Result::Kind::DamagedInput);
     }
 }
 

@@ -7,15 +7,16 @@
 
 #include <string>
 
+#include "platform/expected.h"
 #include "platform/result.h"
 
 // True when the picture file carries a GPS position; false when it carries none or
 // cannot be read.
 bool CarriesPlace(const std::string& path);
 
-// The number of place and identity fields in the picture file; -1 when exiv2 cannot
-// read it.
-int PlaceAndIdentityFields(const std::string& path);
+// The number of place and identity fields in the picture file. Fails with kind
+// DamagedInput, in exiv2's words, when exiv2 cannot read it.
+Expected<int> PlaceAndIdentityFields(const std::string& path);
 
 // Removes the place and identity fields from bytes, a whole picture file, leaving every
 // other byte of the picture as it was; removed says how many went. Nothing to remove
