@@ -48,12 +48,16 @@ void AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
 }
 
-// Reads a quoted text at the start of line, removing it from line. False with the
-// reason in error when there is none or it is malformed.
-bool TakeQuoted(std::string_view& line, std::string& text, std::string& error) {
+// The failure of a line that cannot be read, with the reason as its text.
+Result Malformed(std::string reason) {
+    return Result::Failure(std::move(reason), Result::Kind::DamagedInput);
+}
+
+// Reads a quoted text at the start of line, removing it from line. Fails with the reason
+// when there is none or it is malformed.
+Result TakeQuoted(std::string_view& line, std::string& text) {
     if (line.empty() || line.front() != '"') {
-        error = "a double quote was expected";
-        return false;
+        return Malformed("a double quote was expected");
     }
     text.clear();
     std::size_t i = 1;
@@ -83,24 +87,21 @@ bool TakeQuoted(std::string_view& line, std::string& text, std::string& error) {
                 const int high = i + 1 < line.size() ? AsciiHexDigit(line[i + 1]) : -1;
                 const int low = i + 2 < line.size() ? AsciiHexDigit(line[i + 2]) : -1;
                 if (high < 0 || low < 0) {
-                    error = "\\x must be followed by two hexadecimal digits";
-                    return false;
+                    return Malformed("\\x must be followed by two hexadecimal digits");
                 }
                 text += static_cast<char>(high * 16 + low);
                 i += 2;
                 break;
             }
             default:
-                error = std::string("unknown escape \\") + line[i];
-                return false;
+                return Malformed(std::string("unknown escape \\") + line[i]);
         }
     }
     if (i >= line.size()) {
-        error = "the closing double quote is missing";
-        return false;
+        return Malformed("the closing double quote is missing");
     }
     line.remove_prefix(i + 1);
-    return true;
+    return Result::Ok();
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -114,28 +115,26 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 // Reads one "name"="text" line into key.
-bool ParseValueLine(std::string_view line, RegistryKey& key, std::string& error) {
+Result ParseValueLine(std::string_view line, RegistryKey& key) {
     std::string name;
     std::string text;
-    if (!TakeQuoted(line, name, error)) {
-        return false;
+    if (Result taken = TakeQuoted(line, name); !taken.ok()) {
+        return taken;
     }
     line = TrimBlanks(line);
     if (line.empty() || line.front() != '=') {
-        error = "'=' was expected after the value name";
-        return false;
+        return Malformed("'=' was expected after the value name");
     }
     line = TrimBlanks(line.substr(1));
-    if (!TakeQuoted(line, text, error)) {
-        return false;
+    if (Result taken = TakeQuoted(line, text); !taken.ok()) {
+        return taken;
     }
     if (!TrimBlanks(line).empty()) {
-        error = "unexpected text after the value";
-        return false;
+        return Malformed("unexpected text after the value");
     }
     // Duplicates are merged once the whole text is read (MergeDuplicateValues).
     key.values.emplace_back(std::move(name), std::move(text));
-    return true;
+    return Result::Ok();
 }
 
 // Values of the same name, as a hand-edited file may hold: the first keeps its place
@@ -357,8 +356,10 @@ Result ParseRegistryText(std::string_view text, RegistryKey& root) {
             problem = "not a [key] line or a \"name\"=\"text\" line";
         } else if (current == nullptr) {
             problem = "a value comes before the first [key] line";
-        } else if (ParseValueLine(line, *current, problem)) {
+        } else if (const Result parsed = ParseValueLine(line, *current); parsed.ok()) {
             continue;
+        } else {
+            problem = parsed.text();
         }
         MergeAllDuplicateValues(root);
         return Result::Failure(StringPrintf("line %d: %s", lineNumber, problem.c_str()),
