@@ -81,11 +81,11 @@ Expected<pid_t> StartChildProcess(const std::vector<std::string>& arguments, int
     return Spawn(arguments, out, err);
 }
 
-int WaitForChildProcess(pid_t pid) {
+Expected<int> WaitForChildProcess(pid_t pid) {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) {
-            return -1;
+            return Result::FromErrno("wait", std::to_string(pid), errno);
         }
     }
     return status;
@@ -96,6 +96,6 @@ bool RunChildProcess(const std::vector<std::string>& arguments) {
     if (!pid.ok()) {
         return false;
     }
-    const int status = WaitForChildProcess(*pid);
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const Expected<int> status = WaitForChildProcess(*pid);
+    return status.ok() && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
 }

@@ -21,8 +21,9 @@ Expected<pid_t> StartChildProcess(const std::vector<std::string>& arguments, boo
 // The same with the child's output and errors going to the descriptors out and err.
 Expected<pid_t> StartChildProcess(const std::vector<std::string>& arguments, int out, int err);
 
-// Waits for the child to end and returns its wait status (see waitpid), or -1.
-int WaitForChildProcess(pid_t pid);
+// Waits for the child to end: its wait status (see waitpid), or the failure ("wait" of the
+// pid) from the errno value saying why it could not be waited for.
+Expected<int> WaitForChildProcess(pid_t pid);
 
 // Starts a quiet child and waits for it. True when it ran and exited with status 0.
 bool RunChildProcess(const std::vector<std::string>& arguments);

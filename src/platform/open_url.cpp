@@ -78,10 +78,10 @@ BrowserStart StartBrowser(const std::string& handler, const std::string& url,
     auto end = std::make_shared<ChildEnd>();
     try {
         std::thread([pid, end] {
-            const int status = WaitForChildProcess(pid);
+            const Expected<int> status = WaitForChildProcess(pid);
             const MutexLock lock(end->mutex);
             end->ended = true;
-            end->status = status;
+            end->status = status.ok() ? *status : -1;
             end->changed.notify_all();
         }).detach();
     } catch (const std::system_error&) {

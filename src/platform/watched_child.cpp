@@ -178,9 +178,9 @@ WatchedChildEnd RunWatchedChild(const WatchedChildRun& run) {
     }
     // Whatever it started goes with it; its pid stays its own until it is reaped below.
     ::kill(-pid, SIGKILL);
-    const int status = WaitForChildProcess(pid);
+    const Expected<int> status = WaitForChildProcess(pid);
     if (!end.stopped && !end.timedOut) {
-        end.status = status;
+        end.status = status.ok() ? *status : -1;
         // What it wrote before it ended is still in the pipes.
         Drain(outRead, sink, false);
         Drain(errRead, sink, true);
