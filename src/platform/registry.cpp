@@ -52,27 +52,25 @@ Result SetRegistryInt(std::string keyPath, std::string valueName, int value, Reg
     return SetRegistryString(std::move(keyPath), std::move(valueName), std::to_string(value), root);
 }
 
-bool CreateRegistryKeyPath(std::string keyPath, RegistryRoot) {
+Result CreateRegistryKeyPath(std::string keyPath, RegistryRoot) {
     return ChangeRegistryStore([&keyPath](RegistryKey& root) {
-               RegistryKey* key = &root;
-               std::string_view rest = keyPath;
-               for (std::size_t depth = 0; !rest.empty() && depth < kMaxRegistryKeyDepth; ++depth) {
-                   const std::size_t backslash = rest.find('\\');
-                   const std::string_view name = rest.substr(0, backslash);
-                   if (!IsValidRegistryKeyName(name)) {
-                       break;
-                   }
-                   key = &key->AddSubkey(name);
-                   rest.remove_prefix(backslash == std::string_view::npos ? rest.size()
-                                                                          : backslash + 1);
-               }
-               return Result::Ok();
-           })
-        .ok();
+        RegistryKey* key = &root;
+        std::string_view rest = keyPath;
+        for (std::size_t depth = 0; !rest.empty() && depth < kMaxRegistryKeyDepth; ++depth) {
+            const std::size_t backslash = rest.find('\\');
+            const std::string_view name = rest.substr(0, backslash);
+            if (!IsValidRegistryKeyName(name)) {
+                break;
+            }
+            key = &key->AddSubkey(name);
+            rest.remove_prefix(backslash == std::string_view::npos ? rest.size() : backslash + 1);
+        }
+        return Result::Ok();
+    });
 }
 
-bool DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName, RegistryRoot) {
-    const Result result = ChangeRegistryStore([&](RegistryKey& root) {
+Result DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName, RegistryRoot) {
+    return ChangeRegistryStore([&](RegistryKey& root) {
         RegistryKey* parent = FindRegistryKey(root, parentKeyPath);
         // An empty name would be the parent itself; nobody asks for that.
         if (parent == nullptr || subkeyName.empty()) {
@@ -89,7 +87,6 @@ bool DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName, Regist
                    ? Result::Ok()
                    : Result::FromErrno("change", parentKeyPath, ENOENT);
     });
-    return result.ok();
 }
 
 int CountRegistrySubkeys(std::string keyPath, RegistryRoot) {

@@ -45,14 +45,15 @@ Result SetRegistryInt(std::string keyPath, std::string valueName, int value,
 
 // Creates every missing key along the path. The walk stops at the first empty or
 // invalid name (a doubled or trailing backslash, a name over 1023 bytes or with a
-// control character), and below the 512th level. False when the store cannot be changed;
+// control character), and below the 512th level. Fails when the store cannot be changed;
 // the write that needs the key then fails too and says why.
-bool CreateRegistryKeyPath(std::string keyPath, RegistryRoot root = HKEY_CURRENT_USER);
+Result CreateRegistryKeyPath(std::string keyPath, RegistryRoot root = HKEY_CURRENT_USER);
 
 // Deletes the subkey of the parent key with its values and everything below it.
-// True when it was deleted; false when it is missing or the store cannot be written.
-bool DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName,
-                       RegistryRoot root = HKEY_CURRENT_USER);
+// Fails as not found (ENOENT) when it is missing, and with the reason when the store cannot
+// be written.
+Result DeleteRegistryKey(std::string parentKeyPath, std::string subkeyName,
+                         RegistryRoot root = HKEY_CURRENT_USER);
 
 // The number of direct subkeys; 0 when the key is missing.
 int CountRegistrySubkeys(std::string keyPath, RegistryRoot root = HKEY_CURRENT_USER);

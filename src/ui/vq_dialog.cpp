@@ -63,7 +63,8 @@ void CVQDialog::done(int result) {
         const QString placement = GetPlacementText(this);
         const QString name = StorageName();
         if (!name.isEmpty()) {
-            CreateRegistryKeyPath(kDontShowAgainKey, HKEY_CURRENT_USER);
+            // A key that cannot be made fails the writes below, which tell why.
+            static_cast<void>(CreateRegistryKeyPath(kDontShowAgainKey, HKEY_CURRENT_USER));
             if (const QCheckBox* check = DontAskAgainCheckBox()) {
                 m_dontShow = check->isChecked() ? 1 : 0;
             }
@@ -71,7 +72,7 @@ void CVQDialog::done(int result) {
                 TellSettingsWriteFailure(SetRegistryString(kDontShowAgainKey, name.toStdString(),
                                                            "1", HKEY_CURRENT_USER));
             }
-            CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER);
+            static_cast<void>(CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER));
             TellSettingsWriteFailure(SetRegistryString(kWindowPositionsKey, name.toStdString(),
                                                        placement.toStdString(), HKEY_CURRENT_USER));
         }

@@ -130,7 +130,8 @@ void SaveWindowPlacement(const QWidget* window, const QString& name) {
     if (name.isEmpty()) {
         return;
     }
-    CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER);
+    // A key that cannot be made fails the write below, which tells why.
+    static_cast<void>(CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER));
     TellSettingsWriteFailure(SetRegistryString(kWindowPositionsKey, name.toStdString(),
                                                text.toStdString(), HKEY_CURRENT_USER));
 }

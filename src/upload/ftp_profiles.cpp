@@ -506,7 +506,7 @@ Expected<bool> ForgetFtpProfileCertificate(const std::string& name) {
 bool DeleteFtpProfileKey(const std::string& name) {
     const bool secret = EqualsIgnoringCase(
         GetRegistryString(ProfileKeyPath(name), kPasswordStoreValue), kSecretStoreName);
-    if (!DeleteRegistryKey(kFtpProfilesKey, name)) {
+    if (!DeleteRegistryKey(kFtpProfilesKey, name).ok()) {
         return false;
     }
     if (secret) {

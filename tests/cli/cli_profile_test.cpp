@@ -363,7 +363,7 @@ TEST_F(CliProfile, S3ProfilesNeedAValidBucketAndShowTheirRegion) {
 
 TEST_F(CliProfile, ProfilesWrittenWithoutAProtocolAreFtp) {
     // As an older copy of Mavren wrote them: no "Protocol" value.
-    CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\old");
+    EXPECT_TRUE(CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\old").ok());
     EXPECT_TRUE(
         SetRegistryString(std::string(kFtpProfilesKey) + "\\old", "Host", "ftp.old.example").ok());
     EXPECT_TRUE(SetRegistryString(std::string(kFtpProfilesKey) + "\\old", "Username", "ann").ok());

@@ -104,7 +104,7 @@ TEST_F(CliTrust, PasswordsLiveInTheSecretStoreWhenOneRunsAndMoveThereFromOldFile
     const ScopedEnvironmentVariable session("DBUS_SESSION_BUS_ADDRESS", bus);
     // As a settings file written before: the password scrambled in it.
     const std::string old = std::string(kFtpProfilesKey) + "\\old";
-    CreateRegistryKeyPath(old);
+    EXPECT_TRUE(CreateRegistryKeyPath(old).ok());
     EXPECT_TRUE(SetRegistryString(old, "Host", "ftp.old.example").ok());
     EXPECT_TRUE(SetRegistryString(old, "Username", "ann").ok());
     EXPECT_TRUE(SetRegistryString(old, "Password", ScramblePassword("old secret")).ok());
@@ -200,7 +200,7 @@ TEST_F(CliTrust, AHungSecretStoreIsGivenUpAfterOneWaitAndThePasswordGoesToTheSet
     // and the save then asks whether the store takes the new one.
     for (const std::string name : {"a", "b"}) {
         const std::string key = std::string(kFtpProfilesKey) + "\\" + name;
-        CreateRegistryKeyPath(key);
+        EXPECT_TRUE(CreateRegistryKeyPath(key).ok());
         EXPECT_TRUE(SetRegistryString(key, "Host", "h").ok());
         EXPECT_TRUE(SetRegistryString(key, "Username", "u").ok());
         EXPECT_TRUE(SetRegistryString(key, "PasswordStore", "Secret Service").ok());

@@ -78,7 +78,7 @@ TEST_F(Registry, WritingToAMissingKeyFailsWithWhyAndStoresNothing) {
 }
 
 TEST_F(Registry, CreatingAKeyPathCreatesEveryLevel) {
-    EXPECT_TRUE(CreateRegistryKeyPath(kWindowPositionsKey));
+    EXPECT_TRUE(CreateRegistryKeyPath(kWindowPositionsKey).ok());
     const struct {
         std::string path;
         std::string child;
@@ -99,8 +99,8 @@ TEST_F(Registry, CreatingAKeyPathCreatesEveryLevel) {
 }
 
 TEST_F(Registry, AKeyExistsWithoutValues) {
-    CreateRegistryKeyPath(kFtpProfilesKey + std::string("\\Home"));
-    CreateRegistryKeyPath(kDontShowAgainKey);
+    EXPECT_TRUE(CreateRegistryKeyPath(kFtpProfilesKey + std::string("\\Home")).ok());
+    EXPECT_TRUE(CreateRegistryKeyPath(kDontShowAgainKey).ok());
     // Read back through the file, as another process would.
     EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 1);
     EXPECT_EQ(GetRegistrySubkeyName(kFtpProfilesKey, 0), "Home");
@@ -126,7 +126,7 @@ TEST_F(Registry, KeyPathCreationStopsAtTheFirstEmptyOrInvalidName) {
     for (const auto& c : cases) {
         TempDir fresh;
         ScopedEnvironmentVariable home("XDG_CONFIG_HOME", fresh.path());
-        CreateRegistryKeyPath(c.path);
+        EXPECT_TRUE(CreateRegistryKeyPath(c.path).ok());
         // Beside the chain there is only the application key, made by every write.
         EXPECT_EQ(CountRegistrySubkeys(""), c.created.empty() ? 1 : 2) << c.path.substr(0, 40);
         std::string path;
@@ -142,7 +142,7 @@ TEST_F(Registry, KeyPathCreationStopsAtTheFirstEmptyOrInvalidName) {
 
 TEST_F(Registry, SubkeysAreListedByNameIgnoringCase) {
     for (const char* name : {"zeta", "Alpha", "beta", "Gamma"}) {
-        CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\" + name);
+        EXPECT_TRUE(CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\" + name).ok());
     }
     ASSERT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 4);
     std::vector<std::string> names;
@@ -157,11 +157,11 @@ TEST_F(Registry, SubkeysAreListedByNameIgnoringCase) {
 }
 
 TEST_F(Registry, NamesIgnoreLetterCaseAndKeepTheirFirstSpelling) {
-    CreateRegistryKeyPath(kWindowPositionsKey);
+    EXPECT_TRUE(CreateRegistryKeyPath(kWindowPositionsKey).ok());
     EXPECT_TRUE(
         SetRegistryString("software\\ORVASHI\\mavren 1.0\\window positions", "Main", "a").ok());
     EXPECT_TRUE(SetRegistryString(kWindowPositionsKey, "MAIN", "b").ok());
-    CreateRegistryKeyPath(kApp + "\\WINDOW POSITIONS\\Extra");
+    EXPECT_TRUE(CreateRegistryKeyPath(kApp + "\\WINDOW POSITIONS\\Extra").ok());
     EXPECT_TRUE(boxes->Texts().empty());
     EXPECT_EQ(GetRegistryString(kWindowPositionsKey, "main"), "b");
     EXPECT_EQ(CountRegistrySubkeys(kApp), 1);
@@ -171,21 +171,30 @@ TEST_F(Registry, NamesIgnoreLetterCaseAndKeepTheirFirstSpelling) {
 
 TEST_F(Registry, DeletingRemovesTheSubkeyWithEverythingBelowIt) {
     const std::string home = std::string(kFtpProfilesKey) + "\\Home";
-    CreateRegistryKeyPath(home + "\\Nested");
+    EXPECT_TRUE(CreateRegistryKeyPath(home + "\\Nested").ok());
     EXPECT_TRUE(SetRegistryString(home, "Host", "ftp.example.com").ok());
-    CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\Work");
+    EXPECT_TRUE(CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\Work").ok());
 
-    EXPECT_TRUE(DeleteRegistryKey(kFtpProfilesKey, "home", HKEY_CURRENT_USER));
+    EXPECT_TRUE(DeleteRegistryKey(kFtpProfilesKey, "home", HKEY_CURRENT_USER).ok());
     EXPECT_EQ(GetRegistryString(home, "Host"), "");
     EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 1);
     EXPECT_EQ(GetRegistrySubkeyName(kFtpProfilesKey, 0), "Work");
 
-    EXPECT_FALSE(DeleteRegistryKey(kFtpProfilesKey, "Home")) << "already gone";
-    EXPECT_FALSE(DeleteRegistryKey(kApp + "\\Missing", "Work"));
-    EXPECT_FALSE(DeleteRegistryKey(kFtpProfilesKey, "")) << "never the parent itself";
+    const struct {
+        std::string parent;
+        std::string name;
+        const char* why;
+    } missing[] = {
+        {kFtpProfilesKey, "Home", "already gone"},
+        {kApp + "\\Missing", "Work", "no parent"},
+        {kFtpProfilesKey, "", "never the parent itself"},
+    };
+    for (const auto& m : missing) {
+        EXPECT_EQ(DeleteRegistryKey(m.parent, m.name).kind(), Result::Kind::NotFound) << m.why;
+    }
     EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 1);
 
-    EXPECT_TRUE(DeleteRegistryKey(kApp, "FTP Profiles\\Work")) << "a name reaching down";
+    EXPECT_TRUE(DeleteRegistryKey(kApp, "FTP Profiles\\Work").ok()) << "a name reaching down";
     EXPECT_EQ(CountRegistrySubkeys(kFtpProfilesKey), 0);
     EXPECT_EQ(CountRegistrySubkeys(kApp), 1);
     EXPECT_TRUE(boxes->Texts().empty());
@@ -227,7 +236,7 @@ TEST_F(Registry, AnyTextRoundTrips) {
         {"name with = and \"quotes\"\n", "x"},
     };
     const std::string key = std::string(kFtpProfilesKey) + "\\My ]site/; #1";
-    CreateRegistryKeyPath(key);
+    EXPECT_TRUE(CreateRegistryKeyPath(key).ok());
     for (const auto& [name, text] : values) {
         EXPECT_TRUE(SetRegistryString(key, name, text).ok());
     }
@@ -260,7 +269,8 @@ TEST_F(Registry, AStoreThatCannotBeReadIsNeverOverwritten) {
     EXPECT_EQ(RegistryStoreChangeFailedText(SetRegistryString(kApp, "LastProgDir", "/b")),
               "Setting registry key failed.\n\n'" + storePath +
                   "' cannot be read, line 3: not a [key] line or a \"name\"=\"text\" line");
-    EXPECT_FALSE(DeleteRegistryKey("Software\\Orvashi", "Mavren 1.0"));
+    EXPECT_EQ(DeleteRegistryKey("Software\\Orvashi", "Mavren 1.0").kind(),
+              Result::Kind::DamagedInput);
     EXPECT_EQ(ReadFileBytes(storePath), text);
 }
 
@@ -276,7 +286,7 @@ TEST_F(Registry, ADamagedStoreIsToldOnceAndThenLeftAloneQuietly) {
     EXPECT_TRUE(RegistryStoreFailureToTell(checked));
     EXPECT_FALSE(RegistryStoreFailureToTell(CheckRegistryStore())) << "told once";
     EXPECT_FALSE(RegistryStoreFailureToTell(SetRegistryString(kApp, "LastProgDir", "/b")));
-    EXPECT_FALSE(CreateRegistryKeyPath(kWindowPositionsKey));
+    EXPECT_FALSE(CreateRegistryKeyPath(kWindowPositionsKey).ok());
     EXPECT_EQ(ReadFileBytes(storePath), text);
 
     std::filesystem::remove(storePath);
@@ -303,7 +313,7 @@ TEST_F(Registry, TheStoreIsKeptPrivate) {
     EXPECT_EQ(ModeOf(storePath), 0600u);
     // A write that changes nothing still closes it.
     ASSERT_EQ(::chmod(storePath.c_str(), 0640), 0);
-    CreateRegistryKeyPath(kApp);
+    EXPECT_TRUE(CreateRegistryKeyPath(kApp).ok());
     EXPECT_EQ(ModeOf(storePath), 0600u);
     EXPECT_EQ(GetRegistryString(kApp, "LastProgDir"), "/b");
 }

@@ -64,7 +64,7 @@ std::string StoredPlacement(const char* name) {
 }
 
 void StorePlacement(const char* name, const QString& text) {
-    CreateRegistryKeyPath(kWindowPositionsKey);
+    QVERIFY(CreateRegistryKeyPath(kWindowPositionsKey).ok());
     QVERIFY(SetRegistryString(kWindowPositionsKey, name, text.toStdString()).ok());
 }
 
@@ -205,7 +205,7 @@ class DialogBasesTest : public QObject {
         QFETCH(QString, stored);
         QFETCH(bool, shown);
         if (!stored.isEmpty()) {
-            CreateRegistryKeyPath(kDontShowAgainKey);
+            QVERIFY(CreateRegistryKeyPath(kDontShowAgainKey).ok());
             QVERIFY(
                 SetRegistryString(kDontShowAgainKey, "Probe Dialog", stored.toStdString()).ok());
         }

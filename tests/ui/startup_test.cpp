@@ -143,7 +143,7 @@ class StartupTest : public ProgramWindowTest {
         const QString path = folder.filePath("last.mav");
         SaveProgram(path, folder.path(), folder.path());
         QVERIFY(SetRegistryString(kApplicationKey, "LastOpenProgram", path.toStdString()).ok());
-        CreateRegistryKeyPath(kDontShowAgainKey);
+        QVERIFY(CreateRegistryKeyPath(kDontShowAgainKey).ok());
         QVERIFY(SetRegistryString(kDontShowAgainKey, "Welcome", "1").ok());
         const StartRecord record = Start({"mavren"}, {});
         QCOMPARE(record.windows, QStringList{kMain});
@@ -160,9 +160,9 @@ class StartupTest : public ProgramWindowTest {
     }
 
     void forgetBringsTheWelcomeBack() {
-        CreateRegistryKeyPath(kDontShowAgainKey);
+        QVERIFY(CreateRegistryKeyPath(kDontShowAgainKey).ok());
         QVERIFY(SetRegistryString(kDontShowAgainKey, "Welcome", "1").ok());
-        CreateRegistryKeyPath(kWindowPositionsKey);
+        QVERIFY(CreateRegistryKeyPath(kWindowPositionsKey).ok());
         QVERIFY(SetRegistryString(kWindowPositionsKey, "Wizard", "1;2;300;400;1;0;1024;96").ok());
         QVERIFY(SetRegistryString(kWindowPositionsKey, "Forget", "yes").ok());
         const StartRecord record =

@@ -28,7 +28,7 @@ class FtpProfilesTest : public ::testing::Test {
 // Writes the profile's values one by one, as an older copy did.
 void StoreDirectly(const FtpProfile& profile) {
     const std::string key = std::string(kFtpProfilesKey) + "\\" + profile.name;
-    CreateRegistryKeyPath(key);
+    EXPECT_TRUE(CreateRegistryKeyPath(key).ok());
     EXPECT_TRUE(SetRegistryString(key, "Host", profile.host).ok());
     EXPECT_TRUE(SetRegistryString(key, "Username", profile.username).ok());
     EXPECT_TRUE(SetRegistryString(key, "Password", ScramblePassword(profile.password)).ok());
@@ -333,7 +333,7 @@ TEST_F(FtpProfilesTest, ASaveWritesOnlyItsOwnChangesOverWhatOthersDidMeanwhile) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DeleteRegistryKey(kApplicationKey, "FTP Profiles");
+        static_cast<void>(DeleteRegistryKey(kApplicationKey, "FTP Profiles"));  // none at first
         for (const std::string& name : c.stored) {
             StoreDirectly(Profile(name));
             EXPECT_TRUE(SetFtpProfileCertificate(name, "AA").ok());

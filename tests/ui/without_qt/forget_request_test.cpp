@@ -19,9 +19,9 @@ class ForgetRequest : public ::testing::Test {
 };
 
 TEST_F(ForgetRequest, RemovesPlacementsAndDialogChoices) {
-    CreateRegistryKeyPath(kWindowPositionsKey);
-    CreateRegistryKeyPath(kDontShowAgainKey);
-    CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\Home");
+    EXPECT_TRUE(CreateRegistryKeyPath(kWindowPositionsKey).ok());
+    EXPECT_TRUE(CreateRegistryKeyPath(kDontShowAgainKey).ok());
+    EXPECT_TRUE(CreateRegistryKeyPath(std::string(kFtpProfilesKey) + "\\Home").ok());
     EXPECT_TRUE(SetRegistryString(kWindowPositionsKey, "Mavren", "1 2 3 4").ok());
     EXPECT_TRUE(SetRegistryString(kDontShowAgainKey, "Welcome", "1").ok());
     EXPECT_TRUE(SetRegistryString(kApplicationKey, "LastProgDir", "/a").ok());
