@@ -63,18 +63,23 @@ void CVQDialog::done(int result) {
         const QString placement = GetPlacementText(this);
         const QString name = StorageName();
         if (!name.isEmpty()) {
-            // A key that cannot be made fails the writes below, which tell why.
-            static_cast<void>(CreateRegistryKeyPath(kDontShowAgainKey, HKEY_CURRENT_USER));
             if (const QCheckBox* check = DontAskAgainCheckBox()) {
                 m_dontShow = check->isChecked() ? 1 : 0;
             }
             if (m_dontShow != 0) {
-                TellSettingsWriteFailure(SetRegistryString(kDontShowAgainKey, name.toStdString(),
-                                                           "1", HKEY_CURRENT_USER));
+                Result written = CreateRegistryKeyPath(kDontShowAgainKey, HKEY_CURRENT_USER);
+                if (written.ok()) {
+                    written = SetRegistryString(kDontShowAgainKey, name.toStdString(), "1",
+                                                HKEY_CURRENT_USER);
+                }
+                TellSettingsWriteFailure(written);
             }
-            static_cast<void>(CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER));
-            TellSettingsWriteFailure(SetRegistryString(kWindowPositionsKey, name.toStdString(),
-                                                       placement.toStdString(), HKEY_CURRENT_USER));
+            Result written = CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER);
+            if (written.ok()) {
+                written = SetRegistryString(kWindowPositionsKey, name.toStdString(),
+                                            placement.toStdString(), HKEY_CURRENT_USER);
+            }
+            TellSettingsWriteFailure(written);
         }
     }
     QDialog::done(result);

@@ -130,8 +130,10 @@ void SaveWindowPlacement(const QWidget* window, const QString& name) {
     if (name.isEmpty()) {
         return;
     }
-    // A key that cannot be made fails the write below, which tells why.
-    static_cast<void>(CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER));
-    TellSettingsWriteFailure(SetRegistryString(kWindowPositionsKey, name.toStdString(),
-                                               text.toStdString(), HKEY_CURRENT_USER));
+    Result written = CreateRegistryKeyPath(kWindowPositionsKey, HKEY_CURRENT_USER);
+    if (written.ok()) {
+        written = SetRegistryString(kWindowPositionsKey, name.toStdString(), text.toStdString(),
+                                    HKEY_CURRENT_USER);
+    }
+    TellSettingsWriteFailure(written);
 }

@@ -26,7 +26,10 @@ int main(int argc, char** argv) {
     while (::read(STDIN_FILENO, &ignored, 1) > 0) {
     }
     const std::string key = std::string(kApplicationKey) + "\\Race";
-    static_cast<void>(CreateRegistryKeyPath(key));  // the writes below tell of a failure
+    if (const Result made = CreateRegistryKeyPath(key); !made.ok()) {
+        std::fprintf(stderr, "%s\n", made.text().c_str());
+        return 1;
+    }
     int failed = 0;
     for (int i = 0; i < count; ++i) {
         const std::string index = std::to_string(i);
