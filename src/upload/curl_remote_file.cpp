@@ -2,6 +2,7 @@
 
 CurlRemoteFile::~CurlRemoteFile() {
     if (!closed) {
+        // Only a file given up on is closed here; whoever needed its outcome closed it first.
         (void)Close();
     }
 }
