@@ -346,12 +346,6 @@ std::string ProgramSummary(const Program& program) {
     return text;
 }
 
-bool SummaryCoversKey(ProgramKey id) {
-    return std::any_of(Rows().begin(), Rows().end(), [id](const Row& row) {
-        return std::find(row.keys.begin(), row.keys.end(), id) != row.keys.end();
-    });
-}
-
 std::string ColourWords(const std::string& text) {
     if (text.empty()) {
         return "None";

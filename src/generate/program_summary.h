@@ -25,9 +25,6 @@ std::vector<SettingLine> SettingLines(const Program& program);
 // then its lines as "   label: value"; "\n" line ends.
 std::string ProgramSummary(const Program& program);
 
-// Whether a line of the summary speaks for the key: a key left out would go unseen.
-bool SummaryCoversKey(ProgramKey id);
-
 // A colour as the summary names it: a named colour by its name (whether it was typed as
 // the name or as its value), any other six-digit value as "#rrggbb", anything else as it
 // stands, and "None" for no colour.
